@@ -1,0 +1,32 @@
+# Shared compile settings. Every target of the project goes through amplora_target_defaults().
+
+set(AMPLORA_SOURCE_ROOT "${PROJECT_SOURCE_DIR}")
+
+function(amplora_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-unused-parameter)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # QCoro's awaiters trip this on clang 14; it carries no information for us.
+    target_compile_options(${target} PRIVATE -Wno-gnu-zero-variadic-macro-arguments)
+  endif()
+  if(AMPLORA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
+    QT_NO_CAST_FROM_BYTEARRAY QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_NO_FOREACH QT_NO_KEYWORDS)
+  target_include_directories(${target} PRIVATE "${AMPLORA_SOURCE_ROOT}/src")
+endfunction()
+
+if(AMPLORA_SANITIZE)
+  # vptr checks misfire on Qt's cross-library casts; everything else stays on.
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize=vptr)
+endif()
+
+# Collects the sources of one library folder. New files are picked up at the next build.
+function(amplora_glob_sources out dir)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+add_compile_definitions(AMPLORA_VERSION="${PROJECT_VERSION}")

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+namespace amplora::cli {
+
+// Exit codes shared by every subcommand.
+inline constexpr int exitOk = 0;
+inline constexpr int exitFailure = 1;
+inline constexpr int exitUsage = 2;
+
+// Runs the subcommand named by the first argument (the program name already removed) and returns the exit
+// code. Must be called with a QCoreApplication (or a subclass) alive.
+int dispatch(const QStringList &args);
+
+// `amplora yxc [--read-only] HOST COMMAND [ARGS]`
+int runYxc(const QStringList &args);
+
+} // namespace amplora::cli
