@@ -3,10 +3,12 @@
 set(AMPLORA_SOURCE_ROOT "${PROJECT_SOURCE_DIR}")
 
 function(amplora_target_defaults target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-unused-parameter)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     # QCoro's awaiters trip this on clang 14; it carries no information for us.
-    target_compile_options(${target} PRIVATE -Wno-gnu-zero-variadic-macro-arguments)
+    target_compile_options(${target} PRIVATE -Wshadow-uncaptured-local -Wno-gnu-zero-variadic-macro-arguments)
+  else()
+    target_compile_options(${target} PRIVATE -Wshadow=local)
   endif()
   if(AMPLORA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
