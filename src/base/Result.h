@@ -9,31 +9,29 @@
 
 namespace amplora {
 
-template <class E>
-struct Failure {
+template<class E> struct Failure {
     E error;
 };
 
-template <class E>
-Failure(E) -> Failure<E>;
+template<class E> Failure(E) -> Failure<E>;
 
 // Marks the successful result of an operation with no value.
 struct Done {
     friend bool operator==(Done, Done) = default;
 };
 
-template <class T, class E>
-class [[nodiscard]] Result {
+template<class T, class E> class [[nodiscard]] Result {
 public:
     using value_type = T;
     using error_type = E;
 
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
-    template <class F>
-        requires std::is_convertible_v<F, E>
-    Result(Failure<F> failure) : m_state(std::in_place_index<1>, E(std::move(failure.error)))
-    {
-    }
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    { }
+    template<class F>
+    requires std::is_convertible_v<F, E> Result(Failure<F> failure)
+        : m_state(std::in_place_index<1>, E(std::move(failure.error)))
+    { }
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }

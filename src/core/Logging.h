@@ -4,10 +4,10 @@
 
 #include <QLoggingCategory>
 
-Q_DECLARE_LOGGING_CATEGORY(lcYxc)       // amplora.yxc: the receiver client
+Q_DECLARE_LOGGING_CATEGORY(lcYxc) // amplora.yxc: the receiver client
 Q_DECLARE_LOGGING_CATEGORY(lcDiscovery) // amplora.discovery: SSDP search and device descriptions
-Q_DECLARE_LOGGING_CATEGORY(lcEvents)    // amplora.events: push-event listener
-Q_DECLARE_LOGGING_CATEGORY(lcStore)     // amplora.store: receiver store
-Q_DECLARE_LOGGING_CATEGORY(lcLoading)   // amplora.loading: load failures of the store
-Q_DECLARE_LOGGING_CATEGORY(lcSpotify)   // amplora.spotify: Spotify hand-off
-Q_DECLARE_LOGGING_CATEGORY(lcMock)      // amplora.mock: mock receiver
+Q_DECLARE_LOGGING_CATEGORY(lcEvents) // amplora.events: push-event listener
+Q_DECLARE_LOGGING_CATEGORY(lcStore) // amplora.store: receiver store
+Q_DECLARE_LOGGING_CATEGORY(lcLoading) // amplora.loading: load failures of the store
+Q_DECLARE_LOGGING_CATEGORY(lcSpotify) // amplora.spotify: Spotify hand-off
+Q_DECLARE_LOGGING_CATEGORY(lcMock) // amplora.mock: mock receiver

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace amplora {
+
+// The user's persisted settings: receiver address and identity, the front-panel display switch and the
+// volume cap. Every assignment is written through to the settings file at once (even when unchanged);
+// observers hear only of real changes. A stored value of the wrong type reads as the default.
+class AppSettings : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool frontPanelDisplay READ frontPanelDisplay WRITE setFrontPanelDisplay NOTIFY frontPanelDisplayChanged)
+    Q_PROPERTY(QString host READ host WRITE setHost NOTIFY hostChanged)
+    Q_PROPERTY(QString deviceID READ deviceIDText NOTIFY deviceIDChanged)
+    Q_PROPERTY(double maxVolumeDB READ maxVolumeDB WRITE setMaxVolumeDB NOTIFY maxVolumeDBChanged)
+
+public:
+    static constexpr double defaultMaxVolumeDB = -20.0;
+
+    // Takes ownership of the settings store it reads and writes.
+    explicit AppSettings(std::unique_ptr<QSettings> defaults, QObject *parent = nullptr);
+    ~AppSettings() override;
+
+    // The per-user settings file: ~/.config/Amplora/Amplora.conf, or AmploraMock.conf in mock mode so that a
+    // mock run never touches the real receiver address or cap.
+    static std::unique_ptr<QSettings> openStore(bool mock);
+
+    bool frontPanelDisplay() const { return m_frontPanelDisplay; }
+    void setFrontPanelDisplay(bool on);
+
+    QString host() const { return m_host; }
+    void setHost(const QString &host);
+
+    std::optional<QString> deviceID() const { return m_deviceID; }
+    QString deviceIDText() const { return m_deviceID.value_or(QString()); }
+    void setDeviceID(const std::optional<QString> &deviceID);
+
+    double maxVolumeDB() const { return m_maxVolumeDB; }
+    void setMaxVolumeDB(double dB);
+
+    QSettings &defaults() const { return *m_defaults; }
+
+Q_SIGNALS:
+    void frontPanelDisplayChanged();
+    void hostChanged();
+    void deviceIDChanged();
+    void maxVolumeDBChanged();
+
+private:
+    void write(const QString &key, const QVariant &value);
+
+    std::unique_ptr<QSettings> m_defaults;
+    bool m_frontPanelDisplay = false;
+    QString m_host;
+    std::optional<QString> m_deviceID;
+    double m_maxVolumeDB = defaultMaxVolumeDB;
+};
+
+} // namespace amplora
