@@ -1,0 +1,181 @@
+#include "core/events/YXCEvent.h"
+
+#include "core/Logging.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <limits>
+
+namespace amplora {
+
+namespace {
+
+using json = nlohmann::json;
+
+const json *member(const json &object, const char *key)
+{
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+std::optional<QString> stringField(const json &object, const char *key)
+{
+    const json *value = member(object, key);
+    if (!value || !value->is_string()) {
+        return std::nullopt;
+    }
+    return QString::fromStdString(value->get_ref<const std::string &>());
+}
+
+// A JSON number that is a whole value within int's range; a fraction or an overflow is no integer.
+std::optional<int> integerField(const json &object, const char *key)
+{
+    const json *value = member(object, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (value->is_number_integer()) {
+        if (value->is_number_unsigned()) {
+            const auto number = value->get<std::uint64_t>();
+            return number <= std::uint64_t(std::numeric_limits<int>::max()) ? std::optional<int>(int(number))
+                                                                            : std::nullopt;
+        }
+        const auto number = value->get<std::int64_t>();
+        if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
+            return std::nullopt;
+        }
+        return int(number);
+    }
+    if (value->is_number_float()) {
+        const double number = value->get<double>();
+        if (!std::isfinite(number) || number != std::trunc(number) || number < std::numeric_limits<int>::min()
+            || number > std::numeric_limits<int>::max()) {
+            return std::nullopt;
+        }
+        return int(number);
+    }
+    return std::nullopt;
+}
+
+// "mute" and "extra_bass": a boolean, or any number (non-zero means on).
+std::optional<bool> looseFlag(const json &object, const char *key)
+{
+    const json *value = member(object, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (value->is_boolean()) {
+        return value->get<bool>();
+    }
+    if (value->is_number()) {
+        return value->get<double>() != 0.0;
+    }
+    return std::nullopt;
+}
+
+// A boolean, or the number 0 or 1; any other number is not a flag.
+std::optional<bool> strictFlag(const json &object, const char *key)
+{
+    const json *value = member(object, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (value->is_boolean()) {
+        return value->get<bool>();
+    }
+    if (value->is_number()) {
+        const double number = value->get<double>();
+        if (number == 0.0 || number == 1.0) {
+            return number == 1.0;
+        }
+    }
+    return std::nullopt;
+}
+
+YXCEvent::ZoneChange zoneChange(const json &object)
+{
+    YXCEvent::ZoneChange change;
+    change.power = stringField(object, "power");
+    change.input = stringField(object, "input");
+    change.volume = integerField(object, "volume");
+    change.mute = looseFlag(object, "mute");
+    change.soundProgram = stringField(object, "sound_program");
+    change.extraBass = looseFlag(object, "extra_bass");
+    change.surroundAi = strictFlag(object, "surround_ai");
+    change.statusUpdated = strictFlag(object, "status_updated").value_or(false);
+    return change;
+}
+
+const json *objectMember(const json &object, const char *key)
+{
+    const json *value = member(object, key);
+    return value && value->is_object() ? value : nullptr;
+}
+
+} // namespace
+
+std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
+{
+    // No exceptions: malformed input gives a discarded value.
+    const json root = json::parse(bytes.cbegin(), bytes.cend(), nullptr, false);
+    if (root.is_discarded()) {
+        qCDebug(lcEvents) << "Dropped a push event that is not JSON," << bytes.size() << "bytes";
+        return std::nullopt;
+    }
+    if (!root.is_object()) {
+        qCDebug(lcEvents) << "Dropped a push event whose top level is not an object";
+        return std::nullopt;
+    }
+
+    YXCEvent event;
+    event.deviceID = stringField(root, "device_id");
+    for (const Zone zone : allZones) {
+        if (const json *object = objectMember(root, rawValue(zone).toStdString().c_str())) {
+            event.zones.emplace(zone, zoneChange(*object));
+        }
+    }
+    if (const json *netusb = objectMember(root, "netusb")) {
+        event.netusb = NetUSBChange { integerField(*netusb, "play_time"),
+            strictFlag(*netusb, "play_info_updated").value_or(false) };
+    }
+    if (const json *system = objectMember(root, "system")) {
+        event.nameTextUpdated = strictFlag(*system, "name_text_updated").value_or(false);
+    }
+    return event;
+}
+
+std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
+{
+    std::set<Refresh> result;
+    for (const auto &[zone, change] : zones) {
+        if (change.statusUpdated || change.volume) {
+            result.insert(Refresh::status(zone));
+        }
+        if (change.input) {
+            result.insert(Refresh::playInfo());
+        }
+    }
+    if (netusb && netusb->playInfoUpdated) {
+        result.insert(Refresh::playInfo());
+    }
+    if (nameTextUpdated) {
+        result.insert(Refresh::names());
+    }
+    return result;
+}
+
+QString toString(const YXCEvent::Refresh &refresh)
+{
+    switch (refresh.kind) {
+    case YXCEvent::Refresh::Kind::status:
+        return QStringLiteral("status(%1)").arg(rawValue(refresh.zone));
+    case YXCEvent::Refresh::Kind::playInfo:
+        return QStringLiteral("playInfo");
+    case YXCEvent::Refresh::Kind::names:
+        return QStringLiteral("names");
+    }
+    return {};
+}
+
+} // namespace amplora

@@ -1,0 +1,102 @@
+#include "core/events/YXCEventListener.h"
+
+#include "core/Logging.h"
+
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace amplora {
+
+QString EventListenerError::description() const
+{
+    return QStringLiteral("Could not open a UDP port for push events: %1").arg(reason);
+}
+
+YXCEventListener::YXCEventListener(QHostAddress bindAddress, QObject *parent)
+    : QObject(parent)
+    , m_bindAddress(std::move(bindAddress))
+{ }
+
+YXCEventListener::~YXCEventListener()
+{
+    stop();
+}
+
+Result<quint16, EventListenerError> YXCEventListener::start(quint16 port)
+{
+    stop();
+    auto *socket = new QUdpSocket(this);
+    // Exclusive binding: with a shared port a second instance would silently split the receiver's events.
+    bool bound = socket->bind(m_bindAddress, port, QAbstractSocket::DontShareAddress);
+    if (!bound && port != 0) {
+        qCInfo(lcEvents).noquote() << QStringLiteral("Port %1 is not available (%2); binding any free port")
+                                          .arg(port)
+                                          .arg(socket->errorString());
+        bound = socket->bind(m_bindAddress, 0, QAbstractSocket::DontShareAddress);
+    }
+    if (!bound) {
+        EventListenerError error { socket->errorString() };
+        delete socket;
+        qCWarning(lcEvents).noquote() << error.description();
+        return Failure { error };
+    }
+    m_socket = socket;
+    connect(socket, &QUdpSocket::readyRead, this, &YXCEventListener::readBatch);
+    qCInfo(lcEvents) << "Listening for push events on UDP port" << socket->localPort();
+    // Datagrams may have queued between bind and connect.
+    if (socket->hasPendingDatagrams()) {
+        readBatch();
+    }
+    return socket->localPort();
+}
+
+void YXCEventListener::stop()
+{
+    if (!m_socket) {
+        return;
+    }
+    QUdpSocket *socket = m_socket;
+    m_socket = nullptr;
+    socket->disconnect(this);
+    socket->close();
+    // Not deleted here: stop() may run inside the socket's own readyRead delivery.
+    socket->deleteLater();
+}
+
+bool YXCEventListener::isListening() const
+{
+    return m_socket != nullptr;
+}
+
+quint16 YXCEventListener::port() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+void YXCEventListener::readBatch()
+{
+    m_drainScheduled = false;
+    for (int read = 0; read < batchSize; ++read) {
+        // Re-checked each time: the handler may stop (or restart) the listener.
+        QUdpSocket *socket = m_socket;
+        if (!socket || !socket->hasPendingDatagrams()) {
+            return;
+        }
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        const QByteArray bytes = datagram.data();
+        if (bytes.isEmpty()) {
+            continue;
+        }
+        if (m_onPacket) {
+            m_onPacket(bytes);
+        }
+    }
+    // More is waiting: continue on the next turn so that timers, input and painting get their share.
+    if (m_socket && m_socket->hasPendingDatagrams() && !m_drainScheduled) {
+        m_drainScheduled = true;
+        QTimer::singleShot(0, this, &YXCEventListener::readBatch);
+    }
+}
+
+} // namespace amplora

@@ -1,0 +1,162 @@
+#include "core/events/YXCEvent.h"
+
+#include "support/Fixtures.h"
+
+#include <QTest>
+
+using namespace amplora;
+using Refresh = YXCEvent::Refresh;
+
+Q_DECLARE_METATYPE(YXCEvent::ZoneChange)
+
+namespace {
+
+QStringList names(const std::set<Refresh> &refreshes)
+{
+    QStringList out;
+    for (const auto &refresh : refreshes) {
+        out << toString(refresh);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestYXCEvent : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void refreshes_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("volume refreshes the zone status")
+            << QByteArray(R"({"main":{"volume":72},"netusb":{"play_time":31},"device_id":"ABC"})")
+            << QStringList { QStringLiteral("status(main)") };
+        QTest::addRow("status update and name change")
+            << QByteArray(R"({"zone2":{"status_updated":true},"system":{"name_text_updated":true}})")
+            << QStringList { QStringLiteral("status(zone2)"), QStringLiteral("names") };
+        QTest::addRow("input change asks for play info")
+            << QByteArray(R"({"main":{"input":"spotify"}})") << QStringList { QStringLiteral("playInfo") };
+        QTest::addRow("play info updated")
+            << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringList { QStringLiteral("playInfo") };
+        QTest::addRow("play time alone refreshes nothing")
+            << QByteArray(R"({"netusb":{"play_time":12}})") << QStringList {};
+        QTest::addRow("third zone only is ignored")
+            << QByteArray(R"({"zone3":{"volume":40,"status_updated":true}})") << QStringList {};
+        QTest::addRow("two zones and two inputs give playInfo once")
+            << QByteArray(R"({"main":{"input":"hdmi1","volume":88},"zone2":{"input":"tuner","volume":0}})")
+            << QStringList { QStringLiteral("status(main)"), QStringLiteral("status(zone2)"),
+                   QStringLiteral("playInfo") };
+        QTest::addRow("power alone refreshes nothing")
+            << QByteArray(R"({"main":{"power":"on"},"device_id":"X"})") << QStringList {};
+        QTest::addRow("status_updated false") << QByteArray(R"({"main":{"status_updated":false}})") << QStringList {};
+        QTest::addRow("status_updated as number one")
+            << QByteArray(R"({"main":{"status_updated":1}})") << QStringList { QStringLiteral("status(main)") };
+        QTest::addRow("status_updated as string is absent")
+            << QByteArray(R"({"main":{"status_updated":"true"}})") << QStringList {};
+        QTest::addRow("volume as string is absent") << QByteArray(R"({"main":{"volume":"72"}})") << QStringList {};
+        QTest::addRow("name_text_updated false")
+            << QByteArray(R"({"system":{"name_text_updated":false}})") << QStringList {};
+        QTest::addRow("zone that is not an object") << QByteArray(R"({"main":"on","zone2":[1]})") << QStringList {};
+    }
+    void refreshes()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QStringList, expected);
+        const auto event = YXCEvent::parse(datagram);
+        QVERIFY(event);
+        QCOMPARE(names(event->refreshes()), expected);
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QByteArray>("zoneObject");
+        QTest::addColumn<YXCEvent::ZoneChange>("expected");
+        using Change = YXCEvent::ZoneChange;
+        QTest::addRow("every field") << QByteArray(
+            R"({"power":"standby","input":"hdmi2","volume":60,"mute":true,"sound_program":"straight",
+                "extra_bass":false,"surround_ai":true,"status_updated":true})")
+                                     << Change { QStringLiteral("standby"), QStringLiteral("hdmi2"), 60, true,
+                                            QStringLiteral("straight"), false, true, true };
+        QTest::addRow("mute and extra bass as numbers")
+            << QByteArray(R"({"mute":2,"extra_bass":0})") << Change { {}, {}, {}, true, {}, false, {}, false };
+        QTest::addRow("surround ai accepts only 0 and 1") << QByteArray(R"({"surround_ai":2})") << Change {};
+        QTest::addRow("surround ai as 0")
+            << QByteArray(R"({"surround_ai":0})") << Change { {}, {}, {}, {}, {}, {}, false, false };
+        QTest::addRow("volume written as whole float")
+            << QByteArray(R"({"volume":72.0})") << Change { {}, {}, 72, {}, {}, {}, {}, false };
+        QTest::addRow("fractional volume is absent") << QByteArray(R"({"volume":72.5})") << Change {};
+        QTest::addRow("volume beyond int is absent") << QByteArray(R"({"volume":99999999999})") << Change {};
+        QTest::addRow("huge unsigned volume is absent")
+            << QByteArray(R"({"volume":18446744073709551615})") << Change {};
+        QTest::addRow("wrong types are absent")
+            << QByteArray(R"({"power":1,"input":null,"mute":"on","sound_program":{},"extra_bass":[true]})")
+            << Change {};
+        QTest::addRow("unknown keys ignored")
+            << QByteArray(R"({"actual_volume":{"value":-30.5},"sleep":30})") << Change {};
+    }
+    void fields()
+    {
+        QFETCH(QByteArray, zoneObject);
+        QFETCH(YXCEvent::ZoneChange, expected);
+        const auto event = YXCEvent::parse("{\"zone2\":" + zoneObject + "}");
+        QVERIFY(event);
+        QCOMPARE(event->zones.size(), std::size_t(1));
+        QVERIFY(event->zones.at(Zone::zone2) == expected);
+    }
+
+    void notAnEvent_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("top-level array") << QByteArray(R"([{"main":{"volume":1}}])");
+        QTest::addRow("not JSON") << QByteArray("\x00\xff garbage", 10);
+        QTest::addRow("empty") << QByteArray();
+        QTest::addRow("number") << QByteArray("42");
+        QTest::addRow("truncated object") << QByteArray(R"({"main":{"volume":72})");
+        QTest::addRow("missing comma as in the maker's example")
+            << QByteArray(R"({"zone2":{"volume":10 "mute":false}})");
+        QTest::addRow("invalid UTF-8 in a string") << QByteArray("{\"device_id\":\"\xf3\"}");
+        QTest::addRow("trailing garbage") << QByteArray(R"({"main":{}} x)");
+    }
+    void notAnEvent()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!YXCEvent::parse(bytes));
+    }
+
+    void specExampleDecodesCompletely()
+    {
+        const auto event = YXCEvent::parse(R"({"main":{"volume":72},"netusb":{"play_time":31},"device_id":"ABC"})");
+        QVERIFY(event);
+        YXCEvent expected;
+        expected.deviceID = QStringLiteral("ABC");
+        expected.zones[Zone::main].volume = 72;
+        expected.netusb = YXCEvent::NetUSBChange { 31, false };
+        QVERIFY(*event == expected);
+    }
+
+    void realDatagram()
+    {
+        const QByteArray line = test::receiverAnswer(QStringLiteral("CD-NT670D/events.jsonl")).trimmed();
+        const auto event = YXCEvent::parse(line);
+        QVERIFY(event);
+        QCOMPARE(event->deviceID, std::optional<QString>(QStringLiteral("00A0DED57E83")));
+        QCOMPARE(event->zones.at(Zone::main).power, std::optional<QString>(QStringLiteral("on")));
+        QVERIFY(event->refreshes().empty());
+    }
+
+    void deepNestingDoesNotCrash()
+    {
+        const QByteArray deep = QByteArray(20000, '[') + QByteArray(20000, ']');
+        QVERIFY(!YXCEvent::parse(deep));
+        const QByteArray deepInZone
+            = "{\"main\":" + QByteArray(20000, '{').replace("{", "{\"a\":") + "1" + QByteArray(20000, '}') + "}";
+        const auto event = YXCEvent::parse(deepInZone);
+        QVERIFY(event);
+        QVERIFY(event->refreshes().empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestYXCEvent)
+#include "tst_yxcevent.moc"
