@@ -1,0 +1,3 @@
+#include "api/Logging.h"
+
+Q_LOGGING_CATEGORY(lcApi, "amplora.api")

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "api/http/APIError.h"
+#include "api/http/JSONValue.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+
+namespace amplora::api {
+
+// The reason phrase of the status line; "Status <code>" for codes outside the API's own set.
+QByteArray reasonPhrase(int status);
+
+// One response. Every response closes its connection, so the wire form always ends its headers with
+// Content-Length and "Connection: close".
+struct HTTPResponse {
+    int status = 200;
+    QList<QPair<QByteArray, QByteArray>> headers; // written in list order
+    QByteArray body;
+
+    // `value` encoded by the shared encoder, with the single header Content-Type: application/json;
+    // charset=utf-8. A value the encoder refuses (a number that is not finite) gives the body {}.
+    static HTTPResponse json(int status, const JSONValue &value);
+    // The error envelope; 401 adds WWW-Authenticate, a retry time adds Retry-After (in that order).
+    static HTTPResponse error(const APIError &error);
+
+    QByteArray serialized() const;
+
+    friend bool operator==(const HTTPResponse &, const HTTPResponse &) = default;
+};
+
+} // namespace amplora::api
