@@ -1,0 +1,170 @@
+#include "api/server/ReceiverAPIServer.h"
+
+#include "api/Logging.h"
+#include "api/auth/APIToken.h"
+#include "api/auth/APITokenStore.h"
+#include "api/server/ConnectionRegistry.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <cmath>
+
+namespace amplora::api {
+
+namespace {
+
+// Many clients may connect at once (load tests, a burst of automations); the kernel's queue must hold them.
+constexpr int kListenBacklog = 1024;
+
+std::chrono::milliseconds timeoutOf(const ReceiverAPIConfiguration &configuration)
+{
+    const double seconds = std::isfinite(configuration.requestTimeoutSeconds)
+        ? std::clamp(configuration.requestTimeoutSeconds, 0.001, 86400.0)
+        : 10.0;
+    return std::chrono::milliseconds(static_cast<qint64>(std::llround(seconds * 1000.0)));
+}
+
+} // namespace
+
+ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
+    HandlerFactory handlerFactory, QObject *parent)
+    : QObject(parent)
+    , m_configuration(configuration)
+    , m_tokenStore(std::move(tokenStore))
+    , m_handlerFactory(std::move(handlerFactory))
+    , m_authenticator(std::make_shared<TokenAuthenticator>())
+{ }
+
+ReceiverAPIServer::~ReceiverAPIServer()
+{
+    stop();
+}
+
+qsizetype ReceiverAPIServer::openConnectionCount() const
+{
+    return m_connections ? m_connections->count() : 0;
+}
+
+bool ReceiverAPIServer::isLoopback(const QHostAddress &address)
+{
+    if (address.isNull())
+        return false;
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4); // also unwraps ::ffff:a.b.c.d
+    if (isIPv4)
+        return (ipv4 >> 24) == 127;
+    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+        return address.isEqual(QHostAddress::LocalHostIPv6, QHostAddress::StrictConversion);
+    return false;
+}
+
+QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start(quint16 port, bool localhostOnly)
+{
+    if (m_listener || m_starting)
+        co_return Failure { ServerError::alreadyRunning() };
+    m_configuration.port = port;
+    m_configuration.localhostOnly = localhostOnly;
+    co_return co_await start();
+}
+
+QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
+{
+    if (m_listener || m_starting)
+        co_return Failure { ServerError::alreadyRunning() };
+    m_starting = true;
+    const quint64 generation = m_generation;
+    QPointer<ReceiverAPIServer> self(this);
+
+    const std::shared_ptr<APITokenStore> store = m_tokenStore;
+    auto token = co_await store->loadOrCreate();
+    if (!self)
+        co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    m_starting = false;
+    if (!token)
+        co_return Failure { ServerError::tokenStore(token.error()) };
+    if (generation != m_generation)
+        co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    m_authenticator->setToken(token.value());
+
+    auto *listener = new QTcpServer(this);
+    listener->setListenBacklogSize(kListenBacklog);
+    const QHostAddress address
+        = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
+    if (!listener->listen(address, m_configuration.port)) {
+        const QString description = listener->errorString();
+        delete listener;
+        qCWarning(lcApi).noquote() << "Couldn't listen on port" << m_configuration.port << ":" << description;
+        co_return Failure { ServerError::listenerFailed(description) };
+    }
+    m_listener = listener;
+    m_connections = std::make_shared<ConnectionRegistry>();
+    m_handler = std::make_shared<const RequestHandler>(m_handlerFactory(m_authenticator));
+    m_port = listener->serverPort();
+    connect(listener, &QTcpServer::newConnection, this, &ReceiverAPIServer::acceptPending);
+    qCInfo(lcApi) << "Listening on" << address.toString() << "port" << *m_port;
+    co_return *m_port;
+}
+
+void ReceiverAPIServer::stop()
+{
+    ++m_generation;
+    if (m_listener) {
+        m_listener->disconnect(this);
+        m_listener->close();
+        m_listener->deleteLater();
+        m_listener = nullptr;
+        qCInfo(lcApi) << "Stopped listening";
+    }
+    m_port.reset();
+    if (m_connections) {
+        m_connections->cancelAll();
+        m_connections.reset();
+    }
+    m_handler.reset();
+}
+
+void ReceiverAPIServer::acceptPending()
+{
+    const HTTPConnection::Settings settings {
+        { HTTPRequestParser::kDefaultMaxHeaderBytes, m_configuration.maxBodyBytes },
+        timeoutOf(m_configuration),
+    };
+    while (m_listener && m_listener->hasPendingConnections()) {
+        QTcpSocket *socket = m_listener->nextPendingConnection();
+        if (!socket)
+            break;
+        if (m_configuration.localhostOnly && !isLoopback(socket->peerAddress())) {
+            qCWarning(lcApi).noquote() << "Dropped a connection from" << socket->peerAddress().toString()
+                                       << "(only this machine may connect)";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto *connection = new HTTPConnection(socket, m_handler, settings, m_connections);
+        connection->start();
+    }
+}
+
+QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
+{
+    // The store stays alive for the whole wait even if the server goes away meanwhile.
+    const std::shared_ptr<APITokenStore> store = m_tokenStore;
+    co_return co_await store->loadOrCreate();
+}
+
+QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
+{
+    const std::shared_ptr<TokenAuthenticator> authenticator = m_authenticator;
+    const std::shared_ptr<APITokenStore> store = m_tokenStore;
+    QString token = APIToken::generate();
+    auto saved = co_await store->save(token);
+    if (!saved)
+        co_return Failure { saved.error() };
+    authenticator->setToken(token);
+    qCInfo(lcApi) << "The API token was regenerated; the previous one no longer works";
+    co_return token;
+}
+
+} // namespace amplora::api

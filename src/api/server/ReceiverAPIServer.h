@@ -1,0 +1,74 @@
+#pragma once
+
+#include "api/auth/KeychainError.h"
+#include "api/auth/TokenAuthenticator.h"
+#include "api/server/HTTPConnection.h"
+#include "api/server/ReceiverAPIConfiguration.h"
+#include "api/server/ServerError.h"
+
+#include "base/Result.h"
+
+#include <QCoroTask>
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class QTcpServer;
+
+namespace amplora::api {
+
+class APITokenStore;
+class ConnectionRegistry;
+
+// The local control API's entry point: the listening socket, the token authenticator and the open
+// connections. It lives on the thread that creates it (the main thread) and never blocks it: sockets are
+// event-driven and each request is handled in its own coroutine.
+class ReceiverAPIServer final : public QObject {
+    Q_OBJECT
+
+public:
+    // Builds the request handler for one run of the listener, around the server's authenticator.
+    using HandlerFactory = std::function<RequestHandler(std::shared_ptr<TokenAuthenticator>)>;
+
+    ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
+        HandlerFactory handlerFactory, QObject *parent = nullptr);
+    ~ReceiverAPIServer() override;
+
+    const ReceiverAPIConfiguration &configuration() const { return m_configuration; }
+    // The bound port while running.
+    std::optional<quint16> port() const { return m_port; }
+    bool isRunning() const { return m_port.has_value(); }
+    qsizetype openConnectionCount() const;
+
+    // Loads or creates the token, then listens; the bound port once the listener is ready.
+    QCoro::Task<Result<quint16, ServerError>> start();
+    QCoro::Task<Result<quint16, ServerError>> start(quint16 port, bool localhostOnly);
+    // Stops listening and drops every open connection.
+    void stop();
+
+    // The stored token, created and stored first when there is none.
+    QCoro::Task<Result<QString, KeychainError>> currentToken();
+    // A fresh token, stored and then made the only accepted one.
+    QCoro::Task<Result<QString, KeychainError>> regenerateToken();
+
+    // 127.0.0.0/8, ::1 and their IPv4-mapped form.
+    static bool isLoopback(const QHostAddress &address);
+
+private:
+    void acceptPending();
+
+    ReceiverAPIConfiguration m_configuration;
+    std::shared_ptr<APITokenStore> m_tokenStore;
+    HandlerFactory m_handlerFactory;
+    std::shared_ptr<TokenAuthenticator> m_authenticator;
+    std::shared_ptr<const RequestHandler> m_handler;
+    std::shared_ptr<ConnectionRegistry> m_connections;
+    QTcpServer *m_listener = nullptr;
+    std::optional<quint16> m_port;
+    bool m_starting = false;
+    quint64 m_generation = 0; // bumped by stop(), so a start that was waiting for the token store gives up
+};
+
+} // namespace amplora::api
