@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/protocol/Zone.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace amplora {
+
+// One input the receiver offers.
+struct InputFeature {
+    QString id;
+    std::optional<bool> distributionEnable;
+    std::optional<bool> renameEnable;
+    std::optional<bool> accountEnable;
+    std::optional<QString> playInfoType;
+
+    friend bool operator==(const InputFeature &, const InputFeature &) = default;
+};
+
+struct SystemFeatures {
+    QStringList funcList;
+    std::optional<int> zoneNum;
+    QList<InputFeature> inputList;
+
+    const InputFeature *input(const QString &id) const;
+
+    friend bool operator==(const SystemFeatures &, const SystemFeatures &) = default;
+};
+
+// The range of one zone setting, such as "volume" or "actual_volume_db".
+struct RangeStep {
+    QString id;
+    double min = 0;
+    double max = 0;
+    double step = 1.0;
+
+    friend bool operator==(const RangeStep &, const RangeStep &) = default;
+};
+
+struct ZoneFeatures {
+    QString id;
+    QStringList funcList;
+    QStringList inputList;
+    std::optional<QStringList> soundProgramList;
+    std::optional<QStringList> toneControlModeList;
+    QList<RangeStep> rangeStep; // only the ranges this application uses
+
+    const RangeStep *range(const QString &id) const;
+
+    friend bool operator==(const ZoneFeatures &, const ZoneFeatures &) = default;
+};
+
+// Answer of "system/getFeatures". Decoded leniently: malformed entries are skipped and only the main zone and
+// zone 2 are kept, each once.
+struct Features {
+    std::optional<int> responseCode;
+    SystemFeatures system;
+    QList<ZoneFeatures> zone;
+
+    const ZoneFeatures *zoneFeatures(Zone zone) const;
+    QList<Zone> zones() const;
+
+    friend bool operator==(const Features &, const Features &) = default;
+};
+
+} // namespace amplora

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace amplora {
+
+// Answer of "netusb/getPlayInfo": what the network/USB source is playing; decoded strictly.
+struct PlayInfo {
+    std::optional<int> responseCode;
+    std::optional<QString> input;
+    std::optional<QString> playback; // "play", "pause", "stop", ...
+    std::optional<int> playTime; // seconds
+    std::optional<int> totalTime; // seconds
+    std::optional<QString> artist;
+    std::optional<QString> album;
+    std::optional<QString> track;
+    std::optional<QString> albumartUrl; // a path on the receiver or a full URL
+    std::optional<int> albumartId;
+
+    // Whether there is anything to show: a track title, or failing that an artist.
+    bool hasMetadata() const;
+
+    friend bool operator==(const PlayInfo &, const PlayInfo &) = default;
+};
+
+} // namespace amplora

@@ -1,0 +1,129 @@
+#pragma once
+
+// The receiver's wire key of every model field, written once. The decoder reads the strictly decoded models
+// through these tables and the encoder writes every model through them, so a key cannot be spelled two ways.
+// Internal to the protocol folder.
+
+#include "core/protocol/YXCPayload.h"
+
+#include <tuple>
+
+namespace amplora::wire {
+
+template<class S, class M> struct Field {
+    const char *key;
+    M S::*member;
+};
+
+template<class S, class M> Field(const char *, M S::*) -> Field<S, M>;
+
+// Specialised below for every model; the primary template has no fields.
+template<class T> struct Fields;
+
+template<class T>
+concept Model = requires
+{
+    Fields<T>::all;
+};
+
+template<> struct Fields<DeviceInfo> {
+    static constexpr std::tuple all { Field { "response_code", &DeviceInfo::responseCode },
+        Field { "model_name", &DeviceInfo::modelName }, Field { "device_id", &DeviceInfo::deviceId },
+        Field { "system_version", &DeviceInfo::systemVersion }, Field { "api_version", &DeviceInfo::apiVersion } };
+};
+
+template<> struct Fields<NetworkStatus> {
+    static constexpr std::tuple all { Field { "response_code", &NetworkStatus::responseCode },
+        Field { "network_name", &NetworkStatus::networkName } };
+};
+
+template<> struct Fields<PlayInfo> {
+    static constexpr std::tuple all { Field { "response_code", &PlayInfo::responseCode },
+        Field { "input", &PlayInfo::input }, Field { "playback", &PlayInfo::playback },
+        Field { "play_time", &PlayInfo::playTime }, Field { "total_time", &PlayInfo::totalTime },
+        Field { "artist", &PlayInfo::artist }, Field { "album", &PlayInfo::album }, Field { "track", &PlayInfo::track },
+        Field { "albumart_url", &PlayInfo::albumartUrl }, Field { "albumart_id", &PlayInfo::albumartId } };
+};
+
+template<> struct Fields<ToneControl> {
+    static constexpr std::tuple all { Field { "mode", &ToneControl::mode }, Field { "bass", &ToneControl::bass },
+        Field { "treble", &ToneControl::treble } };
+};
+
+template<> struct Fields<ActualVolume> {
+    static constexpr std::tuple all { Field { "mode", &ActualVolume::mode }, Field { "value", &ActualVolume::value },
+        Field { "unit", &ActualVolume::unit } };
+};
+
+template<> struct Fields<ZoneStatus> {
+    static constexpr std::tuple all { Field { "response_code", &ZoneStatus::responseCode },
+        Field { "power", &ZoneStatus::power }, Field { "volume", &ZoneStatus::volume },
+        Field { "mute", &ZoneStatus::mute }, Field { "max_volume", &ZoneStatus::maxVolume },
+        Field { "input", &ZoneStatus::input }, Field { "input_text", &ZoneStatus::inputText },
+        Field { "sound_program", &ZoneStatus::soundProgram }, Field { "pure_direct", &ZoneStatus::pureDirect },
+        Field { "enhancer", &ZoneStatus::enhancer }, Field { "tone_control", &ZoneStatus::toneControl },
+        Field { "dialogue_level", &ZoneStatus::dialogueLevel },
+        Field { "subwoofer_volume", &ZoneStatus::subwooferVolume },
+        Field { "actual_volume", &ZoneStatus::actualVolume }, Field { "extra_bass", &ZoneStatus::extraBass },
+        Field { "surround_ai", &ZoneStatus::surroundAi } };
+};
+
+template<> struct Fields<InputFeature> {
+    static constexpr std::tuple all { Field { "id", &InputFeature::id },
+        Field { "distribution_enable", &InputFeature::distributionEnable },
+        Field { "rename_enable", &InputFeature::renameEnable },
+        Field { "account_enable", &InputFeature::accountEnable },
+        Field { "play_info_type", &InputFeature::playInfoType } };
+};
+
+template<> struct Fields<SystemFeatures> {
+    static constexpr std::tuple all { Field { "func_list", &SystemFeatures::funcList },
+        Field { "zone_num", &SystemFeatures::zoneNum }, Field { "input_list", &SystemFeatures::inputList } };
+};
+
+template<> struct Fields<RangeStep> {
+    static constexpr std::tuple all { Field { "id", &RangeStep::id }, Field { "min", &RangeStep::min },
+        Field { "max", &RangeStep::max }, Field { "step", &RangeStep::step } };
+};
+
+template<> struct Fields<ZoneFeatures> {
+    static constexpr std::tuple all { Field { "id", &ZoneFeatures::id }, Field { "func_list", &ZoneFeatures::funcList },
+        Field { "input_list", &ZoneFeatures::inputList },
+        Field { "sound_program_list", &ZoneFeatures::soundProgramList },
+        Field { "tone_control_mode_list", &ZoneFeatures::toneControlModeList },
+        Field { "range_step", &ZoneFeatures::rangeStep } };
+};
+
+template<> struct Fields<Features> {
+    static constexpr std::tuple all { Field { "response_code", &Features::responseCode },
+        Field { "system", &Features::system }, Field { "zone", &Features::zone } };
+};
+
+template<> struct Fields<IDText> {
+    static constexpr std::tuple all { Field { "id", &IDText::id }, Field { "text", &IDText::text } };
+};
+
+template<> struct Fields<NameText> {
+    static constexpr std::tuple all { Field { "response_code", &NameText::responseCode },
+        Field { "zone_list", &NameText::zoneList }, Field { "input_list", &NameText::inputList },
+        Field { "sound_program_list", &NameText::soundProgramList } };
+};
+
+template<> struct Fields<SignalInfo::Audio> {
+    static constexpr std::tuple all { Field { "error", &SignalInfo::Audio::error },
+        Field { "format", &SignalInfo::Audio::format }, Field { "fs", &SignalInfo::Audio::fs },
+        Field { "bit", &SignalInfo::Audio::bit }, Field { "bitrate", &SignalInfo::Audio::bitrate } };
+};
+
+template<> struct Fields<SignalInfo> {
+    static constexpr std::tuple all { Field { "response_code", &SignalInfo::responseCode },
+        Field { "audio", &SignalInfo::audio } };
+};
+
+// Calls visit(field) for every field of T, in table order.
+template<Model T, class Visit> constexpr void forEachField(Visit &&visit)
+{
+    std::apply([&](const auto &...field) { (visit(field), ...); }, Fields<T>::all);
+}
+
+} // namespace amplora::wire

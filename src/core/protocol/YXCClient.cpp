@@ -1,0 +1,251 @@
+#include "core/protocol/YXCClient.h"
+
+#include "core/Logging.h"
+#include "core/protocol/SharedNetworkAccess.h"
+#include "core/protocol/YXCDecoder.h"
+
+#include <QCoroNetworkReply>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <memory>
+
+namespace amplora {
+
+namespace {
+
+const QString apiRoot = QStringLiteral("/YamahaExtendedControl/v1/");
+
+// Everything a request needs, copied out of the client before the first suspension, so that a client destroyed
+// while its requests are in flight is never touched again.
+struct Settings {
+    QString host;
+    bool readOnly;
+    YXCClient::Options options;
+};
+
+struct Transfer {
+    std::optional<int> status; // absent when no HTTP answer arrived
+    QByteArray body;
+    std::optional<QString> failure; // the network layer's reason when the transfer did not complete
+};
+
+// The API root on the host; none when the host cannot stand in a URL as a plain host (with an optional port).
+std::optional<QUrl> baseUrl(const QString &host)
+{
+    if (host.isEmpty() || host.contains(u'/')) {
+        return std::nullopt;
+    }
+    const QUrl url(QStringLiteral("http://") + host + apiRoot, QUrl::StrictMode);
+    // Anything that parses into more than a host and port (a user name, a query, a fragment) would send the
+    // request somewhere other than where the user pointed.
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()
+        || url.path() != apiRoot) {
+        return std::nullopt;
+    }
+    return url;
+}
+
+QUrl commandUrl(QUrl base, const YXCCommand &command)
+{
+    base.setPath(apiRoot + command.path());
+    const auto items = command.queryItems();
+    if (!items.isEmpty()) {
+        QByteArray query;
+        for (const auto &[name, value] : items) {
+            if (!query.isEmpty()) {
+                query += '&';
+            }
+            query += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
+        }
+        base.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
+    }
+    return base;
+}
+
+// One GET through the shared network access manager, bounded in time and size. The reply is never deleted while
+// it is awaited; it is released once it has finished.
+QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds timeout, qint64 maxBytes)
+{
+    request.setTransferTimeout(static_cast<int>(timeout.count()));
+    QNetworkReply *reply = sharedNetworkAccess().get(request);
+    auto tooLarge = std::make_shared<bool>(false);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge, maxBytes](qint64 received) {
+        if (received > maxBytes && !*tooLarge) {
+            *tooLarge = true;
+            reply->abort();
+        }
+    });
+    if (!reply->isFinished()) {
+        co_await reply;
+    }
+
+    Transfer result;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        result.status = status.toInt();
+    }
+    if (*tooLarge) {
+        result.failure = QStringLiteral("The answer is larger than %1 bytes.").arg(maxBytes);
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Only the transfer time-out cancels a request here.
+        result.failure = QStringLiteral("The request timed out.");
+    } else if (reply->error() != QNetworkReply::NoError) {
+        result.failure = reply->errorString();
+    } else {
+        result.body = reply->readAll();
+    }
+    reply->deleteLater();
+    co_return result;
+}
+
+// Steps shared by every command: address and read-only checks before any traffic, then the GET, the status, the
+// envelope and the response code. Answers the body of an accepted command.
+QCoro::Task<Result<QByteArray, YXCError>> perform(
+    Settings settings, YXCCommand command, std::optional<quint16> eventPort)
+{
+    const QString path = command.path();
+    const auto base = baseUrl(settings.host);
+    if (!base) {
+        co_return Failure { YXCError::invalidHost(settings.host) };
+    }
+    if (settings.readOnly && command.isMutating()) {
+        qCInfo(lcYxc) << "read-only mode blocked" << path;
+        co_return Failure { YXCError::readOnlyBlocked(path) };
+    }
+
+    QNetworkRequest request(commandUrl(*base, command));
+    if (eventPort) {
+        request.setRawHeader("X-AppName", "MusicCast/1");
+        request.setRawHeader("X-AppPort", QByteArray::number(*eventPort));
+    }
+    const Transfer answer
+        = co_await transfer(request, settings.options.requestTimeout, settings.options.maxAnswerBytes);
+
+    if (answer.status && (*answer.status < 200 || *answer.status > 299)) {
+        qCDebug(lcYxc) << path << "answered HTTP" << *answer.status;
+        co_return Failure { YXCError::http(*answer.status) };
+    }
+    if (answer.failure) {
+        qCDebug(lcYxc) << path << "failed:" << *answer.failure;
+        co_return Failure { YXCError::transport(*answer.failure) };
+    }
+    const auto envelope = YXCDecoder::decode<Envelope>(answer.body);
+    if (!envelope) {
+        qCDebug(lcYxc) << path << "sent an unreadable answer:" << envelope.error().detail();
+        co_return Failure { YXCError::unreadable(path, envelope.error().detail()) };
+    }
+    if (envelope->responseCode != 0) {
+        qCDebug(lcYxc) << path << "answered response code" << envelope->responseCode;
+        co_return Failure { YXCError::responseCode(envelope->responseCode, path) };
+    }
+    co_return answer.body;
+}
+
+QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(Settings settings, YXCCommand command, YXCPayloadType type)
+{
+    const QString path = command.path();
+    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt);
+    if (!body) {
+        co_return Failure { std::move(body).error() };
+    }
+    auto decoded = YXCDecoder::decodePayload(type, body.value());
+    if (!decoded) {
+        qCDebug(lcYxc) << path << "did not decode:" << decoded.error().detail();
+        co_return Failure { YXCError::unreadable(path, decoded.error().detail()) };
+    }
+    // Answers the store cannot work without, even though every field is optional on the wire.
+    if (const auto *status = std::get_if<ZoneStatus>(&decoded.value()); status && !status->power) {
+        co_return Failure { YXCError::unreadable(path, QStringLiteral("missing 'power'")) };
+    }
+    if (const auto *device = std::get_if<DeviceInfo>(&decoded.value()); device && !device->modelName) {
+        co_return Failure { YXCError::unreadable(path, QStringLiteral("missing 'model_name'")) };
+    }
+    co_return std::move(decoded).value();
+}
+
+QCoro::Task<Result<Done, YXCError>> sendWith(Settings settings, YXCCommand command, std::optional<quint16> eventPort)
+{
+    auto body = co_await perform(std::move(settings), std::move(command), eventPort);
+    if (!body) {
+        co_return Failure { std::move(body).error() };
+    }
+    co_return Done {};
+}
+
+QCoro::Task<std::optional<QImage>> albumArtWith(Settings settings, QString path)
+{
+    if (path.isEmpty()) {
+        co_return std::nullopt;
+    }
+    QString text;
+    if (path.startsWith(QStringLiteral("http://")) || path.startsWith(QStringLiteral("https://"))) {
+        text = path;
+    } else {
+        text = QStringLiteral("http://") + settings.host + (path.startsWith(u'/') ? QString() : QStringLiteral("/"))
+            + path;
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) {
+        qCDebug(lcYxc) << "album art path is no URL:" << path;
+        co_return std::nullopt;
+    }
+    const Transfer answer
+        = co_await transfer(QNetworkRequest(url), settings.options.albumArtTimeout, settings.options.maxImageBytes);
+    if (answer.failure) {
+        qCDebug(lcYxc) << "album art failed:" << *answer.failure;
+        co_return std::nullopt;
+    }
+    QImage image = QImage::fromData(answer.body);
+    if (image.isNull()) {
+        co_return std::nullopt;
+    }
+    co_return image;
+}
+
+} // namespace
+
+YXCClient::YXCClient(const QString &host, bool readOnly)
+    : YXCClient(host, readOnly, Options {})
+{ }
+
+YXCClient::YXCClient(const QString &host, bool readOnly, Options options)
+    : m_readOnly(readOnly)
+    , m_options(options)
+{
+    // Only spaces and tabs: a line break inside an address stays and makes it invalid.
+    qsizetype first = 0;
+    qsizetype last = host.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (first < last && blank(host.at(first))) {
+        ++first;
+    }
+    while (last > first && blank(host.at(last - 1))) {
+        --last;
+    }
+    m_host = host.mid(first, last - first);
+}
+
+QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(YXCCommand command, YXCPayloadType type)
+{
+    return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type);
+}
+
+QCoro::Task<Result<Done, YXCError>> YXCClient::send(YXCCommand command)
+{
+    return sendWith(Settings { m_host, m_readOnly, m_options }, std::move(command), std::nullopt);
+}
+
+QCoro::Task<Result<Done, YXCError>> YXCClient::registerForEvents(quint16 port)
+{
+    return sendWith(Settings { m_host, m_readOnly, m_options }, YXCCommand::getDeviceInfo(), port);
+}
+
+QCoro::Task<std::optional<QImage>> YXCClient::albumArt(QString path)
+{
+    return albumArtWith(Settings { m_host, m_readOnly, m_options }, std::move(path));
+}
+
+} // namespace amplora

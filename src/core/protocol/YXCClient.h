@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/protocol/ReceiverTransport.h"
+
+#include <QString>
+
+#include <chrono>
+
+namespace amplora {
+
+// The real transport: one HTTP GET per command to the receiver's control interface, checked and decoded. It keeps
+// nothing between requests; requests may overlap, and destroying the client while requests are in flight is safe
+// (they finish on their own, bounded by their time-outs).
+class YXCClient final : public ReceiverTransport {
+public:
+    struct Options {
+        std::chrono::milliseconds requestTimeout { 4000 };
+        // Cover pictures may be large and come from a slow source; still, a picture that never comes must not
+        // keep a request open for ever.
+        std::chrono::milliseconds albumArtTimeout { 60000 };
+        // Answers above this size are cut off as a transport failure.
+        qint64 maxAnswerBytes = 4 * 1024 * 1024;
+        qint64 maxImageBytes = 16 * 1024 * 1024;
+    };
+
+    // The host may carry a port ("192.168.1.20", "127.0.0.1:8080"); surrounding spaces and tabs are removed.
+    explicit YXCClient(const QString &host, bool readOnly = false);
+    YXCClient(const QString &host, bool readOnly, Options options);
+
+    const QString &host() const { return m_host; }
+    bool isReadOnly() const override { return m_readOnly; }
+
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
+    QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
+    QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
+
+private:
+    QString m_host;
+    bool m_readOnly;
+    Options m_options;
+};
+
+} // namespace amplora
