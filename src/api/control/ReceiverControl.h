@@ -1,0 +1,55 @@
+#pragma once
+
+#include "api/control/ControlError.h"
+#include "api/control/PlaybackAction.h"
+#include "api/control/PowerState.h"
+#include "api/control/ReceiverStatus.h"
+#include "api/control/VolumeStepDirection.h"
+#include "api/control/Zone.h"
+
+#include "base/Result.h"
+
+#include <QCoroTask>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace amplora::api {
+
+template<class T> using ControlTask = QCoro::Task<Result<T, ControlError>>;
+
+// Everything the API does to the receiver goes through this contract; the application implements it on its
+// receiver store. One instance serves every concurrent request, so implementations accept calls from any
+// task. Values arrive already validated by the router (names resolved to an exact entry of inputs() or
+// soundModes(), decibels within range and on the step).
+class ReceiverControl {
+public:
+    virtual ~ReceiverControl() = default;
+
+    // A fresh snapshot of the zone.
+    virtual ControlTask<ReceiverStatus> status(Zone zone) = 0;
+    virtual ControlTask<Done> setPower(Zone zone, PowerState state) = 0;
+    // An absolute volume in dB.
+    virtual ControlTask<Done> setVolume(Zone zone, double db) = 0;
+    virtual ControlTask<Done> stepVolume(Zone zone, VolumeStepDirection direction) = 0;
+    virtual ControlTask<Done> setMute(Zone zone, bool mute) = 0;
+    virtual ControlTask<Done> setInput(Zone zone, QString name) = 0;
+    virtual ControlTask<Done> setSoundMode(Zone zone, QString name) = 0;
+    // At least one is present; an absent one is left as it is.
+    virtual ControlTask<Done> setTone(Zone zone, std::optional<double> bass, std::optional<double> treble) = 0;
+    // Subwoofer trim in dB; the router only asks for the main zone.
+    virtual ControlTask<Done> setSubwoofer(Zone zone, double db) = 0;
+    // Acts on the receiver's network/USB player, which belongs to no zone.
+    virtual ControlTask<Done> playback(PlaybackAction action) = 0;
+    // Display names of the inputs the zone offers, in the receiver's order.
+    virtual ControlTask<QStringList> inputs(Zone zone) = 0;
+    // Display names of the zone's sound programs; may be empty.
+    virtual ControlTask<QStringList> soundModes(Zone zone) = 0;
+    // The user's volume cap in dB; the API never sets a volume above it. Read afresh for every request.
+    virtual ControlTask<double> volumeCapDb() = 0;
+    // The size of one volume step in dB.
+    virtual double volumeStepDb() const = 0;
+};
+
+} // namespace amplora::api

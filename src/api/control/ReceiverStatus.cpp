@@ -1,0 +1,75 @@
+#include "api/control/ReceiverStatus.h"
+
+#include "api/control/JSONDecodeError.h"
+#include "api/control/JSONObjectReader.h"
+
+namespace amplora::api {
+
+namespace {
+
+template<class T> void putIfPresent(JSONValue::Object &object, const char *key, const std::optional<T> &value)
+{
+    if (value)
+        object.emplace(QString::fromLatin1(key), JSONValue(*value));
+}
+
+JSONValue nowPlayingJSON(const NowPlaying &playing)
+{
+    JSONValue::Object object;
+    putIfPresent(object, "playback", playing.playback);
+    putIfPresent(object, "artist", playing.artist);
+    putIfPresent(object, "album", playing.album);
+    putIfPresent(object, "track", playing.track);
+    return JSONValue(std::move(object));
+}
+
+} // namespace
+
+JSONValue ReceiverStatus::toJSON() const
+{
+    JSONValue::Object object {
+        { QStringLiteral("zone"), JSONValue(enumName(zone)) },
+        { QStringLiteral("power"), JSONValue(enumName(power)) },
+        { QStringLiteral("volumeDb"), JSONValue(volumeDb) },
+        { QStringLiteral("mute"), JSONValue(mute) },
+        { QStringLiteral("input"), JSONValue(input) },
+    };
+    putIfPresent(object, "soundMode", soundMode);
+    putIfPresent(object, "bass", bass);
+    putIfPresent(object, "treble", treble);
+    putIfPresent(object, "subwoofer", subwoofer);
+    if (nowPlaying)
+        object.emplace(QStringLiteral("nowPlaying"), nowPlayingJSON(*nowPlaying));
+    return JSONValue(std::move(object));
+}
+
+Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue &value)
+{
+    JSONObjectReader reader(value);
+    ReceiverStatus status;
+    status.zone = reader.enumeration<Zone>(QStringLiteral("zone"), true).value_or(Zone::main);
+    status.power = reader.enumeration<PowerState>(QStringLiteral("power"), true).value_or(PowerState::standby);
+    status.volumeDb = reader.number(QStringLiteral("volumeDb"), true).value_or(0);
+    status.mute = reader.boolean(QStringLiteral("mute"), true).value_or(false);
+    status.input = reader.string(QStringLiteral("input"), true).value_or(QString());
+    status.soundMode = reader.string(QStringLiteral("soundMode"));
+    status.bass = reader.number(QStringLiteral("bass"));
+    status.treble = reader.number(QStringLiteral("treble"));
+    status.subwoofer = reader.number(QStringLiteral("subwoofer"));
+    if (const JSONValue *playingValue = reader.object(QStringLiteral("nowPlaying"))) {
+        JSONObjectReader playingReader(*playingValue);
+        NowPlaying playing;
+        playing.playback = playingReader.string(QStringLiteral("playback"));
+        playing.artist = playingReader.string(QStringLiteral("artist"));
+        playing.album = playingReader.string(QStringLiteral("album"));
+        playing.track = playingReader.string(QStringLiteral("track"));
+        if (playingReader.error())
+            return Failure { JSONDecodeError { QStringLiteral("nowPlaying: ") + playingReader.error()->message } };
+        status.nowPlaying = playing;
+    }
+    if (reader.error())
+        return Failure { *reader.error() };
+    return status;
+}
+
+} // namespace amplora::api

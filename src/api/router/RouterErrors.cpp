@@ -1,0 +1,171 @@
+#include "api/router/RouterErrors.h"
+
+#include "api/http/DecibelText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace amplora::api::RouterErrors {
+
+namespace {
+
+APIError make(int status, const char *code, QString message)
+{
+    APIError error;
+    error.status = status;
+    error.code = QString::fromLatin1(code);
+    error.message = std::move(message);
+    return error;
+}
+
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+APIError outsideAPI()
+{
+    return make(404, "not_found", QStringLiteral("No such endpoint. The API lives under /api/v1."));
+}
+
+APIError unknownEndpoint(const QStringList &segments)
+{
+    return make(
+        404, "not_found", QStringLiteral("No such endpoint: /api/v1/") + segments.join(u'/') + QStringLiteral("."));
+}
+
+APIError unauthorized()
+{
+    return make(401, "unauthorized", QStringLiteral("Missing or wrong token. Send \"Authorization: Bearer <token>\"."));
+}
+
+APIError methodNotAllowed(const QString &allowedMethods)
+{
+    return make(405, "method_not_allowed", QStringLiteral("Use ") + allowedMethods + QStringLiteral(" here."));
+}
+
+APIError invalidZone()
+{
+    return make(400, "invalid_zone", QStringLiteral("zone must be \"main\" or \"zone2\"."));
+}
+
+APIError missingField(const QString &message)
+{
+    return make(400, "missing_field", message);
+}
+
+APIError invalidValue(const QString &message)
+{
+    return make(400, "invalid_value", message);
+}
+
+APIError notOneOf(const QString &key, const QStringList &cases)
+{
+    return invalidValue(
+        quoted(key) + QStringLiteral(" must be one of: ") + cases.join(QStringLiteral(", ")) + QStringLiteral("."));
+}
+
+APIError invalidPower()
+{
+    return invalidValue(QStringLiteral("\"power\" must be \"on\" or \"standby\" (\"off\" also works)."));
+}
+
+APIError outOfRange(const QString &key, double lower, double upper)
+{
+    return make(400, "out_of_range",
+        QStringLiteral("%1 must be between %2 and %3 dB.").arg(quoted(key), decibelText(lower), decibelText(upper)));
+}
+
+APIError belowMinimumVolume(double minimumDb)
+{
+    return make(400, "out_of_range", QStringLiteral("Volume must be at least %1 dB.").arg(decibelText(minimumDb)));
+}
+
+APIError invalidStep(const QString &key, double stepDb)
+{
+    return make(
+        400, "invalid_step", QStringLiteral("%1 must be a multiple of %2 dB.").arg(quoted(key), decibelText(stepDb)));
+}
+
+APIError volumeAboveCap(double db, double capDb)
+{
+    APIError error = make(422, "volume_above_cap",
+        QStringLiteral("Volume %1 dB is above the cap of %2 dB.").arg(decibelText(db), decibelText(capDb)));
+    error.cap = capDb;
+    return error;
+}
+
+APIError rateLimited(int limit, double windowSeconds, double retryAfterSeconds)
+{
+    APIError error = make(429, "rate_limited",
+        QStringLiteral("Too many volume changes: at most %1 per %2 s. Try again shortly.")
+            .arg(QString::number(limit), decibelText(windowSeconds)));
+    // Whole seconds for Retry-After; a client told "0" would retry at once and be refused again.
+    error.retryAfterSeconds = std::max(1, static_cast<int>(std::ceil(std::min(retryAfterSeconds, 86400.0))));
+    return error;
+}
+
+APIError subwooferOnlyInMain()
+{
+    return make(400, "not_supported", QStringLiteral("Subwoofer trim is only available in main."));
+}
+
+APIError noSoundModes(const QString &zone)
+{
+    return make(400, "not_supported", zone + QStringLiteral(" has no sound modes."));
+}
+
+APIError ambiguousName(const QString &requested, const QString &kind, const QStringList &names)
+{
+    APIError error = make(400, "ambiguous_name",
+        QStringLiteral("%1 matches more than one %2: %3.")
+            .arg(quoted(requested), kind, names.join(QStringLiteral(", "))));
+    error.validNames = names;
+    return error;
+}
+
+APIError unknownName(const QString &code, const QString &kind, const QString &requested, const QString &zone,
+    const QStringList &candidates)
+{
+    APIError error = make(400, "", QStringLiteral("No %1 called %2 in %3.").arg(kind, quoted(requested), zone));
+    error.code = code;
+    error.validNames = candidates;
+    return error;
+}
+
+APIError emptyScene()
+{
+    return make(400, "empty_scene", QStringLiteral("A scene needs at least one setting."));
+}
+
+APIError standbySceneWithSettings()
+{
+    return make(
+        400, "invalid_scene", QStringLiteral("A scene that puts the receiver in standby can't change other settings."));
+}
+
+APIError sceneNotFound(const QString &name)
+{
+    return make(404, "scene_not_found", QStringLiteral("No scene called %1.").arg(quoted(name)));
+}
+
+APIError sceneStoreFailed(const QString &description)
+{
+    return make(500, "scene_store_error", QStringLiteral("Couldn't read or write scenes: ") + description);
+}
+
+APIError receiverFailed(const QString &description)
+{
+    return make(502, "receiver_error", QStringLiteral("The receiver call failed: ") + description);
+}
+
+APIError sceneStopped(const QString &scene, const QString &step, const QStringList &applied, const QString &description)
+{
+    const QString done = applied.isEmpty() ? QStringLiteral("nothing") : applied.join(QStringLiteral(", "));
+    return make(502, "receiver_error",
+        QStringLiteral("Scene %1 stopped at %2 (already applied: %3): ").arg(quoted(scene), step, done) + description);
+}
+
+} // namespace amplora::api::RouterErrors

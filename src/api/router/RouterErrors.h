@@ -1,0 +1,40 @@
+#pragma once
+
+#include "api/http/APIError.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace amplora::api::RouterErrors {
+
+// The router's error catalogue. Home-automation clients match on these codes and messages, so each one is
+// written exactly once, here.
+
+APIError outsideAPI(); // 404 not_found, path outside /api/v1
+APIError unknownEndpoint(const QStringList &segments); // 404 not_found, the segments after /api/v1
+APIError unauthorized();
+APIError methodNotAllowed(const QString &allowedMethods);
+APIError invalidZone();
+APIError missingField(const QString &message);
+APIError invalidValue(const QString &message);
+APIError notOneOf(const QString &key, const QStringList &cases);
+APIError invalidPower();
+APIError outOfRange(const QString &key, double lower, double upper);
+APIError belowMinimumVolume(double minimumDb);
+APIError invalidStep(const QString &key, double stepDb);
+APIError volumeAboveCap(double db, double capDb);
+APIError rateLimited(int limit, double windowSeconds, double retryAfterSeconds);
+APIError subwooferOnlyInMain();
+APIError noSoundModes(const QString &zone);
+APIError ambiguousName(const QString &requested, const QString &kind, const QStringList &names);
+APIError unknownName(const QString &code, const QString &kind, const QString &requested, const QString &zone,
+    const QStringList &candidates);
+APIError emptyScene();
+APIError standbySceneWithSettings();
+APIError sceneNotFound(const QString &name);
+APIError sceneStoreFailed(const QString &description);
+APIError receiverFailed(const QString &description);
+APIError sceneStopped(
+    const QString &scene, const QString &step, const QStringList &applied, const QString &description);
+
+} // namespace amplora::api::RouterErrors

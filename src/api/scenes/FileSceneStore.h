@@ -1,0 +1,44 @@
+#pragma once
+
+#include "api/scenes/SceneStore.h"
+
+#include <mutex>
+
+namespace amplora::api {
+
+// Keeps every scene in one JSON file (an array of scene objects, pretty-printed with sorted keys). The file is
+// read once and cached; every change rewrites the whole file atomically, and the cache follows only a
+// successful write. A file that cannot be read or decoded fails every call until it is fixed and is never
+// overwritten. One lock serialises the operations, whichever thread they come from.
+class FileSceneStore final : public SceneStore {
+public:
+    explicit FileSceneStore(QString filePath);
+
+    // The user's data folder (created if missing), then "Amplora", then `fileName` ("scenes.json", or
+    // "scenes-mock.json" in mock mode). The "Amplora" folder itself is created on the first write.
+    static Result<QString, SceneStoreError> defaultFilePath(const QString &fileName = QStringLiteral("scenes.json"));
+
+    const QString &filePath() const { return m_filePath; }
+
+    SceneTask<QList<ReceiverScene>> all() override;
+    SceneTask<std::optional<ReceiverScene>> scene(QString name) override;
+    SceneTask<bool> remove(QString name) override;
+    SceneTask<bool> save(ReceiverScene scene) override;
+
+    // The same operations without the task wrapper, for callers that are not coroutines.
+    Result<QList<ReceiverScene>, SceneStoreError> allNow();
+    Result<std::optional<ReceiverScene>, SceneStoreError> sceneNow(const QString &name);
+    Result<bool, SceneStoreError> removeNow(const QString &name);
+    Result<bool, SceneStoreError> saveNow(const ReceiverScene &scene);
+
+private:
+    // Both run with m_lock held.
+    Result<QList<ReceiverScene>, SceneStoreError> load();
+    Result<Done, SceneStoreError> write(const QList<ReceiverScene> &scenes);
+
+    const QString m_filePath;
+    std::mutex m_lock;
+    std::optional<QList<ReceiverScene>> m_cache;
+};
+
+} // namespace amplora::api

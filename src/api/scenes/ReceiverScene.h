@@ -1,0 +1,44 @@
+#pragma once
+
+#include "api/control/JSONDecodeError.h"
+#include "api/control/PowerState.h"
+#include "api/control/Zone.h"
+#include "api/http/JSONValue.h"
+
+#include "base/Result.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace amplora::api {
+
+// A named bundle of receiver settings applied with one call. Absent fields are left out of the JSON; when
+// reading, every key but "name" may be missing.
+struct ReceiverScene {
+    QString name; // unique ignoring case and surrounding spaces and tabs
+    std::optional<PowerState> power;
+    std::optional<Zone> zone; // absent: the zone given when the scene runs
+    std::optional<QString> input; // stored as resolved against the receiver
+    std::optional<QString> soundMode;
+    std::optional<double> volumeDb;
+    std::optional<double> bass;
+    std::optional<double> treble;
+    std::optional<double> sub; // subwoofer trim, main zone only
+
+    // Whether the scene changes anything at all (its name and zone alone change nothing).
+    bool hasSetting() const;
+    // Whether the scene changes something besides the power.
+    bool hasSettingBesidesPower() const;
+
+    JSONValue toJSON() const;
+    static Result<ReceiverScene, JSONDecodeError> fromJSON(const JSONValue &value);
+
+    // Two names denote the same scene when they are equal ignoring case, after trimming spaces and tabs.
+    static bool sameName(QStringView a, QStringView b);
+
+    friend bool operator==(const ReceiverScene &, const ReceiverScene &) = default;
+};
+
+} // namespace amplora::api

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "api/control/ReceiverControl.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <coroutine>
+#include <optional>
+#include <vector>
+
+namespace amplora::test {
+
+// A receiver behind the API's control contract that records every call. Its answers come from the public
+// fields, which tests edit freely; state-changing calls also update the statuses, so a later status() sees
+// them. Every task completes at once (unless `hold` is set), so a caller can drive it without an event loop.
+class FakeReceiverControl : public api::ReceiverControl {
+public:
+    FakeReceiverControl();
+    ~FakeReceiverControl() override;
+
+    // Per zone, indexed by api::Zone.
+    std::array<api::ReceiverStatus, 2> statuses;
+    std::array<QStringList, 2> inputNames;
+    std::array<QStringList, 2> soundModeNames;
+    double capDb = 0;
+    double stepDb = 0.5;
+    // While set, every call is recorded and then waits until releaseHeld(), so a test can act while requests
+    // are in flight (stop a server, drop a connection, send a second request).
+    bool hold = false;
+    qsizetype heldCount() const { return static_cast<qsizetype>(m_held.size()); }
+    // Lets the calls waiting now go on, oldest first.
+    void releaseHeld();
+
+    // State-changing calls in order, written like "setVolume main -30" or "setTone main bass=-2 treble=-";
+    // these are what would have reached the receiver.
+    QStringList commands;
+    // Read calls in order: "status main", "inputs zone2", "soundModes main", "volumeCapDb".
+    QStringList reads;
+
+    // Makes every later call of `operation` (a method name such as "setInput" or "inputs") fail.
+    void failOn(const QString &operation, api::ControlError error) { m_failures.insert(operation, error); }
+    void failOnReceiver(const QString &operation, const QString &description)
+    {
+        failOn(operation, api::ControlError::receiverFailure(description));
+    }
+    void clearFailures() { m_failures.clear(); }
+
+    api::ReceiverStatus &zoneStatus(api::Zone zone) { return statuses.at(static_cast<std::size_t>(zone)); }
+
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
+    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
+    api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
+    api::ControlTask<Done> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
+    api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
+    api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
+    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
+    api::ControlTask<Done> setTone(api::Zone zone, std::optional<double> bass, std::optional<double> treble) override;
+    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db) override;
+    api::ControlTask<Done> playback(api::PlaybackAction action) override;
+    api::ControlTask<QStringList> inputs(api::Zone zone) override;
+    api::ControlTask<QStringList> soundModes(api::Zone zone) override;
+    api::ControlTask<double> volumeCapDb() override;
+    double volumeStepDb() const override { return stepDb; }
+
+private:
+    struct Held {
+        FakeReceiverControl &fake;
+        bool await_ready() const noexcept { return !fake.hold; }
+        void await_suspend(std::coroutine_handle<> handle) { fake.m_held.push_back(handle); }
+        void await_resume() const noexcept { }
+    };
+
+    QCoro::Task<std::optional<api::ControlError>> begin(QString operation, QString record, bool isCommand);
+
+    QHash<QString, api::ControlError> m_failures;
+    std::vector<std::coroutine_handle<>> m_held;
+};
+
+} // namespace amplora::test
