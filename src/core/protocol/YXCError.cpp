@@ -45,13 +45,13 @@ QString YXCError::description() const
 {
     switch (m_kind) {
     case Kind::invalidHost:
-        return QString(u"\u201C") + m_subject + QString(u"\u201D is not a valid receiver address.");
+        return QStringLiteral("\u201C") + m_subject + QStringLiteral("\u201D is not a valid receiver address.");
     case Kind::readOnlyBlocked:
         return QStringLiteral("Read-only mode blocked ") + m_subject + u'.';
     case Kind::http:
         return QStringLiteral("The receiver answered with HTTP ") + QString::number(m_code) + u'.';
     case Kind::unreadable:
-        return QString(u"Couldn\u2019t read ") + m_subject + QStringLiteral(": ") + m_detail;
+        return QStringLiteral("Couldn\u2019t read ") + m_subject + QStringLiteral(": ") + m_detail;
     case Kind::responseCode:
         return m_subject + QStringLiteral(" failed (response code ") + QString::number(m_code) + QStringLiteral(").");
     case Kind::transport:
