@@ -14,8 +14,9 @@ void SecretTokenStore::noteFallback(const KeychainError &why)
     if (m_usedFile)
         return;
     m_usedFile = true;
-    qCInfo(lcApi).noquote() << "No Secret Service answered (" << why.description() << "); the API token is kept in"
-                            << m_file.path() << "(mode 0600)";
+    qCInfo(lcApi).noquote() << QStringLiteral(
+        "No Secret Service answered (%1); the API token is kept in %2 (mode 0600)")
+                                   .arg(why.description(), m_file.path());
 }
 
 QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::read()

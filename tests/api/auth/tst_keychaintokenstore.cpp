@@ -1,0 +1,77 @@
+#include "api/auth/FileTokenStore.h"
+#include "api/auth/KeychainTokenStore.h"
+#include "api/auth/SecretTokenStore.h"
+
+#include <QCoroTask>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "api/auth/WaitForResult.h"
+
+using namespace amplora;
+using amplora::test::waitForResult;
+using namespace amplora::api;
+using namespace Qt::StringLiterals;
+
+// Runs in a private D-Bus session with an unlocked gnome-keyring (label keyring).
+class TestKeychainTokenStore : public QObject {
+    Q_OBJECT
+
+    // A service of its own, so a developer's real token is never touched.
+    KeychainTokenStore m_store { u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s,
+        std::chrono::milliseconds(5000) };
+
+private Q_SLOTS:
+    void init() { QVERIFY(waitForResult(m_store.deleteToken())); }
+    void cleanupTestCase() { QVERIFY(waitForResult(m_store.deleteToken())); }
+
+    void roundTrip()
+    {
+        QCOMPARE(waitForResult(m_store.read()).value(), std::nullopt);
+        const auto saved = waitForResult(m_store.save(u"first-token"_s));
+        QVERIFY2(saved, qPrintable(saved ? QString() : saved.error().description()));
+        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"first-token"_s));
+        // Saving again replaces the item in place.
+        QVERIFY(waitForResult(m_store.save(u"second-token"_s)));
+        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"second-token"_s));
+        // Another account of the same service is a separate item.
+        KeychainTokenStore other(m_store.service(), u"other-account"_s);
+        QCOMPARE(waitForResult(other.read()).value(), std::nullopt);
+    }
+
+    void deleteIsIdempotent()
+    {
+        QVERIFY(waitForResult(m_store.save(u"x"_s)));
+        QVERIFY(waitForResult(m_store.deleteToken()));
+        QVERIFY(waitForResult(m_store.deleteToken()));
+        QCOMPARE(waitForResult(m_store.read()).value(), std::nullopt);
+    }
+
+    void loadOrCreateStoresInTheKeyring()
+    {
+        const auto created = waitForResult(m_store.loadOrCreate());
+        QVERIFY(created);
+        QCOMPARE(waitForResult(m_store.loadOrCreate()).value(), created.value());
+    }
+
+    void secretStorePrefersTheKeyringAndClearsAnOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"api-token"_s);
+        FileTokenStore file(path);
+        QVERIFY(waitForResult(file.save(u"from-the-file"_s)));
+
+        SecretTokenStore store(m_store, file);
+        // Nothing in the keyring yet: the token saved while it was unavailable is still found.
+        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"from-the-file"_s));
+        QVERIFY(waitForResult(store.save(u"in-the-keyring"_s)));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(!store.usedFile());
+        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"in-the-keyring"_s));
+        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"in-the-keyring"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeychainTokenStore)
+#include "tst_keychaintokenstore.moc"

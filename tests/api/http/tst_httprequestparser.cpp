@@ -1,0 +1,301 @@
+#include "api/http/HTTPRequestParser.h"
+
+#include <QTest>
+
+using namespace amplora::api;
+using namespace Qt::StringLiterals;
+using Kind = HTTPRequestParser::State::Kind;
+
+Q_DECLARE_METATYPE(Kind)
+
+namespace {
+
+const QByteArray kValidRequest = QByteArrayLiteral("POST /api/v1/volume?zone=zone2 HTTP/1.1\r\n"
+                                                   "Host: 127.0.0.1:8765\r\n"
+                                                   "Authorization: Bearer abc\r\n"
+                                                   "Content-Length: 11\r\n"
+                                                   "\r\n"
+                                                   "{\"db\": -30}");
+
+// A request whose header block (everything before the blank line) is exactly `blockBytes` long.
+QByteArray requestWithHeaderBlock(qsizetype blockBytes)
+{
+    QByteArray block = QByteArrayLiteral("GET /api/v1/status HTTP/1.1\r\nX-Pad: ");
+    block += QByteArray(blockBytes - block.size(), 'a');
+    Q_ASSERT(block.size() == blockBytes);
+    return block;
+}
+
+HTTPRequestParser::State parse(const QByteArray &bytes, HTTPRequestParser::Limits limits = {})
+{
+    return HTTPRequestParser::parse(bytes, limits);
+}
+
+} // namespace
+
+class TestHTTPRequestParser : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyCutPointNeedsMore_data()
+    {
+        QTest::addColumn<qsizetype>("cut");
+        for (qsizetype cut = 0; cut < kValidRequest.size(); ++cut)
+            QTest::addRow("first %lld bytes", static_cast<long long>(cut)) << cut;
+    }
+    void everyCutPointNeedsMore()
+    {
+        QFETCH(qsizetype, cut);
+        const auto state = parse(kValidRequest.first(cut));
+        QCOMPARE(state.kind, Kind::NeedMore);
+    }
+
+    void completeRequest()
+    {
+        HTTPRequestParser parser;
+        // Fed in small pieces, as a slow client would send it; bytes past the body are ignored.
+        const QByteArray bytes = kValidRequest + "GARBAGE";
+        for (qsizetype i = 0; i < bytes.size(); i += 7)
+            parser.append(QByteArrayView(bytes).sliced(i, std::min<qsizetype>(7, bytes.size() - i)));
+        const auto state = parser.parse();
+        QCOMPARE(state.kind, Kind::Complete);
+        QCOMPARE(state.consumed, kValidRequest.size());
+        QCOMPARE(state.request.method, QStringLiteral("POST"));
+        QCOMPARE(state.request.pathSegments, (QStringList { u"api"_s, u"v1"_s, u"volume"_s }));
+        QCOMPARE(state.request.query.value(QStringLiteral("zone")), QStringLiteral("zone2"));
+        QCOMPARE(state.request.header(QStringLiteral("authorization")), QStringLiteral("Bearer abc"));
+        QCOMPARE(state.request.header(QStringLiteral("host")), QStringLiteral("127.0.0.1:8765"));
+        QCOMPARE(state.request.body, QByteArrayLiteral("{\"db\": -30}"));
+    }
+
+    void headerLimit_data()
+    {
+        QTest::addColumn<qsizetype>("blockBytes");
+        QTest::addColumn<QByteArray>("tail"); // what follows the block so far
+        QTest::addColumn<Kind>("expected");
+        const QByteArray full = "\r\n\r\n";
+        QTest::addRow("N-1, complete") << qsizetype(16383) << full << Kind::Complete;
+        QTest::addRow("N, complete") << qsizetype(16384) << full << Kind::Complete;
+        QTest::addRow("N+1, complete") << qsizetype(16385) << full << Kind::Failed;
+        QTest::addRow("N-1, blank line not yet sent") << qsizetype(16383) << QByteArray() << Kind::NeedMore;
+        QTest::addRow("N, blank line not yet sent") << qsizetype(16384) << QByteArray() << Kind::NeedMore;
+        QTest::addRow("N+1, blank line not yet sent") << qsizetype(16385) << QByteArray() << Kind::Failed;
+        // A block within the limit whose terminator is arriving must not be refused half-way.
+        QTest::addRow("N, terminator cut after 1") << qsizetype(16384) << QByteArray("\r") << Kind::NeedMore;
+        QTest::addRow("N, terminator cut after 2") << qsizetype(16384) << QByteArray("\r\n") << Kind::NeedMore;
+        QTest::addRow("N, terminator cut after 3") << qsizetype(16384) << QByteArray("\r\n\r") << Kind::NeedMore;
+        QTest::addRow("N+1, terminator cut after 3") << qsizetype(16385) << QByteArray("\r\n\r") << Kind::Failed;
+    }
+    void headerLimit()
+    {
+        QFETCH(qsizetype, blockBytes);
+        QFETCH(QByteArray, tail);
+        QFETCH(Kind, expected);
+        const auto state = parse(requestWithHeaderBlock(blockBytes) + tail);
+        QCOMPARE(state.kind, expected);
+        if (expected == Kind::Failed) {
+            QCOMPARE(state.error.status, 431);
+            QCOMPARE(state.error.code, QStringLiteral("headers_too_large"));
+            QCOMPARE(state.error.message, QStringLiteral("Request headers are too large."));
+        }
+    }
+
+    void bodyLimit_data()
+    {
+        QTest::addColumn<qsizetype>("length");
+        QTest::addColumn<Kind>("expectedWithoutBody");
+        QTest::addRow("N-1") << qsizetype(65535) << Kind::NeedMore;
+        QTest::addRow("N") << qsizetype(65536) << Kind::NeedMore;
+        QTest::addRow("N+1 refused before any body byte") << qsizetype(65537) << Kind::Failed;
+    }
+    void bodyLimit()
+    {
+        QFETCH(qsizetype, length);
+        QFETCH(Kind, expectedWithoutBody);
+        const QByteArray head
+            = "POST /api/v1/scenes HTTP/1.1\r\nContent-Length: " + QByteArray::number(length) + "\r\n\r\n";
+        const auto state = parse(head);
+        QCOMPARE(state.kind, expectedWithoutBody);
+        if (state.failed()) {
+            QCOMPARE(state.error.status, 413);
+            QCOMPARE(state.error.code, QStringLiteral("body_too_large"));
+            QCOMPARE(state.error.message, QStringLiteral("Request body is larger than 65536 bytes."));
+            return;
+        }
+        QCOMPARE(parse(head + QByteArray(length - 1, 'x')).kind, Kind::NeedMore);
+        const auto complete = parse(head + QByteArray(length, 'x'));
+        QCOMPARE(complete.kind, Kind::Complete);
+        QCOMPARE(complete.request.body.size(), length);
+    }
+
+    void limitsComeFromTheCaller()
+    {
+        const HTTPRequestParser::Limits small { 64, 4 };
+        QCOMPARE(parse("POST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n", small).error.message,
+            QStringLiteral("Request body is larger than 4 bytes."));
+        QCOMPARE(parse("GET / HTTP/1.1\r\nX: " + QByteArray(60, 'a'), small).error.status, 431);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("message");
+        const QString badLine = QStringLiteral("Malformed request line.");
+        const QString badHeader = QStringLiteral("Malformed header line.");
+        const QString badLength = QStringLiteral("Invalid Content-Length.");
+        const QString chunked = QStringLiteral("Send a Content-Length body, not chunked.");
+        const QString malformed = QStringLiteral("malformed_request");
+        QTest::addRow("HTTP/2 version") << QByteArray("GET /api/v1/status HTTP/2\r\n\r\n") << 400 << malformed
+                                        << badLine;
+        QTest::addRow("two pieces") << QByteArray("GET /api/v1/status\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("four pieces") << QByteArray("GET / x HTTP/1.1\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("empty request line") << QByteArray("\r\nHost: a\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("lower-case version") << QByteArray("GET / http/1.1\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("tab separated") << QByteArray("GET\t/\tHTTP/1.1\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("header without colon")
+            << QByteArray("GET / HTTP/1.1\r\nHost a\r\n\r\n") << 400 << malformed << badHeader;
+        QTest::addRow("invalid UTF-8") << QByteArray("GET / HTTP/1.1\r\nX: \xff\xfe\r\n\r\n") << 400 << malformed
+                                       << QStringLiteral("Request headers are not valid UTF-8.");
+        QTest::addRow("overlong UTF-8") << QByteArray("GET /\xc0\xaf HTTP/1.1\r\n\r\n") << 400 << malformed
+                                        << QStringLiteral("Request headers are not valid UTF-8.");
+        QTest::addRow("chunked") << QByteArray("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n") << 501
+                                 << QStringLiteral("chunked_not_supported") << chunked;
+        QTest::addRow("identity transfer encoding")
+            << QByteArray("POST / HTTP/1.1\r\ntransfer-encoding: identity\r\nContent-Length: 1\r\n\r\nx") << 501
+            << QStringLiteral("chunked_not_supported") << chunked;
+        QTest::addRow("negative length") << QByteArray("POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n") << 400
+                                         << malformed << badLength;
+        QTest::addRow("letters as length")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n") << 400 << malformed << badLength;
+        QTest::addRow("empty length") << QByteArray("POST / HTTP/1.1\r\nContent-Length:\r\n\r\n") << 400 << malformed
+                                      << badLength;
+        QTest::addRow("sign only") << QByteArray("POST / HTTP/1.1\r\nContent-Length: +\r\n\r\n") << 400 << malformed
+                                   << badLength;
+        QTest::addRow("two numbers") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 1 2\r\n\r\n") << 400 << malformed
+                                     << badLength;
+        QTest::addRow("length beyond 64 bits")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n") << 400 << malformed
+            << badLength;
+        QTest::addRow("huge length within 64 bits")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 9223372036854775807\r\n\r\n") << 413
+            << QStringLiteral("body_too_large") << QStringLiteral("Request body is larger than 65536 bytes.");
+    }
+    void failures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QFETCH(QString, code);
+        QFETCH(QString, message);
+        const auto state = parse(bytes);
+        QCOMPARE(state.kind, Kind::Failed);
+        QCOMPARE(state.error.status, status);
+        QCOMPARE(state.error.code, code);
+        QCOMPARE(state.error.message, message);
+        QVERIFY(!state.error.cap && !state.error.validNames && !state.error.retryAfterSeconds);
+    }
+
+    void accepted_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QStringList>("segments");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addRow("lower-case method, extra spaces, HTTP/1.0")
+            << QByteArray("get  /api/v1/status   HTTP/1.0\r\n\r\n") << u"GET"_s
+            << QStringList { u"api"_s, u"v1"_s, u"status"_s } << QByteArray();
+        QTest::addRow("plus sign in length") << QByteArray("POST /a HTTP/1.1\r\nContent-Length: +5\r\n\r\nhello")
+                                             << u"POST"_s << QStringList { u"a"_s } << QByteArray("hello");
+        QTest::addRow("zero length") << QByteArray("POST /a HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << u"POST"_s
+                                     << QStringList { u"a"_s } << QByteArray();
+        QTest::addRow("padded length") << QByteArray("POST /a HTTP/1.1\r\nContent-Length: \t2 \r\n\r\nhi") << u"POST"_s
+                                       << QStringList { u"a"_s } << QByteArray("hi");
+        QTest::addRow("no length ignores the rest")
+            << QByteArray("POST /a HTTP/1.1\r\n\r\n{\"db\":1}") << u"POST"_s << QStringList { u"a"_s } << QByteArray();
+        QTest::addRow("NUL bytes in a header value")
+            << QByteArray("GET / HTTP/1.1\r\nX: a\0b\r\n\r\n", 27) << u"GET"_s << QStringList {} << QByteArray();
+        QTest::addRow("control bytes in a header value")
+            << QByteArray("GET / HTTP/1.1\r\nX: \x01\x7f\x1b\r\n\r\n") << u"GET"_s << QStringList {} << QByteArray();
+        QTest::addRow("binary body") << QByteArray("PUT /x HTTP/1.1\r\nContent-Length: 3\r\n\r\n\xff\0\r", 42)
+                                     << u"PUT"_s << QStringList { u"x"_s } << QByteArray("\xff\0\r", 3);
+        QTest::addRow("empty header lines are skipped")
+            << QByteArray("GET / HTTP/1.1\r\nA: 1\r\n\r\n") << u"GET"_s << QStringList {} << QByteArray();
+    }
+    void accepted()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, method);
+        QFETCH(QStringList, segments);
+        QFETCH(QByteArray, body);
+        const auto state = parse(bytes);
+        QCOMPARE(state.kind, Kind::Complete);
+        QCOMPARE(state.request.method, method);
+        QCOMPARE(state.request.pathSegments, segments);
+        QCOMPARE(state.request.body, body);
+    }
+
+    void headers()
+    {
+        const auto state = parse("GET / HTTP/1.1\r\n"
+                                 "  X-Token\t:  \t a:b c \t\r\n"
+                                 "Accept: one\r\n"
+                                 "ACCEPT: two\r\n"
+                                 "Empty:\r\n"
+                                 ": no name\r\n"
+                                 "\r\n");
+        QCOMPARE(state.kind, Kind::Complete);
+        QCOMPARE(state.request.headers.value(QStringLiteral("x-token")), QStringLiteral("a:b c"));
+        QCOMPARE(state.request.headers.value(QStringLiteral("accept")), QStringLiteral("two"));
+        QVERIFY(state.request.headers.contains(QStringLiteral("empty")));
+        QCOMPARE(state.request.headers.value(QStringLiteral("")), QStringLiteral("no name"));
+        QCOMPARE(state.request.headers.size(), 4);
+    }
+
+    void targets_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QStringList>("segments");
+        QTest::addColumn<QStringList>("query"); // key=value pairs, sorted by key
+        QTest::addRow("empty segments dropped, escapes decoded")
+            << QByteArray("/api//v1/%7Astatus") << QStringList { u"api"_s, u"v1"_s, u"zstatus"_s } << QStringList {};
+        QTest::addRow("repeated key keeps the last, bare key is empty")
+            << QByteArray("/x?a=1&a=2&b") << QStringList { u"x"_s } << QStringList { u"a=2"_s, u"b="_s };
+        QTest::addRow("plus is a space in the query only")
+            << QByteArray("/a+b?q=c+d%2B") << QStringList { u"a+b"_s } << QStringList { u"q=c d+"_s };
+        QTest::addRow("value split at the first equals sign")
+            << QByteArray("/?k=a=b") << QStringList {} << QStringList { u"k=a=b"_s };
+        QTest::addRow("bad escape kept raw")
+            << QByteArray("/scenes/100%/run?x=%zz&y=%") << QStringList { u"scenes"_s, u"100%"_s, u"run"_s }
+            << QStringList { u"x=%zz"_s, u"y=%"_s };
+        QTest::addRow("escape that is not UTF-8 kept raw")
+            << QByteArray("/a%FFb?n=%C3%28") << QStringList { u"a%FFb"_s } << QStringList { u"n=%C3%28"_s };
+        QTest::addRow("UTF-8 scene name")
+            << QByteArray("/api/v1/scenes/Caf%C3%A9%20Night")
+            << QStringList { u"api"_s, u"v1"_s, u"scenes"_s, u"Caf\u00e9 Night"_s } << QStringList {};
+        QTest::addRow("encoded slash stays inside its segment")
+            << QByteArray("/scenes/a%2Fb") << QStringList { u"scenes"_s, u"a/b"_s } << QStringList {};
+        QTest::addRow("second question mark belongs to the query")
+            << QByteArray("/s?zone=main?x") << QStringList { u"s"_s } << QStringList { u"zone=main?x"_s };
+        QTest::addRow("empty pairs skipped")
+            << QByteArray("/s?&&zone=ZONE2&") << QStringList { u"s"_s } << QStringList { u"zone=ZONE2"_s };
+        QTest::addRow("no path at all") << QByteArray("*") << QStringList { u"*"_s } << QStringList {};
+    }
+    void targets()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QStringList, segments);
+        QFETCH(QStringList, query);
+        const auto state = parse("GET " + target + " HTTP/1.1\r\n\r\n");
+        QCOMPARE(state.kind, Kind::Complete);
+        QCOMPARE(state.request.pathSegments, segments);
+        QStringList pairs;
+        for (auto it = state.request.query.cbegin(); it != state.request.query.cend(); ++it)
+            pairs.append(it.key() + u'=' + it.value());
+        pairs.sort();
+        QCOMPARE(pairs, query);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHTTPRequestParser)
+#include "tst_httprequestparser.moc"

@@ -1,0 +1,362 @@
+#include "api/auth/InMemoryTokenStore.h"
+#include "api/server/ReceiverAPIServer.h"
+
+#include <QCoroSignal>
+#include <QCoroTask>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include "api/auth/WaitForResult.h"
+
+#include <memory>
+#include <vector>
+
+using namespace amplora;
+using amplora::test::waitForResult;
+using namespace amplora::api;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kToken = u"test-token-0123456789abcdefghijklmnopqrstu"_s;
+
+// Holds requests back until opened, so a test can act while a response is still being prepared.
+class Gate : public QObject {
+    Q_OBJECT
+
+public:
+    bool closed = false;
+    void open() { Q_EMIT opened(); }
+
+Q_SIGNALS:
+    void opened();
+};
+
+QCoro::Task<HTTPResponse> echo(
+    std::shared_ptr<TokenAuthenticator> authenticator, QPointer<Gate> gate, HTTPRequest request)
+{
+    if (gate && gate->closed)
+        co_await qCoro(gate.data(), &Gate::opened);
+    co_return HTTPResponse::json(200,
+        JSONValue::Object {
+            { u"authorized"_s, authenticator->authenticate(request) },
+            { u"method"_s, request.method },
+            { u"path"_s, request.pathSegments.join(u'/') },
+            { u"body"_s, QString::fromUtf8(request.body) },
+        });
+}
+
+// A raw TCP client that keeps everything it receives.
+class Client : public QObject {
+    Q_OBJECT
+
+public:
+    QTcpSocket socket;
+    QByteArray received;
+    bool closed = false;
+
+    explicit Client(quint16 port, const QByteArray &bytes = {}, const QHostAddress &host = QHostAddress::LocalHost)
+    {
+        connect(&socket, &QTcpSocket::readyRead, this, [this] { received += socket.readAll(); });
+        connect(&socket, &QTcpSocket::disconnected, this, [this] {
+            received += socket.readAll();
+            closed = true;
+        });
+        socket.connectToHost(host, port);
+        if (!bytes.isEmpty())
+            socket.write(bytes);
+    }
+    QByteArray statusLine() const { return received.left(received.indexOf("\r\n")); }
+    QByteArray body() const { return received.mid(received.indexOf("\r\n\r\n") + 4); }
+};
+
+QByteArray authorizedGet(const QByteArray &path)
+{
+    return "GET " + path + " HTTP/1.1\r\nHost: localhost\r\nAuthorization: Bearer " + kToken.toUtf8() + "\r\n\r\n";
+}
+
+} // namespace
+
+class TestReceiverAPIServer : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<InMemoryTokenStore> m_tokens;
+    QPointer<Gate> m_gate;
+    std::unique_ptr<Gate> m_gateOwner;
+    std::unique_ptr<ReceiverAPIServer> m_server;
+
+    ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken)
+    {
+        ReceiverAPIConfiguration configuration;
+        configuration.port = 0; // any free port
+        configuration.requestTimeoutSeconds = timeoutSeconds;
+        m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
+        m_gateOwner = std::make_unique<Gate>();
+        m_gate = m_gateOwner.get();
+        QPointer<Gate> gate = m_gate;
+        m_server = std::make_unique<ReceiverAPIServer>(
+            configuration, m_tokens, [gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
+                return [authenticator, gate](
+                           HTTPRequest request) { return echo(authenticator, gate, std::move(request)); };
+            });
+        return *m_server;
+    }
+
+    quint16 startServer(ReceiverAPIServer &server)
+    {
+        const auto started = waitForResult(server.start());
+        if (!started)
+            qFatal("start failed: %s", qPrintable(started.error().description()));
+        return started.value();
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_server.reset();
+        m_gateOwner.reset();
+    }
+
+    void answersOneRequestAndCloses()
+    {
+        auto &server = makeServer();
+        const quint16 port = startServer(server);
+        // A second request on the same connection is never read.
+        Client client(port, authorizedGet("/api/v1/status?zone=main") + authorizedGet("/api/v1/inputs"));
+        QTRY_VERIFY(client.closed);
+        QCOMPARE(client.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        QVERIFY(client.received.contains("\r\nConnection: close\r\n\r\n"));
+        QCOMPARE(client.received.count("HTTP/1.1"), 1);
+        QCOMPARE(client.body(),
+            QByteArrayLiteral("{\"authorized\":true,\"body\":\"\",\"method\":\"GET\",\"path\":\"api/v1/status\"}"));
+        QTRY_COMPARE(server.openConnectionCount(), 0);
+    }
+
+    void bodyArrivingInPieces()
+    {
+        auto &server = makeServer();
+        const quint16 port = startServer(server);
+        Client client(port, "post /api/v1/volume HTTP/1.1\r\nContent-Length: 11\r\n\r\n{\"db\":");
+        QTest::qWait(50);
+        QVERIFY(client.received.isEmpty());
+        client.socket.write(" -30}");
+        QTRY_VERIFY(client.closed);
+        QCOMPARE(client.body(),
+            QByteArrayLiteral("{\"authorized\":false,\"body\":\"{\\\"db\\\": "
+                              "-30}\",\"method\":\"POST\",\"path\":\"api/v1/volume\"}"));
+    }
+
+    void refusedRequests_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("statusLine");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addRow("bad request line")
+            << QByteArray("GET /api/v1/status HTTP/2\r\n\r\n") << QByteArray("HTTP/1.1 400 Bad Request")
+            << QByteArray("{\"error\":{\"code\":\"malformed_request\",\"message\":"
+                          "\"Malformed request line.\",\"status\":400}}");
+        QTest::addRow("headers too large, no blank line yet")
+            << QByteArray("GET / HTTP/1.1\r\nX: " + QByteArray(16384, 'a'))
+            << QByteArray("HTTP/1.1 431 Request Header Fields Too Large")
+            << QByteArray("{\"error\":{\"code\":\"headers_too_large\",\"message\":\"Request headers are too large.\","
+                          "\"status\":431}}");
+        QTest::addRow("body too large, before the body")
+            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 65537\r\n\r\n")
+            << QByteArray("HTTP/1.1 413 Content Too Large")
+            << QByteArray("{\"error\":{\"code\":\"body_too_large\",\"message\":\"Request body is larger than 65536 "
+                          "bytes.\",\"status\":413}}");
+        QTest::addRow("chunked") << QByteArray("POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n")
+                                 << QByteArray("HTTP/1.1 501 Not Implemented")
+                                 << QByteArray("{\"error\":{\"code\":\"chunked_not_supported\",\"message\":\"Send a "
+                                               "Content-Length body, not chunked.\",\"status\":501}}");
+    }
+    void refusedRequests()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, statusLine);
+        QFETCH(QByteArray, body);
+        auto &server = makeServer();
+        Client client(startServer(server), bytes);
+        QTRY_VERIFY(client.closed);
+        QCOMPARE(client.statusLine(), statusLine);
+        QCOMPARE(client.body(), body);
+    }
+
+    void slowRequestTimesOut()
+    {
+        auto &server = makeServer(0.2);
+        Client client(startServer(server), "GET /api/v1/status HTTP/1.1\r\nHost: loc");
+        QTRY_VERIFY(client.closed);
+        QCOMPARE(client.statusLine(), QByteArrayLiteral("HTTP/1.1 408 Request Timeout"));
+        QCOMPARE(client.body(),
+            QByteArrayLiteral("{\"error\":{\"code\":\"timeout\",\"message\":\"The request took "
+                              "too long to arrive.\",\"status\":408}}"));
+        QTRY_COMPARE(server.openConnectionCount(), 0);
+    }
+
+    void slowClientsDoNotHoldUpOthers()
+    {
+        auto &server = makeServer(3.0);
+        const quint16 port = startServer(server);
+        std::vector<std::unique_ptr<Client>> slow;
+        for (int i = 0; i < 200; ++i)
+            slow.push_back(std::make_unique<Client>(port, "GET /api/v1/status HTTP/1.1\r\nAuthoriz"));
+        QTRY_COMPARE(server.openConnectionCount(), 200);
+
+        Client normal(port, authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(normal.closed);
+        QCOMPARE(normal.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        // Served while every slow client was still waiting for its time-out.
+        for (const auto &client : slow)
+            QVERIFY(client->received.isEmpty() && !client->closed);
+
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(slow.begin(), slow.end(), [](const auto &c) { return c->closed; }), 15000);
+        for (const auto &client : slow)
+            QCOMPARE(client->statusLine(), QByteArrayLiteral("HTTP/1.1 408 Request Timeout"));
+        QTRY_COMPARE(server.openConnectionCount(), 0);
+    }
+
+    void clientLeavingEarlyGetsNothing()
+    {
+        auto &server = makeServer();
+        const quint16 port = startServer(server);
+        auto client = std::make_unique<Client>(port, "GET /api/v1/status HT");
+        QTRY_COMPARE(server.openConnectionCount(), 1);
+        client->socket.disconnectFromHost();
+        QTRY_COMPARE(server.openConnectionCount(), 0);
+        QVERIFY(client->received.isEmpty());
+    }
+
+    void clientLeavingWhileTheAnswerIsPrepared()
+    {
+        auto &server = makeServer();
+        const quint16 port = startServer(server);
+        m_gate->closed = true;
+        auto client = std::make_unique<Client>(port, authorizedGet("/api/v1/status"));
+        QTRY_COMPARE(server.openConnectionCount(), 1);
+        QTest::qWait(20);
+        client->socket.abort();
+        QTRY_COMPARE(server.openConnectionCount(), 0);
+        m_gate->open(); // the late answer finds no connection and is dropped
+        QTest::qWait(20);
+    }
+
+    void startStopAndRestart()
+    {
+        auto &server = makeServer();
+        const quint16 port = startServer(server);
+        QCOMPARE(server.port(), std::optional(port));
+
+        const auto again = waitForResult(server.start());
+        QVERIFY(!again);
+        QCOMPARE(again.error().kind(), ServerError::Kind::AlreadyRunning);
+        QCOMPARE(again.error().description(), u"The API is already running."_s);
+
+        Client waiting(port, "GET /api/v1/sta");
+        QTRY_COMPARE(server.openConnectionCount(), 1);
+        server.stop();
+        QCOMPARE(server.port(), std::nullopt);
+        QTRY_VERIFY(waiting.closed);
+        QVERIFY(waiting.received.isEmpty());
+
+        Client refused(port, authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(refused.closed || refused.socket.state() == QAbstractSocket::UnconnectedState);
+        QVERIFY(refused.received.isEmpty());
+
+        const auto restarted = waitForResult(server.start(port, true));
+        QVERIFY(restarted);
+        QCOMPARE(restarted.value(), port);
+        Client served(port, authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(served.closed);
+        QCOMPARE(served.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+    }
+
+    void portInUse()
+    {
+        QTcpServer occupant;
+        QVERIFY(occupant.listen(QHostAddress::LocalHost, 0));
+        auto &server = makeServer();
+        const auto started = waitForResult(server.start(occupant.serverPort(), true));
+        QVERIFY(!started);
+        QCOMPARE(started.error().kind(), ServerError::Kind::ListenerFailed);
+        QVERIFY(!started.error().description().isEmpty());
+        QVERIFY(!server.isRunning());
+        // The failed start leaves the server ready to try again.
+        QVERIFY(waitForResult(server.start(0, true)));
+    }
+
+    void tokenIsCreatedOnceAndRegenerated()
+    {
+        auto &server = makeServer(10.0, std::nullopt);
+        const quint16 port = startServer(server);
+        const auto created = waitForResult(m_tokens->read()).value();
+        QVERIFY(created);
+        QCOMPARE(waitForResult(server.currentToken()).value(), *created);
+
+        const auto withToken = [port](const QString &token) {
+            return std::make_unique<Client>(
+                port, "GET / HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
+        };
+        auto first = withToken(*created);
+        QTRY_VERIFY(first->closed);
+        QVERIFY(first->body().contains("\"authorized\":true"));
+
+        const auto regenerated = waitForResult(server.regenerateToken());
+        QVERIFY(regenerated);
+        QVERIFY(regenerated.value() != *created);
+        QCOMPARE(waitForResult(m_tokens->read()).value(), std::optional(regenerated.value()));
+        auto old = withToken(*created);
+        auto fresh = withToken(regenerated.value());
+        QTRY_VERIFY(old->closed && fresh->closed);
+        QVERIFY(old->body().contains("\"authorized\":false"));
+        QVERIFY(fresh->body().contains("\"authorized\":true"));
+
+        // A restart reuses the stored token.
+        server.stop();
+        startServer(server);
+        QCOMPARE(waitForResult(server.currentToken()).value(), regenerated.value());
+    }
+
+    void listensOnEveryInterfaceWhenAsked()
+    {
+        auto &server = makeServer();
+        const auto started = waitForResult(server.start(0, false));
+        QVERIFY(started);
+        Client viaIPv6(started.value(), authorizedGet("/api/v1/status"), QHostAddress::LocalHostIPv6);
+        Client viaIPv4(started.value(), authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(viaIPv4.closed && viaIPv6.closed);
+        QCOMPARE(viaIPv4.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        if (viaIPv6.received.isEmpty())
+            QSKIP("This machine has no IPv6 loopback");
+        QCOMPARE(viaIPv6.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+    }
+
+    void loopbackAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("loopback");
+        QTest::addRow("127.0.0.1") << u"127.0.0.1"_s << true;
+        QTest::addRow("127.255.0.9") << u"127.255.0.9"_s << true;
+        QTest::addRow("::1") << u"::1"_s << true;
+        QTest::addRow("mapped 127.0.0.1") << u"::ffff:127.0.0.1"_s << true;
+        QTest::addRow("mapped 127.8.8.8") << u"::ffff:127.8.8.8"_s << true;
+        QTest::addRow("LAN address") << u"192.168.1.20"_s << false;
+        QTest::addRow("mapped LAN address") << u"::ffff:192.168.1.20"_s << false;
+        QTest::addRow("128.0.0.1") << u"128.0.0.1"_s << false;
+        QTest::addRow("any") << u"0.0.0.0"_s << false;
+        QTest::addRow("IPv6 link-local") << u"fe80::1"_s << false;
+        QTest::addRow("IPv6 unspecified") << u"::"_s << false;
+        QTest::addRow("compatible ::127.0.0.1") << u"::7f00:1"_s << false;
+        QTest::addRow("no address") << QString() << false;
+    }
+    void loopbackAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, loopback);
+        QCOMPARE(ReceiverAPIServer::isLoopback(QHostAddress(address)), loopback);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReceiverAPIServer)
+#include "tst_receiverapiserver.moc"
