@@ -3,6 +3,7 @@
 #include "core/protocol/VolumeScale.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace amplora {
 
@@ -21,7 +22,10 @@ QString boolText(bool value)
 // The wire form of a decibel value: snapped to 0.5 dB and printed with one decimal ("-35.5", "-40.0", "-0.0").
 QString decibelText(double dB)
 {
-    return QString::asprintf("%.1f", snapToHalfDecibel(dB));
+    // The C library's printf, because Qt's own formatting drops the sign of a negative zero.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", snapToHalfDecibel(dB));
+    return QString::fromLatin1(text);
 }
 
 } // namespace

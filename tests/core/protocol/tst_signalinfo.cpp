@@ -1,0 +1,123 @@
+// Lenient decoding of the signal answer and what the signal strip makes of it.
+
+#include "core/protocol/SignalStripValues.h"
+#include "core/protocol/YXCDecoder.h"
+
+#include "support/Fixtures.h"
+
+#include <QTest>
+
+using namespace amplora;
+
+namespace {
+const QString dash = QStringLiteral("\u2014");
+}
+
+Q_DECLARE_METATYPE(amplora::FormatLights)
+
+class TestSignalInfo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lenientFields()
+    {
+        const auto decoded = YXCDecoder::decode<SignalInfo>(QByteArrayLiteral(
+            R"({"response_code":"0","audio":{"error":null,"format":"PCM","fs":48000,"bit":["24"],"bitrate":1.5,"x":1}})"));
+        QVERIFY(decoded);
+        QCOMPARE(decoded->responseCode, std::nullopt);
+        QVERIFY(decoded->audio);
+        QCOMPARE(decoded->audio->format, std::optional(QStringLiteral("PCM")));
+        QCOMPARE(decoded->audio->fs, std::nullopt);
+        QCOMPARE(decoded->audio->bit, std::nullopt);
+        QCOMPARE(decoded->audio->bitrate, std::nullopt);
+        QCOMPARE(decoded->audio->error, std::nullopt);
+
+        const auto noAudio = YXCDecoder::decode<SignalInfo>(QByteArrayLiteral(R"({"response_code":0,"audio":"PCM"})"));
+        QVERIFY(noAudio);
+        QCOMPARE(noAudio->audio, std::nullopt);
+        QCOMPARE(noAudio->responseCode, std::optional(0));
+    }
+
+    void strip_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("sampleRate");
+        QTest::addColumn<QString>("bitDepth");
+        QTest::addColumn<FormatLights>("lights");
+
+        QTest::addRow("non-zero error") << QByteArray(R"({"audio":{"error":3,"format":"PCM","fs":"48 kHz"}})") << true
+                                        << dash << dash << dash << FormatLights {};
+        QTest::addRow("numeric fs") << QByteArray(R"({"audio":{"error":0,"format":"PCM","fs":48000}})") << true << "PCM"
+                                    << dash << dash << FormatLights { FormatLight::pcm };
+        QTest::addRow("placeholder format") << QByteArray(R"({"audio":{"format":"  ---  ","fs":"48 kHz"}})") << true
+                                            << dash << dash << dash << FormatLights {};
+        QTest::addRow("lower-case atmos")
+            << QByteArray(R"({"audio":{"format":"dolby atmos","bit":" 24 bit\n"}})") << true << "dolby atmos" << dash
+            << "24 bit" << FormatLights { FormatLight::dolby, FormatLight::atmos };
+        QTest::addRow("zero fs") << QByteArray(R"({"audio":{"format":"DTS:X","fs":"0"}})") << true << "DTS:X" << dash
+                                 << dash << FormatLights { FormatLight::dts, FormatLight::dtsX };
+        QTest::addRow("plain DTS") << QByteArray(R"({"audio":{"format":"DTS-HD MA"}})") << true << "DTS-HD MA" << dash
+                                   << dash << FormatLights { FormatLight::dts };
+        QTest::addRow("unknown format") << QByteArray(R"({"audio":{"format":"Analog"}})") << true << "Analog" << dash
+                                        << dash << FormatLights {};
+        QTest::addRow("inactive") << QByteArray(R"({"audio":{"error":0,"format":"PCM","fs":"48 kHz"}})") << false
+                                  << dash << dash << dash << FormatLights {};
+        QTest::addRow("no audio") << QByteArray(R"({"response_code":0})") << true << dash << dash << dash
+                                  << FormatLights {};
+        QTest::addRow("real empty answer")
+            << amplora::test::receiverAnswer(QStringLiteral("RX-V479/main_getSignalInfo.json")) << true << dash << dash
+            << dash << FormatLights {};
+    }
+
+    void strip()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, active);
+        const auto signal = YXCDecoder::decode<SignalInfo>(body);
+        QVERIFY(signal);
+        const SignalStripValues values = SignalStripValues::from(*signal, active);
+        QCOMPARE(values.active, active);
+        QTEST(values.format, "format");
+        QTEST(values.sampleRate, "sampleRate");
+        QTEST(values.bitDepth, "bitDepth");
+        QTEST(values.lights, "lights");
+    }
+
+    void absentSignal()
+    {
+        QCOMPARE(SignalStripValues::from(std::nullopt, true), (SignalStripValues { true, dash, dash, dash, {} }));
+    }
+
+    void mockFixtures()
+    {
+        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("pcm")), true),
+            (SignalStripValues {
+                true, QStringLiteral("PCM"), QStringLiteral("44.1 kHz"), dash, { FormatLight::pcm } }));
+        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("atmos")), true),
+            (SignalStripValues { true, QStringLiteral("Dolby Atmos"), QStringLiteral("48 kHz"),
+                QStringLiteral("24 bit"), { FormatLight::dolby, FormatLight::atmos } }));
+        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("dtsx")), true),
+            (SignalStripValues { true, QStringLiteral("DTS:X"), QStringLiteral("48 kHz"), QStringLiteral("24 bit"),
+                { FormatLight::dts, FormatLight::dtsX } }));
+        QCOMPARE(SignalInfo::mock(QStringLiteral("anything")), SignalInfo::mock(QStringLiteral("pcm")));
+        QCOMPARE(SignalInfo::mock(QStringLiteral("pcm")).audio->bitrate, std::optional(0));
+    }
+
+    void lampLabels()
+    {
+        QStringList labels;
+        for (FormatLight light : allFormatLights) {
+            labels.append(rawValue(light));
+        }
+        QCOMPARE(labels,
+            (QStringList { QStringLiteral("DOLBY"), QStringLiteral("ATMOS"), QStringLiteral("DTS"),
+                QStringLiteral("DTS:X"), QStringLiteral("PCM") }));
+        QCOMPARE(formatLightsFor(std::nullopt), FormatLights {});
+        QCOMPARE(formatLightsFor(QStringLiteral(" 0 ")), FormatLights {});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSignalInfo)
+#include "tst_signalinfo.moc"

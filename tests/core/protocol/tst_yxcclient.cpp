@@ -1,0 +1,399 @@
+// The client over real loopback sockets against the in-process fake receiver: what goes on the wire, every failure
+// text, time-outs, cut-off answers, album art, and a client destroyed mid-request (run under ASan).
+
+#include "core/protocol/YXCClient.h"
+
+#include "support/FakeReceiver.h"
+#include "support/Fixtures.h"
+#include "support/WaitFor.h"
+
+#include <QBuffer>
+#include <QCoroTask>
+#include <QTcpServer>
+#include <QTest>
+
+#include <memory>
+
+using namespace amplora;
+using namespace std::chrono_literals;
+using amplora::test::FakeReceiver;
+
+Q_DECLARE_METATYPE(amplora::YXCCommand)
+
+namespace {
+
+YXCClient::Options fastOptions()
+{
+    YXCClient::Options options;
+    options.requestTimeout = 300ms;
+    options.albumArtTimeout = 300ms;
+    return options;
+}
+
+template<class T> T wait(QCoro::Task<T> &&task)
+{
+    return amplora::test::waitFor(std::move(task));
+}
+
+QString failureText(const Result<Done, YXCError> &result)
+{
+    return result ? QStringLiteral("ok") : result.error().description();
+}
+
+QByteArray pngOfSize(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A port on loopback with nothing listening.
+quint16 closedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+} // namespace
+
+class TestYXCClient : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void invalidHost_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("shown");
+
+        QTest::addRow("empty") << ""
+                               << "";
+        QTest::addRow("only blanks") << " \t "
+                                     << "";
+        QTest::addRow("pasted URL") << "http://192.168.1.20/"
+                                    << "http://192.168.1.20/";
+        QTest::addRow("trailing slash") << " receiver.local/ "
+                                        << "receiver.local/";
+        QTest::addRow("user name") << "admin@127.0.0.1"
+                                   << "admin@127.0.0.1";
+        QTest::addRow("inner space") << "rx v6"
+                                     << "rx v6";
+        QTest::addRow("query") << "127.0.0.1?x=1"
+                               << "127.0.0.1?x=1";
+        QTest::addRow("line break is no blank") << "\n127.0.0.1"
+                                                << "\n127.0.0.1";
+    }
+
+    void invalidHost()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, shown);
+        YXCClient client(host, false, fastOptions());
+        const auto result = wait(client.send(YXCCommand::getDeviceInfo()));
+        QVERIFY(!result);
+        QCOMPARE(result.error(), YXCError::invalidHost(shown));
+        QCOMPARE(result.error().description(),
+            QStringLiteral("\u201C") + shown + QStringLiteral("\u201D is not a valid receiver address."));
+    }
+
+    void invalidHostSendsNothing()
+    {
+        FakeReceiver receiver;
+        YXCClient client(receiver.host() + QStringLiteral("/"), false, fastOptions());
+        QVERIFY(!wait(client.fetch<DeviceInfo>(YXCCommand::getDeviceInfo())));
+        QTest::qWait(20);
+        QCOMPARE(receiver.requests().size(), 0);
+    }
+
+    void blanksAroundHostRemoved()
+    {
+        FakeReceiver receiver;
+        receiver.answerOk(QStringLiteral("main/setMute"));
+        YXCClient client(QStringLiteral(" \t") + receiver.host() + QStringLiteral("\t "), false, fastOptions());
+        QCOMPARE(client.host(), receiver.host());
+        QCOMPARE(failureText(wait(client.send(YXCCommand::setMute(Zone::main, true)))), QStringLiteral("ok"));
+        QCOMPARE(receiver.requests().size(), 1);
+        QCOMPARE(receiver.requests().at(0).method, QByteArray("GET"));
+        QCOMPARE(receiver.requests().at(0).target(), QStringLiteral("main/setMute?enable=true"));
+    }
+
+    void readOnly()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("main/getStatus"), R"({"response_code":0,"power":"on"})");
+        YXCClient client(receiver.host(), true, fastOptions());
+        QVERIFY(client.isReadOnly());
+        QCOMPARE(failureText(wait(client.send(YXCCommand::setVolume(Zone::main, 50)))),
+            QStringLiteral("Read-only mode blocked main/setVolume."));
+        QCOMPARE(failureText(wait(client.send(YXCCommand::setPlayback(PlaybackAction::next)))),
+            QStringLiteral("Read-only mode blocked netusb/setPlayback."));
+        QCOMPARE(receiver.requests().size(), 0);
+        const auto status = wait(client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main)));
+        QVERIFY(status);
+        QCOMPARE(status->power, std::optional(QStringLiteral("on")));
+        QCOMPARE(receiver.requests().size(), 1);
+    }
+
+    void wire_data()
+    {
+        QTest::addColumn<YXCCommand>("command");
+        QTest::addColumn<QString>("target");
+
+        QTest::addRow("decibels snapped down")
+            << YXCCommand::setActualVolume(Zone::zone2, -35.26) << "zone2/setActualVolume?mode=db&value=-35.5";
+        QTest::addRow("decibels snapped up")
+            << YXCCommand::setActualVolume(Zone::main, -35.24) << "main/setActualVolume?mode=db&value=-35.0";
+        QTest::addRow("negative zero") << YXCCommand::setActualVolume(Zone::main, -0.2)
+                                       << "main/setActualVolume?mode=db&value=-0.0";
+        QTest::addRow("bass only") << YXCCommand::setToneControl(Zone::zone2, std::nullopt, 2, std::nullopt)
+                                   << "zone2/setToneControl?bass=2";
+        QTest::addRow("no query at all") << YXCCommand::setToneControl(Zone::main, std::nullopt, std::nullopt,
+            std::nullopt) << "main/setToneControl";
+        QTest::addRow("id with reserved characters")
+            << YXCCommand::setInput(Zone::main, QStringLiteral("a&b c")) << "main/setInput?input=a%26b%20c";
+        QTest::addRow("playback") << YXCCommand::setPlayback(PlaybackAction::previous)
+                                  << "netusb/setPlayback?playback=previous";
+    }
+
+    void wire()
+    {
+        QFETCH(YXCCommand, command);
+        QFETCH(QString, target);
+        FakeReceiver receiver;
+        receiver.answerOk(command.path());
+        YXCClient client(receiver.host(), false, fastOptions());
+        QCOMPARE(failureText(wait(client.send(command))), QStringLiteral("ok"));
+        QCOMPARE(receiver.requests().size(), 1);
+        QCOMPARE(receiver.requests().at(0).target(), target);
+        QVERIFY(receiver.requests().at(0).header("X-AppName").isEmpty());
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<YXCCommand>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+
+        QTest::addRow("HTTP 404 with JSON")
+            << YXCCommand::setMute(Zone::main, true) << 404 << QByteArray(R"({"response_code":0})")
+            << "The receiver answered with HTTP 404.";
+        QTest::addRow("HTTP 503") << YXCCommand::getStatus(Zone::main) << 503 << QByteArray()
+                                  << "The receiver answered with HTTP 503.";
+        QTest::addRow("response code") << YXCCommand::setInput(Zone::main, QStringLiteral("hdmi9")) << 200
+                                       << QByteArray(R"({"response_code":4})")
+                                       << "main/setInput failed (response code 4).";
+        QTest::addRow("response code on a read")
+            << YXCCommand::getStatus(Zone::zone2) << 200 << QByteArray(R"({"response_code":3,"power":"on"})")
+            << "zone2/getStatus failed (response code 3).";
+        QTest::addRow("empty body") << YXCCommand::setMute(Zone::main, false) << 200 << QByteArray()
+                                    << QString::fromUtf8("Couldn’t read main/setMute: invalid JSON at ''");
+        QTest::addRow("no envelope") << YXCCommand::setMute(Zone::main, false) << 200 << QByteArray(R"({"ok":true})")
+                                     << QString::fromUtf8("Couldn’t read main/setMute: missing 'response_code'");
+        QTest::addRow("status without power")
+            << YXCCommand::getStatus(Zone::main) << 200 << QByteArray(R"({"response_code":0})")
+            << QString::fromUtf8("Couldn’t read main/getStatus: missing 'power'");
+        QTest::addRow("device without model")
+            << YXCCommand::getDeviceInfo() << 200 << QByteArray(R"({"response_code":0,"device_id":"X"})")
+            << QString::fromUtf8("Couldn’t read system/getDeviceInfo: missing 'model_name'");
+        QTest::addRow("strict field") << YXCCommand::getStatus(Zone::main) << 200
+                                      << QByteArray(R"({"response_code":0,"power":"on","tone_control":{"bass":"x"}})")
+                                      << QString::fromUtf8("Couldn’t read main/getStatus: invalid 'tone_control.bass'");
+    }
+
+    void failures()
+    {
+        QFETCH(YXCCommand, command);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        FakeReceiver receiver;
+        receiver.answer(command.path(), body, status);
+        YXCClient client(receiver.host(), false, fastOptions());
+        if (const auto type = command.answerType()) {
+            const auto result = wait(client.fetchPayload(command, *type));
+            QVERIFY(!result);
+            QCOMPARE(result.error().description(), text);
+        } else {
+            QCOMPARE(failureText(wait(client.send(command))), text);
+        }
+    }
+
+    // A send only checks the envelope: a status answer without power is still an accepted command.
+    void sendIgnoresPayload()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("main/getStatus"), R"({"response_code":0})");
+        YXCClient client(receiver.host(), false, fastOptions());
+        QCOMPARE(failureText(wait(client.send(YXCCommand::getStatus(Zone::main)))), QStringLiteral("ok"));
+    }
+
+    void fetchRealAnswer()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("system/getFeatures"),
+            amplora::test::receiverAnswer(QStringLiteral("RX-V781/system_getFeatures.json")));
+        YXCClient client(receiver.host(), false, fastOptions());
+        const auto features = wait(client.fetch<Features>(YXCCommand::getFeatures()));
+        QVERIFY(features);
+        QCOMPARE(features->zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
+    }
+
+    void registration()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("system/getDeviceInfo"), R"({"response_code":0})");
+        YXCClient client(receiver.host(), true, fastOptions());
+        QCOMPARE(failureText(wait(client.registerForEvents(41100))), QStringLiteral("ok"));
+        QCOMPARE(receiver.requests().size(), 1);
+        const auto &request = receiver.requests().at(0);
+        QCOMPARE(request.target(), QStringLiteral("system/getDeviceInfo"));
+        QCOMPARE(request.header("X-AppName"), QByteArray("MusicCast/1"));
+        QCOMPARE(request.header("X-AppPort"), QByteArray("41100"));
+    }
+
+    void transportFailures_data()
+    {
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<QString>("text"); // empty: any text
+
+        QTest::addRow("never answers") << int(FakeReceiver::Behaviour::neverAnswer) << "The request timed out.";
+        QTest::addRow("closes mid-answer") << int(FakeReceiver::Behaviour::closeMidAnswer) << "";
+        QTest::addRow("closes at once") << int(FakeReceiver::Behaviour::closeAtOnce) << "";
+        QTest::addRow("not HTTP") << int(FakeReceiver::Behaviour::raw) << "";
+    }
+
+    void transportFailures()
+    {
+        QFETCH(int, behaviour);
+        QFETCH(QString, text);
+        FakeReceiver receiver;
+        FakeReceiver::Route route;
+        route.behaviour = FakeReceiver::Behaviour(behaviour);
+        route.body = R"({"response_code":0,"power":"on","volume":80,"input":"hdmi1","sound_program":"straight"})";
+        if (route.behaviour == FakeReceiver::Behaviour::raw) {
+            route.body = "SSH-2.0-OpenSSH_9.2\r\n";
+        }
+        receiver.setRoute(QStringLiteral("main/getStatus"), route);
+        YXCClient client(receiver.host(), false, fastOptions());
+        const auto result = wait(client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main)));
+        QVERIFY(!result);
+        QCOMPARE(result.error().kind(), YXCError::Kind::transport);
+        QVERIFY(!result.error().description().isEmpty());
+        if (!text.isEmpty()) {
+            QCOMPARE(result.error().description(), text);
+        }
+    }
+
+    void refused()
+    {
+        YXCClient client(QStringLiteral("127.0.0.1:%1").arg(closedPort()), false, fastOptions());
+        const auto result = wait(client.send(YXCCommand::getDeviceInfo()));
+        QVERIFY(!result);
+        QCOMPARE(result.error().kind(), YXCError::Kind::transport);
+        QCOMPARE(result.error().description(), QStringLiteral("Connection refused"));
+    }
+
+    void oversizeAnswer()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("system/getNameText"), QByteArray(4096, ' ') + R"({"response_code":0})");
+        YXCClient::Options options = fastOptions();
+        options.maxAnswerBytes = 1024;
+        YXCClient client(receiver.host(), false, options);
+        const auto result = wait(client.fetch<NameText>(YXCCommand::getNameText()));
+        QVERIFY(!result);
+        QCOMPARE(result.error(), YXCError::transport(QStringLiteral("The answer is larger than 1024 bytes.")));
+    }
+
+    void overlappingRequests()
+    {
+        FakeReceiver receiver;
+        FakeReceiver::Route slow;
+        slow.body = R"({"response_code":0,"power":"standby"})";
+        slow.delay = 50ms;
+        receiver.setRoute(QStringLiteral("zone2/getStatus"), slow);
+        receiver.answer(QStringLiteral("main/getStatus"), R"({"response_code":0,"power":"on"})");
+        YXCClient client(receiver.host(), false, fastOptions());
+        auto first = client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::zone2));
+        auto second = client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main));
+        const auto secondResult = wait(std::move(second));
+        const auto firstResult = wait(std::move(first));
+        QVERIFY(firstResult && secondResult);
+        QCOMPARE(firstResult->power, std::optional(QStringLiteral("standby")));
+        QCOMPARE(secondResult->power, std::optional(QStringLiteral("on")));
+    }
+
+    // The client goes away while its request hangs; the request still ends with its time-out and touches nothing
+    // of the client (AddressSanitizer would report it).
+    void destroyedMidRequest()
+    {
+        FakeReceiver receiver;
+        receiver.neverAnswer(QStringLiteral("main/getStatus"));
+        auto client = std::make_unique<YXCClient>(receiver.host(), false, fastOptions());
+        auto task = client->fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main));
+        QVERIFY(receiver.waitForRequests(1));
+        client.reset();
+        const auto result = wait(std::move(task));
+        QVERIFY(!result);
+        QCOMPARE(result.error(), YXCError::transport(QStringLiteral("The request timed out.")));
+    }
+
+    void albumArt_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("requested");
+
+        QTest::addRow("absolute path") << "/art/cover.png"
+                                       << "/art/cover.png";
+        QTest::addRow("relative path") << "art/cover.png"
+                                       << "/art/cover.png";
+        QTest::addRow("full URL") << "http://HOST/art/cover.png"
+                                  << "/art/cover.png";
+    }
+
+    void albumArt()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, requested);
+        FakeReceiver receiver;
+        FakeReceiver::Route route;
+        route.body = pngOfSize(3, 2);
+        route.contentType = "image/png";
+        receiver.setRoute(requested, route);
+        // The client's own host is elsewhere, so a full URL proves it is used unchanged.
+        const QString clientHost = path.startsWith(QStringLiteral("http"))
+            ? QStringLiteral("127.0.0.1:%1").arg(closedPort())
+            : receiver.host();
+        path.replace(QStringLiteral("HOST"), receiver.host());
+        YXCClient client(clientHost, true, fastOptions());
+        const auto image = wait(client.albumArt(path));
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(3, 2));
+        QCOMPARE(receiver.requests().size(), 1);
+        QCOMPARE(receiver.requests().at(0).path, requested);
+    }
+
+    void noAlbumArt()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("/text"), "not a picture");
+        receiver.neverAnswer(QStringLiteral("/hang.jpg"));
+        YXCClient client(receiver.host(), false, fastOptions());
+        QCOMPARE(wait(client.albumArt(QString())), std::nullopt);
+        QCOMPARE(receiver.requests().size(), 0);
+        QCOMPARE(wait(client.albumArt(QStringLiteral("/text"))), std::nullopt);
+        QCOMPARE(wait(client.albumArt(QStringLiteral("/missing.jpg"))), std::nullopt); // 404 page
+        QCOMPARE(wait(client.albumArt(QStringLiteral("/hang.jpg"))), std::nullopt);
+        QCOMPARE(wait(client.albumArt(QStringLiteral("http://"))), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestYXCClient)
+#include "tst_yxcclient.moc"

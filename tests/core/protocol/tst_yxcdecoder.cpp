@@ -1,0 +1,385 @@
+// Decoding at the strict, lenient and lossy boundaries, the detail texts, real receivers' answers, and the
+// wire-keyed encoder.
+
+#include "core/protocol/YXCDecoder.h"
+#include "core/protocol/YXCEncoder.h"
+
+#include "support/Fixtures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace amplora;
+
+namespace {
+
+// The detail text of a failed decode, or "ok".
+template<class T> QString outcome(const QByteArray &body)
+{
+    const auto result = YXCDecoder::decode<T>(body);
+    return result ? QStringLiteral("ok") : result.error().detail();
+}
+
+template<class T> T decoded(const QByteArray &body)
+{
+    auto result = YXCDecoder::decode<T>(body);
+    if (!result) {
+        QTest::qFail(qPrintable(result.error().detail()), __FILE__, __LINE__);
+        return T {};
+    }
+    return std::move(result).value();
+}
+
+QByteArray features(const QByteArray &zoneJson)
+{
+    return R"({"response_code":0,"system":{"func_list":[]},"zone":[)" + zoneJson + "]}";
+}
+
+} // namespace
+
+class TestYXCDecoder : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void envelope_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");
+
+        QTest::addRow("plain") << QByteArray(R"({"response_code":0})") << "ok";
+        QTest::addRow("missing") << QByteArray(R"({"power":"on"})") << "missing 'response_code'";
+        QTest::addRow("null") << QByteArray(R"({"response_code":null})") << "null 'response_code'";
+        QTest::addRow("text") << QByteArray(R"({"response_code":"0"})") << "invalid 'response_code'";
+        QTest::addRow("fraction") << QByteArray(R"({"response_code":0.5})") << "invalid 'response_code'";
+        QTest::addRow("beyond int") << QByteArray(R"({"response_code":99999999999})")
+                                    << "invalid JSON at 'response_code'";
+        QTest::addRow("empty body") << QByteArray() << "invalid JSON at ''";
+        QTest::addRow("html") << QByteArray("<html>busy</html>") << "invalid JSON at ''";
+        QTest::addRow("truncated") << QByteArray("{\"response_code\":0,\"power\":\"o") << "invalid JSON at ''";
+        QTest::addRow("array root") << QByteArray("[0]") << "invalid ''";
+        QTest::addRow("invalid UTF-8") << QByteArray("{\"response_code\":0,\"x\":\"\xff\"}") << "invalid JSON at ''";
+        QTest::addRow("trailing garbage") << QByteArray(R"({"response_code":0} x)") << "invalid JSON at ''";
+    }
+
+    void envelope()
+    {
+        QFETCH(QByteArray, body);
+        QTEST(outcome<Envelope>(body), "outcome");
+    }
+
+    void wholeDecimalForInteger()
+    {
+        QCOMPARE(decoded<Envelope>(R"({"response_code":3.0})").responseCode, 3);
+        QCOMPARE(decoded<ZoneStatus>(R"({"volume":80.0})").volume, std::optional(80));
+    }
+
+    void strictStatus_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");
+
+        QTest::addRow("volume as text") << QByteArray(R"({"power":"on","volume":"80"})") << "invalid 'volume'";
+        QTest::addRow("volume missing") << QByteArray(R"({"power":"on"})") << "ok";
+        QTest::addRow("volume null is absent") << QByteArray(R"({"power":"on","volume":null})") << "ok";
+        QTest::addRow("volume fraction") << QByteArray(R"({"volume":80.5})") << "invalid 'volume'";
+        QTest::addRow("mute as number") << QByteArray(R"({"mute":1})") << "invalid 'mute'";
+        QTest::addRow("bass as text") << QByteArray(R"({"tone_control":{"bass":"6"}})")
+                                      << "invalid 'tone_control.bass'";
+        QTest::addRow("tone control as list") << QByteArray(R"({"tone_control":[6,6]})") << "invalid 'tone_control'";
+        QTest::addRow("decibels as text")
+            << QByteArray(R"({"actual_volume":{"value":"-40"}})") << "invalid 'actual_volume.value'";
+        QTest::addRow("surround ai as text") << QByteArray(R"({"surround_ai":"on"})") << "invalid 'surround_ai'";
+        QTest::addRow("unknown keys") << QByteArray(R"({"zone_b":true,"equalizer":{"low":0},"x":[null]})") << "ok";
+    }
+
+    void strictStatus()
+    {
+        QFETCH(QByteArray, body);
+        QTEST(outcome<ZoneStatus>(body), "outcome");
+    }
+
+    void statusValues()
+    {
+        const auto status = decoded<ZoneStatus>(
+            R"({"response_code":0,"power":"on","volume":81,"mute":false,"input_text":"Wohnzimmer – Küche",
+                "tone_control":{"mode":"manual","bass":-12,"treble":3},
+                "actual_volume":{"mode":"db","value":-40,"unit":"dB"},"extra_bass":true,"surround_ai":false})");
+        QCOMPARE(status.power, std::optional(QStringLiteral("on")));
+        QCOMPARE(status.volume, std::optional(81));
+        QCOMPARE(status.inputText, std::optional(QString::fromUtf8("Wohnzimmer – Küche")));
+        QCOMPARE(status.toneControl, std::optional(ToneControl { QStringLiteral("manual"), -12, 3 }));
+        QCOMPARE(status.actualVolume,
+            std::optional(ActualVolume { QStringLiteral("db"), -40.0, QStringLiteral("dB") })); // integer as decimal
+        QCOMPARE(status.extraBass, std::optional(true));
+        QCOMPARE(status.surroundAi, std::optional(false));
+        QCOMPARE(status.pureDirect, std::nullopt);
+    }
+
+    void strictOthers()
+    {
+        QCOMPARE(outcome<DeviceInfo>(R"({"model_name":"RX-V481","system_version":"2.85"})"),
+            QStringLiteral("invalid 'system_version'"));
+        QCOMPARE(decoded<DeviceInfo>(R"({"model_name":"RX-V481","api_version":2})").apiVersion, std::optional(2.0));
+        QCOMPARE(outcome<PlayInfo>(R"({"albumart_id":"12"})"), QStringLiteral("invalid 'albumart_id'"));
+        QCOMPARE(outcome<NetworkStatus>(R"({"network_name":7})"), QStringLiteral("invalid 'network_name'"));
+    }
+
+    void zoneFiltering()
+    {
+        const auto result = decoded<Features>(
+            features(R"({"id":"main","func_list":["power"]},{"id":"zone2"},{"id":"zone3"},{"id":"main","func_list":[]},
+                         {"func_list":["power"]},{"id":4})"));
+        QCOMPARE(result.zone.size(), 2);
+        QCOMPARE(result.zone.at(0).id, QStringLiteral("main"));
+        QCOMPARE(result.zone.at(0).funcList, QStringList { QStringLiteral("power") });
+        QCOMPARE(result.zone.at(1).id, QStringLiteral("zone2"));
+        QCOMPARE(result.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
+        QVERIFY(result.zoneFeatures(Zone::zone2));
+    }
+
+    void rangeSteps_data()
+    {
+        QTest::addColumn<QByteArray>("range");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<double>("step");
+
+        QTest::addRow("step defaults to one")
+            << QByteArray(R"({"id":"volume","min":0,"max":161})") << true << 0.0 << 161.0 << 1.0;
+        QTest::addRow("missing min zeroes both")
+            << QByteArray(R"({"id":"volume","max":161,"step":1})") << true << 0.0 << 0.0 << 1.0;
+        QTest::addRow("decimals") << QByteArray(R"({"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5})")
+                                  << true << -80.5 << 16.5 << 0.5;
+        QTest::addRow("unused id dropped")
+            << QByteArray(R"({"id":"bass","min":-12,"max":12})") << false << 0.0 << 0.0 << 0.0;
+        QTest::addRow("text bound skips the entry")
+            << QByteArray(R"({"id":"volume","min":"0","max":161})") << false << 0.0 << 0.0 << 0.0;
+        QTest::addRow("no id skips the entry") << QByteArray(R"({"min":0,"max":161})") << false << 0.0 << 0.0 << 0.0;
+    }
+
+    void rangeSteps()
+    {
+        QFETCH(QByteArray, range);
+        QFETCH(bool, kept);
+        const auto result = decoded<Features>(features(R"({"id":"main","range_step":[)" + range + "]}"));
+        QCOMPARE(result.zone.size(), 1);
+        const QList<RangeStep> ranges = result.zone.at(0).rangeStep;
+        QCOMPARE(ranges.size(), kept ? 1 : 0);
+        if (kept) {
+            QTEST(ranges.at(0).min, "min");
+            QTEST(ranges.at(0).max, "max");
+            QTEST(ranges.at(0).step, "step");
+        }
+    }
+
+    void lossyLists_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QStringList>("funcList");
+        QTest::addColumn<std::optional<QStringList>>("soundPrograms");
+
+        QTest::addRow("bad element skipped")
+            << QByteArray(R"({"id":"main","func_list":["extra_bass",7,"surround_ai"]})")
+            << QStringList { QStringLiteral("extra_bass"), QStringLiteral("surround_ai") }
+            << std::optional<QStringList>();
+        QTest::addRow("list as text is empty")
+            << QByteArray(R"({"id":"main","func_list":"power","sound_program_list":"x"})") << QStringList {}
+            << std::optional(QStringList {});
+        QTest::addRow("null list is empty") << QByteArray(R"({"id":"main","sound_program_list":null})")
+                                            << QStringList {} << std::optional(QStringList {});
+        QTest::addRow("present list") << QByteArray(R"({"id":"main","sound_program_list":["straight",null]})")
+                                      << QStringList {} << std::optional(QStringList { QStringLiteral("straight") });
+    }
+
+    void lossyLists()
+    {
+        QFETCH(QByteArray, zone);
+        const auto result = decoded<Features>(features(zone));
+        QCOMPARE(result.zone.size(), 1);
+        QTEST(result.zone.at(0).funcList, "funcList");
+        QTEST(result.zone.at(0).soundProgramList, "soundPrograms");
+    }
+
+    void systemSubstitution_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<SystemFeatures>("system");
+
+        QTest::addRow("zone count as text empties the system")
+            << QByteArray(R"({"system":{"func_list":["wired_lan"],"zone_num":"2","input_list":[{"id":"hdmi1"}]}})")
+            << SystemFeatures {};
+        QTest::addRow("system as list") << QByteArray(R"({"system":[]})") << SystemFeatures {};
+        QTest::addRow("system missing") << QByteArray(R"({"response_code":0})") << SystemFeatures {};
+        QTest::addRow("bad input skipped")
+            << QByteArray(R"({"system":{"zone_num":2,"input_list":[{"id":"hdmi1","rename_enable":"yes"},
+                                {"id":"net_radio","account_enable":false},{"play_info_type":"netusb"}]}})")
+            << SystemFeatures { {}, 2, { InputFeature { QStringLiteral("net_radio"), {}, {}, false, {} } } };
+    }
+
+    void systemSubstitution()
+    {
+        QFETCH(QByteArray, body);
+        QTEST(decoded<Features>(body).system, "system");
+    }
+
+    void featuresFailures()
+    {
+        QCOMPARE(outcome<Features>(R"({"response_code":"0","zone":[]})"), QStringLiteral("invalid 'response_code'"));
+        QCOMPARE(outcome<Features>("{\"zone\":["), QStringLiteral("invalid JSON at ''"));
+        QCOMPARE(outcome<Features>(R"({"zone":{"id":"main"}})"), QStringLiteral("ok"));
+    }
+
+    void nameText()
+    {
+        const auto names = decoded<NameText>(
+            R"({"response_code":0,"zone_list":[{"id":"main","text":"Wohnzimmer"},{"id":"zone2"}],
+                "input_list":[{"id":"hdmi1","text":"Blu-ray – 家"},{"text":"no id"},{"id":"av1","text":3}],
+                "sound_program_list":"none"})");
+        QCOMPARE(names.zoneList,
+            (QList<IDText> { { QStringLiteral("main"), QStringLiteral("Wohnzimmer") },
+                { QStringLiteral("zone2"), QStringLiteral("zone2") } }));
+        QCOMPARE(names.inputList, (QList<IDText> { { QStringLiteral("hdmi1"), QString::fromUtf8("Blu-ray – 家") } }));
+        QCOMPARE(names.soundProgramList, QList<IDText> {});
+        QCOMPARE(names.zoneName(Zone::main), std::optional(QStringLiteral("Wohnzimmer")));
+        QCOMPARE(names.zoneName(Zone::zone2), std::optional(QStringLiteral("zone2")));
+        QCOMPARE(decoded<NameText>("{}").zoneName(Zone::main), std::nullopt);
+    }
+
+    void longList()
+    {
+        QByteArray inputs;
+        for (int i = 0; i < 20000; ++i) {
+            inputs += (i ? "," : "") + QByteArray("{\"id\":\"in") + QByteArray::number(i) + "\"}";
+        }
+        const auto result = decoded<Features>(R"({"system":{"input_list":[)" + inputs + "]}}");
+        QCOMPARE(result.system.inputList.size(), 20000);
+        QVERIFY(result.system.input(QStringLiteral("in19999")));
+        QVERIFY(!result.system.input(QStringLiteral("in20000")));
+    }
+
+    // Nothing the network sends may crash the decoder: every cut of a real answer, and deep nesting.
+    void hostileInput()
+    {
+        const QByteArray answer = amplora::test::receiverAnswer(QStringLiteral("RX-V481/system_getFeatures.json"));
+        for (qsizetype length = 0; length < answer.size(); length += 7) {
+            const QByteArray cut = answer.left(length);
+            for (auto type : { YXCPayloadType::features, YXCPayloadType::zoneStatus, YXCPayloadType::signalInfo }) {
+                QVERIFY(!YXCDecoder::decodePayload(type, cut));
+            }
+        }
+        const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+        QCOMPARE(outcome<ZoneStatus>(deep), QStringLiteral("invalid ''"));
+        const QByteArray deepField = R"({"tone_control":)" + QByteArray(100000, '{') + QByteArray(100000, '}') + "}";
+        QVERIFY(!YXCDecoder::decode<ZoneStatus>(deepField));
+    }
+
+    void realAnswers_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("type");
+
+        const QDir root(amplora::test::sharedDir() + QStringLiteral("/receiver-answers"));
+        const QList<QPair<QString, YXCPayloadType>> methods {
+            { QStringLiteral("getDeviceInfo"), YXCPayloadType::deviceInfo },
+            { QStringLiteral("getFeatures"), YXCPayloadType::features },
+            { QStringLiteral("getStatus"), YXCPayloadType::zoneStatus },
+            { QStringLiteral("getPlayInfo"), YXCPayloadType::playInfo },
+            { QStringLiteral("getNetworkStatus"), YXCPayloadType::networkStatus },
+            { QStringLiteral("getSignalInfo"), YXCPayloadType::signalInfo },
+        };
+        int rows = 0;
+        for (const QFileInfo &model : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            for (const QFileInfo &file :
+                QDir(model.filePath()).entryInfoList({ QStringLiteral("*.json") }, QDir::Files, QDir::Name)) {
+                const QString method = file.completeBaseName().section(u'_', 1, 1);
+                for (const auto &[name, type] : methods) {
+                    if (method == name) {
+                        const QString relative = model.fileName() + u'/' + file.fileName();
+                        QTest::addRow("%s", qPrintable(relative)) << relative << int(type);
+                        ++rows;
+                    }
+                }
+            }
+        }
+        QVERIFY2(rows >= 40, "the shared receivers' answers are missing");
+    }
+
+    // Every real answer decodes, passes the checks the client makes, and survives a trip through the encoder.
+    void realAnswers()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, type);
+        const QByteArray body = amplora::test::receiverAnswer(file);
+        QVERIFY(YXCDecoder::decode<Envelope>(body));
+        const auto payload = YXCDecoder::decodePayload(YXCPayloadType(type), body);
+        QVERIFY2(payload, qPrintable(payload ? QString() : payload.error().detail()));
+        if (const auto *status = std::get_if<ZoneStatus>(&payload.value())) {
+            QVERIFY(status->power);
+        }
+        if (const auto *device = std::get_if<DeviceInfo>(&payload.value())) {
+            QVERIFY(device->modelName);
+        }
+        const auto again = YXCDecoder::decodePayload(YXCPayloadType(type), YXCEncoder::encode(payload.value()));
+        QVERIFY(again);
+        QCOMPARE(again.value(), payload.value());
+    }
+
+    void realAnswerValues()
+    {
+        using amplora::test::receiverAnswer;
+        const auto features = decoded<Features>(receiverAnswer(QStringLiteral("RX-V481/system_getFeatures.json")));
+        QCOMPARE(features.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
+        QCOMPARE(features.system.zoneNum, std::optional(2));
+        QCOMPARE(features.system.inputList.size(), 21);
+        const RangeStep *decibels = features.zoneFeatures(Zone::main)->range(QStringLiteral("actual_volume_db"));
+        QVERIFY(decibels);
+        QCOMPARE(*decibels, (RangeStep { QStringLiteral("actual_volume_db"), -80.5, 16.5, 0.5 }));
+        QCOMPARE(features.zoneFeatures(Zone::main)->soundProgramList->size(), 20);
+
+        const auto speaker = decoded<Features>(receiverAnswer(QStringLiteral("WX-010/system_getFeatures.json")));
+        QCOMPARE(speaker.zones(), QList<Zone> { Zone::main });
+        QVERIFY(!speaker.zoneFeatures(Zone::main)->range(QStringLiteral("actual_volume_db")));
+
+        const auto status = decoded<ZoneStatus>(receiverAnswer(QStringLiteral("RX-V481/main_getStatus.json")));
+        QCOMPARE(status.volume, std::optional(1));
+        QCOMPARE(status.actualVolume->value, std::optional(-80.0)); // "-80" on the wire
+        QCOMPARE(status.toneControl, std::optional(ToneControl { QStringLiteral("manual"), 6, 6 }));
+
+        const auto zone2 = decoded<ZoneStatus>(receiverAnswer(QStringLiteral("RX-V781/zone2_getStatus.json")));
+        QCOMPARE(zone2.actualVolume->value, std::optional(-34.5));
+
+        const auto play = decoded<PlayInfo>(receiverAnswer(QStringLiteral("YAS-306/netusb_getPlayInfo.json")));
+        QCOMPARE(play.playTime, std::optional(-60000));
+        QVERIFY(!play.hasMetadata());
+
+        const auto network
+            = decoded<NetworkStatus>(receiverAnswer(QStringLiteral("WX-021/system_getNetworkStatus.json")));
+        QCOMPARE(network.networkName, std::optional(QStringLiteral("Yamaha-021-Schlafzimmer")));
+    }
+
+    void hasMetadata()
+    {
+        QVERIFY(decoded<PlayInfo>(R"({"track":"Song","artist":""})").hasMetadata());
+        QVERIFY(decoded<PlayInfo>(R"({"track":"","artist":"Band"})").hasMetadata());
+        QVERIFY(!decoded<PlayInfo>(R"({"track":"","album":"Album"})").hasMetadata());
+    }
+
+    void encoderLeavesAbsentOut()
+    {
+        ZoneStatus status;
+        status.power = QStringLiteral("on");
+        status.actualVolume = ActualVolume { std::nullopt, -40.0, std::nullopt };
+        status.inputText = QString::fromUtf8("Küche");
+        QCOMPARE(YXCEncoder::encode(status, false),
+            QByteArray(R"({"actual_volume":{"value":-40.0},"input_text":"Küche","power":"on"})"));
+
+        Features empty;
+        QCOMPARE(
+            YXCEncoder::encode(empty, false), QByteArray(R"({"system":{"func_list":[],"input_list":[]},"zone":[]})"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestYXCDecoder)
+#include "tst_yxcdecoder.moc"

@@ -1,0 +1,217 @@
+#include "support/FakeReceiver.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+
+namespace amplora::test {
+
+namespace {
+
+const QString apiRoot = QStringLiteral("/YamahaExtendedControl/v1/");
+constexpr qsizetype maxRequestHead = 64 * 1024;
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+} // namespace
+
+QString RecordedRequest::target() const
+{
+    QString result = path.startsWith(apiRoot) ? path.mid(apiRoot.size()) : path;
+    if (!query.isEmpty()) {
+        result += u'?' + query;
+    }
+    return result;
+}
+
+FakeReceiver::FakeReceiver(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &FakeReceiver::accept);
+    if (!m_server.listen(QHostAddress::LocalHost, 0)) {
+        qWarning("FakeReceiver: cannot listen on 127.0.0.1: %s", qPrintable(m_server.errorString()));
+    }
+}
+
+FakeReceiver::~FakeReceiver()
+{
+    // Connections still open (a hanging route) go first, without telling this half-destroyed object.
+    m_server.close();
+    const auto sockets = m_server.findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly);
+    for (QTcpSocket *socket : sockets) {
+        socket->disconnect(this);
+        delete socket;
+    }
+}
+
+QString FakeReceiver::host() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port());
+}
+
+QString FakeReceiver::routeKey(const QString &path)
+{
+    return path.startsWith(u'/') ? path : apiRoot + path;
+}
+
+void FakeReceiver::setRoute(const QString &path, Route route)
+{
+    m_routes.insert(routeKey(path), std::move(route));
+}
+
+void FakeReceiver::answer(const QString &path, const QByteArray &body, int status)
+{
+    Route route;
+    route.status = status;
+    route.body = body;
+    setRoute(path, route);
+}
+
+void FakeReceiver::answerOk(const QString &path)
+{
+    answer(path, QByteArrayLiteral(R"({"response_code":0})"));
+}
+
+void FakeReceiver::neverAnswer(const QString &path)
+{
+    Route route;
+    route.behaviour = Behaviour::neverAnswer;
+    setRoute(path, route);
+}
+
+void FakeReceiver::closeMidAnswer(const QString &path, const QByteArray &body)
+{
+    Route route;
+    route.behaviour = Behaviour::closeMidAnswer;
+    route.body = body;
+    setRoute(path, route);
+}
+
+bool FakeReceiver::waitForRequests(qsizetype count, std::chrono::milliseconds timeout)
+{
+    QDeadlineTimer deadline(timeout);
+    while (m_requests.size() < count && !deadline.hasExpired()) {
+        QTest::qWait(5);
+    }
+    return m_requests.size() >= count;
+}
+
+void FakeReceiver::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        socket->setParent(&m_server);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_buffers.remove(socket);
+            m_handled.remove(socket);
+            socket->deleteLater();
+        });
+    }
+}
+
+void FakeReceiver::readFrom(QTcpSocket *socket)
+{
+    if (m_handled.contains(socket)) {
+        socket->readAll(); // one request per connection; anything after it is ignored
+        return;
+    }
+    QByteArray &buffer = m_buffers[socket];
+    buffer += socket->readAll();
+    const qsizetype end = buffer.indexOf("\r\n\r\n");
+    if (end < 0) {
+        if (buffer.size() > maxRequestHead) {
+            socket->abort();
+        }
+        return;
+    }
+
+    RecordedRequest request;
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    request.method = requestLine.value(0);
+    const QString target = QString::fromLatin1(requestLine.value(1));
+    const qsizetype question = target.indexOf(u'?');
+    request.path = question < 0 ? target : target.left(question);
+    request.query = question < 0 ? QString() : target.mid(question + 1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) {
+            request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+        }
+    }
+    m_buffers.remove(socket);
+    m_handled.insert(socket);
+    m_requests.append(request);
+
+    Route route;
+    const auto found = m_routes.constFind(request.path);
+    if (found != m_routes.constEnd()) {
+        route = *found;
+    } else {
+        route.status = 404;
+        route.body = QByteArrayLiteral("Not Found");
+        route.contentType = "text/plain";
+    }
+    Q_EMIT requestReceived(request);
+
+    if (route.delay.count() > 0) {
+        QTimer::singleShot(route.delay, socket, [this, socket, route] { respond(socket, route); });
+    } else {
+        respond(socket, route);
+    }
+}
+
+void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
+{
+    switch (route.behaviour) {
+    case Behaviour::neverAnswer:
+        return;
+    case Behaviour::closeAtOnce:
+        socket->disconnectFromHost();
+        return;
+    case Behaviour::raw:
+        socket->write(route.body);
+        socket->disconnectFromHost();
+        return;
+    case Behaviour::answer:
+    case Behaviour::closeMidAnswer:
+        break;
+    }
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
+    head += "Content-Type: " + route.contentType + "\r\n";
+    head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
+    for (const auto &[name, value] : route.headers) {
+        head += name + ": " + value + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    socket->write(head);
+    if (route.behaviour == Behaviour::closeMidAnswer) {
+        socket->write(route.body.left(route.body.size() / 2));
+    } else {
+        socket->write(route.body);
+    }
+    socket->disconnectFromHost();
+}
+
+} // namespace amplora::test

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QTcpServer>
+
+#include <chrono>
+
+class QTcpSocket;
+
+namespace amplora::test {
+
+// One request as the fake receiver saw it.
+struct RecordedRequest {
+    QByteArray method;
+    QString path; // as sent, without the query: "/YamahaExtendedControl/v1/main/setVolume"
+    QString query; // as sent, still percent-encoded, without "?": "volume=80"; empty when there was none
+    QMap<QByteArray, QByteArray> headers; // names in lower case
+
+    // The path below the API root with its query, as in "main/setVolume?volume=80"; the full path for requests
+    // outside the API root.
+    QString target() const;
+    QByteArray header(const QByteArray &name) const { return headers.value(name.toLower()); }
+};
+
+// An in-process receiver on 127.0.0.1 and a free port. It answers configured paths with a configured status and
+// body, can hang or cut an answer short, and records every request. Unconfigured paths get HTTP 404. Every
+// connection is closed after its answer, as the receivers do.
+//
+//     FakeReceiver receiver;
+//     receiver.answer("main/getStatus", R"({"response_code":0,"power":"on"})");
+//     YXCClient client(receiver.host());
+//     ...
+//     QCOMPARE(receiver.requests().last().target(), "main/getStatus");
+class FakeReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Behaviour {
+        answer, // the status, headers and body
+        neverAnswer, // reads the request and keeps the connection open without a byte
+        closeMidAnswer, // sends the status, headers and half of the body, then closes
+        closeAtOnce, // closes the connection as soon as the request has arrived
+        raw, // sends `body` as the whole answer, bytes as they stand, then closes
+    };
+
+    struct Route {
+        Behaviour behaviour = Behaviour::answer;
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+        QList<QPair<QByteArray, QByteArray>> headers;
+        std::chrono::milliseconds delay { 0 }; // before the answer starts
+    };
+
+    explicit FakeReceiver(QObject *parent = nullptr);
+    ~FakeReceiver() override;
+
+    bool isListening() const { return m_server.isListening(); }
+    quint16 port() const { return m_server.serverPort(); }
+    // "127.0.0.1:PORT", the form the client takes as its host.
+    QString host() const;
+
+    // Paths are below the API root ("main/getStatus") unless they start with "/".
+    void setRoute(const QString &path, Route route);
+    void answer(const QString &path, const QByteArray &body, int status = 200);
+    // {"response_code":0}, what the receiver says to every accepted change.
+    void answerOk(const QString &path);
+    void neverAnswer(const QString &path);
+    void closeMidAnswer(const QString &path, const QByteArray &body);
+
+    const QList<RecordedRequest> &requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+    // Spins the event loop until `count` requests have arrived or the time is up.
+    bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+Q_SIGNALS:
+    void requestReceived(const amplora::test::RecordedRequest &request);
+
+private:
+    void accept();
+    void readFrom(QTcpSocket *socket);
+    void respond(QTcpSocket *socket, const Route &route);
+    static QString routeKey(const QString &path);
+
+    QTcpServer m_server;
+    QMap<QString, Route> m_routes;
+    QList<RecordedRequest> m_requests;
+    QMap<QTcpSocket *, QByteArray> m_buffers;
+    QSet<QTcpSocket *> m_handled;
+};
+
+} // namespace amplora::test
