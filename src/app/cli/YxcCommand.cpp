@@ -1,13 +1,308 @@
-#include "app/cli/Commands.h"
+// `amplora yxc`: one receiver command through the real client, printing what Amplora understood of the answer.
+// Meant for users checking their receiver as much as for us.
 
-#include <QTextStream>
+#include "app/cli/YxcCommand.h"
+
+#include "app/cli/Commands.h"
+#include "core/protocol/YXCClient.h"
+#include "core/protocol/YXCEncoder.h"
+
+#include <QCoroTask>
+
+#include <cmath>
+#include <optional>
+#include <variant>
 
 namespace amplora::cli {
 
-int runYxc(const QStringList &)
+namespace {
+
+QString usage()
 {
-    QTextStream(stderr) << "amplora yxc: not available yet.\n";
-    return exitFailure;
+    return QStringLiteral(
+        "Usage: amplora yxc [--read-only] HOST COMMAND [ARGS]\n"
+        "\n"
+        "Sends one command to a receiver through Amplora's own client and prints the answer as Amplora\n"
+        "understood it. HOST is the receiver's address, with a port if needed (192.168.1.20,\n"
+        "receiver.local, 127.0.0.1:8080). ZONE is main or zone2. --read-only refuses every command that\n"
+        "would change the receiver, as the application's read-only mode does.\n"
+        "\n"
+        "Reads print the decoded answer as JSON with the receiver's own keys; whatever was not understood\n"
+        "is left out:\n"
+        "  getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText\n"
+        "  getPlayInfo | getNetworkStatus\n"
+        "\n"
+        "Changes print OK:\n"
+        "  setPower ZONE on|standby|toggle          setVolume ZONE STEP (raw volume steps)\n"
+        "  setActualVolume ZONE DB (snapped to 0.5) setMute ZONE true|false\n"
+        "  setInput ZONE ID                         setSoundProgram ZONE ID\n"
+        "  setToneControl ZONE [--mode M] [--bass N] [--treble N]\n"
+        "  setSubwooferVolume ZONE N                setExtraBass ZONE true|false\n"
+        "  setSurroundAI ZONE true|false            setPlayback play|pause|stop|previous|next\n"
+        "\n"
+        "Also:\n"
+        "  registerForEvents PORT   asks the receiver to push its events to this UDP port; prints OK\n"
+        "  albumArt PATH            fetches a cover picture (a path on the receiver or a full URL);\n"
+        "                           prints \"image WxH\" or \"no image\"\n"
+        "\n"
+        "A failure prints its reason on stderr and exits with 1; wrong arguments exit with 2.\n");
+}
+
+struct RegisterForEvents {
+    quint16 port;
+};
+struct AlbumArt {
+    QString path;
+};
+using Action = std::variant<YXCCommand, RegisterForEvents, AlbumArt>;
+
+struct Invocation {
+    bool readOnly = false;
+    QString host;
+    Action action;
+};
+
+// A complaint about the arguments, shown above the usage.
+struct UsageError {
+    QString message;
+};
+
+template<class T> using Parsed = std::variant<T, UsageError>;
+
+std::optional<Zone> parseZone(const QString &text)
+{
+    return zoneFromRawValue(text);
+}
+
+std::optional<bool> parseBool(const QString &text)
+{
+    if (text == QLatin1String("true")) {
+        return true;
+    }
+    if (text == QLatin1String("false")) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> parseInt(const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+std::optional<double> parseDouble(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
+}
+
+UsageError wrong(const QString &what)
+{
+    return UsageError { what };
+}
+
+// COMMAND [ARGS] to the action it names.
+Parsed<Action> parseAction(const QString &name, const QStringList &args)
+{
+    const auto arity = [&](qsizetype count) { return args.size() == count; };
+    const auto badArguments = [&] { return wrong(QStringLiteral("wrong arguments for %1").arg(name)); };
+
+    // Commands without arguments.
+    static const QList<std::pair<QString, YXCCommand>> plain {
+        { QStringLiteral("getDeviceInfo"), YXCCommand::getDeviceInfo() },
+        { QStringLiteral("getFeatures"), YXCCommand::getFeatures() },
+        { QStringLiteral("getNameText"), YXCCommand::getNameText() },
+        { QStringLiteral("getPlayInfo"), YXCCommand::getPlayInfo() },
+        { QStringLiteral("getNetworkStatus"), YXCCommand::getNetworkStatus() },
+    };
+    for (const auto &[candidate, command] : plain) {
+        if (name == candidate) {
+            return arity(0) ? Parsed<Action>(Action(command)) : badArguments();
+        }
+    }
+
+    if (name == QLatin1String("setPlayback")) {
+        const auto action = arity(1) ? playbackActionFromRawValue(args.at(0)) : std::nullopt;
+        return action ? Parsed<Action>(Action(YXCCommand::setPlayback(*action))) : badArguments();
+    }
+    if (name == QLatin1String("registerForEvents")) {
+        const auto port = arity(1) ? parseInt(args.at(0)) : std::nullopt;
+        if (!port || *port < 1 || *port > 65535) {
+            return wrong(QStringLiteral("registerForEvents needs a port from 1 to 65535"));
+        }
+        return Action(RegisterForEvents { static_cast<quint16>(*port) });
+    }
+    if (name == QLatin1String("albumArt")) {
+        return arity(1) ? Parsed<Action>(Action(AlbumArt { args.at(0) })) : badArguments();
+    }
+
+    // Everything else addresses a zone first.
+    if (args.isEmpty()) {
+        return wrong(QStringLiteral("unknown command %1").arg(name));
+    }
+    const auto zone = parseZone(args.at(0));
+    const QStringList rest = args.mid(1);
+    const auto one
+        = [&]() -> std::optional<QString> { return rest.size() == 1 ? std::optional(rest.at(0)) : std::nullopt; };
+    const auto zoneCommand = [&](std::optional<YXCCommand> command) -> Parsed<Action> {
+        if (!zone) {
+            return wrong(QStringLiteral("ZONE must be main or zone2, not \"%1\"").arg(args.at(0)));
+        }
+        return command ? Parsed<Action>(Action(*command)) : badArguments();
+    };
+    const Zone z = zone.value_or(Zone::main);
+    const auto withBool = [&](auto make) -> std::optional<YXCCommand> {
+        const auto value = one() ? parseBool(*one()) : std::nullopt;
+        return value ? std::optional(make(z, *value)) : std::nullopt;
+    };
+    const auto withInt = [&](auto make) -> std::optional<YXCCommand> {
+        const auto value = one() ? parseInt(*one()) : std::nullopt;
+        return value ? std::optional(make(z, *value)) : std::nullopt;
+    };
+
+    if (name == QLatin1String("getStatus")) {
+        return zoneCommand(rest.isEmpty() ? std::optional(YXCCommand::getStatus(z)) : std::nullopt);
+    }
+    if (name == QLatin1String("getSignalInfo")) {
+        return zoneCommand(rest.isEmpty() ? std::optional(YXCCommand::getSignalInfo(z)) : std::nullopt);
+    }
+    if (name == QLatin1String("setPower")) {
+        const auto state = one() ? powerStateFromRawValue(*one()) : std::nullopt;
+        return zoneCommand(state ? std::optional(YXCCommand::setPower(z, *state)) : std::nullopt);
+    }
+    if (name == QLatin1String("setVolume")) {
+        return zoneCommand(withInt(&YXCCommand::setVolume));
+    }
+    if (name == QLatin1String("setActualVolume")) {
+        const auto dB = one() ? parseDouble(*one()) : std::nullopt;
+        return zoneCommand(dB ? std::optional(YXCCommand::setActualVolume(z, *dB)) : std::nullopt);
+    }
+    if (name == QLatin1String("setMute")) {
+        return zoneCommand(withBool(&YXCCommand::setMute));
+    }
+    if (name == QLatin1String("setExtraBass")) {
+        return zoneCommand(withBool(&YXCCommand::setExtraBass));
+    }
+    if (name == QLatin1String("setSurroundAI")) {
+        return zoneCommand(withBool(&YXCCommand::setSurroundAI));
+    }
+    if (name == QLatin1String("setSubwooferVolume")) {
+        return zoneCommand(withInt(&YXCCommand::setSubwooferVolume));
+    }
+    if (name == QLatin1String("setInput")) {
+        return zoneCommand(one() ? std::optional(YXCCommand::setInput(z, *one())) : std::nullopt);
+    }
+    if (name == QLatin1String("setSoundProgram")) {
+        return zoneCommand(one() ? std::optional(YXCCommand::setSoundProgram(z, *one())) : std::nullopt);
+    }
+    if (name == QLatin1String("setToneControl")) {
+        std::optional<QString> mode;
+        std::optional<int> bass;
+        std::optional<int> treble;
+        for (qsizetype i = 0; i < rest.size(); i += 2) {
+            if (i + 1 >= rest.size()) {
+                return badArguments();
+            }
+            const QString &option = rest.at(i);
+            const QString &value = rest.at(i + 1);
+            if (option == QLatin1String("--mode") && !mode) {
+                mode = value;
+            } else if (option == QLatin1String("--bass") && !bass && parseInt(value)) {
+                bass = parseInt(value);
+            } else if (option == QLatin1String("--treble") && !treble && parseInt(value)) {
+                treble = parseInt(value);
+            } else {
+                return badArguments();
+            }
+        }
+        return zoneCommand(YXCCommand::setToneControl(z, mode, bass, treble));
+    }
+    return wrong(QStringLiteral("unknown command %1").arg(name));
+}
+
+Parsed<Invocation> parseInvocation(QStringList args)
+{
+    bool readOnly = false;
+    if (!args.isEmpty() && args.first() == QLatin1String("--read-only")) {
+        readOnly = true;
+        args.removeFirst();
+    }
+    if (args.size() < 2) {
+        return wrong(QStringLiteral("HOST and COMMAND are required"));
+    }
+    auto action = parseAction(args.at(1), args.mid(2));
+    if (const auto *error = std::get_if<UsageError>(&action)) {
+        return *error;
+    }
+    return Invocation { readOnly, args.at(0), std::get<Action>(std::move(action)) };
+}
+
+QCoro::Task<int> perform(Invocation invocation, QTextStream &out, QTextStream &err)
+{
+    YXCClient client(invocation.host, invocation.readOnly);
+    const auto report = [&](const auto &result) {
+        if (!result) {
+            err << result.error().description() << '\n';
+            return exitFailure;
+        }
+        return exitOk;
+    };
+
+    if (const auto *art = std::get_if<AlbumArt>(&invocation.action)) {
+        const auto image = co_await client.albumArt(art->path);
+        if (image) {
+            out << "image " << image->width() << 'x' << image->height() << '\n';
+        } else {
+            out << "no image\n";
+        }
+        co_return exitOk;
+    }
+    if (const auto *registration = std::get_if<RegisterForEvents>(&invocation.action)) {
+        const auto result = co_await client.registerForEvents(registration->port);
+        if (result) {
+            out << "OK\n";
+        }
+        co_return report(result);
+    }
+    const YXCCommand command = std::get<YXCCommand>(invocation.action);
+    if (const auto type = command.answerType()) {
+        const auto result = co_await client.fetchPayload(command, *type);
+        if (result) {
+            out << QString::fromUtf8(YXCEncoder::encode(result.value())) << '\n';
+        }
+        co_return report(result);
+    }
+    const auto result = co_await client.send(command);
+    if (result) {
+        out << "OK\n";
+    }
+    co_return report(result);
+}
+
+} // namespace
+
+int runYxc(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        out << usage();
+        return exitOk;
+    }
+    auto parsed = parseInvocation(args);
+    if (const auto *error = std::get_if<UsageError>(&parsed)) {
+        err << "amplora yxc: " << error->message << "\n\n" << usage();
+        return exitUsage;
+    }
+    return QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
+}
+
+int runYxc(const QStringList &args)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runYxc(args, out, err);
 }
 
 } // namespace amplora::cli
