@@ -3,6 +3,8 @@
 #include "api/Logging.h"
 #include "api/auth/APIToken.h"
 #include "api/auth/APITokenStore.h"
+#include "api/matching/VolumeRateLimiter.h"
+#include "api/scenes/FileSceneStore.h"
 #include "api/server/ConnectionRegistry.h"
 
 #include <QPointer>
@@ -26,7 +28,43 @@ std::chrono::milliseconds timeoutOf(const ReceiverAPIConfiguration &configuratio
     return std::chrono::milliseconds(static_cast<qint64>(std::llround(seconds * 1000.0)));
 }
 
+std::shared_ptr<SceneStore> defaultSceneStore()
+{
+    auto path = FileSceneStore::defaultFilePath();
+    if (!path) {
+        // Every scene call will then report this folder problem to its caller.
+        qCWarning(lcApi).noquote() << "No place for the scenes file:" << path.error().description();
+        return std::make_shared<FileSceneStore>(QString());
+    }
+    return std::make_shared<FileSceneStore>(path.value());
+}
+
+// Keeps the router (and so its collaborators) alive until its answer is ready, whatever happens to the server.
+QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request)
+{
+    co_return co_await router.handle(std::move(request));
+}
+
+const APIError &noControl()
+{
+    static const APIError error { 500, QStringLiteral("scene_store_error"),
+        QStringLiteral("Couldn't read or write scenes: this server has no receiver control."), {}, {}, {} };
+    return error;
+}
+
 } // namespace
+
+ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, QObject *parent)
+    : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), parent)
+{
+    m_control = std::move(control);
+    m_sceneStore = sceneStore ? std::move(sceneStore) : defaultSceneStore();
+    m_handlerFactory = [this](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
+        // One router (and one rate limiter) per run of the listener, shared by its connections.
+        return [router = makeRouter()](HTTPRequest request) { return routed(router, std::move(request)); };
+    };
+}
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
     HandlerFactory handlerFactory, QObject *parent)
@@ -40,6 +78,48 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
 ReceiverAPIServer::~ReceiverAPIServer()
 {
     stop();
+}
+
+APIRouter ReceiverAPIServer::makeRouter() const
+{
+    return APIRouter(m_control, m_sceneStore, m_configuration, m_authenticator,
+        std::make_shared<VolumeRateLimiter>(
+            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds));
+}
+
+QCoro::Task<Result<QList<ReceiverScene>, APIError>> ReceiverAPIServer::listScenes()
+{
+    if (!m_control)
+        co_return Failure { noControl() };
+    const APIRouter router = makeRouter();
+    co_return co_await router.listScenes();
+}
+
+QCoro::Task<Result<bool, APIError>> ReceiverAPIServer::saveScene(ReceiverScene scene)
+{
+    if (!m_control)
+        co_return Failure { noControl() };
+    const APIRouter router = makeRouter();
+    auto saved = co_await router.saveScene(std::move(scene));
+    if (!saved)
+        co_return Failure { saved.error() };
+    co_return saved.value().created;
+}
+
+QCoro::Task<Result<bool, APIError>> ReceiverAPIServer::deleteScene(QString name)
+{
+    if (!m_control)
+        co_return Failure { noControl() };
+    const APIRouter router = makeRouter();
+    co_return co_await router.deleteScene(std::move(name));
+}
+
+QCoro::Task<Result<SceneRunResult, APIError>> ReceiverAPIServer::runScene(QString name, Zone zone)
+{
+    if (!m_control)
+        co_return Failure { noControl() };
+    const APIRouter router = makeRouter();
+    co_return co_await router.runScene(std::move(name), zone);
 }
 
 qsizetype ReceiverAPIServer::openConnectionCount() const

@@ -2,6 +2,11 @@
 
 #include "api/auth/KeychainError.h"
 #include "api/auth/TokenAuthenticator.h"
+#include "api/control/Zone.h"
+#include "api/http/APIError.h"
+#include "api/router/APIRouter.h"
+#include "api/scenes/ReceiverScene.h"
+#include "api/scenes/SceneRunResult.h"
 #include "api/server/HTTPConnection.h"
 #include "api/server/ReceiverAPIConfiguration.h"
 #include "api/server/ServerError.h"
@@ -21,6 +26,8 @@ namespace amplora::api {
 
 class APITokenStore;
 class ConnectionRegistry;
+class ReceiverControl;
+class SceneStore;
 
 // The local control API's entry point: the listening socket, the token authenticator and the open
 // connections. It lives on the thread that creates it (the main thread) and never blocks it: sockets are
@@ -32,6 +39,12 @@ public:
     // Builds the request handler for one run of the listener, around the server's authenticator.
     using HandlerFactory = std::function<RequestHandler(std::shared_ptr<TokenAuthenticator>)>;
 
+    // The server of the application: requests go to an APIRouter over `control` and `sceneStore` (the scenes
+    // file at its default place when none is given).
+    ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+        std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore = nullptr,
+        QObject *parent = nullptr);
+    // A server whose requests go to whatever handler `handlerFactory` builds for each run of the listener.
     ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
         HandlerFactory handlerFactory, QObject *parent = nullptr);
     ~ReceiverAPIServer() override;
@@ -53,12 +66,24 @@ public:
     // A fresh token, stored and then made the only accepted one.
     QCoro::Task<Result<QString, KeychainError>> regenerateToken();
 
+    // The scene operations of the application's own windows and actions. They apply exactly the rules of the
+    // scene endpoints, each through a fresh router with its own rate limiter, so they neither share the HTTP
+    // clients' rate-limit history nor need the listener to run. Only for a server built with a control.
+    QCoro::Task<Result<QList<ReceiverScene>, APIError>> listScenes();
+    // True when the name was new.
+    QCoro::Task<Result<bool, APIError>> saveScene(ReceiverScene scene);
+    QCoro::Task<Result<bool, APIError>> deleteScene(QString name);
+    QCoro::Task<Result<SceneRunResult, APIError>> runScene(QString name, Zone zone);
+
     // 127.0.0.0/8, ::1 and their IPv4-mapped form.
     static bool isLoopback(const QHostAddress &address);
 
 private:
     void acceptPending();
+    APIRouter makeRouter() const;
 
+    std::shared_ptr<ReceiverControl> m_control;
+    std::shared_ptr<SceneStore> m_sceneStore;
     ReceiverAPIConfiguration m_configuration;
     std::shared_ptr<APITokenStore> m_tokenStore;
     HandlerFactory m_handlerFactory;

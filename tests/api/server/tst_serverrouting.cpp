@@ -1,0 +1,150 @@
+#include "api/auth/InMemoryTokenStore.h"
+#include "api/server/ReceiverAPIServer.h"
+
+#include "support/FakeReceiverControl.h"
+#include "support/MemorySceneStore.h"
+
+#include <QTcpSocket>
+#include <QTest>
+
+#include "api/auth/WaitForResult.h"
+
+using namespace amplora;
+using amplora::test::waitForResult;
+using namespace amplora::api;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kToken = u"routing-token-0123456789abcdefghijklmnopqr"_s;
+
+// Sends raw bytes and collects the whole answer until the server closes.
+QByteArray exchange(quint16 port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    QByteArray received;
+    bool closed = false;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &socket, [&] {
+        received += socket.readAll();
+        closed = true;
+    });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write(request);
+    if (!QTest::qWaitFor([&] { return closed; }, 5000))
+        return "(no close) " + received;
+    return received;
+}
+
+} // namespace
+
+// The server with the real router behind it: what a home-automation client sees on the wire.
+class TestServerRouting : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<test::FakeReceiverControl> m_control;
+    std::shared_ptr<test::MemorySceneStore> m_scenes;
+    std::unique_ptr<ReceiverAPIServer> m_server;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_control = std::make_shared<test::FakeReceiverControl>();
+        m_control->capDb = -20;
+        m_control->inputNames = { QStringList { u"HDMI 1"_s, u"Tuner"_s }, QStringList { u"Tuner"_s } };
+        m_scenes = std::make_shared<test::MemorySceneStore>();
+        ReceiverAPIConfiguration configuration;
+        configuration.port = 0;
+        m_server = std::make_unique<ReceiverAPIServer>(
+            configuration, m_control, std::make_shared<InMemoryTokenStore>(kToken), m_scenes);
+    }
+    void cleanup() { m_server.reset(); }
+
+    void wire_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("statusLine");
+        QTest::addColumn<QByteArray>("header"); // one header line the answer must carry
+        const QByteArray auth = "Authorization: Bearer " + kToken.toUtf8() + "\r\n";
+        QTest::addRow("status") << "GET /api/v1/status HTTP/1.1\r\n" + auth + "\r\n"
+                                << QByteArray("HTTP/1.1 200 OK")
+                                << QByteArray("Content-Type: application/json; charset=utf-8");
+        QTest::addRow("no token") << QByteArray("GET /api/v1/status HTTP/1.1\r\n\r\n")
+                                  << QByteArray("HTTP/1.1 401 Unauthorized")
+                                  << QByteArray("WWW-Authenticate: Bearer realm=\"Amplora\"");
+        QTest::addRow("outside the API") << QByteArray("GET /health HTTP/1.1\r\n\r\n")
+                                         << QByteArray("HTTP/1.1 404 Not Found") << QByteArray("Connection: close");
+        QTest::addRow("volume above the cap")
+            << "POST /api/v1/volume HTTP/1.1\r\n" + auth + "Content-Length: 13\r\n\r\n{\"db\": -19.5}"
+            << QByteArray("HTTP/1.1 422 Unprocessable Content") << QByteArray("Content-Length: 116");
+        QTest::addRow("bad body") << "POST /api/v1/mute HTTP/1.1\r\n" + auth + "Content-Length: 2\r\n\r\n[]"
+                                  << QByteArray("HTTP/1.1 400 Bad Request") << QByteArray("Connection: close");
+    }
+    void wire()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, statusLine);
+        QFETCH(QByteArray, header);
+        const auto port = waitForResult(m_server->start());
+        QVERIFY(port);
+        const QByteArray answer = exchange(port.value(), request);
+        QVERIFY2(answer.startsWith(statusLine + "\r\n"), answer.constData());
+        QVERIFY2(answer.contains("\r\n" + header + "\r\n"), answer.constData());
+    }
+
+    void volumeReachesTheReceiver()
+    {
+        const auto port = waitForResult(m_server->start());
+        const QByteArray answer = exchange(port.value(),
+            "POST /api/v1/volume?zone=ZONE2 HTTP/1.1\r\nAuthorization: "
+            "bearer "
+                + kToken.toUtf8() + "\r\nContent-Length: 11\r\n\r\n{\"db\": -30}");
+        QVERIFY2(answer.endsWith("\r\n\r\n{\"ok\":true,\"volumeDb\":-30,\"zone\":\"zone2\"}"), answer.constData());
+        QCOMPARE(m_control->commands, QStringList { u"setVolume zone2 -30"_s });
+    }
+
+    void sceneOperationsWorkWithoutTheListener()
+    {
+        ReceiverScene scene;
+        scene.name = u"Movie"_s;
+        scene.power = PowerState::on;
+        scene.volumeDb = -35;
+        const auto created = waitForResult(m_server->saveScene(scene));
+        QVERIFY2(created, qPrintable(created ? QString() : created.error().message));
+        QVERIFY(created.value());
+        const auto replaced = waitForResult(m_server->saveScene(scene));
+        QVERIFY2(replaced, qPrintable(replaced ? QString() : replaced.error().message));
+        QCOMPARE(replaced.value(), false);
+
+        const auto ran = waitForResult(m_server->runScene(u"Movie"_s, Zone::main));
+        QVERIFY2(ran, qPrintable(ran ? QString() : ran.error().message));
+        QCOMPARE(ran.value().applied, (QStringList { u"power"_s, u"volumeDb"_s }));
+
+        QCOMPARE(waitForResult(m_server->deleteScene(u"Movie"_s)).value(), true);
+        QCOMPARE(waitForResult(m_server->deleteScene(u"Movie"_s)).value(), false);
+
+        QCOMPARE(waitForResult(m_server->saveScene(scene)).value(), true);
+        const auto listed = waitForResult(m_server->listScenes());
+        QCOMPARE(listed.value().size(), 1);
+        QCOMPARE(listed.value().first(), scene);
+    }
+
+    void sceneRunsDoNotShareTheClientsRateLimit()
+    {
+        const auto port = waitForResult(m_server->start());
+        const QByteArray volume = "POST /api/v1/volume HTTP/1.1\r\nAuthorization: Bearer " + kToken.toUtf8()
+            + "\r\nContent-Length: 11\r\n\r\n{\"db\": -40}";
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(exchange(port.value(), volume).startsWith("HTTP/1.1 200 OK"));
+        QVERIFY(exchange(port.value(), volume).startsWith("HTTP/1.1 429 Too Many Requests"));
+
+        ReceiverScene scene;
+        scene.name = u"Quiet"_s;
+        scene.volumeDb = -50;
+        QVERIFY(waitForResult(m_server->saveScene(scene)));
+        QVERIFY(waitForResult(m_server->runScene(u"Quiet"_s, Zone::main)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerRouting)
+#include "tst_serverrouting.moc"
