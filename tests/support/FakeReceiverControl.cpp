@@ -46,7 +46,7 @@ QCoro::Task<std::optional<ControlError>> FakeReceiverControl::begin(QString oper
     (isCommand ? commands : reads).append(record);
     co_await Held { *this };
     if (const auto found = m_failures.constFind(operation); found != m_failures.constEnd())
-        co_return *found;
+        co_return ControlError(*found);
     co_return std::nullopt;
 }
 
@@ -54,7 +54,8 @@ ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone)
 {
     if (auto failure = co_await begin(QStringLiteral("status"), QStringLiteral("status ") + enumName(zone), false))
         co_return Failure { *failure };
-    co_return zoneStatus(zone);
+    // Copies throughout: QCoro moves from an lvalue handed to co_return when it converts it to the result.
+    co_return ReceiverStatus(zoneStatus(zone));
 }
 
 ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state)
@@ -145,7 +146,7 @@ ControlTask<QStringList> FakeReceiverControl::inputs(Zone zone)
 {
     if (auto failure = co_await begin(QStringLiteral("inputs"), QStringLiteral("inputs ") + enumName(zone), false))
         co_return Failure { *failure };
-    co_return inputNames.at(static_cast<std::size_t>(zone));
+    co_return QStringList(inputNames.at(static_cast<std::size_t>(zone)));
 }
 
 ControlTask<QStringList> FakeReceiverControl::soundModes(Zone zone)
@@ -153,7 +154,7 @@ ControlTask<QStringList> FakeReceiverControl::soundModes(Zone zone)
     if (auto failure
         = co_await begin(QStringLiteral("soundModes"), QStringLiteral("soundModes ") + enumName(zone), false))
         co_return Failure { *failure };
-    co_return soundModeNames.at(static_cast<std::size_t>(zone));
+    co_return QStringList(soundModeNames.at(static_cast<std::size_t>(zone)));
 }
 
 ControlTask<double> FakeReceiverControl::volumeCapDb()

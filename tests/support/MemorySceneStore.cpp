@@ -8,7 +8,8 @@ SceneTask<QList<ReceiverScene>> MemorySceneStore::all()
 {
     if (failure)
         co_return Failure { *failure };
-    co_return scenes;
+    // A copy: QCoro moves from an lvalue handed to co_return when it converts it to the result.
+    co_return QList<ReceiverScene>(scenes);
 }
 
 SceneTask<std::optional<ReceiverScene>> MemorySceneStore::scene(QString name)

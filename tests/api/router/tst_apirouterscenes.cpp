@@ -1,0 +1,304 @@
+#include "RouterRig.h"
+
+#include <QTest>
+
+using namespace amplora;
+using namespace amplora::api;
+using namespace amplora::test;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A scene as it may already sit in the store (stored scenes are checked again before they run).
+ReceiverScene storedScene(const QString &name)
+{
+    ReceiverScene scene;
+    scene.name = name;
+    return scene;
+}
+
+void addSaveRows()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("response");
+
+    const auto row = [](const char *name, const QByteArray &body, int status, const QByteArray &response) {
+        QTest::addRow("%s", name) << body << status << response;
+    };
+    row("resolved names are stored",
+        R"({"name":" Movie ","power":"on","input":"hdmi 1","soundMode":"sci fi","volumeDb":-35,"zone":"MAIN"})", 201,
+        R"({"input":"HDMI 1","name":"Movie","power":"on","soundMode":"Sci-Fi","volumeDb":-35,"zone":"main"})");
+    row("zone2 scene", R"({"name":"Kitchen","zone":"zone2","input":"tuner","bass":-1.5})", 201,
+        R"({"bass":-1.5,"input":"Tuner","name":"Kitchen","zone":"zone2"})");
+    row("power off stores standby", R"({"name":"Night","power":"off"})", 201, R"({"name":"Night","power":"standby"})");
+    row("name of 64 characters", "{\"name\":\"" + QByteArray(64, 'x') + "\",\"sub\":1}", 201,
+        "{\"name\":\"" + QByteArray(64, 'x') + "\",\"sub\":1}");
+    row("64 accented characters", "{\"name\":\"" + QString(64, QChar(0xE9)).toUtf8() + "\",\"treble\":1}", 201,
+        "{\"name\":\"" + QString(64, QChar(0xE9)).toUtf8() + "\",\"treble\":1}");
+    row("name of 65 characters", "{\"name\":\"" + QByteArray(65, 'x') + "\",\"sub\":1}", 400,
+        bodyJSON(
+            R"({"error":{"code":"invalid_value","message":"`name` must be 64 characters or fewer.","status":400}})"));
+    row("name with a slash", R"({"name":"Movie/Night","power":"on"})", 400,
+        bodyJSON(R"({"error":{"code":"invalid_value","message":"`name` must not contain `/`.","status":400}})"));
+    row("name missing", R"({"power":"on"})", 400,
+        bodyJSON(R"({"error":{"code":"missing_field","message":"`name` is required.","status":400}})"));
+    row("name checked before power", R"({"name":"a/b","power":"sleep"})", 400,
+        bodyJSON(R"({"error":{"code":"invalid_value","message":"`name` must not contain `/`.","status":400}})"));
+    row("unknown key", R"({"name":"Movie","volume":-30})", 400,
+        R"({"error":{"code":"unknown_field","message":"Unknown field(s): volume. Allowed: bass, input, name, power, soundMode, sub, treble, volumeDb, zone.","status":400}})");
+    row("name alone", R"({"name":"Night"})", 400,
+        R"({"error":{"code":"empty_scene","message":"A scene needs at least one setting.","status":400}})");
+    row("name and zone alone", R"({"name":"Night","zone":"zone2"})", 400,
+        R"({"error":{"code":"empty_scene","message":"A scene needs at least one setting.","status":400}})");
+    row("standby with a volume", R"({"name":"Night","power":"standby","volumeDb":-40})", 400,
+        bodyJSON(
+            R"({"error":{"code":"invalid_scene","message":"A scene that puts the receiver in standby can^t change other settings.","status":400}})"));
+    row("unknown zone", R"({"name":"Night","zone":"zone3","power":"on"})", 400,
+        bodyJSON(R"({"error":{"code":"invalid_value","message":"`zone` must be one of: main, zone2.","status":400}})"));
+    row("input unknown in the scene's zone", R"({"name":"Kitchen","zone":"zone2","input":"HDMI 2"})", 400,
+        bodyJSON(
+            R"({"error":{"code":"unknown_input","message":"No input called `HDMI 2` in zone2.","status":400,"validNames":["HDMI 1","Tuner"]}})"));
+    row("sound mode where there are none", R"({"name":"Kitchen","zone":"zone2","soundMode":"Straight"})", 400,
+        R"({"error":{"code":"not_supported","message":"zone2 has no sound modes.","status":400}})");
+    row("bass before treble", R"({"name":"Loud","treble":9,"bass":9})", 400,
+        bodyJSON(R"({"error":{"code":"out_of_range","message":"`bass` must be between -6 and 6 dB.","status":400}})"));
+    row("volume above the cap", R"({"name":"Loud","volumeDb":-10})", 422,
+        R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -10 dB is above the cap of -20 dB.","status":422}})");
+    row("volume off the step", R"({"name":"Loud","volumeDb":-30.2})", 400,
+        bodyJSON(
+            R"({"error":{"code":"invalid_step","message":"`volume` must be a multiple of 0.5 dB.","status":400}})"));
+    row("subwoofer in zone2", R"({"name":"Kitchen","zone":"zone2","sub":1})", 400,
+        R"({"error":{"code":"not_supported","message":"Subwoofer trim is only available in main.","status":400}})");
+    row("subwoofer out of range", R"({"name":"Boom","sub":6.5})", 400,
+        bodyJSON(R"({"error":{"code":"out_of_range","message":"`sub` must be between -6 and 6 dB.","status":400}})"));
+}
+
+void addRunRows()
+{
+    QTest::addColumn<ReceiverScene>("scene");
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<QStringList>("commands");
+
+    ReceiverScene full = storedScene(u"Movie"_s);
+    full.power = PowerState::on;
+    full.input = u"HDMI 2"_s;
+    full.soundMode = u"Sci-Fi"_s;
+    full.volumeDb = -35;
+    full.bass = 1;
+    full.treble = -1;
+    full.sub = 2;
+    const QStringList allCommands { u"setPower main on"_s, u"setInput main HDMI 2"_s, u"setSoundMode main Sci-Fi"_s,
+        u"setVolume main -35"_s, u"setTone main bass=1 treble=-1"_s, u"setSubwoofer main 2"_s };
+    QTest::addRow("every step in order")
+        << full << QByteArray() << QString() << 200
+        << QByteArray(
+               R"({"applied":["power","input","soundMode","volumeDb","tone","sub"],"scene":"Movie","zone":"main"})")
+        << allCommands;
+    QTest::addRow("stops at input, power stays applied")
+        << full << QByteArray() << u"setInput"_s << 502
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"receiver_error","message":"Scene `Movie` stopped at input (already applied: power): The receiver said no.","status":502}})"))
+        << allCommands.mid(0, 2);
+    QTest::addRow("stops at the first step")
+        << full << QByteArray() << u"setPower"_s << 502
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"receiver_error","message":"Scene `Movie` stopped at power (already applied: nothing): The receiver said no.","status":502}})"))
+        << allCommands.mid(0, 1);
+    QTest::addRow("stops at the last step")
+        << full << QByteArray() << u"setSubwoofer"_s << 502
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"receiver_error","message":"Scene `Movie` stopped at sub (already applied: power, input, soundMode, volumeDb, tone): The receiver said no.","status":502}})"))
+        << allCommands;
+
+    ReceiverScene zoneless = storedScene(u"Quiet"_s);
+    zoneless.volumeDb = -50;
+    QTest::addRow("a scene without a zone runs in the query's zone")
+        << zoneless << QByteArray("?zone=Zone2") << QString() << 200
+        << QByteArray(R"({"applied":["volumeDb"],"scene":"Quiet","zone":"zone2"})")
+        << QStringList { u"setVolume zone2 -50"_s };
+    ReceiverScene kitchen = storedScene(u"Kitchen"_s);
+    kitchen.zone = Zone::zone2;
+    kitchen.input = u"tuner"_s;
+    QTest::addRow("the scene's zone wins over the query")
+        << kitchen << QByteArray("?zone=main") << QString() << 200
+        << QByteArray(R"({"applied":["input"],"scene":"Kitchen","zone":"zone2"})")
+        << QStringList { u"setInput zone2 Tuner"_s };
+    QTest::addRow("the query zone is still checked")
+        << kitchen << QByteArray("?zone=zone3") << QString() << 400
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"invalid_zone","message":"zone must be `main` or `zone2`.","status":400}})"))
+        << QStringList();
+
+    ReceiverScene boom = storedScene(u"Boom"_s);
+    boom.sub = 3;
+    QTest::addRow("a zoneless subwoofer scene is refused in zone2")
+        << boom << QByteArray("?zone=zone2") << QString() << 400
+        << QByteArray(
+               R"({"error":{"code":"not_supported","message":"Subwoofer trim is only available in main.","status":400}})")
+        << QStringList();
+    ReceiverScene stale = storedScene(u"Old"_s);
+    stale.power = PowerState::on;
+    stale.input = u"Phono"_s;
+    QTest::addRow("an input the receiver no longer has changes nothing")
+        << stale << QByteArray() << QString() << 400
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"unknown_input","message":"No input called `Phono` in main.","status":400,"validNames":["HDMI 1","HDMI1","HDMI 2","AV 1","Net Radio"]}})"))
+        << QStringList();
+    ReceiverScene loud = storedScene(u"Loud"_s);
+    loud.power = PowerState::on;
+    loud.volumeDb = -10;
+    QTest::addRow("a volume above today's cap changes nothing")
+        << loud << QByteArray() << QString() << 422
+        << QByteArray(
+               R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -10 dB is above the cap of -20 dB.","status":422}})")
+        << QStringList();
+    ReceiverScene sleepy = storedScene(u"Sleepy"_s);
+    sleepy.power = PowerState::standby;
+    sleepy.input = u"AV 1"_s;
+    QTest::addRow("a hand-edited standby scene is refused")
+        << sleepy << QByteArray() << QString() << 400
+        << QByteArray(bodyJSON(
+               R"({"error":{"code":"invalid_scene","message":"A scene that puts the receiver in standby can^t change other settings.","status":400}})"))
+        << QStringList();
+}
+
+const QByteArray sunriseNotFound
+    = bodyJSON(R"({"error":{"code":"scene_not_found","message":"No scene called `Sunrise`.","status":404}})");
+
+} // namespace
+
+Q_DECLARE_METATYPE(amplora::api::ReceiverScene)
+
+class TestAPIRouterScenes : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void save_data() { addSaveRows(); }
+    void save()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QByteArray, response);
+
+        RouterRig rig;
+        const HTTPResponse answer = rig.send("POST", "/api/v1/scenes", body);
+        QCOMPARE(answer.body, response);
+        QCOMPARE(answer.status, status);
+        QCOMPARE(rig.scenes->scenes.size(), status == 201 ? 1 : 0);
+        QVERIFY(rig.control->commands.isEmpty()); // saving never touches the receiver
+    }
+
+    void lifecycle()
+    {
+        RouterRig rig;
+        QCOMPARE(rig.send("GET", "/api/v1/scenes").body, QByteArray(R"({"scenes":[]})"));
+        QCOMPARE(rig.send("POST", "/api/v1/scenes", R"({"name":"Night","power":"standby"})").status, 201);
+        QCOMPARE(rig.send("POST", "/api/v1/scenes", R"({"name":"Movie","input":"av 1"})").status, 201);
+        // Same name in other letters: replaced, renamed and moved to the end.
+        const HTTPResponse replaced = rig.send("POST", "/api/v1/scenes", R"({"name":"night","power":"on"})");
+        QCOMPARE(replaced.status, 200);
+        QCOMPARE(replaced.body, QByteArray(R"({"name":"night","power":"on"})"));
+        QCOMPARE(rig.send("GET", "/api/v1/scenes").body,
+            QByteArray(R"({"scenes":[{"input":"AV 1","name":"Movie"},{"name":"night","power":"on"}]})"));
+        QCOMPARE(rig.send("GET", "/api/v1/scenes/NIGHT").body, QByteArray(R"({"name":"night","power":"on"})"));
+        QCOMPARE(rig.send("GET", "/api/v1/scenes/Sunrise").body, sunriseNotFound);
+
+        const HTTPResponse deleted = rig.send("DELETE", "/api/v1/scenes/Night");
+        QCOMPARE(deleted.status, 204);
+        QCOMPARE(deleted.serialized(),
+            QByteArray("HTTP/1.1 204 No Content\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"));
+        QCOMPARE(rig.send("DELETE", "/api/v1/scenes/Night").status, 404);
+        QCOMPARE(rig.scenes->scenes.size(), 1);
+        QVERIFY(rig.control->commands.isEmpty());
+    }
+
+    void sceneNamesArePercentDecoded()
+    {
+        RouterRig rig;
+        QCOMPARE(rig.send("POST", "/api/v1/scenes", R"({"name":"Late Night Café","power":"on"})").status, 201);
+        QCOMPARE(rig.send("POST", "/api/v1/scenes/Late%20Night%20Caf%C3%A9/run").body,
+            QByteArray(R"({"applied":["power"],"scene":"Late Night Café","zone":"main"})"));
+    }
+
+    void run_data() { addRunRows(); }
+    void run()
+    {
+        QFETCH(ReceiverScene, scene);
+        QFETCH(QByteArray, query);
+        QFETCH(QString, failing);
+        QFETCH(int, status);
+        QFETCH(QByteArray, response);
+        QFETCH(QStringList, commands);
+
+        RouterRig rig;
+        rig.scenes->scenes.append(scene);
+        if (!failing.isEmpty())
+            rig.control->failOnReceiver(failing, u"The receiver said no."_s);
+        const HTTPResponse answer
+            = rig.send("POST", "/api/v1/scenes/" + QUrl::toPercentEncoding(scene.name) + "/run" + query);
+        QCOMPARE(answer.body, response);
+        QCOMPARE(answer.status, status);
+        QCOMPARE(rig.control->commands, commands);
+    }
+
+    void runIsRateLimitedOnlyWithAVolume()
+    {
+        RouterRig rig;
+        ReceiverScene quiet = storedScene(u"Quiet"_s);
+        quiet.volumeDb = -50;
+        ReceiverScene hdmi = storedScene(u"Console"_s);
+        hdmi.input = u"HDMI 2"_s;
+        rig.scenes->scenes = { quiet, hdmi };
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(rig.send("POST", "/api/v1/scenes/Quiet/run").status, 200);
+        const HTTPResponse refused = rig.send("POST", "/api/v1/scenes/Quiet/run");
+        QCOMPARE(refused.status, 429);
+        QCOMPARE(refused.headers.constLast().first, QByteArray("Retry-After"));
+        QCOMPARE(rig.send("POST", "/api/v1/scenes/Console/run").status, 200);
+        QCOMPARE(rig.send("POST", "/api/v1/scenes/Quiet/run?zone=zone2").status, 200);
+        QCOMPARE(rig.control->commands.count(u"setVolume main -50"_s), 5);
+    }
+
+    void storeFailures()
+    {
+        RouterRig rig;
+        rig.scenes->failure = SceneStoreError { u"The disk is full."_s };
+        const QByteArray expected = bodyJSON(
+            R"({"error":{"code":"scene_store_error","message":"Couldn^t read or write scenes: The disk is full.","status":500}})");
+        QCOMPARE(rig.send("GET", "/api/v1/scenes").body, expected);
+        QCOMPARE(rig.send("GET", "/api/v1/scenes/Movie").body, expected);
+        QCOMPARE(rig.send("DELETE", "/api/v1/scenes/Movie").body, expected);
+        QCOMPARE(rig.send("POST", "/api/v1/scenes/Movie/run").body, expected);
+        QCOMPARE(rig.send("POST", "/api/v1/scenes", R"({"name":"Movie","power":"on"})").body, expected);
+        QVERIFY(rig.control->commands.isEmpty());
+    }
+
+    // The application's own windows save through the same rules as the endpoint.
+    void saveSceneFromTheApplication()
+    {
+        RouterRig rig;
+        ReceiverScene scene = storedScene(u"  Movie\t"_s);
+        scene.input = u"hdmi-2"_s;
+        const auto saved = completedResult(rig.router.saveScene(scene));
+        QVERIFY(saved && saved->ok());
+        QCOMPARE(saved->value().scene.name, u"Movie"_s);
+        QCOMPARE(saved->value().scene.input, u"HDMI 2"_s);
+        QVERIFY(saved->value().created);
+
+        const auto refused = completedResult(rig.router.saveScene(storedScene(u"Empty"_s)));
+        QVERIFY(refused && !refused->ok());
+        QCOMPARE(refused->error().code, u"empty_scene"_s);
+
+        const auto ran = completedResult(rig.router.runScene(u"movie"_s, Zone::main));
+        QVERIFY(ran && ran->ok());
+        QCOMPARE(ran->value(), (SceneRunResult { u"Movie"_s, Zone::main, { u"input"_s } }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAPIRouterScenes)
+#include "tst_apirouterscenes.moc"
