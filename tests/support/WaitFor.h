@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QCoroTask>
 
 #include <optional>
@@ -12,7 +13,10 @@ namespace amplora::test {
 template<class T> T waitFor(QCoro::Task<T> &&task)
 {
     auto hold = [](QCoro::Task<T> inner) -> QCoro::Task<std::optional<T>> { co_return co_await std::move(inner); };
-    return *QCoro::waitFor(hold(std::move(task)));
+    auto result = QCoro::waitFor(hold(std::move(task)));
+    // Finished network replies are released with deleteLater; let that happen before the test moves on or ends.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return std::move(*result);
 }
 
 } // namespace amplora::test

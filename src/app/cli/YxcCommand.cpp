@@ -7,6 +7,7 @@
 #include "core/protocol/YXCClient.h"
 #include "core/protocol/YXCEncoder.h"
 
+#include <QCoreApplication>
 #include <QCoroTask>
 
 #include <cmath>
@@ -140,8 +141,16 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
     }
 
     // Everything else addresses a zone first.
-    if (args.isEmpty()) {
+    static const QStringList zoneCommands { QStringLiteral("getStatus"), QStringLiteral("getSignalInfo"),
+        QStringLiteral("setPower"), QStringLiteral("setVolume"), QStringLiteral("setActualVolume"),
+        QStringLiteral("setMute"), QStringLiteral("setInput"), QStringLiteral("setSoundProgram"),
+        QStringLiteral("setToneControl"), QStringLiteral("setSubwooferVolume"), QStringLiteral("setExtraBass"),
+        QStringLiteral("setSurroundAI") };
+    if (!zoneCommands.contains(name)) {
         return wrong(QStringLiteral("unknown command %1").arg(name));
+    }
+    if (args.isEmpty()) {
+        return badArguments();
     }
     const auto zone = parseZone(args.at(0));
     const QStringList rest = args.mid(1);
@@ -295,7 +304,11 @@ int runYxc(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "amplora yxc: " << error->message << "\n\n" << usage();
         return exitUsage;
     }
-    return QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
+    const int code = QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
+    // Finished replies are released with deleteLater; release them before the application object goes, or the
+    // network layer's helpers outlive it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return code;
 }
 
 int runYxc(const QStringList &args)

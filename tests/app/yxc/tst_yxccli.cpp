@@ -156,6 +156,8 @@ private Q_SLOTS:
         QTest::addRow("unknown command") << QStringList { QStringLiteral("127.0.0.1"), QStringLiteral("setLoudness"),
             QStringLiteral("main"), QStringLiteral("3") }
                                          << "unknown command setLoudness";
+        QTest::addRow("zone missing") << QStringList { QStringLiteral("127.0.0.1"), QStringLiteral("setMute") }
+                                      << "wrong arguments for setMute";
         QTest::addRow("unknown zone") << QStringList { QStringLiteral("127.0.0.1"), QStringLiteral("getStatus"),
             QStringLiteral("zone3") } << "ZONE must be main or zone2, not \"zone3\"";
         QTest::addRow("step not a number") << QStringList { QStringLiteral("127.0.0.1"), QStringLiteral("setVolume"),
