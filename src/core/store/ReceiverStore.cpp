@@ -1,0 +1,763 @@
+#include "core/store/ReceiverStore.h"
+
+#include "core/Logging.h"
+#include "core/discovery/MockDiscovery.h"
+#include "core/discovery/ReceiverDiscovery.h"
+#include "core/events/YXCEventListener.h"
+#include "core/handoff/DryRunSpotifyOpener.h"
+#include "core/handoff/SpotifyHandoff.h"
+#include "core/handoff/WorkspaceSpotifyOpener.h"
+#include "core/protocol/Features.h"
+#include "core/protocol/YXCClient.h"
+#include "core/store/AppSettings.h"
+#include "core/store/DisplayTint.h"
+#include "core/store/MockTransport.h"
+
+#include <cmath>
+#include <limits>
+
+namespace amplora {
+
+namespace {
+
+const QString segmentSeparator = QStringLiteral("  \u00B7  ");
+
+bool runningTests(const LaunchOptions &launch)
+{
+    return launch.isRunningTests || LaunchOptions::current().isRunningTests;
+}
+
+std::unique_ptr<ReceiverDiscovering> defaultDiscovery(const LaunchOptions &launch)
+{
+    if (launch.mock || runningTests(launch)) {
+        return std::make_unique<MockDiscovery>(MockDiscovery::forLaunchOptions());
+    }
+    return std::make_unique<ReceiverDiscovery>();
+}
+
+std::unique_ptr<SpotifyOpening> defaultOpener(const LaunchOptions &launch)
+{
+    if (launch.dryRunOpen || runningTests(launch)) {
+        return std::make_unique<DryRunSpotifyOpener>();
+    }
+    return std::make_unique<WorkspaceSpotifyOpener>();
+}
+
+} // namespace
+
+ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts parts, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_launch(std::move(launch))
+    , m_clock(parts.clock ? *parts.clock : Clock::system())
+    , m_transportFactory(std::move(parts.transportFactory))
+    , m_discovery(parts.discovery ? std::move(parts.discovery) : defaultDiscovery(m_launch))
+    , m_eventBindAddress(parts.eventBindAddress)
+    , m_requestedEventPort(parts.eventPort)
+    , m_playInfoReceivedAt(m_clock.now())
+    , m_displayTint(DisplayTint::defaultTint())
+{
+    m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
+    Clock *clock = &m_clock;
+    m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
+        parts.spotifyOpener ? std::move(parts.spotifyOpener) : defaultOpener(m_launch),
+        [clock] { return clock->now(); });
+    m_derived = computeDerived();
+}
+
+ReceiverStore::~ReceiverStore()
+{
+    // Every coroutine that is still waiting checks `m_destroying` when it resumes, so resuming them here (sleeps
+    // woken, a discovery run cancelled) lets them end without touching the store.
+    m_destroying = true;
+    ++m_taskGeneration;
+    ++m_epoch;
+    if (m_listener) {
+        m_listener->stop();
+        m_listener.reset();
+    }
+    m_sleeps.wakeAll();
+    if (m_discovery) {
+        m_discovery->cancel();
+        m_discovery.reset();
+    }
+    m_throttlers.clear();
+}
+
+bool ReceiverStore::isCurrent(const QPointer<ReceiverStore> &self, const Epoch &epoch)
+{
+    return self && !self->m_destroying && self->m_epoch == epoch.value && self->m_transport == epoch.transport;
+}
+
+bool ReceiverStore::isCurrent(const QPointer<ReceiverStore> &self, quint64 taskGeneration)
+{
+    return self && !self->m_destroying && self->m_taskGeneration == taskGeneration;
+}
+
+// ---- state ----
+
+void ReceiverStore::setSelectedZone(Zone zone)
+{
+    if (m_selectedZone == zone) {
+        return;
+    }
+    m_selectedZone = zone;
+    // A signal report asked for the previous zone must not be shown for this one, even after switching back.
+    ++m_signalGeneration;
+    Q_EMIT selectedZoneChanged();
+    notifyDerived();
+}
+
+void ReceiverStore::setSelectedZoneName(const QString &raw)
+{
+    if (const auto zone = zoneFromRawValue(raw)) {
+        setSelectedZone(*zone);
+    } else {
+        qCWarning(lcStore).noquote() << "Ignoring unknown zone" << raw;
+    }
+}
+
+void ReceiverStore::setFrontPanelVisible(bool visible)
+{
+    assign(m_frontPanelVisible, visible, &ReceiverStore::frontPanelVisibleChanged);
+}
+
+void ReceiverStore::setSignalStripVisible(bool visible)
+{
+    assign(m_signalStripVisible, visible, &ReceiverStore::signalStripVisibleChanged);
+}
+
+void ReceiverStore::setConnection(ConnectionState state)
+{
+    assign(m_connection, std::move(state), &ReceiverStore::connectionChanged);
+}
+
+void ReceiverStore::setLastError(std::optional<QString> text)
+{
+    assign(m_lastError, std::move(text), &ReceiverStore::lastErrorChanged);
+}
+
+void ReceiverStore::setStatusEntry(Zone zone, ZoneStatus status)
+{
+    const auto it = m_status.find(zone);
+    if (it != m_status.end() && it->second == status) {
+        return;
+    }
+    m_status[zone] = std::move(status);
+    Q_EMIT statusChanged();
+    notifyDerived();
+}
+
+void ReceiverStore::setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt)
+{
+    assign(m_playInfo, std::move(info), &ReceiverStore::playInfoChanged);
+    if (touchReceivedAt) {
+        setPlayInfoReceivedAt(m_clock.now());
+    }
+}
+
+void ReceiverStore::setPlayInfoReceivedAt(Clock::TimePoint at)
+{
+    assign(m_playInfoReceivedAt, at, &ReceiverStore::playInfoReceivedAtChanged);
+}
+
+void ReceiverStore::setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone)
+{
+    assign(m_signalInfo, std::move(info), &ReceiverStore::signalInfoChanged);
+    assign(m_signalZone, zone, &ReceiverStore::signalZoneChanged);
+}
+
+void ReceiverStore::setNeedsReceiverSetup(bool needed)
+{
+    assign(m_needsReceiverSetup, needed, &ReceiverStore::needsReceiverSetupChanged);
+}
+
+void ReceiverStore::setNetworkName(std::optional<QString> name)
+{
+    assign(m_networkName, std::move(name), &ReceiverStore::networkNameChanged);
+}
+
+void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
+{
+    assign(m_discoveryMessage, std::move(text), &ReceiverStore::discoveryMessageChanged);
+}
+
+std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
+{
+    if (m_transportFactory) {
+        return m_transportFactory(m_settings.host());
+    }
+    if (m_launch.mock) {
+        return makeMockTransport(m_launch);
+    }
+    return std::make_shared<YXCClient>(m_settings.host(), m_launch.readOnly);
+}
+
+void ReceiverStore::replaceTransport()
+{
+    m_transport = makeTransport();
+    ++m_epoch;
+    Q_EMIT transportChanged();
+    notifyDerived(); // the status line's read-only segment follows the transport
+}
+
+QString ReceiverStore::loadFailure(const QString &label, const QString &description) const
+{
+    QString text = label + QStringLiteral(": ") + description;
+    qCCritical(lcLoading).noquote() << text;
+    return text;
+}
+
+void ReceiverStore::recordLoadFailure(const QString &label, const QString &description)
+{
+    const QString text = loadFailure(label, description);
+    if (m_lastError && m_lastError->contains(text)) {
+        return;
+    }
+    setLastError(m_lastError ? *m_lastError + QStringLiteral("; ") + text : text);
+}
+
+void ReceiverStore::clearReceiverState()
+{
+    setSignal(std::nullopt, std::nullopt);
+    assign(m_deviceInfo, std::optional<DeviceInfo>(), &ReceiverStore::deviceInfoChanged);
+    assign(m_features, std::optional<Features>(), &ReceiverStore::featuresChanged);
+    assign(m_names, std::optional<NameText>(), &ReceiverStore::namesChanged);
+    assign(m_status, std::map<Zone, ZoneStatus>(), &ReceiverStore::statusChanged);
+    setPlayInfo(std::nullopt, false);
+    setNetworkName(std::nullopt);
+    assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
+    m_artPath.reset();
+    ++m_artRequest;
+    assign(m_displayTint, DisplayTint::defaultTint(), &ReceiverStore::displayTintChanged);
+    assign(m_lastEventAt, std::optional<Clock::TimePoint>(), &ReceiverStore::lastEventAtChanged);
+}
+
+// ---- derived values ----
+
+QList<Zone> ReceiverStore::availableZones() const
+{
+    QList<Zone> zones;
+    for (Zone zone : allZones) {
+        if (m_status.contains(zone)) {
+            zones.append(zone);
+        }
+    }
+    return zones;
+}
+
+QStringList ReceiverStore::availableZoneNames() const
+{
+    QStringList names;
+    for (Zone zone : availableZones()) {
+        names.append(rawValue(zone));
+    }
+    return names;
+}
+
+QString ReceiverStore::statusLine() const
+{
+    QStringList segments;
+    if (m_launch.mock) {
+        segments.append(QStringLiteral("MOCK DATA"));
+    }
+    if (m_transport && m_transport->isReadOnly()) {
+        segments.append(QStringLiteral("READ-ONLY"));
+    }
+    switch (m_connection.kind()) {
+    case ConnectionState::Kind::idle:
+    case ConnectionState::Kind::connecting:
+        segments.append(QStringLiteral("Connecting\u2026"));
+        break;
+    case ConnectionState::Kind::connected:
+        segments.append(
+            m_lastEventAt ? QStringLiteral("Live \u00B7 push events") : QStringLiteral("Live \u00B7 polling"));
+        break;
+    case ConnectionState::Kind::failed:
+        segments.append(QStringLiteral("Offline: ") + m_connection.reason());
+        break;
+    }
+    return segments.join(segmentSeparator);
+}
+
+std::optional<ZoneStatus> ReceiverStore::currentStatus() const
+{
+    const auto it = m_status.find(m_selectedZone);
+    if (it == m_status.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+QString ReceiverStore::zoneTitle() const
+{
+    std::optional<QString> zoneName = m_names ? m_names->zoneName(m_selectedZone) : std::nullopt;
+    QStringList parts { zoneName.value_or(
+        m_selectedZone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
+    if (m_deviceInfo && m_deviceInfo->modelName) {
+        parts.append(*m_deviceInfo->modelName);
+    }
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
+std::optional<double> ReceiverStore::editValue(const QString &key) const
+{
+    const auto it = m_edits.constFind(key);
+    if (it == m_edits.constEnd()) {
+        return std::nullopt;
+    }
+    if (m_clock.now() - it->at >= editHold) {
+        return std::nullopt;
+    }
+    return it->value;
+}
+
+std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
+{
+    if (!m_features) {
+        return std::nullopt;
+    }
+    const ZoneFeatures *zoneFeatures = m_features->zoneFeatures(zone);
+    return zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
+}
+
+std::optional<double> ReceiverStore::displayedVolumeDB() const
+{
+    if (const auto edit = editValue(QStringLiteral("volume.") + rawValue(m_selectedZone))) {
+        return edit;
+    }
+    const auto status = currentStatus();
+    if (!status) {
+        return std::nullopt;
+    }
+    if (status->actualVolume && status->actualVolume->mode == QStringLiteral("db") && status->actualVolume->value) {
+        return status->actualVolume->value;
+    }
+    if (status->volume) {
+        if (const auto scale = volumeScale(m_selectedZone)) {
+            return *status->volume * scale->stepDB + scale->minDB;
+        }
+    }
+    return std::nullopt;
+}
+
+QVariant ReceiverStore::displayedVolumeDBValue() const
+{
+    const auto value = displayedVolumeDB();
+    return value ? QVariant(*value) : QVariant();
+}
+
+std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
+{
+    if (const auto edit = editValue(name + u'.' + rawValue(m_selectedZone))) {
+        const double truncated = std::trunc(*edit);
+        if (truncated >= std::numeric_limits<int>::min() && truncated <= std::numeric_limits<int>::max()) {
+            return int(truncated);
+        }
+        return std::nullopt;
+    }
+    const auto status = currentStatus();
+    if (!status) {
+        return std::nullopt;
+    }
+    if (name == QStringLiteral("bass")) {
+        return status->toneControl ? status->toneControl->bass : std::nullopt;
+    }
+    if (name == QStringLiteral("treble")) {
+        return status->toneControl ? status->toneControl->treble : std::nullopt;
+    }
+    if (name == QStringLiteral("subwoofer")) {
+        return status->subwooferVolume;
+    }
+    return std::nullopt;
+}
+
+bool ReceiverStore::supports(const QString &function) const
+{
+    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
+    return zoneFeatures && zoneFeatures->funcList.contains(function);
+}
+
+std::optional<QString> ReceiverStore::manualToneMode() const
+{
+    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
+    const QString manual = QStringLiteral("manual");
+    if (zoneFeatures && zoneFeatures->toneControlModeList && zoneFeatures->toneControlModeList->contains(manual)) {
+        return manual;
+    }
+    return std::nullopt;
+}
+
+bool ReceiverStore::isSpotifyActive() const
+{
+    return m_playInfo && m_playInfo->input == QStringLiteral("spotify")
+        && m_playInfo->playback == QStringLiteral("play") && m_playInfo->track && !m_playInfo->track->isEmpty();
+}
+
+bool ReceiverStore::needsSpotifyPrompt() const
+{
+    const auto status = currentStatus();
+    if (!status || status->power != QStringLiteral("on") || status->input != QStringLiteral("spotify")) {
+        return false;
+    }
+    return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
+        || m_playInfo->playback == QStringLiteral("stop");
+}
+
+std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
+{
+    if (!m_playInfo || !m_playInfo->playTime || *m_playInfo->playTime < 0) {
+        return std::nullopt;
+    }
+    qint64 elapsed = 0;
+    if (m_playInfo->playback == QStringLiteral("play") && now > m_playInfoReceivedAt) {
+        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
+    }
+    qint64 position = qint64(*m_playInfo->playTime) + elapsed;
+    if (m_playInfo->totalTime && *m_playInfo->totalTime >= 1) {
+        position = std::min<qint64>(position, *m_playInfo->totalTime);
+    }
+    return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
+}
+
+QVariant ReceiverStore::elapsedPlayTimeNow() const
+{
+    const auto seconds = elapsedPlayTime(m_clock.now());
+    return seconds ? QVariant(*seconds) : QVariant();
+}
+
+bool ReceiverStore::signalPanelVisible() const
+{
+    return m_settings.frontPanelDisplay() ? m_frontPanelVisible : m_signalStripVisible;
+}
+
+bool ReceiverStore::canFetchSignal() const
+{
+    if (!m_connection.is(ConnectionState::Kind::connected) || !signalPanelVisible()) {
+        return false;
+    }
+    const auto status = currentStatus();
+    return status && status->power == QStringLiteral("on") && supports(QStringLiteral("signal_info"));
+}
+
+QString ReceiverStore::signalKey() const
+{
+    return rawValue(m_selectedZone) + u'-' + (canFetchSignal() ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+std::optional<SignalInfo> ReceiverStore::currentSignalInfo() const
+{
+    if (canFetchSignal() && m_signalZone == m_selectedZone) {
+        return m_signalInfo;
+    }
+    return std::nullopt;
+}
+
+ReceiverStore::Derived ReceiverStore::computeDerived() const
+{
+    Derived d;
+    d.availableZones = availableZones();
+    d.statusLine = statusLine();
+    d.currentStatus = currentStatus();
+    d.zoneTitle = zoneTitle();
+    d.displayedVolumeDB = displayedVolumeDB();
+    d.bass = displayedLevel(QStringLiteral("bass"));
+    d.treble = displayedLevel(QStringLiteral("treble"));
+    d.subwoofer = displayedLevel(QStringLiteral("subwoofer"));
+    d.supportsExtraBass = supportsExtraBass();
+    d.supportsSurroundAI = supportsSurroundAI();
+    d.manualToneMode = manualToneMode();
+    d.isSpotifyActive = isSpotifyActive();
+    d.needsSpotifyPrompt = needsSpotifyPrompt();
+    d.canFetchSignal = canFetchSignal();
+    d.signalKey = signalKey();
+    d.currentSignalInfo = currentSignalInfo();
+    return d;
+}
+
+void ReceiverStore::notifyDerived()
+{
+    // The derived values are computed on demand; this only tells observers which of them really changed.
+    Derived next = computeDerived();
+    std::swap(next, m_derived);
+    const Derived &now = m_derived;
+    const Derived &before = next;
+    if (now.availableZones != before.availableZones) {
+        Q_EMIT availableZonesChanged();
+    }
+    if (now.statusLine != before.statusLine) {
+        Q_EMIT statusLineChanged();
+    }
+    if (now.currentStatus != before.currentStatus) {
+        Q_EMIT currentStatusChanged();
+    }
+    if (now.zoneTitle != before.zoneTitle) {
+        Q_EMIT zoneTitleChanged();
+    }
+    if (now.displayedVolumeDB != before.displayedVolumeDB) {
+        Q_EMIT displayedVolumeDBChanged();
+    }
+    if (now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer) {
+        Q_EMIT displayedLevelsChanged();
+    }
+    if (now.supportsExtraBass != before.supportsExtraBass) {
+        Q_EMIT supportsExtraBassChanged();
+    }
+    if (now.supportsSurroundAI != before.supportsSurroundAI) {
+        Q_EMIT supportsSurroundAIChanged();
+    }
+    if (now.manualToneMode != before.manualToneMode) {
+        Q_EMIT manualToneModeChanged();
+    }
+    if (now.isSpotifyActive != before.isSpotifyActive) {
+        Q_EMIT isSpotifyActiveChanged();
+    }
+    if (now.needsSpotifyPrompt != before.needsSpotifyPrompt) {
+        Q_EMIT needsSpotifyPromptChanged();
+    }
+    if (now.canFetchSignal != before.canFetchSignal) {
+        Q_EMIT canFetchSignalChanged();
+    }
+    if (now.signalKey != before.signalKey) {
+        Q_EMIT signalKeyChanged();
+    }
+    if (now.currentSignalInfo != before.currentSignalInfo) {
+        Q_EMIT currentSignalInfoChanged();
+    }
+}
+
+// ---- connection ----
+
+QCoro::Task<> ReceiverStore::start()
+{
+    QPointer<ReceiverStore> self(this);
+    stopTasks();
+    const quint64 generation = m_taskGeneration;
+    setConnection(ConnectionState::connecting());
+
+    if (m_settings.host().isEmpty() && !m_launch.mock) {
+        co_await scan();
+        if (!isCurrent(self, generation)) {
+            co_return;
+        }
+        if (m_settings.host().isEmpty()) {
+            setNeedsReceiverSetup(true);
+            setConnection(ConnectionState::idle());
+            co_return;
+        }
+        replaceTransport();
+    }
+
+    const Result<Done, StoreError> connected = co_await connect(m_clock.now());
+    if (!isCurrent(self, generation)) {
+        co_return; // a newer start() or stopTasks() took over
+    }
+    if (connected) {
+        setConnection(ConnectionState::connected());
+    } else if (!connected.error().isSuperseded()) {
+        setConnection(ConnectionState::failed(connected.error().description()));
+        co_await recoverAddress();
+        if (!isCurrent(self, generation)) {
+            co_return;
+        }
+    }
+    startEventListener();
+    startPolling();
+}
+
+QCoro::Task<> ReceiverStore::scan()
+{
+    if (m_isScanning) {
+        co_return;
+    }
+    QPointer<ReceiverStore> self(this);
+    assign(m_isScanning, true, &ReceiverStore::isScanningChanged);
+    setDiscoveryMessage(std::nullopt);
+
+    ReceiverDiscovering::Receivers found = co_await m_discovery->discover();
+    if (!self || m_destroying) {
+        co_return;
+    }
+    if (found) {
+        const QList<DiscoveredReceiver> &receivers = found.value();
+        assign(m_foundReceivers, receivers, &ReceiverStore::foundReceiversChanged);
+        setDiscoveryMessage(receivers.isEmpty()
+                ? QStringLiteral("No receivers found. Check that your receiver is on the same network, allow Local "
+                                 "Network access, or enter its IP address.")
+                : QStringLiteral("Choose a receiver below."));
+        if (m_settings.host().isEmpty() && receivers.size() == 1) {
+            choose(receivers.first());
+            setDiscoveryMessage(QStringLiteral("Selected ") + receivers.first().name + u'.');
+        }
+    } else {
+        assign(m_foundReceivers, QList<DiscoveredReceiver>(), &ReceiverStore::foundReceiversChanged);
+        setDiscoveryMessage(QStringLiteral("Could not scan: ") + found.error().description()
+            + QStringLiteral(" You can enter an IP address instead."));
+    }
+    assign(m_isScanning, false, &ReceiverStore::isScanningChanged);
+}
+
+void ReceiverStore::choose(const DiscoveredReceiver &receiver)
+{
+    m_settings.setHost(receiver.host);
+    m_settings.setDeviceID(receiver.deviceID);
+    setNetworkName(receiver.name);
+    setNeedsReceiverSetup(false);
+}
+
+void ReceiverStore::useAddress(const QString &address)
+{
+    m_settings.setDeviceID(std::nullopt);
+    m_settings.setHost(address);
+    setNeedsReceiverSetup(false);
+    reconnect();
+}
+
+void ReceiverStore::reconnect()
+{
+    stopTasks();
+    replaceTransport();
+    clearReceiverState();
+    start();
+}
+
+QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint now)
+{
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    const std::shared_ptr<ReceiverTransport> transport = asked.transport;
+
+    Result<DeviceInfo, YXCError> device = co_await transport->fetch<DeviceInfo>(YXCCommand::getDeviceInfo());
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    if (!device) {
+        co_return Failure { StoreError(device.error()) };
+    }
+    if (!m_launch.mock && m_settings.deviceID()) {
+        if (device->deviceId != m_settings.deviceID()) {
+            co_return Failure { StoreError::otherReceiver() };
+        }
+    }
+
+    QStringList failures;
+    m_lastFeaturesAttempt = now;
+    Result<Features, YXCError> features = co_await transport->fetch<Features>(YXCCommand::getFeatures());
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    if (!features) {
+        failures.append(loadFailure(QStringLiteral("system/getFeatures"), features.error().description()));
+    }
+
+    m_lastNamesAttempt = now;
+    Result<NameText, YXCError> names = co_await transport->fetch<NameText>(YXCCommand::getNameText());
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    if (!names) {
+        failures.append(loadFailure(QStringLiteral("system/getNameText"), names.error().description()));
+    }
+
+    QList<Zone> zones = features ? features->zones() : QList<Zone>();
+    if (zones.isEmpty()) {
+        zones = { Zone::main, Zone::zone2 };
+    }
+    std::map<Zone, ZoneStatus> statuses;
+    for (Zone zone : zones) {
+        Result<ZoneStatus, YXCError> answer = co_await transport->fetch<ZoneStatus>(YXCCommand::getStatus(zone));
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (answer) {
+            statuses[zone] = std::move(answer).value();
+        } else {
+            failures.append(loadFailure(rawValue(zone) + QStringLiteral("/getStatus"), answer.error().description()));
+        }
+    }
+    if (statuses.empty()) {
+        co_return Failure { StoreError(
+            YXCError::unreadable(QStringLiteral("getStatus"), QStringLiteral("no usable zones"))) };
+    }
+
+    if (!m_launch.mock) {
+        m_settings.setDeviceID(device->deviceId);
+    }
+    assign(m_deviceInfo, std::optional<DeviceInfo>(device.value()), &ReceiverStore::deviceInfoChanged);
+    if (features) {
+        assign(m_features, std::optional<Features>(features.value()), &ReceiverStore::featuresChanged);
+    }
+    if (names) {
+        assign(m_names, std::optional<NameText>(names.value()), &ReceiverStore::namesChanged);
+    }
+    assign(m_status, std::move(statuses), &ReceiverStore::statusChanged);
+    setLastError(failures.isEmpty() ? std::nullopt : std::optional<QString>(failures.join(QStringLiteral("; "))));
+    if (!m_status.contains(m_selectedZone)) {
+        const QList<Zone> available = availableZones();
+        setSelectedZone(available.isEmpty() ? Zone::main : available.first());
+    }
+
+    Result<NetworkStatus, YXCError> network = co_await transport->fetch<NetworkStatus>(YXCCommand::getNetworkStatus());
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    setNetworkName(network ? network->networkName : std::nullopt);
+
+    // The now-playing information is a bonus: without it the connection still stands.
+    const Result<Done, StoreError> played = co_await refresh(YXCEvent::Refresh::playInfo());
+    Q_UNUSED(played);
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    co_return Done {};
+}
+
+QCoro::Task<> ReceiverStore::recoverAddress()
+{
+    if (m_launch.mock || !m_settings.deviceID() || m_isScanning) {
+        co_return;
+    }
+    const Clock::TimePoint now = m_clock.now();
+    if (m_lastRecovery && now - *m_lastRecovery <= recoverySpacing) {
+        co_return;
+    }
+    m_lastRecovery = now;
+
+    QPointer<ReceiverStore> self(this);
+    const std::optional<QString> savedID = m_settings.deviceID();
+    const QString savedHost = m_settings.host();
+    const Epoch asked = epoch();
+    co_await scan();
+    if (!isCurrent(self, asked)) {
+        co_return;
+    }
+    if (m_settings.deviceID() != savedID || m_settings.host() != savedHost) {
+        co_return; // the user chose another receiver meanwhile
+    }
+    const auto found = std::find_if(m_foundReceivers.cbegin(), m_foundReceivers.cend(),
+        [&](const DiscoveredReceiver &receiver) { return receiver.deviceID == savedID; });
+    if (found == m_foundReceivers.cend()) {
+        co_return;
+    }
+    qCInfo(lcStore).noquote() << "The receiver moved to" << found->host;
+    choose(*found);
+    replaceTransport();
+    const Result<Done, StoreError> connected = co_await connect(m_clock.now());
+    if (!self || m_destroying || (!connected && connected.error().isSuperseded())) {
+        co_return;
+    }
+    setConnection(connected ? ConnectionState::connected() : ConnectionState::failed(connected.error().description()));
+}
+
+void ReceiverStore::stopTasks()
+{
+    ++m_taskGeneration;
+    ++m_epoch;
+    if (m_listener) {
+        m_listener->stop();
+        m_listener.reset();
+    }
+    m_sleeps.wakeAll();
+}
+
+} // namespace amplora

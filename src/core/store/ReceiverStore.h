@@ -1,0 +1,392 @@
+#pragma once
+
+#include "base/Result.h"
+#include "core/discovery/DiscoveredReceiver.h"
+#include "core/discovery/ReceiverDiscovering.h"
+#include "core/events/YXCEvent.h"
+#include "core/handoff/SpotifyOpening.h"
+#include "core/protocol/ReceiverTransport.h"
+#include "core/protocol/Throttler.h"
+#include "core/protocol/VolumeScale.h"
+#include "core/protocol/YXCPayload.h"
+#include "core/store/Clock.h"
+#include "core/store/ConnectionState.h"
+#include "core/store/LaunchOptions.h"
+#include "core/store/SleepGroup.h"
+#include "core/store/StoreError.h"
+
+#include <QColor>
+#include <QCoroTask>
+#include <QHostAddress>
+#include <QImage>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace amplora {
+
+class AppSettings;
+class SpotifyHandoff;
+class YXCEventListener;
+
+// What a caller of ReceiverStore may supply instead of the defaults.
+struct ReceiverStoreParts {
+    std::shared_ptr<ReceiverTransport> transport;
+    std::unique_ptr<ReceiverDiscovering> discovery;
+    std::function<std::shared_ptr<ReceiverTransport>(const QString &host)> transportFactory;
+    std::unique_ptr<SpotifyOpening> spotifyOpener;
+    Clock *clock = nullptr; // the system clock when absent; must outlive the store
+    // Where push events are received. The receiver sends from the LAN, so every IPv4 interface by default;
+    // tests bind loopback.
+    QHostAddress eventBindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    quint16 eventPort = 41100;
+};
+
+// The one observable object that holds everything the application knows about its receiver, and the one way
+// to change it. It connects (finding the receiver first when none is known), keeps its state fresh from push
+// events and polling, and carries out every control with an optimistic update. It lives on the main thread and
+// never blocks it: each receiver request runs in its own coroutine, and an answer that arrives after the store's
+// tasks were stopped, after its transport was replaced or after the store is gone changes nothing.
+class ReceiverStore : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString connectionState READ connectionStateName NOTIFY connectionChanged)
+    Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusLineChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(QString discoveryMessage READ discoveryMessageText NOTIFY discoveryMessageChanged)
+    Q_PROPERTY(bool needsReceiverSetup READ needsReceiverSetup NOTIFY needsReceiverSetupChanged)
+    Q_PROPERTY(QString selectedZone READ selectedZoneName WRITE setSelectedZoneName NOTIFY selectedZoneChanged)
+    Q_PROPERTY(QStringList availableZones READ availableZoneNames NOTIFY availableZonesChanged)
+    Q_PROPERTY(QString zoneTitle READ zoneTitle NOTIFY zoneTitleChanged)
+    Q_PROPERTY(QVariant displayedVolumeDB READ displayedVolumeDBValue NOTIFY displayedVolumeDBChanged)
+    Q_PROPERTY(QString lastError READ lastErrorText NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString networkName READ networkNameText NOTIFY networkNameChanged)
+    Q_PROPERTY(int eventPort READ eventPortNumber NOTIFY eventPortChanged)
+    Q_PROPERTY(QImage albumArt READ albumArtImage NOTIFY albumArtChanged)
+    Q_PROPERTY(QColor displayTint READ displayTint NOTIFY displayTintChanged)
+    Q_PROPERTY(bool supportsExtraBass READ supportsExtraBass NOTIFY supportsExtraBassChanged)
+    Q_PROPERTY(bool supportsSurroundAI READ supportsSurroundAI NOTIFY supportsSurroundAIChanged)
+    Q_PROPERTY(QString manualToneMode READ manualToneModeText NOTIFY manualToneModeChanged)
+    Q_PROPERTY(bool isSpotifyActive READ isSpotifyActive NOTIFY isSpotifyActiveChanged)
+    Q_PROPERTY(bool needsSpotifyPrompt READ needsSpotifyPrompt NOTIFY needsSpotifyPromptChanged)
+    Q_PROPERTY(bool canFetchSignal READ canFetchSignal NOTIFY canFetchSignalChanged)
+    Q_PROPERTY(QString signalKey READ signalKey NOTIFY signalKeyChanged)
+    Q_PROPERTY(bool frontPanelVisible READ frontPanelVisible WRITE setFrontPanelVisible NOTIFY frontPanelVisibleChanged)
+    Q_PROPERTY(
+        bool signalStripVisible READ signalStripVisible WRITE setSignalStripVisible NOTIFY signalStripVisibleChanged)
+
+public:
+    using TransportFactory = std::function<std::shared_ptr<ReceiverTransport>(const QString &host)>;
+
+    // An optimistic value of a continuous control and when it was set.
+    struct Edit {
+        double value = 0;
+        Clock::TimePoint at;
+        friend bool operator==(const Edit &, const Edit &) = default;
+    };
+
+    using Parts = ReceiverStoreParts;
+
+    static constexpr auto editHold = std::chrono::milliseconds(1500);
+    static constexpr auto throttleInterval = std::chrono::milliseconds(150);
+    static constexpr auto pollPause = std::chrono::milliseconds(1500);
+    static constexpr auto pollPauseWithEvents = std::chrono::milliseconds(4000);
+    static constexpr auto eventsFreshFor = std::chrono::seconds(600);
+    static constexpr auto registrationRenewal = std::chrono::seconds(240);
+    static constexpr auto recoverySpacing = std::chrono::seconds(30);
+    static constexpr auto reloadSpacing = std::chrono::seconds(30);
+
+    ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts parts = {}, QObject *parent = nullptr);
+    ~ReceiverStore() override;
+
+    // ---- state ----
+    AppSettings &settings() const { return m_settings; }
+    const LaunchOptions &launch() const { return m_launch; }
+    const std::shared_ptr<ReceiverTransport> &transport() const { return m_transport; }
+    SpotifyHandoff &spotifyHandoff() const { return *m_spotifyHandoff; }
+    Clock &clock() const { return m_clock; }
+
+    const QList<DiscoveredReceiver> &foundReceivers() const { return m_foundReceivers; }
+    bool isScanning() const { return m_isScanning; }
+    const std::optional<QString> &discoveryMessage() const { return m_discoveryMessage; }
+    bool needsReceiverSetup() const { return m_needsReceiverSetup; }
+    const ConnectionState &connection() const { return m_connection; }
+    const std::optional<DeviceInfo> &deviceInfo() const { return m_deviceInfo; }
+    const std::optional<Features> &features() const { return m_features; }
+    const std::optional<NameText> &names() const { return m_names; }
+    const std::map<Zone, ZoneStatus> &status() const { return m_status; }
+    const std::optional<PlayInfo> &playInfo() const { return m_playInfo; }
+    Clock::TimePoint playInfoReceivedAt() const { return m_playInfoReceivedAt; }
+    const std::optional<QImage> &albumArt() const { return m_albumArt; }
+    QColor displayTint() const { return m_displayTint; }
+    Zone selectedZone() const { return m_selectedZone; }
+    void setSelectedZone(Zone zone);
+    const std::optional<Clock::TimePoint> &lastEventAt() const { return m_lastEventAt; }
+    std::optional<quint16> eventPort() const { return m_eventPort; }
+    const std::optional<QString> &lastError() const { return m_lastError; }
+    const std::optional<QString> &networkName() const { return m_networkName; }
+    const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
+    std::optional<Zone> signalZone() const { return m_signalZone; }
+    bool frontPanelVisible() const { return m_frontPanelVisible; }
+    void setFrontPanelVisible(bool visible);
+    bool signalStripVisible() const { return m_signalStripVisible; }
+    void setSignalStripVisible(bool visible);
+    const QMap<QString, Edit> &edits() const { return m_edits; }
+
+    // ---- derived values ----
+    QList<Zone> availableZones() const;
+    QString statusLine() const;
+    std::optional<ZoneStatus> currentStatus() const;
+    QString zoneTitle() const;
+    std::optional<double> editValue(const QString &key) const;
+    std::optional<double> displayedVolumeDB() const;
+    std::optional<int> displayedLevel(const QString &name) const;
+    Q_INVOKABLE bool supports(const QString &function) const;
+    bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
+    bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
+    std::optional<QString> manualToneMode() const;
+    bool isSpotifyActive() const;
+    bool needsSpotifyPrompt() const;
+    std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
+    Q_INVOKABLE QVariant elapsedPlayTimeNow() const;
+    bool signalPanelVisible() const;
+    bool canFetchSignal() const;
+    QString signalKey() const;
+    std::optional<SignalInfo> currentSignalInfo() const;
+    // The selected zone's volume scale, from the features; none when they do not give one.
+    std::optional<VolumeScale> volumeScale(Zone zone) const;
+
+    // ---- connection ----
+    // (Re)starts: stops background work, finds a receiver if none is known, connects, then starts the push-event
+    // task and the polling loop. A newer start() or stopTasks() during the connection makes this one step aside.
+    QCoro::Task<> start();
+    QCoro::Task<> scan();
+    void choose(const DiscoveredReceiver &receiver);
+    void useAddress(const QString &address);
+    void reconnect();
+    QCoro::Task<Result<Done, StoreError>> connect(Clock::TimePoint now);
+    QCoro::Task<> recoverAddress();
+    void stopTasks();
+
+    // ---- background work ----
+    void startEventListener();
+    void startPolling();
+    QCoro::Task<Result<Done, StoreError>> poll(Clock::TimePoint now);
+    QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
+    void handlePacket(const QByteArray &bytes);
+    void apply(const YXCEvent &event);
+    QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
+    QCoro::Task<> updateAlbumArt(QString path);
+    Q_INVOKABLE void refreshSignal();
+    QCoro::Task<> fetchSignal();
+    Q_INVOKABLE void signalVisibilityChanged();
+    // Whether a background loop is running; for tests and diagnostics.
+    int runningTasks() const { return m_runningTasks; }
+
+    // ---- controls; none of them waits for the receiver ----
+    void perform(const YXCCommand &command);
+    void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
+    Q_INVOKABLE void setVolume(double dB);
+    Q_INVOKABLE void setBass(double value);
+    Q_INVOKABLE void setTreble(double value);
+    Q_INVOKABLE void setSubwoofer(double value);
+    Q_INVOKABLE void toggleExtraBass();
+    Q_INVOKABLE void togglePower();
+    Q_INVOKABLE void toggleMute();
+    Q_INVOKABLE void setSurroundAI(bool on);
+    Q_INVOKABLE void setInput(const QString &id);
+    Q_INVOKABLE void selectInput(const QString &id);
+    Q_INVOKABLE void setSoundProgram(const QString &id);
+    Q_INVOKABLE void togglePlayback();
+
+    // Property adapters for QML.
+    QString connectionStateName() const { return m_connection.name(); }
+    QString discoveryMessageText() const { return m_discoveryMessage.value_or(QString()); }
+    QString selectedZoneName() const { return rawValue(m_selectedZone); }
+    void setSelectedZoneName(const QString &raw);
+    QStringList availableZoneNames() const;
+    QVariant displayedVolumeDBValue() const;
+    QString lastErrorText() const { return m_lastError.value_or(QString()); }
+    QString networkNameText() const { return m_networkName.value_or(QString()); }
+    int eventPortNumber() const { return m_eventPort.value_or(0); }
+    QImage albumArtImage() const { return m_albumArt.value_or(QImage()); }
+    QString manualToneModeText() const { return manualToneMode().value_or(QString()); }
+
+Q_SIGNALS:
+    void transportChanged();
+    void foundReceiversChanged();
+    void isScanningChanged();
+    void discoveryMessageChanged();
+    void needsReceiverSetupChanged();
+    void connectionChanged();
+    void deviceInfoChanged();
+    void featuresChanged();
+    void namesChanged();
+    void statusChanged();
+    void playInfoChanged();
+    void playInfoReceivedAtChanged();
+    void albumArtChanged();
+    void displayTintChanged();
+    void selectedZoneChanged();
+    void lastEventAtChanged();
+    void eventPortChanged();
+    void lastErrorChanged();
+    void networkNameChanged();
+    void signalInfoChanged();
+    void signalZoneChanged();
+    void frontPanelVisibleChanged();
+    void signalStripVisibleChanged();
+    void editsChanged();
+    // Derived values.
+    void availableZonesChanged();
+    void statusLineChanged();
+    void currentStatusChanged();
+    void zoneTitleChanged();
+    void displayedVolumeDBChanged();
+    void displayedLevelsChanged();
+    void supportsExtraBassChanged();
+    void supportsSurroundAIChanged();
+    void manualToneModeChanged();
+    void isSpotifyActiveChanged();
+    void needsSpotifyPromptChanged();
+    void canFetchSignalChanged();
+    void signalKeyChanged();
+    void currentSignalInfoChanged();
+
+private:
+    struct Derived {
+        QList<Zone> availableZones;
+        QString statusLine;
+        std::optional<ZoneStatus> currentStatus;
+        QString zoneTitle;
+        std::optional<double> displayedVolumeDB;
+        std::optional<int> bass, treble, subwoofer;
+        bool supportsExtraBass = false;
+        bool supportsSurroundAI = false;
+        std::optional<QString> manualToneMode;
+        bool isSpotifyActive = false;
+        bool needsSpotifyPrompt = false;
+        bool canFetchSignal = false;
+        QString signalKey;
+        std::optional<SignalInfo> currentSignalInfo;
+    };
+
+    // What an answer must still match to be stored: the store's tasks were not stopped and its transport was not
+    // replaced since the request left.
+    struct Epoch {
+        quint64 value = 0;
+        std::shared_ptr<ReceiverTransport> transport;
+    };
+    Epoch epoch() const { return { m_epoch, m_transport }; }
+    static bool isCurrent(const QPointer<ReceiverStore> &self, const Epoch &epoch);
+    static bool isCurrent(const QPointer<ReceiverStore> &self, quint64 taskGeneration);
+
+    Derived computeDerived() const;
+    void notifyDerived();
+    template<class T> void assign(T &field, T value, void (ReceiverStore::*changed)());
+
+    void setConnection(ConnectionState state);
+    void setLastError(std::optional<QString> text);
+    void setStatusEntry(Zone zone, ZoneStatus status);
+    void setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt);
+    void setPlayInfoReceivedAt(Clock::TimePoint at);
+    void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
+    void setNeedsReceiverSetup(bool needed);
+    void setNetworkName(std::optional<QString> name);
+    void setDiscoveryMessage(std::optional<QString> text);
+    void replaceTransport();
+    std::shared_ptr<ReceiverTransport> makeTransport() const;
+    QString loadFailure(const QString &label, const QString &description) const;
+    void recordLoadFailure(const QString &label, const QString &description);
+    void clearReceiverState();
+
+    QCoro::Task<> runStart();
+    QCoro::Task<> runEventTask(quint64 taskGeneration);
+    QCoro::Task<> runPolling(quint64 taskGeneration);
+    QCoro::Task<> runSend(YXCCommand command);
+    QCoro::Task<> runMute(Zone zone);
+    QCoro::Task<> sendMute(Zone zone, bool oldValue);
+    QCoro::Task<> runSurroundAI(Zone zone, bool on, std::optional<bool> previous);
+    QCoro::Task<> runSpotifyHandoff();
+    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal);
+    void scheduleEditExpiry();
+
+    AppSettings &m_settings;
+    const LaunchOptions m_launch;
+    Clock &m_clock;
+    std::shared_ptr<ReceiverTransport> m_transport;
+    TransportFactory m_transportFactory;
+    std::unique_ptr<ReceiverDiscovering> m_discovery;
+    std::unique_ptr<SpotifyHandoff> m_spotifyHandoff;
+    QHostAddress m_eventBindAddress;
+    quint16 m_requestedEventPort;
+
+    QList<DiscoveredReceiver> m_foundReceivers;
+    bool m_isScanning = false;
+    std::optional<QString> m_discoveryMessage;
+    bool m_needsReceiverSetup = false;
+    std::optional<Clock::TimePoint> m_lastRecovery;
+    ConnectionState m_connection = ConnectionState::idle();
+    std::optional<DeviceInfo> m_deviceInfo;
+    std::optional<Features> m_features;
+    std::optional<NameText> m_names;
+    std::map<Zone, ZoneStatus> m_status;
+    std::optional<PlayInfo> m_playInfo;
+    Clock::TimePoint m_playInfoReceivedAt;
+    std::optional<QImage> m_albumArt;
+    QColor m_displayTint;
+    Zone m_selectedZone = Zone::main;
+    std::optional<Clock::TimePoint> m_lastEventAt;
+    std::optional<quint16> m_eventPort;
+    std::optional<QString> m_lastError;
+    std::optional<QString> m_networkName;
+    std::optional<SignalInfo> m_signalInfo;
+    std::optional<Zone> m_signalZone;
+    bool m_frontPanelVisible = false;
+    bool m_signalStripVisible = false;
+    bool m_signalFetchInFlight = false;
+    int m_signalGeneration = 0;
+    QMap<QString, Edit> m_edits;
+    std::map<QString, std::unique_ptr<Throttler<double>>> m_throttlers;
+    // The newest command shape per edit key: a throttler's trailing send builds its command with the shape of
+    // the latest change, not of the change that created the throttler.
+    QMap<QString, std::function<YXCCommand(double)>> m_editCommands;
+    std::optional<QString> m_artPath;
+    // Counts every change of m_artPath (also to the same path again, after a reconnect cleared it), so a cover
+    // that arrives for an earlier request is recognised even when the path text matches.
+    quint64 m_artRequest = 0;
+    std::optional<Clock::TimePoint> m_lastFeaturesAttempt;
+    std::optional<Clock::TimePoint> m_lastNamesAttempt;
+    std::set<Zone> m_pendingMute;
+    std::set<Zone> m_pendingSurroundAI;
+    std::unique_ptr<YXCEventListener> m_listener;
+
+    // Bumped by stopTasks(): ends the background loops and any start() still connecting.
+    quint64 m_taskGeneration = 0;
+    // Bumped by stopTasks() and by every transport replacement: answers from before are dropped.
+    quint64 m_epoch = 0;
+    int m_runningTasks = 0;
+    bool m_destroying = false;
+    SleepGroup m_sleeps;
+    Derived m_derived;
+};
+
+template<class T> void ReceiverStore::assign(T &field, T value, void (ReceiverStore::*changed)())
+{
+    if (field == value) {
+        return;
+    }
+    field = std::move(value);
+    Q_EMIT(this->*changed)();
+    notifyDerived();
+}
+
+} // namespace amplora

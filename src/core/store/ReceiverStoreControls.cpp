@@ -1,0 +1,299 @@
+// The store's control operations: every change is shown at once and sent in its own coroutine; continuous
+// controls go through per-key throttlers, and every volume command passes the user's cap.
+
+#include "core/store/ReceiverStore.h"
+
+#include "core/Logging.h"
+#include "core/handoff/SpotifyHandoff.h"
+#include "core/protocol/Features.h"
+#include "core/store/AppSettings.h"
+
+#include <cmath>
+#include <limits>
+
+namespace amplora {
+
+namespace {
+
+// Knob values become receiver integers by truncation toward zero, kept inside int's range.
+int knobInteger(double value)
+{
+    if (std::isnan(value)) {
+        return 0;
+    }
+    return int(std::clamp(
+        std::trunc(value), double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
+
+} // namespace
+
+void ReceiverStore::perform(const YXCCommand &command)
+{
+    std::optional<VolumeScale> scale;
+    if (command.as<YXCCommand::SetVolume>() || command.as<YXCCommand::SetActualVolume>()) {
+        scale = volumeScale(command.zone().value_or(Zone::main));
+    }
+    runSend(command.capped(scale, m_settings.maxVolumeDB()));
+}
+
+QCoro::Task<> ReceiverStore::runSend(YXCCommand command)
+{
+    QPointer<ReceiverStore> self(this);
+    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const Result<Done, YXCError> sent = co_await transport->send(std::move(command));
+    if (!sent && self && !m_destroying) {
+        setLastError(sent.error().description());
+    }
+}
+
+void ReceiverStore::setEdit(double value, const QString &key, std::function<YXCCommand(double)> command)
+{
+    m_edits.insert(key, Edit { value, m_clock.now() });
+    Q_EMIT editsChanged();
+    notifyDerived();
+    scheduleEditExpiry();
+
+    m_editCommands.insert(key, std::move(command));
+    auto &throttler = m_throttlers[key];
+    if (!throttler) {
+        Clock *clock = &m_clock;
+        throttler = std::make_unique<Throttler<double>>(
+            std::chrono::duration<double>(throttleInterval).count(),
+            [this, key](const double &latest) {
+                const auto shape = m_editCommands.constFind(key);
+                if (shape != m_editCommands.constEnd()) {
+                    perform((*shape)(latest));
+                }
+            },
+            [clock] { return secondsSinceEpoch(clock->now()); },
+            [this, clock](std::chrono::nanoseconds delay, std::function<void()> flush) {
+                clock->callAfter(delay, this, std::move(flush));
+            });
+    }
+    throttler->submit(value);
+}
+
+void ReceiverStore::scheduleEditExpiry()
+{
+    // The shown value falls back to the receiver's once the hold has passed; tell the observers then.
+    m_clock.callAfter(editHold, this, [this] { notifyDerived(); });
+}
+
+void ReceiverStore::setVolume(double dB)
+{
+    const Zone zone = m_selectedZone;
+    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(zone) : nullptr;
+    const std::optional<VolumeScale> scale = zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
+    if (!scale || std::isnan(dB)) {
+        return;
+    }
+    const double target = std::min(scale->snap(dB), scale->ceiling(m_settings.maxVolumeDB()));
+    std::function<YXCCommand(double)> command;
+    if (zoneFeatures->funcList.contains(QStringLiteral("actual_volume"))) {
+        command = [zone](double value) { return YXCCommand::setActualVolume(zone, value); };
+    } else {
+        command = [zone, scale = *scale](double value) { return YXCCommand::setVolume(zone, scale.raw(value)); };
+    }
+    setEdit(target, QStringLiteral("volume.") + rawValue(zone), std::move(command));
+}
+
+void ReceiverStore::setBass(double value)
+{
+    const Zone zone = m_selectedZone;
+    const std::optional<QString> mode = manualToneMode();
+    setEdit(value, QStringLiteral("bass.") + rawValue(zone),
+        [zone, mode](double v) { return YXCCommand::setToneControl(zone, mode, knobInteger(v), std::nullopt); });
+}
+
+void ReceiverStore::setTreble(double value)
+{
+    const Zone zone = m_selectedZone;
+    const std::optional<QString> mode = manualToneMode();
+    setEdit(value, QStringLiteral("treble.") + rawValue(zone),
+        [zone, mode](double v) { return YXCCommand::setToneControl(zone, mode, std::nullopt, knobInteger(v)); });
+}
+
+void ReceiverStore::setSubwoofer(double value)
+{
+    const Zone zone = m_selectedZone;
+    setEdit(value, QStringLiteral("subwoofer.") + rawValue(zone),
+        [zone](double v) { return YXCCommand::setSubwooferVolume(zone, knobInteger(v)); });
+}
+
+void ReceiverStore::toggleExtraBass()
+{
+    const auto status = currentStatus();
+    const bool on = status && status->extraBass.value_or(false);
+    perform(YXCCommand::setExtraBass(m_selectedZone, !on));
+}
+
+void ReceiverStore::togglePower()
+{
+    const Zone zone = m_selectedZone;
+    const auto it = m_status.find(zone);
+    const bool wasOn = it != m_status.end() && it->second.power == QStringLiteral("on");
+    if (it != m_status.end()) {
+        ZoneStatus status = it->second;
+        status.power = wasOn ? QStringLiteral("standby") : QStringLiteral("on");
+        setStatusEntry(zone, std::move(status));
+    }
+    perform(YXCCommand::setPower(zone, wasOn ? PowerState::standby : PowerState::on));
+}
+
+void ReceiverStore::toggleMute()
+{
+    const Zone zone = m_selectedZone;
+    if (m_pendingMute.contains(zone)) {
+        return; // one mute command per zone at a time
+    }
+    m_pendingMute.insert(zone);
+    const auto it = m_status.find(zone);
+    if (it != m_status.end() && it->second.mute) {
+        sendMute(zone, *it->second.mute);
+    } else {
+        runMute(zone);
+    }
+}
+
+QCoro::Task<> ReceiverStore::runMute(Zone zone)
+{
+    QPointer<ReceiverStore> self(this);
+    const Result<Done, StoreError> refreshed = co_await refresh(YXCEvent::Refresh::status(zone));
+    if (!self || m_destroying) {
+        co_return;
+    }
+    if (!refreshed) {
+        if (!refreshed.error().isSuperseded()) {
+            setLastError(refreshed.error().description());
+        }
+        m_pendingMute.erase(zone);
+        co_return;
+    }
+    const auto it = m_status.find(zone);
+    if (it == m_status.end() || !it->second.mute) {
+        setLastError(
+            YXCError::unreadable(rawValue(zone) + QStringLiteral("/getStatus"), QStringLiteral("missing 'mute'"))
+                .description());
+        m_pendingMute.erase(zone);
+        co_return;
+    }
+    co_await sendMute(zone, *it->second.mute);
+}
+
+QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
+{
+    // The zone is in m_pendingMute for the whole command, whatever its outcome.
+    const auto flip = [this, zone](bool mute) {
+        const auto it = m_status.find(zone);
+        if (it != m_status.end()) {
+            ZoneStatus status = it->second;
+            status.mute = mute;
+            setStatusEntry(zone, std::move(status));
+        }
+    };
+    flip(!oldValue);
+    QPointer<ReceiverStore> self(this);
+    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const Result<Done, YXCError> sent = co_await transport->send(YXCCommand::setMute(zone, !oldValue));
+    if (!self || m_destroying) {
+        co_return;
+    }
+    if (!sent) {
+        flip(oldValue);
+        setLastError(sent.error().description());
+    }
+    m_pendingMute.erase(zone);
+}
+
+void ReceiverStore::setSurroundAI(bool on)
+{
+    const Zone zone = m_selectedZone;
+    const auto it = m_status.find(zone);
+    if (!supports(QStringLiteral("surround_ai")) || it == m_status.end() || m_pendingSurroundAI.contains(zone)) {
+        return;
+    }
+    const std::optional<bool> previous = it->second.surroundAi;
+    m_pendingSurroundAI.insert(zone);
+    ZoneStatus status = it->second;
+    status.surroundAi = on;
+    setStatusEntry(zone, std::move(status));
+    runSurroundAI(zone, on, previous);
+}
+
+QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<bool> previous)
+{
+    QPointer<ReceiverStore> self(this);
+    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const Result<Done, YXCError> sent = co_await transport->send(YXCCommand::setSurroundAI(zone, on));
+    if (!self || m_destroying) {
+        co_return;
+    }
+    if (!sent) {
+        // After the address changed, the old receiver's value means nothing for the new one.
+        const auto it = m_status.find(zone);
+        if (m_transport == transport && it != m_status.end()) {
+            ZoneStatus status = it->second;
+            status.surroundAi = previous;
+            setStatusEntry(zone, std::move(status));
+        }
+        setLastError(sent.error().description());
+    }
+    m_pendingSurroundAI.erase(zone);
+}
+
+void ReceiverStore::setInput(const QString &id)
+{
+    const Zone zone = m_selectedZone;
+    const auto it = m_status.find(zone);
+    if (it != m_status.end()) {
+        ZoneStatus status = it->second;
+        status.input = id;
+        setStatusEntry(zone, std::move(status));
+    }
+    perform(YXCCommand::setInput(zone, id));
+}
+
+void ReceiverStore::selectInput(const QString &id)
+{
+    setInput(id);
+    if (id == QStringLiteral("spotify")) {
+        runSpotifyHandoff();
+    }
+}
+
+QCoro::Task<> ReceiverStore::runSpotifyHandoff()
+{
+    QPointer<ReceiverStore> self(this);
+    const Result<Done, StoreError> refreshed = co_await refresh(YXCEvent::Refresh::playInfo());
+    if (!refreshed || !self || m_destroying) {
+        co_return;
+    }
+    if (!isSpotifyActive()) {
+        m_spotifyHandoff->open();
+    }
+}
+
+void ReceiverStore::setSoundProgram(const QString &id)
+{
+    const Zone zone = m_selectedZone;
+    const auto it = m_status.find(zone);
+    if (it != m_status.end()) {
+        ZoneStatus status = it->second;
+        status.soundProgram = id;
+        setStatusEntry(zone, std::move(status));
+    }
+    perform(YXCCommand::setSoundProgram(zone, id));
+}
+
+void ReceiverStore::togglePlayback()
+{
+    const bool wasPlaying = m_playInfo && m_playInfo->playback == QStringLiteral("play");
+    if (m_playInfo) {
+        PlayInfo info = *m_playInfo;
+        info.playback = wasPlaying ? QStringLiteral("pause") : QStringLiteral("play");
+        setPlayInfo(std::move(info), false);
+    }
+    perform(YXCCommand::setPlayback(wasPlaying ? PlaybackAction::pause : PlaybackAction::play));
+}
+
+} // namespace amplora
