@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace amplora {
+
+// What a UPnP device description tells about a receiver with the maker's extended control interface.
+struct DeviceDescription {
+    QString name; // "friendlyName", the host when there is none
+    QString host; // of "X_URLBase", with its port when that is not 80
+
+    static constexpr auto makerNamespace = "urn:schemas-yamaha-com:device-1-0";
+    static constexpr auto controlURL = "/YamahaExtendedControl/v1/";
+
+    // Nothing when the bytes are not XML, the maker is another, or the control interface is missing or differs.
+    static std::optional<DeviceDescription> parse(const QByteArray &bytes);
+};
+
+} // namespace amplora

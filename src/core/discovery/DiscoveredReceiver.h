@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+namespace amplora {
+
+// A receiver found on the network, identified by its device id.
+struct DiscoveredReceiver {
+    QString name;
+    QString model;
+    QString host;
+    QString deviceID;
+
+    // "name · model · host": what the list shows and sorts by.
+    QString label() const;
+
+    friend bool operator==(const DiscoveredReceiver &, const DiscoveredReceiver &) = default;
+};
+
+// Sorts as a file manager would: case-insensitive, with numbers compared by value ("Den 9" before "Den 10").
+void sortForDisplay(QList<DiscoveredReceiver> &receivers, const QLocale &locale = QLocale());
+
+} // namespace amplora

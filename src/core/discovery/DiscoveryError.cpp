@@ -1,0 +1,20 @@
+#include "core/discovery/DiscoveryError.h"
+
+namespace amplora {
+
+QString DiscoveryError::description() const
+{
+    switch (m_kind) {
+    case Kind::socket:
+        return QStringLiteral("Could not open a network socket for the search: %1.").arg(m_reason);
+    case Kind::send:
+        return QStringLiteral("Could not send the search on the network: %1.").arg(m_reason);
+    case Kind::noNetwork:
+        return QStringLiteral("No network connection: no interface is up that can search for receivers.");
+    case Kind::cancelled:
+        return QStringLiteral("The search was cancelled.");
+    }
+    return {};
+}
+
+} // namespace amplora

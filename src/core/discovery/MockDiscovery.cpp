@@ -1,0 +1,33 @@
+#include "core/discovery/MockDiscovery.h"
+
+#include "core/store/LaunchOptions.h"
+
+namespace amplora {
+
+MockDiscovery::MockDiscovery(QList<DiscoveredReceiver> results)
+    : m_results(std::move(results))
+{ }
+
+MockDiscovery MockDiscovery::forLaunchOptions()
+{
+    if (LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))) {
+        return MockDiscovery({});
+    }
+    return MockDiscovery();
+}
+
+QList<DiscoveredReceiver> MockDiscovery::sampleReceivers()
+{
+    return {
+        { QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("192.168.1.68"), QStringLiteral("mock-den") },
+        { QStringLiteral("Living Room"), QStringLiteral("R-N803"), QStringLiteral("192.168.1.72"),
+            QStringLiteral("mock-living") },
+    };
+}
+
+QCoro::Task<ReceiverDiscovering::Receivers> MockDiscovery::discover()
+{
+    co_return m_results;
+}
+
+} // namespace amplora

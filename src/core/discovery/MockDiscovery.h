@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/discovery/ReceiverDiscovering.h"
+
+namespace amplora {
+
+// Discovery for the mock mode: answers a fixed list at once.
+class MockDiscovery : public ReceiverDiscovering {
+public:
+    explicit MockDiscovery(QList<DiscoveredReceiver> results = sampleReceivers());
+
+    // Two sample receivers, or none when the process was started with "--mock-discovery-empty".
+    static MockDiscovery forLaunchOptions();
+    static QList<DiscoveredReceiver> sampleReceivers();
+
+    QCoro::Task<Receivers> discover() override;
+
+    const QList<DiscoveredReceiver> &results() const { return m_results; }
+
+private:
+    QList<DiscoveredReceiver> m_results;
+};
+
+} // namespace amplora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/discovery/ReceiverDiscovering.h"
+#include "core/discovery/SSDPSearch.h"
+
+#include <chrono>
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace amplora {
+
+class DiscoveryRun;
+
+// The network discovery: an SSDP search, then for every location its device description and, for the maker's
+// receivers, their device information through a read-only client. Devices that fail any step are left out.
+class ReceiverDiscovery : public ReceiverDiscovering {
+public:
+    struct Options {
+        SSDPSearch::Options search;
+        std::chrono::milliseconds descriptionTimeout { 2000 };
+        std::chrono::milliseconds deviceInfoTimeout { 4000 };
+        qint64 maxDescriptionBytes = 1024 * 1024;
+    };
+
+    ReceiverDiscovery();
+    // Without an access manager the process's shared one is used.
+    explicit ReceiverDiscovery(Options options, QNetworkAccessManager *network = nullptr);
+    ~ReceiverDiscovery() override;
+
+    // Starting a new run cancels one still running. The object may be destroyed while a run is in flight: the
+    // run then ends as cancelled.
+    QCoro::Task<Receivers> discover() override;
+    void cancel() override;
+
+private:
+    Options m_options;
+    QNetworkAccessManager *m_network;
+    std::shared_ptr<DiscoveryRun> m_run;
+};
+
+} // namespace amplora
