@@ -64,7 +64,8 @@ std::optional<JSONValue> toJSONValue(const nlohmann::json &json, int depth = 0)
 nlohmann::json sceneToJSON(const ReceiverScene &scene)
 {
     nlohmann::json object = nlohmann::json::object();
-    for (const auto &[key, value] : scene.toJSON().toObject()) {
+    const JSONValue fields = scene.toJSON();
+    for (const auto &[key, value] : fields.toObject()) {
         if (value.kind() == JSONValue::Kind::Number)
             object[key.toStdString()] = value.toNumber();
         else

@@ -1,0 +1,242 @@
+#include "api/scenes/FileSceneStore.h"
+#include "support/CompletedTask.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+#include <vector>
+
+using namespace amplora;
+using namespace amplora::api;
+using namespace amplora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+ReceiverScene scene(const QString &name, std::optional<double> volumeDb = -35)
+{
+    ReceiverScene made;
+    made.name = name;
+    made.volumeDb = volumeDb;
+    return made;
+}
+
+QStringList names(const QList<ReceiverScene> &scenes)
+{
+    QStringList out;
+    for (const ReceiverScene &stored : scenes)
+        out.append(stored.name);
+    return out;
+}
+
+} // namespace
+
+class TestFileSceneStore : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name = u"scenes.json"_s) const { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void init() { QVERIFY(m_dir.isValid()); }
+    void cleanup()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void missingFileIsAnEmptyListAndStaysMissing()
+    {
+        FileSceneStore store(path());
+        QCOMPARE(store.allNow().value(), QList<ReceiverScene>());
+        QCOMPARE(store.sceneNow(u"Movie"_s).value(), std::nullopt);
+        QCOMPARE(store.removeNow(u"Movie"_s).value(), false);
+        QVERIFY(!QFile::exists(path()));
+    }
+
+    void unreadableFiles_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("not JSON") << QByteArray("[{\"name\": \"Movie\",") << u"%1 is not valid JSON."_s;
+        QTest::addRow("an object, not a list") << QByteArray("{}") << u"%1 does not hold a list of scenes."_s;
+        QTest::addRow("a scene without a name") << QByteArray("[{\"name\":\"A\",\"power\":\"on\"},{\"power\":\"on\"}]")
+                                                << u"Scene 2 in %1: \"name\" is missing."_s;
+        QTest::addRow("a volume that is text") << QByteArray("[{\"name\":\"A\",\"volumeDb\":\"loud\"}]")
+                                               << u"Scene 1 in %1: \"volumeDb\" must be a number."_s;
+        QTest::addRow("an unknown zone") << QByteArray("[{\"name\":\"A\",\"zone\":\"zone3\",\"power\":\"on\"}]")
+                                         << u"Scene 1 in %1: \"zone\" must be one of: main, zone2."_s;
+        QTest::addRow("a scene that is not an object")
+            << QByteArray("[[]]") << u"Scene 1 in %1: Expected a JSON object."_s;
+        QTest::addRow("nesting without end") << QByteArray(20000, '[') << u"%1 is not valid JSON."_s;
+        QTest::addRow("deep nesting inside a scene")
+            << QByteArray("[{\"name\":\"A\",\"x\":" + QByteArray(50, '[') + QByteArray(50, ']') + "}]")
+            << u"Scene 1 in %1: Not a scene."_s;
+    }
+    // Every operation reports the problem, and the file is never overwritten, so nothing the user had is lost.
+    void unreadableFiles()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        writeFile(path(), contents);
+        FileSceneStore store(path());
+        const SceneStoreError expected { message.arg(path()) };
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            QCOMPARE(store.allNow().error(), expected);
+            QCOMPARE(store.sceneNow(u"A"_s).error(), expected);
+            QCOMPARE(store.removeNow(u"A"_s).error(), expected);
+            QCOMPARE(store.saveNow(scene(u"B"_s)).error(), expected);
+            const auto viaTask = completedResult(store.save(scene(u"C"_s)));
+            QVERIFY(viaTask && !viaTask->ok());
+        }
+        QCOMPARE(readFile(path()), contents);
+
+        // Nothing was cached: once the file is mended the store reads it.
+        writeFile(path(), "[{\"name\":\"Fixed\",\"power\":\"standby\"}]");
+        QCOMPARE(names(store.allNow().value()), QStringList { u"Fixed"_s });
+    }
+
+    void emptyList()
+    {
+        writeFile(path(), " [ ] ");
+        FileSceneStore store(path());
+        QCOMPARE(store.allNow().value(), QList<ReceiverScene>());
+    }
+
+    void writesSortedPrettyJSON()
+    {
+        FileSceneStore store(path(u"nested/deeper/scenes.json"_s));
+        ReceiverScene movie = scene(u"Movie"_s);
+        movie.power = PowerState::on;
+        movie.input = u"HDMI 1"_s;
+        movie.zone = Zone::main;
+        QCOMPARE(store.saveNow(movie).value(), true);
+        QCOMPARE(readFile(path(u"nested/deeper/scenes.json"_s)), QByteArray(R"([
+  {
+    "input": "HDMI 1",
+    "name": "Movie",
+    "power": "on",
+    "volumeDb": -35.0,
+    "zone": "main"
+  }
+]
+)"));
+    }
+
+    void roundTripsEveryField()
+    {
+        ReceiverScene full;
+        full.name = u"Späť 🎬"_s;
+        full.power = PowerState::on;
+        full.zone = Zone::zone2;
+        full.input = u"Net Radio"_s;
+        full.soundMode = u"Sci-Fi"_s;
+        full.volumeDb = -30.5;
+        full.bass = -6;
+        full.treble = 0.5;
+        full.sub = 1.5;
+        FileSceneStore(path()).saveNow(full).value();
+        QCOMPARE(FileSceneStore(path()).allNow().value(), QList<ReceiverScene> { full });
+    }
+
+    void replacingMovesToTheEndUnderTheNewName()
+    {
+        FileSceneStore store(path());
+        QCOMPARE(store.saveNow(scene(u"Night"_s)).value(), true);
+        QCOMPARE(store.saveNow(scene(u"Movie"_s)).value(), true);
+        QCOMPARE(store.saveNow(scene(u"\tnight "_s, -50)).value(), false);
+        QCOMPARE(names(store.allNow().value()), (QStringList { u"Movie"_s, u"\tnight "_s }));
+        QCOMPARE(store.sceneNow(u"NIGHT"_s).value()->volumeDb, -50.0);
+        QCOMPARE(names(FileSceneStore(path()).allNow().value()), (QStringList { u"Movie"_s, u"\tnight "_s }));
+
+        QCOMPARE(store.removeNow(u" movie"_s).value(), true);
+        QCOMPARE(names(FileSceneStore(path()).allNow().value()), QStringList { u"\tnight "_s });
+    }
+
+    void deletingAnUnknownNameDoesNotRewrite()
+    {
+        FileSceneStore store(path());
+        store.saveNow(scene(u"Movie"_s)).value();
+        // The store keeps what it read; a hand edit made meanwhile survives a delete that changes nothing.
+        writeFile(path(), "[]");
+        QCOMPARE(store.removeNow(u"Sunrise"_s).value(), false);
+        QCOMPARE(readFile(path()), QByteArray("[]"));
+    }
+
+    void aFailedWriteKeepsTheCacheInStepWithTheFile()
+    {
+        FileSceneStore store(path(u"blocked/scenes.json"_s));
+        writeFile(path(u"blocked"_s), "a file where the folder should be");
+        const Result<bool, SceneStoreError> saved = store.saveNow(scene(u"Movie"_s));
+        QVERIFY(!saved.ok());
+        QCOMPARE(saved.error().message, u"Couldn't create the folder %1."_s.arg(path(u"blocked"_s)));
+        QCOMPARE(store.allNow().value(), QList<ReceiverScene>());
+
+        QFile::remove(path(u"blocked"_s));
+        QVERIFY(store.saveNow(scene(u"Movie"_s)).value());
+        QCOMPARE(names(store.allNow().value()), QStringList { u"Movie"_s });
+    }
+
+    // Many clients saving and deleting at once lose nothing.
+    void concurrentSavesAndDeletes()
+    {
+        FileSceneStore store(path());
+        for (int i = 0; i < 20; ++i)
+            store.saveNow(scene(u"old %1"_s.arg(i))).value();
+
+        constexpr int writers = 6;
+        constexpr int savesEach = 15;
+        std::vector<std::thread> threads;
+        for (int w = 0; w < writers; ++w) {
+            threads.emplace_back([&store, w] {
+                for (int i = 0; i < savesEach; ++i) {
+                    if (!store.saveNow(scene(u"writer %1 scene %2"_s.arg(w).arg(i))).ok())
+                        qFatal("save failed");
+                    if (i < 3 && !store.removeNow(u"old %1"_s.arg(w * 3 + i)).ok())
+                        qFatal("delete failed");
+                }
+            });
+        }
+        for (std::thread &thread : threads)
+            thread.join();
+
+        const QStringList stored = names(FileSceneStore(path()).allNow().value());
+        QCOMPARE(stored.size(), 2 + writers * savesEach);
+        QCOMPARE(stored.mid(0, 2), (QStringList { u"old 18"_s, u"old 19"_s }));
+        for (int w = 0; w < writers; ++w) {
+            for (int i = 0; i < savesEach; ++i)
+                QVERIFY(stored.contains(u"writer %1 scene %2"_s.arg(w).arg(i)));
+        }
+    }
+
+    void defaultLocation()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        QCOMPARE(FileSceneStore::defaultFilePath().value(), dataHome + u"/Amplora/scenes.json"_s);
+        QCOMPARE(
+            FileSceneStore::defaultFilePath(u"scenes-mock.json"_s).value(), dataHome + u"/Amplora/scenes-mock.json"_s);
+        QVERIFY(QFileInfo(dataHome).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileSceneStore)
+#include "tst_filescenestore.moc"
