@@ -13,6 +13,7 @@ QString usage()
     return QStringLiteral(
         "Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
+        "       amplora discover                                 the receivers on the network, one a line\n"
         "       amplora --help | --version\n");
 }
 
@@ -25,6 +26,9 @@ int dispatch(const QStringList &args)
     const QString first = args.value(0);
     if (first == QLatin1String("yxc")) {
         return runYxc(args.mid(1));
+    }
+    if (first == QLatin1String("discover")) {
+        return runDiscover(args.mid(1));
     }
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         out << usage();

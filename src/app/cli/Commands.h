@@ -16,4 +16,7 @@ int dispatch(const QStringList &args);
 // `amplora yxc [--read-only] HOST COMMAND [ARGS]`
 int runYxc(const QStringList &args);
 
+// `amplora discover [--mock | --mock-discovery-empty] [--include-loopback]`
+int runDiscover(const QStringList &args);
+
 } // namespace amplora::cli
