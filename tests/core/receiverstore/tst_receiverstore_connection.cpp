@@ -1,0 +1,308 @@
+// Connection, discovery, recovery and the status line of the receiver store.
+
+#include "StoreRig.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace amplora;
+using namespace amplora::test;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(amplora::LaunchOptions)
+
+namespace {
+
+DiscoveredReceiver receiver(const QString &name, const QString &host, const QString &id)
+{
+    return { name, QStringLiteral("RX-V481"), host, id };
+}
+
+} // namespace
+
+class TestReceiverStoreConnection : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void connectsAndPublishesEverything()
+    {
+        StoreRig rig;
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        QSignalSpy statusLine(rig.store.get(), &ReceiverStore::statusLineChanged);
+        rig.startConnected();
+
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.store->deviceInfo()->modelName, QStringLiteral("RX-V481"));
+        QCOMPARE(rig.store->availableZones(), (QList<Zone> { Zone::main, Zone::zone2 }));
+        QCOMPARE(rig.store->networkName(), QStringLiteral("Den Receiver"));
+        QCOMPARE(rig.store->playInfo()->track, QStringLiteral("Track"));
+        QCOMPARE(rig.store->lastError(), std::nullopt);
+        QCOMPARE(rig.store->zoneTitle(), QStringLiteral("Den \u00B7 RX-V481"));
+        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+        QCOMPARE(rig.store->runningTasks(), 2);
+        QCOMPARE(rig.current().registeredPorts().size(), 1);
+        QCOMPARE(rig.store->eventPort(), rig.current().registeredPorts().first());
+        // "Connecting…" was already the text before start(); only the real change is announced.
+        QCOMPARE(statusLine.count(), 1);
+    }
+
+    void partialFailures_data()
+    {
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QString>("lastError");
+        QTest::addColumn<QList<Zone>>("zones");
+
+        const QString http = QStringLiteral(": The receiver answered with HTTP 500.");
+        QTest::addRow("features") << QStringList { QStringLiteral("system/getFeatures") }
+                                  << (QStringLiteral("system/getFeatures") + http)
+                                  << QList<Zone> { Zone::main, Zone::zone2 };
+        QTest::addRow("names and zone2") << QStringList { QStringLiteral("system/getNameText"),
+            QStringLiteral("zone2/getStatus") }
+                                         << (QStringLiteral("system/getNameText") + http
+                                                + QStringLiteral("; zone2/getStatus") + http)
+                                         << QList<Zone> { Zone::main };
+        QTest::addRow("network status is not a load failure")
+            << QStringList { QStringLiteral("system/getNetworkStatus"), QStringLiteral("netusb/getPlayInfo") }
+            << QString() << QList<Zone> { Zone::main, Zone::zone2 };
+    }
+
+    void partialFailures()
+    {
+        QFETCH(QStringList, failing);
+        QFETCH(QString, lastError);
+        QFETCH(QList<Zone>, zones);
+        StoreRig rig;
+        for (const QString &path : failing) {
+            rig.transport->clear(path);
+            rig.transport->fail(path, YXCError::http(500));
+        }
+        rig.startConnected();
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.store->lastError().value_or(QString()), lastError);
+        QCOMPARE(rig.store->availableZones(), zones);
+    }
+
+    void featuresWithoutZonesQueryBothAndFallBackToMain()
+    {
+        StoreRig rig;
+        Features noZones = sampleFeatures();
+        noZones.zone.clear();
+        rig.transport->clear(QStringLiteral("system/getFeatures"));
+        rig.transport->answer(QStringLiteral("system/getFeatures"), noZones);
+        rig.transport->clear(QStringLiteral("zone2/getStatus"));
+        rig.transport->fail(QStringLiteral("zone2/getStatus"), YXCError::http(404));
+        rig.store->setSelectedZone(Zone::zone2);
+
+        rig.startConnected();
+        QCOMPARE(rig.transport->count(QStringLiteral("zone2/getStatus")), 1);
+        QCOMPARE(rig.store->availableZones(), QList<Zone> { Zone::main });
+        QCOMPARE(rig.store->selectedZone(), Zone::main);
+        QCOMPARE(*rig.store->lastError(), QStringLiteral("zone2/getStatus: The receiver answered with HTTP 404."));
+    }
+
+    void noZoneAnsweringFailsTheConnection()
+    {
+        StoreRig rig;
+        for (const QString &path : { QStringLiteral("main/getStatus"), QStringLiteral("zone2/getStatus") }) {
+            rig.transport->clear(path);
+            rig.transport->fail(path, YXCError::http(503));
+        }
+        rig.startConnected();
+        QCOMPARE(rig.store->connection(),
+            ConnectionState::failed(QStringLiteral("Couldn\u2019t read getStatus: no usable zones")));
+        QVERIFY(rig.store->status().empty());
+        QCOMPARE(rig.store->runningTasks(), 2); // polling retries in the background
+    }
+
+    void identityMismatch()
+    {
+        StoreRig rig;
+        rig.settings->setDeviceID(QStringLiteral("SAVED"));
+        rig.startConnected();
+        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: The saved address belongs to another receiver."));
+        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
+        QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
+        QCOMPARE(rig.discoveryRuns, 1); // recovery looked for the saved receiver
+    }
+
+    void mockModeSkipsIdentityAndScan()
+    {
+        StoreRig rig(QString(), LaunchOptions { .mock = true });
+        rig.settings->setDeviceID(QStringLiteral("SAVED"));
+        rig.startConnected();
+        QCOMPARE(rig.discoveryRuns, 0);
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
+        QCOMPARE(rig.store->statusLine(), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
+    }
+
+    void startWithoutAddress_data()
+    {
+        QTest::addColumn<QList<DiscoveredReceiver>>("found");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("connected");
+
+        const auto den = receiver(QStringLiteral("Den"), QStringLiteral("10.0.0.5"), QStringLiteral("AC44F2000001"));
+        const auto hall = receiver(QStringLiteral("Hall"), QStringLiteral("10.0.0.6"), QStringLiteral("X2"));
+        QTest::addRow("one receiver is adopted") << QList { den } << QStringLiteral("Selected Den.") << true;
+        QTest::addRow("two receivers wait for a choice")
+            << QList { den, hall } << QStringLiteral("Choose a receiver below.") << false;
+        QTest::addRow("none found")
+            << QList<DiscoveredReceiver> {}
+            << QStringLiteral("No receivers found. Check that your receiver is on the same network, allow Local "
+                              "Network access, or enter its IP address.")
+            << false;
+    }
+
+    void startWithoutAddress()
+    {
+        QFETCH(QList<DiscoveredReceiver>, found);
+        QFETCH(QString, message);
+        QFETCH(bool, connected);
+        StoreRig rig { QString() };
+        rig.discovered = found;
+        rig.startConnected();
+
+        QCOMPARE(rig.store->foundReceivers(), found);
+        QCOMPARE(rig.store->discoveryMessage(), message);
+        QCOMPARE(rig.store->needsReceiverSetup(), !connected);
+        QCOMPARE(rig.store->isScanning(), false);
+        if (connected) {
+            QCOMPARE(rig.factoryHosts, QStringList { QStringLiteral("10.0.0.5") });
+            QCOMPARE(rig.settings->deviceID(), QStringLiteral("AC44F2000001"));
+            QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        } else {
+            QCOMPARE(rig.store->connection(), ConnectionState::idle());
+            QCOMPARE(rig.store->runningTasks(), 0);
+        }
+    }
+
+    void scanFailureText()
+    {
+        StoreRig rig;
+        rig.discovered = Failure { DiscoveryError::noNetwork() };
+        rig.store->scan();
+        QVERIFY(rig.store->discoveryMessage()->startsWith(QStringLiteral("Could not scan: ")));
+        QVERIFY(rig.store->discoveryMessage()->endsWith(
+            DiscoveryError::noNetwork().description() + QStringLiteral(" You can enter an IP address instead.")));
+        QVERIFY(rig.store->foundReceivers().isEmpty());
+    }
+
+    void recoveryAtMostEveryThirtySeconds()
+    {
+        StoreRig rig;
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        rig.store->recoverAddress();
+        rig.store->recoverAddress();
+        QCOMPARE(rig.discoveryRuns, 1);
+        rig.clock.advance(30s);
+        rig.store->recoverAddress();
+        QCOMPARE(rig.discoveryRuns, 1); // exactly 30 s is not enough
+        rig.clock.advance(1ms);
+        rig.store->recoverAddress();
+        QCOMPARE(rig.discoveryRuns, 2);
+    }
+
+    void recoveryAdoptsTheMovedReceiver()
+    {
+        StoreRig rig(QStringLiteral("10.0.0.5"));
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        rig.discovered
+            = QList { receiver(QStringLiteral("Den"), QStringLiteral("10.0.0.9"), QStringLiteral("AC44F2000001")) };
+        rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
+        rig.transport->fail(
+            QStringLiteral("system/getDeviceInfo"), YXCError::transport(QStringLiteral("Host unreachable")));
+
+        rig.startConnected();
+        QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.9"));
+        QCOMPARE(rig.factoryHosts, QStringList { QStringLiteral("10.0.0.9") });
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.store->transport().get(), rig.madeTransports.first().get());
+    }
+
+    void useAddressForgetsIdentityAndReconnects()
+    {
+        StoreRig rig;
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        rig.startConnected();
+        rig.store->useAddress(QStringLiteral(" 10.0.0.7 "));
+        QCOMPARE(rig.factoryHosts, QStringList { QStringLiteral(" 10.0.0.7 ") });
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.settings->deviceID(), QStringLiteral("AC44F2000001")); // learnt again from the receiver
+        QCOMPARE(rig.store->runningTasks(), 2); // the old loops ended, new ones run
+    }
+
+    void aNewerStartSupersedesOneStillConnecting()
+    {
+        StoreRig rig;
+        rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
+        rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice(), ScriptedTransport::held);
+        rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice());
+        rig.store->start();
+        rig.store->start();
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        const int statusReads = int(rig.transport->count(QStringLiteral("main/getStatus")));
+        QVERIFY(rig.transport->release(QStringLiteral("system/getDeviceInfo")));
+        // The first start saw that it was superseded: no second round of reads, no second pair of loops.
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getStatus")), statusReads);
+        QCOMPARE(rig.store->runningTasks(), 2);
+    }
+
+    void stopTasksDropsAConnectionInFlight()
+    {
+        StoreRig rig;
+        rig.transport->clear(QStringLiteral("main/getStatus"));
+        rig.transport->answer(QStringLiteral("main/getStatus"), sampleStatus(), ScriptedTransport::held);
+        rig.store->start();
+        rig.store->stopTasks();
+        rig.transport->releaseAll();
+        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
+        QVERIFY(rig.store->status().empty());
+        QCOMPARE(rig.store->runningTasks(), 0);
+    }
+
+    void statusLine_data()
+    {
+        QTest::addColumn<LaunchOptions>("launch");
+        QTest::addColumn<bool>("readOnlyTransport");
+        QTest::addColumn<QString>("state"); // "connecting", "connected", "events", "failed"
+        QTest::addColumn<QString>("expected");
+
+        QTest::addRow("idle") << LaunchOptions {} << false << QString() << QStringLiteral("Connecting\u2026");
+        QTest::addRow("polling") << LaunchOptions {} << false << QStringLiteral("connected")
+                                 << QStringLiteral("Live \u00B7 polling");
+        QTest::addRow("push events") << LaunchOptions {} << false << QStringLiteral("events")
+                                     << QStringLiteral("Live \u00B7 push events");
+        QTest::addRow("failed") << LaunchOptions {} << false << QStringLiteral("failed")
+                                << QStringLiteral("Offline: The receiver answered with HTTP 500.");
+        QTest::addRow("read-only") << LaunchOptions { .readOnly = true } << true << QStringLiteral("connected")
+                                   << QStringLiteral("READ-ONLY  \u00B7  Live \u00B7 polling");
+        QTest::addRow("mock and read-only")
+            << LaunchOptions { .mock = true, .readOnly = true } << false << QStringLiteral("connected")
+            << QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling");
+    }
+
+    void statusLine()
+    {
+        QFETCH(LaunchOptions, launch);
+        QFETCH(bool, readOnlyTransport);
+        QFETCH(QString, state);
+        QFETCH(QString, expected);
+        StoreRig rig(QStringLiteral("192.168.1.20"), launch);
+        rig.transport->setReadOnly(readOnlyTransport);
+        if (state == QStringLiteral("failed")) {
+            rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
+            rig.transport->fail(QStringLiteral("system/getDeviceInfo"), YXCError::http(500));
+        }
+        if (!state.isEmpty()) {
+            rig.startConnected();
+        }
+        if (state == QStringLiteral("events")) {
+            rig.store->handlePacket(R"({"main":{"mute":true}})");
+        }
+        QCOMPARE(rig.store->statusLine(), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReceiverStoreConnection)
+#include "tst_receiverstore_connection.moc"

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "core/protocol/ReceiverTransport.h"
+
+#include <QImage>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <coroutine>
+#include <optional>
+#include <variant>
+
+namespace amplora::test {
+
+// A ReceiverTransport that answers from a script and records what it was asked. Answers are set per request
+// path ("main/getStatus", "system/getFeatures", "main/setMute"; "registerForEvents" for the registration and
+// "albumArt:" followed by the path for covers). Each path has a queue of answers: they are used in order and
+// the last one stays. An answer can be held: the request then waits until the test releases it, which is how
+// tests put an answer "in flight" while something else happens.
+//
+//     auto transport = std::make_shared<ScriptedTransport>();
+//     transport->answer("system/getDeviceInfo", DeviceInfo { .modelName = "RX-V481" });
+//     transport->fail("zone2/getStatus", YXCError::http(500));
+//     transport->answer("main/getStatus", status, ScriptedTransport::held);
+//     ...
+//     transport->release("main/getStatus");
+//
+// A fetch with no scripted answer fails (and warns), so a test notices a request it did not expect. Changing
+// commands and registrations succeed unless scripted otherwise. In read-only mode changing commands are refused
+// before anything is recorded as sent, with the client's refusal text.
+class ScriptedTransport final : public ReceiverTransport {
+public:
+    enum Delivery { immediately, held };
+
+    ScriptedTransport() = default;
+    ScriptedTransport(const ScriptedTransport &) = delete;
+    ScriptedTransport &operator=(const ScriptedTransport &) = delete;
+    ~ScriptedTransport() override;
+
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+    void answer(const QString &path, YXCPayload payload, Delivery delivery = immediately);
+    void fail(const QString &path, YXCError error, Delivery delivery = immediately);
+    // For changing commands and the registration: success.
+    void accept(const QString &path, Delivery delivery = immediately);
+    void cover(const QString &path, std::optional<QImage> image, Delivery delivery = immediately);
+    // Forgets the script of a path.
+    void clear(const QString &path);
+
+    // Resumes the oldest held request of the path; false when none waits.
+    bool release(const QString &path);
+    // Resumes every held request, oldest first (also those held while releasing).
+    void releaseAll();
+    qsizetype heldCount(const QString &path = {}) const;
+
+    // Every request in order, as its path (changing commands with their arguments: "main/setMute?enable=true").
+    const QStringList &log() const { return m_log; }
+    qsizetype count(const QString &path) const;
+    // The changing commands that were sent (not refused), in order.
+    const QList<YXCCommand> &sent() const { return m_sent; }
+    const QList<quint16> &registeredPorts() const { return m_registeredPorts; }
+    void clearLog();
+
+    bool isReadOnly() const override { return m_readOnly; }
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
+    QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
+    QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
+
+private:
+    using Outcome = std::variant<YXCPayload, YXCError, Done, std::optional<QImage>>;
+    struct Step {
+        Outcome outcome;
+        Delivery delivery;
+    };
+    struct Waiter {
+        QString path;
+        std::coroutine_handle<> handle;
+    };
+    class Hold {
+    public:
+        Hold(ScriptedTransport &transport, QString path)
+            : m_transport(transport)
+            , m_path(std::move(path))
+        { }
+        bool await_ready() const noexcept { return false; }
+        void await_suspend(std::coroutine_handle<> handle) { m_transport.m_waiters.append({ m_path, handle }); }
+        void await_resume() const noexcept { }
+
+    private:
+        ScriptedTransport &m_transport;
+        QString m_path;
+    };
+
+    std::optional<Step> next(const QString &path);
+    static QString logEntry(const YXCCommand &command);
+
+    bool m_readOnly = false;
+    QMap<QString, QList<Step>> m_script;
+    QList<Waiter> m_waiters;
+    QStringList m_log;
+    QList<YXCCommand> m_sent;
+    QList<quint16> m_registeredPorts;
+};
+
+} // namespace amplora::test
