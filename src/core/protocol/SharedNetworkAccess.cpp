@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QPointer>
 
 namespace amplora {
@@ -12,6 +13,8 @@ QNetworkAccessManager &sharedNetworkAccess()
     static QPointer<QNetworkAccessManager> instance;
     if (!instance) {
         instance = new QNetworkAccessManager(QCoreApplication::instance());
+        // Receivers sit on the local network: a proxy from the environment (http_proxy) would only be in the way.
+        instance->setProxy(QNetworkProxy::NoProxy);
     }
     return *instance;
 }

@@ -1,0 +1,61 @@
+// libFuzzer target: the receiver answer decoders. The first byte picks the model, the rest is the answer. A model
+// that decodes must survive a trip through the wire encoder unchanged. Crashes, leaks and hangs count too.
+
+#include "core/protocol/SignalStripValues.h"
+#include "core/protocol/VolumeScale.h"
+#include "core/protocol/YXCDecoder.h"
+#include "core/protocol/YXCEncoder.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace amplora;
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1) {
+        return 0;
+    }
+    const auto type = static_cast<YXCPayloadType>(data[0] % std::variant_size_v<YXCPayload>);
+    const QByteArray body(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
+
+    const auto envelope = YXCDecoder::decode<Envelope>(body);
+    require(envelope || !envelope.error().detail().isEmpty());
+
+    const auto payload = YXCDecoder::decodePayload(type, body);
+    if (!payload) {
+        require(!payload.error().detail().isEmpty());
+        return 0;
+    }
+    const auto again = YXCDecoder::decodePayload(type, YXCEncoder::encode(payload.value(), false));
+    require(again && again.value() == payload.value());
+
+    // What the store and the views derive from the models must hold on anything that decodes.
+    if (const auto *features = std::get_if<Features>(&payload.value())) {
+        for (const ZoneFeatures &zone : features->zone) {
+            if (const auto scale = VolumeScale::from(zone)) {
+                require(scale->stepDB > 0 && scale->maxDB > scale->minDB);
+                const double capped = scale->ceiling(scale->maxDB);
+                require(capped >= scale->minDB && capped <= scale->maxDB);
+                const int raw = scale->raw(scale->snap(capped));
+                require(raw >= scale->rawMin);
+            }
+        }
+    }
+    if (const auto *signal = std::get_if<SignalInfo>(&payload.value())) {
+        const auto strip = SignalStripValues::from(*signal, true);
+        require(!strip.format.isEmpty() && !strip.sampleRate.isEmpty() && !strip.bitDepth.isEmpty());
+    }
+    return 0;
+}
