@@ -1,0 +1,364 @@
+#include "core/mock/MockReceiver.h"
+
+#include "core/Logging.h"
+#include "core/protocol/VolumeScale.h"
+#include "core/protocol/YXCDecoder.h"
+#include "core/protocol/YXCEncoder.h"
+#include "core/store/LaunchOptions.h"
+
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+namespace amplora {
+
+namespace {
+
+template<class T> Result<T, MockFixtureError> loadFixture(const QString &directory, const QString &name)
+{
+    const QString fileName = name + QStringLiteral(".json");
+    QFile file(directory + u'/' + fileName);
+    if (!file.exists()) {
+        return Failure { MockFixtureError { QStringLiteral("Missing fixture ") + fileName } };
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Failure { MockFixtureError {
+            QStringLiteral("Fixture %1 does not decode: %2").arg(fileName, file.errorString()) } };
+    }
+    auto decoded = YXCDecoder::decode<T>(file.readAll());
+    if (!decoded) {
+        return Failure { MockFixtureError {
+            QStringLiteral("Fixture %1 does not decode: %2").arg(fileName, decoded.error().description()) } };
+    }
+    return std::move(decoded).value();
+}
+
+// Loads into `target` and reports whether it went well; the first failure is kept in `error`.
+template<class T>
+bool loadInto(T &target, const QString &directory, const QString &name, std::optional<MockFixtureError> &error)
+{
+    auto loaded = loadFixture<T>(directory, name);
+    if (!loaded) {
+        error = loaded.error();
+        qCCritical(lcMock).noquote() << loaded.error().description();
+        return false;
+    }
+    target = std::move(loaded).value();
+    return true;
+}
+
+std::optional<QString> inputText(const NameText &names, const QString &id)
+{
+    for (const IDText &entry : names.inputList) {
+        if (entry.id == id) {
+            return entry.text;
+        }
+    }
+    return std::nullopt;
+}
+
+QImage drawCover()
+{
+    const int size = MockReceiver::coverSize;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // A night sky over the sea, with a low moon: "Midnight Drive" from "Coastal Hours".
+    QLinearGradient sky(0, 0, 0, size);
+    sky.setColorAt(0.0, QColor(0x0b, 0x10, 0x2b));
+    sky.setColorAt(0.55, QColor(0x3a, 0x1f, 0x5c));
+    sky.setColorAt(0.62, QColor(0xe0, 0x6d, 0x4f));
+    sky.setColorAt(1.0, QColor(0x12, 0x1a, 0x33));
+    painter.fillRect(image.rect(), sky);
+
+    QRadialGradient moon(QPointF(size * 0.68, size * 0.42), size * 0.16);
+    moon.setColorAt(0.0, QColor(0xff, 0xf4, 0xd6));
+    moon.setColorAt(0.7, QColor(0xff, 0xd9, 0x9a));
+    moon.setColorAt(1.0, QColor(0xff, 0xd9, 0x9a, 0));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(moon);
+    painter.drawEllipse(QPointF(size * 0.68, size * 0.42), size * 0.16, size * 0.16);
+
+    // Waves: bands of darker blue, each with a light crest.
+    for (int band = 0; band < 6; ++band) {
+        const double top = size * (0.62 + band * 0.065);
+        QPainterPath wave;
+        wave.moveTo(0, top);
+        for (int x = 0; x <= size; x += size / 8) {
+            wave.quadTo(x + size / 16.0, top - 6 + band, x + size / 8.0, top);
+        }
+        wave.lineTo(size, size);
+        wave.lineTo(0, size);
+        wave.closeSubpath();
+        painter.setBrush(QColor(0x10 + band * 4, 0x2a + band * 6, 0x52 + band * 8, 200));
+        painter.setPen(QPen(QColor(0xff, 0xe3, 0xb0, 90 - band * 12), 2));
+        painter.drawPath(wave);
+    }
+
+    // A road with two tail lights.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x0a, 0x0a, 0x12));
+    painter.drawPolygon(QPolygonF { QPointF(size * 0.42, size), QPointF(size * 0.58, size),
+        QPointF(size * 0.51, size * 0.64), QPointF(size * 0.49, size * 0.64) });
+    painter.setBrush(QColor(0xff, 0x3b, 0x30));
+    painter.drawEllipse(QPointF(size * 0.485, size * 0.80), 5, 3);
+    painter.drawEllipse(QPointF(size * 0.515, size * 0.80), 5, 3);
+    return image;
+}
+
+} // namespace
+
+MockReceiver::MockReceiver(QString fixtureDirectory)
+    : m_fixtureDirectory(std::move(fixtureDirectory))
+    , m_signalInfo(SignalInfo::mock(QStringLiteral("pcm")))
+{ }
+
+Result<std::unique_ptr<MockReceiver>, MockFixtureError> MockReceiver::load(
+    bool seedDemo, const QString &fixtureDirectory)
+{
+    std::unique_ptr<MockReceiver> mock(new MockReceiver(fixtureDirectory));
+    if (auto loaded = mock->loadAll(); !loaded) {
+        return Failure { loaded.error() };
+    }
+    if (seedDemo) {
+        mock->seedDemo();
+    }
+    return mock;
+}
+
+Result<Done, MockFixtureError> MockReceiver::loadAll()
+{
+    std::optional<MockFixtureError> error;
+    ZoneStatus main;
+    ZoneStatus zone2;
+    const QString &dir = m_fixtureDirectory;
+    const bool ok = loadInto(m_deviceInfo, dir, QStringLiteral("system_getDeviceInfo"), error)
+        && loadInto(m_features, dir, QStringLiteral("system_getFeatures"), error)
+        && loadInto(m_names, dir, QStringLiteral("system_getNameText"), error)
+        && loadInto(main, dir, QStringLiteral("main_getStatus"), error)
+        && loadInto(zone2, dir, QStringLiteral("zone2_getStatus"), error)
+        && loadInto(m_playInfo, dir, QStringLiteral("netusb_getPlayInfo"), error)
+        && loadInto(m_networkStatus, dir, QStringLiteral("system_getNetworkStatus"), error);
+    if (!ok) {
+        return Failure { *error };
+    }
+    m_status = { { Zone::main, main }, { Zone::zone2, zone2 } };
+    return Done {};
+}
+
+void MockReceiver::seedDemo()
+{
+    if (ZoneStatus *main = zoneStatus(Zone::main)) {
+        main->power = QStringLiteral("on");
+        main->input = QStringLiteral("spotify");
+        main->inputText = QStringLiteral("Spotify");
+        main->soundProgram = QStringLiteral("straight");
+        main->toneControl = ToneControl { QStringLiteral("manual"), 4, -2 };
+        main->subwooferVolume = 3;
+    }
+    setActualVolume(Zone::main, -32.5);
+
+    PlayInfo demo;
+    demo.responseCode = 0;
+    demo.input = QStringLiteral("spotify");
+    demo.playback = QStringLiteral("play");
+    demo.playTime = 84;
+    demo.totalTime = 277;
+    demo.artist = QStringLiteral("The Night Arcs");
+    demo.album = QStringLiteral("Coastal Hours");
+    demo.track = QStringLiteral("Midnight Drive");
+    demo.albumartUrl = QString::fromLatin1(coverPath);
+    demo.albumartId = 1;
+    m_playInfo = demo;
+}
+
+Result<Done, MockFixtureError> MockReceiver::applyLaunchOptions(const LaunchOptions &options)
+{
+    if (options.mockSpotifyIdle) {
+        std::optional<MockFixtureError> error;
+        if (!loadInto(m_playInfo, m_fixtureDirectory, QStringLiteral("netusb_getPlayInfo"), error)) {
+            return Failure { *error };
+        }
+    }
+    if (options.mockExtraBass) {
+        if (ZoneStatus *main = zoneStatus(Zone::main)) {
+            main->extraBass = true;
+        }
+    }
+    if (options.mockSurroundAI) {
+        for (ZoneFeatures &zone : m_features.zone) {
+            if (zone.id == QLatin1String("main") && !zone.funcList.contains(QLatin1String("surround_ai"))) {
+                zone.funcList.append(QStringLiteral("surround_ai"));
+            }
+        }
+        if (ZoneStatus *main = zoneStatus(Zone::main)) {
+            main->surroundAi = true;
+        }
+    }
+    if (options.mockSignal) {
+        m_signalInfo = SignalInfo::mock(*options.mockSignal);
+    }
+    return Done {};
+}
+
+std::optional<ZoneStatus> MockReceiver::status(Zone zone) const
+{
+    const auto it = m_status.find(zone);
+    return it == m_status.end() ? std::nullopt : std::optional<ZoneStatus>(it->second);
+}
+
+ZoneStatus *MockReceiver::zoneStatus(Zone zone)
+{
+    const auto it = m_status.find(zone);
+    return it == m_status.end() ? nullptr : &it->second;
+}
+
+std::optional<YXCPayload> MockReceiver::answer(const YXCCommand &command) const
+{
+    return std::visit(
+        [this](const auto &c) -> std::optional<YXCPayload> {
+            using C = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<C, YXCCommand::GetDeviceInfo>) {
+                return m_deviceInfo;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetFeatures>) {
+                return m_features;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetNameText>) {
+                return m_names;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetStatus>) {
+                return status(c.zone).value_or(ZoneStatus {});
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetPlayInfo>) {
+                return m_playInfo;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetNetworkStatus>) {
+                return m_networkStatus;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetSignalInfo>) {
+                return m_signalInfo;
+            } else {
+                return std::nullopt;
+            }
+        },
+        command.value());
+}
+
+void MockReceiver::setActualVolume(Zone zone, double dB)
+{
+    ZoneStatus *status = zoneStatus(zone);
+    const ZoneFeatures *features = m_features.zoneFeatures(zone);
+    const auto scale = features ? VolumeScale::from(*features) : std::nullopt;
+    if (!status || !scale) {
+        return;
+    }
+    status->volume = scale->raw(dB);
+    status->actualVolume = ActualVolume { QStringLiteral("db"), dB, QStringLiteral("dB") };
+}
+
+void MockReceiver::apply(const YXCCommand &command)
+{
+    std::visit(
+        [this](const auto &c) {
+            using C = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<C, YXCCommand::SetPlayback>) {
+                switch (c.action) {
+                case PlaybackAction::play:
+                case PlaybackAction::pause:
+                case PlaybackAction::stop:
+                    m_playInfo.playback = rawValue(c.action);
+                    break;
+                case PlaybackAction::previous:
+                case PlaybackAction::next:
+                    break;
+                }
+            } else if constexpr (std::is_same_v<C, YXCCommand::SetVolume>) {
+                const ZoneFeatures *features = m_features.zoneFeatures(c.zone);
+                if (const auto scale = features ? VolumeScale::from(*features) : std::nullopt) {
+                    setActualVolume(c.zone, scale->dB(c.step));
+                }
+            } else if constexpr (std::is_same_v<C, YXCCommand::SetActualVolume>) {
+                setActualVolume(c.zone, c.dB);
+            } else if constexpr (requires { c.zone; }
+                && !std::is_same_v<C, YXCCommand::GetStatus> && !std::is_same_v<C, YXCCommand::GetSignalInfo>) {
+                ZoneStatus *status = zoneStatus(c.zone);
+                if (!status) {
+                    return;
+                }
+                if constexpr (std::is_same_v<C, YXCCommand::SetPower>) {
+                    const bool on = c.state == PowerState::on
+                        || (c.state == PowerState::toggle && status->power != QLatin1String("on"));
+                    status->power = on ? QStringLiteral("on") : QStringLiteral("standby");
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetMute>) {
+                    status->mute = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetInput>) {
+                    status->input = c.input;
+                    status->inputText = inputText(m_names, c.input);
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetSoundProgram>) {
+                    status->soundProgram = c.program;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetToneControl>) {
+                    ToneControl tone = status->toneControl.value_or(ToneControl {});
+                    if (c.mode) {
+                        tone.mode = c.mode;
+                    }
+                    if (c.bass) {
+                        tone.bass = c.bass;
+                    }
+                    if (c.treble) {
+                        tone.treble = c.treble;
+                    }
+                    status->toneControl = tone;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetSubwooferVolume>) {
+                    status->subwooferVolume = c.level;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetExtraBass>) {
+                    status->extraBass = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetSurroundAI>) {
+                    status->surroundAi = c.enable;
+                }
+            }
+            // Read commands change nothing.
+        },
+        command.value());
+}
+
+QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(YXCCommand command, YXCPayloadType type)
+{
+    const QString path = command.path();
+    const auto model = answer(command);
+    if (!model) {
+        co_return Failure { YXCError::responseCode(4, path) };
+    }
+    // Through the encoder and the decoder, exactly as a receiver's body would go.
+    auto decoded = YXCDecoder::decodePayload(type, YXCEncoder::encode(*model, false));
+    if (!decoded) {
+        co_return Failure { YXCError::unreadable(path, decoded.error().detail()) };
+    }
+    co_return std::move(decoded).value();
+}
+
+QCoro::Task<Result<Done, YXCError>> MockReceiver::send(YXCCommand command)
+{
+    m_performed.append(command);
+    apply(command);
+    co_return Done {};
+}
+
+QCoro::Task<Result<Done, YXCError>> MockReceiver::registerForEvents(quint16 port)
+{
+    m_registeredPorts.append(port);
+    co_return Done {};
+}
+
+QCoro::Task<std::optional<QImage>> MockReceiver::albumArt(QString path)
+{
+    if (path != QLatin1String(coverPath)) {
+        co_return std::nullopt;
+    }
+    co_return cover();
+}
+
+const QImage &MockReceiver::cover()
+{
+    static const QImage image = drawCover();
+    return image;
+}
+
+} // namespace amplora

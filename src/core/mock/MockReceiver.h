@@ -1,0 +1,88 @@
+#pragma once
+
+#include "base/Result.h"
+#include "core/protocol/ReceiverTransport.h"
+
+#include <QList>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace amplora {
+
+struct LaunchOptions;
+
+// A fixture file of the mock receiver that is missing or does not decode: a packaging fault of the application.
+struct MockFixtureError {
+    QString message;
+
+    QString description() const { return message; }
+    friend bool operator==(const MockFixtureError &, const MockFixtureError &) = default;
+};
+
+// A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
+// changing commands to them and records what it was asked. It accepts every command, also in read-only mode, and
+// never sends a push event. Main thread only.
+class MockReceiver final : public ReceiverTransport {
+public:
+    static constexpr auto coverPath = "/YamahaRemoteControl/AlbumART/mock.png";
+    static constexpr int coverSize = 400;
+
+    // The fixtures built into the application.
+    static QString defaultFixtureDirectory() { return QStringLiteral(":/fixtures"); }
+
+    // Loads the fixtures of the directory; `seedDemo` then sets the demonstration state (playing Spotify).
+    static Result<std::unique_ptr<MockReceiver>, MockFixtureError> load(
+        bool seedDemo = true, const QString &fixtureDirectory = defaultFixtureDirectory());
+
+    // The adjustments the launch options ask for, applied right after loading.
+    Result<Done, MockFixtureError> applyLaunchOptions(const LaunchOptions &options);
+
+    bool isReadOnly() const override { return false; }
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
+    QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
+    QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
+
+    const QList<YXCCommand> &performed() const { return m_performed; }
+    const QList<quint16> &registeredPorts() const { return m_registeredPorts; }
+
+    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
+    const Features &features() const { return m_features; }
+    const NameText &names() const { return m_names; }
+    std::optional<ZoneStatus> status(Zone zone) const;
+    const PlayInfo &playInfo() const { return m_playInfo; }
+    const SignalInfo &signalInfo() const { return m_signalInfo; }
+    const NetworkStatus &networkStatus() const { return m_networkStatus; }
+
+    // The answer to a read command, before it passes the encoder and decoder; none for other commands.
+    std::optional<YXCPayload> answer(const YXCCommand &command) const;
+    // Applies a command to the models without recording it.
+    void apply(const YXCCommand &command);
+
+    // The cover of the demonstration track, drawn once.
+    static const QImage &cover();
+
+private:
+    explicit MockReceiver(QString fixtureDirectory);
+
+    Result<Done, MockFixtureError> loadAll();
+    void seedDemo();
+    ZoneStatus *zoneStatus(Zone zone);
+    void setActualVolume(Zone zone, double dB);
+
+    QString m_fixtureDirectory;
+    QList<YXCCommand> m_performed;
+    QList<quint16> m_registeredPorts;
+    DeviceInfo m_deviceInfo;
+    Features m_features;
+    NameText m_names;
+    std::map<Zone, ZoneStatus> m_status;
+    PlayInfo m_playInfo;
+    SignalInfo m_signalInfo;
+    NetworkStatus m_networkStatus;
+};
+
+} // namespace amplora
