@@ -1,5 +1,6 @@
 #include "support/FakeReceiverControl.h"
 
+#include <functional>
 #include <utility>
 
 namespace amplora::test {
@@ -50,118 +51,113 @@ QCoro::Task<std::optional<ControlError>> FakeReceiverControl::begin(QString oper
     co_return std::nullopt;
 }
 
+template<class T>
+ControlTask<T> FakeReceiverControl::call(
+    QString operation, QStringList arguments, bool isCommand, std::function<T()> answer)
+{
+    const QString record = (QStringList { operation } + arguments).join(u' ');
+    if (auto failure = co_await begin(operation, record, isCommand))
+        co_return Failure { *failure };
+    co_return answer();
+}
+
 ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone)
 {
-    if (auto failure = co_await begin(QStringLiteral("status"), QStringLiteral("status ") + enumName(zone), false))
-        co_return Failure { *failure };
-    // Copies throughout: QCoro moves from an lvalue handed to co_return when it converts it to the result.
-    co_return ReceiverStatus(zoneStatus(zone));
+    return call<ReceiverStatus>(
+        QStringLiteral("status"), { enumName(zone) }, false, [this, zone] { return zoneStatus(zone); });
 }
 
 ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state)
 {
-    if (auto failure = co_await begin(
-            QStringLiteral("setPower"), QStringLiteral("setPower %1 %2").arg(enumName(zone), enumName(state)), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).power = state;
-    co_return Done {};
+    return call<Done>(QStringLiteral("setPower"), { enumName(zone), enumName(state) }, true, [this, zone, state] {
+        zoneStatus(zone).power = state;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db)
 {
-    if (auto failure = co_await begin(
-            QStringLiteral("setVolume"), QStringLiteral("setVolume %1 %2").arg(enumName(zone), number(db)), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).volumeDb = db;
-    co_return Done {};
+    return call<Done>(QStringLiteral("setVolume"), { enumName(zone), number(db) }, true, [this, zone, db] {
+        zoneStatus(zone).volumeDb = db;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction)
 {
-    if (auto failure = co_await begin(QStringLiteral("stepVolume"),
-            QStringLiteral("stepVolume %1 %2").arg(enumName(zone), enumName(direction)), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).volumeDb += direction == VolumeStepDirection::up ? stepDb : -stepDb;
-    co_return Done {};
+    return call<Done>(
+        QStringLiteral("stepVolume"), { enumName(zone), enumName(direction) }, true, [this, zone, direction] {
+            zoneStatus(zone).volumeDb += direction == VolumeStepDirection::up ? stepDb : -stepDb;
+            return Done {};
+        });
 }
 
 ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute)
 {
-    if (auto failure = co_await begin(QStringLiteral("setMute"),
-            QStringLiteral("setMute %1 %2")
-                .arg(enumName(zone), mute ? QStringLiteral("true") : QStringLiteral("false")),
-            true))
-        co_return Failure { *failure };
-    zoneStatus(zone).mute = mute;
-    co_return Done {};
+    const QString word = mute ? QStringLiteral("true") : QStringLiteral("false");
+    return call<Done>(QStringLiteral("setMute"), { enumName(zone), word }, true, [this, zone, mute] {
+        zoneStatus(zone).mute = mute;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setInput(Zone zone, QString name)
 {
-    if (auto failure
-        = co_await begin(QStringLiteral("setInput"), QStringLiteral("setInput %1 %2").arg(enumName(zone), name), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).input = name;
-    co_return Done {};
+    return call<Done>(QStringLiteral("setInput"), { enumName(zone), name }, true, [this, zone, name] {
+        zoneStatus(zone).input = name;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setSoundMode(Zone zone, QString name)
 {
-    if (auto failure = co_await begin(
-            QStringLiteral("setSoundMode"), QStringLiteral("setSoundMode %1 %2").arg(enumName(zone), name), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).soundMode = name;
-    co_return Done {};
+    return call<Done>(QStringLiteral("setSoundMode"), { enumName(zone), name }, true, [this, zone, name] {
+        zoneStatus(zone).soundMode = name;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setTone(Zone zone, std::optional<double> bass, std::optional<double> treble)
 {
-    if (auto failure = co_await begin(QStringLiteral("setTone"),
-            QStringLiteral("setTone %1 bass=%2 treble=%3").arg(enumName(zone), number(bass), number(treble)), true))
-        co_return Failure { *failure };
-    if (bass)
-        zoneStatus(zone).bass = bass;
-    if (treble)
-        zoneStatus(zone).treble = treble;
-    co_return Done {};
+    const QStringList arguments { enumName(zone), QStringLiteral("bass=") + number(bass),
+        QStringLiteral("treble=") + number(treble) };
+    return call<Done>(QStringLiteral("setTone"), arguments, true, [this, zone, bass, treble] {
+        if (bass)
+            zoneStatus(zone).bass = bass;
+        if (treble)
+            zoneStatus(zone).treble = treble;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setSubwoofer(Zone zone, double db)
 {
-    if (auto failure = co_await begin(
-            QStringLiteral("setSubwoofer"), QStringLiteral("setSubwoofer %1 %2").arg(enumName(zone), number(db)), true))
-        co_return Failure { *failure };
-    zoneStatus(zone).subwoofer = db;
-    co_return Done {};
+    return call<Done>(QStringLiteral("setSubwoofer"), { enumName(zone), number(db) }, true, [this, zone, db] {
+        zoneStatus(zone).subwoofer = db;
+        return Done {};
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::playback(PlaybackAction action)
 {
-    if (auto failure = co_await begin(QStringLiteral("playback"), QStringLiteral("playback ") + enumName(action), true))
-        co_return Failure { *failure };
-    co_return Done {};
+    return call<Done>(QStringLiteral("playback"), { enumName(action) }, true, [] { return Done {}; });
 }
 
 ControlTask<QStringList> FakeReceiverControl::inputs(Zone zone)
 {
-    if (auto failure = co_await begin(QStringLiteral("inputs"), QStringLiteral("inputs ") + enumName(zone), false))
-        co_return Failure { *failure };
-    co_return QStringList(inputNames.at(static_cast<std::size_t>(zone)));
+    return call<QStringList>(QStringLiteral("inputs"), { enumName(zone) }, false,
+        [this, zone] { return inputNames.at(static_cast<std::size_t>(zone)); });
 }
 
 ControlTask<QStringList> FakeReceiverControl::soundModes(Zone zone)
 {
-    if (auto failure
-        = co_await begin(QStringLiteral("soundModes"), QStringLiteral("soundModes ") + enumName(zone), false))
-        co_return Failure { *failure };
-    co_return QStringList(soundModeNames.at(static_cast<std::size_t>(zone)));
+    return call<QStringList>(QStringLiteral("soundModes"), { enumName(zone) }, false,
+        [this, zone] { return soundModeNames.at(static_cast<std::size_t>(zone)); });
 }
 
 ControlTask<double> FakeReceiverControl::volumeCapDb()
 {
-    if (auto failure = co_await begin(QStringLiteral("volumeCapDb"), QStringLiteral("volumeCapDb"), false))
-        co_return Failure { *failure };
-    co_return capDb;
+    return call<double>(QStringLiteral("volumeCapDb"), {}, false, [this] { return capDb; });
 }
 
 } // namespace amplora::test

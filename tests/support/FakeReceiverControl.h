@@ -8,6 +8,7 @@
 
 #include <array>
 #include <coroutine>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -74,6 +75,9 @@ private:
     };
 
     QCoro::Task<std::optional<api::ControlError>> begin(QString operation, QString record, bool isCommand);
+    // Records the call, waits while held, then fails as told or gives `answer()` (a copy, never a reference).
+    template<class T>
+    api::ControlTask<T> call(QString operation, QStringList arguments, bool isCommand, std::function<T()> answer);
 
     QHash<QString, api::ControlError> m_failures;
     std::vector<std::coroutine_handle<>> m_held;

@@ -122,6 +122,26 @@ std::optional<APIError> sceneNameCheck(const QString &name)
     return std::nullopt;
 }
 
+const QString kindInput = QStringLiteral("input");
+const QString kindSoundMode = QStringLiteral("sound mode");
+
+// The one candidate `requested` names, spelled as the receiver offers it.
+Checked<QString> resolveName(
+    const QString &requested, const QStringList &candidates, const QString &kind, const char *unknownCode, Zone zone)
+{
+    const NameMatcher::Result match = NameMatcher::match(requested, candidates);
+    switch (match.kind) {
+    case NameMatcher::Result::Kind::match:
+        return match.matchedName();
+    case NameMatcher::Result::Kind::ambiguous:
+        return Failure { Errors::ambiguousName(requested, kind, match.names) };
+    case NameMatcher::Result::Kind::notFound:
+        break;
+    }
+    return Failure { Errors::unknownName(
+        QString::fromLatin1(unknownCode), kind, requested, enumName(zone), candidates) };
+}
+
 enum class Endpoint {
     status,
     inputs,
@@ -178,9 +198,6 @@ std::optional<Route> routeFor(const QStringList &rest)
         return Route { Endpoint::runScene, QStringLiteral("POST") };
     return std::nullopt;
 }
-
-const QString kindInput = QStringLiteral("input");
-const QString kindSoundMode = QStringLiteral("sound mode");
 
 } // namespace
 
@@ -749,17 +766,7 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveInput(Zone zone, QString
     const Result<QStringList, ControlError> candidates = co_await m_control->inputs(zone);
     if (!candidates)
         co_return Failure { fromControl(candidates.error()) };
-    const NameMatcher::Result match = NameMatcher::match(requested, candidates.value());
-    switch (match.kind) {
-    case NameMatcher::Result::Kind::match:
-        co_return match.matchedName();
-    case NameMatcher::Result::Kind::ambiguous:
-        co_return Failure { Errors::ambiguousName(requested, kindInput, match.names) };
-    case NameMatcher::Result::Kind::notFound:
-        break;
-    }
-    co_return Failure { Errors::unknownName(
-        QStringLiteral("unknown_input"), kindInput, requested, enumName(zone), candidates.value()) };
+    co_return resolveName(requested, candidates.value(), kindInput, "unknown_input", zone);
 }
 
 QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QString requested)
@@ -769,17 +776,7 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QSt
         co_return Failure { fromControl(candidates.error()) };
     if (candidates.value().isEmpty())
         co_return Failure { Errors::noSoundModes(enumName(zone)) };
-    const NameMatcher::Result match = NameMatcher::match(requested, candidates.value());
-    switch (match.kind) {
-    case NameMatcher::Result::Kind::match:
-        co_return match.matchedName();
-    case NameMatcher::Result::Kind::ambiguous:
-        co_return Failure { Errors::ambiguousName(requested, kindSoundMode, match.names) };
-    case NameMatcher::Result::Kind::notFound:
-        break;
-    }
-    co_return Failure { Errors::unknownName(
-        QStringLiteral("unknown_sound_mode"), kindSoundMode, requested, enumName(zone), candidates.value()) };
+    co_return resolveName(requested, candidates.value(), kindSoundMode, "unknown_sound_mode", zone);
 }
 
 QCoro::Task<Checked<ReceiverScene>> APIRouter::Engine::validateScene(ReceiverScene scene, Zone zone)
