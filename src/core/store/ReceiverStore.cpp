@@ -535,12 +535,13 @@ QCoro::Task<> ReceiverStore::start()
     const quint64 generation = m_taskGeneration;
     setConnection(ConnectionState::connecting());
 
-    if (m_settings.host().isEmpty() && !m_launch.mock) {
+    // An address of blanks is no address: look for a receiver instead of failing on it.
+    if (m_settings.host().trimmed().isEmpty() && !m_launch.mock) {
         co_await scan();
         if (!isCurrent(self, generation)) {
             co_return;
         }
-        if (m_settings.host().isEmpty()) {
+        if (m_settings.host().trimmed().isEmpty()) {
             setNeedsReceiverSetup(true);
             setConnection(ConnectionState::idle());
             co_return;
@@ -585,7 +586,7 @@ QCoro::Task<> ReceiverStore::scan()
                 ? QStringLiteral("No receivers found. Check that your receiver is on the same network, allow Local "
                                  "Network access, or enter its IP address.")
                 : QStringLiteral("Choose a receiver below."));
-        if (m_settings.host().isEmpty() && receivers.size() == 1) {
+        if (m_settings.host().trimmed().isEmpty() && receivers.size() == 1) {
             choose(receivers.first());
             setDiscoveryMessage(QStringLiteral("Selected ") + receivers.first().name + u'.');
         }

@@ -136,6 +136,34 @@ private Q_SLOTS:
         QCOMPARE(rig.store->statusLine(), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
     }
 
+    void mockModeBuildsTheMockReceiver_data()
+    {
+        QTest::addColumn<LaunchOptions>("launch");
+        QTest::addColumn<QString>("statusLine");
+        QTest::addRow("mock") << LaunchOptions { .mock = true }
+                              << QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling");
+        // The mock receiver accepts every command, so read-only mode has nothing to show there.
+        QTest::addRow("mock and read-only") << LaunchOptions { .mock = true, .readOnly = true }
+                                            << QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling");
+    }
+
+    void mockModeBuildsTheMockReceiver()
+    {
+        QFETCH(LaunchOptions, launch);
+        QFETCH(QString, statusLine);
+        StoreRig rig { QString() };
+        ReceiverStore::Parts parts;
+        parts.clock = &rig.clock;
+        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+        parts.eventPort = 0;
+        ReceiverStore store(*rig.settings, launch, std::move(parts));
+        store.start();
+        QCOMPARE(store.connection(), ConnectionState::connected());
+        QCOMPARE(store.statusLine(), statusLine);
+        QVERIFY(store.deviceInfo()->modelName.has_value());
+        QCOMPARE(rig.settings->host(), QString());
+    }
+
     void startWithoutAddress_data()
     {
         QTest::addColumn<QList<DiscoveredReceiver>>("found");
@@ -145,6 +173,7 @@ private Q_SLOTS:
         const auto den = receiver(QStringLiteral("Den"), QStringLiteral("10.0.0.5"), QStringLiteral("AC44F2000001"));
         const auto hall = receiver(QStringLiteral("Hall"), QStringLiteral("10.0.0.6"), QStringLiteral("X2"));
         QTest::addRow("one receiver is adopted") << QList { den } << QStringLiteral("Selected Den.") << true;
+        QTest::addRow("blank address counts as none") << QList { den } << QStringLiteral("Selected Den.") << true;
         QTest::addRow("two receivers wait for a choice")
             << QList { den, hall } << QStringLiteral("Choose a receiver below.") << false;
         QTest::addRow("none found")
@@ -159,7 +188,9 @@ private Q_SLOTS:
         QFETCH(QList<DiscoveredReceiver>, found);
         QFETCH(QString, message);
         QFETCH(bool, connected);
-        StoreRig rig { QString() };
+        StoreRig rig { QString::fromLatin1(QTest::currentDataTag()).startsWith(QLatin1String("blank"))
+                ? QStringLiteral(" \t")
+                : QString() };
         rig.discovered = found;
         rig.startConnected();
 
@@ -277,9 +308,6 @@ private Q_SLOTS:
                                 << QStringLiteral("Offline: The receiver answered with HTTP 500.");
         QTest::addRow("read-only") << LaunchOptions { .readOnly = true } << true << QStringLiteral("connected")
                                    << QStringLiteral("READ-ONLY  \u00B7  Live \u00B7 polling");
-        QTest::addRow("mock and read-only")
-            << LaunchOptions { .mock = true, .readOnly = true } << false << QStringLiteral("connected")
-            << QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling");
     }
 
     void statusLine()
