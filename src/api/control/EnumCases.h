@@ -1,7 +1,7 @@
 #pragma once
 
 // The API's enumerations travel as their case names ("main", "standby", "up", "play"). Each enumeration
-// specialises EnumCases with its names in declaration order; the helpers below read and write them, and the
+// provides an EnumCases entry with its names in declaration order; the helpers below read and write them, and the
 // router lists the cases in that order when it refuses a value.
 
 #include <QString>
