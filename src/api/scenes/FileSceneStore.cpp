@@ -140,7 +140,8 @@ Result<Done, SceneStoreError> FileSceneStore::write(const QList<ReceiverScene> &
     nlohmann::json array = nlohmann::json::array();
     for (const ReceiverScene &scene : scenes)
         array.push_back(sceneToJSON(scene));
-    const std::string text = array.dump(2) + '\n';
+    // Text from Qt is always valid UTF-8; replacing rather than throwing keeps that an assumption, not a crash.
+    const std::string text = array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly))
