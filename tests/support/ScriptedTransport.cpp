@@ -124,22 +124,17 @@ QCoro::Task<Result<YXCPayload, YXCError>> ScriptedTransport::fetchPayload(YXCCom
 
 QCoro::Task<Result<Done, YXCError>> ScriptedTransport::send(YXCCommand command)
 {
-    const QString path = command.path();
     m_log.append(logEntry(command));
     if (m_readOnly && command.isMutating()) {
-        co_return Failure { YXCError::readOnlyBlocked(path) };
+        return refused(command.path());
     }
-    const std::optional<Step> step = next(path);
     m_sent.append(command);
-    if (step && step->delivery == held) {
-        co_await Hold(*this, path);
-    }
-    if (step) {
-        if (const auto *error = std::get_if<YXCError>(&step->outcome)) {
-            co_return Failure { *error };
-        }
-    }
-    co_return Done {};
+    return acknowledge(command.path());
+}
+
+QCoro::Task<Result<Done, YXCError>> ScriptedTransport::refused(QString path)
+{
+    co_return Failure { YXCError::readOnlyBlocked(path) };
 }
 
 QCoro::Task<Result<Done, YXCError>> ScriptedTransport::registerForEvents(quint16 port)
@@ -147,6 +142,11 @@ QCoro::Task<Result<Done, YXCError>> ScriptedTransport::registerForEvents(quint16
     const QString path = QStringLiteral("registerForEvents");
     m_log.append(path);
     m_registeredPorts.append(port);
+    return acknowledge(path);
+}
+
+QCoro::Task<Result<Done, YXCError>> ScriptedTransport::acknowledge(QString path)
+{
     const std::optional<Step> step = next(path);
     if (step && step->delivery == held) {
         co_await Hold(*this, path);

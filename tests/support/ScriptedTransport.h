@@ -95,6 +95,9 @@ private:
     };
 
     std::optional<Step> next(const QString &path);
+    // The scripted outcome of a changing command or registration: success unless a failure is scripted.
+    QCoro::Task<Result<Done, YXCError>> acknowledge(QString path);
+    static QCoro::Task<Result<Done, YXCError>> refused(QString path);
     static QString logEntry(const YXCCommand &command);
 
     bool m_readOnly = false;

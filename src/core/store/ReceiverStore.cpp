@@ -482,48 +482,26 @@ void ReceiverStore::notifyDerived()
     std::swap(next, m_derived);
     const Derived &now = m_derived;
     const Derived &before = next;
-    if (now.availableZones != before.availableZones) {
-        Q_EMIT availableZonesChanged();
-    }
-    if (now.statusLine != before.statusLine) {
-        Q_EMIT statusLineChanged();
-    }
-    if (now.currentStatus != before.currentStatus) {
-        Q_EMIT currentStatusChanged();
-    }
-    if (now.zoneTitle != before.zoneTitle) {
-        Q_EMIT zoneTitleChanged();
-    }
-    if (now.displayedVolumeDB != before.displayedVolumeDB) {
-        Q_EMIT displayedVolumeDBChanged();
-    }
-    if (now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer) {
-        Q_EMIT displayedLevelsChanged();
-    }
-    if (now.supportsExtraBass != before.supportsExtraBass) {
-        Q_EMIT supportsExtraBassChanged();
-    }
-    if (now.supportsSurroundAI != before.supportsSurroundAI) {
-        Q_EMIT supportsSurroundAIChanged();
-    }
-    if (now.manualToneMode != before.manualToneMode) {
-        Q_EMIT manualToneModeChanged();
-    }
-    if (now.isSpotifyActive != before.isSpotifyActive) {
-        Q_EMIT isSpotifyActiveChanged();
-    }
-    if (now.needsSpotifyPrompt != before.needsSpotifyPrompt) {
-        Q_EMIT needsSpotifyPromptChanged();
-    }
-    if (now.canFetchSignal != before.canFetchSignal) {
-        Q_EMIT canFetchSignalChanged();
-    }
-    if (now.signalKey != before.signalKey) {
-        Q_EMIT signalKeyChanged();
-    }
-    if (now.currentSignalInfo != before.currentSignalInfo) {
-        Q_EMIT currentSignalInfoChanged();
-    }
+    const auto announce = [this](bool changed, void (ReceiverStore::*signal)()) {
+        if (changed) {
+            Q_EMIT(this->*signal)();
+        }
+    };
+    announce(now.availableZones != before.availableZones, &ReceiverStore::availableZonesChanged);
+    announce(now.statusLine != before.statusLine, &ReceiverStore::statusLineChanged);
+    announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
+    announce(now.zoneTitle != before.zoneTitle, &ReceiverStore::zoneTitleChanged);
+    announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
+    announce(now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer,
+        &ReceiverStore::displayedLevelsChanged);
+    announce(now.supportsExtraBass != before.supportsExtraBass, &ReceiverStore::supportsExtraBassChanged);
+    announce(now.supportsSurroundAI != before.supportsSurroundAI, &ReceiverStore::supportsSurroundAIChanged);
+    announce(now.manualToneMode != before.manualToneMode, &ReceiverStore::manualToneModeChanged);
+    announce(now.isSpotifyActive != before.isSpotifyActive, &ReceiverStore::isSpotifyActiveChanged);
+    announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
+    announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
+    announce(now.signalKey != before.signalKey, &ReceiverStore::signalKeyChanged);
+    announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
 }
 
 // ---- connection ----

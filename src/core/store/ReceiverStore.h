@@ -296,6 +296,8 @@ private:
     void setConnection(ConnectionState state);
     void setLastError(std::optional<QString> text);
     void setStatusEntry(Zone zone, ZoneStatus status);
+    // An optimistic change of a zone's stored status; nothing when the zone has none.
+    void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
     void setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt);
     void setPlayInfoReceivedAt(Clock::TimePoint at);
     void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
@@ -308,7 +310,11 @@ private:
     void recordLoadFailure(const QString &label, const QString &description);
     void clearReceiverState();
 
-    QCoro::Task<> runStart();
+    // Asks for features or names again when they are missing and the last attempt is at least 30 s old.
+    template<class T>
+    QCoro::Task<> reloadIfMissing(std::optional<T> ReceiverStore::*field,
+        std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(),
+        YXCCommand command, QString label, Clock::TimePoint now);
     QCoro::Task<> runEventTask(quint64 taskGeneration);
     QCoro::Task<> runPolling(quint64 taskGeneration);
     QCoro::Task<> runSend(YXCCommand command);

@@ -116,34 +116,39 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
     co_return outcome;
 }
 
+template<class T>
+QCoro::Task<> ReceiverStore::reloadIfMissing(std::optional<T> ReceiverStore::*field,
+    std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(), YXCCommand command,
+    QString label, Clock::TimePoint now)
+{
+    if (this->*field || (this->*lastAttempt && now - *(this->*lastAttempt) < reloadSpacing)) {
+        co_return;
+    }
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    this->*lastAttempt = now;
+    Result<T, YXCError> answer = co_await asked.transport->template fetch<T>(std::move(command));
+    if (!isCurrent(self, asked)) {
+        co_return;
+    }
+    if (answer) {
+        assign(this->*field, std::optional<T>(std::move(answer).value()), changed);
+    } else {
+        recordLoadFailure(label, answer.error().description());
+    }
+}
+
 QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
-    if (!m_features && (!m_lastFeaturesAttempt || now - *m_lastFeaturesAttempt >= reloadSpacing)) {
-        m_lastFeaturesAttempt = now;
-        Result<Features, YXCError> features = co_await asked.transport->fetch<Features>(YXCCommand::getFeatures());
-        if (!isCurrent(self, asked)) {
-            co_return;
-        }
-        if (features) {
-            assign(m_features, std::optional<Features>(std::move(features).value()), &ReceiverStore::featuresChanged);
-        } else {
-            recordLoadFailure(QStringLiteral("system/getFeatures"), features.error().description());
-        }
+    co_await reloadIfMissing(&ReceiverStore::m_features, &ReceiverStore::m_lastFeaturesAttempt,
+        &ReceiverStore::featuresChanged, YXCCommand::getFeatures(), QStringLiteral("system/getFeatures"), now);
+    if (!isCurrent(self, asked)) {
+        co_return;
     }
-    if (!m_names && (!m_lastNamesAttempt || now - *m_lastNamesAttempt >= reloadSpacing)) {
-        m_lastNamesAttempt = now;
-        Result<NameText, YXCError> names = co_await asked.transport->fetch<NameText>(YXCCommand::getNameText());
-        if (!isCurrent(self, asked)) {
-            co_return;
-        }
-        if (names) {
-            assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
-        } else {
-            recordLoadFailure(QStringLiteral("system/getNameText"), names.error().description());
-        }
-    }
+    co_await reloadIfMissing(&ReceiverStore::m_names, &ReceiverStore::m_lastNamesAttempt, &ReceiverStore::namesChanged,
+        YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
 }
 
 void ReceiverStore::handlePacket(const QByteArray &bytes)

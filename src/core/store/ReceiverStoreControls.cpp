@@ -27,6 +27,17 @@ int knobInteger(double value)
 
 } // namespace
 
+void ReceiverStore::editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change)
+{
+    const auto it = m_status.find(zone);
+    if (it == m_status.end()) {
+        return;
+    }
+    ZoneStatus status = it->second;
+    change(status);
+    setStatusEntry(zone, std::move(status));
+}
+
 void ReceiverStore::perform(const YXCCommand &command)
 {
     std::optional<VolumeScale> scale;
@@ -132,11 +143,8 @@ void ReceiverStore::togglePower()
     const Zone zone = m_selectedZone;
     const auto it = m_status.find(zone);
     const bool wasOn = it != m_status.end() && it->second.power == QStringLiteral("on");
-    if (it != m_status.end()) {
-        ZoneStatus status = it->second;
-        status.power = wasOn ? QStringLiteral("standby") : QStringLiteral("on");
-        setStatusEntry(zone, std::move(status));
-    }
+    editStatus(
+        zone, [wasOn](ZoneStatus &status) { status.power = wasOn ? QStringLiteral("standby") : QStringLiteral("on"); });
     perform(YXCCommand::setPower(zone, wasOn ? PowerState::standby : PowerState::on));
 }
 
@@ -183,15 +191,7 @@ QCoro::Task<> ReceiverStore::runMute(Zone zone)
 QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
 {
     // The zone is in m_pendingMute for the whole command, whatever its outcome.
-    const auto flip = [this, zone](bool mute) {
-        const auto it = m_status.find(zone);
-        if (it != m_status.end()) {
-            ZoneStatus status = it->second;
-            status.mute = mute;
-            setStatusEntry(zone, std::move(status));
-        }
-    };
-    flip(!oldValue);
+    editStatus(zone, [oldValue](ZoneStatus &status) { status.mute = !oldValue; });
     QPointer<ReceiverStore> self(this);
     const std::shared_ptr<ReceiverTransport> transport = m_transport;
     const Result<Done, YXCError> sent = co_await transport->send(YXCCommand::setMute(zone, !oldValue));
@@ -199,7 +199,7 @@ QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
         co_return;
     }
     if (!sent) {
-        flip(oldValue);
+        editStatus(zone, [oldValue](ZoneStatus &status) { status.mute = oldValue; });
         setLastError(sent.error().description());
     }
     m_pendingMute.erase(zone);
@@ -214,9 +214,7 @@ void ReceiverStore::setSurroundAI(bool on)
     }
     const std::optional<bool> previous = it->second.surroundAi;
     m_pendingSurroundAI.insert(zone);
-    ZoneStatus status = it->second;
-    status.surroundAi = on;
-    setStatusEntry(zone, std::move(status));
+    editStatus(zone, [on](ZoneStatus &status) { status.surroundAi = on; });
     runSurroundAI(zone, on, previous);
 }
 
@@ -230,11 +228,8 @@ QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<boo
     }
     if (!sent) {
         // After the address changed, the old receiver's value means nothing for the new one.
-        const auto it = m_status.find(zone);
-        if (m_transport == transport && it != m_status.end()) {
-            ZoneStatus status = it->second;
-            status.surroundAi = previous;
-            setStatusEntry(zone, std::move(status));
+        if (m_transport == transport) {
+            editStatus(zone, [previous](ZoneStatus &status) { status.surroundAi = previous; });
         }
         setLastError(sent.error().description());
     }
@@ -244,12 +239,7 @@ QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<boo
 void ReceiverStore::setInput(const QString &id)
 {
     const Zone zone = m_selectedZone;
-    const auto it = m_status.find(zone);
-    if (it != m_status.end()) {
-        ZoneStatus status = it->second;
-        status.input = id;
-        setStatusEntry(zone, std::move(status));
-    }
+    editStatus(zone, [&id](ZoneStatus &status) { status.input = id; });
     perform(YXCCommand::setInput(zone, id));
 }
 
@@ -276,12 +266,7 @@ QCoro::Task<> ReceiverStore::runSpotifyHandoff()
 void ReceiverStore::setSoundProgram(const QString &id)
 {
     const Zone zone = m_selectedZone;
-    const auto it = m_status.find(zone);
-    if (it != m_status.end()) {
-        ZoneStatus status = it->second;
-        status.soundProgram = id;
-        setStatusEntry(zone, std::move(status));
-    }
+    editStatus(zone, [&id](ZoneStatus &status) { status.soundProgram = id; });
     perform(YXCCommand::setSoundProgram(zone, id));
 }
 
