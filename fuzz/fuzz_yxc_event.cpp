@@ -1,0 +1,24 @@
+// libFuzzer target: push-event datagrams. Whatever arrives, parsing must not crash, and an event's refreshes must
+// only name the zones it carries.
+
+#include "core/events/YXCEvent.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace amplora;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray datagram(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const auto event = YXCEvent::parse(datagram);
+    if (!event) {
+        return 0;
+    }
+    for (const auto &refresh : event->refreshes()) {
+        if (refresh.kind == YXCEvent::Refresh::Kind::status && !event->zones.contains(refresh.zone)) {
+            std::abort();
+        }
+    }
+    return 0;
+}
