@@ -58,24 +58,11 @@ std::optional<int> integerField(const json &object, const char *key)
     return std::nullopt;
 }
 
-// "mute" and "extra_bass": a boolean, or any number (non-zero means on).
-std::optional<bool> looseFlag(const json &object, const char *key)
-{
-    const json *value = member(object, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    if (value->is_boolean()) {
-        return value->get<bool>();
-    }
-    if (value->is_number()) {
-        return value->get<double>() != 0.0;
-    }
-    return std::nullopt;
-}
+// How a flag may be written as a number: "mute" and "extra_bass" take any number (non-zero means on), the others
+// only 0 or 1.
+enum class FlagNumbers { anyNonZero, zeroOrOne };
 
-// A boolean, or the number 0 or 1; any other number is not a flag.
-std::optional<bool> strictFlag(const json &object, const char *key)
+std::optional<bool> flagField(const json &object, const char *key, FlagNumbers numbers)
 {
     const json *value = member(object, key);
     if (!value) {
@@ -84,13 +71,14 @@ std::optional<bool> strictFlag(const json &object, const char *key)
     if (value->is_boolean()) {
         return value->get<bool>();
     }
-    if (value->is_number()) {
-        const double number = value->get<double>();
-        if (number == 0.0 || number == 1.0) {
-            return number == 1.0;
-        }
+    if (!value->is_number()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const double number = value->get<double>();
+    if (numbers == FlagNumbers::zeroOrOne && number != 0.0 && number != 1.0) {
+        return std::nullopt;
+    }
+    return number != 0.0;
 }
 
 YXCEvent::ZoneChange zoneChange(const json &object)
@@ -99,11 +87,11 @@ YXCEvent::ZoneChange zoneChange(const json &object)
     change.power = stringField(object, "power");
     change.input = stringField(object, "input");
     change.volume = integerField(object, "volume");
-    change.mute = looseFlag(object, "mute");
+    change.mute = flagField(object, "mute", FlagNumbers::anyNonZero);
     change.soundProgram = stringField(object, "sound_program");
-    change.extraBass = looseFlag(object, "extra_bass");
-    change.surroundAi = strictFlag(object, "surround_ai");
-    change.statusUpdated = strictFlag(object, "status_updated").value_or(false);
+    change.extraBass = flagField(object, "extra_bass", FlagNumbers::anyNonZero);
+    change.surroundAi = flagField(object, "surround_ai", FlagNumbers::zeroOrOne);
+    change.statusUpdated = flagField(object, "status_updated", FlagNumbers::zeroOrOne).value_or(false);
     return change;
 }
 
@@ -137,10 +125,10 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
     }
     if (const json *netusb = objectMember(root, "netusb")) {
         event.netusb = NetUSBChange { integerField(*netusb, "play_time"),
-            strictFlag(*netusb, "play_info_updated").value_or(false) };
+            flagField(*netusb, "play_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
     }
     if (const json *system = objectMember(root, "system")) {
-        event.nameTextUpdated = strictFlag(*system, "name_text_updated").value_or(false);
+        event.nameTextUpdated = flagField(*system, "name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
     }
     return event;
 }

@@ -1,12 +1,9 @@
 #include "core/discovery/DeviceDescription.h"
 #include "core/discovery/DiscoveredReceiver.h"
-#include "core/discovery/MockDiscovery.h"
 #include "core/discovery/SSDPSearch.h"
 
 #include "support/Fixtures.h"
-#include "support/WaitFor.h"
 
-#include <QCoroTask>
 #include <QTest>
 
 using namespace amplora;
@@ -239,20 +236,6 @@ private Q_SLOTS:
         QCOMPARE(receivers[1].deviceID, QStringLiteral("b"));
         QCOMPARE(receivers[2].deviceID, QStringLiteral("c"));
         QCOMPARE(receivers[0].label(), QStringLiteral("Den \u00B7 RX-A2A \u00B7 10.0.0.99"));
-    }
-
-    void mockDiscoveryAnswersItsList()
-    {
-        MockDiscovery mock;
-        const auto found = test::waitFor(mock.discover());
-        QVERIFY(found.ok());
-        QCOMPARE(found->size(), 2);
-        QCOMPARE(found->at(0),
-            (DiscoveredReceiver { QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("192.168.1.68"),
-                QStringLiteral("mock-den") }));
-        QCOMPARE(found->at(1).deviceID, QStringLiteral("mock-living"));
-        MockDiscovery empty({});
-        QVERIFY(test::waitFor(empty.discover())->isEmpty());
     }
 };
 
