@@ -1,0 +1,479 @@
+#include "qml/PanelModel.h"
+
+#include "core/handoff/SpotifyHandoff.h"
+#include "core/protocol/SignalStripValues.h"
+#include "core/store/FavouriteInput.h"
+#include "core/store/FavouriteSoundProgram.h"
+#include "core/store/FriendlyNames.h"
+#include "core/store/ReceiverStore.h"
+#include "qml/Symbols.h"
+
+#include <QQmlEngine>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace amplora {
+
+namespace {
+
+PanelModel *s_instance = nullptr;
+
+const QString networkSourceType = QStringLiteral("netusb");
+
+std::optional<QString> nonEmpty(const std::optional<QString> &text)
+{
+    if (text && !text->isEmpty()) {
+        return text;
+    }
+    return std::nullopt;
+}
+
+QVariant optionalValue(const std::optional<int> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
+
+bool desktopReducesMotion()
+{
+    if (qEnvironmentVariableIntValue("AMPLORA_REDUCE_MOTION") == 1) {
+        return true;
+    }
+    const QString gtk
+        = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("gtk-3.0/settings.ini"));
+    if (gtk.isEmpty()) {
+        return false;
+    }
+    const QSettings ini(gtk, QSettings::IniFormat);
+    const QString value = ini.value(QStringLiteral("Settings/gtk-enable-animations")).toString().trimmed().toLower();
+    return value == QStringLiteral("false") || value == QStringLiteral("0");
+}
+
+} // namespace
+
+PanelModel::PanelModel(ReceiverStore &store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_reduceMotion(desktopReducesMotion())
+{
+    for (const auto signal : { &ReceiverStore::statusChanged, &ReceiverStore::featuresChanged,
+             &ReceiverStore::namesChanged, &ReceiverStore::selectedZoneChanged, &ReceiverStore::deviceInfoChanged,
+             &ReceiverStore::connectionChanged, &ReceiverStore::availableZonesChanged }) {
+        connect(&m_store, signal, this, &PanelModel::zoneChanged);
+    }
+    for (const auto signal : { &ReceiverStore::displayedLevelsChanged, &ReceiverStore::selectedZoneChanged }) {
+        connect(&m_store, signal, this, &PanelModel::levelsChanged);
+    }
+    for (const auto signal : { &ReceiverStore::playInfoChanged, &ReceiverStore::statusChanged,
+             &ReceiverStore::featuresChanged, &ReceiverStore::selectedZoneChanged }) {
+        connect(&m_store, signal, this, &PanelModel::playChanged);
+    }
+    connect(&m_store, &ReceiverStore::albumArtChanged, this, [this] {
+        ++m_artGeneration;
+        Q_EMIT playChanged();
+    });
+    for (const auto signal : { &ReceiverStore::currentSignalInfoChanged, &ReceiverStore::canFetchSignalChanged,
+             &ReceiverStore::selectedZoneChanged }) {
+        connect(&m_store, signal, this, &PanelModel::signalChanged);
+    }
+}
+
+void PanelModel::setInstance(PanelModel *model)
+{
+    s_instance = model;
+}
+
+PanelModel *PanelModel::create(QQmlEngine *, QJSEngine *)
+{
+    Q_ASSERT_X(s_instance, "PanelModel::create", "the window host sets the instance before loading QML");
+    QQmlEngine::setObjectOwnership(s_instance, QQmlEngine::CppOwnership);
+    return s_instance;
+}
+
+QString PanelModel::displayState() const
+{
+    if (!m_store.connection().is(ConnectionState::Kind::connected)) {
+        return QStringLiteral("notConnected");
+    }
+    return zoneOn() ? QStringLiteral("live") : QStringLiteral("standby");
+}
+
+bool PanelModel::connectionFailed() const
+{
+    return m_store.connection().is(ConnectionState::Kind::failed);
+}
+
+bool PanelModel::zoneOn() const
+{
+    const auto status = m_store.currentStatus();
+    return status && status->power == QStringLiteral("on");
+}
+
+bool PanelModel::muted() const
+{
+    const auto status = m_store.currentStatus();
+    return status && status->mute.value_or(false);
+}
+
+QString PanelModel::input() const
+{
+    const auto status = m_store.currentStatus();
+    return status ? status->input.value_or(QString()) : QString();
+}
+
+namespace {
+
+QStringList zoneInputs(const ReceiverStore &store)
+{
+    const auto &features = store.features();
+    const ZoneFeatures *zone = features ? features->zoneFeatures(store.selectedZone()) : nullptr;
+    return zone ? zone->inputList : QStringList();
+}
+
+QStringList zonePrograms(const ReceiverStore &store)
+{
+    const auto &features = store.features();
+    const ZoneFeatures *zone = features ? features->zoneFeatures(store.selectedZone()) : nullptr;
+    return zone ? zone->soundProgramList.value_or(QStringList()) : QStringList();
+}
+
+// The entry's name, or a readable form of the id when the list does not hold it (a status can name an input
+// the features leave out).
+QString nameIn(const QList<FriendlyNames::Entry> &entries, const QString &id)
+{
+    for (const auto &entry : entries) {
+        if (entry.id == id) {
+            return entry.name;
+        }
+    }
+    return id.isEmpty() ? QString() : FriendlyNames::prettified(id);
+}
+
+QVariantList entriesWithCurrent(const QList<FriendlyNames::Entry> &entries, const QString &current)
+{
+    QVariantList list;
+    for (const auto &entry : entries) {
+        list.append(QVariantMap { { QStringLiteral("id"), entry.id }, { QStringLiteral("name"), entry.name },
+            { QStringLiteral("current"), entry.id == current } });
+    }
+    return list;
+}
+
+} // namespace
+
+QString PanelModel::inputName() const
+{
+    return nameIn(FriendlyNames::inputs(zoneInputs(m_store), m_store.names()), input());
+}
+
+QString PanelModel::soundProgramName() const
+{
+    const auto status = m_store.currentStatus();
+    const QString program = status ? status->soundProgram.value_or(QString()) : QString();
+    return nameIn(FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.names()), program);
+}
+
+QStringList PanelModel::funcList() const
+{
+    const auto &features = m_store.features();
+    const ZoneFeatures *zone = features ? features->zoneFeatures(m_store.selectedZone()) : nullptr;
+    return zone ? zone->funcList : QStringList();
+}
+
+QString PanelModel::modelName() const
+{
+    const auto &info = m_store.deviceInfo();
+    return info ? info->modelName.value_or(QString()) : QString();
+}
+
+QVariantList PanelModel::zones() const
+{
+    QVariantList list;
+    for (const Zone zone : m_store.availableZones()) {
+        const auto name = m_store.names() ? m_store.names()->zoneName(zone) : std::nullopt;
+        list.append(QVariantMap { { QStringLiteral("id"), rawValue(zone) },
+            { QStringLiteral("name"),
+                name.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone2")) },
+            { QStringLiteral("selected"), zone == m_store.selectedZone() } });
+    }
+    return list;
+}
+
+QVariantList PanelModel::favouriteInputs() const
+{
+    const QStringList available = zoneInputs(m_store);
+    const auto entries = FriendlyNames::inputs(available, m_store.names());
+    const QString current = input();
+    QVariantList list;
+    for (const FavouriteInput &favourite : FavouriteInput::all()) {
+        const auto id = favourite.input(available, m_store.names());
+        if (!id) {
+            continue;
+        }
+        list.append(QVariantMap { { QStringLiteral("label"), favourite.label },
+            { QStringLiteral("symbol"), Symbols::iconName(favourite.symbol) }, { QStringLiteral("id"), *id },
+            { QStringLiteral("name"), nameIn(entries, *id) }, { QStringLiteral("selected"), *id == current } });
+    }
+    return list;
+}
+
+QVariantList PanelModel::inputs() const
+{
+    return entriesWithCurrent(FriendlyNames::inputs(zoneInputs(m_store), m_store.names()), input());
+}
+
+QVariantList PanelModel::favouritePrograms() const
+{
+    const QStringList available = zonePrograms(m_store);
+    const auto status = m_store.currentStatus();
+    const QString current = status ? status->soundProgram.value_or(QString()) : QString();
+    QVariantList list;
+    for (const FavouriteSoundProgram &favourite : FavouriteSoundProgram::all()) {
+        if (available.contains(favourite.programID)) {
+            list.append(QVariantMap { { QStringLiteral("label"), favourite.label },
+                { QStringLiteral("id"), favourite.programID },
+                { QStringLiteral("selected"), favourite.programID == current } });
+        }
+    }
+    return list;
+}
+
+QVariantList PanelModel::soundPrograms() const
+{
+    const auto status = m_store.currentStatus();
+    const QString current = status ? status->soundProgram.value_or(QString()) : QString();
+    return entriesWithCurrent(FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.names()), current);
+}
+
+QVariantList PanelModel::indicators() const
+{
+    const auto status = m_store.currentStatus();
+    const QStringList functions = funcList();
+    QVariantList list;
+    const auto add = [&list](const QString &word, bool lit) {
+        list.append(QVariantMap { { QStringLiteral("word"), word }, { QStringLiteral("lit"), lit } });
+    };
+    add(QStringLiteral("MAIN"), m_store.selectedZone() == Zone::main);
+    add(QStringLiteral("ZONE2"), m_store.selectedZone() == Zone::zone2);
+    if (functions.contains(QStringLiteral("pure_direct"))) {
+        add(QStringLiteral("PURE DIRECT"), status && status->pureDirect.value_or(false));
+    }
+    if (functions.contains(QStringLiteral("enhancer"))) {
+        add(QStringLiteral("ENHANCER"), status && status->enhancer.value_or(false));
+    }
+    if (m_store.supportsExtraBass()) {
+        add(QStringLiteral("EXTRA BASS"), extraBass());
+    }
+    if (m_store.supportsSurroundAI()) {
+        add(QStringLiteral("SURROUND:AI"), surroundAI());
+    }
+    return list;
+}
+
+QVariantMap PanelModel::volumeRange() const
+{
+    const auto scale = m_store.volumeScale(m_store.selectedZone());
+    if (!scale) {
+        return { { QStringLiteral("min"), -80.5 }, { QStringLiteral("max"), 16.5 }, { QStringLiteral("step"), 0.5 },
+            { QStringLiteral("known"), false } };
+    }
+    return { { QStringLiteral("min"), scale->minDB }, { QStringLiteral("max"), scale->maxDB },
+        { QStringLiteral("step"), scale->stepDB }, { QStringLiteral("known"), true } };
+}
+
+QVariantMap PanelModel::rangeOf(const QString &id, double fallbackMin, double fallbackMax, double fallbackStep) const
+{
+    const auto &features = m_store.features();
+    const ZoneFeatures *zone = features ? features->zoneFeatures(m_store.selectedZone()) : nullptr;
+    const RangeStep *range = zone ? zone->range(id) : nullptr;
+    // A range the knob cannot sweep (empty, reversed or without a step) falls back to the common one.
+    if (!range || !(range->max > range->min) || !(range->step > 0)) {
+        return { { QStringLiteral("min"), fallbackMin }, { QStringLiteral("max"), fallbackMax },
+            { QStringLiteral("step"), fallbackStep } };
+    }
+    return { { QStringLiteral("min"), range->min }, { QStringLiteral("max"), range->max },
+        { QStringLiteral("step"), range->step } };
+}
+
+QVariantMap PanelModel::toneRange() const
+{
+    return rangeOf(QStringLiteral("tone_control"), -12, 12, 1);
+}
+
+QVariantMap PanelModel::subwooferRange() const
+{
+    return rangeOf(QStringLiteral("subwoofer_volume"), -12, 12, 1);
+}
+
+bool PanelModel::extraBass() const
+{
+    const auto status = m_store.currentStatus();
+    return status && status->extraBass.value_or(false);
+}
+
+bool PanelModel::surroundAI() const
+{
+    const auto status = m_store.currentStatus();
+    return status && status->surroundAi.value_or(false);
+}
+
+bool PanelModel::networkSource() const
+{
+    const auto &features = m_store.features();
+    const QString id = input();
+    const InputFeature *feature = features && !id.isEmpty() ? features->system.input(id) : nullptr;
+    return feature && feature->playInfoType == networkSourceType;
+}
+
+QString PanelModel::sourceSymbol() const
+{
+    const QString current = input();
+    if (!current.isEmpty()) {
+        const QStringList available = zoneInputs(m_store);
+        for (const FavouriteInput &favourite : FavouriteInput::all()) {
+            if (favourite.input(available, m_store.names()) == current || favourite.ids.contains(current)) {
+                return Symbols::iconName(favourite.symbol);
+            }
+        }
+    }
+    return Symbols::iconName(QStringLiteral("hifispeaker"));
+}
+
+QString PanelModel::spotifyDeviceName() const
+{
+    const auto name = m_store.names() ? m_store.names()->zoneName(m_store.selectedZone()) : std::nullopt;
+    return nonEmpty(name).value_or(QStringLiteral("this receiver"));
+}
+
+QVariant PanelModel::bass() const
+{
+    return optionalValue(m_store.displayedLevel(QStringLiteral("bass")));
+}
+
+QVariant PanelModel::treble() const
+{
+    return optionalValue(m_store.displayedLevel(QStringLiteral("treble")));
+}
+
+QVariant PanelModel::subwoofer() const
+{
+    return optionalValue(m_store.displayedLevel(QStringLiteral("subwoofer")));
+}
+
+QString PanelModel::track() const
+{
+    const auto &info = m_store.playInfo();
+    return info ? info->track.value_or(QString()) : QString();
+}
+
+QString PanelModel::artist() const
+{
+    const auto &info = m_store.playInfo();
+    return info ? info->artist.value_or(QString()) : QString();
+}
+
+bool PanelModel::hasTrackInfo() const
+{
+    return !track().isEmpty() || !artist().isEmpty();
+}
+
+bool PanelModel::playing() const
+{
+    const auto &info = m_store.playInfo();
+    return info && info->playback == QStringLiteral("play");
+}
+
+QVariant PanelModel::totalTime() const
+{
+    const auto &info = m_store.playInfo();
+    // A total of zero is how receivers say "a stream without an end"; there is no progress to draw then.
+    if (!info || !info->totalTime || *info->totalTime <= 0) {
+        return {};
+    }
+    return *info->totalTime;
+}
+
+QString PanelModel::marqueeText() const
+{
+    if (!networkSource()) {
+        return {};
+    }
+    QStringList parts;
+    for (const QString &part : { artist(), track() }) {
+        if (!part.isEmpty()) {
+            parts.append(part);
+        }
+    }
+    return parts.join(QStringLiteral(" \u2013 "));
+}
+
+QString PanelModel::albumArtSource() const
+{
+    if (!m_store.albumArt()) {
+        return {};
+    }
+    // A new URL per picture: the image element caches by URL.
+    return QStringLiteral("image://albumart/%1").arg(m_artGeneration);
+}
+
+QVariantMap PanelModel::signalStrip() const
+{
+    const auto values = SignalStripValues::from(m_store.currentSignalInfo(), m_store.canFetchSignal());
+    QVariantList lamps;
+    for (const FormatLight light : allFormatLights) {
+        lamps.append(QVariantMap {
+            { QStringLiteral("label"), rawValue(light) }, { QStringLiteral("lit"), values.lights.contains(light) } });
+    }
+    return { { QStringLiteral("active"), values.active }, { QStringLiteral("format"), values.format },
+        { QStringLiteral("sampleRate"), values.sampleRate }, { QStringLiteral("bitDepth"), values.bitDepth },
+        { QStringLiteral("lamps"), lamps } };
+}
+
+QString PanelModel::signalSummary() const
+{
+    const auto values = SignalStripValues::from(m_store.currentSignalInfo(), m_store.canFetchSignal());
+    QStringList parts;
+    for (const FormatLight light : allFormatLights) {
+        if (values.lights.contains(light)) {
+            parts.append(rawValue(light));
+        }
+    }
+    for (const QString &text : { values.format, values.sampleRate, values.bitDepth }) {
+        if (!text.isEmpty() && text != QStringLiteral("\u2014")) {
+            parts.append(text);
+        }
+    }
+    return parts.join(QStringLiteral("  /  "));
+}
+
+QString PanelModel::signalDetail() const
+{
+    const auto info = m_store.currentSignalInfo();
+    if (!info || !info->audio) {
+        return QStringLiteral("No signal information");
+    }
+    const auto &audio = *info->audio;
+    if (audio.error.value_or(0) != 0) {
+        return QStringLiteral("Signal error");
+    }
+    if (audio.bitrate && *audio.bitrate > 0) {
+        return QStringLiteral("%1 kbps").arg(*audio.bitrate);
+    }
+    return QStringLiteral("Signal locked");
+}
+
+void PanelModel::previousTrack()
+{
+    m_store.perform(YXCCommand::setPlayback(PlaybackAction::previous));
+}
+
+void PanelModel::nextTrack()
+{
+    m_store.perform(YXCCommand::setPlayback(PlaybackAction::next));
+}
+
+void PanelModel::openSpotify()
+{
+    m_store.spotifyHandoff().open();
+}
+
+} // namespace amplora

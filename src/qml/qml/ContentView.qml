@@ -1,0 +1,66 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Amplora.Ui
+
+// The main window's content: the brushed-metal background and, on a 1536 x 1024 design canvas scaled to fit
+// and centred, either the control panel or the front-panel display.
+Item {
+    id: content
+    readonly property real canvasScale: Math.min(height / 1024, width / 1536)
+
+    BrushedMetalBackground {
+        anchors.fill: parent
+    }
+
+    Item {
+        id: canvas
+        objectName: "canvas"
+        width: 1536
+        height: 1024
+        transformOrigin: Item.TopLeft
+        scale: content.canvasScale
+        x: (content.width - width * scale) / 2
+        y: (content.height - height * scale) / 2
+
+        Loader {
+            id: page
+            anchors.fill: parent
+            focus: true
+            sourceComponent: Settings.frontPanelDisplay ? displayPage : controlPage
+        }
+    }
+
+    Component {
+        id: controlPage
+        ControlPanel {}
+    }
+    Component {
+        id: displayPage
+        FrontPanelDisplayView {}
+    }
+
+    // Signal polling while the window is shown: ask at once (and again whenever the zone or the ability to
+    // ask changes), then every 2 s while the zone is on and reports signal information.
+    Connections {
+        target: Store
+        function onSignalKeyChanged() {
+            Store.refreshSignal()
+            signalPoll.restart()
+        }
+    }
+    Timer {
+        id: signalPoll
+        objectName: "signalPoll"
+        interval: 2000
+        repeat: true
+        running: content.visible && Panel.zoneOn && Panel.funcList.indexOf("signal_info") >= 0
+        onTriggered: Store.refreshSignal()
+    }
+    Component.onCompleted: Store.refreshSignal()
+
+    ReceiverSetupSheet {
+        objectName: "setupSheet"
+        anchors.centerIn: parent
+        visible: Store.needsReceiverSetup
+    }
+}

@@ -1,0 +1,186 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Amplora.Ui
+
+// The working front panel, laid out on the 1536 x 1024 design canvas.
+Item {
+    id: panel
+    width: 1536
+    height: 1024
+
+    Column {
+        width: parent.width
+
+        // Header: brand, model.
+        Item {
+            width: parent.width
+            height: 26 + 48
+            Row {
+                x: 40
+                y: 26
+                spacing: 26
+                Row {
+                    spacing: 10
+                    Symbol { name: "emblem-music-symbolic"; size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
+                    Text {
+                        text: "YAMAHA"
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 36
+                        font.weight: Font.Black
+                        font.letterSpacing: -0.5
+                        color: Theme.labelAmber
+                    }
+                }
+                Rectangle { width: 1; height: 40; color: Qt.rgba(1, 1, 1, 0.18); anchors.verticalCenter: parent.verticalCenter }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: "AVENTAGE"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 26
+                    font.letterSpacing: 3
+                    color: Theme.labelAmber
+                }
+            }
+            Column {
+                anchors.right: parent.right
+                anchors.rightMargin: 40
+                y: 26
+                spacing: 2
+                Text {
+                    objectName: "modelName"
+                    anchors.right: parent.right
+                    text: Panel.modelName
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 24
+                    font.letterSpacing: 1
+                    color: Theme.panelText
+                }
+                Text {
+                    anchors.right: parent.right
+                    text: "AV RECEIVER"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 12
+                    font.letterSpacing: 1.6
+                    color: Theme.secondaryText
+                }
+            }
+        }
+
+        // Top row: now playing (with the signal strip hanging below it), volume, power and mute.
+        Item {
+            width: parent.width
+            height: 8 + topRow.height + 94
+            Row {
+                id: topRow
+                x: 40
+                y: 8
+                spacing: 34
+                NowPlayingPanel {
+                    id: nowPlaying
+                    objectName: "nowPlaying"
+                    width: panel.width - 80 - volume.width - powerMute.width - 8 - 2 * topRow.spacing
+                    height: 290
+                    anchors.verticalCenter: parent.verticalCenter
+                    SignalStrip {
+                        objectName: "signalStrip"
+                        width: parent.width
+                        height: 52
+                        y: parent.height - height + 64
+                    }
+                }
+                VolumeSection {
+                    id: volume
+                }
+                Item {
+                    width: powerMute.width + 8
+                    height: powerMute.height
+                    anchors.verticalCenter: parent.verticalCenter
+                    PowerMuteColumn {
+                        id: powerMute
+                        x: 8
+                    }
+                }
+            }
+        }
+
+        PanelDivider { width: parent.width }
+
+        // Input block.
+        Column {
+            x: 40
+            topPadding: 18
+            bottomPadding: 18
+            spacing: 14
+            SectionHeading { title: "Input" }
+            Row {
+                spacing: 30
+                InputRow { objectName: "inputRow" }
+                VerticalPanelDivider { height: 90; anchors.verticalCenter: parent.verticalCenter }
+                ZoneSwitch { objectName: "zoneSwitch"; anchors.verticalCenter: parent.verticalCenter }
+            }
+        }
+
+        PanelDivider { width: parent.width }
+
+        // Sound block.
+        Row {
+            x: 40
+            topPadding: 26
+            spacing: 34
+            SoundModeRow {
+                objectName: "soundModeRow"
+                visible: Panel.funcList.indexOf("sound_program") >= 0
+            }
+            VerticalPanelDivider {
+                height: 220
+                visible: Panel.funcList.indexOf("sound_program") >= 0
+            }
+            SoundPanel { objectName: "soundPanel" }
+        }
+    }
+
+    // Footer.
+    Column {
+        anchors.bottom: parent.bottom
+        width: parent.width
+        PanelDivider { width: parent.width }
+        Item {
+            width: parent.width
+            height: 20 + 36
+            Text {
+                x: 44
+                anchors.verticalCenter: parent.verticalCenter
+                anchors.verticalCenterOffset: -6
+                text: "NATURAL SOUND  AV RECEIVER"
+                font.family: Theme.fontFamily
+                font.pixelSize: 15
+                font.letterSpacing: 2.4
+                color: Theme.labelAmber
+                Text {
+                    id: statusLine
+                    objectName: "statusLine"
+                    anchors.left: parent.right
+                    anchors.leftMargin: 28
+                    anchors.baseline: parent.baseline
+                    text: Store.statusLine
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 12
+                    color: Panel.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
+                    HoverHandler { id: statusHover }
+                    ToolTipArea { text: Store.lastError; hovered: statusHover.hovered }
+                }
+            }
+            Text {
+                anchors.right: parent.right
+                anchors.rightMargin: 44
+                anchors.verticalCenter: parent.verticalCenter
+                anchors.verticalCenterOffset: -6
+                text: "AVENTAGE"
+                font.family: Theme.fontFamily
+                font.pixelSize: 20
+                font.letterSpacing: 3
+                color: Theme.labelAmber
+            }
+        }
+    }
+}

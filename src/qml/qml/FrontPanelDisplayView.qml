@@ -1,0 +1,216 @@
+import QtQuick
+import Amplora.Ui
+import "Logic.js" as Logic
+
+// The whole window as the receiver's fluorescent display. Escape or "Show Controls" brings the controls back.
+Item {
+    id: display
+    readonly property string state: Panel.displayState
+    readonly property color tint: Store.displayTint
+    readonly property var volume: Store.displayedVolumeDB
+    readonly property string volumeText: Logic.displayVolume(Panel.muted, volume)
+
+    function leave() {
+        Settings.frontPanelDisplay = false
+    }
+
+    focus: true
+    Keys.onEscapePressed: display.leave()
+    Shortcut {
+        sequence: StandardKey.Cancel
+        onActivated: display.leave()
+    }
+
+    Component.onCompleted: {
+        if (!Store.frontPanelVisible)
+            Store.frontPanelVisible = true
+        Store.signalVisibilityChanged()
+    }
+    Component.onDestruction: {
+        if (Store.frontPanelVisible)
+            Store.frontPanelVisible = false
+        Store.signalVisibilityChanged()
+    }
+
+    Rectangle {
+        id: frame
+        anchors.fill: parent
+        anchors.margins: 34
+        radius: 24
+        gradient: Gradient {
+            orientation: Gradient.Horizontal
+            GradientStop { position: 0; color: Qt.rgba(1, 1, 1, 0.035) }
+            GradientStop { position: 1; color: Qt.rgba(1, 1, 1, 0.018) }
+        }
+        border.width: 1
+        border.color: Qt.rgba(1, 1, 1, 0.12)
+
+        Column {
+            id: content
+            anchors.fill: parent
+            anchors.leftMargin: 100
+            anchors.rightMargin: 100
+            anchors.topMargin: 76
+            anchors.bottomMargin: 76
+            spacing: 40
+
+            Row {
+                spacing: 18
+                opacity: 0.22
+                Text { text: "YAMAHA"; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 20; font.weight: Font.DemiBold; font.letterSpacing: 5 }
+                Text { text: "AVENTAGE"; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 18; font.letterSpacing: 7; anchors.baseline: parent.children[0].baseline }
+            }
+
+            Text {
+                objectName: "displayStateWord"
+                visible: display.state !== "live"
+                text: display.state === "notConnected" ? "NOT CONNECTED" : "STANDBY"
+                width: Math.max(440, implicitWidth)
+                font.family: Theme.fontFamily
+                font.pixelSize: 66
+                font.weight: Font.Light
+                font.letterSpacing: 8
+                color: "white"
+                opacity: 0.15
+            }
+
+            Column {
+                objectName: "liveDisplay"
+                visible: display.state === "live"
+                width: parent.width
+                spacing: 28
+
+                Row {
+                    objectName: "indicators"
+                    spacing: 4
+                    Repeater {
+                        model: Panel.indicators
+                        Item {
+                            required property var modelData
+                            width: word.implicitWidth + 20
+                            height: word.implicitHeight
+                            Text {
+                                id: word
+                                anchors.centerIn: parent
+                                text: modelData.word
+                                font.family: Theme.fontFamily
+                                font.pixelSize: 19
+                                font.weight: Font.Medium
+                                font.letterSpacing: 1.2
+                                color: display.tint
+                                opacity: modelData.lit ? 1 : 0.15
+                                style: modelData.lit ? Text.Raised : Text.Normal
+                                styleColor: Theme.alpha(display.tint, 0.5)
+                            }
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: modelData.word + " " + (modelData.lit ? "on" : "off")
+                        }
+                    }
+                }
+
+                Item {
+                    objectName: "mainLine"
+                    width: parent.width
+                    height: inputName.height
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: "Input " + Panel.inputName + ", volume " + display.volumeText
+                    Text {
+                        id: volumeWord
+                        objectName: "displayVolume"
+                        anchors.right: parent.right
+                        anchors.baseline: inputName.baseline
+                        width: Math.min(implicitWidth, parent.width * 0.45)
+                        horizontalAlignment: Text.AlignRight
+                        text: display.volumeText
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 98
+                        font.weight: Font.Light
+                        fontSizeMode: Text.HorizontalFit
+                        minimumPixelSize: 39
+                        color: display.tint
+                        Accessible.ignored: true
+                    }
+                    Text {
+                        id: inputName
+                        width: parent.width - volumeWord.width - 48
+                        text: Panel.inputName
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 102
+                        font.weight: Font.Medium
+                        fontSizeMode: Text.HorizontalFit
+                        minimumPixelSize: 36
+                        elide: Text.ElideRight
+                        color: display.tint
+                        Accessible.ignored: true
+                    }
+                }
+
+                Column {
+                    width: parent.width
+                    spacing: 6
+                    Text {
+                        width: parent.width
+                        text: Panel.soundProgramName
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 34
+                        fontSizeMode: Text.HorizontalFit
+                        minimumPixelSize: 20
+                        elide: Text.ElideRight
+                        color: display.tint
+                    }
+                    TrackMarquee {
+                        objectName: "marquee"
+                        width: parent.width
+                        height: 44
+                        text: Panel.marqueeText
+                        reduceMotion: Panel.reduceMotion
+                    }
+                }
+
+                Rectangle { width: parent.width; height: 1; color: Theme.alpha(display.tint, 0.1) }
+
+                Row {
+                    objectName: "signalRow"
+                    visible: Panel.funcList.indexOf("signal_info") >= 0
+                    spacing: 30
+                    height: Math.max(82, implicitHeight)
+                    Text {
+                        text: Panel.signalSummary
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 23
+                        color: display.tint
+                    }
+                    Text {
+                        text: Panel.signalDetail
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 20
+                        color: display.tint
+                        opacity: 0.6
+                    }
+                }
+            }
+        }
+
+        HardwareButton {
+            objectName: "showControls"
+            anchors.left: parent.left
+            anchors.leftMargin: 100
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 40
+            width: showLabel.implicitWidth + 8
+            height: showLabel.implicitHeight + 8
+            text: "Show Controls"
+            Accessible.description: "Return to receiver controls"
+            background: Item {}
+            contentItem: Text {
+                id: showLabel
+                text: "Show Controls"
+                font.family: Theme.fontFamily
+                font.pixelSize: 16
+                color: "white"
+                opacity: 0.35
+            }
+            onClicked: display.leave()
+        }
+    }
+}

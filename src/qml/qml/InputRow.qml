@@ -1,0 +1,58 @@
+import QtQuick
+import Amplora.Ui
+
+// One button per favourite input the zone has, then "More" with every input.
+Rectangle {
+    id: row
+    height: 96
+    width: buttons.width + 6
+    radius: 8
+    color: Qt.rgba(0, 0, 0, 0.55)
+
+    Row {
+        id: buttons
+        x: 3
+        y: 3
+        height: row.height - 6
+        spacing: 4
+        Repeater {
+            model: Panel.favouriteInputs
+            HardwareButton {
+                required property var modelData
+                width: 104
+                height: buttons.height
+                selected: modelData.selected
+                text: modelData.label
+                ToolTipArea { text: modelData.name; hovered: parent.hovered }
+                onClicked: Store.selectInput(modelData.id)
+                contentItem: Column {
+                    spacing: 4
+                    topPadding: 8
+                    Symbol {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        name: modelData.symbol
+                        size: 26
+                        color: parent.parent.labelColor
+                    }
+                    Text {
+                        width: parent.width
+                        horizontalAlignment: Text.AlignHCenter
+                        text: modelData.label
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 17
+                        elide: Text.ElideRight
+                        color: parent.parent.labelColor
+                    }
+                }
+            }
+        }
+        MoreMenu {
+            objectName: "moreInputs"
+            width: Math.max(120, implicitContentWidth)
+            height: buttons.height
+            entries: Panel.inputs
+            Accessible.name: "More inputs"
+            onChosen: (id) => Store.selectInput(id)
+        }
+    }
+}

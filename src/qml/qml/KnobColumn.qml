@@ -1,0 +1,44 @@
+import QtQuick
+import Amplora.Ui
+import "Logic.js" as Logic
+
+// A tone knob with its title and readout.
+Column {
+    id: column
+    property string title
+    property var level
+    property var range: ({ min: -12, max: 12, step: 1 })
+    signal valueRequested(real value)
+    readonly property bool known: level !== undefined && level !== null
+
+    spacing: 14
+    Text {
+        anchors.horizontalCenter: parent.horizontalCenter
+        text: column.title
+        font.family: Theme.fontFamily
+        font.pixelSize: 18
+        color: Theme.panelText
+    }
+    KnobControl {
+        anchors.horizontalCenter: parent.horizontalCenter
+        objectName: column.objectName + "Knob"
+        size: 116
+        dragTravel: 220
+        from: column.range.min
+        to: column.range.max
+        step: column.range.step
+        value: column.known ? column.level : 0
+        dimmed: !Panel.zoneOn
+        enabled: Panel.zoneOn
+        accessibleName: column.title
+        accessibleValue: Logic.decibelAccessibility(column.known ? column.level : undefined)
+        onValueRequested: (v) => column.valueRequested(v)
+    }
+    Text {
+        anchors.horizontalCenter: parent.horizontalCenter
+        text: Logic.levelReadout(column.known ? column.level : undefined)
+        font.family: Theme.monoFamily
+        font.pixelSize: 18
+        color: Theme.secondaryText
+    }
+}

@@ -1,0 +1,128 @@
+.pragma library
+// Pure rules of the panel: snapping, knob geometry, scroll accumulation, the marquee's offset and the texts the
+// panels and the screen reader show. Kept free of items so they can be tested exactly.
+
+// Rounds half away from zero, as the receiver's own "%.1f" values do.
+function roundHalfAway(x) {
+    return x < 0 ? -Math.round(-x) : Math.round(x)
+}
+
+// The one snapping rule of every knob input: nearest step from the lower bound, clamped to the range.
+function snap(raw, lower, upper, step) {
+    if (!(step > 0) || !isFinite(raw))
+        return Math.min(upper, Math.max(lower, isFinite(raw) ? raw : lower))
+    const n = roundHalfAway((raw - lower) / step)
+    let v = lower + n * step
+    if (v <= lower)
+        v = lower
+    return Math.min(upper, v)
+}
+
+// Position within the range for drawing, 0 to 1.
+function fraction(value, lower, upper) {
+    if (!(upper > lower))
+        return 0
+    const clamped = Math.min(upper, Math.max(lower, value))
+    return (clamped - lower) / (upper - lower)
+}
+
+// The pointer's angle in degrees from top: -135 at the lower bound, +135 at the upper one.
+function pointerAngle(fractionValue) {
+    return fractionValue * 270 - 135
+}
+
+// Moving right or up raises the value; the whole travel sweeps the whole range.
+function dragValue(start, dx, dy, travel, lower, upper, step) {
+    const t = (dx - dy) / travel
+    return snap(start + (upper - lower) * t, lower, upper, step)
+}
+
+// Trackpad scrolling: adds a precise delta to what is left over and returns the whole steps (8 points each)
+// and the new remainder.
+function accumulate(accumulated, delta) {
+    const total = accumulated + delta
+    const steps = Math.trunc(total * 0.125)
+    return { steps: steps, accumulated: steps !== 0 ? total - steps * 8 : total }
+}
+
+// Classic wheels: one step per event, whatever its size.
+function lineSteps(delta) {
+    return delta > 0 ? 1 : (delta < 0 ? -1 : 0)
+}
+
+// Twice the value rounded half away from zero, halved.
+function halfDecibel(dB) {
+    return roundHalfAway(dB * 2) / 2
+}
+
+function decibelNumber(dB) {
+    const snapped = halfDecibel(dB)
+    // "%.1f" never prints a negative zero for a value that rounds to it.
+    return (snapped === 0 ? 0 : snapped).toFixed(1)
+}
+
+// What a screen reader says for a decibel value; undefined means unknown.
+function decibelAccessibility(dB) {
+    return dB === undefined || dB === null ? "Unknown" : decibelNumber(dB) + " decibels"
+}
+
+function capCaption(capDB) {
+    return "Max " + capDB.toFixed(1) + " dB"
+}
+
+function levelReadout(value) {
+    return value === undefined || value === null ? "--" : decibelNumber(value) + " dB"
+}
+
+// "%d:%02d" of whole seconds.
+function formatTime(seconds) {
+    const whole = Math.max(0, Math.floor(seconds))
+    const s = whole % 60
+    return Math.floor(whole / 60) + ":" + (s < 10 ? "0" : "") + s
+}
+
+function progressAccessibility(elapsed, total) {
+    if (elapsed === undefined || elapsed === null || total === undefined || total === null)
+        return "Not available"
+    return formatTime(elapsed) + " of " + formatTime(total)
+}
+
+// The front-panel display's volume text.
+function displayVolume(muted, dB) {
+    if (muted)
+        return "MUTE"
+    if (dB === undefined || dB === null)
+        return "VOLUME UNKNOWN"
+    return decibelNumber(dB) + " dB"
+}
+
+// The marquee: 35 points a second, a 2 s rest at the start and a rest at the end that fills a cycle of
+// travel + 5 s. Returns the offset and whether moving to it may be animated (not just after the jump back).
+const marqueeSpeed = 35
+const marqueeStartRest = 2
+const marqueeCycleRest = 5
+
+function marqueeOffset(elapsedSeconds, overflow) {
+    if (!(overflow > 0))
+        return { offset: 0, animate: false }
+    const travel = overflow / marqueeSpeed
+    const elapsed = Math.max(0, elapsedSeconds)
+    const phase = elapsed % (travel + marqueeCycleRest)
+    const t = phase - marqueeStartRest
+    const offset = t < 0 ? 0 : -Math.min(t * marqueeSpeed, overflow)
+    return { offset: offset === 0 ? 0 : offset, animate: phase >= 0.5 }
+}
+
+// Whether the marquee must move at all.
+function marqueeScrolls(textWidth, availableWidth, reduceMotion) {
+    return !reduceMotion && textWidth > availableWidth
+}
+
+// "#aarrggbb" without the hash, for the symbol image provider.
+function colourKey(c) {
+    function hex(v) {
+        const s = Math.round(v * 255).toString(16)
+        return s.length < 2 ? "0" + s : s
+    }
+    return hex(c.a) + hex(c.r) + hex(c.g) + hex(c.b)
+}

@@ -1,0 +1,25 @@
+import QtQuick
+import QtQuick.Window
+import Amplora.Ui
+
+Window {
+    id: window
+    width: 1152
+    height: 768
+    minimumWidth: 960
+    minimumHeight: 640
+    title: "Amplora"
+    color: "#101010"
+
+    ContentView {
+        objectName: "contentView"
+        anchors.fill: parent
+    }
+
+    // Switches between the control panel and the front-panel display.
+    Shortcut {
+        sequence: "Ctrl+Shift+D"
+        context: Qt.ApplicationShortcut
+        onActivated: Settings.frontPanelDisplay = !Settings.frontPanelDisplay
+    }
+}

@@ -1,0 +1,62 @@
+import QtQuick
+import QtQuick.Controls.Basic
+
+// The "More" button of a button row: a menu of every entry by name, the current one checkmarked.
+HardwareButton {
+    id: more
+    // [{ id, name, current }]
+    property var entries: []
+    property string label: "More"
+    property bool showSymbol: true
+    property alias menu: menu
+    signal chosen(string id)
+
+    onClicked: menu.open()
+
+    contentItem: Item {
+      Column {
+        anchors.centerIn: parent
+        width: parent.width
+        spacing: 2
+        Symbol {
+            visible: more.showSymbol
+            anchors.horizontalCenter: parent.horizontalCenter
+            name: "view-more-horizontal-symbolic"
+            size: 26
+            color: more.labelColor
+        }
+        Text {
+            width: parent.width
+            leftPadding: 6
+            rightPadding: 6
+            horizontalAlignment: Text.AlignHCenter
+            text: more.label
+            font.family: Theme.fontFamily
+            font.pixelSize: more.showSymbol ? 15 : 18
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: Math.round(font.pixelSize * 0.7)
+            elide: Text.ElideRight
+            color: more.labelColor
+        }
+      }
+    }
+
+    Menu {
+        id: menu
+        y: more.height
+        Instantiator {
+            model: more.entries
+            delegate: MenuItem {
+                required property var modelData
+                readonly property bool marked: modelData.current
+                text: modelData.name
+                icon.source: marked ? "image://symbol/object-select-symbolic/ffffffff" : ""
+                Accessible.name: modelData.name
+                Accessible.checked: marked
+                onTriggered: more.chosen(modelData.id)
+            }
+            onObjectAdded: (index, object) => menu.insertItem(index, object)
+            onObjectRemoved: (index, object) => menu.removeItem(object)
+        }
+    }
+}

@@ -1,0 +1,227 @@
+import QtQuick
+import Amplora.Ui
+import "Logic.js" as Logic
+
+// The now-playing tile: cover or source symbol, what is playing, transport buttons, progress, and the Spotify
+// hand-off while Spotify waits for a device choice.
+Item {
+    id: panel
+    readonly property color tint: Store.displayTint
+    readonly property bool spotifyWaits: Store.needsSpotifyPrompt
+    readonly property bool network: Panel.networkSource
+    readonly property bool showsTrack: network && Panel.hasTrackInfo
+    readonly property string deviceName: Panel.spotifyDeviceName
+    // Advanced by the progress timeline, which runs only while a network source is shown; the elapsed time is
+    // read again on every tick and whenever the play information changes.
+    property int tick: 0
+    readonly property var elapsed: (tick, Panel.totalTime, Panel.playing, Store.elapsedPlayTimeNow())
+    readonly property var total: Panel.totalTime
+    readonly property bool hasProgress: network && total !== undefined && total !== null
+
+    Accessible.role: Accessible.Grouping
+    Accessible.name: "Now playing"
+
+    Timer {
+        id: timeline
+        objectName: "progressTimeline"
+        interval: 1000
+        repeat: true
+        running: panel.visible && panel.network
+        onTriggered: panel.tick++
+    }
+
+    WarmPanel {
+        anchors.fill: parent
+        cornerRadius: 12
+        glowColor: panel.tint
+        glowOpacity: 0.1
+        edgeColor: panel.tint
+        edgeOpacity: 0.45
+    }
+
+    Row {
+        anchors.fill: parent
+        anchors.leftMargin: 34
+        anchors.rightMargin: 34
+        anchors.topMargin: 30
+        anchors.bottomMargin: 30
+        spacing: 34
+
+        Rectangle {
+            id: artwork
+            width: 204
+            height: 204
+            anchors.verticalCenter: parent.verticalCenter
+            color: Qt.rgba(0, 0, 0, 0.6)
+            border.width: 1
+            border.color: Theme.alpha(panel.tint, 0.35)
+            Accessible.ignored: true
+            Image {
+                anchors.fill: parent
+                anchors.margins: 1
+                visible: panel.showsTrack && Panel.albumArtSource !== ""
+                source: visible ? Panel.albumArtSource : ""
+                fillMode: Image.Stretch
+                asynchronous: false
+                cache: false
+            }
+            Symbol {
+                anchors.centerIn: parent
+                visible: !(panel.showsTrack && Panel.albumArtSource !== "")
+                name: Panel.sourceSymbol
+                size: 64
+                color: Theme.alpha(panel.tint, Panel.zoneOn ? 0.7 : 0.25)
+            }
+        }
+
+        Column {
+            width: parent.width - artwork.width - parent.spacing
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 14
+
+            Column {
+                width: parent.width
+                spacing: 8
+                Text {
+                    text: Panel.zoneOn ? "NOW PLAYING" : "STANDBY"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 15
+                    font.letterSpacing: 1.4
+                    color: Theme.alpha(panel.tint, 0.65)
+                }
+                Text {
+                    objectName: "nowPlayingTitle"
+                    width: parent.width
+                    text: panel.spotifyWaits ? "Open Spotify and choose " + panel.deviceName
+                                             : (panel.showsTrack ? Panel.track : Panel.inputName)
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 33
+                    fontSizeMode: Text.HorizontalFit
+                    minimumPixelSize: 20
+                    elide: Text.ElideRight
+                    color: panel.tint
+                }
+                Text {
+                    width: parent.width
+                    text: !Panel.zoneOn ? "Power is off"
+                                        : (panel.network ? (Panel.hasTrackInfo ? Panel.artist : "Nothing playing") : "")
+                    visible: text.length > 0
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 22
+                    elide: Text.ElideRight
+                    color: Theme.alpha(panel.tint, 0.85)
+                }
+                Row {
+                    topPadding: 6
+                    spacing: 8
+                    Symbol { name: Panel.sourceSymbol; size: 20; color: Theme.alpha(panel.tint, 0.8) }
+                    Text {
+                        text: Panel.inputName
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 20
+                        color: Theme.alpha(panel.tint, 0.8)
+                    }
+                }
+            }
+
+            HardwareButton {
+                id: spotifyButton
+                objectName: "openSpotify"
+                visible: panel.spotifyWaits
+                height: 72
+                width: spotifyContent.implicitWidth + 56
+                text: "Open Spotify"
+                onClicked: Panel.openSpotify()
+                ToolTipArea {
+                    text: "Opens Spotify so you can choose " + panel.deviceName + " as the device"
+                    hovered: spotifyButton.hovered
+                }
+                background: Rectangle {
+                    radius: height / 2
+                    color: Qt.rgba(0, 0, 0, 0.35)
+                    border.width: 1.2
+                    border.color: Theme.alpha(panel.tint, 0.55)
+                }
+                contentItem: Item {
+                    Row {
+                        id: spotifyContent
+                        anchors.centerIn: parent
+                        spacing: 10
+                        Symbol { name: "send-to-symbolic"; size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
+                        Text { text: "Open Spotify"; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
+                    }
+                }
+            }
+
+            Row {
+                objectName: "transport"
+                visible: panel.network && !panel.spotifyWaits
+                spacing: 18
+                TransportButton {
+                    diameter: 72
+                    symbol: "media-skip-backward-symbolic"
+                    accessibleName: "Previous track"
+                    tint: panel.tint
+                    anchors.verticalCenter: parent.verticalCenter
+                    onClicked: Panel.previousTrack()
+                }
+                TransportButton {
+                    diameter: 92
+                    symbol: Panel.playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic"
+                    accessibleName: Panel.playing ? "Pause" : "Play"
+                    tint: panel.tint
+                    onClicked: Store.togglePlayback()
+                }
+                TransportButton {
+                    diameter: 72
+                    symbol: "media-skip-forward-symbolic"
+                    accessibleName: "Next track"
+                    tint: panel.tint
+                    anchors.verticalCenter: parent.verticalCenter
+                    onClicked: Panel.nextTrack()
+                }
+            }
+
+            Row {
+                objectName: "progress"
+                visible: panel.hasProgress && !panel.spotifyWaits
+                width: parent.width
+                spacing: 12
+                Accessible.role: Accessible.ProgressBar
+                Accessible.name: "Progress"
+                Accessible.description: Logic.progressAccessibility(panel.elapsed, panel.total)
+                Text {
+                    id: elapsedText
+                    objectName: "elapsedText"
+                    text: panel.elapsed !== undefined && panel.elapsed !== null ? Logic.formatTime(panel.elapsed) : "0:00"
+                    font.family: Theme.monoFamily
+                    font.pixelSize: 19
+                    color: Theme.alpha(panel.tint, 0.9)
+                    Accessible.ignored: true
+                }
+                Item {
+                    width: parent.width - elapsedText.width - totalText.width - 2 * parent.spacing
+                    height: 7
+                    anchors.verticalCenter: parent.verticalCenter
+                    Rectangle { anchors.fill: parent; radius: 3.5; color: Theme.alpha(panel.tint, 0.18) }
+                    Rectangle {
+                        height: parent.height
+                        radius: 3.5
+                        color: Theme.alpha(panel.tint, 0.6)
+                        width: panel.hasProgress && panel.total > 0
+                               ? parent.width * Math.min(1, Math.max(0, (panel.elapsed || 0) / panel.total)) : 0
+                    }
+                }
+                Text {
+                    id: totalText
+                    objectName: "totalText"
+                    text: panel.hasProgress ? Logic.formatTime(panel.total) : ""
+                    font.family: Theme.monoFamily
+                    font.pixelSize: 19
+                    color: Theme.alpha(panel.tint, 0.9)
+                    Accessible.ignored: true
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,50 @@
+import QtQuick
+import Amplora.Ui
+
+// Favourite sound programs as buttons, then "More" with every program of the zone.
+Column {
+    spacing: 22
+    SectionHeading { title: "Sound Mode" }
+    Rectangle {
+        height: 74
+        width: programs.width + 6
+        radius: 8
+        color: Qt.rgba(0, 0, 0, 0.55)
+        Row {
+            id: programs
+            x: 3
+            y: 3
+            height: parent.height - 6
+            spacing: 4
+            Repeater {
+                model: Panel.favouritePrograms
+                HardwareButton {
+                    required property var modelData
+                    width: Math.max(96, label.implicitWidth + 24)
+                    height: programs.height
+                    selected: modelData.selected
+                    text: modelData.label
+                    onClicked: Store.setSoundProgram(modelData.id)
+                    contentItem: Text {
+                        id: label
+                        text: modelData.label
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 18
+                        color: parent.labelColor
+                    }
+                }
+            }
+            MoreMenu {
+                objectName: "morePrograms"
+                width: 150
+                height: programs.height
+                showSymbol: false
+                entries: Panel.soundPrograms
+                Accessible.name: "All sound programs"
+                onChosen: (id) => Store.setSoundProgram(id)
+            }
+        }
+    }
+}

@@ -1,0 +1,21 @@
+pragma Singleton
+import QtQuick
+
+// The shared colours and type of the front panel.
+QtObject {
+    readonly property color stripAmber: Qt.rgba(0.96, 0.63, 0.32, 1)
+    readonly property color labelAmber: Qt.rgba(0.84, 0.65, 0.38, 1)
+    readonly property color litAmber: Qt.rgba(0.97, 0.79, 0.5, 1)
+    readonly property color darkAmber: Qt.rgba(0.45, 0.32, 0.16, 1)
+    readonly property color panelText: Qt.rgba(1, 1, 1, 0.86)
+    readonly property color secondaryText: Qt.rgba(1, 1, 1, 0.62)
+    readonly property color tertiaryText: Qt.rgba(1, 1, 1, 0.42)
+    readonly property color warmTop: Qt.rgba(0.11, 0.065, 0.03, 1)
+    readonly property color warmBottom: Qt.rgba(0.06, 0.035, 0.02, 1)
+    readonly property string fontFamily: "DejaVu Sans"
+    readonly property string monoFamily: "DejaVu Sans Mono"
+
+    function alpha(c, a) {
+        return Qt.rgba(c.r, c.g, c.b, c.a * a)
+    }
+}

@@ -1,0 +1,78 @@
+import QtQuick
+import Amplora.Ui
+import "Logic.js" as Logic
+
+// The big volume knob with its lit readout and the cap caption.
+Column {
+    id: section
+    spacing: 14
+    readonly property var volume: Store.displayedVolumeDB
+    readonly property bool known: volume !== undefined && volume !== null
+    readonly property var range: Panel.volumeRange
+
+    SectionHeading { title: "Volume"; anchors.horizontalCenter: parent.horizontalCenter }
+
+    KnobControl {
+        id: knob
+        objectName: "volumeKnob"
+        anchors.horizontalCenter: parent.horizontalCenter
+        size: 268
+        dragTravel: 520
+        from: section.range.min
+        to: section.range.max
+        step: section.range.step
+        value: section.known ? section.volume : 0
+        dimmed: !Panel.zoneOn
+        enabled: Panel.zoneOn
+        accessibleName: "Volume"
+        accessibleValue: Logic.decibelAccessibility(section.known ? section.volume : undefined)
+        onValueRequested: (v) => Store.setVolume(v)
+
+        Column {
+            id: readout
+            objectName: "volumeReadout"
+            spacing: 2
+            opacity: Panel.zoneOn ? 1 : 0.5
+            Row {
+                anchors.horizontalCenter: parent.horizontalCenter
+                spacing: 4
+                Text {
+                    id: number
+                    text: section.known ? Logic.decibelNumber(section.volume) : "--.-"
+                    font.family: Theme.monoFamily
+                    font.pixelSize: 36
+                    font.weight: Font.Medium
+                    color: Store.displayTint
+                    style: Text.Raised
+                    styleColor: Theme.alpha(Store.displayTint, 0.4)
+                }
+                Text {
+                    anchors.baseline: number.baseline
+                    text: "dB"
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 24
+                    font.weight: Font.Medium
+                    color: Store.displayTint
+                }
+            }
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: Panel.muted
+                text: "MUTED"
+                font.family: Theme.fontFamily
+                font.pixelSize: 13
+                font.weight: Font.DemiBold
+                font.letterSpacing: 1.5
+                color: Store.displayTint
+            }
+        }
+    }
+
+    Text {
+        anchors.horizontalCenter: parent.horizontalCenter
+        text: Logic.capCaption(Settings.maxVolumeDB)
+        font.family: Theme.fontFamily
+        font.pixelSize: 11
+        color: Theme.tertiaryText
+    }
+}

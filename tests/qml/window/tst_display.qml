@@ -1,0 +1,119 @@
+import QtQuick
+import QtTest
+import Amplora.Ui
+import Amplora.Testing
+
+// The front-panel display's three states, its texts and the way back to the controls.
+Item {
+    id: root
+    width: 1536
+    height: 1024
+
+    Component {
+        id: displayComponent
+        FrontPanelDisplayView { anchors.fill: parent }
+    }
+
+    TestCase {
+        name: "FrontPanelDisplay"
+        when: windowShown
+
+        function init() {
+            TestReceiver.setPower("main", true)
+            TestReceiver.setMute(false)
+            TestReceiver.setInput("spotify")
+            TestReceiver.setPlayback("play", "Nils Frahm", "Says")
+            Settings.frontPanelDisplay = true
+        }
+
+        function stateWord(display) {
+            const word = findChild(display, "displayStateWord")
+            return word.visible ? word.text : ""
+        }
+
+        function test_a_notConnectedBeforeTheFirstAnswer() {
+            const display = createTemporaryObject(displayComponent, root)
+            compare(stateWord(display), "NOT CONNECTED")
+            verify(!findChild(display, "liveDisplay").visible)
+            verify(Store.frontPanelVisible, "the display tells the store it is on screen")
+        }
+
+        function test_standbyShowsOnlyTheWord() {
+            TestReceiver.setPower("main", false)
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            compare(stateWord(display), "STANDBY")
+            verify(!findChild(display, "liveDisplay").visible)
+            verify(findChild(display, "showControls").visible)
+        }
+
+        function test_liveShowsIndicatorsAndTheMainLine() {
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            compare(stateWord(display), "")
+            verify(findChild(display, "liveDisplay").visible)
+            const words = Panel.indicators.map(i => i.word + (i.lit ? "+" : "-"))
+            compare(words, ["MAIN+", "ZONE2-", "PURE DIRECT-", "ENHANCER+", "EXTRA BASS-", "SURROUND:AI+"])
+            compare(findChild(display, "mainLine").Accessible.name, "Input Spotify, volume -35.5 dB")
+            verify(findChild(display, "signalRow").visible)
+        }
+
+        function test_mutedMainLine() {
+            TestReceiver.setMute(true)
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            compare(findChild(display, "displayVolume").text, "MUTE")
+        }
+
+        function test_indicatorsFollowTheFeatures() {
+            TestReceiver.setFunctions(["power", "volume", "actual_volume"])
+            TestReceiver.refresh()
+            compare(Panel.indicators.map(i => i.word), ["MAIN", "ZONE2"])
+            TestReceiver.setFunctions(["power", "volume", "actual_volume", "sound_program", "signal_info", "tone_control",
+                                       "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct", "enhancer"])
+            TestReceiver.refresh()
+        }
+
+        function test_marqueeText_data() {
+            return [
+                { tag: "artist and track", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
+                { tag: "track alone has no dash", artist: "", track: "Says", expected: "Says" },
+                { tag: "artist alone", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
+                { tag: "both empty", artist: "", track: "", expected: "" }
+            ]
+        }
+        function test_marqueeText(data) {
+            TestReceiver.setPlayback("play", data.artist, data.track)
+            TestReceiver.refresh()
+            compare(Panel.marqueeText, data.expected)
+        }
+
+        function test_noMarqueeForOtherSources() {
+            TestReceiver.setInput("hdmi1")
+            TestReceiver.refresh()
+            compare(Panel.marqueeText, "")
+        }
+
+        function test_escapeLeavesTheDisplay() {
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            display.forceActiveFocus()
+            keyClick(Qt.Key_Escape)
+            compare(Settings.frontPanelDisplay, false)
+        }
+
+        function test_showControlsLeavesTheDisplay() {
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            mouseClick(findChild(display, "showControls"))
+            compare(Settings.frontPanelDisplay, false)
+        }
+
+        function test_hidingTheDisplayTellsTheStore() {
+            const display = createTemporaryObject(displayComponent, root)
+            verify(Store.frontPanelVisible)
+            display.destroy()
+            tryCompare(Store, "frontPanelVisible", false)
+        }
+    }
+}

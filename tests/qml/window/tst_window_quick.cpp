@@ -1,0 +1,29 @@
+// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the demo
+// receiver, reachable from QML as the module's singletons and as TestReceiver.
+
+#include "TestReceiver.h"
+#include "qml/MainWindowHost.h"
+
+#include <QQmlEngine>
+#include <QStandardPaths>
+#include <QtQuickTest>
+
+using namespace amplora;
+
+class Setup : public QObject {
+    Q_OBJECT
+
+public Q_SLOTS:
+    void applicationAvailable() { QStandardPaths::setTestModeEnabled(true); }
+
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        auto *receiver = new TestReceiver(engine);
+        MainWindowHost::prepare(*engine, receiver->store(), receiver->settings(), receiver->panel());
+        qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "TestReceiver", receiver);
+    }
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(window, Setup)
+
+#include "tst_window_quick.moc"

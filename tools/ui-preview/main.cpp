@@ -1,0 +1,93 @@
+// amplora-ui-preview: the main window over the demo receiver (or the store's own mock mode), for looking at the
+// panel and for screenshots.
+//
+//   amplora-ui-preview [--mock] [--display] [--setup] [--size WxH] [--screenshot FILE]
+//
+//   --mock        the store's mock receiver instead of the built-in demo receiver
+//   --display     start in the front-panel display
+//   --setup       no receiver known and none found: the setup sheet
+//   --size WxH    window size (default 1152x768)
+//   --screenshot  save a PNG once the panel shows the receiver, then quit
+
+#include "DemoReceiver.h"
+
+#include "core/discovery/MockDiscovery.h"
+#include "core/store/AppSettings.h"
+#include "core/store/LaunchOptions.h"
+#include "core/store/ReceiverStore.h"
+#include "qml/MainWindowHost.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace amplora;
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
+
+    QCommandLineParser parser;
+    const QCommandLineOption mock(QStringLiteral("mock"));
+    const QCommandLineOption display(QStringLiteral("display"));
+    const QCommandLineOption setup(QStringLiteral("setup"));
+    const QCommandLineOption size(
+        QStringLiteral("size"), QStringLiteral("window size"), QStringLiteral("WxH"), QStringLiteral("1152x768"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"), QStringLiteral("PNG to write"), QStringLiteral("FILE"));
+    parser.addOptions({ mock, display, setup, size, screenshot });
+    parser.addHelpOption();
+    parser.process(app);
+
+    // A throw-away settings file: previews never touch the user's receiver address or cap.
+    QTemporaryDir scratch;
+    AppSettings settings(
+        std::make_unique<QSettings>(scratch.filePath(QStringLiteral("preview.conf")), QSettings::IniFormat));
+    settings.setFrontPanelDisplay(parser.isSet(display));
+
+    LaunchOptions launch;
+    launch.mock = parser.isSet(mock);
+    ReceiverStore::Parts parts;
+    if (parser.isSet(setup)) {
+        launch.mock = false;
+        parts.discovery = std::make_unique<MockDiscovery>(QList<DiscoveredReceiver> {});
+    } else if (!launch.mock) {
+        settings.setHost(QStringLiteral("demo.invalid"));
+        parts.transport = std::make_shared<DemoReceiver>();
+        parts.transportFactory = [](const QString &) { return std::make_shared<DemoReceiver>(); };
+    }
+    // Push events are not needed here; loopback keeps the preview off the network.
+    parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+    parts.eventPort = 0;
+    ReceiverStore store(settings, launch, std::move(parts));
+
+    MainWindowHost host(store, settings);
+    if (!host.show()) {
+        return 1;
+    }
+    const QStringList wanted = parser.value(size).split(u'x');
+    if (wanted.size() == 2) {
+        host.window()->resize(wanted[0].toInt(), wanted[1].toInt());
+    }
+
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        // Long enough for the connection, the first poll and the cover to arrive.
+        QTimer::singleShot(2500, &app, [&] {
+            const QImage image = host.window()->grabWindow();
+            if (image.isNull() || !image.save(file)) {
+                std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+                QCoreApplication::exit(1);
+                return;
+            }
+            QCoreApplication::quit();
+        });
+    }
+    return app.exec();
+}
