@@ -70,13 +70,7 @@ ReceiverStore::~ReceiverStore()
     // Every coroutine that is still waiting checks `m_destroying` when it resumes, so resuming them here (sleeps
     // woken, a discovery run cancelled) lets them end without touching the store.
     m_destroying = true;
-    ++m_taskGeneration;
-    ++m_epoch;
-    if (m_listener) {
-        m_listener->stop();
-        m_listener.reset();
-    }
-    m_sleeps.wakeAll();
+    stopTasks();
     if (m_discovery) {
         m_discovery->cancel();
         m_discovery.reset();

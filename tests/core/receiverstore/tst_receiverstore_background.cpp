@@ -62,6 +62,24 @@ private Q_SLOTS:
         QCOMPARE(later[1] - later[0], 1500);
     }
 
+    void anUnchangedPollAnnouncesNothing()
+    {
+        StoreRig rig;
+        rig.startConnected();
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (auto signal : { &ReceiverStore::statusChanged, &ReceiverStore::currentStatusChanged,
+                 &ReceiverStore::displayedVolumeDBChanged, &ReceiverStore::connectionChanged,
+                 &ReceiverStore::statusLineChanged, &ReceiverStore::playInfoChanged,
+                 &ReceiverStore::lastErrorChanged }) {
+            spies.push_back(std::make_unique<QSignalSpy>(rig.store.get(), signal));
+        }
+        rig.clock.advance(4500ms); // three polls with the same answers
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getStatus")), 4);
+        for (const auto &spy : spies) {
+            QCOMPARE(spy->count(), 0);
+        }
+    }
+
     void failedPollsRetryTheFullConnection()
     {
         StoreRig rig;

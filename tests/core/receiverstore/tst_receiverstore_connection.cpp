@@ -300,6 +300,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::addRow("idle") << LaunchOptions {} << false << QString() << QStringLiteral("Connecting\u2026");
+        QTest::addRow("connecting") << LaunchOptions {} << false << QStringLiteral("connecting")
+                                    << QStringLiteral("Connecting\u2026");
         QTest::addRow("polling") << LaunchOptions {} << false << QStringLiteral("connected")
                                  << QStringLiteral("Live \u00B7 polling");
         QTest::addRow("push events") << LaunchOptions {} << false << QStringLiteral("events")
@@ -318,6 +320,10 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         StoreRig rig(QStringLiteral("192.168.1.20"), launch);
         rig.transport->setReadOnly(readOnlyTransport);
+        if (state == QStringLiteral("connecting")) {
+            rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
+            rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice(), ScriptedTransport::held);
+        }
         if (state == QStringLiteral("failed")) {
             rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
             rig.transport->fail(QStringLiteral("system/getDeviceInfo"), YXCError::http(500));
@@ -329,6 +335,10 @@ private Q_SLOTS:
             rig.store->handlePacket(R"({"main":{"mute":true}})");
         }
         QCOMPARE(rig.store->statusLine(), expected);
+        QCOMPARE(rig.store->connection().name(),
+            state.isEmpty()                         ? QStringLiteral("idle")
+                : state == QStringLiteral("events") ? QStringLiteral("connected")
+                                                    : state);
     }
 };
 
