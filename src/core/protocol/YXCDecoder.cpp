@@ -346,45 +346,19 @@ template<class T> Result<T, DecodingError> decodeBytes(const QByteArray &bytes)
 
 namespace YXCDecoder {
 
-template<> Result<Envelope, DecodingError> decode<Envelope>(const QByteArray &bytes)
+template<class T> Result<T, DecodingError> decode(const QByteArray &bytes)
 {
-    return decodeBytes<Envelope>(bytes);
+    return decodeBytes<T>(bytes);
 }
 
-template<> Result<DeviceInfo, DecodingError> decode<DeviceInfo>(const QByteArray &bytes)
-{
-    return decodeBytes<DeviceInfo>(bytes);
-}
-
-template<> Result<Features, DecodingError> decode<Features>(const QByteArray &bytes)
-{
-    return decodeBytes<Features>(bytes);
-}
-
-template<> Result<NameText, DecodingError> decode<NameText>(const QByteArray &bytes)
-{
-    return decodeBytes<NameText>(bytes);
-}
-
-template<> Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByteArray &bytes)
-{
-    return decodeBytes<ZoneStatus>(bytes);
-}
-
-template<> Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes)
-{
-    return decodeBytes<PlayInfo>(bytes);
-}
-
-template<> Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes)
-{
-    return decodeBytes<NetworkStatus>(bytes);
-}
-
-template<> Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes)
-{
-    return decodeBytes<SignalInfo>(bytes);
-}
+template Result<Envelope, DecodingError> decode<Envelope>(const QByteArray &bytes);
+template Result<DeviceInfo, DecodingError> decode<DeviceInfo>(const QByteArray &bytes);
+template Result<Features, DecodingError> decode<Features>(const QByteArray &bytes);
+template Result<NameText, DecodingError> decode<NameText>(const QByteArray &bytes);
+template Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByteArray &bytes);
+template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes);
+template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
+template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes)
 {

@@ -22,14 +22,14 @@ namespace YXCDecoder {
 // Defined for Envelope and for every alternative of YXCPayload.
 template<class T> Result<T, DecodingError> decode(const QByteArray &bytes);
 
-template<> Result<Envelope, DecodingError> decode<Envelope>(const QByteArray &bytes);
-template<> Result<DeviceInfo, DecodingError> decode<DeviceInfo>(const QByteArray &bytes);
-template<> Result<Features, DecodingError> decode<Features>(const QByteArray &bytes);
-template<> Result<NameText, DecodingError> decode<NameText>(const QByteArray &bytes);
-template<> Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByteArray &bytes);
-template<> Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes);
-template<> Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
-template<> Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
+extern template Result<Envelope, DecodingError> decode<Envelope>(const QByteArray &bytes);
+extern template Result<DeviceInfo, DecodingError> decode<DeviceInfo>(const QByteArray &bytes);
+extern template Result<Features, DecodingError> decode<Features>(const QByteArray &bytes);
+extern template Result<NameText, DecodingError> decode<NameText>(const QByteArray &bytes);
+extern template Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByteArray &bytes);
+extern template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes);
+extern template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
+extern template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 
 // The same, choosing the model at run time.
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes);
