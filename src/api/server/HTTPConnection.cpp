@@ -3,13 +3,20 @@
 #include "api/Logging.h"
 #include "api/server/ConnectionRegistry.h"
 
-#include <QTcpSocket>
+#include <QSocketNotifier>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace amplora::api {
 
 namespace {
 
-constexpr qint64 kReceiveChunk = 65536;
+constexpr qsizetype kReceiveChunk = 65536;
 
 APIError requestTimeoutError()
 {
@@ -19,67 +26,96 @@ APIError requestTimeoutError()
 
 } // namespace
 
-HTTPConnection::HTTPConnection(QTcpSocket *socket, std::shared_ptr<const RequestHandler> handler, Settings settings,
+HTTPConnection::HTTPConnection(int descriptor, std::shared_ptr<const RequestHandler> handler, Settings settings,
     std::shared_ptr<ConnectionRegistry> registry)
-    : m_socket(socket)
+    : m_descriptor(descriptor)
     , m_handler(std::move(handler))
     , m_settings(settings)
     , m_registry(std::move(registry))
     , m_parser(settings.limits)
-{
-    m_socket->setParent(this);
-    // Qt would otherwise buffer whatever a client sends; the parser never needs more than one chunk at a time.
-    m_socket->setReadBufferSize(kReceiveChunk);
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::CoarseTimer);
-}
+{ }
 
 HTTPConnection::~HTTPConnection()
 {
     m_registry->remove(this);
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
 }
 
 void HTTPConnection::start()
 {
     m_registry->add(this);
-    connect(m_socket, &QTcpSocket::readyRead, this, &HTTPConnection::readAvailable);
-    connect(m_socket, &QTcpSocket::disconnected, this, &HTTPConnection::close);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer closing its side is how every exchange ends; anything else is worth a line.
-        if (error != QAbstractSocket::RemoteHostClosedError)
-            qCDebug(lcApi) << "Connection error:" << m_socket->errorString();
-        close();
-    });
-    connect(&m_timer, &QTimer::timeout, this, &HTTPConnection::timedOut);
-    m_timer.start(m_settings.requestTimeout);
-    if (m_socket->bytesAvailable() > 0)
-        readAvailable();
+    m_readNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &HTTPConnection::readAvailable);
+    armTimer();
+}
+
+void HTTPConnection::armTimer()
+{
+    const auto milliseconds = std::clamp<qint64>(m_settings.requestTimeout.count(), 1, std::numeric_limits<int>::max());
+    m_timer.start(static_cast<int>(milliseconds), Qt::CoarseTimer, this);
+}
+
+void HTTPConnection::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_timer.timerId())
+        return QObject::timerEvent(event);
+    m_timer.stop();
+    timedOut();
+}
+
+QCoro::Task<> HTTPConnection::serve(
+    QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler, HTTPRequest request)
+{
+    const HTTPResponse response = co_await (*handler)(std::move(request));
+    if (self)
+        self->respond(response);
 }
 
 void HTTPConnection::readAvailable()
 {
-    if (m_closed)
-        return;
-    if (m_finished) {
-        m_socket->skip(m_socket->bytesAvailable()); // bytes after the one request are ignored
-        return;
+    // One receive per wake-up: the notifier calls again while bytes are waiting, and other connections get
+    // their turn in between.
+    char buffer[kReceiveChunk];
+    ssize_t count;
+    do {
+        count = ::recv(m_descriptor, buffer, sizeof buffer, 0);
+    } while (count < 0 && errno == EINTR);
+
+    if (count > 0) {
+        received(QByteArrayView(buffer, count));
+    } else if (count == 0) {
+        peerFinishedSending();
+    } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        qCDebug(lcApi) << "Connection error:" << qt_error_string(errno);
+        close();
     }
-    while (m_socket->bytesAvailable() > 0 && !m_finished) {
-        const QByteArray chunk = m_socket->read(kReceiveChunk);
-        if (chunk.isEmpty())
-            break;
-        m_parser.append(chunk);
-        HTTPRequestParser::State state = m_parser.parse();
-        if (state.complete()) {
-            m_finished = true;
-            QCoro::connect((*m_handler)(std::move(state.request)), this,
-                [this](const HTTPResponse &response) { respond(response); });
-        } else if (state.failed()) {
-            m_finished = true;
-            qCDebug(lcApi).noquote() << "Refused a request:" << state.error.message;
-            respond(HTTPResponse::error(state.error));
-        }
+}
+
+void HTTPConnection::received(QByteArrayView bytes)
+{
+    if (m_finished)
+        return; // bytes after the one request are ignored
+    m_parser.append(bytes);
+    HTTPRequestParser::State state = m_parser.parse();
+    if (state.complete()) {
+        m_finished = true;
+        serve(this, m_handler, std::move(state.request));
+    } else if (state.failed()) {
+        m_finished = true;
+        qCDebug(lcApi).noquote() << "Refused a request:" << state.error.message;
+        respond(HTTPResponse::error(state.error));
     }
+}
+
+void HTTPConnection::peerFinishedSending()
+{
+    m_peerDone = true;
+    m_readNotifier->setEnabled(false);
+    // Half a request that can no longer be completed gets no answer. A complete one is still answered: the
+    // client may have closed only its sending side.
+    if (!m_finished || m_sent)
+        close();
 }
 
 void HTTPConnection::timedOut()
@@ -91,7 +127,7 @@ void HTTPConnection::timedOut()
         qCDebug(lcApi) << "A request did not arrive in time";
         respond(HTTPResponse::error(requestTimeoutError()));
     } else if (m_responding) {
-        // The client does not read its answer; it may not hold the connection forever.
+        // The client neither takes its answer nor closes; it may not hold the connection forever.
         cancel();
     }
 }
@@ -101,18 +137,50 @@ void HTTPConnection::respond(const HTTPResponse &response)
     if (m_closed || m_responding)
         return;
     m_responding = true;
-    // The same time again for the answer to drain before the connection is dropped.
-    m_timer.start(m_settings.requestTimeout);
-    m_socket->write(response.serialized());
-    // Closes once everything written has been sent.
-    m_socket->disconnectFromHost();
+    // The same time again for the answer to drain and the client to close.
+    armTimer();
+    m_output = response.serialized();
+    writePending();
+}
+
+void HTTPConnection::writePending()
+{
+    while (m_written < m_output.size()) {
+        const ssize_t count = ::send(m_descriptor, m_output.constData() + m_written,
+            static_cast<size_t>(m_output.size() - m_written), MSG_NOSIGNAL);
+        if (count >= 0) {
+            m_written += count;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (!m_writeNotifier) {
+                m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+                connect(m_writeNotifier, &QSocketNotifier::activated, this, &HTTPConnection::writePending);
+            }
+            m_writeNotifier->setEnabled(true);
+            return;
+        }
+        qCDebug(lcApi) << "Couldn't send a response:" << qt_error_string(errno);
+        close();
+        return;
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(false);
+    m_sent = true;
+    m_output.clear();
+    // End our side, then wait for the client to end its own: closing while its bytes are still unread would
+    // reset the connection and could destroy the answer before the client has read it.
+    ::shutdown(m_descriptor, SHUT_WR);
+    if (m_peerDone)
+        close();
 }
 
 void HTTPConnection::cancel()
 {
     if (m_closed)
         return;
-    m_socket->abort();
     close();
 }
 
@@ -123,9 +191,13 @@ void HTTPConnection::close()
     m_closed = true;
     m_timer.stop();
     m_registry->remove(this);
-    m_socket->disconnect(this);
-    if (m_socket->state() != QAbstractSocket::UnconnectedState)
-        m_socket->abort();
+    // Notifiers must go before their descriptor does.
+    delete m_readNotifier;
+    m_readNotifier = nullptr;
+    delete m_writeNotifier;
+    m_writeNotifier = nullptr;
+    ::close(m_descriptor);
+    m_descriptor = -1;
     deleteLater();
 }
 

@@ -4,15 +4,16 @@
 #include "api/http/HTTPRequestParser.h"
 #include "api/http/HTTPResponse.h"
 
+#include <QBasicTimer>
 #include <QCoroTask>
 #include <QObject>
-#include <QTimer>
+#include <QPointer>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 
-class QTcpSocket;
+class QSocketNotifier;
 
 namespace amplora::api {
 
@@ -23,6 +24,9 @@ using RequestHandler = std::function<QCoro::Task<HTTPResponse>(HTTPRequest)>;
 
 // One accepted TCP connection: it reads exactly one request, answers it and closes. A request that has not
 // arrived completely within the time-out is answered 408; a client that goes away before that gets nothing.
+//
+// It works on the socket descriptor itself rather than a QTcpSocket: a connection lives for one exchange, and
+// the socket object's set-up would cost more than the exchange. Everything runs on the thread that created it.
 class HTTPConnection final : public QObject {
     Q_OBJECT
 
@@ -32,8 +36,8 @@ public:
         std::chrono::milliseconds requestTimeout { 10000 };
     };
 
-    // Takes ownership of `socket`. Deletes itself once closed.
-    HTTPConnection(QTcpSocket *socket, std::shared_ptr<const RequestHandler> handler, Settings settings,
+    // Takes ownership of the connected socket `descriptor`. Deletes itself once closed.
+    HTTPConnection(int descriptor, std::shared_ptr<const RequestHandler> handler, Settings settings,
         std::shared_ptr<ConnectionRegistry> registry);
     ~HTTPConnection() override;
 
@@ -41,20 +45,37 @@ public:
     // Drops the connection at once, without an answer.
     void cancel();
 
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
 private:
+    // Awaits the handler's answer; sends it if the connection is still there by then.
+    static QCoro::Task<> serve(
+        QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler, HTTPRequest request);
+    // Arms the one timer: the request's time-out, then the answer's time to drain.
+    void armTimer();
     void readAvailable();
+    void received(QByteArrayView bytes);
+    void peerFinishedSending();
     void timedOut();
     void respond(const HTTPResponse &response);
+    void writePending();
     void close();
 
-    QTcpSocket *m_socket;
+    int m_descriptor;
     std::shared_ptr<const RequestHandler> m_handler;
     Settings m_settings;
     std::shared_ptr<ConnectionRegistry> m_registry;
     HTTPRequestParser m_parser;
-    QTimer m_timer;
-    bool m_finished = false; // a response is on its way; nothing more is read
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QBasicTimer m_timer;
+    QByteArray m_output;
+    qsizetype m_written = 0;
+    bool m_finished = false; // a response is on its way; further bytes are ignored
     bool m_responding = false; // the response has been handed to the socket
+    bool m_sent = false; // all of it, followed by our end of the stream
+    bool m_peerDone = false; // the client has finished sending
     bool m_closed = false;
 };
 

@@ -9,7 +9,10 @@
 
 #include <QPointer>
 #include <QTcpServer>
-#include <QTcpSocket>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cmath>
 
@@ -27,6 +30,21 @@ std::chrono::milliseconds timeoutOf(const ReceiverAPIConfiguration &configuratio
         : 10.0;
     return std::chrono::milliseconds(static_cast<qint64>(std::llround(seconds * 1000.0)));
 }
+
+// Hands each accepted socket over as it is; the server wraps it itself (see HTTPConnection).
+class Listener final : public QTcpServer {
+public:
+    Listener(std::function<void(qintptr)> accept, QObject *parent)
+        : QTcpServer(parent)
+        , m_accept(std::move(accept))
+    { }
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_accept(descriptor); }
+
+private:
+    std::function<void(qintptr)> m_accept;
+};
 
 std::shared_ptr<SceneStore> defaultSceneStore()
 {
@@ -168,7 +186,7 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
     m_authenticator->setToken(token.value());
 
-    auto *listener = new QTcpServer(this);
+    auto *listener = new Listener([this](qintptr descriptor) { accept(descriptor); }, this);
     listener->setListenBacklogSize(kListenBacklog);
     const QHostAddress address
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
@@ -182,7 +200,6 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
     m_connections = std::make_shared<ConnectionRegistry>();
     m_handler = std::make_shared<const RequestHandler>(m_handlerFactory(m_authenticator));
     m_port = listener->serverPort();
-    connect(listener, &QTcpServer::newConnection, this, &ReceiverAPIServer::acceptPending);
     qCInfo(lcApi) << "Listening on" << address.toString() << "port" << *m_port;
     co_return *m_port;
 }
@@ -205,26 +222,37 @@ void ReceiverAPIServer::stop()
     m_handler.reset();
 }
 
-void ReceiverAPIServer::acceptPending()
+void ReceiverAPIServer::accept(qintptr descriptor)
 {
+    const int fd = static_cast<int>(descriptor);
+    sockaddr_storage peer {};
+    socklen_t peerLength = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &peerLength) != 0) {
+        qCDebug(lcApi) << "A connection went away before it was served:" << qt_error_string(errno);
+        ::close(fd);
+        return;
+    }
+    const QHostAddress peerAddress(reinterpret_cast<const sockaddr *>(&peer));
+    if (!m_connections || (m_configuration.localhostOnly && !isLoopback(peerAddress))) {
+        if (m_connections) {
+            qCWarning(lcApi).noquote() << "Dropped a connection from" << peerAddress.toString()
+                                       << "(only this machine may connect)";
+        }
+        ::close(fd);
+        return;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        qCWarning(lcApi) << "Couldn't make a connection non-blocking:" << qt_error_string(errno);
+        ::close(fd);
+        return;
+    }
     const HTTPConnection::Settings settings {
         { HTTPRequestParser::kDefaultMaxHeaderBytes, m_configuration.maxBodyBytes },
         timeoutOf(m_configuration),
     };
-    while (m_listener && m_listener->hasPendingConnections()) {
-        QTcpSocket *socket = m_listener->nextPendingConnection();
-        if (!socket)
-            break;
-        if (m_configuration.localhostOnly && !isLoopback(socket->peerAddress())) {
-            qCWarning(lcApi).noquote() << "Dropped a connection from" << socket->peerAddress().toString()
-                                       << "(only this machine may connect)";
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        auto *connection = new HTTPConnection(socket, m_handler, settings, m_connections);
-        connection->start();
-    }
+    auto *connection = new HTTPConnection(fd, m_handler, settings, m_connections);
+    connection->start();
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()

@@ -79,7 +79,8 @@ public:
     static bool isLoopback(const QHostAddress &address);
 
 private:
-    void acceptPending();
+    // Serves (or, from outside while only loopback is allowed, drops) one accepted socket.
+    void accept(qintptr descriptor);
     APIRouter makeRouter() const;
 
     std::shared_ptr<ReceiverControl> m_control;
