@@ -3,18 +3,30 @@
 #include "app/cli/Commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args.append(QString::fromLocal8Bit(argv[i]));
+    }
+    // Only the desktop launch needs a display; the subcommands and --headless run on servers without one.
+    std::unique_ptr<QCoreApplication> app;
+    if (amplora::cli::needsWindowSystem(args)) {
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("Amplora"));
     QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(AMPLORA_VERSION));
 
-    QStringList args = QCoreApplication::arguments();
+    args = QCoreApplication::arguments();
     args.removeFirst();
     return amplora::cli::dispatch(args);
 }

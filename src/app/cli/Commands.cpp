@@ -1,5 +1,8 @@
 #include "app/cli/Commands.h"
 
+#include "app/cli/ActionCommand.h"
+#include "app/startup/AmploraApp.h"
+
 #include <QTextStream>
 
 #include <cstdio>
@@ -12,12 +15,28 @@ QString usage()
 {
     return QStringLiteral(
         "Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]\n"
+        "       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions\n"
+        "       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)\n"
+        "       amplora api-token [--regenerate]             the local API's bearer token\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
         "       amplora discover                                 the receivers on the network, one a line\n"
         "       amplora --help | --version\n");
 }
 
+const QStringList launchFlags { QStringLiteral("--mock"), QStringLiteral("--read-only"),
+    QStringLiteral("--mock-discovery-empty"), QStringLiteral("--headless") };
+
 } // namespace
+
+bool isApplicationLaunch(const QStringList &args)
+{
+    return args.isEmpty() || launchFlags.contains(args.first());
+}
+
+bool needsWindowSystem(const QStringList &args)
+{
+    return isApplicationLaunch(args) && !args.contains(QStringLiteral("--headless"));
+}
 
 int dispatch(const QStringList &args)
 {
@@ -38,9 +57,24 @@ int dispatch(const QStringList &args)
         out << "amplora " << AMPLORA_VERSION << '\n';
         return exitOk;
     }
-    // The desktop window and the headless service are not part of this build yet.
-    err << "amplora: the desktop application is not available in this build yet.\n" << usage();
-    return exitUsage;
+    if (first == QLatin1String("action")) {
+        return runAction(args.mid(1));
+    }
+    if (first == QLatin1String("api-token")) {
+        return runApiToken(args.mid(1));
+    }
+    if (!isApplicationLaunch(args)) {
+        err << "amplora: unknown command " << first << "\n" << usage();
+        return exitUsage;
+    }
+    for (const QString &arg : args) {
+        if (!launchFlags.contains(arg)) {
+            err << "amplora: unknown option " << arg << "\n" << usage();
+            return exitUsage;
+        }
+    }
+    app::AmploraApp application({ args.contains(QStringLiteral("--headless")) });
+    return application.run();
 }
 
 } // namespace amplora::cli

@@ -13,6 +13,10 @@ inline constexpr int exitUsage = 2;
 // code. Must be called with a QCoreApplication (or a subclass) alive.
 int dispatch(const QStringList &args);
 
+// Whether the arguments start the application itself (no subcommand), and whether that needs a display.
+bool isApplicationLaunch(const QStringList &args);
+bool needsWindowSystem(const QStringList &args);
+
 // `amplora yxc [--read-only] HOST COMMAND [ARGS]`
 int runYxc(const QStringList &args);
 

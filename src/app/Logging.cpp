@@ -1,0 +1,4 @@
+#include "app/Logging.h"
+
+Q_LOGGING_CATEGORY(lcApp, "amplora.app")
+Q_LOGGING_CATEGORY(lcDbus, "amplora.dbus")

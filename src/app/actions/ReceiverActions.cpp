@@ -1,0 +1,225 @@
+#include "app/actions/ReceiverActions.h"
+
+#include "api/control/ReceiverControl.h"
+#include "api/matching/NameKey.h"
+#include "api/matching/NameMatcher.h"
+#include "api/server/ReceiverAPIServer.h"
+#include "app/controller/APIController.h"
+#include "core/protocol/VolumeScale.h"
+
+#include <QPointer>
+
+namespace amplora::app {
+
+namespace {
+
+constexpr double lowestVolumeDb = -80.5;
+
+ActionError notReady()
+{
+    return ActionError::from(IntentError::notReady());
+}
+
+} // namespace
+
+ReceiverActions::ReceiverActions(ControllerLookup lookup)
+    : m_lookup(std::move(lookup))
+{ }
+
+QStringList ReceiverActions::filtered(const QStringList &names, const QString &search)
+{
+    const QString key = api::nameMatchingKey(search);
+    if (key.isEmpty()) {
+        return names;
+    }
+    QStringList out;
+    for (const QString &name : names) {
+        if (api::nameMatchingKey(name).contains(key)) {
+            out.append(name);
+        }
+    }
+    return out;
+}
+
+ActionTask<QString> ReceiverActions::setPower(api::Zone zone, api::PowerState power)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto done = co_await control->setPower(zone, power);
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Done.");
+}
+
+ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const double value = snapToHalfDecibel(db) + 0.0;
+    const auto cap = co_await control->volumeCapDb();
+    if (!cap) {
+        co_return Failure { ActionError::from(cap.error()) };
+    }
+    if (value > cap.value()) {
+        co_return Failure { ActionError::from(IntentError::aboveCap(value, cap.value())) };
+    }
+    if (value < lowestVolumeDb) {
+        co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
+    }
+    const auto done = co_await control->setVolume(zone, value);
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Volume ") + QString::asprintf("%.1f", value) + QStringLiteral(" dB.");
+}
+
+ActionTask<QString> ReceiverActions::mute(api::Zone zone, bool muted)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto done = co_await control->setMute(zone, muted);
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return muted ? QStringLiteral("Muted.") : QStringLiteral("Unmuted.");
+}
+
+Result<QString, ActionError> ReceiverActions::resolve(
+    const QStringList &names, const QString &requested, const QString &kind)
+{
+    const api::NameMatcher::Result match = api::NameMatcher::match(requested, names);
+    if (!match.isMatch()) {
+        api::APIError error;
+        error.status = 400;
+        error.code = QStringLiteral("unknown_name");
+        error.message = QStringLiteral("No ") + kind + QStringLiteral(" called \u201C") + requested
+            + QStringLiteral("\u201D. Try one of: ") + names.join(QStringLiteral(", ")) + u'.';
+        error.validNames = names;
+        return Failure { ActionError::from(error) };
+    }
+    return match.matchedName();
+}
+
+ActionTask<QString> ReceiverActions::switchInput(api::Zone zone, QString input)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto names = co_await control->inputs(zone);
+    if (!names) {
+        co_return Failure { ActionError::from(names.error()) };
+    }
+    const auto matched = resolve(names.value(), input, QStringLiteral("input"));
+    if (!matched) {
+        co_return Failure { matched.error() };
+    }
+    const auto done = co_await control->setInput(zone, matched.value());
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Switched to ") + matched.value() + u'.';
+}
+
+ActionTask<QString> ReceiverActions::setSoundMode(QString mode)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto names = co_await control->soundModes(api::Zone::main);
+    if (!names) {
+        co_return Failure { ActionError::from(names.error()) };
+    }
+    const auto matched = resolve(names.value(), mode, QStringLiteral("sound mode"));
+    if (!matched) {
+        co_return Failure { matched.error() };
+    }
+    const auto done = co_await control->setSoundMode(api::Zone::main, matched.value());
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Sound mode ") + matched.value() + u'.';
+}
+
+ActionTask<QString> ReceiverActions::runScene(QString scene)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto ran = co_await controller->server().runScene(scene, api::Zone::main);
+    if (!ran) {
+        co_return Failure { ActionError::from(ran.error()) };
+    }
+    co_return QStringLiteral("Ran ") + ran->scene + u'.';
+}
+
+ActionTask<QStringList> ReceiverActions::inputs(QString search)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto main = co_await control->inputs(api::Zone::main);
+    if (!main) {
+        co_return Failure { ActionError::from(main.error()) };
+    }
+    QStringList names = main.value();
+    // Zone 2 only adds names; a receiver without it, or one that fails to list it, still offers the main zone's.
+    const auto zone2 = co_await control->inputs(api::Zone::zone2);
+    if (zone2) {
+        for (const QString &name : zone2.value()) {
+            if (!names.contains(name)) {
+                names.append(name);
+            }
+        }
+    }
+    co_return filtered(names, search);
+}
+
+ActionTask<QStringList> ReceiverActions::soundModes(QString search)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto names = co_await control->soundModes(api::Zone::main);
+    if (!names) {
+        co_return Failure { ActionError::from(names.error()) };
+    }
+    co_return filtered(names.value(), search);
+}
+
+ActionTask<QStringList> ReceiverActions::scenes(QString search)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto scenes = co_await controller->server().listScenes();
+    if (!scenes) {
+        co_return Failure { ActionError::from(scenes.error()) };
+    }
+    QStringList names;
+    for (const auto &scene : scenes.value()) {
+        names.append(scene.name);
+    }
+    co_return filtered(names, search);
+}
+
+} // namespace amplora::app

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "api/control/PowerState.h"
+#include "api/control/Zone.h"
+#include "app/actions/ActionError.h"
+#include "base/Result.h"
+
+#include <QCoroTask>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace amplora::app {
+
+class APIController;
+
+template<class T> using ActionTask = QCoro::Task<Result<T, ActionError>>;
+
+// The six actions and three name queries offered outside the window (on the session bus and through
+// `amplora action`). They go through the API controller's control adapter and scene operations, so the
+// read-only rule, the volume cap and name matching are those of the local API. Each answers with the text
+// to show the user.
+class ReceiverActions {
+public:
+    using ControllerLookup = std::function<APIController *()>;
+
+    // The controller is looked up afresh for every call; none yet means "still starting".
+    explicit ReceiverActions(ControllerLookup lookup);
+
+    ActionTask<QString> setPower(api::Zone zone, api::PowerState power);
+    ActionTask<QString> setVolume(api::Zone zone, double db);
+    ActionTask<QString> mute(api::Zone zone, bool muted);
+    ActionTask<QString> switchInput(api::Zone zone, QString input);
+    // Always the main zone.
+    ActionTask<QString> setSoundMode(QString mode);
+    ActionTask<QString> runScene(QString scene);
+
+    // Names to offer, filtered to those whose matching key contains the search text's (all when it is empty).
+    // Inputs: the main zone's, then those of zone 2 not already listed.
+    ActionTask<QStringList> inputs(QString search);
+    ActionTask<QStringList> soundModes(QString search);
+    ActionTask<QStringList> scenes(QString search);
+
+    static QStringList filtered(const QStringList &names, const QString &search);
+    // The one name `requested` loosely means, or the "unknown_name" error listing every valid name.
+    static Result<QString, ActionError> resolve(
+        const QStringList &names, const QString &requested, const QString &kind);
+
+private:
+    ControllerLookup m_lookup;
+};
+
+} // namespace amplora::app

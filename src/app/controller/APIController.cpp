@@ -1,0 +1,408 @@
+#include "app/controller/APIController.h"
+
+#include "api/Logging.h"
+#include "api/auth/InMemoryTokenStore.h"
+#include "api/auth/SecretTokenStore.h"
+#include "api/control/ReceiverControl.h"
+#include "api/scenes/FileSceneStore.h"
+#include "api/server/ReceiverAPIServer.h"
+#include "app/controller/ReceiverControlAdapter.h"
+#include "core/store/AppSettings.h"
+#include "core/store/LaunchOptions.h"
+#include "core/store/ReceiverStore.h"
+
+#include <QSettings>
+
+namespace amplora::app {
+
+namespace {
+
+const QString enabledKey = QStringLiteral("apiEnabled");
+const QString portKey = QStringLiteral("apiPort");
+const QString localhostOnlyKey = QStringLiteral("apiLocalhostOnly");
+const QString mockTokenKey = QStringLiteral("apiMockToken");
+
+QPointer<APIController> &currentController()
+{
+    static QPointer<APIController> controller;
+    return controller;
+}
+
+// A stored value of the wrong type reads as the default, as the other settings do. The settings file keeps
+// every value as text, so "true"/"false" and decimal digits are what a Boolean and a number look like there.
+bool readBool(const QSettings &defaults, const QString &key, bool fallback)
+{
+    const QVariant value = defaults.value(key);
+    if (value.typeId() == QMetaType::Bool) {
+        return value.toBool();
+    }
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QStringLiteral("true")) {
+        return true;
+    }
+    if (text == QStringLiteral("false")) {
+        return false;
+    }
+    return fallback;
+}
+
+int readInt(const QSettings &defaults, const QString &key, int fallback)
+{
+    const QVariant value = defaults.value(key);
+    if (!value.isValid()) {
+        return fallback;
+    }
+    bool ok = false;
+    const int number = value.toString().trimmed().toInt(&ok);
+    return ok ? number : fallback;
+}
+
+} // namespace
+
+QString APIController::State::description() const
+{
+    switch (kind) {
+    case Kind::off:
+        return QStringLiteral("off");
+    case Kind::starting:
+        return QStringLiteral("starting");
+    case Kind::running:
+        return QStringLiteral("running at ") + detail;
+    case Kind::failed:
+        return QStringLiteral("failed: ") + detail;
+    }
+    return {};
+}
+
+QString APIController::State::statusLine() const
+{
+    switch (kind) {
+    case Kind::off:
+        return QStringLiteral("API off");
+    case Kind::starting:
+        return QStringLiteral("API starting\u2026");
+    case Kind::running:
+        return QStringLiteral("API running at ") + detail;
+    case Kind::failed:
+        return QStringLiteral("API error: ") + detail;
+    }
+    return {};
+}
+
+APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_control(std::move(parts.control))
+    , m_server(std::make_unique<api::ReceiverAPIServer>(
+          api::ReceiverAPIConfiguration {}, m_control, std::move(parts.tokenStore), std::move(parts.sceneStore)))
+    , m_keepTokenInSettings(parts.keepTokenInSettings)
+{
+    m_enabled = readBool(m_defaults, enabledKey, false);
+    m_port = readInt(m_defaults, portKey, defaultPort);
+    m_localhostOnly = readBool(m_defaults, localhostOnlyKey, true);
+}
+
+APIController::~APIController()
+{
+    if (current() == this) {
+        setCurrent(nullptr);
+    }
+    m_server->stop();
+}
+
+Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::create(
+    ReceiverStore &store, const LaunchOptions &launch)
+{
+    auto scenesPath = api::FileSceneStore::defaultFilePath(
+        launch.mock ? QStringLiteral("scenes-mock.json") : QStringLiteral("scenes.json"));
+    if (!scenesPath) {
+        return Failure { scenesPath.error() };
+    }
+    QSettings &defaults = store.settings().defaults();
+    Parts parts;
+    parts.control = std::make_shared<ReceiverControlAdapter>(store);
+    parts.sceneStore = std::make_shared<api::FileSceneStore>(scenesPath.value());
+    if (launch.mock) {
+        const QString seed = defaults.value(mockTokenKey).toString();
+        parts.tokenStore
+            = std::make_shared<api::InMemoryTokenStore>(seed.isEmpty() ? std::nullopt : std::optional<QString>(seed));
+        parts.keepTokenInSettings = true;
+    } else {
+        parts.tokenStore = std::make_shared<api::SecretTokenStore>();
+    }
+    return std::make_unique<APIController>(defaults, std::move(parts));
+}
+
+APIController *APIController::current()
+{
+    return currentController().data();
+}
+
+void APIController::setCurrent(APIController *controller)
+{
+    currentController() = controller;
+}
+
+void APIController::write(const QString &key, const QVariant &value)
+{
+    m_defaults.setValue(key, value);
+}
+
+void APIController::setEnabled(bool enabled)
+{
+    if (m_enabled == enabled) {
+        return;
+    }
+    m_enabled = enabled;
+    write(enabledKey, enabled);
+    Q_EMIT enabledChanged();
+    settingChanged();
+}
+
+void APIController::setPort(int port)
+{
+    if (m_port == port) {
+        return;
+    }
+    m_port = port;
+    write(portKey, port);
+    Q_EMIT portChanged();
+    settingChanged();
+}
+
+void APIController::setLocalhostOnly(bool localhostOnly)
+{
+    if (m_localhostOnly == localhostOnly) {
+        return;
+    }
+    m_localhostOnly = localhostOnly;
+    write(localhostOnlyKey, localhostOnly);
+    Q_EMIT localhostOnlyChanged();
+    settingChanged();
+}
+
+void APIController::enableForThisRun()
+{
+    m_enabledForThisRun = true;
+}
+
+void APIController::settingChanged()
+{
+    apply();
+}
+
+QString APIController::baseURL() const
+{
+    const auto bound = m_server->port();
+    if (!bound) {
+        return {};
+    }
+    return QStringLiteral("http://127.0.0.1:%1/api/v1").arg(*bound);
+}
+
+QStringList APIController::sceneNames() const
+{
+    QStringList names;
+    for (const auto &scene : m_scenes) {
+        names.append(scene.name);
+    }
+    return names;
+}
+
+void APIController::setState(State state)
+{
+    if (m_state == state) {
+        return;
+    }
+    m_state = std::move(state);
+    qCInfo(lcApi).noquote() << "API state:" << m_state.description();
+    Q_EMIT stateChanged();
+}
+
+QCoro::Task<> APIController::apply()
+{
+    if (m_applying) {
+        m_applyAgain = true;
+        co_return;
+    }
+    QPointer<APIController> self(this);
+    m_applying = true;
+    do {
+        m_applyAgain = false;
+        co_await applyOnce();
+        if (!self) {
+            co_return;
+        }
+    } while (m_applyAgain);
+    m_applying = false;
+}
+
+QCoro::Task<> APIController::applyOnce()
+{
+    m_server->stop();
+    if (!m_enabled && !m_enabledForThisRun) {
+        setState(State::off());
+        co_return;
+    }
+    if (m_port < 1 || m_port > 65535) {
+        setState(State::failed(QStringLiteral("Port must be between 1 and 65535.")));
+        co_return;
+    }
+    setState(State::starting());
+    QPointer<APIController> self(this);
+    const auto started = co_await m_server->start(static_cast<quint16>(m_port), m_localhostOnly);
+    if (!self) {
+        co_return;
+    }
+    if (!started) {
+        const api::ServerError &error = started.error();
+        switch (error.kind()) {
+        case api::ServerError::Kind::ListenerFailed:
+            setState(State::failed(QStringLiteral("Couldn't listen: ") + error.platformDescription()));
+            break;
+        case api::ServerError::Kind::AlreadyRunning:
+            setState(State::failed(QStringLiteral("The API is already running.")));
+            break;
+        case api::ServerError::Kind::TokenStore:
+            setState(State::failed(error.description()));
+            break;
+        }
+        co_return;
+    }
+    setState(State::running(baseURL()));
+    if (m_keepTokenInSettings) {
+        co_await loadToken();
+    }
+}
+
+void APIController::stop()
+{
+    m_applyAgain = false;
+    m_server->stop();
+    setState(State::off());
+}
+
+void APIController::setToken(const QString &token)
+{
+    if (m_keepTokenInSettings && m_defaults.value(mockTokenKey).toString() != token) {
+        write(mockTokenKey, token);
+    }
+    if (m_token == token) {
+        return;
+    }
+    m_token = token;
+    Q_EMIT tokenChanged();
+}
+
+void APIController::setTokenError(std::optional<QString> error)
+{
+    if (m_tokenError == error) {
+        return;
+    }
+    m_tokenError = std::move(error);
+    Q_EMIT tokenErrorChanged();
+}
+
+void APIController::setSceneMessage(std::optional<QString> message)
+{
+    if (m_sceneMessage == message) {
+        return;
+    }
+    m_sceneMessage = std::move(message);
+    Q_EMIT sceneMessageChanged();
+}
+
+QCoro::Task<> APIController::loadToken()
+{
+    QPointer<APIController> self(this);
+    const auto token = co_await m_server->currentToken();
+    if (!self) {
+        co_return;
+    }
+    if (!token) {
+        setTokenError(token.error().description());
+        co_return;
+    }
+    setTokenError(std::nullopt);
+    setToken(token.value());
+}
+
+QCoro::Task<> APIController::regenerateToken()
+{
+    QPointer<APIController> self(this);
+    const auto token = co_await m_server->regenerateToken();
+    if (!self) {
+        co_return;
+    }
+    if (!token) {
+        setTokenError(token.error().description());
+        co_return;
+    }
+    setTokenError(std::nullopt);
+    setToken(token.value());
+}
+
+QCoro::Task<> APIController::refreshScenes()
+{
+    QPointer<APIController> self(this);
+    auto scenes = co_await m_server->listScenes();
+    if (!self) {
+        co_return;
+    }
+    if (!scenes) {
+        setSceneMessage(scenes.error().description());
+        co_return;
+    }
+    if (m_scenes != scenes.value()) {
+        m_scenes = std::move(scenes).value();
+        Q_EMIT scenesChanged();
+    }
+}
+
+QCoro::Task<> APIController::saveScene(api::ReceiverScene scene)
+{
+    QPointer<APIController> self(this);
+    const QString name = scene.name;
+    const auto saved = co_await m_server->saveScene(std::move(scene));
+    if (!self) {
+        co_return;
+    }
+    if (!saved) {
+        setSceneMessage(saved.error().description());
+        co_return;
+    }
+    setSceneMessage(QStringLiteral("Saved ") + name + u'.');
+    co_await refreshScenes();
+}
+
+QCoro::Task<> APIController::runScene(QString name)
+{
+    QPointer<APIController> self(this);
+    const auto ran = co_await m_server->runScene(name, api::Zone::main);
+    if (!self) {
+        co_return;
+    }
+    if (!ran) {
+        setSceneMessage(ran.error().description());
+        co_return;
+    }
+    setSceneMessage(
+        QStringLiteral("Ran ") + ran->scene + QStringLiteral(": ") + ran->applied.join(QStringLiteral(", ")) + u'.');
+}
+
+QCoro::Task<> APIController::deleteScene(QString name)
+{
+    QPointer<APIController> self(this);
+    const auto deleted = co_await m_server->deleteScene(name);
+    if (!self) {
+        co_return;
+    }
+    if (!deleted) {
+        setSceneMessage(deleted.error().description());
+        co_return;
+    }
+    setSceneMessage(QStringLiteral("Deleted ") + name + u'.');
+    co_await refreshScenes();
+}
+
+} // namespace amplora::app

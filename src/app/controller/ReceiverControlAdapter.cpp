@@ -1,0 +1,419 @@
+#include "app/controller/ReceiverControlAdapter.h"
+
+#include "api/router/RouterErrors.h"
+#include "core/protocol/ReceiverTransport.h"
+#include "core/protocol/VolumeScale.h"
+#include "core/store/AppSettings.h"
+#include "core/store/FriendlyNames.h"
+#include "core/store/ReceiverStore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace amplora::app {
+
+namespace {
+
+Zone coreZone(api::Zone zone)
+{
+    return zone == api::Zone::zone2 ? Zone::zone2 : Zone::main;
+}
+
+QString zoneName(api::Zone zone)
+{
+    return api::enumName(zone);
+}
+
+PlaybackAction corePlayback(api::PlaybackAction action)
+{
+    switch (action) {
+    case api::PlaybackAction::play:
+        return PlaybackAction::play;
+    case api::PlaybackAction::pause:
+        return PlaybackAction::pause;
+    case api::PlaybackAction::next:
+        return PlaybackAction::next;
+    case api::PlaybackAction::previous:
+        return PlaybackAction::previous;
+    }
+    return PlaybackAction::pause;
+}
+
+api::ControlError receiverError(int status, const char *code, QString message)
+{
+    api::APIError error;
+    error.status = status;
+    error.code = QString::fromLatin1(code);
+    error.message = std::move(message);
+    return api::ControlError::fromAPIError(std::move(error));
+}
+
+api::ControlError storeGone()
+{
+    return api::ControlError::receiverFailure(QStringLiteral("Amplora is shutting down."));
+}
+
+api::ControlError noVolumeRange(api::Zone zone)
+{
+    return receiverError(
+        502, "receiver_error", QStringLiteral("The receiver reported no volume range for %1.").arg(zoneName(zone)));
+}
+
+QStringList namesOf(const QList<FriendlyNames::Entry> &entries)
+{
+    QStringList names;
+    names.reserve(entries.size());
+    for (const auto &entry : entries) {
+        names.append(entry.name);
+    }
+    return names;
+}
+
+std::optional<QString> idNamed(const QList<FriendlyNames::Entry> &entries, const QString &name)
+{
+    for (const auto &entry : entries) {
+        if (entry.name == name) {
+            return entry.id;
+        }
+    }
+    return std::nullopt;
+}
+
+QString nameOfId(const QList<FriendlyNames::Entry> &entries, const QString &id)
+{
+    for (const auto &entry : entries) {
+        if (entry.id == id) {
+            return entry.name;
+        }
+    }
+    return id;
+}
+
+QList<FriendlyNames::Entry> inputEntries(const ZoneFeatures *zone, const std::optional<NameText> &names)
+{
+    return zone ? FriendlyNames::inputs(zone->inputList, names) : QList<FriendlyNames::Entry> {};
+}
+
+QList<FriendlyNames::Entry> programEntries(const ZoneFeatures *zone, const std::optional<NameText> &names)
+{
+    return zone && zone->soundProgramList ? FriendlyNames::soundPrograms(*zone->soundProgramList, names)
+                                          : QList<FriendlyNames::Entry> {};
+}
+
+// The zone's volume in dB as the receiver reports it: its own decibel value when it gives one, else the raw
+// steps on the zone's scale.
+std::optional<double> volumeDbOf(const ZoneStatus &status, const std::optional<VolumeScale> &scale)
+{
+    if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db") && status.actualVolume->value) {
+        return *status.actualVolume->value;
+    }
+    if (status.volume && scale) {
+        return scale->dB(*status.volume);
+    }
+    return std::nullopt;
+}
+
+std::optional<api::NowPlaying> nowPlayingOf(const std::optional<PlayInfo> &info)
+{
+    if (!info) {
+        return std::nullopt;
+    }
+    return api::NowPlaying { info->playback, info->artist, info->album, info->track };
+}
+
+} // namespace
+
+ReceiverControlAdapter::ReceiverControlAdapter(ReceiverStore &store)
+    : m_store(&store)
+{ }
+
+api::ControlError ReceiverControlAdapter::controlError(const YXCError &error)
+{
+    if (error.kind() == YXCError::Kind::readOnlyBlocked) {
+        return receiverError(502, "read_only",
+            QStringLiteral("Amplora is running read-only (--read-only), so it blocked ") + error.subject()
+                + QStringLiteral(" before it reached the receiver. Nothing was changed."));
+    }
+    return api::ControlError::receiverFailure(error.description());
+}
+
+int ReceiverControlAdapter::receiverUnits(double db)
+{
+    // The router bounds these values; the clamp only keeps a stray value from overflowing the conversion.
+    const double units = roundHalfAwayFromZero(db * 2);
+    if (!(units == units)) {
+        return 0;
+    }
+    return static_cast<int>(
+        std::clamp(units, double(std::numeric_limits<int>::min() / 2), double(std::numeric_limits<int>::max() / 2)));
+}
+
+const ZoneFeatures *ReceiverControlAdapter::Context::zone(api::Zone zone) const
+{
+    return features.zoneFeatures(coreZone(zone));
+}
+
+std::optional<VolumeScale> ReceiverControlAdapter::Context::volumeScale(api::Zone zone) const
+{
+    const ZoneFeatures *features = this->zone(zone);
+    return features ? VolumeScale::from(*features) : std::nullopt;
+}
+
+QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> ReceiverControlAdapter::prepare()
+{
+    QPointer<ReceiverStore> store = m_store;
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    const std::shared_ptr<ReceiverTransport> transport = store->transport();
+    std::optional<Features> features = store->features();
+    std::optional<NameText> names = store->names();
+    if (!features) {
+        Result<Features, YXCError> fetched = co_await transport->fetch<Features>(YXCCommand::getFeatures());
+        if (!fetched) {
+            co_return Failure { controlError(fetched.error()) };
+        }
+        features = std::move(fetched).value();
+    }
+    if (!names) {
+        Result<NameText, YXCError> fetched = co_await transport->fetch<NameText>(YXCCommand::getNameText());
+        if (!fetched) {
+            co_return Failure { controlError(fetched.error()) };
+        }
+        names = std::move(fetched).value();
+    }
+    co_return Context { transport, std::move(*features), std::move(names) };
+}
+
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(
+    YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale)
+{
+    QPointer<ReceiverStore> store = m_store;
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    if (!transport) {
+        transport = store->transport();
+    }
+    const YXCCommand capped = command.capped(scale, store->settings().maxVolumeDB());
+    Result<Done, YXCError> sent = co_await transport->send(capped);
+    if (!sent) {
+        co_return Failure { controlError(sent.error()) };
+    }
+    co_return Done {};
+}
+
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
+    api::Zone zone, double db, const Context &context)
+{
+    const ZoneFeatures *features = context.zone(zone);
+    const std::optional<VolumeScale> scale = context.volumeScale(zone);
+    std::optional<YXCCommand> command;
+    if (features && features->funcList.contains(QStringLiteral("actual_volume"))) {
+        command = YXCCommand::setActualVolume(coreZone(zone), db);
+    } else if (scale) {
+        command = YXCCommand::setVolume(coreZone(zone), scale->raw(db));
+    } else {
+        co_return Failure { noVolumeRange(zone) };
+    }
+    co_return co_await send(*command, context.transport, scale);
+}
+
+api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone)
+{
+    auto prepared = co_await prepare();
+    if (!prepared) {
+        co_return Failure { prepared.error() };
+    }
+    const Context context = std::move(prepared).value();
+    const api::ControlError noStatus = receiverError(
+        502, "receiver_error", QStringLiteral("The receiver sent no status for %1.").arg(zoneName(zone)));
+    // A receiver without the zone is not asked for it.
+    if (!context.zone(zone)) {
+        co_return Failure { noStatus };
+    }
+
+    QPointer<ReceiverStore> store = m_store;
+    Result<Done, StoreError> refreshed = co_await store->refresh(YXCEvent::Refresh::status(coreZone(zone)));
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    // A failed refresh must not pass off the last known status as fresh.
+    if (!refreshed && !refreshed.error().isSuperseded()) {
+        const auto &receiver = refreshed.error().receiverError();
+        co_return Failure { receiver ? controlError(*receiver)
+                                     : api::ControlError::receiverFailure(refreshed.error().description()) };
+    }
+    const auto found = store->status().find(coreZone(zone));
+    if (found == store->status().end()) {
+        co_return Failure { noStatus };
+    }
+    const ZoneStatus zoneStatus = found->second;
+    const ZoneFeatures *features = context.zone(zone);
+
+    const std::optional<double> volumeDb = volumeDbOf(zoneStatus, context.volumeScale(zone));
+    if (!volumeDb) {
+        co_return Failure { noVolumeRange(zone) };
+    }
+
+    api::ReceiverStatus status;
+    status.zone = zone;
+    status.power = zoneStatus.power == QStringLiteral("on") ? api::PowerState::on : api::PowerState::standby;
+    status.volumeDb = *volumeDb;
+    status.mute = zoneStatus.mute.value_or(false);
+    const QString inputId = zoneStatus.input.value_or(QString());
+    status.input = nameOfId(inputEntries(features, context.names), inputId);
+    if (zoneStatus.soundProgram) {
+        status.soundMode = nameOfId(programEntries(features, context.names), *zoneStatus.soundProgram);
+    }
+    if (zoneStatus.toneControl && zoneStatus.toneControl->bass) {
+        status.bass = *zoneStatus.toneControl->bass * 0.5;
+    }
+    if (zoneStatus.toneControl && zoneStatus.toneControl->treble) {
+        status.treble = *zoneStatus.toneControl->treble * 0.5;
+    }
+    if (zoneStatus.subwooferVolume && features->funcList.contains(QStringLiteral("subwoofer_volume"))) {
+        status.subwoofer = *zoneStatus.subwooferVolume * 0.5;
+    }
+    const InputFeature *input = context.features.system.input(inputId);
+    if (input && input->playInfoType == QStringLiteral("netusb")) {
+        // What is playing is a detail of the status: a failed refresh keeps the last known player state.
+        const auto playInfo = co_await store->refresh(YXCEvent::Refresh::playInfo());
+        Q_UNUSED(playInfo);
+        if (!store) {
+            co_return Failure { storeGone() };
+        }
+        status.nowPlaying = nowPlayingOf(store->playInfo());
+    }
+    co_return status;
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setPower(api::Zone zone, api::PowerState state)
+{
+    const PowerState power = state == api::PowerState::on ? PowerState::on : PowerState::standby;
+    co_return co_await send(YXCCommand::setPower(coreZone(zone), power), nullptr, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double db)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    co_return co_await sendVolume(zone, db, context.value());
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::stepVolume(api::Zone zone, api::VolumeStepDirection direction)
+{
+    auto current = co_await status(zone);
+    if (!current) {
+        co_return Failure { current.error() };
+    }
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const std::optional<VolumeScale> scale = context->volumeScale(zone);
+    const double step = scale ? scale->stepDB : 0.5;
+    const double target = current->volumeDb + (direction == api::VolumeStepDirection::up ? step : -step);
+    co_return co_await sendVolume(zone, target, context.value());
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setMute(api::Zone zone, bool mute)
+{
+    co_return co_await send(YXCCommand::setMute(coreZone(zone), mute), nullptr, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString name)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const auto entries = inputEntries(context->zone(zone), context->names);
+    const std::optional<QString> id = idNamed(entries, name);
+    if (!id) {
+        co_return Failure { api::ControlError::fromAPIError(api::RouterErrors::unknownName(
+            QStringLiteral("unknown_input"), QStringLiteral("input"), name, zoneName(zone), namesOf(entries))) };
+    }
+    co_return co_await send(YXCCommand::setInput(coreZone(zone), *id), context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QString name)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const auto entries = programEntries(context->zone(zone), context->names);
+    const std::optional<QString> id = idNamed(entries, name);
+    if (!id) {
+        co_return Failure { api::ControlError::fromAPIError(
+            api::RouterErrors::unknownName(QStringLiteral("unknown_sound_mode"), QStringLiteral("sound mode"), name,
+                zoneName(zone), namesOf(entries))) };
+    }
+    co_return co_await send(YXCCommand::setSoundProgram(coreZone(zone), *id), context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setTone(
+    api::Zone zone, std::optional<double> bass, std::optional<double> treble)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const ZoneFeatures *features = context->zone(zone);
+    std::optional<QString> mode;
+    if (features && features->toneControlModeList
+        && features->toneControlModeList->contains(QStringLiteral("manual"))) {
+        mode = QStringLiteral("manual");
+    }
+    const auto units
+        = [](std::optional<double> db) { return db ? std::optional<int>(receiverUnits(*db)) : std::nullopt; };
+    co_return co_await send(
+        YXCCommand::setToneControl(coreZone(zone), mode, units(bass), units(treble)), context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setSubwoofer(api::Zone zone, double db)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    co_return co_await send(
+        YXCCommand::setSubwooferVolume(coreZone(zone), receiverUnits(db)), context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::playback(api::PlaybackAction action)
+{
+    co_return co_await send(YXCCommand::setPlayback(corePlayback(action)), nullptr, std::nullopt);
+}
+
+api::ControlTask<QStringList> ReceiverControlAdapter::inputs(api::Zone zone)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    co_return namesOf(inputEntries(context->zone(zone), context->names));
+}
+
+api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone)
+{
+    auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    co_return namesOf(programEntries(context->zone(zone), context->names));
+}
+
+api::ControlTask<double> ReceiverControlAdapter::volumeCapDb()
+{
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    co_return m_store->settings().maxVolumeDB();
+}
+
+} // namespace amplora::app

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "api/control/ReceiverControl.h"
+#include "core/protocol/Features.h"
+#include "core/protocol/NameText.h"
+#include "core/protocol/YXCCommand.h"
+#include "core/protocol/YXCError.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+namespace amplora {
+class ReceiverStore;
+class ReceiverTransport;
+struct VolumeScale;
+} // namespace amplora
+
+namespace amplora::app {
+
+// The API's control contract on top of the receiver store. It does not use the store's optimistic controls:
+// every change becomes one receiver command, capped by the user's volume cap and awaited on the store's current
+// transport, so the caller learns whether the receiver took it. Read-only mode and the cap therefore hold for
+// API clients and the session-bus actions exactly as they do for the window.
+class ReceiverControlAdapter final : public api::ReceiverControl {
+public:
+    explicit ReceiverControlAdapter(ReceiverStore &store);
+
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
+    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
+    api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
+    api::ControlTask<Done> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
+    api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
+    api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
+    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
+    api::ControlTask<Done> setTone(api::Zone zone, std::optional<double> bass, std::optional<double> treble) override;
+    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db) override;
+    api::ControlTask<Done> playback(api::PlaybackAction action) override;
+    api::ControlTask<QStringList> inputs(api::Zone zone) override;
+    api::ControlTask<QStringList> soundModes(api::Zone zone) override;
+    api::ControlTask<double> volumeCapDb() override;
+    double volumeStepDb() const override { return 0.5; }
+
+    // How a receiver failure reaches the router: the read-only refusal as its own 502 naming the blocked
+    // path, everything else as a plain receiver failure.
+    static api::ControlError controlError(const YXCError &error);
+    // Tone and subwoofer decibels in the receiver's half-decibel units.
+    static int receiverUnits(double db);
+
+private:
+    // What one operation works with: the transport it started on, and the features and names (the store's,
+    // or fetched through that transport when the store does not hold them yet).
+    struct Context {
+        std::shared_ptr<ReceiverTransport> transport;
+        Features features;
+        std::optional<NameText> names;
+        const ZoneFeatures *zone(api::Zone zone) const;
+        std::optional<VolumeScale> volumeScale(api::Zone zone) const;
+    };
+
+    QCoro::Task<Result<Context, api::ControlError>> prepare();
+    QCoro::Task<Result<Done, api::ControlError>> send(
+        YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale);
+    QCoro::Task<Result<Done, api::ControlError>> sendVolume(api::Zone zone, double db, const Context &context);
+
+    QPointer<ReceiverStore> m_store;
+};
+
+} // namespace amplora::app

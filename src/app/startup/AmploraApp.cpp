@@ -1,0 +1,161 @@
+#include "app/startup/AmploraApp.h"
+
+#include "app/Logging.h"
+#include "app/controller/APIController.h"
+#include "app/dbus/ActionService.h"
+#include "app/dbus/RunningInstance.h"
+#include "app/startup/UnixSignalWatcher.h"
+#include "core/store/AppSettings.h"
+#include "core/store/LaunchOptions.h"
+#include "core/store/ReceiverStore.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QSettings>
+
+#include <csignal>
+#include <cstdio>
+
+namespace amplora::app {
+
+namespace {
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs(qPrintable(text + u'\n'), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+AmploraApp::AmploraApp(Mode mode, QObject *parent)
+    : QObject(parent)
+    , m_mode(mode)
+{ }
+
+AmploraApp::~AmploraApp()
+{
+    APIController::setCurrent(nullptr);
+    // The service and the controller refer to the store; they go first.
+    m_actions.reset();
+    m_api.reset();
+    m_store.reset();
+    m_settings.reset();
+}
+
+int AmploraApp::run()
+{
+    if (const auto exitCode = start()) {
+        return *exitCode;
+    }
+    return QCoreApplication::exec();
+}
+
+std::optional<int> AmploraApp::start()
+{
+    // The order matters: the settings decide the store, the store the controller, and the controller is
+    // published before the bus name is taken, so an early action sees either nothing or the finished one.
+    const LaunchOptions &launch = LaunchOptions::current();
+    m_settings = std::make_unique<AppSettings>(AppSettings::openStore(launch.mock));
+    m_store = std::make_unique<ReceiverStore>(*m_settings, launch);
+    auto api = APIController::create(*m_store, launch);
+    if (!api) {
+        printLine(stderr, QStringLiteral("Could not set up the API's scene store: ") + api.error().description());
+        return 1;
+    }
+    m_api = std::move(api).value();
+    APIController::setCurrent(m_api.get());
+
+    m_actions = std::make_unique<ActionService>([] { return APIController::current(); });
+    m_actions->showWindow = [this] { return showWindow(); };
+    switch (m_actions->registerOn(QDBusConnection::sessionBus())) {
+    case ActionService::Registration::registered:
+        qCInfo(lcDbus).noquote() << "Offering the actions on the session bus as" << ActionService::serviceName();
+        break;
+    case ActionService::Registration::noBus:
+        qCWarning(lcDbus) << "No session bus: the actions (amplora action) are unavailable in this run";
+        break;
+    case ActionService::Registration::nameTaken:
+        return handOverToRunningInstance();
+    }
+
+    m_signals = std::make_unique<UnixSignalWatcher>();
+    connect(m_signals.get(), &UnixSignalWatcher::received, this, &AmploraApp::shutDown);
+    m_signals->watch({ SIGINT, SIGTERM });
+
+    if (m_mode.headless) {
+        startHeadless();
+    } else {
+        startDesktop();
+    }
+    return std::nullopt;
+}
+
+std::optional<int> AmploraApp::handOverToRunningInstance()
+{
+    if (m_mode.headless) {
+        printLine(stderr, QStringLiteral("Amplora is already running."));
+        return 1;
+    }
+    const auto shown = RunningInstance::call(QStringLiteral("ShowWindow"), {});
+    if (!shown) {
+        printLine(stderr, shown.error().description());
+        return 1;
+    }
+    qCInfo(lcApp) << "Another instance is running; asked it to show its window";
+    return 0;
+}
+
+void AmploraApp::startHeadless()
+{
+    // A headless run exists to serve the API, so it is on for this run; a failure to serve ends the process.
+    m_api->enableForThisRun();
+    connect(m_api.get(), &APIController::stateChanged, this, [this] {
+        const APIController::State &state = m_api->state();
+        if (state.kind == APIController::State::Kind::running && !m_printedURL) {
+            m_printedURL = true;
+            printLine(stdout, m_api->baseURL());
+        } else if (state.kind == APIController::State::Kind::failed) {
+            printLine(stderr, m_api->statusLine());
+            QCoreApplication::exit(1);
+        }
+    });
+    m_api->apply();
+    m_storeStarted = true;
+    m_store->start();
+}
+
+void AmploraApp::startDesktop()
+{
+    if (!LaunchOptions::current().isRunningTests) {
+        m_api->apply();
+    }
+    if (const auto refusal = showWindow()) {
+        qCWarning(lcApp).noquote() << *refusal;
+    }
+}
+
+std::optional<QString> AmploraApp::showWindow()
+{
+    if (m_mode.headless) {
+        return QStringLiteral("Amplora is running without windows (--headless).");
+    }
+    // The main window plugs in here once it is part of the build: show (or raise) it, and on its first
+    // appearance start the store. Until then the desktop run serves the store, the API and the actions.
+    if (!m_storeStarted) {
+        m_storeStarted = true;
+        m_store->start();
+    }
+    return QStringLiteral("This build has no main window yet.");
+}
+
+void AmploraApp::shutDown(int signalNumber)
+{
+    qCInfo(lcApp) << "Stopping on signal" << signalNumber;
+    m_api->stop();
+    m_store->stopTasks();
+    m_settings->defaults().sync();
+    QCoreApplication::exit(0);
+}
+
+} // namespace amplora::app

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+namespace amplora {
+class AppSettings;
+class ReceiverStore;
+} // namespace amplora
+
+namespace amplora::app {
+
+class APIController;
+class ActionService;
+class UnixSignalWatcher;
+
+// The application object: creates the long-lived objects in their fixed order, publishes the API controller
+// for the actions, takes the session-bus name (one instance per user), starts the API and the store, and
+// stops cleanly on SIGINT or SIGTERM.
+class AmploraApp : public QObject {
+    Q_OBJECT
+
+public:
+    struct Mode {
+        // No windows: the API runs whatever "apiEnabled" says and its base URL is printed.
+        bool headless = false;
+    };
+
+    explicit AmploraApp(Mode mode, QObject *parent = nullptr);
+    ~AmploraApp() override;
+
+    // Builds everything; an exit code when the process must end at once (a set-up failure, or another
+    // instance that took over), nothing when the event loop should run.
+    std::optional<int> start();
+
+    // start() followed by the event loop.
+    int run();
+
+private:
+    std::optional<int> handOverToRunningInstance();
+    void startHeadless();
+    void startDesktop();
+    std::optional<QString> showWindow();
+    void shutDown(int signalNumber);
+
+    Mode m_mode;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<ReceiverStore> m_store;
+    std::unique_ptr<APIController> m_api;
+    std::unique_ptr<ActionService> m_actions;
+    std::unique_ptr<UnixSignalWatcher> m_signals;
+    bool m_printedURL = false;
+    bool m_storeStarted = false;
+};
+
+} // namespace amplora::app
