@@ -10,6 +10,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTimer>
 
 namespace amplora {
 
@@ -76,6 +77,9 @@ QCoro::Task<std::optional<QByteArray>> fetchDescription(QUrl location, ReceiverD
             reply->abort();
         }
     });
+    // The transfer time-out only measures silence; a device that drips its description must not hold the whole
+    // discovery, so the request also has a deadline.
+    QTimer::singleShot(options.descriptionTimeout, reply, [reply] { reply->abort(); });
     co_await reply;
     reply->deleteLater();
     run->replies.removeAll(reply);

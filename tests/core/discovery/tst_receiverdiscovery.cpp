@@ -10,7 +10,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <memory>
@@ -125,6 +128,28 @@ QByteArray answer(
           "urn:schemas-upnp-org:device:MediaRenderer:1\r\n\r\n";
 }
 
+// Answers every request with a description that never ends, one byte at a time, never silent for long.
+class Dripper : public QObject {
+public:
+    Dripper()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 1000000\r\n\r\n<root>");
+                auto *timer = new QTimer(socket);
+                connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+                timer->start(50);
+            }
+        });
+    }
+    QString location() const { return QStringLiteral("http://127.0.0.1:%1/desc.xml").arg(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+};
+
 ReceiverDiscovery::Options fastOptions()
 {
     ReceiverDiscovery::Options options;
@@ -212,6 +237,31 @@ private Q_SLOTS:
         QCOMPARE(unreached.server->requests().size(), 0);
         // No device id: probed, then left out.
         QCOMPARE(anonymous.requestsFor(deviceInfoPath), 1);
+    }
+
+    void aDescriptionThatNeverEndsIsCutOff()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        Dripper dripper;
+        Device den;
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        Responder responder;
+        QVERIFY(responder.start());
+        responder.answers = { answer(dripper.location()), answer(den.location()) };
+        QNetworkAccessManager network;
+        ReceiverDiscovery discovery(fastOptions(), &network);
+
+        std::optional<ReceiverDiscovering::Receivers> result;
+        auto run = [](QCoro::Task<ReceiverDiscovering::Receivers> task,
+                       std::optional<ReceiverDiscovering::Receivers> *out) -> QCoro::Task<> {
+            out->emplace(co_await std::move(task));
+        };
+        auto task = run(discovery.discover(), &result);
+        // The drip never pauses for the transfer time-out; only the deadline can end it.
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+        QVERIFY(result->ok());
+        QCOMPARE((*result)->size(), 1);
+        QCOMPARE((*result)->first().deviceID, QStringLiteral("AAA"));
     }
 
     void cancellationEndsTheSearch_data()
