@@ -1,10 +1,250 @@
+// The window's C++ side: the panel model's values over the demo receiver, the symbol table and the
+// brushed-metal texture.
+
+#include "DemoReceiver.h"
+#include "core/store/AppSettings.h"
+#include "core/store/FavouriteInput.h"
+#include "core/store/ReceiverStore.h"
+#include "qml/BrushedMetal.h"
+#include "qml/PanelModel.h"
+#include "qml/Symbols.h"
+#include "support/ManualClock.h"
+#include "support/WaitFor.h"
+
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
-class Placeholder : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void nothingYet() { }
+using namespace amplora;
+
+namespace {
+
+// A store over a demo receiver whose state the test changes before connecting.
+struct Rig {
+    test::ManualClock clock;
+    AppSettings settings { std::make_unique<QSettings>() };
+    std::shared_ptr<DemoReceiver> receiver = std::make_shared<DemoReceiver>();
+    std::unique_ptr<ReceiverStore> store;
+    std::unique_ptr<PanelModel> panel;
+
+    Rig()
+    {
+        settings.setHost(QStringLiteral("demo.invalid"));
+        ReceiverStore::Parts parts;
+        parts.transport = receiver;
+        parts.clock = &clock;
+        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+        parts.eventPort = 0;
+        store = std::make_unique<ReceiverStore>(settings, LaunchOptions {}, std::move(parts));
+        panel = std::make_unique<PanelModel>(*store);
+    }
+    void connect()
+    {
+        (void)test::waitFor(store->connect(clock.now()));
+        (void)test::waitFor(store->poll(clock.now()));
+    }
+    ZoneFeatures &mainFeatures() { return receiver->features.zone[0]; }
 };
 
-QTEST_MAIN(Placeholder)
+QStringList labels(const QVariantList &list, const char *key)
+{
+    QStringList result;
+    for (const QVariant &entry : list) {
+        result.append(entry.toMap().value(QString::fromLatin1(key)).toString());
+    }
+    return result;
+}
+
+} // namespace
+
+class TestPanelModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void displayState_data()
+    {
+        QTest::addColumn<bool>("connect");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("expected");
+        QTest::addRow("before the first answer") << false << true << "notConnected";
+        QTest::addRow("connected and on") << true << true << "live";
+        QTest::addRow("connected in standby") << true << false << "standby";
+    }
+    void displayState()
+    {
+        QFETCH(bool, connect);
+        QFETCH(bool, on);
+        QFETCH(QString, expected);
+        Rig rig;
+        rig.receiver->status[Zone::main].power = on ? QStringLiteral("on") : QStringLiteral("standby");
+        if (connect) {
+            rig.connect();
+        }
+        QCOMPARE(rig.panel->displayState(), expected);
+        QCOMPARE(rig.panel->zoneOn(), connect && on);
+    }
+
+    void favouriteInputsResolveByIdAndByName()
+    {
+        Rig rig;
+        rig.connect();
+        const QVariantList favourites = rig.panel->favouriteInputs();
+        QCOMPARE(labels(favourites, "label"),
+            QStringList({ "Spotify", "AirPlay", "Apple TV", "PS5", "TV", "Tuner", "Phono" }));
+        QCOMPARE(
+            labels(favourites, "id"), QStringList({ "spotify", "airplay", "hdmi1", "hdmi2", "tv", "tuner", "phono" }));
+        QCOMPARE(labels(favourites, "selected"),
+            QStringList({ "true", "false", "false", "false", "false", "false", "false" }));
+    }
+
+    void moreEntriesMarkOnlyTheCurrentOne_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addRow("a favourite") << "spotify";
+        QTest::addRow("an input without a button") << "hdmi3";
+        QTest::addRow("an input the zone does not list") << "usb";
+    }
+    void moreEntriesMarkOnlyTheCurrentOne()
+    {
+        QFETCH(QString, input);
+        Rig rig;
+        rig.receiver->status[Zone::main].input = input;
+        rig.connect();
+        const QVariantList entries = rig.panel->inputs();
+        QStringList marked;
+        for (const QVariant &entry : entries) {
+            if (entry.toMap().value(QStringLiteral("current")).toBool()) {
+                marked.append(entry.toMap().value(QStringLiteral("id")).toString());
+            }
+        }
+        QCOMPARE(marked, rig.mainFeatures().inputList.contains(input) ? QStringList { input } : QStringList {});
+    }
+
+    void ranges_data()
+    {
+        QTest::addColumn<QList<RangeStep>>("ranges");
+        QTest::addColumn<QVariantMap>("volume");
+        QTest::addColumn<QVariantMap>("tone");
+        const auto range = [](double min, double max, double step, std::optional<bool> known = std::nullopt) {
+            QVariantMap map { { "min", min }, { "max", max }, { "step", step } };
+            if (known) {
+                map.insert("known", *known);
+            }
+            return map;
+        };
+        QTest::addRow("from the features")
+            << QList<RangeStep> { { "actual_volume_db", -60, 10, 0.5 }, { "tone_control", -6, 6, 0.5 } }
+            << range(-60, 10, 0.5, true) << range(-6, 6, 0.5);
+        QTest::addRow("missing ranges fall back")
+            << QList<RangeStep> {} << range(-80.5, 16.5, 0.5, false) << range(-12, 12, 1);
+        QTest::addRow("reversed and stepless ranges fall back")
+            << QList<RangeStep> { { "actual_volume_db", 10, -60, 0.5 }, { "tone_control", -6, 6, 0 } }
+            << range(-80.5, 16.5, 0.5, false) << range(-12, 12, 1);
+    }
+    void ranges()
+    {
+        QFETCH(QList<RangeStep>, ranges);
+        QFETCH(QVariantMap, volume);
+        QFETCH(QVariantMap, tone);
+        Rig rig;
+        rig.mainFeatures().rangeStep = ranges;
+        rig.connect();
+        QCOMPARE(rig.panel->volumeRange(), volume);
+        QCOMPARE(rig.panel->toneRange(), tone);
+    }
+
+    void playTexts_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QVariant>("expectedTotal");
+        QTest::addColumn<bool>("network");
+        QTest::addRow("network source with a length") << "spotify" << 245 << QVariant(245) << true;
+        QTest::addRow("a stream without an end") << "net_radio" << 0 << QVariant() << true;
+        QTest::addRow("HDMI is not a network source") << "hdmi1" << 245 << QVariant(245) << false;
+    }
+    void playTexts()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, total);
+        QFETCH(QVariant, expectedTotal);
+        QFETCH(bool, network);
+        Rig rig;
+        rig.receiver->status[Zone::main].input = input;
+        rig.receiver->playInfo.totalTime = total;
+        rig.connect();
+        QCOMPARE(rig.panel->networkSource(), network);
+        QCOMPARE(rig.panel->totalTime(), expectedTotal);
+    }
+
+    void spotifyDeviceName()
+    {
+        Rig rig;
+        rig.connect();
+        QCOMPARE(rig.panel->spotifyDeviceName(), QStringLiteral("Living Room"));
+        Rig unnamed;
+        unnamed.receiver->names.zoneList.clear();
+        unnamed.connect();
+        QCOMPARE(unnamed.panel->spotifyDeviceName(), QStringLiteral("this receiver"));
+    }
+
+    void signalTexts()
+    {
+        Rig rig;
+        rig.connect();
+        QCOMPARE(rig.panel->signalStrip().value("format").toString(), QStringLiteral("\u2014"));
+        rig.store->setSignalStripVisible(true);
+        rig.store->signalVisibilityChanged();
+        QCoro::waitFor(rig.store->fetchSignal());
+        QCOMPARE(rig.panel->signalSummary(), QStringLiteral("DOLBY  /  ATMOS  /  Dolby Atmos  /  48 kHz  /  24 bit"));
+        QCOMPARE(rig.panel->signalDetail(), QStringLiteral("640 kbps"));
+        const QVariantList lamps = rig.panel->signalStrip().value("lamps").toList();
+        QCOMPARE(labels(lamps, "label"), QStringList({ "DOLBY", "ATMOS", "DTS", "DTS:X", "PCM" }));
+        QCOMPARE(labels(lamps, "lit"), QStringList({ "true", "true", "false", "false", "false" }));
+    }
+
+    void everyFavouriteHasItsOwnIcon()
+    {
+        const QString fallback = Symbols::iconName(QStringLiteral("no such symbol"));
+        for (const FavouriteInput &favourite : FavouriteInput::all()) {
+            QVERIFY2(
+                Symbols::iconName(favourite.symbol).endsWith(QStringLiteral("-symbolic")), qPrintable(favourite.label));
+            QVERIFY2(Symbols::iconName(favourite.symbol) != fallback, qPrintable(favourite.label));
+        }
+    }
+
+    void generatorFollowsTheSeed()
+    {
+        BrushedMetal::Generator generator;
+        QCOMPARE(generator.next(), 0.804442);
+        QCOMPARE(generator.next(), 0.724607);
+        QCOMPARE(generator.next(), 0.884567);
+    }
+
+    void textureIsTheSameEveryTime()
+    {
+        const QImage first = BrushedMetal::render(QSize(640, 400));
+        QCOMPARE(first.size(), QSize(640, 400));
+        QVERIFY(!first.hasAlphaChannel());
+        QCOMPARE(BrushedMetal::render(QSize(640, 400)), first);
+        QVERIFY(BrushedMetal::render(QSize(640, 401)) != first);
+    }
+
+    void unusableSizesDrawNothing_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addRow("empty") << QSize(0, 400);
+        QTest::addRow("negative") << QSize(-5, 10);
+        QTest::addRow("absurd") << QSize(100000, 10);
+    }
+    void unusableSizesDrawNothing()
+    {
+        QFETCH(QSize, size);
+        QVERIFY(BrushedMetal::render(size).isNull());
+    }
+};
+
+QTEST_MAIN(TestPanelModel)
 #include "tst_panel_model.moc"

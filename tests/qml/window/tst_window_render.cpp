@@ -1,10 +1,122 @@
+// Renders the main window with the default scene graph (OpenGL under Xvfb) at 1920 x 1080 and checks what can
+// break on a real screen: the design canvas's scale and centring, the texture behind it, the display mode.
+
+#include "DemoReceiver.h"
+#include "core/store/AppSettings.h"
+#include "core/store/ReceiverStore.h"
+#include "qml/BrushedMetal.h"
+#include "qml/MainWindowHost.h"
+#include "support/ManualClock.h"
+
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
-class Placeholder : public QObject {
+using namespace amplora;
+
+class TestWindowRender : public QObject {
     Q_OBJECT
+
+private:
+    test::ManualClock m_clock;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<ReceiverStore> m_store;
+    std::unique_ptr<MainWindowHost> m_host;
+
+    QQuickItem *find(const char *name) const
+    {
+        return m_host->window()->findChild<QQuickItem *>(QString::fromLatin1(name));
+    }
+    QImage grab() const
+    {
+        // Two frames, so the grab shows the state after the last change.
+        QTest::qWait(50);
+        return m_host->window()->grabWindow();
+    }
+
 private Q_SLOTS:
-    void nothingYet() { }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_settings = std::make_unique<AppSettings>(std::make_unique<QSettings>());
+        m_settings->setHost(QStringLiteral("demo.invalid"));
+        ReceiverStore::Parts parts;
+        parts.transport = std::make_shared<DemoReceiver>();
+        parts.clock = &m_clock;
+        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+        parts.eventPort = 0;
+        m_store = std::make_unique<ReceiverStore>(*m_settings, LaunchOptions {}, std::move(parts));
+        m_host = std::make_unique<MainWindowHost>(*m_store, *m_settings);
+        QVERIFY(m_host->show());
+        QQuickWindow *window = m_host->window();
+        QCOMPARE(window->title(), QStringLiteral("Amplora"));
+        QCOMPARE(window->size(), QSize(1152, 768));
+        QCOMPARE(window->minimumSize(), QSize(960, 640));
+        window->resize(1920, 1080);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        // The window's launch task connects once the first frame is on screen.
+        QTRY_COMPARE(m_store->connectionStateName(), QStringLiteral("connected"));
+    }
+
+    void cleanupTestCase()
+    {
+        m_host.reset();
+        m_store.reset();
+    }
+
+    void canvasIsScaledAndCentred()
+    {
+        QTRY_COMPARE(m_host->window()->width(), 1920);
+        QQuickItem *canvas = find("canvas");
+        QVERIFY(canvas);
+        QTRY_COMPARE(canvas->scale(), 1080.0 / 1024.0);
+        QCOMPARE(canvas->x(), (1920 - 1536 * 1080.0 / 1024.0) / 2);
+        QCOMPARE(canvas->y(), 0.0);
+    }
+
+    void controlsRenderOnTheTexture()
+    {
+        const QImage shot = grab();
+        QCOMPARE(shot.size(), QSize(1920, 1080) * m_host->window()->devicePixelRatio());
+        // Left of the canvas only the background shows: it must be the texture, drawn the same on every render.
+        const QImage texture = BrushedMetal::render(QSize(1920, 1080));
+        const QImage margin = shot.copy(0, 0, 140, 1080).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(margin, texture.copy(0, 0, 140, 1080));
+        // The canvas itself holds the panel: lit amber text and dark glass, not an empty texture.
+        const QImage panel = shot.copy(150, 0, 1620, 1080);
+        QVERIFY(panel != texture.copy(150, 0, 1620, 1080));
+        QVERIFY(find("volumeKnob")->isVisible());
+    }
+
+    void displayModeRendersAndReturns()
+    {
+        const QImage controls = grab();
+        m_settings->setFrontPanelDisplay(true);
+        QTRY_VERIFY(find("liveDisplay") && find("liveDisplay")->isVisible());
+        QVERIFY(m_store->frontPanelVisible());
+        const QImage display = grab();
+        QVERIFY(display != controls);
+        QCOMPARE(display.copy(0, 0, 140, 1080), controls.copy(0, 0, 140, 1080));
+
+        m_settings->setFrontPanelDisplay(false);
+        QTRY_VERIFY(find("volumeKnob"));
+        QTRY_VERIFY(!m_store->frontPanelVisible());
+        QCOMPARE(grab().copy(0, 0, 140, 1080), controls.copy(0, 0, 140, 1080));
+    }
+
+    void smallestWindowKeepsProportions()
+    {
+        QQuickWindow *window = m_host->window();
+        window->resize(960, 640);
+        QTRY_COMPARE(window->height(), 640);
+        QQuickItem *canvas = find("canvas");
+        QTRY_COMPARE(canvas->scale(), 640.0 / 1024.0);
+        QCOMPARE(canvas->x(), 0.0);
+        QCOMPARE(canvas->y(), 0.0);
+    }
 };
 
-QTEST_MAIN(Placeholder)
+QTEST_MAIN(TestWindowRender)
 #include "tst_window_render.moc"

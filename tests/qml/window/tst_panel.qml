@@ -1,0 +1,143 @@
+import QtQuick
+import QtTest
+import Amplora.Ui
+import Amplora.Testing
+
+// The control panel against the demo receiver: the "More" menus' checkmarks, dimming in standby, controls that
+// follow the zone's features, the now-playing tile's Spotify prompt and progress.
+Item {
+    id: root
+    width: 1536
+    height: 1024
+
+    Component {
+        id: panelComponent
+        ControlPanel {}
+    }
+
+    TestCase {
+        name: "ControlPanel"
+        when: windowShown
+
+        readonly property var allFunctions: ["power", "volume", "mute", "actual_volume", "sound_program", "signal_info",
+            "tone_control", "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct", "enhancer"]
+
+        function init() {
+            TestReceiver.setPower("main", true)
+            TestReceiver.setMute(false)
+            TestReceiver.setInput("spotify")
+            TestReceiver.setPlayback("play", "Nils Frahm", "Says")
+            TestReceiver.setTimes(65, 245)
+            TestReceiver.setFunctions(allFunctions)
+            TestReceiver.refresh()
+        }
+
+        function markedIds(more) {
+            const menu = more.menu
+            const marked = []
+            for (let i = 0; i < menu.count; ++i) {
+                const item = menu.itemAt(i)
+                if (item.marked)
+                    marked.push(item.modelData.id)
+            }
+            return marked
+        }
+
+        function test_moreMenusMarkTheCurrentEntry_data() {
+            return [
+                { tag: "inputs, favourite current", menu: "moreInputs", input: "spotify", expected: ["spotify"] },
+                { tag: "inputs, other current", menu: "moreInputs", input: "hdmi3", expected: ["hdmi3"] },
+                { tag: "sound programs", menu: "morePrograms", input: "spotify", expected: ["straight"] }
+            ]
+        }
+        function test_moreMenusMarkTheCurrentEntry(data) {
+            TestReceiver.setInput(data.input)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            const more = findChild(panel, data.menu)
+            verify(more.menu.count > 3)
+            compare(markedIds(more), data.expected)
+        }
+
+        function test_standbyDimsTheKnobsAndSwitches() {
+            TestReceiver.setPower("main", false)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            const knob = findChild(panel, "volumeKnob")
+            verify(knob.dimmed)
+            verify(!knob.enabled)
+            compare(findChild(panel, "volumeReadout").opacity, 0.5)
+            verify(findChild(panel, "bassKnob").dimmed)
+            const extraBass = findChild(panel, "extraBassButton")
+            verify(!extraBass.enabled)
+            compare(extraBass.opacity, 0.55)
+            const power = findChild(panel, "powerButton")
+            compare(power.Accessible.name, "Power on")
+            verify(power.enabled, "power stays active in standby")
+            verify(findChild(panel, "muteButton").enabled)
+
+            TestReceiver.setPower("main", true)
+            TestReceiver.refresh()
+            verify(!knob.dimmed)
+            compare(findChild(panel, "volumeReadout").opacity, 1)
+            compare(power.Accessible.name, "Power off")
+            compare(extraBass.opacity, 1)
+        }
+
+        function test_volumeAccessibility() {
+            const panel = createTemporaryObject(panelComponent, root)
+            const knob = findChild(panel, "volumeKnob")
+            compare(knob.Accessible.name, "Volume")
+            compare(knob.accessibleValue, "-35.5 decibels")
+            TestReceiver.setVolumeUnknown()
+            TestReceiver.refresh()
+            compare(knob.accessibleValue, "Unknown")
+            compare(knob.value, 0)
+            compare(knob.from, -80.5)
+        }
+
+        function test_soundPanelFollowsTheFeatures() {
+            TestReceiver.setFunctions(["power", "volume", "mute"])
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            for (const name of ["bass", "treble", "subwoofer", "extraBass", "surroundAI", "soundModeRow"])
+                verify(!findChild(panel, name).visible, name + " is hidden")
+            verify(findChild(panel, "soundPanel").visible)
+
+            TestReceiver.setFunctions(allFunctions)
+            TestReceiver.refresh()
+            for (const name of ["bass", "treble", "subwoofer", "extraBass", "surroundAI", "soundModeRow"])
+                verify(findChild(panel, name).visible, name + " is shown")
+        }
+
+        function test_spotifyPrompt() {
+            TestReceiver.setPlayback("stop", "", "")
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            verify(Store.needsSpotifyPrompt)
+            compare(findChild(panel, "nowPlayingTitle").text, "Open Spotify and choose Living Room")
+            verify(findChild(panel, "openSpotify").visible)
+            verify(!findChild(panel, "transport").visible)
+        }
+
+        function test_progress() {
+            TestReceiver.setPlayback("pause", "Nils Frahm", "Says")
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            verify(findChild(panel, "transport").visible)
+            compare(findChild(panel, "elapsedText").text, "1:05")
+            compare(findChild(panel, "totalText").text, "4:05")
+            compare(findChild(panel, "progress").Accessible.description, "1:05 of 4:05")
+            verify(findChild(panel, "progressTimeline").running)
+        }
+
+        function test_noTimelineForOtherSources() {
+            TestReceiver.setInput("hdmi1")
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            verify(!findChild(panel, "progressTimeline").running)
+            verify(!findChild(panel, "transport").visible)
+            compare(findChild(panel, "nowPlayingTitle").text, "Apple TV")
+        }
+    }
+}
