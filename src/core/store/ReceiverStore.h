@@ -161,7 +161,7 @@ public:
     bool canFetchSignal() const;
     QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
-    // The selected zone's volume scale, from the features; none when they do not give one.
+    // A zone's volume scale, from the features; none when they do not give one.
     std::optional<VolumeScale> volumeScale(Zone zone) const;
 
     // ---- connection ----
@@ -188,7 +188,7 @@ public:
     Q_INVOKABLE void refreshSignal();
     QCoro::Task<> fetchSignal();
     Q_INVOKABLE void signalVisibilityChanged();
-    // Whether a background loop is running; for tests and diagnostics.
+    // How many background loops (push-event task, polling) are running; for tests and diagnostics.
     int runningTasks() const { return m_runningTasks; }
 
     // ---- controls; none of them waits for the receiver ----
