@@ -8,6 +8,7 @@
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/MainWindowHost.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -38,6 +39,7 @@ AmploraApp::~AmploraApp()
     APIController::setCurrent(nullptr);
     // The service and the controller refer to the store; they go first.
     m_actions.reset();
+    m_window.reset();
     m_api.reset();
     m_store.reset();
     m_settings.reset();
@@ -85,10 +87,9 @@ std::optional<int> AmploraApp::start()
 
     if (m_mode.headless) {
         startHeadless();
-    } else {
-        startDesktop();
+        return std::nullopt;
     }
-    return std::nullopt;
+    return startDesktop();
 }
 
 std::optional<int> AmploraApp::handOverToRunningInstance()
@@ -121,18 +122,20 @@ void AmploraApp::startHeadless()
         }
     });
     m_api->apply();
-    m_storeStarted = true;
     m_store->start();
 }
 
-void AmploraApp::startDesktop()
+std::optional<int> AmploraApp::startDesktop()
 {
     if (!LaunchOptions::current().isRunningTests) {
         m_api->apply();
     }
     if (const auto refusal = showWindow()) {
-        qCWarning(lcApp).noquote() << *refusal;
+        // Nothing else of the desktop app is visible yet, so a process without its window would only linger.
+        printLine(stderr, *refusal);
+        return 1;
     }
+    return std::nullopt;
 }
 
 std::optional<QString> AmploraApp::showWindow()
@@ -140,13 +143,14 @@ std::optional<QString> AmploraApp::showWindow()
     if (m_mode.headless) {
         return QStringLiteral("Amplora is running without windows (--headless).");
     }
-    // The main window plugs in here once it is part of the build: show (or raise) it, and on its first
-    // appearance start the store. Until then the desktop run serves the store, the API and the actions.
-    if (!m_storeStarted) {
-        m_storeStarted = true;
-        m_store->start();
+    // The window starts the store the first time it appears.
+    if (!m_window) {
+        m_window = std::make_unique<MainWindowHost>(*m_store, *m_settings);
     }
-    return QStringLiteral("This build has no main window yet.");
+    if (!m_window->show()) {
+        return QStringLiteral("The main window could not be loaded.");
+    }
+    return std::nullopt;
 }
 
 void AmploraApp::shutDown(int signalNumber)

@@ -7,6 +7,7 @@
 
 namespace amplora {
 class AppSettings;
+class MainWindowHost;
 class ReceiverStore;
 } // namespace amplora
 
@@ -41,7 +42,7 @@ public:
 private:
     std::optional<int> handOverToRunningInstance();
     void startHeadless();
-    void startDesktop();
+    std::optional<int> startDesktop();
     std::optional<QString> showWindow();
     void shutDown(int signalNumber);
 
@@ -51,8 +52,8 @@ private:
     std::unique_ptr<APIController> m_api;
     std::unique_ptr<ActionService> m_actions;
     std::unique_ptr<UnixSignalWatcher> m_signals;
+    std::unique_ptr<MainWindowHost> m_window;
     bool m_printedURL = false;
-    bool m_storeStarted = false;
 };
 
 } // namespace amplora::app
