@@ -359,20 +359,21 @@ QCoro::Task<> APIController::refreshScenes()
     }
 }
 
-QCoro::Task<> APIController::saveScene(api::ReceiverScene scene)
+QCoro::Task<bool> APIController::saveScene(api::ReceiverScene scene)
 {
     QPointer<APIController> self(this);
     const QString name = scene.name;
     const auto saved = co_await m_server->saveScene(std::move(scene));
     if (!self) {
-        co_return;
+        co_return false;
     }
     if (!saved) {
         setSceneMessage(saved.error().description());
-        co_return;
+        co_return false;
     }
     setSceneMessage(QStringLiteral("Saved ") + name + u'.');
     co_await refreshScenes();
+    co_return true;
 }
 
 QCoro::Task<> APIController::runScene(QString name)

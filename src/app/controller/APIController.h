@@ -120,7 +120,8 @@ public:
     QCoro::Task<> loadToken();
     QCoro::Task<> regenerateToken();
     QCoro::Task<> refreshScenes();
-    QCoro::Task<> saveScene(api::ReceiverScene scene);
+    // True when the scene was stored; a failure is also put into sceneMessage.
+    QCoro::Task<bool> saveScene(api::ReceiverScene scene);
     QCoro::Task<> runScene(QString name);
     QCoro::Task<> deleteScene(QString name);
 
