@@ -100,6 +100,8 @@ int hexValue(char c)
 
 QString decodedOrRaw(QStringView text)
 {
+    if (!text.contains(u'%'))
+        return text.toString(); // nothing to decode, and already valid text
     const QByteArray utf8 = text.toUtf8();
     if (auto decoded = HTTPRequestParser::percentDecoded(utf8))
         return std::move(*decoded);

@@ -87,9 +87,16 @@ void JSONEncoder::appendString(QByteArray &out, const QString &value)
 {
     static constexpr char hex[] = "0123456789abcdef";
     const QByteArray utf8 = value.toUtf8();
+    const char *const data = utf8.constData();
     out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
+    // Bytes that need no escape are copied in runs; most strings are one run.
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        if (byte >= 0x20 && byte != '"' && byte != '\\')
+            continue;
+        out.append(data + runStart, i - runStart);
+        runStart = i + 1;
         switch (byte) {
         case '"':
             out += "\\\"";
@@ -113,15 +120,12 @@ void JSONEncoder::appendString(QByteArray &out, const QString &value)
             out += "\\t";
             break;
         default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 0xF];
-            } else {
-                out += c;
-            }
+            out += "\\u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
         }
     }
+    out.append(data + runStart, utf8.size() - runStart);
     out += '"';
 }
 
