@@ -4,6 +4,7 @@
 #include "api/auth/InMemoryTokenStore.h"
 #include "api/auth/SecretTokenStore.h"
 #include "api/control/ReceiverControl.h"
+#include "api/router/RouterErrors.h"
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/ReceiverControlAdapter.h"
@@ -400,6 +401,10 @@ QCoro::Task<> APIController::deleteScene(QString name)
     }
     if (!deleted) {
         setSceneMessage(deleted.error().description());
+        co_return;
+    }
+    if (!deleted.value()) {
+        setSceneMessage(api::RouterErrors::sceneNotFound(name).message);
         co_return;
     }
     setSceneMessage(QStringLiteral("Deleted ") + name + u'.');
