@@ -461,6 +461,11 @@ QString PanelModel::signalDetail() const
     return QStringLiteral("Signal locked");
 }
 
+QString PanelModel::symbol(const QString &name) const
+{
+    return Symbols::iconName(name);
+}
+
 void PanelModel::previousTrack()
 {
     m_store.perform(YXCCommand::setPlayback(PlaybackAction::previous));

@@ -117,6 +117,8 @@ public:
     // The desktop's "no animations" choice (GTK's gtk-enable-animations, or AMPLORA_REDUCE_MOTION=1), read once.
     bool reduceMotion() const { return m_reduceMotion; }
 
+    // The theme icon for a symbol name ("power", "checkmark", a favourite's symbol).
+    Q_INVOKABLE QString symbol(const QString &name) const;
     Q_INVOKABLE void previousTrack();
     Q_INVOKABLE void nextTrack();
     Q_INVOKABLE void openSpotify();

@@ -1,13 +1,16 @@
 // amplora-ui-preview: the main window over the demo receiver (or the store's own mock mode), for looking at the
 // panel and for screenshots.
 //
-//   amplora-ui-preview [--mock] [--display] [--setup] [--size WxH] [--screenshot FILE]
+//   amplora-ui-preview [--mock] [--front-panel] [--setup] [--size WxH] [--screenshot FILE] [--first-frame]
+//   amplora-ui-preview --minimal [--first-frame]
 //
 //   --mock        the store's mock receiver instead of the built-in demo receiver
-//   --display     start in the front-panel display
+//   --front-panel start in the front-panel display
 //   --setup       no receiver known and none found: the setup sheet
 //   --size WxH    window size (default 1152x768)
 //   --screenshot  save a PNG once the panel shows the receiver, then quit
+//   --first-frame print "first frame after N ms" (from the start of main) when the first frame is on screen
+//   --minimal     only an empty Qt Quick window of the same size: the baseline of bench/ui_idle
 
 #include "DemoReceiver.h"
 
@@ -18,7 +21,9 @@
 #include "qml/MainWindowHost.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -28,22 +33,61 @@
 
 using namespace amplora;
 
+namespace {
+
+void reportFirstFrame(QQuickWindow *window, const QElapsedTimer &sinceStart)
+{
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [&sinceStart] {
+            std::printf("first frame after %lld ms\n", static_cast<long long>(sinceStart.elapsed()));
+            std::fflush(stdout);
+        },
+        Qt::SingleShotConnection);
+}
+
+// The smallest Qt Quick window of the same size, with nothing of the application in it.
+int runMinimal(QGuiApplication &app, bool firstFrame, const QElapsedTimer &sinceStart)
+{
+    QQmlApplicationEngine engine;
+    engine.loadData("import QtQuick\nWindow { width: 1152; height: 768; visible: true; color: \"#101010\"; "
+                    "Text { anchors.centerIn: parent; text: \"Amplora\"; color: \"white\" } }");
+    auto *window
+        = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    if (!window) {
+        return 1;
+    }
+    if (firstFrame) {
+        reportFirstFrame(window, sinceStart);
+    }
+    return app.exec();
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
 
     QCommandLineParser parser;
     const QCommandLineOption mock(QStringLiteral("mock"));
-    const QCommandLineOption display(QStringLiteral("display"));
+    const QCommandLineOption display(QStringLiteral("front-panel"));
     const QCommandLineOption setup(QStringLiteral("setup"));
     const QCommandLineOption size(
         QStringLiteral("size"), QStringLiteral("window size"), QStringLiteral("WxH"), QStringLiteral("1152x768"));
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"), QStringLiteral("PNG to write"), QStringLiteral("FILE"));
-    parser.addOptions({ mock, display, setup, size, screenshot });
+    const QCommandLineOption firstFrame(QStringLiteral("first-frame"));
+    const QCommandLineOption minimal(QStringLiteral("minimal"));
+    parser.addOptions({ mock, display, setup, size, screenshot, firstFrame, minimal });
     parser.addHelpOption();
     parser.process(app);
+    if (parser.isSet(minimal)) {
+        return runMinimal(app, parser.isSet(firstFrame), sinceStart);
+    }
 
     // A throw-away settings file: previews never touch the user's receiver address or cap.
     QTemporaryDir scratch;
@@ -70,6 +114,9 @@ int main(int argc, char *argv[])
     MainWindowHost host(store, settings);
     if (!host.show()) {
         return 1;
+    }
+    if (parser.isSet(firstFrame)) {
+        reportFirstFrame(host.window(), sinceStart);
     }
     const QStringList wanted = parser.value(size).split(u'x');
     if (wanted.size() == 2) {

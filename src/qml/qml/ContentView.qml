@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import QtQuick.Controls.Basic
 import Amplora.Ui
 
@@ -53,10 +54,17 @@ Item {
         objectName: "signalPoll"
         interval: 2000
         repeat: true
-        running: content.visible && Panel.zoneOn && Panel.funcList.indexOf("signal_info") >= 0
+        running: content.visible && content.Window.window !== null && content.Window.window.visible && Panel.zoneOn && Panel.funcList.indexOf("signal_info") >= 0
         onTriggered: Store.refreshSignal()
     }
     Component.onCompleted: Store.refreshSignal()
+
+    // The panel behind the setup sheet dims, as behind any sheet.
+    Rectangle {
+        anchors.fill: parent
+        color: Qt.rgba(0, 0, 0, 0.55)
+        visible: Store.needsReceiverSetup
+    }
 
     ReceiverSetupSheet {
         objectName: "setupSheet"

@@ -21,7 +21,7 @@ Item {
                 spacing: 26
                 Row {
                     spacing: 10
-                    Symbol { name: "emblem-music-symbolic"; size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
+                    Symbol { name: Panel.symbol("circle.hexagongrid.circle"); size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
                     Text {
                         text: "YAMAHA"
                         font.family: Theme.fontFamily

@@ -1,4 +1,5 @@
 import QtQuick
+import Amplora.Ui
 import QtQuick.Controls.Basic
 
 // The "More" button of a button row: a menu of every entry by name, the current one checkmarked.
@@ -21,7 +22,7 @@ HardwareButton {
         Symbol {
             visible: more.showSymbol
             anchors.horizontalCenter: parent.horizontalCenter
-            name: "view-more-horizontal-symbolic"
+            name: Panel.symbol("ellipsis")
             size: 26
             color: more.labelColor
         }
@@ -50,7 +51,7 @@ HardwareButton {
                 required property var modelData
                 readonly property bool marked: modelData.current
                 text: modelData.name
-                icon.source: marked ? "image://symbol/object-select-symbolic/ffffffff" : ""
+                icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
                 Accessible.name: modelData.name
                 Accessible.checked: marked
                 onTriggered: more.chosen(modelData.id)

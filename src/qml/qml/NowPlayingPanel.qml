@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import Amplora.Ui
 import "Logic.js" as Logic
 
@@ -26,7 +27,7 @@ Item {
         objectName: "progressTimeline"
         interval: 1000
         repeat: true
-        running: panel.visible && panel.network
+        running: panel.visible && panel.network && panel.Window.window !== null && panel.Window.window.visible
         onTriggered: panel.tick++
     }
 
@@ -147,7 +148,7 @@ Item {
                         id: spotifyContent
                         anchors.centerIn: parent
                         spacing: 10
-                        Symbol { name: "send-to-symbolic"; size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
+                        Symbol { name: Panel.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
                         Text { text: "Open Spotify"; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
                     }
                 }
@@ -159,7 +160,7 @@ Item {
                 spacing: 18
                 TransportButton {
                     diameter: 72
-                    symbol: "media-skip-backward-symbolic"
+                    symbol: Panel.symbol("backward.end.fill")
                     accessibleName: "Previous track"
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter
@@ -167,14 +168,14 @@ Item {
                 }
                 TransportButton {
                     diameter: 92
-                    symbol: Panel.playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic"
+                    symbol: Panel.symbol(Panel.playing ? "pause.fill" : "play.fill")
                     accessibleName: Panel.playing ? "Pause" : "Play"
                     tint: panel.tint
                     onClicked: Store.togglePlayback()
                 }
                 TransportButton {
                     diameter: 72
-                    symbol: "media-skip-forward-symbolic"
+                    symbol: Panel.symbol("forward.end.fill")
                     accessibleName: "Next track"
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter

@@ -9,7 +9,7 @@ Column {
         objectName: "powerButton"
         anchors.horizontalCenter: parent.horizontalCenter
         diameter: 104
-        symbol: "system-shutdown-symbolic"
+        symbol: Panel.symbol("power")
         accessibleName: Panel.zoneOn ? "Power off" : "Power on"
         onClicked: Store.togglePower()
     }
@@ -20,7 +20,7 @@ Column {
             objectName: "muteButton"
             anchors.horizontalCenter: parent.horizontalCenter
             diameter: 80
-            symbol: Panel.muted ? "audio-volume-muted-symbolic" : "audio-volume-high-symbolic"
+            symbol: Panel.symbol(Panel.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
             accessibleName: Panel.muted ? "Unmute" : "Mute"
             onClicked: Store.toggleMute()
         }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import "Logic.js" as Logic
 
 // One line of artist and track. A line that fits is laid out once and stays still; one that overflows rests
@@ -55,7 +56,7 @@ Item {
         id: ticker
         interval: 250
         repeat: true
-        running: marquee.scrolls && marquee.visible
+        running: marquee.scrolls && marquee.visible && marquee.Window.window !== null && marquee.Window.window.visible
         onTriggered: marquee.advance()
     }
 

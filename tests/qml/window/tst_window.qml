@@ -1,0 +1,42 @@
+import QtQuick
+import QtTest
+import Amplora.Ui
+import Amplora.Testing
+
+// The whole window: it loads, scales its canvas, switches to the display with Ctrl+Shift+D and
+// back again.
+Item {
+    id: root
+    width: 400
+    height: 300
+
+    TestCase {
+        name: "MainWindow"
+        when: windowShown
+
+        function test_windowLoadsAndToggles() {
+            TestReceiver.refresh()
+            const component = Qt.createComponent("qrc:/Amplora/Ui/Main.qml")
+            compare(component.status, Component.Ready, component.errorString())
+            const window = createTemporaryObject(component, root, { visible: true })
+            compare(window.title, "Amplora")
+            compare(window.minimumWidth, 960)
+            compare(window.minimumHeight, 640)
+            window.width = 1920
+            window.height = 1080
+            const canvas = findChild(window.contentItem, "canvas")
+            tryCompare(canvas, "scale", 1080 / 1024)
+            compare(canvas.x, 150)
+
+            window.requestActivate()
+            tryCompare(window, "active", true)
+            Settings.frontPanelDisplay = false
+            keySequence("Ctrl+Shift+D")
+            compare(Settings.frontPanelDisplay, true)
+            tryVerify(() => findChild(window.contentItem, "liveDisplay") !== null)
+            keySequence("Ctrl+Shift+D")
+            compare(Settings.frontPanelDisplay, false)
+            tryVerify(() => findChild(window.contentItem, "volumeKnob") !== null)
+        }
+    }
+}
