@@ -1,10 +1,10 @@
-// amplora-ui-preview: the main window over the demo receiver (or the store's own mock mode), for looking at the
-// panel and for screenshots.
+// amplora-ui-preview: the main window in mock mode (or over the built-in demo receiver), for looking at the panel,
+// for screenshots and for bench/ui_idle.
 //
-//   amplora-ui-preview [--mock] [--front-panel] [--setup] [--size WxH] [--screenshot FILE] [--first-frame]
+//   amplora-ui-preview [--demo] [--front-panel] [--setup] [--size WxH] [--screenshot FILE] [--first-frame]
 //   amplora-ui-preview --minimal [--first-frame]
 //
-//   --mock        the store's mock receiver instead of the built-in demo receiver
+//   --demo        the built-in demo receiver (the tests' receiver) instead of the store's mock receiver
 //   --front-panel start in the front-panel display
 //   --setup       no receiver known and none found: the setup sheet
 //   --size WxH    window size (default 1152x768)
@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
 
     QCommandLineParser parser;
-    const QCommandLineOption mock(QStringLiteral("mock"));
+    const QCommandLineOption demo(QStringLiteral("demo"));
     const QCommandLineOption display(QStringLiteral("front-panel"));
     const QCommandLineOption setup(QStringLiteral("setup"));
     const QCommandLineOption size(
@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
         QStringLiteral("screenshot"), QStringLiteral("PNG to write"), QStringLiteral("FILE"));
     const QCommandLineOption firstFrame(QStringLiteral("first-frame"));
     const QCommandLineOption minimal(QStringLiteral("minimal"));
-    parser.addOptions({ mock, display, setup, size, screenshot, firstFrame, minimal });
+    parser.addOptions({ demo, display, setup, size, screenshot, firstFrame, minimal });
     parser.addHelpOption();
     parser.process(app);
     if (parser.isSet(minimal)) {
@@ -96,7 +96,9 @@ int main(int argc, char *argv[])
     settings.setFrontPanelDisplay(parser.isSet(display));
 
     LaunchOptions launch;
-    launch.mock = parser.isSet(mock);
+    launch.mock = !parser.isSet(demo);
+    // A preview never starts other applications (the Spotify hand-off).
+    launch.dryRunOpen = true;
     ReceiverStore::Parts parts;
     if (parser.isSet(setup)) {
         launch.mock = false;
