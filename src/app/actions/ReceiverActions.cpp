@@ -112,46 +112,38 @@ Result<QString, ActionError> ReceiverActions::resolve(
 
 ActionTask<QString> ReceiverActions::switchInput(api::Zone zone, QString input)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
-        co_return Failure { notReady() };
-    }
-    const auto control = controller->adapter();
-    const auto names = co_await control->inputs(zone);
-    if (!names) {
-        co_return Failure { ActionError::from(names.error()) };
-    }
-    const auto matched = resolve(names.value(), input, QStringLiteral("input"));
-    if (!matched) {
-        co_return Failure { matched.error() };
-    }
-    const auto done = co_await control->setInput(zone, matched.value());
-    if (!done) {
-        co_return Failure { ActionError::from(done.error()) };
-    }
-    co_return QStringLiteral("Switched to ") + matched.value() + u'.';
+    co_return co_await chooseByName({ &api::ReceiverControl::inputs, &api::ReceiverControl::setInput,
+                                        QStringLiteral("input"), QStringLiteral("Switched to ") },
+        zone, std::move(input));
 }
 
 ActionTask<QString> ReceiverActions::setSoundMode(QString mode)
+{
+    co_return co_await chooseByName({ &api::ReceiverControl::soundModes, &api::ReceiverControl::setSoundMode,
+                                        QStringLiteral("sound mode"), QStringLiteral("Sound mode ") },
+        api::Zone::main, std::move(mode));
+}
+
+ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zone zone, QString requested)
 {
     QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
     if (!controller) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
-    const auto names = co_await control->soundModes(api::Zone::main);
+    const std::shared_ptr<api::ReceiverControl> control = controller->adapter();
+    const auto names = co_await (control.get()->*setting.list)(zone);
     if (!names) {
         co_return Failure { ActionError::from(names.error()) };
     }
-    const auto matched = resolve(names.value(), mode, QStringLiteral("sound mode"));
+    const auto matched = resolve(names.value(), requested, setting.kind);
     if (!matched) {
         co_return Failure { matched.error() };
     }
-    const auto done = co_await control->setSoundMode(api::Zone::main, matched.value());
+    const auto done = co_await (control.get()->*setting.set)(zone, matched.value());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
-    co_return QStringLiteral("Sound mode ") + matched.value() + u'.';
+    co_return setting.answerPrefix + matched.value() + u'.';
 }
 
 ActionTask<QString> ReceiverActions::runScene(QString scene)

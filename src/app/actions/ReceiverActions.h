@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/control/PowerState.h"
+#include "api/control/ReceiverControl.h"
 #include "api/control/Zone.h"
 #include "app/actions/ActionError.h"
 #include "base/Result.h"
@@ -48,6 +49,15 @@ public:
         const QStringList &names, const QString &requested, const QString &kind);
 
 private:
+    // An input or a sound mode: how to list the names, how to choose one, and the words of the answer.
+    struct NamedSetting {
+        api::ControlTask<QStringList> (api::ReceiverControl::*list)(api::Zone);
+        api::ControlTask<Done> (api::ReceiverControl::*set)(api::Zone, QString);
+        QString kind;
+        QString answerPrefix;
+    };
+    ActionTask<QString> chooseByName(NamedSetting setting, api::Zone zone, QString requested);
+
     ControllerLookup m_lookup;
 };
 

@@ -315,27 +315,23 @@ void APIController::setSceneMessage(std::optional<QString> message)
 
 QCoro::Task<> APIController::loadToken()
 {
-    QPointer<APIController> self(this);
-    const auto token = co_await m_server->currentToken();
-    if (!self) {
-        co_return;
-    }
-    if (!token) {
-        setTokenError(token.error().description());
-        co_return;
-    }
-    setTokenError(std::nullopt);
-    setToken(token.value());
+    co_await takeToken(m_server->currentToken());
 }
 
 QCoro::Task<> APIController::regenerateToken()
 {
+    co_await takeToken(m_server->regenerateToken());
+}
+
+QCoro::Task<> APIController::takeToken(QCoro::Task<Result<QString, api::KeychainError>> request)
+{
     QPointer<APIController> self(this);
-    const auto token = co_await m_server->regenerateToken();
+    const auto token = co_await std::move(request);
     if (!self) {
         co_return;
     }
     if (!token) {
+        // The token shown stays as it was: it is still the one the server accepts.
         setTokenError(token.error().description());
         co_return;
     }

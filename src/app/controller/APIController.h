@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/auth/KeychainError.h"
 #include "api/scenes/ReceiverScene.h"
 #include "api/scenes/SceneStoreError.h"
 #include "base/Result.h"
@@ -142,6 +143,7 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> applyOnce();
+    QCoro::Task<> takeToken(QCoro::Task<Result<QString, api::KeychainError>> request);
     void setState(State state);
     void setToken(const QString &token);
     void setTokenError(std::optional<QString> error);

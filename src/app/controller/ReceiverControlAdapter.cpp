@@ -70,14 +70,17 @@ QStringList namesOf(const QList<FriendlyNames::Entry> &entries)
     return names;
 }
 
-std::optional<QString> idNamed(const QList<FriendlyNames::Entry> &entries, const QString &name)
+// The id of the entry with exactly this display name (the router has already resolved loose spellings).
+Result<QString, api::ControlError> idNamed(const QList<FriendlyNames::Entry> &entries, const QString &name,
+    const QString &code, const QString &kind, api::Zone zone)
 {
     for (const auto &entry : entries) {
         if (entry.name == name) {
             return entry.id;
         }
     }
-    return std::nullopt;
+    return Failure { api::ControlError::fromAPIError(
+        api::RouterErrors::unknownName(code, kind, name, zoneName(zone), namesOf(entries))) };
 }
 
 QString nameOfId(const QList<FriendlyNames::Entry> &entries, const QString &id)
@@ -331,13 +334,12 @@ api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString 
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto entries = inputEntries(context->zone(zone), context->names);
-    const std::optional<QString> id = idNamed(entries, name);
+    const auto id = idNamed(inputEntries(context->zone(zone), context->names), name, QStringLiteral("unknown_input"),
+        QStringLiteral("input"), zone);
     if (!id) {
-        co_return Failure { api::ControlError::fromAPIError(api::RouterErrors::unknownName(
-            QStringLiteral("unknown_input"), QStringLiteral("input"), name, zoneName(zone), namesOf(entries))) };
+        co_return Failure { id.error() };
     }
-    co_return co_await send(YXCCommand::setInput(coreZone(zone), *id), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::setInput(coreZone(zone), id.value()), context->transport, std::nullopt);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QString name)
@@ -346,14 +348,12 @@ api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QStr
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto entries = programEntries(context->zone(zone), context->names);
-    const std::optional<QString> id = idNamed(entries, name);
+    const auto id = idNamed(programEntries(context->zone(zone), context->names), name,
+        QStringLiteral("unknown_sound_mode"), QStringLiteral("sound mode"), zone);
     if (!id) {
-        co_return Failure { api::ControlError::fromAPIError(
-            api::RouterErrors::unknownName(QStringLiteral("unknown_sound_mode"), QStringLiteral("sound mode"), name,
-                zoneName(zone), namesOf(entries))) };
+        co_return Failure { id.error() };
     }
-    co_return co_await send(YXCCommand::setSoundProgram(coreZone(zone), *id), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::setSoundProgram(coreZone(zone), id.value()), context->transport, std::nullopt);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setTone(
