@@ -23,7 +23,7 @@ Rectangle {
                 height: buttons.height
                 selected: modelData.selected
                 text: modelData.label
-                ToolTipArea { text: modelData.name; hovered: parent.hovered }
+                ToolTipArea { objectName: "inputHelp"; text: modelData.name; hovered: parent.hovered }
                 onClicked: Store.selectInput(modelData.id)
                 contentItem: Column {
                     spacing: 4

@@ -9,10 +9,16 @@ HardwareButton {
     property var entries: []
     property string label: "More"
     property bool showSymbol: true
-    property alias menu: menu
+    // The menu exists only while it is open: a receiver lists dozens of inputs and programs.
+    readonly property var menu: menuLoader.item
     signal chosen(string id)
 
-    onClicked: menu.open()
+    function openMenu() {
+        menuLoader.active = true
+        menuLoader.item.open()
+    }
+
+    onClicked: openMenu()
 
     contentItem: Item {
       Column {
@@ -42,22 +48,28 @@ HardwareButton {
       }
     }
 
-    Menu {
-        id: menu
-        y: more.height
-        Instantiator {
-            model: more.entries
-            delegate: MenuItem {
-                required property var modelData
-                readonly property bool marked: modelData.current
-                text: modelData.name
-                icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
-                Accessible.name: modelData.name
-                Accessible.checked: marked
-                onTriggered: more.chosen(modelData.id)
+    Loader {
+        id: menuLoader
+        active: false
+        sourceComponent: Menu {
+            id: menu
+            y: more.height
+            // Dropped once closed; not from inside its own signal.
+            onClosed: Qt.callLater(() => { menuLoader.active = false })
+            Instantiator {
+                model: more.entries
+                delegate: MenuItem {
+                    required property var modelData
+                    readonly property bool marked: modelData.current
+                    text: modelData.name
+                    icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
+                    Accessible.name: modelData.name
+                    Accessible.checked: marked
+                    onTriggered: more.chosen(modelData.id)
+                }
+                onObjectAdded: (index, object) => menu.insertItem(index, object)
+                onObjectRemoved: (index, object) => menu.removeItem(object)
             }
-            onObjectAdded: (index, object) => menu.insertItem(index, object)
-            onObjectRemoved: (index, object) => menu.removeItem(object)
         }
     }
 }

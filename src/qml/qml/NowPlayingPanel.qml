@@ -12,8 +12,9 @@ Item {
     readonly property bool network: Panel.networkSource
     readonly property bool showsTrack: network && Panel.hasTrackInfo
     readonly property string deviceName: Panel.spotifyDeviceName
-    // Advanced by the progress timeline, which runs only while a network source is shown; the elapsed time is
-    // read again on every tick and whenever the play information changes.
+    // Advanced by the progress timeline, which runs only while a network source is shown and playing (a paused
+    // position does not move); the elapsed time is read again on every tick and whenever the play information
+    // changes.
     property int tick: 0
     readonly property var elapsed: (tick, Panel.totalTime, Panel.playing, Store.elapsedPlayTimeNow())
     readonly property var total: Panel.totalTime
@@ -27,7 +28,7 @@ Item {
         objectName: "progressTimeline"
         interval: 1000
         repeat: true
-        running: panel.visible && panel.network && panel.Window.window !== null && panel.Window.window.visible
+        running: panel.visible && panel.network && Panel.playing && panel.Window.window !== null && panel.Window.window.visible
         onTriggered: panel.tick++
     }
 

@@ -55,8 +55,20 @@ Item {
             TestReceiver.refresh()
             const panel = createTemporaryObject(panelComponent, root)
             const more = findChild(panel, data.menu)
+            compare(more.menu, null, "the menu is made when it opens")
+            more.openMenu()
             verify(more.menu.count > 3)
             compare(markedIds(more), data.expected)
+            more.menu.close()
+        }
+
+        function test_inputHelpShowsTheFriendlyName() {
+            const panel = createTemporaryObject(panelComponent, root)
+            const help = findChild(panel, "inputHelp")
+            compare(help.item, null, "no tooltip is made before the pointer arrives")
+            mouseMove(help.parent, 10, 10)
+            tryVerify(() => help.item !== null)
+            compare(help.item.text, "Spotify")
         }
 
         function test_standbyDimsTheKnobsAndSwitches() {
@@ -128,6 +140,9 @@ Item {
             compare(findChild(panel, "elapsedText").text, "1:05")
             compare(findChild(panel, "totalText").text, "4:05")
             compare(findChild(panel, "progress").Accessible.description, "1:05 of 4:05")
+            verify(!findChild(panel, "progressTimeline").running, "a paused position does not move")
+            TestReceiver.setPlayback("play", "Nils Frahm", "Says")
+            TestReceiver.refresh()
             verify(findChild(panel, "progressTimeline").running)
         }
 
