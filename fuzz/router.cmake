@@ -11,12 +11,7 @@ amplora_add_fuzzer(fuzz_router
     ${PROJECT_SOURCE_DIR}/src/api/control/ReceiverStatus.cpp
     ${PROJECT_SOURCE_DIR}/src/api/control/JSONObjectReader.cpp
     ${PROJECT_SOURCE_DIR}/src/api/scenes/ReceiverScene.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/HTTPRequestParser.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/JSONBody.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/HTTPResponse.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/JSONEncoder.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/JSONValue.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/http/APIError.cpp
+    ${AMPLORA_FUZZ_HTTP_SOURCES}
     ${PROJECT_SOURCE_DIR}/src/api/http/DecibelText.cpp
     ${PROJECT_SOURCE_DIR}/src/api/auth/TokenAuthenticator.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/FakeReceiverControl.cpp

@@ -6,10 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -38,12 +37,12 @@ private Q_SLOTS:
     void callsGiveUpInTime()
     {
         KeychainTokenStore store(u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s, std::chrono::milliseconds(300));
-        const auto read = waitForResult(store.read());
+        const auto read = amplora::test::waitFor(store.read());
         QVERIFY(!read);
         QCOMPARE(read.error().status, KeychainTokenStore::TimedOut);
         QCOMPARE(read.error().description(),
             u"Keychain error -1: The Secret Service did not answer within 0.3 s (is the keyring locked?)."_s);
-        const auto saved = waitForResult(store.save(u"x"_s));
+        const auto saved = amplora::test::waitFor(store.save(u"x"_s));
         QVERIFY(!saved);
         QCOMPARE(saved.error().status, KeychainTokenStore::TimedOut);
     }
@@ -54,7 +53,7 @@ private Q_SLOTS:
         SecretTokenStore store(
             KeychainTokenStore(u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s, std::chrono::milliseconds(300)),
             FileTokenStore(dir.filePath(u"api-token"_s)));
-        const auto created = waitForResult(store.loadOrCreate());
+        const auto created = amplora::test::waitFor(store.loadOrCreate());
         QVERIFY(!created);
         QCOMPARE(created.error().status, KeychainTokenStore::TimedOut);
         QVERIFY(!QFile::exists(dir.filePath(u"api-token"_s)));

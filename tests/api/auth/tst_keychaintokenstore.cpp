@@ -7,10 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -23,36 +22,36 @@ class TestKeychainTokenStore : public QObject {
         std::chrono::milliseconds(5000) };
 
 private Q_SLOTS:
-    void init() { QVERIFY(waitForResult(m_store.deleteToken())); }
-    void cleanupTestCase() { QVERIFY(waitForResult(m_store.deleteToken())); }
+    void init() { QVERIFY(amplora::test::waitFor(m_store.deleteToken())); }
+    void cleanupTestCase() { QVERIFY(amplora::test::waitFor(m_store.deleteToken())); }
 
     void roundTrip()
     {
-        QCOMPARE(waitForResult(m_store.read()).value(), std::nullopt);
-        const auto saved = waitForResult(m_store.save(u"first-token"_s));
+        QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::nullopt);
+        const auto saved = amplora::test::waitFor(m_store.save(u"first-token"_s));
         QVERIFY2(saved, qPrintable(saved ? QString() : saved.error().description()));
-        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"first-token"_s));
+        QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::optional(u"first-token"_s));
         // Saving again replaces the item in place.
-        QVERIFY(waitForResult(m_store.save(u"second-token"_s)));
-        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"second-token"_s));
+        QVERIFY(amplora::test::waitFor(m_store.save(u"second-token"_s)));
+        QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::optional(u"second-token"_s));
         // Another account of the same service is a separate item.
         KeychainTokenStore other(m_store.service(), u"other-account"_s);
-        QCOMPARE(waitForResult(other.read()).value(), std::nullopt);
+        QCOMPARE(amplora::test::waitFor(other.read()).value(), std::nullopt);
     }
 
     void deleteIsIdempotent()
     {
-        QVERIFY(waitForResult(m_store.save(u"x"_s)));
-        QVERIFY(waitForResult(m_store.deleteToken()));
-        QVERIFY(waitForResult(m_store.deleteToken()));
-        QCOMPARE(waitForResult(m_store.read()).value(), std::nullopt);
+        QVERIFY(amplora::test::waitFor(m_store.save(u"x"_s)));
+        QVERIFY(amplora::test::waitFor(m_store.deleteToken()));
+        QVERIFY(amplora::test::waitFor(m_store.deleteToken()));
+        QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::nullopt);
     }
 
     void loadOrCreateStoresInTheKeyring()
     {
-        const auto created = waitForResult(m_store.loadOrCreate());
+        const auto created = amplora::test::waitFor(m_store.loadOrCreate());
         QVERIFY(created);
-        QCOMPARE(waitForResult(m_store.loadOrCreate()).value(), created.value());
+        QCOMPARE(amplora::test::waitFor(m_store.loadOrCreate()).value(), created.value());
     }
 
     void secretStorePrefersTheKeyringAndClearsAnOldFile()
@@ -60,16 +59,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"api-token"_s);
         FileTokenStore file(path);
-        QVERIFY(waitForResult(file.save(u"from-the-file"_s)));
+        QVERIFY(amplora::test::waitFor(file.save(u"from-the-file"_s)));
 
         SecretTokenStore store(m_store, file);
         // Nothing in the keyring yet: the token saved while it was unavailable is still found.
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"from-the-file"_s));
-        QVERIFY(waitForResult(store.save(u"in-the-keyring"_s)));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"from-the-file"_s));
+        QVERIFY(amplora::test::waitFor(store.save(u"in-the-keyring"_s)));
         QVERIFY(!QFile::exists(path));
         QVERIFY(!store.usedFile());
-        QCOMPARE(waitForResult(m_store.read()).value(), std::optional(u"in-the-keyring"_s));
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"in-the-keyring"_s));
+        QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::optional(u"in-the-keyring"_s));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"in-the-keyring"_s));
     }
 };
 

@@ -10,12 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 #include <sys/stat.h>
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -69,26 +68,26 @@ private Q_SLOTS:
     void loadOrCreateCreatesOnceThenReuses()
     {
         InMemoryTokenStore store;
-        const auto first = waitForResult(store.loadOrCreate());
+        const auto first = amplora::test::waitFor(store.loadOrCreate());
         QVERIFY(first);
         QCOMPARE(first.value().size(), APIToken::kLength);
-        const auto second = waitForResult(store.loadOrCreate());
+        const auto second = amplora::test::waitFor(store.loadOrCreate());
         QCOMPARE(second.value(), first.value());
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(first.value()));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(first.value()));
     }
 
     void loadOrCreatePassesFailuresOn()
     {
         FailingStore readFails;
         readFails.readError = KeychainError { 4, u"Access denied"_s };
-        const auto read = waitForResult(readFails.loadOrCreate());
+        const auto read = amplora::test::waitFor(readFails.loadOrCreate());
         QVERIFY(!read);
         QCOMPARE(read.error().description(), u"Keychain error 4: Access denied"_s);
         QCOMPARE(readFails.saves, 0);
 
         FailingStore saveFails;
         saveFails.saveError = KeychainError { -25300, QString() };
-        const auto saved = waitForResult(saveFails.loadOrCreate());
+        const auto saved = amplora::test::waitFor(saveFails.loadOrCreate());
         QVERIFY(!saved);
         QCOMPARE(saved.error().description(), u"Keychain error -25300: unknown"_s);
         QCOMPARE(saveFails.stored, std::nullopt);
@@ -99,24 +98,24 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"nested/Amplora/api-token"_s);
         FileTokenStore store(path);
-        QCOMPARE(waitForResult(store.read()).value(), std::nullopt);
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::nullopt);
 
-        QVERIFY(waitForResult(store.save(u"first"_s)));
+        QVERIFY(amplora::test::waitFor(store.save(u"first"_s)));
         QCOMPARE(modeOf(path), mode_t(0600));
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"first"_s));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"first"_s));
 
-        QVERIFY(waitForResult(store.save(u"second"_s)));
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"second"_s));
+        QVERIFY(amplora::test::waitFor(store.save(u"second"_s)));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"second"_s));
         QVERIFY(!QFile::exists(path + u".tmp"_s));
 
         // A file someone made readable to others is made private again when read.
         ::chmod(QFile::encodeName(path).constData(), 0644);
-        QCOMPARE(waitForResult(store.read()).value(), std::optional(u"second"_s));
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"second"_s));
         QCOMPARE(modeOf(path), mode_t(0600));
 
         QVERIFY(store.remove());
         QVERIFY(store.remove()); // already gone is fine
-        QCOMPARE(waitForResult(store.read()).value(), std::nullopt);
+        QCOMPARE(amplora::test::waitFor(store.read()).value(), std::nullopt);
     }
 
     void fileStoreReportsWriteFailures()
@@ -126,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         FileTokenStore store(dir.filePath(u"blocker/api-token"_s)); // its folder is a file
-        const auto saved = waitForResult(store.save(u"x"_s));
+        const auto saved = amplora::test::waitFor(store.save(u"x"_s));
         QVERIFY(!saved);
         QVERIFY2(saved.error().description().startsWith(u"Keychain error "_s), qPrintable(saved.error().description()));
         QVERIFY(saved.error().description().contains(u"blocker"_s));
@@ -145,11 +144,11 @@ private Q_SLOTS:
         SecretTokenStore store(
             KeychainTokenStore(u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s, std::chrono::milliseconds(3000)),
             FileTokenStore(path));
-        const auto created = waitForResult(store.loadOrCreate());
+        const auto created = amplora::test::waitFor(store.loadOrCreate());
         QVERIFY2(created, qPrintable(created ? QString() : created.error().description()));
         QVERIFY(store.usedFile());
         QCOMPARE(modeOf(path), mode_t(0600));
-        const auto again = waitForResult(store.loadOrCreate());
+        const auto again = amplora::test::waitFor(store.loadOrCreate());
         QCOMPARE(again.value(), created.value());
     }
 

@@ -7,14 +7,13 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 #include <memory>
 #include <sys/socket.h>
 #include <vector>
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -106,7 +105,7 @@ class TestReceiverAPIServer : public QObject {
 
     quint16 startServer(ReceiverAPIServer &server)
     {
-        const auto started = waitForResult(server.start());
+        const auto started = amplora::test::waitFor(server.start());
         if (!started)
             qFatal("start failed: %s", qPrintable(started.error().description()));
         return started.value();
@@ -265,7 +264,7 @@ private Q_SLOTS:
         const quint16 port = startServer(server);
         QCOMPARE(server.port(), std::optional(port));
 
-        const auto again = waitForResult(server.start());
+        const auto again = amplora::test::waitFor(server.start());
         QVERIFY(!again);
         QCOMPARE(again.error().kind(), ServerError::Kind::AlreadyRunning);
         QCOMPARE(again.error().description(), u"The API is already running."_s);
@@ -281,7 +280,7 @@ private Q_SLOTS:
         QTRY_VERIFY(refused.closed || refused.socket.state() == QAbstractSocket::UnconnectedState);
         QVERIFY(refused.received.isEmpty());
 
-        const auto restarted = waitForResult(server.start(port, true));
+        const auto restarted = amplora::test::waitFor(server.start(port, true));
         QVERIFY(restarted);
         QCOMPARE(restarted.value(), port);
         Client served(port, authorizedGet("/api/v1/status"));
@@ -294,22 +293,22 @@ private Q_SLOTS:
         QTcpServer occupant;
         QVERIFY(occupant.listen(QHostAddress::LocalHost, 0));
         auto &server = makeServer();
-        const auto started = waitForResult(server.start(occupant.serverPort(), true));
+        const auto started = amplora::test::waitFor(server.start(occupant.serverPort(), true));
         QVERIFY(!started);
         QCOMPARE(started.error().kind(), ServerError::Kind::ListenerFailed);
         QVERIFY(!started.error().description().isEmpty());
         QVERIFY(!server.isRunning());
         // The failed start leaves the server ready to try again.
-        QVERIFY(waitForResult(server.start(0, true)));
+        QVERIFY(amplora::test::waitFor(server.start(0, true)));
     }
 
     void tokenIsCreatedOnceAndRegenerated()
     {
         auto &server = makeServer(10.0, std::nullopt);
         const quint16 port = startServer(server);
-        const auto created = waitForResult(m_tokens->read()).value();
+        const auto created = amplora::test::waitFor(m_tokens->read()).value();
         QVERIFY(created);
-        QCOMPARE(waitForResult(server.currentToken()).value(), *created);
+        QCOMPARE(amplora::test::waitFor(server.currentToken()).value(), *created);
 
         const auto withToken = [port](const QString &token) {
             return std::make_unique<Client>(
@@ -319,10 +318,10 @@ private Q_SLOTS:
         QTRY_VERIFY(first->closed);
         QVERIFY(first->body().contains("\"authorized\":true"));
 
-        const auto regenerated = waitForResult(server.regenerateToken());
+        const auto regenerated = amplora::test::waitFor(server.regenerateToken());
         QVERIFY(regenerated);
         QVERIFY(regenerated.value() != *created);
-        QCOMPARE(waitForResult(m_tokens->read()).value(), std::optional(regenerated.value()));
+        QCOMPARE(amplora::test::waitFor(m_tokens->read()).value(), std::optional(regenerated.value()));
         auto old = withToken(*created);
         auto fresh = withToken(regenerated.value());
         QTRY_VERIFY(old->closed && fresh->closed);
@@ -332,13 +331,13 @@ private Q_SLOTS:
         // A restart reuses the stored token.
         server.stop();
         startServer(server);
-        QCOMPARE(waitForResult(server.currentToken()).value(), regenerated.value());
+        QCOMPARE(amplora::test::waitFor(server.currentToken()).value(), regenerated.value());
     }
 
     void listensOnEveryInterfaceWhenAsked()
     {
         auto &server = makeServer();
-        const auto started = waitForResult(server.start(0, false));
+        const auto started = amplora::test::waitFor(server.start(0, false));
         QVERIFY(started);
         Client viaIPv6(started.value(), authorizedGet("/api/v1/status"), QHostAddress::LocalHostIPv6);
         Client viaIPv4(started.value(), authorizedGet("/api/v1/status"));

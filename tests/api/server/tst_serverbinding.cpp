@@ -5,10 +5,9 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -68,7 +67,7 @@ private Q_SLOTS:
     void localhostOnlyRefusesOtherAddresses()
     {
         auto server = makeServer();
-        const auto port = waitForResult(server->start(0, true));
+        const auto port = amplora::test::waitFor(server->start(0, true));
         QVERIFY(port);
         QVERIFY(fetch(QHostAddress::LocalHost, port.value()).startsWith("HTTP/1.1 200 OK"));
         QVERIFY(fetch(kOtherAddress, port.value()).isEmpty());
@@ -77,7 +76,7 @@ private Q_SLOTS:
     void everyInterfaceWhenNotLocalhostOnly()
     {
         auto server = makeServer();
-        const auto port = waitForResult(server->start(0, false));
+        const auto port = amplora::test::waitFor(server->start(0, false));
         QVERIFY(port);
         QVERIFY(fetch(QHostAddress::LocalHost, port.value()).startsWith("HTTP/1.1 200 OK"));
         QVERIFY(fetch(kOtherAddress, port.value()).startsWith("HTTP/1.1 200 OK"));

@@ -7,10 +7,9 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include "api/auth/WaitForResult.h"
+#include "support/WaitFor.h"
 
 using namespace amplora;
-using amplora::test::waitForResult;
 using namespace amplora::api;
 using namespace Qt::StringLiterals;
 
@@ -85,7 +84,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, statusLine);
         QFETCH(QByteArray, header);
-        const auto port = waitForResult(m_server->start());
+        const auto port = amplora::test::waitFor(m_server->start());
         QVERIFY(port);
         const QByteArray answer = exchange(port.value(), request);
         QVERIFY2(answer.startsWith(statusLine + "\r\n"), answer.constData());
@@ -94,7 +93,7 @@ private Q_SLOTS:
 
     void volumeReachesTheReceiver()
     {
-        const auto port = waitForResult(m_server->start());
+        const auto port = amplora::test::waitFor(m_server->start());
         const QByteArray answer = exchange(port.value(),
             "POST /api/v1/volume?zone=ZONE2 HTTP/1.1\r\nAuthorization: "
             "bearer "
@@ -109,29 +108,29 @@ private Q_SLOTS:
         scene.name = u"Movie"_s;
         scene.power = PowerState::on;
         scene.volumeDb = -35;
-        const auto created = waitForResult(m_server->saveScene(scene));
+        const auto created = amplora::test::waitFor(m_server->saveScene(scene));
         QVERIFY2(created, qPrintable(created ? QString() : created.error().message));
         QVERIFY(created.value());
-        const auto replaced = waitForResult(m_server->saveScene(scene));
+        const auto replaced = amplora::test::waitFor(m_server->saveScene(scene));
         QVERIFY2(replaced, qPrintable(replaced ? QString() : replaced.error().message));
         QCOMPARE(replaced.value(), false);
 
-        const auto ran = waitForResult(m_server->runScene(u"Movie"_s, Zone::main));
+        const auto ran = amplora::test::waitFor(m_server->runScene(u"Movie"_s, Zone::main));
         QVERIFY2(ran, qPrintable(ran ? QString() : ran.error().message));
         QCOMPARE(ran.value().applied, (QStringList { u"power"_s, u"volumeDb"_s }));
 
-        QCOMPARE(waitForResult(m_server->deleteScene(u"Movie"_s)).value(), true);
-        QCOMPARE(waitForResult(m_server->deleteScene(u"Movie"_s)).value(), false);
+        QCOMPARE(amplora::test::waitFor(m_server->deleteScene(u"Movie"_s)).value(), true);
+        QCOMPARE(amplora::test::waitFor(m_server->deleteScene(u"Movie"_s)).value(), false);
 
-        QCOMPARE(waitForResult(m_server->saveScene(scene)).value(), true);
-        const auto listed = waitForResult(m_server->listScenes());
+        QCOMPARE(amplora::test::waitFor(m_server->saveScene(scene)).value(), true);
+        const auto listed = amplora::test::waitFor(m_server->listScenes());
         QCOMPARE(listed.value().size(), 1);
         QCOMPARE(listed.value().first(), scene);
     }
 
     void sceneRunsDoNotShareTheClientsRateLimit()
     {
-        const auto port = waitForResult(m_server->start());
+        const auto port = amplora::test::waitFor(m_server->start());
         const QByteArray volume = "POST /api/v1/volume HTTP/1.1\r\nAuthorization: Bearer " + kToken.toUtf8()
             + "\r\nContent-Length: 11\r\n\r\n{\"db\": -40}";
         for (int i = 0; i < 5; ++i)
@@ -141,8 +140,8 @@ private Q_SLOTS:
         ReceiverScene scene;
         scene.name = u"Quiet"_s;
         scene.volumeDb = -50;
-        QVERIFY(waitForResult(m_server->saveScene(scene)));
-        QVERIFY(waitForResult(m_server->runScene(u"Quiet"_s, Zone::main)));
+        QVERIFY(amplora::test::waitFor(m_server->saveScene(scene)));
+        QVERIFY(amplora::test::waitFor(m_server->runScene(u"Quiet"_s, Zone::main)));
     }
 };
 
