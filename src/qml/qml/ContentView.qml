@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Window
-import QtQuick.Controls.Basic
 import Amplora.Ui
 
 // The main window's content: the brushed-metal background and, on a 1536 x 1024 design canvas scaled to fit
@@ -66,9 +65,12 @@ Item {
         visible: Store.needsReceiverSetup
     }
 
-    ReceiverSetupSheet {
+    // Loaded by name, so the controls module it needs is loaded only when a sheet is shown.
+    Loader {
         objectName: "setupSheet"
         anchors.centerIn: parent
-        visible: Store.needsReceiverSetup
+        active: Store.needsReceiverSetup
+        source: "ReceiverSetupSheet.qml"
+        onLoaded: item.open()
     }
 }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Amplora.Ui
 
 // The working front panel, laid out on the 1536 x 1024 design canvas.

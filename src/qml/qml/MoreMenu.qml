@@ -1,6 +1,5 @@
 import QtQuick
 import Amplora.Ui
-import QtQuick.Controls.Basic
 
 // The "More" button of a button row: a menu of every entry by name, the current one checkmarked.
 HardwareButton {
@@ -9,7 +8,8 @@ HardwareButton {
     property var entries: []
     property string label: "More"
     property bool showSymbol: true
-    // The menu exists only while it is open: a receiver lists dozens of inputs and programs.
+    // The menu exists only while it is open (a receiver lists dozens of inputs and programs), and it is loaded by
+    // name, so the controls module it needs is not loaded with the window.
     readonly property var menu: menuLoader.item
     signal chosen(string id)
 
@@ -21,55 +21,43 @@ HardwareButton {
     onClicked: openMenu()
 
     contentItem: Item {
-      Column {
-        anchors.centerIn: parent
-        width: parent.width
-        spacing: 2
-        Symbol {
-            visible: more.showSymbol
-            anchors.horizontalCenter: parent.horizontalCenter
-            name: Panel.symbol("ellipsis")
-            size: 26
-            color: more.labelColor
-        }
-        Text {
+        Column {
+            anchors.centerIn: parent
             width: parent.width
-            leftPadding: 6
-            rightPadding: 6
-            horizontalAlignment: Text.AlignHCenter
-            text: more.label
-            font.family: Theme.fontFamily
-            font.pixelSize: more.showSymbol ? 15 : 18
-            fontSizeMode: Text.HorizontalFit
-            minimumPixelSize: Math.round(font.pixelSize * 0.7)
-            elide: Text.ElideRight
-            color: more.labelColor
+            spacing: 2
+            Symbol {
+                visible: more.showSymbol
+                anchors.horizontalCenter: parent.horizontalCenter
+                name: Panel.symbol("ellipsis")
+                size: 26
+                color: more.labelColor
+            }
+            Text {
+                width: parent.width
+                leftPadding: 6
+                rightPadding: 6
+                horizontalAlignment: Text.AlignHCenter
+                text: more.label
+                font.family: Theme.fontFamily
+                font.pixelSize: more.showSymbol ? 15 : 18
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: Math.round(font.pixelSize * 0.7)
+                elide: Text.ElideRight
+                color: more.labelColor
+            }
         }
-      }
     }
 
     Loader {
         id: menuLoader
         active: false
-        sourceComponent: Menu {
-            id: menu
-            y: more.height
+        source: "MoreMenuPopup.qml"
+        onLoaded: {
+            item.y = Qt.binding(() => more.height)
+            item.entries = Qt.binding(() => more.entries)
+            item.chosen.connect(more.chosen)
             // Dropped once closed; not from inside its own signal.
-            onClosed: Qt.callLater(() => { menuLoader.active = false })
-            Instantiator {
-                model: more.entries
-                delegate: MenuItem {
-                    required property var modelData
-                    readonly property bool marked: modelData.current
-                    text: modelData.name
-                    icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
-                    Accessible.name: modelData.name
-                    Accessible.checked: marked
-                    onTriggered: more.chosen(modelData.id)
-                }
-                onObjectAdded: (index, object) => menu.insertItem(index, object)
-                onObjectRemoved: (index, object) => menu.removeItem(object)
-            }
+            item.closed.connect(() => Qt.callLater(() => { menuLoader.active = false }))
         }
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Amplora.Ui
 
 // Shown while no receiver is known: what the search found so far and how the connection stands.
@@ -9,6 +10,7 @@ Popup {
     height: 360
     modal: true
     closePolicy: Popup.NoAutoClose
+    anchors.centerIn: Overlay.overlay
     padding: 28
 
     background: Rectangle {

@@ -1,15 +1,11 @@
 import QtQuick
-import QtQuick.Controls.Basic
 
-// Hover help for the item it sits in, created only while the pointer is over it.
+// Hover help for the item it sits in, created only while the pointer is over it. The tooltip is loaded by name,
+// so the controls module it needs is not loaded with the window.
 Loader {
     property string text
     property bool hovered: false
     anchors.fill: parent
     active: hovered && text.length > 0
-    sourceComponent: ToolTip {
-        visible: true
-        delay: 700
-        text: parent ? parent.text : ""
-    }
+    source: "HoverHelp.qml"
 }
