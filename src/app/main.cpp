@@ -2,8 +2,8 @@
 
 #include "app/cli/Commands.h"
 
+#include <QApplication>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -15,10 +15,11 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         args.append(QString::fromLocal8Bit(argv[i]));
     }
-    // Only the desktop launch needs a display; the subcommands and --headless run on servers without one.
+    // Only the desktop launch needs a display (and, for the tray icon, the widgets application); the subcommands
+    // and --headless run on servers without one.
     std::unique_ptr<QCoreApplication> app;
     if (amplora::cli::needsWindowSystem(args)) {
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = std::make_unique<QApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "base/Result.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace amplora::app {
+
+// Why the login entry could not be written or removed; the text names the file and the reason.
+class LoginItemError {
+public:
+    explicit LoginItemError(QString text)
+        : m_text(std::move(text))
+    { }
+    QString description() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// "Open at login": an XDG autostart entry (~/.config/autostart/org.amplora.Amplora.desktop) that starts this
+// executable when the user logs in. The switch always shows what the file says after each change.
+class LoginItem : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool enabled READ enabled NOTIFY changed)
+    Q_PROPERTY(QString message READ message NOTIFY changed)
+
+public:
+    // `program` is the executable the entry starts; the running one by default.
+    explicit LoginItem(QString program = {}, QObject *parent = nullptr);
+
+    // Where the entry lives, following XDG_CONFIG_HOME.
+    static QString entryPath();
+    // The entry's text for a program path, quoted as the desktop-entry format asks.
+    static QByteArray entryText(const QString &program);
+    // Whether the entry exists and the desktop has not been told to skip it.
+    static bool isRegistered();
+
+    Result<Done, LoginItemError> registerEntry() const;
+    Result<Done, LoginItemError> unregisterEntry() const;
+
+    bool enabled() const { return m_enabled; }
+    QString message() const { return m_message.value_or(QString()); }
+
+    // The switch: registers or unregisters, shows a failure as the message, then re-reads the real state.
+    Q_INVOKABLE void setOn(bool on);
+    Q_INVOKABLE void reload();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    QString m_program;
+    bool m_enabled = false;
+    std::optional<QString> m_message;
+};
+
+} // namespace amplora::app

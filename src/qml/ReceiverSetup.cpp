@@ -1,0 +1,89 @@
+#include "qml/ReceiverSetup.h"
+
+#include "core/store/AppSettings.h"
+#include "core/store/ReceiverStore.h"
+
+namespace amplora {
+
+namespace {
+
+QCoro::Task<> scanThenConnect(QPointer<ReceiverStore> store)
+{
+    const bool hadAddress = !store->settings().host().trimmed().isEmpty();
+    co_await store->scan();
+    // The store may be gone, or the search may have found several receivers and chosen none.
+    if (store && !hadAddress && !store->settings().host().trimmed().isEmpty()) {
+        store->reconnect();
+    }
+}
+
+} // namespace
+
+ReceiverSetup::ReceiverSetup(QObject *parent)
+    : QObject(parent)
+{ }
+
+QObject *ReceiverSetup::storeObject() const
+{
+    return m_store;
+}
+
+void ReceiverSetup::setStore(QObject *store)
+{
+    auto *receiverStore = qobject_cast<ReceiverStore *>(store);
+    if (receiverStore == m_store) {
+        return;
+    }
+    if (m_store) {
+        disconnect(m_store, nullptr, this, nullptr);
+        disconnect(&m_store->settings(), nullptr, this, nullptr);
+    }
+    m_store = receiverStore;
+    if (m_store) {
+        connect(m_store, &ReceiverStore::foundReceiversChanged, this, &ReceiverSetup::receiversChanged);
+        connect(&m_store->settings(), &AppSettings::deviceIDChanged, this, &ReceiverSetup::receiversChanged);
+    }
+    Q_EMIT storeChanged();
+    Q_EMIT receiversChanged();
+}
+
+QVariantList ReceiverSetup::receivers() const
+{
+    QVariantList list;
+    if (!m_store) {
+        return list;
+    }
+    const auto saved = m_store->settings().deviceID();
+    for (const DiscoveredReceiver &receiver : m_store->foundReceivers()) {
+        list.append(QVariantMap { { QStringLiteral("label"), receiver.label() },
+            { QStringLiteral("saved"), saved.has_value() && *saved == receiver.deviceID } });
+    }
+    return list;
+}
+
+void ReceiverSetup::connectTo(const QString &address)
+{
+    if (m_store) {
+        m_store->useAddress(address.trimmed());
+    }
+}
+
+void ReceiverSetup::findReceivers()
+{
+    if (m_store) {
+        scanThenConnect(m_store);
+    }
+}
+
+void ReceiverSetup::choose(int index)
+{
+    if (!m_store || index < 0 || index >= m_store->foundReceivers().size()) {
+        return;
+    }
+    // A copy: choosing may change the list the reference points into.
+    const DiscoveredReceiver receiver = m_store->foundReceivers().at(index);
+    m_store->choose(receiver);
+    m_store->reconnect();
+}
+
+} // namespace amplora

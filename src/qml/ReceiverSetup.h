@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+namespace amplora {
+
+class ReceiverStore;
+
+// The actions and the list of the receiver setup section: connect to a typed address, search the network, or
+// pick one of the receivers found. The section creates one and hands it the store.
+class ReceiverSetup : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QObject *store READ storeObject WRITE setStore NOTIFY storeChanged)
+    // One entry per found receiver: "label" (name · model · host) and "saved" (it is the saved receiver).
+    Q_PROPERTY(QVariantList receivers READ receivers NOTIFY receiversChanged)
+
+public:
+    explicit ReceiverSetup(QObject *parent = nullptr);
+
+    QObject *storeObject() const;
+    void setStore(QObject *store);
+    QVariantList receivers() const;
+
+    // Uses the address without its surrounding white space.
+    Q_INVOKABLE void connectTo(const QString &address);
+    // Searches; when no address was saved before and the search chose one, connects to it.
+    Q_INVOKABLE void findReceivers();
+    Q_INVOKABLE void choose(int index);
+
+Q_SIGNALS:
+    void storeChanged();
+    void receiversChanged();
+
+private:
+    QPointer<ReceiverStore> m_store;
+};
+
+} // namespace amplora

@@ -1,0 +1,13 @@
+import QtQuick
+import QtQuick.Layouts
+import Amplora.Ui
+
+// Footnote-size text under a row: help, messages and footers.
+Text {
+    property bool warning: false
+    Layout.fillWidth: true
+    wrapMode: Text.Wrap
+    font.family: Theme.fontFamily
+    font.pixelSize: 11
+    color: warning ? "#ff6b5e" : Theme.secondaryText
+}

@@ -1,0 +1,256 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Amplora.Ui
+import "Logic.js" as Logic
+import "SettingsLogic.js" as SettingsLogic
+
+// The tray's compact panel: zone, power, mute, volume, input, scenes, the API's state, and the ways to the main
+// window, the settings and out.
+ColumnLayout {
+    id: view
+    property QtObject api
+    // Offers openMainWindow(), openSettings() and quit().
+    property QtObject shell
+    readonly property QtObject controller: api ? api.controller : null
+    readonly property var range: Panel.volumeRange
+    readonly property var displayedVolume: Store.displayedVolumeDB
+    readonly property bool volumeKnown: range.known === true && Panel.displayState !== "notConnected"
+                                        && displayedVolume !== undefined && displayedVolume !== null
+    readonly property real sliderTop: SettingsLogic.sliderTop(range.min, range.max, range.step, Settings.maxVolumeDB)
+    readonly property var inputs: Panel.inputs
+
+    width: 320
+    spacing: 10
+
+    Text {
+        text: "Amplora"
+        font.family: Theme.fontFamily
+        font.pixelSize: 15
+        font.weight: Font.DemiBold
+        color: Theme.panelText
+    }
+
+    Row {
+        objectName: "zonePicker"
+        visible: Panel.zones.length > 1
+        Layout.fillWidth: true
+        spacing: 2
+        Accessible.name: "Zone"
+        Repeater {
+            model: Panel.zones
+            HardwareButton {
+                required property var modelData
+                width: (view.width - 2 * (Panel.zones.length - 1)) / Math.max(1, Panel.zones.length)
+                height: 28
+                cornerRadius: 6
+                selected: modelData.selected
+                text: modelData.name
+                onClicked: Store.selectedZone = modelData.id
+                contentItem: Text {
+                    text: parent.text
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 12
+                    elide: Text.ElideRight
+                    color: parent.labelColor
+                }
+            }
+        }
+    }
+
+    Text {
+        objectName: "statusLine"
+        Layout.fillWidth: true
+        text: Store.statusLine
+        wrapMode: Text.Wrap
+        font.family: Theme.fontFamily
+        font.pixelSize: 11
+        color: Theme.secondaryText
+    }
+
+    RowLayout {
+        spacing: 8
+        Repeater {
+            model: [
+                { title: "Power", icon: "system-shutdown-symbolic", on: Panel.zoneOn, act: () => Store.togglePower() },
+                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Panel.muted, act: () => Store.toggleMute() }
+            ]
+            HardwareButton {
+                required property var modelData
+                objectName: modelData.title.toLowerCase() + "Toggle"
+                implicitWidth: 100
+                implicitHeight: 30
+                selected: modelData.on
+                text: modelData.title
+                checkable: false
+                Accessible.checkable: true
+                Accessible.checked: modelData.on
+                onClicked: modelData.act()
+                contentItem: Row {
+                    spacing: 6
+                    leftPadding: 12
+                    Symbol {
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: modelData.icon
+                        size: 14
+                        color: parent.parent.labelColor
+                    }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: modelData.title
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 12
+                        color: parent.parent.labelColor
+                    }
+                }
+            }
+        }
+    }
+
+    ColumnLayout {
+        objectName: "volumeRow"
+        visible: view.volumeKnown
+        Layout.fillWidth: true
+        spacing: 2
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 6
+            Symbol {
+                name: "audio-volume-high-symbolic"
+                size: 16
+                color: Theme.secondaryText
+            }
+            Slider {
+                id: volumeSlider
+                objectName: "volumeSlider"
+                Layout.fillWidth: true
+                from: view.range.min
+                to: view.sliderTop
+                stepSize: view.range.step
+                Accessible.name: "Volume"
+                onMoved: Store.setVolume(value)
+                // Follows the receiver, except while the user holds the handle.
+                Binding on value {
+                    when: !volumeSlider.pressed
+                    value: view.volumeKnown ? view.displayedVolume : volumeSlider.from
+                }
+            }
+            Text {
+                objectName: "volumeValue"
+                Layout.preferredWidth: 64
+                horizontalAlignment: Text.AlignRight
+                text: view.volumeKnown ? SettingsLogic.decibels(view.displayedVolume) : ""
+                font.family: Theme.monoFamily
+                font.pixelSize: 12
+                color: Theme.panelText
+            }
+        }
+        Text {
+            objectName: "capLine"
+            text: "Capped at " + SettingsLogic.decibels(view.sliderTop)
+            font.family: Theme.fontFamily
+            font.pixelSize: 10
+            color: Theme.secondaryText
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        Text {
+            text: "Input"
+            font.family: Theme.fontFamily
+            font.pixelSize: 12
+            color: Theme.panelText
+        }
+        ComboBox {
+            objectName: "inputPicker"
+            Layout.fillWidth: true
+            model: view.inputs
+            textRole: "name"
+            valueRole: "id"
+            currentIndex: view.inputs.findIndex(entry => entry.current)
+            Accessible.name: "Input"
+            onActivated: (index) => Store.selectInput(view.inputs[index].id)
+        }
+    }
+
+    PanelDivider { Layout.fillWidth: true }
+
+    Text {
+        text: "Scenes"
+        font.family: Theme.fontFamily
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+        color: Theme.secondaryText
+    }
+    Repeater {
+        objectName: "sceneButtons"
+        model: view.api ? view.api.scenes : []
+        delegate: AbstractButton {
+            id: sceneButton
+            required property var modelData
+            Layout.fillWidth: true
+            implicitHeight: 24
+            text: modelData.name
+            Accessible.role: Accessible.Button
+            Accessible.name: modelData.name
+            onClicked: view.api.runScene(modelData.name)
+            background: Rectangle {
+                radius: 4
+                color: sceneButton.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent"
+            }
+            contentItem: Row {
+                spacing: 6
+                Symbol {
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "media-playback-start-symbolic"
+                    size: 14
+                    color: Theme.labelAmber
+                }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: sceneButton.text
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 12
+                    color: Theme.panelText
+                }
+            }
+        }
+    }
+    TextEdit {
+        objectName: "apiStatus"
+        Layout.fillWidth: true
+        readOnly: true
+        selectByMouse: true
+        wrapMode: TextEdit.Wrap
+        text: view.controller ? view.controller.statusLine : ""
+        font.family: Theme.fontFamily
+        font.pixelSize: 11
+        color: Theme.secondaryText
+        selectionColor: Theme.darkAmber
+    }
+
+    PanelDivider { Layout.fillWidth: true }
+
+    RowLayout {
+        Layout.fillWidth: true
+        Button {
+            objectName: "openButton"
+            text: "Open Amplora"
+            onClicked: if (view.shell) view.shell.openMainWindow()
+        }
+        Button {
+            objectName: "settingsButton"
+            text: "Settings\u2026"
+            onClicked: if (view.shell) view.shell.openSettings()
+        }
+        Item { Layout.fillWidth: true }
+        Button {
+            objectName: "quitButton"
+            text: "Quit"
+            onClicked: if (view.shell) view.shell.quit()
+        }
+    }
+}

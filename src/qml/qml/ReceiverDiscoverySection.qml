@@ -1,0 +1,119 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Amplora.Ui
+
+// Picking the receiver: type its address, search the network, or choose one of the receivers found.
+FormSection {
+    id: section
+    title: "Receiver"
+
+    ReceiverSetup {
+        id: setup
+        store: Store
+    }
+
+    // The field follows the saved address: filled when shown and whenever the saved address changes.
+    Component.onCompleted: addressField.text = Settings.host
+    Connections {
+        target: Settings
+        function onHostChanged() { addressField.text = Settings.host }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        TextField {
+            id: addressField
+            objectName: "addressField"
+            Layout.fillWidth: true
+            placeholderText: "IP address"
+            Accessible.name: "IP address"
+            inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+            onAccepted: setup.connectTo(text)
+        }
+        Button {
+            objectName: "connectButton"
+            text: "Connect"
+            onClicked: setup.connectTo(addressField.text)
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        Button {
+            objectName: "findButton"
+            text: "Find Receivers"
+            enabled: !Store.isScanning
+            onClicked: setup.findReceivers()
+        }
+        BusyIndicator {
+            objectName: "searchIndicator"
+            running: Store.isScanning
+            visible: Store.isScanning
+            implicitWidth: 22
+            implicitHeight: 22
+        }
+        Text {
+            objectName: "searchingLabel"
+            visible: Store.isScanning
+            text: "Searching\u2026"
+            font.family: Theme.fontFamily
+            font.pixelSize: 13
+            color: Theme.secondaryText
+        }
+        Item { Layout.fillWidth: true }
+    }
+
+    Text {
+        objectName: "discoveryMessage"
+        visible: Store.discoveryMessage !== ""
+        text: Store.discoveryMessage
+        Layout.fillWidth: true
+        wrapMode: Text.Wrap
+        font.family: Theme.fontFamily
+        font.pixelSize: 13
+        color: Theme.secondaryText
+    }
+
+    Repeater {
+        objectName: "foundReceivers"
+        model: setup.receivers
+        delegate: AbstractButton {
+            id: row
+            required property var modelData
+            required property int index
+            // The saved receiver carries the check mark.
+            readonly property bool marked: modelData.saved
+            Layout.fillWidth: true
+            implicitHeight: 30
+            text: modelData.label
+            Accessible.role: Accessible.Button
+            Accessible.name: "Select " + modelData.label
+            onClicked: setup.choose(index)
+            background: Rectangle {
+                radius: 5
+                color: row.down ? Qt.rgba(1, 1, 1, 0.12) : (row.hovered ? Qt.rgba(1, 1, 1, 0.07) : "transparent")
+            }
+            contentItem: RowLayout {
+                spacing: 8
+                Text {
+                    Layout.fillWidth: true
+                    text: row.text
+                    elide: Text.ElideRight
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 13
+                    color: Theme.panelText
+                    leftPadding: 6
+                }
+                Symbol {
+                    objectName: "checkmark"
+                    visible: row.marked
+                    name: "object-select-symbolic"
+                    size: 16
+                    color: Theme.litAmber
+                    Layout.rightMargin: 6
+                }
+            }
+        }
+    }
+}

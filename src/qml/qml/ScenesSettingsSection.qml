@@ -1,0 +1,87 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Amplora.Ui
+import "SettingsLogic.js" as SettingsLogic
+
+// The stored scenes: run or delete each, and save the receiver's current settings as a new one.
+FormSection {
+    id: section
+    title: "Scenes"
+    property QtObject api
+    readonly property QtObject controller: api ? api.controller : null
+    readonly property var scenes: api ? api.scenes : []
+
+    Component.onCompleted: if (api) api.refreshScenes()
+
+    Text {
+        objectName: "noScenes"
+        visible: section.scenes.length === 0
+        text: "No scenes yet."
+        font.family: Theme.fontFamily
+        font.pixelSize: 13
+        color: Theme.secondaryText
+    }
+
+    Repeater {
+        objectName: "sceneRows"
+        model: section.scenes
+        delegate: RowLayout {
+            required property var modelData
+            Layout.fillWidth: true
+            spacing: 8
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 2
+                Text {
+                    Layout.fillWidth: true
+                    text: modelData.name
+                    elide: Text.ElideRight
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 13
+                    color: Theme.panelText
+                }
+                Text {
+                    objectName: "sceneSummary"
+                    Layout.fillWidth: true
+                    text: SettingsLogic.sceneSummary(modelData)
+                    elide: Text.ElideRight
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 11
+                    color: Theme.secondaryText
+                }
+            }
+            Button {
+                text: "Run"
+                onClicked: section.api.runScene(modelData.name)
+            }
+            Button {
+                implicitWidth: 34
+                Accessible.name: "Delete " + modelData.name
+                icon.source: "image://symbol/user-trash-symbolic/ffff6b5e"
+                icon.width: 16
+                icon.height: 16
+                icon.color: "transparent"
+                onClicked: section.api.deleteScene(modelData.name)
+            }
+        }
+    }
+
+    FormNote {
+        objectName: "sceneMessage"
+        visible: text !== ""
+        text: section.controller ? section.controller.sceneMessage : ""
+    }
+
+    Button {
+        objectName: "saveSceneButton"
+        text: "Save Current as Scene\u2026"
+        onClicked: sheet.open()
+    }
+
+    SaveSceneSheet {
+        id: sheet
+        objectName: "saveSceneSheet"
+        api: section.api
+    }
+}

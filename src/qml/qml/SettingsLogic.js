@@ -1,0 +1,121 @@
+.pragma library
+.import "Logic.js" as Logic
+
+// Texts and limits of the settings window and the tray panel, kept free of items so they can be tested exactly.
+// Scenes and statuses arrive as plain maps: a field that is not set is absent (undefined).
+
+function isSet(value) {
+    return value !== undefined && value !== null
+}
+
+// "-30.0 dB": snapped to the half decibel, one decimal.
+function decibels(dB) {
+    return Logic.decibelNumber(dB) + " dB"
+}
+
+// "+2.0 dB", "-2.0 dB", "0.0 dB". The sign follows the shown (rounded) value, so a tiny positive value never
+// reads "+0.0 dB".
+function signedDecibels(dB) {
+    const shown = Logic.halfDecibel(dB)
+    return (shown > 0 ? "+" : "") + decibels(dB)
+}
+
+function zoneTitle(zone) {
+    return zone === "zone2" ? "Zone 2" : "Main"
+}
+
+function powerTitle(power) {
+    return power === "on" ? "On" : "Standby"
+}
+
+// One line for a stored scene: its set fields in a fixed order, joined by " · ".
+function sceneSummary(scene) {
+    const parts = []
+    if (isSet(scene.zone))
+        parts.push(zoneTitle(scene.zone))
+    if (isSet(scene.power))
+        parts.push(powerTitle(scene.power))
+    if (isSet(scene.input))
+        parts.push(scene.input)
+    if (isSet(scene.soundMode))
+        parts.push(scene.soundMode)
+    if (isSet(scene.volumeDb))
+        parts.push(decibels(scene.volumeDb))
+    if (isSet(scene.bass))
+        parts.push("bass " + signedDecibels(scene.bass))
+    if (isSet(scene.treble))
+        parts.push("treble " + signedDecibels(scene.treble))
+    if (isSet(scene.sub))
+        parts.push("sub " + signedDecibels(scene.sub))
+    return parts.join(" \u00b7 ")
+}
+
+// The rows the save sheet offers for a zone's current status, in order. The status's "subwoofer" becomes the
+// scene's "sub".
+function sceneFields(status) {
+    if (!status)
+        return []
+    const fields = [
+        { key: "power", label: "Power", value: powerTitle(status.power) },
+        { key: "input", label: "Input", value: status.input }
+    ]
+    if (isSet(status.soundMode))
+        fields.push({ key: "soundMode", label: "Sound mode", value: status.soundMode })
+    fields.push({ key: "volumeDb", label: "Volume", value: decibels(status.volumeDb) })
+    if (isSet(status.bass))
+        fields.push({ key: "bass", label: "Bass", value: signedDecibels(status.bass) })
+    if (isSet(status.treble))
+        fields.push({ key: "treble", label: "Treble", value: signedDecibels(status.treble) })
+    if (isSet(status.subwoofer))
+        fields.push({ key: "sub", label: "Subwoofer", value: signedDecibels(status.subwoofer) })
+    return fields
+}
+
+function canSave(name) {
+    return name.trim().length > 0
+}
+
+// The scene the sheet saves: the trimmed name, the zone the values came from and exactly the included fields.
+function sceneFromStatus(name, status, include) {
+    const scene = { name: name.trim(), zone: status.zone }
+    const source = { power: status.power, input: status.input, soundMode: status.soundMode,
+                     volumeDb: status.volumeDb, bass: status.bass, treble: status.treble, sub: status.subwoofer }
+    for (const key of include) {
+        if (isSet(source[key]))
+            scene[key] = source[key]
+    }
+    return scene
+}
+
+// What the token row shows: the token itself, or twelve bullets whatever its length.
+function tokenText(token, shown) {
+    return shown ? token : "\u2022".repeat(12)
+}
+
+// The volume slider's top: the highest step of the scale not above the cap.
+function sliderTop(minimum, maximum, step, cap) {
+    if (!(step > 0))
+        return Math.min(maximum, cap)
+    const steps = Math.floor((Math.min(maximum, cap) - minimum) / step + 0.000000001)
+    return minimum + Math.max(0, steps) * step
+}
+
+// The maximum-volume stepper works in half decibels: -80.0 to 16.5 dB.
+const capLowest = -80.0
+const capHighest = 16.5
+
+function capToHalfSteps(dB) {
+    const clamped = Math.min(capHighest, Math.max(capLowest, isFinite(dB) ? dB : capLowest))
+    return Logic.roundHalfAway(clamped * 2)
+}
+
+// The API's status symbol for each state of the server: a warning triangle in red when it failed, a check mark
+// in green while running, an hourglass while starting and an empty circle when off.
+function apiStatusSymbol(kind) {
+    switch (kind) {
+    case "failed": return { icon: "dialog-warning-symbolic", tone: "red" }
+    case "running": return { icon: "emblem-ok-symbolic", tone: "green" }
+    case "starting": return { icon: "content-loading-symbolic", tone: "secondary" }
+    default: return { icon: "radio-symbolic", tone: "secondary" }
+    }
+}

@@ -1,0 +1,76 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Amplora.Ui
+import "SettingsLogic.js" as SettingsLogic
+
+// The settings form: receiver, display, safety, API, scenes and startup, in that order.
+ColumnLayout {
+    id: view
+    property QtObject api
+    property QtObject loginItem
+    width: 420
+    spacing: 18
+
+    ReceiverDiscoverySection {
+        Layout.fillWidth: true
+    }
+
+    FormSection {
+        title: "Display"
+        Layout.fillWidth: true
+        Switch {
+            objectName: "frontPanelSwitch"
+            text: "Front-panel display"
+            checked: Settings.frontPanelDisplay
+            onToggled: Settings.frontPanelDisplay = checked
+        }
+    }
+
+    FormSection {
+        title: "Safety"
+        Layout.fillWidth: true
+        RowLayout {
+            Layout.fillWidth: true
+            Text {
+                text: "Maximum volume"
+                Layout.fillWidth: true
+                font.family: Theme.fontFamily
+                font.pixelSize: 13
+                color: Theme.panelText
+            }
+            // Counts half decibels, so the steps stay exact.
+            SpinBox {
+                objectName: "maxVolumeStepper"
+                from: SettingsLogic.capToHalfSteps(SettingsLogic.capLowest)
+                to: SettingsLogic.capToHalfSteps(SettingsLogic.capHighest)
+                stepSize: 1
+                value: SettingsLogic.capToHalfSteps(Settings.maxVolumeDB)
+                editable: false
+                implicitWidth: 150
+                font.family: Theme.monoFamily
+                textFromValue: (halfSteps) => SettingsLogic.decibels(halfSteps / 2)
+                Accessible.name: "Maximum volume"
+                onValueModified: Settings.maxVolumeDB = value / 2
+            }
+        }
+        FormNote {
+            text: "The app never sends a volume above this level."
+        }
+    }
+
+    APISettingsSection {
+        Layout.fillWidth: true
+        api: view.api
+    }
+
+    ScenesSettingsSection {
+        Layout.fillWidth: true
+        api: view.api
+    }
+
+    LoginItemSection {
+        Layout.fillWidth: true
+        loginItem: view.loginItem
+    }
+}

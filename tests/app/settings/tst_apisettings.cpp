@@ -1,0 +1,168 @@
+// The API settings' side of the settings window: scene maps to and from QML, saving with the sheet's answer,
+// the current status it reads, and the token on the clipboard.
+
+#include "api/auth/InMemoryTokenStore.h"
+#include "app/controller/APIController.h"
+#include "app/settings/APISettings.h"
+#include "core/store/AppSettings.h"
+#include "core/store/ReceiverStore.h"
+
+#include "support/FakeReceiverControl.h"
+#include "support/MemorySceneStore.h"
+
+#include <QClipboard>
+#include <QCoroTask>
+#include <QGuiApplication>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace amplora;
+using namespace amplora::app;
+
+namespace {
+
+struct Rig {
+    QTemporaryDir scratch;
+    QSettings defaults { scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat };
+    AppSettings settings { std::make_unique<QSettings>(
+        scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat) };
+    ReceiverStore store { settings, LaunchOptions {} };
+    std::shared_ptr<test::FakeReceiverControl> control = std::make_shared<test::FakeReceiverControl>();
+    std::shared_ptr<test::MemorySceneStore> scenes = std::make_shared<test::MemorySceneStore>();
+    std::unique_ptr<APIController> controller;
+    std::unique_ptr<APISettings> api;
+
+    Rig()
+    {
+        APIController::Parts parts;
+        parts.control = control;
+        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("secret-token"));
+        parts.sceneStore = scenes;
+        controller = std::make_unique<APIController>(defaults, std::move(parts));
+        api = std::make_unique<APISettings>(*controller, store);
+    }
+};
+
+} // namespace
+
+class TestAPISettings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sceneMapsRoundTrip()
+    {
+        api::ReceiverScene scene;
+        scene.name = QStringLiteral("Movie");
+        scene.zone = api::Zone::zone2;
+        scene.power = api::PowerState::on;
+        scene.input = QStringLiteral("HDMI 1");
+        scene.volumeDb = -30;
+        scene.bass = -2;
+        const QVariantMap map = APISettings::sceneMap(scene);
+        QCOMPARE(map.value(QStringLiteral("zone")).toString(), QStringLiteral("zone2"));
+        QVERIFY(!map.contains(QStringLiteral("treble")));
+        QCOMPARE(APISettings::sceneFromMap(map), std::optional(scene));
+    }
+
+    void unusableMapsAreRefused_data()
+    {
+        QTest::addColumn<QVariantMap>("map");
+        const QVariantMap good { { "name", "Quiet" }, { "volumeDb", -40.0 } };
+        const auto with = [&good](const QString &key, const QVariant &value) {
+            QVariantMap map = good;
+            map.insert(key, value);
+            return map;
+        };
+        QTest::addRow("blank name") << with("name", "  \t ");
+        QTest::addRow("name not text") << with("name", 7);
+        QTest::addRow("unknown zone") << with("zone", "kitchen");
+        QTest::addRow("unknown power") << with("power", "toggle");
+        QTest::addRow("volume as text") << with("volumeDb", "-30");
+        QTest::addRow("volume not finite") << with("volumeDb", qInf());
+        QTest::addRow("bass as Boolean") << with("bass", true);
+        QTest::addRow("input not text") << with("input", 3);
+    }
+
+    void unusableMapsAreRefused()
+    {
+        QFETCH(QVariantMap, map);
+        QCOMPARE(APISettings::sceneFromMap(map), std::nullopt);
+    }
+
+    void savingAnswersTheSheet_data()
+    {
+        QTest::addColumn<QString>("storeFailure");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("error");
+        QTest::addRow("stored") << QString() << true << QString();
+        QTest::addRow("scene store fails") << "Couldn't write scenes.json." << false << "Couldn't write scenes.json.";
+    }
+
+    void savingAnswersTheSheet()
+    {
+        QFETCH(QString, storeFailure);
+        QFETCH(bool, saved);
+        QFETCH(QString, error);
+        Rig rig;
+        if (!storeFailure.isEmpty()) {
+            rig.scenes->failure = api::SceneStoreError { storeFailure };
+        }
+        QSignalSpy finished(rig.api.get(), &APISettings::sceneSaveFinished);
+        QSignalSpy listChanged(rig.api.get(), &APISettings::scenesChanged);
+        rig.api->saveScene({ { "name", " Late night " }, { "volumeDb", -45.5 } });
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), saved);
+        QVERIFY2(finished.at(0).at(1).toString().contains(error), qPrintable(finished.at(0).at(1).toString()));
+        QCOMPARE(rig.scenes->scenes.size(), saved ? 1 : 0);
+        if (saved) {
+            QCOMPARE(rig.scenes->scenes.first().name, QStringLiteral("Late night"));
+            QCOMPARE(listChanged.count(), 1);
+            QCOMPARE(rig.api->scenes().first().toMap().value("volumeDb").toDouble(), -45.5);
+        }
+    }
+
+    void currentStatusLeavesUnknownFieldsOut()
+    {
+        Rig rig;
+        api::ReceiverStatus &status = rig.control->zoneStatus(api::Zone::main);
+        status.power = api::PowerState::on;
+        status.input = QStringLiteral("Spotify");
+        status.volumeDb = -30;
+        status.treble = 1.5;
+        QSignalSpy read(rig.api.get(), &APISettings::currentStatusRead);
+        rig.api->readCurrentStatus();
+        QTRY_COMPARE(read.count(), 1);
+        const QVariantMap map = read.at(0).at(0).toMap();
+        QCOMPARE(map.value("power").toString(), QStringLiteral("on"));
+        QCOMPARE(map.value("treble").toDouble(), 1.5);
+        QVERIFY(!map.contains("bass"));
+        QVERIFY(!map.contains("soundMode"));
+        QCOMPARE(read.at(0).at(1).toString(), QString());
+    }
+
+    void currentStatusFailureIsSaid()
+    {
+        Rig rig;
+        rig.control->failOnReceiver(QStringLiteral("status"), QStringLiteral("The receiver did not answer."));
+        QSignalSpy read(rig.api.get(), &APISettings::currentStatusRead);
+        rig.api->readCurrentStatus();
+        QTRY_COMPARE(read.count(), 1);
+        QVERIFY(read.at(0).at(0).toMap().isEmpty());
+        QVERIFY(read.at(0).at(1).toString().contains(QStringLiteral("The receiver did not answer.")));
+    }
+
+    void copyPutsTheTokenOnTheClipboardAsPlainText()
+    {
+        Rig rig;
+        QVERIFY(!rig.api->copyToken()); // nothing loaded yet
+        QCoro::waitFor(rig.controller->loadToken());
+        QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+        QVERIFY(rig.api->copyToken());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("secret-token"));
+    }
+};
+
+QTEST_MAIN(TestAPISettings)
+#include "tst_apisettings.moc"

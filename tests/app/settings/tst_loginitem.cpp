@@ -1,0 +1,143 @@
+// The "Open at login" switch over the XDG autostart entry: what is written, how the switch reads the file back,
+// and what a failure shows. The test runner gives every run its own XDG_CONFIG_HOME.
+
+#include "app/settings/LoginItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace amplora::app;
+
+class TestLoginItem : public QObject {
+    Q_OBJECT
+
+private:
+    static void writeEntry(const QByteArray &text)
+    {
+        QDir().mkpath(QFileInfo(LoginItem::entryPath()).absolutePath());
+        QFile file(LoginItem::entryPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    static QByteArray execLine(const QByteArray &entry)
+    {
+        for (const QByteArray &line : entry.split('\n')) {
+            if (line.startsWith("Exec=")) {
+                return line.mid(5);
+            }
+        }
+        return {};
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(LoginItem::entryPath());
+        const QString folder = QFileInfo(LoginItem::entryPath()).absolutePath();
+        QFile::remove(folder); // a plain file left by the failure test
+        QDir(folder).removeRecursively();
+    }
+
+    void entryLivesInTheUsersAutostartFolder()
+    {
+        QCOMPARE(LoginItem::entryPath(),
+            qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/org.amplora.Amplora.desktop"));
+    }
+
+    void switchingOnAndOffWritesAndRemovesTheEntry()
+    {
+        LoginItem item(QStringLiteral("/opt/amplora/bin/amplora"));
+        QVERIFY(!item.enabled());
+        QSignalSpy changed(&item, &LoginItem::changed);
+
+        item.setOn(true);
+        QVERIFY(item.enabled());
+        QCOMPARE(item.message(), QString());
+        QFile file(LoginItem::entryPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QCOMPARE(execLine(text), QByteArray("/opt/amplora/bin/amplora"));
+
+        item.setOn(false);
+        QVERIFY(!item.enabled());
+        QVERIFY(!QFile::exists(LoginItem::entryPath()));
+        QCOMPARE(changed.count(), 2);
+    }
+
+    void execQuotesWhatTheFormatReserves_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::addRow("plain path") << "/usr/bin/amplora" << QByteArray("/usr/bin/amplora");
+        QTest::addRow("space") << "/home/a b/amplora" << QByteArray("\"/home/a b/amplora\"");
+        QTest::addRow("quote and dollar") << "/x/\"$y" << QByteArray("\"/x/\\\\\"\\\\$y\"");
+        QTest::addRow("percent is never a field code") << "/x/100%" << QByteArray("/x/100%%");
+        QTest::addRow("backslash") << "/x\\y" << QByteArray("\"/x\\\\\\\\y\"");
+    }
+
+    void execQuotesWhatTheFormatReserves()
+    {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, exec);
+        QCOMPARE(execLine(LoginItem::entryText(program)), exec);
+    }
+
+    void entryTheDesktopWasToldToSkipReadsAsOff_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("enabled");
+        QTest::addRow("plain entry") << QByteArray("[Desktop Entry]\nType=Application\nExec=amplora\n") << true;
+        QTest::addRow("hidden") << QByteArray("[Desktop Entry]\nExec=amplora\nHidden=true\n") << false;
+        QTest::addRow("hidden false") << QByteArray("[Desktop Entry]\nExec=amplora\nHidden=false\n") << true;
+        QTest::addRow("GNOME switch off")
+            << QByteArray("[Desktop Entry]\nExec=amplora\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::addRow("key of another group")
+            << QByteArray("[Desktop Entry]\nExec=amplora\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+
+    void entryTheDesktopWasToldToSkipReadsAsOff()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, enabled);
+        writeEntry(entry);
+        QCOMPARE(LoginItem(QStringLiteral("amplora")).enabled(), enabled);
+    }
+
+    void switchingOnOverAnEntryTheDesktopSkipsTurnsItOn()
+    {
+        writeEntry("[Desktop Entry]\nExec=amplora\nHidden=true\n");
+        LoginItem item(QStringLiteral("/usr/bin/amplora"));
+        QVERIFY(!item.enabled());
+        item.setOn(true);
+        QVERIFY(item.enabled());
+    }
+
+    void failureShowsItsReasonAndTheRealState()
+    {
+        // A file where the autostart folder should be: nothing can be written below it.
+        const QString folder = QFileInfo(LoginItem::entryPath()).absolutePath();
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        LoginItem item(QStringLiteral("/usr/bin/amplora"));
+        item.setOn(true);
+        QVERIFY(!item.enabled());
+        QVERIFY2(item.message().startsWith(QStringLiteral("Couldn't create the folder ")), qPrintable(item.message()));
+
+        QFile::remove(folder);
+        item.setOn(true);
+        QVERIFY(item.enabled());
+        QCOMPARE(item.message(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginItem)
+#include "tst_loginitem.moc"

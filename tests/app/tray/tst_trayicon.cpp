@@ -1,0 +1,126 @@
+// The tray icon registers with the desktop's StatusNotifierWatcher, and activating it opens the compact panel
+// beside it; "Open Amplora" hands over to the main window. Runs under Xvfb with a private session bus.
+
+#include "DemoReceiver.h"
+#include "api/auth/InMemoryTokenStore.h"
+#include "app/controller/APIController.h"
+#include "app/tray/TrayIcon.h"
+#include "core/store/AppSettings.h"
+#include "core/store/ReceiverStore.h"
+
+#include "support/MemorySceneStore.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QProcess>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace amplora;
+using namespace amplora::app;
+
+class TestTrayIcon : public QObject {
+    Q_OBJECT
+
+private:
+    QProcess m_watcher;
+    QString m_registered;
+
+    // Reads the watcher's lines until one starts with `prefix`; returns the rest of it.
+    std::optional<QString> watcherLine(const QString &prefix)
+    {
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            while (m_watcher.canReadLine()) {
+                const QString line = QString::fromUtf8(m_watcher.readLine()).trimmed();
+                if (line.startsWith(prefix)) {
+                    return line.mid(prefix.size()).trimmed();
+                }
+            }
+            m_watcher.waitForReadyRead(100);
+            QCoreApplication::processEvents();
+        }
+        return std::nullopt;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || !QDBusConnection::sessionBus().isConnected()) {
+            QSKIP("needs a display and a session bus (run through ctest: label xvfb)");
+        }
+        // The watcher must be there before Qt first asks whether a tray exists.
+        m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_watcher.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral(FAKE_WATCHER) });
+        QVERIFY(m_watcher.waitForStarted());
+        QVERIFY2(watcherLine(QStringLiteral("ready")), "the stand-in watcher did not start");
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_watcher.state() != QProcess::NotRunning) {
+            m_watcher.kill();
+            m_watcher.waitForFinished();
+        }
+    }
+
+    void activatingTheIconOpensThePanel()
+    {
+        QTemporaryDir scratch;
+        AppSettings settings(
+            std::make_unique<QSettings>(scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat));
+        settings.setHost(QStringLiteral("demo.invalid"));
+        LaunchOptions launch;
+        launch.isRunningTests = true;
+        ReceiverStore::Parts parts;
+        auto receiver = std::make_shared<DemoReceiver>();
+        parts.transport = receiver;
+        parts.transportFactory = [receiver](const QString &) { return receiver; };
+        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+        parts.eventPort = 0;
+        ReceiverStore store(settings, launch, std::move(parts));
+        APIController::Parts apiParts;
+        apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("token"));
+        apiParts.sceneStore = std::make_shared<test::MemorySceneStore>();
+        APIController controller(settings.defaults(), std::move(apiParts));
+
+        int mainWindowOpened = 0;
+        TrayIcon tray(store, settings, controller, [&mainWindowOpened] { ++mainWindowOpened; });
+        QVERIFY(tray.install());
+        QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+
+        const auto item = watcherLine(QStringLiteral("registered"));
+        QVERIFY2(item, "the icon never registered with the watcher");
+
+        // The stand-in host clicks the icon as soon as it appears.
+        QVERIFY2(watcherLine(QStringLiteral("activated")), "the host's Activate call did not succeed");
+        QTRY_VERIFY(tray.panelWindow() && tray.panelWindow()->isVisible());
+        QVERIFY(tray.panelWindow()->findChild<QObject *>(QStringLiteral("menuBarView")));
+
+        tray.openMainWindow();
+        QCOMPARE(mainWindowOpened, 1);
+        QVERIFY(!tray.panelWindow()->isVisible());
+    }
+
+    void panelStaysOnTheScreen_data()
+    {
+        QTest::addColumn<QPoint>("anchor");
+        QTest::addColumn<QPoint>("position");
+        QTest::addRow("top bar, middle") << QPoint(960, 12) << QPoint(960 - 174, 24);
+        QTest::addRow("top bar, right corner") << QPoint(1910, 12) << QPoint(1920 - 348, 24);
+        QTest::addRow("bottom panel, left corner") << QPoint(5, 1190) << QPoint(0, 1190 - 6 - 500);
+        QTest::addRow("icon under the top edge") << QPoint(400, 40) << QPoint(400 - 174, 46);
+    }
+
+    void panelStaysOnTheScreen()
+    {
+        QFETCH(QPoint, anchor);
+        QFETCH(QPoint, position);
+        QCOMPARE(TrayIcon::panelPosition(anchor, QSize(348, 500), QRect(0, 24, 1920, 1176)), position);
+    }
+};
+
+QTEST_MAIN(TestTrayIcon)
+#include "tst_trayicon.moc"

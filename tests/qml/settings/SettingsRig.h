@@ -1,0 +1,70 @@
+#pragma once
+
+#include "support/ManualClock.h"
+
+#include <QObject>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace amplora {
+class AppSettings;
+class DemoReceiver;
+class PanelModel;
+class ReceiverStore;
+namespace app {
+class APIController;
+class APISettings;
+} // namespace app
+namespace test {
+class FakeReceiverControl;
+class MemorySceneStore;
+} // namespace test
+} // namespace amplora
+
+namespace amplora::test {
+
+// What the settings window's and the tray panel's tests run against: a store over the demo receiver, and an
+// API controller whose control contract, token store and scene store are in-memory fakes.
+class SettingsRig : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QObject *api READ api CONSTANT)
+
+public:
+    explicit SettingsRig(QObject *parent = nullptr);
+    ~SettingsRig() override;
+
+    ReceiverStore &store() const { return *m_store; }
+    AppSettings &settings() const { return *m_settings; }
+    PanelModel &panel() const { return *m_panel; }
+    QObject *api() const;
+
+    // Connects again so the store reads the demo receiver's (changed) state.
+    Q_INVOKABLE void refresh();
+    // Only the main zone, or main and zone 2.
+    Q_INVOKABLE void setZoneCount(int count);
+    // The demo receiver's volume scale for the main zone.
+    Q_INVOKABLE void setVolumeScale(double minimum, double maximum, double step);
+    // Makes every scene store operation fail with `message` (empty: work again).
+    Q_INVOKABLE void failScenes(const QString &message);
+    // Sets the status the save sheet reads: bass/treble/subwoofer of NaN are left out.
+    Q_INVOKABLE void setControlStatus(double volumeDb, double bass, double treble, double subwoofer);
+    Q_INVOKABLE int storedSceneCount() const;
+    Q_INVOKABLE QVariantMap storedScene(int index) const;
+
+private:
+    ManualClock m_clock;
+    QTemporaryDir m_scratch;
+    std::unique_ptr<QSettings> m_apiDefaults;
+    std::unique_ptr<AppSettings> m_settings;
+    std::shared_ptr<DemoReceiver> m_receiver;
+    std::unique_ptr<ReceiverStore> m_store;
+    std::unique_ptr<PanelModel> m_panel;
+    std::shared_ptr<FakeReceiverControl> m_control;
+    std::shared_ptr<MemorySceneStore> m_scenes;
+    std::unique_ptr<app::APIController> m_controller;
+    std::unique_ptr<app::APISettings> m_api;
+};
+
+} // namespace amplora::test
