@@ -5,6 +5,7 @@
 #include "app/dbus/ActionService.h"
 #include "app/dbus/RunningInstance.h"
 #include "app/startup/UnixSignalWatcher.h"
+#include "app/tray/TrayIcon.h"
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
@@ -39,6 +40,7 @@ AmploraApp::~AmploraApp()
     APIController::setCurrent(nullptr);
     // The service and the controller refer to the store; they go first.
     m_actions.reset();
+    m_tray.reset();
     m_window.reset();
     m_api.reset();
     m_store.reset();
@@ -135,6 +137,13 @@ std::optional<int> AmploraApp::startDesktop()
         printLine(stderr, *refusal);
         return 1;
     }
+    // The tray keeps the process alive once the window is closed, and brings the window back.
+    m_tray = std::make_unique<TrayIcon>(*m_store, *m_settings, *m_api, [this] {
+        if (const auto refusal = showWindow()) {
+            qCWarning(lcApp).noquote() << *refusal;
+        }
+    });
+    m_tray->install();
     return std::nullopt;
 }
 

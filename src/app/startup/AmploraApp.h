@@ -15,6 +15,7 @@ namespace amplora::app {
 
 class APIController;
 class ActionService;
+class TrayIcon;
 class UnixSignalWatcher;
 
 // The application object: creates the long-lived objects in their fixed order, publishes the API controller
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<ActionService> m_actions;
     std::unique_ptr<UnixSignalWatcher> m_signals;
     std::unique_ptr<MainWindowHost> m_window;
+    std::unique_ptr<TrayIcon> m_tray;
     bool m_printedURL = false;
 };
 
