@@ -32,9 +32,14 @@ public:
         : QQuickImageProvider(QQuickImageProvider::Image)
         , m_store(&store)
     { }
-    QImage requestImage(const QString &, QSize *size, const QSize &) override
+    QImage requestImage(const QString &, QSize *size, const QSize &requestedSize) override
     {
-        const QImage image = m_store ? m_store->albumArtImage() : QImage();
+        QImage image = m_store ? m_store->albumArtImage() : QImage();
+        // Covers arrive larger than the tile; the window keeps only the size it draws.
+        if (!image.isNull() && requestedSize.isValid() && !requestedSize.isEmpty()
+            && (image.width() > requestedSize.width() || image.height() > requestedSize.height())) {
+            image = image.scaled(requestedSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
         if (size) {
             *size = image.size();
         }

@@ -63,6 +63,7 @@ Item {
                 anchors.margins: 1
                 visible: panel.showsTrack && Panel.albumArtSource !== ""
                 source: visible ? Panel.albumArtSource : ""
+                sourceSize: Qt.size(Math.ceil(width * Screen.devicePixelRatio), Math.ceil(height * Screen.devicePixelRatio))
                 fillMode: Image.Stretch
                 asynchronous: false
                 cache: false

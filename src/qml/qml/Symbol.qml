@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Window
 import "Logic.js" as Logic
 
 // A symbolic icon of the theme drawn in one colour. `name` is a freedesktop icon name (see Symbols.cpp).
@@ -10,7 +11,8 @@ Image {
 
     width: size
     height: size
-    sourceSize: Qt.size(Math.ceil(size * 2), Math.ceil(size * 2))
+    // Drawn at the screen's pixel size: symbolic icons are vectors, and every symbol is a texture of its own.
+    sourceSize: Qt.size(Math.ceil(size * Screen.devicePixelRatio), Math.ceil(size * Screen.devicePixelRatio))
     source: name ? "image://symbol/" + name + "/" + Logic.colourKey(color) : ""
     fillMode: Image.PreserveAspectFit
     smooth: true
