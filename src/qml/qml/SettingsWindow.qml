@@ -3,18 +3,14 @@ import QtQuick.Controls.Basic
 import Amplora.Ui
 
 // The settings window: the settings form in a scrolling page, in the panel's dark colours.
-ApplicationWindow {
+FormWindow {
     id: window
-    property QtObject api
-    property QtObject loginItem
-    property QtObject shell
     title: "Amplora Settings"
     width: 460
     height: 720
     minimumWidth: 460
     minimumHeight: 360
     color: "#161514"
-    palette: FormPalette {}
 
     ScrollView {
         anchors.fill: parent

@@ -3,18 +3,14 @@ import QtQuick.Controls.Basic
 import Amplora.Ui
 
 // The frameless window the tray icon opens beside itself; it goes away when it loses the focus.
-ApplicationWindow {
+FormWindow {
     id: window
-    property QtObject api
-    property QtObject loginItem
-    property QtObject shell
     property bool wasActive: false
     title: "Amplora"
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
     width: 348
     height: menu.implicitHeight + 28
     color: "#1b1a19"
-    palette: FormPalette {}
 
     onActiveChanged: {
         if (active)
