@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Controls
 import Amplora.Ui
+import "SettingsLogic.js" as SettingsLogic
 
-// Shown while no receiver is known: what the search found so far and how the connection stands.
+// Shown while no receiver is known: the receiver setup section on its own.
 Popup {
     id: sheet
     width: 460
@@ -20,28 +21,14 @@ Popup {
         border.color: Qt.rgba(1, 1, 1, 0.12)
     }
 
-    Column {
-        width: parent.width
-        spacing: 14
-        Text {
-            text: "Receiver"
-            font.family: Theme.fontFamily
-            font.pixelSize: 20
-            font.weight: Font.DemiBold
-            color: Theme.panelText
-        }
-        Text {
+    Component.onCompleted: SettingsLogic.applyFormPalette(palette)
+
+    // A long list of found receivers scrolls inside the sheet.
+    ScrollView {
+        anchors.fill: parent
+        contentWidth: availableWidth
+        ReceiverDiscoverySection {
             width: parent.width
-            wrapMode: Text.Wrap
-            text: Store.isScanning ? "Searching the network for receivers\u2026"
-                                   : (Store.discoveryMessage !== "" ? Store.discoveryMessage : Store.statusLine)
-            font.family: Theme.fontFamily
-            font.pixelSize: 14
-            color: Theme.secondaryText
-        }
-        BusyIndicator {
-            running: Store.isScanning
-            visible: running
         }
     }
 }

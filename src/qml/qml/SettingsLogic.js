@@ -119,3 +119,24 @@ function apiStatusSymbol(kind) {
     default: return { icon: "radio-symbolic", tone: "secondary" }
     }
 }
+
+// The dark colours of the settings form, the tray panel and the setup sheet for the standard controls (the
+// label, lit and dark ambers of the panel where a control is selected).
+function applyFormPalette(palette) {
+    palette.window = "#161514"
+    palette.windowText = Qt.rgba(1, 1, 1, 0.86)
+    palette.base = "#0f0e0d"
+    palette.alternateBase = "#1d1c1b"
+    palette.text = Qt.rgba(1, 1, 1, 0.86)
+    palette.placeholderText = Qt.rgba(1, 1, 1, 0.42)
+    palette.button = "#2f2c29"
+    palette.buttonText = Qt.rgba(1, 1, 1, 0.86)
+    palette.brightText = "white"
+    palette.highlight = Qt.rgba(0.45, 0.32, 0.16, 1)
+    palette.highlightedText = Qt.rgba(0.97, 0.79, 0.5, 1)
+    palette.light = "#4a4540"
+    palette.midlight = "#3a3632"
+    palette.mid = "#55504a"
+    palette.dark = "#b9b3ab"
+    palette.shadow = "black"
+}
