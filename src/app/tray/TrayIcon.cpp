@@ -167,7 +167,6 @@ void TrayIcon::openSettings()
             return;
         }
     }
-    m_loginItem->reload();
     m_settings->show();
     m_settings->raise();
     m_settings->requestActivate();

@@ -16,8 +16,9 @@ FormSection {
     readonly property string tokenShown: SettingsLogic.tokenText(controller ? controller.token : "", showToken)
     readonly property var statusSymbol: SettingsLogic.apiStatusSymbol(api ? api.stateKind : "off")
 
-    // Shown: start the server when it should run and does not yet, and fetch the token to show.
-    Component.onCompleted: {
+    // Each time the window shows the section: start the server when it should run and does not yet, and fetch
+    // the token to show.
+    function appeared() {
         if (!api)
             return
         if (controller.enabled && api.stateKind !== "running" && api.stateKind !== "starting")

@@ -12,7 +12,11 @@ FormSection {
     readonly property QtObject controller: api ? api.controller : null
     readonly property var scenes: api ? api.scenes : []
 
-    Component.onCompleted: if (api) api.refreshScenes()
+    // Each time the window shows the section the list is read again; a failure becomes the scene message.
+    function appeared() {
+        if (api)
+            api.refreshScenes()
+    }
 
     Text {
         objectName: "noScenes"

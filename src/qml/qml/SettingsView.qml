@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Window
 import Amplora.Ui
 import "SettingsLogic.js" as SettingsLogic
 
@@ -11,6 +12,17 @@ ColumnLayout {
     property QtObject loginItem
     width: 420
     spacing: 18
+
+    // The sections' tasks run whenever the window comes up, not only the first time it is made.
+    readonly property bool windowShown: Window.window ? Window.window.visible : false
+    function appeared() {
+        apiSection.appeared()
+        scenesSection.appeared()
+        if (loginItem)
+            loginItem.reload()
+    }
+    onWindowShownChanged: if (windowShown) appeared()
+    Component.onCompleted: if (windowShown) appeared()
 
     ReceiverDiscoverySection {
         Layout.fillWidth: true
@@ -60,11 +72,13 @@ ColumnLayout {
     }
 
     APISettingsSection {
+        id: apiSection
         Layout.fillWidth: true
         api: view.api
     }
 
     ScenesSettingsSection {
+        id: scenesSection
         Layout.fillWidth: true
         api: view.api
     }
