@@ -1,8 +1,7 @@
 import QtQuick
-import QtQuick.Templates as T
 
 // A hardware-style push button: bevelled plastic when idle, warm and glowing amber when selected.
-T.AbstractButton {
+PushButton {
     id: control
     property bool selected: false
     property real cornerRadius: 6
@@ -10,9 +9,7 @@ T.AbstractButton {
 
     implicitWidth: 80
     implicitHeight: 44
-    hoverEnabled: true
     opacity: pressed ? 0.75 : 1
-    focusPolicy: Qt.TabFocus
     Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.selected: selected

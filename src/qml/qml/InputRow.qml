@@ -48,7 +48,7 @@ Rectangle {
         }
         MoreMenu {
             objectName: "moreInputs"
-            width: Math.max(120, implicitContentWidth)
+            width: Math.max(120, implicitWidth)
             height: buttons.height
             entries: Panel.inputs
             Accessible.name: "More inputs"

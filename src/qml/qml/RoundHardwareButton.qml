@@ -1,9 +1,8 @@
 import QtQuick
 import QtQuick.Shapes
-import QtQuick.Templates as T
 
 // The round power and mute buttons: a domed cap in a dark ring; the whole circle takes the click.
-T.AbstractButton {
+PushButton {
     id: control
     property real diameter: 80
     property string symbol
@@ -12,17 +11,13 @@ T.AbstractButton {
     width: diameter
     height: diameter
     opacity: pressed ? 0.75 : 1
-    focusPolicy: Qt.TabFocus
-    containmentMask: Item {
-        function contains(point) {
-            const dx = point.x - control.width / 2
-            const dy = point.y - control.height / 2
-            return dx * dx + dy * dy <= control.width * control.width / 4
-        }
+    function accepts(x, y) {
+        const dx = x - width / 2
+        const dy = y - height / 2
+        return dx * dx + dy * dy <= width * width / 4
     }
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
-    Accessible.onPressAction: control.clicked()
 
     background: Item {
         SoftGlow {

@@ -1,8 +1,7 @@
 import QtQuick
-import QtQuick.Templates as T
 
 // A borderless transport button: the symbol alone, in the panel's tint.
-T.AbstractButton {
+PushButton {
     id: control
     property real diameter: 72
     property string symbol
@@ -11,7 +10,6 @@ T.AbstractButton {
     width: diameter
     height: diameter
     opacity: pressed ? 0.6 : 1
-    focusPolicy: Qt.TabFocus
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     contentItem: Item {

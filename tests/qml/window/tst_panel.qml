@@ -96,6 +96,16 @@ Item {
             compare(extraBass.opacity, 1)
         }
 
+        function test_roundButtonsTakeClicksInsideTheirCircle() {
+            const panel = createTemporaryObject(panelComponent, root)
+            const power = findChild(panel, "powerButton")
+            const before = TestReceiver.lastSent()
+            mouseClick(power, 3, 3)
+            compare(TestReceiver.lastSent(), before, "the corner outside the circle does nothing")
+            mouseClick(power, power.width / 2, power.height / 2)
+            verify(TestReceiver.lastSent().indexOf("setPower") >= 0, TestReceiver.lastSent())
+        }
+
         function test_volumeAccessibility() {
             const panel = createTemporaryObject(panelComponent, root)
             const knob = findChild(panel, "volumeKnob")
