@@ -11,7 +11,7 @@ MockDiscovery::MockDiscovery(QList<DiscoveredReceiver> results)
 MockDiscovery MockDiscovery::forLaunchOptions()
 {
     if (LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))) {
-        return MockDiscovery({});
+        return MockDiscovery(QList<DiscoveredReceiver> {});
     }
     return MockDiscovery();
 }

@@ -28,6 +28,8 @@ public:
 
     NextSignal(const NextSignal &) = delete;
     NextSignal &operator=(const NextSignal &) = delete;
+    // g++ moves a temporary awaiter into the coroutine frame; nothing refers to it before it is awaited.
+    NextSignal(NextSignal &&) = default;
 
     bool await_ready() const noexcept { return false; }
 
