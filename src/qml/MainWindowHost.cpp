@@ -57,7 +57,9 @@ MainWindowHost::MainWindowHost(ReceiverStore &store, AppSettings &settings, QObj
     , m_store(store)
     , m_settings(settings)
     , m_panel(std::make_unique<PanelModel>(store))
-{ }
+{
+    connect(m_panel.get(), &PanelModel::settingsRequested, this, &MainWindowHost::settingsRequested);
+}
 
 MainWindowHost::~MainWindowHost()
 {

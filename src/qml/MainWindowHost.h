@@ -32,6 +32,11 @@ public:
     // The window, once loaded; for tests and screenshots.
     QQuickWindow *window() const;
 
+Q_SIGNALS:
+    // The user asked for the settings window from the main window (Ctrl+,).
+    void settingsRequested();
+
+public:
     // Gives an engine everything the Amplora.Ui module needs: its types, the store, settings and panel model
     // singletons and the image providers. Used by the host itself and by QML tests.
     static void prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel);

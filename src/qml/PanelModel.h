@@ -122,8 +122,11 @@ public:
     Q_INVOKABLE void previousTrack();
     Q_INVOKABLE void nextTrack();
     Q_INVOKABLE void openSpotify();
+    // The window's way to the settings window, which the application owns.
+    Q_INVOKABLE void requestSettings() { Q_EMIT settingsRequested(); }
 
 Q_SIGNALS:
+    void settingsRequested();
     void zoneChanged();
     void levelsChanged();
     void playChanged();

@@ -155,6 +155,12 @@ std::optional<QString> AmploraApp::showWindow()
     // The window starts the store the first time it appears.
     if (!m_window) {
         m_window = std::make_unique<MainWindowHost>(*m_store, *m_settings);
+        // The settings window belongs to the tray object, which exists even where no tray is shown.
+        connect(m_window.get(), &MainWindowHost::settingsRequested, this, [this] {
+            if (m_tray) {
+                m_tray->openSettings();
+            }
+        });
     }
     if (!m_window->show()) {
         return QStringLiteral("The main window could not be loaded.");

@@ -87,6 +87,11 @@ QPoint TrayIcon::iconAnchor() const
 QQuickWindow *TrayIcon::load(const QString &file)
 {
     QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
+    // Qt 6.4 crashes when a component with errors is asked to create with initial properties.
+    if (!component.isReady()) {
+        qCWarning(lcApp).noquote() << "Could not load" << file << component.errorString();
+        return nullptr;
+    }
     QObject *object = component.createWithInitialProperties(
         { { QStringLiteral("api"), QVariant::fromValue<QObject *>(m_api.get()) },
             { QStringLiteral("loginItem"), QVariant::fromValue<QObject *>(m_loginItem.get()) },

@@ -22,4 +22,10 @@ Window {
         context: Qt.ApplicationShortcut
         onActivated: Settings.frontPanelDisplay = !Settings.frontPanelDisplay
     }
+
+    // Without a tray (a desktop that shows none) this is the way to the settings window.
+    Shortcut {
+        sequences: [StandardKey.Preferences, "Ctrl+,"]
+        onActivated: Panel.requestSettings()
+    }
 }

@@ -84,7 +84,6 @@ ColumnLayout {
                 implicitHeight: 30
                 selected: modelData.on
                 text: modelData.title
-                checkable: false
                 Accessible.checkable: true
                 Accessible.checked: modelData.on
                 onClicked: modelData.act()

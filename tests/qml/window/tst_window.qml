@@ -10,6 +10,12 @@ Item {
     width: 400
     height: 300
 
+    SignalSpy {
+        id: settingsSpy
+        target: Panel
+        signalName: "settingsRequested"
+    }
+
     TestCase {
         name: "MainWindow"
         when: windowShown
@@ -37,6 +43,11 @@ Item {
             keySequence("Ctrl+Shift+D")
             compare(Settings.frontPanelDisplay, false)
             tryVerify(() => findChild(window.contentItem, "volumeKnob") !== null)
+
+            // The settings window has to be reachable where no tray is shown.
+            settingsSpy.clear()
+            keySequence("Ctrl+,")
+            compare(settingsSpy.count, 1)
         }
     }
 }
