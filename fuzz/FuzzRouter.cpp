@@ -14,6 +14,8 @@
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
 
+#include "FuzzRequire.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -22,12 +24,6 @@ using namespace amplora;
 using namespace amplora::api;
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 std::shared_ptr<test::FakeReceiverControl> makeControl()
 {

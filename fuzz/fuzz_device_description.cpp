@@ -4,21 +4,12 @@
 #include "core/discovery/DeviceDescription.h"
 #include "core/discovery/SSDPSearch.h"
 
+#include "FuzzRequire.h"
+
 #include <cstdint>
 #include <cstdlib>
 
 using namespace amplora;
-
-namespace {
-
-void require(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -7,18 +7,14 @@
 
 #include <QStringList>
 
+#include "FuzzRequire.h"
+
 #include <cstdint>
 #include <cstdlib>
 
 using namespace amplora::api;
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void readBody(const QByteArray &body)
 {

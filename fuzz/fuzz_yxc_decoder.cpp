@@ -6,21 +6,12 @@
 #include "core/protocol/YXCDecoder.h"
 #include "core/protocol/YXCEncoder.h"
 
+#include "FuzzRequire.h"
+
 #include <cstdint>
 #include <cstdlib>
 
 using namespace amplora;
-
-namespace {
-
-void require(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
