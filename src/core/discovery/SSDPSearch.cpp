@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 #include "core/discovery/NextSignal.h"
 
+#include <QNetworkProxy>
 #include <QStringDecoder>
 #include <QUdpSocket>
 
@@ -109,6 +110,8 @@ public:
             qCWarning(lcDiscovery) << "No interface can carry the search";
             return DiscoveryError::noNetwork();
         }
+        // Multicast never goes through a proxy; asking the system for one only loads its proxy stack.
+        m_socket.setProxy(QNetworkProxy::NoProxy);
         if (!m_socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0)) {
             return DiscoveryError::socket(m_socket.errorString());
         }

@@ -3,6 +3,7 @@
 #include "core/Logging.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -27,6 +28,8 @@ Result<quint16, EventListenerError> YXCEventListener::start(quint16 port)
 {
     stop();
     auto *socket = new QUdpSocket(this);
+    // A proxy never applies to a local UDP port, and asking the system for one loads its whole proxy stack.
+    socket->setProxy(QNetworkProxy::NoProxy);
     // Exclusive binding: with a shared port a second instance would silently split the receiver's events.
     bool bound = socket->bind(m_bindAddress, port, QAbstractSocket::DontShareAddress);
     if (!bound && port != 0) {
