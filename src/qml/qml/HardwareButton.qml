@@ -39,13 +39,10 @@ PushButton {
                 GradientStop { position: 1; color: control.selected ? Qt.rgba(0.11, 0.07, 0.03, 1) : Qt.rgba(1, 1, 1, 0.065) }
             }
         }
-        Rectangle {
-            anchors.fill: parent
-            radius: control.cornerRadius
-            color: "transparent"
-            border.width: 2
-            border.color: Theme.alpha(Theme.labelAmber, 0.6)
-            visible: control.visualFocus
+        FocusRing {
+            shown: control.visualFocus
+            cornerRadius: control.cornerRadius
+            color: Theme.alpha(Theme.labelAmber, 0.6)
         }
     }
 }

@@ -88,13 +88,10 @@ Item {
             color: Theme.litAmber
         }
     }
-    Rectangle {
-        anchors.fill: parent
-        anchors.margins: -6
-        radius: width / 2
-        color: "transparent"
-        border.width: 2
-        border.color: Theme.alpha(Theme.stripAmber, 0.45)
-        visible: face.focused
+    FocusRing {
+        shown: face.focused
+        outset: 6
+        cornerRadius: width / 2
+        color: Theme.alpha(Theme.stripAmber, 0.45)
     }
 }

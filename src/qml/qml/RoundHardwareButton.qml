@@ -60,14 +60,11 @@ PushButton {
                 }
             }
         }
-        Rectangle {
-            anchors.fill: parent
-            anchors.margins: -6
-            radius: width / 2
-            color: "transparent"
-            border.width: 2
-            border.color: Theme.alpha(Theme.labelAmber, 0.6)
-            visible: control.visualFocus
+        FocusRing {
+            shown: control.visualFocus
+            outset: 6
+            cornerRadius: width / 2
+            color: Theme.alpha(Theme.labelAmber, 0.6)
         }
     }
     contentItem: Item {

@@ -10,8 +10,10 @@ Item {
     property real strength: 1
     readonly property int rings: 4
 
+    // Most glows are hidden most of the time (they light selected buttons). A hidden glow builds no rings: the
+    // software renderer keeps a bitmap of every rounded rectangle's corners, shown or not.
     Repeater {
-        model: root.rings
+        model: root.visible ? root.rings : 0
         Rectangle {
             readonly property real grow: root.radius * (index + 1) / root.rings
             x: -grow
