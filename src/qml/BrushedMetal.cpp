@@ -2,6 +2,11 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGRenderNode>
+#include <QSGRendererInterface>
+#include <QSGTexture>
 
 #include <cmath>
 
@@ -15,7 +20,7 @@ QImage render(QSize size)
     if (size.isEmpty() || size.width() > 16384 || size.height() > 16384) {
         return {};
     }
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_Grayscale8);
     image.fill(Qt::black);
     QPainter painter(&image);
     const double width = size.width();
@@ -49,28 +54,93 @@ QImage render(QSize size)
 
 } // namespace BrushedMetal
 
-BrushedMetalProvider::BrushedMetalProvider()
-    : QQuickImageProvider(QQuickImageProvider::Image)
-{ }
+namespace {
 
-QImage BrushedMetalProvider::requestImage(const QString &id, QSize *size, const QSize &)
+// Paints the grey picture straight into the software renderer's frame, clipped to the part being repainted.
+class PaintedMetalNode : public QSGRenderNode {
+public:
+    explicit PaintedMetalNode(QQuickWindow *window)
+        : m_window(window)
+    { }
+
+    void setPicture(QImage picture) { m_picture = std::move(picture); }
+    const QImage &picture() const { return m_picture; }
+    void setSize(QSizeF size) { m_size = size; }
+
+    void render(const RenderState *state) override
+    {
+        auto *painter = static_cast<QPainter *>(
+            m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
+        if (!painter || m_picture.isNull()) {
+            return;
+        }
+        // The clip first: it is given in window coordinates.
+        if (const QRegion *clip = state->clipRegion(); clip && !clip->isEmpty()) {
+            painter->setClipRegion(*clip, Qt::ReplaceClip);
+        }
+        painter->setTransform(matrix()->toTransform());
+        painter->setOpacity(inheritedOpacity());
+        painter->drawImage(rect(), m_picture);
+    }
+    StateFlags changedStates() const override { return {}; }
+    RenderingFlags flags() const override { return BoundedRectRendering | OpaqueRendering; }
+    QRectF rect() const override { return { QPointF(0, 0), m_size }; }
+
+private:
+    QQuickWindow *m_window;
+    QImage m_picture;
+    QSizeF m_size;
+};
+
+} // namespace
+
+BrushedMetalSurface::BrushedMetalSurface(QQuickItem *parent)
+    : QQuickItem(parent)
 {
-    const QStringList parts = id.split(u'x');
-    bool wide = false;
-    bool high = false;
-    const QSize wanted = parts.size() == 2 ? QSize(parts[0].toInt(&wide), parts[1].toInt(&high)) : QSize();
-    if (!wide || !high) {
-        return {};
+    setFlag(ItemHasContents);
+}
+
+void BrushedMetalSurface::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size()) {
+        update();
     }
-    const QMutexLocker lock(&m_mutex);
-    if (wanted != m_cachedSize) {
-        m_cached = BrushedMetal::render(wanted);
-        m_cachedSize = wanted;
+}
+
+QSGNode *BrushedMetalSurface::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    // One texture pixel per point, as the hairline count is a count per point of height.
+    const QSize pixels(qRound(width()), qRound(height()));
+    if (pixels.isEmpty()) {
+        delete oldNode;
+        return nullptr;
     }
-    if (size) {
-        *size = m_cached.size();
+    // The renderer of a window never changes, so the node is always of the kind made the first time.
+    if (window()->rendererInterface()->graphicsApi() == QSGRendererInterface::Software) {
+        auto *node = static_cast<PaintedMetalNode *>(oldNode);
+        if (!node) {
+            node = new PaintedMetalNode(window());
+        }
+        if (node->picture().size() != pixels) {
+            node->setPicture(BrushedMetal::render(pixels));
+        }
+        node->setSize(size());
+        node->markDirty(QSGNode::DirtyMaterial);
+        return node;
     }
-    return m_cached;
+    auto *node = static_cast<QSGImageNode *>(oldNode);
+    if (!node) {
+        node = window()->createImageNode();
+        node->setOwnsTexture(true);
+        node->setFiltering(QSGTexture::Nearest);
+    }
+    if (!node->texture() || node->texture()->textureSize() != pixels) {
+        const QImage picture = BrushedMetal::render(pixels).convertToFormat(QImage::Format_RGB32);
+        node->setTexture(window()->createTextureFromImage(picture));
+    }
+    node->setRect(boundingRect());
+    return node;
 }
 
 } // namespace amplora

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QImage>
-#include <QMutex>
-#include <QQuickImageProvider>
+#include <QQuickItem>
 #include <QSize>
 
 #include <cstdint>
@@ -33,21 +32,25 @@ private:
     std::uint64_t m_state;
 };
 
-// The opaque texture at one size; an empty image for an empty or absurd size.
+// The opaque texture at one size, in shades of grey (Format_Grayscale8); an empty image for an empty or
+// absurd size.
 QImage render(QSize size);
 
 } // namespace BrushedMetal
 
-// Serves "image://metal/<width>x<height>", drawing each size once and keeping the last one.
-class BrushedMetalProvider : public QQuickImageProvider {
-public:
-    BrushedMetalProvider();
-    QImage requestImage(const QString &id, QSize *size, const QSize &requestedSize) override;
+// The background item: draws BrushedMetal::render() at its own size, once per size. With the software renderer
+// it keeps the picture in its one-byte grey form (a quarter of the colour one) and paints only the part that
+// needs repainting; with a GPU it hands the picture over as a texture and keeps no copy.
+class BrushedMetalSurface : public QQuickItem {
+    Q_OBJECT
+    QML_ELEMENT
 
-private:
-    QMutex m_mutex; // the image loader may ask from its own thread
-    QSize m_cachedSize;
-    QImage m_cached;
+public:
+    explicit BrushedMetalSurface(QQuickItem *parent = nullptr);
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *data) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
 };
 
 } // namespace amplora

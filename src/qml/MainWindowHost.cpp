@@ -2,7 +2,6 @@
 
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
-#include "qml/BrushedMetal.h"
 #include "qml/PanelModel.h"
 #include "qml/StoreTypes.h"
 #include "qml/SymbolProvider.h"
@@ -83,7 +82,6 @@ void MainWindowHost::prepare(QQmlEngine &engine, ReceiverStore &store, AppSettin
     PanelModel::setInstance(&panel);
     engine.addImportPath(QStringLiteral("qrc:/"));
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolProvider);
-    engine.addImageProvider(QStringLiteral("metal"), new BrushedMetalProvider);
     engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(store));
 }
 

@@ -1,12 +1,7 @@
 import QtQuick
+import Amplora.Ui
 
-// The brushed-metal texture, drawn once per size by the "metal" image provider and shown as one opaque image.
-Image {
-    readonly property int pixelWidth: Math.max(1, Math.round(width))
-    readonly property int pixelHeight: Math.max(1, Math.round(height))
-    source: "image://metal/" + pixelWidth + "x" + pixelHeight
-    sourceSize: Qt.size(pixelWidth, pixelHeight)
-    cache: false
-    smooth: false
+// The brushed-metal texture behind everything, drawn once per size as one opaque picture.
+BrushedMetalSurface {
     Accessible.ignored: true
 }

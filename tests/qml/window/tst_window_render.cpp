@@ -1,5 +1,6 @@
-// Renders the main window with the default scene graph (OpenGL under Xvfb) at 1920 x 1080 and checks what can
-// break on a real screen: the design canvas's scale and centring, the texture behind it, the display mode.
+// Renders the main window at 1920 x 1080 under Xvfb, once through OpenGL and once with the software renderer (the
+// choice without a GPU), and checks what can break on a real screen: the design canvas's scale and centring, the
+// texture behind it, the display mode.
 
 #include "DemoReceiver.h"
 #include "core/store/AppSettings.h"
@@ -81,7 +82,7 @@ private Q_SLOTS:
         const QImage shot = grab();
         QCOMPARE(shot.size(), QSize(1920, 1080) * m_host->window()->devicePixelRatio());
         // Left of the canvas only the background shows: it must be the texture, drawn the same on every render.
-        const QImage texture = BrushedMetal::render(QSize(1920, 1080));
+        const QImage texture = BrushedMetal::render(QSize(1920, 1080)).convertToFormat(QImage::Format_RGB32);
         const QImage margin = shot.copy(0, 0, 140, 1080).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(margin, texture.copy(0, 0, 140, 1080));
         // The canvas itself holds the panel: lit amber text and dark glass, not an empty texture.
