@@ -3,6 +3,7 @@
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/PanelModel.h"
+#include "qml/SceneGraphBackend.h"
 #include "qml/StoreTypes.h"
 #include "qml/SymbolProvider.h"
 
@@ -66,17 +67,23 @@ MainWindowHost::~MainWindowHost()
     m_engine.reset();
 }
 
-void MainWindowHost::prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel)
+void MainWindowHost::prepareProcess()
 {
-    static const bool registered = [] {
+    static const bool prepared = [] {
         qml_register_types_Amplora_Ui();
+        SceneGraphBackend::choose();
         // Symbolic icons come from the freedesktop theme; outside a desktop session Qt knows no theme at all.
         if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor")) {
             QIcon::setThemeName(QStringLiteral("Adwaita"));
         }
         return true;
     }();
-    Q_UNUSED(registered);
+    Q_UNUSED(prepared);
+}
+
+void MainWindowHost::prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel)
+{
+    prepareProcess();
     StoreForeign::setInstance(&store);
     SettingsForeign::setInstance(&settings);
     PanelModel::setInstance(&panel);

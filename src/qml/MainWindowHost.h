@@ -37,6 +37,9 @@ Q_SIGNALS:
     void settingsRequested();
 
 public:
+    // What every window of the process needs once, before the first one exists: the module's types, the
+    // renderer (SceneGraphBackend) and the icon theme the symbols are drawn from. prepare() calls it.
+    static void prepareProcess();
     // Gives an engine everything the Amplora.Ui module needs: its types, the store, settings and panel model
     // singletons and the image providers. Used by the host itself and by QML tests.
     static void prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel);

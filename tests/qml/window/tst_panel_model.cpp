@@ -1,5 +1,5 @@
-// The window's C++ side: the panel model's values over the demo receiver, the symbol table and the
-// brushed-metal texture.
+// The window's C++ side: the panel model's values over the demo receiver, the symbol table, the brushed-metal
+// texture and the choice of renderer.
 
 #include "DemoReceiver.h"
 #include "core/store/AppSettings.h"
@@ -7,6 +7,7 @@
 #include "core/store/ReceiverStore.h"
 #include "qml/BrushedMetal.h"
 #include "qml/PanelModel.h"
+#include "qml/SceneGraphBackend.h"
 #include "qml/Symbols.h"
 #include "support/ManualClock.h"
 #include "support/WaitFor.h"
@@ -243,6 +244,34 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QVERIFY(BrushedMetal::render(size).isNull());
+    }
+
+    void rendererFollowsTheMachine_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("gpuDevices");
+        QTest::addColumn<bool>("software");
+        const QStringList gpu { "/dev/dri/renderD128" };
+        QTest::addRow("GPU") << QStringList {} << gpu << false;
+        QTest::addRow("no GPU") << QStringList {} << QStringList {} << true;
+        QTest::addRow("Mesa told to rasterise") << QStringList { "LIBGL_ALWAYS_SOFTWARE=1" } << gpu << true;
+        QTest::addRow("Mesa told not to") << QStringList { "LIBGL_ALWAYS_SOFTWARE=0" } << gpu << false;
+        QTest::addRow("CPU Gallium driver") << QStringList { "GALLIUM_DRIVER=llvmpipe" } << gpu << true;
+        QTest::addRow("GPU Gallium driver") << QStringList { "GALLIUM_DRIVER=radeonsi" } << gpu << false;
+        QTest::addRow("Qt Quick backend chosen") << QStringList { "QT_QUICK_BACKEND=rhi" } << QStringList {} << false;
+        QTest::addRow("OpenGL chosen") << QStringList { "QSG_RHI_BACKEND=opengl", "LIBGL_ALWAYS_SOFTWARE=1" }
+                                       << QStringList {} << false;
+    }
+    void rendererFollowsTheMachine()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, gpuDevices);
+        QFETCH(bool, software);
+        QProcessEnvironment variables;
+        for (const QString &entry : environment) {
+            variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        }
+        QCOMPARE(SceneGraphBackend::preferSoftware(variables, gpuDevices), software);
     }
 };
 
