@@ -34,9 +34,9 @@ TrayIcon::TrayIcon(ReceiverStore &store, AppSettings &settings, APIController &c
     , m_loginItem(std::make_unique<LoginItem>())
     , m_icon(std::make_unique<QSystemTrayIcon>())
 {
-    // The engine goes first: preparing it picks the icon theme the symbols are drawn from.
-    m_engine = std::make_unique<QQmlApplicationEngine>();
-    MainWindowHost::prepare(*m_engine, m_store, m_appSettings, *m_panelModel);
+    // Picks the icon theme the symbols are drawn from. The engine of the panel and the settings window waits
+    // until one of them is first opened: most sessions never open either.
+    MainWindowHost::prepareProcess();
     // The receiver symbol in a light grey that reads on dark and on light panels.
     QIcon icon;
     for (const int edge : { 16, 22, 32, 48, 64 }) {
@@ -86,6 +86,10 @@ QPoint TrayIcon::iconAnchor() const
 
 QQuickWindow *TrayIcon::load(const QString &file)
 {
+    if (!m_engine) {
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        MainWindowHost::prepare(*m_engine, m_store, m_appSettings, *m_panelModel);
+    }
     QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
     // Qt 6.4 crashes when a component with errors is asked to create with initial properties.
     if (!component.isReady()) {
