@@ -7,6 +7,7 @@
 #include "qml/StoreTypes.h"
 #include "qml/SymbolProvider.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QPointer>
@@ -24,6 +25,13 @@ namespace {
 Q_LOGGING_CATEGORY(lcWindow, "amplora.window")
 
 const QUrl mainWindowUrl(QStringLiteral("qrc:/Amplora/Ui/Main.qml"));
+
+// Started as the program is loaded, before main(): how long the first frame takes is worth a line in the log.
+const QElapsedTimer sinceLaunch = [] {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}();
 
 // Hands the store's current cover to the now-playing panel.
 class AlbumArtProvider : public QQuickImageProvider {
@@ -107,7 +115,13 @@ bool MainWindowHost::show()
         }
         // The window's launch task: connect once its content is first on screen.
         connect(
-            m_window, &QQuickWindow::frameSwapped, this, [this] { m_store.start(); }, Qt::SingleShotConnection);
+            m_window, &QQuickWindow::frameSwapped, this,
+            [this] {
+                qCInfo(lcWindow).noquote()
+                    << QStringLiteral("First frame on screen %1 ms after launch").arg(sinceLaunch.elapsed());
+                m_store.start();
+            },
+            Qt::SingleShotConnection);
     }
     m_window->show();
     m_window->raise();
