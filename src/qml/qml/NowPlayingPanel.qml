@@ -7,7 +7,12 @@ import "Logic.js" as Logic
 // hand-off while Spotify waits for a device choice.
 Item {
     id: panel
-    readonly property color tint: Store.displayTint
+    // The tint follows the cover; like the rest of a change of what is playing it eases in over 0.6 s.
+    property color tint: Store.displayTint
+    Behavior on tint {
+        enabled: !Panel.reduceMotion
+        ColorAnimation { duration: 600; easing.type: Easing.InOutQuad }
+    }
     readonly property bool spotifyWaits: Store.needsSpotifyPrompt
     readonly property bool network: Panel.networkSource
     readonly property bool showsTrack: network && Panel.hasTrackInfo
@@ -22,6 +27,22 @@ Item {
 
     Accessible.role: Accessible.Grouping
     Accessible.name: "Now playing"
+
+    // A change of what is playing (the cover, the title or the line under it) fades the new one in over 0.6 s;
+    // the ticking progress does not count as a change.
+    readonly property string shown: [title.text, subtitle.text, Panel.albumArtSource, Panel.sourceSymbol].join("\n")
+    property real fade: 1
+    onShownChanged: if (!Panel.reduceMotion) fadeIn.restart()
+    NumberAnimation {
+        id: fadeIn
+        objectName: "changeAnimation"
+        target: panel
+        property: "fade"
+        from: 0.25
+        to: 1
+        duration: 600
+        easing.type: Easing.InOutQuad
+    }
 
     Timer {
         id: timeline
@@ -53,6 +74,7 @@ Item {
             id: artwork
             width: 204
             height: 204
+            opacity: panel.fade
             anchors.verticalCenter: parent.verticalCenter
             color: Qt.rgba(0, 0, 0, 0.6)
             border.width: 1
@@ -85,6 +107,7 @@ Item {
             Column {
                 width: parent.width
                 spacing: 8
+                opacity: panel.fade
                 Text {
                     text: Panel.zoneOn ? "NOW PLAYING" : "STANDBY"
                     font.family: Theme.fontFamily
@@ -93,6 +116,7 @@ Item {
                     color: Theme.alpha(panel.tint, 0.65)
                 }
                 Text {
+                    id: title
                     objectName: "nowPlayingTitle"
                     width: parent.width
                     text: panel.spotifyWaits ? "Open Spotify and choose " + panel.deviceName
@@ -105,6 +129,7 @@ Item {
                     color: panel.tint
                 }
                 Text {
+                    id: subtitle
                     width: parent.width
                     text: !Panel.zoneOn ? "Power is off"
                                         : (panel.network ? (Panel.hasTrackInfo ? Panel.artist : "Nothing playing") : "")

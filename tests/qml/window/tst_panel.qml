@@ -156,6 +156,20 @@ Item {
             verify(findChild(panel, "progressTimeline").running)
         }
 
+        function test_aChangeOfTrackFadesInButTheClockDoesNot() {
+            const nowPlaying = findChild(createTemporaryObject(panelComponent, root), "nowPlaying")
+            const fade = findChild(nowPlaying, "changeAnimation")
+            tryVerify(() => !fade.running)
+            compare(nowPlaying.fade, 1)
+            TestReceiver.setTimes(66, 245)
+            TestReceiver.refresh()
+            verify(!fade.running, "the progress is not a change of what is playing")
+            TestReceiver.setPlayback("play", "Nils Frahm", "Re")
+            TestReceiver.refresh()
+            verify(fade.running)
+            tryCompare(nowPlaying, "fade", 1, 2000)
+        }
+
         function test_noTimelineForOtherSources() {
             TestReceiver.setInput("hdmi1")
             TestReceiver.refresh()
