@@ -68,98 +68,29 @@ class TestMockReceiver : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void demoState()
+    // The demo seeds a playing Spotify track with a drawn cover over the fixtures; without it the fixtures answer
+    // unchanged.
+    void demoOverTheFixtures()
     {
-        auto mock = loadMock();
-        QVERIFY(mock);
-        const ZoneStatus main = mainStatus(*mock);
-        QCOMPARE(main.power, QStringLiteral("on"));
+        auto demo = loadMock();
+        QVERIFY(demo);
+        const ZoneStatus main = mainStatus(*demo);
         QCOMPARE(main.input, QStringLiteral("spotify"));
-        QCOMPARE(main.inputText, QStringLiteral("Spotify"));
-        QCOMPARE(main.soundProgram, QStringLiteral("straight"));
-        QVERIFY(main.toneControl == (ToneControl { QStringLiteral("manual"), 4, -2 }));
-        QCOMPARE(main.subwooferVolume, 3);
-        QCOMPARE(main.volume, 96);
         QVERIFY(main.actualVolume == (ActualVolume { QStringLiteral("db"), -32.5, QStringLiteral("dB") }));
-
-        const PlayInfo play = fetch<PlayInfo>(*mock, YXCCommand::getPlayInfo()).value();
-        QCOMPARE(play.track, QStringLiteral("Midnight Drive"));
-        QCOMPARE(play.artist, QStringLiteral("The Night Arcs"));
-        QCOMPARE(play.album, QStringLiteral("Coastal Hours"));
+        const PlayInfo play = fetch<PlayInfo>(*demo, YXCCommand::getPlayInfo()).value();
+        QVERIFY(play.hasMetadata());
         QCOMPARE(play.playback, QStringLiteral("play"));
-        QCOMPARE(play.playTime, 84);
-        QCOMPARE(play.totalTime, 277);
         QCOMPARE(play.albumartUrl, QString::fromLatin1(MockReceiver::coverPath));
-        QCOMPARE(play.albumartId, 1);
-    }
 
-    void withoutDemoTheFixturesAnswerUnchanged()
-    {
-        auto mock = loadMock(false);
-        QVERIFY(mock);
-        const auto fixture = [](const QString &name) {
-            return test::resourceFile(QStringLiteral("fixtures/") + name + QStringLiteral(".json"));
+        auto plain = loadMock(false);
+        QVERIFY(plain);
+        const auto fixture = [](const char *name) {
+            return test::resourceFile(QStringLiteral("fixtures/%1.json").arg(QLatin1String(name)));
         };
-        QVERIFY(mainStatus(*mock) == YXCDecoder::decode<ZoneStatus>(fixture(QStringLiteral("main_getStatus"))).value());
-        QVERIFY(fetch<ZoneStatus>(*mock, YXCCommand::getStatus(Zone::zone2)).value()
-            == YXCDecoder::decode<ZoneStatus>(fixture(QStringLiteral("zone2_getStatus"))).value());
-        QVERIFY(fetch<PlayInfo>(*mock, YXCCommand::getPlayInfo()).value()
-            == YXCDecoder::decode<PlayInfo>(fixture(QStringLiteral("netusb_getPlayInfo"))).value());
-        QVERIFY(fetch<Features>(*mock, YXCCommand::getFeatures()).value()
-            == YXCDecoder::decode<Features>(fixture(QStringLiteral("system_getFeatures"))).value());
-        QVERIFY(fetch<NameText>(*mock, YXCCommand::getNameText()).value()
-            == YXCDecoder::decode<NameText>(fixture(QStringLiteral("system_getNameText"))).value());
-        QVERIFY(fetch<NetworkStatus>(*mock, YXCCommand::getNetworkStatus()).value()
-            == YXCDecoder::decode<NetworkStatus>(fixture(QStringLiteral("system_getNetworkStatus"))).value());
-        const DeviceInfo info = fetch<DeviceInfo>(*mock, YXCCommand::getDeviceInfo()).value();
-        QVERIFY(info == YXCDecoder::decode<DeviceInfo>(fixture(QStringLiteral("system_getDeviceInfo"))).value());
-        QVERIFY(!info.modelName.value_or(QString()).isEmpty());
-        QVERIFY(!info.deviceId.value_or(QString()).isEmpty());
-    }
-
-    void fixturesDescribeATwoZoneReceiver()
-    {
-        auto mock = loadMock(false);
-        QVERIFY(mock);
-        const Features &features = mock->features();
-        QCOMPARE(features.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
-        const ZoneFeatures *main = features.zoneFeatures(Zone::main);
-        QVERIFY(main);
-        for (const char *function : { "actual_volume", "signal_info", "tone_control", "subwoofer_volume", "extra_bass",
-                 "surround_ai", "sound_program", "pure_direct", "enhancer" }) {
-            QVERIFY2(main->funcList.contains(QLatin1String(function)), function);
-        }
-        for (const char *input : { "spotify", "net_radio", "airplay", "hdmi1", "hdmi2", "hdmi3", "hdmi4", "tv", "tuner",
-                 "phono", "audio1" }) {
-            QVERIFY2(main->inputList.contains(QLatin1String(input)), input);
-        }
-        for (const char *program : { "straight", "cellar_club", "roxy_theatre", "sci-fi" }) {
-            QVERIFY2(main->soundProgramList.value_or(QStringList {}).contains(QLatin1String(program)), program);
-        }
-        QVERIFY(main->toneControlModeList.value_or(QStringList {}).contains(QStringLiteral("manual")));
-        const RangeStep *decibels = main->range(QStringLiteral("actual_volume_db"));
-        QVERIFY(decibels);
-        QVERIFY(*decibels == (RangeStep { QStringLiteral("actual_volume_db"), -80.5, 16.5, 0.5 }));
-        QVERIFY(main->range(QStringLiteral("volume")) && main->range(QStringLiteral("tone_control"))
-            && main->range(QStringLiteral("subwoofer_volume")));
-        QVERIFY(features.zoneFeatures(Zone::zone2)->range(QStringLiteral("actual_volume_db")));
-
-        const auto inputName = [&](const QString &id) {
-            for (const auto &entry : mock->names().inputList) {
-                if (entry.id == id) {
-                    return entry.text;
-                }
-            }
-            return QString();
-        };
-        const QStringList hdmiNames { inputName(QStringLiteral("hdmi1")), inputName(QStringLiteral("hdmi2")),
-            inputName(QStringLiteral("hdmi3")), inputName(QStringLiteral("hdmi4")) };
-        QVERIFY(hdmiNames.contains(QStringLiteral("PlayStation 5")));
-        QVERIFY(hdmiNames.contains(QStringLiteral("Apple TV")));
-        QVERIFY(mock->names().zoneName(Zone::zone2));
-        QVERIFY(!mock->names().soundProgramList.isEmpty());
-        QVERIFY(!mock->networkStatus().networkName.value_or(QString()).isEmpty());
-        QVERIFY(!mock->playInfo().hasMetadata());
+        QVERIFY(mainStatus(*plain) == YXCDecoder::decode<ZoneStatus>(fixture("main_getStatus")).value());
+        QVERIFY(fetch<PlayInfo>(*plain, YXCCommand::getPlayInfo()).value()
+            == YXCDecoder::decode<PlayInfo>(fixture("netusb_getPlayInfo")).value());
+        QCOMPARE(plain->features().zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
     }
 
     void send_data()
@@ -213,15 +144,7 @@ private Q_SLOTS:
                    s.input = QStringLiteral("optical9");
                    s.inputText.reset();
                });
-        QTest::addRow("sound program") << YXCCommand::setSoundProgram(Zone::main, QStringLiteral("sci-fi"))
-                                       << changed([](ZoneStatus &s) { s.soundProgram = QStringLiteral("sci-fi"); });
         QTest::addRow("mute") << YXCCommand::setMute(Zone::main, true) << changed([](ZoneStatus &s) { s.mute = true; });
-        QTest::addRow("subwoofer") << YXCCommand::setSubwooferVolume(Zone::main, -4)
-                                   << changed([](ZoneStatus &s) { s.subwooferVolume = -4; });
-        QTest::addRow("extra bass") << YXCCommand::setExtraBass(Zone::main, true)
-                                    << changed([](ZoneStatus &s) { s.extraBass = true; });
-        QTest::addRow("surround ai") << YXCCommand::setSurroundAI(Zone::main, true)
-                                     << changed([](ZoneStatus &s) { s.surroundAi = true; });
         QTest::addRow("zone 2 command leaves main alone") << YXCCommand::setVolume(Zone::zone2, 50) << demo;
         QTest::addRow("read command changes nothing") << YXCCommand::getStatus(Zone::main) << demo;
     }
