@@ -89,34 +89,6 @@ private Q_SLOTS:
     {
         QCOMPARE(SignalStripValues::from(std::nullopt, true), (SignalStripValues { true, dash, dash, dash, {} }));
     }
-
-    void mockFixtures()
-    {
-        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("pcm")), true),
-            (SignalStripValues {
-                true, QStringLiteral("PCM"), QStringLiteral("44.1 kHz"), dash, { FormatLight::pcm } }));
-        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("atmos")), true),
-            (SignalStripValues { true, QStringLiteral("Dolby Atmos"), QStringLiteral("48 kHz"),
-                QStringLiteral("24 bit"), { FormatLight::dolby, FormatLight::atmos } }));
-        QCOMPARE(SignalStripValues::from(SignalInfo::mock(QStringLiteral("dtsx")), true),
-            (SignalStripValues { true, QStringLiteral("DTS:X"), QStringLiteral("48 kHz"), QStringLiteral("24 bit"),
-                { FormatLight::dts, FormatLight::dtsX } }));
-        QCOMPARE(SignalInfo::mock(QStringLiteral("anything")), SignalInfo::mock(QStringLiteral("pcm")));
-        QCOMPARE(SignalInfo::mock(QStringLiteral("pcm")).audio->bitrate, std::optional(0));
-    }
-
-    void lampLabels()
-    {
-        QStringList labels;
-        for (FormatLight light : allFormatLights) {
-            labels.append(rawValue(light));
-        }
-        QCOMPARE(labels,
-            (QStringList { QStringLiteral("DOLBY"), QStringLiteral("ATMOS"), QStringLiteral("DTS"),
-                QStringLiteral("DTS:X"), QStringLiteral("PCM") }));
-        QCOMPARE(formatLightsFor(std::nullopt), FormatLights {});
-        QCOMPARE(formatLightsFor(QStringLiteral(" 0 ")), FormatLights {});
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSignalInfo)

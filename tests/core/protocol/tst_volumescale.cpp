@@ -121,13 +121,6 @@ private Q_SLOTS:
         QCOMPARE(receiverScale().ceiling(cap), ceiling);
     }
 
-    void limit()
-    {
-        const VolumeScale scale = receiverScale();
-        QCOMPARE(scale.limit(-5.0, -10.2), -10.5);
-        QCOMPARE(scale.limit(-30.26, -10.2), -30.5);
-    }
-
     void capped_data()
     {
         QTest::addColumn<bool>("withScale");

@@ -53,11 +53,6 @@ private Q_SLOTS:
         QCOMPARE(DisplayTint::dominantColour(image), expected);
     }
 
-    void dominantColourNeedsAGrid()
-    {
-        QCOMPARE(DisplayTint::dominantColour(split(Qt::red, Qt::red, 1), 0), std::nullopt);
-    }
-
     void blendWeights_data()
     {
         QTest::addColumn<double>("weight");

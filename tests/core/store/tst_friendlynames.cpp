@@ -52,8 +52,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addRow("hyphen") << "PlayStation-5"
                                 << "playstation 5";
-        QTest::addRow("surrounding blanks") << "  Apple TV  "
-                                            << "apple tv";
         QTest::addRow("runs of punctuation") << "TV -- (Living)"
                                              << "tv living";
         QTest::addRow("non-ASCII letters kept") << "Küche_Radio"
@@ -75,16 +73,10 @@ private Q_SLOTS:
                                << "HDMI 1";
         QTest::addRow("underscore before digit") << "av_1"
                                                  << "Av 1";
-        QTest::addRow("two words") << "net_radio"
-                                   << "Net Radio";
         QTest::addRow("tv") << "tv"
                             << "TV";
-        QTest::addRow("usb") << "usb"
-                             << "USB";
-        QTest::addRow("phono") << "phono"
-                               << "Phono";
-        QTest::addRow("digits in the middle") << "audio1b"
-                                              << "Audio 1b";
+        QTest::addRow("two words") << "net_radio"
+                                   << "Net Radio";
         QTest::addRow("hyphen is not a word break") << "sci-fi"
                                                     << "Sci-fi";
         QTest::addRow("all digits") << "5"
