@@ -125,17 +125,6 @@ private Q_SLOTS:
         QVERIFY(!YXCEvent::parse(bytes));
     }
 
-    void specExampleDecodesCompletely()
-    {
-        const auto event = YXCEvent::parse(R"({"main":{"volume":72},"netusb":{"play_time":31},"device_id":"ABC"})");
-        QVERIFY(event);
-        YXCEvent expected;
-        expected.deviceID = QStringLiteral("ABC");
-        expected.zones[Zone::main].volume = 72;
-        expected.netusb = YXCEvent::NetUSBChange { 31, false };
-        QVERIFY(*event == expected);
-    }
-
     void realDatagram()
     {
         const QByteArray line = test::receiverAnswer(QStringLiteral("CD-NT670D/events.jsonl")).trimmed();
