@@ -99,14 +99,6 @@ void FakeReceiver::neverAnswer(const QString &path)
     setRoute(path, route);
 }
 
-void FakeReceiver::closeMidAnswer(const QString &path, const QByteArray &body)
-{
-    Route route;
-    route.behaviour = Behaviour::closeMidAnswer;
-    route.body = body;
-    setRoute(path, route);
-}
-
 bool FakeReceiver::waitForRequests(qsizetype count, std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
@@ -173,7 +165,6 @@ void FakeReceiver::readFrom(QTcpSocket *socket)
         route.body = QByteArrayLiteral("Not Found");
         route.contentType = "text/plain";
     }
-    Q_EMIT requestReceived(request);
 
     if (route.delay.count() > 0) {
         QTimer::singleShot(route.delay, socket, [this, socket, route] { respond(socket, route); });
@@ -201,9 +192,6 @@ void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
     head += "Content-Type: " + route.contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
-    for (const auto &[name, value] : route.headers) {
-        head += name + ": " + value + "\r\n";
-    }
     head += "Connection: close\r\n\r\n";
     socket->write(head);
     if (route.behaviour == Behaviour::closeMidAnswer) {

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QTcpServer>
@@ -54,7 +53,6 @@ public:
         int status = 200;
         QByteArray body;
         QByteArray contentType = "application/json";
-        QList<QPair<QByteArray, QByteArray>> headers;
         std::chrono::milliseconds delay { 0 }; // before the answer starts
     };
 
@@ -72,15 +70,11 @@ public:
     // {"response_code":0}, what the receiver says to every accepted change.
     void answerOk(const QString &path);
     void neverAnswer(const QString &path);
-    void closeMidAnswer(const QString &path, const QByteArray &body);
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
     // Spins the event loop until `count` requests have arrived or the time is up.
     bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
-
-Q_SIGNALS:
-    void requestReceived(const amplora::test::RecordedRequest &request);
 
 private:
     void accept();

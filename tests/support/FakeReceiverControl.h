@@ -47,7 +47,6 @@ public:
     {
         failOn(operation, api::ControlError::receiverFailure(description));
     }
-    void clearFailures() { m_failures.clear(); }
 
     api::ReceiverStatus &zoneStatus(api::Zone zone) { return statuses.at(static_cast<std::size_t>(zone)); }
 

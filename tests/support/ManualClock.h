@@ -21,8 +21,6 @@ public:
 
     // Moves time forward by `step`, running every timer that falls due on the way (also timers set by them).
     void advance(Duration step);
-    // The number of timers still waiting (timers whose context is gone included).
-    std::size_t pendingTimers() const { return m_timers.size(); }
 
 private:
     struct Timer {
