@@ -48,6 +48,17 @@ public:
     void cover(const QString &path, std::optional<QImage> image, Delivery delivery = immediately);
     // Forgets the script of a path.
     void clear(const QString &path);
+    // Replaces the script of a path (the rig's healthy defaults, say) with this answer or failure.
+    void answerOnly(const QString &path, YXCPayload payload, Delivery delivery = immediately)
+    {
+        clear(path);
+        answer(path, std::move(payload), delivery);
+    }
+    void failOnly(const QString &path, YXCError error, Delivery delivery = immediately)
+    {
+        clear(path);
+        fail(path, std::move(error), delivery);
+    }
 
     // Resumes the oldest held request of the path; false when none waits.
     bool release(const QString &path);

@@ -83,8 +83,7 @@ private Q_SLOTS:
     void failedPollsRetryTheFullConnection()
     {
         StoreRig rig;
-        rig.transport->clear(QStringLiteral("system/getDeviceInfo"));
-        rig.transport->fail(
+        rig.transport->failOnly(
             QStringLiteral("system/getDeviceInfo"), YXCError::transport(QStringLiteral("Connection refused")));
         rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice());
         rig.startConnected();
@@ -93,8 +92,7 @@ private Q_SLOTS:
         QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
         QCOMPARE(rig.transport->count(QStringLiteral("system/getDeviceInfo")), 2);
 
-        rig.transport->clear(QStringLiteral("main/getStatus"));
-        rig.transport->fail(QStringLiteral("main/getStatus"), YXCError::http(502));
+        rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::http(502));
         rig.clock.advance(1500ms);
         QCOMPARE(
             rig.store->connection(), ConnectionState::failed(QStringLiteral("The receiver answered with HTTP 502.")));
@@ -134,8 +132,7 @@ private Q_SLOTS:
         StoreRig rig;
         rig.startConnected();
         // A volume change also asks for the status again; that answer waits, so the merged value shows.
-        rig.transport->clear(QStringLiteral("main/getStatus"));
-        rig.transport->answer(QStringLiteral("main/getStatus"), sampleStatus(), ScriptedTransport::held);
+        rig.transport->answerOnly(QStringLiteral("main/getStatus"), sampleStatus(), ScriptedTransport::held);
         rig.store->handlePacket(packet);
         const ZoneStatus status = *rig.store->currentStatus();
         QCOMPARE(status.volume, volume);
@@ -148,8 +145,7 @@ private Q_SLOTS:
     void eventForAZoneWithoutStatusChangesNothing()
     {
         StoreRig rig;
-        rig.transport->clear(QStringLiteral("zone2/getStatus"));
-        rig.transport->fail(QStringLiteral("zone2/getStatus"), YXCError::http(404));
+        rig.transport->failOnly(QStringLiteral("zone2/getStatus"), YXCError::http(404));
         rig.startConnected();
         rig.store->handlePacket(R"({"zone2":{"power":"on","volume":10}})");
         QCOMPARE(rig.store->availableZones(), QList<Zone> { Zone::main });
@@ -217,8 +213,7 @@ private Q_SLOTS:
         info.playback = playback;
         info.playTime = playTime;
         info.totalTime = totalTime;
-        rig.transport->clear(QStringLiteral("netusb/getPlayInfo"));
-        rig.transport->answer(QStringLiteral("netusb/getPlayInfo"), info);
+        rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), info);
         rig.startConnected();
         const Clock::TimePoint at = rig.store->playInfoReceivedAt() + std::chrono::milliseconds(afterMs);
         QCOMPARE(rig.store->elapsedPlayTime(at), expected);
@@ -234,8 +229,7 @@ private Q_SLOTS:
         // Another track with another cover arrives while the first cover is still loading.
         PlayInfo next = samplePlayInfo();
         next.albumartUrl = QStringLiteral("/art2.jpg");
-        rig.transport->clear(QStringLiteral("netusb/getPlayInfo"));
-        rig.transport->answer(QStringLiteral("netusb/getPlayInfo"), next);
+        rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), next);
         rig.transport->cover(QStringLiteral("/art2.jpg"), filled(Qt::blue));
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
         QCOMPARE(rig.store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
@@ -248,8 +242,7 @@ private Q_SLOTS:
 
         // No cover path: no image, the default tint.
         next.albumartUrl.reset();
-        rig.transport->clear(QStringLiteral("netusb/getPlayInfo"));
-        rig.transport->answer(QStringLiteral("netusb/getPlayInfo"), next);
+        rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), next);
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
         QCOMPARE(rig.store->albumArt(), std::nullopt);
         QCOMPARE(rig.store->displayTint(), DisplayTint::defaultTint());
@@ -302,8 +295,7 @@ private Q_SLOTS:
     void featuresAndNamesReloadAtMostEveryThirtySeconds()
     {
         StoreRig rig;
-        rig.transport->clear(QStringLiteral("system/getFeatures"));
-        rig.transport->fail(QStringLiteral("system/getFeatures"), YXCError::http(500));
+        rig.transport->failOnly(QStringLiteral("system/getFeatures"), YXCError::http(500));
         rig.startConnected();
         const QString failure = QStringLiteral("system/getFeatures: The receiver answered with HTTP 500.");
         QCOMPARE(rig.store->lastError(), failure);
@@ -314,8 +306,7 @@ private Q_SLOTS:
         QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), 2);
         QCOMPARE(rig.store->lastError(), failure); // listed once
 
-        rig.transport->clear(QStringLiteral("system/getFeatures"));
-        rig.transport->answer(QStringLiteral("system/getFeatures"), sampleFeatures());
+        rig.transport->answerOnly(QStringLiteral("system/getFeatures"), sampleFeatures());
         rig.clock.advance(30s);
         QVERIFY(rig.store->features().has_value());
         const qsizetype reads = rig.transport->count(QStringLiteral("system/getFeatures"));
@@ -371,8 +362,7 @@ private Q_SLOTS:
         rig.startConnected();
         ZoneStatus off = sampleStatus();
         off.power = QStringLiteral("standby");
-        rig.transport->clear(QStringLiteral("main/getStatus"));
-        rig.transport->answer(QStringLiteral("main/getStatus"), off, ScriptedTransport::held);
+        rig.transport->answerOnly(QStringLiteral("main/getStatus"), off, ScriptedTransport::held);
         rig.clock.advance(1500ms); // a poll is now waiting for its answer
         QCOMPARE(rig.transport->heldCount(QStringLiteral("main/getStatus")), 1);
         rig.store->stopTasks();
@@ -384,8 +374,7 @@ private Q_SLOTS:
     void destroyingTheStoreWithRequestsInFlight()
     {
         StoreRig rig;
-        rig.transport->clear(QStringLiteral("main/getStatus"));
-        rig.transport->answer(QStringLiteral("main/getStatus"), sampleStatus());
+        rig.transport->answerOnly(QStringLiteral("main/getStatus"), sampleStatus());
         rig.transport->answer(QStringLiteral("main/getStatus"), sampleStatus(), ScriptedTransport::held);
         rig.transport->fail(QStringLiteral("registerForEvents"), YXCError::http(500), ScriptedTransport::held);
         rig.transport->fail(QStringLiteral("main/setMute"), YXCError::http(500), ScriptedTransport::held);

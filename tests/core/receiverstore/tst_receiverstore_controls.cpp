@@ -83,8 +83,7 @@ private Q_SLOTS:
         QFETCH(double, stored);
         QFETCH(QString, sent);
         StoreRig rig;
-        rig.transport->clear(QStringLiteral("system/getFeatures"));
-        rig.transport->answer(QStringLiteral("system/getFeatures"), sampleFeatures(functions));
+        rig.transport->answerOnly(QStringLiteral("system/getFeatures"), sampleFeatures(functions));
         rig.settings->setMaxVolumeDB(cap);
         rig.startConnected();
         rig.transport->clearLog();
@@ -170,8 +169,7 @@ private Q_SLOTS:
         StoreRig rig;
         ZoneStatus withoutMute = sampleStatus();
         withoutMute.mute.reset();
-        rig.transport->clear(QStringLiteral("main/getStatus"));
-        rig.transport->answer(QStringLiteral("main/getStatus"), withoutMute);
+        rig.transport->answerOnly(QStringLiteral("main/getStatus"), withoutMute);
         rig.transport->answer(QStringLiteral("main/getStatus"), reportsMute ? sampleStatus() : withoutMute);
         rig.startConnected();
 
@@ -258,8 +256,7 @@ private Q_SLOTS:
         StoreRig rig;
         PlayInfo info = samplePlayInfo();
         info.playback = playback;
-        rig.transport->clear(QStringLiteral("netusb/getPlayInfo"));
-        rig.transport->answer(QStringLiteral("netusb/getPlayInfo"), info);
+        rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), info);
         rig.startConnected();
         rig.store->selectInput(QStringLiteral("spotify"));
         QCOMPARE(rig.spotifyOpened, opened);
