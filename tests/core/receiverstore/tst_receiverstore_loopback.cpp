@@ -34,19 +34,15 @@ private Q_SLOTS:
     void init()
     {
         m_receiver = new FakeReceiver(this);
-        const QString model = QStringLiteral("RX-V481/");
-        m_receiver->answer(QStringLiteral("system/getDeviceInfo"),
-            receiverAnswer(model + QStringLiteral("system_getDeviceInfo.json")));
-        m_receiver->answer(
-            QStringLiteral("system/getFeatures"), receiverAnswer(model + QStringLiteral("system_getFeatures.json")));
+        for (const char *path : { "system/getDeviceInfo", "system/getFeatures", "main/getStatus", "zone2/getStatus",
+                 "netusb/getPlayInfo" }) {
+            const QString api = QLatin1String(path);
+            m_receiver->answer(api,
+                receiverAnswer(
+                    QStringLiteral("RX-V481/") + QString(api).replace(u'/', u'_') + QStringLiteral(".json")));
+        }
         m_receiver->answer(QStringLiteral("system/getNameText"),
             R"({"response_code":0,"zone_list":[{"id":"main","text":"Den"}],"input_list":[],"sound_program_list":[]})");
-        m_receiver->answer(
-            QStringLiteral("main/getStatus"), receiverAnswer(model + QStringLiteral("main_getStatus.json")));
-        m_receiver->answer(
-            QStringLiteral("zone2/getStatus"), receiverAnswer(model + QStringLiteral("zone2_getStatus.json")));
-        m_receiver->answer(
-            QStringLiteral("netusb/getPlayInfo"), receiverAnswer(model + QStringLiteral("netusb_getPlayInfo.json")));
         m_receiver->answer(QStringLiteral("system/getNetworkStatus"),
             receiverAnswer(QStringLiteral("ISX-18D/system_getNetworkStatus.json")));
         m_receiver->answerOk(QStringLiteral("main/setActualVolume"));
