@@ -165,19 +165,10 @@ private Q_SLOTS:
         QTest::addRow("identity transfer encoding")
             << QByteArray("POST / HTTP/1.1\r\ntransfer-encoding: identity\r\nContent-Length: 1\r\n\r\nx") << 501
             << QStringLiteral("chunked_not_supported") << chunked;
-        QTest::addRow("negative length") << QByteArray("POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n") << 400
-                                         << malformed << badLength;
-        QTest::addRow("letters as length")
-            << QByteArray("POST / HTTP/1.1\r\nContent-Length: abc\r\n\r\n") << 400 << malformed << badLength;
-        QTest::addRow("empty length") << QByteArray("POST / HTTP/1.1\r\nContent-Length:\r\n\r\n") << 400 << malformed
-                                      << badLength;
-        QTest::addRow("sign only") << QByteArray("POST / HTTP/1.1\r\nContent-Length: +\r\n\r\n") << 400 << malformed
-                                   << badLength;
-        QTest::addRow("two numbers") << QByteArray("POST / HTTP/1.1\r\nContent-Length: 1 2\r\n\r\n") << 400 << malformed
-                                     << badLength;
-        QTest::addRow("length beyond 64 bits")
-            << QByteArray("POST / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n") << 400 << malformed
-            << badLength;
+        for (const char *length : { " -1", " abc", "", " +", " 1 2", " 99999999999999999999999" }) {
+            const QByteArray bytes = "POST / HTTP/1.1\r\nContent-Length:" + QByteArray(length) + "\r\n\r\n";
+            QTest::addRow("Content-Length:%s", length) << bytes << 400 << malformed << badLength;
+        }
         QTest::addRow("huge length within 64 bits")
             << QByteArray("POST / HTTP/1.1\r\nContent-Length: 9223372036854775807\r\n\r\n") << 413
             << QStringLiteral("body_too_large") << QStringLiteral("Request body is larger than 65536 bytes.");
@@ -219,8 +210,6 @@ private Q_SLOTS:
             << QByteArray("GET / HTTP/1.1\r\nX: \x01\x7f\x1b\r\n\r\n") << u"GET"_s << QStringList {} << QByteArray();
         QTest::addRow("binary body") << QByteArray("PUT /x HTTP/1.1\r\nContent-Length: 3\r\n\r\n\xff\0\r", 42)
                                      << u"PUT"_s << QStringList { u"x"_s } << QByteArray("\xff\0\r", 3);
-        QTest::addRow("empty header lines are skipped")
-            << QByteArray("GET / HTTP/1.1\r\nA: 1\r\n\r\n") << u"GET"_s << QStringList {} << QByteArray();
     }
     void accepted()
     {

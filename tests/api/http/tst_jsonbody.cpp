@@ -38,7 +38,6 @@ private Q_SLOTS:
         QTest::addRow("NUL byte") << QByteArray("{\0}", 3) << u"invalid_json"_s << notJSON;
         QTest::addRow("array") << QByteArray("[]") << u"invalid_json"_s << notObject;
         QTest::addRow("fragment number") << QByteArray("42") << u"invalid_json"_s << notObject;
-        QTest::addRow("fragment null") << QByteArray("null") << u"invalid_json"_s << notObject;
         QTest::addRow("unknown keys listed sorted")
             << QByteArray("{\"foo\":1,\"bar\":2,\"db\":3}") << u"unknown_field"_s
             << u"Unknown field(s): bar, foo. Allowed: db, step."_s;
@@ -104,12 +103,8 @@ private Q_SLOTS:
         QTest::addRow("null") << QByteArray("{\"input\": null}") << u"<absent>"_s << QString();
         QTest::addRow("blank") << QByteArray("{\"input\": \"  \"}") << u"\"input\" must not be empty."_s
                                << u"invalid_value"_s;
-        QTest::addRow("empty") << QByteArray("{\"input\": \"\"}") << u"\"input\" must not be empty."_s
-                               << u"invalid_value"_s;
         QTest::addRow("number") << QByteArray("{\"input\": 1}") << u"\"input\" must be a string."_s
                                 << u"invalid_type"_s;
-        QTest::addRow("array") << QByteArray("{\"input\": [\"a\"]}") << u"\"input\" must be a string."_s
-                               << u"invalid_type"_s;
     }
     void strings()
     {
@@ -140,7 +135,6 @@ private Q_SLOTS:
         QTest::addRow("overflowing exponent") << QByteArray("{\"db\": 1e999}") << false << 0.0;
         QTest::addRow("boolean") << QByteArray("{\"db\": true}") << false << 0.0;
         QTest::addRow("string") << QByteArray("{\"db\": \"-30\"}") << false << 0.0;
-        QTest::addRow("object") << QByteArray("{\"db\": {}}") << false << 0.0;
     }
     void numbers()
     {
@@ -159,14 +153,6 @@ private Q_SLOTS:
             QCOMPARE(*value.value(), expected);
         else
             QCOMPARE(value.error().message, u"\"db\" must be a number."_s);
-    }
-
-    void nullReadsAsAbsent()
-    {
-        const JSONObject parsed = object("{\"db\": null, \"step\": \"up\"}", kVolumeKeys);
-        QCOMPARE(numberField(parsed, u"db"_s).value(), std::nullopt);
-        QCOMPARE(stringField(parsed, u"step"_s).value(), std::optional<QString>(u"up"_s));
-        QCOMPARE(parsed.keys(), (QStringList { u"db"_s, u"step"_s }));
     }
 };
 
