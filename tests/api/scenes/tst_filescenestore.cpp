@@ -70,6 +70,8 @@ private Q_SLOTS:
         QCOMPARE(store.sceneNow(u"Movie"_s).value(), std::nullopt);
         QCOMPARE(store.removeNow(u"Movie"_s).value(), false);
         QVERIFY(!QFile::exists(path()));
+        writeFile(path(), " [ ] ");
+        QCOMPARE(store.allNow().value(), QList<ReceiverScene>());
     }
 
     void unreadableFiles_data()
@@ -112,13 +114,6 @@ private Q_SLOTS:
         // Nothing was cached: once the file is mended the store reads it.
         writeFile(path(), "[{\"name\":\"Fixed\",\"power\":\"standby\"}]");
         QCOMPARE(names(store.allNow().value()), QStringList { u"Fixed"_s });
-    }
-
-    void emptyList()
-    {
-        writeFile(path(), " [ ] ");
-        FileSceneStore store(path());
-        QCOMPARE(store.allNow().value(), QList<ReceiverScene>());
     }
 
     void writesSortedPrettyJSON()
