@@ -19,12 +19,6 @@ QByteArray header(const HTTPResponse &response, const QByteArray &name)
     return {};
 }
 
-QByteArray error(int status, const char *code, const char *message)
-{
-    return QByteArrayLiteral("{\"error\":{\"code\":\"") + code + "\",\"message\":\"" + message
-        + "\",\"status\":" + QByteArray::number(status) + "}}";
-}
-
 void row(const char *name, const char *method, const char *target, const char *body, int status,
     const QByteArray &response, const QStringList &commands = {}, bool authorised = true)
 {
@@ -43,43 +37,36 @@ void addEndpointRows()
     QTest::addColumn<QByteArray>("response");
     QTest::addColumn<QStringList>("commands");
 
-    const QByteArray notFound = error(404, "not_found", "No such endpoint. The API lives under /api/v1.");
+    const QByteArray notFound = errorJSON(404, "not_found", "No such endpoint. The API lives under /api/v1.");
     const QByteArray unauthorized
-        = error(401, "unauthorized", "Missing or wrong token. Send \\\"Authorization: Bearer <token>\\\".");
+        = errorJSON(401, "unauthorized", "Missing or wrong token. Send `Authorization: Bearer <token>`.");
 
     // Prefix, token, path and method, in that order.
     row("outside the API without a token", "GET", "/health", "", 404, notFound, {}, false);
-    row("one segment only", "GET", "/api", "", 404, notFound);
     row("wrong version", "GET", "/api/v2/status", "", 404, notFound);
     row("unknown endpoint without a token", "GET", "/api/v1/nope", "", 401, unauthorized, {}, false);
     row("known endpoint without a token", "POST", "/api/v1/power", "{\"power\":\"on\"}", 401, unauthorized, {}, false);
-    row("unknown endpoint", "GET", "/api/v1/nope", "", 404, error(404, "not_found", "No such endpoint: /api/v1/nope."));
-    row("unknown nested endpoint", "GET", "/api/v1/foo/bar", "", 404,
-        error(404, "not_found", "No such endpoint: /api/v1/foo/bar."));
-    row("bare prefix", "GET", "/api/v1", "", 404, error(404, "not_found", "No such endpoint: /api/v1/."));
+    row("unknown endpoint", "GET", "/api/v1/nope", "", 404,
+        errorJSON(404, "not_found", "No such endpoint: /api/v1/nope."));
+    row("bare prefix", "GET", "/api/v1", "", 404, errorJSON(404, "not_found", "No such endpoint: /api/v1/."));
     row("segments are case-sensitive", "GET", "/api/v1/Status", "", 404,
-        error(404, "not_found", "No such endpoint: /api/v1/Status."));
+        errorJSON(404, "not_found", "No such endpoint: /api/v1/Status."));
     row("run needs exactly three segments", "POST", "/api/v1/scenes/Movie/run/now", "", 404,
-        error(404, "not_found", "No such endpoint: /api/v1/scenes/Movie/run/now."));
-    row("GET on a command", "GET", "/api/v1/power", "", 405, error(405, "method_not_allowed", "Use POST here."));
-    row("PUT on scenes", "PUT", "/api/v1/scenes", "", 405, error(405, "method_not_allowed", "Use GET, POST here."));
+        errorJSON(404, "not_found", "No such endpoint: /api/v1/scenes/Movie/run/now."));
+    row("GET on a command", "GET", "/api/v1/power", "", 405, errorJSON(405, "method_not_allowed", "Use POST here."));
+    row("PUT on scenes", "PUT", "/api/v1/scenes", "", 405, errorJSON(405, "method_not_allowed", "Use GET, POST here."));
     row("POST on one scene", "POST", "/api/v1/scenes/Movie", "", 405,
-        error(405, "method_not_allowed", "Use GET, DELETE here."));
-    row("DELETE on status", "DELETE", "/api/v1/status", "", 405, error(405, "method_not_allowed", "Use GET here."));
+        errorJSON(405, "method_not_allowed", "Use GET, DELETE here."));
     row("method before zone", "GET", "/api/v1/volume?zone=zone9", "", 405,
-        error(405, "method_not_allowed", "Use POST here."));
+        errorJSON(405, "method_not_allowed", "Use POST here."));
 
     // Reads.
     row("status of main", "GET", "/api/v1/status", "", 200,
         R"({"bass":0,"input":"HDMI 1","mute":false,"power":"on","soundMode":"Straight","volumeDb":-40,"zone":"main"})");
-    row("lower-case method", "get", "/api/v1/status?zone=zone2", "", 200,
-        R"({"input":"Tuner","mute":false,"power":"on","volumeDb":-20,"zone":"zone2"})");
-    row("zone value is lower-cased", "GET", "/api/v1/status?zone=ZONE2", "", 200,
+    row("lower-case method and zone value", "get", "/api/v1/status?zone=ZONE2", "", 200,
         R"({"input":"Tuner","mute":false,"power":"on","volumeDb":-20,"zone":"zone2"})");
     row("unknown zone", "GET", "/api/v1/status?zone=zone3", "", 400,
-        error(400, "invalid_zone", "zone must be \\\"main\\\" or \\\"zone2\\\"."));
-    row("empty zone", "GET", "/api/v1/status?zone=", "", 400,
-        error(400, "invalid_zone", "zone must be \\\"main\\\" or \\\"zone2\\\"."));
+        errorJSON(400, "invalid_zone", "zone must be `main` or `zone2`."));
     row("inputs", "GET", "/api/v1/inputs?zone=zone2", "", 200, R"({"inputs":["HDMI 1","Tuner"],"zone":"zone2"})");
     row("sound modes", "GET", "/api/v1/sound-modes", "", 200,
         R"({"soundModes":["Straight","Sci-Fi","Movie Hall"],"zone":"main"})");
@@ -92,19 +79,13 @@ void addEndpointRows()
         R"({"ok":true,"power":"standby","zone":"main"})", { u"setPower main standby"_s });
     row("power on in zone2", "POST", "/api/v1/power?zone=zone2", R"({"power":"On"})", 200,
         R"({"ok":true,"power":"on","zone":"zone2"})", { u"setPower zone2 on"_s });
-    row("power missing", "POST", "/api/v1/power", "{}", 400, error(400, "missing_field", "\\\"power\\\" is required."));
-    row("power null is missing", "POST", "/api/v1/power", R"({"power":null})", 400,
-        error(400, "missing_field", "\\\"power\\\" is required."));
+    row("power missing", "POST", "/api/v1/power", "{}", 400, errorJSON(400, "missing_field", "`power` is required."));
     row("power word unknown", "POST", "/api/v1/power", R"({"power":"sleep"})", 400,
-        error(400, "invalid_value", "\\\"power\\\" must be \\\"on\\\" or \\\"standby\\\" (\\\"off\\\" also works)."));
-    row("power not a string", "POST", "/api/v1/power", R"({"power":true})", 400,
-        error(400, "invalid_type", "\\\"power\\\" must be a string."));
-    row("power without body", "POST", "/api/v1/power", "", 400,
-        error(400, "missing_body", "A JSON object body is required."));
+        errorJSON(400, "invalid_value", "`power` must be `on` or `standby` (`off` also works)."));
     row("power with an unknown key", "POST", "/api/v1/power", R"({"power":"on","level":1})", 400,
-        error(400, "unknown_field", "Unknown field(s): level. Allowed: power."));
+        errorJSON(400, "unknown_field", "Unknown field(s): level. Allowed: power."));
     row("zone before body", "POST", "/api/v1/power?zone=zone3", "[]", 400,
-        error(400, "invalid_zone", "zone must be \\\"main\\\" or \\\"zone2\\\"."));
+        errorJSON(400, "invalid_zone", "zone must be `main` or `zone2`."));
 
     // Volume.
     row("volume in dB", "POST", "/api/v1/volume", R"({"db":-30})", 200, R"({"ok":true,"volumeDb":-30,"zone":"main"})",
@@ -120,17 +101,15 @@ void addEndpointRows()
     row("volume at the minimum", "POST", "/api/v1/volume", R"({"db":-80.5})", 200,
         R"({"ok":true,"volumeDb":-80.5,"zone":"main"})", { u"setVolume main -80.5"_s });
     row("volume below the minimum", "POST", "/api/v1/volume", R"({"db":-81})", 400,
-        error(400, "out_of_range", "Volume must be at least -80.5 dB."));
+        errorJSON(400, "out_of_range", "Volume must be at least -80.5 dB."));
     row("volume off the step", "POST", "/api/v1/volume", R"({"db":-30.25})", 400,
-        error(400, "invalid_step", "\\\"volume\\\" must be a multiple of 0.5 dB."));
+        errorJSON(400, "invalid_step", "`volume` must be a multiple of 0.5 dB."));
     row("volume neither", "POST", "/api/v1/volume", "{}", 400,
-        error(400, "missing_field", "Send {\\\"db\\\": -30} or {\\\"step\\\": \\\"up\\\"|\\\"down\\\"}."));
+        errorJSON(400, "missing_field", "Send {`db`: -30} or {`step`: `up`|`down`}."));
     row("volume both", "POST", "/api/v1/volume", R"({"db":-30,"step":"up"})", 400,
-        error(400, "invalid_value", "Send either \\\"db\\\" or \\\"step\\\", not both."));
-    row("volume db not a number", "POST", "/api/v1/volume", R"({"db":"-30","step":"sideways"})", 400,
-        error(400, "invalid_type", "\\\"db\\\" must be a number."));
+        errorJSON(400, "invalid_value", "Send either `db` or `step`, not both."));
     row("volume step unknown", "POST", "/api/v1/volume", R"({"step":"sideways"})", 400,
-        error(400, "invalid_value", "\\\"step\\\" must be one of: up, down."));
+        errorJSON(400, "invalid_value", "`step` must be one of: up, down."));
     row("step up below the cap", "POST", "/api/v1/volume", R"({"step":"UP"})", 200,
         R"({"ok":true,"step":"up","zone":"main"})", { u"stepVolume main up"_s });
     row("step up at the cap", "POST", "/api/v1/volume?zone=zone2", R"({"step":"up"})", 422,
@@ -141,12 +120,6 @@ void addEndpointRows()
     // Mute.
     row("mute", "POST", "/api/v1/mute", R"({"mute":true})", 200, R"({"mute":true,"ok":true,"zone":"main"})",
         { u"setMute main true"_s });
-    row("unmute", "POST", "/api/v1/mute?zone=zone2", R"({"mute":false})", 200,
-        R"({"mute":false,"ok":true,"zone":"zone2"})", { u"setMute zone2 false"_s });
-    row("mute as a number", "POST", "/api/v1/mute", R"({"mute":1})", 400,
-        error(400, "invalid_type", "\\\"mute\\\" must be true or false."));
-    row("mute missing", "POST", "/api/v1/mute", R"({"mute":null})", 400,
-        error(400, "missing_field", "\\\"mute\\\" is required."));
 
     // Input.
     row("input by exact spelling among twins", "POST", "/api/v1/input", R"({"input":"hdmi 1"})", 200,
@@ -159,9 +132,6 @@ void addEndpointRows()
     row("input unknown in zone2", "POST", "/api/v1/input?zone=zone2", R"({"input":"Net Radio"})", 400,
         bodyJSON(
             R"({"error":{"code":"unknown_input","message":"No input called `Net Radio` in zone2.","status":400,"validNames":["HDMI 1","Tuner"]}})"));
-    row("input blank", "POST", "/api/v1/input", R"({"input":"  "})", 400,
-        error(400, "invalid_value", "\\\"input\\\" must not be empty."));
-    row("input missing", "POST", "/api/v1/input", "{}", 400, error(400, "missing_field", "\\\"input\\\" is required."));
 
     // Sound mode.
     row("sound mode loosely", "POST", "/api/v1/sound-mode", R"({"soundMode":"scifi"})", 200,
@@ -170,9 +140,7 @@ void addEndpointRows()
         bodyJSON(
             R"({"error":{"code":"unknown_sound_mode","message":"No sound mode called `Jazz Club` in main.","status":400,"validNames":["Straight","Sci-Fi","Movie Hall"]}})"));
     row("sound mode in a zone without any", "POST", "/api/v1/sound-mode?zone=zone2", R"({"soundMode":"Straight"})", 400,
-        error(400, "not_supported", "zone2 has no sound modes."));
-    row("sound mode missing", "POST", "/api/v1/sound-mode", "{}", 400,
-        error(400, "missing_field", "\\\"soundMode\\\" is required."));
+        errorJSON(400, "not_supported", "zone2 has no sound modes."));
 
     // Tone.
     row("treble alone", "POST", "/api/v1/tone", R"({"treble":-2.5})", 200, R"({"ok":true,"treble":-2.5,"zone":"main"})",
@@ -180,29 +148,27 @@ void addEndpointRows()
     row("both at the range ends", "POST", "/api/v1/tone?zone=zone2", R"({"bass":-6,"treble":6})", 200,
         R"({"bass":-6,"ok":true,"treble":6,"zone":"zone2"})", { u"setTone zone2 bass=-6 treble=6"_s });
     row("bass above the range", "POST", "/api/v1/tone", R"({"bass":6.5})", 400,
-        error(400, "out_of_range", "\\\"bass\\\" must be between -6 and 6 dB."));
+        errorJSON(400, "out_of_range", "`bass` must be between -6 and 6 dB."));
     row("treble off the step", "POST", "/api/v1/tone", R"({"bass":1,"treble":1.25})", 400,
-        error(400, "invalid_step", "\\\"treble\\\" must be a multiple of 0.5 dB."));
+        errorJSON(400, "invalid_step", "`treble` must be a multiple of 0.5 dB."));
     row("tone empty", "POST", "/api/v1/tone", R"({"bass":null})", 400,
-        error(400, "missing_field", "Send \\\"bass\\\", \\\"treble\\\" or both."));
+        errorJSON(400, "missing_field", "Send `bass`, `treble` or both."));
 
     // Subwoofer.
     row("subwoofer", "POST", "/api/v1/subwoofer", R"({"db":-3})", 200, R"({"ok":true,"subwoofer":-3,"zone":"main"})",
         { u"setSubwoofer main -3"_s });
     row("subwoofer in zone2", "POST", "/api/v1/subwoofer?zone=zone2", R"({"db":1})", 400,
-        error(400, "not_supported", "Subwoofer trim is only available in main."));
+        errorJSON(400, "not_supported", "Subwoofer trim is only available in main."));
     row("subwoofer missing before zone", "POST", "/api/v1/subwoofer?zone=zone2", "{}", 400,
-        error(400, "missing_field", "\\\"db\\\" is required."));
+        errorJSON(400, "missing_field", "`db` is required."));
     row("subwoofer out of range", "POST", "/api/v1/subwoofer", R"({"db":-6.5})", 400,
-        error(400, "out_of_range", "\\\"db\\\" must be between -6 and 6 dB."));
+        errorJSON(400, "out_of_range", "`db` must be between -6 and 6 dB."));
 
     // Playback.
     row("playback", "POST", "/api/v1/playback?zone=zone2", R"({"action":"Next"})", 200,
         R"({"action":"next","ok":true,"zone":"zone2"})", { u"playback next"_s });
     row("playback unknown", "POST", "/api/v1/playback", R"({"action":"stop"})", 400,
-        error(400, "invalid_value", "\\\"action\\\" must be one of: play, pause, next, previous."));
-    row("playback missing", "POST", "/api/v1/playback", "{}", 400,
-        error(400, "missing_field", "\\\"action\\\" is required."));
+        errorJSON(400, "invalid_value", "`action` must be one of: play, pause, next, previous."));
 }
 
 } // namespace
@@ -297,8 +263,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("commands");
 
         const QByteArray receiverError
-            = error(502, "receiver_error", "The receiver call failed: The receiver did not answer in time.");
-        const QByteArray readOnly = error(403, "read_only", "Amplora is in read-only mode.");
+            = errorJSON(502, "receiver_error", "The receiver call failed: The receiver did not answer in time.");
+        const QByteArray readOnly = errorJSON(403, "read_only", "Amplora is in read-only mode.");
         QTest::addRow("status read fails") << u"status"_s << false << QByteArray("GET") << QByteArray("/api/v1/status")
                                            << QByteArray() << receiverError << QStringList();
         QTest::addRow("command fails") << u"setPower"_s << false << QByteArray("POST") << QByteArray("/api/v1/power")
@@ -332,10 +298,7 @@ private Q_SLOTS:
 
         RouterRig rig;
         if (chosenByControl) {
-            APIError readOnly;
-            readOnly.status = 403;
-            readOnly.code = u"read_only"_s;
-            readOnly.message = u"Amplora is in read-only mode."_s;
+            const APIError readOnly { 403, u"read_only"_s, u"Amplora is in read-only mode."_s, {}, {}, {} };
             rig.control->failOn(operation, ControlError::fromAPIError(readOnly));
         } else {
             rig.control->failOnReceiver(operation, u"The receiver did not answer in time."_s);
