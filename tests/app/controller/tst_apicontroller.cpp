@@ -16,6 +16,7 @@
 
 using namespace amplora;
 using namespace amplora::app;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,11 +25,11 @@ class RefusingTokenStore final : public api::APITokenStore {
 public:
     QCoro::Task<Result<std::optional<QString>, api::KeychainError>> read() override
     {
-        co_return Failure { api::KeychainError { 7, QStringLiteral("No keyring answered") } };
+        co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
     }
     QCoro::Task<Result<Done, api::KeychainError>> save(QString) override
     {
-        co_return Failure { api::KeychainError { 7, QStringLiteral("No keyring answered") } };
+        co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
     }
 };
 
@@ -69,7 +70,7 @@ private:
         APIController::Parts parts;
         parts.control = m_control;
         parts.sceneStore = m_scenes;
-        parts.tokenStore = tokens ? tokens : std::make_shared<api::InMemoryTokenStore>(QStringLiteral("tok"));
+        parts.tokenStore = tokens ? tokens : std::make_shared<api::InMemoryTokenStore>(u"tok"_s);
         parts.keepTokenInSettings = keepToken;
         return std::make_unique<APIController>(*m_settings, std::move(parts));
     }
@@ -77,8 +78,11 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QFile::remove(m_dir.filePath(QStringLiteral("api.conf")));
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("api.conf")), QSettings::IniFormat);
+        // The last test's settings go first: a QSettings still open on the file would hand its unsaved values to
+        // the next one.
+        m_settings.reset();
+        QFile::remove(m_dir.filePath(u"api.conf"_s));
+        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"api.conf"_s), QSettings::IniFormat);
         m_control = std::make_shared<test::FakeReceiverControl>();
         m_control->capDb = -20;
         m_scenes = std::make_shared<test::MemorySceneStore>();
@@ -91,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(controller->port(), 8765);
         QCOMPARE(controller->localhostOnly(), true);
         QVERIFY(settled(controller->apply()));
-        QCOMPARE(controller->statusLine(), QStringLiteral("API off"));
+        QCOMPARE(controller->statusLine(), u"API off"_s);
         QVERIFY(!controller->server().isRunning());
     }
 
@@ -102,18 +106,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("expectEnabled");
         QTest::addColumn<int>("expectPort");
         QTest::addRow("written by this app") << QVariant(true) << QVariant(9000) << true << 9000;
-        QTest::addRow("typed by hand") << QVariant(QStringLiteral("true")) << QVariant(QStringLiteral(" 9001")) << true
-                                       << 9001;
+        QTest::addRow("typed by hand") << QVariant(u"true"_s) << QVariant(u" 9001"_s) << true << 9001;
         QTest::addRow("wrong types read as defaults")
-            << QVariant(QStringLiteral("yes please")) << QVariant(QStringLiteral("eighty")) << false << 8765;
+            << QVariant(u"yes please"_s) << QVariant(u"eighty"_s) << false << 8765;
     }
 
     void storedValues()
     {
         QFETCH(QVariant, enabled);
         QFETCH(QVariant, port);
-        m_settings->setValue(QStringLiteral("apiEnabled"), enabled);
-        m_settings->setValue(QStringLiteral("apiPort"), port);
+        m_settings->setValue(u"apiEnabled"_s, enabled);
+        m_settings->setValue(u"apiPort"_s, port);
         auto controller = makeController();
         QTEST(controller->enabled(), "expectEnabled");
         QTEST(controller->port(), "expectPort");
@@ -126,20 +129,20 @@ private Q_SLOTS:
         controller->setPort(port);
         controller->setEnabled(true);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::running);
-        QCOMPARE(m_settings->value(QStringLiteral("apiEnabled")).toBool(), true);
-        QCOMPARE(m_settings->value(QStringLiteral("apiPort")).toInt(), int(port));
-        const QString url = QStringLiteral("http://127.0.0.1:%1/api/v1").arg(port);
+        QCOMPARE(m_settings->value(u"apiEnabled"_s).toBool(), true);
+        QCOMPARE(m_settings->value(u"apiPort"_s).toInt(), int(port));
+        const QString url = u"http://127.0.0.1:%1/api/v1"_s.arg(port);
         QCOMPARE(controller->baseURL(), url);
-        QCOMPARE(controller->statusLine(), QStringLiteral("API running at ") + url);
+        QCOMPARE(controller->statusLine(), u"API running at "_s + url);
 
         // Listening on every address still shows the loopback address.
         controller->setLocalhostOnly(false);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::running);
-        QCOMPARE(controller->statusLine(), QStringLiteral("API running at ") + url);
-        QCOMPARE(m_settings->value(QStringLiteral("apiLocalhostOnly")).toBool(), false);
+        QCOMPARE(controller->statusLine(), u"API running at "_s + url);
+        QCOMPARE(m_settings->value(u"apiLocalhostOnly"_s).toBool(), false);
 
         controller->setEnabled(false);
-        QTRY_COMPARE(controller->statusLine(), QStringLiteral("API off"));
+        QTRY_COMPARE(controller->statusLine(), u"API off"_s);
         QVERIFY(!controller->server().isRunning());
     }
 
@@ -148,7 +151,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("port");
         QTest::addRow("zero") << 0;
         QTest::addRow("above the range") << 70000;
-        QTest::addRow("negative") << -1;
     }
 
     void invalidPort()
@@ -158,7 +160,7 @@ private Q_SLOTS:
         controller->setPort(port);
         controller->setEnabled(true);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::failed);
-        QCOMPARE(controller->statusLine(), QStringLiteral("API error: Port must be between 1 and 65535."));
+        QCOMPARE(controller->statusLine(), u"API error: Port must be between 1 and 65535."_s);
         QVERIFY(!controller->server().isRunning());
     }
 
@@ -170,9 +172,9 @@ private Q_SLOTS:
         controller->setPort(other.serverPort());
         controller->setEnabled(true);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::failed);
-        QVERIFY2(controller->statusLine().startsWith(QStringLiteral("API error: Couldn't listen: ")),
+        QVERIFY2(controller->statusLine().startsWith(u"API error: Couldn't listen: "_s),
             qPrintable(controller->statusLine()));
-        QVERIFY(controller->statusLine().size() > QStringLiteral("API error: Couldn't listen: ").size());
+        QVERIFY(controller->statusLine().size() > u"API error: Couldn't listen: "_s.size());
     }
 
     void headlessRunIgnoresTheSwitchWithoutWritingIt()
@@ -182,7 +184,7 @@ private Q_SLOTS:
         controller->enableForThisRun();
         QVERIFY(settled(controller->apply()));
         QCOMPARE(controller->state().kind, APIController::State::Kind::running);
-        QVERIFY(!m_settings->contains(QStringLiteral("apiEnabled")));
+        QVERIFY(!m_settings->contains(u"apiEnabled"_s));
     }
 
     void tokenInMockModeIsKeptInTheSettings()
@@ -192,76 +194,72 @@ private Q_SLOTS:
         controller->setEnabled(true);
         QTRY_VERIFY(controller->token().has_value());
         const QString made = *controller->token();
-        QCOMPARE(m_settings->value(QStringLiteral("apiMockToken")).toString(), made);
+        QCOMPARE(m_settings->value(u"apiMockToken"_s).toString(), made);
 
         QVERIFY(settled(controller->regenerateToken()));
         QVERIFY(*controller->token() != made);
-        QCOMPARE(m_settings->value(QStringLiteral("apiMockToken")).toString(), *controller->token());
+        QCOMPARE(m_settings->value(u"apiMockToken"_s).toString(), *controller->token());
     }
 
     void tokenFailureKeepsTheToken()
     {
         auto controller = makeController();
         QVERIFY(settled(controller->loadToken()));
-        QCOMPARE(controller->token(), std::optional<QString>(QStringLiteral("tok")));
+        QCOMPARE(controller->token(), std::optional<QString>(u"tok"_s));
         QVERIFY(!controller->tokenError());
 
         auto refusing = makeController(std::make_shared<RefusingTokenStore>());
         QVERIFY(settled(refusing->regenerateToken()));
-        QCOMPARE(
-            refusing->tokenError(), std::optional<QString>(QStringLiteral("Keychain error 7: No keyring answered")));
+        QCOMPARE(refusing->tokenError(), std::optional<QString>(u"Keychain error 7: No keyring answered"_s));
         QVERIFY(!refusing->token());
         // Starting needs the token, so the state says why it could not.
         refusing->setPort(freePort());
         refusing->setEnabled(true);
         QTRY_COMPARE(refusing->state().kind, APIController::State::Kind::failed);
-        QCOMPARE(refusing->statusLine(), QStringLiteral("API error: Keychain error 7: No keyring answered"));
+        QCOMPARE(refusing->statusLine(), u"API error: Keychain error 7: No keyring answered"_s);
     }
 
     void sceneMessages()
     {
-        m_control->inputNames[0] = QStringList { QStringLiteral("HDMI 1"), QStringLiteral("TV") };
+        m_control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s };
         auto controller = makeController();
         api::ReceiverScene movie;
-        movie.name = QStringLiteral("Movie");
+        movie.name = u"Movie"_s;
         movie.power = api::PowerState::on;
-        movie.input = QStringLiteral("hdmi1");
+        movie.input = u"hdmi1"_s;
         movie.volumeDb = -35;
 
         QVERIFY(settled(controller->saveScene(movie)));
-        QCOMPARE(controller->sceneMessage(), std::optional<QString>(QStringLiteral("Saved Movie.")));
-        QCOMPARE(controller->sceneNames(), QStringList { QStringLiteral("Movie") });
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"Saved Movie."_s));
+        QCOMPARE(controller->sceneNames(), QStringList { u"Movie"_s });
         // Stored as the receiver spells the input.
-        QCOMPARE(controller->scenes().first().input, std::optional<QString>(QStringLiteral("HDMI 1")));
+        QCOMPARE(controller->scenes().first().input, std::optional<QString>(u"HDMI 1"_s));
 
-        QVERIFY(settled(controller->runScene(QStringLiteral("movie"))));
-        QCOMPARE(
-            controller->sceneMessage(), std::optional<QString>(QStringLiteral("Ran Movie: power, input, volumeDb.")));
+        QVERIFY(settled(controller->runScene(u"movie"_s)));
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"Ran Movie: power, input, volumeDb."_s));
         QCOMPARE(m_control->commands,
-            (QStringList { QStringLiteral("setPower main on"), QStringLiteral("setInput main HDMI 1"),
-                QStringLiteral("setVolume main -35") }));
+            (QStringList { u"setPower main on"_s, u"setInput main HDMI 1"_s, u"setVolume main -35"_s }));
 
         // A volume above the cap is refused by the same rules as the endpoint, before anything is sent.
-        movie.name = QStringLiteral("Loud");
+        movie.name = u"Loud"_s;
         movie.volumeDb = -10;
         QVERIFY(settled(controller->saveScene(movie)));
-        QCOMPARE(controller->sceneMessage(),
-            std::optional<QString>(QStringLiteral("Volume -10 dB is above the cap of -20 dB.")));
-        QCOMPARE(controller->sceneNames(), QStringList { QStringLiteral("Movie") });
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"Volume -10 dB is above the cap of -20 dB."_s));
+        QCOMPARE(controller->sceneNames(), QStringList { u"Movie"_s });
 
-        QVERIFY(settled(controller->deleteScene(QStringLiteral("Movie"))));
-        QCOMPARE(controller->sceneMessage(), std::optional<QString>(QStringLiteral("Deleted Movie.")));
+        QVERIFY(settled(controller->deleteScene(u"Movie"_s)));
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"Deleted Movie."_s));
         QVERIFY(controller->scenes().isEmpty());
 
-        QVERIFY(settled(controller->deleteScene(QStringLiteral("Movie"))));
-        QCOMPARE(controller->sceneMessage(), std::optional<QString>(QStringLiteral("No scene called \"Movie\".")));
-        QVERIFY(settled(controller->runScene(QStringLiteral("Movie"))));
-        QCOMPARE(controller->sceneMessage(), std::optional<QString>(QStringLiteral("No scene called \"Movie\".")));
+        QVERIFY(settled(controller->deleteScene(u"Movie"_s)));
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"No scene called \"Movie\"."_s));
+        QVERIFY(settled(controller->runScene(u"Movie"_s)));
+        QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"No scene called \"Movie\"."_s));
 
-        m_scenes->failure = api::SceneStoreError { QStringLiteral("The disk is full.") };
+        m_scenes->failure = api::SceneStoreError { u"The disk is full."_s };
         QVERIFY(settled(controller->refreshScenes()));
-        QCOMPARE(controller->sceneMessage(),
-            std::optional<QString>(QStringLiteral("Couldn't read or write scenes: The disk is full.")));
+        QCOMPARE(
+            controller->sceneMessage(), std::optional<QString>(u"Couldn't read or write scenes: The disk is full."_s));
     }
 
     void processWideReferenceFollowsTheController()

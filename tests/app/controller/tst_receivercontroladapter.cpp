@@ -9,6 +9,8 @@
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
 
+#include "../TableRows.h"
+
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +18,7 @@
 using namespace amplora;
 using amplora::app::ReceiverControlAdapter;
 using amplora::test::FakeReceiver;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -44,20 +47,31 @@ const QByteArray mainStatus = R"({"response_code":0,"power":"on","volume":121,"m
 const QByteArray zone2Status = R"({"response_code":0,"power":"standby","volume":40,"mute":false,"input":"tuner",
   "subwoofer_volume":4})";
 
-const QStringList changes { QStringLiteral("main/setPower"), QStringLiteral("main/setActualVolume"),
-    QStringLiteral("main/setVolume"), QStringLiteral("zone2/setVolume"), QStringLiteral("main/setMute"),
-    QStringLiteral("main/setInput"), QStringLiteral("main/setSoundProgram"), QStringLiteral("main/setToneControl"),
-    QStringLiteral("main/setSubwooferVolume"), QStringLiteral("netusb/setPlayback") };
+const QStringList changes { u"main/setPower"_s, u"main/setActualVolume"_s, u"main/setVolume"_s, u"zone2/setVolume"_s,
+    u"main/setMute"_s, u"main/setInput"_s, u"main/setSoundProgram"_s, u"main/setToneControl"_s,
+    u"main/setSubwooferVolume"_s, u"netusb/setPlayback"_s };
 
 QStringList changeRequests(const FakeReceiver &receiver)
 {
     QStringList out;
     for (const auto &request : receiver.requests()) {
-        if (request.path.section(u'/', -1).startsWith(QStringLiteral("set"))) {
+        if (request.path.section(u'/', -1).startsWith(u"set"_s)) {
             out.append(request.target());
         }
     }
     return out;
+}
+
+// Runs one call of the control to its end and gives its error, if any.
+using Operation = std::function<std::optional<api::ControlError>(api::ReceiverControl &)>;
+template<class T> std::optional<api::ControlError> failure(api::ControlTask<T> task)
+{
+    auto result = test::waitFor(std::move(task));
+    return result ? std::nullopt : std::optional(result.error());
+}
+Operation op(Operation operation)
+{
+    return operation;
 }
 
 // One store on one transport, with the settings in a private file.
@@ -68,7 +82,7 @@ struct Rig {
     ReceiverControlAdapter adapter;
 
     Rig(LaunchOptions launch, std::shared_ptr<ReceiverTransport> transport)
-        : settings(std::make_unique<QSettings>(dir.filePath(QStringLiteral("a.conf")), QSettings::IniFormat))
+        : settings(std::make_unique<QSettings>(dir.filePath(u"a.conf"_s), QSettings::IniFormat))
         , store(settings, launch, ReceiverStoreParts { std::move(transport), {}, {}, {}, nullptr })
         , adapter(store)
     {
@@ -77,6 +91,8 @@ struct Rig {
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class TestReceiverControlAdapter : public QObject {
     Q_OBJECT
@@ -96,10 +112,10 @@ private Q_SLOTS:
     void init()
     {
         m_receiver = std::make_unique<FakeReceiver>();
-        m_receiver->answer(QStringLiteral("system/getFeatures"), features);
-        m_receiver->answer(QStringLiteral("system/getNameText"), names);
-        m_receiver->answer(QStringLiteral("main/getStatus"), mainStatus);
-        m_receiver->answer(QStringLiteral("zone2/getStatus"), zone2Status);
+        m_receiver->answer(u"system/getFeatures"_s, features);
+        m_receiver->answer(u"system/getNameText"_s, names);
+        m_receiver->answer(u"main/getStatus"_s, mainStatus);
+        m_receiver->answer(u"zone2/getStatus"_s, zone2Status);
         for (const QString &path : changes) {
             m_receiver->answerOk(path);
         }
@@ -111,13 +127,13 @@ private Q_SLOTS:
         const auto main = test::waitFor(r->adapter.status(api::Zone::main));
         QVERIFY2(main, qPrintable(main ? QString() : main.error().description()));
         // Features and names were fetched first, because the store held neither.
-        QCOMPARE(m_receiver->requests().at(0).target(), QStringLiteral("system/getFeatures"));
-        QCOMPARE(m_receiver->requests().at(1).target(), QStringLiteral("system/getNameText"));
+        QCOMPARE(m_receiver->requests().at(0).target(), u"system/getFeatures"_s);
+        QCOMPARE(m_receiver->requests().at(1).target(), u"system/getNameText"_s);
         QCOMPARE(main->power, api::PowerState::on);
         QCOMPARE(main->volumeDb, -20.0);
         QCOMPARE(main->mute, true);
-        QCOMPARE(main->input, QStringLiteral("Blu-ray"));
-        QCOMPARE(main->soundMode, std::optional<QString>(QStringLiteral("Sci-Fi")));
+        QCOMPARE(main->input, u"Blu-ray"_s);
+        QCOMPARE(main->soundMode, std::optional<QString>(u"Sci-Fi"_s));
         QCOMPARE(main->bass, std::optional<double>(1.5));
         QCOMPARE(main->treble, std::optional<double>(-1.0));
         QCOMPARE(main->subwoofer, std::optional<double>(2.0));
@@ -128,133 +144,95 @@ private Q_SLOTS:
         QVERIFY(zone2);
         QCOMPARE(zone2->power, api::PowerState::standby);
         QCOMPARE(zone2->volumeDb, -60.5);
-        QCOMPARE(zone2->input, QStringLiteral("Tuner"));
+        QCOMPARE(zone2->input, u"Tuner"_s);
         QVERIFY(!zone2->subwoofer);
         QVERIFY(!zone2->soundMode);
     }
 
     void commands_data()
     {
-        QTest::addColumn<int>("operation");
+        using api::Zone;
+        QTest::addColumn<Operation>("operation");
         QTest::addColumn<QString>("request");
-        QTest::addRow("decibel volume") << 0 << "main/setActualVolume?mode=db&value=-30.5";
-        QTest::addRow("decibel volume held at the cap") << 1 << "main/setActualVolume?mode=db&value=-10.0";
-        QTest::addRow("raw volume without decibels") << 2 << "zone2/setVolume?volume=40";
-        QTest::addRow("raw volume held at the cap") << 3 << "zone2/setVolume?volume=141";
-        QTest::addRow("input by its display name") << 4 << "main/setInput?input=hdmi1";
-        QTest::addRow("sound mode by its display name") << 5 << "main/setSoundProgram?program=sci-fi";
-        QTest::addRow("tone in half-decibel units, manual mode") << 6 << "main/setToneControl?mode=manual&bass=-3";
-        QTest::addRow("subwoofer rounds half away from zero") << 7 << "main/setSubwooferVolume?volume=-5";
-        QTest::addRow("one step up from -20 dB") << 8 << "main/setActualVolume?mode=db&value=-19.5";
-        QTest::addRow("standby") << 9 << "main/setPower?power=standby";
-        QTest::addRow("playback") << 10 << "netusb/setPlayback?playback=next";
+        test::row("decibel volume", op([](auto &c) { return failure(c.setVolume(Zone::main, -30.5)); }),
+            "main/setActualVolume?mode=db&value=-30.5");
+        test::row("decibel volume held at the cap", op([](auto &c) { return failure(c.setVolume(Zone::main, -5)); }),
+            "main/setActualVolume?mode=db&value=-10.0");
+        test::row("raw volume without decibels", op([](auto &c) { return failure(c.setVolume(Zone::zone2, -60.5)); }),
+            "zone2/setVolume?volume=40");
+        test::row("raw volume held at the cap", op([](auto &c) { return failure(c.setVolume(Zone::zone2, 0)); }),
+            "zone2/setVolume?volume=141");
+        test::row("input by its display name", op([](auto &c) { return failure(c.setInput(Zone::main, "Blu-ray")); }),
+            "main/setInput?input=hdmi1");
+        test::row("sound mode by its display name",
+            op([](auto &c) { return failure(c.setSoundMode(Zone::main, "Sci-Fi")); }),
+            "main/setSoundProgram?program=sci-fi");
+        test::row("tone in half-decibel units, manual mode",
+            op([](auto &c) { return failure(c.setTone(Zone::main, -1.5, std::nullopt)); }),
+            "main/setToneControl?mode=manual&bass=-3");
+        test::row("subwoofer rounds half away from zero",
+            op([](auto &c) { return failure(c.setSubwoofer(Zone::main, -2.25)); }),
+            "main/setSubwooferVolume?volume=-5");
+        test::row("one step up from -20 dB",
+            op([](auto &c) { return failure(c.stepVolume(Zone::main, api::VolumeStepDirection::up)); }),
+            "main/setActualVolume?mode=db&value=-19.5");
+        test::row("standby", op([](auto &c) { return failure(c.setPower(Zone::main, api::PowerState::standby)); }),
+            "main/setPower?power=standby");
+        test::row("playback", op([](auto &c) { return failure(c.playback(api::PlaybackAction::next)); }),
+            "netusb/setPlayback?playback=next");
     }
 
     void commands()
     {
-        QFETCH(int, operation);
+        QFETCH(Operation, operation);
         auto r = rig();
-        api::ReceiverControl &control = r->adapter;
-        Result<Done, api::ControlError> done = Done {};
-        switch (operation) {
-        case 0:
-            done = test::waitFor(control.setVolume(api::Zone::main, -30.5));
-            break;
-        case 1:
-            done = test::waitFor(control.setVolume(api::Zone::main, -5));
-            break;
-        case 2:
-            done = test::waitFor(control.setVolume(api::Zone::zone2, -60.5));
-            break;
-        case 3:
-            done = test::waitFor(control.setVolume(api::Zone::zone2, 0));
-            break;
-        case 4:
-            done = test::waitFor(control.setInput(api::Zone::main, QStringLiteral("Blu-ray")));
-            break;
-        case 5:
-            done = test::waitFor(control.setSoundMode(api::Zone::main, QStringLiteral("Sci-Fi")));
-            break;
-        case 6:
-            done = test::waitFor(control.setTone(api::Zone::main, -1.5, std::nullopt));
-            break;
-        case 7:
-            done = test::waitFor(control.setSubwoofer(api::Zone::main, -2.25));
-            break;
-        case 8:
-            done = test::waitFor(control.stepVolume(api::Zone::main, api::VolumeStepDirection::up));
-            break;
-        case 9:
-            done = test::waitFor(control.setPower(api::Zone::main, api::PowerState::standby));
-            break;
-        case 10:
-            done = test::waitFor(control.playback(api::PlaybackAction::next));
-            break;
-        }
-        QVERIFY2(done, qPrintable(done ? QString() : done.error().description()));
+        const auto failed = operation(r->adapter);
+        QVERIFY2(!failed, qPrintable(failed ? failed->description() : QString()));
         QTEST(changeRequests(*m_receiver).join(u','), "request");
     }
 
     void refusals_data()
     {
-        QTest::addColumn<int>("operation");
+        using api::Zone;
+        QTest::addColumn<QByteArray>("featuresAnswer");
+        QTest::addColumn<Operation>("operation");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("message");
-        QTest::addRow("unknown input") << 0 << 400 << "unknown_input"
-                                       << "No input called \"Blu ray\" in main.";
-        QTest::addRow("unknown sound mode") << 1 << 400 << "unknown_sound_mode"
-                                            << "No sound mode called \"Hall\" in zone2.";
-        QTest::addRow("zone the receiver lacks") << 2 << 502 << "receiver_error"
-                                                 << "The receiver sent no status for zone2.";
-        QTest::addRow("zone without a volume range") << 3 << 502 << "receiver_error"
-                                                     << "The receiver reported no volume range for zone2.";
+        QByteArray mainOnly = features;
+        mainOnly.replace("{\"id\":\"zone2\"", "{\"id\":\"zone4\"");
+        QByteArray noRange = features;
+        noRange.replace(
+            noRange.indexOf("actual_volume_db", noRange.indexOf("{\"id\":\"zone2\"")), 16, "other_range_db00");
+        test::row("unknown input", features, op([](auto &c) { return failure(c.setInput(Zone::main, "Blu ray")); }),
+            400, "unknown_input", "No input called \"Blu ray\" in main.");
+        test::row("unknown sound mode", features,
+            op([](auto &c) { return failure(c.setSoundMode(Zone::zone2, "Hall")); }), 400, "unknown_sound_mode",
+            "No sound mode called \"Hall\" in zone2.");
+        test::row("zone the receiver lacks", mainOnly, op([](auto &c) { return failure(c.status(Zone::zone2)); }), 502,
+            "receiver_error", "The receiver sent no status for zone2.");
+        test::row("zone without a volume range", noRange,
+            op([](auto &c) { return failure(c.setVolume(Zone::zone2, -40)); }), 502, "receiver_error",
+            "The receiver reported no volume range for zone2.");
     }
 
     void refusals()
     {
-        QFETCH(int, operation);
-        if (operation == 2) {
-            QByteArray mainOnly = features;
-            mainOnly.replace("{\"id\":\"zone2\"", "{\"id\":\"zone4\"");
-            m_receiver->answer(QStringLiteral("system/getFeatures"), mainOnly);
-        }
-        if (operation == 3) {
-            QByteArray noRange = features;
-            const qsizetype zone2 = noRange.indexOf("{\"id\":\"zone2\"");
-            noRange.replace(noRange.indexOf("actual_volume_db", zone2), 16, "other_range_db00");
-            m_receiver->answer(QStringLiteral("system/getFeatures"), noRange);
-        }
+        QFETCH(QByteArray, featuresAnswer);
+        QFETCH(Operation, operation);
+        m_receiver->answer(u"system/getFeatures"_s, featuresAnswer);
         auto r = rig();
-        Result<Done, api::ControlError> done = Done {};
-        switch (operation) {
-        case 0:
-            done = test::waitFor(r->adapter.setInput(api::Zone::main, QStringLiteral("Blu ray")));
-            break;
-        case 1:
-            done = test::waitFor(r->adapter.setSoundMode(api::Zone::zone2, QStringLiteral("Hall")));
-            break;
-        case 2: {
-            const auto status = test::waitFor(r->adapter.status(api::Zone::zone2));
-            QVERIFY(!status);
-            done = Failure { status.error() };
-            break;
-        }
-        case 3:
-            done = test::waitFor(r->adapter.setVolume(api::Zone::zone2, -40));
-            break;
-        }
-        QVERIFY(!done);
-        QVERIFY(done.error().apiError);
-        QTEST(done.error().apiError->status, "status");
-        QTEST(done.error().apiError->code, "code");
-        QTEST(done.error().apiError->message, "message");
+        const auto failed = operation(r->adapter);
+        QVERIFY(failed && failed->apiError);
+        QTEST(failed->apiError->status, "status");
+        QTEST(failed->apiError->code, "code");
+        QTEST(failed->apiError->message, "message");
         QVERIFY(changeRequests(*m_receiver).isEmpty());
     }
 
     void receiverFailurePassesThrough()
     {
-        m_receiver->answer(QStringLiteral("main/getStatus"), R"({"response_code":5})");
+        m_receiver->answer(u"main/getStatus"_s, R"({"response_code":5})");
         auto r = rig();
         const auto status = test::waitFor(r->adapter.status(api::Zone::main));
         QVERIFY(!status);
@@ -269,14 +247,14 @@ private Q_SLOTS:
         QVERIFY(!volume);
         QVERIFY(volume.error().apiError);
         QCOMPARE(volume.error().apiError->status, 502);
-        QCOMPARE(volume.error().apiError->code, QStringLiteral("read_only"));
+        QCOMPARE(volume.error().apiError->code, u"read_only"_s);
         QCOMPARE(volume.error().apiError->message,
             QStringLiteral("Amplora is running read-only (--read-only), so it blocked main/setActualVolume before it "
                            "reached the receiver. Nothing was changed."));
         const auto power = test::waitFor(r->adapter.setPower(api::Zone::main, api::PowerState::on));
         QVERIFY(!power);
-        QCOMPARE(power.error().apiError->code, QStringLiteral("read_only"));
-        QVERIFY(power.error().apiError->message.contains(QStringLiteral("blocked main/setPower before")));
+        QCOMPARE(power.error().apiError->code, u"read_only"_s);
+        QVERIFY(power.error().apiError->message.contains(u"blocked main/setPower before"_s));
         // Reads still work.
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
