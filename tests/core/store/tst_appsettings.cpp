@@ -46,6 +46,7 @@ private Q_SLOTS:
                                      << QVariant(QStringList { QStringLiteral("1"), QStringLiteral("2") })
                                      << QVariant(-20.0);
         QTest::addRow("cap not a number") << "maxVolumeDB" << QVariant(QStringLiteral("nan")) << QVariant(-20.0);
+        QTest::addRow("display on") << "frontPanelDisplay" << QVariant(true) << QVariant(true);
         QTest::addRow("display as text") << "frontPanelDisplay" << QVariant(QStringLiteral("yes")) << QVariant(false);
         QTest::addRow("display as number") << "frontPanelDisplay" << QVariant(1) << QVariant(false);
         QTest::addRow("host as list") << "receiverHost"
