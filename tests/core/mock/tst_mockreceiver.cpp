@@ -38,19 +38,15 @@ ZoneStatus mainStatus(MockReceiver &mock)
     return fetch<ZoneStatus>(mock, YXCCommand::getStatus(Zone::main)).value();
 }
 
-const QStringList fixtureNames { QStringLiteral("system_getDeviceInfo"), QStringLiteral("system_getFeatures"),
-    QStringLiteral("system_getNameText"), QStringLiteral("main_getStatus"), QStringLiteral("zone2_getStatus"),
-    QStringLiteral("netusb_getPlayInfo"), QStringLiteral("system_getNetworkStatus") };
-
 // A writable copy of the built-in fixtures, for the tests that spoil one.
 bool copyFixtures(const QString &to)
 {
-    for (const QString &name : fixtureNames) {
-        if (!QFile::copy(MockReceiver::defaultFixtureDirectory() + u'/' + name + QStringLiteral(".json"),
-                to + u'/' + name + QStringLiteral(".json"))) {
+    const QDir from(MockReceiver::defaultFixtureDirectory());
+    for (const QString &name : from.entryList({ QStringLiteral("*.json") }, QDir::Files)) {
+        if (!QFile::copy(from.filePath(name), to + u'/' + name)
+            || !QFile::setPermissions(to + u'/' + name, QFile::ReadOwner | QFile::WriteOwner)) {
             return false;
         }
-        QFile::setPermissions(to + u'/' + name + QStringLiteral(".json"), QFile::ReadOwner | QFile::WriteOwner);
     }
     return true;
 }
