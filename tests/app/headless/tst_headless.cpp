@@ -12,12 +12,16 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include "../TableRows.h"
+
 #include <algorithm>
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString token = QStringLiteral("e2e-token-0123456789");
+const QString token = u"e2e-token-0123456789"_s;
 
 struct Answer {
     int status = 0;
@@ -30,7 +34,8 @@ struct Run {
     QString err;
 };
 
-Run amplora(const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Run runAmplora(
+    const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -46,7 +51,7 @@ Run amplora(const QStringList &args, const QProcessEnvironment &environment = QP
 
 QString configDir()
 {
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Amplora");
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Amplora"_s;
 }
 
 } // namespace
@@ -97,49 +102,48 @@ private Q_SLOTS:
         probe.close();
 
         QDir().mkpath(configDir());
-        QSettings mock(configDir() + QStringLiteral("/AmploraMock.conf"), QSettings::IniFormat);
-        mock.setValue(QStringLiteral("apiPort"), port);
-        mock.setValue(QStringLiteral("apiMockToken"), token);
-        mock.setValue(QStringLiteral("maxVolumeDB"), -20.0);
+        QSettings mock(configDir() + u"/AmploraMock.conf"_s, QSettings::IniFormat);
+        mock.setValue(u"apiPort"_s, port);
+        mock.setValue(u"apiMockToken"_s, token);
+        mock.setValue(u"maxVolumeDB"_s, -20.0);
         mock.sync();
 
-        m_app.start(QStringLiteral(AMPLORA_EXECUTABLE), { QStringLiteral("--headless"), QStringLiteral("--mock") });
+        m_app.start(QStringLiteral(AMPLORA_EXECUTABLE), { u"--headless"_s, u"--mock"_s });
         QVERIFY(m_app.waitForStarted());
         // The first line on standard output is the base URL, printed once the API listens.
         while (!m_app.canReadLine()) {
             QVERIFY2(m_app.waitForReadyRead(60000), m_app.readAllStandardError().constData());
         }
         m_base = QString::fromUtf8(m_app.readLine()).trimmed();
-        QCOMPARE(m_base, QStringLiteral("http://127.0.0.1:%1/api/v1").arg(port));
+        QCOMPARE(m_base, u"http://127.0.0.1:%1/api/v1"_s.arg(port));
     }
 
     void statusOverHTTP()
     {
-        const Answer status = exchange("GET", QStringLiteral("/status"));
+        const Answer status = exchange("GET", u"/status"_s);
         QCOMPARE(status.status, 200);
         QVERIFY2(status.body.contains("\"zone\":\"main\""), status.body.constData());
         QVERIFY(status.body.contains("\"volumeDb\":"));
 
-        QNetworkRequest anonymous(QUrl(m_base + QStringLiteral("/status")));
+        QNetworkRequest anonymous(QUrl(m_base + u"/status"_s));
         QCOMPARE(finish(m_network.get(anonymous)).status, 401);
     }
 
     void volumeAboveTheCapIsRefused()
     {
-        const Answer refused = exchange("POST", QStringLiteral("/volume?zone=main"), R"({"db": -10})");
+        const Answer refused = exchange("POST", u"/volume?zone=main"_s, R"({"db": -10})");
         QCOMPARE(refused.status, 422);
         QVERIFY2(refused.body.contains("\"code\":\"volume_above_cap\""), refused.body.constData());
     }
 
     void sceneSavedAndRun()
     {
-        const Answer saved
-            = exchange("POST", QStringLiteral("/scenes"), R"({"name": "Movie", "power": "on", "volumeDb": -35})");
+        const Answer saved = exchange("POST", u"/scenes"_s, R"({"name": "Movie", "power": "on", "volumeDb": -35})");
         QCOMPARE(saved.status, 201);
-        const Answer ran = exchange("POST", QStringLiteral("/scenes/Movie/run"));
+        const Answer ran = exchange("POST", u"/scenes/Movie/run"_s);
         QCOMPARE(ran.status, 200);
         QVERIFY2(ran.body.contains(R"("applied":["power","volumeDb"])"), ran.body.constData());
-        const Answer status = exchange("GET", QStringLiteral("/status"));
+        const Answer status = exchange("GET", u"/status"_s);
         QVERIFY2(status.body.contains("\"volumeDb\":-35"), status.body.constData());
     }
 
@@ -148,7 +152,7 @@ private Q_SLOTS:
         QTest::qWait(1100); // let the scene run's volume change age out of the window
         QList<QNetworkReply *> burst;
         for (int i = 0; i < 7; ++i) {
-            burst.append(send("POST", QStringLiteral("/volume?zone=zone2"), R"({"db": -40})"));
+            burst.append(send("POST", u"/volume?zone=zone2"_s, R"({"db": -40})"));
         }
         int accepted = 0;
         int limited = 0;
@@ -171,43 +175,36 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::addRow("volume") << QStringList { "action", "set-volume", "--zone", "zone2", "-30" } << 0
-                                << "Volume -30.0 dB.\n"
-                                << "";
-        QTest::addRow("volume above the cap") << QStringList { "action", "set-volume", "-5" } << 1 << ""
-                                              << "-5.0 dB is above the volume cap of -20.0 dB.\n";
-        QTest::addRow("scene by any spelling") << QStringList { "action", "run-scene", "movie" } << 0 << "Ran Movie.\n"
-                                               << "";
-        QTest::addRow("scene list") << QStringList { "action", "list", "scenes" } << 0 << "Movie\n"
-                                    << "";
-        QTest::addRow("unmute") << QStringList { "action", "mute", "false" } << 0 << "Unmuted.\n"
-                                << "";
-        QTest::addRow("power off means standby") << QStringList { "action", "set-power", "off" } << 0 << "Done.\n"
-                                                 << "";
-        QTest::addRow("token of the running instance") << QStringList { "api-token" } << 0 << token + "\n"
-                                                       << "";
-        QTest::addRow("bad zone is a usage error")
-            << QStringList { "action", "mute", "--zone", "zone3", "true" } << 2 << ""
-            << "*";
+        using amplora::test::row;
+        using amplora::test::words;
+        row("volume", words("action set-volume --zone zone2 -30"), 0, "Volume -30.0 dB.\n", "");
+        row("volume above the cap", words("action set-volume -5"), 1, "",
+            "-5.0 dB is above the volume cap of -20.0 dB.\n");
+        row("scene by any spelling", words("action run-scene movie"), 0, "Ran Movie.\n", "");
+        row("scene list", words("action list scenes"), 0, "Movie\n", "");
+        row("unmute", words("action mute false"), 0, "Unmuted.\n", "");
+        row("power off means standby", words("action set-power off"), 0, "Done.\n", "");
+        row("token of the running instance", words("api-token"), 0, QString(token + u'\n'), "");
+        row("bad zone is a usage error", words("action mute --zone zone3 true"), 2, "", "*");
     }
 
     void actionsFromTheCommandLine()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, err);
-        const Run run = amplora(args);
+        const Run run = runAmplora(args);
         QTEST(run.code, "code");
         QTEST(run.out, "out");
-        if (err != QStringLiteral("*")) {
+        if (err != u"*"_s) {
             QCOMPARE(run.err, err);
         }
     }
 
     void secondInstanceIsRefused()
     {
-        const Run second = amplora({ QStringLiteral("--headless"), QStringLiteral("--mock") });
+        const Run second = runAmplora({ u"--headless"_s, u"--mock"_s });
         QCOMPARE(second.code, 1);
-        QCOMPARE(second.err, QStringLiteral("Amplora is already running.\n"));
+        QCOMPARE(second.err, u"Amplora is already running.\n"_s);
     }
 
     void stopsCleanlyOnSIGTERM()
@@ -217,29 +214,29 @@ private Q_SLOTS:
         QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_app.exitCode(), 0);
         // A mock run keeps to its own settings file.
-        QVERIFY(!QFile::exists(configDir() + QStringLiteral("/Amplora.conf")));
+        QVERIFY(!QFile::exists(configDir() + u"/Amplora.conf"_s));
 
-        const Run after = amplora({ QStringLiteral("action"), QStringLiteral("mute") });
+        const Run after = runAmplora({ u"action"_s, u"mute"_s });
         QCOMPARE(after.code, 1);
-        QCOMPARE(after.err, QStringLiteral("Amplora is not running.\n"));
+        QCOMPARE(after.err, u"Amplora is not running.\n"_s);
     }
 
     void sceneStoreThatCannotBeSetUp()
     {
         // A data folder that is a plain file cannot hold the scenes.
-        const QString blocker = qEnvironmentVariable("HOME") + QStringLiteral("/not-a-folder");
+        const QString blocker = qEnvironmentVariable("HOME") + u"/not-a-folder"_s;
         QFile file(blocker);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), blocker);
-        const Run run = amplora({ QStringLiteral("--headless"), QStringLiteral("--mock") }, environment);
+        environment.insert(u"XDG_DATA_HOME"_s, blocker);
+        const Run run = runAmplora({ u"--headless"_s, u"--mock"_s }, environment);
         QCOMPARE(run.code, 1);
         // Log lines may come first; the message is a line of its own.
         const QStringList lines = run.err.split(u'\n');
         QVERIFY2(std::any_of(lines.begin(), lines.end(),
                      [](const QString &line) {
-                         return line.startsWith(QStringLiteral("Could not set up the API's scene store: Couldn't "));
+                         return line.startsWith(u"Could not set up the API's scene store: Couldn't "_s);
                      }),
             qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
