@@ -20,14 +20,14 @@
 
 using namespace amplora;
 using namespace amplora::app;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 struct Rig {
     QTemporaryDir scratch;
-    QSettings defaults { scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat };
-    AppSettings settings { std::make_unique<QSettings>(
-        scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat) };
+    QSettings defaults { scratch.filePath(u"api.conf"_s), QSettings::IniFormat };
+    AppSettings settings { std::make_unique<QSettings>(scratch.filePath(u"app.conf"_s), QSettings::IniFormat) };
     ReceiverStore store { settings, LaunchOptions {} };
     std::shared_ptr<test::FakeReceiverControl> control = std::make_shared<test::FakeReceiverControl>();
     std::shared_ptr<test::MemorySceneStore> scenes = std::make_shared<test::MemorySceneStore>();
@@ -38,7 +38,7 @@ struct Rig {
     {
         APIController::Parts parts;
         parts.control = control;
-        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("secret-token"));
+        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(u"secret-token"_s);
         parts.sceneStore = scenes;
         controller = std::make_unique<APIController>(defaults, std::move(parts));
         api = std::make_unique<APISettings>(*controller, store);
@@ -54,15 +54,15 @@ private Q_SLOTS:
     void sceneMapsRoundTrip()
     {
         api::ReceiverScene scene;
-        scene.name = QStringLiteral("Movie");
+        scene.name = u"Movie"_s;
         scene.zone = api::Zone::zone2;
         scene.power = api::PowerState::on;
-        scene.input = QStringLiteral("HDMI 1");
+        scene.input = u"HDMI 1"_s;
         scene.volumeDb = -30;
         scene.bass = -2;
         const QVariantMap map = APISettings::sceneMap(scene);
-        QCOMPARE(map.value(QStringLiteral("zone")).toString(), QStringLiteral("zone2"));
-        QVERIFY(!map.contains(QStringLiteral("treble")));
+        QCOMPARE(map.value(u"zone"_s).toString(), u"zone2"_s);
+        QVERIFY(!map.contains(u"treble"_s));
         QCOMPARE(APISettings::sceneFromMap(map), std::optional(scene));
     }
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVERIFY2(finished.at(0).at(1).toString().contains(error), qPrintable(finished.at(0).at(1).toString()));
         QCOMPARE(rig.scenes->scenes.size(), saved ? 1 : 0);
         if (saved) {
-            QCOMPARE(rig.scenes->scenes.first().name, QStringLiteral("Late night"));
+            QCOMPARE(rig.scenes->scenes.first().name, u"Late night"_s);
             QCOMPARE(listChanged.count(), 1);
             QCOMPARE(rig.api->scenes().first().toMap().value("volumeDb").toDouble(), -45.5);
         }
@@ -128,14 +128,14 @@ private Q_SLOTS:
         Rig rig;
         api::ReceiverStatus &status = rig.control->zoneStatus(api::Zone::main);
         status.power = api::PowerState::on;
-        status.input = QStringLiteral("Spotify");
+        status.input = u"Spotify"_s;
         status.volumeDb = -30;
         status.treble = 1.5;
         QSignalSpy read(rig.api.get(), &APISettings::currentStatusRead);
         rig.api->readCurrentStatus();
         QTRY_COMPARE(read.count(), 1);
         const QVariantMap map = read.at(0).at(0).toMap();
-        QCOMPARE(map.value("power").toString(), QStringLiteral("on"));
+        QCOMPARE(map.value("power").toString(), u"on"_s);
         QCOMPARE(map.value("treble").toDouble(), 1.5);
         QVERIFY(!map.contains("bass"));
         QVERIFY(!map.contains("soundMode"));
@@ -145,12 +145,12 @@ private Q_SLOTS:
     void currentStatusFailureIsSaid()
     {
         Rig rig;
-        rig.control->failOnReceiver(QStringLiteral("status"), QStringLiteral("The receiver did not answer."));
+        rig.control->failOnReceiver(u"status"_s, u"The receiver did not answer."_s);
         QSignalSpy read(rig.api.get(), &APISettings::currentStatusRead);
         rig.api->readCurrentStatus();
         QTRY_COMPARE(read.count(), 1);
         QVERIFY(read.at(0).at(0).toMap().isEmpty());
-        QVERIFY(read.at(0).at(1).toString().contains(QStringLiteral("The receiver did not answer.")));
+        QVERIFY(read.at(0).at(1).toString().contains(u"The receiver did not answer."_s));
     }
 
     void copyPutsTheTokenOnTheClipboardAsPlainText()
@@ -158,9 +158,9 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(!rig.api->copyToken()); // nothing loaded yet
         QCoro::waitFor(rig.controller->loadToken());
-        QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+        QGuiApplication::clipboard()->setText(u"something else"_s);
         QVERIFY(rig.api->copyToken());
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("secret-token"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"secret-token"_s);
     }
 };
 

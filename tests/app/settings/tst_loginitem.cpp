@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace amplora::app;
+using namespace Qt::StringLiterals;
 
 class TestLoginItem : public QObject {
     Q_OBJECT
@@ -46,12 +47,12 @@ private Q_SLOTS:
     void entryLivesInTheUsersAutostartFolder()
     {
         QCOMPARE(LoginItem::entryPath(),
-            qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/org.amplora.Amplora.desktop"));
+            qEnvironmentVariable("XDG_CONFIG_HOME") + u"/autostart/org.amplora.Amplora.desktop"_s);
     }
 
     void switchingOnAndOffWritesAndRemovesTheEntry()
     {
-        LoginItem item(QStringLiteral("/opt/amplora/bin/amplora"));
+        LoginItem item(u"/opt/amplora/bin/amplora"_s);
         QVERIFY(!item.enabled());
         QSignalSpy changed(&item, &LoginItem::changed);
 
@@ -106,13 +107,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, entry);
         QFETCH(bool, enabled);
         writeEntry(entry);
-        QCOMPARE(LoginItem(QStringLiteral("amplora")).enabled(), enabled);
+        QCOMPARE(LoginItem(u"amplora"_s).enabled(), enabled);
     }
 
     void switchingOnOverAnEntryTheDesktopSkipsTurnsItOn()
     {
         writeEntry("[Desktop Entry]\nExec=amplora\nHidden=true\n");
-        LoginItem item(QStringLiteral("/usr/bin/amplora"));
+        LoginItem item(u"/usr/bin/amplora"_s);
         QVERIFY(!item.enabled());
         item.setOn(true);
         QVERIFY(item.enabled());
@@ -127,10 +128,10 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
 
-        LoginItem item(QStringLiteral("/usr/bin/amplora"));
+        LoginItem item(u"/usr/bin/amplora"_s);
         item.setOn(true);
         QVERIFY(!item.enabled());
-        QVERIFY2(item.message().startsWith(QStringLiteral("Couldn't create the folder ")), qPrintable(item.message()));
+        QVERIFY2(item.message().startsWith(u"Couldn't create the folder "_s), qPrintable(item.message()));
 
         QFile::remove(folder);
         item.setOn(true);

@@ -20,6 +20,7 @@
 
 using namespace amplora;
 using namespace amplora::app;
+using namespace Qt::StringLiterals;
 
 class TestTrayIcon : public QObject {
     Q_OBJECT
@@ -53,9 +54,9 @@ private Q_SLOTS:
         }
         // The watcher must be there before Qt first asks whether a tray exists.
         m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_watcher.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral(FAKE_WATCHER) });
+        m_watcher.start(u"/usr/bin/python3"_s, { QStringLiteral(FAKE_WATCHER) });
         QVERIFY(m_watcher.waitForStarted());
-        QVERIFY2(watcherLine(QStringLiteral("ready")), "the stand-in watcher did not start");
+        QVERIFY2(watcherLine(u"ready"_s), "the stand-in watcher did not start");
     }
 
     void cleanupTestCase()
@@ -69,9 +70,8 @@ private Q_SLOTS:
     void activatingTheIconOpensThePanel()
     {
         QTemporaryDir scratch;
-        AppSettings settings(
-            std::make_unique<QSettings>(scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat));
-        settings.setHost(QStringLiteral("demo.invalid"));
+        AppSettings settings(std::make_unique<QSettings>(scratch.filePath(u"app.conf"_s), QSettings::IniFormat));
+        settings.setHost(u"demo.invalid"_s);
         LaunchOptions launch;
         launch.isRunningTests = true;
         ReceiverStore::Parts parts;
@@ -82,7 +82,7 @@ private Q_SLOTS:
         parts.eventPort = 0;
         ReceiverStore store(settings, launch, std::move(parts));
         APIController::Parts apiParts;
-        apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("token"));
+        apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(u"token"_s);
         apiParts.sceneStore = std::make_shared<test::MemorySceneStore>();
         APIController controller(settings.defaults(), std::move(apiParts));
 
@@ -91,13 +91,13 @@ private Q_SLOTS:
         QVERIFY(tray.install());
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
 
-        const auto item = watcherLine(QStringLiteral("registered"));
+        const auto item = watcherLine(u"registered"_s);
         QVERIFY2(item, "the icon never registered with the watcher");
 
         // The stand-in host clicks the icon as soon as it appears.
-        QVERIFY2(watcherLine(QStringLiteral("activated")), "the host's Activate call did not succeed");
+        QVERIFY2(watcherLine(u"activated"_s), "the host's Activate call did not succeed");
         QTRY_VERIFY(tray.panelWindow() && tray.panelWindow()->isVisible());
-        QVERIFY(tray.panelWindow()->findChild<QObject *>(QStringLiteral("menuBarView")));
+        QVERIFY(tray.panelWindow()->findChild<QObject *>(u"menuBarView"_s));
 
         tray.openMainWindow();
         QCOMPARE(mainWindowOpened, 1);
