@@ -33,6 +33,10 @@ private Q_SLOTS:
         QTest::addRow("entries exactly one window old no longer count")
             << QList<Call> { { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 },
                    { 0, m, true, 0 }, { 999, m, false, 0.001 }, { 1000, m, true, 0 }, { 1000, m, true, 0 } };
+        QTest::addRow("zones are counted separately")
+            << QList<Call> { { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 },
+                   { 0, m, true, 0 }, { 100, m, false, 0.9 }, { 100, z, true, 0 }, { 100, z, true, 0 },
+                   { 100, z, true, 0 }, { 100, z, true, 0 }, { 100, z, true, 0 }, { 150, z, false, 0.95 } };
         QTest::addRow("sliding window frees one slot at a time") << QList<Call> { { 0, m, true, 0 },
             { 100, m, true, 0 }, { 200, m, true, 0 }, { 300, m, true, 0 }, { 400, m, true, 0 }, { 500, m, false, 0.5 },
             { 1000, m, true, 0 }, { 1050, m, false, 0.05 }, { 1100, m, true, 0 } };
