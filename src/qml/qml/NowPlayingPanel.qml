@@ -7,12 +7,9 @@ import "Logic.js" as Logic
 // hand-off while Spotify waits for a device choice.
 Item {
     id: panel
-    // The tint follows the cover; like the rest of a change of what is playing it eases in over 0.6 s.
-    property color tint: Store.displayTint
-    Behavior on tint {
-        enabled: !Panel.reduceMotion
-        ColorAnimation { duration: 600; easing.type: Easing.InOutQuad }
-    }
+    // The tint is not animated: the symbols drawn in it are pictures, and every step of a colour animation would
+    // draw and keep new ones. The fade below carries the change.
+    readonly property color tint: Store.displayTint
     readonly property bool spotifyWaits: Store.needsSpotifyPrompt
     readonly property bool network: Panel.networkSource
     readonly property bool showsTrack: network && Panel.hasTrackInfo
