@@ -130,14 +130,20 @@ QSGNode *BrushedMetalSurface::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeD
         return node;
     }
     auto *node = static_cast<QSGImageNode *>(oldNode);
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Nearest);
-    }
-    if (!node->texture() || node->texture()->textureSize() != pixels) {
+    if (!node || node->texture()->textureSize() != pixels) {
         const QImage picture = BrushedMetal::render(pixels).convertToFormat(QImage::Format_RGB32);
-        node->setTexture(window()->createTextureFromImage(picture));
+        QSGTexture *texture = picture.isNull() ? nullptr : window()->createTextureFromImage(picture);
+        // No picture for an absurd size, and an image node cannot be without a texture.
+        if (!texture) {
+            delete node;
+            return nullptr;
+        }
+        if (!node) {
+            node = window()->createImageNode();
+            node->setOwnsTexture(true);
+            node->setFiltering(QSGTexture::Nearest);
+        }
+        node->setTexture(texture);
     }
     node->setRect(boundingRect());
     return node;
