@@ -7,12 +7,12 @@ namespace amplora {
 
 QByteArray lenientUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (!decoder.hasError()) {
+    // Nearly every answer is valid: check without decoding, and decode only to repair.
+    if (bytes.isValidUtf8()) {
         return bytes;
     }
-    return text.toUtf8();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    return QString(decoder.decode(bytes)).toUtf8();
 }
 
 } // namespace amplora

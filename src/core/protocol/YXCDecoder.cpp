@@ -1,5 +1,6 @@
 #include "core/protocol/YXCDecoder.h"
 
+#include "core/protocol/LenientJson.h"
 #include "core/protocol/WireFields.h"
 
 #include <nlohmann/json.hpp>
@@ -328,12 +329,12 @@ template<class T> T decodeRoot(const json &root)
 
 template<class T> Result<T, DecodingError> decodeBytes(const QByteArray &bytes)
 {
-    const json root = json::parse(bytes.cbegin(), bytes.cend(), nullptr, /*allow_exceptions=*/false);
-    if (root.is_discarded()) {
-        return Failure { DecodingError { Kind::dataCorrupted, {} } };
+    auto root = parseLenientJson(bytes);
+    if (!root) {
+        return Failure { std::move(root).error() };
     }
     try {
-        return decodeRoot<T>(root);
+        return decodeRoot<T>(root.value());
     } catch (const Abort &abort) {
         return Failure { abort.error };
     } catch (const std::exception &) {
