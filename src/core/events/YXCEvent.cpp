@@ -1,6 +1,7 @@
 #include "core/events/YXCEvent.h"
 
 #include "core/Logging.h"
+#include "core/protocol/LenientJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -105,12 +106,13 @@ const json *objectMember(const json &object, const char *key)
 
 std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
 {
-    // No exceptions: malformed input gives a discarded value.
-    const json root = json::parse(bytes.cbegin(), bytes.cend(), nullptr, false);
-    if (root.is_discarded()) {
-        qCDebug(lcEvents) << "Dropped a push event that is not JSON," << bytes.size() << "bytes";
+    // Receivers pass tag bytes through unchecked: a bad byte in a title costs that character, not the event.
+    const auto parsed = parseLenientJson(bytes);
+    if (!parsed) {
+        qCDebug(lcEvents).noquote() << "Dropped a push event of" << bytes.size() << "bytes:" << parsed.error().detail();
         return std::nullopt;
     }
+    const json &root = parsed.value();
     if (!root.is_object()) {
         qCDebug(lcEvents) << "Dropped a push event whose top level is not an object";
         return std::nullopt;
