@@ -116,13 +116,24 @@ private Q_SLOTS:
         QTest::addRow("truncated object") << QByteArray(R"({"main":{"volume":72})");
         QTest::addRow("missing comma as in the maker's example")
             << QByteArray(R"({"zone2":{"volume":10 "mute":false}})");
-        QTest::addRow("invalid UTF-8 in a string") << QByteArray("{\"device_id\":\"\xf3\"}");
         QTest::addRow("trailing garbage") << QByteArray(R"({"main":{}} x)");
     }
     void notAnEvent()
     {
         QFETCH(QByteArray, bytes);
         QVERIFY(!YXCEvent::parse(bytes));
+    }
+
+    // Receivers pass tag bytes through unchecked: a byte that is not UTF-8 costs one character, not the event.
+    void invalidUtf8()
+    {
+        const auto event = YXCEvent::parse("{\"device_id\":\"\xf3\",\"main\":{\"input\":\"caf\xe9\",\"volume\":40}}");
+        QVERIFY(event);
+        QCOMPARE(event->deviceID, std::optional(QStringLiteral("\uFFFD")));
+        QCOMPARE(event->zones.at(Zone::main).input, std::optional(QStringLiteral("caf\uFFFD")));
+        QCOMPARE(event->zones.at(Zone::main).volume, std::optional(40));
+        QCOMPARE(
+            names(event->refreshes()), (QStringList { QStringLiteral("status(main)"), QStringLiteral("playInfo") }));
     }
 
     void realDatagram()

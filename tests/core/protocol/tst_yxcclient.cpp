@@ -184,7 +184,11 @@ private Q_SLOTS:
             << YXCCommand::getStatus(Zone::zone2) << 200 << QByteArray(R"({"response_code":3,"power":"on"})")
             << "zone2/getStatus failed (response code 3).";
         QTest::addRow("empty body") << YXCCommand::setMute(Zone::main, false) << 200 << QByteArray()
-                                    << QString::fromUtf8("Couldn’t read main/setMute: invalid JSON at ''");
+                                    << QString::fromUtf8(
+                                           "Couldn’t read main/setMute: invalid JSON: the answer is empty");
+        QTest::addRow("busy page") << YXCCommand::getStatus(Zone::main) << 200 << QByteArray("<html>Busy</html>")
+                                   << QString::fromUtf8(
+                                          "Couldn’t read main/getStatus: invalid JSON at byte 0 near '<html>Busy</'");
         QTest::addRow("no envelope") << YXCCommand::setMute(Zone::main, false) << 200 << QByteArray(R"({"ok":true})")
                                      << QString::fromUtf8("Couldn’t read main/setMute: missing 'response_code'");
         QTest::addRow("status without power")
@@ -214,6 +218,20 @@ private Q_SLOTS:
         } else {
             QCOMPARE(failureText(wait(client.send(command))), text);
         }
+    }
+
+    // Tag bytes that are not UTF-8, as receivers pass them through from streams, cost one character each.
+    void playInfoWithInvalidUtf8()
+    {
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("netusb/getPlayInfo"),
+            "{\"response_code\":0,\"playback\":\"play\",\"artist\":\"Bj\xf6rk\",\"track\":\"J\xf3ga\"}");
+        YXCClient client(receiver.host(), false, fastOptions());
+        const auto info = wait(client.fetch<PlayInfo>(YXCCommand::getPlayInfo()));
+        QVERIFY(info);
+        QCOMPARE(info->artist, std::optional(QStringLiteral("Bj\uFFFDrk")));
+        QCOMPARE(info->track, std::optional(QStringLiteral("J\uFFFDga")));
+        QCOMPARE(info->playback, std::optional(QStringLiteral("play")));
     }
 
     // A send only checks the envelope: a status answer without power is still an accepted command.
