@@ -6,4 +6,6 @@ amplora_add_fuzzer(fuzz_yxc_decoder
     ${PROJECT_SOURCE_DIR}/src/core/protocol/YXCDecoder.cpp
     ${PROJECT_SOURCE_DIR}/src/core/protocol/YXCEncoder.cpp
     ${PROJECT_SOURCE_DIR}/src/core/protocol/DecodingError.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/protocol/LenientJson.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/protocol/LenientText.cpp
   LIBS amplora_core nlohmann_json::nlohmann_json)

@@ -1,6 +1,8 @@
 // libFuzzer target: the receiver answer decoders. The first byte picks the model, the rest is the answer. A model
-// that decodes must survive a trip through the wire encoder unchanged. Crashes, leaks and hangs count too.
+// that decodes must survive a trip through the wire encoder unchanged; a failure's detail is one line of printable
+// ASCII; the UTF-8 repair yields valid UTF-8 and leaves valid text as it is. Crashes, leaks and hangs count too.
 
+#include "core/protocol/LenientText.h"
 #include "core/protocol/SignalStripValues.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/protocol/YXCDecoder.h"
@@ -8,10 +10,20 @@
 
 #include "FuzzRequire.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
 using namespace amplora;
+
+namespace {
+
+bool isPrintableLine(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -21,12 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto type = static_cast<YXCPayloadType>(data[0] % std::variant_size_v<YXCPayload>);
     const QByteArray body(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
 
+    const QByteArray repaired = lenientUtf8(body);
+    require(repaired.isValidUtf8() && (!body.isValidUtf8() || repaired == body));
+
     const auto envelope = YXCDecoder::decode<Envelope>(body);
-    require(envelope || !envelope.error().detail().isEmpty());
+    require(envelope || (!envelope.error().detail().isEmpty() && isPrintableLine(envelope.error().detail())));
 
     const auto payload = YXCDecoder::decodePayload(type, body);
     if (!payload) {
-        require(!payload.error().detail().isEmpty());
+        require(!payload.error().detail().isEmpty() && isPrintableLine(payload.error().detail()));
         return 0;
     }
     const auto again = YXCDecoder::decodePayload(type, YXCEncoder::encode(payload.value(), false));
