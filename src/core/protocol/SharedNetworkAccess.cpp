@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkRequest>
 #include <QPointer>
 
 namespace amplora {
@@ -15,6 +16,8 @@ QNetworkAccessManager &sharedNetworkAccess()
         instance = new QNetworkAccessManager(QCoreApplication::instance());
         // Receivers sit on the local network: a proxy from the environment (http_proxy) would only be in the way.
         instance->setProxy(QNetworkProxy::NoProxy);
+        // A redirect would take a request to a host nobody chose; every request here talks to one known device.
+        instance->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     }
     return *instance;
 }

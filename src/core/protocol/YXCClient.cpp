@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -28,6 +29,7 @@ struct Settings {
 
 struct Transfer {
     std::optional<int> status; // absent when no HTTP answer arrived
+    QByteArray contentType; // as the answer declared it; empty when it did not
     QByteArray body;
     std::optional<QString> failure; // the network layer's reason when the transfer did not complete
 };
@@ -65,19 +67,30 @@ QUrl commandUrl(QUrl base, const YXCCommand &command)
     return base;
 }
 
-// One GET through the shared network access manager, bounded in time and size. The reply is never deleted while
-// it is awaited; it is released once it has finished.
-QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds timeout, qint64 maxBytes)
+// One GET through the shared network access manager, bounded in time from its start and in size, whatever the
+// peer drips. A redirect is an answer like any other: following it would take the request to a host nobody chose.
+// The reply is never deleted while it is awaited; it is released once it has finished, and its deadline with it.
+QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes)
 {
-    request.setTransferTimeout(static_cast<int>(timeout.count()));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply *reply = sharedNetworkAccess().get(request);
-    auto tooLarge = std::make_shared<bool>(false);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge, maxBytes](qint64 received) {
-        if (received > maxBytes && !*tooLarge) {
-            *tooLarge = true;
+    enum class Cut { none, tooLarge, timedOut };
+    auto cut = std::make_shared<Cut>(Cut::none);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, cut, maxBytes](qint64 received) {
+        if (received > maxBytes && *cut == Cut::none) {
+            *cut = Cut::tooLarge;
             reply->abort();
         }
     });
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, cut] {
+        if (!reply->isFinished() && *cut == Cut::none) {
+            *cut = Cut::timedOut;
+            reply->abort();
+        }
+    });
+    timer->start(deadline);
     if (!reply->isFinished()) {
         co_await reply;
     }
@@ -87,10 +100,10 @@ QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::millisecond
     if (status.isValid()) {
         result.status = status.toInt();
     }
-    if (*tooLarge) {
+    result.contentType = reply->rawHeader("Content-Type");
+    if (*cut == Cut::tooLarge) {
         result.failure = QStringLiteral("The answer is larger than %1 bytes.").arg(maxBytes);
-    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
-        // Only the transfer time-out cancels a request here.
+    } else if (*cut == Cut::timedOut) {
         result.failure = QStringLiteral("The request timed out.");
     } else if (reply->error() != QNetworkReply::NoError) {
         result.failure = reply->errorString();

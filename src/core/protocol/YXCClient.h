@@ -10,10 +10,11 @@ namespace amplora {
 
 // The real transport: one HTTP GET per command to the receiver's control interface, checked and decoded. It keeps
 // nothing between requests; requests may overlap, and destroying the client while requests are in flight is safe
-// (they finish on their own, bounded by their time-outs).
+// (they finish on their own, bounded by their deadlines).
 class YXCClient final : public ReceiverTransport {
 public:
     struct Options {
+        // Whole-request deadlines, counted from the start however slowly the answer trickles in.
         std::chrono::milliseconds requestTimeout { 4000 };
         // Cover pictures may be large and come from a slow source; still, a picture that never comes must not
         // keep a request open for ever.
