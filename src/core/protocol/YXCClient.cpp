@@ -4,7 +4,10 @@
 #include "core/protocol/SharedNetworkAccess.h"
 #include "core/protocol/YXCDecoder.h"
 
+#include <QBuffer>
 #include <QCoroNetworkReply>
+#include <QImageReader>
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -188,34 +191,76 @@ QCoro::Task<Result<Done, YXCError>> sendWith(Settings settings, YXCCommand comma
     co_return Done {};
 }
 
-QCoro::Task<std::optional<QImage>> albumArtWith(Settings settings, QString path)
+// The image format a declared content type names, among the few raster formats a cover comes in; none for
+// anything else, so that no other image plugin ever sees the bytes.
+std::optional<QByteArray> coverFormat(const QByteArray &contentType)
 {
-    if (path.isEmpty()) {
+    static const QMap<QByteArray, QByteArray> formats {
+        { "image/jpeg", "jpeg" },
+        { "image/jpg", "jpeg" },
+        { "image/pjpeg", "jpeg" },
+        { "image/png", "png" },
+        { "image/gif", "gif" },
+        { "image/bmp", "bmp" },
+        { "image/x-bmp", "bmp" },
+        { "image/x-ms-bmp", "bmp" },
+        { "image/webp", "webp" },
+    };
+    // Parameters (such as "; charset=binary") and letter case do not change the type.
+    const QByteArray type = contentType.split(';').constFirst().trimmed().toLower();
+    const auto found = formats.constFind(type);
+    if (found == formats.constEnd()) {
+        return std::nullopt;
+    }
+    return *found;
+}
+
+// Decodes a cover with the one format its answer declared, after checking the size its header declares.
+std::optional<QImage> decodeCover(QByteArray bytes, const QByteArray &contentType, QSize maxSize)
+{
+    const auto format = coverFormat(contentType);
+    if (!format) {
+        qCDebug(lcYxc) << "album art dropped: its answer declares no image type we read:" << contentType;
+        return std::nullopt;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, *format);
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        qCDebug(lcYxc) << "album art dropped: not a readable" << *format << "image:" << reader.errorString();
+        return std::nullopt;
+    }
+    if (size.width() > maxSize.width() || size.height() > maxSize.height()) {
+        qCDebug(lcYxc) << "album art dropped: it declares" << size << "pixels, more than" << maxSize;
+        return std::nullopt;
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        qCDebug(lcYxc) << "album art dropped: it does not decode as" << *format << "-" << reader.errorString();
+        return std::nullopt;
+    }
+    return image;
+}
+
+QCoro::Task<std::optional<QImage>> albumArtFrom(QUrl url, YXCClient::Options options)
+{
+    const Transfer answer = co_await transfer(QNetworkRequest(url), options.albumArtTimeout, options.maxImageBytes);
+    if (answer.status && (*answer.status < 200 || *answer.status > 299)) {
+        qCDebug(lcYxc) << "album art answered HTTP" << *answer.status;
         co_return std::nullopt;
     }
-    QString text;
-    if (path.startsWith(QStringLiteral("http://")) || path.startsWith(QStringLiteral("https://"))) {
-        text = path;
-    } else {
-        text = QStringLiteral("http://") + settings.host + (path.startsWith(u'/') ? QString() : QStringLiteral("/"))
-            + path;
-    }
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()) {
-        qCDebug(lcYxc) << "album art path is no URL:" << path;
-        co_return std::nullopt;
-    }
-    const Transfer answer
-        = co_await transfer(QNetworkRequest(url), settings.options.albumArtTimeout, settings.options.maxImageBytes);
     if (answer.failure) {
         qCDebug(lcYxc) << "album art failed:" << *answer.failure;
         co_return std::nullopt;
     }
-    QImage image = QImage::fromData(answer.body);
-    if (image.isNull()) {
-        co_return std::nullopt;
-    }
-    co_return image;
+    co_return decodeCover(answer.body, answer.contentType, options.maxImageSize);
+}
+
+QCoro::Task<std::optional<QImage>> noAlbumArt()
+{
+    co_return std::nullopt;
 }
 
 } // namespace
@@ -258,7 +303,43 @@ QCoro::Task<Result<Done, YXCError>> YXCClient::registerForEvents(quint16 port)
 
 QCoro::Task<std::optional<QImage>> YXCClient::albumArt(QString path)
 {
-    return albumArtWith(Settings { m_host, m_readOnly, m_options }, std::move(path));
+    const auto url = albumArtUrl(path);
+    if (!url) {
+        return noAlbumArt();
+    }
+    return albumArtFrom(*url, m_options);
+}
+
+std::optional<QUrl> YXCClient::albumArtUrl(const QString &path)
+{
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    const auto base = baseUrl(m_host);
+    if (!base) {
+        return std::nullopt;
+    }
+    QString text;
+    if (path.startsWith(QStringLiteral("http://")) || path.startsWith(QStringLiteral("https://"))) {
+        text = path;
+    } else {
+        text = QStringLiteral("http://") + m_host + (path.startsWith(u'/') ? QString() : QStringLiteral("/")) + path;
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) {
+        qCDebug(lcYxc) << "album art path is no URL:" << path;
+        return std::nullopt;
+    }
+    // Covers come from the receiver itself. A play info naming another host would have this machine fetch
+    // whatever a stream's metadata points at; it is said once, as it recurs with every track of that source.
+    if (url.host() != base->host()) {
+        if (!m_reportedForeignArt) {
+            m_reportedForeignArt = true;
+            qCWarning(lcYxc) << "album art on another host than the receiver is not fetched:" << url.host();
+        }
+        return std::nullopt;
+    }
+    return url;
 }
 
 } // namespace amplora

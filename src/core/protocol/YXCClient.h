@@ -2,7 +2,9 @@
 
 #include "core/protocol/ReceiverTransport.h"
 
+#include <QSize>
 #include <QString>
+#include <QUrl>
 
 #include <chrono>
 
@@ -21,7 +23,11 @@ public:
         std::chrono::milliseconds albumArtTimeout { 60000 };
         // Answers above this size are cut off as a transport failure.
         qint64 maxAnswerBytes = 4 * 1024 * 1024;
-        qint64 maxImageBytes = 16 * 1024 * 1024;
+        // Receivers serve covers of a few hundred pixels and kilobytes; 8 MB still holds a photograph at the
+        // largest size below as a JPEG, and bounds what a hostile answer makes this process hold.
+        qint64 maxImageBytes = 8 * 1024 * 1024;
+        // A cover whose header declares more pixels than this is refused before it is decoded.
+        QSize maxImageSize { 4096, 4096 };
     };
 
     // The host may carry a port ("192.168.1.20", "127.0.0.1:8080"); surrounding spaces and tabs are removed.
@@ -37,9 +43,13 @@ public:
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
 
 private:
+    // Where the cover at `path` may be fetched from: on the receiver's host only.
+    std::optional<QUrl> albumArtUrl(const QString &path);
+
     QString m_host;
     bool m_readOnly;
     Options m_options;
+    bool m_reportedForeignArt = false;
 };
 
 } // namespace amplora
