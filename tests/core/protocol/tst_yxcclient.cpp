@@ -1,5 +1,6 @@
 // The client over real loopback sockets against the in-process fake receiver: what goes on the wire, every failure
-// text, time-outs, cut-off answers, album art, and a client destroyed mid-request (run under ASan).
+// text, deadlines against a dripping peer, redirects, cut-off answers, album art (its host, type and size), and a
+// client destroyed mid-request (run under ASan).
 
 #include "core/protocol/YXCClient.h"
 
@@ -8,8 +9,11 @@
 
 #include <QBuffer>
 #include <QCoroTask>
+#include <QRegularExpression>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,16 +43,96 @@ QString failureText(const Result<Done, YXCError> &result)
     return result ? QStringLiteral("ok") : result.error().description();
 }
 
-QByteArray pngOfSize(int width, int height)
+QByteArray pictureOfSize(int width, int height, const char *format = "PNG")
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes;
 }
+
+QByteArray pngOfSize(int width, int height)
+{
+    return pictureOfSize(width, height);
+}
+
+QByteArray httpAnswer(const QByteArray &contentType, const QByteArray &body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\nContent-Length: " + QByteArray::number(body.size())
+        + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// A bare HTTP peer for what the fake receiver does not play: it listens on a loopback address of the test's
+// choosing, counts the requests it gets and answers each with fixed bytes, all at once or its body one byte per
+// tick.
+class RawPeer {
+public:
+    explicit RawPeer(QByteArray answer, std::chrono::milliseconds tick = std::chrono::milliseconds(0),
+        const QHostAddress &address = QHostAddress::LocalHost)
+        : m_answer(std::move(answer))
+        , m_tick(tick)
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                serve(socket);
+            }
+        });
+        if (!m_server.listen(address, 0)) {
+            qWarning("RawPeer: cannot listen on %s", qPrintable(address.toString()));
+        }
+    }
+
+    QString host() const { return m_server.serverAddress().toString() + u':' + QString::number(m_server.serverPort()); }
+    int hits() const { return m_hits; }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        auto head = std::make_shared<QByteArray>();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head] {
+            if (head->endsWith("\r\n\r\n")) {
+                socket->readAll();
+                return;
+            }
+            *head += socket->readAll();
+            if (head->endsWith("\r\n\r\n")) {
+                ++m_hits;
+                answer(socket);
+            }
+        });
+    }
+
+    // The head goes at once, so that the client knows an answer is coming; the body follows byte by byte.
+    void answer(QTcpSocket *socket)
+    {
+        const qsizetype bodyStart = m_answer.indexOf("\r\n\r\n") + 4;
+        if (m_tick.count() == 0 || bodyStart < 4) {
+            socket->write(m_answer);
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(m_answer.left(bodyStart));
+        auto *drip = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(bodyStart);
+        QObject::connect(drip, &QTimer::timeout, socket, [this, socket, drip, sent] {
+            if (socket->state() != QAbstractSocket::ConnectedState || *sent == m_answer.size()) {
+                drip->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write(m_answer.mid((*sent)++, 1));
+        });
+        drip->start(m_tick);
+    }
+
+    QTcpServer m_server;
+    QByteArray m_answer;
+    std::chrono::milliseconds m_tick;
+    int m_hits = 0;
+};
 
 // A port on loopback with nothing listening.
 quint16 closedPort()
@@ -66,6 +150,10 @@ class TestYXCClient : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A reply aborted by the last test is still being wound down on the network thread; leaving at once would
+    // cut that short and leave its objects behind (LeakSanitizer reports them).
+    void cleanupTestCase() { QTest::qWait(200); }
+
     void invalidHost_data()
     {
         QTest::addColumn<QString>("host");
@@ -328,6 +416,63 @@ private Q_SLOTS:
         QCOMPARE(secondResult->power, std::optional(QStringLiteral("on")));
     }
 
+    // A peer that answers one byte at a time never resets a deadline: the whole request is bounded from its start.
+    void drippingPeerHitsTheDeadline()
+    {
+        RawPeer peer(httpAnswer("application/json", R"({"response_code":0,"power":"on","input":"hdmi1"})"), 100ms);
+        YXCClient client(peer.host(), false, fastOptions());
+        const auto result = wait(client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main)));
+        QVERIFY(!result);
+        QCOMPARE(result.error(), YXCError::transport(QStringLiteral("The request timed out.")));
+        QCOMPARE(result.error().description(), QStringLiteral("The request timed out."));
+
+        RawPeer artPeer(httpAnswer("image/png", pngOfSize(2, 2)), 100ms);
+        YXCClient artClient(artPeer.host(), false, fastOptions());
+        QCOMPARE(wait(artClient.albumArt(QStringLiteral("/art.png"))), std::nullopt);
+        QCOMPARE(artPeer.hits(), 1);
+    }
+
+    // A redirect is an answer like any other and is never followed, wherever it points.
+    void redirectsNotFollowed_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("albumArt");
+
+        QTest::addRow("302 on a read") << 302 << false;
+        QTest::addRow("301") << 301 << false;
+        QTest::addRow("303") << 303 << false;
+        QTest::addRow("307") << 307 << false;
+        QTest::addRow("308") << 308 << false;
+        QTest::addRow("302 on album art") << 302 << true;
+    }
+
+    void redirectsNotFollowed()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, albumArt);
+        RawPeer elsewhere(httpAnswer("image/png", pngOfSize(2, 2)));
+        const QString target
+            = QStringLiteral("http://%1/YamahaExtendedControl/v1/main/getStatus").arg(elsewhere.host());
+        FakeReceiver receiver;
+        FakeReceiver::Route route;
+        route.behaviour = FakeReceiver::Behaviour::raw;
+        route.body = "HTTP/1.1 " + QByteArray::number(status) + " Moved\r\nLocation: " + target.toLatin1()
+            + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        receiver.setRoute(albumArt ? QStringLiteral("/art.png") : QStringLiteral("main/getStatus"), route);
+        YXCClient client(receiver.host(), false, fastOptions());
+        if (albumArt) {
+            QCOMPARE(wait(client.albumArt(QStringLiteral("/art.png"))), std::nullopt);
+        } else {
+            const auto result = wait(client.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main)));
+            QVERIFY(!result);
+            QCOMPARE(result.error(), YXCError::http(status));
+            QCOMPARE(result.error().description(), QStringLiteral("The receiver answered with HTTP %1.").arg(status));
+        }
+        QCOMPARE(receiver.requests().size(), 1);
+        QTest::qWait(20);
+        QCOMPARE(elsewhere.hits(), 0);
+    }
+
     // The client goes away while its request hangs; the request still ends with its time-out and touches nothing
     // of the client (AddressSanitizer would report it).
     void destroyedMidRequest()
@@ -390,6 +535,65 @@ private Q_SLOTS:
         QCOMPARE(wait(client.albumArt(QStringLiteral("/missing.jpg"))), std::nullopt); // 404 page
         QCOMPARE(wait(client.albumArt(QStringLiteral("/hang.jpg"))), std::nullopt);
         QCOMPARE(wait(client.albumArt(QStringLiteral("http://"))), std::nullopt);
+    }
+
+    // Covers come from the receiver's own host: a URL naming another host is never fetched, and said once.
+    void albumArtFromAnotherHost()
+    {
+        RawPeer stranger(httpAnswer("image/png", pngOfSize(2, 2)), 0ms, QHostAddress(QStringLiteral("127.0.0.2")));
+        if (stranger.host().startsWith(u':')) {
+            QSKIP("127.0.0.2 is not available here");
+        }
+        FakeReceiver receiver;
+        YXCClient client(receiver.host(), false, fastOptions());
+        const QRegularExpression notice(QStringLiteral("another host"));
+        QTest::ignoreMessage(QtWarningMsg, notice);
+        QTest::failOnWarning(notice);
+        for (const QString &path : { QStringLiteral("/first.png"), QStringLiteral("/second.png") }) {
+            QCOMPARE(wait(client.albumArt(QStringLiteral("http://") + stranger.host() + path)), std::nullopt);
+        }
+        QTest::qWait(20);
+        QCOMPARE(stranger.hits(), 0);
+        QCOMPARE(receiver.requests().size(), 0);
+    }
+
+    // Only the format the answer declares decodes the bytes, and only below the size cap its header declares.
+    void albumArtDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QSize>("size"); // invalid: no image
+
+        QTest::addRow("PNG as declared") << pngOfSize(3, 2) << QByteArray("image/png") << QSize(3, 2);
+        QTest::addRow("type with capitals and a parameter")
+            << pngOfSize(3, 2) << QByteArray("Image/PNG; charset=binary") << QSize(3, 2);
+        QTest::addRow("JPEG as declared") << pictureOfSize(5, 4, "JPEG") << QByteArray("image/jpeg") << QSize(5, 4);
+        QTest::addRow("PNG declared as JPEG") << pngOfSize(3, 2) << QByteArray("image/jpeg") << QSize();
+        QTest::addRow("PNG declared as text") << pngOfSize(3, 2) << QByteArray("text/plain") << QSize();
+        QTest::addRow("no declared type") << pngOfSize(3, 2) << QByteArray() << QSize();
+        QTest::addRow("a type we do not read")
+            << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'/>")
+            << QByteArray("image/svg+xml") << QSize();
+        QTest::addRow("at the size cap") << pngOfSize(4096, 1) << QByteArray("image/png") << QSize(4096, 1);
+        QTest::addRow("wider than the cap") << pngOfSize(4097, 1) << QByteArray("image/png") << QSize();
+        QTest::addRow("taller than the cap") << pngOfSize(1, 4097) << QByteArray("image/png") << QSize();
+        QTest::addRow("declared PNG that is none")
+            << QByteArray("\x89PNG\r\n\x1a\n garbage") << QByteArray("image/png") << QSize();
+    }
+
+    void albumArtDecoding()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, contentType);
+        QFETCH(QSize, size);
+        FakeReceiver receiver;
+        FakeReceiver::Route route;
+        route.body = body;
+        route.contentType = contentType;
+        receiver.setRoute(QStringLiteral("/art"), route);
+        YXCClient client(receiver.host(), true, fastOptions());
+        const auto image = wait(client.albumArt(QStringLiteral("/art")));
+        QCOMPARE(image ? image->size() : QSize(), size);
     }
 };
 
