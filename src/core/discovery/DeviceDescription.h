@@ -16,6 +16,8 @@ struct DeviceDescription {
     static constexpr auto controlURL = "/YamahaExtendedControl/v1/";
 
     // Nothing when the bytes are not XML, the maker is another, or the control interface is missing or differs.
+    // A UTF-8 document with a stray invalid byte (a name typed on the device) still counts: the byte becomes
+    // U+FFFD.
     static std::optional<DeviceDescription> parse(const QByteArray &bytes);
 };
 

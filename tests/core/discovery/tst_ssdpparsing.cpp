@@ -141,6 +141,20 @@ private Q_SLOTS:
             << QString() << QString();
         QTest::addRow("truncated XML") << descriptionXML("Yamaha Corporation", control, "http://10.0.0.1/").left(600)
                                        << QString() << QString();
+        // "Küche" in Latin-1: the ü is no UTF-8.
+        const QByteArray latin1Name = descriptionXML("Yamaha Corporation", control, "http://10.0.0.1/",
+            "<friendlyName>K\xFC"
+            "che</friendlyName>");
+        const QString replaced = QStringLiteral("K\uFFFDche");
+        QTest::addRow("invalid UTF-8 byte in the name") << latin1Name << replaced << QStringLiteral("10.0.0.1");
+        QTest::addRow("invalid UTF-8 byte, no declaration")
+            << QByteArray(latin1Name).replace(R"(<?xml version="1.0" encoding="utf-8"?>)", "") << replaced
+            << QStringLiteral("10.0.0.1");
+        QTest::addRow("invalid UTF-8 byte after a byte order mark")
+            << "\xEF\xBB\xBF" + latin1Name << replaced << QStringLiteral("10.0.0.1");
+        QTest::addRow("declared Latin-1 is read as Latin-1")
+            << QByteArray(latin1Name).replace(R"(encoding="utf-8")", R"(encoding='ISO-8859-1')")
+            << QStringLiteral("K\u00FCche") << QStringLiteral("10.0.0.1");
         QTest::addRow("not XML") << QByteArray("{\"response_code\":0}") << QString() << QString();
         QTest::addRow("entity bomb") << QByteArray(R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY a "aaaaaaaaaa">
             <!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">
