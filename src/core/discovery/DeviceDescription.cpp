@@ -1,11 +1,11 @@
 #include "core/discovery/DeviceDescription.h"
 
 #include "core/Logging.h"
+#include "core/discovery/HostAddress.h"
 #include "core/protocol/LenientText.h"
 
 #include <QByteArrayView>
 #include <QHash>
-#include <QUrl>
 #include <QXmlStreamReader>
 
 namespace amplora {
@@ -66,6 +66,20 @@ bool isUtf8Document(const QByteArray &bytes)
     return name == "utf-8" || name == "utf8";
 }
 
+// The host as the client takes it: an IPv6 address in brackets, the port only when it is not 80.
+QString hostWithPort(const QUrl &url)
+{
+    QString host = url.host();
+    if (const auto address = literalAddress(host)) {
+        host = address->protocol() == QAbstractSocket::IPv6Protocol ? u'[' + address->toString() + u']'
+                                                                    : address->toString();
+    }
+    if (url.port(80) != 80) {
+        host += u':' + QString::number(url.port());
+    }
+    return host;
+}
+
 } // namespace
 
 std::optional<DeviceDescription> DeviceDescription::parse(const QByteArray &bytes)
@@ -116,15 +130,19 @@ std::optional<DeviceDescription> DeviceDescription::parse(const QByteArray &byte
     }
 
     DeviceDescription description;
-    description.host = url.host();
-    if (url.port(80) != 80) {
-        description.host += u':' + QString::number(url.port());
-    }
+    description.urlBase = url;
+    description.host = hostWithPort(url);
     description.name = values.value(QStringLiteral("friendlyName"));
     if (description.name.isEmpty()) {
         description.name = url.host();
     }
     return description;
+}
+
+bool DeviceDescription::isServedFrom(const QUrl &location) const
+{
+    const auto served = literalAddress(location.host());
+    return served && namesAddress(urlBase.host(), *served);
 }
 
 } // namespace amplora

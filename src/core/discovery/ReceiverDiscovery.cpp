@@ -104,6 +104,13 @@ QCoro::Task<std::optional<DiscoveredReceiver>> describe(QUrl location, ReceiverD
         qCDebug(lcDiscovery) << "Not a receiver with the extended control interface:" << location;
         co_return std::nullopt;
     }
+    // Otherwise whoever serves a description could send control to any machine it names.
+    if (!description->isServedFrom(location)) {
+        qCInfo(lcDiscovery).noquote() << QStringLiteral("Ignored the description at %1: its X_URLBase %2 names "
+                                                        "another host")
+                                             .arg(location.toString(), description->urlBase.toString());
+        co_return std::nullopt;
+    }
 
     YXCClient::Options clientOptions;
     clientOptions.requestTimeout = options.deviceInfoTimeout;

@@ -43,10 +43,15 @@ bool onlyLoopbackExists()
         [](const QNetworkInterface &interface) { return interface.flags().testFlag(QNetworkInterface::IsLoopBack); });
 }
 
-// Plays the SSDP side of every device: answers each M-SEARCH with the configured datagrams, unicast to the sender.
+// Another machine on the network: loopback carries all of 127.0.0.0/8.
+const QHostAddress strangerAddress(QStringLiteral("127.0.0.2"));
+
+// Plays the SSDP side of every device: answers each M-SEARCH with the configured datagrams, unicast to the sender;
+// `strangerAnswers` come from the stranger's address instead of the device's.
 class Responder : public QObject {
 public:
     QList<QByteArray> answers;
+    QList<QByteArray> strangerAnswers;
     QList<QByteArray> searches;
 
     bool start()
@@ -54,8 +59,9 @@ public:
         const auto lo = QNetworkInterface::interfaceFromName(QStringLiteral("lo"));
         if (!m_socket.bind(
                 QHostAddress(QHostAddress::AnyIPv4), 1900, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)
-            || !m_socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")), lo)) {
-            qWarning("responder: %s", qPrintable(m_socket.errorString()));
+            || !m_socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")), lo)
+            || !m_stranger.bind(strangerAddress, 0)) {
+            qWarning("responder: %s %s", qPrintable(m_socket.errorString()), qPrintable(m_stranger.errorString()));
             return false;
         }
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
@@ -68,6 +74,9 @@ public:
                 for (const QByteArray &answer : std::as_const(answers)) {
                     m_socket.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
                 }
+                for (const QByteArray &answer : std::as_const(strangerAnswers)) {
+                    m_stranger.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
+                }
             }
         });
         return true;
@@ -75,6 +84,7 @@ public:
 
 private:
     QUdpSocket m_socket;
+    QUdpSocket m_stranger;
 };
 
 QByteArray descriptionXML(
@@ -128,27 +138,61 @@ QByteArray answer(
           "urn:schemas-upnp-org:device:MediaRenderer:1\r\n\r\n";
 }
 
-// Answers every request with a description that never ends, one byte at a time, never silent for long.
-class Dripper : public QObject {
+// Answers every request on an address of its own with `opening`; with `drip`, then one more space every 50 ms
+// for as long as the peer listens, never silent long enough for a transfer time-out.
+class RawServer : public QObject {
 public:
-    Dripper()
+    RawServer(const QHostAddress &address, QByteArray opening, bool drip)
+        : m_opening(std::move(opening))
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        m_server.listen(address, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this, drip] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 socket->setParent(this);
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 1000000\r\n\r\n<root>");
-                auto *timer = new QTimer(socket);
-                connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-                timer->start(50);
+                auto request = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, drip, request] {
+                    const bool answered = request->contains("\r\n\r\n");
+                    *request += socket->readAll();
+                    if (answered || !request->contains("\r\n\r\n")) {
+                        return;
+                    }
+                    ++requests;
+                    socket->write(m_opening);
+                    if (!drip) {
+                        socket->disconnectFromHost();
+                        return;
+                    }
+                    auto *timer = new QTimer(socket);
+                    connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+                    timer->start(50);
+                });
             }
         });
     }
-    QString location() const { return QStringLiteral("http://127.0.0.1:%1/desc.xml").arg(m_server.serverPort()); }
+    QString base() const
+    {
+        return QStringLiteral("http://%1:%2/").arg(m_server.serverAddress().toString()).arg(m_server.serverPort());
+    }
+    QString location() const { return base() + QStringLiteral("desc.xml"); }
+
+    int requests = 0;
 
 private:
     QTcpServer m_server;
+    QByteArray m_opening;
 };
+
+QByteArray httpAnswer(const QByteArray &body, qsizetype contentLength = -1)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: "
+        + QByteArray::number(contentLength < 0 ? body.size() : contentLength) + "\r\n\r\n" + body;
+}
+
+// An answer that never ends: the opening, then a space every 50 ms.
+std::unique_ptr<RawServer> dripper(const QByteArray &opening = "<root>")
+{
+    return std::make_unique<RawServer>(QHostAddress::LocalHost, httpAnswer(opening, 1000000), true);
+}
 
 ReceiverDiscovery::Options fastOptions()
 {
@@ -234,12 +278,12 @@ private Q_SLOTS:
     void aDescriptionThatNeverEndsIsCutOff()
     {
         REQUIRE_PRIVATE_NAMESPACE();
-        Dripper dripper;
+        const auto dripping = dripper();
         Device den;
         den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
         Responder responder;
         QVERIFY(responder.start());
-        responder.answers = { answer(dripper.location()), answer(den.location()) };
+        responder.answers = { answer(dripping->location()), answer(den.location()) };
         QNetworkAccessManager network;
         ReceiverDiscovery discovery(fastOptions(), &network);
 
@@ -254,6 +298,44 @@ private Q_SLOTS:
         QVERIFY(result->ok());
         QCOMPARE((*result)->size(), 1);
         QCOMPARE((*result)->first().deviceID, QStringLiteral("AAA"));
+    }
+
+    // A machine that is not the receiver must not be able to make the search list the receiver under its own
+    // word: neither by an SSDP answer naming the receiver's location, nor by a description naming its address.
+    void anotherHostCannotSpeakForTheReceiver_data()
+    {
+        QTest::addColumn<bool>("strangerServesDescription");
+        QTest::addRow("SSDP answer from another host than its location") << false;
+        QTest::addRow("description naming another host than its location") << true;
+    }
+    void anotherHostCannotSpeakForTheReceiver()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        QFETCH(bool, strangerServesDescription);
+        Device den, attic;
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        attic.describe(QStringLiteral("attic"), QStringLiteral("R-N803"), QStringLiteral("CCC"));
+        // The stranger's description points control at the receiver, which would then answer the probe.
+        const RawServer stranger(strangerAddress,
+            httpAnswer(descriptionXML(QStringLiteral("Den"), QStringLiteral("Yamaha Corporation"),
+                QStringLiteral("/YamahaExtendedControl/v1/"), den.base())),
+            false);
+        Responder responder;
+        QVERIFY(responder.start());
+        responder.answers = { answer(attic.location()) };
+        responder.strangerAnswers = { answer(strangerServesDescription ? stranger.location() : den.location()) };
+
+        QNetworkAccessManager network;
+        ReceiverDiscovery discovery(fastOptions(), &network);
+        const auto found = test::waitFor(discovery.discover());
+
+        QVERIFY(found.ok());
+        const QList<DiscoveredReceiver> expected {
+            { QStringLiteral("attic"), QStringLiteral("R-N803"), attic.server->host(), QStringLiteral("CCC") },
+        };
+        QCOMPARE(*found, expected);
+        QCOMPARE(den.server->requests().size(), 0);
+        QCOMPARE(stranger.requests, strangerServesDescription ? 1 : 0);
     }
 
     void cancellationEndsTheSearch_data()
