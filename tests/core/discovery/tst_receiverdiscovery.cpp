@@ -2,6 +2,7 @@
 // carries multicast: nothing here ever leaves the machine.
 
 #include "core/discovery/ReceiverDiscovery.h"
+#include "core/protocol/SharedNetworkAccess.h"
 
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
@@ -10,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -204,6 +206,13 @@ ReceiverDiscovery::Options fastOptions()
     return options;
 }
 
+// Runs a discovery without waiting for it: the result lands in `out` when it comes.
+QCoro::Task<> collect(
+    QCoro::Task<ReceiverDiscovering::Receivers> task, std::optional<ReceiverDiscovering::Receivers> *out)
+{
+    out->emplace(co_await std::move(task));
+}
+
 const QString deviceInfoPath = QStringLiteral("/YamahaExtendedControl/v1/system/getDeviceInfo");
 
 } // namespace
@@ -288,11 +297,7 @@ private Q_SLOTS:
         ReceiverDiscovery discovery(fastOptions(), &network);
 
         std::optional<ReceiverDiscovering::Receivers> result;
-        auto run = [](QCoro::Task<ReceiverDiscovering::Receivers> task,
-                       std::optional<ReceiverDiscovering::Receivers> *out) -> QCoro::Task<> {
-            out->emplace(co_await std::move(task));
-        };
-        auto task = run(discovery.discover(), &result);
+        auto task = collect(discovery.discover(), &result);
         // The drip never pauses for the transfer time-out; only the deadline can end it.
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
         QVERIFY(result->ok());
@@ -338,6 +343,36 @@ private Q_SLOTS:
         QCOMPARE(stranger.requests, strangerServesDescription ? 1 : 0);
     }
 
+    // A device that drips its device information, never silent long enough for a transfer time-out, must not
+    // hold the run: it ends by its own deadline all the same, with the devices that did answer.
+    void aProbeThatNeverEndsDoesNotHoldTheSearch()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        auto dripping = dripper(R"({"response_code":0,"model_name":"RX-V6A",)");
+        Device den, hanging;
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        // Described at one port, controlled at another of the same host, as some receivers do.
+        hanging.server->answer(QStringLiteral("/desc.xml"),
+            descriptionXML(QStringLiteral("Hanging"), QStringLiteral("Yamaha Corporation"),
+                QStringLiteral("/YamahaExtendedControl/v1/"), dripping->base()));
+        Responder responder;
+        QVERIFY(responder.start());
+        responder.answers = { answer(hanging.location()), answer(den.location()) };
+        QNetworkAccessManager network;
+        ReceiverDiscovery discovery(fastOptions(), &network);
+
+        std::optional<ReceiverDiscovering::Receivers> result;
+        auto task = collect(discovery.discover(), &result);
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+        QVERIFY(result->ok());
+        QCOMPARE(dripping->requests, 1);
+        QCOMPARE((*result)->size(), 1);
+        QCOMPARE((*result)->first().deviceID, QStringLiteral("AAA"));
+        // Once the device goes away, the abandoned probe ends as well.
+        dripping.reset();
+        QTRY_VERIFY(sharedNetworkAccess().findChildren<QNetworkReply *>().isEmpty());
+    }
+
     void cancellationEndsTheSearch_data()
     {
         QTest::addColumn<bool>("destroy");
@@ -357,11 +392,7 @@ private Q_SLOTS:
         auto discovery = std::make_unique<ReceiverDiscovery>(options, &network);
 
         std::optional<ReceiverDiscovering::Receivers> result;
-        auto run = [](QCoro::Task<ReceiverDiscovering::Receivers> task,
-                       std::optional<ReceiverDiscovering::Receivers> *out) -> QCoro::Task<> {
-            out->emplace(co_await std::move(task));
-        };
-        auto task = run(discovery->discover(), &result);
+        auto task = collect(discovery->discover(), &result);
         QTRY_COMPARE(responder.searches.size(), 1);
         QVERIFY(!result);
         if (destroy) {
