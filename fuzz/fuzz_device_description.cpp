@@ -2,6 +2,7 @@
 // description); a result must satisfy the rules it was kept by.
 
 #include "core/discovery/DeviceDescription.h"
+#include "core/discovery/HostAddress.h"
 #include "core/discovery/SSDPSearch.h"
 
 #include "FuzzRequire.h"
@@ -23,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     } else if (const auto description = DeviceDescription::parse(bytes)) {
         require(!description->host.isEmpty() && !description->name.isEmpty());
+        // The description is trusted only from the host its URL base names.
+        QUrl location = description->urlBase;
+        location.setPort(49154);
+        require(description->isServedFrom(location) == literalAddress(description->urlBase.host()).has_value());
     }
     return 0;
 }

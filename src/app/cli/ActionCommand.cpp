@@ -24,7 +24,7 @@ namespace {
 QString actionUsage()
 {
     return QStringLiteral(
-        "Usage: amplora action NAME [ARGS]\n"
+        "Usage: amplora action [--verbose] NAME [ARGS]\n"
         "\n"
         "Asks the running Amplora to act on the receiver, with the volume cap, read-only mode and name\n"
         "matching of the app. ZONE is main (the default) or zone2.\n"
@@ -35,17 +35,19 @@ QString actionUsage()
         "  set-sound-mode NAME                         (main zone)\n"
         "  run-scene NAME\n"
         "  list inputs|sound-modes|scenes [--search TEXT]\n"
-        "Prints the result and exits 0, or prints the error and exits 1.\n");
+        "Prints the result and exits 0, or prints the error and exits 1. --verbose also prints Amplora's\n"
+        "log lines on stderr.\n");
 }
 
 QString tokenUsage()
 {
     return QStringLiteral(
-        "Usage: amplora api-token [--regenerate] [--mock]\n"
+        "Usage: amplora api-token [--regenerate] [--mock] [--verbose]\n"
         "\n"
         "Prints the local API's bearer token, creating it when none is stored. --regenerate replaces it; the\n"
         "old token stops working at once. Asks the running Amplora when there is one; otherwise reads the\n"
-        "token store itself (--mock: the mock settings' token).\n");
+        "token store itself (--mock: the mock settings' token). --verbose also prints Amplora's log lines\n"
+        "on stderr.\n");
 }
 
 struct ParsedArguments {

@@ -3,6 +3,7 @@
 #include "app/cli/ActionCommand.h"
 #include "app/startup/AmploraApp.h"
 
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
@@ -20,11 +21,27 @@ QString usage()
         "       amplora api-token [--regenerate]             the local API's bearer token\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
         "       amplora discover                                 the receivers on the network, one a line\n"
-        "       amplora --help | --version\n");
+        "       amplora --help | --version\n"
+        "With --verbose, action, api-token, yxc and discover also print Amplora's log lines on stderr.\n");
 }
 
 const QStringList launchFlags { QStringLiteral("--mock"), QStringLiteral("--read-only"),
     QStringLiteral("--mock-discovery-empty"), QStringLiteral("--headless") };
+
+// A subcommand says what went wrong itself, as a sentence for the user; the log lines of the layers below would
+// say it again, in their own words. They reach stderr only when asked for: with --verbose, or by
+// QT_LOGGING_RULES, which Qt applies over the rules set here.
+QStringList applyVerbosity(QStringList args)
+{
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    const qsizetype at = args.indexOf(QStringLiteral("--verbose"));
+    if (at >= 0 && (end < 0 || at < end)) {
+        args.removeAt(at);
+    } else {
+        QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
+    }
+    return args;
+}
 
 } // namespace
 
@@ -44,10 +61,10 @@ int dispatch(const QStringList &args)
     QTextStream err(stderr);
     const QString first = args.value(0);
     if (first == QLatin1String("yxc")) {
-        return runYxc(args.mid(1));
+        return runYxc(applyVerbosity(args.mid(1)));
     }
     if (first == QLatin1String("discover")) {
-        return runDiscover(args.mid(1));
+        return runDiscover(applyVerbosity(args.mid(1)));
     }
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         out << usage();
@@ -58,10 +75,10 @@ int dispatch(const QStringList &args)
         return exitOk;
     }
     if (first == QLatin1String("action")) {
-        return runAction(args.mid(1));
+        return runAction(applyVerbosity(args.mid(1)));
     }
     if (first == QLatin1String("api-token")) {
-        return runApiToken(args.mid(1));
+        return runApiToken(applyVerbosity(args.mid(1)));
     }
     if (!isApplicationLaunch(args)) {
         err << "amplora: unknown command " << first << "\n" << usage();

@@ -17,10 +17,10 @@ int dispatch(const QStringList &args);
 bool isApplicationLaunch(const QStringList &args);
 bool needsWindowSystem(const QStringList &args);
 
-// `amplora yxc [--read-only] HOST COMMAND [ARGS]`
+// `amplora yxc [--read-only] HOST COMMAND [ARGS]` (--verbose already taken out by dispatch())
 int runYxc(const QStringList &args);
 
-// `amplora discover [--mock | --mock-discovery-empty] [--include-loopback]`
+// `amplora discover [--mock | --mock-discovery-empty] [--include-loopback]` (--verbose as for runYxc)
 int runDiscover(const QStringList &args);
 
 } // namespace amplora::cli

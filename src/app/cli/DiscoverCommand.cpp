@@ -17,12 +17,13 @@ namespace {
 QString usage()
 {
     return QStringLiteral(
-        "Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback]\n"
+        "Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]\n"
         "\n"
         "Searches the local network for receivers (about 3 seconds plus their answers) and prints one line\n"
         "per receiver: name \u00B7 model \u00B7 host \u00B7 device id. Finding none is not an error; it says so\n"
         "on stderr. --mock and --mock-discovery-empty print the mock mode's sample list (or none) without\n"
         "touching the network. --include-loopback also searches on the loopback interface, for test set-ups.\n"
+        "--verbose also prints Amplora's log lines on stderr (why a device was left out, for instance).\n"
         "\n"
         "A failed search prints its reason on stderr and exits with 1; wrong arguments exit with 2.\n");
 }

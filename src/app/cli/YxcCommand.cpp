@@ -21,12 +21,13 @@ namespace {
 QString usage()
 {
     return QStringLiteral(
-        "Usage: amplora yxc [--read-only] HOST COMMAND [ARGS]\n"
+        "Usage: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]\n"
         "\n"
         "Sends one command to a receiver through Amplora's own client and prints the answer as Amplora\n"
         "understood it. HOST is the receiver's address, with a port if needed (192.168.1.20,\n"
         "receiver.local, 127.0.0.1:8080). ZONE is main or zone2. --read-only refuses every command that\n"
-        "would change the receiver, as the application's read-only mode does.\n"
+        "would change the receiver, as the application's read-only mode does. --verbose also prints\n"
+        "Amplora's log lines on stderr.\n"
         "\n"
         "Reads print the decoded answer as JSON with the receiver's own keys; whatever was not understood\n"
         "is left out:\n"

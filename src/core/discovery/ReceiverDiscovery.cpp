@@ -14,36 +14,41 @@
 
 namespace amplora {
 
-// The state one discover() call shares with its per-device tasks, which may outlive the discovery object.
+// The state one discover() call shares with its per-device tasks, which may outlive the discovery object and
+// the run itself.
 class DiscoveryRun : public QObject {
     Q_OBJECT
 
 public:
     bool cancelled = false;
+    // The run has answered (all devices in, or the deadline passed); what arrives later is dropped.
+    bool ended = false;
     int pending = 0;
     QList<DiscoveredReceiver> found;
     QList<QPointer<QNetworkReply>> replies;
 
+    bool isOver() const { return cancelled || ended; }
+
     void cancel()
     {
-        if (cancelled) {
+        if (isOver()) {
             return;
         }
         cancelled = true;
-        // abort(), never delete: the awaiting task resumes and finishes.
-        const auto inFlight = replies;
-        for (const auto &reply : inFlight) {
-            if (reply) {
-                reply->abort();
-            }
-        }
+        abortTransfers();
         Q_EMIT changed();
+    }
+
+    void end()
+    {
+        ended = true;
+        abortTransfers();
     }
 
     void arrived(std::optional<DiscoveredReceiver> receiver)
     {
         --pending;
-        if (receiver && !cancelled) {
+        if (receiver && !isOver()) {
             const bool known = std::any_of(
                 found.cbegin(), found.cend(), [&](const auto &other) { return other.deviceID == receiver->deviceID; });
             if (known) {
@@ -57,6 +62,18 @@ public:
 
 Q_SIGNALS:
     void changed();
+
+private:
+    void abortTransfers()
+    {
+        // abort(), never delete: the awaiting task resumes and finishes.
+        const auto inFlight = replies;
+        for (const auto &reply : inFlight) {
+            if (reply) {
+                reply->abort();
+            }
+        }
+    }
 };
 
 namespace {
@@ -96,12 +113,19 @@ QCoro::Task<std::optional<DiscoveredReceiver>> describe(QUrl location, ReceiverD
     QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
 {
     const auto body = co_await fetchDescription(location, options, network, run);
-    if (!body || run->cancelled) {
+    if (!body || run->isOver()) {
         co_return std::nullopt;
     }
     const auto description = DeviceDescription::parse(*body);
     if (!description) {
         qCDebug(lcDiscovery) << "Not a receiver with the extended control interface:" << location;
+        co_return std::nullopt;
+    }
+    // Otherwise whoever serves a description could send control to any machine it names.
+    if (!description->isServedFrom(location)) {
+        qCInfo(lcDiscovery).noquote() << QStringLiteral("Ignored the description at %1: its X_URLBase %2 names "
+                                                        "another host")
+                                             .arg(location.toString(), description->urlBase.toString());
         co_return std::nullopt;
     }
 
@@ -142,12 +166,22 @@ QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
     for (const QUrl &location : *locations) {
         describeInto(location, options, network, run);
     }
+    // Each device's requests have deadlines of their own, but the run does not depend on them: a device that
+    // holds a request open must never keep the search (and whoever waits for it) from ending.
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + options.descriptionTimeout + options.deviceInfoTimeout;
     while (run->pending > 0 && !run->cancelled) {
-        co_await NextSignal(run.get(), &DiscoveryRun::changed);
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        if (left <= 0ms) {
+            qCInfo(lcDiscovery) << "Left out" << run->pending << "locations whose devices did not answer in time";
+            break;
+        }
+        co_await NextSignal(run.get(), &DiscoveryRun::changed, left);
     }
     if (run->cancelled) {
         co_return Failure { DiscoveryError::cancelled() };
     }
+    run->end();
     QList<DiscoveredReceiver> receivers = run->found;
     sortForDisplay(receivers);
     qCInfo(lcDiscovery) << "Found" << receivers.size() << "receivers at" << locations->size() << "locations";

@@ -13,7 +13,9 @@ namespace amplora {
 class DiscoveryRun;
 
 // The network discovery: an SSDP search, then for every location its device description and, for the maker's
-// receivers, their device information through a read-only client. Devices that fail any step are left out.
+// receivers, their device information through a read-only client. Devices that fail any step are left out, and
+// so are devices still answering when the two time-outs after the search have passed: a run never takes longer
+// than the search plus both.
 class ReceiverDiscovery : public ReceiverDiscovering {
 public:
     struct Options {

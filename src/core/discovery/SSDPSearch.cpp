@@ -1,6 +1,7 @@
 #include "core/discovery/SSDPSearch.h"
 
 #include "core/Logging.h"
+#include "core/discovery/HostAddress.h"
 #include "core/discovery/NextSignal.h"
 
 #include <QNetworkProxy>
@@ -146,12 +147,24 @@ public:
     void readPending()
     {
         for (int read = 0; read < 64 && m_socket.hasPendingDatagrams(); ++read) {
-            const qint64 size = m_socket.readDatagram(m_buffer.data(), m_buffer.size());
+            QHostAddress sender;
+            const qint64 size = m_socket.readDatagram(m_buffer.data(), m_buffer.size(), &sender);
             if (size <= 0) {
                 continue;
             }
             const auto url = SSDPSearch::locationURL(QByteArray::fromRawData(m_buffer.constData(), size));
             if (!url || m_locations.contains(*url)) {
+                continue;
+            }
+            // A location on another host than the one answering would let any machine on the network point the
+            // search (and later the recovery of a saved receiver) wherever it likes.
+            if (!namesAddress(url->host(), sender)) {
+                if (!m_strangers.contains(*url) && m_strangers.size() < m_options.maxLocations) {
+                    m_strangers.insert(*url);
+                    qCInfo(lcDiscovery).noquote() << QStringLiteral("Ignored an SSDP answer from %1: its location %2 "
+                                                                    "names another host")
+                                                         .arg(sender.toString(), url->toString());
+                }
                 continue;
             }
             if (m_locations.size() >= m_options.maxLocations) {
@@ -172,6 +185,7 @@ private:
     QUdpSocket m_socket;
     QByteArray m_buffer;
     QSet<QUrl> m_locations;
+    QSet<QUrl> m_strangers; // answers skipped for naming another host, each logged once
     int m_sent = 0;
 };
 

@@ -54,7 +54,7 @@ public:
     static const QByteArray &request();
 
     // The description location of one answer: only "HTTP/1.1 200 OK" answers with an http location without
-    // user information count.
+    // user information count. The search also skips a location whose host is not the address that answered.
     static std::optional<QUrl> locationURL(const QByteArray &datagram);
 
     static bool isUsable(const InterfaceFacts &facts, bool includeLoopback);

@@ -1,4 +1,5 @@
-// `amplora yxc` end to end against the fake receiver: argument handling, output and exit codes.
+// `amplora yxc` end to end against the fake receiver: argument handling, output and exit codes; and what the
+// executable's subcommands leave on stderr.
 
 #include "app/cli/YxcCommand.h"
 
@@ -8,6 +9,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using amplora::test::FakeReceiver;
@@ -39,6 +42,30 @@ QStringList withHost(QStringList args, const QString &host)
 {
     args.replaceInStrings(u"HOST"_s, host);
     return args;
+}
+
+// The executable itself, with "NAME=VALUE" entries added to a clean environment. The fake receiver answers from
+// this process's event loop, so the wait keeps it turning.
+Run runExecutable(const QStringList &args, const QStringList &environment)
+{
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove(u"QT_LOGGING_RULES"_s);
+    variables.remove(u"QT_MESSAGE_PATTERN"_s);
+    // No instance to find: this test has no session bus of its own, and must not reach the user's.
+    variables.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/amplora-test-bus"_s);
+    for (const QString &entry : environment) {
+        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    }
+    QProcess process;
+    process.setProcessEnvironment(variables);
+    process.start(QStringLiteral(AMPLORA_EXECUTABLE), args);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
+        process.kill();
+        process.waitForFinished();
+        return { -1, {}, {} };
+    }
+    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError()) };
 }
 
 } // namespace
@@ -143,11 +170,59 @@ private Q_SLOTS:
         QVERIFY(result.err.contains(u"Usage: amplora yxc"_s));
     }
 
+    void executable_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err"); // what the command says, the last thing on stderr
+        QTest::addColumn<bool>("logged"); // log lines before it; otherwise nothing but it
+
+        const QStringList none;
+        const QString refused = u"main/setInput failed (response code 4).\n"_s;
+        row("an error shows once", words("yxc HOST setInput main hdmi9"), none, 1, "", refused, false);
+        row("a success leaves stderr empty", words("yxc HOST setVolume main 80"), none, 0, "OK\n", "", false);
+        row("--verbose adds the log lines", words("yxc --verbose HOST setInput main hdmi9"), none, 1, "", refused,
+            true);
+        row("--verbose after the arguments", words("yxc HOST setInput main hdmi9 --verbose"), none, 1, "", refused,
+            true);
+        row("QT_LOGGING_RULES asks for them", words("yxc HOST setInput main hdmi9"),
+            QStringList { u"QT_LOGGING_RULES=amplora.yxc.debug=true"_s }, 1, "", refused, true);
+        row("no receivers found", words("discover --mock-discovery-empty"), none, 0, "", "No receivers found.\n",
+            false);
+        row("no running instance", words("action mute"), none, 1, "", "Amplora is not running.\n", false);
+        row("version", words("--version"), none, 0, "amplora " AMPLORA_VERSION "\n", "", false);
+    }
+
+    void executable()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, environment);
+        QFETCH(QString, err);
+        QFETCH(bool, logged);
+        FakeReceiver receiver;
+        receiver.answerOk(u"main/setVolume"_s);
+        receiver.answer(u"main/setInput"_s, R"({"response_code":4})");
+
+        const Run result = runExecutable(withHost(args, receiver.host()), environment);
+        QTEST(result.code, "code");
+        QTEST(result.out, "out");
+        if (!logged) {
+            QCOMPARE(result.err, err);
+            return;
+        }
+        QVERIFY2(result.err.endsWith(err), qPrintable(result.err));
+        const QString logs = result.err.chopped(err.size());
+        QVERIFY2(logs.contains(QRegularExpression(u"^amplora\\.yxc: "_s, QRegularExpression::MultilineOption)),
+            qPrintable(result.err));
+    }
+
     void help()
     {
         const Run result = run({ u"--help"_s });
         QCOMPARE(result.code, 0);
-        QVERIFY(result.out.startsWith(u"Usage: amplora yxc [--read-only] HOST COMMAND [ARGS]"_s));
+        QVERIFY(result.out.startsWith(u"Usage: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]"_s));
         QVERIFY(result.out.contains(u"setToneControl ZONE [--mode M] [--bass N] [--treble N]"_s));
         QCOMPARE(result.err, QString());
     }

@@ -2,6 +2,7 @@
 // carries multicast: nothing here ever leaves the machine.
 
 #include "core/discovery/ReceiverDiscovery.h"
+#include "core/protocol/SharedNetworkAccess.h"
 
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
@@ -10,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -43,10 +45,15 @@ bool onlyLoopbackExists()
         [](const QNetworkInterface &interface) { return interface.flags().testFlag(QNetworkInterface::IsLoopBack); });
 }
 
-// Plays the SSDP side of every device: answers each M-SEARCH with the configured datagrams, unicast to the sender.
+// Another machine on the network: loopback carries all of 127.0.0.0/8.
+const QHostAddress strangerAddress(QStringLiteral("127.0.0.2"));
+
+// Plays the SSDP side of every device: answers each M-SEARCH with the configured datagrams, unicast to the sender;
+// `strangerAnswers` come from the stranger's address instead of the device's.
 class Responder : public QObject {
 public:
     QList<QByteArray> answers;
+    QList<QByteArray> strangerAnswers;
     QList<QByteArray> searches;
 
     bool start()
@@ -54,8 +61,9 @@ public:
         const auto lo = QNetworkInterface::interfaceFromName(QStringLiteral("lo"));
         if (!m_socket.bind(
                 QHostAddress(QHostAddress::AnyIPv4), 1900, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)
-            || !m_socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")), lo)) {
-            qWarning("responder: %s", qPrintable(m_socket.errorString()));
+            || !m_socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")), lo)
+            || !m_stranger.bind(strangerAddress, 0)) {
+            qWarning("responder: %s %s", qPrintable(m_socket.errorString()), qPrintable(m_stranger.errorString()));
             return false;
         }
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
@@ -68,6 +76,9 @@ public:
                 for (const QByteArray &answer : std::as_const(answers)) {
                     m_socket.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
                 }
+                for (const QByteArray &answer : std::as_const(strangerAnswers)) {
+                    m_stranger.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
+                }
             }
         });
         return true;
@@ -75,6 +86,7 @@ public:
 
 private:
     QUdpSocket m_socket;
+    QUdpSocket m_stranger;
 };
 
 QByteArray descriptionXML(
@@ -128,27 +140,61 @@ QByteArray answer(
           "urn:schemas-upnp-org:device:MediaRenderer:1\r\n\r\n";
 }
 
-// Answers every request with a description that never ends, one byte at a time, never silent for long.
-class Dripper : public QObject {
+// Answers every request on an address of its own with `opening`; with `drip`, then one more space every 50 ms
+// for as long as the peer listens, never silent long enough for a transfer time-out.
+class RawServer : public QObject {
 public:
-    Dripper()
+    RawServer(const QHostAddress &address, QByteArray opening, bool drip)
+        : m_opening(std::move(opening))
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        m_server.listen(address, 0);
+        connect(&m_server, &QTcpServer::newConnection, this, [this, drip] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 socket->setParent(this);
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 1000000\r\n\r\n<root>");
-                auto *timer = new QTimer(socket);
-                connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-                timer->start(50);
+                auto request = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, drip, request] {
+                    const bool answered = request->contains("\r\n\r\n");
+                    *request += socket->readAll();
+                    if (answered || !request->contains("\r\n\r\n")) {
+                        return;
+                    }
+                    ++requests;
+                    socket->write(m_opening);
+                    if (!drip) {
+                        socket->disconnectFromHost();
+                        return;
+                    }
+                    auto *timer = new QTimer(socket);
+                    connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+                    timer->start(50);
+                });
             }
         });
     }
-    QString location() const { return QStringLiteral("http://127.0.0.1:%1/desc.xml").arg(m_server.serverPort()); }
+    QString base() const
+    {
+        return QStringLiteral("http://%1:%2/").arg(m_server.serverAddress().toString()).arg(m_server.serverPort());
+    }
+    QString location() const { return base() + QStringLiteral("desc.xml"); }
+
+    int requests = 0;
 
 private:
     QTcpServer m_server;
+    QByteArray m_opening;
 };
+
+QByteArray httpAnswer(const QByteArray &body, qsizetype contentLength = -1)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: "
+        + QByteArray::number(contentLength < 0 ? body.size() : contentLength) + "\r\n\r\n" + body;
+}
+
+// An answer that never ends: the opening, then a space every 50 ms.
+std::unique_ptr<RawServer> dripper(const QByteArray &opening = "<root>")
+{
+    return std::make_unique<RawServer>(QHostAddress::LocalHost, httpAnswer(opening, 1000000), true);
+}
 
 ReceiverDiscovery::Options fastOptions()
 {
@@ -158,6 +204,13 @@ ReceiverDiscovery::Options fastOptions()
     options.descriptionTimeout = 500ms;
     options.deviceInfoTimeout = 1000ms;
     return options;
+}
+
+// Runs a discovery without waiting for it: the result lands in `out` when it comes.
+QCoro::Task<> collect(
+    QCoro::Task<ReceiverDiscovering::Receivers> task, std::optional<ReceiverDiscovering::Receivers> *out)
+{
+    out->emplace(co_await std::move(task));
 }
 
 const QString deviceInfoPath = QStringLiteral("/YamahaExtendedControl/v1/system/getDeviceInfo");
@@ -231,29 +284,80 @@ private Q_SLOTS:
         QCOMPARE(anonymous.requestsFor(deviceInfoPath), 1);
     }
 
-    void aDescriptionThatNeverEndsIsCutOff()
+    // A machine that is not the receiver must not be able to make the search list the receiver under its own
+    // word: neither by an SSDP answer naming the receiver's location, nor by a description naming its address.
+    void anotherHostCannotSpeakForTheReceiver_data()
+    {
+        QTest::addColumn<bool>("strangerServesDescription");
+        QTest::addRow("SSDP answer from another host than its location") << false;
+        QTest::addRow("description naming another host than its location") << true;
+    }
+    void anotherHostCannotSpeakForTheReceiver()
     {
         REQUIRE_PRIVATE_NAMESPACE();
-        Dripper dripper;
-        Device den;
+        QFETCH(bool, strangerServesDescription);
+        Device den, attic;
         den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        attic.describe(QStringLiteral("attic"), QStringLiteral("R-N803"), QStringLiteral("CCC"));
+        // The stranger's description points control at the receiver, which would then answer the probe.
+        const RawServer stranger(strangerAddress,
+            httpAnswer(descriptionXML(QStringLiteral("Den"), QStringLiteral("Yamaha Corporation"),
+                QStringLiteral("/YamahaExtendedControl/v1/"), den.base())),
+            false);
         Responder responder;
         QVERIFY(responder.start());
-        responder.answers = { answer(dripper.location()), answer(den.location()) };
+        responder.answers = { answer(attic.location()) };
+        responder.strangerAnswers = { answer(strangerServesDescription ? stranger.location() : den.location()) };
+
+        QNetworkAccessManager network;
+        ReceiverDiscovery discovery(fastOptions(), &network);
+        const auto found = test::waitFor(discovery.discover());
+
+        QVERIFY(found.ok());
+        const QList<DiscoveredReceiver> expected {
+            { QStringLiteral("attic"), QStringLiteral("R-N803"), attic.server->host(), QStringLiteral("CCC") },
+        };
+        QCOMPARE(*found, expected);
+        QCOMPARE(den.server->requests().size(), 0);
+        QCOMPARE(stranger.requests, strangerServesDescription ? 1 : 0);
+    }
+
+    // A device that drips its description or its device information, never silent long enough for a transfer
+    // time-out, must not hold the run: it ends by its deadline all the same, with the devices that did answer.
+    void aDeviceThatNeverFinishesAnsweringIsLeftOut_data()
+    {
+        QTest::addColumn<bool>("dripsDeviceInfo");
+        QTest::addRow("description") << false;
+        QTest::addRow("device information") << true;
+    }
+    void aDeviceThatNeverFinishesAnsweringIsLeftOut()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        QFETCH(bool, dripsDeviceInfo);
+        auto dripping = dripper(dripsDeviceInfo ? R"({"response_code":0,"model_name":"RX-V6A",)" : "<root>");
+        Device den, hanging;
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        // Described at one port, controlled at another of the same host, as some receivers do.
+        hanging.server->answer(QStringLiteral("/desc.xml"),
+            descriptionXML(QStringLiteral("Hanging"), QStringLiteral("Yamaha Corporation"),
+                QStringLiteral("/YamahaExtendedControl/v1/"), dripping->base()));
+        Responder responder;
+        QVERIFY(responder.start());
+        responder.answers
+            = { answer(dripsDeviceInfo ? hanging.location() : dripping->location()), answer(den.location()) };
         QNetworkAccessManager network;
         ReceiverDiscovery discovery(fastOptions(), &network);
 
         std::optional<ReceiverDiscovering::Receivers> result;
-        auto run = [](QCoro::Task<ReceiverDiscovering::Receivers> task,
-                       std::optional<ReceiverDiscovering::Receivers> *out) -> QCoro::Task<> {
-            out->emplace(co_await std::move(task));
-        };
-        auto task = run(discovery.discover(), &result);
-        // The drip never pauses for the transfer time-out; only the deadline can end it.
+        auto task = collect(discovery.discover(), &result);
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
         QVERIFY(result->ok());
+        QCOMPARE(dripping->requests, 1);
         QCOMPARE((*result)->size(), 1);
         QCOMPARE((*result)->first().deviceID, QStringLiteral("AAA"));
+        // Once the device goes away, an abandoned probe ends as well.
+        dripping.reset();
+        QTRY_VERIFY(sharedNetworkAccess().findChildren<QNetworkReply *>().isEmpty());
     }
 
     void cancellationEndsTheSearch_data()
@@ -275,11 +379,7 @@ private Q_SLOTS:
         auto discovery = std::make_unique<ReceiverDiscovery>(options, &network);
 
         std::optional<ReceiverDiscovering::Receivers> result;
-        auto run = [](QCoro::Task<ReceiverDiscovering::Receivers> task,
-                       std::optional<ReceiverDiscovering::Receivers> *out) -> QCoro::Task<> {
-            out->emplace(co_await std::move(task));
-        };
-        auto task = run(discovery->discover(), &result);
+        auto task = collect(discovery->discover(), &result);
         QTRY_COMPARE(responder.searches.size(), 1);
         QVERIFY(!result);
         if (destroy) {

@@ -141,6 +141,23 @@ private Q_SLOTS:
             << QString() << QString();
         QTest::addRow("truncated XML") << descriptionXML("Yamaha Corporation", control, "http://10.0.0.1/").left(600)
                                        << QString() << QString();
+        // "Küche" in Latin-1: the ü is no UTF-8.
+        const QByteArray latin1Name = descriptionXML("Yamaha Corporation", control, "http://10.0.0.1/",
+            "<friendlyName>K\xFC"
+            "che</friendlyName>");
+        const QString replaced = QStringLiteral("K\uFFFDche");
+        QTest::addRow("invalid UTF-8 byte in the name") << latin1Name << replaced << QStringLiteral("10.0.0.1");
+        QTest::addRow("invalid UTF-8 byte, no declaration")
+            << QByteArray(latin1Name).replace(R"(<?xml version="1.0" encoding="utf-8"?>)", "") << replaced
+            << QStringLiteral("10.0.0.1");
+        QTest::addRow("invalid UTF-8 byte after a byte order mark")
+            << "\xEF\xBB\xBF" + latin1Name << replaced << QStringLiteral("10.0.0.1");
+        QTest::addRow("declared Latin-1 is read as Latin-1")
+            << QByteArray(latin1Name).replace(R"(encoding="utf-8")", R"(encoding='ISO-8859-1')")
+            << QStringLiteral("K\u00FCche") << QStringLiteral("10.0.0.1");
+        QTest::addRow("IPv4-mapped URL base as the IPv4 address")
+            << descriptionXML("Yamaha Corporation", control, "http://[::ffff:10.0.0.1]:8080/")
+            << QStringLiteral("Living Room") << QStringLiteral("10.0.0.1:8080");
         QTest::addRow("not XML") << QByteArray("{\"response_code\":0}") << QString() << QString();
         QTest::addRow("entity bomb") << QByteArray(R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY a "aaaaaaaaaa">
             <!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">
@@ -160,6 +177,31 @@ private Q_SLOTS:
             QCOMPARE(parsed->name, name);
             QCOMPARE(parsed->host, host);
         }
+    }
+
+    void servedFrom_data()
+    {
+        QTest::addColumn<QByteArray>("urlBase");
+        QTest::addColumn<QUrl>("location");
+        QTest::addColumn<bool>("served");
+        const QUrl location(QStringLiteral("http://192.168.1.70:49154/MediaRenderer/desc.xml"));
+        QTest::addRow("same host, another port") << QByteArray("http://192.168.1.70:80/") << location << true;
+        QTest::addRow("IPv4-mapped form of the host")
+            << QByteArray("http://[::ffff:192.168.1.70]/") << location << true;
+        QTest::addRow("another host") << QByteArray("http://192.168.1.71/") << location << false;
+        QTest::addRow("a name for the host") << QByteArray("http://receiver.local/") << location << false;
+        QTest::addRow("names are not addresses") << QByteArray("http://receiver.local/")
+                                                 << QUrl(QStringLiteral("http://receiver.local:49154/d.xml")) << false;
+    }
+    void servedFrom()
+    {
+        QFETCH(QByteArray, urlBase);
+        QFETCH(QUrl, location);
+        QFETCH(bool, served);
+        const auto parsed
+            = DeviceDescription::parse(descriptionXML("Yamaha Corporation", "/YamahaExtendedControl/v1/", urlBase));
+        QVERIFY(parsed);
+        QCOMPARE(parsed->isServedFrom(location), served);
     }
 
     void interfaces_data()
