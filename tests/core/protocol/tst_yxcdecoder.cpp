@@ -373,6 +373,18 @@ private Q_SLOTS:
         QVERIFY(!play.hasMetadata());
     }
 
+    // Receivers pass tag bytes through as they come: one Latin-1 byte in a title costs that character, not the
+    // answer.
+    void nonUtf8PlayInfoKeepsTheAnswer()
+    {
+        const auto play = YXCDecoder::decode<PlayInfo>(
+            amplora::test::fixture(QStringLiteral("av-receiver/netusb_getPlayInfo__latin1.json")));
+        QVERIFY2(play, qPrintable(play ? QString() : play.error().detail()));
+        QCOMPARE(play->track, std::optional(QStringLiteral("La Valse d'Am\uFFFDlie")));
+        QCOMPARE(play->album, std::optional(QString::fromUtf8("Amélie")));
+        QCOMPARE(play->playTime, std::optional(95));
+    }
+
     void hasMetadata()
     {
         QVERIFY(decoded<PlayInfo>(R"({"track":"Song","artist":""})").hasMetadata());
