@@ -10,6 +10,17 @@
 
 namespace amplora::test {
 
+// The decoded answer; fails the running test (and returns an empty model) when it does not decode.
+template<class T> T decoded(const QByteArray &body)
+{
+    auto result = YXCDecoder::decode<T>(body);
+    if (!result) {
+        QTest::qFail(qPrintable(result.error().detail()), __FILE__, __LINE__);
+        return T {};
+    }
+    return std::move(result).value();
+}
+
 // The answer decodes as its payload, passes the checks the client makes, and survives a trip through the encoder.
 // Reports through the running test; the caller returns when QTest::currentTestFailed().
 inline void verifyAnswer(YXCPayloadType type, const QByteArray &body)

@@ -15,6 +15,7 @@
 #include <QTest>
 
 using namespace amplora;
+using amplora::test::decoded;
 using amplora::test::receiverAnswer;
 
 namespace {
@@ -22,16 +23,6 @@ namespace {
 QString answersDir()
 {
     return QDir::cleanPath(amplora::test::sharedDir() + QStringLiteral("/receiver-answers"));
-}
-
-template<class T> T decoded(const QByteArray &body)
-{
-    auto result = YXCDecoder::decode<T>(body);
-    if (!result) {
-        QTest::qFail(qPrintable(result.error().detail()), __FILE__, __LINE__);
-        return T {};
-    }
-    return std::move(result).value();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace amplora;
+using amplora::test::decoded;
 
 namespace {
 
@@ -19,16 +20,6 @@ template<class T> QString outcome(const QByteArray &body)
 {
     const auto result = YXCDecoder::decode<T>(body);
     return result ? QStringLiteral("ok") : result.error().detail();
-}
-
-template<class T> T decoded(const QByteArray &body)
-{
-    auto result = YXCDecoder::decode<T>(body);
-    if (!result) {
-        QTest::qFail(qPrintable(result.error().detail()), __FILE__, __LINE__);
-        return T {};
-    }
-    return std::move(result).value();
 }
 
 QByteArray features(const QByteArray &zoneJson)
