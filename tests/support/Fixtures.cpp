@@ -29,6 +29,11 @@ QByteArray receiverAnswer(const QString &relativePath)
     return readOrFail(sharedDir() + QStringLiteral("/receiver-answers/") + relativePath);
 }
 
+QByteArray fixture(const QString &relativePath)
+{
+    return readOrFail(QStringLiteral(AMPLORA_FIXTURES_DIR "/") + relativePath);
+}
+
 QByteArray resourceFile(const QString &relativePath)
 {
     return readOrFail(QStringLiteral(AMPLORA_RESOURCES_DIR "/") + relativePath);

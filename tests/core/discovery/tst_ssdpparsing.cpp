@@ -62,11 +62,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QString>("expected"); // empty: no URL
-        const QString desc = QStringLiteral("http://192.168.1.70:49154/MediaRenderer/desc.xml");
-        QTest::addRow("real receiver answer, LF only")
-            << test::receiverAnswer(QStringLiteral("RX-S601D/ssdp_msearch_response.txt")) << desc;
-        QTest::addRow("real receiver answer, CRLF")
-            << crlf(test::receiverAnswer(QStringLiteral("RX-S601D/ssdp_msearch_response.txt")) + "\n") << desc;
+        const QString desc = QStringLiteral("http://192.168.1.40:49154/MediaRenderer/desc.xml");
+        const QByteArray answer = test::fixture(QStringLiteral("av-receiver/ssdp_msearch_response.txt"));
+        QTest::addRow("receiver answer, LF only") << answer << desc;
+        QTest::addRow("receiver answer, CRLF") << crlf(answer + "\n") << desc;
         QTest::addRow("lower-case status line and header")
             << crlf("http/1.1 200 ok\nlocation: http://10.0.0.5/desc.xml\n\n")
             << QStringLiteral("http://10.0.0.5/desc.xml");

@@ -136,14 +136,32 @@ private Q_SLOTS:
             names(event->refreshes()), (QStringList { QStringLiteral("status(main)"), QStringLiteral("playInfo") }));
     }
 
-    void realDatagram()
+    // A receiver's datagrams as it sends them, one per line; every one carries its device id.
+    void receiverDatagrams_data()
     {
-        const QByteArray line = test::receiverAnswer(QStringLiteral("CD-NT670D/events.jsonl")).trimmed();
-        const auto event = YXCEvent::parse(line);
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QStringList>("expected");
+        const QList<QPair<const char *, QStringList>> rows {
+            { "power on", {} },
+            { "zone B follows the main volume", { QStringLiteral("status(main)"), QStringLiteral("status(zone2)") } },
+            { "play time -60000", {} },
+            { "play info updated with a play time", { QStringLiteral("playInfo") } },
+            { "input and status", { QStringLiteral("status(main)"), QStringLiteral("playInfo") } },
+            { "names", { QStringLiteral("names") } },
+        };
+        const QList<QByteArray> lines = test::fixture(QStringLiteral("av-receiver/events.jsonl")).trimmed().split('\n');
+        QCOMPARE(lines.size(), rows.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QTest::addRow("%s", rows.at(i).first) << lines.at(i) << rows.at(i).second;
+        }
+    }
+    void receiverDatagrams()
+    {
+        QFETCH(QByteArray, datagram);
+        const auto event = YXCEvent::parse(datagram);
         QVERIFY(event);
-        QCOMPARE(event->deviceID, std::optional<QString>(QStringLiteral("00A0DED57E83")));
-        QCOMPARE(event->zones.at(Zone::main).power, std::optional<QString>(QStringLiteral("on")));
-        QVERIFY(event->refreshes().empty());
+        QCOMPARE(event->deviceID, std::optional<QString>(QStringLiteral("00A0DEFA01A7")));
+        QTEST(names(event->refreshes()), "expected");
     }
 
     void deepNestingDoesNotCrash()

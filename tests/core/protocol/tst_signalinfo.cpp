@@ -66,9 +66,13 @@ private Q_SLOTS:
                                   << dash << dash << dash << FormatLights {};
         QTest::addRow("no audio") << QByteArray(R"({"response_code":0})") << true << dash << dash << dash
                                   << FormatLights {};
-        QTest::addRow("real empty answer")
-            << amplora::test::receiverAnswer(QStringLiteral("RX-V479/main_getSignalInfo.json")) << true << dash << dash
-            << dash << FormatLights {};
+        QTest::addRow("speaker without a signal")
+            << amplora::test::fixture(QStringLiteral("speaker/main_getSignalInfo.json")) << true << dash << dash << dash
+            << FormatLights {};
+        QTest::addRow("padded texts are trimmed")
+            << amplora::test::fixture(QStringLiteral("av-receiver/main_getSignalInfo.json")) << true << "Dolby Atmos"
+            << "48 kHz"
+            << "24 bit" << FormatLights { FormatLight::dolby, FormatLight::atmos };
     }
 
     void strip()

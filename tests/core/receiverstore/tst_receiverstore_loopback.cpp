@@ -38,13 +38,12 @@ private Q_SLOTS:
                  "netusb/getPlayInfo" }) {
             const QString api = QLatin1String(path);
             m_receiver->answer(api,
-                receiverAnswer(
-                    QStringLiteral("RX-V481/") + QString(api).replace(u'/', u'_') + QStringLiteral(".json")));
+                fixture(QStringLiteral("av-receiver/") + QString(api).replace(u'/', u'_') + QStringLiteral(".json")));
         }
         m_receiver->answer(QStringLiteral("system/getNameText"),
             R"({"response_code":0,"zone_list":[{"id":"main","text":"Den"}],"input_list":[],"sound_program_list":[]})");
         m_receiver->answer(QStringLiteral("system/getNetworkStatus"),
-            receiverAnswer(QStringLiteral("ISX-18D/system_getNetworkStatus.json")));
+            fixture(QStringLiteral("av-receiver/system_getNetworkStatus.json")));
         m_receiver->answerOk(QStringLiteral("main/setActualVolume"));
         QVERIFY(m_receiver->isListening());
 
