@@ -6,3 +6,4 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp) // amplora.app: start-up, single instance and shutdown
 Q_DECLARE_LOGGING_CATEGORY(lcDbus) // amplora.dbus: the session-bus actions
+Q_DECLARE_LOGGING_CATEGORY(lcMpris) // amplora.mpris: the media-player interface for the desktop

@@ -4,6 +4,7 @@
 #include "app/controller/APIController.h"
 #include "app/dbus/ActionService.h"
 #include "app/dbus/RunningInstance.h"
+#include "app/mpris/MprisService.h"
 #include "app/startup/UnixSignalWatcher.h"
 #include "app/tray/TrayIcon.h"
 #include "core/store/AppSettings.h"
@@ -38,7 +39,8 @@ AmploraApp::AmploraApp(Mode mode, QObject *parent)
 AmploraApp::~AmploraApp()
 {
     APIController::setCurrent(nullptr);
-    // The service and the controller refer to the store; they go first.
+    // The services and the controller refer to the store; they go first.
+    m_mpris.reset();
     m_actions.reset();
     m_tray.reset();
     m_window.reset();
@@ -82,6 +84,8 @@ std::optional<int> AmploraApp::start()
     case ActionService::Registration::nameTaken:
         return handOverToRunningInstance();
     }
+
+    offerMediaPlayer();
 
     m_signals = std::make_unique<UnixSignalWatcher>();
     connect(m_signals.get(), &UnixSignalWatcher::received, this, &AmploraApp::shutDown);
@@ -168,9 +172,46 @@ std::optional<QString> AmploraApp::showWindow()
     return std::nullopt;
 }
 
+void AmploraApp::offerMediaPlayer()
+{
+    MprisService::Hooks hooks;
+    if (!m_mode.headless) {
+        hooks.raise = [this] {
+            if (const auto refusal = showWindow()) {
+                qCWarning(lcApp).noquote() << *refusal;
+            }
+        };
+        // A headless run belongs to whoever started it (a service manager, say); the desktop does not end it.
+        hooks.quit = [this] {
+            qCInfo(lcApp) << "Stopping at the request of the desktop's media controls";
+            stop();
+        };
+    }
+    m_mpris = std::make_unique<MprisService>(*m_store, std::move(hooks));
+    switch (m_mpris->registerOn(QDBusConnection::sessionBus())) {
+    case MprisService::Registration::registered:
+        qCInfo(lcMpris).noquote() << "Offering the media-player interface as" << MprisService::serviceName();
+        break;
+    case MprisService::Registration::noBus:
+        qCWarning(lcMpris) << "No session bus: media keys and the desktop's media controls cannot reach Amplora";
+        m_mpris.reset();
+        break;
+    case MprisService::Registration::nameTaken:
+        qCWarning(lcMpris).noquote() << "Another program holds" << MprisService::serviceName()
+                                     << "- media keys and the desktop's media controls go there, not here";
+        m_mpris.reset();
+        break;
+    }
+}
+
 void AmploraApp::shutDown(int signalNumber)
 {
     qCInfo(lcApp) << "Stopping on signal" << signalNumber;
+    stop();
+}
+
+void AmploraApp::stop()
+{
     m_api->stop();
     m_store->stopTasks();
     m_settings->defaults().sync();

@@ -15,12 +15,13 @@ namespace amplora::app {
 
 class APIController;
 class ActionService;
+class MprisService;
 class TrayIcon;
 class UnixSignalWatcher;
 
 // The application object: creates the long-lived objects in their fixed order, publishes the API controller
-// for the actions, takes the session-bus name (one instance per user), starts the API and the store, and
-// stops cleanly on SIGINT or SIGTERM.
+// for the actions, takes the session-bus name (one instance per user), offers the media-player interface, starts
+// the API and the store, and stops cleanly on SIGINT or SIGTERM.
 class AmploraApp : public QObject {
     Q_OBJECT
 
@@ -45,13 +46,16 @@ private:
     void startHeadless();
     std::optional<int> startDesktop();
     std::optional<QString> showWindow();
+    void offerMediaPlayer();
     void shutDown(int signalNumber);
+    void stop();
 
     Mode m_mode;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<ReceiverStore> m_store;
     std::unique_ptr<APIController> m_api;
     std::unique_ptr<ActionService> m_actions;
+    std::unique_ptr<MprisService> m_mpris;
     std::unique_ptr<UnixSignalWatcher> m_signals;
     std::unique_ptr<MainWindowHost> m_window;
     std::unique_ptr<TrayIcon> m_tray;
