@@ -1,8 +1,7 @@
 #include "api/server/ReceiverAPIServer.h"
 
 #include "api/Logging.h"
-#include "api/auth/APIToken.h"
-#include "api/auth/APITokenStore.h"
+#include "api/auth/TokenKeeper.h"
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ConnectionRegistry.h"
@@ -72,9 +71,9 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
     HandlerFactory handlerFactory, QObject *parent)
     : QObject(parent)
     , m_configuration(configuration)
-    , m_tokenStore(std::move(tokenStore))
     , m_handlerFactory(std::move(handlerFactory))
     , m_authenticator(std::make_shared<TokenAuthenticator>())
+    , m_tokens(std::make_shared<TokenKeeper>(std::move(tokenStore), m_authenticator))
     , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
         QTimer::singleShot(delay, context, std::move(action));
     })
@@ -162,8 +161,9 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
     const quint64 generation = m_generation;
     QPointer<ReceiverAPIServer> self(this);
 
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    auto token = co_await store->loadOrCreate();
+    // The keeper hands the token to the authenticator itself, in turn with any regeneration.
+    const std::shared_ptr<TokenKeeper> tokens = m_tokens;
+    auto token = co_await tokens->current();
     if (!self)
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
     m_starting = false;
@@ -171,7 +171,6 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
         co_return Failure { ServerError::tokenStore(token.error()) };
     if (generation != m_generation)
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
-    m_authenticator->setToken(token.value());
 
     const QHostAddress address
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
@@ -266,22 +265,12 @@ void ReceiverAPIServer::acceptFailed(int error)
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
 {
-    // The store stays alive for the whole wait even if the server goes away meanwhile.
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    co_return co_await store->loadOrCreate();
+    return m_tokens->current();
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
 {
-    const std::shared_ptr<TokenAuthenticator> authenticator = m_authenticator;
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    QString token = APIToken::generate();
-    auto saved = co_await store->save(token);
-    if (!saved)
-        co_return Failure { saved.error() };
-    authenticator->setToken(token);
-    qCInfo(lcApi) << "The API token was regenerated; the previous one no longer works";
-    co_return token;
+    return m_tokens->regenerate();
 }
 
 } // namespace amplora::api

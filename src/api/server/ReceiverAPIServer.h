@@ -29,6 +29,7 @@ class ConnectionRegistry;
 class ReceiverControl;
 class SceneStore;
 class TCPListener;
+class TokenKeeper;
 
 // The local control API's entry point: the listening socket, the token authenticator and the open
 // connections. It lives on the thread that creates it (the main thread) and never blocks it: sockets are
@@ -98,9 +99,9 @@ private:
     std::shared_ptr<ReceiverControl> m_control;
     std::shared_ptr<SceneStore> m_sceneStore;
     ReceiverAPIConfiguration m_configuration;
-    std::shared_ptr<APITokenStore> m_tokenStore;
     HandlerFactory m_handlerFactory;
     std::shared_ptr<TokenAuthenticator> m_authenticator;
+    std::shared_ptr<TokenKeeper> m_tokens;
     std::shared_ptr<const RequestHandler> m_handler;
     std::shared_ptr<ConnectionRegistry> m_connections;
     TCPListener *m_listener = nullptr;

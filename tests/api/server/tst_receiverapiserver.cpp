@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "support/HeldTokenStore.h"
 #include "support/WaitFor.h"
 
 #include <algorithm>
@@ -134,23 +135,39 @@ class TestReceiverAPIServer : public QObject {
     std::unique_ptr<Gate> m_gateOwner;
     std::unique_ptr<ReceiverAPIServer> m_server;
 
+    std::shared_ptr<TokenAuthenticator> m_authenticator; // the running server's
+
     ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken,
+        int maxConnections = ReceiverAPIConfiguration().maxConnections)
+    {
+        m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
+        return makeServerOver(m_tokens, timeoutSeconds, maxConnections);
+    }
+
+    ReceiverAPIServer &makeServerOver(std::shared_ptr<APITokenStore> tokens, double timeoutSeconds = 10.0,
         int maxConnections = ReceiverAPIConfiguration().maxConnections)
     {
         ReceiverAPIConfiguration configuration;
         configuration.port = 0; // any free port
         configuration.requestTimeoutSeconds = timeoutSeconds;
         configuration.maxConnections = maxConnections;
-        m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
         m_gateOwner = std::make_unique<Gate>();
         m_gate = m_gateOwner.get();
         QPointer<Gate> gate = m_gate;
-        m_server = std::make_unique<ReceiverAPIServer>(
-            configuration, m_tokens, [gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
+        m_server = std::make_unique<ReceiverAPIServer>(configuration, std::move(tokens),
+            [this, gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
+                m_authenticator = authenticator;
                 return [authenticator, gate](
                            HTTPRequest request) { return echo(authenticator, gate, std::move(request)); };
             });
         return *m_server;
+    }
+
+    bool accepts(const QString &token) const
+    {
+        HTTPRequest request;
+        request.headers.insert(u"authorization"_s, u"Bearer "_s + token);
+        return m_authenticator && m_authenticator->authenticate(request);
     }
 
     quint16 startServer(ReceiverAPIServer &server)
@@ -166,6 +183,7 @@ private Q_SLOTS:
     {
         m_server.reset();
         m_gateOwner.reset();
+        m_authenticator.reset();
     }
 
     void answersOneRequestAndCloses()
@@ -454,6 +472,50 @@ private Q_SLOTS:
         server.stop();
         startServer(server);
         QCOMPARE(amplora::test::waitFor(server.currentToken()).value(), regenerated.value());
+    }
+
+    // The settings window asking for the token while the server starts: with no token stored, both must end
+    // with the one token that is stored and accepted, not one each.
+    void concurrentFirstUsesShareOneToken()
+    {
+        auto tokens = std::make_shared<test::HeldTokenStore>();
+        auto &server = makeServerOver(tokens);
+        auto starting = server.start();
+        auto shown = server.currentToken();
+        auto shownAgain = server.currentToken();
+        tokens->answerAllLatestFirst();
+        QVERIFY(amplora::test::waitFor(std::move(starting)));
+        const auto first = amplora::test::waitFor(std::move(shown));
+        const auto second = amplora::test::waitFor(std::move(shownAgain));
+        QVERIFY(first && second);
+        QCOMPARE(second.value(), first.value());
+        QCOMPARE(tokens->stored, std::optional(first.value()));
+        QCOMPARE(tokens->saves, 1);
+        QVERIFY(accepts(first.value()));
+    }
+
+    // A regeneration asked for while the start still waits for the stored token: the start must not put the
+    // replaced token back, however late its answer comes.
+    void regenerationDuringStartWins()
+    {
+        const QString old = u"old-token"_s;
+        auto tokens = std::make_shared<test::HeldTokenStore>(old);
+        auto &server = makeServerOver(tokens);
+        auto starting = server.start();
+        auto regenerating = server.regenerateToken();
+        tokens->answerAllLatestFirst();
+        QVERIFY(amplora::test::waitFor(std::move(starting)));
+        const auto regenerated = amplora::test::waitFor(std::move(regenerating));
+        QVERIFY(regenerated);
+        QVERIFY(regenerated.value() != old);
+        QCOMPARE(tokens->stored, std::optional(regenerated.value()));
+        QVERIFY(accepts(regenerated.value()));
+        QVERIFY(!accepts(old));
+
+        // What the settings window reads afterwards is the accepted token too.
+        auto shown = server.currentToken();
+        tokens->answerAllLatestFirst();
+        QCOMPARE(amplora::test::waitFor(std::move(shown)).value(), regenerated.value());
     }
 
     void listensOnEveryInterfaceWhenAsked()
