@@ -19,6 +19,19 @@ namespace {
 
 constexpr qint64 kMaxTokenFileBytes = 4096;
 
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
 KeychainError fileError(const QString &what, const QString &path, int error)
 {
     return KeychainError { error,
@@ -53,29 +66,43 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> FileTokenStore::read(
 
 QCoro::Task<Result<Done, KeychainError>> FileTokenStore::save(QString token)
 {
+    co_return write(token.toUtf8() + '\n');
+}
+
+Result<Done, KeychainError> FileTokenStore::write(const QByteArray &bytes) const
+{
     const QString directory = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(directory))
-        co_return Failure { fileError(QStringLiteral("create"), directory, EACCES) };
+        return Failure { fileError(QStringLiteral("create"), directory, EACCES) };
 
-    // Written to a private temporary file and renamed over the old one, so the token is never readable by
-    // others and a crash leaves either the old or the new token, not half of one.
+    // Written to a private temporary file of its own (mkstemp makes it 0600 with a name nobody can guess or
+    // have planted) and renamed over the old one, so the token is never readable by others and a crash leaves
+    // the old token or the new one, not half of one. Syncing the folder makes the rename itself last.
     const QByteArray finalPath = QFile::encodeName(m_path);
-    const QByteArray temporaryPath = finalPath + ".tmp";
-    const int fd = ::open(temporaryPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    QByteArray temporaryPath = QFile::encodeName(directory) + "/.api-token-XXXXXX";
+    const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
     if (fd < 0)
-        co_return Failure { fileError(QStringLiteral("write"), m_path, errno) };
-    const QByteArray bytes = token.toUtf8() + '\n';
+        return Failure { fileError(QStringLiteral("write"), m_path, errno) };
     int error = 0;
-    if (::fchmod(fd, 0600) != 0 || ::write(fd, bytes.constData(), bytes.size()) != bytes.size() || ::fsync(fd) != 0)
+    errno = 0;
+    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
         error = errno ? errno : EIO;
-    ::close(fd);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
     if (error == 0 && ::rename(temporaryPath.constData(), finalPath.constData()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporaryPath.constData());
-        co_return Failure { fileError(QStringLiteral("write"), m_path, error) };
+        return Failure { fileError(QStringLiteral("write"), m_path, error) };
     }
-    co_return Done {};
+    if (const int folder = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folder >= 0) {
+        // The token is in place either way; a folder that cannot be synced only makes a crash riskier.
+        if (::fsync(folder) != 0)
+            qCWarning(lcApi) << "Couldn't sync" << directory << ":" << qt_error_string(errno);
+        ::close(folder);
+    }
+    return Done {};
 }
 
 Result<Done, KeychainError> FileTokenStore::remove()

@@ -21,6 +21,8 @@ public:
     const QString &path() const { return m_path; }
 
 private:
+    Result<Done, KeychainError> write(const QByteArray &bytes) const;
+
     QString m_path;
 };
 

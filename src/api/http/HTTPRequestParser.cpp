@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace amplora::api {
@@ -31,16 +33,6 @@ HTTPRequestParser::State failed(APIError error)
     state.kind = HTTPRequestParser::State::Kind::Failed;
     state.error = std::move(error);
     return state;
-}
-
-// The longest tail of `buffer` that could still grow into the terminator (0 to 3 bytes).
-qsizetype partialTerminatorLength(QByteArrayView buffer)
-{
-    for (qsizetype length = std::min<qsizetype>(3, buffer.size()); length > 0; --length) {
-        if (buffer.last(length) == kTerminator.first(length))
-            return length;
-    }
-    return 0;
 }
 
 std::optional<QString> decodeUtf8(QByteArrayView bytes)
@@ -156,63 +148,130 @@ std::optional<QString> HTTPRequestParser::percentDecoded(QByteArrayView text)
 
 HTTPRequestParser::State HTTPRequestParser::parse(QByteArrayView buffer, const Limits &limits)
 {
-    const qsizetype headerEnd = buffer.indexOf(kTerminator);
-    if (headerEnd < 0) {
-        // Fail as soon as the block is certainly too long, but not while the bytes that arrived so far could
-        // still end in a terminator that keeps the block within the limit.
-        if (buffer.size() - partialTerminatorLength(buffer) > limits.maxHeaderBytes)
-            return failed(headersTooLarge());
-        return {};
-    }
-    if (headerEnd > limits.maxHeaderBytes)
-        return failed(headersTooLarge());
+    HTTPRequestParser parser(limits);
+    parser.append(buffer);
+    return parser.parse();
+}
 
-    const std::optional<QString> headerText = decodeUtf8(buffer.first(headerEnd));
+std::optional<qsizetype> HTTPRequestParser::findHeaderEnd()
+{
+    // A matcher for CR LF CR LF that carries its progress from one call to the next, so every byte is looked
+    // at once. After a mismatch the only useful restart is a CR, which may begin the terminator again. Nothing
+    // past the longest block allowed can end a block worth reading.
+    const qsizetype end = std::min(m_buffer.size(), m_limits.maxHeaderBytes + kTerminator.size());
+    const char *bytes = m_buffer.constData();
+    while (m_searched < end) {
+        if (m_matched == 0) {
+            const void *cr = std::memchr(bytes + m_searched, '\r', static_cast<size_t>(end - m_searched));
+            const qsizetype next = cr ? static_cast<const char *>(cr) - bytes : end;
+            m_examined += next - m_searched;
+            m_searched = next;
+            if (!cr)
+                break;
+        }
+        const char c = bytes[m_searched++];
+        ++m_examined;
+        if (c == kTerminator[m_matched])
+            ++m_matched;
+        else
+            m_matched = c == '\r' ? 1 : 0;
+        if (m_matched == kTerminator.size())
+            return m_searched - kTerminator.size();
+    }
+    return std::nullopt;
+}
+
+Result<HTTPRequestParser::Head, APIError> HTTPRequestParser::readHead(QByteArrayView block)
+{
+    const std::optional<QString> headerText = decodeUtf8(block);
     if (!headerText)
-        return failed(malformed("Request headers are not valid UTF-8."));
+        return Failure { malformed("Request headers are not valid UTF-8.") };
 
     const QList<QStringView> lines = QStringView(*headerText).split(QStringLiteral("\r\n"));
     const QList<QStringView> requestLine = lines.first().split(u' ', Qt::SkipEmptyParts);
     if (requestLine.size() != 3 || !requestLine[2].startsWith(QLatin1String("HTTP/1.")))
-        return failed(malformed("Malformed request line."));
+        return Failure { malformed("Malformed request line.") };
 
-    QHash<QString, QString> headers;
+    Head head;
+    head.method = requestLine[0].toString();
+    head.target = requestLine[1].toString();
+    QList<QStringView> lengths;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = lines[i];
         if (line.isEmpty())
             continue;
         const qsizetype colon = line.indexOf(u':');
         if (colon < 0)
-            return failed(malformed("Malformed header line."));
-        headers.insert(trimmedSpacesAndTabs(line.first(colon)).toString().toLower(),
-            trimmedSpacesAndTabs(line.sliced(colon + 1)).toString());
+            return Failure { malformed("Malformed header line.") };
+        QString name = trimmedSpacesAndTabs(line.first(colon)).toString().toLower();
+        const QStringView value = trimmedSpacesAndTabs(line.sliced(colon + 1));
+        if (name == QLatin1String("content-length"))
+            lengths.append(value);
+        head.headers.insert(std::move(name), value.toString());
     }
 
-    if (headers.contains(QStringLiteral("transfer-encoding")))
-        return failed(
-            parseError(501, "chunked_not_supported", QStringLiteral("Send a Content-Length body, not chunked.")));
+    if (head.headers.contains(QStringLiteral("transfer-encoding")))
+        return Failure { parseError(
+            501, "chunked_not_supported", QStringLiteral("Send a Content-Length body, not chunked.")) };
 
-    qint64 length = 0;
-    if (const auto it = headers.constFind(QStringLiteral("content-length")); it != headers.constEnd()) {
-        const std::optional<qint64> parsed = parseContentLength(*it);
-        if (!parsed || *parsed < 0)
-            return failed(malformed("Invalid Content-Length."));
-        length = *parsed;
+    // Every Content-Length, and every element of a list in one, must give the same length: a request whose
+    // framing depends on which one is believed is refused rather than guessed at.
+    std::optional<qint64> length;
+    for (const QStringView value : std::as_const(lengths)) {
+        for (const QStringView element : value.split(u',')) {
+            const std::optional<qint64> parsed = parseContentLength(trimmedSpacesAndTabs(element));
+            if (!parsed || *parsed < 0 || (length && *length != *parsed))
+                return Failure { malformed("Invalid Content-Length.") };
+            length = parsed;
+        }
     }
-    if (length > limits.maxBodyBytes) {
-        return failed(parseError(
-            413, "body_too_large", QStringLiteral("Request body is larger than %1 bytes.").arg(limits.maxBodyBytes)));
+    head.contentLength = length.value_or(0);
+    return head;
+}
+
+HTTPRequestParser::State HTTPRequestParser::parse()
+{
+    if (m_verdict)
+        return *m_verdict;
+
+    if (!m_head) {
+        const std::optional<qsizetype> headerEnd = findHeaderEnd();
+        if (!headerEnd) {
+            // Fail as soon as the block is certainly too long, but not while the bytes that arrived so far could
+            // still end in a terminator that keeps the block within the limit.
+            if (m_buffer.size() - m_matched > m_limits.maxHeaderBytes)
+                return settle(failed(headersTooLarge()));
+            return {};
+        }
+        if (*headerEnd > m_limits.maxHeaderBytes)
+            return settle(failed(headersTooLarge()));
+        m_examined += *headerEnd;
+        Result<Head, APIError> head = readHead(QByteArrayView(m_buffer).first(*headerEnd));
+        if (!head)
+            return settle(failed(std::move(head).error()));
+        if (head->contentLength > m_limits.maxBodyBytes) {
+            return settle(failed(parseError(413, "body_too_large",
+                QStringLiteral("Request body is larger than %1 bytes.").arg(m_limits.maxBodyBytes))));
+        }
+        m_head = std::move(head).value();
+        m_bodyStart = *headerEnd + kTerminator.size();
     }
 
-    const qsizetype bodyStart = headerEnd + kTerminator.size();
-    if (buffer.size() - bodyStart < length)
+    const qint64 length = m_head->contentLength;
+    if (m_buffer.size() - m_bodyStart < length)
         return {};
 
     State state;
     state.kind = State::Kind::Complete;
-    state.consumed = bodyStart + length;
-    state.request = buildRequest(
-        requestLine[0].toString(), requestLine[1], std::move(headers), buffer.sliced(bodyStart, length).toByteArray());
+    state.consumed = m_bodyStart + length;
+    state.request = buildRequest(m_head->method, m_head->target, std::move(m_head->headers),
+        QByteArrayView(m_buffer).sliced(m_bodyStart, length).toByteArray());
+    return settle(std::move(state));
+}
+
+HTTPRequestParser::State HTTPRequestParser::settle(State state)
+{
+    m_verdict = state;
     return state;
 }
 

@@ -10,6 +10,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace amplora::api {
 
 namespace {
@@ -80,11 +84,68 @@ SceneStoreError error(const QString &message)
     return SceneStoreError { message };
 }
 
+// What tells one version of the file from another without reading it: an editor that saves in place changes
+// the size or the modification time, one that replaces the file changes the inode.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    time_t modifiedSeconds = 0;
+    long modifiedNanoseconds = 0;
+
+    static FileStamp of(const struct stat &info)
+    {
+        return { true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec };
+    }
+
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+
+// No value when the file's state cannot be told (a folder on the way that may not be searched); the file is
+// then read again, which reports the problem.
+std::optional<FileStamp> stampAt(const QString &path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        return FileStamp::of(info);
+    if (errno == ENOENT || errno == ENOTDIR)
+        return FileStamp {};
+    return std::nullopt;
+}
+
+std::optional<FileStamp> stampOf(int descriptor)
+{
+    struct stat info { };
+    if (descriptor < 0 || ::fstat(descriptor, &info) != 0)
+        return std::nullopt;
+    return FileStamp::of(info);
+}
+
+bool isSceneKey(const std::string &key)
+{
+    static const QStringList keys = ReceiverScene::jsonKeys();
+    return keys.contains(QString::fromStdString(key));
+}
+
 } // namespace
+
+// One scene as stored, with the keys of its record that this version does not know, kept as they were.
+struct FileSceneStore::Record {
+    ReceiverScene scene;
+    nlohmann::json unknownKeys = nlohmann::json::object();
+};
+
+struct FileSceneStore::Cache {
+    QList<Record> records;
+    std::optional<FileStamp> stamp; // the file's, as it was read or written; none: read again next time
+};
 
 FileSceneStore::FileSceneStore(QString filePath)
     : m_filePath(std::move(filePath))
 { }
+
+FileSceneStore::~FileSceneStore() = default;
 
 Result<QString, SceneStoreError> FileSceneStore::defaultFilePath(const QString &fileName)
 {
@@ -96,16 +157,22 @@ Result<QString, SceneStoreError> FileSceneStore::defaultFilePath(const QString &
     return QDir(dataHome).filePath(QStringLiteral("Amplora/") + fileName);
 }
 
-Result<QList<ReceiverScene>, SceneStoreError> FileSceneStore::load()
+Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
 {
-    if (m_cache)
-        return *m_cache;
-    if (!QFileInfo::exists(m_filePath))
-        return QList<ReceiverScene>();
+    const std::optional<FileStamp> onDisk = stampAt(m_filePath);
+    if (m_cache && m_cache->stamp && onDisk == m_cache->stamp)
+        return m_cache->records;
+    m_cache.reset();
+    if (onDisk && !onDisk->exists) {
+        m_cache = std::make_unique<Cache>(Cache { {}, onDisk });
+        return QList<Record>();
+    }
 
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return Failure { error(QStringLiteral("Couldn't read %1: %2.").arg(m_filePath, file.errorString())) };
+    // Taken before reading, so a change made while it is read shows as a change next time.
+    const std::optional<FileStamp> stamp = stampOf(file.handle());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Failure { error(QStringLiteral("Couldn't read %1: %2.").arg(m_filePath, file.errorString())) };
@@ -116,7 +183,7 @@ Result<QList<ReceiverScene>, SceneStoreError> FileSceneStore::load()
     if (!parsed.is_array())
         return Failure { error(QStringLiteral("%1 does not hold a list of scenes.").arg(m_filePath)) };
 
-    QList<ReceiverScene> scenes;
+    QList<Record> records;
     for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::optional<JSONValue> value = toJSONValue(parsed[i]);
         Result<ReceiverScene, JSONDecodeError> scene = value
@@ -125,21 +192,29 @@ Result<QList<ReceiverScene>, SceneStoreError> FileSceneStore::load()
         if (!scene)
             return Failure { error(
                 QStringLiteral("Scene %1 in %2: %3").arg(i + 1).arg(m_filePath, scene.error().message)) };
-        scenes.append(std::move(scene).value());
+        Record record { std::move(scene).value() };
+        for (const auto &[key, element] : parsed[i].items()) {
+            if (!isSceneKey(key))
+                record.unknownKeys[key] = element;
+        }
+        records.append(std::move(record));
     }
-    m_cache = scenes;
-    return scenes;
+    m_cache = std::make_unique<Cache>(Cache { records, stamp });
+    return records;
 }
 
-Result<Done, SceneStoreError> FileSceneStore::write(const QList<ReceiverScene> &scenes)
+Result<Done, SceneStoreError> FileSceneStore::write(const QList<Record> &records)
 {
     const QString folder = QFileInfo(m_filePath).absolutePath();
     if (!QDir().mkpath(folder))
         return Failure { error(QStringLiteral("Couldn't create the folder %1.").arg(folder)) };
 
     nlohmann::json array = nlohmann::json::array();
-    for (const ReceiverScene &scene : scenes)
-        array.push_back(sceneToJSON(scene));
+    for (const Record &record : records) {
+        nlohmann::json object = record.unknownKeys;
+        object.update(sceneToJSON(record.scene));
+        array.push_back(std::move(object));
+    }
     // Text from Qt is always valid UTF-8; replacing rather than throwing keeps that an assumption, not a crash.
     const std::string text = array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 
@@ -147,27 +222,37 @@ Result<Done, SceneStoreError> FileSceneStore::write(const QList<ReceiverScene> &
     if (!file.open(QIODevice::WriteOnly))
         return Failure { error(QStringLiteral("Couldn't write %1: %2.").arg(m_filePath, file.errorString())) };
     file.write(text.data(), static_cast<qint64>(text.size()));
+    // The new file keeps its inode, size and modification time through the rename, so its stamp can be taken
+    // now, before anyone else could touch it.
+    const std::optional<FileStamp> stamp = file.flush() ? stampOf(file.handle()) : std::nullopt;
     if (!file.commit())
         return Failure { error(QStringLiteral("Couldn't write %1: %2.").arg(m_filePath, file.errorString())) };
-    m_cache = scenes;
+    m_cache = std::make_unique<Cache>(Cache { records, stamp });
     return Done {};
 }
 
 Result<QList<ReceiverScene>, SceneStoreError> FileSceneStore::allNow()
 {
     const std::lock_guard guard(m_lock);
-    return load();
+    Result<QList<Record>, SceneStoreError> records = load();
+    if (!records)
+        return Failure { records.error() };
+    QList<ReceiverScene> scenes;
+    scenes.reserve(records->size());
+    for (const Record &record : records.value())
+        scenes.append(record.scene);
+    return scenes;
 }
 
 Result<std::optional<ReceiverScene>, SceneStoreError> FileSceneStore::sceneNow(const QString &name)
 {
     const std::lock_guard guard(m_lock);
-    Result<QList<ReceiverScene>, SceneStoreError> scenes = load();
-    if (!scenes)
-        return Failure { scenes.error() };
-    for (const ReceiverScene &scene : scenes.value()) {
-        if (ReceiverScene::sameName(scene.name, name))
-            return std::optional<ReceiverScene>(scene);
+    Result<QList<Record>, SceneStoreError> records = load();
+    if (!records)
+        return Failure { records.error() };
+    for (const Record &record : records.value()) {
+        if (ReceiverScene::sameName(record.scene.name, name))
+            return std::optional<ReceiverScene>(record.scene);
     }
     return std::optional<ReceiverScene>();
 }
@@ -175,12 +260,12 @@ Result<std::optional<ReceiverScene>, SceneStoreError> FileSceneStore::sceneNow(c
 Result<bool, SceneStoreError> FileSceneStore::removeNow(const QString &name)
 {
     const std::lock_guard guard(m_lock);
-    Result<QList<ReceiverScene>, SceneStoreError> scenes = load();
-    if (!scenes)
-        return Failure { scenes.error() };
-    QList<ReceiverScene> kept = scenes.value();
+    Result<QList<Record>, SceneStoreError> records = load();
+    if (!records)
+        return Failure { records.error() };
+    QList<Record> kept = records.value();
     const qsizetype removed
-        = kept.removeIf([&](const ReceiverScene &scene) { return ReceiverScene::sameName(scene.name, name); });
+        = kept.removeIf([&](const Record &record) { return ReceiverScene::sameName(record.scene.name, name); });
     if (removed == 0)
         return false;
     Result<Done, SceneStoreError> written = write(kept);
@@ -192,13 +277,19 @@ Result<bool, SceneStoreError> FileSceneStore::removeNow(const QString &name)
 Result<bool, SceneStoreError> FileSceneStore::saveNow(const ReceiverScene &scene)
 {
     const std::lock_guard guard(m_lock);
-    Result<QList<ReceiverScene>, SceneStoreError> scenes = load();
-    if (!scenes)
-        return Failure { scenes.error() };
-    QList<ReceiverScene> updated = scenes.value();
+    Result<QList<Record>, SceneStoreError> records = load();
+    if (!records)
+        return Failure { records.error() };
+    QList<Record> updated = records.value();
+    // A replaced scene keeps what a newer version stored beside its settings.
+    Record saved { scene };
+    const auto replaced = std::find_if(updated.cbegin(), updated.cend(),
+        [&](const Record &stored) { return ReceiverScene::sameName(stored.scene.name, scene.name); });
+    if (replaced != updated.cend())
+        saved.unknownKeys = replaced->unknownKeys;
     const qsizetype before = updated.size();
-    updated.removeIf([&](const ReceiverScene &stored) { return ReceiverScene::sameName(stored.name, scene.name); });
-    updated.append(scene);
+    updated.removeIf([&](const Record &stored) { return ReceiverScene::sameName(stored.scene.name, scene.name); });
+    updated.append(std::move(saved));
     const bool created = updated.size() > before;
     Result<Done, SceneStoreError> written = write(updated);
     if (!written)

@@ -2,17 +2,22 @@
 
 #include "api/scenes/SceneStore.h"
 
+#include <memory>
 #include <mutex>
 
 namespace amplora::api {
 
-// Keeps every scene in one JSON file (an array of scene objects, pretty-printed with sorted keys). The file is
-// read once and cached; every change rewrites the whole file atomically, and the cache follows only a
-// successful write. A file that cannot be read or decoded fails every call until it is fixed and is never
-// overwritten. One lock serialises the operations, whichever thread they come from.
+// Keeps every scene in one JSON file (an array of scene objects, pretty-printed with sorted keys). The scenes
+// are cached, but before each operation the store checks whether the file changed on disk since (another
+// file, another size or another modification time, to the nanosecond) and reads it again if so: a scene added
+// by hand while the application runs is seen, and the next save keeps it. Keys of a scene record that this
+// version does not know are kept when the file is rewritten. Every change rewrites the whole file atomically,
+// and the cache follows only a successful write. A file that cannot be read or decoded fails every call until
+// it is fixed and is never overwritten. One lock serialises the operations, whichever thread they come from.
 class FileSceneStore final : public SceneStore {
 public:
     explicit FileSceneStore(QString filePath);
+    ~FileSceneStore() override;
 
     // The user's data folder (created if missing), then "Amplora", then `fileName` ("scenes.json", or
     // "scenes-mock.json" in mock mode). The "Amplora" folder itself is created on the first write.
@@ -32,13 +37,16 @@ public:
     Result<bool, SceneStoreError> saveNow(const ReceiverScene &scene);
 
 private:
+    struct Record;
+    struct Cache;
+
     // Both run with m_lock held.
-    Result<QList<ReceiverScene>, SceneStoreError> load();
-    Result<Done, SceneStoreError> write(const QList<ReceiverScene> &scenes);
+    Result<QList<Record>, SceneStoreError> load();
+    Result<Done, SceneStoreError> write(const QList<Record> &records);
 
     const QString m_filePath;
     std::mutex m_lock;
-    std::optional<QList<ReceiverScene>> m_cache;
+    std::unique_ptr<Cache> m_cache;
 };
 
 } // namespace amplora::api

@@ -54,6 +54,13 @@ JSONValue ReceiverScene::toJSON() const
     return JSONValue(std::move(object));
 }
 
+QStringList ReceiverScene::jsonKeys()
+{
+    return { QStringLiteral("name"), QStringLiteral("power"), QStringLiteral("zone"), QStringLiteral("input"),
+        QStringLiteral("soundMode"), QStringLiteral("volumeDb"), QStringLiteral("bass"), QStringLiteral("treble"),
+        QStringLiteral("sub") };
+}
+
 Result<ReceiverScene, JSONDecodeError> ReceiverScene::fromJSON(const JSONValue &value)
 {
     JSONObjectReader reader(value);

@@ -8,6 +8,7 @@
 #include "base/Result.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -33,6 +34,8 @@ struct ReceiverScene {
     bool hasSettingBesidesPower() const;
 
     JSONValue toJSON() const;
+    // Every key toJSON() may write and fromJSON() reads.
+    static QStringList jsonKeys();
     static Result<ReceiverScene, JSONDecodeError> fromJSON(const JSONValue &value);
 
     // Two names denote the same scene when they are equal ignoring case, after trimming spaces and tabs.

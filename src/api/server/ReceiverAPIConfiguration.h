@@ -24,6 +24,8 @@ struct ReceiverAPIConfiguration {
     double dbStep = 0.5;
     qsizetype maxBodyBytes = 65536;
     double requestTimeoutSeconds = 10.0;
+    // Connections open at once; a connection beyond them is closed as soon as it is accepted.
+    int maxConnections = 256;
 
     friend bool operator==(const ReceiverAPIConfiguration &, const ReceiverAPIConfiguration &) = default;
 };

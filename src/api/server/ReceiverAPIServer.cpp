@@ -1,17 +1,15 @@
 #include "api/server/ReceiverAPIServer.h"
 
 #include "api/Logging.h"
-#include "api/auth/APIToken.h"
-#include "api/auth/APITokenStore.h"
+#include "api/auth/TokenKeeper.h"
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ConnectionRegistry.h"
+#include "api/server/TCPListener.h"
 
 #include <QPointer>
-#include <QTcpServer>
+#include <QTimer>
 
-#include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -30,21 +28,6 @@ std::chrono::milliseconds timeoutOf(const ReceiverAPIConfiguration &configuratio
         : 10.0;
     return std::chrono::milliseconds(static_cast<qint64>(std::llround(seconds * 1000.0)));
 }
-
-// Hands each accepted socket over as it is; the server wraps it itself (see HTTPConnection).
-class Listener final : public QTcpServer {
-public:
-    Listener(std::function<void(qintptr)> accept, QObject *parent)
-        : QTcpServer(parent)
-        , m_accept(std::move(accept))
-    { }
-
-protected:
-    void incomingConnection(qintptr descriptor) override { m_accept(descriptor); }
-
-private:
-    std::function<void(qintptr)> m_accept;
-};
 
 std::shared_ptr<SceneStore> defaultSceneStore()
 {
@@ -88,9 +71,12 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
     HandlerFactory handlerFactory, QObject *parent)
     : QObject(parent)
     , m_configuration(configuration)
-    , m_tokenStore(std::move(tokenStore))
     , m_handlerFactory(std::move(handlerFactory))
     , m_authenticator(std::make_shared<TokenAuthenticator>())
+    , m_tokens(std::make_shared<TokenKeeper>(std::move(tokenStore), m_authenticator))
+    , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
+        QTimer::singleShot(delay, context, std::move(action));
+    })
 { }
 
 ReceiverAPIServer::~ReceiverAPIServer()
@@ -175,8 +161,9 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
     const quint64 generation = m_generation;
     QPointer<ReceiverAPIServer> self(this);
 
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    auto token = co_await store->loadOrCreate();
+    // The keeper hands the token to the authenticator itself, in turn with any regeneration.
+    const std::shared_ptr<TokenKeeper> tokens = m_tokens;
+    auto token = co_await tokens->current();
     if (!self)
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
     m_starting = false;
@@ -184,22 +171,21 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
         co_return Failure { ServerError::tokenStore(token.error()) };
     if (generation != m_generation)
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
-    m_authenticator->setToken(token.value());
 
-    auto *listener = new Listener([this](qintptr descriptor) { accept(descriptor); }, this);
-    listener->setListenBacklogSize(kListenBacklog);
     const QHostAddress address
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
-    if (!listener->listen(address, m_configuration.port)) {
-        const QString description = listener->errorString();
-        delete listener;
-        qCWarning(lcApi).noquote() << "Couldn't listen on port" << m_configuration.port << ":" << description;
-        co_return Failure { ServerError::listenerFailed(description) };
+    auto listener = TCPListener::listen(
+        address, m_configuration.port, kListenBacklog,
+        [this](int descriptor, const QHostAddress &peer) { accept(descriptor, peer); },
+        [this](int error) { acceptFailed(error); }, this);
+    if (!listener) {
+        qCWarning(lcApi).noquote() << "Couldn't listen on port" << m_configuration.port << ":" << listener.error();
+        co_return Failure { ServerError::listenerFailed(listener.error()) };
     }
-    m_listener = listener;
+    m_listener = listener.value();
     m_connections = std::make_shared<ConnectionRegistry>();
     m_handler = std::make_shared<const RequestHandler>(m_handlerFactory(m_authenticator));
-    m_port = listener->serverPort();
+    m_port = m_listener->port();
     qCInfo(lcApi) << "Listening on" << address.toString() << "port" << *m_port;
     co_return *m_port;
 }
@@ -208,10 +194,12 @@ void ReceiverAPIServer::stop()
 {
     ++m_generation;
     if (m_listener) {
-        m_listener->disconnect(this);
+        // Closed at once, so the port is free for a start that follows; deleted later, as this may run from
+        // one of its callbacks.
         m_listener->close();
         m_listener->deleteLater();
         m_listener = nullptr;
+        m_acceptFailing = false;
         qCInfo(lcApi) << "Stopped listening";
     }
     m_port.reset();
@@ -222,57 +210,67 @@ void ReceiverAPIServer::stop()
     m_handler.reset();
 }
 
-void ReceiverAPIServer::accept(qintptr descriptor)
+void ReceiverAPIServer::accept(int descriptor, const QHostAddress &peer)
 {
-    const int fd = static_cast<int>(descriptor);
-    sockaddr_storage peer {};
-    socklen_t peerLength = sizeof peer;
-    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &peerLength) != 0) {
-        qCDebug(lcApi) << "A connection went away before it was served:" << qt_error_string(errno);
-        ::close(fd);
+    if (m_acceptFailing) {
+        m_acceptFailing = false;
+        qCInfo(lcApi) << "Accepting connections again";
+    }
+    if (!m_connections) {
+        ::close(descriptor);
         return;
     }
-    const QHostAddress peerAddress(reinterpret_cast<const sockaddr *>(&peer));
-    if (!m_connections || (m_configuration.localhostOnly && !isLoopback(peerAddress))) {
-        if (m_connections) {
-            qCWarning(lcApi).noquote() << "Dropped a connection from" << peerAddress.toString()
-                                       << "(only this machine may connect)";
-        }
-        ::close(fd);
+    if (m_configuration.localhostOnly && !isLoopback(peer)) {
+        qCWarning(lcApi).noquote() << "Dropped a connection from" << peer.toString()
+                                   << "(only this machine may connect)";
+        ::close(descriptor);
         return;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
-        qCWarning(lcApi) << "Couldn't make a connection non-blocking:" << qt_error_string(errno);
-        ::close(fd);
+    if (m_connections->count() >= m_configuration.maxConnections) {
+        ::close(descriptor);
+        noteRefusedOverCapacity();
         return;
     }
     const HTTPConnection::Settings settings {
         { HTTPRequestParser::kDefaultMaxHeaderBytes, m_configuration.maxBodyBytes },
         timeoutOf(m_configuration),
     };
-    auto *connection = new HTTPConnection(fd, m_handler, settings, m_connections);
+    auto *connection = new HTTPConnection(descriptor, m_handler, settings, m_connections);
     connection->start();
+}
+
+void ReceiverAPIServer::noteRefusedOverCapacity()
+{
+    // A flood would otherwise write one line per connection.
+    ++m_refusedOverCapacity;
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_overCapacityLogged || now - *m_overCapacityLogged >= std::chrono::minutes(1)) {
+        qCWarning(lcApi) << "Closed" << m_refusedOverCapacity
+                         << "new connection(s) at once:" << m_configuration.maxConnections << "are open already";
+        m_overCapacityLogged = now;
+        m_refusedOverCapacity = 0;
+    }
+}
+
+void ReceiverAPIServer::acceptFailed(int error)
+{
+    // Descriptors come back as connections close; until then the listener waits rather than spins.
+    if (!m_acceptFailing) {
+        m_acceptFailing = true;
+        qCWarning(lcApi).noquote() << "Couldn't accept a connection:" << qt_error_string(error)
+                                   << "(trying again shortly)";
+    }
+    m_timer(kAcceptRetryDelay, m_listener, [listener = m_listener] { listener->resume(); });
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
 {
-    // The store stays alive for the whole wait even if the server goes away meanwhile.
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    co_return co_await store->loadOrCreate();
+    return m_tokens->current();
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
 {
-    const std::shared_ptr<TokenAuthenticator> authenticator = m_authenticator;
-    const std::shared_ptr<APITokenStore> store = m_tokenStore;
-    QString token = APIToken::generate();
-    auto saved = co_await store->save(token);
-    if (!saved)
-        co_return Failure { saved.error() };
-    authenticator->setToken(token);
-    qCInfo(lcApi) << "The API token was regenerated; the previous one no longer works";
-    co_return token;
+    return m_tokens->regenerate();
 }
 
 } // namespace amplora::api

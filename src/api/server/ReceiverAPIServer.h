@@ -17,10 +17,10 @@
 #include <QHostAddress>
 #include <QObject>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
-
-class QTcpServer;
 
 namespace amplora::api {
 
@@ -28,6 +28,8 @@ class APITokenStore;
 class ConnectionRegistry;
 class ReceiverControl;
 class SceneStore;
+class TCPListener;
+class TokenKeeper;
 
 // The local control API's entry point: the listening socket, the token authenticator and the open
 // connections. It lives on the thread that creates it (the main thread) and never blocks it: sockets are
@@ -38,6 +40,11 @@ class ReceiverAPIServer final : public QObject {
 public:
     // Builds the request handler for one run of the listener, around the server's authenticator.
     using HandlerFactory = std::function<RequestHandler(std::shared_ptr<TokenAuthenticator>)>;
+    // Calls `action` once, from the event loop, after `delay`, unless `context` is gone by then.
+    using Timer = std::function<void(std::chrono::milliseconds delay, QObject *context, std::function<void()> action)>;
+
+    // How long accepting pauses after the system refused a connection (out of descriptors, for instance).
+    static constexpr std::chrono::milliseconds kAcceptRetryDelay { 500 };
 
     // The server of the application: requests go to an APIRouter over `control` and `sceneStore` (the scenes
     // file at its default place when none is given).
@@ -50,6 +57,8 @@ public:
     ~ReceiverAPIServer() override;
 
     const ReceiverAPIConfiguration &configuration() const { return m_configuration; }
+    // Replaces the Qt timer the server uses to resume accepting, so a test can drive it.
+    void setTimer(Timer timer) { m_timer = std::move(timer); }
     // The bound port while running.
     std::optional<quint16> port() const { return m_port; }
     bool isRunning() const { return m_port.has_value(); }
@@ -79,20 +88,28 @@ public:
     static bool isLoopback(const QHostAddress &address);
 
 private:
-    // Serves (or, from outside while only loopback is allowed, drops) one accepted socket.
-    void accept(qintptr descriptor);
+    // Serves one accepted socket, or closes it at once: from outside while only loopback is allowed, or beyond
+    // the connection cap.
+    void accept(int descriptor, const QHostAddress &peer);
+    void noteRefusedOverCapacity();
+    // The listener paused after accept() failed; it tries again after kAcceptRetryDelay.
+    void acceptFailed(int error);
     APIRouter makeRouter() const;
 
     std::shared_ptr<ReceiverControl> m_control;
     std::shared_ptr<SceneStore> m_sceneStore;
     ReceiverAPIConfiguration m_configuration;
-    std::shared_ptr<APITokenStore> m_tokenStore;
     HandlerFactory m_handlerFactory;
     std::shared_ptr<TokenAuthenticator> m_authenticator;
+    std::shared_ptr<TokenKeeper> m_tokens;
     std::shared_ptr<const RequestHandler> m_handler;
     std::shared_ptr<ConnectionRegistry> m_connections;
-    QTcpServer *m_listener = nullptr;
+    TCPListener *m_listener = nullptr;
     std::optional<quint16> m_port;
+    Timer m_timer;
+    bool m_acceptFailing = false; // logged once until a connection is accepted again
+    qint64 m_refusedOverCapacity = 0; // since the last log line about it
+    std::optional<std::chrono::steady_clock::time_point> m_overCapacityLogged;
     bool m_starting = false;
     quint64 m_generation = 0; // bumped by stop(), so a start that was waiting for the token store gives up
 };

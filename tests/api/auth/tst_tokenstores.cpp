@@ -4,6 +4,7 @@
 #include "api/auth/SecretTokenStore.h"
 
 #include <QCoroTask>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -51,6 +52,13 @@ mode_t modeOf(const QString &path)
     return info.st_mode & 0777;
 }
 
+QStringList entriesOf(const QString &folder)
+{
+    QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.sort();
+    return entries;
+}
+
 } // namespace
 
 class TestTokenStores : public QObject {
@@ -94,7 +102,7 @@ private Q_SLOTS:
 
         QVERIFY(amplora::test::waitFor(store.save(u"second"_s)));
         QCOMPARE(amplora::test::waitFor(store.read()).value(), std::optional(u"second"_s));
-        QVERIFY(!QFile::exists(path + u".tmp"_s));
+        QCOMPARE(entriesOf(QFileInfo(path).absolutePath()), QStringList { u"api-token"_s });
 
         // A file someone made readable to others is made private again when read.
         ::chmod(QFile::encodeName(path).constData(), 0644);
@@ -117,6 +125,41 @@ private Q_SLOTS:
         QVERIFY(!saved);
         QVERIFY2(saved.error().description().startsWith(u"Keychain error "_s), qPrintable(saved.error().description()));
         QVERIFY(saved.error().description().contains(u"blocker"_s));
+    }
+
+    // The token goes through a temporary file of its own: nothing in the folder decides its name, and nothing
+    // of it stays behind.
+    void fileStoreTemporaryFiles_data()
+    {
+        QTest::addColumn<QString>("obstacle"); // made in the folder first: "dir:" or "file:" plus a name
+        QTest::addColumn<bool>("saves");
+        QTest::addRow("a folder where a fixed temporary name would go") << u"dir:api-token.tmp"_s << true;
+        QTest::addRow("a file where a fixed temporary name would go") << u"file:api-token.tmp"_s << true;
+        QTest::addRow("a folder where the token goes") << u"dir:api-token/inside"_s << false;
+    }
+    void fileStoreTemporaryFiles()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(bool, saves);
+        QTemporaryDir dir;
+        const QString name = obstacle.section(u':', 1);
+        if (obstacle.startsWith(u"dir:"_s)) {
+            QVERIFY(QDir(dir.path()).mkpath(name));
+        } else {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QStringList before = entriesOf(dir.path());
+        FileTokenStore store(dir.filePath(u"api-token"_s));
+        const auto saved = amplora::test::waitFor(store.save(u"token"_s));
+        QCOMPARE(bool(saved), saves);
+        QStringList expected = before;
+        if (saves && !expected.contains(u"api-token"_s)) {
+            expected.append(u"api-token"_s);
+            expected.sort();
+            QCOMPARE(modeOf(dir.filePath(u"api-token"_s)), mode_t(0600));
+        }
+        QCOMPARE(entriesOf(dir.path()), expected);
     }
 
     void defaultFileIsInTheConfigFolder()

@@ -68,6 +68,42 @@ private Q_SLOTS:
         QCOMPARE(state.request.body, QByteArrayLiteral("{\"db\": -30}"));
     }
 
+    // A client that sends one byte at a time must not make the parser look at everything again on each byte.
+    void oneByteAtATimeIsLinear_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Kind>("expected");
+        const QByteArray headers = "X-Pad: " + QByteArray(16000, 'a') + "\r\n";
+        QTest::addRow("long header block, then a body")
+            << QByteArray("POST /api/v1/volume HTTP/1.1\r\n" + headers + "Content-Length: 11\r\n\r\n{\"db\": -30}")
+            << Kind::Complete;
+        QTest::addRow("carriage returns and line feeds that never end the block")
+            << QByteArray("GET / HTTP/1.1\r\nX: " + QByteArray("\r\n\r\r\n\n").repeated(1500)) << Kind::NeedMore;
+        QTest::addRow("a block that never ends")
+            << QByteArray("GET / HTTP/1.1\r\nX: " + QByteArray(20000, 'a')) << Kind::Failed;
+    }
+    void oneByteAtATimeIsLinear()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Kind, expected);
+        HTTPRequestParser parser;
+        HTTPRequestParser::State state;
+        qsizetype fed = 0;
+        for (; fed < bytes.size() && state.needMore(); ++fed) {
+            parser.append(QByteArrayView(bytes).sliced(fed, 1));
+            state = parser.parse();
+        }
+        QCOMPARE(state.kind, expected);
+        QCOMPARE(state.kind, parse(bytes.first(fed)).kind);
+        // Each byte searched once for the blank line, and the header block decoded once.
+        QVERIFY2(parser.bytesExamined() <= 2 * fed,
+            qPrintable(u"%1 bytes examined for %2 received"_s.arg(parser.bytesExamined()).arg(fed)));
+        // Asked again, the parser answers without looking at the bytes once more.
+        const qsizetype examined = parser.bytesExamined();
+        QCOMPARE(parser.parse().kind, expected);
+        QCOMPARE(parser.bytesExamined(), examined);
+    }
+
     void headerLimit_data()
     {
         QTest::addColumn<qsizetype>("blockBytes");
@@ -169,6 +205,21 @@ private Q_SLOTS:
             const QByteArray bytes = "POST / HTTP/1.1\r\nContent-Length:" + QByteArray(length) + "\r\n\r\n";
             QTest::addRow("Content-Length:%s", length) << bytes << 400 << malformed << badLength;
         }
+        // Two lengths that disagree frame the body two ways; whichever is believed, a proxy in front may have
+        // believed the other.
+        const QList<QPair<const char *, QByteArray>> conflicting {
+            { "two different headers", "Content-Length: 1\r\nContent-Length: 2\r\n" },
+            { "different, case apart", "content-length: 2\r\nCONTENT-LENGTH: 3\r\n" },
+            { "list of different values", "Content-Length: 1, 2\r\n" },
+            { "list then a different header", "Content-Length: 2, 2\r\nContent-Length: 3\r\n" },
+            { "empty list element", "Content-Length: 2,\r\n" },
+            { "invalid element in a list", "Content-Length: 2, x\r\n" },
+            { "valid header then an invalid one", "Content-Length: 2\r\nContent-Length: x\r\n" },
+        };
+        for (const auto &[name, lines] : conflicting) {
+            QTest::addRow("Content-Length: %s", name)
+                << QByteArray("POST / HTTP/1.1\r\n" + lines + "\r\nabc") << 400 << malformed << badLength;
+        }
         QTest::addRow("huge length within 64 bits")
             << QByteArray("POST / HTTP/1.1\r\nContent-Length: 9223372036854775807\r\n\r\n") << 413
             << QStringLiteral("body_too_large") << QStringLiteral("Request body is larger than 65536 bytes.");
@@ -202,6 +253,11 @@ private Q_SLOTS:
                                      << QStringList { u"a"_s } << QByteArray();
         QTest::addRow("padded length") << QByteArray("POST /a HTTP/1.1\r\nContent-Length: \t2 \r\n\r\nhi") << u"POST"_s
                                        << QStringList { u"a"_s } << QByteArray("hi");
+        QTest::addRow("same length twice")
+            << QByteArray("POST /a HTTP/1.1\r\nContent-Length: 2\r\ncontent-length: 2\r\n\r\nhi") << u"POST"_s
+            << QStringList { u"a"_s } << QByteArray("hi");
+        QTest::addRow("list of the same length") << QByteArray("POST /a HTTP/1.1\r\nContent-Length: 2 ,\t+2\r\n\r\nhi")
+                                                 << u"POST"_s << QStringList { u"a"_s } << QByteArray("hi");
         QTest::addRow("no length ignores the rest")
             << QByteArray("POST /a HTTP/1.1\r\n\r\n{\"db\":1}") << u"POST"_s << QStringList { u"a"_s } << QByteArray();
         QTest::addRow("NUL bytes in a header value")

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -150,6 +152,14 @@ private Q_SLOTS:
         full.sub = 1.5;
         FileSceneStore(path()).saveNow(full).value();
         QCOMPARE(FileSceneStore(path()).allNow().value(), QList<ReceiverScene> { full });
+        // Every key the scene writes is one the store knows as a setting, not as a key to carry along.
+        QStringList written;
+        const JSONValue json = full.toJSON();
+        for (const auto &[key, value] : json.toObject())
+            written.append(key);
+        QStringList known = ReceiverScene::jsonKeys();
+        known.sort();
+        QCOMPARE(written, known);
     }
 
     void replacingMovesToTheEndUnderTheNewName()
@@ -170,10 +180,100 @@ private Q_SLOTS:
     {
         FileSceneStore store(path());
         store.saveNow(scene(u"Movie"_s)).value();
-        // The store keeps what it read; a hand edit made meanwhile survives a delete that changes nothing.
         writeFile(path(), "[]");
         QCOMPARE(store.removeNow(u"Sunrise"_s).value(), false);
         QCOMPARE(readFile(path()), QByteArray("[]"));
+    }
+
+    // A scene added by hand while the application runs is seen by the next operation, and the next save keeps
+    // it: the file is read again whenever it is not the one last read or written.
+    void handEditsAreSeenAndKept_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addRow("replaced, as most editors save") << u"replace"_s;
+        QTest::addRow("rewritten in place, longer") << u"in place"_s;
+        QTest::addRow("rewritten in place, same size, a nanosecond later") << u"same size"_s;
+        QTest::addRow("deleted") << u"delete"_s;
+    }
+    void handEditsAreSeenAndKept()
+    {
+        QFETCH(QString, how);
+        FileSceneStore store(path());
+        QVERIFY(store.saveNow(scene(u"Movie"_s)).value());
+        QCOMPARE(names(store.allNow().value()), QStringList { u"Movie"_s });
+
+        QStringList expected;
+        if (how == u"replace"_s) {
+            writeFile(path(u"edited.json"_s), R"([{"name":"Movie","volumeDb":-35},{"name":"Hand","power":"on"}])");
+            QVERIFY(
+                ::rename(QFile::encodeName(path(u"edited.json"_s)).constData(), QFile::encodeName(path()).constData())
+                == 0);
+            expected = QStringList { u"Movie"_s, u"Hand"_s };
+        } else if (how == u"in place"_s) {
+            writeFile(path(), R"([{"name":"Movie","volumeDb":-35},{"name":"Hand","power":"on"}])");
+            expected = QStringList { u"Movie"_s, u"Hand"_s };
+        } else if (how == u"same size"_s) {
+            // Within one tick of the file system's clock an edit may keep the time as it was; the nanoseconds
+            // of a later edit still tell it apart.
+            struct stat before { };
+            QCOMPARE(::stat(QFile::encodeName(path()).constData(), &before), 0);
+            QByteArray bytes = readFile(path());
+            bytes.replace("Movie", "Hand!");
+            writeFile(path(), bytes);
+            timespec times[2] = { before.st_atim, before.st_mtim };
+            times[1].tv_nsec = (times[1].tv_nsec + 1) % 1000000000;
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path()).constData(), times, 0), 0);
+            expected = QStringList { u"Hand!"_s };
+        } else {
+            QVERIFY(QFile::remove(path()));
+        }
+        QCOMPARE(names(store.allNow().value()), expected);
+
+        QVERIFY(store.saveNow(scene(u"Night"_s)).value());
+        expected.append(u"Night"_s);
+        QCOMPARE(names(FileSceneStore(path()).allNow().value()), expected);
+        // The store's own write is not mistaken for an edit.
+        QCOMPARE(names(store.allNow().value()), expected);
+    }
+
+    // Keys a newer version wrote beside a scene's settings survive this version rewriting the file, exactly as
+    // they were, also when that scene itself is saved again.
+    void unknownKeysAreKept()
+    {
+        writeFile(path(), R"([
+            {"name": "Movie", "power": "on", "lipSyncMs": 120, "outputs": {"hdmi": [1, 2.5, true, null]}, "note": "x"},
+            {"name": "Night", "volumeDb": -50}
+        ])");
+        FileSceneStore store(path());
+        QVERIFY(store.saveNow(scene(u"Radio"_s)).value());
+        const QByteArray movie = R"(  {
+    "lipSyncMs": 120,
+    "name": "Movie",
+    "note": "x",
+    "outputs": {
+      "hdmi": [
+        1,
+        2.5,
+        true,
+        null
+      ]
+    },
+    "power": "on"
+  },
+)";
+        QVERIFY2(readFile(path()).contains(movie), readFile(path()).constData());
+        QVERIFY(readFile(path()).contains("  {\n    \"name\": \"Night\",\n    \"volumeDb\": -50.0\n  },\n"));
+
+        ReceiverScene replaced = scene(u"movie"_s, -20);
+        QVERIFY(!store.saveNow(replaced).value());
+        QCOMPARE(store.sceneNow(u"Movie"_s).value(), std::optional(replaced));
+        const QByteArray bytes = readFile(path());
+        QVERIFY2(
+            bytes.contains("\"lipSyncMs\": 120,\n    \"name\": \"movie\",\n    \"note\": \"x\",\n"), bytes.constData());
+        QVERIFY(!bytes.contains("\"power\"")); // a setting of the old scene is not one of the new
+
+        QVERIFY(store.removeNow(u"Movie"_s).value());
+        QVERIFY(!readFile(path()).contains("lipSyncMs"));
     }
 
     void aFailedWriteKeepsTheCacheInStepWithTheFile()

@@ -7,10 +7,17 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "support/HeldTokenStore.h"
 #include "support/WaitFor.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
+#include <chrono>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace amplora;
@@ -71,6 +78,48 @@ public:
     QByteArray body() const { return received.mid(received.indexOf("\r\n\r\n") + 4); }
 };
 
+// Takes every descriptor the process may still open, for as long as it lives.
+class NoFreeDescriptors {
+public:
+    NoFreeDescriptors()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        // Should anything below the limit have been closed meanwhile, take it too.
+        for (int fd; (fd = ::dup(0)) >= 0;)
+            m_taken.push_back(fd);
+    }
+    ~NoFreeDescriptors()
+    {
+        ::setrlimit(RLIMIT_NOFILE, &m_saved);
+        for (const int fd : m_taken)
+            ::close(fd);
+    }
+    NoFreeDescriptors(const NoFreeDescriptors &) = delete;
+    NoFreeDescriptors &operator=(const NoFreeDescriptors &) = delete;
+
+private:
+    rlimit m_saved {};
+    std::vector<int> m_taken;
+};
+
+// Reads what has arrived on a plain socket without waiting; true once the peer has closed.
+bool readUntilClosed(int descriptor, QByteArray &received)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::recv(descriptor, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (count > 0)
+            received.append(buffer, count);
+        else
+            return count == 0;
+    }
+}
+
 QByteArray authorizedGet(const QByteArray &path)
 {
     return "GET " + path + " HTTP/1.1\r\nHost: localhost\r\nAuthorization: Bearer " + kToken.toUtf8() + "\r\n\r\n";
@@ -86,21 +135,39 @@ class TestReceiverAPIServer : public QObject {
     std::unique_ptr<Gate> m_gateOwner;
     std::unique_ptr<ReceiverAPIServer> m_server;
 
-    ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken)
+    std::shared_ptr<TokenAuthenticator> m_authenticator; // the running server's
+
+    ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken,
+        int maxConnections = ReceiverAPIConfiguration().maxConnections)
+    {
+        m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
+        return makeServerOver(m_tokens, timeoutSeconds, maxConnections);
+    }
+
+    ReceiverAPIServer &makeServerOver(std::shared_ptr<APITokenStore> tokens, double timeoutSeconds = 10.0,
+        int maxConnections = ReceiverAPIConfiguration().maxConnections)
     {
         ReceiverAPIConfiguration configuration;
         configuration.port = 0; // any free port
         configuration.requestTimeoutSeconds = timeoutSeconds;
-        m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
+        configuration.maxConnections = maxConnections;
         m_gateOwner = std::make_unique<Gate>();
         m_gate = m_gateOwner.get();
         QPointer<Gate> gate = m_gate;
-        m_server = std::make_unique<ReceiverAPIServer>(
-            configuration, m_tokens, [gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
+        m_server = std::make_unique<ReceiverAPIServer>(configuration, std::move(tokens),
+            [this, gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
+                m_authenticator = authenticator;
                 return [authenticator, gate](
                            HTTPRequest request) { return echo(authenticator, gate, std::move(request)); };
             });
         return *m_server;
+    }
+
+    bool accepts(const QString &token) const
+    {
+        HTTPRequest request;
+        request.headers.insert(u"authorization"_s, u"Bearer "_s + token);
+        return m_authenticator && m_authenticator->authenticate(request);
     }
 
     quint16 startServer(ReceiverAPIServer &server)
@@ -116,6 +183,7 @@ private Q_SLOTS:
     {
         m_server.reset();
         m_gateOwner.reset();
+        m_authenticator.reset();
     }
 
     void answersOneRequestAndCloses()
@@ -211,6 +279,82 @@ private Q_SLOTS:
         for (const auto &client : slow)
             QCOMPARE(client->statusLine(), QByteArrayLiteral("HTTP/1.1 408 Request Timeout"));
         QTRY_COMPARE(server.openConnectionCount(), 0);
+    }
+
+    void connectionsBeyondTheCapAreClosedAtOnce()
+    {
+        auto &server = makeServer();
+        const int cap = server.configuration().maxConnections;
+        QCOMPARE(cap, 256);
+        const quint16 port = startServer(server);
+        std::vector<std::unique_ptr<Client>> idle;
+        for (int i = 0; i < 300; ++i)
+            idle.push_back(std::make_unique<Client>(port, "GET /api/v1/status HTTP/1.1\r\nAuthoriz"));
+        const auto closedCount
+            = [&idle] { return std::count_if(idle.begin(), idle.end(), [](const auto &c) { return c->closed; }); };
+        QTRY_COMPARE(server.openConnectionCount(), cap);
+        QTRY_COMPARE(closedCount(), 300 - cap);
+        for (const auto &client : idle)
+            QVERIFY(client->received.isEmpty()); // closed without an answer, or still waiting
+
+        Client whileFull(port, authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(whileFull.closed);
+        QVERIFY(whileFull.received.isEmpty());
+
+        // Once some idle clients have gone, there is room again.
+        int left = 0;
+        for (const auto &client : idle) {
+            if (!client->closed && left < 10) {
+                client->socket.abort();
+                ++left;
+            }
+        }
+        QTRY_COMPARE(server.openConnectionCount(), cap - 10);
+        Client normal(port, authorizedGet("/api/v1/status"));
+        QTRY_VERIFY(normal.closed);
+        QCOMPARE(normal.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        QCOMPARE(closedCount(), 300 - cap + 10); // the idle ones still wait for their time-out
+    }
+
+    // Out of descriptors, accept() fails and QTcpServer stops accepting; the server must start again by itself.
+    void acceptingResumesAfterAnAcceptError()
+    {
+        auto &server = makeServer();
+        std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> timers;
+        server.setTimer([&timers](std::chrono::milliseconds delay, QObject *, std::function<void()> action) {
+            timers.emplace_back(delay, std::move(action));
+        });
+        const quint16 port = startServer(server);
+        const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(client >= 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const QByteArray request = authorizedGet("/api/v1/status");
+        {
+            NoFreeDescriptors exhausted;
+            QCOMPARE(::connect(client, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+            QCOMPARE(::send(client, request.constData(), request.size(), MSG_NOSIGNAL), request.size());
+            QTRY_COMPARE(timers.size(), size_t(1));
+            QVERIFY(timers.front().first <= std::chrono::seconds(1));
+            // Paused, not spinning on the descriptor that cannot be accepted.
+            QTest::qWait(50);
+            QCOMPARE(timers.size(), size_t(1));
+        }
+        QCOMPARE(server.openConnectionCount(), 0);
+        timers.front().second();
+        QByteArray received;
+        QTRY_VERIFY(readUntilClosed(client, received));
+        ::close(client);
+        QVERIFY2(received.startsWith("HTTP/1.1 200 OK\r\n"), received.constData());
+        // Back to normal: the end of each round of accepting is no error.
+        for (int i = 0; i < 3; ++i) {
+            Client next(port, authorizedGet("/api/v1/status"));
+            QTRY_VERIFY(next.closed);
+            QCOMPARE(next.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        }
+        QCOMPARE(timers.size(), size_t(1));
     }
 
     void clientThatOnlyStopsSendingIsAnswered()
@@ -328,6 +472,50 @@ private Q_SLOTS:
         server.stop();
         startServer(server);
         QCOMPARE(amplora::test::waitFor(server.currentToken()).value(), regenerated.value());
+    }
+
+    // The settings window asking for the token while the server starts: with no token stored, both must end
+    // with the one token that is stored and accepted, not one each.
+    void concurrentFirstUsesShareOneToken()
+    {
+        auto tokens = std::make_shared<test::HeldTokenStore>();
+        auto &server = makeServerOver(tokens);
+        auto starting = server.start();
+        auto shown = server.currentToken();
+        auto shownAgain = server.currentToken();
+        tokens->answerAllLatestFirst();
+        QVERIFY(amplora::test::waitFor(std::move(starting)));
+        const auto first = amplora::test::waitFor(std::move(shown));
+        const auto second = amplora::test::waitFor(std::move(shownAgain));
+        QVERIFY(first && second);
+        QCOMPARE(second.value(), first.value());
+        QCOMPARE(tokens->stored, std::optional(first.value()));
+        QCOMPARE(tokens->saves, 1);
+        QVERIFY(accepts(first.value()));
+    }
+
+    // A regeneration asked for while the start still waits for the stored token: the start must not put the
+    // replaced token back, however late its answer comes.
+    void regenerationDuringStartWins()
+    {
+        const QString old = u"old-token"_s;
+        auto tokens = std::make_shared<test::HeldTokenStore>(old);
+        auto &server = makeServerOver(tokens);
+        auto starting = server.start();
+        auto regenerating = server.regenerateToken();
+        tokens->answerAllLatestFirst();
+        QVERIFY(amplora::test::waitFor(std::move(starting)));
+        const auto regenerated = amplora::test::waitFor(std::move(regenerating));
+        QVERIFY(regenerated);
+        QVERIFY(regenerated.value() != old);
+        QCOMPARE(tokens->stored, std::optional(regenerated.value()));
+        QVERIFY(accepts(regenerated.value()));
+        QVERIFY(!accepts(old));
+
+        // What the settings window reads afterwards is the accepted token too.
+        auto shown = server.currentToken();
+        tokens->answerAllLatestFirst();
+        QCOMPARE(amplora::test::waitFor(std::move(shown)).value(), regenerated.value());
     }
 
     void listensOnEveryInterfaceWhenAsked()

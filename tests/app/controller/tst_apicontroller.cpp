@@ -6,11 +6,13 @@
 #include "api/server/ReceiverAPIServer.h"
 #include "support/CompletedTask.h"
 #include "support/FakeReceiverControl.h"
+#include "support/HeldTokenStore.h"
 #include "support/MemorySceneStore.h"
 
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +53,19 @@ quint16 freePort()
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
+}
+
+// The status line of the answer to one status request with `token`.
+QByteArray statusLineFor(quint16 port, const QString &token)
+{
+    QTcpSocket socket;
+    QByteArray received;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write("GET /api/v1/status HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
+    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000))
+        return "no answer";
+    return received.left(received.indexOf("\r\n"));
 }
 
 } // namespace
@@ -199,6 +214,28 @@ private Q_SLOTS:
         QVERIFY(settled(controller->regenerateToken()));
         QVERIFY(*controller->token() != made);
         QCOMPARE(m_settings->value(u"apiMockToken"_s).toString(), *controller->token());
+    }
+
+    // The settings window opening while the API starts, with no token stored yet: it must show the one token
+    // the server accepts.
+    void tokenShownWhileStartingIsTheAcceptedOne()
+    {
+        auto tokens = std::make_shared<test::HeldTokenStore>();
+        auto controller = makeController(tokens);
+        const quint16 port = freePort();
+        controller->setPort(port);
+        controller->enableForThisRun();
+        auto applying = controller->apply();
+        auto loading = controller->loadToken();
+        tokens->answerAllLatestFirst();
+        QVERIFY(settled(std::move(applying)));
+        QVERIFY(settled(std::move(loading)));
+        QCOMPARE(controller->state().kind, APIController::State::Kind::running);
+        QVERIFY(controller->token());
+        QCOMPARE(tokens->stored, controller->token());
+        QCOMPARE(tokens->saves, 1);
+        QCOMPARE(statusLineFor(port, *controller->token()), QByteArrayLiteral("HTTP/1.1 200 OK"));
+        QCOMPARE(statusLineFor(port, u"another"_s), QByteArrayLiteral("HTTP/1.1 401 Unauthorized"));
     }
 
     void tokenFailureKeepsTheToken()

@@ -1,0 +1,82 @@
+#include "api/auth/TokenKeeper.h"
+
+#include "api/Logging.h"
+#include "api/auth/APIToken.h"
+#include "api/auth/APITokenStore.h"
+#include "api/auth/TokenAuthenticator.h"
+
+namespace amplora::api {
+
+// Suspends until the operation has its result; at once when it has one already.
+struct TokenKeeper::Finished {
+    std::shared_ptr<Operation> operation;
+
+    bool await_ready() const noexcept { return operation->result.has_value(); }
+    void await_suspend(std::coroutine_handle<> waiter) { operation->waiters.push_back(waiter); }
+    TokenResult await_resume() const { return *operation->result; }
+};
+
+TokenKeeper::TokenKeeper(std::shared_ptr<APITokenStore> store, std::shared_ptr<TokenAuthenticator> authenticator)
+    : m_store(std::move(store))
+    , m_authenticator(std::move(authenticator))
+{ }
+
+QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::current()
+{
+    // Nothing can change the stored token between a waiting load and a new one, so they share one answer.
+    if (!m_queue.empty() && m_queue.back()->kind == Operation::Kind::Load)
+        return await(m_queue.back());
+    return await(enqueue(Operation::Kind::Load));
+}
+
+QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::regenerate()
+{
+    return await(enqueue(Operation::Kind::Regenerate));
+}
+
+QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::await(std::shared_ptr<Operation> operation)
+{
+    const std::shared_ptr<TokenKeeper> self = shared_from_this();
+    co_return co_await Finished { std::move(operation) };
+}
+
+std::shared_ptr<TokenKeeper::Operation> TokenKeeper::enqueue(Operation::Kind kind)
+{
+    auto operation = std::make_shared<Operation>(Operation { kind, std::nullopt, {} });
+    m_queue.push_back(operation);
+    if (!m_draining)
+        drain(shared_from_this());
+    return operation;
+}
+
+QCoro::Task<> TokenKeeper::drain(std::shared_ptr<TokenKeeper> self)
+{
+    self->m_draining = true;
+    while (!self->m_queue.empty()) {
+        const std::shared_ptr<Operation> operation = self->m_queue.front();
+        TokenResult result = co_await self->run(operation->kind);
+        if (result)
+            self->m_authenticator->setToken(result.value());
+        // Off the queue before anyone hears of it, so a waiter that asks again starts a new operation.
+        self->m_queue.pop_front();
+        operation->result = std::move(result);
+        for (const std::coroutine_handle<> waiter : std::exchange(operation->waiters, {}))
+            waiter.resume();
+    }
+    self->m_draining = false;
+}
+
+QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::run(Operation::Kind kind)
+{
+    const std::shared_ptr<APITokenStore> store = m_store;
+    if (kind == Operation::Kind::Load)
+        co_return co_await store->loadOrCreate();
+    QString token = APIToken::generate();
+    auto saved = co_await store->save(token);
+    if (!saved)
+        co_return Failure { saved.error() };
+    qCInfo(lcApi) << "The API token was regenerated; the previous one no longer works";
+    co_return token;
+}
+
+} // namespace amplora::api
