@@ -26,6 +26,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Amplora"));
     QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(AMPLORA_VERSION));
+    // Wayland compositors and docks match the windows to the installed desktop entry (its name and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.amplora.Amplora"));
 
     args = QCoreApplication::arguments();
     args.removeFirst();

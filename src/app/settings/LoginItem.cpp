@@ -49,9 +49,20 @@ bool falseValue(const QString &text)
 
 LoginItem::LoginItem(QString program, QObject *parent)
     : QObject(parent)
-    , m_program(program.isEmpty() ? QCoreApplication::applicationFilePath() : std::move(program))
+    , m_program(program.isEmpty() ? launchCommand(QCoreApplication::applicationFilePath()) : std::move(program))
 {
     m_enabled = isRegistered();
+}
+
+QString LoginItem::launchCommand(const QString &executable)
+{
+    const QString name = QStringLiteral("amplora");
+    const QString onPath = QStandardPaths::findExecutable(name);
+    const QString self = QFileInfo(executable).canonicalFilePath();
+    if (!onPath.isEmpty() && !self.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self) {
+        return name;
+    }
+    return executable;
 }
 
 QString LoginItem::entryPath()
@@ -66,7 +77,7 @@ QByteArray LoginItem::entryText(const QString &program)
                                   "Type=Application\n"
                                   "Name=Amplora\n"
                                   "Comment=Remote control for the network AV receiver\n"
-                                  "Icon=audio-card\n"
+                                  "Icon=org.amplora.Amplora\n"
                                   "Exec=%1\n"
                                   "Terminal=false\n"
                                   "X-GNOME-Autostart-enabled=true\n")

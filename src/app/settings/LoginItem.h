@@ -29,8 +29,13 @@ class LoginItem : public QObject {
     Q_PROPERTY(QString message READ message NOTIFY changed)
 
 public:
-    // `program` is the executable the entry starts; the running one by default.
+    // `program` is what the entry starts; by default launchCommand() of the running executable.
     explicit LoginItem(QString program = {}, QObject *parent = nullptr);
+
+    // How the entry names `executable`: plain "amplora" when that name on PATH is this very file (an installed
+    // copy, so the entry keeps working when Amplora is reinstalled elsewhere on PATH, as the desktop's own
+    // entry does), otherwise its absolute path (a copy run from a build folder starts itself).
+    static QString launchCommand(const QString &executable);
 
     // Where the entry lives, following XDG_CONFIG_HOME.
     static QString entryPath();

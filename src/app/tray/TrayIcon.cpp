@@ -37,12 +37,19 @@ TrayIcon::TrayIcon(ReceiverStore &store, AppSettings &settings, APIController &c
     // Picks the icon theme the symbols are drawn from. The engine of the panel and the settings window waits
     // until one of them is first opened: most sessions never open either.
     MainWindowHost::prepareProcess();
-    // The receiver symbol in a light grey that reads on dark and on light panels.
+    // Installed, the icon is the theme's symbolic one: a StatusNotifierItem host gets its name and draws it in
+    // the panel's own colours. Otherwise the receiver symbol in a light grey that reads on dark and on light
+    // panels.
+    const QString symbolic = QStringLiteral("org.amplora.Amplora-symbolic");
     QIcon icon;
-    for (const int edge : { 16, 22, 32, 48, 64 }) {
-        icon.addPixmap(QPixmap::fromImage(SymbolProvider().requestImage(
-            Symbols::iconName(QStringLiteral("hifireceiver")) + QStringLiteral("/ffc8c8c8"), nullptr,
-            QSize(edge, edge))));
+    if (QIcon::hasThemeIcon(symbolic)) {
+        icon = QIcon::fromTheme(symbolic);
+    } else {
+        for (const int edge : { 16, 22, 32, 48, 64 }) {
+            icon.addPixmap(QPixmap::fromImage(SymbolProvider().requestImage(
+                Symbols::iconName(QStringLiteral("hifireceiver")) + QStringLiteral("/ffc8c8c8"), nullptr,
+                QSize(edge, edge))));
+        }
     }
     m_icon->setIcon(icon);
     m_icon->setToolTip(QStringLiteral("Amplora"));

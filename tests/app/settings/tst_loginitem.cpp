@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace amplora::app;
@@ -71,6 +73,46 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 2);
     }
 
+    void anInstalledCopyIsStartedByItsNameOnPath_data()
+    {
+        // Folders below a scratch folder: bin/amplora and other/amplora are programs, link/amplora points at
+        // bin/amplora. The running program is always bin/amplora.
+        QTest::addColumn<QStringList>("path");
+        QTest::addColumn<bool>("byName");
+        QTest::addRow("installed copy on PATH") << QStringList { u"bin"_s } << true;
+        QTest::addRow("through a symlink on PATH") << QStringList { u"link"_s } << true;
+        QTest::addRow("another copy first on PATH") << QStringList { u"other"_s, u"bin"_s } << false;
+        QTest::addRow("not on PATH, as from a build folder") << QStringList { u"other"_s } << false;
+        QTest::addRow("empty PATH") << QStringList {} << false;
+    }
+
+    void anInstalledCopyIsStartedByItsNameOnPath()
+    {
+        QFETCH(QStringList, path);
+        QFETCH(bool, byName);
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        for (const QString &folder : { u"bin"_s, u"other"_s }) {
+            QVERIFY(QDir(scratch.path()).mkpath(folder));
+            QFile program(scratch.filePath(folder + u"/amplora"_s));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+            program.write("#!/bin/sh\n");
+            QVERIFY(program.setPermissions(program.permissions() | QFile::ExeOwner));
+        }
+        QVERIFY(QDir(scratch.path()).mkpath(u"link"_s));
+        QVERIFY(QFile::link(scratch.filePath(u"bin/amplora"_s), scratch.filePath(u"link/amplora"_s)));
+        QStringList folders;
+        for (const QString &folder : path) {
+            folders.append(scratch.filePath(folder));
+        }
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", folders.join(u':').toLocal8Bit());
+        const QString running = scratch.filePath(u"bin/amplora"_s);
+        const QString command = LoginItem::launchCommand(running);
+        qputenv("PATH", savedPath);
+        QCOMPARE(command, byName ? u"amplora"_s : running);
+    }
+
     void execQuotesWhatTheFormatReserves_data()
     {
         QTest::addColumn<QString>("program");
@@ -87,6 +129,23 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QByteArray, exec);
         QCOMPARE(execLine(LoginItem::entryText(program)), exec);
+    }
+
+    void entryPassesTheDesktopEntryValidator_data() { execQuotesWhatTheFormatReserves_data(); }
+
+    void entryPassesTheDesktopEntryValidator()
+    {
+        QFETCH(QString, program);
+        const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
+        if (validator.isEmpty()) {
+            QSKIP("desktop-file-validate is not installed (scripts/setup installs it)");
+        }
+        writeEntry(LoginItem::entryText(program));
+        QProcess validate;
+        validate.start(validator, { LoginItem::entryPath() });
+        QVERIFY(validate.waitForFinished());
+        const QByteArray output = validate.readAll() + validate.readAllStandardError();
+        QVERIFY2(validate.exitCode() == 0 && output.isEmpty(), output.constData());
     }
 
     void entryTheDesktopWasToldToSkipReadsAsOff_data()
