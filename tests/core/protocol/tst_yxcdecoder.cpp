@@ -373,7 +373,7 @@ private Q_SLOTS:
         const auto names = decoded<NameText>(fixture(QStringLiteral("av-receiver/system_getNameText.json")));
         QCOMPARE(names.zoneName(Zone::zone2), std::optional(QString::fromUtf8("Küche")));
         QCOMPARE(names.inputList.at(1), (IDText { QStringLiteral("hdmi1"), QString::fromUtf8("Télé") }));
-        QCOMPARE(names.inputList.at(3), (IDText { QStringLiteral("tuner"), QStringLiteral("tuner") }));
+        QCOMPARE(names.inputList.at(3), (IDText { QStringLiteral("tuner"), QStringLiteral("tuner") })); // no text
 
         const auto network
             = decoded<NetworkStatus>(fixture(QStringLiteral("av-receiver/system_getNetworkStatus.json")));
