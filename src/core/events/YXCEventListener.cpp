@@ -4,7 +4,6 @@
 
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
-#include <QTimer>
 #include <QUdpSocket>
 
 namespace amplora {
@@ -79,7 +78,10 @@ quint16 YXCEventListener::port() const
 
 void YXCEventListener::readBatch()
 {
-    m_drainScheduled = false;
+    // What is left after a batch waits for the socket's next read notification, on a later turn of the event
+    // loop, so that timers, input and painting get their share. Draining it any other way (a zero timer, say)
+    // is a trap: Qt then delivers a notification for data already read, takes that as data the reader left,
+    // and never notifies this socket again.
     for (int read = 0; read < batchSize; ++read) {
         // Re-checked each time: the handler may stop (or restart) the listener.
         QUdpSocket *socket = m_socket;
@@ -94,11 +96,6 @@ void YXCEventListener::readBatch()
         if (m_onPacket) {
             m_onPacket(bytes);
         }
-    }
-    // More is waiting: continue on the next turn so that timers, input and painting get their share.
-    if (m_socket && m_socket->hasPendingDatagrams() && !m_drainScheduled) {
-        m_drainScheduled = true;
-        QTimer::singleShot(0, this, &YXCEventListener::readBatch);
     }
 }
 

@@ -58,7 +58,6 @@ private:
     QHostAddress m_bindAddress;
     QPointer<QUdpSocket> m_socket;
     PacketHandler m_onPacket;
-    bool m_drainScheduled = false;
 };
 
 } // namespace amplora

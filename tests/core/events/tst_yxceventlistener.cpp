@@ -119,6 +119,9 @@ private Q_SLOTS:
         QVERIFY2(deliveredWhenLoopTurned <= YXCEventListener::batchSize,
             qPrintable(QString::number(deliveredWhenLoopTurned)));
         QTRY_COMPARE(delivered, total);
+        // The listener still hears what comes after the flood.
+        sender.writeDatagram("after", loopback, *port);
+        QTRY_COMPARE(delivered, total + 1);
     }
 
     void restartRebinds()
