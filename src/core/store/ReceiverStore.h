@@ -133,6 +133,11 @@ public:
     std::optional<quint16> eventPort() const { return m_eventPort; }
     const std::optional<QString> &lastError() const { return m_lastError; }
     const std::optional<QString> &networkName() const { return m_networkName; }
+    // The addresses push events are accepted from: the current receiver's (none in mock mode, and none while
+    // its name is still being resolved).
+    const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
+    // Datagrams the running push-event listener dropped because another machine sent them.
+    quint64 droppedEventDatagrams() const;
     const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
     std::optional<Zone> signalZone() const { return m_signalZone; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
@@ -322,6 +327,8 @@ private:
     QCoro::Task<> sendMute(Zone zone, bool oldValue);
     QCoro::Task<> runSurroundAI(Zone zone, bool on, std::optional<bool> previous);
     QCoro::Task<> runSpotifyHandoff();
+    // Resolves the current receiver's address and tells the listener to accept push events only from there.
+    QCoro::Task<> updateEventSenders();
     QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal);
     void scheduleEditExpiry();
 
@@ -334,6 +341,11 @@ private:
     std::unique_ptr<SpotifyHandoff> m_spotifyHandoff;
     QHostAddress m_eventBindAddress;
     quint16 m_requestedEventPort;
+    // The address the current transport was made for (the settings' host at the time).
+    QString m_transportHost;
+    QList<QHostAddress> m_eventSenders;
+    QString m_eventSendersHost; // the address m_eventSenders were resolved from
+    quint64 m_senderLookup = 0; // counts lookups, so that only the newest one's answer is used
 
     QList<DiscoveredReceiver> m_foundReceivers;
     bool m_isScanning = false;

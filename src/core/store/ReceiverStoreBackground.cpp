@@ -7,6 +7,7 @@
 #include "core/events/YXCEventListener.h"
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
+#include "core/store/ReceiverAddress.h"
 
 namespace amplora {
 
@@ -15,7 +16,10 @@ void ReceiverStore::startEventListener()
     if (m_listener) {
         m_listener->stop();
     }
-    m_listener = std::make_unique<YXCEventListener>(m_eventBindAddress);
+    m_listener = std::make_unique<YXCEventListener>(m_eventBindAddress, &m_clock);
+    if (m_eventSendersHost == m_transportHost) {
+        m_listener->setAcceptedSenders(m_eventSenders);
+    }
     QPointer<ReceiverStore> self(this);
     m_listener->setOnPacket([self](const QByteArray &datagram) {
         if (self && !self->m_destroying) {
@@ -38,6 +42,11 @@ QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
 
     ++m_runningTasks;
     while (isCurrent(self, taskGeneration)) {
+        // Resolved again each round: a receiver known by name may have been given another address.
+        co_await updateEventSenders();
+        if (!isCurrent(self, taskGeneration)) {
+            break;
+        }
         // Registered through whichever transport is current: recovery may have replaced it since the last round.
         const std::shared_ptr<ReceiverTransport> transport = m_transport;
         const Result<Done, YXCError> registered = co_await transport->registerForEvents(port);
@@ -57,6 +66,29 @@ QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
     }
     if (self && !self->m_destroying) {
         --self->m_runningTasks;
+    }
+}
+
+QCoro::Task<> ReceiverStore::updateEventSenders()
+{
+    QPointer<ReceiverStore> self(this);
+    const quint64 lookup = ++m_senderLookup;
+    const QString host = m_transportHost;
+    // The mock receiver sends no datagrams, so in mock mode every datagram comes from someone else.
+    QList<QHostAddress> senders;
+    if (!m_launch.mock) {
+        senders = co_await receiverAddresses(host);
+    }
+    if (!self || m_destroying || lookup != m_senderLookup) {
+        co_return; // a newer lookup has the say
+    }
+    if (senders.isEmpty() && host == m_eventSendersHost && !m_launch.mock) {
+        co_return; // a name that did not resolve this time keeps the addresses it had
+    }
+    m_eventSenders = senders;
+    m_eventSendersHost = host;
+    if (m_listener) {
+        m_listener->setAcceptedSenders(senders);
     }
 }
 

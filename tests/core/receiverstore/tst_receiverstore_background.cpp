@@ -8,6 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 
 using namespace amplora;
 using namespace amplora::test;
@@ -32,6 +33,18 @@ QList<int> pollTimes(StoreRig &rig, std::chrono::milliseconds span, const std::f
         }
     }
     return times;
+}
+
+const QHostAddress loopback(QHostAddress::LocalHost);
+
+// Datagrams to the store's event port over loopback, sent from `from` (any 127.x address is this machine).
+void sendEvents(const ReceiverStore &store, const QList<QByteArray> &datagrams, const QHostAddress &from = loopback)
+{
+    QUdpSocket sender;
+    QVERIFY(sender.bind(from, 0));
+    for (const QByteArray &datagram : datagrams) {
+        QCOMPARE(sender.writeDatagram(datagram, loopback, *store.eventPort()), qint64(datagram.size()));
+    }
 }
 
 QImage filled(QColor colour)
@@ -149,6 +162,70 @@ private Q_SLOTS:
         rig.startConnected();
         rig.store->handlePacket(R"({"zone2":{"power":"on","volume":10}})");
         QCOMPARE(rig.store->availableZones(), QList<Zone> { Zone::main });
+    }
+
+    void onlyTheReceiverIsHeard_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QHostAddress>("receiver");
+        QTest::addColumn<QHostAddress>("stranger");
+        const QHostAddress other(QStringLiteral("127.0.0.2"));
+        QTest::addRow("address") << QStringLiteral("127.0.0.1") << loopback << other;
+        QTest::addRow("address with a port") << QStringLiteral(" 127.0.0.1:8080 ") << loopback << other;
+        QTest::addRow("the stranger has the listener's address") << QStringLiteral("127.0.0.2") << other << loopback;
+        QTest::addRow("name, resolved in the background") << QStringLiteral("localhost") << loopback << other;
+    }
+
+    void onlyTheReceiverIsHeard()
+    {
+        QFETCH(QString, host);
+        QFETCH(QHostAddress, receiver);
+        QFETCH(QHostAddress, stranger);
+        StoreRig rig(host);
+        rig.startConnected();
+        QTRY_VERIFY(rig.store->eventSenders().contains(receiver));
+        rig.transport->clearLog();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
+        sendEvents(*rig.store,
+            { R"({"main":{"mute":true,"volume":120,"status_updated":true},)"
+              R"("system":{"name_text_updated":true}})" },
+            stranger);
+        sendEvents(*rig.store, { R"({"main":{"sound_program":"sci-fi"}})" }, receiver);
+        QTRY_COMPARE(rig.store->currentStatus()->soundProgram, QStringLiteral("sci-fi"));
+        QCOMPARE(rig.store->currentStatus()->mute, false);
+        QCOMPARE(rig.store->currentStatus()->volume, sampleStatus().volume);
+        QCOMPARE(rig.store->droppedEventDatagrams(), quint64(1));
+        QCOMPARE(rig.transport->log(), QStringList {}); // the stranger's flags asked the receiver for nothing
+    }
+
+    void mockModeHearsNoDatagrams()
+    {
+        StoreRig rig(QStringLiteral("127.0.0.1"), LaunchOptions { .mock = true });
+        rig.startConnected();
+        QCOMPARE(rig.transport->registeredPorts().size(), 1);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
+        sendEvents(*rig.store, { R"({"main":{"mute":true}})" });
+        QTRY_COMPARE(rig.store->droppedEventDatagrams(), quint64(1));
+        QCOMPARE(rig.store->eventSenders(), QList<QHostAddress> {});
+        QCOMPARE(rig.store->currentStatus()->mute, false);
+        // Its own model still takes events.
+        rig.store->handlePacket(R"({"main":{"mute":true}})");
+        QCOMPARE(rig.store->currentStatus()->mute, true);
+    }
+
+    void eventSendersFollowTheReceiverToItsNewAddress()
+    {
+        StoreRig rig(QStringLiteral("10.0.0.5"));
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        rig.discovered = QList { DiscoveredReceiver { QStringLiteral("Den"), QStringLiteral("RX-V481"),
+            QStringLiteral("10.0.0.9"), QStringLiteral("AC44F2000001") } };
+        rig.startConnected();
+        QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.5")) });
+        rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::transport(QStringLiteral("No route")));
+        rig.clock.advance(1500ms); // the poll fails; recovery finds the receiver at its new address
+        QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.9"));
+        QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.9")) });
     }
 
     void eventRefreshesAndPlayTime()
