@@ -736,6 +736,8 @@ void ReceiverStore::stopTasks()
 {
     ++m_taskGeneration;
     ++m_epoch;
+    m_eventRefreshes.clear(); // their runs end when they resume
+    m_signalFetchAgain = false;
     if (m_listener) {
         m_listener->stop();
         m_listener.reset();

@@ -329,7 +329,12 @@ private:
     QCoro::Task<> runSpotifyHandoff();
     // Resolves the current receiver's address and tells the listener to accept push events only from there.
     QCoro::Task<> updateEventSenders();
-    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal);
+    // An event's refresh, coalesced per kind: while one request of the kind is in flight, more events only
+    // ask for one more round after it.
+    void requestRefresh(YXCEvent::Refresh what, bool thenSignal);
+    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration);
+    // The signal report an event made stale: fetched now, or once more after the fetch in flight.
+    void requestSignalAfterEvent();
     void scheduleEditExpiry();
 
     AppSettings &m_settings;
@@ -371,6 +376,7 @@ private:
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
     bool m_signalFetchInFlight = false;
+    bool m_signalFetchAgain = false; // an event asked for the signal report while a fetch was in flight
     int m_signalGeneration = 0;
     QMap<QString, Edit> m_edits;
     std::map<QString, std::unique_ptr<Throttler<double>>> m_throttlers;
@@ -386,6 +392,12 @@ private:
     std::set<Zone> m_pendingMute;
     std::set<Zone> m_pendingSurroundAI;
     std::unique_ptr<YXCEventListener> m_listener;
+    // Event refreshes with a request in flight, by kind; `again` asks for one more round after it.
+    struct PendingRefresh {
+        bool again = false;
+        bool thenSignal = false;
+    };
+    std::map<YXCEvent::Refresh, PendingRefresh> m_eventRefreshes;
 
     // Bumped by stopTasks(): ends the background loops and any start() still connecting.
     quint64 m_taskGeneration = 0;

@@ -245,20 +245,53 @@ void ReceiverStore::apply(const YXCEvent &event)
             const auto change = event.zones.find(what.zone);
             thenSignal = change != event.zones.end() && change->second.statusUpdated;
         }
-        runEventRefresh(what, thenSignal);
+        requestRefresh(what, thenSignal);
     }
 }
 
-QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal)
+void ReceiverStore::requestRefresh(YXCEvent::Refresh what, bool thenSignal)
+{
+    // A burst of flags costs one request per kind plus one round after it, not a request per flag. The round
+    // after is needed: the answer in flight may predate the change the latest flag announced.
+    const auto running = m_eventRefreshes.find(what);
+    if (running != m_eventRefreshes.end()) {
+        running->second.again = true;
+        running->second.thenSignal = running->second.thenSignal || thenSignal;
+        return;
+    }
+    m_eventRefreshes.emplace(what, PendingRefresh {});
+    runEventRefresh(what, thenSignal, m_taskGeneration);
+}
+
+QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration)
 {
     QPointer<ReceiverStore> self(this);
-    const Result<Done, StoreError> refreshed = co_await refresh(what);
-    if (!refreshed || !self || m_destroying) {
-        co_return; // the next poll or event corrects the state
+    for (;;) {
+        const Result<Done, StoreError> refreshed = co_await refresh(what);
+        if (!isCurrent(self, taskGeneration)) {
+            co_return; // stopTasks() has forgotten this run
+        }
+        // A failure is left to the next poll or event to correct.
+        if (refreshed && thenSignal && what.zone == m_selectedZone) {
+            requestSignalAfterEvent();
+        }
+        const auto pending = m_eventRefreshes.find(what);
+        if (pending == m_eventRefreshes.end() || !pending->second.again) {
+            m_eventRefreshes.erase(what);
+            co_return;
+        }
+        thenSignal = pending->second.thenSignal;
+        pending->second = PendingRefresh {};
     }
-    if (thenSignal && what.zone == m_selectedZone) {
-        refreshSignal();
+}
+
+void ReceiverStore::requestSignalAfterEvent()
+{
+    if (m_signalFetchInFlight) {
+        m_signalFetchAgain = true;
+        return;
     }
+    fetchSignal();
 }
 
 QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what)
@@ -354,6 +387,7 @@ QCoro::Task<> ReceiverStore::fetchSignal()
         co_return;
     }
     m_signalFetchInFlight = false;
+    const bool again = std::exchange(m_signalFetchAgain, false);
     const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
     if (info) {
         if (unchanged && canFetchSignal()) {
@@ -361,6 +395,9 @@ QCoro::Task<> ReceiverStore::fetchSignal()
         }
     } else if (unchanged) {
         setSignal(std::nullopt, std::nullopt);
+    }
+    if (again) {
+        fetchSignal();
     }
 }
 

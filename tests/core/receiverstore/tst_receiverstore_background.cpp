@@ -47,6 +47,13 @@ void sendEvents(const ReceiverStore &store, const QList<QByteArray> &datagrams, 
     }
 }
 
+// A datagram that changes only the play position, which asks for nothing: once it shows, every datagram sent
+// before it from the same socket has been handled.
+QByteArray playTimeMarker(int seconds)
+{
+    return QStringLiteral(R"({"netusb":{"play_time":%1}})").arg(seconds).toUtf8();
+}
+
 QImage filled(QColor colour)
 {
     QImage image(24, 24, QImage::Format_ARGB32);
@@ -226,6 +233,69 @@ private Q_SLOTS:
         rig.clock.advance(1500ms); // the poll fails; recovery finds the receiver at its new address
         QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.9"));
         QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.9")) });
+    }
+
+    void floodOfFlagsCostsAHandfulOfRequests_data()
+    {
+        QTest::addColumn<QByteArray>("flag");
+        QTest::addColumn<QString>("path");
+        QTest::addRow("status updated") << QByteArray(R"({"main":{"status_updated":true}})")
+                                        << QStringLiteral("main/getStatus");
+        QTest::addRow("volume") << QByteArray(R"({"zone2":{"volume":60}})") << QStringLiteral("zone2/getStatus");
+        QTest::addRow("play info updated")
+            << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringLiteral("netusb/getPlayInfo");
+        QTest::addRow("input") << QByteArray(R"({"main":{"input":"spotify"}})") << QStringLiteral("netusb/getPlayInfo");
+        QTest::addRow("names updated") << QByteArray(R"({"system":{"name_text_updated":true}})")
+                                       << QStringLiteral("system/getNameText");
+    }
+
+    void floodOfFlagsCostsAHandfulOfRequests()
+    {
+        QFETCH(QByteArray, flag);
+        QFETCH(QString, path);
+        StoreRig rig(QStringLiteral("127.0.0.1"));
+        rig.startConnected();
+        rig.transport->clearLog();
+        rig.transport->setHolding(path);
+
+        // 1,000 flags, in bursts the socket buffer takes whole.
+        for (int burst = 1; burst <= 10; ++burst) {
+            sendEvents(*rig.store, QList<QByteArray>(100, flag) << playTimeMarker(burst));
+            QTRY_COMPARE(rig.store->playInfo()->playTime, burst);
+        }
+        QCOMPARE(rig.store->droppedEventDatagrams(), quint64(0));
+        QCOMPARE(rig.transport->log(), QStringList { path }); // one request in flight
+        // Its answer is older than the flags that came meanwhile: exactly one more round, and then no more.
+        QVERIFY(rig.transport->release(path));
+        QCOMPARE(rig.transport->log(), QStringList(2, path));
+        QVERIFY(rig.transport->release(path));
+        QCOMPARE(rig.transport->log(), QStringList(2, path));
+        QCOMPARE(rig.transport->heldCount(), 0);
+
+        // Nothing is left waiting: the next flag asks at once.
+        sendEvents(*rig.store, { flag, playTimeMarker(99) });
+        QTRY_COMPARE(rig.store->playInfo()->playTime, 99);
+        QCOMPARE(rig.transport->log(), QStringList(3, path));
+        rig.transport->setHolding(path, false);
+    }
+
+    void signalAfterEventsIsCoalescedToo()
+    {
+        StoreRig rig;
+        rig.transport->answer(QStringLiteral("main/getSignalInfo"), SignalInfo {});
+        rig.transport->setHolding(QStringLiteral("main/getSignalInfo"));
+        rig.startConnected();
+        rig.store->setSignalStripVisible(true);
+        rig.store->signalVisibilityChanged();
+        for (int i = 0; i < 50; ++i) {
+            rig.store->handlePacket(R"({"main":{"status_updated":true}})");
+        }
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 1);
+        QVERIFY(rig.transport->release(QStringLiteral("main/getSignalInfo")));
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 2);
+        QVERIFY(rig.transport->release(QStringLiteral("main/getSignalInfo")));
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 2);
+        rig.transport->setHolding(QStringLiteral("main/getSignalInfo"), false);
     }
 
     void eventRefreshesAndPlayTime()
