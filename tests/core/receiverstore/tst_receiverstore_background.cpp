@@ -4,6 +4,7 @@
 #include "StoreRig.h"
 
 #include "core/store/DisplayTint.h"
+#include "core/store/ReceiverAddress.h"
 #include "support/CompletedTask.h"
 
 #include <QSignalSpy>
@@ -204,6 +205,26 @@ private Q_SLOTS:
         QCOMPARE(rig.store->currentStatus()->volume, sampleStatus().volume);
         QCOMPARE(rig.store->droppedEventDatagrams(), quint64(1));
         QCOMPARE(rig.transport->log(), QStringList {}); // the stranger's flags asked the receiver for nothing
+    }
+
+    void receiverAddressesOfLiteralHosts_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QList<QHostAddress>>("addresses");
+        const auto one = [](const char *address) { return QList { QHostAddress(QString::fromLatin1(address)) }; };
+        QTest::addRow("IPv4") << QStringLiteral("192.168.1.20") << one("192.168.1.20");
+        QTest::addRow("IPv4 and port, blanks around") << QStringLiteral(" 192.168.1.20:80 ") << one("192.168.1.20");
+        QTest::addRow("IPv6 in brackets with a port") << QStringLiteral("[fe80::1]:80") << one("fe80::1");
+        QTest::addRow("bare IPv6") << QStringLiteral("fe80::1") << one("fe80::1");
+        QTest::addRow("no address") << QStringLiteral("  ") << QList<QHostAddress> {};
+        QTest::addRow("not an address") << QStringLiteral("a b:c") << QList<QHostAddress> {};
+    }
+
+    void receiverAddressesOfLiteralHosts()
+    {
+        QFETCH(QString, host);
+        // Literal addresses are answered at once, without a lookup.
+        QTEST(completedResult(receiverAddresses(host)).value(), "addresses");
     }
 
     void mockModeHearsNoDatagrams()
