@@ -186,6 +186,9 @@ public:
     void startPolling();
     QCoro::Task<Result<Done, StoreError>> poll(Clock::TimePoint now);
     QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
+    // The names half of ensureFeaturesAndNames(): asks for them when they are missing and the last attempt is at
+    // least 30 s old. A failure is recorded in lastError; nothing waits on names, which only decorate ids.
+    QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
     void apply(const YXCEvent &event);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);

@@ -179,6 +179,11 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
     if (!isCurrent(self, asked)) {
         co_return;
     }
+    co_await reloadNames(now);
+}
+
+QCoro::Task<> ReceiverStore::reloadNames(Clock::TimePoint now)
+{
     co_await reloadIfMissing(&ReceiverStore::m_names, &ReceiverStore::m_lastNamesAttempt, &ReceiverStore::namesChanged,
         YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
 }

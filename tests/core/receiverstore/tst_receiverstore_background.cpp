@@ -460,26 +460,45 @@ private Q_SLOTS:
         QCOMPARE(rig.store->currentSignalInfo().has_value(), stored);
     }
 
+    void featuresAndNamesReloadAtMostEveryThirtySeconds_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<YXCError>("error");
+        QTest::addColumn<QString>("failure");
+        QTest::addRow("features") << QStringLiteral("system/getFeatures") << YXCError::http(500)
+                                  << QStringLiteral("system/getFeatures: The receiver answered with HTTP 500.");
+        // Older firmware has no names to give; they are decoration, and nothing waits on them.
+        QTest::addRow("names refused by older firmware")
+            << QStringLiteral("system/getNameText") << YXCError::responseCode(3, QStringLiteral("system/getNameText"))
+            << QStringLiteral("system/getNameText: system/getNameText failed (response code 3).");
+    }
+
     void featuresAndNamesReloadAtMostEveryThirtySeconds()
     {
+        QFETCH(QString, path);
+        QFETCH(YXCError, error);
+        QFETCH(QString, failure);
         StoreRig rig;
-        rig.transport->failOnly(QStringLiteral("system/getFeatures"), YXCError::http(500));
+        rig.transport->failOnly(path, error);
         rig.startConnected();
-        const QString failure = QStringLiteral("system/getFeatures: The receiver answered with HTTP 500.");
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
         QCOMPARE(rig.store->lastError(), failure);
 
         rig.clock.advance(29s);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), 1);
+        QCOMPARE(rig.transport->count(path), 1);
         rig.clock.advance(1500ms);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), 2);
+        QCOMPARE(rig.transport->count(path), 2);
         QCOMPARE(rig.store->lastError(), failure); // listed once
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
 
-        rig.transport->answerOnly(QStringLiteral("system/getFeatures"), sampleFeatures());
+        rig.transport->clear(path);
+        StoreRig::scriptHealthy(*rig.transport);
         rig.clock.advance(30s);
         QVERIFY(rig.store->features().has_value());
-        const qsizetype reads = rig.transport->count(QStringLiteral("system/getFeatures"));
+        QVERIFY(rig.store->names().has_value());
+        const qsizetype reads = rig.transport->count(path);
         rig.clock.advance(60s);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), reads);
+        QCOMPARE(rig.transport->count(path), reads);
     }
 
     void registrationRenewsAndReportsFailures()
