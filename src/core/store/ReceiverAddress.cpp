@@ -34,8 +34,7 @@ private:
     QHostInfo m_info;
 };
 
-} // namespace
-
+// The machine part of a receiver address: without port, brackets and surrounding blanks.
 QString machineOf(const QString &host)
 {
     const QString trimmed = host.trimmed();
@@ -46,6 +45,8 @@ QString machineOf(const QString &host)
     const QUrl url(QStringLiteral("http://") + trimmed, QUrl::StrictMode);
     return url.isValid() ? url.host() : QString();
 }
+
+} // namespace
 
 QCoro::Task<QList<QHostAddress>> receiverAddresses(QString host)
 {
