@@ -37,6 +37,14 @@ void ScriptedTransport::clear(const QString &path)
     m_script.remove(path);
 }
 
+void ScriptedTransport::setHolding(const QString &path, bool holding)
+{
+    m_holding.removeAll(path);
+    if (holding) {
+        m_holding.append(path);
+    }
+}
+
 bool ScriptedTransport::release(const QString &path)
 {
     for (qsizetype i = 0; i < m_waiters.size(); ++i) {
@@ -110,7 +118,7 @@ QCoro::Task<Result<YXCPayload, YXCError>> ScriptedTransport::fetchPayload(YXCCom
         qWarning().noquote() << "ScriptedTransport: no scripted answer for" << path;
         co_return Failure { YXCError::transport(QStringLiteral("No scripted answer for ") + path) };
     }
-    if (step->delivery == held) {
+    if (step->delivery == held || m_holding.contains(path)) {
         co_await Hold(*this, path);
     }
     if (const auto *payload = std::get_if<YXCPayload>(&step->outcome)) {

@@ -60,6 +60,8 @@ public:
         fail(path, std::move(error), delivery);
     }
 
+    // Holds every request of the path from now on, whatever its scripted answer, until switched off.
+    void setHolding(const QString &path, bool holding = true);
     // Resumes the oldest held request of the path; false when none waits.
     bool release(const QString &path);
     // Resumes every held request, oldest first (also those held while releasing).
@@ -113,6 +115,7 @@ private:
 
     bool m_readOnly = false;
     QMap<QString, QList<Step>> m_script;
+    QStringList m_holding;
     QList<Waiter> m_waiters;
     QStringList m_log;
     QList<YXCCommand> m_sent;

@@ -171,22 +171,26 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
     }
     const std::shared_ptr<ReceiverTransport> transport = store->transport();
     std::optional<Features> features = store->features();
-    std::optional<NameText> names = store->names();
     if (!features) {
         Result<Features, YXCError> fetched = co_await transport->fetch<Features>(YXCCommand::getFeatures());
         if (!fetched) {
             co_return Failure { controlError(fetched.error()) };
         }
         features = std::move(fetched).value();
-    }
-    if (!names) {
-        Result<NameText, YXCError> fetched = co_await transport->fetch<NameText>(YXCCommand::getNameText());
-        if (!fetched) {
-            co_return Failure { controlError(fetched.error()) };
+        if (!store) {
+            co_return Failure { storeGone() };
         }
-        names = std::move(fetched).value();
     }
-    co_return Context { transport, std::move(*features), std::move(names) };
+    // Names only decorate: without them the lists and the status show the receiver's ids, and every command
+    // still goes out. Older firmware refuses getNameText for good, so they are asked for under the store's
+    // own spacing rather than on every request.
+    if (!store->names()) {
+        co_await store->reloadNames(store->clock().now());
+        if (!store) {
+            co_return Failure { storeGone() };
+        }
+    }
+    co_return Context { transport, std::move(*features), store->names() };
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(

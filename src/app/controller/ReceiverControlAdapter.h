@@ -49,8 +49,8 @@ public:
     static int receiverUnits(double db);
 
 private:
-    // What one operation works with: the transport it started on, and the features and names (the store's,
-    // or fetched through that transport when the store does not hold them yet).
+    // What one operation works with: the transport it started on, the features (the store's, or fetched
+    // through that transport when the store does not hold them yet) and the names when they could be read.
     struct Context {
         std::shared_ptr<ReceiverTransport> transport;
         Features features;

@@ -4,7 +4,6 @@
 
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
-#include <QTimer>
 #include <QUdpSocket>
 
 namespace amplora {
@@ -14,9 +13,10 @@ QString EventListenerError::description() const
     return QStringLiteral("Could not open a UDP port for push events: %1").arg(reason);
 }
 
-YXCEventListener::YXCEventListener(QHostAddress bindAddress, QObject *parent)
+YXCEventListener::YXCEventListener(QHostAddress bindAddress, Clock *clock, QObject *parent)
     : QObject(parent)
     , m_bindAddress(std::move(bindAddress))
+    , m_clock(clock ? *clock : Clock::system())
 { }
 
 YXCEventListener::~YXCEventListener()
@@ -77,9 +77,52 @@ quint16 YXCEventListener::port() const
     return m_socket ? m_socket->localPort() : 0;
 }
 
+void YXCEventListener::setAcceptedSenders(const QList<QHostAddress> &senders)
+{
+    QList<QHostAddress> accepted;
+    for (const QHostAddress &sender : senders) {
+        const QHostAddress address = comparable(sender);
+        if (!address.isNull() && !accepted.contains(address)) {
+            accepted.append(address);
+        }
+    }
+    m_acceptedSenders = std::move(accepted);
+}
+
+QHostAddress YXCEventListener::comparable(const QHostAddress &address)
+{
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    if (isIPv4) {
+        return QHostAddress(ipv4);
+    }
+    QHostAddress plain(address);
+    plain.setScopeId(QString());
+    return plain;
+}
+
+void YXCEventListener::drop(const QHostAddress &sender)
+{
+    ++m_dropped;
+    ++m_droppedSinceReport;
+    const Clock::TimePoint now = m_clock.now();
+    if (m_lastDropReport && now - *m_lastDropReport < dropReportSpacing) {
+        return;
+    }
+    m_lastDropReport = now;
+    qCWarning(lcEvents).noquote() << QStringLiteral(
+        "Dropped %1 push-event datagram(s) from senders other than the receiver, the latest from %2")
+                                         .arg(m_droppedSinceReport)
+                                         .arg(sender.toString());
+    m_droppedSinceReport = 0;
+}
+
 void YXCEventListener::readBatch()
 {
-    m_drainScheduled = false;
+    // What is left after a batch waits for the socket's next read notification, on a later turn of the event
+    // loop, so that timers, input and painting get their share. Draining it any other way (a zero timer, say)
+    // is a trap: Qt then delivers a notification for data already read, takes that as data the reader left,
+    // and never notifies this socket again.
     for (int read = 0; read < batchSize; ++read) {
         // Re-checked each time: the handler may stop (or restart) the listener.
         QUdpSocket *socket = m_socket;
@@ -87,6 +130,10 @@ void YXCEventListener::readBatch()
             return;
         }
         const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (!m_acceptedSenders.contains(comparable(datagram.senderAddress()))) {
+            drop(datagram.senderAddress());
+            continue;
+        }
         const QByteArray bytes = datagram.data();
         if (bytes.isEmpty()) {
             continue;
@@ -94,11 +141,6 @@ void YXCEventListener::readBatch()
         if (m_onPacket) {
             m_onPacket(bytes);
         }
-    }
-    // More is waiting: continue on the next turn so that timers, input and painting get their share.
-    if (m_socket && m_socket->hasPendingDatagrams() && !m_drainScheduled) {
-        m_drainScheduled = true;
-        QTimer::singleShot(0, this, &YXCEventListener::readBatch);
     }
 }
 

@@ -58,6 +58,7 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_displayTint(DisplayTint::defaultTint())
 {
     m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
+    m_transportHost = m_settings.host();
     Clock *clock = &m_clock;
     m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
         parts.spotifyOpener ? std::move(parts.spotifyOpener) : defaultOpener(m_launch),
@@ -171,6 +172,11 @@ void ReceiverStore::setNetworkName(std::optional<QString> name)
     assign(m_networkName, std::move(name), &ReceiverStore::networkNameChanged);
 }
 
+quint64 ReceiverStore::droppedEventDatagrams() const
+{
+    return m_listener ? m_listener->droppedCount() : 0;
+}
+
 void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
 {
     assign(m_discoveryMessage, std::move(text), &ReceiverStore::discoveryMessageChanged);
@@ -190,9 +196,13 @@ std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
 void ReceiverStore::replaceTransport()
 {
     m_transport = makeTransport();
+    m_transportHost = m_settings.host();
     ++m_epoch;
     Q_EMIT transportChanged();
     notifyDerived(); // the status line's read-only segment follows the transport
+    if (m_listener) {
+        updateEventSenders(); // events of the receiver at its new address count at once
+    }
 }
 
 QString ReceiverStore::loadFailure(const QString &label, const QString &description) const
@@ -726,6 +736,8 @@ void ReceiverStore::stopTasks()
 {
     ++m_taskGeneration;
     ++m_epoch;
+    m_eventRefreshes.clear(); // their runs end when they resume
+    m_signalFetchAgain = false;
     if (m_listener) {
         m_listener->stop();
         m_listener.reset();

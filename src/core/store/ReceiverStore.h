@@ -133,6 +133,11 @@ public:
     std::optional<quint16> eventPort() const { return m_eventPort; }
     const std::optional<QString> &lastError() const { return m_lastError; }
     const std::optional<QString> &networkName() const { return m_networkName; }
+    // The addresses push events are accepted from: the current receiver's (none in mock mode, and none while
+    // its name is still being resolved).
+    const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
+    // Datagrams the running push-event listener dropped because another machine sent them.
+    quint64 droppedEventDatagrams() const;
     const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
     std::optional<Zone> signalZone() const { return m_signalZone; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
@@ -181,6 +186,9 @@ public:
     void startPolling();
     QCoro::Task<Result<Done, StoreError>> poll(Clock::TimePoint now);
     QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
+    // The names half of ensureFeaturesAndNames(): asks for them when they are missing and the last attempt is at
+    // least 30 s old. A failure is recorded in lastError; nothing waits on names, which only decorate ids.
+    QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
     void apply(const YXCEvent &event);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
@@ -322,7 +330,14 @@ private:
     QCoro::Task<> sendMute(Zone zone, bool oldValue);
     QCoro::Task<> runSurroundAI(Zone zone, bool on, std::optional<bool> previous);
     QCoro::Task<> runSpotifyHandoff();
-    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal);
+    // Resolves the current receiver's address and tells the listener to accept push events only from there.
+    QCoro::Task<> updateEventSenders();
+    // An event's refresh, coalesced per kind: while one request of the kind is in flight, more events only
+    // ask for one more round after it.
+    void requestRefresh(YXCEvent::Refresh what, bool thenSignal);
+    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration);
+    // The signal report an event made stale: fetched now, or once more after the fetch in flight.
+    void requestSignalAfterEvent();
     void scheduleEditExpiry();
 
     AppSettings &m_settings;
@@ -334,6 +349,11 @@ private:
     std::unique_ptr<SpotifyHandoff> m_spotifyHandoff;
     QHostAddress m_eventBindAddress;
     quint16 m_requestedEventPort;
+    // The address the current transport was made for (the settings' host at the time).
+    QString m_transportHost;
+    QList<QHostAddress> m_eventSenders;
+    QString m_eventSendersHost; // the address m_eventSenders were resolved from
+    quint64 m_senderLookup = 0; // counts lookups, so that only the newest one's answer is used
 
     QList<DiscoveredReceiver> m_foundReceivers;
     bool m_isScanning = false;
@@ -359,6 +379,7 @@ private:
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
     bool m_signalFetchInFlight = false;
+    bool m_signalFetchAgain = false; // an event asked for the signal report while a fetch was in flight
     int m_signalGeneration = 0;
     QMap<QString, Edit> m_edits;
     std::map<QString, std::unique_ptr<Throttler<double>>> m_throttlers;
@@ -374,6 +395,12 @@ private:
     std::set<Zone> m_pendingMute;
     std::set<Zone> m_pendingSurroundAI;
     std::unique_ptr<YXCEventListener> m_listener;
+    // Event refreshes with a request in flight, by kind; `again` asks for one more round after it.
+    struct PendingRefresh {
+        bool again = false;
+        bool thenSignal = false;
+    };
+    std::map<YXCEvent::Refresh, PendingRefresh> m_eventRefreshes;
 
     // Bumped by stopTasks(): ends the background loops and any start() still connecting.
     quint64 m_taskGeneration = 0;

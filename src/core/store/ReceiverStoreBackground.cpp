@@ -7,6 +7,7 @@
 #include "core/events/YXCEventListener.h"
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
+#include "core/store/ReceiverAddress.h"
 
 namespace amplora {
 
@@ -15,7 +16,10 @@ void ReceiverStore::startEventListener()
     if (m_listener) {
         m_listener->stop();
     }
-    m_listener = std::make_unique<YXCEventListener>(m_eventBindAddress);
+    m_listener = std::make_unique<YXCEventListener>(m_eventBindAddress, &m_clock);
+    if (m_eventSendersHost == m_transportHost) {
+        m_listener->setAcceptedSenders(m_eventSenders);
+    }
     QPointer<ReceiverStore> self(this);
     m_listener->setOnPacket([self](const QByteArray &datagram) {
         if (self && !self->m_destroying) {
@@ -38,6 +42,11 @@ QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
 
     ++m_runningTasks;
     while (isCurrent(self, taskGeneration)) {
+        // Resolved again each round: a receiver known by name may have been given another address.
+        co_await updateEventSenders();
+        if (!isCurrent(self, taskGeneration)) {
+            break;
+        }
         // Registered through whichever transport is current: recovery may have replaced it since the last round.
         const std::shared_ptr<ReceiverTransport> transport = m_transport;
         const Result<Done, YXCError> registered = co_await transport->registerForEvents(port);
@@ -57,6 +66,29 @@ QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
     }
     if (self && !self->m_destroying) {
         --self->m_runningTasks;
+    }
+}
+
+QCoro::Task<> ReceiverStore::updateEventSenders()
+{
+    QPointer<ReceiverStore> self(this);
+    const quint64 lookup = ++m_senderLookup;
+    const QString host = m_transportHost;
+    // The mock receiver sends no datagrams, so in mock mode every datagram comes from someone else.
+    QList<QHostAddress> senders;
+    if (!m_launch.mock) {
+        senders = co_await receiverAddresses(host);
+    }
+    if (!self || m_destroying || lookup != m_senderLookup) {
+        co_return; // a newer lookup has the say
+    }
+    if (senders.isEmpty() && host == m_eventSendersHost && !m_launch.mock) {
+        co_return; // a name that did not resolve this time keeps the addresses it had
+    }
+    m_eventSenders = senders;
+    m_eventSendersHost = host;
+    if (m_listener) {
+        m_listener->setAcceptedSenders(senders);
     }
 }
 
@@ -147,6 +179,11 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
     if (!isCurrent(self, asked)) {
         co_return;
     }
+    co_await reloadNames(now);
+}
+
+QCoro::Task<> ReceiverStore::reloadNames(Clock::TimePoint now)
+{
     co_await reloadIfMissing(&ReceiverStore::m_names, &ReceiverStore::m_lastNamesAttempt, &ReceiverStore::namesChanged,
         YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
 }
@@ -213,20 +250,53 @@ void ReceiverStore::apply(const YXCEvent &event)
             const auto change = event.zones.find(what.zone);
             thenSignal = change != event.zones.end() && change->second.statusUpdated;
         }
-        runEventRefresh(what, thenSignal);
+        requestRefresh(what, thenSignal);
     }
 }
 
-QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal)
+void ReceiverStore::requestRefresh(YXCEvent::Refresh what, bool thenSignal)
+{
+    // A burst of flags costs one request per kind plus one round after it, not a request per flag. The round
+    // after is needed: the answer in flight may predate the change the latest flag announced.
+    const auto running = m_eventRefreshes.find(what);
+    if (running != m_eventRefreshes.end()) {
+        running->second.again = true;
+        running->second.thenSignal = running->second.thenSignal || thenSignal;
+        return;
+    }
+    m_eventRefreshes.emplace(what, PendingRefresh {});
+    runEventRefresh(what, thenSignal, m_taskGeneration);
+}
+
+QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration)
 {
     QPointer<ReceiverStore> self(this);
-    const Result<Done, StoreError> refreshed = co_await refresh(what);
-    if (!refreshed || !self || m_destroying) {
-        co_return; // the next poll or event corrects the state
+    for (;;) {
+        const Result<Done, StoreError> refreshed = co_await refresh(what);
+        if (!isCurrent(self, taskGeneration)) {
+            co_return; // stopTasks() has forgotten this run
+        }
+        // A failure is left to the next poll or event to correct.
+        if (refreshed && thenSignal && what.zone == m_selectedZone) {
+            requestSignalAfterEvent();
+        }
+        const auto pending = m_eventRefreshes.find(what);
+        if (pending == m_eventRefreshes.end() || !pending->second.again) {
+            m_eventRefreshes.erase(what);
+            co_return;
+        }
+        thenSignal = pending->second.thenSignal;
+        pending->second = PendingRefresh {};
     }
-    if (thenSignal && what.zone == m_selectedZone) {
-        refreshSignal();
+}
+
+void ReceiverStore::requestSignalAfterEvent()
+{
+    if (m_signalFetchInFlight) {
+        m_signalFetchAgain = true;
+        return;
     }
+    fetchSignal();
 }
 
 QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what)
@@ -322,6 +392,7 @@ QCoro::Task<> ReceiverStore::fetchSignal()
         co_return;
     }
     m_signalFetchInFlight = false;
+    const bool again = std::exchange(m_signalFetchAgain, false);
     const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
     if (info) {
         if (unchanged && canFetchSignal()) {
@@ -329,6 +400,9 @@ QCoro::Task<> ReceiverStore::fetchSignal()
         }
     } else if (unchanged) {
         setSignal(std::nullopt, std::nullopt);
+    }
+    if (again) {
+        fetchSignal();
     }
 }
 

@@ -191,6 +191,46 @@ private Q_SLOTS:
         QTEST(changeRequests(*m_receiver).join(u','), "request");
     }
 
+    // Older firmware answers getNameText with response code 3: names are decoration, so nothing fails for
+    // want of them, the receiver's ids stand in, and they are asked for again only under the store's 30 s rule.
+    void namesThatCannotBeReadBlockNothing_data()
+    {
+        using api::Zone;
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("request");
+        test::row("volume", op([](auto &c) { return failure(c.setVolume(Zone::main, -30.5)); }),
+            "main/setActualVolume?mode=db&value=-30.5");
+        test::row("one step up",
+            op([](auto &c) { return failure(c.stepVolume(Zone::main, api::VolumeStepDirection::up)); }),
+            "main/setActualVolume?mode=db&value=-19.5");
+        test::row("tone", op([](auto &c) { return failure(c.setTone(Zone::main, std::nullopt, 2.0)); }),
+            "main/setToneControl?mode=manual&treble=4");
+        test::row("input by its id", op([](auto &c) { return failure(c.setInput(Zone::main, "hdmi1")); }),
+            "main/setInput?input=hdmi1");
+        test::row("status", op([](auto &c) { return failure(c.status(Zone::main)); }), "");
+    }
+
+    void namesThatCannotBeReadBlockNothing()
+    {
+        QFETCH(Operation, operation);
+        m_receiver->answer(u"system/getNameText"_s, R"({"response_code":3})");
+        auto r = rig();
+        const auto failed = operation(r->adapter);
+        QVERIFY2(!failed, qPrintable(failed ? failed->description() : QString()));
+        QTEST(changeRequests(*m_receiver).join(u','), "request");
+
+        const auto status = test::waitFor(r->adapter.status(api::Zone::main));
+        QVERIFY(status);
+        QCOMPARE(status->input, u"hdmi1"_s);
+        QCOMPARE(test::waitFor(r->adapter.inputs(api::Zone::main)).value(),
+            (QStringList { u"hdmi1"_s, u"Tuner"_s, u"Spotify"_s }));
+        const auto asked = std::count_if(m_receiver->requests().begin(), m_receiver->requests().end(),
+            [](const auto &request) { return request.target() == u"system/getNameText"_s; });
+        QCOMPARE(asked, 1);
+        QCOMPARE(r->store.lastError(),
+            u"system/getNameText: "_s + YXCError::responseCode(3, u"system/getNameText"_s).description());
+    }
+
     void refusals_data()
     {
         using api::Zone;
@@ -240,8 +280,17 @@ private Q_SLOTS:
         QVERIFY(!status.error().failure.isEmpty());
     }
 
+    void readOnlyBlocksBeforeTheReceiver_data()
+    {
+        QTest::addColumn<QByteArray>("namesAnswer");
+        QTest::addRow("names readable") << names;
+        QTest::addRow("names refused") << QByteArray(R"({"response_code":3})");
+    }
+
     void readOnlyBlocksBeforeTheReceiver()
     {
+        QFETCH(QByteArray, namesAnswer);
+        m_receiver->answer(u"system/getNameText"_s, namesAnswer);
         auto r = rig(true);
         const auto volume = test::waitFor(r->adapter.setVolume(api::Zone::main, -30));
         QVERIFY(!volume);

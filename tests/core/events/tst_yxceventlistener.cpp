@@ -1,5 +1,7 @@
 #include "core/events/YXCEventListener.h"
 
+#include "support/ManualClock.h"
+
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -10,6 +12,8 @@ using namespace amplora;
 namespace {
 
 const QHostAddress loopback(QHostAddress::LocalHost);
+// Another address of this machine: a stranger on the loopback network.
+const QHostAddress stranger(QStringLiteral("127.0.0.2"));
 
 struct Received {
     QList<QByteArray> packets;
@@ -19,10 +23,20 @@ struct Received {
     }
 };
 
-void send(quint16 port, const QByteArray &bytes)
+void send(quint16 port, const QByteArray &bytes, const QHostAddress &from = loopback)
 {
     QUdpSocket sender;
+    QVERIFY(sender.bind(from, 0));
     QCOMPARE(sender.writeDatagram(bytes, loopback, port), qint64(bytes.size()));
+}
+
+// The listener's reports of dropped datagrams, as logged.
+QStringList dropReports;
+void captureDropReports(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (QByteArray(context.category) == "amplora.events" && message.startsWith(QStringLiteral("Dropped"))) {
+        dropReports.append(message);
+    }
 }
 
 } // namespace
@@ -34,6 +48,7 @@ private Q_SLOTS:
     void deliversEveryNonEmptyDatagramInOrder()
     {
         YXCEventListener listener(loopback);
+        listener.setAcceptedSenders({ loopback });
         Received received;
         listener.setOnPacket(received.handler());
         const auto port = listener.start(0);
@@ -55,6 +70,7 @@ private Q_SLOTS:
         QUdpSocket occupant;
         QVERIFY(occupant.bind(loopback, 0));
         YXCEventListener listener(loopback);
+        listener.setAcceptedSenders({ loopback });
         Received received;
         listener.setOnPacket(received.handler());
         const auto port = listener.start(occupant.localPort());
@@ -64,6 +80,79 @@ private Q_SLOTS:
 
         send(*port, "{}");
         QTRY_COMPARE(received.packets.size(), 1);
+    }
+
+    void onlyTheReceiverIsHeard_data()
+    {
+        QTest::addColumn<QList<QHostAddress>>("receiver");
+        QTest::addColumn<QHostAddress>("from");
+        QTest::addColumn<bool>("delivered");
+        QTest::addRow("the receiver") << QList<QHostAddress> { loopback } << loopback << true;
+        QTest::addRow("a stranger") << QList<QHostAddress> { loopback } << stranger << false;
+        QTest::addRow("receiver given IPv4-mapped")
+            << QList<QHostAddress> { QHostAddress(QStringLiteral("::ffff:127.0.0.1")) } << loopback << true;
+        QTest::addRow("one of the receiver's addresses")
+            << QList<QHostAddress> { QHostAddress(QStringLiteral("::1")), stranger } << stranger << true;
+        QTest::addRow("no receiver known yet") << QList<QHostAddress> {} << loopback << false;
+    }
+
+    void onlyTheReceiverIsHeard()
+    {
+        QFETCH(QList<QHostAddress>, receiver);
+        QFETCH(QHostAddress, from);
+        QFETCH(bool, delivered);
+        test::ManualClock clock;
+        YXCEventListener listener(loopback, &clock);
+        listener.setAcceptedSenders(receiver);
+        Received received;
+        listener.setOnPacket(received.handler());
+        const auto port = listener.start(0);
+        QVERIFY(port.ok());
+        if (!delivered) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
+        }
+        send(*port, R"({"main":{"power":"on"}})", from);
+        QTRY_COMPARE(received.packets.size() + listener.droppedCount(), 1u);
+        QCOMPARE(received.packets.size(), delivered ? 1 : 0);
+        QCOMPARE(listener.droppedCount(), quint64(delivered ? 0 : 1));
+    }
+
+    void dropReportsAreSpacedByTheClock()
+    {
+        test::ManualClock clock;
+        YXCEventListener listener(loopback, &clock);
+        listener.setAcceptedSenders({ loopback });
+        Received received;
+        listener.setOnPacket(received.handler());
+        const auto port = listener.start(0);
+        QVERIFY(port.ok());
+        dropReports.clear();
+        const auto previous = qInstallMessageHandler(captureDropReports);
+        const auto strangerSends = [&](int datagrams) {
+            for (int i = 0; i < datagrams; ++i) {
+                send(*port, "{}", stranger);
+            }
+            send(*port, "marker");
+            const qsizetype before = received.packets.size();
+            QTRY_COMPARE(received.packets.size(), before + 1);
+        };
+        strangerSends(3);
+        clock.advance(std::chrono::seconds(59));
+        strangerSends(2);
+        const QStringList withinTheMinute = dropReports;
+        clock.advance(std::chrono::seconds(1));
+        strangerSends(1);
+        qInstallMessageHandler(previous);
+
+        QCOMPARE(listener.droppedCount(), quint64(6));
+        QCOMPARE(withinTheMinute.size(), 1);
+        QVERIFY2(withinTheMinute[0].startsWith(QStringLiteral("Dropped 1 push-event datagram(s)")),
+            qPrintable(withinTheMinute[0]));
+        QVERIFY(withinTheMinute[0].endsWith(QStringLiteral("the latest from 127.0.0.2")));
+        // A minute after the first report: one more, counting every datagram dropped since.
+        QCOMPARE(dropReports.size(), 2);
+        QVERIFY2(
+            dropReports[1].startsWith(QStringLiteral("Dropped 5 push-event datagram(s)")), qPrintable(dropReports[1]));
     }
 
     void bindFailureIsReported()
@@ -80,6 +169,7 @@ private Q_SLOTS:
     void stopEndsDeliveryEvenFromInsideTheHandler()
     {
         YXCEventListener listener(loopback);
+        listener.setAcceptedSenders({ loopback });
         Received received;
         listener.setOnPacket([&](const QByteArray &bytes) {
             received.packets << bytes;
@@ -99,6 +189,7 @@ private Q_SLOTS:
     void floodIsReadInBoundedBatches()
     {
         YXCEventListener listener(loopback);
+        listener.setAcceptedSenders({ loopback });
         int delivered = 0;
         int deliveredWhenLoopTurned = -1;
         listener.setOnPacket([&](const QByteArray &) {
@@ -119,11 +210,15 @@ private Q_SLOTS:
         QVERIFY2(deliveredWhenLoopTurned <= YXCEventListener::batchSize,
             qPrintable(QString::number(deliveredWhenLoopTurned)));
         QTRY_COMPARE(delivered, total);
+        // The listener still hears what comes after the flood.
+        sender.writeDatagram("after", loopback, *port);
+        QTRY_COMPARE(delivered, total + 1);
     }
 
     void restartRebinds()
     {
         YXCEventListener listener(loopback);
+        listener.setAcceptedSenders({ loopback });
         Received received;
         listener.setOnPacket(received.handler());
         const auto first = listener.start(0);

@@ -4,10 +4,12 @@
 #include "StoreRig.h"
 
 #include "core/store/DisplayTint.h"
+#include "core/store/ReceiverAddress.h"
 #include "support/CompletedTask.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 
 using namespace amplora;
 using namespace amplora::test;
@@ -32,6 +34,25 @@ QList<int> pollTimes(StoreRig &rig, std::chrono::milliseconds span, const std::f
         }
     }
     return times;
+}
+
+const QHostAddress loopback(QHostAddress::LocalHost);
+
+// Datagrams to the store's event port over loopback, sent from `from` (any 127.x address is this machine).
+void sendEvents(const ReceiverStore &store, const QList<QByteArray> &datagrams, const QHostAddress &from = loopback)
+{
+    QUdpSocket sender;
+    QVERIFY(sender.bind(from, 0));
+    for (const QByteArray &datagram : datagrams) {
+        QCOMPARE(sender.writeDatagram(datagram, loopback, *store.eventPort()), qint64(datagram.size()));
+    }
+}
+
+// A datagram that changes only the play position, which asks for nothing: once it shows, every datagram sent
+// before it from the same socket has been handled.
+QByteArray playTimeMarker(int seconds)
+{
+    return QStringLiteral(R"({"netusb":{"play_time":%1}})").arg(seconds).toUtf8();
 }
 
 QImage filled(QColor colour)
@@ -149,6 +170,153 @@ private Q_SLOTS:
         rig.startConnected();
         rig.store->handlePacket(R"({"zone2":{"power":"on","volume":10}})");
         QCOMPARE(rig.store->availableZones(), QList<Zone> { Zone::main });
+    }
+
+    void onlyTheReceiverIsHeard_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QHostAddress>("receiver");
+        QTest::addColumn<QHostAddress>("stranger");
+        const QHostAddress other(QStringLiteral("127.0.0.2"));
+        QTest::addRow("address") << QStringLiteral("127.0.0.1") << loopback << other;
+        QTest::addRow("address with a port") << QStringLiteral(" 127.0.0.1:8080 ") << loopback << other;
+        QTest::addRow("the stranger has the listener's address") << QStringLiteral("127.0.0.2") << other << loopback;
+        QTest::addRow("name, resolved in the background") << QStringLiteral("localhost") << loopback << other;
+    }
+
+    void onlyTheReceiverIsHeard()
+    {
+        QFETCH(QString, host);
+        QFETCH(QHostAddress, receiver);
+        QFETCH(QHostAddress, stranger);
+        StoreRig rig(host);
+        rig.startConnected();
+        QTRY_VERIFY(rig.store->eventSenders().contains(receiver));
+        rig.transport->clearLog();
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
+        sendEvents(*rig.store,
+            { R"({"main":{"mute":true,"volume":120,"status_updated":true},)"
+              R"("system":{"name_text_updated":true}})" },
+            stranger);
+        sendEvents(*rig.store, { R"({"main":{"sound_program":"sci-fi"}})" }, receiver);
+        QTRY_COMPARE(rig.store->currentStatus()->soundProgram, QStringLiteral("sci-fi"));
+        QCOMPARE(rig.store->currentStatus()->mute, false);
+        QCOMPARE(rig.store->currentStatus()->volume, sampleStatus().volume);
+        QCOMPARE(rig.store->droppedEventDatagrams(), quint64(1));
+        QCOMPARE(rig.transport->log(), QStringList {}); // the stranger's flags asked the receiver for nothing
+    }
+
+    void receiverAddressesOfLiteralHosts_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QList<QHostAddress>>("addresses");
+        const auto one = [](const char *address) { return QList { QHostAddress(QString::fromLatin1(address)) }; };
+        QTest::addRow("IPv4") << QStringLiteral("192.168.1.20") << one("192.168.1.20");
+        QTest::addRow("IPv4 and port, blanks around") << QStringLiteral(" 192.168.1.20:80 ") << one("192.168.1.20");
+        QTest::addRow("IPv6 in brackets with a port") << QStringLiteral("[fe80::1]:80") << one("fe80::1");
+        QTest::addRow("bare IPv6") << QStringLiteral("fe80::1") << one("fe80::1");
+        QTest::addRow("no address") << QStringLiteral("  ") << QList<QHostAddress> {};
+        QTest::addRow("not an address") << QStringLiteral("a b:c") << QList<QHostAddress> {};
+    }
+
+    void receiverAddressesOfLiteralHosts()
+    {
+        QFETCH(QString, host);
+        // Literal addresses are answered at once, without a lookup.
+        QTEST(completedResult(receiverAddresses(host)).value(), "addresses");
+    }
+
+    void mockModeHearsNoDatagrams()
+    {
+        StoreRig rig(QStringLiteral("127.0.0.1"), LaunchOptions { .mock = true });
+        rig.startConnected();
+        QCOMPARE(rig.transport->registeredPorts().size(), 1);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
+        sendEvents(*rig.store, { R"({"main":{"mute":true}})" });
+        QTRY_COMPARE(rig.store->droppedEventDatagrams(), quint64(1));
+        QCOMPARE(rig.store->eventSenders(), QList<QHostAddress> {});
+        QCOMPARE(rig.store->currentStatus()->mute, false);
+        // Its own model still takes events.
+        rig.store->handlePacket(R"({"main":{"mute":true}})");
+        QCOMPARE(rig.store->currentStatus()->mute, true);
+    }
+
+    void eventSendersFollowTheReceiverToItsNewAddress()
+    {
+        StoreRig rig(QStringLiteral("10.0.0.5"));
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        rig.discovered = QList { DiscoveredReceiver { QStringLiteral("Den"), QStringLiteral("RX-V481"),
+            QStringLiteral("10.0.0.9"), QStringLiteral("AC44F2000001") } };
+        rig.startConnected();
+        QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.5")) });
+        rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::transport(QStringLiteral("No route")));
+        rig.clock.advance(1500ms); // the poll fails; recovery finds the receiver at its new address
+        QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.9"));
+        QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.9")) });
+    }
+
+    void floodOfFlagsCostsAHandfulOfRequests_data()
+    {
+        QTest::addColumn<QByteArray>("flag");
+        QTest::addColumn<QString>("path");
+        QTest::addRow("status updated") << QByteArray(R"({"main":{"status_updated":true}})")
+                                        << QStringLiteral("main/getStatus");
+        QTest::addRow("volume") << QByteArray(R"({"zone2":{"volume":60}})") << QStringLiteral("zone2/getStatus");
+        QTest::addRow("play info updated")
+            << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringLiteral("netusb/getPlayInfo");
+        QTest::addRow("input") << QByteArray(R"({"main":{"input":"spotify"}})") << QStringLiteral("netusb/getPlayInfo");
+        QTest::addRow("names updated") << QByteArray(R"({"system":{"name_text_updated":true}})")
+                                       << QStringLiteral("system/getNameText");
+    }
+
+    void floodOfFlagsCostsAHandfulOfRequests()
+    {
+        QFETCH(QByteArray, flag);
+        QFETCH(QString, path);
+        StoreRig rig(QStringLiteral("127.0.0.1"));
+        rig.startConnected();
+        rig.transport->clearLog();
+        rig.transport->setHolding(path);
+
+        // 1,000 flags, in bursts the socket buffer takes whole.
+        for (int burst = 1; burst <= 10; ++burst) {
+            sendEvents(*rig.store, QList<QByteArray>(100, flag) << playTimeMarker(burst));
+            QTRY_COMPARE(rig.store->playInfo()->playTime, burst);
+        }
+        QCOMPARE(rig.store->droppedEventDatagrams(), quint64(0));
+        QCOMPARE(rig.transport->log(), QStringList { path }); // one request in flight
+        // Its answer is older than the flags that came meanwhile: exactly one more round, and then no more.
+        QVERIFY(rig.transport->release(path));
+        QCOMPARE(rig.transport->log(), QStringList(2, path));
+        QVERIFY(rig.transport->release(path));
+        QCOMPARE(rig.transport->log(), QStringList(2, path));
+        QCOMPARE(rig.transport->heldCount(), 0);
+
+        // Nothing is left waiting: the next flag asks at once.
+        sendEvents(*rig.store, { flag, playTimeMarker(99) });
+        QTRY_COMPARE(rig.store->playInfo()->playTime, 99);
+        QCOMPARE(rig.transport->log(), QStringList(3, path));
+        rig.transport->setHolding(path, false);
+    }
+
+    void signalAfterEventsIsCoalescedToo()
+    {
+        StoreRig rig;
+        rig.transport->answer(QStringLiteral("main/getSignalInfo"), SignalInfo {});
+        rig.transport->setHolding(QStringLiteral("main/getSignalInfo"));
+        rig.startConnected();
+        rig.store->setSignalStripVisible(true);
+        rig.store->signalVisibilityChanged();
+        for (int i = 0; i < 50; ++i) {
+            rig.store->handlePacket(R"({"main":{"status_updated":true}})");
+        }
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 1);
+        QVERIFY(rig.transport->release(QStringLiteral("main/getSignalInfo")));
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 2);
+        QVERIFY(rig.transport->release(QStringLiteral("main/getSignalInfo")));
+        QCOMPARE(rig.transport->count(QStringLiteral("main/getSignalInfo")), 2);
+        rig.transport->setHolding(QStringLiteral("main/getSignalInfo"), false);
     }
 
     void eventRefreshesAndPlayTime()
@@ -292,26 +460,45 @@ private Q_SLOTS:
         QCOMPARE(rig.store->currentSignalInfo().has_value(), stored);
     }
 
+    void featuresAndNamesReloadAtMostEveryThirtySeconds_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<YXCError>("error");
+        QTest::addColumn<QString>("failure");
+        QTest::addRow("features") << QStringLiteral("system/getFeatures") << YXCError::http(500)
+                                  << QStringLiteral("system/getFeatures: The receiver answered with HTTP 500.");
+        // Older firmware has no names to give; they are decoration, and nothing waits on them.
+        QTest::addRow("names refused by older firmware")
+            << QStringLiteral("system/getNameText") << YXCError::responseCode(3, QStringLiteral("system/getNameText"))
+            << QStringLiteral("system/getNameText: system/getNameText failed (response code 3).");
+    }
+
     void featuresAndNamesReloadAtMostEveryThirtySeconds()
     {
+        QFETCH(QString, path);
+        QFETCH(YXCError, error);
+        QFETCH(QString, failure);
         StoreRig rig;
-        rig.transport->failOnly(QStringLiteral("system/getFeatures"), YXCError::http(500));
+        rig.transport->failOnly(path, error);
         rig.startConnected();
-        const QString failure = QStringLiteral("system/getFeatures: The receiver answered with HTTP 500.");
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
         QCOMPARE(rig.store->lastError(), failure);
 
         rig.clock.advance(29s);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), 1);
+        QCOMPARE(rig.transport->count(path), 1);
         rig.clock.advance(1500ms);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), 2);
+        QCOMPARE(rig.transport->count(path), 2);
         QCOMPARE(rig.store->lastError(), failure); // listed once
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
 
-        rig.transport->answerOnly(QStringLiteral("system/getFeatures"), sampleFeatures());
+        rig.transport->clear(path);
+        StoreRig::scriptHealthy(*rig.transport);
         rig.clock.advance(30s);
         QVERIFY(rig.store->features().has_value());
-        const qsizetype reads = rig.transport->count(QStringLiteral("system/getFeatures"));
+        QVERIFY(rig.store->names().has_value());
+        const qsizetype reads = rig.transport->count(path);
         rig.clock.advance(60s);
-        QCOMPARE(rig.transport->count(QStringLiteral("system/getFeatures")), reads);
+        QCOMPARE(rig.transport->count(path), reads);
     }
 
     void registrationRenewsAndReportsFailures()
