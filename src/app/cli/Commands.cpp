@@ -18,7 +18,7 @@ QString usage()
         "Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]\n"
         "       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions\n"
         "       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)\n"
-        "       amplora api-token [--regenerate]             the local API's bearer token\n"
+        "       amplora api-token [--regenerate] [--mock]    the local API's bearer token (--mock: a --mock run's)\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
         "       amplora discover                                 the receivers on the network, one a line\n"
         "       amplora --help | --version\n"

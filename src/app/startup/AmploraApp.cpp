@@ -122,6 +122,10 @@ void AmploraApp::startHeadless()
         if (state.kind == APIController::State::Kind::running && !m_printedURL) {
             m_printedURL = true;
             printLine(stdout, m_api->baseURL());
+            // The next thing a newcomer needs is the token, and a --mock run keeps one of its own.
+            printLine(stderr,
+                QStringLiteral("The API's token: amplora api-token%1")
+                    .arg(LaunchOptions::current().mock ? QStringLiteral(" --mock") : QString()));
         } else if (state.kind == APIController::State::Kind::failed) {
             printLine(stderr, m_api->statusLine());
             QCoreApplication::exit(1);

@@ -61,6 +61,7 @@ class TestHeadless : public QObject {
 
 private:
     QProcess m_app;
+    QByteArray m_stderr;
     QString m_base;
     QNetworkAccessManager m_network;
 
@@ -116,6 +117,9 @@ private Q_SLOTS:
         }
         m_base = QString::fromUtf8(m_app.readLine()).trimmed();
         QCOMPARE(m_base, u"http://127.0.0.1:%1/api/v1"_s.arg(port));
+        // ...and standard error says how to get the token of this --mock run.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_stderr.append(m_app.readAllStandardError()).contains("amplora api-token --mock\n"), 60000);
     }
 
     void statusOverHTTP()
