@@ -23,7 +23,7 @@ TokenKeeper::TokenKeeper(std::shared_ptr<APITokenStore> store, std::shared_ptr<T
 
 QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::current()
 {
-    // Nothing can change the stored token between a waiting load and a new one, so they share one answer.
+    // No operation of ours could come between a waiting load and a new one, so they share one answer.
     if (!m_queue.empty() && m_queue.back()->kind == Operation::Kind::Load)
         return await(m_queue.back());
     return await(enqueue(Operation::Kind::Load));

@@ -11,9 +11,9 @@ class QSocketNotifier;
 
 namespace amplora::api {
 
-// A listening TCP socket that accepts by itself. QTcpServer does not do: after one accept() failure such as
-// running out of descriptors it pauses accepting for good, and from then on its socket engine keeps reporting
-// that first error, so even the normal end of every later accept loop pauses it again.
+// A listening TCP socket that accepts by itself, because QTcpServer cannot be left to: after one accept()
+// failure such as running out of descriptors it pauses accepting for good, and from then on its socket engine
+// keeps reporting that first error, so even the normal end of every later round of accepting pauses it again.
 //
 // Accepted sockets are handed over non-blocking and close-on-exec, with the peer's address. When accept()
 // fails for want of resources, accepting pauses and the owner is told; resume() tries again.
