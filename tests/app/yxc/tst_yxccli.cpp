@@ -122,7 +122,10 @@ private Q_SLOTS:
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
-        receiver.answer(u"/art.png"_s, png);
+        FakeReceiver::Route art;
+        art.body = png;
+        art.contentType = "image/png"; // covers decode only as the type their answer declares
+        receiver.setRoute(u"/art.png"_s, art);
 
         const Run result = run(withHost(args, receiver.host()));
         QTEST(result.code, "code");
