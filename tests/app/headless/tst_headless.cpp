@@ -113,7 +113,7 @@ private Q_SLOTS:
         QVERIFY(m_app.waitForStarted());
         // The first line on standard output is the base URL, printed once the API listens.
         while (!m_app.canReadLine()) {
-            QVERIFY2(m_app.waitForReadyRead(60000), m_app.readAllStandardError().constData());
+            QVERIFY2(m_app.waitForReadyRead(60000), m_stderr.append(m_app.readAllStandardError()).constData());
         }
         m_base = QString::fromUtf8(m_app.readLine()).trimmed();
         QCOMPARE(m_base, u"http://127.0.0.1:%1/api/v1"_s.arg(port));
