@@ -132,7 +132,6 @@ public:
     // Datagrams the running push-event listener dropped because another machine sent them.
     quint64 droppedEventDatagrams() const;
     const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
-    std::optional<Zone> signalZone() const { return m_signalZone; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
     void setFrontPanelVisible(bool visible);
     bool signalStripVisible() const { return m_signalStripVisible; }
@@ -150,12 +149,10 @@ public:
     Q_INVOKABLE bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
-    std::optional<QString> manualToneMode() const;
     bool isSpotifyActive() const;
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
     Q_INVOKABLE QVariant elapsedPlayTimeNow() const;
-    bool signalPanelVisible() const;
     bool canFetchSignal() const;
     QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
@@ -175,17 +172,12 @@ public:
     void stopTasks();
 
     // ---- background work ----
-    void startEventListener();
-    void startPolling();
     QCoro::Task<Result<Done, StoreError>> poll(Clock::TimePoint now);
-    QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
     // The names half of ensureFeaturesAndNames(): asks for them when they are missing and the last attempt is at
     // least 30 s old. A failure is recorded in lastError; nothing waits on names, which only decorate ids.
     QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
-    void apply(const YXCEvent &event);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
-    QCoro::Task<> updateAlbumArt(QString path);
     Q_INVOKABLE void refreshSignal();
     QCoro::Task<> fetchSignal();
     Q_INVOKABLE void signalVisibilityChanged();
@@ -194,7 +186,6 @@ public:
 
     // ---- controls; none of them waits for the receiver ----
     void perform(const YXCCommand &command);
-    void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
     Q_INVOKABLE void setVolume(double dB);
     Q_INVOKABLE void setBass(double value);
     Q_INVOKABLE void setTreble(double value);
@@ -263,6 +254,15 @@ Q_SIGNALS:
     void currentSignalInfoChanged();
 
 private:
+    std::optional<QString> manualToneMode() const;
+    bool signalPanelVisible() const;
+    void startEventListener();
+    void startPolling();
+    QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
+    void apply(const YXCEvent &event);
+    QCoro::Task<> updateAlbumArt(QString path);
+    void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
+
     struct Derived {
         QList<Zone> availableZones;
         QString statusLine;
