@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Clock.h"
+#include "core/Clock.h"
 
 #include <QPointer>
 

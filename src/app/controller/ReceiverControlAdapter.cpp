@@ -6,6 +6,7 @@
 #include "core/store/AppSettings.h"
 #include "core/store/FriendlyNames.h"
 #include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,19 +103,6 @@ QList<FriendlyNames::Entry> programEntries(const ZoneFeatures *zone, const std::
 {
     return zone && zone->soundProgramList ? FriendlyNames::soundPrograms(*zone->soundProgramList, names)
                                           : QList<FriendlyNames::Entry> {};
-}
-
-// The zone's volume in dB as the receiver reports it: its own decibel value when it gives one, else the raw
-// steps on the zone's scale.
-std::optional<double> volumeDbOf(const ZoneStatus &status, const std::optional<VolumeScale> &scale)
-{
-    if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db") && status.actualVolume->value) {
-        return *status.actualVolume->value;
-    }
-    if (status.volume && scale) {
-        return scale->dB(*status.volume);
-    }
-    return std::nullopt;
 }
 
 std::optional<api::NowPlaying> nowPlayingOf(const std::optional<PlayInfo> &info)
@@ -214,14 +202,10 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
     api::Zone zone, double db, const Context &context)
 {
-    const ZoneFeatures *features = context.zone(zone);
     const std::optional<VolumeScale> scale = context.volumeScale(zone);
-    std::optional<YXCCommand> command;
-    if (features && features->funcList.contains(QStringLiteral("actual_volume"))) {
-        command = YXCCommand::setActualVolume(coreZone(zone), db);
-    } else if (scale) {
-        command = YXCCommand::setVolume(coreZone(zone), scale->raw(db));
-    } else {
+    const std::optional<YXCCommand> command
+        = ZoneRules::volumeCommand(coreZone(zone), ZoneRules::takesDecibels(context.zone(zone)), scale, db);
+    if (!command) {
         co_return Failure { noVolumeRange(zone) };
     }
     co_return co_await send(*command, context.transport, scale);
@@ -259,14 +243,14 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     const ZoneStatus zoneStatus = found->second;
     const ZoneFeatures *features = context.zone(zone);
 
-    const std::optional<double> volumeDb = volumeDbOf(zoneStatus, context.volumeScale(zone));
+    const std::optional<double> volumeDb = ZoneRules::volumeDB(zoneStatus, context.volumeScale(zone));
     if (!volumeDb) {
         co_return Failure { noVolumeRange(zone) };
     }
 
     api::ReceiverStatus status;
     status.zone = zone;
-    status.power = zoneStatus.power == QStringLiteral("on") ? api::PowerState::on : api::PowerState::standby;
+    status.power = ZoneRules::isOn(zoneStatus) ? api::PowerState::on : api::PowerState::standby;
     status.volumeDb = *volumeDb;
     status.mute = zoneStatus.mute.value_or(false);
     const QString inputId = zoneStatus.input.value_or(QString());
@@ -321,9 +305,8 @@ api::ControlTask<Done> ReceiverControlAdapter::stepVolume(api::Zone zone, api::V
     if (!context) {
         co_return Failure { context.error() };
     }
-    const std::optional<VolumeScale> scale = context->volumeScale(zone);
-    const double step = scale ? scale->stepDB : 0.5;
-    const double target = current->volumeDb + (direction == api::VolumeStepDirection::up ? step : -step);
+    const double target = ZoneRules::steppedVolume(current->volumeDb, context->volumeScale(zone),
+        direction == api::VolumeStepDirection::up ? ZoneRules::VolumeStep::up : ZoneRules::VolumeStep::down);
     co_return co_await sendVolume(zone, target, context.value());
 }
 
@@ -367,12 +350,7 @@ api::ControlTask<Done> ReceiverControlAdapter::setTone(
     if (!context) {
         co_return Failure { context.error() };
     }
-    const ZoneFeatures *features = context->zone(zone);
-    std::optional<QString> mode;
-    if (features && features->toneControlModeList
-        && features->toneControlModeList->contains(QStringLiteral("manual"))) {
-        mode = QStringLiteral("manual");
-    }
+    const std::optional<QString> mode = ZoneRules::manualToneMode(context->zone(zone));
     const auto units
         = [](std::optional<double> db) { return db ? std::optional<int>(receiverUnits(*db)) : std::nullopt; };
     co_return co_await send(

@@ -4,6 +4,7 @@
 #include "core/protocol/PlayInfo.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
 
 #include <QCryptographicHash>
 #include <QDBusObjectPath>
@@ -54,7 +55,7 @@ QString MprisProperties::playbackStatus(const ReceiverStore &store)
 {
     const auto status = store.currentStatus();
     const auto &info = store.playInfo();
-    if (!status || status->power != QStringLiteral("on") || !takesTransport(store) || !info || !info->playback) {
+    if (!ZoneRules::isOn(status) || !takesTransport(store) || !info || !info->playback) {
         return QStringLiteral("Stopped");
     }
     const QString &playback = *info->playback;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Clock.h"
 #include "core/protocol/VolumeScale.h"
-#include "core/store/Clock.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -7,6 +7,7 @@
 #include "core/protocol/YXCCommand.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -284,7 +285,7 @@ MprisService::Reply MprisService::handlePlayer(const QDBusMessage &message)
     const bool toggle = member == QStringLiteral("PlayPause");
     std::optional<PlaybackAction> action = transportAction(member);
     if (signature.isEmpty() && (action || toggle)) {
-        const bool playing = m_store.playInfo() && m_store.playInfo()->playback == QStringLiteral("play");
+        const bool playing = ZoneRules::isPlaying(m_store.playInfo());
         if (toggle) {
             action = playing ? PlaybackAction::pause : PlaybackAction::play;
         }
@@ -334,9 +335,7 @@ MprisService::Reply MprisService::setVolume(const QDBusMessage &message, const Q
     }
     const double dB = range->decibels(*fraction);
     const ZoneFeatures *features = m_store.features() ? m_store.features()->zoneFeatures(zone) : nullptr;
-    const bool decibels = features && features->funcList.contains(QStringLiteral("actual_volume"));
-    const YXCCommand command
-        = decibels ? YXCCommand::setActualVolume(zone, dB) : YXCCommand::setVolume(zone, range->scale.raw(dB));
+    const YXCCommand command = *ZoneRules::volumeCommand(zone, ZoneRules::takesDecibels(features), range->scale, dB);
     if (auto refused = refusal(message, command)) {
         return refused;
     }

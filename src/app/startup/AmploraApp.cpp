@@ -5,6 +5,7 @@
 #include "app/dbus/ActionService.h"
 #include "app/dbus/RunningInstance.h"
 #include "app/mpris/MprisService.h"
+#include "app/startup/StoreParts.h"
 #include "app/startup/UnixSignalWatcher.h"
 #include "app/tray/TrayIcon.h"
 #include "core/store/AppSettings.h"
@@ -63,7 +64,8 @@ std::optional<int> AmploraApp::start()
     // published before the bus name is taken, so an early action sees either nothing or the finished one.
     const LaunchOptions &launch = LaunchOptions::current();
     m_settings = std::make_unique<AppSettings>(AppSettings::openStore(launch.mock));
-    m_store = std::make_unique<ReceiverStore>(*m_settings, launch);
+    m_store = std::make_unique<ReceiverStore>(*m_settings, launch,
+        defaultStoreParts(launch, LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))));
     auto api = APIController::create(*m_store, launch);
     if (!api) {
         printLine(stderr, QStringLiteral("Could not set up the API's scene store: ") + api.error().description());

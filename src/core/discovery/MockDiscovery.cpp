@@ -1,20 +1,10 @@
 #include "core/discovery/MockDiscovery.h"
 
-#include "core/store/LaunchOptions.h"
-
 namespace amplora {
 
 MockDiscovery::MockDiscovery(QList<DiscoveredReceiver> results)
     : m_results(std::move(results))
 { }
-
-MockDiscovery MockDiscovery::forLaunchOptions()
-{
-    if (LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))) {
-        return MockDiscovery(QList<DiscoveredReceiver> {});
-    }
-    return MockDiscovery();
-}
 
 QList<DiscoveredReceiver> MockDiscovery::sampleReceivers()
 {

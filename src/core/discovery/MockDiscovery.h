@@ -9,8 +9,6 @@ class MockDiscovery : public ReceiverDiscovering {
 public:
     explicit MockDiscovery(QList<DiscoveredReceiver> results = sampleReceivers());
 
-    // Two sample receivers, or none when the process was started with "--mock-discovery-empty".
-    static MockDiscovery forLaunchOptions();
     static QList<DiscoveredReceiver> sampleReceivers();
 
     QCoro::Task<Receivers> discover() override;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
-#include "core/store/Clock.h"
+#include "core/Clock.h"
 
 #include <QByteArray>
 #include <QHostAddress>

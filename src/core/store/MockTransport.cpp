@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/mock/MockReceiver.h"
+#include "core/protocol/YXCClient.h"
 
 namespace amplora {
 
@@ -50,6 +51,14 @@ std::shared_ptr<ReceiverTransport> makeMockTransport(const LaunchOptions &launch
         qCWarning(lcMock).noquote() << adjusted.error().description();
     }
     return receiver;
+}
+
+std::shared_ptr<ReceiverTransport> makeReceiverTransport(const LaunchOptions &launch, const QString &host)
+{
+    if (launch.mock) {
+        return makeMockTransport(launch);
+    }
+    return std::make_shared<YXCClient>(host, launch.readOnly);
 }
 
 } // namespace amplora

@@ -2,16 +2,14 @@
 
 #include "core/Logging.h"
 #include "core/discovery/MockDiscovery.h"
-#include "core/discovery/ReceiverDiscovery.h"
 #include "core/events/YXCEventListener.h"
 #include "core/handoff/DryRunSpotifyOpener.h"
 #include "core/handoff/SpotifyHandoff.h"
-#include "core/handoff/WorkspaceSpotifyOpener.h"
 #include "core/protocol/Features.h"
-#include "core/protocol/YXCClient.h"
 #include "core/store/AppSettings.h"
 #include "core/store/DisplayTint.h"
 #include "core/store/MockTransport.h"
+#include "core/store/ZoneRules.h"
 
 #include <cmath>
 #include <limits>
@@ -22,27 +20,6 @@ namespace {
 
 const QString segmentSeparator = QStringLiteral("  \u00B7  ");
 
-bool runningTests(const LaunchOptions &launch)
-{
-    return launch.isRunningTests || LaunchOptions::current().isRunningTests;
-}
-
-std::unique_ptr<ReceiverDiscovering> defaultDiscovery(const LaunchOptions &launch)
-{
-    if (launch.mock || runningTests(launch)) {
-        return std::make_unique<MockDiscovery>(MockDiscovery::forLaunchOptions());
-    }
-    return std::make_unique<ReceiverDiscovery>();
-}
-
-std::unique_ptr<SpotifyOpening> defaultOpener(const LaunchOptions &launch)
-{
-    if (launch.dryRunOpen || runningTests(launch)) {
-        return std::make_unique<DryRunSpotifyOpener>();
-    }
-    return std::make_unique<WorkspaceSpotifyOpener>();
-}
-
 } // namespace
 
 ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts parts, QObject *parent)
@@ -50,8 +27,11 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_settings(settings)
     , m_launch(std::move(launch))
     , m_clock(parts.clock ? *parts.clock : Clock::system())
+    , m_edits(m_clock, [this](const YXCCommand &command) { perform(command); })
     , m_transportFactory(std::move(parts.transportFactory))
-    , m_discovery(parts.discovery ? std::move(parts.discovery) : defaultDiscovery(m_launch))
+    // A store built without these parts stays off the network and starts no other application: the
+    // application's own parts come from its composition root.
+    , m_discovery(parts.discovery ? std::move(parts.discovery) : std::make_unique<MockDiscovery>())
     , m_eventBindAddress(parts.eventBindAddress)
     , m_requestedEventPort(parts.eventPort)
     , m_playInfoReceivedAt(m_clock.now())
@@ -61,9 +41,15 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     m_transportHost = m_settings.host();
     Clock *clock = &m_clock;
     m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
-        parts.spotifyOpener ? std::move(parts.spotifyOpener) : defaultOpener(m_launch),
+        parts.spotifyOpener ? std::move(parts.spotifyOpener) : std::make_unique<DryRunSpotifyOpener>(),
         [clock] { return clock->now(); });
     m_derived = computeDerived();
+    QObject::connect(&m_edits, &PendingEdits::editsChanged, this, [this] {
+        Q_EMIT editsChanged();
+        notifyDerived();
+    });
+    // The shown value falls back to the receiver's once the hold has passed; tell the observers then.
+    QObject::connect(&m_edits, &PendingEdits::holdEnded, this, [this] { notifyDerived(); });
 }
 
 ReceiverStore::~ReceiverStore()
@@ -76,7 +62,6 @@ ReceiverStore::~ReceiverStore()
         m_discovery->cancel();
         m_discovery.reset();
     }
-    m_throttlers.clear();
 }
 
 bool ReceiverStore::isCurrent(const QPointer<ReceiverStore> &self, const Epoch &epoch)
@@ -187,10 +172,7 @@ std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
     if (m_transportFactory) {
         return m_transportFactory(m_settings.host());
     }
-    if (m_launch.mock) {
-        return makeMockTransport(m_launch);
-    }
-    return std::make_shared<YXCClient>(m_settings.host(), m_launch.readOnly);
+    return makeReceiverTransport(m_launch, m_settings.host());
 }
 
 void ReceiverStore::replaceTransport()
@@ -304,18 +286,6 @@ QString ReceiverStore::zoneTitle() const
     return parts.join(QStringLiteral(" \u00B7 "));
 }
 
-std::optional<double> ReceiverStore::editValue(const QString &key) const
-{
-    const auto it = m_edits.constFind(key);
-    if (it == m_edits.constEnd()) {
-        return std::nullopt;
-    }
-    if (m_clock.now() - it->at >= editHold) {
-        return std::nullopt;
-    }
-    return it->value;
-}
-
 std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
 {
     if (!m_features) {
@@ -331,18 +301,7 @@ std::optional<double> ReceiverStore::displayedVolumeDB() const
         return edit;
     }
     const auto status = currentStatus();
-    if (!status) {
-        return std::nullopt;
-    }
-    if (status->actualVolume && status->actualVolume->mode == QStringLiteral("db") && status->actualVolume->value) {
-        return status->actualVolume->value;
-    }
-    if (status->volume) {
-        if (const auto scale = volumeScale(m_selectedZone)) {
-            return *status->volume * scale->stepDB + scale->minDB;
-        }
-    }
-    return std::nullopt;
+    return status ? ZoneRules::volumeDB(*status, volumeScale(m_selectedZone)) : std::nullopt;
 }
 
 QVariant ReceiverStore::displayedVolumeDBValue() const
@@ -384,28 +343,23 @@ bool ReceiverStore::supports(const QString &function) const
 
 std::optional<QString> ReceiverStore::manualToneMode() const
 {
-    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
-    const QString manual = QStringLiteral("manual");
-    if (zoneFeatures && zoneFeatures->toneControlModeList && zoneFeatures->toneControlModeList->contains(manual)) {
-        return manual;
-    }
-    return std::nullopt;
+    return ZoneRules::manualToneMode(m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr);
 }
 
 bool ReceiverStore::isSpotifyActive() const
 {
-    return m_playInfo && m_playInfo->input == QStringLiteral("spotify")
-        && m_playInfo->playback == QStringLiteral("play") && m_playInfo->track && !m_playInfo->track->isEmpty();
+    return ZoneRules::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
+        && !m_playInfo->track->isEmpty();
 }
 
 bool ReceiverStore::needsSpotifyPrompt() const
 {
     const auto status = currentStatus();
-    if (!status || status->power != QStringLiteral("on") || status->input != QStringLiteral("spotify")) {
+    if (!ZoneRules::isOn(status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
     return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
-        || m_playInfo->playback == QStringLiteral("stop");
+        || ZoneRules::isStopped(*m_playInfo);
 }
 
 std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
@@ -414,7 +368,7 @@ std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
         return std::nullopt;
     }
     qint64 elapsed = 0;
-    if (m_playInfo->playback == QStringLiteral("play") && now > m_playInfoReceivedAt) {
+    if (ZoneRules::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
         elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
     }
     qint64 position = qint64(*m_playInfo->playTime) + elapsed;
@@ -441,7 +395,7 @@ bool ReceiverStore::canFetchSignal() const
         return false;
     }
     const auto status = currentStatus();
-    return status && status->power == QStringLiteral("on") && supports(QStringLiteral("signal_info"));
+    return ZoneRules::isOn(status) && supports(QStringLiteral("signal_info"));
 }
 
 QString ReceiverStore::signalKey() const

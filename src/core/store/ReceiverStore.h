@@ -1,17 +1,17 @@
 #pragma once
 
 #include "base/Result.h"
+#include "core/Clock.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"
 #include "core/events/YXCEvent.h"
 #include "core/handoff/SpotifyOpening.h"
 #include "core/protocol/ReceiverTransport.h"
-#include "core/protocol/Throttler.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/protocol/YXCPayload.h"
-#include "core/store/Clock.h"
 #include "core/store/ConnectionState.h"
 #include "core/store/LaunchOptions.h"
+#include "core/store/PendingEdits.h"
 #include "core/store/SleepGroup.h"
 #include "core/store/StoreError.h"
 
@@ -38,7 +38,9 @@ class AppSettings;
 class SpotifyHandoff;
 class YXCEventListener;
 
-// What a caller of ReceiverStore may supply instead of the defaults.
+// What the store runs on. The application's parts come from its composition root (app/startup/StoreParts); a
+// part left out falls back to one that stays off the network and starts nothing: the launch options' transport
+// for the settings' host, the sample receivers for discovery, a dry-run Spotify opener.
 struct ReceiverStoreParts {
     std::shared_ptr<ReceiverTransport> transport;
     std::unique_ptr<ReceiverDiscovering> discovery;
@@ -86,17 +88,8 @@ class ReceiverStore : public QObject {
 public:
     using TransportFactory = std::function<std::shared_ptr<ReceiverTransport>(const QString &host)>;
 
-    // An optimistic value of a continuous control and when it was set.
-    struct Edit {
-        double value = 0;
-        Clock::TimePoint at;
-        friend bool operator==(const Edit &, const Edit &) = default;
-    };
-
     using Parts = ReceiverStoreParts;
 
-    static constexpr auto editHold = std::chrono::milliseconds(1500);
-    static constexpr auto throttleInterval = std::chrono::milliseconds(150);
     static constexpr auto pollPause = std::chrono::milliseconds(1500);
     static constexpr auto pollPauseWithEvents = std::chrono::milliseconds(4000);
     static constexpr auto eventsFreshFor = std::chrono::seconds(600);
@@ -139,30 +132,27 @@ public:
     // Datagrams the running push-event listener dropped because another machine sent them.
     quint64 droppedEventDatagrams() const;
     const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
-    std::optional<Zone> signalZone() const { return m_signalZone; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
     void setFrontPanelVisible(bool visible);
     bool signalStripVisible() const { return m_signalStripVisible; }
     void setSignalStripVisible(bool visible);
-    const QMap<QString, Edit> &edits() const { return m_edits; }
+    const QMap<QString, PendingEdits::Edit> &edits() const { return m_edits.edits(); }
 
     // ---- derived values ----
     QList<Zone> availableZones() const;
     QString statusLine() const;
     std::optional<ZoneStatus> currentStatus() const;
     QString zoneTitle() const;
-    std::optional<double> editValue(const QString &key) const;
+    std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
     std::optional<int> displayedLevel(const QString &name) const;
     Q_INVOKABLE bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
-    std::optional<QString> manualToneMode() const;
     bool isSpotifyActive() const;
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
     Q_INVOKABLE QVariant elapsedPlayTimeNow() const;
-    bool signalPanelVisible() const;
     bool canFetchSignal() const;
     QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
@@ -182,17 +172,12 @@ public:
     void stopTasks();
 
     // ---- background work ----
-    void startEventListener();
-    void startPolling();
     QCoro::Task<Result<Done, StoreError>> poll(Clock::TimePoint now);
-    QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
     // The names half of ensureFeaturesAndNames(): asks for them when they are missing and the last attempt is at
     // least 30 s old. A failure is recorded in lastError; nothing waits on names, which only decorate ids.
     QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
-    void apply(const YXCEvent &event);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
-    QCoro::Task<> updateAlbumArt(QString path);
     Q_INVOKABLE void refreshSignal();
     QCoro::Task<> fetchSignal();
     Q_INVOKABLE void signalVisibilityChanged();
@@ -201,7 +186,6 @@ public:
 
     // ---- controls; none of them waits for the receiver ----
     void perform(const YXCCommand &command);
-    void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
     Q_INVOKABLE void setVolume(double dB);
     Q_INVOKABLE void setBass(double value);
     Q_INVOKABLE void setTreble(double value);
@@ -270,6 +254,15 @@ Q_SIGNALS:
     void currentSignalInfoChanged();
 
 private:
+    std::optional<QString> manualToneMode() const;
+    bool signalPanelVisible() const;
+    void startEventListener();
+    void startPolling();
+    QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
+    void apply(const YXCEvent &event);
+    QCoro::Task<> updateAlbumArt(QString path);
+    void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
+
     struct Derived {
         QList<Zone> availableZones;
         QString statusLine;
@@ -338,11 +331,11 @@ private:
     QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration);
     // The signal report an event made stale: fetched now, or once more after the fetch in flight.
     void requestSignalAfterEvent();
-    void scheduleEditExpiry();
 
     AppSettings &m_settings;
     const LaunchOptions m_launch;
     Clock &m_clock;
+    PendingEdits m_edits;
     std::shared_ptr<ReceiverTransport> m_transport;
     TransportFactory m_transportFactory;
     std::unique_ptr<ReceiverDiscovering> m_discovery;
@@ -381,11 +374,6 @@ private:
     bool m_signalFetchInFlight = false;
     bool m_signalFetchAgain = false; // an event asked for the signal report while a fetch was in flight
     int m_signalGeneration = 0;
-    QMap<QString, Edit> m_edits;
-    std::map<QString, std::unique_ptr<Throttler<double>>> m_throttlers;
-    // The newest command shape per edit key: a throttler's trailing send builds its command with the shape of
-    // the latest change, not of the change that created the throttler.
-    QMap<QString, std::function<YXCCommand(double)>> m_editCommands;
     std::optional<QString> m_artPath;
     // Counts every change of m_artPath (also to the same path again, after a reconnect cleared it), so a cover
     // that arrives for an earlier request is recognised even when the path text matches.

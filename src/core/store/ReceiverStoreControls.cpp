@@ -7,6 +7,7 @@
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/protocol/Features.h"
 #include "core/store/AppSettings.h"
+#include "core/store/ZoneRules.h"
 
 #include <cmath>
 #include <limits>
@@ -59,35 +60,7 @@ QCoro::Task<> ReceiverStore::runSend(YXCCommand command)
 
 void ReceiverStore::setEdit(double value, const QString &key, std::function<YXCCommand(double)> command)
 {
-    m_edits.insert(key, Edit { value, m_clock.now() });
-    Q_EMIT editsChanged();
-    notifyDerived();
-    scheduleEditExpiry();
-
-    m_editCommands.insert(key, std::move(command));
-    auto &throttler = m_throttlers[key];
-    if (!throttler) {
-        Clock *clock = &m_clock;
-        throttler = std::make_unique<Throttler<double>>(
-            std::chrono::duration<double>(throttleInterval).count(),
-            [this, key](const double &latest) {
-                const auto shape = m_editCommands.constFind(key);
-                if (shape != m_editCommands.constEnd()) {
-                    perform((*shape)(latest));
-                }
-            },
-            [clock] { return secondsSinceEpoch(clock->now()); },
-            [this, clock](std::chrono::nanoseconds delay, std::function<void()> flush) {
-                clock->callAfter(delay, this, std::move(flush));
-            });
-    }
-    throttler->submit(value);
-}
-
-void ReceiverStore::scheduleEditExpiry()
-{
-    // The shown value falls back to the receiver's once the hold has passed; tell the observers then.
-    m_clock.callAfter(editHold, this, [this] { notifyDerived(); });
+    m_edits.set(key, value, std::move(command));
 }
 
 void ReceiverStore::setVolume(double dB)
@@ -98,14 +71,10 @@ void ReceiverStore::setVolume(double dB)
     if (!scale || std::isnan(dB)) {
         return;
     }
-    const double target = std::min(scale->snap(dB), scale->ceiling(m_settings.maxVolumeDB()));
-    std::function<YXCCommand(double)> command;
-    if (zoneFeatures->funcList.contains(QStringLiteral("actual_volume"))) {
-        command = [zone](double value) { return YXCCommand::setActualVolume(zone, value); };
-    } else {
-        command = [zone, scale = *scale](double value) { return YXCCommand::setVolume(zone, scale.raw(value)); };
-    }
-    setEdit(target, QStringLiteral("volume.") + rawValue(zone), std::move(command));
+    const double target = scale->limit(dB, m_settings.maxVolumeDB());
+    const bool decibels = ZoneRules::takesDecibels(zoneFeatures);
+    setEdit(target, QStringLiteral("volume.") + rawValue(zone),
+        [zone, decibels, scale](double value) { return *ZoneRules::volumeCommand(zone, decibels, scale, value); });
 }
 
 void ReceiverStore::setBass(double value)
@@ -142,9 +111,8 @@ void ReceiverStore::togglePower()
 {
     const Zone zone = m_selectedZone;
     const auto it = m_status.find(zone);
-    const bool wasOn = it != m_status.end() && it->second.power == QStringLiteral("on");
-    editStatus(
-        zone, [wasOn](ZoneStatus &status) { status.power = wasOn ? QStringLiteral("standby") : QStringLiteral("on"); });
+    const bool wasOn = it != m_status.end() && ZoneRules::isOn(it->second);
+    editStatus(zone, [wasOn](ZoneStatus &status) { status.power = ZoneRules::powerWord(!wasOn); });
     perform(YXCCommand::setPower(zone, wasOn ? PowerState::standby : PowerState::on));
 }
 
@@ -272,10 +240,10 @@ void ReceiverStore::setSoundProgram(const QString &id)
 
 void ReceiverStore::togglePlayback()
 {
-    const bool wasPlaying = m_playInfo && m_playInfo->playback == QStringLiteral("play");
+    const bool wasPlaying = ZoneRules::isPlaying(m_playInfo);
     if (m_playInfo) {
         PlayInfo info = *m_playInfo;
-        info.playback = wasPlaying ? QStringLiteral("pause") : QStringLiteral("play");
+        info.playback = ZoneRules::playbackWord(!wasPlaying);
         setPlayInfo(std::move(info), false);
     }
     perform(YXCCommand::setPlayback(wasPlaying ? PlaybackAction::pause : PlaybackAction::play));

@@ -159,22 +159,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("shown");
 
-        QTest::addRow("empty") << ""
-                               << "";
-        QTest::addRow("only blanks") << " \t "
-                                     << "";
-        QTest::addRow("pasted URL") << "http://192.168.1.20/"
-                                    << "http://192.168.1.20/";
-        QTest::addRow("trailing slash") << " receiver.local/ "
-                                        << "receiver.local/";
-        QTest::addRow("user name") << "admin@127.0.0.1"
-                                   << "admin@127.0.0.1";
-        QTest::addRow("inner space") << "rx v6"
-                                     << "rx v6";
-        QTest::addRow("query") << "127.0.0.1?x=1"
-                               << "127.0.0.1?x=1";
-        QTest::addRow("line break is no blank") << "\n127.0.0.1"
-                                                << "\n127.0.0.1";
+        const auto row = [](const char *name, const char *host, const char *shown) {
+            QTest::addRow("%s", name) << QString::fromUtf8(host) << QString::fromUtf8(shown);
+        };
+        row("empty", "", "");
+        row("only blanks", " \t ", "");
+        row("pasted URL", "http://192.168.1.20/", "http://192.168.1.20/");
+        row("trailing slash", " receiver.local/ ", "receiver.local/");
+        row("user name", "admin@127.0.0.1", "admin@127.0.0.1");
+        row("inner space", "rx v6", "rx v6");
+        row("query", "127.0.0.1?x=1", "127.0.0.1?x=1");
+        row("line break is no blank", "\n127.0.0.1", "\n127.0.0.1");
     }
 
     void invalidHost()

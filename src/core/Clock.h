@@ -7,7 +7,7 @@
 
 namespace amplora {
 
-// The store's time source and timer. Everything the store times (polling pauses, registration renewals, edit
+// The core's time source and timer. Everything the core times (polling pauses, registration renewals, edit
 // hold, throttle windows, recovery spacing) goes through one Clock, so a test can drive time exactly.
 class Clock {
 public:
@@ -24,16 +24,5 @@ public:
     // The monotonic system clock with precise Qt timers.
     static Clock &system();
 };
-
-// Seconds as a plain number, for the parts that count time in doubles (the throttler).
-inline double secondsSinceEpoch(Clock::TimePoint point)
-{
-    return std::chrono::duration<double>(point.time_since_epoch()).count();
-}
-
-inline std::chrono::duration<double> secondsBetween(Clock::TimePoint from, Clock::TimePoint to)
-{
-    return std::chrono::duration<double>(to - from);
-}
 
 } // namespace amplora

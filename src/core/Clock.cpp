@@ -1,4 +1,4 @@
-#include "core/store/Clock.h"
+#include "core/Clock.h"
 
 #include <QTimer>
 

@@ -1,0 +1,86 @@
+#include "core/store/ZoneRules.h"
+
+#include "core/protocol/Features.h"
+
+namespace amplora::ZoneRules {
+
+namespace {
+
+const QString on = QStringLiteral("on");
+const QString play = QStringLiteral("play");
+
+} // namespace
+
+std::optional<double> volumeDB(const ZoneStatus &status, const std::optional<VolumeScale> &scale)
+{
+    if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db") && status.actualVolume->value) {
+        return *status.actualVolume->value;
+    }
+    if (status.volume && scale) {
+        return scale->dB(*status.volume);
+    }
+    return std::nullopt;
+}
+
+bool takesDecibels(const ZoneFeatures *features)
+{
+    return features && features->funcList.contains(QStringLiteral("actual_volume"));
+}
+
+std::optional<YXCCommand> volumeCommand(Zone zone, bool decibels, const std::optional<VolumeScale> &scale, double dB)
+{
+    if (decibels) {
+        return YXCCommand::setActualVolume(zone, dB);
+    }
+    if (scale) {
+        return YXCCommand::setVolume(zone, scale->raw(dB));
+    }
+    return std::nullopt;
+}
+
+double steppedVolume(double currentDB, const std::optional<VolumeScale> &scale, VolumeStep direction)
+{
+    const double step = scale ? scale->stepDB : 0.5;
+    return currentDB + (direction == VolumeStep::up ? step : -step);
+}
+
+std::optional<QString> manualToneMode(const ZoneFeatures *features)
+{
+    const QString manual = QStringLiteral("manual");
+    if (features && features->toneControlModeList && features->toneControlModeList->contains(manual)) {
+        return manual;
+    }
+    return std::nullopt;
+}
+
+bool isOn(const ZoneStatus &status)
+{
+    return status.power == on;
+}
+
+bool isOn(const std::optional<ZoneStatus> &status)
+{
+    return status && isOn(*status);
+}
+
+QString powerWord(bool isOn)
+{
+    return isOn ? on : QStringLiteral("standby");
+}
+
+bool isPlaying(const std::optional<PlayInfo> &info)
+{
+    return info && info->playback == play;
+}
+
+bool isStopped(const PlayInfo &info)
+{
+    return info.playback == QStringLiteral("stop");
+}
+
+QString playbackWord(bool playing)
+{
+    return playing ? play : QStringLiteral("pause");
+}
+
+} // namespace amplora::ZoneRules
