@@ -6,7 +6,7 @@ amplora_add_fuzzer(fuzz_router
     ${PROJECT_SOURCE_DIR}/src/api/router/APIRouter.cpp
     ${PROJECT_SOURCE_DIR}/src/api/router/RouterErrors.cpp
     ${PROJECT_SOURCE_DIR}/src/api/matching/NameMatcher.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/matching/NameKey.cpp
+    ${PROJECT_SOURCE_DIR}/src/base/NameKey.cpp
     ${PROJECT_SOURCE_DIR}/src/api/matching/VolumeRateLimiter.cpp
     ${PROJECT_SOURCE_DIR}/src/api/control/ReceiverStatus.cpp
     ${PROJECT_SOURCE_DIR}/src/api/control/JSONObjectReader.cpp
