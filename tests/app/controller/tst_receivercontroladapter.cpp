@@ -93,6 +93,9 @@ struct Rig {
 } // namespace
 
 Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(amplora::api::ControlError::Kind)
+Q_DECLARE_METATYPE(amplora::api::Zone)
+Q_DECLARE_METATYPE(amplora::api::VolumeStepDirection)
 
 class TestReceiverControlAdapter : public QObject {
     Q_OBJECT
@@ -173,9 +176,6 @@ private Q_SLOTS:
         test::row("subwoofer rounds half away from zero",
             op([](auto &c) { return failure(c.setSubwoofer(Zone::main, -2.25)); }),
             "main/setSubwooferVolume?volume=-5");
-        test::row("one step up from -20 dB",
-            op([](auto &c) { return failure(c.stepVolume(Zone::main, api::VolumeStepDirection::up)); }),
-            "main/setActualVolume?mode=db&value=-19.5");
         test::row("standby", op([](auto &c) { return failure(c.setPower(Zone::main, api::PowerState::standby)); }),
             "main/setPower?power=standby");
         test::row("playback", op([](auto &c) { return failure(c.playback(api::PlaybackAction::next)); }),
@@ -234,10 +234,10 @@ private Q_SLOTS:
     void refusals_data()
     {
         using api::Zone;
+        using Kind = api::ControlError::Kind;
         QTest::addColumn<QByteArray>("featuresAnswer");
         QTest::addColumn<Operation>("operation");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("code");
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("message");
         QByteArray mainOnly = features;
         mainOnly.replace("{\"id\":\"zone2\"", "{\"id\":\"zone4\"");
@@ -245,15 +245,21 @@ private Q_SLOTS:
         noRange.replace(
             noRange.indexOf("actual_volume_db", noRange.indexOf("{\"id\":\"zone2\"")), 16, "other_range_db00");
         test::row("unknown input", features, op([](auto &c) { return failure(c.setInput(Zone::main, "Blu ray")); }),
-            400, "unknown_input", "No input called \"Blu ray\" in main.");
+            Kind::unknownInput, "No input called \"Blu ray\" in main.");
         test::row("unknown sound mode", features,
-            op([](auto &c) { return failure(c.setSoundMode(Zone::zone2, "Hall")); }), 400, "unknown_sound_mode",
+            op([](auto &c) { return failure(c.setSoundMode(Zone::zone2, "Hall")); }), Kind::unknownSoundMode,
             "No sound mode called \"Hall\" in zone2.");
-        test::row("zone the receiver lacks", mainOnly, op([](auto &c) { return failure(c.status(Zone::zone2)); }), 502,
-            "receiver_error", "The receiver sent no status for zone2.");
+        test::row("zone the receiver lacks", mainOnly, op([](auto &c) { return failure(c.status(Zone::zone2)); }),
+            Kind::noStatus, "The receiver sent no status for zone2.");
         test::row("zone without a volume range", noRange,
-            op([](auto &c) { return failure(c.setVolume(Zone::zone2, -40)); }), 502, "receiver_error",
+            op([](auto &c) { return failure(c.setVolume(Zone::zone2, -40)); }), Kind::noVolumeRange,
             "The receiver reported no volume range for zone2.");
+        test::row("step in a zone without a volume range", noRange,
+            op([](auto &c) { return failure(c.stepVolume(Zone::zone2, api::VolumeStepDirection::down)); }),
+            Kind::noVolumeRange, "The receiver reported no volume range for zone2.");
+        test::row("step up past the cap", features,
+            op([](auto &c) { return failure(c.stepVolume(Zone::main, api::VolumeStepDirection::up)); }),
+            Kind::volumeAboveCap, "Volume -19.5 dB is above the cap of -20 dB.");
     }
 
     void refusals()
@@ -262,11 +268,11 @@ private Q_SLOTS:
         QFETCH(Operation, operation);
         m_receiver->answer(u"system/getFeatures"_s, featuresAnswer);
         auto r = rig();
+        r->settings.setMaxVolumeDB(-20);
         const auto failed = operation(r->adapter);
-        QVERIFY(failed && failed->apiError);
-        QTEST(failed->apiError->status, "status");
-        QTEST(failed->apiError->code, "code");
-        QTEST(failed->apiError->message, "message");
+        QVERIFY(failed);
+        QTEST(failed->kind(), "kind");
+        QTEST(failed->description(), "message");
         QVERIFY(changeRequests(*m_receiver).isEmpty());
     }
 
@@ -276,8 +282,52 @@ private Q_SLOTS:
         auto r = rig();
         const auto status = test::waitFor(r->adapter.status(api::Zone::main));
         QVERIFY(!status);
-        QVERIFY(!status.error().apiError);
-        QVERIFY(!status.error().failure.isEmpty());
+        QCOMPARE(status.error().kind(), api::ControlError::Kind::receiverFailed);
+        QCOMPARE(status.error().description(), YXCError::responseCode(5, u"main/getStatus"_s).description());
+    }
+
+    // One status read, the zone's own step, the cap: the target comes back and is what was sent.
+    void stepVolume_data()
+    {
+        using api::Zone;
+        using Direction = api::VolumeStepDirection;
+        QTest::addColumn<QByteArray>("featuresAnswer");
+        QTest::addColumn<Zone>("zone");
+        QTest::addColumn<Direction>("direction");
+        QTest::addColumn<double>("capDb");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<double>("target");
+        QByteArray wholeDecibels = features;
+        wholeDecibels.replace(R"("min":-80.5,"max":16.5,"step":0.5)", R"("min":-80,"max":16,"step":1)");
+        test::row("up from -20 dB", features, Zone::main, Direction::up, -10.0,
+            "main/setActualVolume?mode=db&value=-19.5", -19.5);
+        test::row(
+            "down", features, Zone::main, Direction::down, -10.0, "main/setActualVolume?mode=db&value=-20.5", -20.5);
+        test::row("up to exactly the cap", features, Zone::main, Direction::up, -19.5,
+            "main/setActualVolume?mode=db&value=-19.5", -19.5);
+        test::row("down from above a lowered cap lands on the cap", features, Zone::main, Direction::down, -30.0,
+            "main/setActualVolume?mode=db&value=-30.0", -30.0);
+        test::row("the zone's own step", wholeDecibels, Zone::main, Direction::up, -10.0,
+            "main/setActualVolume?mode=db&value=-19.0", -19.0);
+        test::row("raw steps", features, Zone::zone2, Direction::up, -10.0, "zone2/setVolume?volume=41", -60.0);
+    }
+
+    void stepVolume()
+    {
+        QFETCH(QByteArray, featuresAnswer);
+        QFETCH(api::Zone, zone);
+        QFETCH(api::VolumeStepDirection, direction);
+        QFETCH(double, capDb);
+        m_receiver->answer(u"system/getFeatures"_s, featuresAnswer);
+        auto r = rig();
+        r->settings.setMaxVolumeDB(capDb);
+        const auto target = test::waitFor(r->adapter.stepVolume(zone, direction));
+        QVERIFY2(target, qPrintable(target ? QString() : target.error().description()));
+        QTEST(target.value(), "target");
+        QTEST(changeRequests(*m_receiver).join(u','), "request");
+        const auto statusReads = std::count_if(m_receiver->requests().begin(), m_receiver->requests().end(),
+            [](const auto &request) { return request.path.endsWith(u"/getStatus"_s); });
+        QCOMPARE(statusReads, 1);
     }
 
     void readOnlyBlocksBeforeTheReceiver_data()
@@ -294,16 +344,10 @@ private Q_SLOTS:
         auto r = rig(true);
         const auto volume = test::waitFor(r->adapter.setVolume(api::Zone::main, -30));
         QVERIFY(!volume);
-        QVERIFY(volume.error().apiError);
-        QCOMPARE(volume.error().apiError->status, 502);
-        QCOMPARE(volume.error().apiError->code, u"read_only"_s);
-        QCOMPARE(volume.error().apiError->message,
-            QStringLiteral("Amplora is running read-only (--read-only), so it blocked main/setActualVolume before it "
-                           "reached the receiver. Nothing was changed."));
+        QCOMPARE(volume.error(), api::ControlError::readOnly(u"main/setActualVolume"_s));
         const auto power = test::waitFor(r->adapter.setPower(api::Zone::main, api::PowerState::on));
         QVERIFY(!power);
-        QCOMPARE(power.error().apiError->code, u"read_only"_s);
-        QVERIFY(power.error().apiError->message.contains(u"blocked main/setPower before"_s));
+        QCOMPARE(power.error(), api::ControlError::readOnly(u"main/setPower"_s));
         // Reads still work.
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
