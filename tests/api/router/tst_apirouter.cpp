@@ -70,15 +70,12 @@ void addEndpointRows()
     row("inputs", "GET", "/api/v1/inputs?zone=zone2", "", 200, R"({"inputs":["HDMI 1","Tuner"],"zone":"zone2"})");
     row("sound modes", "GET", "/api/v1/sound-modes", "", 200,
         R"({"soundModes":["Straight","Sci-Fi","Movie Hall"],"zone":"main"})");
-    row("no sound modes", "GET", "/api/v1/sound-modes?zone=zone2", "", 200, R"({"soundModes":[],"zone":"zone2"})");
     row("a read ignores its body", "GET", "/api/v1/inputs", "not json", 200,
         R"({"inputs":["HDMI 1","HDMI1","HDMI 2","AV 1","Net Radio"],"zone":"main"})");
 
     // Power.
     row("power off means standby", "POST", "/api/v1/power", R"({"power":"OFF"})", 200,
         R"({"ok":true,"power":"standby","zone":"main"})", { u"setPower main standby"_s });
-    row("power on in zone2", "POST", "/api/v1/power?zone=zone2", R"({"power":"On"})", 200,
-        R"({"ok":true,"power":"on","zone":"zone2"})", { u"setPower zone2 on"_s });
     row("power missing", "POST", "/api/v1/power", "{}", 400, errorJSON(400, "missing_field", "`power` is required."));
     row("zone before body", "POST", "/api/v1/power?zone=zone3", "[]", 400,
         errorJSON(400, "invalid_zone", "zone must be `main` or `zone2`."));
@@ -86,8 +83,6 @@ void addEndpointRows()
     // Volume.
     row("volume in dB", "POST", "/api/v1/volume", R"({"db":-30})", 200, R"({"ok":true,"volumeDb":-30,"zone":"main"})",
         { u"setVolume main -30"_s });
-    row("volume half step in zone2", "POST", "/api/v1/volume?zone=ZONE2", R"({"db":-30.5})", 200,
-        R"({"ok":true,"volumeDb":-30.5,"zone":"zone2"})", { u"setVolume zone2 -30.5"_s });
     row("volume exactly at the cap", "POST", "/api/v1/volume", R"({"db":-20})", 200,
         R"({"ok":true,"volumeDb":-20,"zone":"main"})", { u"setVolume main -20"_s });
     row("volume above the cap", "POST", "/api/v1/volume", R"({"db":-19.5})", 422,

@@ -27,7 +27,7 @@ template<class Parser, class Render> Parse parser(Parser parse, Render render)
 
 QString number(std::optional<double> value)
 {
-    return value ? QString::number(*value) : u"-"_s;
+    return value ? QString::number(*value, 'g', 17) : u"-"_s;
 }
 
 QString nameOf(const NameRequest &request)
@@ -66,8 +66,15 @@ void addRows()
 
     row("no body", power, "", u"400 missing_body: A JSON object body is required."_s);
     row("not an object", power, "[]", u"400 invalid_json: The body must be a JSON object."_s);
-    row("unknown key", power, R"({"power":"on","level":1})",
-        u"400 unknown_field: Unknown field(s): level. Allowed: power."_s);
+    for (const auto &[name, body] :
+        { std::pair { "whitespace only", QByteArray(" \n") }, std::pair { "truncated", QByteArray(R"({"db": -3)") },
+            std::pair { "trailing garbage", QByteArray("{} x") },
+            std::pair { "invalid UTF-8 in a string", QByteArray("{\"db\": \"\xff\"}") },
+            std::pair { "NUL byte", QByteArray("{\0}", 3) },
+            std::pair { "number JSON cannot hold", QByteArray(R"({"db": 1e999})") } })
+        row(name, volume, body, u"400 invalid_json: The body is not valid JSON."_s);
+    row("unknown keys listed sorted", volume, R"({"foo":1,"bar":2,"db":3})",
+        u"400 unknown_field: Unknown field(s): bar, foo. Allowed: db, step."_s);
     row("power off means standby", power, R"({"power":"OFF"})", u"standby"_s);
     row("power on in any case", power, R"({"power":"On"})", u"on"_s);
     row("power missing", power, "{}", u"400 missing_field: \"power\" is required."_s);
@@ -84,12 +91,20 @@ void addRows()
         u"400 invalid_value: \"step\" must be one of: up, down."_s);
     row("volume db read before step", volume, R"({"db":"loud","step":"sideways"})",
         u"400 invalid_type: \"db\" must be a number."_s);
+    row("volume with an exponent", volume, R"({"db": -3.05e1})", u"db -30.5"_s);
+    row("volume beyond 64-bit integers", volume, R"({"db": 18446744073709551615})", u"db 1.8446744073709552e+19"_s);
+    row("volume as a boolean", volume, R"({"db": true})", u"400 invalid_type: \"db\" must be a number."_s);
+    row("volume nested without end", volume, "{\"db\":" + QByteArray(30000, '[') + QByteArray(30000, ']') + "}",
+        u"400 invalid_type: \"db\" must be a number."_s);
 
     row("mute", mute, R"({"mute":false})", u"false"_s);
     row("mute missing", mute, "{}", u"400 missing_field: \"mute\" is required."_s);
-    row("mute not a boolean", mute, R"({"mute":"yes"})", u"400 invalid_type: \"mute\" must be true or false."_s);
+    row("mute as text", mute, R"({"mute":"true"})", u"400 invalid_type: \"mute\" must be true or false."_s);
+    row("mute as a number", mute, R"({"mute":1})", u"400 invalid_type: \"mute\" must be true or false."_s);
 
-    row("input trimmed, not yet resolved", input, R"({"input":" net-radio "})", u"net-radio"_s);
+    row("input trimmed, not yet resolved", input, R"({"input":" \n\tnet-radio \n"})", u"net-radio"_s);
+    row("input with an escape", input, R"({"input":"Caf\u00e9"})", u"Caf\u00e9"_s);
+    row("input as a number", input, R"({"input":1})", u"400 invalid_type: \"input\" must be a string."_s);
     row("input missing", input, "{}", u"400 missing_field: \"input\" is required."_s);
     row("input blank", input, R"({"input":"  "})", u"400 invalid_value: \"input\" must not be empty."_s);
     row("sound mode", soundMode, R"({"soundMode":"Sci-Fi"})", u"Sci-Fi"_s);
