@@ -48,7 +48,6 @@ ControlError ControlError::volumeAboveCap(double db, double capDb)
 {
     ControlError error(Kind::volumeAboveCap,
         QStringLiteral("Volume %1 dB is above the cap of %2 dB.").arg(decibelText(db), decibelText(capDb)));
-    error.m_volumeDb = db;
     error.m_capDb = capDb;
     return error;
 }

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace amplora::api {
 
 // How a ReceiverControl call failed, in the control's own terms: what went wrong and its complete English text.
@@ -20,7 +18,7 @@ public:
         unknownSoundMode, // no sound mode has exactly this name; candidates() lists the zone's sound modes
         noVolumeRange, // the zone reports no volume scale, so no volume can be sent
         noStatus, // the receiver has no status for the zone
-        volumeAboveCap, // a volume step would go above the cap; volumeDb() and capDb() name both
+        volumeAboveCap, // a volume step would go above the cap, capDb()
     };
 
     static ControlError receiverFailure(QString description);
@@ -35,7 +33,6 @@ public:
     Kind kind() const { return m_kind; }
     QString description() const { return m_text; }
     const QStringList &candidates() const { return m_candidates; }
-    double volumeDb() const { return m_volumeDb; }
     double capDb() const { return m_capDb; }
 
     friend bool operator==(const ControlError &, const ControlError &) = default;
@@ -51,7 +48,6 @@ private:
     Kind m_kind;
     QString m_text;
     QStringList m_candidates;
-    double m_volumeDb = 0;
     double m_capDb = 0;
 };
 

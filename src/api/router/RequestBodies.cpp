@@ -199,12 +199,7 @@ Checked<ReceiverScene> parseScene(QByteArrayView body)
     reader.check(sceneNameCheck(scene.name));
     scene.power = reader.power();
     scene.zone = reader.enumerated<Zone>(QStringLiteral("zone"));
-    scene.input = reader.string(QStringLiteral("input"));
-    scene.soundMode = reader.string(QStringLiteral("soundMode"));
-    scene.volumeDb = reader.number(QStringLiteral("volumeDb"));
-    scene.bass = reader.number(QStringLiteral("bass"));
-    scene.treble = reader.number(QStringLiteral("treble"));
-    scene.sub = reader.number(QStringLiteral("sub"));
+    scene.readSettings(reader);
     return reader.finish([&] { return scene; });
 }
 

@@ -204,9 +204,14 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
     co_return co_await send(*command, context.transport, scale);
 }
 
-QCoro::Task<Result<ZoneStatus, api::ControlError>> ReceiverControlAdapter::freshStatus(
-    api::Zone zone, const Context &context)
+QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> ReceiverControlAdapter::freshStatus(
+    api::Zone zone)
 {
+    auto prepared = co_await prepare();
+    if (!prepared) {
+        co_return Failure { prepared.error() };
+    }
+    Context context = std::move(prepared).value();
     // A receiver without the zone is not asked for it.
     if (!context.zone(zone)) {
         co_return Failure { api::ControlError::noStatus(zone) };
@@ -229,22 +234,18 @@ QCoro::Task<Result<ZoneStatus, api::ControlError>> ReceiverControlAdapter::fresh
     if (found == store->status().end()) {
         co_return Failure { api::ControlError::noStatus(zone) };
     }
-    co_return found->second;
+    co_return FreshStatus { std::move(context), found->second };
 }
 
 api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone)
 {
-    auto prepared = co_await prepare();
-    if (!prepared) {
-        co_return Failure { prepared.error() };
-    }
-    const Context context = std::move(prepared).value();
-    const auto fresh = co_await freshStatus(zone, context);
+    const auto fresh = co_await freshStatus(zone);
     if (!fresh) {
         co_return Failure { fresh.error() };
     }
     QPointer<ReceiverStore> store = m_store;
-    const ZoneStatus &zoneStatus = fresh.value();
+    const Context &context = fresh->context;
+    const ZoneStatus &zoneStatus = fresh->status;
     const ZoneFeatures *features = context.zone(zone);
 
     const std::optional<double> volumeDb = volumeDbOf(zoneStatus, context.volumeScale(zone));
@@ -301,19 +302,18 @@ api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double 
 
 api::ControlTask<double> ReceiverControlAdapter::stepVolume(api::Zone zone, api::VolumeStepDirection direction)
 {
-    auto prepared = co_await prepare();
-    if (!prepared) {
-        co_return Failure { prepared.error() };
-    }
-    const Context context = std::move(prepared).value();
-    const auto current = co_await freshStatus(zone, context);
+    const auto current = co_await freshStatus(zone);
     if (!current) {
         co_return Failure { current.error() };
     }
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    const Context &context = current->context;
     const std::optional<VolumeScale> scale = context.volumeScale(zone);
-    const std::optional<double> volumeDb = volumeDbOf(current.value(), scale);
-    if (!volumeDb || !m_store) {
-        co_return Failure { m_store ? api::ControlError::noVolumeRange(zone) : storeGone() };
+    const std::optional<double> volumeDb = volumeDbOf(current->status, scale);
+    if (!volumeDb) {
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
     }
     const double capDb = m_store->settings().maxVolumeDB();
     const double step = scale ? scale->stepDB : 0.5;

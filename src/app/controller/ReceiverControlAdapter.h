@@ -5,6 +5,7 @@
 #include "core/protocol/NameText.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
+#include "core/protocol/ZoneStatus.h"
 
 #include <QPointer>
 
@@ -62,8 +63,12 @@ private:
     QCoro::Task<Result<Done, api::ControlError>> send(
         YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale);
     QCoro::Task<Result<Done, api::ControlError>> sendVolume(api::Zone zone, double db, const Context &context);
-    // The zone's status refreshed from the receiver, never the last known one.
-    QCoro::Task<Result<ZoneStatus, api::ControlError>> freshStatus(api::Zone zone, const Context &context);
+    // The zone's status refreshed from the receiver (never the last known one), with what it was read under.
+    struct FreshStatus {
+        Context context;
+        ZoneStatus status;
+    };
+    QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone);
 
     QPointer<ReceiverStore> m_store;
 };
