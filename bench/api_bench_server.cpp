@@ -43,7 +43,7 @@ public:
     }
     ControlTask<Done> setPower(Zone, PowerState) override { co_return Done {}; }
     ControlTask<Done> setVolume(Zone, double) override { co_return Done {}; }
-    ControlTask<Done> stepVolume(Zone, VolumeStepDirection) override { co_return Done {}; }
+    ControlTask<double> stepVolume(Zone, VolumeStepDirection) override { co_return -40.0; }
     ControlTask<Done> setMute(Zone, bool) override { co_return Done {}; }
     ControlTask<Done> setInput(Zone, QString) override { co_return Done {}; }
     ControlTask<Done> setSoundMode(Zone, QString) override { co_return Done {}; }
@@ -61,7 +61,6 @@ public:
         co_return names;
     }
     ControlTask<double> volumeCapDb() override { co_return -10.0; }
-    double volumeStepDb() const override { return 0.5; }
 
 private:
     ReceiverStatus m_status;

@@ -4,10 +4,12 @@ amplora_add_fuzzer(fuzz_router
   SOURCES
     FuzzRouter.cpp
     ${PROJECT_SOURCE_DIR}/src/api/router/APIRouter.cpp
+    ${PROJECT_SOURCE_DIR}/src/api/router/RequestBodies.cpp
     ${PROJECT_SOURCE_DIR}/src/api/router/RouterErrors.cpp
     ${PROJECT_SOURCE_DIR}/src/api/matching/NameMatcher.cpp
-    ${PROJECT_SOURCE_DIR}/src/api/matching/NameKey.cpp
+    ${PROJECT_SOURCE_DIR}/src/base/NameKey.cpp
     ${PROJECT_SOURCE_DIR}/src/api/matching/VolumeRateLimiter.cpp
+    ${PROJECT_SOURCE_DIR}/src/api/control/ControlError.cpp
     ${PROJECT_SOURCE_DIR}/src/api/control/ReceiverStatus.cpp
     ${PROJECT_SOURCE_DIR}/src/api/control/JSONObjectReader.cpp
     ${PROJECT_SOURCE_DIR}/src/api/scenes/ReceiverScene.cpp

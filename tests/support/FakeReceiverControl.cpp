@@ -1,5 +1,6 @@
 #include "support/FakeReceiverControl.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -83,12 +84,17 @@ ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction)
+ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction)
 {
-    return call<Done>(
-        QStringLiteral("stepVolume"), { enumName(zone), enumName(direction) }, true, [this, zone, direction] {
-            zoneStatus(zone).volumeDb += direction == VolumeStepDirection::up ? stepDb : -stepDb;
-            return Done {};
+    // Like the real control: a step up past the cap is refused before anything reaches the receiver.
+    const bool up = direction == VolumeStepDirection::up;
+    const double target = zoneStatus(zone).volumeDb + (up ? stepDb : -stepDb);
+    if (up && target > capDb)
+        co_return Failure { ControlError::volumeAboveCap(target, capDb) };
+    co_return co_await call<double>(
+        QStringLiteral("stepVolume"), { enumName(zone), enumName(direction) }, true, [this, zone, target] {
+            zoneStatus(zone).volumeDb = std::min(target, capDb);
+            return zoneStatus(zone).volumeDb;
         });
 }
 

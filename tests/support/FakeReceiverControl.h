@@ -27,7 +27,7 @@ public:
     std::array<QStringList, 2> inputNames;
     std::array<QStringList, 2> soundModeNames;
     double capDb = 0;
-    double stepDb = 0.5;
+    double stepDb = 0.5; // the zones' volume step
     // While set, every call is recorded and then waits until releaseHeld(), so a test can act while requests
     // are in flight (stop a server, drop a connection, send a second request).
     bool hold = false;
@@ -53,7 +53,7 @@ public:
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
     api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
     api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
-    api::ControlTask<Done> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
+    api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
     api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
     api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
     api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
@@ -63,7 +63,6 @@ public:
     api::ControlTask<QStringList> inputs(api::Zone zone) override;
     api::ControlTask<QStringList> soundModes(api::Zone zone) override;
     api::ControlTask<double> volumeCapDb() override;
-    double volumeStepDb() const override { return stepDb; }
 
 private:
     struct Held {

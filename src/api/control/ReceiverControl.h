@@ -32,7 +32,9 @@ public:
     virtual ControlTask<Done> setPower(Zone zone, PowerState state) = 0;
     // An absolute volume in dB.
     virtual ControlTask<Done> setVolume(Zone zone, double db) = 0;
-    virtual ControlTask<Done> stepVolume(Zone zone, VolumeStepDirection direction) = 0;
+    // One of the zone's own volume steps from its current volume, which is read once. Gives the volume sent, in
+    // dB, held under the cap; a step up that would pass the cap fails as Kind::volumeAboveCap and sends nothing.
+    virtual ControlTask<double> stepVolume(Zone zone, VolumeStepDirection direction) = 0;
     virtual ControlTask<Done> setMute(Zone zone, bool mute) = 0;
     virtual ControlTask<Done> setInput(Zone zone, QString name) = 0;
     virtual ControlTask<Done> setSoundMode(Zone zone, QString name) = 0;
@@ -48,8 +50,6 @@ public:
     virtual ControlTask<QStringList> soundModes(Zone zone) = 0;
     // The user's volume cap in dB; the API never sets a volume above it. Read afresh for every request.
     virtual ControlTask<double> volumeCapDb() = 0;
-    // The size of one volume step in dB.
-    virtual double volumeStepDb() const = 0;
 };
 
 } // namespace amplora::api

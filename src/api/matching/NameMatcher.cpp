@@ -1,6 +1,6 @@
 #include "api/matching/NameMatcher.h"
 
-#include "api/matching/NameKey.h"
+#include "base/NameKey.h"
 
 namespace amplora::api::NameMatcher {
 

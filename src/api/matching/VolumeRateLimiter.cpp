@@ -29,4 +29,11 @@ VolumeRateLimiter::Decision VolumeRateLimiter::allow(Zone zone, int count)
     return { true, 0 };
 }
 
+void VolumeRateLimiter::giveBack(Zone zone, int count)
+{
+    const std::lock_guard guard(m_lock);
+    QList<Timestamp> &history = m_history.at(static_cast<std::size_t>(zone));
+    history.resize(std::max<qsizetype>(0, history.size() - std::max(count, 0)));
+}
+
 } // namespace amplora::api

@@ -29,6 +29,8 @@ public:
 
     // Asks to make `count` volume changes in `zone` now. A refusal records nothing.
     Decision allow(Zone zone, int count = 1);
+    // Returns the latest `count` changes allowed in `zone` that were not made after all.
+    void giveBack(Zone zone, int count = 1);
 
     int limit() const { return m_limit; }
     double windowSeconds() const { return m_window.count(); }

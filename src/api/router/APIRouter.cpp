@@ -3,15 +3,12 @@
 #include "api/Logging.h"
 #include "api/auth/TokenAuthenticator.h"
 #include "api/control/ReceiverControl.h"
-#include "api/http/JSONBody.h"
 #include "api/matching/NameMatcher.h"
 #include "api/matching/VolumeRateLimiter.h"
+#include "api/router/RequestBodies.h"
 #include "api/router/RouterErrors.h"
 #include "api/scenes/SceneStore.h"
 
-#include <QTextBoundaryFinder>
-
-#include <cmath>
 #include <exception>
 
 namespace amplora::api {
@@ -20,15 +17,7 @@ namespace Errors = RouterErrors;
 
 namespace {
 
-template<class T> using Checked = Result<T, APIError>;
 using Response = Checked<HTTPResponse>;
-
-constexpr qsizetype maxSceneNameLength = 64;
-
-APIError fromControl(const ControlError &error)
-{
-    return error.apiError ? *error.apiError : Errors::receiverFailed(error.failure);
-}
 
 APIError fromStore(const SceneStoreError &error)
 {
@@ -43,6 +32,15 @@ HTTPResponse acknowledgement(Zone zone, JSONValue::Object fields)
     return HTTPResponse::json(200, JSONValue(std::move(fields)));
 }
 
+// The acknowledgement once the receiver took the change, or what the client sees of its failure.
+QCoro::Task<Response> acknowledged(ControlTask<Done> change, Zone zone, JSONValue::Object fields)
+{
+    const Result<Done, ControlError> done = co_await std::move(change);
+    if (!done)
+        co_return Failure { Errors::fromControl(done.error()) };
+    co_return acknowledgement(zone, std::move(fields));
+}
+
 Checked<Zone> zoneFromQuery(const HTTPRequest &request)
 {
     const auto found = request.query.constFind(QStringLiteral("zone"));
@@ -53,81 +51,13 @@ Checked<Zone> zoneFromQuery(const HTTPRequest &request)
     return Failure { Errors::invalidZone() };
 }
 
-// A non-empty string naming one of E's cases, in any letter case.
-template<class E> Checked<std::optional<E>> enumeratedField(const JSONObject &body, const QString &key)
-{
-    Checked<std::optional<QString>> text = stringField(body, key);
-    if (!text)
-        return Failure { text.error() };
-    if (!text.value())
-        return std::optional<E>();
-    if (const std::optional<E> value = enumFromName<E>(text.value()->toLower()))
-        return std::optional<E>(*value);
-    return Failure { Errors::notOneOf(key, enumNames<E>()) };
-}
-
-// "on", "standby", or "off" for standby, in any letter case.
-Checked<std::optional<PowerState>> powerField(const JSONObject &body)
-{
-    Checked<std::optional<QString>> text = stringField(body, QStringLiteral("power"));
-    if (!text)
-        return Failure { text.error() };
-    if (!text.value())
-        return std::optional<PowerState>();
-    const QString word = text.value()->toLower();
-    if (word == u"on")
-        return std::optional<PowerState>(PowerState::on);
-    if (word == u"standby" || word == u"off")
-        return std::optional<PowerState>(PowerState::standby);
-    return Failure { Errors::invalidPower() };
-}
-
-std::optional<APIError> stepCheck(const QString &key, double db, double stepDb)
-{
-    if (stepDb <= 0)
-        return std::nullopt;
-    const double quotient = db / stepDb;
-    if (std::abs(quotient - std::round(quotient)) <= 1e-9)
-        return std::nullopt;
-    return Errors::invalidStep(key, stepDb);
-}
-
-std::optional<APIError> rangeCheck(
-    const QString &key, double db, const ReceiverAPIConfiguration::DecibelRange &range, double stepDb)
-{
-    if (!range.contains(db))
-        return Errors::outOfRange(key, range.lower, range.upper);
-    return stepCheck(key, db, stepDb);
-}
-
-// People count characters as they see them, so a name's length is its number of grapheme clusters.
-qsizetype visibleLength(const QString &text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() != -1)
-        ++count;
-    return count;
-}
-
-// `name` is already trimmed.
-std::optional<APIError> sceneNameCheck(const QString &name)
-{
-    if (name.isEmpty())
-        return Errors::missingField(QStringLiteral("\"name\" is required."));
-    if (visibleLength(name) > maxSceneNameLength)
-        return Errors::invalidValue(QStringLiteral("\"name\" must be 64 characters or fewer."));
-    if (name.contains(u'/'))
-        return Errors::invalidValue(QStringLiteral("\"name\" must not contain \"/\"."));
-    return std::nullopt;
-}
-
 const QString kindInput = QStringLiteral("input");
 const QString kindSoundMode = QStringLiteral("sound mode");
 
-// The one candidate `requested` names, spelled as the receiver offers it.
-Checked<QString> resolveName(
-    const QString &requested, const QStringList &candidates, const QString &kind, const char *unknownCode, Zone zone)
+// The one candidate `requested` names, spelled as the receiver offers it. `unknown` makes the refusal when none
+// does: ControlError::unknownInput or ControlError::unknownSoundMode.
+Checked<QString> resolveName(const QString &requested, const QStringList &candidates, const QString &kind,
+    ControlError (*unknown)(const QString &, Zone, QStringList), Zone zone)
 {
     const NameMatcher::Result match = NameMatcher::match(requested, candidates);
     switch (match.kind) {
@@ -138,8 +68,7 @@ Checked<QString> resolveName(
     case NameMatcher::Result::Kind::notFound:
         break;
     }
-    return Failure { Errors::unknownName(
-        QString::fromLatin1(unknownCode), kind, requested, enumName(zone), candidates) };
+    return Failure { Errors::fromControl(unknown(requested, zone, candidates)) };
 }
 
 enum class Endpoint {
@@ -357,7 +286,7 @@ QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
 {
     Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone);
     if (!status)
-        co_return Failure { fromControl(status.error()) };
+        co_return Failure { Errors::fromControl(status.error()) };
     co_return HTTPResponse::json(200, status.value().toJSON());
 }
 
@@ -365,7 +294,7 @@ QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)
 {
     Result<QStringList, ControlError> names = co_await m_control->inputs(zone);
     if (!names)
-        co_return Failure { fromControl(names.error()) };
+        co_return Failure { Errors::fromControl(names.error()) };
     co_return HTTPResponse::json(200,
         JSONValue(JSONValue::Object {
             { QStringLiteral("inputs"), JSONValue::fromStrings(names.value()) },
@@ -377,7 +306,7 @@ QCoro::Task<Response> APIRouter::Engine::soundModes(Zone zone)
 {
     Result<QStringList, ControlError> names = co_await m_control->soundModes(zone);
     if (!names)
-        co_return Failure { fromControl(names.error()) };
+        co_return Failure { Errors::fromControl(names.error()) };
     co_return HTTPResponse::json(200,
         JSONValue(JSONValue::Object {
             { QStringLiteral("soundModes"), JSONValue::fromStrings(names.value()) },
@@ -387,245 +316,115 @@ QCoro::Task<Response> APIRouter::Engine::soundModes(Zone zone)
 
 QCoro::Task<Response> APIRouter::Engine::power(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("power") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<PowerState>> power = powerField(*body);
+    const Checked<PowerRequest> power = parsePower(request.body);
     if (!power)
         co_return Failure { power.error() };
-    if (!power.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"power\" is required.")) };
-
-    const Result<Done, ControlError> done = co_await m_control->setPower(zone, *power.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("power"), JSONValue(enumName(*power.value())) } });
+    co_return co_await acknowledged(m_control->setPower(zone, power->power), zone,
+        { { QStringLiteral("power"), JSONValue(enumName(power->power)) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("db"), QStringLiteral("step") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<double>> db = numberField(*body, QStringLiteral("db"));
-    if (!db)
-        co_return Failure { db.error() };
-    const Checked<std::optional<VolumeStepDirection>> step
-        = enumeratedField<VolumeStepDirection>(*body, QStringLiteral("step"));
-    if (!step)
-        co_return Failure { step.error() };
-    if (!db.value() && !step.value())
-        co_return Failure { Errors::missingField(
-            QStringLiteral("Send {\"db\": -30} or {\"step\": \"up\"|\"down\"}.")) };
-    if (db.value() && step.value())
-        co_return Failure { Errors::invalidValue(QStringLiteral("Send either \"db\" or \"step\", not both.")) };
+    const Checked<VolumeRequest> volume = parseVolume(request.body);
+    if (!volume)
+        co_return Failure { volume.error() };
 
-    if (const std::optional<double> target = db.value()) {
+    if (const std::optional<double> target = volume->db) {
         if (std::optional<APIError> refused = co_await absoluteVolumeCheck(*target))
             co_return Failure { *refused };
         if (std::optional<APIError> refused = rateLimit(zone))
             co_return Failure { *refused };
-        const Result<Done, ControlError> done = co_await m_control->setVolume(zone, *target);
-        if (!done)
-            co_return Failure { fromControl(done.error()) };
-        co_return acknowledgement(zone, { { QStringLiteral("volumeDb"), JSONValue(*target) } });
+        co_return co_await acknowledged(
+            m_control->setVolume(zone, *target), zone, { { QStringLiteral("volumeDb"), JSONValue(*target) } });
     }
 
-    const VolumeStepDirection direction = *step.value();
-    if (direction == VolumeStepDirection::up) {
-        const Result<ReceiverStatus, ControlError> current = co_await m_control->status(zone);
-        if (!current)
-            co_return Failure { fromControl(current.error()) };
-        const Result<double, ControlError> cap = co_await m_control->volumeCapDb();
-        if (!cap)
-            co_return Failure { fromControl(cap.error()) };
-        const double next = current.value().volumeDb + m_control->volumeStepDb();
-        if (next > cap.value())
-            co_return Failure { Errors::volumeAboveCap(next, cap.value()) };
-    }
+    // The control reads the volume once and refuses a step above the cap itself. That refusal sends nothing, so
+    // the change the rate limit allowed is handed back.
+    const VolumeStepDirection direction = *volume->step;
     if (std::optional<APIError> refused = rateLimit(zone))
         co_return Failure { *refused };
-    const Result<Done, ControlError> done = co_await m_control->stepVolume(zone, direction);
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
+    const Result<double, ControlError> stepped = co_await m_control->stepVolume(zone, direction);
+    if (!stepped) {
+        if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && m_rateLimiter)
+            m_rateLimiter->giveBack(zone);
+        co_return Failure { Errors::fromControl(stepped.error()) };
+    }
     co_return acknowledgement(zone, { { QStringLiteral("step"), JSONValue(enumName(direction)) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::mute(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("mute") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<bool>> mute = boolField(*body, QStringLiteral("mute"));
+    const Checked<MuteRequest> mute = parseMute(request.body);
     if (!mute)
         co_return Failure { mute.error() };
-    if (!mute.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"mute\" is required.")) };
-
-    const Result<Done, ControlError> done = co_await m_control->setMute(zone, *mute.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("mute"), JSONValue(*mute.value()) } });
+    co_return co_await acknowledged(
+        m_control->setMute(zone, mute->mute), zone, { { QStringLiteral("mute"), JSONValue(mute->mute) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::input(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("input") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<QString>> requested = stringField(*body, QStringLiteral("input"));
+    const Checked<NameRequest> requested = parseInput(request.body);
     if (!requested)
         co_return Failure { requested.error() };
-    if (!requested.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"input\" is required.")) };
-
-    const Checked<QString> name = co_await resolveInput(zone, *requested.value());
+    const Checked<QString> name = co_await resolveInput(zone, requested->name);
     if (!name)
         co_return Failure { name.error() };
-    const Result<Done, ControlError> done = co_await m_control->setInput(zone, name.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("input"), JSONValue(name.value()) } });
+    co_return co_await acknowledged(
+        m_control->setInput(zone, *name), zone, { { QStringLiteral("input"), JSONValue(*name) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::soundMode(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("soundMode") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<QString>> requested = stringField(*body, QStringLiteral("soundMode"));
+    const Checked<NameRequest> requested = parseSoundMode(request.body);
     if (!requested)
         co_return Failure { requested.error() };
-    if (!requested.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"soundMode\" is required.")) };
-
-    const Checked<QString> name = co_await resolveSoundMode(zone, *requested.value());
+    const Checked<QString> name = co_await resolveSoundMode(zone, requested->name);
     if (!name)
         co_return Failure { name.error() };
-    const Result<Done, ControlError> done = co_await m_control->setSoundMode(zone, name.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("soundMode"), JSONValue(name.value()) } });
+    co_return co_await acknowledged(
+        m_control->setSoundMode(zone, *name), zone, { { QStringLiteral("soundMode"), JSONValue(*name) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::tone(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("bass"), QStringLiteral("treble") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<double>> bass = numberField(*body, QStringLiteral("bass"));
-    if (!bass)
-        co_return Failure { bass.error() };
-    const Checked<std::optional<double>> treble = numberField(*body, QStringLiteral("treble"));
-    if (!treble)
-        co_return Failure { treble.error() };
-    if (!bass.value() && !treble.value())
-        co_return Failure { Errors::missingField(QStringLiteral("Send \"bass\", \"treble\" or both.")) };
-
+    const Checked<ToneRequest> tone = parseTone(request.body, m_configuration);
+    if (!tone)
+        co_return Failure { tone.error() };
     JSONValue::Object answer;
-    for (const auto &[key, value] : { std::pair { QStringLiteral("bass"), bass.value() },
-             std::pair { QStringLiteral("treble"), treble.value() } }) {
-        if (!value)
-            continue;
-        if (std::optional<APIError> refused
-            = rangeCheck(key, *value, m_configuration.toneRangeDb, m_configuration.dbStep))
-            co_return Failure { *refused };
-        answer.emplace(key, JSONValue(*value));
-    }
-    const Result<Done, ControlError> done = co_await m_control->setTone(zone, bass.value(), treble.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, std::move(answer));
+    if (tone->bass)
+        answer.emplace(QStringLiteral("bass"), JSONValue(*tone->bass));
+    if (tone->treble)
+        answer.emplace(QStringLiteral("treble"), JSONValue(*tone->treble));
+    co_return co_await acknowledged(m_control->setTone(zone, tone->bass, tone->treble), zone, std::move(answer));
 }
 
 QCoro::Task<Response> APIRouter::Engine::subwoofer(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("db") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<double>> db = numberField(*body, QStringLiteral("db"));
-    if (!db)
-        co_return Failure { db.error() };
-    if (!db.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"db\" is required.")) };
-    if (zone != Zone::main)
-        co_return Failure { Errors::subwooferOnlyInMain() };
-    if (std::optional<APIError> refused
-        = rangeCheck(QStringLiteral("db"), *db.value(), m_configuration.subwooferRangeDb, m_configuration.dbStep))
-        co_return Failure { *refused };
-
-    const Result<Done, ControlError> done = co_await m_control->setSubwoofer(zone, *db.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("subwoofer"), JSONValue(*db.value()) } });
+    const Checked<SubwooferRequest> trim = parseSubwoofer(request.body, zone, m_configuration);
+    if (!trim)
+        co_return Failure { trim.error() };
+    co_return co_await acknowledged(
+        m_control->setSubwoofer(zone, trim->db), zone, { { QStringLiteral("subwoofer"), JSONValue(trim->db) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body, { QStringLiteral("action") });
-    if (!body)
-        co_return Failure { body.error() };
-    const Checked<std::optional<PlaybackAction>> action
-        = enumeratedField<PlaybackAction>(*body, QStringLiteral("action"));
-    if (!action)
-        co_return Failure { action.error() };
-    if (!action.value())
-        co_return Failure { Errors::missingField(QStringLiteral("\"action\" is required.")) };
-
-    const Result<Done, ControlError> done = co_await m_control->playback(*action.value());
-    if (!done)
-        co_return Failure { fromControl(done.error()) };
-    co_return acknowledgement(zone, { { QStringLiteral("action"), JSONValue(enumName(*action.value())) } });
+    const Checked<PlaybackRequest> playback = parsePlayback(request.body);
+    if (!playback)
+        co_return Failure { playback.error() };
+    co_return co_await acknowledged(m_control->playback(playback->action), zone,
+        { { QStringLiteral("action"), JSONValue(enumName(playback->action)) } });
 }
 
 QCoro::Task<Response> APIRouter::Engine::saveSceneFromBody(const HTTPRequest &request)
 {
-    const Checked<JSONObject> body = jsonObject(request.body,
-        { QStringLiteral("name"), QStringLiteral("power"), QStringLiteral("zone"), QStringLiteral("input"),
-            QStringLiteral("soundMode"), QStringLiteral("volumeDb"), QStringLiteral("bass"), QStringLiteral("treble"),
-            QStringLiteral("sub") });
-    if (!body)
-        co_return Failure { body.error() };
-
-    ReceiverScene scene;
-    {
-        const Checked<std::optional<QString>> name = stringField(*body, QStringLiteral("name"));
-        if (!name)
-            co_return Failure { name.error() };
-        scene.name = name.value().value_or(QString());
-        if (std::optional<APIError> refused = sceneNameCheck(scene.name))
-            co_return Failure { *refused };
-    }
-    {
-        const Checked<std::optional<PowerState>> power = powerField(*body);
-        if (!power)
-            co_return Failure { power.error() };
-        scene.power = power.value();
-        const Checked<std::optional<Zone>> zone = enumeratedField<Zone>(*body, QStringLiteral("zone"));
-        if (!zone)
-            co_return Failure { zone.error() };
-        scene.zone = zone.value();
-    }
-    for (const auto &[key, field] : { std::pair { QStringLiteral("input"), &scene.input },
-             std::pair { QStringLiteral("soundMode"), &scene.soundMode } }) {
-        const Checked<std::optional<QString>> text = stringField(*body, key);
-        if (!text)
-            co_return Failure { text.error() };
-        *field = text.value();
-    }
-    for (const auto &[key, field] :
-        { std::pair { QStringLiteral("volumeDb"), &scene.volumeDb }, std::pair { QStringLiteral("bass"), &scene.bass },
-            std::pair { QStringLiteral("treble"), &scene.treble }, std::pair { QStringLiteral("sub"), &scene.sub } }) {
-        const Checked<std::optional<double>> number = numberField(*body, key);
-        if (!number)
-            co_return Failure { number.error() };
-        *field = number.value();
-    }
-
-    const Checked<SavedScene> saved = co_await storeValidated(scene);
+    const Checked<ReceiverScene> scene = parseScene(request.body);
+    if (!scene)
+        co_return Failure { scene.error() };
+    const Checked<SavedScene> saved = co_await storeValidated(*scene);
     if (!saved)
         co_return Failure { saved.error() };
-    co_return HTTPResponse::json(saved.value().created ? 201 : 200, saved.value().scene.toJSON());
+    co_return HTTPResponse::json(saved->created ? 201 : 200, saved->scene.toJSON());
 }
 
 QCoro::Task<Response> APIRouter::Engine::scene(const QString &name)
@@ -743,7 +542,7 @@ QCoro::Task<std::optional<APIError>> APIRouter::Engine::absoluteVolumeCheck(doub
 {
     const Result<double, ControlError> cap = co_await m_control->volumeCapDb();
     if (!cap)
-        co_return fromControl(cap.error());
+        co_return Errors::fromControl(cap.error());
     if (db > cap.value())
         co_return Errors::volumeAboveCap(db, cap.value());
     if (db < m_configuration.minimumVolumeDb)
@@ -765,18 +564,18 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveInput(Zone zone, QString
 {
     const Result<QStringList, ControlError> candidates = co_await m_control->inputs(zone);
     if (!candidates)
-        co_return Failure { fromControl(candidates.error()) };
-    co_return resolveName(requested, candidates.value(), kindInput, "unknown_input", zone);
+        co_return Failure { Errors::fromControl(candidates.error()) };
+    co_return resolveName(requested, candidates.value(), kindInput, &ControlError::unknownInput, zone);
 }
 
 QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QString requested)
 {
     const Result<QStringList, ControlError> candidates = co_await m_control->soundModes(zone);
     if (!candidates)
-        co_return Failure { fromControl(candidates.error()) };
+        co_return Failure { Errors::fromControl(candidates.error()) };
     if (candidates.value().isEmpty())
         co_return Failure { Errors::noSoundModes(enumName(zone)) };
-    co_return resolveName(requested, candidates.value(), kindSoundMode, "unknown_sound_mode", zone);
+    co_return resolveName(requested, candidates.value(), kindSoundMode, &ControlError::unknownSoundMode, zone);
 }
 
 QCoro::Task<Checked<ReceiverScene>> APIRouter::Engine::validateScene(ReceiverScene scene, Zone zone)

@@ -91,10 +91,7 @@ APIError invalidStep(const QString &key, double stepDb)
 
 APIError volumeAboveCap(double db, double capDb)
 {
-    APIError error = make(422, "volume_above_cap",
-        QStringLiteral("Volume %1 dB is above the cap of %2 dB.").arg(decibelText(db), decibelText(capDb)));
-    error.cap = capDb;
-    return error;
+    return fromControl(ControlError::volumeAboveCap(db, capDb));
 }
 
 APIError rateLimited(int limit, double windowSeconds, double retryAfterSeconds)
@@ -126,15 +123,6 @@ APIError ambiguousName(const QString &requested, const QString &kind, const QStr
     return error;
 }
 
-APIError unknownName(const QString &code, const QString &kind, const QString &requested, const QString &zone,
-    const QStringList &candidates)
-{
-    APIError error = make(400, "", QStringLiteral("No %1 called %2 in %3.").arg(kind, quoted(requested), zone));
-    error.code = code;
-    error.validNames = candidates;
-    return error;
-}
-
 APIError emptyScene()
 {
     return make(400, "empty_scene", QStringLiteral("A scene needs at least one setting."));
@@ -159,6 +147,33 @@ APIError sceneStoreFailed(const QString &description)
 APIError receiverFailed(const QString &description)
 {
     return make(502, "receiver_error", QStringLiteral("The receiver call failed: ") + description);
+}
+
+APIError fromControl(const ControlError &error)
+{
+    switch (error.kind()) {
+    case ControlError::Kind::receiverFailed:
+        return receiverFailed(error.description());
+    case ControlError::Kind::readOnly:
+        return make(502, "read_only", error.description());
+    case ControlError::Kind::unknownInput:
+    case ControlError::Kind::unknownSoundMode: {
+        APIError refused
+            = make(400, error.kind() == ControlError::Kind::unknownInput ? "unknown_input" : "unknown_sound_mode",
+                error.description());
+        refused.validNames = error.candidates();
+        return refused;
+    }
+    case ControlError::Kind::noVolumeRange:
+    case ControlError::Kind::noStatus:
+        return make(502, "receiver_error", error.description());
+    case ControlError::Kind::volumeAboveCap: {
+        APIError refused = make(422, "volume_above_cap", error.description());
+        refused.cap = error.capDb();
+        return refused;
+    }
+    }
+    return receiverFailed(error.description());
 }
 
 APIError sceneStopped(const QString &scene, const QString &step, const QStringList &applied, const QString &description)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/control/ControlError.h"
 #include "api/http/APIError.h"
 
 #include <QString>
@@ -27,13 +28,13 @@ APIError rateLimited(int limit, double windowSeconds, double retryAfterSeconds);
 APIError subwooferOnlyInMain();
 APIError noSoundModes(const QString &zone);
 APIError ambiguousName(const QString &requested, const QString &kind, const QStringList &names);
-APIError unknownName(const QString &code, const QString &kind, const QString &requested, const QString &zone,
-    const QStringList &candidates);
 APIError emptyScene();
 APIError standbySceneWithSettings();
 APIError sceneNotFound(const QString &name);
 APIError sceneStoreFailed(const QString &description);
 APIError receiverFailed(const QString &description);
+// What a client sees of a failed ReceiverControl call.
+APIError fromControl(const ControlError &error);
 APIError sceneStopped(
     const QString &scene, const QString &step, const QStringList &applied, const QString &description);
 

@@ -68,12 +68,7 @@ Result<ReceiverScene, JSONDecodeError> ReceiverScene::fromJSON(const JSONValue &
     scene.name = reader.string(QStringLiteral("name"), true).value_or(QString());
     scene.power = reader.enumeration<PowerState>(QStringLiteral("power"));
     scene.zone = reader.enumeration<Zone>(QStringLiteral("zone"));
-    scene.input = reader.string(QStringLiteral("input"));
-    scene.soundMode = reader.string(QStringLiteral("soundMode"));
-    scene.volumeDb = reader.number(QStringLiteral("volumeDb"));
-    scene.bass = reader.number(QStringLiteral("bass"));
-    scene.treble = reader.number(QStringLiteral("treble"));
-    scene.sub = reader.number(QStringLiteral("sub"));
+    scene.readSettings(reader);
     if (reader.error())
         return Failure { *reader.error() };
     return scene;

@@ -33,6 +33,18 @@ struct ReceiverScene {
     // Whether the scene changes something besides the power.
     bool hasSettingBesidesPower() const;
 
+    // Reads the settings after power and zone with any reader that keeps its first problem and has string(key)
+    // and number(key): a stored scene's and a request body's.
+    template<class Reader> void readSettings(Reader &reader)
+    {
+        input = reader.string(QStringLiteral("input"));
+        soundMode = reader.string(QStringLiteral("soundMode"));
+        volumeDb = reader.number(QStringLiteral("volumeDb"));
+        bass = reader.number(QStringLiteral("bass"));
+        treble = reader.number(QStringLiteral("treble"));
+        sub = reader.number(QStringLiteral("sub"));
+    }
+
     JSONValue toJSON() const;
     // Every key toJSON() may write and fromJSON() reads.
     static QStringList jsonKeys();

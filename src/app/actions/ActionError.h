@@ -2,6 +2,7 @@
 
 #include "api/control/ControlError.h"
 #include "api/http/APIError.h"
+#include "api/router/RouterErrors.h"
 #include "app/actions/IntentError.h"
 
 #include <QString>
@@ -16,9 +17,11 @@ struct ActionError {
 
     static ActionError from(const IntentError &error);
     static ActionError from(const api::APIError &error) { return { error.code, error.message }; }
+    // The code an API client would see, with the control's own text (a receiver failure without the API's
+    // "The receiver call failed: " in front).
     static ActionError from(const api::ControlError &error)
     {
-        return error.apiError ? from(*error.apiError) : ActionError { QStringLiteral("receiver_error"), error.failure };
+        return { api::RouterErrors::fromControl(error).code, error.description() };
     }
 
     QString description() const { return message; }

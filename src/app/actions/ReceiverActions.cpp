@@ -1,10 +1,10 @@
 #include "app/actions/ReceiverActions.h"
 
 #include "api/control/ReceiverControl.h"
-#include "api/matching/NameKey.h"
 #include "api/matching/NameMatcher.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/APIController.h"
+#include "base/NameKey.h"
 #include "core/protocol/VolumeScale.h"
 
 #include <QPointer>
@@ -28,13 +28,13 @@ ReceiverActions::ReceiverActions(ControllerLookup lookup)
 
 QStringList ReceiverActions::filtered(const QStringList &names, const QString &search)
 {
-    const QString key = api::nameMatchingKey(search);
+    const QString key = nameMatchingKey(search);
     if (key.isEmpty()) {
         return names;
     }
     QStringList out;
     for (const QString &name : names) {
-        if (api::nameMatchingKey(name).contains(key)) {
+        if (nameMatchingKey(name).contains(key)) {
             out.append(name);
         }
     }

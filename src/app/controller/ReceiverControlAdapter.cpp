@@ -1,6 +1,5 @@
 #include "app/controller/ReceiverControlAdapter.h"
 
-#include "api/router/RouterErrors.h"
 #include "core/protocol/ReceiverTransport.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/AppSettings.h"
@@ -21,11 +20,6 @@ Zone coreZone(api::Zone zone)
     return zone == api::Zone::zone2 ? Zone::zone2 : Zone::main;
 }
 
-QString zoneName(api::Zone zone)
-{
-    return api::enumName(zone);
-}
-
 PlaybackAction corePlayback(api::PlaybackAction action)
 {
     switch (action) {
@@ -41,24 +35,9 @@ PlaybackAction corePlayback(api::PlaybackAction action)
     return PlaybackAction::pause;
 }
 
-api::ControlError receiverError(int status, const char *code, QString message)
-{
-    api::APIError error;
-    error.status = status;
-    error.code = QString::fromLatin1(code);
-    error.message = std::move(message);
-    return api::ControlError::fromAPIError(std::move(error));
-}
-
 api::ControlError storeGone()
 {
     return api::ControlError::receiverFailure(QStringLiteral("Amplora is shutting down."));
-}
-
-api::ControlError noVolumeRange(api::Zone zone)
-{
-    return receiverError(
-        502, "receiver_error", QStringLiteral("The receiver reported no volume range for %1.").arg(zoneName(zone)));
 }
 
 QStringList namesOf(const QList<FriendlyNames::Entry> &entries)
@@ -72,16 +51,16 @@ QStringList namesOf(const QList<FriendlyNames::Entry> &entries)
 }
 
 // The id of the entry with exactly this display name (the router has already resolved loose spellings).
+// `unknown` makes the refusal when there is none: ControlError::unknownInput or ControlError::unknownSoundMode.
 Result<QString, api::ControlError> idNamed(const QList<FriendlyNames::Entry> &entries, const QString &name,
-    const QString &code, const QString &kind, api::Zone zone)
+    api::ControlError (*unknown)(const QString &, api::Zone, QStringList), api::Zone zone)
 {
     for (const auto &entry : entries) {
         if (entry.name == name) {
             return entry.id;
         }
     }
-    return Failure { api::ControlError::fromAPIError(
-        api::RouterErrors::unknownName(code, kind, name, zoneName(zone), namesOf(entries))) };
+    return Failure { unknown(name, zone, namesOf(entries)) };
 }
 
 QString nameOfId(const QList<FriendlyNames::Entry> &entries, const QString &id)
@@ -122,9 +101,7 @@ ReceiverControlAdapter::ReceiverControlAdapter(ReceiverStore &store)
 api::ControlError ReceiverControlAdapter::controlError(const YXCError &error)
 {
     if (error.kind() == YXCError::Kind::readOnlyBlocked) {
-        return receiverError(502, "read_only",
-            QStringLiteral("Amplora is running read-only (--read-only), so it blocked ") + error.subject()
-                + QStringLiteral(" before it reached the receiver. Nothing was changed."));
+        return api::ControlError::readOnly(error.subject());
     }
     return api::ControlError::receiverFailure(error.description());
 }
@@ -206,26 +183,27 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
     const std::optional<YXCCommand> command
         = ZoneRules::volumeCommand(coreZone(zone), ZoneRules::takesDecibels(context.zone(zone)), scale, db);
     if (!command) {
-        co_return Failure { noVolumeRange(zone) };
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
     }
     co_return co_await send(*command, context.transport, scale);
 }
 
-api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone)
+QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> ReceiverControlAdapter::freshStatus(
+    api::Zone zone)
 {
     auto prepared = co_await prepare();
     if (!prepared) {
         co_return Failure { prepared.error() };
     }
-    const Context context = std::move(prepared).value();
-    const api::ControlError noStatus = receiverError(
-        502, "receiver_error", QStringLiteral("The receiver sent no status for %1.").arg(zoneName(zone)));
+    Context context = std::move(prepared).value();
     // A receiver without the zone is not asked for it.
     if (!context.zone(zone)) {
-        co_return Failure { noStatus };
+        co_return Failure { api::ControlError::noStatus(zone) };
     }
-
     QPointer<ReceiverStore> store = m_store;
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
     Result<Done, StoreError> refreshed = co_await store->refresh(YXCEvent::Refresh::status(coreZone(zone)));
     if (!store) {
         co_return Failure { storeGone() };
@@ -238,14 +216,25 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     }
     const auto found = store->status().find(coreZone(zone));
     if (found == store->status().end()) {
-        co_return Failure { noStatus };
+        co_return Failure { api::ControlError::noStatus(zone) };
     }
-    const ZoneStatus zoneStatus = found->second;
+    co_return FreshStatus { std::move(context), found->second };
+}
+
+api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone)
+{
+    const auto fresh = co_await freshStatus(zone);
+    if (!fresh) {
+        co_return Failure { fresh.error() };
+    }
+    QPointer<ReceiverStore> store = m_store;
+    const Context &context = fresh->context;
+    const ZoneStatus &zoneStatus = fresh->status;
     const ZoneFeatures *features = context.zone(zone);
 
     const std::optional<double> volumeDb = ZoneRules::volumeDB(zoneStatus, context.volumeScale(zone));
     if (!volumeDb) {
-        co_return Failure { noVolumeRange(zone) };
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
     }
 
     api::ReceiverStatus status;
@@ -295,19 +284,34 @@ api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double 
     co_return co_await sendVolume(zone, db, context.value());
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::stepVolume(api::Zone zone, api::VolumeStepDirection direction)
+api::ControlTask<double> ReceiverControlAdapter::stepVolume(api::Zone zone, api::VolumeStepDirection direction)
 {
-    auto current = co_await status(zone);
+    const auto current = co_await freshStatus(zone);
     if (!current) {
         co_return Failure { current.error() };
     }
-    auto context = co_await prepare();
-    if (!context) {
-        co_return Failure { context.error() };
+    if (!m_store) {
+        co_return Failure { storeGone() };
     }
-    const double target = ZoneRules::steppedVolume(current->volumeDb, context->volumeScale(zone),
-        direction == api::VolumeStepDirection::up ? ZoneRules::VolumeStep::up : ZoneRules::VolumeStep::down);
-    co_return co_await sendVolume(zone, target, context.value());
+    const Context &context = current->context;
+    const std::optional<VolumeScale> scale = context.volumeScale(zone);
+    const std::optional<double> volumeDb = ZoneRules::volumeDB(current->status, scale);
+    if (!volumeDb) {
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
+    }
+    const bool up = direction == api::VolumeStepDirection::up;
+    const double target
+        = ZoneRules::steppedVolume(*volumeDb, scale, up ? ZoneRules::VolumeStep::up : ZoneRules::VolumeStep::down);
+    // A step that would pass the cap is refused rather than clamped, so the client learns why nothing changed.
+    const double capDb = m_store->settings().maxVolumeDB();
+    if (up && target > capDb) {
+        co_return Failure { api::ControlError::volumeAboveCap(target, capDb) };
+    }
+    const auto sent = co_await sendVolume(zone, target, context);
+    if (!sent) {
+        co_return Failure { sent.error() };
+    }
+    co_return scale ? scale->limit(target, capDb) : std::min(target, capDb);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setMute(api::Zone zone, bool mute)
@@ -321,8 +325,8 @@ api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString 
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto id = idNamed(inputEntries(context->zone(zone), context->names), name, QStringLiteral("unknown_input"),
-        QStringLiteral("input"), zone);
+    const auto id
+        = idNamed(inputEntries(context->zone(zone), context->names), name, &api::ControlError::unknownInput, zone);
     if (!id) {
         co_return Failure { id.error() };
     }
@@ -335,8 +339,8 @@ api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QStr
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto id = idNamed(programEntries(context->zone(zone), context->names), name,
-        QStringLiteral("unknown_sound_mode"), QStringLiteral("sound mode"), zone);
+    const auto id = idNamed(
+        programEntries(context->zone(zone), context->names), name, &api::ControlError::unknownSoundMode, zone);
     if (!id) {
         co_return Failure { id.error() };
     }

@@ -5,6 +5,7 @@
 #include "core/protocol/NameText.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
+#include "core/protocol/ZoneStatus.h"
 
 #include <QPointer>
 
@@ -30,7 +31,7 @@ public:
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
     api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
     api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
-    api::ControlTask<Done> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
+    api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
     api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
     api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
     api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
@@ -40,10 +41,9 @@ public:
     api::ControlTask<QStringList> inputs(api::Zone zone) override;
     api::ControlTask<QStringList> soundModes(api::Zone zone) override;
     api::ControlTask<double> volumeCapDb() override;
-    double volumeStepDb() const override { return 0.5; }
 
-    // How a receiver failure reaches the router: the read-only refusal as its own 502 naming the blocked
-    // path, everything else as a plain receiver failure.
+    // A receiver failure in the control's terms: the read-only refusal naming the blocked path as its own kind,
+    // everything else as a plain receiver failure.
     static api::ControlError controlError(const YXCError &error);
     // Tone and subwoofer decibels in the receiver's half-decibel units.
     static int receiverUnits(double db);
@@ -63,6 +63,12 @@ private:
     QCoro::Task<Result<Done, api::ControlError>> send(
         YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale);
     QCoro::Task<Result<Done, api::ControlError>> sendVolume(api::Zone zone, double db, const Context &context);
+    // The zone's status refreshed from the receiver (never the last known one), with what it was read under.
+    struct FreshStatus {
+        Context context;
+        ZoneStatus status;
+    };
+    QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone);
 
     QPointer<ReceiverStore> m_store;
 };

@@ -1,6 +1,6 @@
 #include "core/store/FriendlyNames.h"
 
-#include "api/matching/NameKey.h"
+#include "base/NameKey.h"
 #include "core/store/FavouriteInput.h"
 #include "core/store/FavouriteSoundProgram.h"
 
@@ -18,7 +18,7 @@ struct Candidate {
 
 QString key(const QString &name)
 {
-    return api::nameMatchingKey(name);
+    return nameMatchingKey(name);
 }
 
 // First letter of each blank-separated word upper-case, the rest lower-case.

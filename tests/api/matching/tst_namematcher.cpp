@@ -1,8 +1,9 @@
-#include "api/matching/NameKey.h"
 #include "api/matching/NameMatcher.h"
+#include "base/NameKey.h"
 
 #include <QTest>
 
+using namespace amplora;
 using namespace amplora::api;
 using Kind = NameMatcher::Result::Kind;
 using namespace Qt::StringLiterals;

@@ -13,6 +13,7 @@ struct Call {
     Zone zone;
     bool allowed;
     double retryAfter; // expected when refused
+    bool givesBack = false; // instead of asking, returns one change allowed earlier
 };
 
 } // namespace
@@ -43,6 +44,9 @@ private Q_SLOTS:
         QTest::addRow("a refusal records nothing") << QList<Call> { { 0, m, true, 0 }, { 0, m, true, 0 },
             { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 }, { 500, m, false, 0.5 }, { 700, m, false, 0.3 },
             { 900, m, false, 0.1 }, { 1000, m, true, 0 } };
+        QTest::addRow("a change given back frees exactly one slot") << QList<Call> { { 0, m, true, 0 },
+            { 0, m, true, 0 }, { 0, m, true, 0 }, { 0, m, true, 0 }, { 100, m, true, 0 }, { 100, m, true, 0, true },
+            { 100, z, true, 0, true }, { 200, m, true, 0 }, { 200, m, false, 0.8 } };
     }
     void allow()
     {
@@ -52,6 +56,10 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < calls.size(); ++i) {
             const Call &call = calls.at(i);
             now = std::chrono::steady_clock::time_point {} + std::chrono::milliseconds(call.atMs);
+            if (call.givesBack) {
+                limiter.giveBack(call.zone);
+                continue;
+            }
             const VolumeRateLimiter::Decision decision = limiter.allow(call.zone);
             QVERIFY2(decision.allowed == call.allowed, qPrintable(QStringLiteral("call %1").arg(i)));
             if (!call.allowed)

@@ -138,15 +138,12 @@ private Q_SLOTS:
 
     void controlErrorsPassThrough()
     {
-        api::APIError readOnly;
-        readOnly.status = 502;
-        readOnly.code = u"read_only"_s;
-        readOnly.message = QStringLiteral("Amplora is running read-only (--read-only), so it blocked main/setMute "
-                                          "before it reached the receiver. Nothing was changed.");
-        m_control->failOn(u"setMute"_s, api::ControlError::fromAPIError(readOnly));
+        m_control->failOn(u"setMute"_s, api::ControlError::readOnly(u"main/setMute"_s));
         m_control->failOnReceiver(u"setPower"_s, u"The receiver did not answer."_s);
         auto a = actions();
-        QCOMPARE(outcome(test::waitFor(a.mute(api::Zone::main, true))), u"read_only: "_s + readOnly.message);
+        QCOMPARE(outcome(test::waitFor(a.mute(api::Zone::main, true))),
+            u"read_only: Amplora is running read-only (--read-only), so it blocked main/setMute before it reached "
+            "the receiver. Nothing was changed."_s);
         QCOMPARE(outcome(test::waitFor(a.setPower(api::Zone::main, api::PowerState::on))),
             u"receiver_error: The receiver did not answer."_s);
     }

@@ -1,9 +1,9 @@
-#include "api/matching/NameKey.h"
+#include "base/NameKey.h"
 
 #include <QChar>
 #include <QList>
 
-namespace amplora::api {
+namespace amplora {
 
 QString nameMatchingKey(QStringView text)
 {
@@ -19,4 +19,4 @@ QString nameMatchingKey(QStringView text)
     return key;
 }
 
-} // namespace amplora::api
+} // namespace amplora
