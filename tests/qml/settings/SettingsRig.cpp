@@ -1,6 +1,5 @@
 #include "SettingsRig.h"
 
-#include "DemoReceiver.h"
 #include "api/auth/InMemoryTokenStore.h"
 #include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
@@ -11,6 +10,7 @@
 
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
+#include "support/PreviewReceiver.h"
 #include "support/WaitFor.h"
 
 #include <cmath>
@@ -22,7 +22,7 @@ SettingsRig::SettingsRig(QObject *parent)
     , m_apiDefaults(std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat))
     , m_settings(std::make_unique<AppSettings>(
           std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat)))
-    , m_receiver(std::make_shared<DemoReceiver>())
+    , m_receiver(test::previewReceiver())
     , m_control(std::make_shared<FakeReceiverControl>())
     , m_scenes(std::make_shared<MemorySceneStore>())
 {
@@ -78,21 +78,21 @@ void SettingsRig::refresh()
 
 void SettingsRig::setZoneCount(int count)
 {
-    const auto zone2 = std::find_if(m_receiver->features.zone.begin(), m_receiver->features.zone.end(),
+    const auto zone2 = std::find_if(m_receiver->features().zone.begin(), m_receiver->features().zone.end(),
         [](const ZoneFeatures &zone) { return zone.id == QStringLiteral("zone2"); });
-    if (count < 2 && zone2 != m_receiver->features.zone.end()) {
-        m_receiver->features.zone.erase(zone2);
+    if (count < 2 && zone2 != m_receiver->features().zone.end()) {
+        m_receiver->features().zone.erase(zone2);
     }
-    if (count >= 2 && zone2 == m_receiver->features.zone.end()) {
-        ZoneFeatures copy = m_receiver->features.zone.front();
+    if (count >= 2 && zone2 == m_receiver->features().zone.end()) {
+        ZoneFeatures copy = m_receiver->features().zone.front();
         copy.id = QStringLiteral("zone2");
-        m_receiver->features.zone.append(copy);
+        m_receiver->features().zone.append(copy);
     }
 }
 
 void SettingsRig::setVolumeScale(double minimum, double maximum, double step)
 {
-    for (ZoneFeatures &zone : m_receiver->features.zone) {
+    for (ZoneFeatures &zone : m_receiver->features().zone) {
         for (RangeStep &range : zone.rangeStep) {
             if (range.id == QStringLiteral("actual_volume")) {
                 range.min = minimum;

@@ -10,7 +10,7 @@
 
 namespace amplora {
 class AppSettings;
-class DemoReceiver;
+class MockReceiver;
 class PanelModel;
 class ReceiverStore;
 namespace app {
@@ -58,7 +58,7 @@ private:
     QTemporaryDir m_scratch;
     std::unique_ptr<QSettings> m_apiDefaults;
     std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<DemoReceiver> m_receiver;
+    std::shared_ptr<MockReceiver> m_receiver;
     std::unique_ptr<ReceiverStore> m_store;
     std::unique_ptr<PanelModel> m_panel;
     std::shared_ptr<FakeReceiverControl> m_control;

@@ -20,7 +20,7 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         auto *rig = new test::SettingsRig(engine);
-        MainWindowHost::prepare(*engine, rig->store(), rig->settings(), rig->panel());
+        MainWindowHost::prepare(*engine, rig->panel(), rig->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "SettingsRig", rig);
     }
 };

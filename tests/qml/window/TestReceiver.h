@@ -10,7 +10,7 @@
 namespace amplora {
 
 class AppSettings;
-class DemoReceiver;
+class MockReceiver;
 class PanelModel;
 class ReceiverStore;
 
@@ -47,7 +47,7 @@ Q_SIGNALS:
 private:
     test::ManualClock m_clock;
     std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<DemoReceiver> m_receiver;
+    std::shared_ptr<MockReceiver> m_receiver;
     std::unique_ptr<ReceiverStore> m_store;
     std::unique_ptr<PanelModel> m_panel;
 };

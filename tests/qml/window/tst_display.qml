@@ -35,7 +35,7 @@ Item {
             const display = createTemporaryObject(displayComponent, root)
             compare(stateWord(display), "NOT CONNECTED")
             verify(!findChild(display, "liveDisplay").visible)
-            verify(Store.frontPanelVisible, "the display tells the store it is on screen")
+            verify(Panel.frontPanelVisible, "the display tells the store it is on screen")
         }
 
         function test_standbyShowsOnlyTheWord() {
@@ -111,9 +111,9 @@ Item {
 
         function test_hidingTheDisplayTellsTheStore() {
             const display = createTemporaryObject(displayComponent, root)
-            verify(Store.frontPanelVisible)
+            verify(Panel.frontPanelVisible)
             display.destroy()
-            tryCompare(Store, "frontPanelVisible", false)
+            tryCompare(Panel, "frontPanelVisible", false)
         }
     }
 }

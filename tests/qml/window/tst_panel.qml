@@ -136,7 +136,7 @@ Item {
             TestReceiver.setPlayback("stop", "", "")
             TestReceiver.refresh()
             const panel = createTemporaryObject(panelComponent, root)
-            verify(Store.needsSpotifyPrompt)
+            verify(Panel.needsSpotifyPrompt)
             compare(findChild(panel, "nowPlayingTitle").text, "Open Spotify and choose Living Room")
             verify(findChild(panel, "openSpotify").visible)
             verify(!findChild(panel, "transport").visible)
