@@ -29,7 +29,7 @@ SettingsRig::SettingsRig(QObject *parent)
     m_settings->setHost(QStringLiteral("demo.invalid"));
     ReceiverStore::Parts parts;
     parts.transport = m_receiver;
-    // Whatever address the tests type, the store stays on the demo receiver and off the network.
+    // Whatever address the tests type, the store stays on the preview receiver and off the network.
     parts.transportFactory = [receiver = m_receiver](const QString &) { return receiver; };
     parts.discovery = std::make_unique<MockDiscovery>(
         QList<DiscoveredReceiver> { { QStringLiteral("Living Room"), QStringLiteral("RX-V481"),

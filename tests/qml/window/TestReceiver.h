@@ -14,8 +14,8 @@ class MockReceiver;
 class PanelModel;
 class ReceiverStore;
 
-// One store over the demo receiver for one QML test file, and the handles a test needs to put the receiver in
-// a given state. Changes take effect with refresh(), which connects again and waits for it (the demo receiver
+// One store over the preview receiver for one QML test file, and the handles a test needs to put the receiver in
+// a given state. Changes take effect with refresh(), which connects again and waits for it (the preview receiver
 // answers at once).
 class TestReceiver : public QObject {
     Q_OBJECT

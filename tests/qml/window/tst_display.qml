@@ -76,36 +76,29 @@ Item {
 
         function test_marqueeText_data() {
             return [
-                { tag: "artist and track", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
-                { tag: "track alone has no dash", artist: "", track: "Says", expected: "Says" },
-                { tag: "artist alone", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
-                { tag: "both empty", artist: "", track: "", expected: "" }
+                { tag: "artist and track", input: "spotify", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
+                { tag: "track alone has no dash", input: "spotify", artist: "", track: "Says", expected: "Says" },
+                { tag: "artist alone", input: "spotify", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
+                { tag: "both empty", input: "spotify", artist: "", track: "", expected: "" },
+                { tag: "not a network source", input: "hdmi1", artist: "Nils Frahm", track: "Says", expected: "" }
             ]
         }
         function test_marqueeText(data) {
+            TestReceiver.setInput(data.input)
             TestReceiver.setPlayback("play", data.artist, data.track)
             TestReceiver.refresh()
             compare(Panel.marqueeText, data.expected)
         }
 
-        function test_noMarqueeForOtherSources() {
-            TestReceiver.setInput("hdmi1")
-            TestReceiver.refresh()
-            compare(Panel.marqueeText, "")
+        function test_leavingTheDisplay_data() {
+            return [
+                { tag: "Escape", leave: (display) => { display.forceActiveFocus(); keyClick(Qt.Key_Escape) } },
+                { tag: "Show Controls", leave: (display) => mouseClick(findChild(display, "showControls")) }
+            ]
         }
-
-        function test_escapeLeavesTheDisplay() {
+        function test_leavingTheDisplay(data) {
             TestReceiver.refresh()
-            const display = createTemporaryObject(displayComponent, root)
-            display.forceActiveFocus()
-            keyClick(Qt.Key_Escape)
-            compare(Settings.frontPanelDisplay, false)
-        }
-
-        function test_showControlsLeavesTheDisplay() {
-            TestReceiver.refresh()
-            const display = createTemporaryObject(displayComponent, root)
-            mouseClick(findChild(display, "showControls"))
+            data.leave(createTemporaryObject(displayComponent, root))
             compare(Settings.frontPanelDisplay, false)
         }
 

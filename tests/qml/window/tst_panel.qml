@@ -3,7 +3,7 @@ import QtTest
 import Amplora.Ui
 import Amplora.Testing
 
-// The control panel against the demo receiver: the "More" menus' checkmarks, dimming in standby, controls that
+// The control panel against the preview receiver: the "More" menus' checkmarks, dimming in standby, controls that
 // follow the zone's features, the now-playing tile's Spotify prompt and progress.
 Item {
     id: root

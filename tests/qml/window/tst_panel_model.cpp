@@ -265,14 +265,6 @@ private Q_SLOTS:
         }
     }
 
-    void generatorFollowsTheSeed()
-    {
-        BrushedMetal::Generator generator;
-        QCOMPARE(generator.next(), 0.804442);
-        QCOMPARE(generator.next(), 0.724607);
-        QCOMPARE(generator.next(), 0.884567);
-    }
-
     void textureIsTheSameEveryTime()
     {
         const QImage first = BrushedMetal::render(QSize(640, 400));

@@ -1,4 +1,4 @@
-// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the demo
+// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the preview
 // receiver, reachable from QML as the module's singletons and as TestReceiver.
 
 #include "TestReceiver.h"
