@@ -36,7 +36,6 @@ public:
     // Creates another window of the module from its QML file (a name such as "SettingsWindow.qml") with the
     // given initial properties. The caller owns it. None (with the reason logged) when it does not load.
     QQuickWindow *load(const QString &file, const QVariantMap &initialProperties);
-    PanelModel &panel() const { return *m_panel; }
 
 Q_SIGNALS:
     // The user asked for the settings window from the main window (Ctrl+,).

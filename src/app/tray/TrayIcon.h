@@ -20,10 +20,10 @@ class APIController;
 class APISettings;
 class LoginItem;
 
-// The tray icon and the two windows it opens, from the main window host's engine: the compact panel (shown
-// beside the icon when it is activated) and the settings window. Start-up creates one after the main window host and
-// calls install(); from then on closing the main window leaves the process running in the tray, and the panel's "Open
-// Amplora" calls `openMainWindow` to bring the window back.
+// The tray icon and the two windows it opens through the main window host's engine: the compact panel (shown
+// beside the icon when it is activated) and the settings window. Start-up creates one after the main window host
+// and calls install(); from then on closing the main window leaves the process running in the tray, and the
+// panel's "Open Amplora" calls `openMainWindow` to bring the window back.
 class TrayIcon : public QObject {
     Q_OBJECT
 
