@@ -4,14 +4,15 @@
 #include "core/store/ReceiverStore.h"
 #include "qml/PanelModel.h"
 #include "qml/SceneGraphBackend.h"
-#include "qml/StoreTypes.h"
 #include "qml/SymbolProvider.h"
+#include "qml/UiContext.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQuickImageProvider>
 #include <QQuickWindow>
 
@@ -42,7 +43,7 @@ public:
     { }
     QImage requestImage(const QString &, QSize *size, const QSize &requestedSize) override
     {
-        QImage image = m_store ? m_store->albumArtImage() : QImage();
+        QImage image = m_store && m_store->albumArt() ? *m_store->albumArt() : QImage();
         // Covers arrive larger than the tile; the window keeps only the size it draws.
         if (!image.isNull() && requestedSize.isValid() && !requestedSize.isEmpty()
             && (image.width() > requestedSize.width() || image.height() > requestedSize.height())) {
@@ -63,15 +64,17 @@ private:
 MainWindowHost::MainWindowHost(ReceiverStore &store, AppSettings &settings, QObject *parent)
     : QObject(parent)
     , m_store(store)
-    , m_settings(settings)
     , m_panel(std::make_unique<PanelModel>(store))
+    , m_engine(std::make_unique<QQmlApplicationEngine>())
 {
     connect(m_panel.get(), &PanelModel::settingsRequested, this, &MainWindowHost::settingsRequested);
+    prepare(*m_engine, *m_panel, settings);
 }
 
 MainWindowHost::~MainWindowHost()
 {
-    // The engine goes first: its bindings still read the panel model while they are torn down.
+    // The window and the engine go first: their bindings still read the panel model while they are torn down.
+    delete m_window;
     m_engine.reset();
 }
 
@@ -89,28 +92,21 @@ void MainWindowHost::prepareProcess()
     Q_UNUSED(prepared);
 }
 
-void MainWindowHost::prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel)
+void MainWindowHost::prepare(QQmlEngine &engine, PanelModel &panel, AppSettings &settings)
 {
     prepareProcess();
-    StoreForeign::setInstance(&store);
-    SettingsForeign::setInstance(&settings);
-    PanelModel::setInstance(&panel);
+    new UiContext(panel, settings, engine);
     engine.addImportPath(QStringLiteral("qrc:/"));
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolProvider);
-    engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(store));
+    engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(panel.store()));
 }
 
 bool MainWindowHost::show()
 {
     if (!m_window) {
-        m_engine = std::make_unique<QQmlApplicationEngine>();
-        prepare(*m_engine, m_store, m_settings, *m_panel);
-        m_engine->load(mainWindowUrl);
-        const auto roots = m_engine->rootObjects();
-        m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
+        m_window = load(QStringLiteral("Main.qml"), {});
         if (!m_window) {
             qCWarning(lcWindow) << "The main window could not be loaded from" << mainWindowUrl;
-            m_engine.reset();
             return false;
         }
         // The window's launch task: connect once its content is first on screen.
@@ -132,6 +128,24 @@ bool MainWindowHost::show()
 QQuickWindow *MainWindowHost::window() const
 {
     return m_window;
+}
+
+QQuickWindow *MainWindowHost::load(const QString &file, const QVariantMap &initialProperties)
+{
+    QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
+    // Qt 6.4 crashes when a component with errors is asked to create with initial properties.
+    if (!component.isReady()) {
+        qCWarning(lcWindow).noquote() << "Could not load" << file << component.errorString();
+        return nullptr;
+    }
+    QObject *object = component.createWithInitialProperties(initialProperties);
+    auto *window = qobject_cast<QQuickWindow *>(object);
+    if (!window) {
+        qCWarning(lcWindow).noquote() << "Could not load" << file << component.errorString();
+        delete object;
+        return nullptr;
+    }
+    return window;
 }
 
 } // namespace amplora

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QVariantMap>
 
 #include <memory>
 
@@ -15,10 +16,11 @@ class AppSettings;
 class PanelModel;
 class ReceiverStore;
 
-// Owns the QML engine of the main window. The application creates one after the store and the settings and
-// calls show() when the window should appear (at launch, and again from the tray's "Open Amplora"); closing
-// the window only hides it. The first time the window is shown the store is started, as the window's launch
-// task.
+// Owns the process's one QML engine and the view model every window binds to: the main window, and the tray
+// panel and the settings window, which the tray loads through load(). The application creates one after the
+// store and the settings and calls show() when the main window should appear (at launch, and again from the
+// tray's "Open Amplora"); closing the window only hides it. The first time the window is shown the store is
+// started, as the window's launch task.
 class MainWindowHost : public QObject {
     Q_OBJECT
 
@@ -31,6 +33,9 @@ public:
     bool show();
     // The window, once loaded; for tests and screenshots.
     QQuickWindow *window() const;
+    // Creates another window of the module from its QML file (a name such as "SettingsWindow.qml") with the
+    // given initial properties. The caller owns it. None (with the reason logged) when it does not load.
+    QQuickWindow *load(const QString &file, const QVariantMap &initialProperties);
 
 Q_SIGNALS:
     // The user asked for the settings window from the main window (Ctrl+,).
@@ -40,13 +45,12 @@ public:
     // What every window of the process needs once, before the first one exists: the module's types, the
     // renderer (SceneGraphBackend) and the icon theme the symbols are drawn from. prepare() calls it.
     static void prepareProcess();
-    // Gives an engine everything the Amplora.Ui module needs: its types, the store, settings and panel model
+    // Gives an engine everything the Amplora.Ui module needs: its types, the view model and settings
     // singletons and the image providers. Used by the host itself and by QML tests.
-    static void prepare(QQmlEngine &engine, ReceiverStore &store, AppSettings &settings, PanelModel &panel);
+    static void prepare(QQmlEngine &engine, PanelModel &panel, AppSettings &settings);
 
 private:
     ReceiverStore &m_store;
-    AppSettings &m_settings;
     std::unique_ptr<PanelModel> m_panel;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;

@@ -2,12 +2,16 @@
 
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/protocol/SignalStripValues.h"
+#include "core/store/AppSettings.h"
 #include "core/store/FavouriteInput.h"
 #include "core/store/FavouriteSoundProgram.h"
 #include "core/store/FriendlyNames.h"
 #include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
 #include "qml/Symbols.h"
+#include "qml/UiContext.h"
 
+#include <QLoggingCategory>
 #include <QQmlEngine>
 #include <QSettings>
 #include <QStandardPaths>
@@ -16,7 +20,7 @@ namespace amplora {
 
 namespace {
 
-PanelModel *s_instance = nullptr;
+Q_LOGGING_CATEGORY(lcPanel, "amplora.window")
 
 const QString networkSourceType = QStringLiteral("netusb");
 
@@ -55,38 +59,50 @@ PanelModel::PanelModel(ReceiverStore &store, QObject *parent)
     , m_store(store)
     , m_reduceMotion(desktopReducesMotion())
 {
-    for (const auto signal : { &ReceiverStore::statusChanged, &ReceiverStore::featuresChanged,
-             &ReceiverStore::namesChanged, &ReceiverStore::selectedZoneChanged, &ReceiverStore::deviceInfoChanged,
-             &ReceiverStore::connectionChanged, &ReceiverStore::availableZonesChanged }) {
-        connect(&m_store, signal, this, &PanelModel::zoneChanged);
+    // A new cover is a new picture even when everything else stays; it must count before the values are read.
+    connect(&m_store, &ReceiverStore::albumArtChanged, this, [this] { ++m_artGeneration; });
+    // The elapsed time moves with the clock, so comparing it says nothing: it is announced with every play
+    // information the receiver reports.
+    connect(&m_store, &ReceiverStore::playInfoChanged, this, &PanelModel::elapsedPlayTimeChanged);
+    connect(&m_store, &ReceiverStore::playInfoReceivedAtChanged, this, &PanelModel::elapsedPlayTimeChanged);
+
+    const QMetaObject *meta = metaObject();
+    const int elapsed = meta->indexOfProperty("elapsedPlayTime");
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (property.hasNotifySignal() && i != elapsed) {
+            m_watched.push_back({ property, property.read(this) });
+        }
     }
-    for (const auto signal : { &ReceiverStore::displayedLevelsChanged, &ReceiverStore::selectedZoneChanged }) {
-        connect(&m_store, signal, this, &PanelModel::levelsChanged);
+    // Every change of the store may change any of the values; each is compared with what was last announced.
+    const QMetaObject &storeMeta = ReceiverStore::staticMetaObject;
+    const QMetaMethod notify = meta->method(meta->indexOfSlot("notifyChanges()"));
+    Q_ASSERT(notify.isValid());
+    for (int i = storeMeta.methodOffset(); i < storeMeta.methodCount(); ++i) {
+        if (storeMeta.method(i).methodType() == QMetaMethod::Signal) {
+            connect(&m_store, storeMeta.method(i), this, notify);
+        }
     }
-    for (const auto signal : { &ReceiverStore::playInfoChanged, &ReceiverStore::statusChanged,
-             &ReceiverStore::featuresChanged, &ReceiverStore::selectedZoneChanged }) {
-        connect(&m_store, signal, this, &PanelModel::playChanged);
-    }
-    connect(&m_store, &ReceiverStore::albumArtChanged, this, [this] {
-        ++m_artGeneration;
-        Q_EMIT playChanged();
-    });
-    for (const auto signal : { &ReceiverStore::currentSignalInfoChanged, &ReceiverStore::canFetchSignalChanged,
-             &ReceiverStore::selectedZoneChanged }) {
-        connect(&m_store, signal, this, &PanelModel::signalChanged);
+    connect(&m_store.settings(), &AppSettings::frontPanelDisplayChanged, this, &PanelModel::notifyChanges);
+}
+
+PanelModel::~PanelModel() = default;
+
+void PanelModel::notifyChanges()
+{
+    for (Watched &watched : m_watched) {
+        QVariant now = watched.property.read(this);
+        if (now != watched.value) {
+            watched.value = std::move(now);
+            watched.property.notifySignal().invoke(this, Qt::DirectConnection);
+        }
     }
 }
 
-void PanelModel::setInstance(PanelModel *model)
+PanelModel *PanelModel::create(QQmlEngine *engine, QJSEngine *)
 {
-    s_instance = model;
-}
-
-PanelModel *PanelModel::create(QQmlEngine *, QJSEngine *)
-{
-    Q_ASSERT_X(s_instance, "PanelModel::create", "the window host sets the instance before loading QML");
-    QQmlEngine::setObjectOwnership(s_instance, QQmlEngine::CppOwnership);
-    return s_instance;
+    const UiContext *context = UiContext::of(engine);
+    return context ? &context->panel() : nullptr;
 }
 
 QString PanelModel::displayState() const
@@ -104,8 +120,7 @@ bool PanelModel::connectionFailed() const
 
 bool PanelModel::zoneOn() const
 {
-    const auto status = m_store.currentStatus();
-    return status && status->power == QStringLiteral("on");
+    return ZoneRules::isOn(m_store.currentStatus());
 }
 
 bool PanelModel::muted() const
@@ -378,8 +393,7 @@ bool PanelModel::hasTrackInfo() const
 
 bool PanelModel::playing() const
 {
-    const auto &info = m_store.playInfo();
-    return info && info->playback == QStringLiteral("play");
+    return ZoneRules::isPlaying(m_store.playInfo());
 }
 
 QVariant PanelModel::totalTime() const
@@ -464,6 +478,167 @@ QString PanelModel::signalDetail() const
 QString PanelModel::symbol(const QString &name) const
 {
     return Symbols::iconName(name);
+}
+
+QString PanelModel::selectedZone() const
+{
+    return rawValue(m_store.selectedZone());
+}
+
+void PanelModel::setSelectedZone(const QString &raw)
+{
+    if (const auto zone = zoneFromRawValue(raw)) {
+        m_store.setSelectedZone(*zone);
+    } else {
+        qCWarning(lcPanel).noquote() << "Ignoring unknown zone" << raw;
+    }
+}
+
+QString PanelModel::statusLine() const
+{
+    return m_store.statusLine();
+}
+
+QString PanelModel::lastError() const
+{
+    return m_store.lastError().value_or(QString());
+}
+
+bool PanelModel::needsReceiverSetup() const
+{
+    return m_store.needsReceiverSetup();
+}
+
+bool PanelModel::isScanning() const
+{
+    return m_store.isScanning();
+}
+
+QString PanelModel::discoveryMessage() const
+{
+    return m_store.discoveryMessage().value_or(QString());
+}
+
+QVariant PanelModel::displayedVolumeDB() const
+{
+    const auto value = m_store.displayedVolumeDB();
+    return value ? QVariant(*value) : QVariant();
+}
+
+QColor PanelModel::displayTint() const
+{
+    return m_store.displayTint();
+}
+
+bool PanelModel::supportsExtraBass() const
+{
+    return m_store.supportsExtraBass();
+}
+
+bool PanelModel::supportsSurroundAI() const
+{
+    return m_store.supportsSurroundAI();
+}
+
+bool PanelModel::needsSpotifyPrompt() const
+{
+    return m_store.needsSpotifyPrompt();
+}
+
+bool PanelModel::frontPanelVisible() const
+{
+    return m_store.frontPanelVisible();
+}
+
+void PanelModel::setFrontPanelVisible(bool visible)
+{
+    m_store.setFrontPanelVisible(visible);
+}
+
+bool PanelModel::signalStripVisible() const
+{
+    return m_store.signalStripVisible();
+}
+
+void PanelModel::setSignalStripVisible(bool visible)
+{
+    m_store.setSignalStripVisible(visible);
+}
+
+QString PanelModel::signalKey() const
+{
+    return m_store.signalKey();
+}
+
+QVariant PanelModel::elapsedPlayTime() const
+{
+    const auto seconds = m_store.elapsedPlayTime(m_store.clock().now());
+    return seconds ? QVariant(*seconds) : QVariant();
+}
+
+void PanelModel::togglePower()
+{
+    m_store.togglePower();
+}
+
+void PanelModel::toggleMute()
+{
+    m_store.toggleMute();
+}
+
+void PanelModel::setVolume(double dB)
+{
+    m_store.setVolume(dB);
+}
+
+void PanelModel::setBass(double value)
+{
+    m_store.setBass(value);
+}
+
+void PanelModel::setTreble(double value)
+{
+    m_store.setTreble(value);
+}
+
+void PanelModel::setSubwoofer(double value)
+{
+    m_store.setSubwoofer(value);
+}
+
+void PanelModel::toggleExtraBass()
+{
+    m_store.toggleExtraBass();
+}
+
+void PanelModel::setSurroundAI(bool on)
+{
+    m_store.setSurroundAI(on);
+}
+
+void PanelModel::selectInput(const QString &id)
+{
+    m_store.selectInput(id);
+}
+
+void PanelModel::setSoundProgram(const QString &id)
+{
+    m_store.setSoundProgram(id);
+}
+
+void PanelModel::togglePlayback()
+{
+    m_store.togglePlayback();
+}
+
+void PanelModel::refreshSignal()
+{
+    m_store.refreshSignal();
+}
+
+void PanelModel::signalVisibilityChanged()
+{
+    m_store.signalVisibilityChanged();
 }
 
 void PanelModel::previousTrack()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QMetaProperty>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -7,6 +9,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
+
+#include <vector>
 
 class QJSEngine;
 class QQmlEngine;
@@ -16,62 +20,82 @@ namespace amplora {
 class AppSettings;
 class ReceiverStore;
 
-// The window's view of the store: the selected zone's status, features and names turned into plain values and
-// lists that QML can bind to. It keeps no receiver state of its own; every property is read from the store when
-// asked, and the store's change signals are forwarded in a few groups so that a volume drag redraws the readout,
-// not the whole panel.
+// The one face the windows' QML sees of the receiver: the selected zone's status, features and names turned
+// into plain values and lists, the store's state the windows show, and the controls. It keeps no receiver state
+// of its own; every property is read from the store when asked. Each property has its own notify signal, sent
+// only when its value really changed, so that a volume drag redraws the readout and not the whole panel.
 class PanelModel : public QObject {
     Q_OBJECT
     QML_NAMED_ELEMENT(Panel)
     QML_SINGLETON
 
-    Q_PROPERTY(QString displayState READ displayState NOTIFY zoneChanged)
-    Q_PROPERTY(bool connectionFailed READ connectionFailed NOTIFY zoneChanged)
-    Q_PROPERTY(bool zoneOn READ zoneOn NOTIFY zoneChanged)
-    Q_PROPERTY(bool muted READ muted NOTIFY zoneChanged)
-    Q_PROPERTY(QString input READ input NOTIFY zoneChanged)
-    Q_PROPERTY(QString inputName READ inputName NOTIFY zoneChanged)
-    Q_PROPERTY(QString soundProgramName READ soundProgramName NOTIFY zoneChanged)
-    Q_PROPERTY(QStringList funcList READ funcList NOTIFY zoneChanged)
-    Q_PROPERTY(QString modelName READ modelName NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList zones READ zones NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList favouriteInputs READ favouriteInputs NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList inputs READ inputs NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList favouritePrograms READ favouritePrograms NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList soundPrograms READ soundPrograms NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantList indicators READ indicators NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantMap volumeRange READ volumeRange NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantMap toneRange READ toneRange NOTIFY zoneChanged)
-    Q_PROPERTY(QVariantMap subwooferRange READ subwooferRange NOTIFY zoneChanged)
-    Q_PROPERTY(bool extraBass READ extraBass NOTIFY zoneChanged)
-    Q_PROPERTY(bool surroundAI READ surroundAI NOTIFY zoneChanged)
-    Q_PROPERTY(bool networkSource READ networkSource NOTIFY zoneChanged)
-    Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY zoneChanged)
-    Q_PROPERTY(QString spotifyDeviceName READ spotifyDeviceName NOTIFY zoneChanged)
+    Q_PROPERTY(QString displayState READ displayState NOTIFY displayStateChanged)
+    Q_PROPERTY(bool connectionFailed READ connectionFailed NOTIFY connectionFailedChanged)
+    Q_PROPERTY(bool zoneOn READ zoneOn NOTIFY zoneOnChanged)
+    Q_PROPERTY(bool muted READ muted NOTIFY mutedChanged)
+    Q_PROPERTY(QString input READ input NOTIFY inputChanged)
+    Q_PROPERTY(QString inputName READ inputName NOTIFY inputNameChanged)
+    Q_PROPERTY(QString soundProgramName READ soundProgramName NOTIFY soundProgramNameChanged)
+    Q_PROPERTY(QStringList funcList READ funcList NOTIFY funcListChanged)
+    Q_PROPERTY(QString modelName READ modelName NOTIFY modelNameChanged)
+    Q_PROPERTY(QVariantList zones READ zones NOTIFY zonesChanged)
+    Q_PROPERTY(QVariantList favouriteInputs READ favouriteInputs NOTIFY favouriteInputsChanged)
+    Q_PROPERTY(QVariantList inputs READ inputs NOTIFY inputsChanged)
+    Q_PROPERTY(QVariantList favouritePrograms READ favouritePrograms NOTIFY favouriteProgramsChanged)
+    Q_PROPERTY(QVariantList soundPrograms READ soundPrograms NOTIFY soundProgramsChanged)
+    Q_PROPERTY(QVariantList indicators READ indicators NOTIFY indicatorsChanged)
+    Q_PROPERTY(QVariantMap volumeRange READ volumeRange NOTIFY volumeRangeChanged)
+    Q_PROPERTY(QVariantMap toneRange READ toneRange NOTIFY toneRangeChanged)
+    Q_PROPERTY(QVariantMap subwooferRange READ subwooferRange NOTIFY subwooferRangeChanged)
+    Q_PROPERTY(bool extraBass READ extraBass NOTIFY extraBassChanged)
+    Q_PROPERTY(bool surroundAI READ surroundAI NOTIFY surroundAIChanged)
+    Q_PROPERTY(bool networkSource READ networkSource NOTIFY networkSourceChanged)
+    Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY sourceSymbolChanged)
+    Q_PROPERTY(QString spotifyDeviceName READ spotifyDeviceName NOTIFY spotifyDeviceNameChanged)
 
-    Q_PROPERTY(QVariant bass READ bass NOTIFY levelsChanged)
-    Q_PROPERTY(QVariant treble READ treble NOTIFY levelsChanged)
-    Q_PROPERTY(QVariant subwoofer READ subwoofer NOTIFY levelsChanged)
+    Q_PROPERTY(QVariant bass READ bass NOTIFY bassChanged)
+    Q_PROPERTY(QVariant treble READ treble NOTIFY trebleChanged)
+    Q_PROPERTY(QVariant subwoofer READ subwoofer NOTIFY subwooferChanged)
 
-    Q_PROPERTY(QString track READ track NOTIFY playChanged)
-    Q_PROPERTY(QString artist READ artist NOTIFY playChanged)
-    Q_PROPERTY(bool hasTrackInfo READ hasTrackInfo NOTIFY playChanged)
-    Q_PROPERTY(bool playing READ playing NOTIFY playChanged)
-    Q_PROPERTY(QVariant totalTime READ totalTime NOTIFY playChanged)
-    Q_PROPERTY(QString marqueeText READ marqueeText NOTIFY playChanged)
-    Q_PROPERTY(QString albumArtSource READ albumArtSource NOTIFY playChanged)
+    Q_PROPERTY(QString track READ track NOTIFY trackChanged)
+    Q_PROPERTY(QString artist READ artist NOTIFY artistChanged)
+    Q_PROPERTY(bool hasTrackInfo READ hasTrackInfo NOTIFY hasTrackInfoChanged)
+    Q_PROPERTY(bool playing READ playing NOTIFY playingChanged)
+    Q_PROPERTY(QVariant totalTime READ totalTime NOTIFY totalTimeChanged)
+    Q_PROPERTY(QString marqueeText READ marqueeText NOTIFY marqueeTextChanged)
+    Q_PROPERTY(QString albumArtSource READ albumArtSource NOTIFY albumArtSourceChanged)
 
-    Q_PROPERTY(QVariantMap signalStrip READ signalStrip NOTIFY signalChanged)
-    Q_PROPERTY(QString signalSummary READ signalSummary NOTIFY signalChanged)
-    Q_PROPERTY(QString signalDetail READ signalDetail NOTIFY signalChanged)
+    Q_PROPERTY(QVariantMap signalStrip READ signalStrip NOTIFY signalStripChanged)
+    Q_PROPERTY(QString signalSummary READ signalSummary NOTIFY signalSummaryChanged)
+    Q_PROPERTY(QString signalDetail READ signalDetail NOTIFY signalDetailChanged)
     Q_PROPERTY(bool reduceMotion READ reduceMotion CONSTANT)
+
+    Q_PROPERTY(QString selectedZone READ selectedZone WRITE setSelectedZone NOTIFY selectedZoneChanged)
+    Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusLineChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(bool needsReceiverSetup READ needsReceiverSetup NOTIFY needsReceiverSetupChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(QString discoveryMessage READ discoveryMessage NOTIFY discoveryMessageChanged)
+    Q_PROPERTY(QVariant displayedVolumeDB READ displayedVolumeDB NOTIFY displayedVolumeDBChanged)
+    Q_PROPERTY(QColor displayTint READ displayTint NOTIFY displayTintChanged)
+    Q_PROPERTY(bool supportsExtraBass READ supportsExtraBass NOTIFY supportsExtraBassChanged)
+    Q_PROPERTY(bool supportsSurroundAI READ supportsSurroundAI NOTIFY supportsSurroundAIChanged)
+    Q_PROPERTY(bool needsSpotifyPrompt READ needsSpotifyPrompt NOTIFY needsSpotifyPromptChanged)
+    Q_PROPERTY(bool frontPanelVisible READ frontPanelVisible WRITE setFrontPanelVisible NOTIFY frontPanelVisibleChanged)
+    Q_PROPERTY(
+        bool signalStripVisible READ signalStripVisible WRITE setSignalStripVisible NOTIFY signalStripVisibleChanged)
+    Q_PROPERTY(QString signalKey READ signalKey NOTIFY signalKeyChanged)
+    // Seconds into the track now; its signal follows the play information, the ticking in between is the
+    // reader's (a clock-driven value has no change to announce).
+    Q_PROPERTY(QVariant elapsedPlayTime READ elapsedPlayTime NOTIFY elapsedPlayTimeChanged)
 
 public:
     PanelModel(ReceiverStore &store, QObject *parent = nullptr);
 
-    // The instance QML sees; set by the window host before the engine loads anything.
-    static void setInstance(PanelModel *model);
-    static PanelModel *create(QQmlEngine *, QJSEngine *);
+    ~PanelModel() override;
+
+    // The instance of the engine asking: the one its window host gave it (see MainWindowHost::prepare).
+    static PanelModel *create(QQmlEngine *engine, QJSEngine *);
 
     ReceiverStore &store() const { return m_store; }
 
@@ -117,8 +141,41 @@ public:
     // The desktop's "no animations" choice (GTK's gtk-enable-animations, or AMPLORA_REDUCE_MOTION=1), read once.
     bool reduceMotion() const { return m_reduceMotion; }
 
+    QString selectedZone() const;
+    void setSelectedZone(const QString &raw);
+    QString statusLine() const;
+    QString lastError() const;
+    bool needsReceiverSetup() const;
+    bool isScanning() const;
+    QString discoveryMessage() const;
+    QVariant displayedVolumeDB() const;
+    QColor displayTint() const;
+    bool supportsExtraBass() const;
+    bool supportsSurroundAI() const;
+    bool needsSpotifyPrompt() const;
+    bool frontPanelVisible() const;
+    void setFrontPanelVisible(bool visible);
+    bool signalStripVisible() const;
+    void setSignalStripVisible(bool visible);
+    QString signalKey() const;
+    QVariant elapsedPlayTime() const;
+
     // The theme icon for a symbol name ("power", "checkmark", a favourite's symbol).
     Q_INVOKABLE QString symbol(const QString &name) const;
+    Q_INVOKABLE void togglePower();
+    Q_INVOKABLE void toggleMute();
+    Q_INVOKABLE void setVolume(double dB);
+    Q_INVOKABLE void setBass(double value);
+    Q_INVOKABLE void setTreble(double value);
+    Q_INVOKABLE void setSubwoofer(double value);
+    Q_INVOKABLE void toggleExtraBass();
+    Q_INVOKABLE void setSurroundAI(bool on);
+    Q_INVOKABLE void selectInput(const QString &id);
+    Q_INVOKABLE void setSoundProgram(const QString &id);
+    Q_INVOKABLE void togglePlayback();
+    Q_INVOKABLE void refreshSignal();
+    // A view that shows signal information appeared or went away.
+    Q_INVOKABLE void signalVisibilityChanged();
     Q_INVOKABLE void previousTrack();
     Q_INVOKABLE void nextTrack();
     Q_INVOKABLE void openSpotify();
@@ -127,17 +184,72 @@ public:
 
 Q_SIGNALS:
     void settingsRequested();
-    void zoneChanged();
-    void levelsChanged();
-    void playChanged();
-    void signalChanged();
+    void displayStateChanged();
+    void connectionFailedChanged();
+    void zoneOnChanged();
+    void mutedChanged();
+    void inputChanged();
+    void inputNameChanged();
+    void soundProgramNameChanged();
+    void funcListChanged();
+    void modelNameChanged();
+    void zonesChanged();
+    void favouriteInputsChanged();
+    void inputsChanged();
+    void favouriteProgramsChanged();
+    void soundProgramsChanged();
+    void indicatorsChanged();
+    void volumeRangeChanged();
+    void toneRangeChanged();
+    void subwooferRangeChanged();
+    void extraBassChanged();
+    void surroundAIChanged();
+    void networkSourceChanged();
+    void sourceSymbolChanged();
+    void spotifyDeviceNameChanged();
+    void bassChanged();
+    void trebleChanged();
+    void subwooferChanged();
+    void trackChanged();
+    void artistChanged();
+    void hasTrackInfoChanged();
+    void playingChanged();
+    void totalTimeChanged();
+    void marqueeTextChanged();
+    void albumArtSourceChanged();
+    void signalStripChanged();
+    void signalSummaryChanged();
+    void signalDetailChanged();
+    void selectedZoneChanged();
+    void statusLineChanged();
+    void lastErrorChanged();
+    void needsReceiverSetupChanged();
+    void isScanningChanged();
+    void discoveryMessageChanged();
+    void displayedVolumeDBChanged();
+    void displayTintChanged();
+    void supportsExtraBassChanged();
+    void supportsSurroundAIChanged();
+    void needsSpotifyPromptChanged();
+    void frontPanelVisibleChanged();
+    void signalStripVisibleChanged();
+    void signalKeyChanged();
+    void elapsedPlayTimeChanged();
 
 private:
+    // Reads every watched property again and sends the notify signal of each one whose value changed.
+    Q_SLOT void notifyChanges();
     QVariantMap rangeOf(const QString &id, double fallbackMin, double fallbackMax, double fallbackStep) const;
 
     ReceiverStore &m_store;
     quint64 m_artGeneration = 0;
     bool m_reduceMotion = false;
+    // The properties whose notify signals notifyChanges() sends, with the value last announced.
+    struct Watched {
+        QMetaProperty property;
+        QVariant value;
+    };
+    std::vector<Watched> m_watched;
 };
 
 } // namespace amplora

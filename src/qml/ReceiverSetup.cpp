@@ -2,6 +2,7 @@
 
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/PanelModel.h"
 
 namespace amplora {
 
@@ -23,17 +24,19 @@ ReceiverSetup::ReceiverSetup(QObject *parent)
     : QObject(parent)
 { }
 
-QObject *ReceiverSetup::storeObject() const
+QObject *ReceiverSetup::panel() const
 {
-    return m_store;
+    return m_panel;
 }
 
-void ReceiverSetup::setStore(QObject *store)
+void ReceiverSetup::setPanel(QObject *panel)
 {
-    auto *receiverStore = qobject_cast<ReceiverStore *>(store);
-    if (receiverStore == m_store) {
+    auto *model = qobject_cast<PanelModel *>(panel);
+    if (model == m_panel) {
         return;
     }
+    m_panel = model;
+    ReceiverStore *receiverStore = model ? &model->store() : nullptr;
     if (m_store) {
         disconnect(m_store, nullptr, this, nullptr);
         disconnect(&m_store->settings(), nullptr, this, nullptr);
@@ -43,7 +46,7 @@ void ReceiverSetup::setStore(QObject *store)
         connect(m_store, &ReceiverStore::foundReceiversChanged, this, &ReceiverSetup::receiversChanged);
         connect(&m_store->settings(), &AppSettings::deviceIDChanged, this, &ReceiverSetup::receiversChanged);
     }
-    Q_EMIT storeChanged();
+    Q_EMIT panelChanged();
     Q_EMIT receiversChanged();
 }
 

@@ -8,22 +8,23 @@
 
 namespace amplora {
 
+class PanelModel;
 class ReceiverStore;
 
 // The actions and the list of the receiver setup section: connect to a typed address, search the network, or
-// pick one of the receivers found. The section creates one and hands it the store.
+// pick one of the receivers found. The section creates one and hands it the view model (the Panel singleton).
 class ReceiverSetup : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *store READ storeObject WRITE setStore NOTIFY storeChanged)
+    Q_PROPERTY(QObject *panel READ panel WRITE setPanel NOTIFY panelChanged)
     // One entry per found receiver: "label" (name · model · host) and "saved" (it is the saved receiver).
     Q_PROPERTY(QVariantList receivers READ receivers NOTIFY receiversChanged)
 
 public:
     explicit ReceiverSetup(QObject *parent = nullptr);
 
-    QObject *storeObject() const;
-    void setStore(QObject *store);
+    QObject *panel() const;
+    void setPanel(QObject *panel);
     QVariantList receivers() const;
 
     // Uses the address without its surrounding white space.
@@ -33,10 +34,11 @@ public:
     Q_INVOKABLE void choose(int index);
 
 Q_SIGNALS:
-    void storeChanged();
+    void panelChanged();
     void receiversChanged();
 
 private:
+    QPointer<PanelModel> m_panel;
     QPointer<ReceiverStore> m_store;
 };
 

@@ -1,16 +1,17 @@
-// amplora-tray-preview: the tray's compact panel or the settings window over the demo receiver, with two
-// stored scenes and a running API on loopback, for looking at them and for screenshots.
+// amplora-tray-preview: the tray's compact panel or the settings window over the mock receiver's preview
+// fixtures, with two stored scenes and a running API on loopback, for looking at them and for screenshots.
 //
 //   amplora-tray-preview (--panel | --settings) [--screenshot FILE]
 
-#include "DemoReceiver.h"
 #include "api/auth/InMemoryTokenStore.h"
 #include "api/scenes/FileSceneStore.h"
 #include "app/controller/APIController.h"
 #include "app/controller/ReceiverControlAdapter.h"
 #include "app/tray/TrayIcon.h"
+#include "core/mock/MockReceiver.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/MainWindowHost.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -44,7 +45,12 @@ int main(int argc, char *argv[])
         std::make_unique<QSettings>(scratch.filePath(QStringLiteral("preview.conf")), QSettings::IniFormat));
     settings.setHost(QStringLiteral("demo.invalid"));
     ReceiverStore::Parts parts;
-    auto receiver = std::make_shared<DemoReceiver>();
+    auto preview = MockReceiver::load(false, MockReceiver::previewFixtureDirectory());
+    if (!preview) {
+        std::fprintf(stderr, "%s\n", qPrintable(preview.error().description()));
+        return 1;
+    }
+    std::shared_ptr<MockReceiver> receiver = std::move(preview).value();
     parts.transport = receiver;
     parts.transportFactory = [receiver](const QString &) { return receiver; };
     parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
@@ -76,7 +82,8 @@ int main(int argc, char *argv[])
     };
     QCoro::waitFor(seed());
 
-    app::TrayIcon tray(store, settings, controller, [] {});
+    MainWindowHost windows(store, settings);
+    app::TrayIcon tray(windows, store, controller, [] {});
     store.start();
     controller.apply();
     QQuickWindow *window = nullptr;

@@ -1,10 +1,10 @@
-// amplora-ui-preview: the main window in mock mode (or over the built-in demo receiver), for looking at the panel,
-// for screenshots and for bench/ui_idle.
+// amplora-ui-preview: the main window in mock mode (or over the mock receiver's preview fixtures), for looking
+// at the panel, for screenshots and for bench/ui_idle.
 //
 //   amplora-ui-preview [--demo] [--front-panel] [--setup] [--size WxH] [--screenshot FILE] [--first-frame]
 //   amplora-ui-preview --minimal [--first-frame]
 //
-//   --demo        the built-in demo receiver (the tests' receiver) instead of the store's mock receiver
+//   --demo        the preview receiver (the window tests' receiver) instead of the store's mock receiver
 //   --front-panel start in the front-panel display
 //   --setup       no receiver known and none found: the setup sheet
 //   --size WxH    window size (default 1152x768)
@@ -12,9 +12,8 @@
 //   --first-frame print "first frame after N ms" (from the start of main) when the first frame is on screen
 //   --minimal     only an empty Qt Quick window of the same size: the baseline of bench/ui_idle
 
-#include "DemoReceiver.h"
-
 #include "core/discovery/MockDiscovery.h"
+#include "core/mock/MockReceiver.h"
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
@@ -107,9 +106,15 @@ int main(int argc, char *argv[])
         launch.mock = false;
         parts.discovery = std::make_unique<MockDiscovery>(QList<DiscoveredReceiver> {});
     } else if (!launch.mock) {
+        auto preview = MockReceiver::load(false, MockReceiver::previewFixtureDirectory());
+        if (!preview) {
+            std::fprintf(stderr, "%s\n", qPrintable(preview.error().description()));
+            return 1;
+        }
+        std::shared_ptr<MockReceiver> receiver = std::move(preview).value();
         settings.setHost(QStringLiteral("demo.invalid"));
-        parts.transport = std::make_shared<DemoReceiver>();
-        parts.transportFactory = [](const QString &) { return std::make_shared<DemoReceiver>(); };
+        parts.transport = receiver;
+        parts.transportFactory = [receiver](const QString &) { return receiver; };
     }
     // Push events are not needed here; loopback keeps the preview off the network.
     parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);

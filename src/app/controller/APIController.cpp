@@ -23,12 +23,6 @@ const QString portKey = QStringLiteral("apiPort");
 const QString localhostOnlyKey = QStringLiteral("apiLocalhostOnly");
 const QString mockTokenKey = QStringLiteral("apiMockToken");
 
-QPointer<APIController> &currentController()
-{
-    static QPointer<APIController> controller;
-    return controller;
-}
-
 // A stored value of the wrong type reads as the default, as the other settings do. The settings file keeps
 // every value as text, so "true"/"false" and decimal digits are what a Boolean and a number look like there.
 bool readBool(const QSettings &defaults, const QString &key, bool fallback)
@@ -105,9 +99,6 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
 
 APIController::~APIController()
 {
-    if (current() == this) {
-        setCurrent(nullptr);
-    }
     m_server->stop();
 }
 
@@ -132,16 +123,6 @@ Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::crea
         parts.tokenStore = std::make_shared<api::SecretTokenStore>();
     }
     return std::make_unique<APIController>(defaults, std::move(parts));
-}
-
-APIController *APIController::current()
-{
-    return currentController().data();
-}
-
-void APIController::setCurrent(APIController *controller)
-{
-    currentController() = controller;
 }
 
 void APIController::write(const QString &key, const QVariant &value)

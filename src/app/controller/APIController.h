@@ -86,10 +86,6 @@ public:
     static Result<std::unique_ptr<APIController>, api::SceneStoreError> create(
         ReceiverStore &store, const LaunchOptions &launch);
 
-    // The process-wide controller the session-bus actions use; empty until start-up publishes it.
-    static APIController *current();
-    static void setCurrent(APIController *controller);
-
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     int port() const { return m_port; }

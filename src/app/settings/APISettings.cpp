@@ -103,7 +103,7 @@ QCoro::Task<> save(QPointer<APISettings> self, QPointer<APIController> controlle
 } // namespace
 
 APISettings::APISettings(APIController &controller, ReceiverStore &store, QObject *parent)
-    : QObject(parent)
+    : APISettingsInterface(parent)
     , m_controller(&controller)
     , m_store(&store)
 {

@@ -48,7 +48,7 @@ bool falseValue(const QString &text)
 } // namespace
 
 LoginItem::LoginItem(QString program, QObject *parent)
-    : QObject(parent)
+    : LoginItemInterface(parent)
     , m_program(program.isEmpty() ? launchCommand(QCoreApplication::applicationFilePath()) : std::move(program))
 {
     m_enabled = isRegistered();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "qml/SettingsInterfaces.h"
 
 #include <QObject>
 #include <QString>
@@ -23,10 +24,8 @@ private:
 
 // "Open at login": an XDG autostart entry (~/.config/autostart/org.amplora.Amplora.desktop) that starts this
 // executable when the user logs in. The switch always shows what the file says after each change.
-class LoginItem : public QObject {
+class LoginItem final : public LoginItemInterface {
     Q_OBJECT
-    Q_PROPERTY(bool enabled READ enabled NOTIFY changed)
-    Q_PROPERTY(QString message READ message NOTIFY changed)
 
 public:
     // `program` is what the entry starts; by default launchCommand() of the running executable.
@@ -47,15 +46,11 @@ public:
     Result<Done, LoginItemError> registerEntry() const;
     Result<Done, LoginItemError> unregisterEntry() const;
 
-    bool enabled() const { return m_enabled; }
-    QString message() const { return m_message.value_or(QString()); }
+    bool enabled() const override { return m_enabled; }
+    QString message() const override { return m_message.value_or(QString()); }
 
-    // The switch: registers or unregisters, shows a failure as the message, then re-reads the real state.
-    Q_INVOKABLE void setOn(bool on);
-    Q_INVOKABLE void reload();
-
-Q_SIGNALS:
-    void changed();
+    void setOn(bool on) override;
+    void reload() override;
 
 private:
     QString m_program;

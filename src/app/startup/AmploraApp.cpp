@@ -39,7 +39,6 @@ AmploraApp::AmploraApp(Mode mode, QObject *parent)
 
 AmploraApp::~AmploraApp()
 {
-    APIController::setCurrent(nullptr);
     // The services and the controller refer to the store; they go first.
     m_mpris.reset();
     m_actions.reset();
@@ -60,8 +59,8 @@ int AmploraApp::run()
 
 std::optional<int> AmploraApp::start()
 {
-    // The order matters: the settings decide the store, the store the controller, and the controller is
-    // published before the bus name is taken, so an early action sees either nothing or the finished one.
+    // The order matters: the settings decide the store, the store the controller, and the controller exists
+    // before the bus name is taken, so an early action finds the finished one.
     const LaunchOptions &launch = LaunchOptions::current();
     m_settings = std::make_unique<AppSettings>(AppSettings::openStore(launch.mock));
     m_store = std::make_unique<ReceiverStore>(*m_settings, launch,
@@ -72,9 +71,8 @@ std::optional<int> AmploraApp::start()
         return 1;
     }
     m_api = std::move(api).value();
-    APIController::setCurrent(m_api.get());
 
-    m_actions = std::make_unique<ActionService>([] { return APIController::current(); });
+    m_actions = std::make_unique<ActionService>([this] { return m_api.get(); });
     m_actions->showWindow = [this] { return showWindow(); };
     switch (m_actions->registerOn(QDBusConnection::sessionBus())) {
     case ActionService::Registration::registered:
@@ -148,7 +146,7 @@ std::optional<int> AmploraApp::startDesktop()
         return 1;
     }
     // The tray keeps the process alive once the window is closed, and brings the window back.
-    m_tray = std::make_unique<TrayIcon>(*m_store, *m_settings, *m_api, [this] {
+    m_tray = std::make_unique<TrayIcon>(*m_window, *m_store, *m_api, [this] {
         if (const auto refusal = showWindow()) {
             qCWarning(lcApp).noquote() << *refusal;
         }
@@ -162,7 +160,8 @@ std::optional<QString> AmploraApp::showWindow()
     if (m_mode.headless) {
         return QStringLiteral("Amplora is running without windows (--headless).");
     }
-    // The window starts the store the first time it appears.
+    // The window starts the store the first time it appears. Its host owns the one QML engine, which the tray's
+    // windows share.
     if (!m_window) {
         m_window = std::make_unique<MainWindowHost>(*m_store, *m_settings);
         // The settings window belongs to the tray object, which exists even where no tray is shown.

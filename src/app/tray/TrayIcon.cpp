@@ -4,11 +4,9 @@
 #include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
 #include "app/settings/LoginItem.h"
-#include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
-#include "qml/PanelModel.h"
 #include "qml/SymbolProvider.h"
 #include "qml/Symbols.h"
 
@@ -16,27 +14,21 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QQmlApplicationEngine>
-#include <QQmlComponent>
 #include <QQuickWindow>
 #include <QScreen>
 
 namespace amplora::app {
 
-TrayIcon::TrayIcon(ReceiverStore &store, AppSettings &settings, APIController &controller,
+TrayIcon::TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController &controller,
     std::function<void()> openMainWindow, QObject *parent)
     : QObject(parent)
+    , m_windows(windows)
     , m_store(store)
-    , m_appSettings(settings)
     , m_openMainWindow(std::move(openMainWindow))
-    , m_panelModel(std::make_unique<PanelModel>(store))
     , m_api(std::make_unique<APISettings>(controller, store))
     , m_loginItem(std::make_unique<LoginItem>())
     , m_icon(std::make_unique<QSystemTrayIcon>())
 {
-    // Picks the icon theme the symbols are drawn from. The engine of the panel and the settings window waits
-    // until one of them is first opened: most sessions never open either.
-    MainWindowHost::prepareProcess();
     // Installed, the icon is the theme's symbolic one: a StatusNotifierItem host gets its name and draws it in
     // the panel's own colours. Otherwise the receiver symbol in a light grey that reads on dark and on light
     // panels.
@@ -58,11 +50,10 @@ TrayIcon::TrayIcon(ReceiverStore &store, AppSettings &settings, APIController &c
 
 TrayIcon::~TrayIcon()
 {
-    // The windows' bindings read the models while they are torn down, so the engine goes first.
+    // The windows' bindings read the models while they are torn down, so they go first.
     m_icon->hide();
     delete m_panel;
     delete m_settings;
-    m_engine.reset();
 }
 
 bool TrayIcon::install()
@@ -93,27 +84,10 @@ QPoint TrayIcon::iconAnchor() const
 
 QQuickWindow *TrayIcon::load(const QString &file)
 {
-    if (!m_engine) {
-        m_engine = std::make_unique<QQmlApplicationEngine>();
-        MainWindowHost::prepare(*m_engine, m_store, m_appSettings, *m_panelModel);
-    }
-    QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
-    // Qt 6.4 crashes when a component with errors is asked to create with initial properties.
-    if (!component.isReady()) {
-        qCWarning(lcApp).noquote() << "Could not load" << file << component.errorString();
-        return nullptr;
-    }
-    QObject *object = component.createWithInitialProperties(
+    return m_windows.load(file,
         { { QStringLiteral("api"), QVariant::fromValue<QObject *>(m_api.get()) },
             { QStringLiteral("loginItem"), QVariant::fromValue<QObject *>(m_loginItem.get()) },
             { QStringLiteral("shell"), QVariant::fromValue<QObject *>(this) } });
-    auto *window = qobject_cast<QQuickWindow *>(object);
-    if (!window) {
-        qCWarning(lcApp).noquote() << "Could not load" << file << component.errorString();
-        delete object;
-        return nullptr;
-    }
-    return window;
 }
 
 void TrayIcon::togglePanel(QPoint anchor)

@@ -9,11 +9,8 @@
 #include <functional>
 #include <memory>
 
-class QQmlApplicationEngine;
-
 namespace amplora {
-class AppSettings;
-class PanelModel;
+class MainWindowHost;
 class ReceiverStore;
 } // namespace amplora
 
@@ -23,15 +20,15 @@ class APIController;
 class APISettings;
 class LoginItem;
 
-// The tray icon and the two windows it opens: the compact panel (shown beside the icon when it is activated)
-// and the settings window. Start-up creates one after the main window host and calls install(); from then on
-// closing the main window leaves the process running in the tray, and the panel's "Open Amplora" calls
-// `openMainWindow` to bring the window back.
+// The tray icon and the two windows it opens through the main window host's engine: the compact panel (shown
+// beside the icon when it is activated) and the settings window. Start-up creates one after the main window host
+// and calls install(); from then on closing the main window leaves the process running in the tray, and the
+// panel's "Open Amplora" calls `openMainWindow` to bring the window back.
 class TrayIcon : public QObject {
     Q_OBJECT
 
 public:
-    TrayIcon(ReceiverStore &store, AppSettings &settings, APIController &controller,
+    TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController &controller,
         std::function<void()> openMainWindow, QObject *parent = nullptr);
     ~TrayIcon() override;
 
@@ -61,14 +58,12 @@ private:
     QQuickWindow *load(const QString &file);
     QPoint iconAnchor() const;
 
+    MainWindowHost &m_windows;
     ReceiverStore &m_store;
-    AppSettings &m_appSettings;
     std::function<void()> m_openMainWindow;
-    std::unique_ptr<PanelModel> m_panelModel;
     std::unique_ptr<APISettings> m_api;
     std::unique_ptr<LoginItem> m_loginItem;
     std::unique_ptr<QSystemTrayIcon> m_icon;
-    std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_panel;
     QPointer<QQuickWindow> m_settings;
 };

@@ -145,6 +145,10 @@ Result<Done, MockFixtureError> MockReceiver::loadAll()
     if (!ok) {
         return Failure { *error };
     }
+    const QString signal = QStringLiteral("main_getSignalInfo");
+    if (QFile::exists(dir + u'/' + signal + QStringLiteral(".json")) && !loadInto(m_signalInfo, dir, signal, error)) {
+        return Failure { *error };
+    }
     m_status = { { Zone::main, main }, { Zone::zone2, zone2 } };
     return Done {};
 }

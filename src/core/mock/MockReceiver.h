@@ -23,7 +23,8 @@ struct MockFixtureError {
 };
 
 // A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
-// changing commands to them and records what it was asked. It accepts every command, also in read-only mode, and
+// changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json;
+// without it the receiver reports a PCM signal. It accepts every command, also in read-only mode, and
 // never sends a push event. Main thread only.
 class MockReceiver final : public ReceiverTransport {
 public:
@@ -32,6 +33,9 @@ public:
 
     // The fixtures built into the application.
     static QString defaultFixtureDirectory() { return QStringLiteral(":/fixtures"); }
+    // A second receiver built in, for previews and the window's tests: two named zones, network sources playing
+    // a long title, tone controls, Extra Bass, Surround AI and a Dolby Atmos signal. Load it without the seed.
+    static QString previewFixtureDirectory() { return QStringLiteral(":/fixtures/preview"); }
 
     // Loads the fixtures of the directory; `seedDemo` then sets the demonstration state (playing Spotify).
     static Result<std::unique_ptr<MockReceiver>, MockFixtureError> load(
@@ -56,6 +60,13 @@ public:
     const PlayInfo &playInfo() const { return m_playInfo; }
     const SignalInfo &signalInfo() const { return m_signalInfo; }
     const NetworkStatus &networkStatus() const { return m_networkStatus; }
+
+    // The models the answers come from, for previews and tests that put the receiver in a given state; the next
+    // read answers with what they hold.
+    Features &features() { return m_features; }
+    NameText &names() { return m_names; }
+    std::map<Zone, ZoneStatus> &statuses() { return m_status; }
+    PlayInfo &playInfo() { return m_playInfo; }
 
     // The answer to a read command, before it passes the encoder and decoder; none for other commands.
     std::optional<YXCPayload> answer(const YXCCommand &command) const;

@@ -88,15 +88,6 @@ void ReceiverStore::setSelectedZone(Zone zone)
     notifyDerived();
 }
 
-void ReceiverStore::setSelectedZoneName(const QString &raw)
-{
-    if (const auto zone = zoneFromRawValue(raw)) {
-        setSelectedZone(*zone);
-    } else {
-        qCWarning(lcStore).noquote() << "Ignoring unknown zone" << raw;
-    }
-}
-
 void ReceiverStore::setFrontPanelVisible(bool visible)
 {
     assign(m_frontPanelVisible, visible, &ReceiverStore::frontPanelVisibleChanged);
@@ -232,15 +223,6 @@ QList<Zone> ReceiverStore::availableZones() const
     return zones;
 }
 
-QStringList ReceiverStore::availableZoneNames() const
-{
-    QStringList names;
-    for (Zone zone : availableZones()) {
-        names.append(rawValue(zone));
-    }
-    return names;
-}
-
 QString ReceiverStore::statusLine() const
 {
     QStringList segments;
@@ -302,12 +284,6 @@ std::optional<double> ReceiverStore::displayedVolumeDB() const
     }
     const auto status = currentStatus();
     return status ? ZoneRules::volumeDB(*status, volumeScale(m_selectedZone)) : std::nullopt;
-}
-
-QVariant ReceiverStore::displayedVolumeDBValue() const
-{
-    const auto value = displayedVolumeDB();
-    return value ? QVariant(*value) : QVariant();
 }
 
 std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
@@ -376,12 +352,6 @@ std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
         position = std::min<qint64>(position, *m_playInfo->totalTime);
     }
     return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
-}
-
-QVariant ReceiverStore::elapsedPlayTimeNow() const
-{
-    const auto seconds = elapsedPlayTime(m_clock.now());
-    return seconds ? QVariant(*seconds) : QVariant();
 }
 
 bool ReceiverStore::signalPanelVisible() const

@@ -24,7 +24,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 #include <functional>
 #include <map>
@@ -60,30 +59,6 @@ struct ReceiverStoreParts {
 // tasks were stopped, after its transport was replaced or after the store is gone changes nothing.
 class ReceiverStore : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString connectionState READ connectionStateName NOTIFY connectionChanged)
-    Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusLineChanged)
-    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
-    Q_PROPERTY(QString discoveryMessage READ discoveryMessageText NOTIFY discoveryMessageChanged)
-    Q_PROPERTY(bool needsReceiverSetup READ needsReceiverSetup NOTIFY needsReceiverSetupChanged)
-    Q_PROPERTY(QString selectedZone READ selectedZoneName WRITE setSelectedZoneName NOTIFY selectedZoneChanged)
-    Q_PROPERTY(QStringList availableZones READ availableZoneNames NOTIFY availableZonesChanged)
-    Q_PROPERTY(QString zoneTitle READ zoneTitle NOTIFY zoneTitleChanged)
-    Q_PROPERTY(QVariant displayedVolumeDB READ displayedVolumeDBValue NOTIFY displayedVolumeDBChanged)
-    Q_PROPERTY(QString lastError READ lastErrorText NOTIFY lastErrorChanged)
-    Q_PROPERTY(QString networkName READ networkNameText NOTIFY networkNameChanged)
-    Q_PROPERTY(int eventPort READ eventPortNumber NOTIFY eventPortChanged)
-    Q_PROPERTY(QImage albumArt READ albumArtImage NOTIFY albumArtChanged)
-    Q_PROPERTY(QColor displayTint READ displayTint NOTIFY displayTintChanged)
-    Q_PROPERTY(bool supportsExtraBass READ supportsExtraBass NOTIFY supportsExtraBassChanged)
-    Q_PROPERTY(bool supportsSurroundAI READ supportsSurroundAI NOTIFY supportsSurroundAIChanged)
-    Q_PROPERTY(QString manualToneMode READ manualToneModeText NOTIFY manualToneModeChanged)
-    Q_PROPERTY(bool isSpotifyActive READ isSpotifyActive NOTIFY isSpotifyActiveChanged)
-    Q_PROPERTY(bool needsSpotifyPrompt READ needsSpotifyPrompt NOTIFY needsSpotifyPromptChanged)
-    Q_PROPERTY(bool canFetchSignal READ canFetchSignal NOTIFY canFetchSignalChanged)
-    Q_PROPERTY(QString signalKey READ signalKey NOTIFY signalKeyChanged)
-    Q_PROPERTY(bool frontPanelVisible READ frontPanelVisible WRITE setFrontPanelVisible NOTIFY frontPanelVisibleChanged)
-    Q_PROPERTY(
-        bool signalStripVisible READ signalStripVisible WRITE setSignalStripVisible NOTIFY signalStripVisibleChanged)
 
 public:
     using TransportFactory = std::function<std::shared_ptr<ReceiverTransport>(const QString &host)>;
@@ -146,13 +121,12 @@ public:
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
     std::optional<int> displayedLevel(const QString &name) const;
-    Q_INVOKABLE bool supports(const QString &function) const;
+    bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
     bool isSpotifyActive() const;
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
-    Q_INVOKABLE QVariant elapsedPlayTimeNow() const;
     bool canFetchSignal() const;
     QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
@@ -178,39 +152,26 @@ public:
     QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
-    Q_INVOKABLE void refreshSignal();
+    void refreshSignal();
     QCoro::Task<> fetchSignal();
-    Q_INVOKABLE void signalVisibilityChanged();
+    void signalVisibilityChanged();
     // How many background loops (push-event task, polling) are running; for tests and diagnostics.
     int runningTasks() const { return m_runningTasks; }
 
     // ---- controls; none of them waits for the receiver ----
     void perform(const YXCCommand &command);
-    Q_INVOKABLE void setVolume(double dB);
-    Q_INVOKABLE void setBass(double value);
-    Q_INVOKABLE void setTreble(double value);
-    Q_INVOKABLE void setSubwoofer(double value);
-    Q_INVOKABLE void toggleExtraBass();
-    Q_INVOKABLE void togglePower();
-    Q_INVOKABLE void toggleMute();
-    Q_INVOKABLE void setSurroundAI(bool on);
-    Q_INVOKABLE void setInput(const QString &id);
-    Q_INVOKABLE void selectInput(const QString &id);
-    Q_INVOKABLE void setSoundProgram(const QString &id);
-    Q_INVOKABLE void togglePlayback();
-
-    // Property adapters for QML.
-    QString connectionStateName() const { return m_connection.name(); }
-    QString discoveryMessageText() const { return m_discoveryMessage.value_or(QString()); }
-    QString selectedZoneName() const { return rawValue(m_selectedZone); }
-    void setSelectedZoneName(const QString &raw);
-    QStringList availableZoneNames() const;
-    QVariant displayedVolumeDBValue() const;
-    QString lastErrorText() const { return m_lastError.value_or(QString()); }
-    QString networkNameText() const { return m_networkName.value_or(QString()); }
-    int eventPortNumber() const { return m_eventPort.value_or(0); }
-    QImage albumArtImage() const { return m_albumArt.value_or(QImage()); }
-    QString manualToneModeText() const { return manualToneMode().value_or(QString()); }
+    void setVolume(double dB);
+    void setBass(double value);
+    void setTreble(double value);
+    void setSubwoofer(double value);
+    void toggleExtraBass();
+    void togglePower();
+    void toggleMute();
+    void setSurroundAI(bool on);
+    void setInput(const QString &id);
+    void selectInput(const QString &id);
+    void setSoundProgram(const QString &id);
+    void togglePlayback();
 
 Q_SIGNALS:
     void transportChanged();

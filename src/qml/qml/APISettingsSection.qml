@@ -9,7 +9,7 @@ FormSection {
     id: section
     title: "API"
     // The application's API settings (APISettings) and its controller's plain properties.
-    property QtObject api
+    property APISettings api
     readonly property QtObject controller: api ? api.controller : null
     property bool showToken: false
     property bool copied: false

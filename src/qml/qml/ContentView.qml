@@ -42,9 +42,9 @@ Item {
     // Signal polling while the window is shown: ask at once (and again whenever the zone or the ability to
     // ask changes), then every 2 s while the zone is on and reports signal information.
     Connections {
-        target: Store
+        target: Panel
         function onSignalKeyChanged() {
-            Store.refreshSignal()
+            Panel.refreshSignal()
             signalPoll.restart()
         }
     }
@@ -54,22 +54,22 @@ Item {
         interval: 2000
         repeat: true
         running: content.visible && content.Window.window !== null && content.Window.window.visible && Panel.zoneOn && Panel.funcList.indexOf("signal_info") >= 0
-        onTriggered: Store.refreshSignal()
+        onTriggered: Panel.refreshSignal()
     }
-    Component.onCompleted: Store.refreshSignal()
+    Component.onCompleted: Panel.refreshSignal()
 
     // The panel behind the setup sheet dims, as behind any sheet.
     Rectangle {
         anchors.fill: parent
         color: Qt.rgba(0, 0, 0, 0.55)
-        visible: Store.needsReceiverSetup
+        visible: Panel.needsReceiverSetup
     }
 
     // Loaded by name, so the controls module it needs is loaded only when a sheet is shown.
     Loader {
         objectName: "setupSheet"
         anchors.centerIn: parent
-        active: Store.needsReceiverSetup
+        active: Panel.needsReceiverSetup
         source: "ReceiverSetupSheet.qml"
         onLoaded: item.open()
     }

@@ -161,12 +161,12 @@ Item {
                     anchors.left: parent.right
                     anchors.leftMargin: 28
                     anchors.baseline: parent.baseline
-                    text: Store.statusLine
+                    text: Panel.statusLine
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
                     color: Panel.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
                     HoverHandler { id: statusHover }
-                    ToolTipArea { text: Store.lastError; hovered: statusHover.hovered }
+                    ToolTipArea { text: Panel.lastError; hovered: statusHover.hovered }
                 }
             }
             Text {

@@ -7,8 +7,8 @@ import "SettingsLogic.js" as SettingsLogic
 // objects the application hands to every such window.
 ApplicationWindow {
     // The application's API settings (APISettings), the login entry and the tray (open, settings, quit).
-    property QtObject api
-    property QtObject loginItem
+    property APISettings api
+    property LoginItem loginItem
     property QtObject shell
 
     Component.onCompleted: SettingsLogic.applyFormPalette(palette)

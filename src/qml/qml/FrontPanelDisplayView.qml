@@ -6,8 +6,8 @@ import "Logic.js" as Logic
 Item {
     id: display
     readonly property string state: Panel.displayState
-    readonly property color tint: Store.displayTint
-    readonly property var volume: Store.displayedVolumeDB
+    readonly property color tint: Panel.displayTint
+    readonly property var volume: Panel.displayedVolumeDB
     readonly property string volumeText: Logic.displayVolume(Panel.muted, volume)
 
     function leave() {
@@ -22,14 +22,14 @@ Item {
     }
 
     Component.onCompleted: {
-        if (!Store.frontPanelVisible)
-            Store.frontPanelVisible = true
-        Store.signalVisibilityChanged()
+        if (!Panel.frontPanelVisible)
+            Panel.frontPanelVisible = true
+        Panel.signalVisibilityChanged()
     }
     Component.onDestruction: {
-        if (Store.frontPanelVisible)
-            Store.frontPanelVisible = false
-        Store.signalVisibilityChanged()
+        if (Panel.frontPanelVisible)
+            Panel.frontPanelVisible = false
+        Panel.signalVisibilityChanged()
     }
 
     Rectangle {

@@ -24,7 +24,7 @@ Rectangle {
                 selected: modelData.selected
                 text: modelData.label
                 ToolTipArea { objectName: "inputHelp"; text: modelData.name; hovered: parent.hovered }
-                onClicked: Store.selectInput(modelData.id)
+                onClicked: Panel.selectInput(modelData.id)
                 contentItem: Column {
                     spacing: 4
                     topPadding: 8
@@ -52,7 +52,7 @@ Rectangle {
             height: buttons.height
             entries: Panel.inputs
             Accessible.name: "More inputs"
-            onChosen: (id) => Store.selectInput(id)
+            onChosen: (id) => Panel.selectInput(id)
         }
     }
 }

@@ -39,14 +39,14 @@ Column {
                     SoftGlow {
                         anchors.fill: parent
                         visible: lamp.on
-                        color: Store.displayTint
+                        color: Panel.displayTint
                         radius: 5
                         cornerRadius: 5
                     }
                     Rectangle {
                         anchors.fill: parent
                         radius: 5
-                        color: lamp.on ? Theme.alpha(Store.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
+                        color: lamp.on ? Theme.alpha(Panel.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
                         border.width: 1
                         border.color: Qt.rgba(0, 0, 0, 0.6)
                     }

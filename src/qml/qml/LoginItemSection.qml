@@ -7,7 +7,7 @@ import Amplora.Ui
 FormSection {
     id: section
     title: "Startup"
-    property QtObject loginItem
+    property LoginItem loginItem
 
     Switch {
         id: loginSwitch

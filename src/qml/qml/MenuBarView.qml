@@ -9,12 +9,12 @@ import "SettingsLogic.js" as SettingsLogic
 // window, the settings and out.
 ColumnLayout {
     id: view
-    property QtObject api
+    property APISettings api
     // Offers openMainWindow(), openSettings() and quit().
     property QtObject shell
     readonly property QtObject controller: api ? api.controller : null
     readonly property var range: Panel.volumeRange
-    readonly property var displayedVolume: Store.displayedVolumeDB
+    readonly property var displayedVolume: Panel.displayedVolumeDB
     readonly property bool volumeKnown: range.known === true && Panel.displayState !== "notConnected"
                                         && displayedVolume !== undefined && displayedVolume !== null
     readonly property real sliderTop: SettingsLogic.sliderTop(range.min, range.max, range.step, Settings.maxVolumeDB)
@@ -46,7 +46,7 @@ ColumnLayout {
                 cornerRadius: 6
                 selected: modelData.selected
                 text: modelData.name
-                onClicked: Store.selectedZone = modelData.id
+                onClicked: Panel.selectedZone = modelData.id
                 contentItem: Text {
                     text: parent.text
                     horizontalAlignment: Text.AlignHCenter
@@ -63,7 +63,7 @@ ColumnLayout {
     Text {
         objectName: "statusLine"
         Layout.fillWidth: true
-        text: Store.statusLine
+        text: Panel.statusLine
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
         font.pixelSize: 11
@@ -74,8 +74,8 @@ ColumnLayout {
         spacing: 8
         Repeater {
             model: [
-                { title: "Power", icon: "system-shutdown-symbolic", on: Panel.zoneOn, act: () => Store.togglePower() },
-                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Panel.muted, act: () => Store.toggleMute() }
+                { title: "Power", icon: "system-shutdown-symbolic", on: Panel.zoneOn, act: () => Panel.togglePower() },
+                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Panel.muted, act: () => Panel.toggleMute() }
             ]
             HardwareButton {
                 required property var modelData
@@ -129,7 +129,7 @@ ColumnLayout {
                 to: view.sliderTop
                 stepSize: view.range.step
                 Accessible.name: "Volume"
-                onMoved: Store.setVolume(value)
+                onMoved: Panel.setVolume(value)
                 // Follows the receiver, except while the user holds the handle.
                 Binding on value {
                     when: !volumeSlider.pressed
@@ -171,7 +171,7 @@ ColumnLayout {
             valueRole: "id"
             currentIndex: view.inputs.findIndex(entry => entry.current)
             Accessible.name: "Input"
-            onActivated: (index) => Store.selectInput(view.inputs[index].id)
+            onActivated: (index) => Panel.selectInput(view.inputs[index].id)
         }
     }
 

@@ -9,8 +9,8 @@ Item {
     id: panel
     // The tint is not animated: the symbols drawn in it are pictures, and every step of a colour animation would
     // draw and keep new ones. The fade below carries the change.
-    readonly property color tint: Store.displayTint
-    readonly property bool spotifyWaits: Store.needsSpotifyPrompt
+    readonly property color tint: Panel.displayTint
+    readonly property bool spotifyWaits: Panel.needsSpotifyPrompt
     readonly property bool network: Panel.networkSource
     readonly property bool showsTrack: network && Panel.hasTrackInfo
     readonly property string deviceName: Panel.spotifyDeviceName
@@ -18,7 +18,7 @@ Item {
     // position does not move); the elapsed time is read again on every tick and whenever the play information
     // changes.
     property int tick: 0
-    readonly property var elapsed: (tick, Panel.totalTime, Panel.playing, Store.elapsedPlayTimeNow())
+    readonly property var elapsed: (tick, Panel.totalTime, Panel.playing, Panel.elapsedPlayTime)
     readonly property var total: Panel.totalTime
     readonly property bool hasProgress: network && total !== undefined && total !== null
 
@@ -195,7 +195,7 @@ Item {
                     symbol: Panel.symbol(Panel.playing ? "pause.fill" : "play.fill")
                     accessibleName: Panel.playing ? "Pause" : "Play"
                     tint: panel.tint
-                    onClicked: Store.togglePlayback()
+                    onClicked: Panel.togglePlayback()
                 }
                 TransportButton {
                     diameter: 72

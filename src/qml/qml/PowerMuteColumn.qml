@@ -11,7 +11,7 @@ Column {
         diameter: 104
         symbol: Panel.symbol("power")
         accessibleName: Panel.zoneOn ? "Power off" : "Power on"
-        onClicked: Store.togglePower()
+        onClicked: Panel.togglePower()
     }
     Column {
         spacing: 12
@@ -22,7 +22,7 @@ Column {
             diameter: 80
             symbol: Panel.symbol(Panel.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
             accessibleName: Panel.muted ? "Unmute" : "Mute"
-            onClicked: Store.toggleMute()
+            onClicked: Panel.toggleMute()
         }
         SectionHeading { title: "Mute"; anchors.horizontalCenter: parent.horizontalCenter }
     }

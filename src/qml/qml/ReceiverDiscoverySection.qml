@@ -10,7 +10,7 @@ FormSection {
 
     ReceiverSetup {
         id: setup
-        store: Store
+        panel: Panel
     }
 
     // The field follows the saved address: filled when shown and whenever the saved address changes.
@@ -43,19 +43,19 @@ FormSection {
         Button {
             objectName: "findButton"
             text: "Find Receivers"
-            enabled: !Store.isScanning
+            enabled: !Panel.isScanning
             onClicked: setup.findReceivers()
         }
         BusyIndicator {
             objectName: "searchIndicator"
-            running: Store.isScanning
-            visible: Store.isScanning
+            running: Panel.isScanning
+            visible: Panel.isScanning
             implicitWidth: 22
             implicitHeight: 22
         }
         Text {
             objectName: "searchingLabel"
-            visible: Store.isScanning
+            visible: Panel.isScanning
             text: "Searching\u2026"
             font.family: Theme.fontFamily
             font.pixelSize: 13
@@ -66,8 +66,8 @@ FormSection {
 
     Text {
         objectName: "discoveryMessage"
-        visible: Store.discoveryMessage !== ""
-        text: Store.discoveryMessage
+        visible: Panel.discoveryMessage !== ""
+        text: Panel.discoveryMessage
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily

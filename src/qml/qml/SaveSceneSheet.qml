@@ -8,7 +8,7 @@ import "SettingsLogic.js" as SettingsLogic
 // Saves the selected zone's current settings as a named scene; the user picks which of them it keeps.
 Popup {
     id: sheet
-    property QtObject api
+    property APISettings api
     property string name: ""
     // The zone's status as read through the control contract; null until it arrives.
     property var current: null
@@ -21,10 +21,10 @@ Popup {
     readonly property string zoneName: {
         const zones = Panel.zones
         for (let i = 0; i < zones.length; ++i) {
-            if (zones[i].id === Store.selectedZone)
+            if (zones[i].id === Panel.selectedZone)
                 return zones[i].name
         }
-        return SettingsLogic.zoneTitle(Store.selectedZone)
+        return SettingsLogic.zoneTitle(Panel.selectedZone)
     }
 
     parent: T.Overlay.overlay

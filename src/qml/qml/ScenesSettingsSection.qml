@@ -8,7 +8,7 @@ import "SettingsLogic.js" as SettingsLogic
 FormSection {
     id: section
     title: "Scenes"
-    property QtObject api
+    property APISettings api
     readonly property QtObject controller: api ? api.controller : null
     readonly property var scenes: api ? api.scenes : []
 

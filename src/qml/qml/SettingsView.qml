@@ -8,8 +8,8 @@ import "SettingsLogic.js" as SettingsLogic
 // The settings form: receiver, display, safety, API, scenes and startup, in that order.
 ColumnLayout {
     id: view
-    property QtObject api
-    property QtObject loginItem
+    property APISettings api
+    property LoginItem loginItem
     width: 420
     spacing: 18
 

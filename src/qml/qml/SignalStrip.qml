@@ -10,12 +10,12 @@ Item {
     readonly property color amber: Theme.stripAmber
 
     Component.onCompleted: {
-        Store.signalStripVisible = true
-        Store.signalVisibilityChanged()
+        Panel.signalStripVisible = true
+        Panel.signalVisibilityChanged()
     }
     Component.onDestruction: {
-        Store.signalStripVisible = false
-        Store.signalVisibilityChanged()
+        Panel.signalStripVisible = false
+        Panel.signalVisibilityChanged()
     }
 
     WarmPanel {

@@ -24,7 +24,7 @@ Column {
                     height: programs.height
                     selected: modelData.selected
                     text: modelData.label
-                    onClicked: Store.setSoundProgram(modelData.id)
+                    onClicked: Panel.setSoundProgram(modelData.id)
                     contentItem: Text {
                         id: label
                         text: modelData.label
@@ -43,7 +43,7 @@ Column {
                 showSymbol: false
                 entries: Panel.soundPrograms
                 Accessible.name: "All sound programs"
-                onChosen: (id) => Store.setSoundProgram(id)
+                onChosen: (id) => Panel.setSoundProgram(id)
             }
         }
     }

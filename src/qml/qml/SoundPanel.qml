@@ -16,7 +16,7 @@ Column {
             title: "Bass"
             level: Panel.bass
             range: Panel.toneRange
-            onValueRequested: (v) => Store.setBass(v)
+            onValueRequested: (v) => Panel.setBass(v)
         }
         KnobColumn {
             objectName: "treble"
@@ -24,7 +24,7 @@ Column {
             title: "Treble"
             level: Panel.treble
             range: Panel.toneRange
-            onValueRequested: (v) => Store.setTreble(v)
+            onValueRequested: (v) => Panel.setTreble(v)
         }
         VerticalPanelDivider { height: 110; visible: hasTone && hasSubwoofer; anchors.verticalCenter: parent.verticalCenter }
         KnobColumn {
@@ -33,26 +33,26 @@ Column {
             title: "Subwoofer"
             level: Panel.subwoofer
             range: Panel.subwooferRange
-            onValueRequested: (v) => Store.setSubwoofer(v)
+            onValueRequested: (v) => Panel.setSubwoofer(v)
         }
         VerticalPanelDivider {
             height: 110
-            visible: (hasTone || hasSubwoofer) && (Store.supportsExtraBass || Store.supportsSurroundAI)
+            visible: (hasTone || hasSubwoofer) && (Panel.supportsExtraBass || Panel.supportsSurroundAI)
             anchors.verticalCenter: parent.verticalCenter
         }
         LampButton {
             objectName: "extraBass"
-            visible: Store.supportsExtraBass
+            visible: Panel.supportsExtraBass
             title: "Extra Bass"
             on: Panel.extraBass
-            onToggled: Store.toggleExtraBass()
+            onToggled: Panel.toggleExtraBass()
         }
         LampButton {
             objectName: "surroundAI"
-            visible: Store.supportsSurroundAI
+            visible: Panel.supportsSurroundAI
             title: "Surround AI"
             on: Panel.surroundAI
-            onToggled: Store.setSurroundAI(!Panel.surroundAI)
+            onToggled: Panel.setSurroundAI(!Panel.surroundAI)
         }
     }
 }

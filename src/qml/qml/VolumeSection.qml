@@ -6,7 +6,7 @@ import "Logic.js" as Logic
 Column {
     id: section
     spacing: 14
-    readonly property var volume: Store.displayedVolumeDB
+    readonly property var volume: Panel.displayedVolumeDB
     readonly property bool known: volume !== undefined && volume !== null
     readonly property var range: Panel.volumeRange
 
@@ -26,7 +26,7 @@ Column {
         enabled: Panel.zoneOn
         accessibleName: "Volume"
         accessibleValue: Logic.decibelAccessibility(section.known ? section.volume : undefined)
-        onValueRequested: (v) => Store.setVolume(v)
+        onValueRequested: (v) => Panel.setVolume(v)
 
         Column {
             id: readout
@@ -42,9 +42,9 @@ Column {
                     font.family: Theme.monoFamily
                     font.pixelSize: 36
                     font.weight: Font.Medium
-                    color: Store.displayTint
+                    color: Panel.displayTint
                     style: Text.Raised
-                    styleColor: Theme.alpha(Store.displayTint, 0.4)
+                    styleColor: Theme.alpha(Panel.displayTint, 0.4)
                 }
                 Text {
                     anchors.baseline: number.baseline
@@ -52,7 +52,7 @@ Column {
                     font.family: Theme.fontFamily
                     font.pixelSize: 24
                     font.weight: Font.Medium
-                    color: Store.displayTint
+                    color: Panel.displayTint
                 }
             }
             Text {
@@ -63,7 +63,7 @@ Column {
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
                 font.letterSpacing: 1.5
-                color: Store.displayTint
+                color: Panel.displayTint
             }
         }
     }

@@ -24,7 +24,7 @@ Rectangle {
                 cornerRadius: 26
                 selected: modelData.selected
                 text: modelData.name
-                onClicked: Store.selectedZone = modelData.id
+                onClicked: Panel.selectedZone = modelData.id
                 contentItem: Text {
                     text: modelData.name
                     horizontalAlignment: Text.AlignHCenter

@@ -298,15 +298,6 @@ private Q_SLOTS:
         QCOMPARE(
             controller->sceneMessage(), std::optional<QString>(u"Couldn't read or write scenes: The disk is full."_s));
     }
-
-    void processWideReferenceFollowsTheController()
-    {
-        auto controller = makeController();
-        APIController::setCurrent(controller.get());
-        QCOMPARE(APIController::current(), controller.get());
-        controller.reset();
-        QCOMPARE(APIController::current(), nullptr);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAPIController)

@@ -1,14 +1,15 @@
 // The tray icon registers with the desktop's StatusNotifierWatcher, and activating it opens the compact panel
 // beside it; "Open Amplora" hands over to the main window. Runs under Xvfb with a private session bus.
 
-#include "DemoReceiver.h"
 #include "api/auth/InMemoryTokenStore.h"
 #include "app/controller/APIController.h"
 #include "app/tray/TrayIcon.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/MainWindowHost.h"
 
 #include "support/MemorySceneStore.h"
+#include "support/PreviewReceiver.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -75,7 +76,7 @@ private Q_SLOTS:
         LaunchOptions launch;
         launch.isRunningTests = true;
         ReceiverStore::Parts parts;
-        auto receiver = std::make_shared<DemoReceiver>();
+        auto receiver = test::previewReceiver();
         parts.transport = receiver;
         parts.transportFactory = [receiver](const QString &) { return receiver; };
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
@@ -87,7 +88,8 @@ private Q_SLOTS:
         APIController controller(settings.defaults(), std::move(apiParts));
 
         int mainWindowOpened = 0;
-        TrayIcon tray(store, settings, controller, [&mainWindowOpened] { ++mainWindowOpened; });
+        MainWindowHost windows(store, settings);
+        TrayIcon tray(windows, store, controller, [&mainWindowOpened] { ++mainWindowOpened; });
         QVERIFY(tray.install());
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
 

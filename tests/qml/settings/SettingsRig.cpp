@@ -1,6 +1,5 @@
 #include "SettingsRig.h"
 
-#include "DemoReceiver.h"
 #include "api/auth/InMemoryTokenStore.h"
 #include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
@@ -11,6 +10,7 @@
 
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
+#include "support/PreviewReceiver.h"
 #include "support/WaitFor.h"
 
 #include <cmath>
@@ -22,14 +22,14 @@ SettingsRig::SettingsRig(QObject *parent)
     , m_apiDefaults(std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat))
     , m_settings(std::make_unique<AppSettings>(
           std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat)))
-    , m_receiver(std::make_shared<DemoReceiver>())
+    , m_receiver(test::previewReceiver())
     , m_control(std::make_shared<FakeReceiverControl>())
     , m_scenes(std::make_shared<MemorySceneStore>())
 {
     m_settings->setHost(QStringLiteral("demo.invalid"));
     ReceiverStore::Parts parts;
     parts.transport = m_receiver;
-    // Whatever address the tests type, the store stays on the demo receiver and off the network.
+    // Whatever address the tests type, the store stays on the preview receiver and off the network.
     parts.transportFactory = [receiver = m_receiver](const QString &) { return receiver; };
     parts.discovery = std::make_unique<MockDiscovery>(
         QList<DiscoveredReceiver> { { QStringLiteral("Living Room"), QStringLiteral("RX-V481"),
@@ -78,21 +78,21 @@ void SettingsRig::refresh()
 
 void SettingsRig::setZoneCount(int count)
 {
-    const auto zone2 = std::find_if(m_receiver->features.zone.begin(), m_receiver->features.zone.end(),
+    const auto zone2 = std::find_if(m_receiver->features().zone.begin(), m_receiver->features().zone.end(),
         [](const ZoneFeatures &zone) { return zone.id == QStringLiteral("zone2"); });
-    if (count < 2 && zone2 != m_receiver->features.zone.end()) {
-        m_receiver->features.zone.erase(zone2);
+    if (count < 2 && zone2 != m_receiver->features().zone.end()) {
+        m_receiver->features().zone.erase(zone2);
     }
-    if (count >= 2 && zone2 == m_receiver->features.zone.end()) {
-        ZoneFeatures copy = m_receiver->features.zone.front();
+    if (count >= 2 && zone2 == m_receiver->features().zone.end()) {
+        ZoneFeatures copy = m_receiver->features().zone.front();
         copy.id = QStringLiteral("zone2");
-        m_receiver->features.zone.append(copy);
+        m_receiver->features().zone.append(copy);
     }
 }
 
 void SettingsRig::setVolumeScale(double minimum, double maximum, double step)
 {
-    for (ZoneFeatures &zone : m_receiver->features.zone) {
+    for (ZoneFeatures &zone : m_receiver->features().zone) {
         for (RangeStep &range : zone.rangeStep) {
             if (range.id == QStringLiteral("actual_volume")) {
                 range.min = minimum;

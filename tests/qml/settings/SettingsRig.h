@@ -10,7 +10,7 @@
 
 namespace amplora {
 class AppSettings;
-class DemoReceiver;
+class MockReceiver;
 class PanelModel;
 class ReceiverStore;
 namespace app {
@@ -25,7 +25,7 @@ class MemorySceneStore;
 
 namespace amplora::test {
 
-// What the settings window's and the tray panel's tests run against: a store over the demo receiver, and an
+// What the settings window's and the tray panel's tests run against: a store over the preview receiver, and an
 // API controller whose control contract, token store and scene store are in-memory fakes.
 class SettingsRig : public QObject {
     Q_OBJECT
@@ -40,11 +40,11 @@ public:
     PanelModel &panel() const { return *m_panel; }
     QObject *api() const;
 
-    // Connects again so the store reads the demo receiver's (changed) state.
+    // Connects again so the store reads the preview receiver's (changed) state.
     Q_INVOKABLE void refresh();
     // Only the main zone, or main and zone 2.
     Q_INVOKABLE void setZoneCount(int count);
-    // The demo receiver's volume scale for the main zone.
+    // The preview receiver's volume scale for the main zone.
     Q_INVOKABLE void setVolumeScale(double minimum, double maximum, double step);
     // Makes every scene store operation fail with `message` (empty: work again).
     Q_INVOKABLE void failScenes(const QString &message);
@@ -58,7 +58,7 @@ private:
     QTemporaryDir m_scratch;
     std::unique_ptr<QSettings> m_apiDefaults;
     std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<DemoReceiver> m_receiver;
+    std::shared_ptr<MockReceiver> m_receiver;
     std::unique_ptr<ReceiverStore> m_store;
     std::unique_ptr<PanelModel> m_panel;
     std::shared_ptr<FakeReceiverControl> m_control;

@@ -1,5 +1,5 @@
 // Runs the Qt Quick Tests of the settings window, the save sheet and the tray panel. Each test file gets its
-// own engine with a fresh rig: the store over the demo receiver as the module's singletons, and the API
+// own engine with a fresh rig: the store over the preview receiver as the module's singletons, and the API
 // settings over in-memory fakes as SettingsRig.api.
 
 #include "SettingsRig.h"
@@ -20,7 +20,7 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         auto *rig = new test::SettingsRig(engine);
-        MainWindowHost::prepare(*engine, rig->store(), rig->settings(), rig->panel());
+        MainWindowHost::prepare(*engine, rig->panel(), rig->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "SettingsRig", rig);
     }
 };

@@ -1,10 +1,10 @@
 #include "TestReceiver.h"
 
-#include "DemoReceiver.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/PanelModel.h"
 
+#include "support/PreviewReceiver.h"
 #include "support/WaitFor.h"
 #include <QSettings>
 #include <QTemporaryDir>
@@ -13,9 +13,9 @@ namespace amplora {
 
 namespace {
 
-ZoneStatus &zoneStatus(DemoReceiver &receiver, const QString &zone)
+ZoneStatus &zoneStatus(MockReceiver &receiver, const QString &zone)
 {
-    return receiver.status[zoneFromRawValue(zone).value_or(Zone::main)];
+    return receiver.statuses()[zoneFromRawValue(zone).value_or(Zone::main)];
 }
 
 } // namespace
@@ -23,7 +23,7 @@ ZoneStatus &zoneStatus(DemoReceiver &receiver, const QString &zone)
 TestReceiver::TestReceiver(QObject *parent)
     : QObject(parent)
     , m_settings(std::make_unique<AppSettings>(std::make_unique<QSettings>()))
-    , m_receiver(std::make_shared<DemoReceiver>())
+    , m_receiver(test::previewReceiver())
 {
     m_settings->setHost(QStringLiteral("demo.invalid"));
     m_settings->setFrontPanelDisplay(false);
@@ -57,42 +57,42 @@ void TestReceiver::setPower(const QString &zone, bool on)
 
 void TestReceiver::setMute(bool on)
 {
-    m_receiver->status[Zone::main].mute = on;
+    m_receiver->statuses()[Zone::main].mute = on;
 }
 
 void TestReceiver::setInput(const QString &id)
 {
-    m_receiver->status[Zone::main].input = id;
-    m_receiver->playInfo.input = id;
+    m_receiver->statuses()[Zone::main].input = id;
+    m_receiver->playInfo().input = id;
 }
 
 void TestReceiver::setPlayback(const QString &playback, const QString &artist, const QString &track)
 {
-    m_receiver->playInfo.playback = playback;
-    m_receiver->playInfo.artist = artist;
-    m_receiver->playInfo.track = track;
+    m_receiver->playInfo().playback = playback;
+    m_receiver->playInfo().artist = artist;
+    m_receiver->playInfo().track = track;
 }
 
 void TestReceiver::setTimes(int played, int total)
 {
-    m_receiver->playInfo.playTime = played;
-    m_receiver->playInfo.totalTime = total;
+    m_receiver->playInfo().playTime = played;
+    m_receiver->playInfo().totalTime = total;
 }
 
 void TestReceiver::setFunctions(const QStringList &functions)
 {
-    m_receiver->features.zone[0].funcList = functions;
+    m_receiver->features().zone[0].funcList = functions;
 }
 
 void TestReceiver::setVolumeUnknown()
 {
-    m_receiver->status[Zone::main].actualVolume.reset();
-    m_receiver->status[Zone::main].volume.reset();
+    m_receiver->statuses()[Zone::main].actualVolume.reset();
+    m_receiver->statuses()[Zone::main].volume.reset();
 }
 
 QString TestReceiver::lastSent() const
 {
-    return m_receiver->sent.isEmpty() ? QString() : m_receiver->sent.last().path();
+    return m_receiver->performed().isEmpty() ? QString() : m_receiver->performed().last().path();
 }
 
 void TestReceiver::advanceClock(int seconds)
@@ -102,7 +102,7 @@ void TestReceiver::advanceClock(int seconds)
 
 QString TestReceiver::connection() const
 {
-    return m_store->connectionStateName();
+    return m_store->connection().name();
 }
 
 } // namespace amplora

@@ -10,12 +10,12 @@
 namespace amplora {
 
 class AppSettings;
-class DemoReceiver;
+class MockReceiver;
 class PanelModel;
 class ReceiverStore;
 
-// One store over the demo receiver for one QML test file, and the handles a test needs to put the receiver in
-// a given state. Changes take effect with refresh(), which connects again and waits for it (the demo receiver
+// One store over the preview receiver for one QML test file, and the handles a test needs to put the receiver in
+// a given state. Changes take effect with refresh(), which connects again and waits for it (the preview receiver
 // answers at once).
 class TestReceiver : public QObject {
     Q_OBJECT
@@ -47,7 +47,7 @@ Q_SIGNALS:
 private:
     test::ManualClock m_clock;
     std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<DemoReceiver> m_receiver;
+    std::shared_ptr<MockReceiver> m_receiver;
     std::unique_ptr<ReceiverStore> m_store;
     std::unique_ptr<PanelModel> m_panel;
 };

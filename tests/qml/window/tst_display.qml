@@ -35,7 +35,7 @@ Item {
             const display = createTemporaryObject(displayComponent, root)
             compare(stateWord(display), "NOT CONNECTED")
             verify(!findChild(display, "liveDisplay").visible)
-            verify(Store.frontPanelVisible, "the display tells the store it is on screen")
+            verify(Panel.frontPanelVisible, "the display tells the store it is on screen")
         }
 
         function test_standbyShowsOnlyTheWord() {
@@ -76,44 +76,37 @@ Item {
 
         function test_marqueeText_data() {
             return [
-                { tag: "artist and track", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
-                { tag: "track alone has no dash", artist: "", track: "Says", expected: "Says" },
-                { tag: "artist alone", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
-                { tag: "both empty", artist: "", track: "", expected: "" }
+                { tag: "artist and track", input: "spotify", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
+                { tag: "track alone has no dash", input: "spotify", artist: "", track: "Says", expected: "Says" },
+                { tag: "artist alone", input: "spotify", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
+                { tag: "both empty", input: "spotify", artist: "", track: "", expected: "" },
+                { tag: "not a network source", input: "hdmi1", artist: "Nils Frahm", track: "Says", expected: "" }
             ]
         }
         function test_marqueeText(data) {
+            TestReceiver.setInput(data.input)
             TestReceiver.setPlayback("play", data.artist, data.track)
             TestReceiver.refresh()
             compare(Panel.marqueeText, data.expected)
         }
 
-        function test_noMarqueeForOtherSources() {
-            TestReceiver.setInput("hdmi1")
-            TestReceiver.refresh()
-            compare(Panel.marqueeText, "")
+        function test_leavingTheDisplay_data() {
+            return [
+                { tag: "Escape", leave: (display) => { display.forceActiveFocus(); keyClick(Qt.Key_Escape) } },
+                { tag: "Show Controls", leave: (display) => mouseClick(findChild(display, "showControls")) }
+            ]
         }
-
-        function test_escapeLeavesTheDisplay() {
+        function test_leavingTheDisplay(data) {
             TestReceiver.refresh()
-            const display = createTemporaryObject(displayComponent, root)
-            display.forceActiveFocus()
-            keyClick(Qt.Key_Escape)
-            compare(Settings.frontPanelDisplay, false)
-        }
-
-        function test_showControlsLeavesTheDisplay() {
-            TestReceiver.refresh()
-            const display = createTemporaryObject(displayComponent, root)
-            mouseClick(findChild(display, "showControls"))
+            data.leave(createTemporaryObject(displayComponent, root))
             compare(Settings.frontPanelDisplay, false)
         }
 
         function test_hidingTheDisplayTellsTheStore() {
             const display = createTemporaryObject(displayComponent, root)
-            verify(Store.frontPanelVisible)
+            verify(Panel.frontPanelVisible)
             display.destroy()
-            tryCompare(Store, "frontPanelVisible", false)
+            tryCompare(Panel, "frontPanelVisible", false)
         }
     }
 }

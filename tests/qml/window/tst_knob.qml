@@ -58,15 +58,6 @@ Item {
             compare(knob.dragStart, undefined)
         }
 
-        function test_dragUpRaises() {
-            const knob = makeKnob(-40)
-            mousePress(knob, 134, 200)
-            mouseMove(knob, 134, 190, -1, Qt.LeftButton)
-            mouseMove(knob, 134, 148, -1, Qt.LeftButton)
-            mouseRelease(knob, 134, 148)
-            compare(knob.value, -30.5)
-        }
-
         function test_keys_data() {
             return [
                 { tag: "right raises a step", key: Qt.Key_Right, from: -40, expected: -39.5 },

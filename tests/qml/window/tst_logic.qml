@@ -2,7 +2,8 @@ import QtQuick
 import QtTest
 import "qrc:/Amplora/Ui/Logic.js" as Logic
 
-// The panel's pure rules, exactly: snapping, drag, scroll accumulation, the marquee's offsets and the texts.
+// The panel's pure rules, exactly: snapping, drag, the marquee's offsets and the texts (scrolling is the
+// knob's test, through its real input).
 TestCase {
     name: "Logic"
 
@@ -35,31 +36,6 @@ TestCase {
     }
     function test_drag(data) {
         compare(Logic.dragValue(data.start, data.dx, data.dy, 520, -80.5, 16.5, 0.5), data.expected)
-    }
-
-    function test_trackpadAccumulation() {
-        let state = { steps: 0, accumulated: 0 }
-        const seen = []
-        for (const delta of [3, 3, 3]) {
-            state = Logic.accumulate(state.accumulated, delta)
-            seen.push(state.steps)
-        }
-        compare(seen, [0, 0, 1])
-        compare(state.accumulated, 1)
-        state = Logic.accumulate(0, -17)
-        compare(state.steps, -2)
-        compare(state.accumulated, -1)
-    }
-
-    function test_lineSteps_data() {
-        return [
-            { tag: "a tiny downward delta is one step", delta: -0.1, expected: -1 },
-            { tag: "a large upward delta is one step", delta: 360, expected: 1 },
-            { tag: "zero does nothing", delta: 0, expected: 0 }
-        ]
-    }
-    function test_lineSteps(data) {
-        compare(Logic.lineSteps(data.delta), data.expected)
     }
 
     function test_fraction_data() {

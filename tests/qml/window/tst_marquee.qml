@@ -22,8 +22,14 @@ Item {
         name: "Marquee"
         when: windowShown
 
-        function test_fittingTextStandsStill() {
-            const marquee = createTemporaryObject(marqueeComponent, root, { text: "Short" })
+        function test_standsStill_data() {
+            return [
+                { tag: "text that fits", text: "Short", reduceMotion: false },
+                { tag: "reduce motion shows it truncated", text: "A very long title that will never fit into three hundred points", reduceMotion: true }
+            ]
+        }
+        function test_standsStill(data) {
+            const marquee = createTemporaryObject(marqueeComponent, root, { text: data.text, reduceMotion: data.reduceMotion })
             verify(!marquee.scrolls)
             verify(!marquee.ticking)
             compare(marquee.offset, 0)
@@ -42,15 +48,6 @@ Item {
             compare(marquee.offset, -35)
             marquee.visible = false
             verify(!marquee.ticking, "a hidden marquee does not tick")
-        }
-
-        function test_reduceMotionShowsTruncatedAndStill() {
-            const marquee = createTemporaryObject(marqueeComponent, root,
-                                                  { text: "A very long title that will never fit into three hundred points",
-                                                    reduceMotion: true })
-            verify(!marquee.scrolls)
-            verify(!marquee.ticking)
-            compare(marquee.offset, 0)
         }
 
         function test_newTextStartsAtRest() {

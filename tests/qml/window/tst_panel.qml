@@ -3,7 +3,7 @@ import QtTest
 import Amplora.Ui
 import Amplora.Testing
 
-// The control panel against the demo receiver: the "More" menus' checkmarks, dimming in standby, controls that
+// The control panel against the preview receiver: the "More" menus' checkmarks, dimming in standby, controls that
 // follow the zone's features, the now-playing tile's Spotify prompt and progress.
 Item {
     id: root
@@ -136,7 +136,7 @@ Item {
             TestReceiver.setPlayback("stop", "", "")
             TestReceiver.refresh()
             const panel = createTemporaryObject(panelComponent, root)
-            verify(Store.needsSpotifyPrompt)
+            verify(Panel.needsSpotifyPrompt)
             compare(findChild(panel, "nowPlayingTitle").text, "Open Spotify and choose Living Room")
             verify(findChild(panel, "openSpotify").visible)
             verify(!findChild(panel, "transport").visible)

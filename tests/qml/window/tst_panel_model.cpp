@@ -1,7 +1,6 @@
-// The window's C++ side: the panel model's values over the demo receiver, the symbol table, the brushed-metal
-// texture and the choice of renderer.
+// The window's C++ side: the panel model's values and notify signals over the preview receiver, the symbol table, the
+// brushed-metal texture and the choice of renderer.
 
-#include "DemoReceiver.h"
 #include "core/store/AppSettings.h"
 #include "core/store/FavouriteInput.h"
 #include "core/store/ReceiverStore.h"
@@ -10,21 +9,26 @@
 #include "qml/SceneGraphBackend.h"
 #include "qml/Symbols.h"
 #include "support/ManualClock.h"
+#include "support/PreviewReceiver.h"
 #include "support/WaitFor.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <functional>
+#include <map>
 
 using namespace amplora;
 
 namespace {
 
-// A store over a demo receiver whose state the test changes before connecting.
+// A store over the preview receiver, whose state the test changes before connecting.
 struct Rig {
     test::ManualClock clock;
     AppSettings settings { std::make_unique<QSettings>() };
-    std::shared_ptr<DemoReceiver> receiver = std::make_shared<DemoReceiver>();
+    std::shared_ptr<MockReceiver> receiver = test::previewReceiver();
     std::unique_ptr<ReceiverStore> store;
     std::unique_ptr<PanelModel> panel;
 
@@ -44,8 +48,10 @@ struct Rig {
         (void)test::waitFor(store->connect(clock.now()));
         (void)test::waitFor(store->poll(clock.now()));
     }
-    ZoneFeatures &mainFeatures() { return receiver->features.zone[0]; }
+    ZoneFeatures &mainFeatures() { return receiver->features().zone[0]; }
 };
+
+using Change = std::function<void(Rig &)>;
 
 QStringList labels(const QVariantList &list, const char *key)
 {
@@ -79,12 +85,55 @@ private Q_SLOTS:
         QFETCH(bool, on);
         QFETCH(QString, expected);
         Rig rig;
-        rig.receiver->status[Zone::main].power = on ? QStringLiteral("on") : QStringLiteral("standby");
+        rig.receiver->statuses()[Zone::main].power = on ? QStringLiteral("on") : QStringLiteral("standby");
         if (connect) {
             rig.connect();
         }
         QCOMPARE(rig.panel->displayState(), expected);
         QCOMPARE(rig.panel->zoneOn(), connect && on);
+    }
+
+    // Each property announces its own changes, and only real ones: a volume drag must not redraw the lists.
+    void notifiesOnlyWhatChanged_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QStringList>("notified");
+        QTest::addColumn<QStringList>("quiet");
+        QTest::addRow("volume drag") << Change([](Rig &rig) { rig.panel->setVolume(-30); })
+                                     << QStringList { "displayedVolumeDB" }
+                                     << QStringList { "zones", "inputs", "volumeRange", "muted", "track" };
+        QTest::addRow("mute") << Change([](Rig &rig) { rig.panel->toggleMute(); }) << QStringList { "muted" }
+                              << QStringList { "displayedVolumeDB", "inputs", "zoneOn", "indicators" };
+        QTest::addRow("zone switch") << Change([](Rig &rig) { rig.panel->setSelectedZone(QStringLiteral("zone2")); })
+                                     << QStringList { "selectedZone", "zoneOn", "zones", "indicators" }
+                                     << QStringList { "modelName", "track", "artist" };
+        QTest::addRow("new track") << Change([](Rig &rig) {
+            rig.receiver->playInfo().track = QStringLiteral("Says");
+            rig.connect();
+        }) << QStringList { "track", "marqueeText", "elapsedPlayTime" }
+                                   << QStringList { "artist", "muted", "inputs", "displayedVolumeDB" };
+    }
+    void notifiesOnlyWhatChanged()
+    {
+        QFETCH(Change, change);
+        QFETCH(QStringList, notified);
+        QFETCH(QStringList, quiet);
+        Rig rig;
+        rig.connect();
+        std::map<QString, std::unique_ptr<QSignalSpy>> spies;
+        const QMetaObject *meta = rig.panel->metaObject();
+        for (const QString &name : notified + quiet) {
+            const QMetaProperty property = meta->property(meta->indexOfProperty(qPrintable(name)));
+            QVERIFY2(property.hasNotifySignal(), qPrintable(name));
+            spies[name] = std::make_unique<QSignalSpy>(rig.panel.get(), property.notifySignal());
+        }
+        change(rig);
+        for (const QString &name : notified) {
+            QVERIFY2(!spies[name]->isEmpty(), qPrintable(name + QStringLiteral(" was not announced")));
+        }
+        for (const QString &name : quiet) {
+            QVERIFY2(spies[name]->isEmpty(), qPrintable(name + QStringLiteral(" was announced without a change")));
+        }
     }
 
     void favouriteInputsResolveByIdAndByName()
@@ -111,7 +160,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, input);
         Rig rig;
-        rig.receiver->status[Zone::main].input = input;
+        rig.receiver->statuses()[Zone::main].input = input;
         rig.connect();
         const QVariantList entries = rig.panel->inputs();
         QStringList marked;
@@ -173,8 +222,8 @@ private Q_SLOTS:
         QFETCH(QVariant, expectedTotal);
         QFETCH(bool, network);
         Rig rig;
-        rig.receiver->status[Zone::main].input = input;
-        rig.receiver->playInfo.totalTime = total;
+        rig.receiver->statuses()[Zone::main].input = input;
+        rig.receiver->playInfo().totalTime = total;
         rig.connect();
         QCOMPARE(rig.panel->networkSource(), network);
         QCOMPARE(rig.panel->totalTime(), expectedTotal);
@@ -186,7 +235,7 @@ private Q_SLOTS:
         rig.connect();
         QCOMPARE(rig.panel->spotifyDeviceName(), QStringLiteral("Living Room"));
         Rig unnamed;
-        unnamed.receiver->names.zoneList.clear();
+        unnamed.receiver->names().zoneList.clear();
         unnamed.connect();
         QCOMPARE(unnamed.panel->spotifyDeviceName(), QStringLiteral("this receiver"));
     }
@@ -214,14 +263,6 @@ private Q_SLOTS:
                 Symbols::iconName(favourite.symbol).endsWith(QStringLiteral("-symbolic")), qPrintable(favourite.label));
             QVERIFY2(Symbols::iconName(favourite.symbol) != fallback, qPrintable(favourite.label));
         }
-    }
-
-    void generatorFollowsTheSeed()
-    {
-        BrushedMetal::Generator generator;
-        QCOMPARE(generator.next(), 0.804442);
-        QCOMPARE(generator.next(), 0.724607);
-        QCOMPARE(generator.next(), 0.884567);
     }
 
     void textureIsTheSameEveryTime()

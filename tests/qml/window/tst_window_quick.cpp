@@ -1,4 +1,4 @@
-// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the demo
+// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the preview
 // receiver, reachable from QML as the module's singletons and as TestReceiver.
 
 #include "TestReceiver.h"
@@ -19,7 +19,7 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         auto *receiver = new TestReceiver(engine);
-        MainWindowHost::prepare(*engine, receiver->store(), receiver->settings(), receiver->panel());
+        MainWindowHost::prepare(*engine, receiver->panel(), receiver->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "TestReceiver", receiver);
     }
 };

@@ -2,12 +2,12 @@
 // choice without a GPU), and checks what can break on a real screen: the design canvas's scale and centring, the
 // texture behind it, the display mode.
 
-#include "DemoReceiver.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/BrushedMetal.h"
 #include "qml/MainWindowHost.h"
 #include "support/ManualClock.h"
+#include "support/PreviewReceiver.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -44,7 +44,7 @@ private Q_SLOTS:
         m_settings = std::make_unique<AppSettings>(std::make_unique<QSettings>());
         m_settings->setHost(QStringLiteral("demo.invalid"));
         ReceiverStore::Parts parts;
-        parts.transport = std::make_shared<DemoReceiver>();
+        parts.transport = test::previewReceiver();
         parts.clock = &m_clock;
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
         parts.eventPort = 0;
@@ -58,7 +58,7 @@ private Q_SLOTS:
         window->resize(1920, 1080);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         // The window's launch task connects once the first frame is on screen.
-        QTRY_COMPARE(m_store->connectionStateName(), QStringLiteral("connected"));
+        QTRY_COMPARE(m_store->connection().name(), QStringLiteral("connected"));
     }
 
     void cleanupTestCase()
