@@ -392,12 +392,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("requested");
 
-        QTest::addRow("absolute path") << "/art/cover.png"
-                                       << "/art/cover.png";
-        QTest::addRow("relative path") << "art/cover.png"
-                                       << "/art/cover.png";
-        QTest::addRow("full URL") << "http://HOST/art/cover.png"
-                                  << "/art/cover.png";
+        const QString requested = QStringLiteral("/art/cover.png");
+        QTest::addRow("absolute path") << requested << requested;
+        QTest::addRow("relative path") << QStringLiteral("art/cover.png") << requested;
+        QTest::addRow("full URL") << QStringLiteral("http://HOST/art/cover.png") << requested;
     }
 
     void albumArt()
