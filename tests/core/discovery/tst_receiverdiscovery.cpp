@@ -4,6 +4,8 @@
 #include "core/discovery/ReceiverDiscovery.h"
 #include "core/protocol/SharedNetworkAccess.h"
 
+#include "../protocol/RawPeer.h"
+
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
 
@@ -12,10 +14,7 @@
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QNetworkReply>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
-#include <QTimer>
 #include <QUdpSocket>
 
 #include <memory>
@@ -23,6 +22,8 @@
 using namespace amplora;
 using namespace std::chrono_literals;
 using test::FakeReceiver;
+using test::httpAnswer;
+using test::RawPeer;
 
 namespace {
 
@@ -140,60 +141,11 @@ QByteArray answer(
           "urn:schemas-upnp-org:device:MediaRenderer:1\r\n\r\n";
 }
 
-// Answers every request on an address of its own with `opening`; with `drip`, then one more space every 50 ms
-// for as long as the peer listens, never silent long enough for a transfer time-out.
-class RawServer : public QObject {
-public:
-    RawServer(const QHostAddress &address, QByteArray opening, bool drip)
-        : m_opening(std::move(opening))
-    {
-        m_server.listen(address, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this, drip] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                socket->setParent(this);
-                auto request = std::make_shared<QByteArray>();
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, drip, request] {
-                    const bool answered = request->contains("\r\n\r\n");
-                    *request += socket->readAll();
-                    if (answered || !request->contains("\r\n\r\n")) {
-                        return;
-                    }
-                    ++requests;
-                    socket->write(m_opening);
-                    if (!drip) {
-                        socket->disconnectFromHost();
-                        return;
-                    }
-                    auto *timer = new QTimer(socket);
-                    connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
-                    timer->start(50);
-                });
-            }
-        });
-    }
-    QString base() const
-    {
-        return QStringLiteral("http://%1:%2/").arg(m_server.serverAddress().toString()).arg(m_server.serverPort());
-    }
-    QString location() const { return base() + QStringLiteral("desc.xml"); }
-
-    int requests = 0;
-
-private:
-    QTcpServer m_server;
-    QByteArray m_opening;
-};
-
-QByteArray httpAnswer(const QByteArray &body, qsizetype contentLength = -1)
+// An answer that never ends: the opening, then one more byte every 50 ms, never silent long enough for a transfer
+// time-out.
+std::unique_ptr<RawPeer> dripper(const QByteArray &opening = "<root>")
 {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: "
-        + QByteArray::number(contentLength < 0 ? body.size() : contentLength) + "\r\n\r\n" + body;
-}
-
-// An answer that never ends: the opening, then a space every 50 ms.
-std::unique_ptr<RawServer> dripper(const QByteArray &opening = "<root>")
-{
-    return std::make_unique<RawServer>(QHostAddress::LocalHost, httpAnswer(opening, 1000000), true);
+    return std::make_unique<RawPeer>(httpAnswer("text/xml", opening + QByteArray(1000000, ' ')), 50ms);
 }
 
 ReceiverDiscovery::Options fastOptions()
@@ -300,14 +252,15 @@ private Q_SLOTS:
         den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
         attic.describe(QStringLiteral("attic"), QStringLiteral("R-N803"), QStringLiteral("CCC"));
         // The stranger's description points control at the receiver, which would then answer the probe.
-        const RawServer stranger(strangerAddress,
-            httpAnswer(descriptionXML(QStringLiteral("Den"), QStringLiteral("Yamaha Corporation"),
-                QStringLiteral("/YamahaExtendedControl/v1/"), den.base())),
-            false);
+        const RawPeer stranger(httpAnswer("text/xml",
+                                   descriptionXML(QStringLiteral("Den"), QStringLiteral("Yamaha Corporation"),
+                                       QStringLiteral("/YamahaExtendedControl/v1/"), den.base())),
+            0ms, strangerAddress);
         Responder responder;
         QVERIFY(responder.start());
         responder.answers = { answer(attic.location()) };
-        responder.strangerAnswers = { answer(strangerServesDescription ? stranger.location() : den.location()) };
+        responder.strangerAnswers
+            = { answer(strangerServesDescription ? stranger.base() + QStringLiteral("desc.xml") : den.location()) };
 
         QNetworkAccessManager network;
         ReceiverDiscovery discovery(fastOptions(), &network);
@@ -319,7 +272,7 @@ private Q_SLOTS:
         };
         QCOMPARE(*found, expected);
         QCOMPARE(den.server->requests().size(), 0);
-        QCOMPARE(stranger.requests, strangerServesDescription ? 1 : 0);
+        QCOMPARE(stranger.hits(), strangerServesDescription ? 1 : 0);
     }
 
     // A device that drips its description or its device information, never silent long enough for a transfer
@@ -344,7 +297,8 @@ private Q_SLOTS:
         Responder responder;
         QVERIFY(responder.start());
         responder.answers
-            = { answer(dripsDeviceInfo ? hanging.location() : dripping->location()), answer(den.location()) };
+            = { answer(dripsDeviceInfo ? hanging.location() : dripping->base() + QStringLiteral("desc.xml")),
+                  answer(den.location()) };
         QNetworkAccessManager network;
         ReceiverDiscovery discovery(fastOptions(), &network);
 
@@ -352,7 +306,7 @@ private Q_SLOTS:
         auto task = collect(discovery.discover(), &result);
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
         QVERIFY(result->ok());
-        QCOMPARE(dripping->requests, 1);
+        QCOMPARE(dripping->hits(), 1);
         QCOMPARE((*result)->size(), 1);
         QCOMPARE((*result)->first().deviceID, QStringLiteral("AAA"));
         // Once the device goes away, an abandoned probe ends as well.

@@ -21,23 +21,15 @@ QByteArray descriptionXML(const QByteArray &manufacturer, const QByteArray &cont
     return R"(<?xml version="1.0" encoding="utf-8"?>
 <root xmlns="urn:schemas-upnp-org:device-1-0" xmlns:yamaha="urn:schemas-yamaha-com:device-1-0">
   <specVersion><major>1</major><minor>0</minor></specVersion>
-  <device>
-    <deviceType>urn:schemas-upnp-org:device:MediaRenderer:1</deviceType>
+  <device><deviceType>urn:schemas-upnp-org:device:MediaRenderer:1</deviceType>
     )" + friendlyName
-        + R"(
-    <manufacturer>)"
-        + manufacturer + R"(</manufacturer>
-    <modelName>RX-S601D</modelName>
-    <modelDescription>MusicCast</modelDescription>
-  </device>
-  <yamaha:X_device>
-    <yamaha:X_URLBase>)"
+        + "<manufacturer>" + manufacturer + R"(</manufacturer>
+    <modelName>RX-S601D</modelName><modelDescription>MusicCast</modelDescription></device>
+  <yamaha:X_device><yamaha:X_URLBase>)"
         + urlBase + R"(</yamaha:X_URLBase>
-    <yamaha:X_serviceList><yamaha:X_service>
-      <yamaha:X_yxcControlURL>)"
+    <yamaha:X_serviceList><yamaha:X_service><yamaha:X_yxcControlURL>)"
         + controlURL + R"(</yamaha:X_yxcControlURL>
-      <yamaha:X_yxcVersion>1918    </yamaha:X_yxcVersion>
-    </yamaha:X_service></yamaha:X_serviceList>
+      <yamaha:X_yxcVersion>1918    </yamaha:X_yxcVersion></yamaha:X_service></yamaha:X_serviceList>
   </yamaha:X_device>
 </root>
 )";
@@ -51,7 +43,6 @@ class TestSSDPParsing : public QObject {
 private Q_SLOTS:
     void requestIsExact()
     {
-        QCOMPARE(SSDPSearch::request().size(), 129);
         QCOMPARE(SSDPSearch::request(),
             QByteArray("M-SEARCH * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\nMAN: "
                        "\"ssdp:discover\"\r\nMX: 1\r\nST: "

@@ -15,11 +15,23 @@ const QHostAddress loopback(QHostAddress::LocalHost);
 // Another address of this machine: a stranger on the loopback network.
 const QHostAddress stranger(QStringLiteral("127.0.0.2"));
 
-struct Received {
+// A listener on loopback that hears `senders` and keeps what it delivers.
+struct Listening {
+    YXCEventListener listener;
     QList<QByteArray> packets;
-    YXCEventListener::PacketHandler handler()
+    quint16 port = 0;
+
+    explicit Listening(Clock *clock = nullptr, const QList<QHostAddress> &senders = { loopback })
+        : listener(loopback, clock)
     {
-        return [this](const QByteArray &bytes) { packets << bytes; };
+        listener.setAcceptedSenders(senders);
+        listener.setOnPacket([this](const QByteArray &bytes) { packets << bytes; });
+    }
+    bool start(quint16 wanted = 0)
+    {
+        const auto bound = listener.start(wanted);
+        port = bound.ok() ? *bound : 0;
+        return bound.ok() && port != 0;
     }
 };
 
@@ -47,39 +59,27 @@ class TestYXCEventListener : public QObject {
 private Q_SLOTS:
     void deliversEveryNonEmptyDatagramInOrder()
     {
-        YXCEventListener listener(loopback);
-        listener.setAcceptedSenders({ loopback });
-        Received received;
-        listener.setOnPacket(received.handler());
-        const auto port = listener.start(0);
-        QVERIFY(port.ok());
-        QVERIFY(*port != 0);
-
+        Listening events;
+        QVERIFY(events.start());
         const QList<QByteArray> sent { QByteArray(R"({"main":{"volume":72}})"), QByteArray(), QByteArray("\xff\x00", 2),
             QByteArray(R"({"main":{"power":"on"}})") };
         for (const auto &bytes : sent) {
-            send(*port, bytes);
+            send(events.port, bytes);
         }
-        QTRY_COMPARE(received.packets.size(), 3);
-        QCOMPARE(
-            received.packets, (QList<QByteArray> { sent[0], sent[2], sent[3] })); // the empty datagram is not delivered
+        QTRY_COMPARE(events.packets.size(), 3);
+        QCOMPARE(events.packets, (QList<QByteArray> { sent[0], sent[2], sent[3] })); // the empty one is not delivered
     }
 
     void takenPortFallsBackToAFreeOne()
     {
         QUdpSocket occupant;
         QVERIFY(occupant.bind(loopback, 0));
-        YXCEventListener listener(loopback);
-        listener.setAcceptedSenders({ loopback });
-        Received received;
-        listener.setOnPacket(received.handler());
-        const auto port = listener.start(occupant.localPort());
-        QVERIFY(port.ok());
-        QVERIFY(*port != occupant.localPort());
-        QCOMPARE(listener.port(), *port);
-
-        send(*port, "{}");
-        QTRY_COMPARE(received.packets.size(), 1);
+        Listening events;
+        QVERIFY(events.start(occupant.localPort()));
+        QVERIFY(events.port != occupant.localPort());
+        QCOMPARE(events.listener.port(), events.port);
+        send(events.port, "{}");
+        QTRY_COMPARE(events.packets.size(), 1);
     }
 
     void onlyTheReceiverIsHeard_data()
@@ -102,39 +102,30 @@ private Q_SLOTS:
         QFETCH(QHostAddress, from);
         QFETCH(bool, delivered);
         test::ManualClock clock;
-        YXCEventListener listener(loopback, &clock);
-        listener.setAcceptedSenders(receiver);
-        Received received;
-        listener.setOnPacket(received.handler());
-        const auto port = listener.start(0);
-        QVERIFY(port.ok());
+        Listening events(&clock, receiver);
+        QVERIFY(events.start());
         if (!delivered) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Dropped 1 push-event datagram")));
         }
-        send(*port, R"({"main":{"power":"on"}})", from);
-        QTRY_COMPARE(received.packets.size() + listener.droppedCount(), 1u);
-        QCOMPARE(received.packets.size(), delivered ? 1 : 0);
-        QCOMPARE(listener.droppedCount(), quint64(delivered ? 0 : 1));
+        send(events.port, R"({"main":{"power":"on"}})", from);
+        QTRY_COMPARE(events.packets.size() + events.listener.droppedCount(), 1u);
+        QCOMPARE(events.packets.size(), delivered ? 1 : 0);
     }
 
     void dropReportsAreSpacedByTheClock()
     {
         test::ManualClock clock;
-        YXCEventListener listener(loopback, &clock);
-        listener.setAcceptedSenders({ loopback });
-        Received received;
-        listener.setOnPacket(received.handler());
-        const auto port = listener.start(0);
-        QVERIFY(port.ok());
+        Listening events(&clock);
+        QVERIFY(events.start());
         dropReports.clear();
         const auto previous = qInstallMessageHandler(captureDropReports);
         const auto strangerSends = [&](int datagrams) {
             for (int i = 0; i < datagrams; ++i) {
-                send(*port, "{}", stranger);
+                send(events.port, "{}", stranger);
             }
-            send(*port, "marker");
-            const qsizetype before = received.packets.size();
-            QTRY_COMPARE(received.packets.size(), before + 1);
+            send(events.port, "marker");
+            const qsizetype before = events.packets.size();
+            QTRY_COMPARE(events.packets.size(), before + 1);
         };
         strangerSends(3);
         clock.advance(std::chrono::seconds(59));
@@ -144,7 +135,7 @@ private Q_SLOTS:
         strangerSends(1);
         qInstallMessageHandler(previous);
 
-        QCOMPARE(listener.droppedCount(), quint64(6));
+        QCOMPARE(events.listener.droppedCount(), quint64(6));
         QCOMPARE(withinTheMinute.size(), 1);
         QVERIFY2(withinTheMinute[0].startsWith(QStringLiteral("Dropped 1 push-event datagram(s)")),
             qPrintable(withinTheMinute[0]));
@@ -168,65 +159,54 @@ private Q_SLOTS:
 
     void stopEndsDeliveryEvenFromInsideTheHandler()
     {
-        YXCEventListener listener(loopback);
-        listener.setAcceptedSenders({ loopback });
-        Received received;
-        listener.setOnPacket([&](const QByteArray &bytes) {
-            received.packets << bytes;
-            listener.stop();
+        Listening events;
+        events.listener.setOnPacket([&](const QByteArray &bytes) {
+            events.packets << bytes;
+            events.listener.stop();
         });
-        const auto port = listener.start(0);
-        QVERIFY(port.ok());
-        send(*port, "one");
-        send(*port, "two");
-        QTRY_COMPARE(received.packets.size(), 1);
+        QVERIFY(events.start());
+        send(events.port, "one");
+        send(events.port, "two");
+        QTRY_COMPARE(events.packets.size(), 1);
         QTest::qWait(50);
-        QCOMPARE(received.packets.size(), 1);
-        QVERIFY(!listener.isListening());
-        QCOMPARE(listener.port(), quint16(0));
+        QCOMPARE(events.packets.size(), 1);
+        QVERIFY(!events.listener.isListening());
+        QCOMPARE(events.listener.port(), quint16(0));
     }
 
     void floodIsReadInBoundedBatches()
     {
-        YXCEventListener listener(loopback);
-        listener.setAcceptedSenders({ loopback });
+        Listening events;
         int delivered = 0;
         int deliveredWhenLoopTurned = -1;
-        listener.setOnPacket([&](const QByteArray &) {
+        events.listener.setOnPacket([&](const QByteArray &) {
             if (++delivered == 1) {
                 // Runs on the next turn of the event loop: by then only one batch may have been delivered.
                 QTimer::singleShot(0, this, [&] { deliveredWhenLoopTurned = delivered; });
             }
         });
-        const auto port = listener.start(0);
-        QVERIFY(port.ok());
-
+        QVERIFY(events.start());
         QUdpSocket sender;
         const int total = 3 * YXCEventListener::batchSize;
         for (int i = 0; i < total; ++i) {
-            sender.writeDatagram(QByteArray::number(i), loopback, *port);
+            sender.writeDatagram(QByteArray::number(i), loopback, events.port);
         }
         QTRY_VERIFY(deliveredWhenLoopTurned != -1);
         QVERIFY2(deliveredWhenLoopTurned <= YXCEventListener::batchSize,
             qPrintable(QString::number(deliveredWhenLoopTurned)));
         QTRY_COMPARE(delivered, total);
         // The listener still hears what comes after the flood.
-        sender.writeDatagram("after", loopback, *port);
+        sender.writeDatagram("after", loopback, events.port);
         QTRY_COMPARE(delivered, total + 1);
     }
 
     void restartRebinds()
     {
-        YXCEventListener listener(loopback);
-        listener.setAcceptedSenders({ loopback });
-        Received received;
-        listener.setOnPacket(received.handler());
-        const auto first = listener.start(0);
-        QVERIFY(first.ok());
-        const auto second = listener.start(0);
-        QVERIFY(second.ok());
-        send(*second, "x");
-        QTRY_COMPARE(received.packets.size(), 1);
+        Listening events;
+        QVERIFY(events.start());
+        QVERIFY(events.start());
+        send(events.port, "x");
+        QTRY_COMPARE(events.packets.size(), 1);
     }
 };
 

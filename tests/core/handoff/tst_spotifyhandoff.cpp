@@ -113,36 +113,32 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("userEntries"); // "id|text" in the user's data dir
         QTest::addColumn<QStringList>("systemEntries"); // "id|text" in the system's data dir
         QTest::addColumn<QString>("expected"); // "user/id", "system/id" or "" for none
-        const QString plain = QStringLiteral("[Desktop Entry]\nName=Spotify\nExec=spotify %U\n");
+        const QString plain = QStringLiteral("spotify.desktop|[Desktop Entry]\nName=Spotify\nExec=spotify %U\n");
+        const auto entry = [](const char *idAndText) { return QStringList { QString::fromUtf8(idAndText) }; };
         QTest::addRow("nothing installed") << QStringList {} << QStringList {} << QString();
         QTest::addRow("distribution package")
-            << QStringList {} << QStringList { QStringLiteral("spotify.desktop|") + plain }
-            << QStringLiteral("system/spotify.desktop");
+            << QStringList {} << QStringList { plain } << QStringLiteral("system/spotify.desktop");
         QTest::addRow("flatpak only") << QStringList {}
-                                      << QStringList { QStringLiteral(
-                                             "com.spotify.Client.desktop|[Desktop Entry]\nExec=/usr/bin/flatpak run "
-                                             "--branch=stable com.spotify.Client @@u %U @@\n") }
+                                      << entry("com.spotify.Client.desktop|[Desktop Entry]\nExec=/usr/bin/flatpak run "
+                                               "--branch=stable com.spotify.Client @@u %U @@\n")
                                       << QStringLiteral("system/com.spotify.Client.desktop");
         QTest::addRow("user entry wins over system entry")
-            << QStringList { QStringLiteral("spotify.desktop|") + plain }
-            << QStringList { QStringLiteral("spotify.desktop|") + plain } << QStringLiteral("user/spotify.desktop");
+            << QStringList { plain } << QStringList { plain } << QStringLiteral("user/spotify.desktop");
         QTest::addRow("hidden user entry masks the system one, snap still found")
-            << QStringList { QStringLiteral("spotify.desktop|[Desktop Entry]\nHidden=true\n") }
-            << QStringList { QStringLiteral("spotify.desktop|") + plain,
+            << entry("spotify.desktop|[Desktop Entry]\nHidden=true\n")
+            << QStringList { plain,
                    QStringLiteral("spotify_spotify.desktop|[Desktop Entry]\nExec=/snap/bin/spotify %U\n") }
             << QStringLiteral("system/spotify_spotify.desktop");
         QTest::addRow("missing TryExec program")
             << QStringList {}
-            << QStringList { QStringLiteral(
-                   "spotify.desktop|[Desktop Entry]\nTryExec=/nonexistent/amplora-test/spotify\nExec=spotify\n") }
+            << entry("spotify.desktop|[Desktop Entry]\nTryExec=/nonexistent/amplora-test/spotify\nExec=spotify\n")
             << QString();
-        QTest::addRow("no Exec line") << QStringList {}
-                                      << QStringList { QStringLiteral("spotify.desktop|[Desktop Entry]\nName=x\n") }
+        QTest::addRow("no Exec line") << QStringList {} << entry("spotify.desktop|[Desktop Entry]\nName=x\n")
                                       << QString();
         QTest::addRow("Exec outside the main group")
-            << QStringList {} << QStringList { QStringLiteral("spotify.desktop|[Desktop Action x]\nExec=spotify\n") }
-            << QString();
+            << QStringList {} << entry("spotify.desktop|[Desktop Action x]\nExec=spotify\n") << QString();
     }
+
     void lookup()
     {
         QFETCH(QStringList, userEntries);

@@ -13,7 +13,7 @@ namespace {
 const QString dash = QStringLiteral("\u2014");
 }
 
-Q_DECLARE_METATYPE(amplora::FormatLights)
+Q_DECLARE_METATYPE(amplora::SignalStripValues)
 
 class TestSignalInfo : public QObject {
     Q_OBJECT
@@ -24,55 +24,42 @@ private Q_SLOTS:
         const auto decoded = YXCDecoder::decode<SignalInfo>(QByteArrayLiteral(
             R"({"response_code":"0","audio":{"error":null,"format":"PCM","fs":48000,"bit":["24"],"bitrate":1.5,"x":1}})"));
         QVERIFY(decoded);
-        QCOMPARE(decoded->responseCode, std::nullopt);
-        QVERIFY(decoded->audio);
-        QCOMPARE(decoded->audio->format, std::optional(QStringLiteral("PCM")));
-        QCOMPARE(decoded->audio->fs, std::nullopt);
-        QCOMPARE(decoded->audio->bit, std::nullopt);
-        QCOMPARE(decoded->audio->bitrate, std::nullopt);
-        QCOMPARE(decoded->audio->error, std::nullopt);
-
+        QCOMPARE(*decoded, (SignalInfo { std::nullopt, SignalInfo::Audio { {}, QStringLiteral("PCM"), {}, {}, {} } }));
         const auto noAudio = YXCDecoder::decode<SignalInfo>(QByteArrayLiteral(R"({"response_code":0,"audio":"PCM"})"));
         QVERIFY(noAudio);
-        QCOMPARE(noAudio->audio, std::nullopt);
-        QCOMPARE(noAudio->responseCode, std::optional(0));
+        QCOMPARE(*noAudio, (SignalInfo { 0, std::nullopt }));
     }
 
     void strip_data()
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("active");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("sampleRate");
-        QTest::addColumn<QString>("bitDepth");
-        QTest::addColumn<FormatLights>("lights");
+        QTest::addColumn<SignalStripValues>("shown");
 
-        QTest::addRow("non-zero error") << QByteArray(R"({"audio":{"error":3,"format":"PCM","fs":"48 kHz"}})") << true
-                                        << dash << dash << dash << FormatLights {};
-        QTest::addRow("numeric fs") << QByteArray(R"({"audio":{"error":0,"format":"PCM","fs":48000}})") << true << "PCM"
-                                    << dash << dash << FormatLights { FormatLight::pcm };
-        QTest::addRow("placeholder format") << QByteArray(R"({"audio":{"format":"  ---  ","fs":"48 kHz"}})") << true
-                                            << dash << dash << dash << FormatLights {};
-        QTest::addRow("lower-case atmos")
-            << QByteArray(R"({"audio":{"format":"dolby atmos","bit":" 24 bit\n"}})") << true << "dolby atmos" << dash
-            << "24 bit" << FormatLights { FormatLight::dolby, FormatLight::atmos };
-        QTest::addRow("zero fs") << QByteArray(R"({"audio":{"format":"DTS:X","fs":"0"}})") << true << "DTS:X" << dash
-                                 << dash << FormatLights { FormatLight::dts, FormatLight::dtsX };
-        QTest::addRow("plain DTS") << QByteArray(R"({"audio":{"format":"DTS-HD MA"}})") << true << "DTS-HD MA" << dash
-                                   << dash << FormatLights { FormatLight::dts };
-        QTest::addRow("unknown format") << QByteArray(R"({"audio":{"format":"Analog"}})") << true << "Analog" << dash
-                                        << dash << FormatLights {};
-        QTest::addRow("inactive") << QByteArray(R"({"audio":{"error":0,"format":"PCM","fs":"48 kHz"}})") << false
-                                  << dash << dash << dash << FormatLights {};
-        QTest::addRow("no audio") << QByteArray(R"({"response_code":0})") << true << dash << dash << dash
-                                  << FormatLights {};
-        QTest::addRow("speaker without a signal")
-            << amplora::test::fixture(QStringLiteral("speaker/main_getSignalInfo.json")) << true << dash << dash << dash
-            << FormatLights {};
-        QTest::addRow("padded texts are trimmed")
-            << amplora::test::fixture(QStringLiteral("av-receiver/main_getSignalInfo.json")) << true << "Dolby Atmos"
-            << "48 kHz"
-            << "24 bit" << FormatLights { FormatLight::dolby, FormatLight::atmos };
+        const auto shown = [](const char *format, const QString &rate, const QString &bits, FormatLights lights = {}) {
+            return SignalStripValues { true, QString::fromUtf8(format), rate, bits, lights };
+        };
+        const SignalStripValues blank { true, dash, dash, dash, {} };
+        const auto row = [](const char *name, const QByteArray &body, const SignalStripValues &expected) {
+            QTest::addRow("%s", name) << body << expected.active << expected;
+        };
+        row("non-zero error", R"({"audio":{"error":3,"format":"PCM","fs":"48 kHz"}})", blank);
+        row("numeric fs", R"({"audio":{"error":0,"format":"PCM","fs":48000}})",
+            shown("PCM", dash, dash, { FormatLight::pcm }));
+        row("placeholder format", R"({"audio":{"format":"  ---  ","fs":"48 kHz"}})", blank);
+        row("lower-case atmos", R"({"audio":{"format":"dolby atmos","bit":" 24 bit\n"}})",
+            shown("dolby atmos", dash, QStringLiteral("24 bit"), { FormatLight::dolby, FormatLight::atmos }));
+        row("zero fs", R"({"audio":{"format":"DTS:X","fs":"0"}})",
+            shown("DTS:X", dash, dash, { FormatLight::dts, FormatLight::dtsX }));
+        row("plain DTS", R"({"audio":{"format":"DTS-HD MA"}})", shown("DTS-HD MA", dash, dash, { FormatLight::dts }));
+        row("unknown format", R"({"audio":{"format":"Analog"}})", shown("Analog", dash, dash));
+        row("inactive", R"({"audio":{"error":0,"format":"PCM","fs":"48 kHz"}})", { false, dash, dash, dash, {} });
+        row("no audio", R"({"response_code":0})", blank);
+        row("speaker without a signal", amplora::test::fixture(QStringLiteral("speaker/main_getSignalInfo.json")),
+            blank);
+        row("padded texts are trimmed", amplora::test::fixture(QStringLiteral("av-receiver/main_getSignalInfo.json")),
+            shown("Dolby Atmos", QStringLiteral("48 kHz"), QStringLiteral("24 bit"),
+                { FormatLight::dolby, FormatLight::atmos }));
     }
 
     void strip()
@@ -81,12 +68,7 @@ private Q_SLOTS:
         QFETCH(bool, active);
         const auto signal = YXCDecoder::decode<SignalInfo>(body);
         QVERIFY(signal);
-        const SignalStripValues values = SignalStripValues::from(*signal, active);
-        QCOMPARE(values.active, active);
-        QTEST(values.format, "format");
-        QTEST(values.sampleRate, "sampleRate");
-        QTEST(values.bitDepth, "bitDepth");
-        QTEST(values.lights, "lights");
+        QTEST(SignalStripValues::from(*signal, active), "shown");
     }
 
     void absentSignal()

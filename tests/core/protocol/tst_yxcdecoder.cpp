@@ -92,18 +92,6 @@ private Q_SLOTS:
         QCOMPARE(decoded<ZoneStatus>(R"({"volume":80.0})").volume, std::optional(80));
     }
 
-    // Receivers pass stream tags through unchecked: a byte that is not UTF-8 costs one character, not the answer.
-    void playInfoWithInvalidUtf8()
-    {
-        const auto info = decoded<PlayInfo>(
-            "{\"response_code\":0,\"artist\":\"Bj\xf6rk\",\"album\":\"Homog\xc3\xa9nic\",\"track\":\"J\xf3ga\","
-            "\"play_time\":42}");
-        QCOMPARE(info.artist, std::optional(QStringLiteral("Bj\uFFFDrk")));
-        QCOMPARE(info.album, std::optional(QStringLiteral("Homog\u00E9nic")));
-        QCOMPARE(info.track, std::optional(QStringLiteral("J\uFFFDga")));
-        QCOMPARE(info.playTime, std::optional(42));
-    }
-
     void strictStatus_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -171,37 +159,27 @@ private Q_SLOTS:
     void rangeSteps_data()
     {
         QTest::addColumn<QByteArray>("range");
-        QTest::addColumn<bool>("kept");
-        QTest::addColumn<double>("min");
-        QTest::addColumn<double>("max");
-        QTest::addColumn<double>("step");
+        QTest::addColumn<QList<RangeStep>>("kept");
 
-        QTest::addRow("step defaults to one")
-            << QByteArray(R"({"id":"volume","min":0,"max":161})") << true << 0.0 << 161.0 << 1.0;
-        QTest::addRow("missing min zeroes both")
-            << QByteArray(R"({"id":"volume","max":161,"step":1})") << true << 0.0 << 0.0 << 1.0;
+        const auto volume = [](double min, double max) {
+            return QList { RangeStep { QStringLiteral("volume"), min, max, 1 } };
+        };
+        QTest::addRow("step defaults to one") << QByteArray(R"({"id":"volume","min":0,"max":161})") << volume(0, 161);
+        QTest::addRow("missing min zeroes both") << QByteArray(R"({"id":"volume","max":161,"step":1})") << volume(0, 0);
         QTest::addRow("decimals") << QByteArray(R"({"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5})")
-                                  << true << -80.5 << 16.5 << 0.5;
-        QTest::addRow("unused id dropped")
-            << QByteArray(R"({"id":"bass","min":-12,"max":12})") << false << 0.0 << 0.0 << 0.0;
+                                  << QList { RangeStep { QStringLiteral("actual_volume_db"), -80.5, 16.5, 0.5 } };
+        QTest::addRow("unused id dropped") << QByteArray(R"({"id":"bass","min":-12,"max":12})") << QList<RangeStep> {};
         QTest::addRow("text bound skips the entry")
-            << QByteArray(R"({"id":"volume","min":"0","max":161})") << false << 0.0 << 0.0 << 0.0;
-        QTest::addRow("no id skips the entry") << QByteArray(R"({"min":0,"max":161})") << false << 0.0 << 0.0 << 0.0;
+            << QByteArray(R"({"id":"volume","min":"0","max":161})") << QList<RangeStep> {};
+        QTest::addRow("no id skips the entry") << QByteArray(R"({"min":0,"max":161})") << QList<RangeStep> {};
     }
 
     void rangeSteps()
     {
         QFETCH(QByteArray, range);
-        QFETCH(bool, kept);
         const auto result = decoded<Features>(features(R"({"id":"main","range_step":[)" + range + "]}"));
         QCOMPARE(result.zone.size(), 1);
-        const QList<RangeStep> ranges = result.zone.at(0).rangeStep;
-        QCOMPARE(ranges.size(), kept ? 1 : 0);
-        if (kept) {
-            QTEST(ranges.at(0).min, "min");
-            QTEST(ranges.at(0).max, "max");
-            QTEST(ranges.at(0).step, "step");
-        }
+        QTEST(result.zone.at(0).rangeStep, "kept");
     }
 
     void lossyLists_data()
@@ -344,7 +322,6 @@ private Q_SLOTS:
         const auto features = decoded<Features>(fixture(QStringLiteral("av-receiver/system_getFeatures.json")));
         QCOMPARE(features.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
         QCOMPARE(features.system.zoneNum, std::optional(2));
-        QCOMPARE(features.system.inputList.size(), 6);
         const ZoneFeatures *main = features.zoneFeatures(Zone::main);
         QCOMPARE(main->rangeStep,
             (QList<RangeStep> { { QStringLiteral("volume"), 0, 161, 1 }, { QStringLiteral("tone_control"), -12, 12, 1 },
@@ -365,19 +342,10 @@ private Q_SLOTS:
         QCOMPARE(zoneB.volume, std::optional(81));
         QCOMPARE(zoneB.soundProgram, std::nullopt);
 
-        const auto play = decoded<PlayInfo>(fixture(QStringLiteral("av-receiver/netusb_getPlayInfo.json")));
-        QCOMPARE(play.artist, std::optional(QString::fromUtf8("Sigur Rós")));
-        QCOMPARE(play.album, std::optional(QString::fromUtf8("Takk…")));
-        QCOMPARE(play.track, std::optional(QString::fromUtf8("Hoppípolla")));
-
         const auto names = decoded<NameText>(fixture(QStringLiteral("av-receiver/system_getNameText.json")));
         QCOMPARE(names.zoneName(Zone::zone2), std::optional(QString::fromUtf8("Küche")));
         QCOMPARE(names.inputList.at(1), (IDText { QStringLiteral("hdmi1"), QString::fromUtf8("Télé") }));
         QCOMPARE(names.inputList.at(3), (IDText { QStringLiteral("tuner"), QStringLiteral("tuner") })); // no text
-
-        const auto network
-            = decoded<NetworkStatus>(fixture(QStringLiteral("av-receiver/system_getNetworkStatus.json")));
-        QCOMPARE(network.networkName, std::optional(QString::fromUtf8("Verstärker Wohnzimmer")));
     }
 
     void fourZoneReceiver()

@@ -44,7 +44,6 @@ private Q_SLOTS:
             R"({"response_code":0,"zone_list":[{"id":"main","text":"Den"}],"input_list":[],"sound_program_list":[]})");
         m_receiver->answer(QStringLiteral("system/getNetworkStatus"),
             fixture(QStringLiteral("av-receiver/system_getNetworkStatus.json")));
-        m_receiver->answerOk(QStringLiteral("main/setActualVolume"));
         QVERIFY(m_receiver->isListening());
 
         m_settings = std::make_unique<AppSettings>(
@@ -89,19 +88,6 @@ private Q_SLOTS:
         sendEvent(R"({"main":{"sound_program":"straight"}})");
         QTRY_COMPARE(m_store->currentStatus()->soundProgram, QStringLiteral("straight"));
         QCOMPARE(m_store->currentStatus()->mute, true);
-    }
-
-    void volumeGoesOutOverHTTP()
-    {
-        QCoro::waitFor(m_store->start());
-        m_receiver->clearRequests();
-        m_settings->setMaxVolumeDB(-30);
-        m_store->setVolume(-10);
-        QTRY_VERIFY(
-            std::any_of(m_receiver->requests().begin(), m_receiver->requests().end(), [](const RecordedRequest &r) {
-                return r.target() == QStringLiteral("main/setActualVolume?mode=db&value=-30.0");
-            }));
-        QCOMPARE(m_store->displayedVolumeDB(), -30.0);
     }
 
     void destroyedWhileARequestHangs()

@@ -64,16 +64,11 @@ private Q_SLOTS:
         store()->setValue(key, stored);
 
         const AppSettings settings(store());
-        if (key == QLatin1String("maxVolumeDB")) {
-            QCOMPARE(settings.maxVolumeDB(), expected.toDouble());
-        } else if (key == QLatin1String("frontPanelDisplay")) {
-            QCOMPARE(settings.frontPanelDisplay(), expected.toBool());
-        } else if (key == QLatin1String("receiverHost")) {
-            QCOMPARE(settings.host(), expected.toString());
-        } else {
-            QCOMPARE(settings.deviceID(),
-                expected.isValid() ? std::optional<QString>(expected.toString()) : std::optional<QString>());
-        }
+        const QHash<QString, QVariant> read { { QStringLiteral("maxVolumeDB"), settings.maxVolumeDB() },
+            { QStringLiteral("frontPanelDisplay"), settings.frontPanelDisplay() },
+            { QStringLiteral("receiverHost"), settings.host() },
+            { QStringLiteral("receiverDeviceID"), settings.deviceID() ? QVariant(*settings.deviceID()) : QVariant() } };
+        QCOMPARE(read.value(key), expected);
     }
 
     void writesAreOnDiskAtOnce()

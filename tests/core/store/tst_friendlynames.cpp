@@ -50,14 +50,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("hyphen") << "PlayStation-5"
-                                << "playstation 5";
-        QTest::addRow("runs of punctuation") << "TV -- (Living)"
-                                             << "tv living";
-        QTest::addRow("non-ASCII letters kept") << "Küche_Radio"
-                                                << "küche radio";
-        QTest::addRow("nothing left") << "--"
-                                      << "";
+        QTest::addRow("hyphen") << QStringLiteral("PlayStation-5") << QStringLiteral("playstation 5");
+        QTest::addRow("runs of punctuation") << QStringLiteral("TV -- (Living)") << QStringLiteral("tv living");
+        QTest::addRow("non-ASCII letters kept") << QStringLiteral("Küche_Radio") << QStringLiteral("küche radio");
+        QTest::addRow("nothing left") << QStringLiteral("--") << QStringLiteral("");
     }
     void normalized()
     {
@@ -69,20 +65,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("hdmi1") << "hdmi1"
-                               << "HDMI 1";
-        QTest::addRow("underscore before digit") << "av_1"
-                                                 << "Av 1";
-        QTest::addRow("tv") << "tv"
-                            << "TV";
-        QTest::addRow("two words") << "net_radio"
-                                   << "Net Radio";
-        QTest::addRow("hyphen is not a word break") << "sci-fi"
-                                                    << "Sci-fi";
-        QTest::addRow("all digits") << "5"
-                                    << " 5";
-        QTest::addRow("empty") << ""
-                               << "";
+        QTest::addRow("hdmi1") << QStringLiteral("hdmi1") << QStringLiteral("HDMI 1");
+        QTest::addRow("underscore before digit") << QStringLiteral("av_1") << QStringLiteral("Av 1");
+        QTest::addRow("tv") << QStringLiteral("tv") << QStringLiteral("TV");
+        QTest::addRow("two words") << QStringLiteral("net_radio") << QStringLiteral("Net Radio");
+        QTest::addRow("hyphen is not a word break") << QStringLiteral("sci-fi") << QStringLiteral("Sci-fi");
+        QTest::addRow("all digits") << QStringLiteral("5") << QStringLiteral(" 5");
+        QTest::addRow("empty") << QStringLiteral("") << QStringLiteral("");
     }
     void prettified()
     {

@@ -16,28 +16,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("readOnly");
         QTest::addColumn<bool>("isRunningTests");
 
-        const QString program = QStringLiteral("amplora");
-        QTest::addRow("nothing") << QStringList { program } << QStringList {} << false << false << false;
-        QTest::addRow("mock and read-only, any order")
-            << QStringList { program, QStringLiteral("--read-only"), QStringLiteral("x"), QStringLiteral("--mock") }
-            << QStringList {} << true << true << false;
-        QTest::addRow("flag with a value is not the flag")
-            << QStringList { program, QStringLiteral("--mock=1") } << QStringList {} << false << false << false;
-        QTest::addRow("flag in other letter case")
-            << QStringList { program, QStringLiteral("--MOCK"), QStringLiteral("--Read-Only") } << QStringList {}
-            << false << false << false;
-        QTest::addRow("flag as part of another argument")
-            << QStringList { program, QStringLiteral("--mock-discovery-empty") } << QStringList {} << false << false
-            << false;
-        QTest::addRow("bundle path alone")
-            << QStringList { program } << QStringList { QStringLiteral("XCTestBundlePath") } << false << false << true;
-        QTest::addRow("configuration path")
-            << QStringList { program } << QStringList { QStringLiteral("XCTestConfigurationFilePath") } << false
-            << false << true;
-        QTest::addRow("our runner") << QStringList { program } << QStringList { QStringLiteral("AMPLORA_TESTING") }
-                                    << false << false << true;
-        QTest::addRow("similar key") << QStringList { program } << QStringList { QStringLiteral("XCTestBundle") }
-                                     << false << false << false;
+        // Arguments after the program's name and environment keys, each blank-separated.
+        const auto row
+            = [](const char *name, const char *arguments, const char *keys, bool mock, bool readOnly, bool tests) {
+                  const auto words
+                      = [](const char *text) { return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts); };
+                  QTest::addRow("%s", name) << QStringList { QStringLiteral("amplora") } + words(arguments)
+                                            << words(keys) << mock << readOnly << tests;
+              };
+        row("nothing", "", "", false, false, false);
+        row("mock and read-only, any order", "--read-only x --mock", "", true, true, false);
+        row("flag with a value is not the flag", "--mock=1", "", false, false, false);
+        row("flag in other letter case", "--MOCK --Read-Only", "", false, false, false);
+        row("flag as part of another argument", "--mock-discovery-empty", "", false, false, false);
+        row("bundle path alone", "", "XCTestBundlePath", false, false, true);
+        row("configuration path", "", "XCTestConfigurationFilePath", false, false, true);
+        row("our runner", "", "AMPLORA_TESTING", false, false, true);
+        row("similar key", "", "XCTestBundle", false, false, false);
     }
 
     void flags()

@@ -111,8 +111,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("scaled");
         QTest::addColumn<ZoneRules::VolumeStep>("direction");
         QTest::addColumn<double>("expected");
-        QTest::newRow("up one step of the zone") << true << ZoneRules::VolumeStep::up << -19.5;
-        QTest::newRow("down one step of the zone") << true << ZoneRules::VolumeStep::down << -20.5;
+        QTest::newRow("up one step of the zone") << true << ZoneRules::VolumeStep::up << -19.0;
+        QTest::newRow("down one step of the zone") << true << ZoneRules::VolumeStep::down << -21.0;
         QTest::newRow("half a decibel without a scale") << false << ZoneRules::VolumeStep::up << -19.5;
     }
 
@@ -123,8 +123,7 @@ private Q_SLOTS:
         ZoneFeatures zone = zoneWith({});
         zone.rangeStep[1].step = 1.0; // a zone whose own step is not the half decibel of the fallback
         const auto scale = scaled ? VolumeScale::from(zone) : std::nullopt;
-        const double expected = scaled ? (direction == ZoneRules::VolumeStep::up ? -19.0 : -21.0) : -19.5;
-        QCOMPARE(ZoneRules::steppedVolume(-20.0, scale, direction), expected);
+        QTEST(ZoneRules::steppedVolume(-20.0, scale, direction), "expected");
     }
 
     void manualToneMode_data()
