@@ -3,6 +3,7 @@
 #include "app/controller/APIController.h"
 
 #include "api/auth/InMemoryTokenStore.h"
+#include "api/server/RawClient.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "support/CompletedTask.h"
 #include "support/FakeReceiverControl.h"
@@ -12,7 +13,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,14 +58,9 @@ quint16 freePort()
 // The status line of the answer to one status request with `token`.
 QByteArray statusLineFor(quint16 port, const QString &token)
 {
-    QTcpSocket socket;
-    QByteArray received;
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write("GET /api/v1/status HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
-    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000))
-        return "no answer";
-    return received.left(received.indexOf("\r\n"));
+    const QByteArray answer = test::RawClient::exchange(
+        port, "GET /api/v1/status HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
+    return answer.left(answer.indexOf("\r\n"));
 }
 
 } // namespace
