@@ -34,7 +34,6 @@ TestReceiver::TestReceiver(QObject *parent)
     parts.eventPort = 0;
     m_store = std::make_unique<ReceiverStore>(*m_settings, LaunchOptions {}, std::move(parts));
     m_panel = std::make_unique<PanelModel>(*m_store);
-    connect(m_store.get(), &ReceiverStore::connectionChanged, this, &TestReceiver::changed);
 }
 
 TestReceiver::~TestReceiver()
@@ -93,16 +92,6 @@ void TestReceiver::setVolumeUnknown()
 QString TestReceiver::lastSent() const
 {
     return m_receiver->performed().isEmpty() ? QString() : m_receiver->performed().last().path();
-}
-
-void TestReceiver::advanceClock(int seconds)
-{
-    m_clock.advance(std::chrono::seconds(seconds));
-}
-
-QString TestReceiver::connection() const
-{
-    return m_store->connection().name();
 }
 
 } // namespace amplora

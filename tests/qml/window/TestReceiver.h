@@ -19,7 +19,6 @@ class ReceiverStore;
 // answers at once).
 class TestReceiver : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString connection READ connection NOTIFY changed)
 
 public:
     TestReceiver(QObject *parent = nullptr);
@@ -38,11 +37,6 @@ public:
     Q_INVOKABLE void setFunctions(const QStringList &functions);
     Q_INVOKABLE void setVolumeUnknown();
     Q_INVOKABLE QString lastSent() const;
-    Q_INVOKABLE void advanceClock(int seconds);
-    QString connection() const;
-
-Q_SIGNALS:
-    void changed();
 
 private:
     test::ManualClock m_clock;
