@@ -47,6 +47,7 @@ Item {
             return [
                 { tag: "inputs, favourite current", menu: "moreInputs", input: "spotify", expected: ["spotify"] },
                 { tag: "inputs, other current", menu: "moreInputs", input: "hdmi3", expected: ["hdmi3"] },
+                { tag: "inputs, current not listed for the zone", menu: "moreInputs", input: "usb", expected: [] },
                 { tag: "sound programs", menu: "morePrograms", input: "spotify", expected: ["straight"] }
             ]
         }

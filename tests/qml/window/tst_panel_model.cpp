@@ -149,29 +149,6 @@ private Q_SLOTS:
             QStringList({ "true", "false", "false", "false", "false", "false", "false" }));
     }
 
-    void moreEntriesMarkOnlyTheCurrentOne_data()
-    {
-        QTest::addColumn<QString>("input");
-        QTest::addRow("a favourite") << "spotify";
-        QTest::addRow("an input without a button") << "hdmi3";
-        QTest::addRow("an input the zone does not list") << "usb";
-    }
-    void moreEntriesMarkOnlyTheCurrentOne()
-    {
-        QFETCH(QString, input);
-        Rig rig;
-        rig.receiver->statuses()[Zone::main].input = input;
-        rig.connect();
-        const QVariantList entries = rig.panel->inputs();
-        QStringList marked;
-        for (const QVariant &entry : entries) {
-            if (entry.toMap().value(QStringLiteral("current")).toBool()) {
-                marked.append(entry.toMap().value(QStringLiteral("id")).toString());
-            }
-        }
-        QCOMPARE(marked, rig.mainFeatures().inputList.contains(input) ? QStringList { input } : QStringList {});
-    }
-
     void ranges_data()
     {
         QTest::addColumn<QList<RangeStep>>("ranges");
