@@ -1,18 +1,11 @@
 #pragma once
 
-#include "support/ManualClock.h"
+#include "../PreviewRig.h"
 
 #include <QObject>
 #include <QStringList>
 
-#include <memory>
-
 namespace amplora {
-
-class AppSettings;
-class MockReceiver;
-class PanelModel;
-class ReceiverStore;
 
 // One store over the preview receiver for one QML test file, and the handles a test needs to put the receiver in
 // a given state. Changes take effect with refresh(), which connects again and waits for it (the preview receiver
@@ -22,13 +15,11 @@ class TestReceiver : public QObject {
 
 public:
     TestReceiver(QObject *parent = nullptr);
-    ~TestReceiver() override;
 
-    ReceiverStore &store() const { return *m_store; }
-    AppSettings &settings() const { return *m_settings; }
-    PanelModel &panel() const { return *m_panel; }
+    AppSettings &settings() const { return *m_rig.settings; }
+    PanelModel &panel() const { return *m_rig.panel; }
 
-    Q_INVOKABLE void refresh();
+    Q_INVOKABLE void refresh() { m_rig.refresh(); }
     Q_INVOKABLE void setPower(const QString &zone, bool on);
     Q_INVOKABLE void setMute(bool on);
     Q_INVOKABLE void setInput(const QString &id);
@@ -39,11 +30,8 @@ public:
     Q_INVOKABLE QString lastSent() const;
 
 private:
-    test::ManualClock m_clock;
-    std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<MockReceiver> m_receiver;
-    std::unique_ptr<ReceiverStore> m_store;
-    std::unique_ptr<PanelModel> m_panel;
+    test::PreviewRig m_rig;
+    MockReceiver &m_receiver = *m_rig.receiver;
 };
 
 } // namespace amplora
