@@ -1,12 +1,7 @@
 #include "SettingsRig.h"
 
-#include "api/auth/InMemoryTokenStore.h"
-#include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
 #include "core/discovery/MockDiscovery.h"
-
-#include "support/FakeReceiverControl.h"
-#include "support/MemorySceneStore.h"
 
 #include <cmath>
 
@@ -14,9 +9,6 @@ namespace amplora::test {
 
 SettingsRig::SettingsRig(QObject *parent)
     : QObject(parent)
-    , m_apiDefaults(std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat))
-    , m_control(std::make_shared<FakeReceiverControl>())
-    , m_scenes(std::make_shared<MemorySceneStore>())
 {
     ReceiverStore::Parts parts;
     parts.discovery = std::make_unique<MockDiscovery>(
@@ -25,21 +17,17 @@ SettingsRig::SettingsRig(QObject *parent)
             { QStringLiteral("Den"), QStringLiteral("RX-A2080"), QStringLiteral("10.0.0.9"),
                 QStringLiteral("AC44F2DEMO01") } });
     m_rig = std::make_unique<PreviewRig>(
-        std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat),
+        std::make_unique<QSettings>(m_fakes.dir.filePath(QStringLiteral("app.conf")), QSettings::IniFormat),
         std::move(parts));
 
-    app::APIController::Parts apiParts;
-    apiParts.control = m_control;
-    apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("a-token-of-any-length"));
-    apiParts.sceneStore = m_scenes;
-    m_controller = std::make_unique<app::APIController>(*m_apiDefaults, std::move(apiParts));
+    m_controller = m_fakes.make(std::make_shared<api::InMemoryTokenStore>(QStringLiteral("a-token-of-any-length")));
     m_api = std::make_unique<app::APISettings>(*m_controller, *m_rig->store);
 
-    api::ReceiverStatus &main = m_control->zoneStatus(api::Zone::main);
+    api::ReceiverStatus &main = m_fakes.control->zoneStatus(api::Zone::main);
     main.power = api::PowerState::on;
     main.input = QStringLiteral("Spotify");
     main.volumeDb = -30;
-    m_control->inputNames[0] = { QStringLiteral("Spotify"), QStringLiteral("HDMI 1") };
+    m_fakes.control->inputNames[0] = { QStringLiteral("Spotify"), QStringLiteral("HDMI 1") };
     refresh();
 }
 
@@ -84,12 +72,12 @@ void SettingsRig::setVolumeScale(double minimum, double maximum, double step)
 
 void SettingsRig::failScenes(const QString &message)
 {
-    m_scenes->failure = message.isEmpty() ? std::nullopt : std::optional(api::SceneStoreError { message });
+    m_fakes.scenes->failure = message.isEmpty() ? std::nullopt : std::optional(api::SceneStoreError { message });
 }
 
 void SettingsRig::setControlStatus(double volumeDb, double bass, double treble, double subwoofer)
 {
-    api::ReceiverStatus &main = m_control->zoneStatus(api::Zone::main);
+    api::ReceiverStatus &main = m_fakes.control->zoneStatus(api::Zone::main);
     const auto given = [](double value) { return std::isnan(value) ? std::nullopt : std::optional(value); };
     main.volumeDb = volumeDb;
     main.bass = given(bass);
@@ -99,12 +87,12 @@ void SettingsRig::setControlStatus(double volumeDb, double bass, double treble, 
 
 int SettingsRig::storedSceneCount() const
 {
-    return static_cast<int>(m_scenes->scenes.size());
+    return static_cast<int>(m_fakes.scenes->scenes.size());
 }
 
 QVariantMap SettingsRig::storedScene(int index) const
 {
-    return app::APISettings::sceneMap(m_scenes->scenes.at(index));
+    return app::APISettings::sceneMap(m_fakes.scenes->scenes.at(index));
 }
 
 } // namespace amplora::test

@@ -1,23 +1,15 @@
 #pragma once
 
+#include "../../app/ControllerRig.h"
 #include "../PreviewRig.h"
 
 #include <QObject>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <memory>
 
-namespace amplora {
-namespace app {
-class APIController;
+namespace amplora::app {
 class APISettings;
-} // namespace app
-namespace test {
-class FakeReceiverControl;
-class MemorySceneStore;
-} // namespace test
-} // namespace amplora
+} // namespace amplora::app
 
 namespace amplora::test {
 
@@ -49,11 +41,8 @@ public:
     Q_INVOKABLE QVariantMap storedScene(int index) const;
 
 private:
-    QTemporaryDir m_scratch;
-    std::unique_ptr<QSettings> m_apiDefaults;
+    ControllerRig m_fakes;
     std::unique_ptr<PreviewRig> m_rig;
-    std::shared_ptr<FakeReceiverControl> m_control;
-    std::shared_ptr<MemorySceneStore> m_scenes;
     std::unique_ptr<app::APIController> m_controller;
     std::unique_ptr<app::APISettings> m_api;
 };
