@@ -1,5 +1,5 @@
-// The control adapter on a real store: against the fake receiver over loopback (also read-only, where nothing
-// may reach it), and against the mock receiver.
+// The control adapter on a real store, against the fake receiver over loopback (also read-only, where nothing
+// may reach it). Against the mock receiver it runs in tst_headless, inside the --mock application.
 
 #include "app/controller/ReceiverControlAdapter.h"
 
@@ -310,27 +310,6 @@ private Q_SLOTS:
         // Reads still work.
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
-    }
-
-    void againstTheMockReceiver()
-    {
-        LaunchOptions launch;
-        launch.mock = true;
-        launch.isRunningTests = true;
-        Rig r(launch, nullptr);
-        const auto inputs = test::waitFor(r.adapter.inputs(api::Zone::main));
-        QVERIFY(inputs);
-        QVERIFY(!inputs->isEmpty());
-        QVERIFY(test::waitFor(r.adapter.setVolume(api::Zone::main, -31.5)));
-        QVERIFY(test::waitFor(r.adapter.setInput(api::Zone::main, inputs->last())));
-        const auto status = test::waitFor(r.adapter.status(api::Zone::main));
-        QVERIFY2(status, qPrintable(status ? QString() : status.error().description()));
-        QCOMPARE(status->volumeDb, -31.5);
-        QCOMPARE(status->input, inputs->last());
-        // The cap holds here too.
-        QVERIFY(test::waitFor(r.adapter.setVolume(api::Zone::main, 0)));
-        QCOMPARE(test::waitFor(r.adapter.status(api::Zone::main))->volumeDb, -10.0);
-        QCOMPARE(test::waitFor(r.adapter.volumeCapDb()).value(), -10.0);
     }
 };
 
