@@ -23,11 +23,13 @@ struct RouterRig {
     std::shared_ptr<MemorySceneStore> scenes = std::make_shared<MemorySceneStore>();
     std::shared_ptr<api::TokenAuthenticator> authenticator = std::make_shared<api::TokenAuthenticator>();
     std::chrono::steady_clock::time_point now {};
-    std::shared_ptr<api::VolumeRateLimiter> limiter
-        = std::make_shared<api::VolumeRateLimiter>(5, 1.0, [this] { return now; });
-    api::APIRouter router { control, scenes, api::ReceiverAPIConfiguration {}, authenticator, limiter };
+    std::shared_ptr<api::VolumeRateLimiter> limiter;
+    api::APIRouter router;
 
-    RouterRig()
+    // The limiter allows `volumeChanges` per `windowSeconds`, as the configuration does by default.
+    explicit RouterRig(int volumeChanges = 5, double windowSeconds = 1.0)
+        : limiter(std::make_shared<api::VolumeRateLimiter>(volumeChanges, windowSeconds, [this] { return now; }))
+        , router(control, scenes, api::ReceiverAPIConfiguration {}, authenticator, limiter)
     {
         authenticator->setToken(QString::fromLatin1(token));
         control->capDb = -20;
