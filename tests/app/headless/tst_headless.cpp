@@ -122,13 +122,6 @@ private Q_SLOTS:
             m_stderr.append(m_app.readAllStandardError()).contains("amplora api-token --mock\n"), 60000);
     }
 
-    void volumeAboveTheCapIsRefused()
-    {
-        const Answer refused = exchange("POST", u"/volume?zone=main"_s, R"({"db": -10})");
-        QCOMPARE(refused.status, 422);
-        QVERIFY2(refused.body.contains("\"code\":\"volume_above_cap\""), refused.body.constData());
-    }
-
     void sceneSavedAndRun()
     {
         const Answer saved = exchange("POST", u"/scenes"_s, R"({"name": "Movie", "power": "on", "volumeDb": -35})");
