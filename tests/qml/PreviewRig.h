@@ -22,8 +22,8 @@ struct PreviewRig {
     std::unique_ptr<ReceiverStore> store;
     std::unique_ptr<PanelModel> panel;
 
-    explicit PreviewRig(
-        std::unique_ptr<QSettings> file = std::make_unique<QSettings>(), ReceiverStore::Parts parts = {})
+    explicit PreviewRig(std::unique_ptr<QSettings> file = std::make_unique<QSettings>(),
+        ReceiverStore::Parts parts = {}, LaunchOptions launch = {})
         : settings(std::make_unique<AppSettings>(std::move(file)))
     {
         settings->setHost(QStringLiteral("demo.invalid"));
@@ -32,7 +32,7 @@ struct PreviewRig {
         parts.clock = &clock;
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
         parts.eventPort = 0;
-        store = std::make_unique<ReceiverStore>(*settings, LaunchOptions {}, std::move(parts));
+        store = std::make_unique<ReceiverStore>(*settings, launch, std::move(parts));
         panel = std::make_unique<PanelModel>(*store);
     }
     PreviewRig(const PreviewRig &) = delete;
