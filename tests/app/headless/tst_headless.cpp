@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include "../RunAmplora.h"
 #include "../TableRows.h"
 
 #include <algorithm>
@@ -28,26 +29,8 @@ struct Answer {
     QByteArray body;
 };
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run runAmplora(
-    const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(AMPLORA_EXECUTABLE), args);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError()) };
-}
+using amplora::test::Run;
+using amplora::test::runAmplora;
 
 QString configDir()
 {
