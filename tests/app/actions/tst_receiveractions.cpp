@@ -12,9 +12,7 @@
 #include "../TableRows.h"
 
 #include <QDBusConnection>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QSignalSpy>
+#include <QDBusMessage>
 #include <QTest>
 
 using namespace amplora;
@@ -200,13 +198,7 @@ private Q_SLOTS:
             QDBusMessage call = QDBusMessage::createMethodCall(
                 ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
             call.setArguments(args);
-            QDBusPendingCall pending = client.asyncCall(call, 10000);
-            QDBusPendingCallWatcher watcher(pending);
-            QSignalSpy finished(&watcher, &QDBusPendingCallWatcher::finished);
-            if (!pending.isFinished()) {
-                finished.wait(10000);
-            }
-            return pending.reply();
+            return client.call(call, QDBus::BlockWithGui, 10000);
         };
 
         const QDBusMessage volume = callService(u"SetVolume"_s, { u"main"_s, -30.0 });
