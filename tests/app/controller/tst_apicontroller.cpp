@@ -200,7 +200,7 @@ private Q_SLOTS:
 
     void tokenFailureKeepsTheToken()
     {
-        // A new token that cannot be saved leaves the shown one, which the server still accepts.
+        // A new token that cannot be saved leaves the one shown before in place.
         auto unsaved = std::make_shared<RefusingTokenStore>();
         unsaved->readable = u"tok"_s;
         auto keeping = m_rig->make(unsaved);
