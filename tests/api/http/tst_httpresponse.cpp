@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include "../ErrorJSON.h"
+
 #include <limits>
 
 using namespace amplora::api;
@@ -39,8 +41,7 @@ private Q_SLOTS:
         const QByteArray json = "Content-Type: application/json; charset=utf-8\r\n";
         QTest::addRow("parser error") << APIError { 400, u"malformed_request"_s, u"Malformed request line."_s, {}, {},
             {} } << "HTTP/1.1 400 Bad Request\r\n" + json
-                                      << QByteArray("{\"error\":{\"code\":\"malformed_request\",\"message\":"
-                                                    "\"Malformed request line.\",\"status\":400}}");
+                                      << amplora::test::errorJSON(400, "malformed_request", "Malformed request line.");
         QTest::addRow("every optional field, in sorted order")
             << APIError { 401, u"volume_above_cap"_s, u"Volume -19.5 dB is above the cap of -20 dB."_s, -20.0,
                    QStringList { u"HDMI 1"_s, u"Tuner"_s }, 3 }

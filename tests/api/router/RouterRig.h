@@ -8,23 +8,11 @@
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
 
+#include "../ErrorJSON.h"
+
 #include <QByteArray>
 
 namespace amplora::test {
-
-// Expected JSON with ` standing for an escaped quote and ^ for an apostrophe: moc misreads raw strings that
-// hold either.
-inline QByteArray bodyJSON(QByteArray text)
-{
-    return text.replace('`', "\\\"").replace('^', '\'');
-}
-
-// The body of an error without extra fields, its message in bodyJSON's notation.
-inline QByteArray errorJSON(int status, const char *code, const char *message)
-{
-    return bodyJSON(QByteArrayLiteral("{\"error\":{\"code\":\"") + code + "\",\"message\":\"" + message
-        + "\",\"status\":" + QByteArray::number(status) + "}}");
-}
 
 // A router over a recording fake receiver, an in-memory scene store, the token "secret-token" and a rate
 // limiter on a clock the test moves by hand. Requests go through the real parser as raw bytes.
@@ -35,11 +23,13 @@ struct RouterRig {
     std::shared_ptr<MemorySceneStore> scenes = std::make_shared<MemorySceneStore>();
     std::shared_ptr<api::TokenAuthenticator> authenticator = std::make_shared<api::TokenAuthenticator>();
     std::chrono::steady_clock::time_point now {};
-    std::shared_ptr<api::VolumeRateLimiter> limiter
-        = std::make_shared<api::VolumeRateLimiter>(5, 1.0, [this] { return now; });
-    api::APIRouter router { control, scenes, api::ReceiverAPIConfiguration {}, authenticator, limiter };
+    std::shared_ptr<api::VolumeRateLimiter> limiter;
+    api::APIRouter router;
 
-    RouterRig()
+    // The limiter allows `volumeChanges` per `windowSeconds`, as the configuration does by default.
+    explicit RouterRig(int volumeChanges = 5, double windowSeconds = 1.0)
+        : limiter(std::make_shared<api::VolumeRateLimiter>(volumeChanges, windowSeconds, [this] { return now; }))
+        , router(control, scenes, api::ReceiverAPIConfiguration {}, authenticator, limiter)
     {
         authenticator->setToken(QString::fromLatin1(token));
         control->capDb = -20;

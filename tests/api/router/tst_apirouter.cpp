@@ -268,16 +268,10 @@ private Q_SLOTS:
 
     void retryAfterIsWholeSecondsRoundedUp()
     {
-        RouterRig rig;
-        rig.limiter = std::make_shared<VolumeRateLimiter>(1, 2.5, [&rig] { return rig.now; });
-        APIRouter router(rig.control, rig.scenes, ReceiverAPIConfiguration {}, rig.authenticator, rig.limiter);
-        const auto send = [&] {
-            return completedResult(router.handle(RouterRig::request("POST", "/api/v1/volume", R"({"db":-30})")))
-                .value();
-        };
-        QCOMPARE(send().status, 200);
+        RouterRig rig(1, 2.5);
+        QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-30})").status, 200);
         rig.advance(100ms);
-        const HTTPResponse refused = send();
+        const HTTPResponse refused = rig.send("POST", "/api/v1/volume", R"({"db":-30})");
         QCOMPARE(header(refused, "Retry-After"), QByteArray("3"));
         QVERIFY(refused.body.contains("at most 1 per 2.5 s."));
     }

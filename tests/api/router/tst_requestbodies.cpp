@@ -75,15 +75,11 @@ void addRows()
         row(name, volume, body, u"400 invalid_json: The body is not valid JSON."_s);
     row("unknown keys listed sorted", volume, R"({"foo":1,"bar":2,"db":3})",
         u"400 unknown_field: Unknown field(s): bar, foo. Allowed: db, step."_s);
-    row("power off means standby", power, R"({"power":"OFF"})", u"standby"_s);
     row("power on in any case", power, R"({"power":"On"})", u"on"_s);
-    row("power missing", power, "{}", u"400 missing_field: \"power\" is required."_s);
     row("power null is missing", power, R"({"power":null})", u"400 missing_field: \"power\" is required."_s);
     row("power word unknown", power, R"({"power":"sleep"})",
         u"400 invalid_value: \"power\" must be \"on\" or \"standby\" (\"off\" also works)."_s);
 
-    row("volume in dB", volume, R"({"db":-30.5})", u"db -30.5"_s);
-    row("volume step in any case", volume, R"({"step":"UP"})", u"step up"_s);
     row("volume neither", volume, "{}", u"400 missing_field: Send {\"db\": -30} or {\"step\": \"up\"|\"down\"}."_s);
     row("volume both", volume, R"({"db":-30,"step":"up"})",
         u"400 invalid_value: Send either \"db\" or \"step\", not both."_s);
@@ -107,11 +103,8 @@ void addRows()
     row("input as a number", input, R"({"input":1})", u"400 invalid_type: \"input\" must be a string."_s);
     row("input missing", input, "{}", u"400 missing_field: \"input\" is required."_s);
     row("input blank", input, R"({"input":"  "})", u"400 invalid_value: \"input\" must not be empty."_s);
-    row("sound mode", soundMode, R"({"soundMode":"Sci-Fi"})", u"Sci-Fi"_s);
     row("sound mode missing", soundMode, "{}", u"400 missing_field: \"soundMode\" is required."_s);
 
-    row("treble alone", tone, R"({"treble":-2.5})", u"bass=- treble=-2.5"_s);
-    row("tone at the range ends", tone, R"({"bass":-6,"treble":6})", u"bass=-6 treble=6"_s);
     row("tone empty", tone, R"({"bass":null})", u"400 missing_field: Send \"bass\", \"treble\" or both."_s);
     row("bass above the range", tone, R"({"bass":6.5})", u"400 out_of_range: \"bass\" must be between -6 and 6 dB."_s);
     row("bass checked before treble", tone, R"({"treble":9,"bass":9})",
@@ -119,14 +112,12 @@ void addRows()
     row("treble off the step", tone, R"({"bass":1,"treble":1.25})",
         u"400 invalid_step: \"treble\" must be a multiple of 0.5 dB."_s);
 
-    row("subwoofer", subwooferIn(Zone::main), R"({"db":-3})", u"-3"_s);
     row("subwoofer out of range", subwooferIn(Zone::main), R"({"db":-6.5})",
         u"400 out_of_range: \"db\" must be between -6 and 6 dB."_s);
     row("subwoofer missing before zone", subwooferIn(Zone::zone2), "{}", u"400 missing_field: \"db\" is required."_s);
     row("subwoofer zone before range", subwooferIn(Zone::zone2), R"({"db":9})",
         u"400 not_supported: Subwoofer trim is only available in main."_s);
 
-    row("playback", playback, R"({"action":"Next"})", u"next"_s);
     row("playback unknown", playback, R"({"action":"stop"})",
         u"400 invalid_value: \"action\" must be one of: play, pause, next, previous."_s);
     row("playback missing", playback, "{}", u"400 missing_field: \"action\" is required."_s);
@@ -134,7 +125,6 @@ void addRows()
     row("scene with every field", scene,
         R"({"name":" Movie ","power":"off","zone":"MAIN","input":"hdmi 1","soundMode":"sci fi","volumeDb":-35,"bass":1,"treble":-1,"sub":2})",
         uR"({"bass":1,"input":"hdmi 1","name":"Movie","power":"standby","soundMode":"sci fi","sub":2,"treble":-1,"volumeDb":-35,"zone":"main"})"_s);
-    row("scene of a name alone (the scene rules come later)", scene, R"({"name":"Night"})", uR"({"name":"Night"})"_s);
     row("name of 64 characters", scene, "{\"name\":\"" + QByteArray(64, 'x') + "\"}",
         u"{\"name\":\""_s + QString(64, u'x') + u"\"}"_s);
     row("64 accented characters", scene, "{\"name\":\"" + QString(64, QChar(0xE9)).toUtf8() + "\"}",
@@ -143,7 +133,6 @@ void addRows()
         u"400 invalid_value: \"name\" must be 64 characters or fewer."_s);
     row("name with a slash", scene, R"({"name":"Movie/Night","power":"on"})",
         u"400 invalid_value: \"name\" must not contain \"/\"."_s);
-    row("name missing", scene, R"({"power":"on"})", u"400 missing_field: \"name\" is required."_s);
     row("name checked before power", scene, R"({"name":"a/b","power":"sleep"})",
         u"400 invalid_value: \"name\" must not contain \"/\"."_s);
     row("scene key unknown", scene, R"({"name":"Movie","volume":-30})",
@@ -162,7 +151,9 @@ class TestRequestBodies : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each row checks one body; where two things are wrong, the one the endpoint checks first is reported.
+    // Each row checks one body; where two things are wrong, the one the endpoint checks first is reported. A body
+    // that an endpoint row of the router tests already sends (the plain successes, "power" or "name" missing) is
+    // not repeated here.
     void parse_data() { addRows(); }
     void parse()
     {

@@ -1,10 +1,10 @@
 #include "api/auth/InMemoryTokenStore.h"
 #include "api/server/ReceiverAPIServer.h"
 
+#include "RawClient.h"
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
 
-#include <QTcpSocket>
 #include <QTest>
 
 #include "support/WaitFor.h"
@@ -17,23 +17,7 @@ namespace {
 
 const QString kToken = u"routing-token-0123456789abcdefghijklmnopqr"_s;
 
-// Sends raw bytes and collects the whole answer until the server closes.
-QByteArray exchange(quint16 port, const QByteArray &request)
-{
-    QTcpSocket socket;
-    QByteArray received;
-    bool closed = false;
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
-    QObject::connect(&socket, &QTcpSocket::disconnected, &socket, [&] {
-        received += socket.readAll();
-        closed = true;
-    });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write(request);
-    if (!QTest::qWaitFor([&] { return closed; }, 5000))
-        return "(no close) " + received;
-    return received;
-}
+using test::RawClient;
 
 } // namespace
 
@@ -84,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, header);
         const auto port = amplora::test::waitFor(m_server->start());
         QVERIFY(port);
-        const QByteArray answer = exchange(port.value(), request);
+        const QByteArray answer = RawClient::exchange(port.value(), request);
         QVERIFY2(answer.startsWith(statusLine + "\r\n"), answer.constData());
         QVERIFY2(answer.contains("\r\n" + header + "\r\n"), answer.constData());
     }
@@ -92,7 +76,7 @@ private Q_SLOTS:
     void volumeReachesTheReceiver()
     {
         const auto port = amplora::test::waitFor(m_server->start());
-        const QByteArray answer = exchange(port.value(),
+        const QByteArray answer = RawClient::exchange(port.value(),
             "POST /api/v1/volume?zone=ZONE2 HTTP/1.1\r\nAuthorization: "
             "bearer "
                 + kToken.toUtf8() + "\r\nContent-Length: 11\r\n\r\n{\"db\": -30}");
@@ -106,8 +90,8 @@ private Q_SLOTS:
         const QByteArray volume = "POST /api/v1/volume HTTP/1.1\r\nAuthorization: Bearer " + kToken.toUtf8()
             + "\r\nContent-Length: 11\r\n\r\n{\"db\": -40}";
         for (int i = 0; i < 5; ++i)
-            QVERIFY(exchange(port.value(), volume).startsWith("HTTP/1.1 200 OK"));
-        QVERIFY(exchange(port.value(), volume).startsWith("HTTP/1.1 429 Too Many Requests"));
+            QVERIFY(RawClient::exchange(port.value(), volume).startsWith("HTTP/1.1 200 OK"));
+        QVERIFY(RawClient::exchange(port.value(), volume).startsWith("HTTP/1.1 429 Too Many Requests"));
 
         ReceiverScene scene;
         scene.name = u"Quiet"_s;

@@ -6,19 +6,13 @@
 #include "app/dbus/ActionService.h"
 #include "app/dbus/RunningInstance.h"
 
-#include "api/auth/InMemoryTokenStore.h"
-#include "support/FakeReceiverControl.h"
-#include "support/MemorySceneStore.h"
 #include "support/WaitFor.h"
 
+#include "../ControllerRig.h"
 #include "../TableRows.h"
 
 #include <QDBusConnection>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QDBusMessage>
 #include <QTest>
 
 using namespace amplora;
@@ -45,10 +39,7 @@ class TestReceiverActions : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<QSettings> m_settings;
-    std::shared_ptr<test::FakeReceiverControl> m_control;
-    std::shared_ptr<test::MemorySceneStore> m_scenes;
+    std::unique_ptr<test::ControllerRig> m_rig;
     std::unique_ptr<APIController> m_controller;
 
     ReceiverActions actions()
@@ -72,18 +63,12 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"a.conf"_s), QSettings::IniFormat);
-        m_control = std::make_shared<test::FakeReceiverControl>();
-        m_control->capDb = -20;
-        m_control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s, u"Apple TV"_s };
-        m_control->inputNames[1] = QStringList { u"TV"_s, u"Tuner"_s };
-        m_control->soundModeNames[0] = QStringList { u"Straight"_s, u"Sci-Fi"_s };
-        m_scenes = std::make_shared<test::MemorySceneStore>();
-        APIController::Parts parts;
-        parts.control = m_control;
-        parts.sceneStore = m_scenes;
-        parts.tokenStore = std::make_shared<api::InMemoryTokenStore>(u"tok"_s);
-        m_controller = std::make_unique<APIController>(*m_settings, std::move(parts));
+        m_controller.reset();
+        m_rig = std::make_unique<test::ControllerRig>();
+        m_rig->control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s, u"Apple TV"_s };
+        m_rig->control->inputNames[1] = QStringList { u"TV"_s, u"Tuner"_s };
+        m_rig->control->soundModeNames[0] = QStringList { u"Straight"_s, u"Sci-Fi"_s };
+        m_controller = m_rig->make();
     }
 
     void volume_data()
@@ -104,7 +89,7 @@ private Q_SLOTS:
         QFETCH(double, db);
         auto a = actions();
         QTEST(outcome(test::waitFor(a.setVolume(api::Zone::main, db))), "answer");
-        QTEST(m_control->commands.join(u','), "sent");
+        QTEST(m_rig->control->commands.join(u','), "sent");
     }
 
     void answers_data()
@@ -133,13 +118,13 @@ private Q_SLOTS:
         QFETCH(Action, action);
         auto a = actions();
         QTEST(outcome(action(a)), "answer");
-        QTEST(m_control->commands.join(u','), "sent");
+        QTEST(m_rig->control->commands.join(u','), "sent");
     }
 
     void controlErrorsPassThrough()
     {
-        m_control->failOn(u"setMute"_s, api::ControlError::readOnly(u"main/setMute"_s));
-        m_control->failOnReceiver(u"setPower"_s, u"The receiver did not answer."_s);
+        m_rig->control->failOn(u"setMute"_s, api::ControlError::readOnly(u"main/setMute"_s));
+        m_rig->control->failOnReceiver(u"setPower"_s, u"The receiver did not answer."_s);
         auto a = actions();
         QCOMPARE(outcome(test::waitFor(a.mute(api::Zone::main, true))),
             u"read_only: Amplora is running read-only (--read-only), so it blocked main/setMute before it reached "
@@ -155,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(outcome(test::waitFor(early.setPower(api::Zone::main, api::PowerState::on))), text);
         QCOMPARE(outcome(test::waitFor(early.setVolume(api::Zone::main, -30))), text);
         QCOMPARE(outcome(test::waitFor(early.inputs(QString()))), text);
-        QVERIFY(m_control->commands.isEmpty());
+        QVERIFY(m_rig->control->commands.isEmpty());
     }
 
     void queries_data()
@@ -182,7 +167,7 @@ private Q_SLOTS:
             api::ReceiverScene scene;
             scene.name = name;
             scene.power = api::PowerState::on;
-            m_scenes->scenes.append(scene);
+            m_rig->scenes->scenes.append(scene);
         }
         auto a = actions();
         QTEST(outcome(query(a, search)), "names");
@@ -213,13 +198,7 @@ private Q_SLOTS:
             QDBusMessage call = QDBusMessage::createMethodCall(
                 ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
             call.setArguments(args);
-            QDBusPendingCall pending = client.asyncCall(call, 10000);
-            QDBusPendingCallWatcher watcher(pending);
-            QSignalSpy finished(&watcher, &QDBusPendingCallWatcher::finished);
-            if (!pending.isFinished()) {
-                finished.wait(10000);
-            }
-            return pending.reply();
+            return client.call(call, QDBus::BlockWithGui, 10000);
         };
 
         const QDBusMessage volume = callService(u"SetVolume"_s, { u"main"_s, -30.0 });
@@ -245,7 +224,7 @@ private Q_SLOTS:
             = [] { return std::optional<QString>(u"Amplora is running without windows (--headless)."_s); };
         const QDBusMessage show = callService(u"ShowWindow"_s, {});
         QCOMPARE(show.errorMessage(), u"Amplora is running without windows (--headless)."_s);
-        QCOMPARE(m_control->commands, QStringList { u"setVolume main -30"_s });
+        QCOMPARE(m_rig->control->commands, QStringList { u"setVolume main -30"_s });
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
     }

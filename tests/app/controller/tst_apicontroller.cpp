@@ -2,18 +2,15 @@
 
 #include "app/controller/APIController.h"
 
-#include "api/auth/InMemoryTokenStore.h"
+#include "api/server/RawClient.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "support/CompletedTask.h"
-#include "support/FakeReceiverControl.h"
 #include "support/HeldTokenStore.h"
-#include "support/MemorySceneStore.h"
 
-#include <QSettings>
+#include "../ControllerRig.h"
+
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace amplora;
@@ -22,11 +19,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A keyring that refuses every call, as a locked or missing Secret Service does.
+// A keyring that refuses every call, as a locked or missing Secret Service does; one that still reads a token
+// it was given refuses only to save.
 class RefusingTokenStore final : public api::APITokenStore {
 public:
+    std::optional<QString> readable;
+
     QCoro::Task<Result<std::optional<QString>, api::KeychainError>> read() override
     {
+        if (readable)
+            co_return readable;
         co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
     }
     QCoro::Task<Result<Done, api::KeychainError>> save(QString) override
@@ -58,14 +60,9 @@ quint16 freePort()
 // The status line of the answer to one status request with `token`.
 QByteArray statusLineFor(quint16 port, const QString &token)
 {
-    QTcpSocket socket;
-    QByteArray received;
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { received += socket.readAll(); });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write("GET /api/v1/status HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
-    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000))
-        return "no answer";
-    return received.left(received.indexOf("\r\n"));
+    const QByteArray answer = test::RawClient::exchange(
+        port, "GET /api/v1/status HTTP/1.1\r\nAuthorization: Bearer " + token.toUtf8() + "\r\n\r\n");
+    return answer.left(answer.indexOf("\r\n"));
 }
 
 } // namespace
@@ -74,52 +71,18 @@ class TestAPIController : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<QSettings> m_settings;
-    std::shared_ptr<test::FakeReceiverControl> m_control;
-    std::shared_ptr<test::MemorySceneStore> m_scenes;
-
-    std::unique_ptr<APIController> makeController(
-        std::shared_ptr<api::APITokenStore> tokens = nullptr, bool keepToken = false)
-    {
-        APIController::Parts parts;
-        parts.control = m_control;
-        parts.sceneStore = m_scenes;
-        parts.tokenStore = tokens ? tokens : std::make_shared<api::InMemoryTokenStore>(u"tok"_s);
-        parts.keepTokenInSettings = keepToken;
-        return std::make_unique<APIController>(*m_settings, std::move(parts));
-    }
+    std::unique_ptr<test::ControllerRig> m_rig;
 
 private Q_SLOTS:
-    void init()
-    {
-        // The last test's settings go first: a QSettings still open on the file would hand its unsaved values to
-        // the next one.
-        m_settings.reset();
-        QFile::remove(m_dir.filePath(u"api.conf"_s));
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"api.conf"_s), QSettings::IniFormat);
-        m_control = std::make_shared<test::FakeReceiverControl>();
-        m_control->capDb = -20;
-        m_scenes = std::make_shared<test::MemorySceneStore>();
-    }
-
-    void defaultsWithoutSavedSettings()
-    {
-        auto controller = makeController();
-        QCOMPARE(controller->enabled(), false);
-        QCOMPARE(controller->port(), 8765);
-        QCOMPARE(controller->localhostOnly(), true);
-        QVERIFY(settled(controller->apply()));
-        QCOMPARE(controller->statusLine(), u"API off"_s);
-        QVERIFY(!controller->server().isRunning());
-    }
+    void init() { m_rig = std::make_unique<test::ControllerRig>(); }
 
     void storedValues_data()
     {
-        QTest::addColumn<QVariant>("enabled");
+        QTest::addColumn<QVariant>("enabled"); // not written when invalid
         QTest::addColumn<QVariant>("port");
         QTest::addColumn<bool>("expectEnabled");
         QTest::addColumn<int>("expectPort");
+        QTest::addRow("nothing saved") << QVariant() << QVariant() << false << 8765;
         QTest::addRow("written by this app") << QVariant(true) << QVariant(9000) << true << 9000;
         QTest::addRow("typed by hand") << QVariant(u"true"_s) << QVariant(u" 9001"_s) << true << 9001;
         QTest::addRow("wrong types read as defaults")
@@ -130,22 +93,25 @@ private Q_SLOTS:
     {
         QFETCH(QVariant, enabled);
         QFETCH(QVariant, port);
-        m_settings->setValue(u"apiEnabled"_s, enabled);
-        m_settings->setValue(u"apiPort"_s, port);
-        auto controller = makeController();
+        if (enabled.isValid()) {
+            m_rig->settings.setValue(u"apiEnabled"_s, enabled);
+            m_rig->settings.setValue(u"apiPort"_s, port);
+        }
+        auto controller = m_rig->make();
         QTEST(controller->enabled(), "expectEnabled");
         QTEST(controller->port(), "expectPort");
+        QCOMPARE(controller->localhostOnly(), true);
     }
 
     void settersWriteThroughAndRestart()
     {
-        auto controller = makeController();
+        auto controller = m_rig->make();
         const quint16 port = freePort();
         controller->setPort(port);
         controller->setEnabled(true);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::running);
-        QCOMPARE(m_settings->value(u"apiEnabled"_s).toBool(), true);
-        QCOMPARE(m_settings->value(u"apiPort"_s).toInt(), int(port));
+        QCOMPARE(m_rig->settings.value(u"apiEnabled"_s).toBool(), true);
+        QCOMPARE(m_rig->settings.value(u"apiPort"_s).toInt(), int(port));
         const QString url = u"http://127.0.0.1:%1/api/v1"_s.arg(port);
         QCOMPARE(controller->baseURL(), url);
         QCOMPARE(controller->statusLine(), u"API running at "_s + url);
@@ -154,66 +120,60 @@ private Q_SLOTS:
         controller->setLocalhostOnly(false);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::running);
         QCOMPARE(controller->statusLine(), u"API running at "_s + url);
-        QCOMPARE(m_settings->value(u"apiLocalhostOnly"_s).toBool(), false);
+        QCOMPARE(m_rig->settings.value(u"apiLocalhostOnly"_s).toBool(), false);
 
         controller->setEnabled(false);
         QTRY_COMPARE(controller->statusLine(), u"API off"_s);
         QVERIFY(!controller->server().isRunning());
     }
 
-    void invalidPort_data()
+    void portsThatCannotBeUsed_data()
     {
-        QTest::addColumn<int>("port");
-        QTest::addRow("zero") << 0;
-        QTest::addRow("above the range") << 70000;
+        QTest::addColumn<int>("port"); // -1: one another listener holds
+        QTest::addColumn<QString>("statusLine"); // for a taken port, how it starts
+        QTest::addRow("zero") << 0 << u"API error: Port must be between 1 and 65535."_s;
+        QTest::addRow("above the range") << 70000 << u"API error: Port must be between 1 and 65535."_s;
+        QTest::addRow("taken") << -1 << u"API error: Couldn't listen: "_s;
     }
 
-    void invalidPort()
+    void portsThatCannotBeUsed()
     {
         QFETCH(int, port);
-        auto controller = makeController();
-        controller->setPort(port);
-        controller->setEnabled(true);
-        QTRY_COMPARE(controller->state().kind, APIController::State::Kind::failed);
-        QCOMPARE(controller->statusLine(), u"API error: Port must be between 1 and 65535."_s);
-        QVERIFY(!controller->server().isRunning());
-    }
-
-    void portAlreadyTaken()
-    {
+        QFETCH(QString, statusLine);
         QTcpServer other;
         QVERIFY(other.listen(QHostAddress::LocalHost, 0));
-        auto controller = makeController();
-        controller->setPort(other.serverPort());
+        auto controller = m_rig->make();
+        controller->setPort(port < 0 ? other.serverPort() : port);
         controller->setEnabled(true);
         QTRY_COMPARE(controller->state().kind, APIController::State::Kind::failed);
-        QVERIFY2(controller->statusLine().startsWith(u"API error: Couldn't listen: "_s),
-            qPrintable(controller->statusLine()));
-        QVERIFY(controller->statusLine().size() > u"API error: Couldn't listen: "_s.size());
+        const QString line = controller->statusLine(); // the listener's reason follows its prefix
+        QVERIFY2(port < 0 ? line.startsWith(statusLine) && line.size() > statusLine.size() : line == statusLine,
+            qPrintable(line));
+        QVERIFY(!controller->server().isRunning());
     }
 
     void headlessRunIgnoresTheSwitchWithoutWritingIt()
     {
-        auto controller = makeController();
+        auto controller = m_rig->make();
         controller->setPort(freePort());
         controller->enableForThisRun();
         QVERIFY(settled(controller->apply()));
         QCOMPARE(controller->state().kind, APIController::State::Kind::running);
-        QVERIFY(!m_settings->contains(u"apiEnabled"_s));
+        QVERIFY(!m_rig->settings.contains(u"apiEnabled"_s));
     }
 
     void tokenInMockModeIsKeptInTheSettings()
     {
-        auto controller = makeController(std::make_shared<api::InMemoryTokenStore>(), true);
+        auto controller = m_rig->make(std::make_shared<api::InMemoryTokenStore>(), true);
         controller->setPort(freePort());
         controller->setEnabled(true);
         QTRY_VERIFY(controller->token().has_value());
         const QString made = *controller->token();
-        QCOMPARE(m_settings->value(u"apiMockToken"_s).toString(), made);
+        QCOMPARE(m_rig->settings.value(u"apiMockToken"_s).toString(), made);
 
         QVERIFY(settled(controller->regenerateToken()));
         QVERIFY(*controller->token() != made);
-        QCOMPARE(m_settings->value(u"apiMockToken"_s).toString(), *controller->token());
+        QCOMPARE(m_rig->settings.value(u"apiMockToken"_s).toString(), *controller->token());
     }
 
     // The settings window opening while the API starts, with no token stored yet: it must show the one token
@@ -221,7 +181,7 @@ private Q_SLOTS:
     void tokenShownWhileStartingIsTheAcceptedOne()
     {
         auto tokens = std::make_shared<test::HeldTokenStore>();
-        auto controller = makeController(tokens);
+        auto controller = m_rig->make(tokens);
         const quint16 port = freePort();
         controller->setPort(port);
         controller->enableForThisRun();
@@ -240,12 +200,16 @@ private Q_SLOTS:
 
     void tokenFailureKeepsTheToken()
     {
-        auto controller = makeController();
-        QVERIFY(settled(controller->loadToken()));
-        QCOMPARE(controller->token(), std::optional<QString>(u"tok"_s));
-        QVERIFY(!controller->tokenError());
+        // A new token that cannot be saved leaves the one shown before in place.
+        auto unsaved = std::make_shared<RefusingTokenStore>();
+        unsaved->readable = u"tok"_s;
+        auto keeping = m_rig->make(unsaved);
+        QVERIFY(settled(keeping->loadToken()));
+        QVERIFY(settled(keeping->regenerateToken()));
+        QCOMPARE(keeping->token(), std::optional<QString>(u"tok"_s));
+        QCOMPARE(keeping->tokenError(), std::optional<QString>(u"Keychain error 7: No keyring answered"_s));
 
-        auto refusing = makeController(std::make_shared<RefusingTokenStore>());
+        auto refusing = m_rig->make(std::make_shared<RefusingTokenStore>());
         QVERIFY(settled(refusing->regenerateToken()));
         QCOMPARE(refusing->tokenError(), std::optional<QString>(u"Keychain error 7: No keyring answered"_s));
         QVERIFY(!refusing->token());
@@ -258,8 +222,8 @@ private Q_SLOTS:
 
     void sceneMessages()
     {
-        m_control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s };
-        auto controller = makeController();
+        m_rig->control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s };
+        auto controller = m_rig->make();
         api::ReceiverScene movie;
         movie.name = u"Movie"_s;
         movie.power = api::PowerState::on;
@@ -274,7 +238,7 @@ private Q_SLOTS:
 
         QVERIFY(settled(controller->runScene(u"movie"_s)));
         QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"Ran Movie: power, input, volumeDb."_s));
-        QCOMPARE(m_control->commands,
+        QCOMPARE(m_rig->control->commands,
             (QStringList { u"setPower main on"_s, u"setInput main HDMI 1"_s, u"setVolume main -35"_s }));
 
         // A volume above the cap is refused by the same rules as the endpoint, before anything is sent.
@@ -293,7 +257,7 @@ private Q_SLOTS:
         QVERIFY(settled(controller->runScene(u"Movie"_s)));
         QCOMPARE(controller->sceneMessage(), std::optional<QString>(u"No scene called \"Movie\"."_s));
 
-        m_scenes->failure = api::SceneStoreError { u"The disk is full."_s };
+        m_rig->scenes->failure = api::SceneStoreError { u"The disk is full."_s };
         QVERIFY(settled(controller->refreshScenes()));
         QCOMPARE(
             controller->sceneMessage(), std::optional<QString>(u"Couldn't read or write scenes: The disk is full."_s));

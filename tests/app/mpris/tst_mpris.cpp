@@ -215,13 +215,12 @@ private Q_SLOTS:
 
         const QVariant metadataValue = desktop.get(player, u"Metadata"_s);
         QCOMPARE(metadataValue.value<QDBusArgument>().currentSignature(), u"a{sv}"_s);
-        const QVariantMap metadata = dictionary(metadataValue);
-        QCOMPARE(metadata.value(u"xesam:title"_s).toString(), u"Track"_s);
-        QCOMPARE(metadata.value(u"xesam:artist"_s).toStringList(), QStringList { u"Artist"_s });
-        QCOMPARE(metadata.value(u"xesam:album"_s).toString(), u"Album"_s);
-        QCOMPARE(metadata.value(u"mpris:length"_s), QVariant(qlonglong(200000000)));
-        QVERIFY(metadata.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path().startsWith(u"/org/amplora/"_s));
-        QVERIFY(!metadata.contains(u"mpris:artUrl"_s)); // the receiver gave no cover
+        QVariantMap metadata = dictionary(metadataValue);
+        QVERIFY(metadata.take(u"mpris:trackid"_s).value<QDBusObjectPath>().path().startsWith(u"/org/amplora/"_s));
+        // No art URL: the receiver gave no cover.
+        QCOMPARE(metadata,
+            (QVariantMap { { u"xesam:title"_s, u"Track"_s }, { u"xesam:artist"_s, QStringList { u"Artist"_s } },
+                { u"xesam:album"_s, u"Album"_s }, { u"mpris:length"_s, qlonglong(200000000) } }));
 
         QCOMPARE(desktop.get(player, u"Volume"_s).toDouble(), 40.5 / 60.5);
         m_rig->clock.advance(std::chrono::seconds(5));

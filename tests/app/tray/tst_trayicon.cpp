@@ -1,22 +1,17 @@
 // The tray icon registers with the desktop's StatusNotifierWatcher, and activating it opens the compact panel
 // beside it; "Open Amplora" hands over to the main window. Runs under Xvfb with a private session bus.
 
-#include "api/auth/InMemoryTokenStore.h"
-#include "app/controller/APIController.h"
 #include "app/tray/TrayIcon.h"
-#include "core/store/AppSettings.h"
-#include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
 
-#include "support/MemorySceneStore.h"
-#include "support/PreviewReceiver.h"
+#include "../../qml/PreviewRig.h"
+#include "../ControllerRig.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace amplora;
@@ -70,26 +65,14 @@ private Q_SLOTS:
 
     void activatingTheIconOpensThePanel()
     {
-        QTemporaryDir scratch;
-        AppSettings settings(std::make_unique<QSettings>(scratch.filePath(u"app.conf"_s), QSettings::IniFormat));
-        settings.setHost(u"demo.invalid"_s);
-        LaunchOptions launch;
-        launch.isRunningTests = true;
-        ReceiverStore::Parts parts;
-        auto receiver = test::previewReceiver();
-        parts.transport = receiver;
-        parts.transportFactory = [receiver](const QString &) { return receiver; };
-        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-        parts.eventPort = 0;
-        ReceiverStore store(settings, launch, std::move(parts));
-        APIController::Parts apiParts;
-        apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(u"token"_s);
-        apiParts.sceneStore = std::make_shared<test::MemorySceneStore>();
-        APIController controller(settings.defaults(), std::move(apiParts));
+        test::ControllerRig fakes;
+        test::PreviewRig rig(std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {},
+            LaunchOptions { .isRunningTests = true });
+        const auto controller = fakes.make();
 
         int mainWindowOpened = 0;
-        MainWindowHost windows(store, settings);
-        TrayIcon tray(windows, store, controller, [&mainWindowOpened] { ++mainWindowOpened; });
+        MainWindowHost windows(*rig.store, *rig.settings);
+        TrayIcon tray(windows, *rig.store, *controller, [&mainWindowOpened] { ++mainWindowOpened; });
         QVERIFY(tray.install());
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
 

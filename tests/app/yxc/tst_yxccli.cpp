@@ -5,11 +5,11 @@
 
 #include "support/FakeReceiver.h"
 
+#include "../RunAmplora.h"
 #include "../TableRows.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -20,11 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run {
-    int code;
-    QString out;
-    QString err;
-};
+using amplora::test::Run;
 
 Run run(const QStringList &args)
 {
@@ -56,16 +52,7 @@ Run runExecutable(const QStringList &args, const QStringList &environment)
     for (const QString &entry : environment) {
         variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     }
-    QProcess process;
-    process.setProcessEnvironment(variables);
-    process.start(QStringLiteral(AMPLORA_EXECUTABLE), args);
-    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
-        process.kill();
-        process.waitForFinished();
-        return { -1, {}, {} };
-    }
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError()) };
+    return amplora::test::runAmplora(args, variables);
 }
 
 } // namespace

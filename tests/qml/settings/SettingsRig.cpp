@@ -1,17 +1,7 @@
 #include "SettingsRig.h"
 
-#include "api/auth/InMemoryTokenStore.h"
-#include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
 #include "core/discovery/MockDiscovery.h"
-#include "core/store/AppSettings.h"
-#include "core/store/ReceiverStore.h"
-#include "qml/PanelModel.h"
-
-#include "support/FakeReceiverControl.h"
-#include "support/MemorySceneStore.h"
-#include "support/PreviewReceiver.h"
-#include "support/WaitFor.h"
 
 #include <cmath>
 
@@ -19,41 +9,25 @@ namespace amplora::test {
 
 SettingsRig::SettingsRig(QObject *parent)
     : QObject(parent)
-    , m_apiDefaults(std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("api.conf")), QSettings::IniFormat))
-    , m_settings(std::make_unique<AppSettings>(
-          std::make_unique<QSettings>(m_scratch.filePath(QStringLiteral("app.conf")), QSettings::IniFormat)))
-    , m_receiver(test::previewReceiver())
-    , m_control(std::make_shared<FakeReceiverControl>())
-    , m_scenes(std::make_shared<MemorySceneStore>())
 {
-    m_settings->setHost(QStringLiteral("demo.invalid"));
     ReceiverStore::Parts parts;
-    parts.transport = m_receiver;
-    // Whatever address the tests type, the store stays on the preview receiver and off the network.
-    parts.transportFactory = [receiver = m_receiver](const QString &) { return receiver; };
     parts.discovery = std::make_unique<MockDiscovery>(
         QList<DiscoveredReceiver> { { QStringLiteral("Living Room"), QStringLiteral("RX-V481"),
                                         QStringLiteral("10.0.0.5"), QStringLiteral("AAA1") },
             { QStringLiteral("Den"), QStringLiteral("RX-A2080"), QStringLiteral("10.0.0.9"),
                 QStringLiteral("AC44F2DEMO01") } });
-    parts.clock = &m_clock;
-    parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-    parts.eventPort = 0;
-    m_store = std::make_unique<ReceiverStore>(*m_settings, LaunchOptions {}, std::move(parts));
-    m_panel = std::make_unique<PanelModel>(*m_store);
+    m_rig = std::make_unique<PreviewRig>(
+        std::make_unique<QSettings>(m_fakes.dir.filePath(QStringLiteral("app.conf")), QSettings::IniFormat),
+        std::move(parts));
 
-    app::APIController::Parts apiParts;
-    apiParts.control = m_control;
-    apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("a-token-of-any-length"));
-    apiParts.sceneStore = m_scenes;
-    m_controller = std::make_unique<app::APIController>(*m_apiDefaults, std::move(apiParts));
-    m_api = std::make_unique<app::APISettings>(*m_controller, *m_store);
+    m_controller = m_fakes.make(std::make_shared<api::InMemoryTokenStore>(QStringLiteral("a-token-of-any-length")));
+    m_api = std::make_unique<app::APISettings>(*m_controller, *m_rig->store);
 
-    api::ReceiverStatus &main = m_control->zoneStatus(api::Zone::main);
+    api::ReceiverStatus &main = m_fakes.control->zoneStatus(api::Zone::main);
     main.power = api::PowerState::on;
     main.input = QStringLiteral("Spotify");
     main.volumeDb = -30;
-    m_control->inputNames[0] = { QStringLiteral("Spotify"), QStringLiteral("HDMI 1") };
+    m_fakes.control->inputNames[0] = { QStringLiteral("Spotify"), QStringLiteral("HDMI 1") };
     refresh();
 }
 
@@ -61,8 +35,7 @@ SettingsRig::~SettingsRig()
 {
     m_api.reset();
     m_controller.reset();
-    m_panel.reset();
-    m_store.reset();
+    m_rig.reset();
 }
 
 QObject *SettingsRig::api() const
@@ -70,29 +43,23 @@ QObject *SettingsRig::api() const
     return m_api.get();
 }
 
-void SettingsRig::refresh()
-{
-    (void)test::waitFor(m_store->connect(m_clock.now()));
-    (void)test::waitFor(m_store->poll(m_clock.now()));
-}
-
 void SettingsRig::setZoneCount(int count)
 {
-    const auto zone2 = std::find_if(m_receiver->features().zone.begin(), m_receiver->features().zone.end(),
+    const auto zone2 = std::find_if(m_rig->receiver->features().zone.begin(), m_rig->receiver->features().zone.end(),
         [](const ZoneFeatures &zone) { return zone.id == QStringLiteral("zone2"); });
-    if (count < 2 && zone2 != m_receiver->features().zone.end()) {
-        m_receiver->features().zone.erase(zone2);
+    if (count < 2 && zone2 != m_rig->receiver->features().zone.end()) {
+        m_rig->receiver->features().zone.erase(zone2);
     }
-    if (count >= 2 && zone2 == m_receiver->features().zone.end()) {
-        ZoneFeatures copy = m_receiver->features().zone.front();
+    if (count >= 2 && zone2 == m_rig->receiver->features().zone.end()) {
+        ZoneFeatures copy = m_rig->receiver->features().zone.front();
         copy.id = QStringLiteral("zone2");
-        m_receiver->features().zone.append(copy);
+        m_rig->receiver->features().zone.append(copy);
     }
 }
 
 void SettingsRig::setVolumeScale(double minimum, double maximum, double step)
 {
-    for (ZoneFeatures &zone : m_receiver->features().zone) {
+    for (ZoneFeatures &zone : m_rig->receiver->features().zone) {
         for (RangeStep &range : zone.rangeStep) {
             if (range.id == QStringLiteral("actual_volume")) {
                 range.min = minimum;
@@ -105,12 +72,12 @@ void SettingsRig::setVolumeScale(double minimum, double maximum, double step)
 
 void SettingsRig::failScenes(const QString &message)
 {
-    m_scenes->failure = message.isEmpty() ? std::nullopt : std::optional(api::SceneStoreError { message });
+    m_fakes.scenes->failure = message.isEmpty() ? std::nullopt : std::optional(api::SceneStoreError { message });
 }
 
 void SettingsRig::setControlStatus(double volumeDb, double bass, double treble, double subwoofer)
 {
-    api::ReceiverStatus &main = m_control->zoneStatus(api::Zone::main);
+    api::ReceiverStatus &main = m_fakes.control->zoneStatus(api::Zone::main);
     const auto given = [](double value) { return std::isnan(value) ? std::nullopt : std::optional(value); };
     main.volumeDb = volumeDb;
     main.bass = given(bass);
@@ -120,12 +87,12 @@ void SettingsRig::setControlStatus(double volumeDb, double bass, double treble, 
 
 int SettingsRig::storedSceneCount() const
 {
-    return static_cast<int>(m_scenes->scenes.size());
+    return static_cast<int>(m_fakes.scenes->scenes.size());
 }
 
 QVariantMap SettingsRig::storedScene(int index) const
 {
-    return app::APISettings::sceneMap(m_scenes->scenes.at(index));
+    return app::APISettings::sceneMap(m_fakes.scenes->scenes.at(index));
 }
 
 } // namespace amplora::test

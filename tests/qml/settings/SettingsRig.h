@@ -1,27 +1,15 @@
 #pragma once
 
-#include "support/ManualClock.h"
+#include "../../app/ControllerRig.h"
+#include "../PreviewRig.h"
 
 #include <QObject>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <memory>
 
-namespace amplora {
-class AppSettings;
-class MockReceiver;
-class PanelModel;
-class ReceiverStore;
-namespace app {
-class APIController;
+namespace amplora::app {
 class APISettings;
-} // namespace app
-namespace test {
-class FakeReceiverControl;
-class MemorySceneStore;
-} // namespace test
-} // namespace amplora
+} // namespace amplora::app
 
 namespace amplora::test {
 
@@ -35,13 +23,12 @@ public:
     explicit SettingsRig(QObject *parent = nullptr);
     ~SettingsRig() override;
 
-    ReceiverStore &store() const { return *m_store; }
-    AppSettings &settings() const { return *m_settings; }
-    PanelModel &panel() const { return *m_panel; }
+    AppSettings &settings() const { return *m_rig->settings; }
+    PanelModel &panel() const { return *m_rig->panel; }
     QObject *api() const;
 
     // Connects again so the store reads the preview receiver's (changed) state.
-    Q_INVOKABLE void refresh();
+    Q_INVOKABLE void refresh() { m_rig->refresh(); }
     // Only the main zone, or main and zone 2.
     Q_INVOKABLE void setZoneCount(int count);
     // The preview receiver's volume scale for the main zone.
@@ -54,15 +41,8 @@ public:
     Q_INVOKABLE QVariantMap storedScene(int index) const;
 
 private:
-    ManualClock m_clock;
-    QTemporaryDir m_scratch;
-    std::unique_ptr<QSettings> m_apiDefaults;
-    std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<MockReceiver> m_receiver;
-    std::unique_ptr<ReceiverStore> m_store;
-    std::unique_ptr<PanelModel> m_panel;
-    std::shared_ptr<FakeReceiverControl> m_control;
-    std::shared_ptr<MemorySceneStore> m_scenes;
+    ControllerRig m_fakes;
+    std::unique_ptr<PreviewRig> m_rig;
     std::unique_ptr<app::APIController> m_controller;
     std::unique_ptr<app::APISettings> m_api;
 };

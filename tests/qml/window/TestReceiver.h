@@ -1,35 +1,25 @@
 #pragma once
 
-#include "support/ManualClock.h"
+#include "../PreviewRig.h"
 
 #include <QObject>
 #include <QStringList>
 
-#include <memory>
-
 namespace amplora {
-
-class AppSettings;
-class MockReceiver;
-class PanelModel;
-class ReceiverStore;
 
 // One store over the preview receiver for one QML test file, and the handles a test needs to put the receiver in
 // a given state. Changes take effect with refresh(), which connects again and waits for it (the preview receiver
 // answers at once).
 class TestReceiver : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString connection READ connection NOTIFY changed)
 
 public:
     TestReceiver(QObject *parent = nullptr);
-    ~TestReceiver() override;
 
-    ReceiverStore &store() const { return *m_store; }
-    AppSettings &settings() const { return *m_settings; }
-    PanelModel &panel() const { return *m_panel; }
+    AppSettings &settings() const { return *m_rig.settings; }
+    PanelModel &panel() const { return *m_rig.panel; }
 
-    Q_INVOKABLE void refresh();
+    Q_INVOKABLE void refresh() { m_rig.refresh(); }
     Q_INVOKABLE void setPower(const QString &zone, bool on);
     Q_INVOKABLE void setMute(bool on);
     Q_INVOKABLE void setInput(const QString &id);
@@ -38,18 +28,10 @@ public:
     Q_INVOKABLE void setFunctions(const QStringList &functions);
     Q_INVOKABLE void setVolumeUnknown();
     Q_INVOKABLE QString lastSent() const;
-    Q_INVOKABLE void advanceClock(int seconds);
-    QString connection() const;
-
-Q_SIGNALS:
-    void changed();
 
 private:
-    test::ManualClock m_clock;
-    std::unique_ptr<AppSettings> m_settings;
-    std::shared_ptr<MockReceiver> m_receiver;
-    std::unique_ptr<ReceiverStore> m_store;
-    std::unique_ptr<PanelModel> m_panel;
+    test::PreviewRig m_rig;
+    MockReceiver &m_receiver = *m_rig.receiver;
 };
 
 } // namespace amplora

@@ -2,16 +2,12 @@
 // choice without a GPU), and checks what can break on a real screen: the design canvas's scale and centring, the
 // texture behind it, the display mode.
 
-#include "core/store/AppSettings.h"
-#include "core/store/ReceiverStore.h"
+#include "../PreviewRig.h"
 #include "qml/BrushedMetal.h"
 #include "qml/MainWindowHost.h"
-#include "support/ManualClock.h"
-#include "support/PreviewReceiver.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -21,9 +17,7 @@ class TestWindowRender : public QObject {
     Q_OBJECT
 
 private:
-    test::ManualClock m_clock;
-    std::unique_ptr<AppSettings> m_settings;
-    std::unique_ptr<ReceiverStore> m_store;
+    std::unique_ptr<test::PreviewRig> m_rig;
     std::unique_ptr<MainWindowHost> m_host;
 
     QQuickItem *find(const char *name) const
@@ -41,15 +35,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        m_settings = std::make_unique<AppSettings>(std::make_unique<QSettings>());
-        m_settings->setHost(QStringLiteral("demo.invalid"));
-        ReceiverStore::Parts parts;
-        parts.transport = test::previewReceiver();
-        parts.clock = &m_clock;
-        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-        parts.eventPort = 0;
-        m_store = std::make_unique<ReceiverStore>(*m_settings, LaunchOptions {}, std::move(parts));
-        m_host = std::make_unique<MainWindowHost>(*m_store, *m_settings);
+        m_rig = std::make_unique<test::PreviewRig>();
+        m_host = std::make_unique<MainWindowHost>(*m_rig->store, *m_rig->settings);
         QVERIFY(m_host->show());
         QQuickWindow *window = m_host->window();
         QCOMPARE(window->title(), QStringLiteral("Amplora"));
@@ -58,13 +45,13 @@ private Q_SLOTS:
         window->resize(1920, 1080);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         // The window's launch task connects once the first frame is on screen.
-        QTRY_COMPARE(m_store->connection().name(), QStringLiteral("connected"));
+        QTRY_COMPARE(m_rig->store->connection().name(), QStringLiteral("connected"));
     }
 
     void cleanupTestCase()
     {
         m_host.reset();
-        m_store.reset();
+        m_rig.reset();
     }
 
     void canvasIsScaledAndCentred()
@@ -94,16 +81,16 @@ private Q_SLOTS:
     void displayModeRendersAndReturns()
     {
         const QImage controls = grab();
-        m_settings->setFrontPanelDisplay(true);
+        m_rig->settings->setFrontPanelDisplay(true);
         QTRY_VERIFY(find("liveDisplay") && find("liveDisplay")->isVisible());
-        QVERIFY(m_store->frontPanelVisible());
+        QVERIFY(m_rig->store->frontPanelVisible());
         const QImage display = grab();
         QVERIFY(display != controls);
         QCOMPARE(display.copy(0, 0, 140, 1080), controls.copy(0, 0, 140, 1080));
 
-        m_settings->setFrontPanelDisplay(false);
+        m_rig->settings->setFrontPanelDisplay(false);
         QTRY_VERIFY(find("volumeKnob"));
-        QTRY_VERIFY(!m_store->frontPanelVisible());
+        QTRY_VERIFY(!m_rig->store->frontPanelVisible());
         QCOMPARE(grab().copy(0, 0, 140, 1080), controls.copy(0, 0, 140, 1080));
     }
 
