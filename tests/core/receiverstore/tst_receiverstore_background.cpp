@@ -166,23 +166,20 @@ private Q_SLOTS:
         QCOMPARE(rig.store->availableZones(), QList<Zone> { Zone::main });
     }
 
+    // The listener owns the sender filter (tst_yxceventlistener onlyTheReceiverIsHeard); here, that the store
+    // hands it the receiver's address from the host as the user typed it.
     void onlyTheReceiverIsHeard_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::addColumn<QHostAddress>("receiver");
-        QTest::addColumn<QHostAddress>("stranger");
-        const QHostAddress other(QStringLiteral("127.0.0.2"));
-        QTest::addRow("address") << QStringLiteral("127.0.0.1") << loopback << other;
-        QTest::addRow("address with a port") << QStringLiteral(" 127.0.0.1:8080 ") << loopback << other;
-        QTest::addRow("the stranger has the listener's address") << QStringLiteral("127.0.0.2") << other << loopback;
-        QTest::addRow("name, resolved in the background") << QStringLiteral("localhost") << loopback << other;
+        QTest::addRow("address with a port") << QStringLiteral(" 127.0.0.1:8080 ");
+        QTest::addRow("name, resolved in the background") << QStringLiteral("localhost");
     }
 
     void onlyTheReceiverIsHeard()
     {
         QFETCH(QString, host);
-        QFETCH(QHostAddress, receiver);
-        QFETCH(QHostAddress, stranger);
+        const QHostAddress receiver = loopback;
+        const QHostAddress stranger(QStringLiteral("127.0.0.2"));
         StoreRig rig(host);
         rig.startConnected();
         QTRY_VERIFY(rig.store->eventSenders().contains(receiver));
@@ -256,10 +253,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addRow("status updated") << QByteArray(R"({"main":{"status_updated":true}})")
                                         << QStringLiteral("main/getStatus");
-        QTest::addRow("volume") << QByteArray(R"({"zone2":{"volume":60}})") << QStringLiteral("zone2/getStatus");
         QTest::addRow("play info updated")
             << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringLiteral("netusb/getPlayInfo");
-        QTest::addRow("input") << QByteArray(R"({"main":{"input":"spotify"}})") << QStringLiteral("netusb/getPlayInfo");
         QTest::addRow("names updated") << QByteArray(R"({"system":{"name_text_updated":true}})")
                                        << QStringLiteral("system/getNameText");
     }
