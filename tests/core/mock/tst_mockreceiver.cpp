@@ -236,8 +236,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // the start of the message
         QTest::addRow("missing") << QStringLiteral("zone2_getStatus") << QByteArray()
                                  << QStringLiteral("Missing fixture zone2_getStatus.json");
-        QTest::addRow("not JSON") << QStringLiteral("system_getFeatures") << QByteArray("{\"zone\": [")
-                                  << QStringLiteral("Fixture system_getFeatures.json does not decode: ");
         QTest::addRow("wrong type") << QStringLiteral("main_getStatus")
                                     << QByteArray(R"({"response_code":0,"power":"on","volume":"loud"})")
                                     << QStringLiteral("Fixture main_getStatus.json does not decode: ");
