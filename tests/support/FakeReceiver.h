@@ -72,7 +72,6 @@ public:
     void neverAnswer(const QString &path);
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
-    void clearRequests() { m_requests.clear(); }
     // Spins the event loop until `count` requests have arrived or the time is up.
     bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 

@@ -51,8 +51,7 @@ private:
 
 inline Features sampleFeatures(
     QStringList mainFunctions = { QStringLiteral("actual_volume"), QStringLiteral("extra_bass"),
-        QStringLiteral("surround_ai"), QStringLiteral("signal_info") },
-    bool withZone2 = true)
+        QStringLiteral("surround_ai"), QStringLiteral("signal_info") })
 {
     Features features;
     features.system.inputList = {
@@ -65,13 +64,10 @@ inline Features sampleFeatures(
     main.toneControlModeList = QStringList { QStringLiteral("manual"), QStringLiteral("auto") };
     main.rangeStep
         = { { QStringLiteral("volume"), 0, 194, 1 }, { QStringLiteral("actual_volume_db"), -80.5, 16.5, 0.5 } };
-    features.zone.append(main);
-    if (withZone2) {
-        ZoneFeatures zone2 = main;
-        zone2.id = QStringLiteral("zone2");
-        zone2.funcList = QStringList {};
-        features.zone.append(zone2);
-    }
+    ZoneFeatures zone2 = main;
+    zone2.id = QStringLiteral("zone2");
+    zone2.funcList = QStringList {};
+    features.zone = { main, zone2 };
     return features;
 }
 
@@ -91,12 +87,12 @@ inline ZoneStatus sampleStatus(double dB = -40.0)
     return status;
 }
 
-inline DeviceInfo sampleDevice(const QString &id = QStringLiteral("AC44F2000001"))
+inline DeviceInfo sampleDevice()
 {
     DeviceInfo info;
     info.responseCode = 0;
     info.modelName = QStringLiteral("RX-V481");
-    info.deviceId = id;
+    info.deviceId = QStringLiteral("AC44F2000001");
     return info;
 }
 
@@ -131,26 +127,12 @@ struct StoreRig {
             std::make_unique<QSettings>(dir.filePath(QStringLiteral("settings.conf")), QSettings::IniFormat));
         settings->setHost(host);
         scriptHealthy(*transport);
-        build(launch);
-    }
 
-    ~StoreRig()
-    {
-        store.reset();
-        transport->releaseAll();
-        for (const auto &made : madeTransports) {
-            made->releaseAll();
-        }
-    }
-
-    void build(LaunchOptions launch)
-    {
-        store.reset();
         ReceiverStore::Parts parts;
         parts.transport = transport;
         parts.discovery = std::make_unique<ScriptedDiscovery>(&discovered, &discoveryRuns);
-        parts.transportFactory = [this](const QString &host) {
-            factoryHosts.append(host);
+        parts.transportFactory = [this](const QString &asked) {
+            factoryHosts.append(asked);
             auto made = std::make_shared<ScriptedTransport>();
             scriptHealthy(*made);
             madeTransports.append(made);
@@ -161,6 +143,15 @@ struct StoreRig {
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
         parts.eventPort = 0;
         store = std::make_unique<ReceiverStore>(*settings, launch, std::move(parts));
+    }
+
+    ~StoreRig()
+    {
+        store.reset();
+        transport->releaseAll();
+        for (const auto &made : madeTransports) {
+            made->releaseAll();
+        }
     }
 
     static void scriptHealthy(ScriptedTransport &t)
