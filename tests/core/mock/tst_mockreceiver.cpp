@@ -182,9 +182,7 @@ private Q_SLOTS:
     void albumArt()
     {
         const auto cover = test::waitFor(m_mock->albumArt(QString::fromLatin1(MockReceiver::coverPath)));
-        QVERIFY(cover);
-        QCOMPARE(cover->size(), QSize(400, 400));
-        QVERIFY(!cover->isNull());
+        QCOMPARE(cover ? cover->size() : QSize(), QSize(400, 400));
         QVERIFY(!test::waitFor(m_mock->albumArt(QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART1.jpg"))));
     }
 

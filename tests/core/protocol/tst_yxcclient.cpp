@@ -394,8 +394,7 @@ private Q_SLOTS:
         path.replace(QStringLiteral("HOST"), receiver.host());
         YXCClient client(clientHost, true, fastOptions());
         const auto image = wait(client.albumArt(path));
-        QVERIFY(image);
-        QCOMPARE(image->size(), QSize(3, 2));
+        QCOMPARE(image ? image->size() : QSize(), QSize(3, 2));
         QCOMPARE(receiver.requests().size(), 1);
         QCOMPARE(receiver.requests().at(0).path, requested);
     }
