@@ -208,8 +208,6 @@ private Q_SLOTS:
             "HTTP/1.1 431 Request Header Fields Too Large", "headers_too_large", "Request headers are too large.");
         row("body too large, before the body", "POST / HTTP/1.1\r\nContent-Length: 65537\r\n\r\n",
             "HTTP/1.1 413 Content Too Large", "body_too_large", "Request body is larger than 65536 bytes.");
-        row("chunked", "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", "HTTP/1.1 501 Not Implemented",
-            "chunked_not_supported", "Send a Content-Length body, not chunked.");
     }
     void refusedRequests()
     {

@@ -170,8 +170,6 @@ private Q_SLOTS:
         QByteArray noRange = features;
         noRange.replace(
             noRange.indexOf("actual_volume_db", noRange.indexOf("{\"id\":\"zone2\"")), 16, "other_range_db00");
-        QByteArray wholeDecibels = features;
-        wholeDecibels.replace(R"("min":-80.5,"max":16.5,"step":0.5)", R"("min":-80,"max":16,"step":1)");
         const QByteArray refused = R"({"response_code":5})";
         const QString statusRefused
             = u"receiverFailed: "_s + YXCError::responseCode(5, u"main/getStatus"_s).description();
@@ -182,8 +180,6 @@ private Q_SLOTS:
             u"done"_s, "main/setActualVolume?mode=db&value=-10.0");
         row("raw volume without decibels", op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -60.5)); }),
             u"done"_s, "zone2/setVolume?volume=40");
-        row("raw volume held at the cap", op([](auto &c) { return outcome(c.setVolume(Zone::zone2, 0)); }), u"done"_s,
-            "zone2/setVolume?volume=141");
         row("input by its display name", op([](auto &c) { return outcome(c.setInput(Zone::main, "Blu-ray")); }),
             u"done"_s, "main/setInput?input=hdmi1");
         row("sound mode by its display name", op([](auto &c) { return outcome(c.setSoundMode(Zone::main, "Sci-Fi")); }),
@@ -204,15 +200,12 @@ private Q_SLOTS:
         };
         row("step up from -20 dB", step(Zone::main, Direction::up), u"-19.5"_s,
             "main/setActualVolume?mode=db&value=-19.5");
-        row("step down", step(Zone::main, Direction::down), u"-20.5"_s, "main/setActualVolume?mode=db&value=-20.5");
         row("step up to exactly the cap", step(Zone::main, Direction::up), u"-19.5"_s,
             "main/setActualVolume?mode=db&value=-19.5", -19.5);
         row("step up past the cap", step(Zone::main, Direction::up),
             u"volumeAboveCap: Volume -19.5 dB is above the cap of -20 dB."_s, "", -20);
         row("step down from above a lowered cap lands on the cap", step(Zone::main, Direction::down), u"-30"_s,
             "main/setActualVolume?mode=db&value=-30.0", -30);
-        row("step by the zone's own step", step(Zone::main, Direction::up), u"-19"_s,
-            "main/setActualVolume?mode=db&value=-19.0", -10, featuresPath, wholeDecibels);
         row("step in raw steps", step(Zone::zone2, Direction::up), u"-60"_s, "zone2/setVolume?volume=41");
         row("step in a zone without a volume range", step(Zone::zone2, Direction::down),
             u"noVolumeRange: The receiver reported no volume range for zone2."_s, "", -10, featuresPath, noRange);
@@ -266,7 +259,6 @@ private Q_SLOTS:
             "main/setToneControl?mode=manual&treble=4");
         test::row("input by its id", op([](auto &c) { return outcome(c.setInput(Zone::main, "hdmi1")); }), "done",
             "main/setInput?input=hdmi1");
-        test::row("status", op([](auto &c) { return outcome(c.status(Zone::main)); }), "done", "");
     }
 
     void namesThatCannotBeReadBlockNothing()
@@ -301,12 +293,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, namesAnswer);
         m_receiver->answer(u"system/getNameText"_s, namesAnswer);
         auto r = rig(true);
-        const auto volume = test::waitFor(r->adapter.setVolume(api::Zone::main, -30));
-        QVERIFY(!volume);
-        QCOMPARE(volume.error(), api::ControlError::readOnly(u"main/setActualVolume"_s));
-        const auto power = test::waitFor(r->adapter.setPower(api::Zone::main, api::PowerState::on));
-        QVERIFY(!power);
-        QCOMPARE(power.error(), api::ControlError::readOnly(u"main/setPower"_s));
+        const auto blocked
+            = [](const QString &path) { return u"readOnly: "_s + api::ControlError::readOnly(path).description(); };
+        QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30)), blocked(u"main/setActualVolume"_s));
+        QCOMPARE(outcome(r->adapter.setPower(api::Zone::main, api::PowerState::on)), blocked(u"main/setPower"_s));
         // Reads still work.
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
