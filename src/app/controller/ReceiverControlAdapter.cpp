@@ -169,7 +169,7 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(
         transport = store->transport();
     }
     const YXCCommand capped = command.capped(scale, store->settings().maxVolumeDB());
-    Result<Done, YXCError> sent = co_await transport->send(capped);
+    Result<Done, YXCError> sent = co_await store->sendChanging(std::move(transport), capped);
     if (!sent) {
         co_return Failure { controlError(sent.error()) };
     }
@@ -204,7 +204,7 @@ QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> Rece
     if (!store) {
         co_return Failure { storeGone() };
     }
-    Result<Done, StoreError> refreshed = co_await store->refresh(YXCEvent::Refresh::status(coreZone(zone)));
+    Result<Done, StoreError> refreshed = co_await store->freshRead(YXCEvent::Refresh::status(coreZone(zone)));
     if (!store) {
         co_return Failure { storeGone() };
     }
@@ -259,7 +259,7 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     const InputFeature *input = context.features.system.input(inputId);
     if (input && input->playInfoType == QStringLiteral("netusb")) {
         // What is playing is a detail of the status: a failed refresh keeps the last known player state.
-        const auto playInfo = co_await store->refresh(YXCEvent::Refresh::playInfo());
+        const auto playInfo = co_await store->freshRead(YXCEvent::Refresh::playInfo());
         Q_UNUSED(playInfo);
         if (!store) {
             co_return Failure { storeGone() };

@@ -28,6 +28,7 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_launch(std::move(launch))
     , m_clock(parts.clock ? *parts.clock : Clock::system())
     , m_edits(m_clock, [this](const YXCCommand &command) { perform(command); })
+    , m_fresh(m_clock, [this](YXCEvent::Refresh what) { return refresh(what); })
     , m_transportFactory(std::move(parts.transportFactory))
     // A store built without these parts stays off the network and starts no other application: the
     // application's own parts come from its composition root.
@@ -171,6 +172,7 @@ void ReceiverStore::replaceTransport()
     m_transport = makeTransport();
     m_transportHost = m_settings.host();
     ++m_epoch;
+    m_fresh.forget();
     Q_EMIT transportChanged();
     notifyDerived(); // the status line's read-only segment follows the transport
     if (m_listener) {
@@ -660,6 +662,7 @@ void ReceiverStore::stopTasks()
 {
     ++m_taskGeneration;
     ++m_epoch;
+    m_fresh.forget();
     m_eventRefreshes.clear(); // their runs end when they resume
     m_signalFetchAgain = false;
     if (m_listener) {

@@ -10,6 +10,7 @@
 #include "core/protocol/VolumeScale.h"
 #include "core/protocol/YXCPayload.h"
 #include "core/store/ConnectionState.h"
+#include "core/store/FreshReads.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/PendingEdits.h"
 #include "core/store/SleepGroup.h"
@@ -152,6 +153,12 @@ public:
     QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
     QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
+    // `what` as the receiver has it now: from the store when it was read less than FreshReads::freshFor ago and
+    // nothing was sent since, else from one read that every caller asking meanwhile shares.
+    QCoro::Task<Result<Done, StoreError>> freshRead(YXCEvent::Refresh what) { return m_fresh.ensure(what); }
+    // Sends a command over `transport` (the store's or one a caller holds); what it may change is read from the
+    // receiver again next time, so a caller reads what it just set.
+    QCoro::Task<Result<Done, YXCError>> sendChanging(std::shared_ptr<ReceiverTransport> transport, YXCCommand command);
     void refreshSignal();
     QCoro::Task<> fetchSignal();
     void signalVisibilityChanged();
@@ -297,6 +304,7 @@ private:
     const LaunchOptions m_launch;
     Clock &m_clock;
     PendingEdits m_edits;
+    FreshReads m_fresh;
     std::shared_ptr<ReceiverTransport> m_transport;
     TransportFactory m_transportFactory;
     std::unique_ptr<ReceiverDiscovering> m_discovery;

@@ -303,6 +303,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
+    const FreshReads::Ticket ticket = m_fresh.began(what);
     switch (what.kind) {
     case YXCEvent::Refresh::Kind::status: {
         Result<ZoneStatus, YXCError> status
@@ -313,6 +314,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (!status) {
             co_return Failure { StoreError(status.error()) };
         }
+        m_fresh.succeeded(ticket);
         setStatusEntry(what.zone, std::move(status).value());
         co_return Done {};
     }
@@ -324,6 +326,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (!info) {
             co_return Failure { StoreError(info.error()) };
         }
+        m_fresh.succeeded(ticket);
         if (m_playInfo != info.value()) {
             setPlayInfo(info.value(), true);
         }
@@ -338,6 +341,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (!names) {
             co_return Failure { StoreError(names.error()) };
         }
+        m_fresh.succeeded(ticket);
         assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
         co_return Done {};
     }

@@ -51,11 +51,24 @@ void ReceiverStore::perform(const YXCCommand &command)
 QCoro::Task<> ReceiverStore::runSend(YXCCommand command)
 {
     QPointer<ReceiverStore> self(this);
-    const std::shared_ptr<ReceiverTransport> transport = m_transport;
-    const Result<Done, YXCError> sent = co_await transport->send(std::move(command));
+    const Result<Done, YXCError> sent = co_await sendChanging(m_transport, std::move(command));
     if (!sent && self && !m_destroying) {
         setLastError(sent.error().description());
     }
+}
+
+QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
+    std::shared_ptr<ReceiverTransport> transport, YXCCommand command)
+{
+    QPointer<ReceiverStore> self(this);
+    const std::optional<Zone> zone = command.zone();
+    m_fresh.changed(zone);
+    Result<Done, YXCError> sent = co_await transport->send(std::move(command));
+    // A read sent while the command was on its way may not show it yet.
+    if (self && !m_destroying) {
+        m_fresh.changed(zone);
+    }
+    co_return sent;
 }
 
 void ReceiverStore::setEdit(double value, const QString &key, std::function<YXCCommand(double)> command)
@@ -162,7 +175,7 @@ QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
     editStatus(zone, [oldValue](ZoneStatus &status) { status.mute = !oldValue; });
     QPointer<ReceiverStore> self(this);
     const std::shared_ptr<ReceiverTransport> transport = m_transport;
-    const Result<Done, YXCError> sent = co_await transport->send(YXCCommand::setMute(zone, !oldValue));
+    const Result<Done, YXCError> sent = co_await sendChanging(transport, YXCCommand::setMute(zone, !oldValue));
     if (!self || m_destroying) {
         co_return;
     }
@@ -190,7 +203,7 @@ QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<boo
 {
     QPointer<ReceiverStore> self(this);
     const std::shared_ptr<ReceiverTransport> transport = m_transport;
-    const Result<Done, YXCError> sent = co_await transport->send(YXCCommand::setSurroundAI(zone, on));
+    const Result<Done, YXCError> sent = co_await sendChanging(transport, YXCCommand::setSurroundAI(zone, on));
     if (!self || m_destroying) {
         co_return;
     }

@@ -7,6 +7,7 @@
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "support/FakeReceiver.h"
+#include "support/ManualClock.h"
 #include "support/WaitFor.h"
 
 #include "../TableRows.h"
@@ -15,6 +16,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 using namespace amplora;
 using amplora::app::ReceiverControlAdapter;
@@ -87,13 +89,14 @@ Operation op(Operation operation)
 // One store on one transport, with the settings in a private file.
 struct Rig {
     QTemporaryDir dir;
+    test::ManualClock clock;
     AppSettings settings;
     ReceiverStore store;
     ReceiverControlAdapter adapter;
 
     Rig(LaunchOptions launch, std::shared_ptr<ReceiverTransport> transport)
         : settings(std::make_unique<QSettings>(dir.filePath(u"a.conf"_s), QSettings::IniFormat))
-        , store(settings, launch, ReceiverStoreParts { std::move(transport), {}, {}, {}, nullptr })
+        , store(settings, launch, ReceiverStoreParts { std::move(transport), {}, {}, {}, &clock })
         , adapter(store)
     {
         settings.setMaxVolumeDB(-10);
@@ -146,6 +149,26 @@ private Q_SLOTS:
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2)).value(),
             (api::ReceiverStatus {
                 api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Tuner"_s, {}, {}, {}, {}, {} }));
+    }
+
+    // A status asked for again within the second comes from the store; after a change through the adapter it
+    // comes from the receiver, so a caller reads what it just set.
+    void statusIsReadAgainOnlyAfterAChange()
+    {
+        auto r = rig();
+        const auto statusRequests = [this] {
+            return std::ranges::count_if(
+                m_receiver->requests(), [](const auto &request) { return request.target() == u"main/getStatus"_s; });
+        };
+        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
+        r->clock.advance(std::chrono::milliseconds(999));
+        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
+        QCOMPARE(statusRequests(), 1);
+
+        m_receiver->answer(u"main/getStatus"_s, QByteArray(mainStatus).replace("-20.0", "-30.0"));
+        QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30)), u"done"_s);
+        QCOMPARE(test::waitFor(r->adapter.status(api::Zone::main)).value().volumeDb, -30.0);
+        QCOMPARE(statusRequests(), 2);
     }
 
     // Each row may replace one answer of the receiver and set the cap (else -10 dB); every operation reads the

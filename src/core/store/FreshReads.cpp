@@ -1,0 +1,89 @@
+#include "core/store/FreshReads.h"
+
+#include <QCoroSignal>
+
+namespace amplora {
+
+FreshReads::FreshReads(Clock &clock, Read read)
+    : m_clock(clock)
+    , m_read(std::move(read))
+{ }
+
+bool FreshReads::isFresh(YXCEvent::Refresh what) const
+{
+    const auto found = m_entries.find(what);
+    if (found == m_entries.end()) {
+        return false;
+    }
+    const Entry &entry = found->second;
+    return entry.readAt && entry.readGeneration == m_generation && entry.readChanges == entry.changes
+        && m_clock.now() - *entry.readAt < freshFor;
+}
+
+QCoro::Task<Result<Done, StoreError>> FreshReads::ensure(YXCEvent::Refresh what)
+{
+    if (isFresh(what)) {
+        co_return Done {};
+    }
+    Entry &entry = m_entries[what];
+    // A read sent before the latest command may answer with what the command changed: it is not joined. Nor is
+    // one that landed: it was stale, or failed.
+    if (!entry.flight || entry.flight->outcome || entry.flight->changes != entry.changes
+        || entry.flight->generation != m_generation) {
+        entry.flight = std::make_shared<ReadFlight>();
+        entry.flight->changes = entry.changes;
+        entry.flight->generation = m_generation;
+        fly(what, entry.flight);
+    }
+    // The waiter keeps the flight: it lands even when the store goes first.
+    const std::shared_ptr<ReadFlight> flight = entry.flight;
+    if (!flight->outcome) {
+        co_await qCoro(flight.get(), &ReadFlight::landed);
+    }
+    co_return *flight->outcome;
+}
+
+QCoro::Task<> FreshReads::fly(YXCEvent::Refresh what, std::shared_ptr<ReadFlight> flight)
+{
+    // `this` may be gone when the read returns (the store was destroyed); only the flight is touched then, and
+    // m_read's outcome says the store was superseded.
+    Read read = m_read;
+    Result<Done, StoreError> outcome = co_await read(what);
+    flight->outcome = std::move(outcome);
+    Q_EMIT flight->landed();
+}
+
+FreshReads::Ticket FreshReads::began(YXCEvent::Refresh what)
+{
+    return { what, m_clock.now(), m_entries[what].changes, m_generation };
+}
+
+void FreshReads::succeeded(const Ticket &ticket)
+{
+    Entry &entry = m_entries[ticket.what];
+    if (ticket.generation != m_generation || ticket.changes != entry.changes) {
+        return;
+    }
+    if (!entry.readAt || *entry.readAt < ticket.sentAt) {
+        entry.readAt = ticket.sentAt;
+        entry.readChanges = ticket.changes;
+        entry.readGeneration = ticket.generation;
+    }
+}
+
+void FreshReads::changed(std::optional<Zone> zone)
+{
+    for (auto &[what, entry] : m_entries) {
+        if (what.kind == YXCEvent::Refresh::Kind::playInfo
+            || (what.kind == YXCEvent::Refresh::Kind::status && (!zone || what.zone == *zone))) {
+            ++entry.changes;
+        }
+    }
+}
+
+void FreshReads::forget()
+{
+    ++m_generation;
+}
+
+} // namespace amplora
