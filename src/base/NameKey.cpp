@@ -1,7 +1,6 @@
 #include "base/NameKey.h"
 
 #include <QChar>
-#include <QList>
 
 namespace amplora {
 
@@ -10,11 +9,20 @@ QString nameMatchingKey(QStringView text)
     const QString lowered = text.toString().toLower();
     QString key;
     key.reserve(lowered.size());
-    // Walk code points, not UTF-16 units, so letters outside the basic plane survive whole.
-    for (const uint unit : lowered.toUcs4()) {
-        const auto codePoint = static_cast<char32_t>(unit);
-        if (QChar::isLetterOrNumber(codePoint))
-            key.append(QString::fromUcs4(&codePoint, 1));
+    // Walk code points, not UTF-16 units, so letters outside the basic plane survive whole. The key is built in
+    // place: names are keyed on every list and status the API serves, so no step allocates per character.
+    for (qsizetype i = 0; i < lowered.size(); ++i) {
+        const QChar unit = lowered.at(i);
+        if (unit.isHighSurrogate() && i + 1 < lowered.size() && lowered.at(i + 1).isLowSurrogate()) {
+            const QChar low = lowered.at(i + 1);
+            if (QChar::isLetterOrNumber(QChar::surrogateToUcs4(unit, low))) {
+                key.append(unit);
+                key.append(low);
+            }
+            ++i;
+        } else if (unit.isLetterOrNumber()) {
+            key.append(unit);
+        }
     }
     return key;
 }

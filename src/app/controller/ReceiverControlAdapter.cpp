@@ -73,14 +73,16 @@ QString nameOfId(const QList<FriendlyNames::Entry> &entries, const QString &id)
     return id;
 }
 
-QList<FriendlyNames::Entry> inputEntries(const ZoneFeatures *zone, const std::optional<NameText> &names)
+QList<FriendlyNames::Entry> inputEntries(
+    FriendlyNames::Memo &memo, const ZoneFeatures *zone, const std::optional<NameText> &names)
 {
-    return zone ? FriendlyNames::inputs(zone->inputList, names) : QList<FriendlyNames::Entry> {};
+    return zone ? memo.inputs(zone->inputList, names) : QList<FriendlyNames::Entry> {};
 }
 
-QList<FriendlyNames::Entry> programEntries(const ZoneFeatures *zone, const std::optional<NameText> &names)
+QList<FriendlyNames::Entry> programEntries(
+    FriendlyNames::Memo &memo, const ZoneFeatures *zone, const std::optional<NameText> &names)
 {
-    return zone && zone->soundProgramList ? FriendlyNames::soundPrograms(*zone->soundProgramList, names)
+    return zone && zone->soundProgramList ? memo.soundPrograms(*zone->soundProgramList, names)
                                           : QList<FriendlyNames::Entry> {};
 }
 
@@ -243,9 +245,9 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     status.volumeDb = *volumeDb;
     status.mute = zoneStatus.mute.value_or(false);
     const QString inputId = zoneStatus.input.value_or(QString());
-    status.input = nameOfId(inputEntries(features, context.names), inputId);
+    status.input = nameOfId(inputEntries(m_names, features, context.names), inputId);
     if (zoneStatus.soundProgram) {
-        status.soundMode = nameOfId(programEntries(features, context.names), *zoneStatus.soundProgram);
+        status.soundMode = nameOfId(programEntries(m_names, features, context.names), *zoneStatus.soundProgram);
     }
     if (zoneStatus.toneControl && zoneStatus.toneControl->bass) {
         status.bass = *zoneStatus.toneControl->bass * 0.5;
@@ -325,8 +327,8 @@ api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString 
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto id
-        = idNamed(inputEntries(context->zone(zone), context->names), name, &api::ControlError::unknownInput, zone);
+    const auto id = idNamed(
+        inputEntries(m_names, context->zone(zone), context->names), name, &api::ControlError::unknownInput, zone);
     if (!id) {
         co_return Failure { id.error() };
     }
@@ -340,7 +342,7 @@ api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QStr
         co_return Failure { context.error() };
     }
     const auto id = idNamed(
-        programEntries(context->zone(zone), context->names), name, &api::ControlError::unknownSoundMode, zone);
+        programEntries(m_names, context->zone(zone), context->names), name, &api::ControlError::unknownSoundMode, zone);
     if (!id) {
         co_return Failure { id.error() };
     }
@@ -382,7 +384,7 @@ api::ControlTask<QStringList> ReceiverControlAdapter::inputs(api::Zone zone)
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return namesOf(inputEntries(context->zone(zone), context->names));
+    co_return namesOf(inputEntries(m_names, context->zone(zone), context->names));
 }
 
 api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone)
@@ -391,7 +393,7 @@ api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone)
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return namesOf(programEntries(context->zone(zone), context->names));
+    co_return namesOf(programEntries(m_names, context->zone(zone), context->names));
 }
 
 api::ControlTask<double> ReceiverControlAdapter::volumeCapDb()

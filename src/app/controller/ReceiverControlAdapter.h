@@ -6,6 +6,7 @@
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
 #include "core/protocol/ZoneStatus.h"
+#include "core/store/FriendlyNames.h"
 
 #include <QPointer>
 
@@ -71,6 +72,7 @@ private:
     QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone);
 
     QPointer<ReceiverStore> m_store;
+    FriendlyNames::Memo m_names;
 };
 
 } // namespace amplora::app

@@ -4,6 +4,7 @@
 #include "core/store/FavouriteInput.h"
 #include "core/store/FavouriteSoundProgram.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace amplora::FriendlyNames {
@@ -72,15 +73,26 @@ QList<Entry> disambiguate(const QList<Candidate> &candidates)
     return entries;
 }
 
-template<class Favourite> QString withFavouriteLabel(const QString &name, const QList<Favourite> &favourites)
+// The favourites' labels by their keys (the first favourite of a key wins). The favourites never change, so
+// they are keyed once rather than for every entry of every list.
+template<class Favourite> const QHash<QString, QString> &labelsByKey()
 {
-    const QString nameKey = key(name);
-    for (const Favourite &favourite : favourites) {
-        if (key(favourite.label) == nameKey) {
-            return favourite.label;
+    static const QHash<QString, QString> labels = [] {
+        QHash<QString, QString> byKey;
+        for (const Favourite &favourite : Favourite::all()) {
+            const QString labelKey = key(favourite.label);
+            if (!byKey.contains(labelKey)) {
+                byKey.insert(labelKey, favourite.label);
+            }
         }
-    }
-    return name;
+        return byKey;
+    }();
+    return labels;
+}
+
+QString withFavouriteLabel(const QString &name, const QHash<QString, QString> &labels)
+{
+    return labels.value(key(name), name);
 }
 
 } // namespace
@@ -115,10 +127,11 @@ QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText>
             favouriteIDs.insert(*id);
         }
     }
+    const QHash<QString, QString> &labels = labelsByKey<FavouriteInput>();
     QList<Candidate> candidates;
     for (const QString &id : zoneInputs) {
         const QString name = names ? textFor(names->inputList, id).value_or(id) : id;
-        candidates.append({ id, withFavouriteLabel(name, FavouriteInput::all()), favouriteIDs.contains(id) });
+        candidates.append({ id, withFavouriteLabel(name, labels), favouriteIDs.contains(id) });
     }
     return disambiguate(candidates);
 }
@@ -129,12 +142,37 @@ QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<
     for (const FavouriteSoundProgram &favourite : FavouriteSoundProgram::all()) {
         favouriteIDs.insert(favourite.programID);
     }
+    const QHash<QString, QString> &labels = labelsByKey<FavouriteSoundProgram>();
     QList<Candidate> candidates;
     for (const QString &id : zonePrograms) {
         const QString name = names ? textFor(names->soundProgramList, id).value_or(id) : id;
-        candidates.append({ id, withFavouriteLabel(name, FavouriteSoundProgram::all()), favouriteIDs.contains(id) });
+        candidates.append({ id, withFavouriteLabel(name, labels), favouriteIDs.contains(id) });
     }
     return disambiguate(candidates);
+}
+
+QList<Entry> Memo::inputs(const QStringList &zoneInputs, const std::optional<NameText> &names)
+{
+    return lookUp(m_inputs, zoneInputs, names, &FriendlyNames::inputs);
+}
+
+QList<Entry> Memo::soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names)
+{
+    return lookUp(m_soundPrograms, zonePrograms, names, &FriendlyNames::soundPrograms);
+}
+
+QList<Entry> Memo::lookUp(QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names, Work work)
+{
+    for (const Slot &slot : slots) {
+        if (slot.ids == ids && slot.names == names) {
+            return slot.entries;
+        }
+    }
+    if (slots.size() == slotCount) {
+        slots.removeFirst();
+    }
+    slots.append({ ids, names, work(ids, names) });
+    return slots.last().entries;
 }
 
 } // namespace amplora::FriendlyNames

@@ -29,4 +29,28 @@ QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText>
 // The same for the zone's sound programs.
 QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names);
 
+// The lists worked out last, handed out again while the receiver's lists and names stay the same. Working a list
+// out keys every name on it, while a caller such as the API's status wants one name from it on every request;
+// the receiver's lists are shared copies, so telling that they are unchanged costs next to nothing.
+class Memo {
+public:
+    QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names);
+    QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names);
+
+private:
+    struct Slot {
+        QStringList ids;
+        std::optional<NameText> names;
+        QList<Entry> entries;
+    };
+    using Work = QList<Entry> (*)(const QStringList &, const std::optional<NameText> &);
+    // One slot per list seen lately (a receiver has a few zones); the oldest goes first.
+    static constexpr qsizetype slotCount = 8;
+    static QList<Entry> lookUp(
+        QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names, Work work);
+
+    QList<Slot> m_inputs;
+    QList<Slot> m_soundPrograms;
+};
+
 } // namespace amplora::FriendlyNames

@@ -161,6 +161,28 @@ private Q_SLOTS:
         QFETCH(Names, names);
         QTEST(rendered(FriendlyNames::soundPrograms(zonePrograms, nameText({}, names))), "expected");
     }
+
+    // Lists asked for again, lists whose names changed, and more lists than the memo keeps: every answer is the
+    // list worked out afresh.
+    void memoFollowsTheReceiversLists()
+    {
+        QList<QPair<QStringList, std::optional<NameText>>> asked;
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < 10; ++i) {
+                const QString id = QStringLiteral("av%1").arg(i);
+                asked.append({ { "hdmi1", id },
+                    nameText({ { id, QStringLiteral("Deck %1").arg(i % 3) } }, { { id, "Drama" } }) });
+            }
+        }
+        asked.append({ { "hdmi1", "av1" }, nameText({ { "av1", "Renamed" } }, { { "av1", "Renamed" } }) });
+        asked.append({ { "hdmi1", "av1" }, std::nullopt });
+
+        FriendlyNames::Memo memo;
+        for (const auto &[ids, names] : asked) {
+            QCOMPARE(memo.inputs(ids, names), FriendlyNames::inputs(ids, names));
+            QCOMPARE(memo.soundPrograms(ids, names), FriendlyNames::soundPrograms(ids, names));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFriendlyNames)
