@@ -47,16 +47,20 @@ QByteArray reasonPhrase(int status)
 
 HTTPResponse HTTPResponse::json(int status, const JSONValue &value)
 {
+    if (auto body = JSONEncoder::encode(value)) {
+        return encodedJSON(status, std::move(*body));
+    }
+    qCWarning(lcApi) << "A response body could not be encoded (a number is not finite); sending {}";
+    return encodedJSON(status, QByteArrayLiteral("{}"));
+}
+
+HTTPResponse HTTPResponse::encodedJSON(int status, QByteArray body)
+{
     HTTPResponse response;
     response.status = status;
     response.headers.append(
         { QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json; charset=utf-8") });
-    if (auto body = JSONEncoder::encode(value)) {
-        response.body = std::move(*body);
-    } else {
-        qCWarning(lcApi) << "A response body could not be encoded (a number is not finite); sending {}";
-        response.body = QByteArrayLiteral("{}");
-    }
+    response.body = std::move(body);
     return response;
 }
 

@@ -22,6 +22,8 @@ struct HTTPResponse {
     // `value` encoded by the shared encoder, with the single header Content-Type: application/json;
     // charset=utf-8. A value the encoder refuses (a number that is not finite) gives the body {}.
     static HTTPResponse json(int status, const JSONValue &value);
+    // The same for a body the shared encoder has already written.
+    static HTTPResponse encodedJSON(int status, QByteArray body);
     // The error envelope; 401 adds WWW-Authenticate, a retry time adds Retry-After (in that order).
     static HTTPResponse error(const APIError &error);
 

@@ -10,6 +10,7 @@
 #include "api/scenes/SceneStore.h"
 
 #include <exception>
+#include <map>
 
 namespace amplora::api {
 
@@ -39,6 +40,15 @@ QCoro::Task<Response> acknowledged(ControlTask<Done> change, Zone zone, JSONValu
     if (!done)
         co_return Failure { Errors::fromControl(done.error()) };
     co_return acknowledgement(zone, std::move(fields));
+}
+
+// The usual answer names one field. Built here rather than as a braced list in the coroutines: GCC 12 rejects a
+// braced initializer holding QStringLiteral inside a coroutine.
+JSONValue::Object field(QString key, JSONValue value)
+{
+    JSONValue::Object fields;
+    fields.emplace(std::move(key), std::move(value));
+    return fields;
 }
 
 Checked<Zone> zoneFromQuery(const HTTPRequest &request)
@@ -182,6 +192,13 @@ private:
     const ReceiverAPIConfiguration m_configuration;
     const std::shared_ptr<TokenAuthenticator> m_authenticator;
     const std::shared_ptr<VolumeRateLimiter> m_rateLimiter;
+    // The last status answered per zone, encoded: automations poll a status that rarely changes, and comparing
+    // it costs far less than encoding it again.
+    struct EncodedStatus {
+        ReceiverStatus status;
+        QByteArray body;
+    };
+    std::map<Zone, EncodedStatus> m_encodedStatus;
 };
 
 QCoro::Task<HTTPResponse> APIRouter::Engine::handle(HTTPRequest request)
@@ -287,7 +304,12 @@ QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
     Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone);
     if (!status)
         co_return Failure { Errors::fromControl(status.error()) };
-    co_return HTTPResponse::json(200, status.value().toJSON());
+    EncodedStatus &encoded = m_encodedStatus[zone];
+    if (encoded.body.isEmpty() || !(encoded.status == status.value())) {
+        encoded.body = HTTPResponse::json(200, status.value().toJSON()).body;
+        encoded.status = std::move(status).value();
+    }
+    co_return HTTPResponse::encodedJSON(200, encoded.body);
 }
 
 QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)
@@ -320,7 +342,7 @@ QCoro::Task<Response> APIRouter::Engine::power(Zone zone, const HTTPRequest &req
     if (!power)
         co_return Failure { power.error() };
     co_return co_await acknowledged(m_control->setPower(zone, power->power), zone,
-        { { QStringLiteral("power"), JSONValue(enumName(power->power)) } });
+        field(QStringLiteral("power"), JSONValue(enumName(power->power))));
 }
 
 QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &request)
@@ -335,7 +357,7 @@ QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &re
         if (std::optional<APIError> refused = rateLimit(zone))
             co_return Failure { *refused };
         co_return co_await acknowledged(
-            m_control->setVolume(zone, *target), zone, { { QStringLiteral("volumeDb"), JSONValue(*target) } });
+            m_control->setVolume(zone, *target), zone, field(QStringLiteral("volumeDb"), JSONValue(*target)));
     }
 
     // The control reads the volume once and refuses a step above the cap itself. That refusal sends nothing, so
@@ -349,7 +371,7 @@ QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &re
             m_rateLimiter->giveBack(zone);
         co_return Failure { Errors::fromControl(stepped.error()) };
     }
-    co_return acknowledgement(zone, { { QStringLiteral("step"), JSONValue(enumName(direction)) } });
+    co_return acknowledgement(zone, field(QStringLiteral("step"), JSONValue(enumName(direction))));
 }
 
 QCoro::Task<Response> APIRouter::Engine::mute(Zone zone, const HTTPRequest &request)
@@ -358,7 +380,7 @@ QCoro::Task<Response> APIRouter::Engine::mute(Zone zone, const HTTPRequest &requ
     if (!mute)
         co_return Failure { mute.error() };
     co_return co_await acknowledged(
-        m_control->setMute(zone, mute->mute), zone, { { QStringLiteral("mute"), JSONValue(mute->mute) } });
+        m_control->setMute(zone, mute->mute), zone, field(QStringLiteral("mute"), JSONValue(mute->mute)));
 }
 
 QCoro::Task<Response> APIRouter::Engine::input(Zone zone, const HTTPRequest &request)
@@ -370,7 +392,7 @@ QCoro::Task<Response> APIRouter::Engine::input(Zone zone, const HTTPRequest &req
     if (!name)
         co_return Failure { name.error() };
     co_return co_await acknowledged(
-        m_control->setInput(zone, *name), zone, { { QStringLiteral("input"), JSONValue(*name) } });
+        m_control->setInput(zone, *name), zone, field(QStringLiteral("input"), JSONValue(*name)));
 }
 
 QCoro::Task<Response> APIRouter::Engine::soundMode(Zone zone, const HTTPRequest &request)
@@ -382,7 +404,7 @@ QCoro::Task<Response> APIRouter::Engine::soundMode(Zone zone, const HTTPRequest 
     if (!name)
         co_return Failure { name.error() };
     co_return co_await acknowledged(
-        m_control->setSoundMode(zone, *name), zone, { { QStringLiteral("soundMode"), JSONValue(*name) } });
+        m_control->setSoundMode(zone, *name), zone, field(QStringLiteral("soundMode"), JSONValue(*name)));
 }
 
 QCoro::Task<Response> APIRouter::Engine::tone(Zone zone, const HTTPRequest &request)
@@ -404,7 +426,7 @@ QCoro::Task<Response> APIRouter::Engine::subwoofer(Zone zone, const HTTPRequest 
     if (!trim)
         co_return Failure { trim.error() };
     co_return co_await acknowledged(
-        m_control->setSubwoofer(zone, trim->db), zone, { { QStringLiteral("subwoofer"), JSONValue(trim->db) } });
+        m_control->setSubwoofer(zone, trim->db), zone, field(QStringLiteral("subwoofer"), JSONValue(trim->db)));
 }
 
 QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &request)
@@ -413,7 +435,7 @@ QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &
     if (!playback)
         co_return Failure { playback.error() };
     co_return co_await acknowledged(m_control->playback(playback->action), zone,
-        { { QStringLiteral("action"), JSONValue(enumName(playback->action)) } });
+        field(QStringLiteral("action"), JSONValue(enumName(playback->action))));
 }
 
 QCoro::Task<Response> APIRouter::Engine::saveSceneFromBody(const HTTPRequest &request)

@@ -228,6 +228,20 @@ private Q_SLOTS:
         QVERIFY(header(answer, "Allow").isEmpty());
     }
 
+    // Each answer shows the zone's status as it is now, also after a change, and each zone its own.
+    void statusFollowsChanges()
+    {
+        RouterRig rig;
+        const QByteArray before = rig.send("GET", "/api/v1/status").body;
+        QCOMPARE(rig.send("POST", "/api/v1/mute", R"({"mute":true})").status, 200);
+        const QByteArray after = rig.send("GET", "/api/v1/status").body;
+        QVERIFY(before.contains(R"("mute":false)"));
+        QVERIFY(after.contains(R"("mute":true)"));
+        QCOMPARE(QByteArray(after).replace(R"("mute":true)", R"("mute":false)"), before);
+        QVERIFY(rig.send("GET", "/api/v1/status?zone=zone2").body.contains(R"("zone":"zone2")"));
+        QCOMPARE(rig.send("GET", "/api/v1/status").body, after);
+    }
+
     void refusesEveryoneUntilATokenIsSet()
     {
         RouterRig rig;
