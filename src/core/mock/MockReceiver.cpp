@@ -326,6 +326,8 @@ void MockReceiver::apply(const YXCCommand &command)
 QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(YXCCommand command, YXCPayloadType type)
 {
     const QString path = command.path();
+    // Each read the mock answers, as a receiver would see it: how many requests the application sends.
+    qCDebug(lcMock).noquote() << "read" << path;
     const auto model = answer(command);
     if (!model) {
         co_return Failure { YXCError::responseCode(4, path) };
