@@ -41,6 +41,11 @@ public:
         status.zone = zone;
         co_return status;
     }
+    ControlTask<QList<Zone>> zones() override
+    {
+        QList<Zone> zones { Zone::main };
+        co_return zones;
+    }
     ControlTask<Done> setPower(Zone, PowerState) override { co_return Done {}; }
     ControlTask<Done> setVolume(Zone, double) override { co_return Done {}; }
     ControlTask<double> stepVolume(Zone, VolumeStepDirection) override { co_return -40.0; }
