@@ -29,7 +29,7 @@ private Q_SLOTS:
                               "\r\n"
                               "hello"));
         // Clients go by the number; a status without a phrase of its own still gets a well-formed status line.
-        QCOMPARE((HTTPResponse { 418, {}, {} }.serialized()),
+        QCOMPARE((HTTPResponse { 418, {}, {}, {} }.serialized()),
             QByteArrayLiteral("HTTP/1.1 418 Status 418\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"));
     }
 
