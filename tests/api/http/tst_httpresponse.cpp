@@ -19,7 +19,7 @@ class TestHTTPResponse : public QObject {
 private Q_SLOTS:
     void wireForm()
     {
-        HTTPResponse response { 201, { { "X-One", "1" }, { "X-Two", "2" } }, "hello" };
+        HTTPResponse response { 201, { { "X-One", "1" }, { "X-Two", "2" } }, "hello", {} };
         QCOMPARE(response.serialized(),
             QByteArrayLiteral("HTTP/1.1 201 Created\r\n"
                               "X-One: 1\r\n"
