@@ -2,6 +2,8 @@
 
 #include "api/Logging.h"
 
+#include <algorithm>
+
 namespace amplora::api {
 
 ResponseStream::ResponseStream(qsizetype maxPendingBytes)

@@ -22,7 +22,6 @@ public:
     bool write(QByteArrayView bytes);
     // No more bytes: the connection closes once the queued ones are out.
     void end();
-    bool isOver() const { return m_state != State::open; }
 
     // ---- connection ----
     // The queued bytes not sent yet.

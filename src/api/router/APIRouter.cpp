@@ -461,8 +461,6 @@ QCoro::Task<Response> APIRouter::Engine::events()
     const std::shared_ptr<ResponseStream> stream = m_events->subscribe();
     if (!stream)
         co_return Failure { Errors::tooManySubscribers(m_events->settings().maxSubscribers) };
-    // The first event of each zone carries exactly the body GET /status answers.
-    QList<StatusEvents::ZoneJSON> current;
     const Result<QList<Zone>, ControlError> zones = co_await m_control->zones();
     if (!zones) {
         stream->abandon();
@@ -474,9 +472,9 @@ QCoro::Task<Response> APIRouter::Engine::events()
             stream->abandon();
             co_return Failure { answer.error() };
         }
-        current.append({ zone, answer->body });
+        // Exactly the body GET /status answers. The stream holds it until the connection sends the head.
+        m_events->sendFirst(stream, zone, answer->body);
     }
-    m_events->start(stream, current);
     HTTPResponse response;
     response.headers = {
         { QByteArrayLiteral("Content-Type"), QByteArrayLiteral("text/event-stream") },

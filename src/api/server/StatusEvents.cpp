@@ -3,7 +3,6 @@
 #include "api/Logging.h"
 #include "api/http/HTTPResponse.h"
 
-#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -15,6 +14,17 @@ namespace {
 std::size_t indexOf(Zone zone)
 {
     return static_cast<std::size_t>(zone);
+}
+
+QByteArray statusEvent(const QByteArray &json)
+{
+    return QByteArrayLiteral("event: status\ndata: ") + json + QByteArrayLiteral("\n\n");
+}
+
+// A comment line: clients ignore it, and writing it finds a connection whose client has gone.
+QByteArray keepAliveComment()
+{
+    return QByteArrayLiteral(": keep-alive\n\n");
 }
 
 } // namespace
@@ -48,16 +58,6 @@ QByteArray StatusEvents::statusJSON(const ReceiverStatus &status)
     return HTTPResponse::json(200, status.toJSON()).body;
 }
 
-QByteArray StatusEvents::statusEvent(const QByteArray &json)
-{
-    return QByteArrayLiteral("event: status\ndata: ") + json + QByteArrayLiteral("\n\n");
-}
-
-QByteArray StatusEvents::keepAliveComment()
-{
-    return QByteArrayLiteral(": keep-alive\n\n");
-}
-
 std::shared_ptr<ResponseStream> StatusEvents::subscribe()
 {
     if (subscriberCount() >= m_settings.maxSubscribers)
@@ -71,19 +71,14 @@ std::shared_ptr<ResponseStream> StatusEvents::subscribe()
     return subscriber->stream;
 }
 
-void StatusEvents::start(const std::shared_ptr<ResponseStream> &stream, const QList<ZoneJSON> &current)
+void StatusEvents::sendFirst(const std::shared_ptr<ResponseStream> &stream, Zone zone, const QByteArray &json)
 {
     const auto found = std::ranges::find_if(
         m_subscribers, [&stream](const std::shared_ptr<Subscriber> &each) { return each->stream == stream; });
     if (found == m_subscribers.end())
         return;
-    const std::shared_ptr<Subscriber> subscriber = *found;
-    subscriber->started = true;
-    for (const ZoneJSON &zone : current) {
-        subscriber->sent.at(indexOf(zone.zone)) = zone.json;
-        if (!subscriber->stream->write(statusEvent(zone.json)))
-            return;
-    }
+    (*found)->sent.at(indexOf(zone)) = json;
+    stream->write(statusEvent(json));
 }
 
 void StatusEvents::publish(Zone zone, const QByteArray &json)
@@ -117,7 +112,8 @@ void StatusEvents::flush(Zone zone)
     zoneState.flushArmed = false;
     bool sent = false;
     for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
-        if (!subscriber->started || subscriber->sent.at(indexOf(zone)) == zoneState.latest)
+        const std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
+        if (!has || has == zoneState.latest)
             continue;
         subscriber->sent.at(indexOf(zone)) = zoneState.latest;
         subscriber->stream->write(statusEvent(*zoneState.latest));
@@ -147,10 +143,8 @@ void StatusEvents::armKeepAlive()
 void StatusEvents::keepAlive()
 {
     m_keepAliveArmed = false;
-    for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
-        if (subscriber->started)
-            subscriber->stream->write(keepAliveComment());
-    }
+    for (const std::shared_ptr<Subscriber> &subscriber : snapshot())
+        subscriber->stream->write(keepAliveComment());
     if (!m_subscribers.empty())
         armKeepAlive();
 }

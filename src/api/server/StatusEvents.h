@@ -39,12 +39,6 @@ public:
         qsizetype maxPendingBytes = 256 * 1024;
     };
 
-    // One zone's status JSON, as GET /api/v1/status?zone=… answers it.
-    struct ZoneJSON {
-        Zone zone;
-        QByteArray json;
-    };
-
     StatusEvents();
     explicit StatusEvents(Settings settings, QObject *parent = nullptr);
     ~StatusEvents() override;
@@ -53,12 +47,12 @@ public:
     void setClock(Now now, Timer timer);
     int subscriberCount() const { return static_cast<int>(m_subscribers.size()); }
 
-    // A new subscriber's stream, or none when `maxSubscribers` are subscribed already. Its first events come
-    // from start(); what is published meanwhile follows them.
+    // A new subscriber's stream, or none when `maxSubscribers` are subscribed already. It is sent nothing of a
+    // zone until sendFirst() gives it that zone's first event.
     std::shared_ptr<ResponseStream> subscribe();
-    // Sends the subscriber its first event for each zone, then whatever was published since subscribe()
-    // and differs from it.
-    void start(const std::shared_ptr<ResponseStream> &stream, const QList<ZoneJSON> &current);
+    // Sends the subscriber the zone's first event, `json` just read; from then on it gets what is published of
+    // the zone. What was published while `json` was being read is no newer and is not sent.
+    void sendFirst(const std::shared_ptr<ResponseStream> &stream, Zone zone, const QByteArray &json);
     // The zone's status JSON now; sent to the subscribers that do not have it yet, once the zone's interval
     // since its last event has passed.
     void publish(Zone zone, const QByteArray &json);
@@ -67,16 +61,12 @@ public:
 
     // The status as GET /api/v1/status answers it.
     static QByteArray statusJSON(const ReceiverStatus &status);
-    // The wire form of one event.
-    static QByteArray statusEvent(const QByteArray &json);
-    static QByteArray keepAliveComment();
 
 private:
     struct Subscriber {
         std::shared_ptr<ResponseStream> stream;
-        // Until its first events are out it is sent nothing: what is published meanwhile was read before them.
-        bool started = false;
-        std::array<std::optional<QByteArray>, 2> sent; // per zone, the JSON it has
+        // Per zone, the JSON it has; none until its first event of the zone is out.
+        std::array<std::optional<QByteArray>, 2> sent;
     };
     // A copy to walk over: a write may drop a subscriber, and its connection then removes it at once.
     std::vector<std::shared_ptr<Subscriber>> snapshot() const { return m_subscribers; }

@@ -190,6 +190,28 @@ private Q_SLOTS:
         QCOMPARE(eventsOf(client), first + paced + later);
     }
 
+    // The first statuses are read one zone after the other. A zone's change published before its first read
+    // completed is older than that read and not sent; one published after it is sent.
+    void changesWhileSubscribing()
+    {
+        startServer();
+        m_control->hold = true;
+        RawClient client(m_port, subscribeRequest());
+        QTRY_COMPARE(m_control->heldCount(), 1); // zones
+        m_control->releaseHeld();
+        QCOMPARE(m_control->heldCount(), 1); // the main zone's status
+        events().publish(Zone::main, zoneJSON("main", -45));
+        m_control->releaseHeld();
+        QCOMPARE(m_control->heldCount(), 1); // zone 2's status
+        events().publish(Zone::main, zoneJSON("main", -35));
+        m_control->hold = false;
+        m_control->releaseHeld();
+        QVERIFY(arrives(client, zoneJSON("zone2", -40)));
+        const QByteArrayList expected { statusEvent(zoneJSON("main", -40)), statusEvent(zoneJSON("main", -35)),
+            statusEvent(zoneJSON("zone2", -40)) };
+        QCOMPARE(eventsOf(client), expected);
+    }
+
     void keepAliveEvery15Seconds()
     {
         startServer();

@@ -32,11 +32,13 @@ struct FeedRig {
         feed = std::make_unique<app::StatusEventFeed>(*store.store, control, events);
     }
 
-    // A subscriber that has had its first events.
+    // A subscriber that has had its first events (of some other status, so that any status is news to it).
     std::shared_ptr<api::ResponseStream> subscribe()
     {
         auto stream = events.subscribe();
-        events.start(stream, {});
+        for (const api::Zone zone : { api::Zone::main, api::Zone::zone2 })
+            events.sendFirst(stream, zone, "{}");
+        stream->consumed(stream->unsent().size());
         return stream;
     }
     qsizetype statusReads() const { return store.transport->count(u"main/getStatus"_s); }
