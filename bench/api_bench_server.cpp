@@ -3,9 +3,10 @@
 // Prints "listening on <port>" once it accepts connections.
 
 #include "api/auth/InMemoryTokenStore.h"
-#include "api/control/ReceiverControl.h"
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ReceiverAPIServer.h"
+
+#include "StaticReceiverControl.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -15,58 +16,6 @@
 
 using namespace amplora;
 using namespace amplora::api;
-
-namespace {
-
-// Answers every read from fixed values and accepts every command, without waiting.
-class StaticReceiverControl final : public ReceiverControl {
-public:
-    StaticReceiverControl()
-    {
-        m_status.zone = Zone::main;
-        m_status.power = PowerState::on;
-        m_status.volumeDb = -35.5;
-        m_status.input = QStringLiteral("HDMI 1");
-        m_status.soundMode = QStringLiteral("Straight");
-        m_status.bass = 0;
-        m_status.treble = 1.5;
-        m_status.subwoofer = -2;
-        m_status.nowPlaying = NowPlaying { QStringLiteral("play"), QStringLiteral("Artist"), QStringLiteral("Album"),
-            QStringLiteral("Track") };
-    }
-
-    ControlTask<ReceiverStatus> status(Zone zone) override
-    {
-        ReceiverStatus status = m_status;
-        status.zone = zone;
-        co_return status;
-    }
-    ControlTask<Done> setPower(Zone, PowerState) override { co_return Done {}; }
-    ControlTask<Done> setVolume(Zone, double) override { co_return Done {}; }
-    ControlTask<double> stepVolume(Zone, VolumeStepDirection) override { co_return -40.0; }
-    ControlTask<Done> setMute(Zone, bool) override { co_return Done {}; }
-    ControlTask<Done> setInput(Zone, QString) override { co_return Done {}; }
-    ControlTask<Done> setSoundMode(Zone, QString) override { co_return Done {}; }
-    ControlTask<Done> setTone(Zone, std::optional<double>, std::optional<double>) override { co_return Done {}; }
-    ControlTask<Done> setSubwoofer(Zone, double) override { co_return Done {}; }
-    ControlTask<Done> playback(PlaybackAction) override { co_return Done {}; }
-    ControlTask<QStringList> inputs(Zone) override
-    {
-        QStringList names { QStringLiteral("HDMI 1"), QStringLiteral("HDMI 2"), QStringLiteral("Tuner") };
-        co_return names;
-    }
-    ControlTask<QStringList> soundModes(Zone) override
-    {
-        QStringList names { QStringLiteral("Straight"), QStringLiteral("Hall in Munich") };
-        co_return names;
-    }
-    ControlTask<double> volumeCapDb() override { co_return -10.0; }
-
-private:
-    ReceiverStatus m_status;
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -82,7 +31,7 @@ int main(int argc, char **argv)
     QTemporaryDir scenesDir;
     ReceiverAPIConfiguration configuration;
     configuration.port = parser.value(QStringLiteral("port")).toUShort();
-    ReceiverAPIServer server(configuration, std::make_shared<StaticReceiverControl>(),
+    ReceiverAPIServer server(configuration, std::make_shared<bench::StaticReceiverControl>(),
         std::make_shared<InMemoryTokenStore>(parser.value(QStringLiteral("token"))),
         std::make_shared<FileSceneStore>(scenesDir.filePath(QStringLiteral("scenes.json"))));
     QCoro::connect(server.start(), &app, [&app](const Result<quint16, ServerError> &started) {

@@ -68,6 +68,11 @@ ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone)
         QStringLiteral("status"), { enumName(zone) }, false, [this, zone] { return zoneStatus(zone); });
 }
 
+ControlTask<QList<Zone>> FakeReceiverControl::zones()
+{
+    return call<QList<Zone>>(QStringLiteral("zones"), {}, false, [this] { return zoneList; });
+}
+
 ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state)
 {
     return call<Done>(QStringLiteral("setPower"), { enumName(zone), enumName(state) }, true, [this, zone, state] {

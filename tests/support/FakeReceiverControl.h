@@ -24,6 +24,7 @@ public:
 
     // Per zone, indexed by api::Zone.
     std::array<api::ReceiverStatus, 2> statuses;
+    QList<api::Zone> zoneList { api::Zone::main, api::Zone::zone2 };
     std::array<QStringList, 2> inputNames;
     std::array<QStringList, 2> soundModeNames;
     double capDb = 0;
@@ -38,7 +39,7 @@ public:
     // State-changing calls in order, written like "setVolume main -30" or "setTone main bass=-2 treble=-";
     // these are what would have reached the receiver.
     QStringList commands;
-    // Read calls in order: "status main", "inputs zone2", "soundModes main", "volumeCapDb".
+    // Read calls in order: "status main", "zones", "inputs zone2", "soundModes main", "volumeCapDb".
     QStringList reads;
 
     // Makes every later call of `operation` (a method name such as "setInput" or "inputs") fail.
@@ -51,6 +52,7 @@ public:
     api::ReceiverStatus &zoneStatus(api::Zone zone) { return statuses.at(static_cast<std::size_t>(zone)); }
 
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
+    api::ControlTask<QList<api::Zone>> zones() override;
     api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
     api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
     api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;

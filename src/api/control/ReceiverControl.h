@@ -29,6 +29,8 @@ public:
 
     // A fresh snapshot of the zone.
     virtual ControlTask<ReceiverStatus> status(Zone zone) = 0;
+    // The zones the receiver has, main first.
+    virtual ControlTask<QList<Zone>> zones() = 0;
     virtual ControlTask<Done> setPower(Zone zone, PowerState state) = 0;
     // An absolute volume in dB.
     virtual ControlTask<Done> setVolume(Zone zone, double db) = 0;

@@ -40,6 +40,8 @@ QByteArray reasonPhrase(int status)
         return QByteArrayLiteral("Not Implemented");
     case 502:
         return QByteArrayLiteral("Bad Gateway");
+    case 503:
+        return QByteArrayLiteral("Service Unavailable");
     default:
         return "Status " + QByteArray::number(status);
     }
@@ -90,9 +92,12 @@ QByteArray HTTPResponse::serialized() const
         out += value;
         out += "\r\n";
     }
-    out += "Content-Length: ";
-    out += QByteArray::number(body.size());
-    out += "\r\nConnection: close\r\n\r\n";
+    if (!stream) {
+        out += "Content-Length: ";
+        out += QByteArray::number(body.size());
+        out += "\r\n";
+    }
+    out += "Connection: close\r\n\r\n";
     out += body;
     return out;
 }

@@ -7,17 +7,23 @@
 #include <QList>
 #include <QPair>
 
+#include <memory>
+
 namespace amplora::api {
 
 // The reason phrase of the status line; "Status <code>" for codes outside the API's own set.
 QByteArray reasonPhrase(int status);
 
+class ResponseStream;
+
 // One response. Every response closes its connection, so the wire form always ends its headers with
-// Content-Length and "Connection: close".
+// Content-Length and "Connection: close". A streamed response has no length: its body is whatever `stream`
+// produces after the head, and the connection closes when the stream ends.
 struct HTTPResponse {
     int status = 200;
     QList<QPair<QByteArray, QByteArray>> headers; // written in list order
     QByteArray body;
+    std::shared_ptr<ResponseStream> stream;
 
     // `value` encoded by the shared encoder, with the single header Content-Type: application/json;
     // charset=utf-8. A value the encoder refuses (a number that is not finite) gives the body {}.

@@ -8,6 +8,7 @@
 #include "api/router/RequestBodies.h"
 #include "api/router/RouterErrors.h"
 #include "api/scenes/SceneStore.h"
+#include "api/server/StatusEvents.h"
 
 #include <exception>
 #include <map>
@@ -96,6 +97,7 @@ enum class Endpoint {
     scenes,
     scene,
     runScene,
+    events,
 };
 
 struct Route {
@@ -123,6 +125,7 @@ std::optional<Route> routeFor(const QStringList &rest)
         { u"subwoofer", Endpoint::subwoofer, u"POST" },
         { u"playback", Endpoint::playback, u"POST" },
         { u"scenes", Endpoint::scenes, u"GET, POST" },
+        { u"events", Endpoint::events, u"GET" },
     };
     if (rest.size() == 1) {
         for (const auto &entry : single) {
@@ -146,12 +149,13 @@ class APIRouter::Engine : public std::enable_shared_from_this<Engine> {
 public:
     Engine(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
-        std::shared_ptr<VolumeRateLimiter> rateLimiter)
+        std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events)
         : m_control(std::move(control))
         , m_scenes(std::move(scenes))
         , m_configuration(configuration)
         , m_authenticator(std::move(authenticator))
         , m_rateLimiter(std::move(rateLimiter))
+        , m_events(std::move(events))
     { }
 
     QCoro::Task<HTTPResponse> handle(HTTPRequest request);
@@ -176,6 +180,7 @@ private:
     QCoro::Task<Response> saveSceneFromBody(const HTTPRequest &request);
     QCoro::Task<Response> scene(const QString &name);
     QCoro::Task<Response> deleteSceneResponse(const QString &name);
+    QCoro::Task<Response> events();
 
     // Checks an absolute volume against the cap (read afresh), the minimum and the step.
     QCoro::Task<std::optional<APIError>> absoluteVolumeCheck(double db);
@@ -192,6 +197,7 @@ private:
     const ReceiverAPIConfiguration m_configuration;
     const std::shared_ptr<TokenAuthenticator> m_authenticator;
     const std::shared_ptr<VolumeRateLimiter> m_rateLimiter;
+    const std::shared_ptr<StatusEvents> m_events;
     // The last status answered per zone, encoded: automations poll a status that rarely changes, and comparing
     // it costs far less than encoding it again.
     struct EncodedStatus {
@@ -234,7 +240,7 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
 
     const QStringList rest = segments.mid(2);
     const std::optional<Route> found = routeFor(rest);
-    if (!found)
+    if (!found || (found->endpoint == Endpoint::events && !m_events))
         co_return Failure { Errors::unknownEndpoint(rest) };
     if (!found->allowedMethods.split(QStringLiteral(", ")).contains(request.method))
         co_return Failure { Errors::methodNotAllowed(found->allowedMethods) };
@@ -256,6 +262,8 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
         if (request.method == u"GET")
             co_return co_await scene(rest.at(1));
         co_return co_await deleteSceneResponse(rest.at(1));
+    case Endpoint::events:
+        co_return co_await events();
     default:
         break;
     }
@@ -294,6 +302,7 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
     }
     case Endpoint::scenes:
     case Endpoint::scene:
+    case Endpoint::events:
         break;
     }
     co_return Failure { Errors::unknownEndpoint(rest) };
@@ -306,7 +315,7 @@ QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
         co_return Failure { Errors::fromControl(status.error()) };
     EncodedStatus &encoded = m_encodedStatus[zone];
     if (encoded.body.isEmpty() || !(encoded.status == status.value())) {
-        encoded.body = HTTPResponse::json(200, status.value().toJSON()).body;
+        encoded.body = StatusEvents::statusJSON(status.value()); // the same bytes as the event stream's
         encoded.status = std::move(status).value();
     }
     co_return HTTPResponse::encodedJSON(200, encoded.body);
@@ -466,7 +475,35 @@ QCoro::Task<Response> APIRouter::Engine::deleteSceneResponse(const QString &name
         co_return Failure { removed.error() };
     if (!removed.value())
         co_return Failure { Errors::sceneNotFound(name) };
-    co_return HTTPResponse { 204, {}, {} };
+    co_return HTTPResponse { 204, {}, {}, {} };
+}
+
+QCoro::Task<Response> APIRouter::Engine::events()
+{
+    const std::shared_ptr<ResponseStream> stream = m_events->subscribe();
+    if (!stream)
+        co_return Failure { Errors::tooManySubscribers(m_events->settings().maxSubscribers) };
+    const Result<QList<Zone>, ControlError> zones = co_await m_control->zones();
+    if (!zones) {
+        stream->abandon();
+        co_return Failure { Errors::fromControl(zones.error()) };
+    }
+    for (const Zone zone : zones.value()) {
+        const Response answer = co_await status(zone);
+        if (!answer) {
+            stream->abandon();
+            co_return Failure { answer.error() };
+        }
+        // Exactly the body GET /status answers. The stream holds it until the connection sends the head.
+        m_events->sendFirst(stream, zone, answer->body);
+    }
+    HTTPResponse response;
+    response.headers = {
+        { QByteArrayLiteral("Content-Type"), QByteArrayLiteral("text/event-stream") },
+        { QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-cache") },
+    };
+    response.stream = stream;
+    co_return response;
 }
 
 QCoro::Task<Checked<QList<ReceiverScene>>> APIRouter::Engine::listScenes()
@@ -655,9 +692,9 @@ QCoro::Task<Checked<APIRouter::SavedScene>> APIRouter::Engine::storeValidated(Re
 
 APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,
     ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
-    std::shared_ptr<VolumeRateLimiter> rateLimiter)
-    : m_engine(std::make_shared<Engine>(
-        std::move(control), std::move(scenes), configuration, std::move(authenticator), std::move(rateLimiter)))
+    std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events)
+    : m_engine(std::make_shared<Engine>(std::move(control), std::move(scenes), configuration, std::move(authenticator),
+        std::move(rateLimiter), std::move(events)))
 { }
 
 QCoro::Task<HTTPResponse> APIRouter::handle(HTTPRequest request) const

@@ -20,6 +20,7 @@ namespace amplora::api {
 
 class ReceiverControl;
 class SceneStore;
+class StatusEvents;
 class TokenAuthenticator;
 class VolumeRateLimiter;
 
@@ -36,9 +37,10 @@ public:
         bool created = false; // the name was new
     };
 
+    // Without `events`, GET /api/v1/events is not found.
     APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
-        std::shared_ptr<VolumeRateLimiter> rateLimiter);
+        std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events = nullptr);
 
     // Never fails: every failure becomes an error response.
     QCoro::Task<HTTPResponse> handle(HTTPRequest request) const;

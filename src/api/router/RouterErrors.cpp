@@ -149,6 +149,11 @@ APIError receiverFailed(const QString &description)
     return make(502, "receiver_error", QStringLiteral("The receiver call failed: ") + description);
 }
 
+APIError tooManySubscribers(int limit)
+{
+    return make(503, "too_many_subscribers", QStringLiteral("Too many event subscribers (%1).").arg(limit));
+}
+
 APIError fromControl(const ControlError &error)
 {
     switch (error.kind()) {

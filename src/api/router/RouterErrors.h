@@ -33,6 +33,7 @@ APIError standbySceneWithSettings();
 APIError sceneNotFound(const QString &name);
 APIError sceneStoreFailed(const QString &description);
 APIError receiverFailed(const QString &description);
+APIError tooManySubscribers(int limit); // 503
 // What a client sees of a failed ReceiverControl call.
 APIError fromControl(const ControlError &error);
 APIError sceneStopped(

@@ -1,6 +1,7 @@
 #include "api/server/HTTPConnection.h"
 
 #include "api/Logging.h"
+#include "api/http/ResponseStream.h"
 #include "api/server/ConnectionRegistry.h"
 
 #include <QSocketNotifier>
@@ -70,6 +71,8 @@ QCoro::Task<> HTTPConnection::serve(
     const HTTPResponse response = co_await (*handler)(std::move(request));
     if (self)
         self->respond(response);
+    else if (response.stream)
+        response.stream->abandon();
 }
 
 void HTTPConnection::readAvailable()
@@ -113,8 +116,8 @@ void HTTPConnection::peerFinishedSending()
     m_peerDone = true;
     m_readNotifier->setEnabled(false);
     // Half a request that can no longer be completed gets no answer. A complete one is still answered: the
-    // client may have closed only its sending side.
-    if (!m_finished || m_sent)
+    // client may have closed only its sending side. A stream's client that closes is gone.
+    if (!m_finished || m_sent || m_stream)
         close();
 }
 
@@ -134,22 +137,51 @@ void HTTPConnection::timedOut()
 
 void HTTPConnection::respond(const HTTPResponse &response)
 {
-    if (m_closed || m_responding)
+    if (m_closed || m_responding) {
+        if (response.stream)
+            response.stream->abandon();
         return;
+    }
     m_responding = true;
-    // The same time again for the answer to drain and the client to close.
-    armTimer();
     m_output = response.serialized();
+    if (response.stream) {
+        // A stream lasts as long as its client reads; a client that stops reading is dropped by the stream.
+        m_timer.stop();
+        m_stream = response.stream;
+        connect(m_stream.get(), &ResponseStream::changed, this, &HTTPConnection::streamChanged);
+    } else {
+        // The same time again for the answer to drain and the client to close.
+        armTimer();
+    }
     writePending();
+}
+
+void HTTPConnection::streamChanged()
+{
+    if (m_stream->isDropped()) {
+        close();
+        return;
+    }
+    // While the socket is full the write notifier resumes sending.
+    if (!m_writeNotifier || !m_writeNotifier->isEnabled())
+        writePending();
 }
 
 void HTTPConnection::writePending()
 {
-    while (m_written < m_output.size()) {
-        const ssize_t count = ::send(m_descriptor, m_output.constData() + m_written,
-            static_cast<size_t>(m_output.size() - m_written), MSG_NOSIGNAL);
+    for (;;) {
+        const bool head = m_written < m_output.size();
+        const QByteArrayView next = head ? QByteArrayView(m_output).sliced(m_written)
+            : m_stream                   ? m_stream->unsent()
+                                         : QByteArrayView();
+        if (next.isEmpty())
+            break;
+        const ssize_t count = ::send(m_descriptor, next.data(), static_cast<size_t>(next.size()), MSG_NOSIGNAL);
         if (count >= 0) {
-            m_written += count;
+            if (head)
+                m_written += count;
+            else
+                m_stream->consumed(count);
             continue;
         }
         if (errno == EINTR)
@@ -168,6 +200,16 @@ void HTTPConnection::writePending()
     }
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(false);
+    if (m_stream) {
+        if (m_stream->isDropped()) {
+            close();
+            return;
+        }
+        if (!m_stream->isEnded())
+            return; // more comes when the producer has it
+        // The time for the client to close, as after any answer.
+        armTimer();
+    }
     m_sent = true;
     m_output.clear();
     // End our side, then wait for the client to end its own: closing while its bytes are still unread would
@@ -191,6 +233,10 @@ void HTTPConnection::close()
     m_closed = true;
     m_timer.stop();
     m_registry->remove(this);
+    if (m_stream) {
+        disconnect(m_stream.get(), nullptr, this, nullptr);
+        m_stream->abandon();
+    }
     // Notifiers must go before their descriptor does.
     delete m_readNotifier;
     m_readNotifier = nullptr;

@@ -24,6 +24,8 @@ using RequestHandler = std::function<QCoro::Task<HTTPResponse>(HTTPRequest)>;
 
 // One accepted TCP connection: it reads exactly one request, answers it and closes. A request that has not
 // arrived completely within the time-out is answered 408; a client that goes away before that gets nothing.
+// A streamed answer keeps the connection open after its head for as long as the stream goes on and the client
+// stays: the time-out covers only the request, and the connection closes when the stream ends or is dropped.
 //
 // It works on the socket descriptor itself rather than a QTcpSocket: a connection lives for one exchange, and
 // the socket object's set-up would cost more than the exchange. Everything runs on the thread that created it.
@@ -60,6 +62,7 @@ private:
     void timedOut();
     void respond(const HTTPResponse &response);
     void writePending();
+    void streamChanged();
     void close();
 
     int m_descriptor;
@@ -70,7 +73,8 @@ private:
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QBasicTimer m_timer;
-    QByteArray m_output;
+    QByteArray m_output; // the response, or a streamed response's head
+    std::shared_ptr<ResponseStream> m_stream;
     qsizetype m_written = 0;
     bool m_finished = false; // a response is on its way; further bytes are ignored
     bool m_responding = false; // the response has been handed to the socket

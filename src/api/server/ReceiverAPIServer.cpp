@@ -5,6 +5,7 @@
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ConnectionRegistry.h"
+#include "api/server/StatusEvents.h"
 #include "api/server/TCPListener.h"
 
 #include <QPointer>
@@ -74,6 +75,7 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
     , m_handlerFactory(std::move(handlerFactory))
     , m_authenticator(std::make_shared<TokenAuthenticator>())
     , m_tokens(std::make_shared<TokenKeeper>(std::move(tokenStore), m_authenticator))
+    , m_events(std::make_shared<StatusEvents>())
     , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
         QTimer::singleShot(delay, context, std::move(action));
     })
@@ -88,7 +90,8 @@ APIRouter ReceiverAPIServer::makeRouter() const
 {
     return APIRouter(m_control, m_sceneStore, m_configuration, m_authenticator,
         std::make_shared<VolumeRateLimiter>(
-            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds));
+            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds),
+        m_events);
 }
 
 QCoro::Task<Result<QList<ReceiverScene>, APIError>> ReceiverAPIServer::listScenes()
@@ -203,6 +206,7 @@ void ReceiverAPIServer::stop()
         qCInfo(lcApi) << "Stopped listening";
     }
     m_port.reset();
+    m_events->endAll();
     if (m_connections) {
         m_connections->cancelAll();
         m_connections.reset();
@@ -270,7 +274,13 @@ QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
 {
-    return m_tokens->regenerate();
+    // Both are held here, so the server may go while the token store works.
+    const std::shared_ptr<TokenKeeper> tokens = m_tokens;
+    const std::shared_ptr<StatusEvents> events = m_events;
+    auto token = co_await tokens->regenerate();
+    if (token)
+        events->endAll();
+    co_return token;
 }
 
 } // namespace amplora::api

@@ -28,6 +28,7 @@ class APITokenStore;
 class ConnectionRegistry;
 class ReceiverControl;
 class SceneStore;
+class StatusEvents;
 class TCPListener;
 class TokenKeeper;
 
@@ -63,16 +64,19 @@ public:
     std::optional<quint16> port() const { return m_port; }
     bool isRunning() const { return m_port.has_value(); }
     qsizetype openConnectionCount() const;
+    // The subscribers of GET /api/v1/events; the application publishes each zone's status to it.
+    StatusEvents &statusEvents() const { return *m_events; }
 
     // Loads or creates the token, then listens; the bound port once the listener is ready.
     QCoro::Task<Result<quint16, ServerError>> start();
     QCoro::Task<Result<quint16, ServerError>> start(quint16 port, bool localhostOnly);
-    // Stops listening and drops every open connection.
+    // Stops listening and drops every open connection, event streams included.
     void stop();
 
     // The stored token, created and stored first when there is none.
     QCoro::Task<Result<QString, KeychainError>> currentToken();
-    // A fresh token, stored and then made the only accepted one.
+    // A fresh token, stored and then made the only accepted one; every event stream opened under the old one
+    // ends.
     QCoro::Task<Result<QString, KeychainError>> regenerateToken();
 
     // The scene operations of the application's own windows and actions. They apply exactly the rules of the
@@ -102,6 +106,7 @@ private:
     HandlerFactory m_handlerFactory;
     std::shared_ptr<TokenAuthenticator> m_authenticator;
     std::shared_ptr<TokenKeeper> m_tokens;
+    std::shared_ptr<StatusEvents> m_events;
     std::shared_ptr<const RequestHandler> m_handler;
     std::shared_ptr<ConnectionRegistry> m_connections;
     TCPListener *m_listener = nullptr;

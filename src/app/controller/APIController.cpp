@@ -8,6 +8,7 @@
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/ReceiverControlAdapter.h"
+#include "app/controller/StatusEventFeed.h"
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
@@ -92,6 +93,9 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
           api::ReceiverAPIConfiguration {}, m_control, std::move(parts.tokenStore), std::move(parts.sceneStore)))
     , m_keepTokenInSettings(parts.keepTokenInSettings)
 {
+    if (parts.store) {
+        m_feed = std::make_unique<StatusEventFeed>(*parts.store, m_control, m_server->statusEvents());
+    }
     m_enabled = readBool(m_defaults, enabledKey, false);
     m_port = readInt(m_defaults, portKey, defaultPort);
     m_localhostOnly = readBool(m_defaults, localhostOnlyKey, true);
@@ -99,6 +103,7 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
 
 APIController::~APIController()
 {
+    m_feed.reset();
     m_server->stop();
 }
 
@@ -113,6 +118,7 @@ Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::crea
     QSettings &defaults = store.settings().defaults();
     Parts parts;
     parts.control = std::make_shared<ReceiverControlAdapter>(store);
+    parts.store = &store;
     parts.sceneStore = std::make_shared<api::FileSceneStore>(scenesPath.value());
     if (launch.mock) {
         const QString seed = defaults.value(mockTokenKey).toString();

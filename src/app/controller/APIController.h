@@ -31,6 +31,8 @@ class SceneStore;
 
 namespace amplora::app {
 
+class StatusEventFeed;
+
 // Owns the local API server: keeps the user's API settings, brings the server in line with them, and offers
 // the token and the scenes to the settings window. Lives on the main thread; every field changes there.
 class APIController : public QObject {
@@ -73,6 +75,8 @@ public:
         std::shared_ptr<api::SceneStore> sceneStore;
         // Mock mode: a token made at start is kept under "apiMockToken" so the next mock run takes it again.
         bool keepTokenInSettings = false;
+        // When given, its changes reach the event subscribers; it must outlive the controller.
+        ReceiverStore *store = nullptr;
     };
 
     // `defaults` must outlive the controller.
@@ -150,6 +154,7 @@ private:
     QSettings &m_defaults;
     std::shared_ptr<api::ReceiverControl> m_control;
     std::unique_ptr<api::ReceiverAPIServer> m_server;
+    std::unique_ptr<StatusEventFeed> m_feed;
     bool m_keepTokenInSettings = false;
     bool m_enabled = false;
     bool m_enabledForThisRun = false;

@@ -271,6 +271,21 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     co_return status;
 }
 
+api::ControlTask<QList<api::Zone>> ReceiverControlAdapter::zones()
+{
+    const auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    QList<api::Zone> zones;
+    for (const api::Zone zone : { api::Zone::main, api::Zone::zone2 }) {
+        if (context->zone(zone)) {
+            zones.append(zone);
+        }
+    }
+    co_return zones;
+}
+
 api::ControlTask<Done> ReceiverControlAdapter::setPower(api::Zone zone, api::PowerState state)
 {
     const PowerState power = state == api::PowerState::on ? PowerState::on : PowerState::standby;

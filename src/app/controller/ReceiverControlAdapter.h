@@ -30,6 +30,7 @@ public:
     explicit ReceiverControlAdapter(ReceiverStore &store);
 
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
+    api::ControlTask<QList<api::Zone>> zones() override;
     api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
     api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
     api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;

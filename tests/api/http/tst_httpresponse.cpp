@@ -19,7 +19,7 @@ class TestHTTPResponse : public QObject {
 private Q_SLOTS:
     void wireForm()
     {
-        HTTPResponse response { 201, { { "X-One", "1" }, { "X-Two", "2" } }, "hello" };
+        HTTPResponse response { 201, { { "X-One", "1" }, { "X-Two", "2" } }, "hello", {} };
         QCOMPARE(response.serialized(),
             QByteArrayLiteral("HTTP/1.1 201 Created\r\n"
                               "X-One: 1\r\n"
@@ -29,7 +29,7 @@ private Q_SLOTS:
                               "\r\n"
                               "hello"));
         // Clients go by the number; a status without a phrase of its own still gets a well-formed status line.
-        QCOMPARE((HTTPResponse { 418, {}, {} }.serialized()),
+        QCOMPARE((HTTPResponse { 418, {}, {}, {} }.serialized()),
             QByteArrayLiteral("HTTP/1.1 418 Status 418\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"));
     }
 

@@ -68,7 +68,7 @@ struct RouterRig {
         const QByteArray &method, const QByteArray &target, const QByteArray &body = {}, bool authorised = true)
     {
         return completedResult(router.handle(request(method, target, body, authorised)))
-            .value_or(api::HTTPResponse { 0, {}, {} });
+            .value_or(api::HTTPResponse { 0, {}, {}, {} });
     }
 
     void advance(std::chrono::milliseconds by) { now += by; }

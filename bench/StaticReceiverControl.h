@@ -1,0 +1,67 @@
+#pragma once
+
+#include "api/control/ReceiverControl.h"
+
+namespace amplora::bench {
+
+// Answers every read from its status (fixed unless a benchmark edits it) and accepts every command, without
+// waiting.
+class StaticReceiverControl final : public api::ReceiverControl {
+public:
+    StaticReceiverControl()
+    {
+        m_status.zone = api::Zone::main;
+        m_status.power = api::PowerState::on;
+        m_status.volumeDb = -35.5;
+        m_status.input = QStringLiteral("HDMI 1");
+        m_status.soundMode = QStringLiteral("Straight");
+        m_status.bass = 0;
+        m_status.treble = 1.5;
+        m_status.subwoofer = -2;
+        m_status.nowPlaying = api::NowPlaying { QStringLiteral("play"), QStringLiteral("Artist"),
+            QStringLiteral("Album"), QStringLiteral("Track") };
+    }
+
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override
+    {
+        api::ReceiverStatus status = m_status;
+        status.zone = zone;
+        co_return status;
+    }
+    api::ControlTask<QList<api::Zone>> zones() override
+    {
+        QList<api::Zone> zones { api::Zone::main };
+        co_return zones;
+    }
+    api::ControlTask<Done> setPower(api::Zone, api::PowerState) override { co_return Done {}; }
+    api::ControlTask<Done> setVolume(api::Zone, double) override { co_return Done {}; }
+    api::ControlTask<double> stepVolume(api::Zone, api::VolumeStepDirection) override { co_return -40.0; }
+    api::ControlTask<Done> setMute(api::Zone, bool) override { co_return Done {}; }
+    api::ControlTask<Done> setInput(api::Zone, QString) override { co_return Done {}; }
+    api::ControlTask<Done> setSoundMode(api::Zone, QString) override { co_return Done {}; }
+    api::ControlTask<Done> setTone(api::Zone, std::optional<double>, std::optional<double>) override
+    {
+        co_return Done {};
+    }
+    api::ControlTask<Done> setSubwoofer(api::Zone, double) override { co_return Done {}; }
+    api::ControlTask<Done> playback(api::PlaybackAction) override { co_return Done {}; }
+    api::ControlTask<QStringList> inputs(api::Zone) override
+    {
+        QStringList names { QStringLiteral("HDMI 1"), QStringLiteral("HDMI 2"), QStringLiteral("Tuner") };
+        co_return names;
+    }
+    api::ControlTask<QStringList> soundModes(api::Zone) override
+    {
+        QStringList names { QStringLiteral("Straight"), QStringLiteral("Hall in Munich") };
+        co_return names;
+    }
+    api::ControlTask<double> volumeCapDb() override { co_return -10.0; }
+
+    // What status() answers, apart from the zone.
+    api::ReceiverStatus &current() { return m_status; }
+
+private:
+    api::ReceiverStatus m_status;
+};
+
+} // namespace amplora::bench

@@ -1,0 +1,116 @@
+#include "app/controller/StatusEventFeed.h"
+
+#include "api/control/ReceiverControl.h"
+#include "api/server/StatusEvents.h"
+#include "core/protocol/Features.h"
+#include "core/store/ReceiverStore.h"
+
+namespace amplora::app {
+
+namespace {
+
+api::Zone apiZone(Zone zone)
+{
+    return zone == Zone::zone2 ? api::Zone::zone2 : api::Zone::main;
+}
+
+// The part of what is playing that a status shows; the play time moves every second and shows nowhere.
+std::optional<PlayInfo> shownPart(const std::optional<PlayInfo> &info)
+{
+    if (!info) {
+        return std::nullopt;
+    }
+    PlayInfo shown;
+    shown.playback = info->playback;
+    shown.artist = info->artist;
+    shown.album = info->album;
+    shown.track = info->track;
+    return shown;
+}
+
+} // namespace
+
+StatusEventFeed::StatusEventFeed(
+    ReceiverStore &store, std::shared_ptr<api::ReceiverControl> control, api::StatusEvents &events)
+    : m_store(&store)
+    , m_control(std::move(control))
+    , m_events(events)
+    , m_seen(store.status())
+    , m_seenPlaying(shownPart(store.playInfo()))
+{
+    connect(&store, &ReceiverStore::statusChanged, this, &StatusEventFeed::statusChanged);
+    connect(&store, &ReceiverStore::playInfoChanged, this, &StatusEventFeed::playInfoChanged);
+    connect(&store, &ReceiverStore::namesChanged, this, &StatusEventFeed::everyZoneChanged);
+    connect(&store, &ReceiverStore::featuresChanged, this, &StatusEventFeed::everyZoneChanged);
+}
+
+void StatusEventFeed::statusChanged()
+{
+    const std::map<Zone, ZoneStatus> &now = m_store->status();
+    for (const auto &[zone, status] : now) {
+        const auto seen = m_seen.find(zone);
+        if (seen == m_seen.end() || seen->second != status) {
+            request(apiZone(zone));
+        }
+    }
+    m_seen = now;
+}
+
+void StatusEventFeed::playInfoChanged()
+{
+    std::optional<PlayInfo> shown = shownPart(m_store->playInfo());
+    if (shown == m_seenPlaying) {
+        return;
+    }
+    m_seenPlaying = std::move(shown);
+    // Only a zone listening to the player shows it.
+    const std::optional<Features> &features = m_store->features();
+    for (const auto &[zone, status] : m_store->status()) {
+        const InputFeature *input = features && status.input ? features->system.input(*status.input) : nullptr;
+        if (input && input->playInfoType == QStringLiteral("netusb")) {
+            request(apiZone(zone));
+        }
+    }
+}
+
+void StatusEventFeed::everyZoneChanged()
+{
+    for (const auto &[zone, status] : m_store->status()) {
+        request(apiZone(zone));
+    }
+}
+
+void StatusEventFeed::request(api::Zone zone)
+{
+    if (m_events.subscriberCount() == 0) {
+        return;
+    }
+    Reading &reading = m_reading.at(static_cast<std::size_t>(zone));
+    if (reading.active) {
+        reading.again = true;
+        return;
+    }
+    read(zone);
+}
+
+QCoro::Task<> StatusEventFeed::read(api::Zone zone)
+{
+    QPointer<StatusEventFeed> self(this);
+    const std::shared_ptr<api::ReceiverControl> control = m_control;
+    Reading *reading = &m_reading.at(static_cast<std::size_t>(zone));
+    reading->active = true;
+    do {
+        reading->again = false;
+        const auto status = co_await control->status(zone);
+        if (!self) {
+            co_return;
+        }
+        // A failed read publishes nothing: subscribers keep the last status they had.
+        if (status) {
+            m_events.publish(zone, api::StatusEvents::statusJSON(status.value()));
+        }
+    } while (reading->again && m_events.subscriberCount() > 0);
+    reading->active = false;
+}
+
+} // namespace amplora::app

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "api/control/Zone.h"
+#include "core/protocol/PlayInfo.h"
+#include "core/protocol/Zone.h"
+#include "core/protocol/ZoneStatus.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace amplora {
+class ReceiverStore;
+} // namespace amplora
+
+namespace amplora::api {
+class ReceiverControl;
+class StatusEvents;
+} // namespace amplora::api
+
+namespace amplora::app {
+
+// Keeps the API's event subscribers current. When the store learns something a zone's status shows (from a
+// command, a push event or a poll), that zone's status is read through the control and published. The read
+// goes through the store's fresh-read rule, so it answers from what the store just learned instead of asking
+// the receiver again; with nobody subscribed nothing is read at all.
+class StatusEventFeed final : public QObject {
+    Q_OBJECT
+
+public:
+    // `events` must outlive the feed.
+    StatusEventFeed(ReceiverStore &store, std::shared_ptr<api::ReceiverControl> control, api::StatusEvents &events);
+
+private:
+    void statusChanged();
+    void playInfoChanged();
+    // Names and features decorate every zone's status.
+    void everyZoneChanged();
+    // One read of the zone at a time; a change meanwhile asks for one more after it.
+    void request(api::Zone zone);
+    QCoro::Task<> read(api::Zone zone);
+
+    QPointer<ReceiverStore> m_store;
+    std::shared_ptr<api::ReceiverControl> m_control;
+    api::StatusEvents &m_events;
+    std::map<Zone, ZoneStatus> m_seen;
+    std::optional<PlayInfo> m_seenPlaying; // only what the status shows of it
+    struct Reading {
+        bool active = false;
+        bool again = false;
+    };
+    std::array<Reading, 2> m_reading;
+};
+
+} // namespace amplora::app
