@@ -61,6 +61,8 @@ public:
         co_return names;
     }
     ControlTask<double> volumeCapDb() override { co_return -10.0; }
+    ControlTask<ReceiverHealth> health() override { co_return ReceiverHealth {}; }
+    ControlTask<std::chrono::milliseconds> checkPushEvents() override { co_return std::chrono::milliseconds(0); }
 
 private:
     ReceiverStatus m_status;

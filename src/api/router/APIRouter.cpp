@@ -86,6 +86,7 @@ enum class Endpoint {
     scenes,
     scene,
     runScene,
+    health,
 };
 
 struct Route {
@@ -113,6 +114,7 @@ std::optional<Route> routeFor(const QStringList &rest)
         { u"subwoofer", Endpoint::subwoofer, u"POST" },
         { u"playback", Endpoint::playback, u"POST" },
         { u"scenes", Endpoint::scenes, u"GET, POST" },
+        { u"health", Endpoint::health, u"GET" },
     };
     if (rest.size() == 1) {
         for (const auto &entry : single) {
@@ -166,6 +168,7 @@ private:
     QCoro::Task<Response> saveSceneFromBody(const HTTPRequest &request);
     QCoro::Task<Response> scene(const QString &name);
     QCoro::Task<Response> deleteSceneResponse(const QString &name);
+    QCoro::Task<Response> health();
 
     // Checks an absolute volume against the cap (read afresh), the minimum and the step.
     QCoro::Task<std::optional<APIError>> absoluteVolumeCheck(double db);
@@ -239,6 +242,8 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
         if (request.method == u"GET")
             co_return co_await scene(rest.at(1));
         co_return co_await deleteSceneResponse(rest.at(1));
+    case Endpoint::health: // the link as a whole: no zone
+        co_return co_await health();
     default:
         break;
     }
@@ -277,6 +282,7 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
     }
     case Endpoint::scenes:
     case Endpoint::scene:
+    case Endpoint::health:
         break;
     }
     co_return Failure { Errors::unknownEndpoint(rest) };
@@ -288,6 +294,14 @@ QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
     if (!status)
         co_return Failure { Errors::fromControl(status.error()) };
     co_return HTTPResponse::json(200, status.value().toJSON());
+}
+
+QCoro::Task<Response> APIRouter::Engine::health()
+{
+    Result<ReceiverHealth, ControlError> health = co_await m_control->health();
+    if (!health)
+        co_return Failure { Errors::fromControl(health.error()) };
+    co_return HTTPResponse::json(200, health.value().toJSON());
 }
 
 QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)
