@@ -127,6 +127,17 @@ private:
         return std::make_unique<Rig>(launch, std::make_shared<YXCClient>(m_receiver->host(), readOnly));
     }
 
+    // A rig for the receiver's address, which answers everything connecting asks.
+    std::unique_ptr<Rig> connectableRig()
+    {
+        m_receiver->answer(u"system/getDeviceInfo"_s, device);
+        m_receiver->answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
+        m_receiver->answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
+        LaunchOptions launch;
+        launch.isRunningTests = true;
+        return std::make_unique<Rig>(launch, std::make_shared<YXCClient>(m_receiver->host()), m_receiver->host());
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -313,12 +324,8 @@ private Q_SLOTS:
     // What the health endpoint reports comes from the store: the connection, the event path, the port bound.
     void health()
     {
-        m_receiver->answer(u"system/getDeviceInfo"_s, device);
-        m_receiver->answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
-        m_receiver->answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
-        LaunchOptions launch;
-        launch.isRunningTests = true;
-        Rig r(launch, std::make_shared<YXCClient>(m_receiver->host()), m_receiver->host());
+        auto owned = connectableRig();
+        Rig &r = *owned;
 
         api::ReceiverHealth before = test::waitFor(r.adapter.health()).value();
         QCOMPARE(before,
@@ -342,12 +349,8 @@ private Q_SLOTS:
     // wait. Without a connection it fails with a sentence and sends nothing.
     void checkPushEvents()
     {
-        m_receiver->answer(u"system/getDeviceInfo"_s, device);
-        m_receiver->answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
-        m_receiver->answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
-        LaunchOptions launch;
-        launch.isRunningTests = true;
-        Rig r(launch, std::make_shared<YXCClient>(m_receiver->host()), m_receiver->host());
+        auto owned = connectableRig();
+        Rig &r = *owned;
         QCOMPARE(outcome(r.adapter.checkPushEvents()),
             u"noPushEvents: Amplora is not connected to the receiver, so push events cannot be tested."_s);
         QVERIFY(changeRequests(*m_receiver).isEmpty());

@@ -66,15 +66,7 @@ void startCheck(ReceiverStore &store, std::optional<Check> *into)
     drive(store.checkPushEvents(), into);
 }
 
-using Outcome = std::optional<Result<Done, StoreError>>;
-
-void startRead(ReceiverStore &store, Zone zone, Outcome *into)
-{
-    const auto drive = [](QCoro::Task<Result<Done, StoreError>> read, Outcome *out) -> QCoro::Task<> {
-        out->emplace(co_await read);
-    };
-    drive(store.freshRead(YXCEvent::Refresh::status(zone)), into);
-}
+using Outcome = ReadOutcome;
 
 } // namespace
 
@@ -306,11 +298,8 @@ private Q_SLOTS:
     void mockReceiverAnnouncesCommands()
     {
         StoreRig rig;
-        ReceiverStore::Parts parts;
-        parts.clock = &rig.clock;
-        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-        parts.eventPort = 0;
-        ReceiverStore store(*rig.settings, LaunchOptions { .mock = true }, std::move(parts));
+        const std::unique_ptr<ReceiverStore> mock = rig.mockStore();
+        ReceiverStore &store = *mock;
         store.start();
         QTRY_COMPARE(store.connection(), ConnectionState::connected());
         QCOMPARE(store.updates(), UpdatesState::polling);
