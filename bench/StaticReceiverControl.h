@@ -56,6 +56,8 @@ public:
         co_return names;
     }
     api::ControlTask<double> volumeCapDb() override { co_return -10.0; }
+    api::ControlTask<api::ReceiverHealth> health() override { co_return api::ReceiverHealth {}; }
+    api::ControlTask<std::chrono::milliseconds> checkPushEvents() override { co_return std::chrono::milliseconds(0); }
 
     // What status() answers, apart from the zone.
     api::ReceiverStatus &current() { return m_status; }

@@ -71,6 +71,28 @@ void ReceiverSetup::connectTo(const QString &address)
     }
 }
 
+void ReceiverSetup::checkPushEvents()
+{
+    if (m_store && !m_checkingEvents) {
+        runEventCheck(m_store);
+    }
+}
+
+QCoro::Task<> ReceiverSetup::runEventCheck(QPointer<ReceiverStore> store)
+{
+    QPointer<ReceiverSetup> self(this);
+    m_checkingEvents = true;
+    m_eventCheckResult.clear();
+    Q_EMIT eventCheckChanged();
+    const Result<std::chrono::milliseconds, PushEventCheckError> checked = co_await store->checkPushEvents();
+    if (!self) {
+        co_return; // the window closed meanwhile
+    }
+    m_checkingEvents = false;
+    m_eventCheckResult = checked ? pushEventsArriveText(checked.value()) : checked.error().description();
+    Q_EMIT eventCheckChanged();
+}
+
 void ReceiverSetup::findReceivers()
 {
     if (m_store) {

@@ -171,4 +171,15 @@ ControlTask<double> FakeReceiverControl::volumeCapDb()
     return call<double>(QStringLiteral("volumeCapDb"), {}, false, [this] { return capDb; });
 }
 
+ControlTask<ReceiverHealth> FakeReceiverControl::health()
+{
+    return call<ReceiverHealth>(QStringLiteral("health"), {}, false, [this] { return healthReport; });
+}
+
+ControlTask<std::chrono::milliseconds> FakeReceiverControl::checkPushEvents()
+{
+    return call<std::chrono::milliseconds>(
+        QStringLiteral("checkPushEvents"), {}, false, [this] { return pushEventLatency; });
+}
+
 } // namespace amplora::test

@@ -29,6 +29,8 @@ public:
     std::array<QStringList, 2> soundModeNames;
     double capDb = 0;
     double stepDb = 0.5; // the zones' volume step
+    api::ReceiverHealth healthReport;
+    std::chrono::milliseconds pushEventLatency { 40 }; // what checkPushEvents() measures
     // While set, every call is recorded and then waits until releaseHeld(), so a test can act while requests
     // are in flight (stop a server, drop a connection, send a second request).
     bool hold = false;
@@ -39,7 +41,8 @@ public:
     // State-changing calls in order, written like "setVolume main -30" or "setTone main bass=-2 treble=-";
     // these are what would have reached the receiver.
     QStringList commands;
-    // Read calls in order: "status main", "zones", "inputs zone2", "soundModes main", "volumeCapDb".
+    // Read calls in order: "status main", "zones", "inputs zone2", "soundModes main", "volumeCapDb", "health",
+    // "checkPushEvents".
     QStringList reads;
 
     // Makes every later call of `operation` (a method name such as "setInput" or "inputs") fail.
@@ -65,6 +68,8 @@ public:
     api::ControlTask<QStringList> inputs(api::Zone zone) override;
     api::ControlTask<QStringList> soundModes(api::Zone zone) override;
     api::ControlTask<double> volumeCapDb() override;
+    api::ControlTask<api::ReceiverHealth> health() override;
+    api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
 
 private:
     struct Held {

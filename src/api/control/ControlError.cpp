@@ -44,6 +44,11 @@ ControlError ControlError::noStatus(Zone zone)
     return { Kind::noStatus, QStringLiteral("The receiver sent no status for %1.").arg(enumName(zone)) };
 }
 
+ControlError ControlError::noPushEvents(QString description)
+{
+    return { Kind::noPushEvents, std::move(description) };
+}
+
 ControlError ControlError::volumeAboveCap(double db, double capDb)
 {
     ControlError error(Kind::volumeAboveCap,

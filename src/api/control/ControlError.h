@@ -19,6 +19,7 @@ public:
         noVolumeRange, // the zone reports no volume scale, so no volume can be sent
         noStatus, // the receiver has no status for the zone
         volumeAboveCap, // a volume step would go above the cap, capDb()
+        noPushEvents, // the push-event self-test saw no event, or could not run; the text says which and why
     };
 
     static ControlError receiverFailure(QString description);
@@ -29,6 +30,7 @@ public:
     static ControlError noVolumeRange(Zone zone);
     static ControlError noStatus(Zone zone);
     static ControlError volumeAboveCap(double db, double capDb);
+    static ControlError noPushEvents(QString description);
 
     Kind kind() const { return m_kind; }
     QString description() const { return m_text; }

@@ -3,6 +3,7 @@
 #include "api/control/ControlError.h"
 #include "api/control/PlaybackAction.h"
 #include "api/control/PowerState.h"
+#include "api/control/ReceiverHealth.h"
 #include "api/control/ReceiverStatus.h"
 #include "api/control/VolumeStepDirection.h"
 #include "api/control/Zone.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 namespace amplora::api {
@@ -52,6 +54,11 @@ public:
     virtual ControlTask<QStringList> soundModes(Zone zone) = 0;
     // The user's volume cap in dB; the API never sets a volume above it. Read afresh for every request.
     virtual ControlTask<double> volumeCapDb() = 0;
+    // How the link to the receiver stands, from what the application knows; asks the receiver nothing.
+    virtual ControlTask<ReceiverHealth> health() = 0;
+    // Makes the receiver send a push event without changing anything, and waits a few seconds for one. The time
+    // from the request to the first event; Kind::noPushEvents when none came or the test could not run.
+    virtual ControlTask<std::chrono::milliseconds> checkPushEvents() = 0;
 };
 
 } // namespace amplora::api

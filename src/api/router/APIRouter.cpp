@@ -98,6 +98,7 @@ enum class Endpoint {
     scene,
     runScene,
     events,
+    health,
 };
 
 struct Route {
@@ -126,6 +127,7 @@ std::optional<Route> routeFor(const QStringList &rest)
         { u"playback", Endpoint::playback, u"POST" },
         { u"scenes", Endpoint::scenes, u"GET, POST" },
         { u"events", Endpoint::events, u"GET" },
+        { u"health", Endpoint::health, u"GET" },
     };
     if (rest.size() == 1) {
         for (const auto &entry : single) {
@@ -181,6 +183,7 @@ private:
     QCoro::Task<Response> scene(const QString &name);
     QCoro::Task<Response> deleteSceneResponse(const QString &name);
     QCoro::Task<Response> events();
+    QCoro::Task<Response> health();
 
     // Checks an absolute volume against the cap (read afresh), the minimum and the step.
     QCoro::Task<std::optional<APIError>> absoluteVolumeCheck(double db);
@@ -264,6 +267,8 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
         co_return co_await deleteSceneResponse(rest.at(1));
     case Endpoint::events:
         co_return co_await events();
+    case Endpoint::health: // the link as a whole: no zone
+        co_return co_await health();
     default:
         break;
     }
@@ -303,6 +308,7 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
     case Endpoint::scenes:
     case Endpoint::scene:
     case Endpoint::events:
+    case Endpoint::health:
         break;
     }
     co_return Failure { Errors::unknownEndpoint(rest) };
@@ -319,6 +325,14 @@ QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
         encoded.status = std::move(status).value();
     }
     co_return HTTPResponse::encodedJSON(200, encoded.body);
+}
+
+QCoro::Task<Response> APIRouter::Engine::health()
+{
+    Result<ReceiverHealth, ControlError> health = co_await m_control->health();
+    if (!health)
+        co_return Failure { Errors::fromControl(health.error()) };
+    co_return HTTPResponse::json(200, health.value().toJSON());
 }
 
 QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)

@@ -177,6 +177,8 @@ APIError fromControl(const ControlError &error)
         refused.cap = error.capDb();
         return refused;
     }
+    case ControlError::Kind::noPushEvents:
+        return make(502, "no_push_events", error.description());
     }
     return receiverFailed(error.description());
 }

@@ -6,6 +6,7 @@
 #include "app/controller/APIController.h"
 #include "base/NameKey.h"
 #include "core/protocol/VolumeScale.h"
+#include "core/store/PushEventCheckError.h"
 
 #include <QPointer>
 
@@ -157,6 +158,20 @@ ActionTask<QString> ReceiverActions::runScene(QString scene)
         co_return Failure { ActionError::from(ran.error()) };
     }
     co_return QStringLiteral("Ran ") + ran->scene + u'.';
+}
+
+ActionTask<QString> ReceiverActions::checkPushEvents()
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto checked = co_await control->checkPushEvents();
+    if (!checked) {
+        co_return Failure { ActionError::from(checked.error()) };
+    }
+    co_return pushEventsArriveText(checked.value());
 }
 
 ActionTask<QStringList> ReceiverActions::inputs(QString search)

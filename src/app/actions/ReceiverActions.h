@@ -36,6 +36,8 @@ public:
     // Always the main zone.
     ActionTask<QString> setSoundMode(QString mode);
     ActionTask<QString> runScene(QString scene);
+    // The push-event self-test: makes the receiver send an event and reports how soon it came.
+    ActionTask<QString> checkPushEvents();
 
     // Names to offer, filtered to those whose matching key contains the search text's (all when it is empty).
     // Inputs: the main zone's, then those of zone 2 not already listed.

@@ -35,6 +35,7 @@ QString actionUsage()
         "  set-sound-mode NAME                         (main zone)\n"
         "  run-scene NAME\n"
         "  list inputs|sound-modes|scenes [--search TEXT]\n"
+        "  check-events                                (makes the receiver send a push event; waits up to 3 s)\n"
         "Prints the result and exits 0, or prints the error and exits 1. --verbose also prints Amplora's\n"
         "log lines on stderr.\n");
 }
@@ -242,6 +243,15 @@ int runAction(const QStringList &args)
         const QString method
             = name == QStringLiteral("run-scene") ? QStringLiteral("RunScene") : QStringLiteral("SetSoundMode");
         return answer(app::RunningInstance::call(method, { joined }), false);
+    }
+    if (name == QStringLiteral("check-events")) {
+        if (const auto bad = noZone()) {
+            return *bad;
+        }
+        if (!words.isEmpty()) {
+            return usageError(name + QStringLiteral(" takes no arguments"), actionUsage());
+        }
+        return answer(app::RunningInstance::call(QStringLiteral("CheckPushEvents"), {}), false);
     }
     if (name == QStringLiteral("list")) {
         if (const auto bad = noZone()) {

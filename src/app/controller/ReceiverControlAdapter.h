@@ -43,6 +43,8 @@ public:
     api::ControlTask<QStringList> inputs(api::Zone zone) override;
     api::ControlTask<QStringList> soundModes(api::Zone zone) override;
     api::ControlTask<double> volumeCapDb() override;
+    api::ControlTask<api::ReceiverHealth> health() override;
+    api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
 
     // A receiver failure in the control's terms: the read-only refusal naming the blocked path as its own kind,
     // everything else as a plain receiver failure.

@@ -146,6 +146,12 @@ QString ActionService::RunScene(const QString &scene)
     return {};
 }
 
+QString ActionService::CheckPushEvents()
+{
+    answerLater(m_actions.checkPushEvents());
+    return {};
+}
+
 QStringList ActionService::Inputs(const QString &search)
 {
     answerLater(m_actions.inputs(search));

@@ -45,6 +45,7 @@ public Q_SLOTS:
     Q_SCRIPTABLE QString SwitchInput(const QString &zone, const QString &input);
     Q_SCRIPTABLE QString SetSoundMode(const QString &mode);
     Q_SCRIPTABLE QString RunScene(const QString &scene);
+    Q_SCRIPTABLE QString CheckPushEvents();
     Q_SCRIPTABLE QStringList Inputs(const QString &search);
     Q_SCRIPTABLE QStringList SoundModes(const QString &search);
     Q_SCRIPTABLE QStringList Scenes(const QString &search);

@@ -7,10 +7,13 @@
 #include "core/store/LaunchOptions.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QTimer>
 
 namespace amplora {
 
@@ -344,7 +347,25 @@ QCoro::Task<Result<Done, YXCError>> MockReceiver::send(YXCCommand command)
 {
     m_performed.append(command);
     apply(command);
+    if (m_eventSink && !m_registeredPorts.isEmpty()) {
+        // After the answer, as a datagram would come.
+        QTimer::singleShot(0, [sink = m_eventSink, datagram = eventAfter(command)] { sink(datagram); });
+    }
     co_return Done {};
+}
+
+QByteArray MockReceiver::eventAfter(const YXCCommand &command) const
+{
+    QJsonObject event;
+    if (m_deviceInfo.deviceId) {
+        event.insert(QStringLiteral("device_id"), *m_deviceInfo.deviceId);
+    }
+    if (const std::optional<Zone> zone = command.zone()) {
+        event.insert(rawValue(*zone), QJsonObject { { QStringLiteral("status_updated"), true } });
+    } else {
+        event.insert(QStringLiteral("netusb"), QJsonObject { { QStringLiteral("play_info_updated"), true } });
+    }
+    return QJsonDocument(event).toJson(QJsonDocument::Compact);
 }
 
 QCoro::Task<Result<Done, YXCError>> MockReceiver::registerForEvents(quint16 port)

@@ -24,8 +24,9 @@ struct MockFixtureError {
 
 // A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
 // changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json;
-// without it the receiver reports a PCM signal. It accepts every command, also in read-only mode, and
-// never sends a push event. Main thread only.
+// without it the receiver reports a PCM signal. It accepts every command, also in read-only mode. Once a port
+// is registered, each command it takes is announced as a push event through the event sink, as a receiver
+// announces it on the network. Main thread only.
 class MockReceiver final : public ReceiverTransport {
 public:
     static constexpr auto coverPath = "/YamahaRemoteControl/AlbumART/mock.png";
@@ -49,6 +50,7 @@ public:
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
+    void setEventSink(EventSink sink) override { m_eventSink = std::move(sink); }
 
     const QList<YXCCommand> &performed() const { return m_performed; }
     const QList<quint16> &registeredPorts() const { return m_registeredPorts; }
@@ -83,10 +85,13 @@ private:
     void seedDemo();
     ZoneStatus *zoneStatus(Zone zone);
     void setActualVolume(Zone zone, double dB);
+    // The push event a receiver sends after `command`: the zone's status, or what is playing, changed.
+    QByteArray eventAfter(const YXCCommand &command) const;
 
     QString m_fixtureDirectory;
     QList<YXCCommand> m_performed;
     QList<quint16> m_registeredPorts;
+    EventSink m_eventSink;
     DeviceInfo m_deviceInfo;
     Features m_features;
     NameText m_names;

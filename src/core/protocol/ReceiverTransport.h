@@ -5,11 +5,13 @@
 #include "core/protocol/YXCError.h"
 #include "core/protocol/YXCPayload.h"
 
+#include <QByteArray>
 #include <QCoroTask>
 #include <QImage>
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 namespace amplora {
@@ -35,6 +37,11 @@ public:
 
     // The cover picture at a path on the receiver or a full URL; none on any failure.
     virtual QCoro::Task<std::optional<QImage>> albumArt(QString path) = 0;
+
+    // A receiver without a network (the mock) hands the push events it makes to `sink`, from the event loop,
+    // instead of sending datagrams. A real receiver's events come over UDP, so the default ignores the sink.
+    using EventSink = std::function<void(const QByteArray &datagram)>;
+    virtual void setEventSink(EventSink sink) { Q_UNUSED(sink); }
 
     // The typed form of fetchPayload: `co_await transport.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main))`.
     // The transport must outlive the call, as with every operation here.

@@ -4,9 +4,10 @@
 
 namespace amplora {
 
-FreshReads::FreshReads(Clock &clock, Read read)
+FreshReads::FreshReads(Clock &clock, Read read, Live live)
     : m_clock(clock)
     , m_read(std::move(read))
+    , m_live(std::move(live))
 { }
 
 bool FreshReads::isFresh(YXCEvent::Refresh what) const
@@ -16,8 +17,15 @@ bool FreshReads::isFresh(YXCEvent::Refresh what) const
         return false;
     }
     const Entry &entry = found->second;
-    return entry.readAt && entry.readGeneration == m_generation && entry.readChanges == entry.changes
-        && m_clock.now() - *entry.readAt < freshFor;
+    if (!entry.readAt || entry.readGeneration != m_generation || entry.readChanges != entry.changes) {
+        return false;
+    }
+    const bool announcedChange
+        = entry.flight && entry.flight->announced && !entry.flight->outcome && entry.flight->generation == m_generation;
+    if (announcedChange) {
+        return false;
+    }
+    return m_clock.now() - *entry.readAt < freshFor || (m_live && m_live());
 }
 
 QCoro::Task<Result<Done, StoreError>> FreshReads::ensure(YXCEvent::Refresh what)
@@ -30,27 +38,45 @@ QCoro::Task<Result<Done, StoreError>> FreshReads::ensure(YXCEvent::Refresh what)
     // one that landed: it was stale, or failed.
     if (!entry.flight || entry.flight->outcome || entry.flight->changes != entry.changes
         || entry.flight->generation != m_generation) {
-        entry.flight = std::make_shared<ReadFlight>();
-        entry.flight->changes = entry.changes;
-        entry.flight->generation = m_generation;
-        fly(what, entry.flight);
+        fly(what, newFlight(entry, false));
     }
+    co_return co_await landing(entry.flight);
+}
+
+QCoro::Task<Result<Done, StoreError>> FreshReads::refetch(YXCEvent::Refresh what)
+{
+    // Never joins a read already on its way: that one may have left before the change the event announced. The
+    // caller flies the read itself, so it goes on the moment the answer is in (joiners resume from the event loop).
+    co_return co_await fly(what, newFlight(m_entries[what], true));
+}
+
+std::shared_ptr<ReadFlight> FreshReads::newFlight(Entry &entry, bool announced)
+{
+    entry.flight = std::make_shared<ReadFlight>();
+    entry.flight->changes = entry.changes;
+    entry.flight->generation = m_generation;
+    entry.flight->announced = announced;
+    return entry.flight;
+}
+
+QCoro::Task<Result<Done, StoreError>> FreshReads::landing(std::shared_ptr<ReadFlight> flight)
+{
     // The waiter keeps the flight: it lands even when the store goes first.
-    const std::shared_ptr<ReadFlight> flight = entry.flight;
     if (!flight->outcome) {
         co_await qCoro(flight.get(), &ReadFlight::landed);
     }
     co_return *flight->outcome;
 }
 
-QCoro::Task<> FreshReads::fly(YXCEvent::Refresh what, std::shared_ptr<ReadFlight> flight)
+QCoro::Task<Result<Done, StoreError>> FreshReads::fly(YXCEvent::Refresh what, std::shared_ptr<ReadFlight> flight)
 {
     // `this` may be gone when the read returns (the store was destroyed); only the flight is touched then, and
     // m_read's outcome says the store was superseded.
     Read read = m_read;
     Result<Done, StoreError> outcome = co_await read(what);
-    flight->outcome = std::move(outcome);
+    flight->outcome = outcome;
     Q_EMIT flight->landed();
+    co_return outcome;
 }
 
 FreshReads::Ticket FreshReads::began(YXCEvent::Refresh what)

@@ -28,7 +28,9 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_launch(std::move(launch))
     , m_clock(parts.clock ? *parts.clock : Clock::system())
     , m_edits(m_clock, [this](const YXCCommand &command) { perform(command); })
-    , m_fresh(m_clock, [this](YXCEvent::Refresh what) { return refresh(what); })
+    , m_fresh(
+          m_clock, [this](YXCEvent::Refresh what) { return refresh(what); },
+          [this] { return updates() == UpdatesState::push; })
     , m_transportFactory(std::move(parts.transportFactory))
     // A store built without these parts stays off the network and starts no other application: the
     // application's own parts come from its composition root.
@@ -40,6 +42,7 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
 {
     m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
     m_transportHost = m_settings.host();
+    takeTransportEvents();
     Clock *clock = &m_clock;
     m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
         parts.spotifyOpener ? std::move(parts.spotifyOpener) : std::make_unique<DryRunSpotifyOpener>(),
@@ -167,12 +170,27 @@ std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
     return makeReceiverTransport(m_launch, m_settings.host());
 }
 
+void ReceiverStore::takeTransportEvents()
+{
+    QPointer<ReceiverStore> self(this);
+    const ReceiverTransport *from = m_transport.get();
+    // Only while listening, and only from the current transport, as datagrams would be taken.
+    m_transport->setEventSink([self, from](const QByteArray &datagram) {
+        if (self && !self->m_destroying && self->m_transport.get() == from && self->m_listener) {
+            self->handlePacket(datagram);
+        }
+    });
+}
+
 void ReceiverStore::replaceTransport()
 {
     m_transport = makeTransport();
     m_transportHost = m_settings.host();
+    takeTransportEvents();
     ++m_epoch;
     m_fresh.forget();
+    resetEventPath();
+    m_lastAnswerAt.reset();
     Q_EMIT transportChanged();
     notifyDerived(); // the status line's read-only segment follows the transport
     if (m_listener) {
@@ -240,14 +258,94 @@ QString ReceiverStore::statusLine() const
         segments.append(QStringLiteral("Connecting\u2026"));
         break;
     case ConnectionState::Kind::connected:
-        segments.append(
-            m_lastEventAt ? QStringLiteral("Live \u00B7 push events") : QStringLiteral("Live \u00B7 polling"));
+        switch (updates()) {
+        case UpdatesState::push:
+            segments.append(QStringLiteral("Live \u00B7 push events"));
+            break;
+        case UpdatesState::polling:
+            segments.append(QStringLiteral("Live \u00B7 polling"));
+            break;
+        case UpdatesState::stale:
+            segments.append(QStringLiteral("Stale"));
+            break;
+        }
         break;
     case ConnectionState::Kind::failed:
         segments.append(QStringLiteral("Offline: ") + m_connection.reason());
         break;
     }
     return segments.join(segmentSeparator);
+}
+
+UpdatesState ReceiverStore::updates() const
+{
+    if (!m_connection.is(ConnectionState::Kind::connected)) {
+        return UpdatesState::stale;
+    }
+    const Clock::TimePoint now = m_clock.now();
+    if (!m_lastAnswerAt || now - *m_lastAnswerAt >= staleAfter) {
+        return UpdatesState::stale;
+    }
+    // Events may be quiet because nothing changes; a current registration says they would still come.
+    const auto recent = [now](const std::optional<Clock::TimePoint> &at) { return at && now - *at < eventsFreshFor; };
+    if (m_eventsProven && (recent(m_lastEventAt) || recent(m_lastRegisteredAt))) {
+        return UpdatesState::push;
+    }
+    return UpdatesState::polling;
+}
+
+std::optional<Clock::TimePoint> ReceiverStore::nextUpdatesChange() const
+{
+    const Clock::TimePoint now = m_clock.now();
+    std::optional<Clock::TimePoint> next;
+    const auto consider = [&](const std::optional<Clock::TimePoint> &at, Clock::Duration lasts) {
+        if (at && *at + lasts > now && (!next || *at + lasts < *next)) {
+            next = *at + lasts;
+        }
+    };
+    consider(m_lastAnswerAt, staleAfter);
+    consider(m_lastEventAt, eventsFreshFor);
+    consider(m_lastRegisteredAt, eventsFreshFor);
+    return next;
+}
+
+void ReceiverStore::scheduleUpdatesCheck()
+{
+    const std::optional<Clock::TimePoint> next = nextUpdatesChange();
+    // One check is pending at a time; an earlier one re-schedules for the later moments when it runs.
+    if (m_destroying || !next || (m_updatesCheckAt && *m_updatesCheckAt <= *next)) {
+        return;
+    }
+    m_updatesCheckAt = next;
+    const quint64 check = ++m_updatesCheck;
+    m_clock.callAfter(*next - m_clock.now(), this, [this, check] {
+        if (check != m_updatesCheck || m_destroying) {
+            return;
+        }
+        m_updatesCheckAt.reset();
+        notifyDerived();
+    });
+}
+
+void ReceiverStore::noteAnswer()
+{
+    m_lastAnswerAt = m_clock.now();
+    notifyDerived();
+}
+
+void ReceiverStore::resetEventPath()
+{
+    m_eventsProven = false;
+    m_lastRegisteredAt.reset();
+    notifyDerived();
+}
+
+std::optional<quint16> ReceiverStore::boundEventPort() const
+{
+    if (!m_listener || m_listener->port() == 0) {
+        return std::nullopt;
+    }
+    return m_listener->port();
 }
 
 std::optional<ZoneStatus> ReceiverStore::currentStatus() const
@@ -388,6 +486,7 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
     Derived d;
     d.availableZones = availableZones();
     d.statusLine = statusLine();
+    d.updates = updates();
     d.currentStatus = currentStatus();
     d.zoneTitle = zoneTitle();
     d.displayedVolumeDB = displayedVolumeDB();
@@ -419,6 +518,7 @@ void ReceiverStore::notifyDerived()
     };
     announce(now.availableZones != before.availableZones, &ReceiverStore::availableZonesChanged);
     announce(now.statusLine != before.statusLine, &ReceiverStore::statusLineChanged);
+    announce(now.updates != before.updates, &ReceiverStore::updatesChanged);
     announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
     announce(now.zoneTitle != before.zoneTitle, &ReceiverStore::zoneTitleChanged);
     announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
@@ -432,6 +532,7 @@ void ReceiverStore::notifyDerived()
     announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
     announce(now.signalKey != before.signalKey, &ReceiverStore::signalKeyChanged);
     announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
+    scheduleUpdatesCheck();
 }
 
 // ---- connection ----
@@ -441,6 +542,7 @@ QCoro::Task<> ReceiverStore::start()
     QPointer<ReceiverStore> self(this);
     stopTasks();
     const quint64 generation = m_taskGeneration;
+    resetEventPath();
     setConnection(ConnectionState::connecting());
 
     // An address of blanks is no address: look for a receiver instead of failing on it.
@@ -618,6 +720,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!isCurrent(self, asked)) {
         co_return Failure { StoreError::superseded() };
     }
+    noteAnswer();
     co_return Done {};
 }
 
@@ -670,6 +773,7 @@ void ReceiverStore::stopTasks()
         m_listener.reset();
     }
     m_sleeps.wakeAll();
+    m_eventWaits.wakeAll();
 }
 
 } // namespace amplora

@@ -13,8 +13,10 @@
 #include "core/store/FreshReads.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/PendingEdits.h"
+#include "core/store/PushEventCheckError.h"
 #include "core/store/SleepGroup.h"
 #include "core/store/StoreError.h"
+#include "core/store/UpdatesState.h"
 
 #include <QColor>
 #include <QCoroTask>
@@ -72,6 +74,12 @@ public:
     static constexpr auto registrationRenewal = std::chrono::seconds(240);
     static constexpr auto recoverySpacing = std::chrono::seconds(30);
     static constexpr auto reloadSpacing = std::chrono::seconds(30);
+    // How long the receiver may stay silent before the state counts as stale: three polls at the slower pace
+    // with events. A healthy receiver answers every poll, so one slow answer (a request may take seconds) does
+    // not flip the footer, while a receiver that hangs without failing shows as stale before a user wonders.
+    static constexpr auto staleAfter = 3 * pollPauseWithEvents;
+    // How long the push-event self-test waits for an event after its request.
+    static constexpr auto pushEventCheckWait = std::chrono::milliseconds(3000);
 
     ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts parts = {}, QObject *parent = nullptr);
     ~ReceiverStore() override;
@@ -100,6 +108,8 @@ public:
     void setSelectedZone(Zone zone);
     const std::optional<Clock::TimePoint> &lastEventAt() const { return m_lastEventAt; }
     std::optional<quint16> eventPort() const { return m_eventPort; }
+    // The port push events are received on now; none while no listener is bound.
+    std::optional<quint16> boundEventPort() const;
     const std::optional<QString> &lastError() const { return m_lastError; }
     const std::optional<QString> &networkName() const { return m_networkName; }
     // The addresses push events are accepted from: the current receiver's (none in mock mode, and none while
@@ -117,6 +127,8 @@ public:
     // ---- derived values ----
     QList<Zone> availableZones() const;
     QString statusLine() const;
+    // How the stored state keeps up with the receiver, as of the store's clock now.
+    UpdatesState updates() const;
     std::optional<ZoneStatus> currentStatus() const;
     QString zoneTitle() const;
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
@@ -162,6 +174,12 @@ public:
     void refreshSignal();
     QCoro::Task<> fetchSignal();
     void signalVisibilityChanged();
+    // Makes the receiver send a push event by re-sending a setting it just reported (so nothing changes), and
+    // waits up to pushEventCheckWait for any event from it. Answers with the time from the request to the
+    // first event.
+    QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> checkPushEvents();
+    // The pause the polling loop takes now.
+    std::chrono::milliseconds pollPauseNow() const;
     // How many background loops (push-event task, polling) are running; for tests and diagnostics.
     int runningTasks() const { return m_runningTasks; }
 
@@ -197,6 +215,8 @@ Q_SIGNALS:
     void displayTintChanged();
     void selectedZoneChanged();
     void lastEventAtChanged();
+    // A push event of this receiver was accepted (after it was applied).
+    void eventAccepted();
     void eventPortChanged();
     void lastErrorChanged();
     void networkNameChanged();
@@ -208,6 +228,7 @@ Q_SIGNALS:
     // Derived values.
     void availableZonesChanged();
     void statusLineChanged();
+    void updatesChanged();
     void currentStatusChanged();
     void zoneTitleChanged();
     void displayedVolumeDBChanged();
@@ -234,6 +255,7 @@ private:
     struct Derived {
         QList<Zone> availableZones;
         QString statusLine;
+        UpdatesState updates = UpdatesState::stale;
         std::optional<ZoneStatus> currentStatus;
         QString zoneTitle;
         std::optional<double> displayedVolumeDB;
@@ -260,6 +282,13 @@ private:
 
     Derived computeDerived() const;
     void notifyDerived();
+    // The receiver answered through the current transport.
+    void noteAnswer();
+    // Forgets what proved the event path: a new connection proves it again.
+    void resetEventPath();
+    // Arranges for notifyDerived() at the next moment time alone changes updates().
+    void scheduleUpdatesCheck();
+    std::optional<Clock::TimePoint> nextUpdatesChange() const;
     template<class T> void assign(T &field, T value, void (ReceiverStore::*changed)());
 
     void setConnection(ConnectionState state);
@@ -274,6 +303,8 @@ private:
     void setNetworkName(std::optional<QString> name);
     void setDiscoveryMessage(std::optional<QString> text);
     void replaceTransport();
+    // Events a transport without a network makes go to handlePacket().
+    void takeTransportEvents();
     std::shared_ptr<ReceiverTransport> makeTransport() const;
     QString loadFailure(const QString &label, const QString &description) const;
     void recordLoadFailure(const QString &label, const QString &description);
@@ -333,6 +364,11 @@ private:
     QColor m_displayTint;
     Zone m_selectedZone = Zone::main;
     std::optional<Clock::TimePoint> m_lastEventAt;
+    bool m_eventsProven = false; // a push event arrived since the current connection or transport began
+    std::optional<Clock::TimePoint> m_lastRegisteredAt; // the last accepted event registration
+    std::optional<Clock::TimePoint> m_lastAnswerAt; // the receiver's last answer through the current transport
+    std::optional<Clock::TimePoint> m_updatesCheckAt;
+    quint64 m_updatesCheck = 0; // only the newest scheduled check counts
     std::optional<quint16> m_eventPort;
     std::optional<QString> m_lastError;
     std::optional<QString> m_networkName;
@@ -366,6 +402,7 @@ private:
     int m_runningTasks = 0;
     bool m_destroying = false;
     SleepGroup m_sleeps;
+    SleepGroup m_eventWaits; // self-tests waiting for a push event; woken by one, or by stopTasks()
     Derived m_derived;
 };
 

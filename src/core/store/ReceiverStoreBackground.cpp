@@ -8,8 +8,29 @@
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
 #include "core/store/ReceiverAddress.h"
+#include "core/store/ZoneRules.h"
 
 namespace amplora {
+
+namespace {
+
+// The command the push-event self-test sends: a setting of the zone exactly as the receiver has just reported
+// it. A receiver announces a setting it is sent to everyone registered, so an event follows, yet nothing
+// changes: a zone that is on gets its own mute state (not its volume, whose change a front panel shows, nor its
+// input or sound program, which interrupt the sound), a zone in standby its standby. None when the zone's
+// report lacks the setting.
+std::optional<YXCCommand> settingEcho(Zone zone, const ZoneStatus &status)
+{
+    if (ZoneRules::isOn(status)) {
+        return status.mute ? std::optional(YXCCommand::setMute(zone, *status.mute)) : std::nullopt;
+    }
+    if (status.power == QStringLiteral("standby")) {
+        return YXCCommand::setPower(zone, PowerState::standby);
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 void ReceiverStore::startEventListener()
 {
@@ -53,7 +74,12 @@ QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
         if (!isCurrent(self, taskGeneration)) {
             break;
         }
-        if (!registered) {
+        if (registered) {
+            // A receiver keeps sending for a while after each registration: the event path stays live through
+            // quiet spells as long as the renewals are taken.
+            m_lastRegisteredAt = m_clock.now();
+            noteAnswer();
+        } else {
             const QString text = QStringLiteral("Event registration failed: ") + registered.error().description();
             if (m_lastError != text) {
                 setLastError(text);
@@ -102,8 +128,7 @@ QCoro::Task<> ReceiverStore::runPolling(quint64 taskGeneration)
     QPointer<ReceiverStore> self(this);
     ++m_runningTasks;
     while (isCurrent(self, taskGeneration)) {
-        const bool eventsFlowing = m_lastEventAt && m_clock.now() - *m_lastEventAt < eventsFreshFor;
-        const bool slept = co_await m_sleeps.sleep(m_clock, eventsFlowing ? pollPauseWithEvents : pollPause, this);
+        const bool slept = co_await m_sleeps.sleep(m_clock, pollPauseNow(), this);
         if (!slept || !isCurrent(self, taskGeneration)) {
             break;
         }
@@ -113,6 +138,12 @@ QCoro::Task<> ReceiverStore::runPolling(quint64 taskGeneration)
     if (self && !self->m_destroying) {
         --self->m_runningTasks;
     }
+}
+
+std::chrono::milliseconds ReceiverStore::pollPauseNow() const
+{
+    const bool eventsFlowing = m_lastEventAt && m_clock.now() - *m_lastEventAt < eventsFreshFor;
+    return eventsFlowing ? pollPauseWithEvents : pollPause;
 }
 
 QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
@@ -165,6 +196,7 @@ QCoro::Task<> ReceiverStore::reloadIfMissing(std::optional<T> ReceiverStore::*fi
     }
     if (answer) {
         assign(this->*field, std::optional<T>(std::move(answer).value()), changed);
+        noteAnswer();
     } else {
         recordLoadFailure(label, answer.error().description());
     }
@@ -199,8 +231,78 @@ void ReceiverStore::handlePacket(const QByteArray &bytes)
         qCDebug(lcEvents).noquote() << "Dropping an event of another receiver," << *event->deviceID;
         return;
     }
+    if (!std::exchange(m_eventsProven, true)) {
+        notifyDerived();
+    }
     assign(m_lastEventAt, std::optional<Clock::TimePoint>(m_clock.now()), &ReceiverStore::lastEventAtChanged);
     apply(*event);
+    Q_EMIT eventAccepted();
+    m_eventWaits.wakeAll();
+}
+
+QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStore::checkPushEvents()
+{
+    if (!m_connection.is(ConnectionState::Kind::connected)) {
+        co_return Failure { PushEventCheckError::notConnected() };
+    }
+    const std::optional<quint16> port = boundEventPort();
+    if (!port) {
+        co_return Failure { PushEventCheckError::noListener() };
+    }
+    // No read makes a receiver send an event, and read-only mode sends nothing else.
+    if (m_transport->isReadOnly()) {
+        co_return Failure { PushEventCheckError::readOnly() };
+    }
+
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    const Zone zone = m_selectedZone;
+    // The setting is read just before it is sent back, so a change made on the receiver a moment ago is not undone.
+    const Result<Done, StoreError> read = co_await refresh(YXCEvent::Refresh::status(zone));
+    if (!isCurrent(self, asked)) {
+        co_return Failure { PushEventCheckError::interrupted() };
+    }
+    if (!read) {
+        co_return Failure { PushEventCheckError::requestFailed(read.error().description()) };
+    }
+    const auto status = m_status.find(zone);
+    const std::optional<YXCCommand> echo = status != m_status.end() ? settingEcho(zone, status->second) : std::nullopt;
+    if (!echo) {
+        co_return Failure { PushEventCheckError::requestFailed(
+            QStringLiteral("the receiver reported neither the zone's mute nor its standby.")) };
+    }
+
+    // Listening starts before the request: the event may come before the receiver's answer.
+    std::optional<Clock::TimePoint> arrival;
+    QObject listening;
+    QObject::connect(this, &ReceiverStore::eventAccepted, &listening, [this, &arrival] {
+        if (!arrival) {
+            arrival = m_clock.now();
+        }
+    });
+    const Clock::TimePoint sentAt = m_clock.now();
+    const Result<Done, YXCError> sent = co_await sendChanging(asked.transport, *echo);
+    if (!isCurrent(self, asked)) {
+        co_return Failure { PushEventCheckError::interrupted() };
+    }
+    if (!sent) {
+        co_return Failure { PushEventCheckError::requestFailed(sent.error().description()) };
+    }
+    const Clock::TimePoint deadline = sentAt + pushEventCheckWait;
+    if (!arrival && m_clock.now() < deadline) {
+        const bool slept = co_await m_eventWaits.sleep(m_clock, deadline - m_clock.now(), this);
+        Q_UNUSED(slept); // an event or a stop ends the wait early; which one is told below
+        if (!isCurrent(self, asked)) {
+            co_return Failure { PushEventCheckError::interrupted() };
+        }
+    }
+    if (arrival) {
+        co_return std::chrono::duration_cast<std::chrono::milliseconds>(*arrival - sentAt);
+    }
+    const QString sender = !m_eventSenders.isEmpty() ? m_eventSenders.constFirst().toString()
+        : !m_transportHost.trimmed().isEmpty()       ? m_transportHost.trimmed()
+                                                     : QStringLiteral("the receiver");
+    co_return Failure { PushEventCheckError::noEvent(pushEventCheckWait, *port, sender, pollPauseNow()) };
 }
 
 void ReceiverStore::apply(const YXCEvent &event)
@@ -272,7 +374,9 @@ QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSi
 {
     QPointer<ReceiverStore> self(this);
     for (;;) {
-        const Result<Done, StoreError> refreshed = co_await refresh(what);
+        // Through the fresh reads, so that a caller asking for the same thing meanwhile waits for this answer
+        // instead of taking the state the event has just outdated.
+        const Result<Done, StoreError> refreshed = co_await m_fresh.refetch(what);
         if (!isCurrent(self, taskGeneration)) {
             co_return; // stopTasks() has forgotten this run
         }
@@ -315,6 +419,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError(status.error()) };
         }
         m_fresh.succeeded(ticket);
+        noteAnswer();
         setStatusEntry(what.zone, std::move(status).value());
         co_return Done {};
     }
@@ -327,6 +432,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError(info.error()) };
         }
         m_fresh.succeeded(ticket);
+        noteAnswer();
         if (m_playInfo != info.value()) {
             setPlayInfo(info.value(), true);
         }
@@ -342,6 +448,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError(names.error()) };
         }
         m_fresh.succeeded(ticket);
+        noteAnswer();
         assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
         co_return Done {};
     }
@@ -399,6 +506,9 @@ QCoro::Task<> ReceiverStore::fetchSignal()
     const bool again = std::exchange(m_signalFetchAgain, false);
     const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
     if (info) {
+        if (unchanged) {
+            noteAnswer();
+        }
         if (unchanged && canFetchSignal()) {
             setSignal(std::move(info).value(), zone);
         }

@@ -67,6 +67,9 @@ QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
     // A read sent while the command was on its way may not show it yet.
     if (self && !m_destroying) {
         m_fresh.changed(zone);
+        if (sent && transport == m_transport) {
+            noteAnswer();
+        }
     }
     co_return sent;
 }

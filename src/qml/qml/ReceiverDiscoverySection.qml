@@ -75,6 +75,35 @@ FormSection {
         color: Theme.secondaryText
     }
 
+    // Whether the receiver's push events get through (a firewall may drop them); the result shows below.
+    RowLayout {
+        Layout.fillWidth: true
+        Button {
+            objectName: "testEventsButton"
+            text: "Test Push Events"
+            enabled: !setup.checkingEvents
+            onClicked: setup.checkPushEvents()
+        }
+        BusyIndicator {
+            running: setup.checkingEvents
+            visible: setup.checkingEvents
+            implicitWidth: 22
+            implicitHeight: 22
+        }
+        Item { Layout.fillWidth: true }
+    }
+
+    Text {
+        objectName: "eventCheckResult"
+        visible: text !== ""
+        text: setup.eventCheckResult
+        Layout.fillWidth: true
+        wrapMode: Text.Wrap
+        font.family: Theme.fontFamily
+        font.pixelSize: 13
+        color: Theme.secondaryText
+    }
+
     Repeater {
         objectName: "foundReceivers"
         model: setup.receivers

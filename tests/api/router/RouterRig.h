@@ -33,6 +33,8 @@ struct RouterRig {
     {
         authenticator->setToken(QString::fromLatin1(token));
         control->capDb = -20;
+        control->healthReport = { QStringLiteral("192.168.1.20"), api::ReceiverConnection::connected,
+            api::ReceiverUpdates::push, 12, 41100 };
         api::ReceiverStatus &main = control->zoneStatus(api::Zone::main);
         main.soundMode = QStringLiteral("Straight");
         main.bass = 0;

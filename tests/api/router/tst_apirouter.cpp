@@ -72,6 +72,12 @@ void addEndpointRows()
         R"({"soundModes":["Straight","Sci-Fi","Movie Hall"],"zone":"main"})");
     row("a read ignores its body", "GET", "/api/v1/inputs", "not json", 200,
         R"({"inputs":["HDMI 1","HDMI1","HDMI 2","AV 1","Net Radio"],"zone":"main"})");
+    const QByteArray health
+        = R"({"connection":"connected","eventPort":41100,"lastEventSecondsAgo":12,"receiver":"192.168.1.20","updates":"push"})";
+    row("health", "GET", "/api/v1/health", "", 200, health);
+    row("health has no zone", "GET", "/api/v1/health?zone=zone9", "", 200, health);
+    row("health without a token", "GET", "/api/v1/health", "", 401, unauthorized, {}, false);
+    row("POST on health", "POST", "/api/v1/health", "{}", 405, errorJSON(405, "method_not_allowed", "Use GET here."));
 
     // Power.
     row("power off means standby", "POST", "/api/v1/power", R"({"power":"OFF"})", 200,
@@ -168,6 +174,7 @@ void addFailureRows()
         "Nothing was changed.");
 
     row("status read fails", "status", late, "GET", "/api/v1/status", "", receiverError);
+    row("health unreadable", "health", late, "GET", "/api/v1/health", "", receiverError);
     row("command fails", "setPower", late, "POST", "/api/v1/power", R"({"power":"on"})", receiverError,
         { u"setPower main on"_s });
     row("step fails", "stepVolume", late, "POST", "/api/v1/volume", R"({"step":"up"})", receiverError,
@@ -240,6 +247,17 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(after).replace(R"("mute":true)", R"("mute":false)"), before);
         QVERIFY(rig.send("GET", "/api/v1/status?zone=zone2").body.contains(R"("zone":"zone2")"));
         QCOMPARE(rig.send("GET", "/api/v1/status").body, after);
+    }
+
+    // The status leaves out what is unknown; the health names every key, with null for the unknown.
+    void healthWritesNullForTheUnknown()
+    {
+        RouterRig rig;
+        rig.control->healthReport = {};
+        QCOMPARE(rig.send("GET", "/api/v1/health").body,
+            QByteArray(
+                R"({"connection":"idle","eventPort":null,"lastEventSecondsAgo":null,"receiver":"","updates":"stale"})"));
+        QCOMPARE(rig.control->reads, QStringList { u"health"_s });
     }
 
     void refusesEveryoneUntilATokenIsSet()

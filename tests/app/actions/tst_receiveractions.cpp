@@ -111,6 +111,8 @@ private Q_SLOTS:
             "Sound mode Sci-Fi.", "setSoundMode main Sci-Fi");
         test::row("unknown scene", act([](auto &a) { return test::waitFor(a.runScene("Night")); }),
             "scene_not_found: No scene called \"Night\".", "");
+        test::row("push events arrive", act([](auto &a) { return test::waitFor(a.checkPushEvents()); }),
+            "Push events arrive (40 ms).", "");
     }
 
     void answers()
@@ -131,6 +133,8 @@ private Q_SLOTS:
             "the receiver. Nothing was changed."_s);
         QCOMPARE(outcome(test::waitFor(a.setPower(api::Zone::main, api::PowerState::on))),
             u"receiver_error: The receiver did not answer."_s);
+        m_rig->control->failOn(u"checkPushEvents"_s, api::ControlError::noPushEvents(u"No push event arrived."_s));
+        QCOMPARE(outcome(test::waitFor(a.checkPushEvents())), u"no_push_events: No push event arrived."_s);
     }
 
     void notReadyBeforeTheController()
@@ -216,6 +220,9 @@ private Q_SLOTS:
 
         const QDBusMessage inputs = callService(u"Inputs"_s, { u"tv"_s });
         QCOMPARE(inputs.arguments().value(0).toStringList(), (QStringList { u"TV"_s, u"Apple TV"_s }));
+
+        const QDBusMessage check = callService(u"CheckPushEvents"_s, {});
+        QCOMPARE(check.arguments().value(0).toString(), u"Push events arrive (40 ms)."_s);
 
         const QDBusMessage token = callService(u"APIToken"_s, { false });
         QCOMPARE(token.arguments().value(0).toString(), u"tok"_s);

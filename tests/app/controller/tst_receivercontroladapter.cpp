@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <algorithm>
 
 using namespace amplora;
@@ -73,7 +74,8 @@ template<class T> QString outcome(api::ControlTask<T> task)
     static const QHash<Kind, QString> kinds { { Kind::receiverFailed, u"receiverFailed"_s },
         { Kind::readOnly, u"readOnly"_s }, { Kind::unknownInput, u"unknownInput"_s },
         { Kind::unknownSoundMode, u"unknownSoundMode"_s }, { Kind::noVolumeRange, u"noVolumeRange"_s },
-        { Kind::noStatus, u"noStatus"_s }, { Kind::volumeAboveCap, u"volumeAboveCap"_s } };
+        { Kind::noStatus, u"noStatus"_s }, { Kind::volumeAboveCap, u"volumeAboveCap"_s },
+        { Kind::noPushEvents, u"noPushEvents"_s } };
     const auto result = test::waitFor(std::move(task));
     if (!result)
         return kinds.value(result.error().kind()) + u": "_s + result.error().description();
@@ -94,14 +96,18 @@ struct Rig {
     ReceiverStore store;
     ReceiverControlAdapter adapter;
 
-    Rig(LaunchOptions launch, std::shared_ptr<ReceiverTransport> transport)
+    Rig(LaunchOptions launch, std::shared_ptr<ReceiverTransport> transport, const QString &host = {})
         : settings(std::make_unique<QSettings>(dir.filePath(u"a.conf"_s), QSettings::IniFormat))
-        , store(settings, launch, ReceiverStoreParts { std::move(transport), {}, {}, {}, &clock })
+        // The address is saved before the store reads it.
+        , store((settings.setHost(host), settings), launch,
+              ReceiverStoreParts { std::move(transport), {}, {}, {}, &clock, QHostAddress(QHostAddress::LocalHost), 0 })
         , adapter(store)
     {
         settings.setMaxVolumeDB(-10);
     }
 };
+
+const QByteArray device = R"({"response_code":0,"model_name":"RX-V481","device_id":"AC44F2000001"})";
 
 } // namespace
 
@@ -119,6 +125,17 @@ private:
         launch.readOnly = readOnly;
         launch.isRunningTests = true;
         return std::make_unique<Rig>(launch, std::make_shared<YXCClient>(m_receiver->host(), readOnly));
+    }
+
+    // A rig for the receiver's address, which answers everything connecting asks.
+    std::unique_ptr<Rig> connectableRig()
+    {
+        m_receiver->answer(u"system/getDeviceInfo"_s, device);
+        m_receiver->answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
+        m_receiver->answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
+        LaunchOptions launch;
+        launch.isRunningTests = true;
+        return std::make_unique<Rig>(launch, std::make_shared<YXCClient>(m_receiver->host()), m_receiver->host());
     }
 
 private Q_SLOTS:
@@ -302,6 +319,56 @@ private Q_SLOTS:
         QCOMPARE(asked, 1);
         QCOMPARE(r->store.lastError(),
             u"system/getNameText: "_s + YXCError::responseCode(3, u"system/getNameText"_s).description());
+    }
+
+    // What the health endpoint reports comes from the store: the connection, the event path, the port bound.
+    void health()
+    {
+        auto owned = connectableRig();
+        Rig &r = *owned;
+
+        api::ReceiverHealth before = test::waitFor(r.adapter.health()).value();
+        QCOMPARE(before,
+            (api::ReceiverHealth { m_receiver->host(), api::ReceiverConnection::idle, api::ReceiverUpdates::stale,
+                std::nullopt, std::nullopt }));
+
+        QCoro::waitFor(r.store.start());
+        QCOMPARE(r.store.connection(), ConnectionState::connected());
+        QTRY_VERIFY(r.store.boundEventPort());
+        r.store.handlePacket(R"({"main":{"mute":false}})");
+        r.clock.advance(std::chrono::milliseconds(7900));
+        const api::ReceiverHealth after = test::waitFor(r.adapter.health()).value();
+        QCOMPARE(after,
+            (api::ReceiverHealth { m_receiver->host(), api::ReceiverConnection::connected, api::ReceiverUpdates::push,
+                7, int(*r.store.boundEventPort()) }));
+        r.store.stopTasks();
+        QCOMPARE(test::waitFor(r.adapter.health()).value().eventPort, std::nullopt);
+    }
+
+    // The self-test over loopback: the mute the receiver reported goes back to it, and a datagram from it ends the
+    // wait. Without a connection it fails with a sentence and sends nothing.
+    void checkPushEvents()
+    {
+        auto owned = connectableRig();
+        Rig &r = *owned;
+        QCOMPARE(outcome(r.adapter.checkPushEvents()),
+            u"noPushEvents: Amplora is not connected to the receiver, so push events cannot be tested."_s);
+        QVERIFY(changeRequests(*m_receiver).isEmpty());
+
+        QCoro::waitFor(r.store.start());
+        QTRY_VERIFY(r.store.boundEventPort());
+        QTRY_VERIFY(!r.store.eventSenders().isEmpty());
+        std::optional<Result<std::chrono::milliseconds, api::ControlError>> checked;
+        const auto drive = [](auto task, auto *into) -> QCoro::Task<> { into->emplace(co_await task); };
+        drive(r.adapter.checkPushEvents(), &checked);
+        QTRY_COMPARE(changeRequests(*m_receiver), QStringList { u"main/setMute?enable=true"_s });
+        QUdpSocket receiver;
+        QVERIFY(receiver.bind(QHostAddress(QHostAddress::LocalHost), 0));
+        const QByteArray event = R"({"main":{"mute":true},"device_id":"AC44F2000001"})";
+        receiver.writeDatagram(event, QHostAddress(QHostAddress::LocalHost), *r.store.boundEventPort());
+        QTRY_VERIFY(checked);
+        QVERIFY(*checked);
+        QCOMPARE(checked->value(), std::chrono::milliseconds(0)); // the manual clock stood still
     }
 
     void readOnlyBlocksBeforeTheReceiver_data()

@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -115,6 +116,20 @@ private Q_SLOTS:
         const Answer status = exchange("GET", u"/status"_s);
         QCOMPARE(status.status, 200);
         QVERIFY2(status.body.contains("\"volumeDb\":-35,\"zone\":\"main\""), status.body.constData());
+    }
+
+    // The demo receiver announces what it is sent, so the self-test passes and the health says push.
+    void pushEventsInTheDemo()
+    {
+        const Run check = runAmplora({ u"action"_s, u"check-events"_s });
+        QCOMPARE(check.code, 0);
+        QVERIFY2(QRegularExpression(u"^Push events arrive \\(\\d+ ms\\)\\.\n$"_s).match(check.out).hasMatch(),
+            qPrintable(check.out + check.err));
+        const Answer health = exchange("GET", u"/health"_s);
+        QCOMPARE(health.status, 200);
+        QVERIFY2(health.body.startsWith(R"({"connection":"connected","eventPort":)")
+                && health.body.endsWith(R"(,"receiver":"mock","updates":"push"})"),
+            health.body.constData());
     }
 
     void volumeBurstIsRateLimited()

@@ -357,11 +357,8 @@ private Q_SLOTS:
     void playPauseReachesTheMockReceiver()
     {
         test::StoreRig rig { QString() };
-        ReceiverStore::Parts parts;
-        parts.clock = &rig.clock;
-        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-        parts.eventPort = 0;
-        ReceiverStore store(*rig.settings, LaunchOptions { .mock = true }, std::move(parts));
+        const std::unique_ptr<ReceiverStore> demo = rig.mockStore();
+        ReceiverStore &store = *demo;
         store.start();
         store.stopTasks();
         const auto mock = std::dynamic_pointer_cast<MockReceiver>(store.transport());

@@ -171,6 +171,28 @@ struct StoreRig {
 
     // start() over immediate answers completes before it returns.
     void startConnected() { store->start(); }
+
+    // Another store, over the demo receiver, on the rig's clock and settings; it listens on loopback.
+    std::unique_ptr<ReceiverStore> mockStore()
+    {
+        ReceiverStore::Parts parts;
+        parts.clock = &clock;
+        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
+        parts.eventPort = 0;
+        return std::make_unique<ReceiverStore>(*settings, LaunchOptions { .mock = true }, std::move(parts));
+    }
 };
+
+using ReadOutcome = std::optional<Result<Done, StoreError>>;
+
+// Starts a fresh read of the zone's status and leaves its outcome in `into` once it lands (at once when nothing
+// is held).
+inline void startRead(ReceiverStore &store, Zone zone, ReadOutcome *into)
+{
+    const auto drive = [](QCoro::Task<Result<Done, StoreError>> read, ReadOutcome *out) -> QCoro::Task<> {
+        out->emplace(co_await read);
+    };
+    drive(store.freshRead(YXCEvent::Refresh::status(zone)), into);
+}
 
 } // namespace amplora::test

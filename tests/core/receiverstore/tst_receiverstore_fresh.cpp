@@ -13,16 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Outcome = std::optional<Result<Done, StoreError>>;
-
-// Starts the read and leaves its outcome in `into` once it lands (at once when nothing is held).
-void startRead(ReceiverStore &store, Zone zone, Outcome *into)
-{
-    const auto drive = [](QCoro::Task<Result<Done, StoreError>> read, Outcome *out) -> QCoro::Task<> {
-        out->emplace(co_await read);
-    };
-    drive(store.freshRead(YXCEvent::Refresh::status(zone)), into);
-}
+using Outcome = ReadOutcome;
 
 const QString mainStatus = QStringLiteral("main/getStatus");
 

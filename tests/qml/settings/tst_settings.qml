@@ -169,6 +169,21 @@ Item {
             compare(field.text, "10.0.0.77")
         }
 
+        // The preview receiver announces what it is sent once the store listens (an earlier test may have
+        // connected it); before that the store has no port, and the test says so instead of waiting.
+        function test_pushEventTestShowsItsResultUnderTheButton() {
+            const view = createTemporaryObject(viewComponent, root)
+            const result = findChild(view, "eventCheckResult")
+            verify(!result.visible)
+            mouseClick(findChild(view, "testEventsButton"))
+            tryVerify(() => result.text !== "")
+            const lines = ["Push events arrive (0 ms).",
+                           "Amplora has no UDP port open for push events, so none can arrive. Amplora polls meanwhile."]
+            verify(lines.indexOf(result.text) >= 0, result.text)
+            verify(result.visible)
+            verify(findChild(view, "testEventsButton").enabled)
+        }
+
         function test_foundReceiversCarryTheCheckmarkOfTheSavedOne() {
             const view = createTemporaryObject(viewComponent, root)
             mouseClick(findChild(view, "findButton"))
