@@ -23,9 +23,9 @@ struct MockFixtureError {
 };
 
 // A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
-// changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json;
-// without it the receiver reports a PCM signal. It accepts every command, also in read-only mode, and
-// never sends a push event. Main thread only.
+// changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json
+// (without it the receiver reports a PCM signal) and netusb_getPresetInfo.json (without it, no favourites). It accepts
+// every command, also in read-only mode, and never sends a push event. Main thread only.
 class MockReceiver final : public ReceiverTransport {
 public:
     static constexpr auto coverPath = "/YamahaRemoteControl/AlbumART/mock.png";
@@ -60,6 +60,7 @@ public:
     const PlayInfo &playInfo() const { return m_playInfo; }
     const SignalInfo &signalInfo() const { return m_signalInfo; }
     const NetworkStatus &networkStatus() const { return m_networkStatus; }
+    const PresetInfo &presetInfo() const { return m_presetInfo; }
 
     // The models the answers come from, for previews and tests that put the receiver in a given state; the next
     // read answers with what they hold.
@@ -83,6 +84,8 @@ private:
     void seedDemo();
     ZoneStatus *zoneStatus(Zone zone);
     void setActualVolume(Zone zone, double dB);
+    void recallPreset(Zone zone, int number);
+    void recallScene(Zone zone, int number);
 
     QString m_fixtureDirectory;
     QList<YXCCommand> m_performed;
@@ -94,6 +97,7 @@ private:
     PlayInfo m_playInfo;
     SignalInfo m_signalInfo;
     NetworkStatus m_networkStatus;
+    PresetInfo m_presetInfo;
 };
 
 } // namespace amplora
