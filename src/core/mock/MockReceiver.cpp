@@ -152,6 +152,10 @@ Result<Done, MockFixtureError> MockReceiver::loadAll()
     if (QFile::exists(dir + u'/' + signal + QStringLiteral(".json")) && !loadInto(m_signalInfo, dir, signal, error)) {
         return Failure { *error };
     }
+    const QString presets = QStringLiteral("netusb_getPresetInfo");
+    if (QFile::exists(dir + u'/' + presets + QStringLiteral(".json")) && !loadInto(m_presetInfo, dir, presets, error)) {
+        return Failure { *error };
+    }
     m_status = { { Zone::main, main }, { Zone::zone2, zone2 } };
     return Done {};
 }
@@ -179,6 +183,10 @@ void MockReceiver::seedDemo()
     demo.track = QStringLiteral("Midnight Drive");
     demo.albumartUrl = QString::fromLatin1(coverPath);
     demo.albumartId = 1;
+    demo.repeat = QStringLiteral("off");
+    demo.shuffle = QStringLiteral("off");
+    demo.repeatAvailable = QStringList { QStringLiteral("off"), QStringLiteral("one"), QStringLiteral("all") };
+    demo.shuffleAvailable = QStringList { QStringLiteral("off"), QStringLiteral("on") };
     m_playInfo = demo;
 }
 
@@ -242,6 +250,8 @@ std::optional<YXCPayload> MockReceiver::answer(const YXCCommand &command) const
                 return m_networkStatus;
             } else if constexpr (std::is_same_v<C, YXCCommand::GetSignalInfo>) {
                 return m_signalInfo;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetPresetInfo>) {
+                return m_presetInfo;
             } else {
                 return std::nullopt;
             }
@@ -259,6 +269,44 @@ void MockReceiver::setActualVolume(Zone zone, double dB)
     }
     status->volume = scale->raw(dB);
     status->actualVolume = ActualVolume { QStringLiteral("db"), dB, QStringLiteral("dB") };
+}
+
+void MockReceiver::recallPreset(Zone zone, int number)
+{
+    ZoneStatus *status = zoneStatus(zone);
+    if (!status || number < 1 || number > m_presetInfo.presets.size()) {
+        return;
+    }
+    const Preset &preset = m_presetInfo.presets.at(number - 1);
+    if (preset.isEmpty()) {
+        return;
+    }
+    // A favourite turns the zone on and plays from its source.
+    status->power = QStringLiteral("on");
+    status->input = preset.input;
+    status->inputText = inputText(m_names, preset.input);
+    m_playInfo.input = preset.input;
+    m_playInfo.playback = QStringLiteral("play");
+    m_playInfo.artist = preset.text;
+    m_playInfo.album = QString();
+    m_playInfo.track = preset.text;
+    m_playInfo.playTime = 0;
+    m_playInfo.totalTime = 0;
+}
+
+void MockReceiver::recallScene(Zone zone, int number)
+{
+    ZoneStatus *status = zoneStatus(zone);
+    const ZoneFeatures *features = m_features.zoneFeatures(zone);
+    if (!status || !features || features->inputList.isEmpty() || number < 1
+        || number > features->sceneNum.value_or(0)) {
+        return;
+    }
+    // A scene button turns the zone on and picks an input; this receiver's scenes walk its inputs in order.
+    const QString input = features->inputList.at((number - 1) % features->inputList.size());
+    status->power = QStringLiteral("on");
+    status->input = input;
+    status->inputText = inputText(m_names, input);
 }
 
 void MockReceiver::apply(const YXCCommand &command)
@@ -284,6 +332,14 @@ void MockReceiver::apply(const YXCCommand &command)
                 }
             } else if constexpr (std::is_same_v<C, YXCCommand::SetActualVolume>) {
                 setActualVolume(c.zone, c.dB);
+            } else if constexpr (std::is_same_v<C, YXCCommand::SetRepeat>) {
+                m_playInfo.repeat = c.mode;
+            } else if constexpr (std::is_same_v<C, YXCCommand::SetShuffle>) {
+                m_playInfo.shuffle = c.mode;
+            } else if constexpr (std::is_same_v<C, YXCCommand::RecallPreset>) {
+                recallPreset(c.zone, c.number);
+            } else if constexpr (std::is_same_v<C, YXCCommand::RecallScene>) {
+                recallScene(c.zone, c.number);
             } else if constexpr (requires { c.zone; }
                 && !std::is_same_v<C, YXCCommand::GetStatus> && !std::is_same_v<C, YXCCommand::GetSignalInfo>) {
                 ZoneStatus *status = zoneStatus(c.zone);
@@ -319,6 +375,16 @@ void MockReceiver::apply(const YXCCommand &command)
                     status->extraBass = c.enable;
                 } else if constexpr (std::is_same_v<C, YXCCommand::SetSurroundAI>) {
                     status->surroundAi = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetSleep>) {
+                    status->sleep = c.minutes;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetPureDirect>) {
+                    status->pureDirect = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetDirect>) {
+                    status->direct = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetEnhancer>) {
+                    status->enhancer = c.enable;
+                } else if constexpr (std::is_same_v<C, YXCCommand::SetDialogueLevel>) {
+                    status->dialogueLevel = c.level;
                 }
             }
             // Read commands change nothing.
@@ -360,9 +426,12 @@ QByteArray MockReceiver::eventAfter(const YXCCommand &command) const
     if (m_deviceInfo.deviceId) {
         event.insert(QStringLiteral("device_id"), *m_deviceInfo.deviceId);
     }
-    if (const std::optional<Zone> zone = command.zone()) {
+    const std::optional<Zone> zone = command.zone();
+    if (zone) {
         event.insert(rawValue(*zone), QJsonObject { { QStringLiteral("status_updated"), true } });
-    } else {
+    }
+    // A favourite also changes what is playing.
+    if (!zone || command.as<YXCCommand::RecallPreset>()) {
         event.insert(QStringLiteral("netusb"), QJsonObject { { QStringLiteral("play_info_updated"), true } });
     }
     return QJsonDocument(event).toJson(QJsonDocument::Compact);

@@ -23,10 +23,10 @@ struct MockFixtureError {
 };
 
 // A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
-// changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json;
-// without it the receiver reports a PCM signal. It accepts every command, also in read-only mode. Once a port
-// is registered, each command it takes is announced as a push event through the event sink, as a receiver
-// announces it on the network. Main thread only.
+// changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json
+// (without it the receiver reports a PCM signal) and netusb_getPresetInfo.json (without it, no favourites). It
+// accepts every command, also in read-only mode. Once a port is registered, each command it takes is announced
+// as a push event through the event sink, as a receiver announces it on the network. Main thread only.
 class MockReceiver final : public ReceiverTransport {
 public:
     static constexpr auto coverPath = "/YamahaRemoteControl/AlbumART/mock.png";
@@ -62,6 +62,7 @@ public:
     const PlayInfo &playInfo() const { return m_playInfo; }
     const SignalInfo &signalInfo() const { return m_signalInfo; }
     const NetworkStatus &networkStatus() const { return m_networkStatus; }
+    const PresetInfo &presetInfo() const { return m_presetInfo; }
 
     // The models the answers come from, for previews and tests that put the receiver in a given state; the next
     // read answers with what they hold.
@@ -87,6 +88,8 @@ private:
     void setActualVolume(Zone zone, double dB);
     // The push event a receiver sends after `command`: the zone's status, or what is playing, changed.
     QByteArray eventAfter(const YXCCommand &command) const;
+    void recallPreset(Zone zone, int number);
+    void recallScene(Zone zone, int number);
 
     QString m_fixtureDirectory;
     QList<YXCCommand> m_performed;
@@ -99,6 +102,7 @@ private:
     PlayInfo m_playInfo;
     SignalInfo m_signalInfo;
     NetworkStatus m_networkStatus;
+    PresetInfo m_presetInfo;
 };
 
 } // namespace amplora

@@ -48,10 +48,24 @@ struct ZoneFeatures {
     std::optional<QStringList> soundProgramList;
     std::optional<QStringList> toneControlModeList;
     QList<RangeStep> rangeStep; // only the ranges this application uses
+    std::optional<int> sceneNum; // how many scene buttons the zone has
 
     const RangeStep *range(const QString &id) const;
 
     friend bool operator==(const ZoneFeatures &, const ZoneFeatures &) = default;
+};
+
+struct PresetFeature {
+    std::optional<int> num;
+
+    friend bool operator==(const PresetFeature &, const PresetFeature &) = default;
+};
+
+// What the network/USB player offers beyond playback.
+struct NetUSBFeatures {
+    std::optional<PresetFeature> preset; // the favourites (presets) and how many slots there are
+
+    friend bool operator==(const NetUSBFeatures &, const NetUSBFeatures &) = default;
 };
 
 // Answer of "system/getFeatures". Decoded leniently: malformed entries are skipped and only the main zone and
@@ -60,6 +74,7 @@ struct Features {
     std::optional<int> responseCode;
     SystemFeatures system;
     QList<ZoneFeatures> zone;
+    std::optional<NetUSBFeatures> netusb;
 
     const ZoneFeatures *zoneFeatures(Zone zone) const;
     QList<Zone> zones() const;

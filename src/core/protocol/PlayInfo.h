@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,6 +19,11 @@ struct PlayInfo {
     std::optional<QString> track;
     std::optional<QString> albumartUrl; // a path on the receiver or a full URL
     std::optional<int> albumartId;
+    std::optional<QString> repeat; // "off", "one", "all"
+    std::optional<QString> shuffle; // "off", "on", "songs", "albums"
+    // The modes the current source offers; absent or empty when it offers none.
+    std::optional<QStringList> repeatAvailable;
+    std::optional<QStringList> shuffleAvailable;
 
     // Whether there is anything to show: a track title, or failing that an artist.
     bool hasMetadata() const;

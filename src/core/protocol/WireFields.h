@@ -13,9 +13,16 @@ namespace amplora::wire {
 template<class S, class M> struct Field {
     const char *key;
     M S::*member;
+    // Read as absent when malformed, also in a strictly read model: a field that only decorates must not make
+    // an answer that worked before it was read fail.
+    bool lenient = false;
 };
 
 template<class S, class M> Field(const char *, M S::*) -> Field<S, M>;
+template<class S, class M> Field(const char *, M S::*, bool) -> Field<S, M>;
+
+// The third argument of a lenient field.
+inline constexpr bool lenient = true;
 
 // Specialised below for every model; the primary template has no fields.
 template<class T> struct Fields;
@@ -42,7 +49,10 @@ template<> struct Fields<PlayInfo> {
         Field { "input", &PlayInfo::input }, Field { "playback", &PlayInfo::playback },
         Field { "play_time", &PlayInfo::playTime }, Field { "total_time", &PlayInfo::totalTime },
         Field { "artist", &PlayInfo::artist }, Field { "album", &PlayInfo::album }, Field { "track", &PlayInfo::track },
-        Field { "albumart_url", &PlayInfo::albumartUrl }, Field { "albumart_id", &PlayInfo::albumartId } };
+        Field { "albumart_url", &PlayInfo::albumartUrl }, Field { "albumart_id", &PlayInfo::albumartId },
+        Field { "repeat", &PlayInfo::repeat, lenient }, Field { "shuffle", &PlayInfo::shuffle, lenient },
+        Field { "repeat_available", &PlayInfo::repeatAvailable, lenient },
+        Field { "shuffle_available", &PlayInfo::shuffleAvailable, lenient } };
 };
 
 template<> struct Fields<ToneControl> {
@@ -61,11 +71,11 @@ template<> struct Fields<ZoneStatus> {
         Field { "mute", &ZoneStatus::mute }, Field { "max_volume", &ZoneStatus::maxVolume },
         Field { "input", &ZoneStatus::input }, Field { "input_text", &ZoneStatus::inputText },
         Field { "sound_program", &ZoneStatus::soundProgram }, Field { "pure_direct", &ZoneStatus::pureDirect },
-        Field { "enhancer", &ZoneStatus::enhancer }, Field { "tone_control", &ZoneStatus::toneControl },
-        Field { "dialogue_level", &ZoneStatus::dialogueLevel },
+        Field { "direct", &ZoneStatus::direct, lenient }, Field { "enhancer", &ZoneStatus::enhancer },
+        Field { "tone_control", &ZoneStatus::toneControl }, Field { "dialogue_level", &ZoneStatus::dialogueLevel },
         Field { "subwoofer_volume", &ZoneStatus::subwooferVolume },
         Field { "actual_volume", &ZoneStatus::actualVolume }, Field { "extra_bass", &ZoneStatus::extraBass },
-        Field { "surround_ai", &ZoneStatus::surroundAi } };
+        Field { "surround_ai", &ZoneStatus::surroundAi }, Field { "sleep", &ZoneStatus::sleep, lenient } };
 };
 
 template<> struct Fields<InputFeature> {
@@ -91,12 +101,30 @@ template<> struct Fields<ZoneFeatures> {
         Field { "input_list", &ZoneFeatures::inputList },
         Field { "sound_program_list", &ZoneFeatures::soundProgramList },
         Field { "tone_control_mode_list", &ZoneFeatures::toneControlModeList },
-        Field { "range_step", &ZoneFeatures::rangeStep } };
+        Field { "range_step", &ZoneFeatures::rangeStep }, Field { "scene_num", &ZoneFeatures::sceneNum } };
+};
+
+template<> struct Fields<PresetFeature> {
+    static constexpr std::tuple all { Field { "num", &PresetFeature::num } };
+};
+
+template<> struct Fields<NetUSBFeatures> {
+    static constexpr std::tuple all { Field { "preset", &NetUSBFeatures::preset } };
 };
 
 template<> struct Fields<Features> {
     static constexpr std::tuple all { Field { "response_code", &Features::responseCode },
-        Field { "system", &Features::system }, Field { "zone", &Features::zone } };
+        Field { "system", &Features::system }, Field { "zone", &Features::zone },
+        Field { "netusb", &Features::netusb } };
+};
+
+template<> struct Fields<Preset> {
+    static constexpr std::tuple all { Field { "input", &Preset::input }, Field { "text", &Preset::text } };
+};
+
+template<> struct Fields<PresetInfo> {
+    static constexpr std::tuple all { Field { "response_code", &PresetInfo::responseCode },
+        Field { "preset_info", &PresetInfo::presets } };
 };
 
 template<> struct Fields<IDText> {

@@ -32,10 +32,11 @@ QString decibelText(double dB)
 
 QString YXCCommand::name() const
 {
-    static const char *const names[]
-        = { "getStatus", "getSignalInfo", "setPower", "setVolume", "setActualVolume", "setMute", "setInput",
-              "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass", "setSurroundAI", "setPlayback",
-              "getDeviceInfo", "getFeatures", "getNameText", "getPlayInfo", "getNetworkStatus" };
+    static const char *const names[] = { "getStatus", "getSignalInfo", "setPower", "setVolume", "setActualVolume",
+        "setMute", "setInput", "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass",
+        "setSurroundAI", "setPlayback", "getDeviceInfo", "getFeatures", "getNameText", "getPlayInfo",
+        "getNetworkStatus", "setSleep", "setPureDirect", "setDirect", "setEnhancer", "setDialogueLevel", "setRepeat",
+        "setShuffle", "getPresetInfo", "recallPreset", "recallScene" };
     static_assert(std::size(names) == std::variant_size_v<Case>);
     return QString::fromLatin1(names[m_case.index()]);
 }
@@ -58,6 +59,11 @@ QString YXCCommand::path() const
     return std::visit(Overloaded {
                           [this](const SetPlayback &) { return QStringLiteral("netusb/") + name(); },
                           [this](const GetPlayInfo &) { return QStringLiteral("netusb/") + name(); },
+                          [this](const SetRepeat &) { return QStringLiteral("netusb/") + name(); },
+                          [this](const SetShuffle &) { return QStringLiteral("netusb/") + name(); },
+                          [this](const GetPresetInfo &) { return QStringLiteral("netusb/") + name(); },
+                          // The player belongs to no zone; the zone it plays in is a query item.
+                          [this](const RecallPreset &) { return QStringLiteral("netusb/") + name(); },
                           [this](const auto &c) {
                               if constexpr (requires { c.zone; }) {
                                   return rawValue(c.zone) + u'/' + name();
@@ -119,6 +125,36 @@ YXCCommand::QueryItems YXCCommand::queryItems() const
                           [](const SetPlayback &c) {
                               return QueryItems { Item { QStringLiteral("playback"), rawValue(c.action) } };
                           },
+                          [](const SetSleep &c) {
+                              return QueryItems { Item { QStringLiteral("sleep"), QString::number(c.minutes) } };
+                          },
+                          [](const SetPureDirect &c) {
+                              return QueryItems { Item { QStringLiteral("enable"), boolText(c.enable) } };
+                          },
+                          [](const SetDirect &c) {
+                              return QueryItems { Item { QStringLiteral("enable"), boolText(c.enable) } };
+                          },
+                          [](const SetEnhancer &c) {
+                              return QueryItems { Item { QStringLiteral("enable"), boolText(c.enable) } };
+                          },
+                          [](const SetDialogueLevel &c) {
+                              return QueryItems { Item { QStringLiteral("value"), QString::number(c.level) } };
+                          },
+                          [](const SetRepeat &c) {
+                              return QueryItems { Item { QStringLiteral("mode"), c.mode } };
+                          },
+                          [](const SetShuffle &c) {
+                              return QueryItems { Item { QStringLiteral("mode"), c.mode } };
+                          },
+                          [](const RecallPreset &c) {
+                              return QueryItems {
+                                  Item { QStringLiteral("zone"), rawValue(c.zone) },
+                                  Item { QStringLiteral("num"), QString::number(c.number) },
+                              };
+                          },
+                          [](const RecallScene &c) {
+                              return QueryItems { Item { QStringLiteral("num"), QString::number(c.number) } };
+                          },
                           [](const auto &) { return QueryItems {}; },
                       },
         m_case);
@@ -127,7 +163,10 @@ YXCCommand::QueryItems YXCCommand::queryItems() const
 bool YXCCommand::isMutating() const
 {
     const QStringList components = path().split(u'/', Qt::SkipEmptyParts);
-    return !components.isEmpty() && components.last().startsWith(QStringLiteral("set"));
+    // A recall changes as much as a set: it switches inputs and settings.
+    return !components.isEmpty()
+        && (components.last().startsWith(QStringLiteral("set"))
+            || components.last().startsWith(QStringLiteral("recall")));
 }
 
 std::optional<YXCPayloadType> YXCCommand::answerType() const
@@ -141,6 +180,7 @@ std::optional<YXCPayloadType> YXCCommand::answerType() const
             [](const GetNameText &) -> std::optional<YXCPayloadType> { return YXCPayloadType::nameText; },
             [](const GetPlayInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::playInfo; },
             [](const GetNetworkStatus &) -> std::optional<YXCPayloadType> { return YXCPayloadType::networkStatus; },
+            [](const GetPresetInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::presetInfo; },
             [](const auto &) -> std::optional<YXCPayloadType> { return std::nullopt; },
         },
         m_case);

@@ -99,11 +99,60 @@ public:
     struct GetNetworkStatus {
         friend bool operator==(const GetNetworkStatus &, const GetNetworkStatus &) = default;
     };
+    struct SetSleep {
+        Zone zone;
+        int minutes; // 0, 30, 60, 90 or 120
+        friend bool operator==(const SetSleep &, const SetSleep &) = default;
+    };
+    struct SetPureDirect {
+        Zone zone;
+        bool enable;
+        friend bool operator==(const SetPureDirect &, const SetPureDirect &) = default;
+    };
+    struct SetDirect {
+        Zone zone;
+        bool enable;
+        friend bool operator==(const SetDirect &, const SetDirect &) = default;
+    };
+    struct SetEnhancer {
+        Zone zone;
+        bool enable;
+        friend bool operator==(const SetEnhancer &, const SetEnhancer &) = default;
+    };
+    struct SetDialogueLevel {
+        Zone zone;
+        int level;
+        friend bool operator==(const SetDialogueLevel &, const SetDialogueLevel &) = default;
+    };
+    struct SetRepeat {
+        QString mode; // "off", "one", "all"
+        friend bool operator==(const SetRepeat &, const SetRepeat &) = default;
+    };
+    struct SetShuffle {
+        QString mode; // "off", "on", "songs", "albums"
+        friend bool operator==(const SetShuffle &, const SetShuffle &) = default;
+    };
+    struct GetPresetInfo {
+        friend bool operator==(const GetPresetInfo &, const GetPresetInfo &) = default;
+    };
+    // Plays a favourite of the network/USB player in the zone.
+    struct RecallPreset {
+        Zone zone;
+        int number; // from 1
+        friend bool operator==(const RecallPreset &, const RecallPreset &) = default;
+    };
+    // Presses one of the zone's own scene buttons.
+    struct RecallScene {
+        Zone zone;
+        int number; // from 1
+        friend bool operator==(const RecallScene &, const RecallScene &) = default;
+    };
 
     // The cases in their fixed order.
     using Case = std::variant<GetStatus, GetSignalInfo, SetPower, SetVolume, SetActualVolume, SetMute, SetInput,
         SetSoundProgram, SetToneControl, SetSubwooferVolume, SetExtraBass, SetSurroundAI, SetPlayback, GetDeviceInfo,
-        GetFeatures, GetNameText, GetPlayInfo, GetNetworkStatus>;
+        GetFeatures, GetNameText, GetPlayInfo, GetNetworkStatus, SetSleep, SetPureDirect, SetDirect, SetEnhancer,
+        SetDialogueLevel, SetRepeat, SetShuffle, GetPresetInfo, RecallPreset, RecallScene>;
 
     using QueryItems = QList<QPair<QString, QString>>;
 
@@ -136,19 +185,30 @@ public:
     static YXCCommand getNameText() { return Case { GetNameText {} }; }
     static YXCCommand getPlayInfo() { return Case { GetPlayInfo {} }; }
     static YXCCommand getNetworkStatus() { return Case { GetNetworkStatus {} }; }
+    static YXCCommand setSleep(Zone zone, int minutes) { return Case { SetSleep { zone, minutes } }; }
+    static YXCCommand setPureDirect(Zone zone, bool enable) { return Case { SetPureDirect { zone, enable } }; }
+    static YXCCommand setDirect(Zone zone, bool enable) { return Case { SetDirect { zone, enable } }; }
+    static YXCCommand setEnhancer(Zone zone, bool enable) { return Case { SetEnhancer { zone, enable } }; }
+    static YXCCommand setDialogueLevel(Zone zone, int level) { return Case { SetDialogueLevel { zone, level } }; }
+    static YXCCommand setRepeat(QString mode) { return Case { SetRepeat { std::move(mode) } }; }
+    static YXCCommand setShuffle(QString mode) { return Case { SetShuffle { std::move(mode) } }; }
+    static YXCCommand getPresetInfo() { return Case { GetPresetInfo {} }; }
+    static YXCCommand recallPreset(Zone zone, int number) { return Case { RecallPreset { zone, number } }; }
+    static YXCCommand recallScene(Zone zone, int number) { return Case { RecallScene { zone, number } }; }
 
     const Case &value() const { return m_case; }
     template<class C> const C *as() const { return std::get_if<C>(&m_case); }
 
     // The case name, such as "setActualVolume".
     QString name() const;
-    // The zone the command addresses; none for the system and network/USB commands.
+    // The zone the command addresses (also a favourite recalled into a zone); none for the system and
+    // network/USB commands.
     std::optional<Zone> zone() const;
     // The request path below the API root, such as "main/setVolume" or "system/getFeatures".
     QString path() const;
     // The query in order; empty means no query string at all.
     QueryItems queryItems() const;
-    // Whether the command changes the receiver (its last path component starts with "set").
+    // Whether the command changes the receiver (its last path component starts with "set" or "recall").
     bool isMutating() const;
     // The model a read command answers with; none for changes.
     std::optional<YXCPayloadType> answerType() const;

@@ -111,6 +111,18 @@ template<class V> V readValue(const json &value, const QString &path, Policy pol
             fail(Kind::typeMismatch, path);
         }
         return QString::fromStdString(value.get_ref<const std::string &>());
+    } else if constexpr (std::is_same_v<V, QStringList>) {
+        // A list of words the receiver offers: an element that is not a string is left out.
+        if (!value.is_array()) {
+            fail(Kind::typeMismatch, path);
+        }
+        QStringList words;
+        for (const json &element : value) {
+            if (element.is_string()) {
+                words.append(QString::fromStdString(element.get_ref<const std::string &>()));
+            }
+        }
+        return words;
     } else {
         return decodeModel<V>(value, path, policy);
     }
@@ -154,7 +166,8 @@ template<class T> T decodeModel(const json &value, const QString &path, Policy p
     wire::forEachField<T>([&](const auto &field) {
         using Member = std::remove_cvref_t<decltype(model.*field.member)>;
         static_assert(IsOptional<Member>::value, "only models of optional fields are read through the table");
-        model.*field.member = readOptional<typename IsOptional<Member>::Value>(value, field.key, path, policy);
+        model.*field.member = readOptional<typename IsOptional<Member>::Value>(
+            value, field.key, path, field.lenient ? Policy::lenient : policy);
     });
     return model;
 }
@@ -254,6 +267,7 @@ ZoneFeatures decodeZoneFeatures(const json &value, const QString &path)
     zone.inputList = lossyStrings(memberOf(value, "input_list"), pathTo(path, "input_list"));
     zone.soundProgramList = optionalLossyStrings(value, "sound_program_list", path);
     zone.toneControlModeList = optionalLossyStrings(value, "tone_control_mode_list", path);
+    zone.sceneNum = readOptional<int>(value, "scene_num", path, Policy::lenient);
     const auto ranges = lossyList<RangeStep>(memberOf(value, "range_step"), pathTo(path, "range_step"), decodeRangeStep)
                             .value_or(QList<RangeStep> {});
     for (const RangeStep &range : ranges) {
@@ -276,6 +290,7 @@ Features decodeFeatures(const json &value)
             features.system = SystemFeatures {};
         }
     }
+    features.netusb = readOptional<NetUSBFeatures>(value, "netusb", {}, Policy::lenient);
     const auto zones = lossyList<ZoneFeatures>(memberOf(value, "zone"), QStringLiteral("zone"), decodeZoneFeatures)
                            .value_or(QList<ZoneFeatures> {});
     // Only the two zones this application knows, each once: a third zone or a repeated entry is dropped.
@@ -311,6 +326,27 @@ NameText decodeNameText(const json &value)
     return names;
 }
 
+// A slot that cannot be read is an empty slot, not a missing one: the slots are numbered by position.
+PresetInfo decodePresetInfo(const json &value)
+{
+    requireObject(value, {});
+    PresetInfo info;
+    info.responseCode = readOptional<int>(value, "response_code", {}, Policy::strict);
+    const json *slots = memberOf(value, "preset_info");
+    if (!slots || !slots->is_array()) {
+        return info;
+    }
+    for (const json &slot : *slots) {
+        Preset preset;
+        if (slot.is_object()) {
+            preset.input = readOptional<QString>(slot, "input", {}, Policy::lenient).value_or(QString());
+            preset.text = readOptional<QString>(slot, "text", {}, Policy::lenient).value_or(QString());
+        }
+        info.presets.append(preset);
+    }
+    return info;
+}
+
 template<class T> T decodeRoot(const json &root)
 {
     if constexpr (std::is_same_v<T, Envelope>) {
@@ -320,6 +356,8 @@ template<class T> T decodeRoot(const json &root)
         return decodeFeatures(root);
     } else if constexpr (std::is_same_v<T, NameText>) {
         return decodeNameText(root);
+    } else if constexpr (std::is_same_v<T, PresetInfo>) {
+        return decodePresetInfo(root);
     } else if constexpr (std::is_same_v<T, SignalInfo>) {
         return decodeModel<SignalInfo>(root, {}, Policy::lenient);
     } else {
@@ -360,6 +398,7 @@ template Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByteArray &
 template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes);
 template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
 template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
+template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
 
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes)
 {
@@ -384,6 +423,8 @@ Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByte
         return widen(decodeBytes<NetworkStatus>(bytes));
     case YXCPayloadType::signalInfo:
         return widen(decodeBytes<SignalInfo>(bytes));
+    case YXCPayloadType::presetInfo:
+        return widen(decodeBytes<PresetInfo>(bytes));
     }
     return Failure { DecodingError { Kind::dataCorrupted, {} } };
 }

@@ -30,6 +30,7 @@ extern template Result<ZoneStatus, DecodingError> decode<ZoneStatus>(const QByte
 extern template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &bytes);
 extern template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
 extern template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
+extern template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
 
 // The same, choosing the model at run time.
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes);

@@ -5,6 +5,7 @@
 #include "core/protocol/NameText.h"
 #include "core/protocol/NetworkStatus.h"
 #include "core/protocol/PlayInfo.h"
+#include "core/protocol/PresetInfo.h"
 #include "core/protocol/SignalInfo.h"
 #include "core/protocol/ZoneStatus.h"
 
@@ -15,10 +16,20 @@ namespace amplora {
 
 // Every typed answer a read command can produce. A transport that keeps its state as models (the mock receiver)
 // answers with one of these directly; the real client decodes one from the receiver's bytes.
-using YXCPayload = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo>;
+using YXCPayload
+    = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo, PresetInfo>;
 
 // Names the alternative of YXCPayload a caller asks for, in the same order.
-enum class YXCPayloadType { deviceInfo, features, nameText, zoneStatus, playInfo, networkStatus, signalInfo };
+enum class YXCPayloadType {
+    deviceInfo,
+    features,
+    nameText,
+    zoneStatus,
+    playInfo,
+    networkStatus,
+    signalInfo,
+    presetInfo
+};
 
 namespace detail {
 template<class T, std::size_t I = 0> constexpr std::size_t payloadIndex()
@@ -37,5 +48,6 @@ inline constexpr YXCPayloadType payloadTypeOf = static_cast<YXCPayloadType>(deta
 
 static_assert(payloadTypeOf<ZoneStatus> == YXCPayloadType::zoneStatus);
 static_assert(payloadTypeOf<SignalInfo> == YXCPayloadType::signalInfo);
+static_assert(payloadTypeOf<PresetInfo> == YXCPayloadType::presetInfo);
 
 } // namespace amplora

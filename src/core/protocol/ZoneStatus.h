@@ -34,6 +34,7 @@ struct ZoneStatus {
     std::optional<QString> inputText;
     std::optional<QString> soundProgram;
     std::optional<bool> pureDirect;
+    std::optional<bool> direct;
     std::optional<bool> enhancer;
     std::optional<ToneControl> toneControl;
     std::optional<int> dialogueLevel;
@@ -41,6 +42,7 @@ struct ZoneStatus {
     std::optional<ActualVolume> actualVolume;
     std::optional<bool> extraBass;
     std::optional<bool> surroundAi;
+    std::optional<int> sleep; // minutes left on the sleep timer; 0 when off
 
     friend bool operator==(const ZoneStatus &, const ZoneStatus &) = default;
 };

@@ -2,6 +2,9 @@
 
 #include "core/protocol/Features.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace amplora::ZoneRules {
 
 namespace {
@@ -51,6 +54,65 @@ std::optional<QString> manualToneMode(const ZoneFeatures *features)
         return manual;
     }
     return std::nullopt;
+}
+
+bool announces(const ZoneFeatures *features, const QString &function)
+{
+    return features && features->funcList.contains(function);
+}
+
+int sleepMinutes(int minutes)
+{
+    for (const int step : sleepSteps) {
+        if (minutes <= step) {
+            return step;
+        }
+    }
+    return std::end(sleepSteps)[-1];
+}
+
+int nextSleepMinutes(int minutes)
+{
+    // A timer counting down (45 left of 60) moves on to the next setting above what is left.
+    for (const int step : sleepSteps) {
+        if (step > std::max(minutes, 0)) {
+            return step;
+        }
+    }
+    return sleepSteps[0];
+}
+
+std::optional<YXCCommand> directCommand(Zone zone, const ZoneFeatures *features, bool enable)
+{
+    if (announces(features, QStringLiteral("pure_direct"))) {
+        return YXCCommand::setPureDirect(zone, enable);
+    }
+    if (announces(features, QStringLiteral("direct"))) {
+        return YXCCommand::setDirect(zone, enable);
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> directState(const ZoneStatus &status, const ZoneFeatures *features)
+{
+    if (announces(features, QStringLiteral("pure_direct"))) {
+        return status.pureDirect;
+    }
+    if (announces(features, QStringLiteral("direct"))) {
+        return status.direct;
+    }
+    return std::nullopt;
+}
+
+const RangeStep *dialogueRange(const ZoneFeatures *features)
+{
+    const QString dialogue = QStringLiteral("dialogue_level");
+    return announces(features, dialogue) ? features->range(dialogue) : nullptr;
+}
+
+int sceneCount(const ZoneFeatures *features)
+{
+    return announces(features, QStringLiteral("scene")) ? std::max(0, features->sceneNum.value_or(0)) : 0;
 }
 
 bool isOn(const ZoneStatus &status)

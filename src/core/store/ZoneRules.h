@@ -12,6 +12,7 @@
 
 namespace amplora {
 
+struct RangeStep;
 struct ZoneFeatures;
 
 // How a zone's volume, tone and state read and change, in one place for the store and the control adapter:
@@ -43,6 +44,28 @@ bool isOn(const ZoneStatus &status);
 bool isOn(const std::optional<ZoneStatus> &status);
 // The power word a zone shows once switched on or to standby.
 QString powerWord(bool on);
+
+// Whether the zone announces `function` in its func_list ("sleep", "enhancer", "scene", ...).
+bool announces(const ZoneFeatures *features, const QString &function);
+
+// The sleep timer's settings, in minutes; 0 is off.
+inline constexpr int sleepSteps[] = { 0, 30, 60, 90, 120 };
+// The setting a request for `minutes` gets: the next one up (nothing is cut short), 120 at most, 0 below 1.
+int sleepMinutes(int minutes);
+// The setting after `minutes` when a button cycles through them: Off, 30, 60, 90, 120, Off.
+int nextSleepMinutes(int minutes);
+
+// Direct and pure direct are one switch: the command for whichever the zone announces (pure direct first);
+// none when it announces neither.
+std::optional<YXCCommand> directCommand(Zone zone, const ZoneFeatures *features, bool enable);
+// The switch's state in the status, read from the field the zone announces; none when it announces neither or
+// the status does not say.
+std::optional<bool> directState(const ZoneStatus &status, const ZoneFeatures *features);
+
+// The dialogue level's range when the zone announces the level and gives its range; none otherwise.
+const RangeStep *dialogueRange(const ZoneFeatures *features);
+// How many scene buttons the zone has (0 when it announces none).
+int sceneCount(const ZoneFeatures *features);
 
 bool isPlaying(const std::optional<PlayInfo> &info);
 bool isStopped(const PlayInfo &info);

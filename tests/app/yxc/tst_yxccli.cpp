@@ -95,8 +95,8 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(QString, target);
         FakeReceiver receiver;
-        receiver.answer(
-            u"main/getStatus"_s, R"({"response_code":0,"power":"on","actual_volume":{"value":-40},"sleep":0})");
+        receiver.answer(u"main/getStatus"_s,
+            R"({"response_code":0,"power":"on","actual_volume":{"value":-40},"link_control":"standard"})");
         receiver.answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Wohnzimmer","x":1})");
         for (const char *path : { "main/setVolume", "zone2/setActualVolume", "zone2/setToneControl",
                  "netusb/setPlayback", "system/getDeviceInfo", "main/setMute" }) {

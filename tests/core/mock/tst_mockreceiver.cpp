@@ -143,6 +143,16 @@ private Q_SLOTS:
                    s.inputText.reset();
                });
         QTest::addRow("mute") << YXCCommand::setMute(Zone::main, true) << changed([](ZoneStatus &s) { s.mute = true; });
+        QTest::addRow("sleep") << YXCCommand::setSleep(Zone::main, 60) << changed([](ZoneStatus &s) { s.sleep = 60; });
+        QTest::addRow("pure direct") << YXCCommand::setPureDirect(Zone::main, true)
+                                     << changed([](ZoneStatus &s) { s.pureDirect = true; });
+        QTest::addRow("enhancer off") << YXCCommand::setEnhancer(Zone::main, false)
+                                      << changed([](ZoneStatus &s) { s.enhancer = false; });
+        QTest::addRow("dialogue level") << YXCCommand::setDialogueLevel(Zone::main, 2)
+                                        << changed([](ZoneStatus &s) { s.dialogueLevel = 2; });
+        QTest::addRow("empty favourite slot") << YXCCommand::recallPreset(Zone::main, 3) << demo;
+        QTest::addRow("favourite beyond the slots") << YXCCommand::recallPreset(Zone::main, 41) << demo;
+        QTest::addRow("scene beyond the zone's buttons") << YXCCommand::recallScene(Zone::main, 9) << demo;
         QTest::addRow("zone 2 command leaves main alone") << YXCCommand::setVolume(Zone::zone2, 50) << demo;
         QTest::addRow("read command changes nothing") << YXCCommand::getStatus(Zone::main) << demo;
     }
@@ -169,6 +179,35 @@ private Q_SLOTS:
         QCOMPARE(m_mock->playInfo().playback, QStringLiteral("pause"));
         QCOMPARE(m_mock->playInfo().track, QStringLiteral("Midnight Drive"));
         QCOMPARE(m_mock->performed().size(), 3);
+    }
+
+    // Favourites play their source in the zone; scene buttons switch the zone on and pick an input; repeat and
+    // shuffle belong to the player.
+    void favouritesScenesRepeatShuffle()
+    {
+        const PresetInfo presets = fetch<PresetInfo>(*m_mock, YXCCommand::getPresetInfo()).value();
+        const QList<ListedPreset> listed = presets.listed(m_mock->features().netusb->preset->num);
+        QCOMPARE(listed.size(), 4);
+        QCOMPARE(listed.at(0), (ListedPreset { 1, QStringLiteral("Harbour FM"), QStringLiteral("net_radio") }));
+        QCOMPARE(listed.at(2).number, 4);
+
+        QVERIFY(test::waitFor(m_mock->send(YXCCommand::setPower(Zone::zone2, PowerState::standby))).ok());
+        QVERIFY(test::waitFor(m_mock->send(YXCCommand::recallPreset(Zone::zone2, 4))).ok());
+        QCOMPARE(m_mock->status(Zone::zone2)->input, QStringLiteral("server"));
+        QCOMPARE(m_mock->status(Zone::zone2)->power, QStringLiteral("on"));
+        QCOMPARE(m_mock->playInfo().track, QStringLiteral("Vinyl Rips"));
+        QCOMPARE(m_mock->playInfo().playback, QStringLiteral("play"));
+
+        const QStringList inputs = m_mock->features().zoneFeatures(Zone::main)->inputList;
+        QVERIFY(test::waitFor(m_mock->send(YXCCommand::recallScene(Zone::main, 2))).ok());
+        QCOMPARE(mainStatus(*m_mock).input, inputs.at(1));
+
+        QCOMPARE(m_mock->playInfo().repeatAvailable, (QStringList { "off", "one", "all" }));
+        QVERIFY(test::waitFor(m_mock->send(YXCCommand::setRepeat(QStringLiteral("one")))).ok());
+        QVERIFY(test::waitFor(m_mock->send(YXCCommand::setShuffle(QStringLiteral("on")))).ok());
+        const PlayInfo play = fetch<PlayInfo>(*m_mock, YXCCommand::getPlayInfo()).value();
+        QCOMPARE(play.repeat, QStringLiteral("one"));
+        QCOMPARE(play.shuffle, QStringLiteral("on"));
     }
 
     void unsupportedFetchFailsWithCode4()

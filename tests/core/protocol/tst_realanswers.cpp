@@ -7,6 +7,7 @@
 #include "core/discovery/SSDPSearch.h"
 #include "core/events/YXCEvent.h"
 #include "core/protocol/SignalStripValues.h"
+#include "core/store/ZoneRules.h"
 
 #include "support/Fixtures.h"
 
@@ -109,6 +110,45 @@ private Q_SLOTS:
         const auto network
             = decoded<NetworkStatus>(receiverAnswer(QStringLiteral("WX-021/system_getNetworkStatus.json")));
         QCOMPARE(network.networkName, std::optional(QStringLiteral("Yamaha-021-Schlafzimmer")));
+    }
+
+    // What real receivers announce of the sleep timer, direct, enhancer, dialogue level, scene buttons,
+    // favourites, repeat and shuffle, and so which controls they get.
+    void realAnnouncements()
+    {
+        struct Announced {
+            bool sleep;
+            std::optional<YXCCommand> direct;
+            bool enhancer;
+            bool dialogue;
+            int scenes;
+        };
+        const auto announced = [](const QString &file, Zone zone) {
+            const auto features = decoded<Features>(receiverAnswer(file));
+            const ZoneFeatures *z = features.zoneFeatures(zone);
+            [&] { QVERIFY(features.netusb && features.netusb->preset); }();
+            return Announced { ZoneRules::announces(z, QStringLiteral("sleep")),
+                ZoneRules::directCommand(zone, z, true), ZoneRules::announces(z, QStringLiteral("enhancer")),
+                ZoneRules::dialogueRange(z) != nullptr, ZoneRules::sceneCount(z) };
+        };
+        const Announced rxv781 = announced(QStringLiteral("RX-V781/system_getFeatures.json"), Zone::main);
+        QVERIFY(rxv781.sleep && rxv781.enhancer && rxv781.dialogue);
+        QCOMPARE(rxv781.direct, YXCCommand::setPureDirect(Zone::main, true));
+        QCOMPARE(rxv781.scenes, 4);
+        const Announced rxv481 = announced(QStringLiteral("RX-V481/system_getFeatures.json"), Zone::main);
+        QCOMPARE(rxv481.direct, YXCCommand::setDirect(Zone::main, true));
+        const Announced rxv481zone2 = announced(QStringLiteral("RX-V481/system_getFeatures.json"), Zone::zone2);
+        QVERIFY(!rxv481zone2.sleep && !rxv481zone2.enhancer && !rxv481zone2.dialogue && !rxv481zone2.direct);
+        QCOMPARE(rxv481zone2.scenes, 0);
+        const Announced speaker = announced(QStringLiteral("WX-010/system_getFeatures.json"), Zone::main);
+        QVERIFY(speaker.sleep && !speaker.direct && !speaker.enhancer && speaker.scenes == 0);
+        QVERIFY(!announced(QStringLiteral("YAS-306/system_getFeatures.json"), Zone::main).sleep);
+
+        const auto bar = decoded<PlayInfo>(receiverAnswer(QStringLiteral("YAS-306/netusb_getPlayInfo.json")));
+        QCOMPARE(bar.shuffleAvailable, (QStringList { "off", "on" }));
+        const auto older = decoded<PlayInfo>(receiverAnswer(QStringLiteral("RX-V479/netusb_getPlayInfo.json")));
+        QCOMPARE(older.repeatAvailable, std::nullopt);
+        QCOMPARE(older.repeat, QStringLiteral("off"));
     }
 
     void realSearchAnswer()

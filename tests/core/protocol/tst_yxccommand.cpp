@@ -62,6 +62,23 @@ private Q_SLOTS:
                                      << "netusb/setPlayback?playback=next" << true;
         QTest::addRow("getDeviceInfo") << YXCCommand::getDeviceInfo() << "system/getDeviceInfo" << false;
         QTest::addRow("getPlayInfo") << YXCCommand::getPlayInfo() << "netusb/getPlayInfo" << false;
+        QTest::addRow("setSleep") << YXCCommand::setSleep(Zone::zone2, 90) << "zone2/setSleep?sleep=90" << true;
+        QTest::addRow("setPureDirect") << YXCCommand::setPureDirect(Zone::main, true)
+                                       << "main/setPureDirect?enable=true" << true;
+        QTest::addRow("setDirect") << YXCCommand::setDirect(Zone::main, false) << "main/setDirect?enable=false" << true;
+        QTest::addRow("setEnhancer") << YXCCommand::setEnhancer(Zone::main, true) << "main/setEnhancer?enable=true"
+                                     << true;
+        QTest::addRow("setDialogueLevel")
+            << YXCCommand::setDialogueLevel(Zone::main, 2) << "main/setDialogueLevel?value=2" << true;
+        QTest::addRow("setRepeat") << YXCCommand::setRepeat(QStringLiteral("all")) << "netusb/setRepeat?mode=all"
+                                   << true;
+        QTest::addRow("setShuffle") << YXCCommand::setShuffle(QStringLiteral("songs")) << "netusb/setShuffle?mode=songs"
+                                    << true;
+        QTest::addRow("getPresetInfo") << YXCCommand::getPresetInfo() << "netusb/getPresetInfo" << false;
+        // Recalls change the receiver as much as a set does: read-only mode must block them too.
+        QTest::addRow("recallPreset into zone2")
+            << YXCCommand::recallPreset(Zone::zone2, 3) << "netusb/recallPreset?zone=zone2&num=3" << true;
+        QTest::addRow("recallScene") << YXCCommand::recallScene(Zone::main, 4) << "main/recallScene?num=4" << true;
     }
 
     void requestTarget()

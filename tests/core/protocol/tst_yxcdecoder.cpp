@@ -109,6 +109,9 @@ private Q_SLOTS:
             << QByteArray(R"({"actual_volume":{"value":"-40"}})") << "invalid 'actual_volume.value'";
         QTest::addRow("surround ai as text") << QByteArray(R"({"surround_ai":"on"})") << "invalid 'surround_ai'";
         QTest::addRow("unknown keys") << QByteArray(R"({"zone_b":true,"equalizer":{"low":0},"x":[null]})") << "ok";
+        // Fields read later than the rest only decorate: malformed, they are absent and the status still counts.
+        QTest::addRow("sleep as text") << QByteArray(R"({"power":"on","sleep":"30"})") << "ok";
+        QTest::addRow("direct as number") << QByteArray(R"({"power":"on","direct":1})") << "ok";
     }
 
     void strictStatus()
@@ -388,6 +391,40 @@ private Q_SLOTS:
         QVERIFY(decoded<PlayInfo>(R"({"track":"Song","artist":""})").hasMetadata());
         QVERIFY(decoded<PlayInfo>(R"({"track":"","artist":"Band"})").hasMetadata());
         QVERIFY(!decoded<PlayInfo>(R"({"track":"","album":"Album"})").hasMetadata());
+    }
+
+    // The favourites, repeat and shuffle and the scene buttons: malformed parts are left out, the answer stays.
+    void playerExtras()
+    {
+        const auto features = decoded<Features>(
+            R"({"zone":[{"id":"main","func_list":["scene"],"scene_num":4},{"id":"zone2","scene_num":"4"}],
+                "netusb":{"preset":{"num":40},"func_list":["clear"]}})");
+        QCOMPARE(features.zone.at(0).sceneNum, std::optional(4));
+        QCOMPARE(features.zone.at(1).sceneNum, std::nullopt);
+        QCOMPARE(features.netusb, std::optional(NetUSBFeatures { PresetFeature { 40 } }));
+        QCOMPARE(decoded<Features>(R"({"netusb":{"preset":{"num":"many"}},"zone":[{"id":"main"}]})").netusb,
+            std::optional(NetUSBFeatures { PresetFeature {} }));
+        QCOMPARE(decoded<Features>(R"({"netusb":[1],"zone":[{"id":"main"}]})").zone.size(), 1);
+
+        const auto info = decoded<PlayInfo>(
+            R"({"playback":"play","repeat":"all","shuffle":7,"repeat_available":["off",1,"one","all"],
+                "shuffle_available":"on"})");
+        QCOMPARE(info.playback, std::optional(QStringLiteral("play")));
+        QCOMPARE(info.repeat, std::optional(QStringLiteral("all")));
+        QCOMPARE(info.shuffle, std::nullopt);
+        QCOMPARE(info.repeatAvailable, std::optional(QStringList { "off", "one", "all" }));
+        QCOMPARE(info.shuffleAvailable, std::nullopt);
+
+        const auto presets = decoded<PresetInfo>(
+            R"({"response_code":0,"preset_info":[{"input":"net_radio","text":" Harbour FM "},
+                {"input":"unknown","text":""},"broken",{"input":"server","text":"Vinyl"},{"input":"spotify"}]})");
+        QCOMPARE(presets.presets.size(), 5);
+        const QList<ListedPreset> all { { 1, "Harbour FM", "net_radio" }, { 4, "Vinyl", "server" },
+            { 5, "", "spotify" } };
+        QCOMPARE(presets.listed(), all);
+        QCOMPARE(presets.listed(4), all.first(2));
+        QCOMPARE(presets.listed(0), QList<ListedPreset> {});
+        QCOMPARE(decoded<PresetInfo>(R"({"preset_info":{}})").presets, QList<Preset> {});
     }
 
     void encoderLeavesAbsentOut()

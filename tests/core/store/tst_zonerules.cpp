@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace amplora;
 
 namespace {
@@ -143,6 +145,57 @@ private Q_SLOTS:
         const ZoneFeatures zone = zoneWith({}, modes);
         QTEST(ZoneRules::manualToneMode(&zone), "expected");
         QCOMPARE(ZoneRules::manualToneMode(nullptr), std::nullopt);
+    }
+
+    void sleepMinutes_data()
+    {
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("set");
+        QTest::addColumn<int>("next");
+        QTest::newRow("off") << 0 << 0 << 30;
+        QTest::newRow("negative") << -5 << 0 << 30;
+        QTest::newRow("one minute rounds up") << 1 << 30 << 30;
+        QTest::newRow("exact step") << 60 << 60 << 90;
+        QTest::newRow("between steps, or counting down") << 61 << 90 << 90;
+        QTest::newRow("last step") << 120 << 120 << 0;
+        QTest::newRow("beyond the last step") << 121 << 120 << 0;
+        QTest::newRow("huge") << std::numeric_limits<int>::max() << 120 << 0;
+    }
+
+    void sleepMinutes()
+    {
+        QFETCH(int, requested);
+        QTEST(ZoneRules::sleepMinutes(requested), "set");
+        QTEST(ZoneRules::nextSleepMinutes(requested), "next");
+    }
+
+    // A control exists only where the zone announces it; direct and pure direct are one switch.
+    void announcedControls()
+    {
+        ZoneFeatures zone = zoneWith({ QStringLiteral("direct"), QStringLiteral("dialogue_level") });
+        ZoneStatus status;
+        status.direct = true;
+        status.pureDirect = false;
+        QCOMPARE(ZoneRules::directCommand(Zone::main, &zone, true), YXCCommand::setDirect(Zone::main, true));
+        QCOMPARE(ZoneRules::directState(status, &zone), std::optional(true));
+        QCOMPARE(ZoneRules::dialogueRange(&zone), nullptr); // announced without a range
+        QCOMPARE(ZoneRules::sceneCount(&zone), 0);
+
+        zone.funcList.append({ QStringLiteral("pure_direct"), QStringLiteral("scene") });
+        zone.rangeStep.append({ QStringLiteral("dialogue_level"), 0, 3, 1 });
+        zone.sceneNum = 4;
+        QCOMPARE(ZoneRules::directCommand(Zone::zone2, &zone, false), YXCCommand::setPureDirect(Zone::zone2, false));
+        QCOMPARE(ZoneRules::directState(status, &zone), std::optional(false));
+        QCOMPARE(ZoneRules::dialogueRange(&zone)->max, 3.0);
+        QCOMPARE(ZoneRules::sceneCount(&zone), 4);
+
+        const ZoneFeatures bare = zoneWith({});
+        QCOMPARE(ZoneRules::directCommand(Zone::main, &bare, true), std::nullopt);
+        QCOMPARE(ZoneRules::directState(status, &bare), std::nullopt);
+        QCOMPARE(ZoneRules::directCommand(Zone::main, nullptr, true), std::nullopt);
+        QCOMPARE(ZoneRules::dialogueRange(nullptr), nullptr);
+        zone.sceneNum = -3;
+        QCOMPARE(ZoneRules::sceneCount(&zone), 0);
     }
 
     void stateWords()
