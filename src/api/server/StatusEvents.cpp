@@ -111,12 +111,15 @@ void StatusEvents::flush(Zone zone)
     ZoneState &zoneState = state(zone);
     zoneState.flushArmed = false;
     bool sent = false;
+    QByteArray event; // written once, shared by every subscriber that gets it
     for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
         const std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
         if (!has || has == zoneState.latest)
             continue;
+        if (event.isEmpty())
+            event = statusEvent(*zoneState.latest);
         subscriber->sent.at(indexOf(zone)) = zoneState.latest;
-        subscriber->stream->write(statusEvent(*zoneState.latest));
+        subscriber->stream->write(event);
         sent = true;
     }
     if (sent)

@@ -15,11 +15,6 @@ namespace amplora::app {
 
 namespace {
 
-Zone coreZone(api::Zone zone)
-{
-    return zone == api::Zone::zone2 ? Zone::zone2 : Zone::main;
-}
-
 PlaybackAction corePlayback(api::PlaybackAction action)
 {
     switch (action) {
@@ -106,6 +101,16 @@ api::ControlError ReceiverControlAdapter::controlError(const YXCError &error)
         return api::ControlError::readOnly(error.subject());
     }
     return api::ControlError::receiverFailure(error.description());
+}
+
+Zone ReceiverControlAdapter::coreZone(api::Zone zone)
+{
+    return zone == api::Zone::zone2 ? Zone::zone2 : Zone::main;
+}
+
+api::Zone ReceiverControlAdapter::apiZone(Zone zone)
+{
+    return zone == Zone::zone2 ? api::Zone::zone2 : api::Zone::main;
 }
 
 int ReceiverControlAdapter::receiverUnits(double db)

@@ -51,6 +51,9 @@ public:
     static api::ControlError controlError(const YXCError &error);
     // Tone and subwoofer decibels in the receiver's half-decibel units.
     static int receiverUnits(double db);
+    // The API's zones and the receiver's, one to one.
+    static Zone coreZone(api::Zone zone);
+    static api::Zone apiZone(Zone zone);
 
 private:
     // What one operation works with: the transport it started on, the features (the store's, or fetched

@@ -2,17 +2,13 @@
 
 #include "api/control/ReceiverControl.h"
 #include "api/server/StatusEvents.h"
+#include "app/controller/ReceiverControlAdapter.h"
 #include "core/protocol/Features.h"
 #include "core/store/ReceiverStore.h"
 
 namespace amplora::app {
 
 namespace {
-
-api::Zone apiZone(Zone zone)
-{
-    return zone == Zone::zone2 ? api::Zone::zone2 : api::Zone::main;
-}
 
 // The part of what is playing that a status shows; the play time moves every second and shows nowhere.
 std::optional<PlayInfo> shownPart(const std::optional<PlayInfo> &info)
@@ -50,7 +46,7 @@ void StatusEventFeed::statusChanged()
     for (const auto &[zone, status] : now) {
         const auto seen = m_seen.find(zone);
         if (seen == m_seen.end() || seen->second != status) {
-            request(apiZone(zone));
+            request(ReceiverControlAdapter::apiZone(zone));
         }
     }
     m_seen = now;
@@ -68,7 +64,7 @@ void StatusEventFeed::playInfoChanged()
     for (const auto &[zone, status] : m_store->status()) {
         const InputFeature *input = features && status.input ? features->system.input(*status.input) : nullptr;
         if (input && input->playInfoType == QStringLiteral("netusb")) {
-            request(apiZone(zone));
+            request(ReceiverControlAdapter::apiZone(zone));
         }
     }
 }
@@ -76,7 +72,7 @@ void StatusEventFeed::playInfoChanged()
 void StatusEventFeed::everyZoneChanged()
 {
     for (const auto &[zone, status] : m_store->status()) {
-        request(apiZone(zone));
+        request(ReceiverControlAdapter::apiZone(zone));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "api/control/ReceiverControl.h"
 #include "app/controller/APIController.h"
+#include "app/controller/ReceiverControlAdapter.h"
 #include "core/store/ReceiverStore.h"
 
 #include <QClipboard>
@@ -244,7 +245,7 @@ void APISettings::readCurrentStatus()
         Q_EMIT currentStatusRead({}, QStringLiteral("The receiver is not available."));
         return;
     }
-    const api::Zone zone = m_store->selectedZone() == Zone::zone2 ? api::Zone::zone2 : api::Zone::main;
+    const api::Zone zone = ReceiverControlAdapter::apiZone(m_store->selectedZone());
     readStatus(this, m_controller->adapter(), zone);
 }
 

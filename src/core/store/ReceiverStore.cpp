@@ -329,8 +329,13 @@ void ReceiverStore::scheduleUpdatesCheck()
 
 void ReceiverStore::noteAnswer()
 {
+    // Every poll answers; the derived values are worked out again only when the answer ends a stale spell. The
+    // check scheduled for the old moment re-schedules itself for the new one when it runs.
+    const UpdatesState before = updates();
     m_lastAnswerAt = m_clock.now();
-    notifyDerived();
+    if (updates() != before) {
+        notifyDerived();
+    }
 }
 
 void ReceiverStore::resetEventPath()
