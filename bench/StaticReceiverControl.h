@@ -58,6 +58,22 @@ public:
     api::ControlTask<double> volumeCapDb() override { co_return -10.0; }
     api::ControlTask<api::ReceiverHealth> health() override { co_return api::ReceiverHealth {}; }
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override { co_return std::chrono::milliseconds(0); }
+    api::ControlTask<int> setSleep(api::Zone, int minutes) override { co_return minutes; }
+    api::ControlTask<Done> setDirect(api::Zone, bool) override { co_return Done {}; }
+    api::ControlTask<Done> setEnhancer(api::Zone, bool) override { co_return Done {}; }
+    api::ControlTask<Done> setDialogueLevel(api::Zone, int) override { co_return Done {}; }
+    api::ControlTask<Done> setRepeat(api::Zone, api::RepeatMode) override { co_return Done {}; }
+    api::ControlTask<Done> setShuffle(api::Zone, api::ShuffleMode) override { co_return Done {}; }
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone) override
+    {
+        QList<api::Favourite> favourites { { 1, QStringLiteral("Radio"), QStringLiteral("net_radio") } };
+        co_return favourites;
+    }
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone, int number) override
+    {
+        co_return api::Favourite { number, QStringLiteral("Radio"), QStringLiteral("net_radio") };
+    }
+    api::ControlTask<Done> recallReceiverScene(api::Zone, int) override { co_return Done {}; }
 
     // What status() answers, apart from the zone.
     api::ReceiverStatus &current() { return m_status; }

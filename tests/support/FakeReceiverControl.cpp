@@ -182,4 +182,117 @@ ControlTask<std::chrono::milliseconds> FakeReceiverControl::checkPushEvents()
         QStringLiteral("checkPushEvents"), {}, false, [this] { return pushEventLatency; });
 }
 
+template<class T>
+ControlTask<Done> FakeReceiverControl::setField(
+    QString operation, Zone zone, QString argument, std::optional<T> ReceiverStatus::*field, T value)
+{
+    return call<Done>(std::move(operation), { enumName(zone), std::move(argument) }, true, [this, zone, field, value] {
+        zoneStatus(zone).*field = value;
+        return Done {};
+    });
+}
+
+namespace {
+
+QString word(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+} // namespace
+
+ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes)
+{
+    if (!zoneExtras(zone).sleep)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::sleep) };
+    int sent = 120;
+    for (const int step : { 0, 30, 60, 90, 120 }) {
+        if (minutes <= step) {
+            sent = step;
+            break;
+        }
+    }
+    const auto done
+        = co_await setField(QStringLiteral("setSleep"), zone, QString::number(sent), &ReceiverStatus::sleep, sent);
+    if (!done)
+        co_return Failure { done.error() };
+    co_return sent;
+}
+
+ControlTask<Done> FakeReceiverControl::setDirect(Zone zone, bool enabled)
+{
+    if (!zoneExtras(zone).direct)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::direct) };
+    co_return co_await setField(QStringLiteral("setDirect"), zone, word(enabled), &ReceiverStatus::direct, enabled);
+}
+
+ControlTask<Done> FakeReceiverControl::setEnhancer(Zone zone, bool enabled)
+{
+    if (!zoneExtras(zone).enhancer)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::enhancer) };
+    co_return co_await setField(QStringLiteral("setEnhancer"), zone, word(enabled), &ReceiverStatus::enhancer, enabled);
+}
+
+ControlTask<Done> FakeReceiverControl::setDialogueLevel(Zone zone, int level)
+{
+    const auto range = zoneExtras(zone).dialogueRange;
+    if (!range)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::dialogue) };
+    if (level < range->first || level > range->second)
+        co_return Failure { ControlError::dialogueOutOfRange(zone, level, range->first, range->second) };
+    co_return co_await setField(
+        QStringLiteral("setDialogueLevel"), zone, QString::number(level), &ReceiverStatus::dialogueLevel, level);
+}
+
+ControlTask<Done> FakeReceiverControl::setRepeat(Zone zone, RepeatMode mode)
+{
+    if (repeatModes.isEmpty())
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::repeat) };
+    if (!repeatModes.contains(enumName(mode)))
+        co_return Failure { ControlError::modeNotOffered(ControlError::Feature::repeat, enumName(mode), repeatModes) };
+    co_return co_await setField(QStringLiteral("setRepeat"), zone, enumName(mode), &ReceiverStatus::repeat, mode);
+}
+
+ControlTask<Done> FakeReceiverControl::setShuffle(Zone zone, ShuffleMode mode)
+{
+    if (shuffleModes.isEmpty())
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::shuffle) };
+    if (!shuffleModes.contains(enumName(mode)))
+        co_return Failure { ControlError::modeNotOffered(
+            ControlError::Feature::shuffle, enumName(mode), shuffleModes) };
+    co_return co_await setField(QStringLiteral("setShuffle"), zone, enumName(mode), &ReceiverStatus::shuffle, mode);
+}
+
+ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone)
+{
+    if (!zoneExtras(zone).favourites)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
+    co_return co_await call<QList<Favourite>>(
+        QStringLiteral("favourites"), { enumName(zone) }, false, [this] { return favouriteList; });
+}
+
+ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int number)
+{
+    if (!zoneExtras(zone).favourites)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
+    const auto found = std::find_if(favouriteList.cbegin(), favouriteList.cend(),
+        [number](const Favourite &favourite) { return favourite.number == number; });
+    if (found == favouriteList.cend())
+        co_return Failure { ControlError::unknownFavourite(number) };
+    const Favourite favourite = *found;
+    co_return co_await call<Favourite>(QStringLiteral("recallFavourite"), { enumName(zone), QString::number(number) },
+        true, [favourite] { return favourite; });
+}
+
+ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number)
+{
+    const int count = zoneExtras(zone).sceneCount;
+    if (count == 0)
+        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::receiverScenes) };
+    if (number < 1 || number > count)
+        co_return Failure { ControlError::unknownReceiverScene(zone, number, count) };
+    co_return co_await call<Done>(QStringLiteral("recallReceiverScene"), { enumName(zone), QString::number(number) },
+        true, [] { return Done {}; });
+}
+
 } // namespace amplora::test

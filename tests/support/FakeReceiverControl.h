@@ -30,6 +30,23 @@ public:
     double capDb = 0;
     double stepDb = 0.5; // the zones' volume step
     api::ReceiverHealth healthReport;
+    // What a zone announces beyond the basics (all of it by default, like the mock receiver). What a zone does
+    // not announce is refused as the real control refuses it: before anything is recorded as sent.
+    struct Extras {
+        bool sleep = true;
+        bool direct = true;
+        bool enhancer = true;
+        std::optional<std::pair<int, int>> dialogueRange = std::pair { -3, 3 };
+        int sceneCount = 8;
+        bool favourites = true;
+    };
+    std::array<Extras, 2> extras;
+    // The modes what is playing offers; empty: none.
+    QStringList repeatModes { QStringLiteral("off"), QStringLiteral("one"), QStringLiteral("all") };
+    QStringList shuffleModes { QStringLiteral("off"), QStringLiteral("on") };
+    QList<api::Favourite> favouriteList { { 1, QStringLiteral("Harbour FM"), QStringLiteral("net_radio") },
+        { 2, QStringLiteral("Morning Jazz"), QStringLiteral("spotify") },
+        { 4, QStringLiteral("Vinyl Rips"), QStringLiteral("server") } };
     std::chrono::milliseconds pushEventLatency { 40 }; // what checkPushEvents() measures
     // While set, every call is recorded and then waits until releaseHeld(), so a test can act while requests
     // are in flight (stop a server, drop a connection, send a second request).
@@ -70,6 +87,17 @@ public:
     api::ControlTask<double> volumeCapDb() override;
     api::ControlTask<api::ReceiverHealth> health() override;
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
+    api::ControlTask<int> setSleep(api::Zone zone, int minutes) override;
+    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled) override;
+    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled) override;
+    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level) override;
+    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode) override;
+    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode) override;
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone) override;
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number) override;
+    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number) override;
+
+    Extras &zoneExtras(api::Zone zone) { return extras.at(static_cast<std::size_t>(zone)); }
 
 private:
     struct Held {
@@ -79,6 +107,10 @@ private:
         void await_resume() const noexcept { }
     };
 
+    // A command that changes one field of the zone's status when it is sent.
+    template<class T>
+    api::ControlTask<Done> setField(
+        QString operation, api::Zone zone, QString argument, std::optional<T> api::ReceiverStatus::*field, T value);
     QCoro::Task<std::optional<api::ControlError>> begin(QString operation, QString record, bool isCommand);
     // Records the call, waits while held, then fails as told or gives `answer()` (a copy, never a reference).
     template<class T>

@@ -57,4 +57,57 @@ ControlError ControlError::volumeAboveCap(double db, double capDb)
     return error;
 }
 
+QString ControlError::featureName(Feature feature)
+{
+    switch (feature) {
+    case Feature::sleep:
+        return QStringLiteral("sleep timer");
+    case Feature::direct:
+        return QStringLiteral("direct mode");
+    case Feature::enhancer:
+        return QStringLiteral("enhancer");
+    case Feature::dialogue:
+        return QStringLiteral("dialogue level");
+    case Feature::repeat:
+        return QStringLiteral("repeat");
+    case Feature::shuffle:
+        return QStringLiteral("shuffle");
+    case Feature::favourites:
+        return QStringLiteral("favourites");
+    case Feature::receiverScenes:
+        return QStringLiteral("scene buttons");
+    }
+    return QString();
+}
+
+ControlError ControlError::notSupported(Zone zone, Feature feature)
+{
+    return { Kind::notSupported, enumName(zone) + QStringLiteral(" has no ") + featureName(feature) + u'.' };
+}
+
+ControlError ControlError::modeNotOffered(Feature feature, const QString &mode, const QStringList &offered)
+{
+    return { Kind::notSupported,
+        QStringLiteral("What is playing offers no %1 \"%2\"; it offers: %3.")
+            .arg(featureName(feature), mode, offered.join(QStringLiteral(", "))) };
+}
+
+ControlError ControlError::dialogueOutOfRange(Zone zone, int level, int minimum, int maximum)
+{
+    return { Kind::outOfRange,
+        QStringLiteral("Dialogue level %1 is outside %2's range of %3 to %4.")
+            .arg(QString::number(level), enumName(zone), QString::number(minimum), QString::number(maximum)) };
+}
+
+ControlError ControlError::unknownFavourite(int number)
+{
+    return { Kind::unknownFavourite, QStringLiteral("No favourite number %1.").arg(number) };
+}
+
+ControlError ControlError::unknownReceiverScene(Zone zone, int number, int count)
+{
+    return { Kind::unknownReceiverScene,
+        QStringLiteral("%1 has no scene button %2 (it has 1 to %3).").arg(enumName(zone)).arg(number).arg(count) };
+}
+
 } // namespace amplora::api

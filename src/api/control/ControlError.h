@@ -20,7 +20,14 @@ public:
         noStatus, // the receiver has no status for the zone
         volumeAboveCap, // a volume step would go above the cap, capDb()
         noPushEvents, // the push-event self-test saw no event, or could not run; the text says which and why
+        notSupported, // the zone does not announce the feature, or the player does not offer the mode
+        outOfRange, // a value outside the range the zone announces
+        unknownFavourite, // no favourite has this number
+        unknownReceiverScene, // the zone has no scene button with this number
     };
+
+    // What some zones have and others do not; the words name it in "<zone> has no <feature>."
+    enum class Feature { sleep, direct, enhancer, dialogue, repeat, shuffle, favourites, receiverScenes };
 
     static ControlError receiverFailure(QString description);
     // `blockedPath` is the receiver path the change would have used, such as "main/setMute".
@@ -31,6 +38,14 @@ public:
     static ControlError noStatus(Zone zone);
     static ControlError volumeAboveCap(double db, double capDb);
     static ControlError noPushEvents(QString description);
+    // "main has no sleep timer."
+    static ControlError notSupported(Zone zone, Feature feature);
+    // The player offers the feature, but not this mode of it now; `offered` are the modes it does offer.
+    static ControlError modeNotOffered(Feature feature, const QString &mode, const QStringList &offered);
+    static ControlError dialogueOutOfRange(Zone zone, int level, int minimum, int maximum);
+    static ControlError unknownFavourite(int number);
+    static ControlError unknownReceiverScene(Zone zone, int number, int count);
+    static QString featureName(Feature feature);
 
     Kind kind() const { return m_kind; }
     QString description() const { return m_text; }

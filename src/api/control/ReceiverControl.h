@@ -3,6 +3,7 @@
 #include "api/control/ControlError.h"
 #include "api/control/PlaybackAction.h"
 #include "api/control/PowerState.h"
+#include "api/control/ReceiverExtras.h"
 #include "api/control/ReceiverHealth.h"
 #include "api/control/ReceiverStatus.h"
 #include "api/control/VolumeStepDirection.h"
@@ -59,6 +60,26 @@ public:
     // Makes the receiver send a push event without changing anything, and waits a few seconds for one. The time
     // from the request to the first event; Kind::noPushEvents when none came or the test could not run.
     virtual ControlTask<std::chrono::milliseconds> checkPushEvents() = 0;
+
+    // ---- what only some zones have. Each fails as Kind::notSupported, before anything is sent, where the zone
+    // (for repeat and shuffle: what is playing) does not announce it. ----
+
+    // Rounds up to the receiver's next setting (0, 30, 60, 90, 120; above 120: 120) and gives the minutes sent.
+    virtual ControlTask<int> setSleep(Zone zone, int minutes) = 0;
+    // Direct or pure direct, whichever the zone has.
+    virtual ControlTask<Done> setDirect(Zone zone, bool enabled) = 0;
+    virtual ControlTask<Done> setEnhancer(Zone zone, bool enabled) = 0;
+    // Kind::outOfRange outside the range the zone announces.
+    virtual ControlTask<Done> setDialogueLevel(Zone zone, int level) = 0;
+    // Kind::notSupported also for a mode the player does not offer now.
+    virtual ControlTask<Done> setRepeat(Zone zone, RepeatMode mode) = 0;
+    virtual ControlTask<Done> setShuffle(Zone zone, ShuffleMode mode) = 0;
+    // The filled favourite slots, read from the receiver, in slot order.
+    virtual ControlTask<QList<Favourite>> favourites(Zone zone) = 0;
+    // Kind::unknownFavourite when no filled slot has the number. Gives the favourite recalled.
+    virtual ControlTask<Favourite> recallFavourite(Zone zone, int number) = 0;
+    // One of the zone's scene buttons, 1 to the number it announces (else Kind::unknownReceiverScene).
+    virtual ControlTask<Done> recallReceiverScene(Zone zone, int number) = 0;
 };
 
 } // namespace amplora::api

@@ -40,6 +40,14 @@ JSONValue ReceiverStatus::toJSON() const
     putIfPresent(object, "subwoofer", subwoofer);
     if (nowPlaying)
         object.emplace(QStringLiteral("nowPlaying"), nowPlayingJSON(*nowPlaying));
+    putIfPresent(object, "sleep", sleep);
+    putIfPresent(object, "direct", direct);
+    putIfPresent(object, "enhancer", enhancer);
+    putIfPresent(object, "dialogueLevel", dialogueLevel);
+    if (repeat)
+        object.emplace(QStringLiteral("repeat"), JSONValue(enumName(*repeat)));
+    if (shuffle)
+        object.emplace(QStringLiteral("shuffle"), JSONValue(enumName(*shuffle)));
     return JSONValue(std::move(object));
 }
 
@@ -56,6 +64,15 @@ Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue
     status.bass = reader.number(QStringLiteral("bass"));
     status.treble = reader.number(QStringLiteral("treble"));
     status.subwoofer = reader.number(QStringLiteral("subwoofer"));
+    const auto whole = [](std::optional<double> value) {
+        return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+    };
+    status.sleep = whole(reader.number(QStringLiteral("sleep")));
+    status.direct = reader.boolean(QStringLiteral("direct"));
+    status.enhancer = reader.boolean(QStringLiteral("enhancer"));
+    status.dialogueLevel = whole(reader.number(QStringLiteral("dialogueLevel")));
+    status.repeat = reader.enumeration<RepeatMode>(QStringLiteral("repeat"));
+    status.shuffle = reader.enumeration<ShuffleMode>(QStringLiteral("shuffle"));
     if (const JSONValue *playingValue = reader.object(QStringLiteral("nowPlaying"))) {
         JSONObjectReader playingReader(*playingValue);
         NowPlaying playing;

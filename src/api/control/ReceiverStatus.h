@@ -3,6 +3,7 @@
 #include "api/control/JSONDecodeError.h"
 #include "api/control/NowPlaying.h"
 #include "api/control/PowerState.h"
+#include "api/control/ReceiverExtras.h"
 #include "api/control/Zone.h"
 #include "api/http/JSONValue.h"
 
@@ -27,6 +28,14 @@ struct ReceiverStatus {
     std::optional<double> treble;
     std::optional<double> subwoofer; // subwoofer trim
     std::optional<NowPlaying> nowPlaying;
+    // Only what the zone (for repeat and shuffle: what is playing) announces, so receivers without them answer
+    // with the same keys as ever.
+    std::optional<int> sleep; // minutes left; 0 when off
+    std::optional<bool> direct;
+    std::optional<bool> enhancer;
+    std::optional<int> dialogueLevel;
+    std::optional<RepeatMode> repeat;
+    std::optional<ShuffleMode> shuffle;
 
     JSONValue toJSON() const;
     static Result<ReceiverStatus, JSONDecodeError> fromJSON(const JSONValue &value);

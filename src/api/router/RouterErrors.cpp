@@ -179,6 +179,14 @@ APIError fromControl(const ControlError &error)
     }
     case ControlError::Kind::noPushEvents:
         return make(502, "no_push_events", error.description());
+    case ControlError::Kind::notSupported:
+        return make(409, "not_supported", error.description());
+    case ControlError::Kind::outOfRange:
+        return make(422, "out_of_range", error.description());
+    case ControlError::Kind::unknownFavourite:
+        return make(404, "favourite_not_found", error.description());
+    case ControlError::Kind::unknownReceiverScene:
+        return make(404, "receiver_scene_not_found", error.description());
     }
     return receiverFailed(error.description());
 }

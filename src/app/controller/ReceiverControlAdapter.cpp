@@ -1,5 +1,6 @@
 #include "app/controller/ReceiverControlAdapter.h"
 
+#include "core/protocol/PresetInfo.h"
 #include "core/protocol/ReceiverTransport.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/AppSettings.h"
@@ -87,6 +88,20 @@ std::optional<api::NowPlaying> nowPlayingOf(const std::optional<PlayInfo> &info)
         return std::nullopt;
     }
     return api::NowPlaying { info->playback, info->artist, info->album, info->track };
+}
+
+// The player offers a repeat or shuffle setting when it lists its modes ("[]" or none: it does not).
+bool offered(const std::optional<QStringList> &modes)
+{
+    return modes && !modes->isEmpty();
+}
+
+std::optional<int> presetSlots(const Features &features)
+{
+    if (!features.netusb || !features.netusb->preset) {
+        return std::nullopt;
+    }
+    return features.netusb->preset->num;
 }
 
 } // namespace
@@ -264,6 +279,16 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
         status.subwoofer = *zoneStatus.subwooferVolume * 0.5;
     }
     const InputFeature *input = context.features.system.input(inputId);
+    if (ZoneRules::announces(features, QStringLiteral("sleep")) && zoneStatus.sleep) {
+        status.sleep = *zoneStatus.sleep;
+    }
+    status.direct = ZoneRules::directState(zoneStatus, features);
+    if (ZoneRules::announces(features, QStringLiteral("enhancer"))) {
+        status.enhancer = zoneStatus.enhancer;
+    }
+    if (ZoneRules::announces(features, QStringLiteral("dialogue_level"))) {
+        status.dialogueLevel = zoneStatus.dialogueLevel;
+    }
     if (input && input->playInfoType == QStringLiteral("netusb")) {
         // What is playing is a detail of the status: a failed refresh keeps the last known player state.
         const auto playInfo = co_await store->freshRead(YXCEvent::Refresh::playInfo());
@@ -271,7 +296,14 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
         if (!store) {
             co_return Failure { storeGone() };
         }
-        status.nowPlaying = nowPlayingOf(store->playInfo());
+        const std::optional<PlayInfo> &info = store->playInfo();
+        status.nowPlaying = nowPlayingOf(info);
+        if (info && offered(info->repeatAvailable) && info->repeat) {
+            status.repeat = api::enumFromName<api::RepeatMode>(*info->repeat);
+        }
+        if (info && offered(info->shuffleAvailable) && info->shuffle) {
+            status.shuffle = api::enumFromName<api::ShuffleMode>(*info->shuffle);
+        }
     }
     co_return status;
 }
@@ -458,6 +490,173 @@ api::ControlTask<std::chrono::milliseconds> ReceiverControlAdapter::checkPushEve
         co_return Failure { api::ControlError::noPushEvents(checked.error().description()) };
     }
     co_return checked.value();
+}
+
+QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> ReceiverControlAdapter::prepareAnnounced(
+    api::Zone zone, QString function, api::ControlError::Feature feature)
+{
+    auto context = co_await prepare();
+    if (context && !ZoneRules::announces(context->zone(zone), function)) {
+        co_return Failure { api::ControlError::notSupported(zone, feature) };
+    }
+    co_return context;
+}
+
+api::ControlTask<int> ReceiverControlAdapter::setSleep(api::Zone zone, int minutes)
+{
+    const auto context = co_await prepareAnnounced(zone, QStringLiteral("sleep"), api::ControlError::Feature::sleep);
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const int sent = ZoneRules::sleepMinutes(minutes);
+    const auto done = co_await send(YXCCommand::setSleep(coreZone(zone), sent), context->transport, std::nullopt);
+    if (!done) {
+        co_return Failure { done.error() };
+    }
+    co_return sent;
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setDirect(api::Zone zone, bool enabled)
+{
+    const auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const std::optional<YXCCommand> command = ZoneRules::directCommand(coreZone(zone), context->zone(zone), enabled);
+    if (!command) {
+        co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::direct) };
+    }
+    co_return co_await send(*command, context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setEnhancer(api::Zone zone, bool enabled)
+{
+    const auto context
+        = co_await prepareAnnounced(zone, QStringLiteral("enhancer"), api::ControlError::Feature::enhancer);
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    co_return co_await send(YXCCommand::setEnhancer(coreZone(zone), enabled), context->transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setDialogueLevel(api::Zone zone, int level)
+{
+    const auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const RangeStep *range = ZoneRules::dialogueRange(context->zone(zone));
+    if (!range) {
+        co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::dialogue) };
+    }
+    if (level < range->min || level > range->max) {
+        co_return Failure { api::ControlError::dialogueOutOfRange(
+            zone, level, static_cast<int>(std::ceil(range->min)), static_cast<int>(std::floor(range->max))) };
+    }
+    co_return co_await send(YXCCommand::setDialogueLevel(coreZone(zone), level), context->transport, std::nullopt);
+}
+
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendPlayerMode(api::Zone zone,
+    api::ControlError::Feature feature, QString mode, std::optional<QStringList> PlayInfo::*available,
+    YXCCommand command)
+{
+    QPointer<ReceiverStore> store = m_store;
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    const std::shared_ptr<ReceiverTransport> transport = store->transport();
+    // What the player offers changes with what it plays, so it is read afresh rather than trusted from before.
+    const Result<Done, StoreError> read = co_await store->freshRead(YXCEvent::Refresh::playInfo());
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    if (!read && !read.error().isSuperseded()) {
+        const auto &receiver = read.error().receiverError();
+        co_return Failure { receiver ? controlError(*receiver)
+                                     : api::ControlError::receiverFailure(read.error().description()) };
+    }
+    const std::optional<PlayInfo> &info = store->playInfo();
+    const std::optional<QStringList> modes = info ? (*info).*available : std::nullopt;
+    if (!offered(modes)) {
+        co_return Failure { api::ControlError::notSupported(zone, feature) };
+    }
+    if (!modes->contains(mode)) {
+        co_return Failure { api::ControlError::modeNotOffered(feature, mode, *modes) };
+    }
+    co_return co_await send(std::move(command), transport, std::nullopt);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setRepeat(api::Zone zone, api::RepeatMode mode)
+{
+    const QString word = api::enumName(mode);
+    co_return co_await sendPlayerMode(
+        zone, api::ControlError::Feature::repeat, word, &PlayInfo::repeatAvailable, YXCCommand::setRepeat(word));
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setShuffle(api::Zone zone, api::ShuffleMode mode)
+{
+    const QString word = api::enumName(mode);
+    co_return co_await sendPlayerMode(
+        zone, api::ControlError::Feature::shuffle, word, &PlayInfo::shuffleAvailable, YXCCommand::setShuffle(word));
+}
+
+api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::Zone zone)
+{
+    const auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const std::optional<int> slots = presetSlots(context->features);
+    if (!slots || !context->zone(zone)) {
+        co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::favourites) };
+    }
+    // Favourites change on the receiver's own remote and app too, so each list is read afresh.
+    const Result<PresetInfo, YXCError> read
+        = co_await context->transport->fetch<PresetInfo>(YXCCommand::getPresetInfo());
+    if (!read) {
+        co_return Failure { controlError(read.error()) };
+    }
+    QList<api::Favourite> favourites;
+    for (const ListedPreset &preset : read->listed(slots)) {
+        favourites.append({ preset.number, preset.name, preset.input });
+    }
+    co_return favourites;
+}
+
+api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(api::Zone zone, int number)
+{
+    const auto listed = co_await favourites(zone);
+    if (!listed) {
+        co_return Failure { listed.error() };
+    }
+    const auto found = std::find_if(listed->begin(), listed->end(),
+        [number](const api::Favourite &favourite) { return favourite.number == number; });
+    // An empty slot recalls nothing on the receiver, so it is refused like a missing one.
+    if (found == listed->end()) {
+        co_return Failure { api::ControlError::unknownFavourite(number) };
+    }
+    const api::Favourite favourite = *found;
+    const auto sent = co_await send(YXCCommand::recallPreset(coreZone(zone), number), nullptr, std::nullopt);
+    if (!sent) {
+        co_return Failure { sent.error() };
+    }
+    co_return favourite;
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number)
+{
+    const auto context = co_await prepare();
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    const int count = ZoneRules::sceneCount(context->zone(zone));
+    if (count == 0) {
+        co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::receiverScenes) };
+    }
+    if (number < 1 || number > count) {
+        co_return Failure { api::ControlError::unknownReceiverScene(zone, number, count) };
+    }
+    co_return co_await send(YXCCommand::recallScene(coreZone(zone), number), context->transport, std::nullopt);
 }
 
 } // namespace amplora::app

@@ -3,6 +3,7 @@
 #include "api/control/ReceiverControl.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
+#include "core/protocol/PlayInfo.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
 #include "core/protocol/ZoneStatus.h"
@@ -45,6 +46,15 @@ public:
     api::ControlTask<double> volumeCapDb() override;
     api::ControlTask<api::ReceiverHealth> health() override;
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
+    api::ControlTask<int> setSleep(api::Zone zone, int minutes) override;
+    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled) override;
+    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled) override;
+    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level) override;
+    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode) override;
+    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode) override;
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone) override;
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number) override;
+    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number) override;
 
     // A receiver failure in the control's terms: the read-only refusal naming the blocked path as its own kind,
     // everything else as a plain receiver failure.
@@ -67,6 +77,12 @@ private:
     };
 
     QCoro::Task<Result<Context, api::ControlError>> prepare();
+    // prepare(), failing as not supported when the zone does not announce `function` in its func_list.
+    QCoro::Task<Result<Context, api::ControlError>> prepareAnnounced(
+        api::Zone zone, QString function, api::ControlError::Feature feature);
+    // Repeat or shuffle: sends `command` when what is playing now (read afresh) offers `mode` of the feature.
+    QCoro::Task<Result<Done, api::ControlError>> sendPlayerMode(api::Zone zone, api::ControlError::Feature feature,
+        QString mode, std::optional<QStringList> PlayInfo::*available, YXCCommand command);
     QCoro::Task<Result<Done, api::ControlError>> send(
         YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale);
     QCoro::Task<Result<Done, api::ControlError>> sendVolume(api::Zone zone, double db, const Context &context);

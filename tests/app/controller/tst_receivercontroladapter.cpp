@@ -161,11 +161,11 @@ private Q_SLOTS:
         QCOMPARE(m_receiver->requests().at(1).target(), u"system/getNameText"_s);
         QCOMPARE(*main,
             (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Sci-Fi"_s, 1.5,
-                -1.0, 2.0, std::nullopt }));
+                -1.0, 2.0, std::nullopt, {}, {}, {}, {}, {}, {} }));
         // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown.
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2)).value(),
-            (api::ReceiverStatus {
-                api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Tuner"_s, {}, {}, {}, {}, {} }));
+            (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Tuner"_s, {}, {}, {}, {},
+                {}, {}, {}, {}, {}, {}, {} }));
     }
 
     // A status asked for again within the second comes from the store; after a change through the adapter it
