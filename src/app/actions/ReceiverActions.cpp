@@ -229,4 +229,93 @@ ActionTask<QStringList> ReceiverActions::scenes(QString search)
     co_return filtered(names, search);
 }
 
+ActionTask<QString> ReceiverActions::setSleep(api::Zone zone, int minutes)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto sent = co_await control->setSleep(zone, minutes);
+    if (!sent) {
+        co_return Failure { ActionError::from(sent.error()) };
+    }
+    co_return sent.value() == 0 ? QStringLiteral("Sleep timer off.")
+                                : QStringLiteral("Sleep timer %1 min.").arg(sent.value());
+}
+
+namespace {
+
+QStringList favouriteNames(const QList<api::Favourite> &favourites)
+{
+    QStringList names;
+    for (const api::Favourite &favourite : favourites) {
+        names.append(favourite.name);
+    }
+    return names;
+}
+
+} // namespace
+
+ActionTask<QString> ReceiverActions::recallFavourite(api::Zone zone, QString favourite)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    bool isNumber = false;
+    int number = favourite.trimmed().toInt(&isNumber);
+    if (!isNumber) {
+        const auto listed = co_await control->favourites(zone);
+        if (!listed) {
+            co_return Failure { ActionError::from(listed.error()) };
+        }
+        const auto matched = resolve(favouriteNames(listed.value()), favourite, QStringLiteral("favourite"));
+        if (!matched) {
+            co_return Failure { matched.error() };
+        }
+        // Two slots may hold the same name; the first one is the favourite that name means.
+        for (const api::Favourite &entry : listed.value()) {
+            if (entry.name == matched.value()) {
+                number = entry.number;
+                break;
+            }
+        }
+    }
+    const auto recalled = co_await control->recallFavourite(zone, number);
+    if (!recalled) {
+        co_return Failure { ActionError::from(recalled.error()) };
+    }
+    co_return QStringLiteral("Recalled ") + recalled->name + u'.';
+}
+
+ActionTask<QString> ReceiverActions::recallReceiverScene(api::Zone zone, int number)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto done = co_await control->recallReceiverScene(zone, number);
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Recalled scene %1.").arg(number);
+}
+
+ActionTask<QStringList> ReceiverActions::favourites(QString search)
+{
+    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
+    if (!controller) {
+        co_return Failure { notReady() };
+    }
+    const auto control = controller->adapter();
+    const auto listed = co_await control->favourites(api::Zone::main);
+    if (!listed) {
+        co_return Failure { ActionError::from(listed.error()) };
+    }
+    co_return filtered(favouriteNames(listed.value()), search);
+}
+
 } // namespace amplora::app

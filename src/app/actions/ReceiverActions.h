@@ -18,7 +18,7 @@ class APIController;
 
 template<class T> using ActionTask = QCoro::Task<Result<T, ActionError>>;
 
-// The six actions and three name queries offered outside the window (on the session bus and through
+// The actions and name queries offered outside the window (on the session bus and through
 // `amplora action`). They go through the API controller's control adapter and scene operations, so the
 // read-only rule, the volume cap and name matching are those of the local API. Each answers with the text
 // to show the user.
@@ -38,12 +38,19 @@ public:
     ActionTask<QString> runScene(QString scene);
     // The push-event self-test: makes the receiver send an event and reports how soon it came.
     ActionTask<QString> checkPushEvents();
+    // Rounds up to the receiver's next setting; 0 turns the timer off.
+    ActionTask<QString> setSleep(api::Zone zone, int minutes);
+    // A favourite by its slot number (a whole number) or its name, matched loosely like inputs.
+    ActionTask<QString> recallFavourite(api::Zone zone, QString favourite);
+    ActionTask<QString> recallReceiverScene(api::Zone zone, int number);
 
     // Names to offer, filtered to those whose matching key contains the search text's (all when it is empty).
     // Inputs: the main zone's, then those of zone 2 not already listed.
     ActionTask<QStringList> inputs(QString search);
     ActionTask<QStringList> soundModes(QString search);
     ActionTask<QStringList> scenes(QString search);
+    // The receiver's favourites (the main zone's), in slot order.
+    ActionTask<QStringList> favourites(QString search);
 
     static QStringList filtered(const QStringList &names, const QString &search);
     // The one name `requested` loosely means, or the "unknown_name" error listing every valid name.

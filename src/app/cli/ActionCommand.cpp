@@ -34,7 +34,10 @@ QString actionUsage()
         "  switch-input [--zone ZONE] NAME\n"
         "  set-sound-mode NAME                         (main zone)\n"
         "  run-scene NAME\n"
-        "  list inputs|sound-modes|scenes [--search TEXT]\n"
+        "  set-sleep [--zone ZONE] MINUTES             (0 is off; rounded up to 30, 60, 90 or 120)\n"
+        "  recall-favourite [--zone ZONE] NAME|NUMBER  (one of the receiver's favourites)\n"
+        "  recall-receiver-scene [--zone ZONE] NUMBER  (one of the receiver's scene buttons)\n"
+        "  list inputs|sound-modes|scenes|favourites [--search TEXT]\n"
         "  check-events                                (makes the receiver send a push event; waits up to 3 s)\n"
         "Prints the result and exits 0, or prints the error and exits 1. --verbose also prints Amplora's\n"
         "log lines on stderr.\n");
@@ -244,6 +247,27 @@ int runAction(const QStringList &args)
             = name == QStringLiteral("run-scene") ? QStringLiteral("RunScene") : QStringLiteral("SetSoundMode");
         return answer(app::RunningInstance::call(method, { joined }), false);
     }
+    if (name == QStringLiteral("set-sleep") || name == QStringLiteral("recall-receiver-scene")) {
+        const bool sleep = name == QStringLiteral("set-sleep");
+        if (const auto bad = needsOne(sleep ? QStringLiteral("number of minutes") : QStringLiteral("scene number"))) {
+            return *bad;
+        }
+        bool ok = false;
+        const int number = words.first().toInt(&ok);
+        if (!ok || number < (sleep ? 0 : 1)) {
+            return usageError(sleep ? QStringLiteral("the sleep timer takes whole minutes, 0 (off) or more")
+                                    : QStringLiteral("the scene number must be a whole number from 1"),
+                actionUsage());
+        }
+        const QString method = sleep ? QStringLiteral("SetSleep") : QStringLiteral("RecallReceiverScene");
+        return answer(app::RunningInstance::call(method, { parsed.zone, number }), false);
+    }
+    if (name == QStringLiteral("recall-favourite")) {
+        if (joined.isEmpty()) {
+            return usageError(name + QStringLiteral(" needs a name or a number"), actionUsage());
+        }
+        return answer(app::RunningInstance::call(QStringLiteral("RecallFavourite"), { parsed.zone, joined }), false);
+    }
     if (name == QStringLiteral("check-events")) {
         if (const auto bad = noZone()) {
             return *bad;
@@ -257,7 +281,7 @@ int runAction(const QStringList &args)
         if (const auto bad = noZone()) {
             return *bad;
         }
-        if (const auto bad = needsOne(QStringLiteral("list: inputs, sound-modes or scenes"))) {
+        if (const auto bad = needsOne(QStringLiteral("list: inputs, sound-modes, scenes or favourites"))) {
             return *bad;
         }
         const QString what = words.first();
@@ -268,8 +292,10 @@ int runAction(const QStringList &args)
             method = QStringLiteral("SoundModes");
         } else if (what == QStringLiteral("scenes")) {
             method = QStringLiteral("Scenes");
+        } else if (what == QStringLiteral("favourites")) {
+            method = QStringLiteral("Favourites");
         } else {
-            return usageError(QStringLiteral("list takes inputs, sound-modes or scenes"), actionUsage());
+            return usageError(QStringLiteral("list takes inputs, sound-modes, scenes or favourites"), actionUsage());
         }
         return answer(app::RunningInstance::call(method, { parsed.search.value_or(QString()) }), true);
     }

@@ -152,6 +152,40 @@ QString ActionService::CheckPushEvents()
     return {};
 }
 
+QString ActionService::SetSleep(const QString &zone, int minutes)
+{
+    const auto parsed = zoneArgument(zone);
+    if (!parsed) {
+        return {};
+    }
+    if (minutes < 0) {
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("The sleep timer takes minutes from 0 (off) up."));
+        return {};
+    }
+    answerLater(m_actions.setSleep(*parsed, minutes));
+    return {};
+}
+
+QString ActionService::RecallFavourite(const QString &zone, const QString &favourite)
+{
+    const auto parsed = zoneArgument(zone);
+    if (!parsed) {
+        return {};
+    }
+    answerLater(m_actions.recallFavourite(*parsed, favourite));
+    return {};
+}
+
+QString ActionService::RecallReceiverScene(const QString &zone, int number)
+{
+    const auto parsed = zoneArgument(zone);
+    if (!parsed) {
+        return {};
+    }
+    answerLater(m_actions.recallReceiverScene(*parsed, number));
+    return {};
+}
+
 QStringList ActionService::Inputs(const QString &search)
 {
     answerLater(m_actions.inputs(search));
@@ -167,6 +201,12 @@ QStringList ActionService::SoundModes(const QString &search)
 QStringList ActionService::Scenes(const QString &search)
 {
     answerLater(m_actions.scenes(search));
+    return {};
+}
+
+QStringList ActionService::Favourites(const QString &search)
+{
+    answerLater(m_actions.favourites(search));
     return {};
 }
 

@@ -46,9 +46,14 @@ public Q_SLOTS:
     Q_SCRIPTABLE QString SetSoundMode(const QString &mode);
     Q_SCRIPTABLE QString RunScene(const QString &scene);
     Q_SCRIPTABLE QString CheckPushEvents();
+    Q_SCRIPTABLE QString SetSleep(const QString &zone, int minutes);
+    // `favourite` is a slot number or a name.
+    Q_SCRIPTABLE QString RecallFavourite(const QString &zone, const QString &favourite);
+    Q_SCRIPTABLE QString RecallReceiverScene(const QString &zone, int number);
     Q_SCRIPTABLE QStringList Inputs(const QString &search);
     Q_SCRIPTABLE QStringList SoundModes(const QString &search);
     Q_SCRIPTABLE QStringList Scenes(const QString &search);
+    Q_SCRIPTABLE QStringList Favourites(const QString &search);
     Q_SCRIPTABLE void ShowWindow();
     // The API's bearer token, a fresh one when `regenerate` is set.
     Q_SCRIPTABLE QString APIToken(bool regenerate);

@@ -68,6 +68,7 @@ private Q_SLOTS:
         m_rig->control->inputNames[0] = QStringList { u"HDMI 1"_s, u"TV"_s, u"Apple TV"_s };
         m_rig->control->inputNames[1] = QStringList { u"TV"_s, u"Tuner"_s };
         m_rig->control->soundModeNames[0] = QStringList { u"Straight"_s, u"Sci-Fi"_s };
+        m_rig->control->zoneExtras(Zone::zone2).sleep = false;
         m_controller = m_rig->make();
     }
 
@@ -113,6 +114,31 @@ private Q_SLOTS:
             "scene_not_found: No scene called \"Night\".", "");
         test::row("push events arrive", act([](auto &a) { return test::waitFor(a.checkPushEvents()); }),
             "Push events arrive (40 ms).", "");
+        test::row("sleep rounds up", act([](auto &a) { return test::waitFor(a.setSleep(Zone::main, 45)); }),
+            "Sleep timer 60 min.", "setSleep main 60");
+        test::row("sleep off", act([](auto &a) { return test::waitFor(a.setSleep(Zone::main, 0)); }),
+            "Sleep timer off.", "setSleep main 0");
+        test::row("sleep where the zone has no timer",
+            act([](auto &a) { return test::waitFor(a.setSleep(Zone::zone2, 30)); }),
+            "not_supported: zone2 has no sleep timer.", "");
+        test::row("favourite loosely named",
+            act([](auto &a) { return test::waitFor(a.recallFavourite(Zone::main, "morning-jazz")); }),
+            "Recalled Morning Jazz.", "recallFavourite main 2");
+        test::row("favourite by slot number",
+            act([](auto &a) { return test::waitFor(a.recallFavourite(Zone::zone2, " 4")); }), "Recalled Vinyl Rips.",
+            "recallFavourite zone2 4");
+        test::row("unknown favourite lists every name",
+            act([](auto &a) { return test::waitFor(a.recallFavourite(Zone::main, "Phono")); }),
+            "unknown_name: No favourite called \u201CPhono\u201D. Try one of: Harbour FM, Morning Jazz, Vinyl Rips.",
+            "");
+        test::row("empty favourite slot",
+            act([](auto &a) { return test::waitFor(a.recallFavourite(Zone::main, "3")); }),
+            "favourite_not_found: No favourite number 3.", "");
+        test::row("receiver scene", act([](auto &a) { return test::waitFor(a.recallReceiverScene(Zone::main, 3)); }),
+            "Recalled scene 3.", "recallReceiverScene main 3");
+        test::row("receiver scene beyond the buttons",
+            act([](auto &a) { return test::waitFor(a.recallReceiverScene(Zone::main, 9)); }),
+            "receiver_scene_not_found: main has no scene button 9 (it has 1 to 8).", "");
     }
 
     void answers()
@@ -155,12 +181,15 @@ private Q_SLOTS:
         const Query inputs = [](auto &a, QString search) { return test::waitFor(a.inputs(search)); };
         const Query modes = [](auto &a, QString search) { return test::waitFor(a.soundModes(search)); };
         const Query scenes = [](auto &a, QString search) { return test::waitFor(a.scenes(search)); };
+        const Query favourites = [](auto &a, QString search) { return test::waitFor(a.favourites(search)); };
         test::row("inputs of both zones, each once", inputs, "", "HDMI 1 | TV | Apple TV | Tuner");
         test::row("inputs containing the search", inputs, "tv", "TV | Apple TV");
         test::row("search ignores spacing and case", inputs, "appleT V", "Apple TV");
         test::row("sound modes", modes, "sci fi", "Sci-Fi");
         test::row("scenes", scenes, "", "Movie | Night");
         test::row("scenes found by part", scenes, "nig", "Night");
+        test::row("favourites in slot order", favourites, "", "Harbour FM | Morning Jazz | Vinyl Rips");
+        test::row("favourites found by part", favourites, "jazz", "Morning Jazz");
     }
 
     void queries()
@@ -224,6 +253,11 @@ private Q_SLOTS:
         const QDBusMessage check = callService(u"CheckPushEvents"_s, {});
         QCOMPARE(check.arguments().value(0).toString(), u"Push events arrive (40 ms)."_s);
 
+        const QDBusMessage favourite = callService(u"RecallFavourite"_s, { u""_s, u"harbour fm"_s });
+        QCOMPARE(favourite.arguments().value(0).toString(), u"Recalled Harbour FM."_s);
+        const QDBusMessage sleep = callService(u"SetSleep"_s, { u"main"_s, -5 });
+        QCOMPARE(sleep.errorMessage(), u"The sleep timer takes minutes from 0 (off) up."_s);
+
         const QDBusMessage token = callService(u"APIToken"_s, { false });
         QCOMPARE(token.arguments().value(0).toString(), u"tok"_s);
 
@@ -231,7 +265,7 @@ private Q_SLOTS:
             = [] { return std::optional<QString>(u"Amplora is running without windows (--headless)."_s); };
         const QDBusMessage show = callService(u"ShowWindow"_s, {});
         QCOMPARE(show.errorMessage(), u"Amplora is running without windows (--headless)."_s);
-        QCOMPARE(m_rig->control->commands, QStringList { u"setVolume main -30"_s });
+        QCOMPARE(m_rig->control->commands, (QStringList { u"setVolume main -30"_s, u"recallFavourite main 1"_s }));
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
     }
