@@ -65,7 +65,6 @@ Checked<Zone> zoneFromQuery(const HTTPRequest &request)
 
 const QString kindInput = QStringLiteral("input");
 const QString kindSoundMode = QStringLiteral("sound mode");
-
 const QString kindFavourite = QStringLiteral("favourite");
 
 APIError unknownInput(const QString &requested, Zone zone, const QStringList &candidates)
@@ -99,7 +98,7 @@ Checked<QString> resolveName(const QString &requested, const QStringList &candid
 std::optional<int> pathNumber(const QString &segment)
 {
     if (segment.isEmpty()
-        || !std::all_of(segment.cbegin(), segment.cend(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; }))
+        || !std::all_of(segment.cbegin(), segment.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     bool ok = false;
     const int number = segment.toInt(&ok);
