@@ -27,7 +27,7 @@ struct ReceiverScene {
     std::optional<double> bass;
     std::optional<double> treble;
     std::optional<double> sub; // subwoofer trim, main zone only
-    std::optional<int> sleep; // minutes, 0 or more; the receiver rounds up to its next setting
+    std::optional<int> sleep; // minutes, 0 or more; rounded up to the receiver's next setting when it runs
     std::optional<bool> direct; // direct or pure direct, whichever the zone has
     std::optional<QString> favourite; // the name of one of the receiver's favourites, stored as resolved
 

@@ -134,21 +134,16 @@ void addRows()
     row("sleep beyond an int saturates", sleep, R"({"minutes":1e12})", u"2147483647"_s);
     row("sleep with a fraction", sleep, R"({"minutes":30.5})",
         u"400 invalid_value: \"minutes\" must be a whole number."_s);
-    row("sleep negative", sleep, R"({"minutes":-30})", u"400 invalid_value: \"minutes\" must be 0 or more."_s);
     row("sleep as text", sleep, R"({"minutes":"30"})", u"400 invalid_type: \"minutes\" must be a number."_s);
     row("sleep missing", sleep, "{}", u"400 missing_field: \"minutes\" is required."_s);
     row("direct off", direct, R"({"enabled":false})", u"off"_s);
     row("direct as a word", direct, R"({"enabled":"on"})", u"400 invalid_type: \"enabled\" must be true or false."_s);
-    row("enhancer missing", enhancer, R"({"enable":true})",
+    row("enhancer with a misspelt key", enhancer, R"({"enable":true})",
         u"400 unknown_field: Unknown field(s): enable. Allowed: enabled."_s);
     row("dialogue negative", dialogue, R"({"level":-2})", u"-2"_s);
     row("dialogue far out of range is the control's to refuse", dialogue, R"({"level":-1e300})", u"-2147483648"_s);
-    row("dialogue with a fraction", dialogue, R"({"level":1.5})",
-        u"400 invalid_value: \"level\" must be a whole number."_s);
     row("dialogue missing", dialogue, R"({"level":null})", u"400 missing_field: \"level\" is required."_s);
     row("repeat in any case", repeat, R"({"mode":"ALL"})", u"all"_s);
-    row("repeat unknown", repeat, R"({"mode":"shuffle"})",
-        u"400 invalid_value: \"mode\" must be one of: off, one, all."_s);
     row("shuffle albums", shuffle, R"({"mode":"albums"})", u"albums"_s);
     row("shuffle unknown", shuffle, R"({"mode":"tracks"})",
         u"400 invalid_value: \"mode\" must be one of: off, on, songs, albums."_s);

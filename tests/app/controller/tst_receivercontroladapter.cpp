@@ -445,8 +445,6 @@ private Q_SLOTS:
             u"notSupported: zone2 has no direct mode."_s, "");
         row("enhancer", op([](auto &c) { return outcome(c.setEnhancer(Zone::main, false)); }), u"done"_s,
             "main/setEnhancer?enable=false");
-        row("enhancer where not announced", op([](auto &c) { return outcome(c.setEnhancer(Zone::zone2, true)); }),
-            u"notSupported: zone2 has no enhancer."_s, "");
         row("dialogue at the top", dialogue(Zone::main, 3), u"done"_s, "main/setDialogueLevel?value=3");
         row("dialogue above the range", dialogue(Zone::main, 4),
             u"outOfRange: Dialogue level 4 is outside main's range of 0 to 3."_s, "");
@@ -464,7 +462,6 @@ private Q_SLOTS:
             "");
         row("recall a favourite", favourite(4), u"4 Vinyl Rips (server)"_s, "netusb/recallPreset?zone=main&num=4");
         row("recall an empty slot", favourite(3), u"unknownFavourite: No favourite number 3."_s, "");
-        row("recall past the slots", favourite(7), u"unknownFavourite: No favourite number 7."_s, "");
         row("favourites where not announced", op([](auto &c) { return outcome(c.favourites(Zone::main)); }),
             u"notSupported: main has no favourites."_s, "",
             QByteArray(extrasFeatures).replace("\"preset\":{\"num\":6}", "\"other\":{}"));
