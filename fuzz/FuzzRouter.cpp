@@ -33,6 +33,10 @@ std::shared_ptr<test::FakeReceiverControl> makeControl()
                                 QStringLiteral("Net Radio") },
         QStringList { QStringLiteral("HDMI 1"), QStringLiteral("Tuner") } };
     control->soundModeNames = { QStringList { QStringLiteral("Straight"), QStringLiteral("Sci-Fi") }, QStringList {} };
+    // Main shows the sleep timer and direct in its status, as a zone that has them; zone2 shows neither.
+    control->zoneStatus(Zone::main).sleep = 0;
+    control->zoneStatus(Zone::main).direct = false;
+    control->zoneExtras(Zone::zone2) = { false, false, false, std::nullopt, 0, false };
     return control;
 }
 
@@ -53,13 +57,19 @@ std::shared_ptr<test::MemorySceneStore> makeScenes()
     kitchen.zone = Zone::zone2;
     kitchen.input = QStringLiteral("Tuner");
     kitchen.bass = 1;
-    scenes->scenes = { movie, night, kitchen };
+    ReceiverScene radio;
+    radio.name = QStringLiteral("Radio");
+    radio.favourite = QStringLiteral("Harbour FM");
+    radio.direct = true;
+    radio.sleep = 45;
+    scenes->scenes = { movie, night, kitchen, radio };
     return scenes;
 }
 
 bool isRefusal(int status)
 {
-    return status == 400 || status == 401 || status == 404 || status == 405 || status == 422 || status == 429;
+    return status == 400 || status == 401 || status == 404 || status == 405 || status == 409 || status == 422
+        || status == 429;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "api/control/JSONObjectReader.h"
 
+#include "api/control/WholeNumber.h"
+
 namespace amplora::api {
 
 JSONObjectReader::JSONObjectReader(const JSONValue &value)
@@ -39,6 +41,17 @@ std::optional<double> JSONObjectReader::number(const QString &key, bool required
     if (const JSONValue *value = field(key, JSONValue::Kind::Number, required, "a number"))
         return value->toNumber();
     return std::nullopt;
+}
+
+std::optional<int> JSONObjectReader::wholeNumber(const QString &key)
+{
+    const std::optional<double> value = number(key);
+    if (!value)
+        return std::nullopt;
+    const std::optional<int> whole = api::wholeNumber(*value);
+    if (!whole)
+        fail(QStringLiteral("\"%1\" must be a whole number.").arg(key));
+    return whole;
 }
 
 std::optional<bool> JSONObjectReader::boolean(const QString &key, bool required)

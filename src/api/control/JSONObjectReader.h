@@ -19,6 +19,8 @@ public:
 
     std::optional<QString> string(const QString &key, bool required = false);
     std::optional<double> number(const QString &key, bool required = false);
+    // A number that must be whole (see wholeNumber()).
+    std::optional<int> wholeNumber(const QString &key);
     std::optional<bool> boolean(const QString &key, bool required = false);
     const JSONValue *object(const QString &key);
 

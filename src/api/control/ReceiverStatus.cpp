@@ -64,13 +64,10 @@ Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue
     status.bass = reader.number(QStringLiteral("bass"));
     status.treble = reader.number(QStringLiteral("treble"));
     status.subwoofer = reader.number(QStringLiteral("subwoofer"));
-    const auto whole = [](std::optional<double> value) {
-        return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
-    };
-    status.sleep = whole(reader.number(QStringLiteral("sleep")));
+    status.sleep = reader.wholeNumber(QStringLiteral("sleep"));
     status.direct = reader.boolean(QStringLiteral("direct"));
     status.enhancer = reader.boolean(QStringLiteral("enhancer"));
-    status.dialogueLevel = whole(reader.number(QStringLiteral("dialogueLevel")));
+    status.dialogueLevel = reader.wholeNumber(QStringLiteral("dialogueLevel"));
     status.repeat = reader.enumeration<RepeatMode>(QStringLiteral("repeat"));
     status.shuffle = reader.enumeration<ShuffleMode>(QStringLiteral("shuffle"));
     if (const JSONValue *playingValue = reader.object(QStringLiteral("nowPlaying"))) {

@@ -10,6 +10,7 @@
 #include "api/scenes/SceneStore.h"
 #include "api/server/StatusEvents.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 
@@ -64,11 +65,22 @@ Checked<Zone> zoneFromQuery(const HTTPRequest &request)
 
 const QString kindInput = QStringLiteral("input");
 const QString kindSoundMode = QStringLiteral("sound mode");
+const QString kindFavourite = QStringLiteral("favourite");
+
+APIError unknownInput(const QString &requested, Zone zone, const QStringList &candidates)
+{
+    return Errors::fromControl(ControlError::unknownInput(requested, zone, candidates));
+}
+
+APIError unknownSoundMode(const QString &requested, Zone zone, const QStringList &candidates)
+{
+    return Errors::fromControl(ControlError::unknownSoundMode(requested, zone, candidates));
+}
 
 // The one candidate `requested` names, spelled as the receiver offers it. `unknown` makes the refusal when none
-// does: ControlError::unknownInput or ControlError::unknownSoundMode.
+// does.
 Checked<QString> resolveName(const QString &requested, const QStringList &candidates, const QString &kind,
-    ControlError (*unknown)(const QString &, Zone, QStringList), Zone zone)
+    APIError (*unknown)(const QString &, Zone, const QStringList &), Zone zone)
 {
     const NameMatcher::Result match = NameMatcher::match(requested, candidates);
     switch (match.kind) {
@@ -79,7 +91,25 @@ Checked<QString> resolveName(const QString &requested, const QStringList &candid
     case NameMatcher::Result::Kind::notFound:
         break;
     }
-    return Failure { Errors::fromControl(unknown(requested, zone, candidates)) };
+    return Failure { unknown(requested, zone, candidates) };
+}
+
+// A slot or button number as a path writes it: digits only, as an int. Anything else names nothing.
+std::optional<int> pathNumber(const QString &segment)
+{
+    if (segment.isEmpty()
+        || !std::all_of(segment.cbegin(), segment.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const int number = segment.toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+JSONValue favouriteJSON(const Favourite &favourite)
+{
+    return JSONValue(JSONValue::Object { { QStringLiteral("input"), JSONValue(favourite.input) },
+        { QStringLiteral("name"), JSONValue(favourite.name) },
+        { QStringLiteral("number"), JSONValue(favourite.number) } });
 }
 
 enum class Endpoint {
@@ -94,6 +124,15 @@ enum class Endpoint {
     tone,
     subwoofer,
     playback,
+    sleep,
+    direct,
+    enhancer,
+    dialogue,
+    repeat,
+    shuffle,
+    favourites,
+    recallFavourite,
+    recallReceiverScene,
     scenes,
     scene,
     runScene,
@@ -125,6 +164,13 @@ std::optional<Route> routeFor(const QStringList &rest)
         { u"tone", Endpoint::tone, u"POST" },
         { u"subwoofer", Endpoint::subwoofer, u"POST" },
         { u"playback", Endpoint::playback, u"POST" },
+        { u"sleep", Endpoint::sleep, u"POST" },
+        { u"direct", Endpoint::direct, u"POST" },
+        { u"enhancer", Endpoint::enhancer, u"POST" },
+        { u"dialogue", Endpoint::dialogue, u"POST" },
+        { u"repeat", Endpoint::repeat, u"POST" },
+        { u"shuffle", Endpoint::shuffle, u"POST" },
+        { u"favourites", Endpoint::favourites, u"GET" },
         { u"scenes", Endpoint::scenes, u"GET, POST" },
         { u"events", Endpoint::events, u"GET" },
         { u"health", Endpoint::health, u"GET" },
@@ -140,6 +186,10 @@ std::optional<Route> routeFor(const QStringList &rest)
         return Route { Endpoint::scene, QStringLiteral("GET, DELETE") };
     if (rest.size() == 3 && rest.constFirst() == u"scenes" && rest.at(2) == u"run")
         return Route { Endpoint::runScene, QStringLiteral("POST") };
+    if (rest.size() == 3 && rest.constFirst() == u"favourites" && rest.at(2) == u"recall")
+        return Route { Endpoint::recallFavourite, QStringLiteral("POST") };
+    if (rest.size() == 3 && rest.constFirst() == u"receiver-scenes" && rest.at(2) == u"recall")
+        return Route { Endpoint::recallReceiverScene, QStringLiteral("POST") };
     return std::nullopt;
 }
 
@@ -179,6 +229,15 @@ private:
     QCoro::Task<Response> tone(Zone zone, const HTTPRequest &request);
     QCoro::Task<Response> subwoofer(Zone zone, const HTTPRequest &request);
     QCoro::Task<Response> playback(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> sleep(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> direct(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> enhancer(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> dialogue(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> repeat(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> shuffle(Zone zone, const HTTPRequest &request);
+    QCoro::Task<Response> favourites(Zone zone);
+    QCoro::Task<Response> recallFavourite(Zone zone, const QString &segment);
+    QCoro::Task<Response> recallReceiverScene(Zone zone, const QString &segment);
     QCoro::Task<Response> saveSceneFromBody(const HTTPRequest &request);
     QCoro::Task<Response> scene(const QString &name);
     QCoro::Task<Response> deleteSceneResponse(const QString &name);
@@ -191,8 +250,14 @@ private:
     // `requested` resolved against the zone's inputs (kind "input") or sound modes (kind "sound mode").
     QCoro::Task<Checked<QString>> resolveInput(Zone zone, QString requested);
     QCoro::Task<Checked<QString>> resolveSoundMode(Zone zone, QString requested);
-    // The scene rules, then the receiver checks in `zone`; the scene with its names resolved.
-    QCoro::Task<Checked<ReceiverScene>> validateScene(ReceiverScene scene, Zone zone);
+    QCoro::Task<Checked<Favourite>> resolveFavourite(Zone zone, QString requested);
+    // The scene rules, then the receiver checks in `zone`: the scene with its names resolved, and the favourite
+    // it recalls.
+    struct ValidScene {
+        ReceiverScene scene;
+        std::optional<int> favouriteNumber;
+    };
+    QCoro::Task<Checked<ValidScene>> validateScene(ReceiverScene scene, Zone zone);
     QCoro::Task<Checked<SavedScene>> storeValidated(ReceiverScene scene);
 
     const std::shared_ptr<ReceiverControl> m_control;
@@ -299,6 +364,24 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
         co_return co_await subwoofer(*zone, request);
     case Endpoint::playback:
         co_return co_await playback(*zone, request);
+    case Endpoint::sleep:
+        co_return co_await sleep(*zone, request);
+    case Endpoint::direct:
+        co_return co_await direct(*zone, request);
+    case Endpoint::enhancer:
+        co_return co_await enhancer(*zone, request);
+    case Endpoint::dialogue:
+        co_return co_await dialogue(*zone, request);
+    case Endpoint::repeat:
+        co_return co_await repeat(*zone, request);
+    case Endpoint::shuffle:
+        co_return co_await shuffle(*zone, request);
+    case Endpoint::favourites:
+        co_return co_await favourites(*zone);
+    case Endpoint::recallFavourite:
+        co_return co_await recallFavourite(*zone, rest.at(1));
+    case Endpoint::recallReceiverScene:
+        co_return co_await recallReceiverScene(*zone, rest.at(1));
     case Endpoint::runScene: {
         Checked<SceneRunResult> result = co_await runScene(rest.at(1), *zone);
         if (!result)
@@ -461,6 +544,95 @@ QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &
         field(QStringLiteral("action"), JSONValue(enumName(playback->action))));
 }
 
+QCoro::Task<Response> APIRouter::Engine::sleep(Zone zone, const HTTPRequest &request)
+{
+    const Checked<SleepRequest> sleep = parseSleep(request.body);
+    if (!sleep)
+        co_return Failure { sleep.error() };
+    const Result<int, ControlError> sent = co_await m_control->setSleep(zone, sleep->minutes);
+    if (!sent)
+        co_return Failure { Errors::fromControl(sent.error()) };
+    co_return acknowledgement(zone, field(QStringLiteral("sleep"), JSONValue(sent.value())));
+}
+
+QCoro::Task<Response> APIRouter::Engine::direct(Zone zone, const HTTPRequest &request)
+{
+    const Checked<SwitchRequest> direct = parseDirect(request.body);
+    if (!direct)
+        co_return Failure { direct.error() };
+    co_return co_await acknowledged(
+        m_control->setDirect(zone, direct->enabled), zone, field(QStringLiteral("direct"), JSONValue(direct->enabled)));
+}
+
+QCoro::Task<Response> APIRouter::Engine::enhancer(Zone zone, const HTTPRequest &request)
+{
+    const Checked<SwitchRequest> enhancer = parseEnhancer(request.body);
+    if (!enhancer)
+        co_return Failure { enhancer.error() };
+    co_return co_await acknowledged(m_control->setEnhancer(zone, enhancer->enabled), zone,
+        field(QStringLiteral("enhancer"), JSONValue(enhancer->enabled)));
+}
+
+QCoro::Task<Response> APIRouter::Engine::dialogue(Zone zone, const HTTPRequest &request)
+{
+    const Checked<DialogueRequest> dialogue = parseDialogue(request.body);
+    if (!dialogue)
+        co_return Failure { dialogue.error() };
+    co_return co_await acknowledged(m_control->setDialogueLevel(zone, dialogue->level), zone,
+        field(QStringLiteral("dialogueLevel"), JSONValue(dialogue->level)));
+}
+
+QCoro::Task<Response> APIRouter::Engine::repeat(Zone zone, const HTTPRequest &request)
+{
+    const Checked<RepeatRequest> repeat = parseRepeat(request.body);
+    if (!repeat)
+        co_return Failure { repeat.error() };
+    co_return co_await acknowledged(m_control->setRepeat(zone, repeat->mode), zone,
+        field(QStringLiteral("repeat"), JSONValue(enumName(repeat->mode))));
+}
+
+QCoro::Task<Response> APIRouter::Engine::shuffle(Zone zone, const HTTPRequest &request)
+{
+    const Checked<ShuffleRequest> shuffle = parseShuffle(request.body);
+    if (!shuffle)
+        co_return Failure { shuffle.error() };
+    co_return co_await acknowledged(m_control->setShuffle(zone, shuffle->mode), zone,
+        field(QStringLiteral("shuffle"), JSONValue(enumName(shuffle->mode))));
+}
+
+QCoro::Task<Response> APIRouter::Engine::favourites(Zone zone)
+{
+    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone);
+    if (!listed)
+        co_return Failure { Errors::fromControl(listed.error()) };
+    JSONValue::Array list;
+    for (const Favourite &favourite : listed.value())
+        list.push_back(favouriteJSON(favourite));
+    JSONValue::Object answer = field(QStringLiteral("favourites"), JSONValue(std::move(list)));
+    answer.emplace(QStringLiteral("zone"), JSONValue(enumName(zone)));
+    co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
+}
+
+QCoro::Task<Response> APIRouter::Engine::recallFavourite(Zone zone, const QString &segment)
+{
+    const std::optional<int> number = pathNumber(segment);
+    if (!number)
+        co_return Failure { Errors::favouriteNotFound(segment) };
+    const Result<Favourite, ControlError> recalled = co_await m_control->recallFavourite(zone, *number);
+    if (!recalled)
+        co_return Failure { Errors::fromControl(recalled.error()) };
+    co_return acknowledgement(zone, field(QStringLiteral("favourite"), favouriteJSON(recalled.value())));
+}
+
+QCoro::Task<Response> APIRouter::Engine::recallReceiverScene(Zone zone, const QString &segment)
+{
+    const std::optional<int> number = pathNumber(segment);
+    if (!number)
+        co_return Failure { Errors::receiverSceneNotFound(zone, segment) };
+    co_return co_await acknowledged(m_control->recallReceiverScene(zone, *number), zone,
+        field(QStringLiteral("receiverScene"), JSONValue(*number)));
+}
+
 QCoro::Task<Response> APIRouter::Engine::saveSceneFromBody(const HTTPRequest &request)
 {
     const Checked<ReceiverScene> scene = parseScene(request.body);
@@ -559,55 +731,45 @@ QCoro::Task<Checked<SceneRunResult>> APIRouter::Engine::runScene(QString name, Z
     // The scene is checked in the zone it will act on, so a scene without a zone cannot slip a subwoofer
     // trim or an input that zone lacks past the checks.
     const Zone zone = found.value()->zone.value_or(requestedZone);
-    const Checked<ReceiverScene> checked = co_await validateScene(*found.value(), zone);
+    const Checked<ValidScene> checked = co_await validateScene(*found.value(), zone);
     if (!checked)
         co_return Failure { checked.error() };
-    const ReceiverScene &scene = checked.value();
+    const ReceiverScene &scene = checked->scene;
     if (scene.volumeDb) {
         if (std::optional<APIError> refused = rateLimit(zone))
             co_return Failure { *refused };
     }
 
+    // Each step in turn, stopping at the first the receiver refuses; `applied` tells the client how far it got.
     SceneRunResult result { scene.name, zone, {} };
-    const auto stopped = [&](const QString &label, const ControlError &error) {
-        return Errors::sceneStopped(scene.name, label, result.applied, error.description());
+    std::optional<APIError> stop;
+    const auto step = [&](const QString &label, const auto &done) {
+        if (done)
+            result.applied.append(label);
+        else
+            stop = Errors::sceneStopped(scene.name, label, result.applied, done.error().description());
     };
-    if (scene.power) {
-        const Result<Done, ControlError> done = co_await m_control->setPower(zone, *scene.power);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("power"), done.error()) };
-        result.applied.append(QStringLiteral("power"));
-    }
-    if (scene.input) {
-        const Result<Done, ControlError> done = co_await m_control->setInput(zone, *scene.input);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("input"), done.error()) };
-        result.applied.append(QStringLiteral("input"));
-    }
-    if (scene.soundMode) {
-        const Result<Done, ControlError> done = co_await m_control->setSoundMode(zone, *scene.soundMode);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("soundMode"), done.error()) };
-        result.applied.append(QStringLiteral("soundMode"));
-    }
-    if (scene.volumeDb) {
-        const Result<Done, ControlError> done = co_await m_control->setVolume(zone, *scene.volumeDb);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("volumeDb"), done.error()) };
-        result.applied.append(QStringLiteral("volumeDb"));
-    }
-    if (scene.bass || scene.treble) {
-        const Result<Done, ControlError> done = co_await m_control->setTone(zone, scene.bass, scene.treble);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("tone"), done.error()) };
-        result.applied.append(QStringLiteral("tone"));
-    }
-    if (scene.sub) {
-        const Result<Done, ControlError> done = co_await m_control->setSubwoofer(zone, *scene.sub);
-        if (!done)
-            co_return Failure { stopped(QStringLiteral("sub"), done.error()) };
-        result.applied.append(QStringLiteral("sub"));
-    }
+    // A recalled favourite switches the input, so the sound mode and everything after it follow it.
+    if (scene.power)
+        step(QStringLiteral("power"), co_await m_control->setPower(zone, *scene.power));
+    if (scene.input && !stop)
+        step(QStringLiteral("input"), co_await m_control->setInput(zone, *scene.input));
+    if (checked->favouriteNumber && !stop)
+        step(QStringLiteral("favourite"), co_await m_control->recallFavourite(zone, *checked->favouriteNumber));
+    if (scene.soundMode && !stop)
+        step(QStringLiteral("soundMode"), co_await m_control->setSoundMode(zone, *scene.soundMode));
+    if (scene.direct && !stop)
+        step(QStringLiteral("direct"), co_await m_control->setDirect(zone, *scene.direct));
+    if (scene.volumeDb && !stop)
+        step(QStringLiteral("volumeDb"), co_await m_control->setVolume(zone, *scene.volumeDb));
+    if ((scene.bass || scene.treble) && !stop)
+        step(QStringLiteral("tone"), co_await m_control->setTone(zone, scene.bass, scene.treble));
+    if (scene.sub && !stop)
+        step(QStringLiteral("sub"), co_await m_control->setSubwoofer(zone, *scene.sub));
+    if (scene.sleep && !stop)
+        step(QStringLiteral("sleep"), co_await m_control->setSleep(zone, *scene.sleep));
+    if (stop)
+        co_return Failure { *stop };
     co_return result;
 }
 
@@ -638,7 +800,7 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveInput(Zone zone, QString
     const Result<QStringList, ControlError> candidates = co_await m_control->inputs(zone);
     if (!candidates)
         co_return Failure { Errors::fromControl(candidates.error()) };
-    co_return resolveName(requested, candidates.value(), kindInput, &ControlError::unknownInput, zone);
+    co_return resolveName(requested, candidates.value(), kindInput, &unknownInput, zone);
 }
 
 QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QString requested)
@@ -648,21 +810,45 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QSt
         co_return Failure { Errors::fromControl(candidates.error()) };
     if (candidates.value().isEmpty())
         co_return Failure { Errors::noSoundModes(enumName(zone)) };
-    co_return resolveName(requested, candidates.value(), kindSoundMode, &ControlError::unknownSoundMode, zone);
+    co_return resolveName(requested, candidates.value(), kindSoundMode, &unknownSoundMode, zone);
 }
 
-QCoro::Task<Checked<ReceiverScene>> APIRouter::Engine::validateScene(ReceiverScene scene, Zone zone)
+QCoro::Task<Checked<Favourite>> APIRouter::Engine::resolveFavourite(Zone zone, QString requested)
+{
+    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone);
+    if (!listed)
+        co_return Failure { Errors::fromControl(listed.error()) };
+    QStringList names;
+    for (const Favourite &favourite : listed.value())
+        names.append(favourite.name);
+    const Checked<QString> name = resolveName(requested, names, kindFavourite, &Errors::unknownFavourite, zone);
+    if (!name)
+        co_return Failure { name.error() };
+    co_return listed->at(names.indexOf(*name));
+}
+
+QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateScene(ReceiverScene scene, Zone zone)
 {
     if (!scene.hasSetting())
         co_return Failure { Errors::emptyScene() };
     if (scene.power == PowerState::standby && scene.hasSettingBesidesPower())
         co_return Failure { Errors::standbySceneWithSettings() };
+    if (scene.input && scene.favourite)
+        co_return Failure { Errors::inputAndFavouriteScene() };
 
+    ValidScene valid;
     if (scene.input) {
         const Checked<QString> resolved = co_await resolveInput(zone, *scene.input);
         if (!resolved)
             co_return Failure { resolved.error() };
         scene.input = resolved.value();
+    }
+    if (scene.favourite) {
+        const Checked<Favourite> resolved = co_await resolveFavourite(zone, *scene.favourite);
+        if (!resolved)
+            co_return Failure { resolved.error() };
+        scene.favourite = resolved->name;
+        valid.favouriteNumber = resolved->number;
     }
     if (scene.soundMode) {
         const Checked<QString> resolved = co_await resolveSoundMode(zone, *scene.soundMode);
@@ -689,19 +875,34 @@ QCoro::Task<Checked<ReceiverScene>> APIRouter::Engine::validateScene(ReceiverSce
             = rangeCheck(QStringLiteral("sub"), *scene.sub, m_configuration.subwooferRangeDb, m_configuration.dbStep))
             co_return Failure { *refused };
     }
-    co_return scene;
+    if (scene.sleep) {
+        if (std::optional<APIError> refused = sleepCheck(QStringLiteral("sleep"), *scene.sleep))
+            co_return Failure { *refused };
+    }
+    if (scene.direct || scene.sleep) {
+        // The status carries each of them only where the zone announces it.
+        const Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone);
+        if (!status)
+            co_return Failure { Errors::fromControl(status.error()) };
+        if (scene.direct && !status->direct)
+            co_return Failure { Errors::fromControl(ControlError::notSupported(zone, ControlError::Feature::direct)) };
+        if (scene.sleep && !status->sleep)
+            co_return Failure { Errors::fromControl(ControlError::notSupported(zone, ControlError::Feature::sleep)) };
+    }
+    valid.scene = std::move(scene);
+    co_return valid;
 }
 
 QCoro::Task<Checked<APIRouter::SavedScene>> APIRouter::Engine::storeValidated(ReceiverScene scene)
 {
     const Zone zone = scene.zone.value_or(Zone::main);
-    const Checked<ReceiverScene> checked = co_await validateScene(std::move(scene), zone);
+    const Checked<ValidScene> checked = co_await validateScene(std::move(scene), zone);
     if (!checked)
         co_return Failure { checked.error() };
-    const Result<bool, SceneStoreError> created = co_await m_scenes->save(checked.value());
+    const Result<bool, SceneStoreError> created = co_await m_scenes->save(checked->scene);
     if (!created)
         co_return Failure { fromStore(created.error()) };
-    co_return SavedScene { checked.value(), created.value() };
+    co_return SavedScene { checked->scene, created.value() };
 }
 
 APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,

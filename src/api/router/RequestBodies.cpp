@@ -1,5 +1,6 @@
 #include "api/router/RequestBodies.h"
 
+#include "api/control/WholeNumber.h"
 #include "api/http/JSONBody.h"
 #include "api/router/RouterErrors.h"
 
@@ -31,6 +32,17 @@ public:
     std::optional<double> number(const QString &key) { return read(numberField, key); }
     std::optional<bool> boolean(const QString &key) { return read(boolField, key); }
     std::optional<QString> string(const QString &key) { return read(stringField, key); }
+
+    // A number that must be whole (see api::wholeNumber()).
+    std::optional<int> wholeNumber(const QString &key)
+    {
+        const std::optional<double> value = number(key);
+        if (!value)
+            return std::nullopt;
+        const std::optional<int> whole = api::wholeNumber(*value);
+        require(whole.has_value(), [&] { return Errors::notWhole(key); });
+        return whole;
+    }
 
     // A non-empty string naming one of E's cases, in any letter case.
     template<class E> std::optional<E> enumerated(const QString &key)
@@ -108,6 +120,24 @@ Checked<NameRequest> parseName(QByteArrayView body, const QString &key, const ch
     const std::optional<QString> name = reader.string(key);
     reader.require(name.has_value(), missing(missingMessage));
     return reader.finish([&] { return NameRequest { *name }; });
+}
+
+Checked<SwitchRequest> parseSwitch(QByteArrayView body)
+{
+    const QString key = QStringLiteral("enabled");
+    BodyReader reader(body, { key });
+    const std::optional<bool> enabled = reader.boolean(key);
+    reader.require(enabled.has_value(), missing("\"enabled\" is required."));
+    return reader.finish([&] { return SwitchRequest { *enabled }; });
+}
+
+template<class Request> Checked<Request> parseMode(QByteArrayView body)
+{
+    const QString key = QStringLiteral("mode");
+    BodyReader reader(body, { key });
+    const auto mode = reader.enumerated<decltype(Request::mode)>(key);
+    reader.require(mode.has_value(), missing("\"mode\" is required."));
+    return reader.finish([&] { return Request { *mode }; });
 }
 
 // People count characters as they see them, so a name's length is its number of grapheme clusters.
@@ -191,6 +221,43 @@ Checked<PlaybackRequest> parsePlayback(QByteArrayView body)
     return reader.finish([&] { return PlaybackRequest { *action }; });
 }
 
+Checked<SleepRequest> parseSleep(QByteArrayView body)
+{
+    BodyReader reader(body, { QStringLiteral("minutes") });
+    const std::optional<int> minutes = reader.wholeNumber(QStringLiteral("minutes"));
+    reader.require(minutes.has_value(), missing("\"minutes\" is required."));
+    reader.check(sleepCheck(QStringLiteral("minutes"), minutes.value_or(0)));
+    return reader.finish([&] { return SleepRequest { *minutes }; });
+}
+
+Checked<SwitchRequest> parseDirect(QByteArrayView body)
+{
+    return parseSwitch(body);
+}
+
+Checked<SwitchRequest> parseEnhancer(QByteArrayView body)
+{
+    return parseSwitch(body);
+}
+
+Checked<DialogueRequest> parseDialogue(QByteArrayView body)
+{
+    BodyReader reader(body, { QStringLiteral("level") });
+    const std::optional<int> level = reader.wholeNumber(QStringLiteral("level"));
+    reader.require(level.has_value(), missing("\"level\" is required."));
+    return reader.finish([&] { return DialogueRequest { *level }; });
+}
+
+Checked<RepeatRequest> parseRepeat(QByteArrayView body)
+{
+    return parseMode<RepeatRequest>(body);
+}
+
+Checked<ShuffleRequest> parseShuffle(QByteArrayView body)
+{
+    return parseMode<ShuffleRequest>(body);
+}
+
 Checked<ReceiverScene> parseScene(QByteArrayView body)
 {
     BodyReader reader(body, ReceiverScene::jsonKeys());
@@ -211,6 +278,13 @@ std::optional<APIError> sceneNameCheck(const QString &name)
         return Errors::invalidValue(QStringLiteral("\"name\" must be 64 characters or fewer."));
     if (name.contains(u'/'))
         return Errors::invalidValue(QStringLiteral("\"name\" must not contain \"/\"."));
+    return std::nullopt;
+}
+
+std::optional<APIError> sleepCheck(const QString &key, int minutes)
+{
+    if (minutes < 0)
+        return Errors::negative(key);
     return std::nullopt;
 }
 

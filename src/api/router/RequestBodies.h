@@ -2,6 +2,7 @@
 
 #include "api/control/PlaybackAction.h"
 #include "api/control/PowerState.h"
+#include "api/control/ReceiverExtras.h"
 #include "api/control/VolumeStepDirection.h"
 #include "api/control/Zone.h"
 #include "api/http/APIError.h"
@@ -56,6 +57,29 @@ struct PlaybackRequest {
     PlaybackAction action = PlaybackAction::play;
 };
 
+// Any whole number of minutes from 0; the control rounds it up to the receiver's next setting.
+struct SleepRequest {
+    int minutes = 0;
+};
+
+// Direct or the enhancer, on or off.
+struct SwitchRequest {
+    bool enabled = false;
+};
+
+// A whole number; whether it lies in the zone's range only the control knows.
+struct DialogueRequest {
+    int level = 0;
+};
+
+struct RepeatRequest {
+    RepeatMode mode = RepeatMode::off;
+};
+
+struct ShuffleRequest {
+    ShuffleMode mode = ShuffleMode::off;
+};
+
 Checked<PowerRequest> parsePower(QByteArrayView body);
 Checked<VolumeRequest> parseVolume(QByteArrayView body);
 Checked<MuteRequest> parseMute(QByteArrayView body);
@@ -65,12 +89,20 @@ Checked<ToneRequest> parseTone(QByteArrayView body, const ReceiverAPIConfigurati
 // The trim exists only in main, which is checked after the field is found present and before its range.
 Checked<SubwooferRequest> parseSubwoofer(QByteArrayView body, Zone zone, const ReceiverAPIConfiguration &limits);
 Checked<PlaybackRequest> parsePlayback(QByteArrayView body);
+Checked<SleepRequest> parseSleep(QByteArrayView body);
+Checked<SwitchRequest> parseDirect(QByteArrayView body);
+Checked<SwitchRequest> parseEnhancer(QByteArrayView body);
+Checked<DialogueRequest> parseDialogue(QByteArrayView body);
+Checked<RepeatRequest> parseRepeat(QByteArrayView body);
+Checked<ShuffleRequest> parseShuffle(QByteArrayView body);
 // The scene as the body describes it, its name checked; the scene rules and the receiver checks come later.
 Checked<ReceiverScene> parseScene(QByteArrayView body);
 
 // The checks the router also applies to values that do not come from a body (stored scenes, app windows).
 // `name` is already trimmed.
 std::optional<APIError> sceneNameCheck(const QString &name);
+// Sleep minutes must not be negative (any larger number is rounded by the control).
+std::optional<APIError> sleepCheck(const QString &key, int minutes);
 // `db` must be a whole multiple of `stepDb` (no check when the step is not positive).
 std::optional<APIError> stepCheck(const QString &key, double db, double stepDb);
 std::optional<APIError> rangeCheck(

@@ -67,6 +67,16 @@ APIError notOneOf(const QString &key, const QStringList &cases)
         quoted(key) + QStringLiteral(" must be one of: ") + cases.join(QStringLiteral(", ")) + QStringLiteral("."));
 }
 
+APIError notWhole(const QString &key)
+{
+    return invalidValue(quoted(key) + QStringLiteral(" must be a whole number."));
+}
+
+APIError negative(const QString &key)
+{
+    return invalidValue(quoted(key) + QStringLiteral(" must be 0 or more."));
+}
+
 APIError invalidPower()
 {
     return invalidValue(QStringLiteral("\"power\" must be \"on\" or \"standby\" (\"off\" also works)."));
@@ -132,6 +142,32 @@ APIError standbySceneWithSettings()
 {
     return make(
         400, "invalid_scene", QStringLiteral("A scene that puts the receiver in standby can't change other settings."));
+}
+
+APIError inputAndFavouriteScene()
+{
+    return make(400, "invalid_scene",
+        QStringLiteral(
+            "A scene can't both switch the input and recall a favourite: the favourite picks its own input."));
+}
+
+APIError unknownFavourite(const QString &requested, Zone zone, const QStringList &names)
+{
+    APIError error = make(400, "unknown_favourite",
+        QStringLiteral("No favourite called %1 in %2.").arg(quoted(requested), enumName(zone)));
+    error.validNames = names;
+    return error;
+}
+
+APIError favouriteNotFound(const QString &segment)
+{
+    return make(404, "favourite_not_found", QStringLiteral("No favourite number %1.").arg(segment));
+}
+
+APIError receiverSceneNotFound(Zone zone, const QString &segment)
+{
+    return make(
+        404, "receiver_scene_not_found", QStringLiteral("%1 has no scene button %2.").arg(enumName(zone), segment));
 }
 
 APIError sceneNotFound(const QString &name)

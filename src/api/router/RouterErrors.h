@@ -19,6 +19,8 @@ APIError invalidZone();
 APIError missingField(const QString &message);
 APIError invalidValue(const QString &message);
 APIError notOneOf(const QString &key, const QStringList &cases);
+APIError notWhole(const QString &key);
+APIError negative(const QString &key);
 APIError invalidPower();
 APIError outOfRange(const QString &key, double lower, double upper);
 APIError belowMinimumVolume(double minimumDb);
@@ -30,6 +32,12 @@ APIError noSoundModes(const QString &zone);
 APIError ambiguousName(const QString &requested, const QString &kind, const QStringList &names);
 APIError emptyScene();
 APIError standbySceneWithSettings();
+APIError inputAndFavouriteScene();
+// 400 unknown_favourite with validNames, for a favourite named in a scene; a number in a path is 404.
+APIError unknownFavourite(const QString &requested, Zone zone, const QStringList &names);
+// 404 for a path segment that is not a slot or button number at all.
+APIError favouriteNotFound(const QString &segment);
+APIError receiverSceneNotFound(Zone zone, const QString &segment);
 APIError sceneNotFound(const QString &name);
 APIError sceneStoreFailed(const QString &description);
 APIError receiverFailed(const QString &description);

@@ -64,7 +64,7 @@ std::optional<JSONValue> toJSONValue(const nlohmann::json &json, int depth = 0)
     return std::nullopt;
 }
 
-// Only what a scene holds: an object of strings and numbers.
+// Only what a scene holds: an object of strings, numbers and booleans.
 nlohmann::json sceneToJSON(const ReceiverScene &scene)
 {
     nlohmann::json object = nlohmann::json::object();
@@ -72,6 +72,8 @@ nlohmann::json sceneToJSON(const ReceiverScene &scene)
     for (const auto &[key, value] : fields.toObject()) {
         if (value.kind() == JSONValue::Kind::Number)
             object[key.toStdString()] = value.toNumber();
+        else if (value.kind() == JSONValue::Kind::Bool)
+            object[key.toStdString()] = value.toBool();
         else
             object[key.toStdString()] = value.toString().toStdString();
     }

@@ -37,7 +37,7 @@ bool ReceiverScene::hasSetting() const
 
 bool ReceiverScene::hasSettingBesidesPower() const
 {
-    return input || soundMode || volumeDb || bass || treble || sub;
+    return input || soundMode || volumeDb || bass || treble || sub || sleep || direct || favourite;
 }
 
 JSONValue ReceiverScene::toJSON() const
@@ -51,6 +51,9 @@ JSONValue ReceiverScene::toJSON() const
     putIfPresent(object, "bass", bass);
     putIfPresent(object, "treble", treble);
     putIfPresent(object, "sub", sub);
+    putIfPresent(object, "sleep", sleep);
+    putIfPresent(object, "direct", direct);
+    putIfPresent(object, "favourite", favourite);
     return JSONValue(std::move(object));
 }
 
@@ -58,7 +61,7 @@ QStringList ReceiverScene::jsonKeys()
 {
     return { QStringLiteral("name"), QStringLiteral("power"), QStringLiteral("zone"), QStringLiteral("input"),
         QStringLiteral("soundMode"), QStringLiteral("volumeDb"), QStringLiteral("bass"), QStringLiteral("treble"),
-        QStringLiteral("sub") };
+        QStringLiteral("sub"), QStringLiteral("sleep"), QStringLiteral("direct"), QStringLiteral("favourite") };
 }
 
 Result<ReceiverScene, JSONDecodeError> ReceiverScene::fromJSON(const JSONValue &value)

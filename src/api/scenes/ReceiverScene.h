@@ -27,14 +27,17 @@ struct ReceiverScene {
     std::optional<double> bass;
     std::optional<double> treble;
     std::optional<double> sub; // subwoofer trim, main zone only
+    std::optional<int> sleep; // minutes, 0 or more; rounded up to the receiver's next setting when it runs
+    std::optional<bool> direct; // direct or pure direct, whichever the zone has
+    std::optional<QString> favourite; // the name of one of the receiver's favourites, stored as resolved
 
     // Whether the scene changes anything at all (its name and zone alone change nothing).
     bool hasSetting() const;
     // Whether the scene changes something besides the power.
     bool hasSettingBesidesPower() const;
 
-    // Reads the settings after power and zone with any reader that keeps its first problem and has string(key)
-    // and number(key): a stored scene's and a request body's.
+    // Reads the settings after power and zone with any reader that keeps its first problem and has string(key),
+    // number(key), wholeNumber(key) and boolean(key): a stored scene's and a request body's.
     template<class Reader> void readSettings(Reader &reader)
     {
         input = reader.string(QStringLiteral("input"));
@@ -43,6 +46,9 @@ struct ReceiverScene {
         bass = reader.number(QStringLiteral("bass"));
         treble = reader.number(QStringLiteral("treble"));
         sub = reader.number(QStringLiteral("sub"));
+        sleep = reader.wholeNumber(QStringLiteral("sleep"));
+        direct = reader.boolean(QStringLiteral("direct"));
+        favourite = reader.string(QStringLiteral("favourite"));
     }
 
     JSONValue toJSON() const;

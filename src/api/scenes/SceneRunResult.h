@@ -8,8 +8,8 @@
 
 namespace amplora::api {
 
-// What running a scene did: the labels of the steps carried out, in order ("power", "input", "soundMode",
-// "volumeDb", "tone", "sub").
+// What running a scene did: the labels of the steps carried out, in order ("power", "input" or "favourite",
+// "soundMode", "direct", "volumeDb", "tone", "sub", "sleep").
 struct SceneRunResult {
     QString scene;
     Zone zone = Zone::main;

@@ -1,6 +1,7 @@
 #include "app/settings/APISettings.h"
 
 #include "api/control/ReceiverControl.h"
+#include "api/control/WholeNumber.h"
 #include "app/controller/APIController.h"
 #include "app/controller/ReceiverControlAdapter.h"
 #include "core/store/ReceiverStore.h"
@@ -35,6 +36,31 @@ bool readNumber(const QVariantMap &map, const QString &key, std::optional<double
         return false;
     }
     out = number;
+    return true;
+}
+
+bool readWholeNumber(const QVariantMap &map, const QString &key, std::optional<int> &out)
+{
+    std::optional<double> number;
+    if (!readNumber(map, key, number)) {
+        return false;
+    }
+    if (number) {
+        out = api::wholeNumber(*number);
+        return out.has_value();
+    }
+    return true;
+}
+
+bool readBoolean(const QVariantMap &map, const QString &key, std::optional<bool> &out)
+{
+    if (!map.contains(key)) {
+        return true;
+    }
+    if (map.value(key).typeId() != QMetaType::Bool) {
+        return false;
+    }
+    out = map.value(key).toBool();
     return true;
 }
 
@@ -166,6 +192,9 @@ QVariantMap APISettings::sceneMap(const api::ReceiverScene &scene)
     put(QStringLiteral("bass"), scene.bass);
     put(QStringLiteral("treble"), scene.treble);
     put(QStringLiteral("sub"), scene.sub);
+    put(QStringLiteral("sleep"), scene.sleep);
+    put(QStringLiteral("direct"), scene.direct);
+    put(QStringLiteral("favourite"), scene.favourite);
     return map;
 }
 
@@ -181,7 +210,10 @@ std::optional<api::ReceiverScene> APISettings::sceneFromMap(const QVariantMap &m
         && readText(map, QStringLiteral("soundMode"), scene.soundMode)
         && readNumber(map, QStringLiteral("volumeDb"), scene.volumeDb)
         && readNumber(map, QStringLiteral("bass"), scene.bass)
-        && readNumber(map, QStringLiteral("treble"), scene.treble) && readNumber(map, QStringLiteral("sub"), scene.sub);
+        && readNumber(map, QStringLiteral("treble"), scene.treble) && readNumber(map, QStringLiteral("sub"), scene.sub)
+        && readWholeNumber(map, QStringLiteral("sleep"), scene.sleep)
+        && readBoolean(map, QStringLiteral("direct"), scene.direct)
+        && readText(map, QStringLiteral("favourite"), scene.favourite);
     return read ? std::optional(scene) : std::nullopt;
 }
 

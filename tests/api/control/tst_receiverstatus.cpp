@@ -52,9 +52,15 @@ private Q_SLOTS:
         full.treble = 0;
         full.subwoofer = 2;
         full.nowPlaying = NowPlaying { u"play"_s, u"Artist"_s, std::nullopt, u"Track"_s };
+        full.sleep = 90;
+        full.direct = false;
+        full.enhancer = true;
+        full.dialogueLevel = -2;
+        full.repeat = RepeatMode::one;
+        full.shuffle = ShuffleMode::albums;
         QCOMPARE(encoded(full.toJSON()),
             QByteArray(
-                R"({"bass":-1.5,"input":"Tuner","mute":true,"nowPlaying":{"artist":"Artist","playback":"play","track":"Track"},"power":"on","soundMode":"Sci-Fi","subwoofer":2,"treble":0,"volumeDb":-45.5,"zone":"main"})"));
+                R"({"bass":-1.5,"dialogueLevel":-2,"direct":false,"enhancer":true,"input":"Tuner","mute":true,"nowPlaying":{"artist":"Artist","playback":"play","track":"Track"},"power":"on","repeat":"one","shuffle":"albums","sleep":90,"soundMode":"Sci-Fi","subwoofer":2,"treble":0,"volumeDb":-45.5,"zone":"main"})"));
         QCOMPARE(ReceiverStatus::fromJSON(full.toJSON()).value(), full);
         QCOMPARE(ReceiverStatus::fromJSON(bareStatus().toJSON()).value(), bareStatus());
     }
@@ -73,6 +79,14 @@ private Q_SLOTS:
         QTest::addRow("volume as text") << u"volumeDb"_s << JSONValue("-30") << u"\"volumeDb\" must be a number."_s;
         QTest::addRow("mute as a number") << u"mute"_s << JSONValue(0) << u"\"mute\" must be true or false."_s;
         QTest::addRow("optional sound mode null") << u"soundMode"_s << JSONValue() << QString();
+        QTest::addRow("sleep with a fraction")
+            << u"sleep"_s << JSONValue(0.5) << u"\"sleep\" must be a whole number."_s;
+        QTest::addRow("sleep beyond an int") << u"sleep"_s << JSONValue(1e300) << QString();
+        QTest::addRow("dialogue level as text")
+            << u"dialogueLevel"_s << JSONValue("1") << u"\"dialogueLevel\" must be a number."_s;
+        QTest::addRow("repeat unknown") << u"repeat"_s << JSONValue("twice")
+                                        << u"\"repeat\" must be one of: off, one, all."_s;
+        QTest::addRow("direct as a word") << u"direct"_s << JSONValue("on") << u"\"direct\" must be true or false."_s;
         QTest::addRow("now playing with a number")
             << u"nowPlaying"_s << JSONValue(JSONValue::Object { { u"track"_s, JSONValue(7) } })
             << u"nowPlaying: \"track\" must be a string."_s;

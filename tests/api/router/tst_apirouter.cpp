@@ -148,6 +148,76 @@ void addEndpointRows()
     // Playback.
     row("playback", "POST", "/api/v1/playback?zone=zone2", R"({"action":"Next"})", 200,
         R"({"action":"next","ok":true,"zone":"zone2"})", { u"playback next"_s });
+
+    // What only some zones have (the fake announces all of it); the answer names what the receiver was sent.
+    const QByteArray usePost = errorJSON(405, "method_not_allowed", "Use POST here.");
+    row("sleep rounded up", "POST", "/api/v1/sleep", R"({"minutes":45})", 200,
+        R"({"ok":true,"sleep":60,"zone":"main"})", { u"setSleep main 60"_s });
+    row("sleep negative", "POST", "/api/v1/sleep", R"({"minutes":-1})", 400,
+        errorJSON(400, "invalid_value", "`minutes` must be 0 or more."));
+    row("GET on sleep", "GET", "/api/v1/sleep", "", 405, usePost);
+    row("direct", "POST", "/api/v1/direct?zone=zone2", R"({"enabled":true})", 200,
+        R"({"direct":true,"ok":true,"zone":"zone2"})", { u"setDirect zone2 true"_s });
+    row("enhancer", "POST", "/api/v1/enhancer", R"({"enabled":false})", 200,
+        R"({"enhancer":false,"ok":true,"zone":"main"})", { u"setEnhancer main false"_s });
+    row("dialogue", "POST", "/api/v1/dialogue", R"({"level":-3})", 200,
+        R"({"dialogueLevel":-3,"ok":true,"zone":"main"})", { u"setDialogueLevel main -3"_s });
+    row("dialogue outside the announced range", "POST", "/api/v1/dialogue", R"({"level":4})", 422,
+        errorJSON(422, "out_of_range", "Dialogue level 4 is outside main^s range of -3 to 3."));
+    row("dialogue with a fraction", "POST", "/api/v1/dialogue", R"({"level":0.5})", 400,
+        errorJSON(400, "invalid_value", "`level` must be a whole number."));
+    row("repeat", "POST", "/api/v1/repeat", R"({"mode":"one"})", 200, R"({"ok":true,"repeat":"one","zone":"main"})",
+        { u"setRepeat main one"_s });
+    row("repeat mode unknown", "POST", "/api/v1/repeat", R"({"mode":"twice"})", 400,
+        errorJSON(400, "invalid_value", "`mode` must be one of: off, one, all."));
+    row("shuffle", "POST", "/api/v1/shuffle", R"({"mode":"on"})", 200, R"({"ok":true,"shuffle":"on","zone":"main"})",
+        { u"setShuffle main on"_s });
+    row("shuffle mode the player does not offer", "POST", "/api/v1/shuffle", R"({"mode":"songs"})", 409,
+        errorJSON(409, "not_supported", "What is playing offers no shuffle `songs`; it offers: off, on."));
+    row("favourites", "GET", "/api/v1/favourites", "", 200,
+        R"({"favourites":[{"input":"net_radio","name":"Harbour FM","number":1},{"input":"spotify","name":"Morning Jazz","number":2},{"input":"server","name":"Vinyl Rips","number":4}],"zone":"main"})");
+    row("POST on favourites", "POST", "/api/v1/favourites", "{}", 405,
+        errorJSON(405, "method_not_allowed", "Use GET here."));
+    row("recall a favourite", "POST", "/api/v1/favourites/2/recall?zone=zone2", "", 200,
+        R"({"favourite":{"input":"spotify","name":"Morning Jazz","number":2},"ok":true,"zone":"zone2"})",
+        { u"recallFavourite zone2 2"_s });
+    row("recall an empty slot", "POST", "/api/v1/favourites/3/recall", "", 404,
+        errorJSON(404, "favourite_not_found", "No favourite number 3."));
+    row("recall a favourite by name", "POST", "/api/v1/favourites/Harbour%20FM/recall", "", 404,
+        errorJSON(404, "favourite_not_found", "No favourite number Harbour FM."));
+    row("GET on a recall", "GET", "/api/v1/favourites/1/recall", "", 405, usePost);
+    row("recall a scene button", "POST", "/api/v1/receiver-scenes/08/recall", "", 200,
+        R"({"ok":true,"receiverScene":8,"zone":"main"})", { u"recallReceiverScene main 8"_s });
+    row("recall a scene button past the last", "POST", "/api/v1/receiver-scenes/9/recall", "", 404,
+        errorJSON(404, "receiver_scene_not_found", "main has no scene button 9 (it has 1 to 8)."));
+    row("recall a scene button beyond an int", "POST", "/api/v1/receiver-scenes/99999999999/recall?zone=zone2", "", 404,
+        errorJSON(404, "receiver_scene_not_found", "zone2 has no scene button 99999999999."));
+    row("recall a scene button with a fraction", "POST", "/api/v1/receiver-scenes/1.5/recall", "", 404,
+        errorJSON(404, "receiver_scene_not_found", "main has no scene button 1.5."));
+}
+
+// A zone that announces none of the extras, with nothing playing that offers repeat or shuffle.
+void addNotAnnouncedRows()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("response");
+    const auto row
+        = [](const char *name, const char *method, const char *target, const char *body, const char *message) {
+              QTest::addRow("%s", name) << QByteArray(method) << QByteArray(target) << QByteArray(body)
+                                        << errorJSON(409, "not_supported", message);
+          };
+    row("sleep", "POST", "/api/v1/sleep?zone=zone2", R"({"minutes":30})", "zone2 has no sleep timer.");
+    row("direct", "POST", "/api/v1/direct?zone=zone2", R"({"enabled":true})", "zone2 has no direct mode.");
+    row("enhancer", "POST", "/api/v1/enhancer?zone=zone2", R"({"enabled":true})", "zone2 has no enhancer.");
+    row("dialogue", "POST", "/api/v1/dialogue?zone=zone2", R"({"level":0})", "zone2 has no dialogue level.");
+    row("repeat", "POST", "/api/v1/repeat", R"({"mode":"all"})", "main has no repeat.");
+    row("shuffle", "POST", "/api/v1/shuffle", R"({"mode":"off"})", "main has no shuffle.");
+    row("favourites", "GET", "/api/v1/favourites?zone=zone2", "", "zone2 has no favourites.");
+    row("recall a favourite", "POST", "/api/v1/favourites/1/recall?zone=zone2", "", "zone2 has no favourites.");
+    row("recall a scene button", "POST", "/api/v1/receiver-scenes/1/recall?zone=zone2", "",
+        "zone2 has no scene buttons.");
 }
 
 void addFailureRows()
@@ -203,6 +273,15 @@ void addFailureRows()
         { u"setVolume zone2 -30"_s });
     row("no status", "status", ControlError::noStatus(Zone::zone2), "GET", "/api/v1/status?zone=zone2", "",
         errorJSON(502, "receiver_error", "The receiver sent no status for zone2."));
+    row("read-only recall", "recallFavourite", ControlError::readOnly(u"netusb/recallPreset"_s), "POST",
+        "/api/v1/favourites/1/recall", "",
+        errorJSON(502, "read_only",
+            "Amplora is running read-only (--read-only), so it blocked netusb/recallPreset before it reached the "
+            "receiver. Nothing was changed."),
+        { u"recallFavourite main 1"_s });
+    row("sleep fails", "setSleep", late, "POST", "/api/v1/sleep", R"({"minutes":200})", receiverError,
+        { u"setSleep main 120"_s });
+    row("favourites unreadable", "favourites", late, "GET", "/api/v1/favourites", "", receiverError);
 }
 
 } // namespace
@@ -233,6 +312,39 @@ private Q_SLOTS:
         QCOMPARE(rig.control->commands, commands);
         QCOMPARE(header(answer, "WWW-Authenticate").isEmpty(), status != 401);
         QVERIFY(header(answer, "Allow").isEmpty());
+    }
+
+    // Every refusal comes before anything is sent.
+    void notAnnounced_data() { addNotAnnouncedRows(); }
+    void notAnnounced()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, body);
+        RouterRig rig;
+        rig.control->zoneExtras(Zone::zone2) = { false, false, false, std::nullopt, 0, false };
+        rig.control->repeatModes.clear();
+        rig.control->shuffleModes.clear();
+        const HTTPResponse answer = rig.send(method, target, body);
+        QTEST(answer.body, "response");
+        QCOMPARE(answer.status, 409);
+        QVERIFY(rig.control->commands.isEmpty());
+    }
+
+    // The extras show in the status once set, and a change to them is never hidden behind the last answer.
+    void statusCarriesTheExtras()
+    {
+        RouterRig rig;
+        ReceiverStatus &zone2 = rig.control->zoneStatus(Zone::zone2);
+        zone2.sleep = 0;
+        zone2.direct = false;
+        const QByteArray before = rig.send("GET", "/api/v1/status?zone=zone2").body;
+        QCOMPARE(before,
+            QByteArray(
+                R"({"direct":false,"input":"Tuner","mute":false,"power":"on","sleep":0,"volumeDb":-20,"zone":"zone2"})"));
+        QCOMPARE(rig.send("POST", "/api/v1/sleep?zone=zone2", R"({"minutes":90})").status, 200);
+        QCOMPARE(rig.send("GET", "/api/v1/status?zone=zone2").body,
+            QByteArray(before).replace(R"("sleep":0)", R"("sleep":90)"));
     }
 
     // Each answer shows the zone's status as it is now, also after a change, and each zone its own.
@@ -291,8 +403,12 @@ private Q_SLOTS:
             QCOMPARE(rig.send("POST", "/api/v1/volume?zone=zone2", R"({"step":"down"})").status, 200);
         QCOMPARE(rig.send("POST", "/api/v1/volume?zone=zone2", R"({"db":-30})").status, 429);
 
-        // Other commands are never limited; a window later the volume moves again.
+        // Other commands are never limited, the ones that leave the volume alone least of all; a window later the
+        // volume moves again.
         QCOMPARE(rig.send("POST", "/api/v1/mute", R"({"mute":true})").status, 200);
+        QCOMPARE(rig.send("POST", "/api/v1/sleep", R"({"minutes":30})").status, 200);
+        QCOMPARE(rig.send("POST", "/api/v1/favourites/1/recall").status, 200);
+        QCOMPARE(rig.send("POST", "/api/v1/receiver-scenes/1/recall").status, 200);
         rig.advance(800ms);
         QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-31})").status, 200);
         QCOMPARE(rig.control->commands.constLast(), u"setVolume main -31"_s);

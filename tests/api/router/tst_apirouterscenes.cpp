@@ -53,6 +53,32 @@ void addSaveRows()
         errorJSON(400, "not_supported", "Subwoofer trim is only available in main."));
     row("subwoofer out of range", R"({"name":"Boom","sub":6.5})", 400,
         errorJSON(400, "out_of_range", "`sub` must be between -6 and 6 dB."));
+
+    row("the extras, the favourite as the receiver names it",
+        R"({"name":"Radio","favourite":"harbour-fm","sleep":45,"direct":false})", 201,
+        R"({"direct":false,"favourite":"Harbour FM","name":"Radio","sleep":45})");
+    row("a sleep alone is a setting", R"({"name":"Nap","sleep":0})", 201, R"({"name":"Nap","sleep":0})");
+    row("input and favourite", R"({"name":"Radio","input":"AV 1","favourite":"Harbour FM"})", 400,
+        errorJSON(400, "invalid_scene",
+            "A scene can^t both switch the input and recall a favourite: the favourite picks its own input."));
+    row("favourite unknown", R"({"name":"Radio","favourite":"Jazz FM"})", 400,
+        bodyJSON(
+            R"({"error":{"code":"unknown_favourite","message":"No favourite called `Jazz FM` in main.","status":400,"validNames":["Harbour FM","Morning Jazz","Vinyl Rips"]}})"));
+    row("standby with a sleep", R"({"name":"Night","power":"standby","sleep":30})", 400,
+        errorJSON(400, "invalid_scene", "A scene that puts the receiver in standby can^t change other settings."));
+    row("sleep negative", R"({"name":"Nap","sleep":-30})", 400,
+        errorJSON(400, "invalid_value", "`sleep` must be 0 or more."));
+    row("direct where the zone has none", R"({"name":"Kitchen","zone":"zone2","direct":true})", 409,
+        errorJSON(409, "not_supported", "zone2 has no direct mode."));
+    row("sleep where the zone has none", R"({"name":"Kitchen","zone":"zone2","input":"tuner","sleep":30})", 409,
+        errorJSON(409, "not_supported", "zone2 has no sleep timer."));
+}
+
+// Main's status shows a sleep timer and direct, so the zone has them; zone2's shows neither.
+void announceSleepAndDirectInMain(RouterRig &rig)
+{
+    rig.control->zoneStatus(Zone::main).sleep = 0;
+    rig.control->zoneStatus(Zone::main).direct = false;
 }
 
 void addRunRows()
@@ -103,6 +129,33 @@ void addRunRows()
         R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -10 dB is above the cap of -20 dB.","status":422}})");
     row("a hand-edited standby scene is refused", R"({"name":"Sleepy","power":"standby","input":"AV 1"})", "", "", 400,
         errorJSON(400, "invalid_scene", "A scene that puts the receiver in standby can^t change other settings."));
+
+    const char *evening
+        = R"({"name":"Evening","power":"on","favourite":"Morning Jazz","soundMode":"Straight","direct":true,"volumeDb":-35,"bass":1,"sub":2,"sleep":100})";
+    const QStringList eveningCommands { u"setPower main on"_s, u"recallFavourite main 2"_s,
+        u"setSoundMode main Straight"_s, u"setDirect main true"_s, u"setVolume main -35"_s,
+        u"setTone main bass=1 treble=-"_s, u"setSubwoofer main 2"_s, u"setSleep main 120"_s };
+    row("the extras in order, the favourite in place of the input", evening, "", "", 200,
+        R"({"applied":["power","favourite","soundMode","direct","volumeDb","tone","sub","sleep"],"scene":"Evening","zone":"main"})",
+        eveningCommands);
+    row("stops at direct", evening, "", "setDirect", 502,
+        errorJSON(502, "receiver_error",
+            "Scene `Evening` stopped at direct (already applied: power, favourite, soundMode): The receiver said no."),
+        eveningCommands.mid(0, 4));
+    row("stops at the favourite", evening, "", "recallFavourite", 502,
+        errorJSON(502, "receiver_error",
+            "Scene `Evening` stopped at favourite (already applied: power): The receiver said no."),
+        eveningCommands.mid(0, 2));
+    row("a favourite the receiver no longer has changes nothing",
+        R"({"name":"Radio","power":"on","favourite":"Jazz FM"})", "", "", 400,
+        bodyJSON(
+            R"({"error":{"code":"unknown_favourite","message":"No favourite called `Jazz FM` in main.","status":400,"validNames":["Harbour FM","Morning Jazz","Vinyl Rips"]}})"));
+    row("a hand-edited scene with input and favourite changes nothing",
+        R"({"name":"Radio","input":"AV 1","favourite":"Harbour FM"})", "", "", 400,
+        errorJSON(400, "invalid_scene",
+            "A scene can^t both switch the input and recall a favourite: the favourite picks its own input."));
+    row("a zoneless sleep scene in a zone without a timer changes nothing", R"({"name":"Nap","power":"on","sleep":30})",
+        "?zone=zone2", "", 409, errorJSON(409, "not_supported", "zone2 has no sleep timer."));
 }
 
 const QByteArray sunriseNotFound = errorJSON(404, "scene_not_found", "No scene called `Sunrise`.");
@@ -121,6 +174,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, response);
 
         RouterRig rig;
+        announceSleepAndDirectInMain(rig);
         const HTTPResponse answer = rig.send("POST", "/api/v1/scenes", body);
         QCOMPARE(answer.body, response);
         QCOMPARE(answer.status, status);
@@ -163,6 +217,7 @@ private Q_SLOTS:
         QFETCH(QStringList, commands);
 
         RouterRig rig;
+        announceSleepAndDirectInMain(rig);
         const ReceiverScene stored = parseScene(scene).value();
         rig.scenes->scenes.append(stored);
         if (!failing.isEmpty())

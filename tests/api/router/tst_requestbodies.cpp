@@ -49,6 +49,12 @@ Parse subwooferIn(Zone zone)
         [](const SubwooferRequest &r) { return number(r.db); });
 }
 const Parse playback = parser(parsePlayback, [](const PlaybackRequest &r) { return enumName(r.action); });
+const Parse sleep = parser(parseSleep, [](const SleepRequest &r) { return QString::number(r.minutes); });
+const Parse direct = parser(parseDirect, [](const SwitchRequest &r) { return r.enabled ? u"on"_s : u"off"_s; });
+const Parse enhancer = parser(parseEnhancer, [](const SwitchRequest &r) { return r.enabled ? u"on"_s : u"off"_s; });
+const Parse dialogue = parser(parseDialogue, [](const DialogueRequest &r) { return QString::number(r.level); });
+const Parse repeat = parser(parseRepeat, [](const RepeatRequest &r) { return enumName(r.mode); });
+const Parse shuffle = parser(parseShuffle, [](const ShuffleRequest &r) { return enumName(r.mode); });
 const Parse scene = parser(
     parseScene, [](const ReceiverScene &r) { return QString::fromUtf8(JSONEncoder::encode(r.toJSON()).value()); });
 
@@ -122,9 +128,34 @@ void addRows()
         u"400 invalid_value: \"action\" must be one of: play, pause, next, previous."_s);
     row("playback missing", playback, "{}", u"400 missing_field: \"action\" is required."_s);
 
+    // Any whole number of minutes from 0: the control rounds it; a count must not lose its fraction silently.
+    row("sleep rounded later", sleep, R"({"minutes":45})", u"45"_s);
+    row("sleep written with a fraction of zero", sleep, R"({"minutes":30.0})", u"30"_s);
+    row("sleep beyond an int saturates", sleep, R"({"minutes":1e12})", u"2147483647"_s);
+    row("sleep with a fraction", sleep, R"({"minutes":30.5})",
+        u"400 invalid_value: \"minutes\" must be a whole number."_s);
+    row("sleep as text", sleep, R"({"minutes":"30"})", u"400 invalid_type: \"minutes\" must be a number."_s);
+    row("sleep missing", sleep, "{}", u"400 missing_field: \"minutes\" is required."_s);
+    row("direct off", direct, R"({"enabled":false})", u"off"_s);
+    row("direct as a word", direct, R"({"enabled":"on"})", u"400 invalid_type: \"enabled\" must be true or false."_s);
+    row("enhancer with a misspelt key", enhancer, R"({"enable":true})",
+        u"400 unknown_field: Unknown field(s): enable. Allowed: enabled."_s);
+    row("dialogue negative", dialogue, R"({"level":-2})", u"-2"_s);
+    row("dialogue far out of range is the control's to refuse", dialogue, R"({"level":-1e300})", u"-2147483648"_s);
+    row("dialogue missing", dialogue, R"({"level":null})", u"400 missing_field: \"level\" is required."_s);
+    row("repeat in any case", repeat, R"({"mode":"ALL"})", u"all"_s);
+    row("shuffle albums", shuffle, R"({"mode":"albums"})", u"albums"_s);
+    row("shuffle unknown", shuffle, R"({"mode":"tracks"})",
+        u"400 invalid_value: \"mode\" must be one of: off, on, songs, albums."_s);
+    row("shuffle missing", shuffle, "{}", u"400 missing_field: \"mode\" is required."_s);
+
     row("scene with every field", scene,
-        R"({"name":" Movie ","power":"off","zone":"MAIN","input":"hdmi 1","soundMode":"sci fi","volumeDb":-35,"bass":1,"treble":-1,"sub":2})",
-        uR"({"bass":1,"input":"hdmi 1","name":"Movie","power":"standby","soundMode":"sci fi","sub":2,"treble":-1,"volumeDb":-35,"zone":"main"})"_s);
+        R"({"name":" Movie ","power":"off","zone":"MAIN","input":"hdmi 1","soundMode":"sci fi","volumeDb":-35,"bass":1,"treble":-1,"sub":2,"sleep":45,"direct":true,"favourite":"harbour"})",
+        uR"({"bass":1,"direct":true,"favourite":"harbour","input":"hdmi 1","name":"Movie","power":"standby","sleep":45,"soundMode":"sci fi","sub":2,"treble":-1,"volumeDb":-35,"zone":"main"})"_s);
+    row("scene sleep with a fraction", scene, R"({"name":"Night","sleep":0.5})",
+        u"400 invalid_value: \"sleep\" must be a whole number."_s);
+    row("scene direct as text", scene, R"({"name":"Night","direct":"yes"})",
+        u"400 invalid_type: \"direct\" must be true or false."_s);
     row("name of 64 characters", scene, "{\"name\":\"" + QByteArray(64, 'x') + "\"}",
         u"{\"name\":\""_s + QString(64, u'x') + u"\"}"_s);
     row("64 accented characters", scene, "{\"name\":\"" + QString(64, QChar(0xE9)).toUtf8() + "\"}",
@@ -136,7 +167,7 @@ void addRows()
     row("name checked before power", scene, R"({"name":"a/b","power":"sleep"})",
         u"400 invalid_value: \"name\" must not contain \"/\"."_s);
     row("scene key unknown", scene, R"({"name":"Movie","volume":-30})",
-        u"400 unknown_field: Unknown field(s): volume. Allowed: bass, input, name, power, soundMode, sub, treble, volumeDb, zone."_s);
+        u"400 unknown_field: Unknown field(s): volume. Allowed: bass, direct, favourite, input, name, power, sleep, soundMode, sub, treble, volumeDb, zone."_s);
     row("scene zone unknown", scene, R"({"name":"Night","zone":"zone3","power":"on"})",
         u"400 invalid_value: \"zone\" must be one of: main, zone2."_s);
     row("scene number of the wrong type", scene, R"({"name":"Night","sub":"1"})",

@@ -86,6 +86,10 @@ private Q_SLOTS:
                                                 << u"Scene 2 in %1: \"name\" is missing."_s;
         QTest::addRow("a volume that is text") << QByteArray("[{\"name\":\"A\",\"volumeDb\":\"loud\"}]")
                                                << u"Scene 1 in %1: \"volumeDb\" must be a number."_s;
+        QTest::addRow("a sleep with a fraction")
+            << QByteArray("[{\"name\":\"A\",\"sleep\":0.5}]") << u"Scene 1 in %1: \"sleep\" must be a whole number."_s;
+        QTest::addRow("direct as text") << QByteArray("[{\"name\":\"A\",\"direct\":\"on\"}]")
+                                        << u"Scene 1 in %1: \"direct\" must be true or false."_s;
         QTest::addRow("an unknown zone") << QByteArray("[{\"name\":\"A\",\"zone\":\"zone3\",\"power\":\"on\"}]")
                                          << u"Scene 1 in %1: \"zone\" must be one of: main, zone2."_s;
         QTest::addRow("a scene that is not an object")
@@ -130,13 +134,19 @@ private Q_SLOTS:
         full.bass = -6;
         full.treble = 0.5;
         full.sub = 1.5;
+        full.sleep = 45;
+        full.direct = true;
+        full.favourite = u"Harbour FM"_s;
         QCOMPARE(FileSceneStore(path(u"nested/deeper/scenes.json"_s)).saveNow(full).value(), true);
         QCOMPARE(readFile(path(u"nested/deeper/scenes.json"_s)), QByteArray(R"([
   {
     "bass": -6.0,
+    "direct": true,
+    "favourite": "Harbour FM",
     "input": "Net Radio",
     "name": "Späť 🎬",
     "power": "on",
+    "sleep": 45.0,
     "soundMode": "Sci-Fi",
     "sub": 1.5,
     "treble": 0.5,

@@ -59,7 +59,8 @@ QStringList changeRequests(const FakeReceiver &receiver)
 {
     QStringList out;
     for (const auto &request : receiver.requests()) {
-        if (request.path.section(u'/', -1).startsWith(u"set"_s)) {
+        const QString command = request.path.section(u'/', -1);
+        if (command.startsWith(u"set"_s) || command.startsWith(u"recall"_s)) {
             out.append(request.target());
         }
     }
@@ -75,12 +76,23 @@ template<class T> QString outcome(api::ControlTask<T> task)
         { Kind::readOnly, u"readOnly"_s }, { Kind::unknownInput, u"unknownInput"_s },
         { Kind::unknownSoundMode, u"unknownSoundMode"_s }, { Kind::noVolumeRange, u"noVolumeRange"_s },
         { Kind::noStatus, u"noStatus"_s }, { Kind::volumeAboveCap, u"volumeAboveCap"_s },
-        { Kind::noPushEvents, u"noPushEvents"_s } };
+        { Kind::noPushEvents, u"noPushEvents"_s }, { Kind::notSupported, u"notSupported"_s },
+        { Kind::outOfRange, u"outOfRange"_s }, { Kind::unknownFavourite, u"unknownFavourite"_s },
+        { Kind::unknownReceiverScene, u"unknownReceiverScene"_s } };
+    const auto favourite = [](const api::Favourite &f) { return u"%1 %2 (%3)"_s.arg(f.number).arg(f.name, f.input); };
     const auto result = test::waitFor(std::move(task));
     if (!result)
         return kinds.value(result.error().kind()) + u": "_s + result.error().description();
-    if constexpr (std::is_same_v<T, double>)
+    if constexpr (std::is_same_v<T, double> || std::is_same_v<T, int>)
         return QString::number(result.value());
+    if constexpr (std::is_same_v<T, api::Favourite>)
+        return favourite(result.value());
+    if constexpr (std::is_same_v<T, QList<api::Favourite>>) {
+        QStringList listed;
+        for (const api::Favourite &f : result.value())
+            listed.append(favourite(f));
+        return listed.join(u", "_s);
+    }
     return u"done"_s;
 }
 Operation op(Operation operation)
@@ -106,6 +118,31 @@ struct Rig {
         settings.setMaxVolumeDB(-10);
     }
 };
+
+// Main announces every extra: sleep, pure direct, enhancer, dialogue level 0 to 3 and four scene buttons; zone 2
+// none of them. Six favourite slots, two of them empty.
+const QByteArray extrasFeatures = R"({"response_code":0,
+  "system":{"func_list":[],"input_list":[
+    {"id":"hdmi1","play_info_type":"none"},{"id":"spotify","play_info_type":"netusb"}]},
+  "zone":[
+    {"id":"main","func_list":["power","volume","mute","sleep","pure_direct","enhancer","dialogue_level","scene"],
+     "input_list":["hdmi1","spotify"],"scene_num":4,
+     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"dialogue_level","min":0,"max":3,"step":1}]},
+    {"id":"zone2","func_list":["power","volume","mute"],"input_list":["spotify"],
+     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5}]}],
+  "netusb":{"func_list":[],"preset":{"num":6}}})";
+
+const QByteArray presets = R"({"response_code":0,"preset_info":[
+  {"input":"net_radio","text":"Harbour FM"},{"input":"spotify","text":"Morning Jazz"},{"input":"unknown","text":""},
+  {"input":"server","text":"Vinyl Rips"},{"input":"unknown","text":""},{"input":"net_radio","text":"Radio Nordlicht"}]})";
+
+// Spotify playing, offering every repeat mode and no shuffle.
+const QByteArray spotifyPlaying = R"({"response_code":0,"input":"spotify","playback":"play",
+  "repeat":"all","shuffle":"off","repeat_available":["off","one","all"],"shuffle_available":[]})";
+
+const QStringList extrasChanges { u"main/setSleep"_s, u"main/setPureDirect"_s, u"main/setDirect"_s,
+    u"main/setEnhancer"_s, u"main/setDialogueLevel"_s, u"netusb/setRepeat"_s, u"netusb/setShuffle"_s,
+    u"netusb/recallPreset"_s, u"main/recallScene"_s };
 
 const QByteArray device = R"({"response_code":0,"model_name":"RX-V481","device_id":"AC44F2000001"})";
 
@@ -369,6 +406,131 @@ private Q_SLOTS:
         QTRY_VERIFY(checked);
         QVERIFY(*checked);
         QCOMPARE(checked->value(), std::chrono::milliseconds(0)); // the manual clock stood still
+    }
+
+    // The extras go out as the zone announces them, and what it does not announce is refused without a request.
+    void extras_data()
+    {
+        using api::Zone;
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QByteArray>("features");
+        const auto row = [](const char *name, const Operation &operation, const QString &outcome, const char *request,
+                             const QByteArray &features = extrasFeatures) {
+            QTest::newRow(name) << operation << outcome << QString::fromLatin1(request) << features;
+        };
+        const QByteArray plainDirect = QByteArray(extrasFeatures).replace("\"pure_direct\"", "\"direct\"");
+        const auto sleep = [](Zone zone, int minutes) {
+            return op([zone, minutes](auto &c) { return outcome(c.setSleep(zone, minutes)); });
+        };
+        const auto dialogue = [](Zone zone, int level) {
+            return op([=](auto &c) { return outcome(c.setDialogueLevel(zone, level)); });
+        };
+        const auto favourite = [](int number) {
+            return op([number](auto &c) { return outcome(c.recallFavourite(Zone::main, number)); });
+        };
+        const auto scene = [](Zone zone, int number) {
+            return op([=](auto &c) { return outcome(c.recallReceiverScene(zone, number)); });
+        };
+
+        row("sleep rounded up", sleep(Zone::main, 45), u"60"_s, "main/setSleep?sleep=60");
+        row("sleep above the last step", sleep(Zone::main, 121), u"120"_s, "main/setSleep?sleep=120");
+        row("sleep where not announced", sleep(Zone::zone2, 30), u"notSupported: zone2 has no sleep timer."_s, "");
+        row("pure direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, true)); }), u"done"_s,
+            "main/setPureDirect?enable=true");
+        row("direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, false)); }), u"done"_s,
+            "main/setDirect?enable=false", plainDirect);
+        row("direct where not announced", op([](auto &c) { return outcome(c.setDirect(Zone::zone2, true)); }),
+            u"notSupported: zone2 has no direct mode."_s, "");
+        row("enhancer", op([](auto &c) { return outcome(c.setEnhancer(Zone::main, false)); }), u"done"_s,
+            "main/setEnhancer?enable=false");
+        row("dialogue at the top", dialogue(Zone::main, 3), u"done"_s, "main/setDialogueLevel?value=3");
+        row("dialogue above the range", dialogue(Zone::main, 4),
+            u"outOfRange: Dialogue level 4 is outside main's range of 0 to 3."_s, "");
+        row("dialogue below the range", dialogue(Zone::main, -1),
+            u"outOfRange: Dialogue level -1 is outside main's range of 0 to 3."_s, "");
+        row("dialogue where not announced", dialogue(Zone::zone2, 1), u"notSupported: zone2 has no dialogue level."_s,
+            "");
+        row("repeat offered", op([](auto &c) { return outcome(c.setRepeat(Zone::main, api::RepeatMode::one)); }),
+            u"done"_s, "netusb/setRepeat?mode=one");
+        row("shuffle offered by nothing playing",
+            op([](auto &c) { return outcome(c.setShuffle(Zone::main, api::ShuffleMode::on)); }),
+            u"notSupported: main has no shuffle."_s, "");
+        row("favourites without the empty slots", op([](auto &c) { return outcome(c.favourites(Zone::main)); }),
+            u"1 Harbour FM (net_radio), 2 Morning Jazz (spotify), 4 Vinyl Rips (server), 6 Radio Nordlicht (net_radio)"_s,
+            "");
+        row("recall a favourite", favourite(4), u"4 Vinyl Rips (server)"_s, "netusb/recallPreset?zone=main&num=4");
+        row("recall an empty slot", favourite(3), u"unknownFavourite: No favourite number 3."_s, "");
+        row("favourites where not announced", op([](auto &c) { return outcome(c.favourites(Zone::main)); }),
+            u"notSupported: main has no favourites."_s, "",
+            QByteArray(extrasFeatures).replace("\"preset\":{\"num\":6}", "\"other\":{}"));
+        row("recall the last scene button", scene(Zone::main, 4), u"done"_s, "main/recallScene?num=4");
+        row("recall past the scene buttons", scene(Zone::main, 5),
+            u"unknownReceiverScene: main has no scene button 5 (it has 1 to 4)."_s, "");
+        row("scene buttons where not announced", scene(Zone::zone2, 1), u"notSupported: zone2 has no scene buttons."_s,
+            "");
+    }
+
+    void extras()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QByteArray, features);
+        m_receiver->answer(u"system/getFeatures"_s, features);
+        m_receiver->answer(u"netusb/getPresetInfo"_s, presets);
+        m_receiver->answer(u"netusb/getPlayInfo"_s, spotifyPlaying);
+        for (const QString &path : extrasChanges)
+            m_receiver->answerOk(path);
+        auto r = rig();
+        QTEST(operation(r->adapter), "outcome");
+        QTEST(changeRequests(*m_receiver).join(u','), "request");
+    }
+
+    // The status carries an extra only where the zone (for repeat and shuffle: what is playing) offers it.
+    void statusExtrasOnlyWhereAnnounced()
+    {
+        m_receiver->answer(u"system/getFeatures"_s, extrasFeatures);
+        m_receiver->answer(u"netusb/getPlayInfo"_s, spotifyPlaying);
+        const QByteArray extras = R"(,"sleep":90,"pure_direct":true,"direct":false,"enhancer":false,
+            "dialogue_level":2,"input":"spotify"})";
+        m_receiver->answer(
+            u"main/getStatus"_s, QByteArray(mainStatus).replace(R"(,"input":"hdmi1")", "").chopped(1) + extras);
+        m_receiver->answer(
+            u"zone2/getStatus"_s, QByteArray(zone2Status).replace(R"("input":"tuner",)", "").chopped(1) + extras);
+        auto r = rig();
+        const auto read = test::waitFor(r->adapter.status(api::Zone::main));
+        QVERIFY2(read, qPrintable(read ? QString() : read.error().description()));
+        const api::ReceiverStatus main = *read;
+        QCOMPARE(main.sleep, std::optional(90));
+        QCOMPARE(main.direct, std::optional(true)); // pure direct, the one main announces
+        QCOMPARE(main.enhancer, std::optional(false));
+        QCOMPARE(main.dialogueLevel, std::optional(2));
+        QCOMPARE(main.repeat, std::optional(api::RepeatMode::all));
+        QCOMPARE(main.shuffle, std::nullopt);
+        const auto read2 = test::waitFor(r->adapter.status(api::Zone::zone2));
+        QVERIFY2(read2, qPrintable(read2 ? QString() : read2.error().description()));
+        const api::ReceiverStatus zone2 = *read2;
+        QCOMPARE(zone2.input, u"Spotify"_s);
+        QCOMPARE(zone2.sleep, std::nullopt);
+        QCOMPARE(zone2.direct, std::nullopt);
+        QCOMPARE(zone2.enhancer, std::nullopt);
+        QCOMPARE(zone2.dialogueLevel, std::nullopt);
+        QCOMPARE(zone2.repeat, std::optional(api::RepeatMode::all)); // the player is shared
+    }
+
+    // Read-only mode blocks the new commands too, recalls included, before they reach the receiver.
+    void readOnlyBlocksTheExtras()
+    {
+        m_receiver->answer(u"system/getFeatures"_s, extrasFeatures);
+        m_receiver->answer(u"netusb/getPresetInfo"_s, presets);
+        auto r = rig(true);
+        const auto blocked
+            = [](const QString &path) { return u"readOnly: "_s + api::ControlError::readOnly(path).description(); };
+        QCOMPARE(outcome(r->adapter.recallFavourite(api::Zone::main, 1)), blocked(u"netusb/recallPreset"_s));
+        QCOMPARE(outcome(r->adapter.recallReceiverScene(api::Zone::main, 1)), blocked(u"main/recallScene"_s));
+        QCOMPARE(outcome(r->adapter.setSleep(api::Zone::main, 30)), blocked(u"main/setSleep"_s));
+        QCOMPARE(outcome(r->adapter.setDirect(api::Zone::main, true)), blocked(u"main/setPureDirect"_s));
+        QVERIFY(changeRequests(*m_receiver).isEmpty());
     }
 
     void readOnlyBlocksBeforeTheReceiver_data()

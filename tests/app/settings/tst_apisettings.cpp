@@ -44,6 +44,9 @@ private Q_SLOTS:
         scene.input = u"HDMI 1"_s;
         scene.volumeDb = -30;
         scene.bass = -2;
+        scene.sleep = 45;
+        scene.direct = false;
+        scene.favourite = u"Harbour FM"_s;
         const QVariantMap map = APISettings::sceneMap(scene);
         QCOMPARE(map.value(u"zone"_s).toString(), u"zone2"_s);
         QVERIFY(!map.contains(u"treble"_s));
@@ -67,6 +70,8 @@ private Q_SLOTS:
         QTest::addRow("volume not finite") << with("volumeDb", qInf());
         QTest::addRow("bass as Boolean") << with("bass", true);
         QTest::addRow("input not text") << with("input", 3);
+        QTest::addRow("sleep not whole") << with("sleep", 30.5);
+        QTest::addRow("direct as a number") << with("direct", 1);
     }
 
     void unusableMapsAreRefused()
