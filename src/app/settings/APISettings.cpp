@@ -102,6 +102,12 @@ QVariantMap statusMap(const api::ReceiverStatus &status)
     if (status.subwoofer) {
         map.insert(QStringLiteral("subwoofer"), *status.subwoofer);
     }
+    if (status.direct) {
+        map.insert(QStringLiteral("direct"), *status.direct);
+    }
+    if (status.sleep) {
+        map.insert(QStringLiteral("sleep"), *status.sleep);
+    }
     return map;
 }
 

@@ -76,7 +76,7 @@ Popup {
                 return
             }
             sheet.current = status
-            sheet.include = SettingsLogic.sceneFields(status).map(f => f.key)
+            sheet.include = SettingsLogic.defaultSceneKeys(SettingsLogic.sceneFields(status))
         }
         function onSceneSaveFinished(saved, message) {
             sheet.saving = false

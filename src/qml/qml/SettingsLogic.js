@@ -28,6 +28,10 @@ function powerTitle(power) {
     return power === "on" ? "On" : "Standby"
 }
 
+function sleepTitle(minutes) {
+    return minutes > 0 ? minutes + " min" : "off"
+}
+
 // One line for a stored scene: its set fields in a fixed order, joined by " · ".
 function sceneSummary(scene) {
     const parts = []
@@ -37,8 +41,12 @@ function sceneSummary(scene) {
         parts.push(powerTitle(scene.power))
     if (isSet(scene.input))
         parts.push(scene.input)
+    if (isSet(scene.favourite))
+        parts.push(scene.favourite)
     if (isSet(scene.soundMode))
         parts.push(scene.soundMode)
+    if (isSet(scene.direct))
+        parts.push(scene.direct ? "Direct on" : "Direct off")
     if (isSet(scene.volumeDb))
         parts.push(decibels(scene.volumeDb))
     if (isSet(scene.bass))
@@ -47,11 +55,14 @@ function sceneSummary(scene) {
         parts.push("treble " + signedDecibels(scene.treble))
     if (isSet(scene.sub))
         parts.push("sub " + signedDecibels(scene.sub))
+    if (isSet(scene.sleep))
+        parts.push("sleep " + sleepTitle(scene.sleep))
     return parts.join(" \u00b7 ")
 }
 
 // The rows the save sheet offers for a zone's current status, in order. The status's "subwoofer" becomes the
-// scene's "sub".
+// scene's "sub". An optional row starts unticked: a sleep timer that happens to run while the scene is saved is
+// rarely meant to be part of it.
 function sceneFields(status) {
     if (!status)
         return []
@@ -61,6 +72,8 @@ function sceneFields(status) {
     ]
     if (isSet(status.soundMode))
         fields.push({ key: "soundMode", label: "Sound mode", value: status.soundMode })
+    if (isSet(status.direct))
+        fields.push({ key: "direct", label: "Direct", value: status.direct ? "On" : "Off" })
     fields.push({ key: "volumeDb", label: "Volume", value: decibels(status.volumeDb) })
     if (isSet(status.bass))
         fields.push({ key: "bass", label: "Bass", value: signedDecibels(status.bass) })
@@ -68,7 +81,14 @@ function sceneFields(status) {
         fields.push({ key: "treble", label: "Treble", value: signedDecibels(status.treble) })
     if (isSet(status.subwoofer))
         fields.push({ key: "sub", label: "Subwoofer", value: signedDecibels(status.subwoofer) })
+    if (isSet(status.sleep))
+        fields.push({ key: "sleep", label: "Sleep timer", value: sleepTitle(status.sleep), optional: true })
     return fields
+}
+
+// The keys the sheet ticks when it opens.
+function defaultSceneKeys(fields) {
+    return fields.filter(f => !f.optional).map(f => f.key)
 }
 
 function canSave(name) {
@@ -79,7 +99,8 @@ function canSave(name) {
 function sceneFromStatus(name, status, include) {
     const scene = { name: name.trim(), zone: status.zone }
     const source = { power: status.power, input: status.input, soundMode: status.soundMode,
-                     volumeDb: status.volumeDb, bass: status.bass, treble: status.treble, sub: status.subwoofer }
+                     volumeDb: status.volumeDb, bass: status.bass, treble: status.treble, sub: status.subwoofer,
+                     direct: status.direct, sleep: status.sleep }
     for (const key of include) {
         if (isSet(source[key]))
             scene[key] = source[key]

@@ -85,6 +85,13 @@ void SettingsRig::setControlStatus(double volumeDb, double bass, double treble, 
     main.subwoofer = given(subwoofer);
 }
 
+void SettingsRig::setControlExtras(int direct, int sleep)
+{
+    api::ReceiverStatus &main = m_fakes.control->zoneStatus(api::Zone::main);
+    main.direct = direct < 0 ? std::nullopt : std::optional(direct > 0);
+    main.sleep = sleep < 0 ? std::nullopt : std::optional(sleep);
+}
+
 int SettingsRig::storedSceneCount() const
 {
     return static_cast<int>(m_fakes.scenes->scenes.size());

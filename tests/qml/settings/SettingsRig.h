@@ -37,6 +37,8 @@ public:
     Q_INVOKABLE void failScenes(const QString &message);
     // Sets the status the save sheet reads: bass/treble/subwoofer of NaN are left out.
     Q_INVOKABLE void setControlStatus(double volumeDb, double bass, double treble, double subwoofer);
+    // -1 leaves the field out of the main zone's status, as for a receiver without it.
+    Q_INVOKABLE void setControlExtras(int direct, int sleep);
     Q_INVOKABLE int storedSceneCount() const;
     Q_INVOKABLE QVariantMap storedScene(int index) const;
 

@@ -49,6 +49,10 @@ Item {
                   scene: { name: "a", sub: 1, treble: -1.5, bass: 0, volumeDb: -40.5, soundMode: "Straight",
                            input: "HDMI 1", power: "on", zone: "zone2" },
                   text: "Zone 2 \u00b7 On \u00b7 HDMI 1 \u00b7 Straight \u00b7 -40.5 dB \u00b7 bass 0.0 dB \u00b7 treble -1.5 dB \u00b7 sub +1.0 dB" },
+                { tag: "receiver extras in order",
+                  scene: { name: "a", sleep: 60, direct: true, favourite: "Harbour FM", power: "on" },
+                  text: "On \u00b7 Harbour FM \u00b7 Direct on \u00b7 sleep 60 min" },
+                { tag: "direct and sleep off", scene: { name: "a", sleep: 0, direct: false }, text: "Direct off \u00b7 sleep off" },
                 { tag: "main zone in standby", scene: { name: "a", zone: "main", power: "standby" }, text: "Main \u00b7 Standby" },
                 { tag: "nothing set", scene: { name: "a" }, text: "" }
             ]
@@ -144,6 +148,27 @@ Item {
             compare(scene.bass, undefined)
             compare(scene.zone, "main")
             tryCompare(findChild(view, "saveSceneSheet"), "visible", false)
+        }
+
+        // Direct is kept like the other settings; a running sleep timer is offered but left out unless ticked.
+        function test_saveOffersDirectAndTheSleepTimer() {
+            SettingsRig.setControlStatus(-35.5, NaN, NaN, NaN)
+            SettingsRig.setControlExtras(1, 30)
+            const view = createTemporaryObject(viewComponent, root)
+            const before = SettingsRig.storedSceneCount()
+            const nameField = openSheet(view)
+            const rows = sheetPart(view, "fieldRows")
+            compare(rows.count, 5)
+            compare([rows.itemAt(2).text, rows.itemAt(2).checked], ["Direct", true])
+            compare([rows.itemAt(4).text, rows.itemAt(4).checked], ["Sleep timer", false])
+            nameField.text = "Late"
+            nameField.textEdited()
+            mouseClick(sheetPart(view, "saveButton"))
+            tryVerify(() => SettingsRig.storedSceneCount() === before + 1)
+            const scene = SettingsRig.storedScene(before)
+            compare(scene.direct, true)
+            compare(scene.sleep, undefined)
+            SettingsRig.setControlExtras(-1, -1)
         }
 
         function test_failedSaveKeepsTheSheetAndSaysWhy() {
