@@ -404,12 +404,7 @@ bool PanelModel::supportsDialogue() const
 
 QVariantMap PanelModel::dialogueRange() const
 {
-    const auto range = m_store.dialogueRange();
-    if (!range) {
-        return { { QStringLiteral("min"), 0 }, { QStringLiteral("max"), 3 }, { QStringLiteral("step"), 1 } };
-    }
-    return { { QStringLiteral("min"), range->min }, { QStringLiteral("max"), range->max },
-        { QStringLiteral("step"), range->step } };
+    return rangeOf(QStringLiteral("dialogue_level"), 0, 3, 1);
 }
 
 QVariant PanelModel::dialogueLevel() const
