@@ -261,7 +261,6 @@ QVariantList PanelModel::soundPrograms() const
 
 QVariantList PanelModel::indicators() const
 {
-    const auto status = m_store.currentStatus();
     const QStringList functions = funcList();
     QVariantList list;
     const auto add = [&list](const QString &word, bool lit) {
