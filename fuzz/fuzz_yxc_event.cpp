@@ -1,5 +1,5 @@
 // libFuzzer target: push-event datagrams. Whatever arrives, parsing must not crash, and an event's refreshes must
-// only name the zones it carries.
+// only name the zones it carries, and the favourites only when it says they changed.
 
 #include "core/events/YXCEvent.h"
 
@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     for (const auto &refresh : event->refreshes()) {
         if (refresh.kind == YXCEvent::Refresh::Kind::status && !event->zones.contains(refresh.zone)) {
+            std::abort();
+        }
+        if (refresh.kind == YXCEvent::Refresh::Kind::presets && !(event->netusb && event->netusb->presetInfoUpdated)) {
             std::abort();
         }
     }

@@ -261,7 +261,6 @@ QVariantList PanelModel::soundPrograms() const
 
 QVariantList PanelModel::indicators() const
 {
-    const auto status = m_store.currentStatus();
     const QStringList functions = funcList();
     QVariantList list;
     const auto add = [&list](const QString &word, bool lit) {
@@ -269,11 +268,13 @@ QVariantList PanelModel::indicators() const
     };
     add(QStringLiteral("MAIN"), m_store.selectedZone() == Zone::main);
     add(QStringLiteral("ZONE2"), m_store.selectedZone() == Zone::zone2);
-    if (functions.contains(QStringLiteral("pure_direct"))) {
-        add(QStringLiteral("PURE DIRECT"), status && status->pureDirect.value_or(false));
+    if (m_store.supportsDirect()) {
+        add(functions.contains(QStringLiteral("pure_direct")) ? QStringLiteral("PURE DIRECT")
+                                                              : QStringLiteral("DIRECT"),
+            direct());
     }
-    if (functions.contains(QStringLiteral("enhancer"))) {
-        add(QStringLiteral("ENHANCER"), status && status->enhancer.value_or(false));
+    if (m_store.supportsEnhancer()) {
+        add(QStringLiteral("ENHANCER"), enhancer());
     }
     if (m_store.supportsExtraBass()) {
         add(QStringLiteral("EXTRA BASS"), extraBass());
@@ -357,6 +358,103 @@ QString PanelModel::spotifyDeviceName() const
 {
     const auto name = m_store.names() ? m_store.names()->zoneName(m_store.selectedZone()) : std::nullopt;
     return nonEmpty(name).value_or(QStringLiteral("this receiver"));
+}
+
+bool PanelModel::supportsSleep() const
+{
+    return m_store.supportsSleep();
+}
+
+int PanelModel::sleepMinutes() const
+{
+    const auto status = m_store.currentStatus();
+    return status ? std::max(0, status->sleep.value_or(0)) : 0;
+}
+
+bool PanelModel::supportsDirect() const
+{
+    return m_store.supportsDirect();
+}
+
+bool PanelModel::direct() const
+{
+    const auto status = m_store.currentStatus();
+    const auto &features = m_store.features();
+    return status
+        && ZoneRules::directState(*status, features ? features->zoneFeatures(m_store.selectedZone()) : nullptr)
+               .value_or(false);
+}
+
+bool PanelModel::supportsEnhancer() const
+{
+    return m_store.supportsEnhancer();
+}
+
+bool PanelModel::enhancer() const
+{
+    const auto status = m_store.currentStatus();
+    return status && status->enhancer.value_or(false);
+}
+
+bool PanelModel::supportsDialogue() const
+{
+    return m_store.dialogueRange().has_value();
+}
+
+QVariantMap PanelModel::dialogueRange() const
+{
+    return rangeOf(QStringLiteral("dialogue_level"), 0, 3, 1);
+}
+
+QVariant PanelModel::dialogueLevel() const
+{
+    return supportsDialogue() ? optionalValue(m_store.displayedLevel(QStringLiteral("dialogue"))) : QVariant();
+}
+
+bool PanelModel::supportsRepeat() const
+{
+    return !m_store.repeatModes().isEmpty();
+}
+
+QString PanelModel::repeatMode() const
+{
+    const auto &info = m_store.playInfo();
+    return supportsRepeat() && info ? info->repeat.value_or(QStringLiteral("off")) : QString();
+}
+
+bool PanelModel::supportsShuffle() const
+{
+    return !m_store.shuffleModes().isEmpty();
+}
+
+QString PanelModel::shuffleMode() const
+{
+    const auto &info = m_store.playInfo();
+    return supportsShuffle() && info ? info->shuffle.value_or(QStringLiteral("off")) : QString();
+}
+
+QVariantList PanelModel::favourites() const
+{
+    QVariantList list;
+    if (!m_store.supportsFavourites()) {
+        return list;
+    }
+    for (const ListedPreset &favourite : m_store.favourites()) {
+        list.append(
+            QVariantMap { { QStringLiteral("number"), favourite.number }, { QStringLiteral("name"), favourite.name } });
+    }
+    return list;
+}
+
+QVariantList PanelModel::receiverScenes() const
+{
+    // The features give the scene buttons no names; the receiver's own remote numbers them.
+    QVariantList list;
+    for (int number = 1; number <= m_store.receiverSceneCount(); ++number) {
+        list.append(QVariantMap {
+            { QStringLiteral("number"), number }, { QStringLiteral("name"), QStringLiteral("Scene %1").arg(number) } });
+    }
+    return list;
 }
 
 QVariant PanelModel::bass() const
@@ -629,6 +727,46 @@ void PanelModel::setSoundProgram(const QString &id)
 void PanelModel::togglePlayback()
 {
     m_store.togglePlayback();
+}
+
+void PanelModel::cycleSleep()
+{
+    m_store.cycleSleep();
+}
+
+void PanelModel::toggleDirect()
+{
+    m_store.toggleDirect();
+}
+
+void PanelModel::toggleEnhancer()
+{
+    m_store.toggleEnhancer();
+}
+
+void PanelModel::setDialogueLevel(double value)
+{
+    m_store.setDialogueLevel(value);
+}
+
+void PanelModel::cycleRepeat()
+{
+    m_store.cycleRepeat();
+}
+
+void PanelModel::cycleShuffle()
+{
+    m_store.cycleShuffle();
+}
+
+void PanelModel::recallFavourite(int number)
+{
+    m_store.recallFavourite(number);
+}
+
+void PanelModel::recallReceiverScene(int number)
+{
+    m_store.recallReceiverScene(number);
 }
 
 void PanelModel::refreshSignal()

@@ -52,6 +52,25 @@ class PanelModel : public QObject {
     Q_PROPERTY(bool networkSource READ networkSource NOTIFY networkSourceChanged)
     Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY sourceSymbolChanged)
     Q_PROPERTY(QString spotifyDeviceName READ spotifyDeviceName NOTIFY spotifyDeviceNameChanged)
+    Q_PROPERTY(bool supportsSleep READ supportsSleep NOTIFY supportsSleepChanged)
+    // Minutes left on the sleep timer; 0 when it is off.
+    Q_PROPERTY(int sleepMinutes READ sleepMinutes NOTIFY sleepMinutesChanged)
+    Q_PROPERTY(bool supportsDirect READ supportsDirect NOTIFY supportsDirectChanged)
+    Q_PROPERTY(bool direct READ direct NOTIFY directChanged)
+    Q_PROPERTY(bool supportsEnhancer READ supportsEnhancer NOTIFY supportsEnhancerChanged)
+    Q_PROPERTY(bool enhancer READ enhancer NOTIFY enhancerChanged)
+    Q_PROPERTY(bool supportsDialogue READ supportsDialogue NOTIFY supportsDialogueChanged)
+    Q_PROPERTY(QVariantMap dialogueRange READ dialogueRange NOTIFY dialogueRangeChanged)
+    Q_PROPERTY(QVariant dialogueLevel READ dialogueLevel NOTIFY dialogueLevelChanged)
+    // The repeat and shuffle modes of what is playing ("off", "one", "all"; "off", "on", "songs", "albums"),
+    // empty when it offers none.
+    Q_PROPERTY(bool supportsRepeat READ supportsRepeat NOTIFY supportsRepeatChanged)
+    Q_PROPERTY(QString repeatMode READ repeatMode NOTIFY repeatModeChanged)
+    Q_PROPERTY(bool supportsShuffle READ supportsShuffle NOTIFY supportsShuffleChanged)
+    Q_PROPERTY(QString shuffleMode READ shuffleMode NOTIFY shuffleModeChanged)
+    // [{ number, name }]: the receiver's favourites, and its own scene buttons.
+    Q_PROPERTY(QVariantList favourites READ favourites NOTIFY favouritesChanged)
+    Q_PROPERTY(QVariantList receiverScenes READ receiverScenes NOTIFY receiverScenesChanged)
 
     Q_PROPERTY(QVariant bass READ bass NOTIFY bassChanged)
     Q_PROPERTY(QVariant treble READ treble NOTIFY trebleChanged)
@@ -122,6 +141,21 @@ public:
     bool networkSource() const;
     QString sourceSymbol() const;
     QString spotifyDeviceName() const;
+    bool supportsSleep() const;
+    int sleepMinutes() const;
+    bool supportsDirect() const;
+    bool direct() const;
+    bool supportsEnhancer() const;
+    bool enhancer() const;
+    bool supportsDialogue() const;
+    QVariantMap dialogueRange() const;
+    QVariant dialogueLevel() const;
+    bool supportsRepeat() const;
+    QString repeatMode() const;
+    bool supportsShuffle() const;
+    QString shuffleMode() const;
+    QVariantList favourites() const;
+    QVariantList receiverScenes() const;
 
     QVariant bass() const;
     QVariant treble() const;
@@ -173,6 +207,14 @@ public:
     Q_INVOKABLE void selectInput(const QString &id);
     Q_INVOKABLE void setSoundProgram(const QString &id);
     Q_INVOKABLE void togglePlayback();
+    Q_INVOKABLE void cycleSleep();
+    Q_INVOKABLE void toggleDirect();
+    Q_INVOKABLE void toggleEnhancer();
+    Q_INVOKABLE void setDialogueLevel(double value);
+    Q_INVOKABLE void cycleRepeat();
+    Q_INVOKABLE void cycleShuffle();
+    Q_INVOKABLE void recallFavourite(int number);
+    Q_INVOKABLE void recallReceiverScene(int number);
     Q_INVOKABLE void refreshSignal();
     // A view that shows signal information appeared or went away.
     Q_INVOKABLE void signalVisibilityChanged();
@@ -207,6 +249,21 @@ Q_SIGNALS:
     void networkSourceChanged();
     void sourceSymbolChanged();
     void spotifyDeviceNameChanged();
+    void supportsSleepChanged();
+    void sleepMinutesChanged();
+    void supportsDirectChanged();
+    void directChanged();
+    void supportsEnhancerChanged();
+    void enhancerChanged();
+    void supportsDialogueChanged();
+    void dialogueRangeChanged();
+    void dialogueLevelChanged();
+    void supportsRepeatChanged();
+    void repeatModeChanged();
+    void supportsShuffleChanged();
+    void shuffleModeChanged();
+    void favouritesChanged();
+    void receiverScenesChanged();
     void bassChanged();
     void trebleChanged();
     void subwooferChanged();

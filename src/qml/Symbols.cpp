@@ -27,6 +27,11 @@ QString iconName(const QString &symbol)
         { QStringLiteral("tv"), QStringLiteral("tv-symbolic") },
         { QStringLiteral("radio"), QStringLiteral("audio-x-generic-symbolic") },
         { QStringLiteral("opticaldisc"), QStringLiteral("media-optical-symbolic") },
+        { QStringLiteral("repeat"), QStringLiteral("media-playlist-repeat-symbolic") },
+        { QStringLiteral("repeat.1"), QStringLiteral("media-playlist-repeat-song-symbolic") },
+        { QStringLiteral("shuffle"), QStringLiteral("media-playlist-shuffle-symbolic") },
+        { QStringLiteral("moon.zzz"), QStringLiteral("weather-clear-night-symbolic") },
+        { QStringLiteral("star.fill"), QStringLiteral("starred-symbolic") },
     };
     return icons.value(symbol, QStringLiteral("audio-speakers-symbolic"));
 }

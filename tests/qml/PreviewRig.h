@@ -38,6 +38,46 @@ struct PreviewRig {
     PreviewRig(const PreviewRig &) = delete;
     PreviewRig &operator=(const PreviewRig &) = delete;
 
+    // The receiver's extras on the main zone and what is playing, or none of them: the sleep timer, pure direct,
+    // the enhancer, a dialogue level of 0 to 3, three scene buttons, two favourites ("Harbour FM" in slot 1,
+    // "Vinyl Rips" in slot 3), repeat (all) and shuffle (off). Takes effect with refresh().
+    void announceExtras(bool announced)
+    {
+        ZoneFeatures &main = receiver->features().zone[0];
+        const QStringList extras { QStringLiteral("sleep"), QStringLiteral("pure_direct"), QStringLiteral("enhancer"),
+            QStringLiteral("dialogue_level"), QStringLiteral("scene") };
+        for (const QString &function : extras) {
+            main.funcList.removeAll(function);
+        }
+        main.rangeStep.removeIf([](const RangeStep &range) { return range.id == QStringLiteral("dialogue_level"); });
+        main.sceneNum.reset();
+        receiver->features().netusb.reset();
+        receiver->playInfo().repeatAvailable.reset();
+        receiver->playInfo().shuffleAvailable.reset();
+        if (!announced) {
+            return;
+        }
+        main.funcList.append(extras);
+        main.rangeStep.append({ QStringLiteral("dialogue_level"), 0, 3, 1 });
+        main.sceneNum = 3;
+        receiver->features().netusb = NetUSBFeatures { PresetFeature { 40 } };
+        receiver->presetInfo() = PresetInfo { 0,
+            { { QStringLiteral("net_radio"), QStringLiteral("Harbour FM") }, { QStringLiteral("unknown"), QString() },
+                { QStringLiteral("server"), QStringLiteral("Vinyl Rips") } } };
+        PlayInfo &info = receiver->playInfo();
+        info.repeat = QStringLiteral("all");
+        info.repeatAvailable = QStringList { QStringLiteral("off"), QStringLiteral("one"), QStringLiteral("all") };
+        info.shuffle = QStringLiteral("off");
+        info.shuffleAvailable = QStringList { QStringLiteral("off"), QStringLiteral("on") };
+        receiver->statuses()[Zone::main].dialogueLevel = 1;
+    }
+
+    // The path of the last command the receiver took ("main/setSleep"); empty before the first.
+    QString lastSent() const
+    {
+        return receiver->performed().isEmpty() ? QString() : receiver->performed().last().path();
+    }
+
     // Connects again, so the store reads the preview receiver's (changed) state; the poll marks it live.
     void refresh()
     {

@@ -93,6 +93,11 @@ YXCEvent::ZoneChange zoneChange(const json &object)
     change.extraBass = flagField(object, "extra_bass", FlagNumbers::anyNonZero);
     change.surroundAi = flagField(object, "surround_ai", FlagNumbers::zeroOrOne);
     change.statusUpdated = flagField(object, "status_updated", FlagNumbers::zeroOrOne).value_or(false);
+    change.sleep = integerField(object, "sleep");
+    change.pureDirect = flagField(object, "pure_direct", FlagNumbers::zeroOrOne);
+    change.direct = flagField(object, "direct", FlagNumbers::zeroOrOne);
+    change.enhancer = flagField(object, "enhancer", FlagNumbers::zeroOrOne);
+    change.dialogueLevel = integerField(object, "dialogue_level");
     return change;
 }
 
@@ -127,7 +132,8 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
     }
     if (const json *netusb = objectMember(root, "netusb")) {
         event.netusb = NetUSBChange { integerField(*netusb, "play_time"),
-            flagField(*netusb, "play_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
+            flagField(*netusb, "play_info_updated", FlagNumbers::zeroOrOne).value_or(false),
+            flagField(*netusb, "preset_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
     }
     if (const json *system = objectMember(root, "system")) {
         event.nameTextUpdated = flagField(*system, "name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
@@ -139,7 +145,10 @@ std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
 {
     std::set<Refresh> result;
     for (const auto &[zone, change] : zones) {
-        if (change.statusUpdated || change.volume) {
+        // A value the event carries is applied at once; the status read confirms it and brings what depends on it.
+        const bool extraSetting
+            = change.sleep || change.pureDirect || change.direct || change.enhancer || change.dialogueLevel;
+        if (change.statusUpdated || change.volume || extraSetting) {
             result.insert(Refresh::status(zone));
         }
         if (change.input) {
@@ -148,6 +157,9 @@ std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
     }
     if (netusb && netusb->playInfoUpdated) {
         result.insert(Refresh::playInfo());
+    }
+    if (netusb && netusb->presetInfoUpdated) {
+        result.insert(Refresh::presets());
     }
     if (nameTextUpdated) {
         result.insert(Refresh::names());
@@ -164,6 +176,8 @@ QString toString(const YXCEvent::Refresh &refresh)
         return QStringLiteral("playInfo");
     case YXCEvent::Refresh::Kind::names:
         return QStringLiteral("names");
+    case YXCEvent::Refresh::Kind::presets:
+        return QStringLiteral("presets");
     }
     return {};
 }

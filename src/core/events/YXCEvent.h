@@ -24,6 +24,11 @@ struct YXCEvent {
         std::optional<bool> extraBass;
         std::optional<bool> surroundAi;
         bool statusUpdated = false;
+        std::optional<int> sleep; // minutes left on the sleep timer
+        std::optional<bool> pureDirect;
+        std::optional<bool> direct;
+        std::optional<bool> enhancer;
+        std::optional<int> dialogueLevel;
 
         friend bool operator==(const ZoneChange &, const ZoneChange &) = default;
     };
@@ -31,19 +36,21 @@ struct YXCEvent {
     struct NetUSBChange {
         std::optional<int> playTime; // seconds
         bool playInfoUpdated = false;
+        bool presetInfoUpdated = false; // the favourites changed
 
         friend bool operator==(const NetUSBChange &, const NetUSBChange &) = default;
     };
 
     // A part of the receiver's state that must be fetched again.
     struct Refresh {
-        enum class Kind { status, playInfo, names };
+        enum class Kind { status, playInfo, names, presets };
         Kind kind;
         Zone zone = Zone::main; // status only
 
         static Refresh status(Zone zone) { return { Kind::status, zone }; }
         static Refresh playInfo() { return { Kind::playInfo }; }
         static Refresh names() { return { Kind::names }; }
+        static Refresh presets() { return { Kind::presets }; }
 
         friend auto operator<=>(const Refresh &, const Refresh &) = default;
     };

@@ -70,6 +70,7 @@ public:
     NameText &names() { return m_names; }
     std::map<Zone, ZoneStatus> &statuses() { return m_status; }
     PlayInfo &playInfo() { return m_playInfo; }
+    PresetInfo &presetInfo() { return m_presetInfo; }
 
     // The answer to a read command, before it passes the encoder and decoder; none for other commands.
     std::optional<YXCPayload> answer(const YXCCommand &command) const;

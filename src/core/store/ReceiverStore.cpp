@@ -222,6 +222,7 @@ void ReceiverStore::clearReceiverState()
     assign(m_names, std::optional<NameText>(), &ReceiverStore::namesChanged);
     assign(m_status, std::map<Zone, ZoneStatus>(), &ReceiverStore::statusChanged);
     setPlayInfo(std::nullopt, false);
+    assign(m_favourites, QList<ListedPreset>(), &ReceiverStore::favouritesChanged);
     setNetworkName(std::nullopt);
     assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
     m_artPath.reset();
@@ -413,13 +414,55 @@ std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
     if (name == QStringLiteral("subwoofer")) {
         return status->subwooferVolume;
     }
+    if (name == QStringLiteral("dialogue")) {
+        return status->dialogueLevel;
+    }
     return std::nullopt;
+}
+
+const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
+{
+    return m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
 }
 
 bool ReceiverStore::supports(const QString &function) const
 {
-    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
-    return zoneFeatures && zoneFeatures->funcList.contains(function);
+    return ZoneRules::announces(selectedZoneFeatures(), function);
+}
+
+bool ReceiverStore::supportsDirect() const
+{
+    return ZoneRules::directCommand(m_selectedZone, selectedZoneFeatures(), true).has_value();
+}
+
+std::optional<RangeStep> ReceiverStore::dialogueRange() const
+{
+    const RangeStep *range = ZoneRules::dialogueRange(selectedZoneFeatures());
+    // A range a control cannot sweep (empty, reversed, without a step) is no range.
+    if (!range || !(range->max > range->min) || !(range->step > 0)) {
+        return std::nullopt;
+    }
+    return *range;
+}
+
+int ReceiverStore::receiverSceneCount() const
+{
+    return ZoneRules::sceneCount(selectedZoneFeatures());
+}
+
+bool ReceiverStore::supportsFavourites() const
+{
+    return m_features && m_features->netusb && m_features->netusb->preset;
+}
+
+QStringList ReceiverStore::repeatModes() const
+{
+    return m_playInfo ? m_playInfo->repeatAvailable.value_or(QStringList()) : QStringList();
+}
+
+QStringList ReceiverStore::shuffleModes() const
+{
+    return m_playInfo ? m_playInfo->shuffleAvailable.value_or(QStringList()) : QStringList();
 }
 
 std::optional<QString> ReceiverStore::manualToneMode() const
@@ -498,8 +541,17 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
     d.bass = displayedLevel(QStringLiteral("bass"));
     d.treble = displayedLevel(QStringLiteral("treble"));
     d.subwoofer = displayedLevel(QStringLiteral("subwoofer"));
+    d.dialogue = displayedLevel(QStringLiteral("dialogue"));
     d.supportsExtraBass = supportsExtraBass();
     d.supportsSurroundAI = supportsSurroundAI();
+    d.supportsSleep = supportsSleep();
+    d.supportsDirect = supportsDirect();
+    d.supportsEnhancer = supportsEnhancer();
+    d.dialogueRange = dialogueRange();
+    d.receiverSceneCount = receiverSceneCount();
+    d.supportsFavourites = supportsFavourites();
+    d.repeatModes = repeatModes();
+    d.shuffleModes = shuffleModes();
     d.manualToneMode = manualToneMode();
     d.isSpotifyActive = isSpotifyActive();
     d.needsSpotifyPrompt = needsSpotifyPrompt();
@@ -527,10 +579,19 @@ void ReceiverStore::notifyDerived()
     announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
     announce(now.zoneTitle != before.zoneTitle, &ReceiverStore::zoneTitleChanged);
     announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
-    announce(now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer,
+    announce(now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer
+            || now.dialogue != before.dialogue,
         &ReceiverStore::displayedLevelsChanged);
     announce(now.supportsExtraBass != before.supportsExtraBass, &ReceiverStore::supportsExtraBassChanged);
     announce(now.supportsSurroundAI != before.supportsSurroundAI, &ReceiverStore::supportsSurroundAIChanged);
+    announce(now.supportsSleep != before.supportsSleep, &ReceiverStore::supportsSleepChanged);
+    announce(now.supportsDirect != before.supportsDirect, &ReceiverStore::supportsDirectChanged);
+    announce(now.supportsEnhancer != before.supportsEnhancer, &ReceiverStore::supportsEnhancerChanged);
+    announce(now.dialogueRange != before.dialogueRange, &ReceiverStore::dialogueRangeChanged);
+    announce(now.receiverSceneCount != before.receiverSceneCount, &ReceiverStore::receiverSceneCountChanged);
+    announce(now.supportsFavourites != before.supportsFavourites, &ReceiverStore::supportsFavouritesChanged);
+    announce(now.repeatModes != before.repeatModes, &ReceiverStore::repeatModesChanged);
+    announce(now.shuffleModes != before.shuffleModes, &ReceiverStore::shuffleModesChanged);
     announce(now.manualToneMode != before.manualToneMode, &ReceiverStore::manualToneModeChanged);
     announce(now.isSpotifyActive != before.isSpotifyActive, &ReceiverStore::isSpotifyActiveChanged);
     announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
@@ -711,6 +772,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!m_status.contains(m_selectedZone)) {
         const QList<Zone> available = availableZones();
         setSelectedZone(available.isEmpty() ? Zone::main : available.first());
+    }
+    // The favourites only decorate the panel: read on the side, the connection does not wait for them.
+    if (features) {
+        requestRefresh(YXCEvent::Refresh::presets(), false);
     }
 
     Result<NetworkStatus, YXCError> network = co_await transport->fetch<NetworkStatus>(YXCCommand::getNetworkStatus());

@@ -101,6 +101,9 @@ public:
     const std::optional<NameText> &names() const { return m_names; }
     const std::map<Zone, ZoneStatus> &status() const { return m_status; }
     const std::optional<PlayInfo> &playInfo() const { return m_playInfo; }
+    // The receiver's favourites (its network/USB player's presets), filled slots only; empty while it announces
+    // none or before they were read.
+    const QList<ListedPreset> &favourites() const { return m_favourites; }
     Clock::TimePoint playInfoReceivedAt() const { return m_playInfoReceivedAt; }
     const std::optional<QImage> &albumArt() const { return m_albumArt; }
     QColor displayTint() const { return m_displayTint; }
@@ -137,6 +140,19 @@ public:
     bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
+    bool supportsSleep() const { return supports(QStringLiteral("sleep")); }
+    // Direct or pure direct, whichever the zone announces.
+    bool supportsDirect() const;
+    bool supportsEnhancer() const { return supports(QStringLiteral("enhancer")); }
+    // The zone's dialogue level range; none when it does not announce the level with its range.
+    std::optional<RangeStep> dialogueRange() const;
+    // How many of its own scene buttons the zone has.
+    int receiverSceneCount() const;
+    // Whether the receiver announces favourites (presets) for its network/USB player.
+    bool supportsFavourites() const;
+    // The repeat and shuffle modes what is playing offers, in the receiver's order; empty when it offers none.
+    QStringList repeatModes() const;
+    QStringList shuffleModes() const;
     bool isSpotifyActive() const;
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
@@ -197,6 +213,16 @@ public:
     void selectInput(const QString &id);
     void setSoundProgram(const QString &id);
     void togglePlayback();
+    // Off, 30, 60, 90, 120, Off; a running timer moves on to the next setting above the minutes left.
+    void cycleSleep();
+    void toggleDirect();
+    void toggleEnhancer();
+    void setDialogueLevel(double value);
+    // The next of the modes what is playing offers, in their order, after the current one.
+    void cycleRepeat();
+    void cycleShuffle();
+    void recallFavourite(int number);
+    void recallReceiverScene(int number);
 
 Q_SIGNALS:
     void transportChanged();
@@ -210,6 +236,7 @@ Q_SIGNALS:
     void namesChanged();
     void statusChanged();
     void playInfoChanged();
+    void favouritesChanged();
     void playInfoReceivedAtChanged();
     void albumArtChanged();
     void displayTintChanged();
@@ -235,6 +262,14 @@ Q_SIGNALS:
     void displayedLevelsChanged();
     void supportsExtraBassChanged();
     void supportsSurroundAIChanged();
+    void supportsSleepChanged();
+    void supportsDirectChanged();
+    void supportsEnhancerChanged();
+    void dialogueRangeChanged();
+    void receiverSceneCountChanged();
+    void supportsFavouritesChanged();
+    void repeatModesChanged();
+    void shuffleModesChanged();
     void manualToneModeChanged();
     void isSpotifyActiveChanged();
     void needsSpotifyPromptChanged();
@@ -259,9 +294,17 @@ private:
         std::optional<ZoneStatus> currentStatus;
         QString zoneTitle;
         std::optional<double> displayedVolumeDB;
-        std::optional<int> bass, treble, subwoofer;
+        std::optional<int> bass, treble, subwoofer, dialogue;
         bool supportsExtraBass = false;
         bool supportsSurroundAI = false;
+        bool supportsSleep = false;
+        bool supportsDirect = false;
+        bool supportsEnhancer = false;
+        std::optional<RangeStep> dialogueRange;
+        int receiverSceneCount = 0;
+        bool supportsFavourites = false;
+        QStringList repeatModes;
+        QStringList shuffleModes;
         std::optional<QString> manualToneMode;
         bool isSpotifyActive = false;
         bool needsSpotifyPrompt = false;
@@ -298,6 +341,12 @@ private:
     void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
     void setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt);
     void setPlayInfoReceivedAt(Clock::TimePoint at);
+    // An optimistic change of the stored play information; nothing while there is none.
+    void editPlayInfo(const std::function<void(PlayInfo &)> &change);
+    const ZoneFeatures *selectedZoneFeatures() const;
+    // Shows at once, and sends through `command`, the next of `modes` after the one in the play information's `field`.
+    void cyclePlayMode(
+        const QStringList &modes, std::optional<QString> PlayInfo::*field, YXCCommand (*command)(QString mode));
     void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);
@@ -359,6 +408,7 @@ private:
     std::optional<NameText> m_names;
     std::map<Zone, ZoneStatus> m_status;
     std::optional<PlayInfo> m_playInfo;
+    QList<ListedPreset> m_favourites;
     Clock::TimePoint m_playInfoReceivedAt;
     std::optional<QImage> m_albumArt;
     QColor m_displayTint;

@@ -206,10 +206,14 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
+    const bool hadFeatures = m_features.has_value();
     co_await reloadIfMissing(&ReceiverStore::m_features, &ReceiverStore::m_lastFeaturesAttempt,
         &ReceiverStore::featuresChanged, YXCCommand::getFeatures(), QStringLiteral("system/getFeatures"), now);
     if (!isCurrent(self, asked)) {
         co_return;
+    }
+    if (!hadFeatures && m_features) {
+        requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
     }
     co_await reloadNames(now);
 }
@@ -324,6 +328,11 @@ void ReceiverStore::apply(const YXCEvent &event)
         overwrite(status.soundProgram, change.soundProgram);
         overwrite(status.extraBass, change.extraBass);
         overwrite(status.surroundAi, change.surroundAi);
+        overwrite(status.sleep, change.sleep);
+        overwrite(status.pureDirect, change.pureDirect);
+        overwrite(status.direct, change.direct);
+        overwrite(status.enhancer, change.enhancer);
+        overwrite(status.dialogueLevel, change.dialogueLevel);
         if (change.volume) {
             status.volume = change.volume;
             if (const auto scale = volumeScale(zone)) {
@@ -450,6 +459,29 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         m_fresh.succeeded(ticket);
         noteAnswer();
         assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::presets: {
+        if (!supportsFavourites()) {
+            // A receiver that announces none has none; before its features are known, the list read stays.
+            if (m_features) {
+                assign(m_favourites, QList<ListedPreset>(), &ReceiverStore::favouritesChanged);
+            }
+            co_return Done {};
+        }
+        Result<PresetInfo, YXCError> info = co_await asked.transport->fetch<PresetInfo>(YXCCommand::getPresetInfo());
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            // The last list stays: favourites read a moment ago are still the receiver's.
+            recordLoadFailure(QStringLiteral("netusb/getPresetInfo"), info.error().description());
+            co_return Failure { StoreError(info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        const std::optional<int> slots = supportsFavourites() ? m_features->netusb->preset->num : std::optional<int>();
+        assign(m_favourites, info->listed(slots), &ReceiverStore::favouritesChanged);
         co_return Done {};
     }
     }

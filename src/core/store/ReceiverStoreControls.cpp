@@ -265,4 +265,108 @@ void ReceiverStore::togglePlayback()
     perform(YXCCommand::setPlayback(wasPlaying ? PlaybackAction::pause : PlaybackAction::play));
 }
 
+void ReceiverStore::cycleSleep()
+{
+    const Zone zone = m_selectedZone;
+    const auto status = currentStatus();
+    if (!supportsSleep() || !status) {
+        return;
+    }
+    const int next = ZoneRules::nextSleepMinutes(status->sleep.value_or(0));
+    editStatus(zone, [next](ZoneStatus &changed) { changed.sleep = next; });
+    perform(YXCCommand::setSleep(zone, next));
+}
+
+void ReceiverStore::toggleDirect()
+{
+    const Zone zone = m_selectedZone;
+    const ZoneFeatures *features = selectedZoneFeatures();
+    const auto status = currentStatus();
+    if (!status) {
+        return;
+    }
+    const bool on = !ZoneRules::directState(*status, features).value_or(false);
+    const std::optional<YXCCommand> command = ZoneRules::directCommand(zone, features, on);
+    if (!command) {
+        return;
+    }
+    const bool pure = command->as<YXCCommand::SetPureDirect>() != nullptr;
+    editStatus(zone, [on, pure](ZoneStatus &changed) { (pure ? changed.pureDirect : changed.direct) = on; });
+    perform(*command);
+}
+
+void ReceiverStore::toggleEnhancer()
+{
+    const Zone zone = m_selectedZone;
+    const auto status = currentStatus();
+    if (!supportsEnhancer() || !status) {
+        return;
+    }
+    const bool on = !status->enhancer.value_or(false);
+    editStatus(zone, [on](ZoneStatus &changed) { changed.enhancer = on; });
+    perform(YXCCommand::setEnhancer(zone, on));
+}
+
+void ReceiverStore::setDialogueLevel(double value)
+{
+    const Zone zone = m_selectedZone;
+    const std::optional<RangeStep> range = dialogueRange();
+    if (!range || std::isnan(value)) {
+        return;
+    }
+    setEdit(std::clamp(value, range->min, range->max), QStringLiteral("dialogue.") + rawValue(zone),
+        [zone](double v) { return YXCCommand::setDialogueLevel(zone, knobInteger(v)); });
+}
+
+void ReceiverStore::editPlayInfo(const std::function<void(PlayInfo &)> &change)
+{
+    if (!m_playInfo) {
+        return;
+    }
+    PlayInfo info = *m_playInfo;
+    change(info);
+    setPlayInfo(std::move(info), false);
+}
+
+void ReceiverStore::cyclePlayMode(
+    const QStringList &modes, std::optional<QString> PlayInfo::*field, YXCCommand (*command)(QString mode))
+{
+    if (modes.isEmpty() || !m_playInfo) {
+        return;
+    }
+    // A mode the list does not hold (or none reported) starts the cycle from its first entry.
+    const qsizetype current = (*m_playInfo.*field) ? modes.indexOf(*(*m_playInfo.*field)) : -1;
+    const QString next = modes.at((current + 1) % modes.size());
+    editPlayInfo([field, &next](PlayInfo &info) { info.*field = next; });
+    perform(command(next));
+}
+
+void ReceiverStore::cycleRepeat()
+{
+    cyclePlayMode(repeatModes(), &PlayInfo::repeat, &YXCCommand::setRepeat);
+}
+
+void ReceiverStore::cycleShuffle()
+{
+    cyclePlayMode(shuffleModes(), &PlayInfo::shuffle, &YXCCommand::setShuffle);
+}
+
+void ReceiverStore::recallFavourite(int number)
+{
+    const bool listed = std::any_of(m_favourites.cbegin(), m_favourites.cend(),
+        [number](const ListedPreset &favourite) { return favourite.number == number; });
+    if (!supportsFavourites() || !listed) {
+        return;
+    }
+    perform(YXCCommand::recallPreset(m_selectedZone, number));
+}
+
+void ReceiverStore::recallReceiverScene(int number)
+{
+    if (number < 1 || number > receiverSceneCount()) {
+        return;
+    }
+    perform(YXCCommand::recallScene(m_selectedZone, number));
+}
+
 } // namespace amplora

@@ -116,6 +116,8 @@ Item {
                 InputRow { objectName: "inputRow" }
                 VerticalPanelDivider { height: 90; anchors.verticalCenter: parent.verticalCenter }
                 ZoneSwitch { objectName: "zoneSwitch"; anchors.verticalCenter: parent.verticalCenter }
+                VerticalPanelDivider { height: 90; visible: Panel.supportsSleep; anchors.verticalCenter: parent.verticalCenter }
+                SleepButton { objectName: "sleep"; visible: Panel.supportsSleep }
             }
         }
 
@@ -134,7 +136,10 @@ Item {
                 height: 220
                 visible: Panel.funcList.indexOf("sound_program") >= 0
             }
-            SoundPanel { objectName: "soundPanel" }
+            SoundPanel {
+                objectName: "soundPanel"
+                availableWidth: panel.width - 2 * 40 - x
+            }
         }
     }
 

@@ -106,6 +106,22 @@ Item {
                             Accessible.name: modelData.word + " " + (modelData.lit ? "on" : "off")
                         }
                     }
+                    // The minutes left while a sleep timer runs, as the receiver's own display shows them.
+                    Text {
+                        objectName: "displaySleep"
+                        visible: Panel.supportsSleep && Panel.sleepMinutes > 0
+                        leftPadding: 10
+                        text: "SLEEP " + Panel.sleepMinutes
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 19
+                        font.weight: Font.Medium
+                        font.letterSpacing: 1.2
+                        color: display.tint
+                        style: Text.Raised
+                        styleColor: Theme.alpha(display.tint, 0.5)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: "Sleep timer, " + Panel.sleepMinutes + " minutes left"
+                    }
                 }
 
                 Item {

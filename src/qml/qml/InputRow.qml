@@ -51,8 +51,20 @@ Rectangle {
             width: Math.max(120, implicitWidth)
             height: buttons.height
             entries: Panel.inputs
+            // The receiver's favourites and scene buttons, rarer than inputs, live here too.
+            sections: {
+                const list = []
+                const entries = (items) => items.map(item => ({ id: String(item.number), name: item.name }))
+                if (Panel.favourites.length > 0)
+                    list.push({ key: "favourites", title: "Favourites", entries: entries(Panel.favourites) })
+                if (Panel.receiverScenes.length > 0)
+                    list.push({ key: "receiverScenes", title: "Receiver Scenes", entries: entries(Panel.receiverScenes) })
+                return list
+            }
             Accessible.name: "More inputs"
             onChosen: (id) => Panel.selectInput(id)
+            onSectionChosen: (key, id) => key === "favourites" ? Panel.recallFavourite(Number(id))
+                                                                : Panel.recallReceiverScene(Number(id))
         }
     }
 }

@@ -8,6 +8,8 @@ Column {
     property string title
     property var level
     property var range: ({ min: -12, max: 12, step: 1 })
+    // Levels in decibels by default; the dialogue level is a plain number.
+    property bool decibels: true
     signal valueRequested(real value)
     readonly property bool known: level !== undefined && level !== null
 
@@ -31,12 +33,14 @@ Column {
         dimmed: !Panel.zoneOn
         enabled: Panel.zoneOn
         accessibleName: column.title
-        accessibleValue: Logic.decibelAccessibility(column.known ? column.level : undefined)
+        accessibleValue: column.decibels ? Logic.decibelAccessibility(column.known ? column.level : undefined)
+                                         : Logic.levelAccessibility(column.known ? column.level : undefined)
         onValueRequested: (v) => column.valueRequested(v)
     }
     Text {
         anchors.horizontalCenter: parent.horizontalCenter
-        text: Logic.levelReadout(column.known ? column.level : undefined)
+        text: column.decibels ? Logic.levelReadout(column.known ? column.level : undefined)
+                              : Logic.plainLevelReadout(column.known ? column.level : undefined)
         font.family: Theme.monoFamily
         font.pixelSize: 18
         color: Theme.secondaryText

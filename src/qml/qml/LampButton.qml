@@ -1,15 +1,19 @@
 import QtQuick
 import Amplora.Ui
 
-// Extra Bass and Surround AI: a titled button whose label is a lamp and "ON" or "OFF".
+// Extra Bass, Surround AI, Direct and Enhancer: a titled button whose label is a lamp and "ON" or "OFF". A crowded
+// sound section stacks them compact: the title moves into the button beside its lamp.
 Column {
     id: lamp
     property string title
     property bool on: false
+    property bool compact: false
+    property string help
     signal toggled()
 
     spacing: 14
     Text {
+        visible: !lamp.compact
         anchors.horizontalCenter: parent.horizontalCenter
         text: lamp.title
         font.family: Theme.fontFamily
@@ -20,49 +24,67 @@ Column {
         id: button
         objectName: lamp.objectName + "Button"
         anchors.horizontalCenter: parent.horizontalCenter
-        width: 104
-        height: 116
+        width: lamp.compact ? 144 : 104
+        height: lamp.compact ? 38 : 116
         selected: lamp.on
         enabled: Panel.zoneOn
         opacity: (Panel.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
         text: lamp.title
         Accessible.description: lamp.on ? "On" : "Off"
         onClicked: lamp.toggled()
+        ToolTipArea { text: lamp.help; hovered: button.hovered }
         contentItem: Item {
-            Column {
-                anchors.centerIn: parent
-                spacing: 12
-                Item {
-                    width: 10
-                    height: 10
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    SoftGlow {
-                        anchors.fill: parent
-                        visible: lamp.on
-                        color: Panel.displayTint
-                        radius: 5
-                        cornerRadius: 5
-                    }
-                    Rectangle {
-                        anchors.fill: parent
-                        radius: 5
-                        color: lamp.on ? Theme.alpha(Panel.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
-                        border.width: 1
-                        border.color: Qt.rgba(0, 0, 0, 0.6)
-                    }
+            Item {
+                id: light
+                width: 10
+                height: 10
+                x: lamp.compact ? 14 : (parent.width - width) / 2
+                y: lamp.compact ? (parent.height - height) / 2 : (parent.height - 10 - 12 - state.height) / 2
+                SoftGlow {
+                    anchors.fill: parent
+                    visible: lamp.on
+                    color: Panel.displayTint
+                    radius: 5
+                    cornerRadius: 5
                 }
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: lamp.on ? "ON" : "OFF"
-                    font.family: Theme.fontFamily
-                    font.pixelSize: 15
-                    font.letterSpacing: 1.4
-                    color: button.labelColor
+                Rectangle {
+                    anchors.fill: parent
+                    radius: 5
+                    color: lamp.on ? Theme.alpha(Panel.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
+                    border.width: 1
+                    border.color: Qt.rgba(0, 0, 0, 0.6)
                 }
+            }
+            Text {
+                id: state
+                visible: !lamp.compact
+                anchors.horizontalCenter: parent.horizontalCenter
+                y: light.y + light.height + 12
+                text: lamp.on ? "ON" : "OFF"
+                font.family: Theme.fontFamily
+                font.pixelSize: 15
+                font.letterSpacing: 1.4
+                color: button.labelColor
+            }
+            Text {
+                visible: lamp.compact
+                anchors.left: light.right
+                anchors.leftMargin: 10
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                text: lamp.title
+                font.family: Theme.fontFamily
+                font.pixelSize: 15
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: 11
+                elide: Text.ElideRight
+                color: button.labelColor
             }
         }
     }
     Text {
+        visible: !lamp.compact
         text: " "
         font.pixelSize: 18
     }

@@ -74,6 +74,25 @@ function levelReadout(value) {
     return value === undefined || value === null ? "--" : decibelNumber(value) + " dB"
 }
 
+// A level without a unit (the dialogue level): the whole number, "--" when unknown.
+function plainLevelReadout(value) {
+    return value === undefined || value === null ? "--" : String(Math.trunc(value))
+}
+
+function levelAccessibility(value) {
+    return value === undefined || value === null ? "Unknown" : "Level " + Math.trunc(value)
+}
+
+// The sleep button's caption: "Off", or the minutes left.
+function sleepCaption(minutes) {
+    return minutes > 0 ? minutes + " min" : "Off"
+}
+
+// A repeat or shuffle mode as a word: "off" reads "Off".
+function modeWord(mode) {
+    return mode ? mode.charAt(0).toUpperCase() + mode.slice(1) : ""
+}
+
 // "%d:%02d" of whole seconds.
 function formatTime(seconds) {
     const whole = Math.max(0, Math.floor(seconds))

@@ -218,6 +218,57 @@ ColumnLayout {
             }
         }
     }
+
+    // The receiver's own favourites and scene buttons, beside the application's scenes.
+    Text {
+        visible: Panel.favourites.length > 0
+        text: "Favourites"
+        font.family: Theme.fontFamily
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+        color: Theme.secondaryText
+    }
+    Flow {
+        objectName: "favouriteButtons"
+        visible: Panel.favourites.length > 0
+        Layout.fillWidth: true
+        spacing: 4
+        Repeater {
+            model: Panel.favourites
+            CompactButton {
+                required property var modelData
+                width: Math.min(view.width, implicitWidth)
+                text: modelData.name
+                symbol: Panel.symbol("star.fill")
+                Accessible.description: "Favourite " + modelData.number
+                onClicked: Panel.recallFavourite(modelData.number)
+            }
+        }
+    }
+    Text {
+        visible: Panel.receiverScenes.length > 0
+        text: "Receiver Scenes"
+        font.family: Theme.fontFamily
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+        color: Theme.secondaryText
+    }
+    Flow {
+        objectName: "receiverSceneButtons"
+        visible: Panel.receiverScenes.length > 0
+        Layout.fillWidth: true
+        spacing: 4
+        Repeater {
+            model: Panel.receiverScenes
+            CompactButton {
+                required property var modelData
+                width: 34
+                text: String(modelData.number)
+                Accessible.name: modelData.name
+                onClicked: Panel.recallReceiverScene(modelData.number)
+            }
+        }
+    }
     TextEdit {
         objectName: "apiStatus"
         Layout.fillWidth: true

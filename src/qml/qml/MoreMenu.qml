@@ -6,12 +6,15 @@ HardwareButton {
     id: more
     // [{ id, name, current }]
     property var entries: []
+    // Submenus above the entries: [{ key, title, entries: [{ id, name }] }]
+    property var sections: []
     property string label: "More"
     property bool showSymbol: true
     // The menu exists only while it is open (a receiver lists dozens of inputs and programs), and it is loaded by
     // name, so the controls module it needs is not loaded with the window.
     readonly property var menu: menuLoader.item
     signal chosen(string id)
+    signal sectionChosen(string key, string id)
 
     function openMenu() {
         menuLoader.active = true
@@ -54,8 +57,11 @@ HardwareButton {
         source: "MoreMenuPopup.qml"
         onLoaded: {
             item.y = Qt.binding(() => more.height)
+            // The sections first: the entries are placed below them.
+            item.sections = Qt.binding(() => more.sections)
             item.entries = Qt.binding(() => more.entries)
             item.chosen.connect(more.chosen)
+            item.sectionChosen.connect(more.sectionChosen)
             // Dropped once closed; not from inside its own signal.
             item.closed.connect(() => Qt.callLater(() => { menuLoader.active = false }))
         }

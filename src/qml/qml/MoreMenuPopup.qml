@@ -2,14 +2,46 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Amplora.Ui
 
-// The menu of MoreMenu: every entry by name, the current one with a checkmark.
+// The menu of MoreMenu: its sections as submenus at the top (the receiver's favourites, say), then every entry by
+// name, the current one with a checkmark.
 Menu {
-    id: menu
+    id: root
     property var entries: []
+    // [{ key, title, entries: [{ id, name }] }]
+    property var sections: []
+    // The submenus and the separator under them come first.
+    readonly property int lead: sections.length > 0 ? sections.length + 1 : 0
     signal chosen(string id)
+    signal sectionChosen(string key, string id)
 
+    MenuSeparator {
+        visible: root.sections.length > 0
+        height: visible ? implicitHeight : 0
+    }
     Instantiator {
-        model: menu.entries
+        model: root.sections
+        delegate: Menu {
+            id: section
+            required property var modelData
+            objectName: modelData.key + "Menu"
+            title: modelData.title
+            Instantiator {
+                model: section.modelData.entries
+                delegate: MenuItem {
+                    required property var modelData
+                    text: modelData.name
+                    Accessible.name: modelData.name
+                    onTriggered: root.sectionChosen(section.modelData.key, modelData.id)
+                }
+                onObjectAdded: (index, object) => section.insertItem(index, object)
+                onObjectRemoved: (index, object) => section.removeItem(object)
+            }
+        }
+        onObjectAdded: (index, object) => root.insertMenu(index, object)
+        onObjectRemoved: (index, object) => root.removeMenu(object)
+    }
+    Instantiator {
+        model: root.entries
         delegate: MenuItem {
             required property var modelData
             readonly property bool marked: modelData.current
@@ -17,9 +49,9 @@ Menu {
             icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
             Accessible.name: modelData.name
             Accessible.checked: marked
-            onTriggered: menu.chosen(modelData.id)
+            onTriggered: root.chosen(modelData.id)
         }
-        onObjectAdded: (index, object) => menu.insertItem(index, object)
-        onObjectRemoved: (index, object) => menu.removeItem(object)
+        onObjectAdded: (index, object) => root.insertItem(root.lead + index, object)
+        onObjectRemoved: (index, object) => root.removeItem(object)
     }
 }

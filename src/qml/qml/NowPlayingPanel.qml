@@ -205,6 +205,33 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: Panel.nextTrack()
                 }
+                // Repeat and shuffle where what is playing offers them; an unlit symbol is "off".
+                Item { width: 16; height: 1; visible: Panel.supportsRepeat || Panel.supportsShuffle }
+                TransportButton {
+                    objectName: "repeatButton"
+                    visible: Panel.supportsRepeat
+                    diameter: 56
+                    symbol: Panel.symbol(Panel.repeatMode === "one" ? "repeat.1" : "repeat")
+                    caption: Panel.repeatMode === "all" || Panel.repeatMode === "one" || Panel.repeatMode === "off"
+                             ? "" : Panel.repeatMode.toUpperCase()
+                    accessibleName: "Repeat: " + Logic.modeWord(Panel.repeatMode)
+                    tint: Theme.alpha(panel.tint, Panel.repeatMode === "off" ? 0.35 : 1)
+                    anchors.verticalCenter: parent.verticalCenter
+                    onClicked: Panel.cycleRepeat()
+                    ToolTipArea { text: "Repeat: " + Logic.modeWord(Panel.repeatMode); hovered: parent.hovered }
+                }
+                TransportButton {
+                    objectName: "shuffleButton"
+                    visible: Panel.supportsShuffle
+                    diameter: 56
+                    symbol: Panel.symbol("shuffle")
+                    caption: Panel.shuffleMode === "on" || Panel.shuffleMode === "off" ? "" : Panel.shuffleMode.toUpperCase()
+                    accessibleName: "Shuffle: " + Logic.modeWord(Panel.shuffleMode)
+                    tint: Theme.alpha(panel.tint, Panel.shuffleMode === "off" ? 0.35 : 1)
+                    anchors.verticalCenter: parent.verticalCenter
+                    onClicked: Panel.cycleShuffle()
+                    ToolTipArea { text: "Shuffle: " + Logic.modeWord(Panel.shuffleMode); hovered: parent.hovered }
+                }
             }
 
             Row {

@@ -40,6 +40,14 @@ private Q_SLOTS:
             << QByteArray(R"({"main":{"input":"spotify"}})") << QStringList { QStringLiteral("playInfo") };
         QTest::addRow("play info updated")
             << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringList { QStringLiteral("playInfo") };
+        QTest::addRow("favourites changed")
+            << QByteArray(R"({"netusb":{"preset_info_updated":true}})") << QStringList { QStringLiteral("presets") };
+        QTest::addRow("favourites flag as a string is absent")
+            << QByteArray(R"({"netusb":{"preset_info_updated":"true"}})") << QStringList {};
+        QTest::addRow("sleep timer refreshes the zone status")
+            << QByteArray(R"({"zone2":{"sleep":60}})") << QStringList { QStringLiteral("status(zone2)") };
+        QTest::addRow("enhancer refreshes the zone status")
+            << QByteArray(R"({"main":{"enhancer":false}})") << QStringList { QStringLiteral("status(main)") };
         QTest::addRow("play time alone refreshes nothing")
             << QByteArray(R"({"netusb":{"play_time":12}})") << QStringList {};
         QTest::addRow("third zone only is ignored")
@@ -78,14 +86,12 @@ private Q_SLOTS:
             R"({"power":"standby","input":"hdmi2","volume":60,"mute":true,"sound_program":"straight",
                 "extra_bass":false,"surround_ai":true,"status_updated":true})")
                                      << Change { QStringLiteral("standby"), QStringLiteral("hdmi2"), 60, true,
-                                            QStringLiteral("straight"), false, true, true };
+                                            QStringLiteral("straight"), false, true, true, {}, {}, {}, {}, {} };
         QTest::addRow("mute and extra bass as numbers")
-            << QByteArray(R"({"mute":2,"extra_bass":0})") << Change { {}, {}, {}, true, {}, false, {}, false };
+            << QByteArray(R"({"mute":2,"extra_bass":0})") << Change { .mute = true, .extraBass = false };
         QTest::addRow("surround ai accepts only 0 and 1") << QByteArray(R"({"surround_ai":2})") << Change {};
-        QTest::addRow("surround ai as 0")
-            << QByteArray(R"({"surround_ai":0})") << Change { {}, {}, {}, {}, {}, {}, false, false };
-        QTest::addRow("volume written as whole float")
-            << QByteArray(R"({"volume":72.0})") << Change { {}, {}, 72, {}, {}, {}, {}, false };
+        QTest::addRow("surround ai as 0") << QByteArray(R"({"surround_ai":0})") << Change { .surroundAi = false };
+        QTest::addRow("volume written as whole float") << QByteArray(R"({"volume":72.0})") << Change { .volume = 72 };
         QTest::addRow("fractional volume is absent") << QByteArray(R"({"volume":72.5})") << Change {};
         QTest::addRow("volume beyond int is absent") << QByteArray(R"({"volume":99999999999})") << Change {};
         QTest::addRow("huge unsigned volume is absent")
@@ -94,7 +100,12 @@ private Q_SLOTS:
             << QByteArray(R"({"power":1,"input":null,"mute":"on","sound_program":{},"extra_bass":[true]})")
             << Change {};
         QTest::addRow("unknown keys ignored")
-            << QByteArray(R"({"actual_volume":{"value":-30.5},"sleep":30})") << Change {};
+            << QByteArray(R"({"actual_volume":{"value":-30.5},"link_control":"standard"})") << Change {};
+        QTest::addRow("receiver extras")
+            << QByteArray(R"({"sleep":30,"pure_direct":true,"direct":0,"enhancer":1,"dialogue_level":2})")
+            << Change { .sleep = 30, .pureDirect = true, .direct = false, .enhancer = true, .dialogueLevel = 2 };
+        QTest::addRow("receiver extras of the wrong type")
+            << QByteArray(R"({"sleep":"30","pure_direct":2,"enhancer":"on","dialogue_level":1.5})") << Change {};
     }
     void fields()
     {

@@ -33,6 +33,9 @@ public:
     Q_INVOKABLE void setZoneCount(int count);
     // The preview receiver's volume scale for the main zone.
     Q_INVOKABLE void setVolumeScale(double minimum, double maximum, double step);
+    // See PreviewRig::announceExtras.
+    Q_INVOKABLE void announceExtras(bool announced) { m_rig->announceExtras(announced); }
+    Q_INVOKABLE QString lastSent() const { return m_rig->lastSent(); }
     // Makes every scene store operation fail with `message` (empty: work again).
     Q_INVOKABLE void failScenes(const QString &message);
     // Sets the status the save sheet reads: bass/treble/subwoofer of NaN are left out.

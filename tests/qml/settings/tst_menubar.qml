@@ -23,6 +23,7 @@ Item {
         when: windowShown
 
         function init() {
+            SettingsRig.announceExtras(false)
             SettingsRig.setZoneCount(2)
             SettingsRig.setVolumeScale(-80.5, 16.5, 0.5)
             SettingsRig.refresh()
@@ -80,6 +81,29 @@ Item {
             const view = createTemporaryObject(viewComponent, root)
             compare(findChild(view, "sceneButtons").count, 0)
             compare(findChild(view, "apiStatus").text, "API off")
+        }
+
+        // The receiver's favourites and scene buttons sit under the application's scenes where it has them.
+        function test_receiverFavouritesAndScenes_data() {
+            return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
+        }
+        function test_receiverFavouritesAndScenes(data) {
+            SettingsRig.announceExtras(data.announced)
+            SettingsRig.refresh()
+            const view = createTemporaryObject(viewComponent, root)
+            const favourites = findChild(view, "favouriteButtons")
+            const scenes = findChild(view, "receiverSceneButtons")
+            compare([favourites.visible, scenes.visible], [data.announced, data.announced])
+            if (!data.announced)
+                return
+            const buttons = (flow) => Array.from(flow.children).filter(item => item.text !== undefined)
+            compare(buttons(favourites).map(b => b.text), ["Harbour FM", "Vinyl Rips"])
+            const sceneButtons = buttons(scenes)
+            compare(sceneButtons.map(b => b.Accessible.name), ["Scene 1", "Scene 2", "Scene 3"])
+            mouseClick(sceneButtons[1])
+            compare(SettingsRig.lastSent(), "main/recallScene")
+            mouseClick(buttons(favourites)[0])
+            compare(SettingsRig.lastSent(), "netusb/recallPreset")
         }
 
         function test_inputPickerShowsTheCurrentInput() {

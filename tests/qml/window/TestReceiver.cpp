@@ -49,9 +49,14 @@ void TestReceiver::setVolumeUnknown()
     m_receiver.statuses()[Zone::main].volume.reset();
 }
 
+void TestReceiver::setSleep(int minutes)
+{
+    m_receiver.statuses()[Zone::main].sleep = minutes;
+}
+
 QString TestReceiver::lastSent() const
 {
-    return m_receiver.performed().isEmpty() ? QString() : m_receiver.performed().last().path();
+    return m_rig.lastSent();
 }
 
 } // namespace amplora

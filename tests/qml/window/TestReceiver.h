@@ -27,6 +27,9 @@ public:
     Q_INVOKABLE void setTimes(int played, int total);
     Q_INVOKABLE void setFunctions(const QStringList &functions);
     Q_INVOKABLE void setVolumeUnknown();
+    // See PreviewRig::announceExtras.
+    Q_INVOKABLE void announceExtras(bool announced) { m_rig.announceExtras(announced); }
+    Q_INVOKABLE void setSleep(int minutes);
     Q_INVOKABLE QString lastSent() const;
 
 private:

@@ -74,6 +74,31 @@ Item {
             TestReceiver.refresh()
         }
 
+        // The minutes left show while a timer runs, on a zone that has one.
+        function test_sleepMinutes_data() {
+            return [
+                { tag: "timer running", announced: true, minutes: 47, shown: true },
+                { tag: "timer off", announced: true, minutes: 0, shown: false },
+                { tag: "no sleep timer", announced: false, minutes: 47, shown: false }
+            ]
+        }
+        function test_sleepMinutes(data) {
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.setSleep(data.minutes)
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            const sleep = findChild(display, "displaySleep")
+            compare(sleep.visible, data.shown)
+            if (data.shown)
+                compare(sleep.text, "SLEEP 47")
+            // Back to the preview receiver's own features (announceExtras(false) takes its pure direct and enhancer).
+            TestReceiver.announceExtras(false)
+            TestReceiver.setSleep(0)
+            TestReceiver.setFunctions(["power", "volume", "mute", "sound_program", "signal_info", "actual_volume",
+                                       "tone_control", "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct",
+                                       "enhancer"])
+        }
+
         function test_marqueeText_data() {
             return [
                 { tag: "artist and track", input: "spotify", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },

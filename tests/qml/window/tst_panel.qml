@@ -23,6 +23,8 @@ Item {
             "tone_control", "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct", "enhancer"]
 
         function init() {
+            TestReceiver.announceExtras(false)
+            TestReceiver.setSleep(0)
             TestReceiver.setPower("main", true)
             TestReceiver.setMute(false)
             TestReceiver.setInput("spotify")
@@ -123,13 +125,128 @@ Item {
             TestReceiver.setFunctions(["power", "volume", "mute"])
             TestReceiver.refresh()
             const panel = createTemporaryObject(panelComponent, root)
-            const controls = ["bass", "treble", "subwoofer", "extraBass", "surroundAI", "soundModeRow"]
+            const controls = ["bass", "treble", "subwoofer", "extraBass", "surroundAI", "direct", "enhancer", "soundModeRow"]
             compare(controls.filter(name => findChild(panel, name).visible), [])
             verify(findChild(panel, "soundPanel").visible)
 
             TestReceiver.setFunctions(allFunctions)
             TestReceiver.refresh()
             compare(controls.filter(name => findChild(panel, name).visible), controls)
+        }
+
+        // Each of the receiver's extras shows where the receiver announces it, and only there.
+        function test_soundExtras_data() {
+            return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
+        }
+        function test_soundExtras(data) {
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            compare(["direct", "enhancer", "dialogue"].filter(name => findChild(panel, name).visible),
+                    data.announced ? ["direct", "enhancer", "dialogue"] : [])
+            const sound = findChild(panel, "soundPanel")
+            // Four knobs and four switches stack the switches; the section still ends inside the panel.
+            compare(sound.compact, data.announced)
+            const switches = findChild(panel, "soundSwitches")
+            for (const positioner of [switches, switches.parent, sound])
+                waitForItemPolished(positioner)
+            verify(sound.width <= sound.availableWidth, sound.width + " > " + sound.availableWidth)
+            if (!data.announced)
+                return
+            compare(findChild(panel, "directButton").Accessible.description, "Off")
+            mouseClick(findChild(panel, "directButton"))
+            compare(TestReceiver.lastSent(), "main/setPureDirect")
+            compare(findChild(panel, "directButton").Accessible.description, "On")
+            const knob = findChild(panel, "dialogueKnob")
+            compare(knob.accessibleValue, "Level 1")
+            knob.forceActiveFocus()
+            keyClick(Qt.Key_Up)
+            compare(knob.accessibleValue, "Level 2")
+        }
+
+        function test_sleepButton_data() {
+            return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
+        }
+        function test_sleepButton(data) {
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            compare(findChild(panel, "sleep").visible, data.announced)
+            if (!data.announced)
+                return
+            const caption = findChild(panel, "sleepCaption")
+            const button = findChild(panel, "sleepButton")
+            compare(caption.text, "Off")
+            verify(!button.selected)
+            mouseClick(button)
+            compare(TestReceiver.lastSent(), "main/setSleep")
+            compare(caption.text, "30 min")
+            compare(button.Accessible.description, "30 minutes left")
+            verify(button.selected, "lit while the timer runs")
+        }
+
+        function test_repeatAndShuffle_data() {
+            return [
+                { tag: "offered", announced: true, input: "spotify", shown: true },
+                { tag: "not offered", announced: false, input: "spotify", shown: false },
+                { tag: "not a network source", announced: true, input: "hdmi1", shown: false }
+            ]
+        }
+        function test_repeatAndShuffle(data) {
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.setInput(data.input)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            const repeat = findChild(panel, "repeatButton")
+            const shuffle = findChild(panel, "shuffleButton")
+            compare([repeat.visible && repeat.parent.visible, shuffle.visible && shuffle.parent.visible],
+                    [data.shown, data.shown])
+            if (!data.shown)
+                return
+            compare(repeat.Accessible.name, "Repeat: All")
+            compare(shuffle.Accessible.name, "Shuffle: Off")
+            mouseClick(shuffle)
+            compare(TestReceiver.lastSent(), "netusb/setShuffle")
+            compare(shuffle.Accessible.name, "Shuffle: On")
+            mouseClick(repeat)
+            compare(repeat.Accessible.name, "Repeat: Off")
+        }
+
+        function sectionTitles(menu) {
+            const titles = []
+            for (let i = 0; i < menu.count; ++i) {
+                const item = menu.itemAt(i)
+                if (item.subMenu)
+                    titles.push(item.subMenu.title)
+            }
+            return titles
+        }
+
+        // The favourites and the zone's scene buttons are rarer than inputs: submenus of the inputs' "More".
+        function test_favouritesAndScenesInTheMoreMenu_data() {
+            return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
+        }
+        function test_favouritesAndScenesInTheMoreMenu(data) {
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            const more = findChild(panel, "moreInputs")
+            more.openMenu()
+            const menu = more.menu
+            compare(sectionTitles(menu), data.announced ? ["Favourites", "Receiver Scenes"] : [])
+            compare(markedIds(more), ["spotify"], "the inputs keep their checkmark below the submenus")
+            if (data.announced) {
+                const favourites = menu.itemAt(0).subMenu
+                compare([favourites.itemAt(0).text, favourites.itemAt(1).text], ["Harbour FM", "Vinyl Rips"])
+                favourites.itemAt(1).triggered()
+                compare(TestReceiver.lastSent(), "netusb/recallPreset")
+                const scenes = menu.itemAt(1).subMenu
+                compare(scenes.count, 3)
+                compare(scenes.itemAt(2).text, "Scene 3")
+                scenes.itemAt(2).triggered()
+                compare(TestReceiver.lastSent(), "main/recallScene")
+            }
+            menu.close()
         }
 
         function test_spotifyPrompt() {

@@ -76,6 +76,9 @@ private Q_SLOTS:
         QTest::addRow("zone switch") << Change([](Rig &rig) { rig.panel->setSelectedZone(QStringLiteral("zone2")); })
                                      << QStringList { "selectedZone", "zoneOn", "zones", "indicators" }
                                      << QStringList { "modelName", "track", "artist" };
+        QTest::addRow("enhancer") << Change([](Rig &rig) { rig.panel->toggleEnhancer(); })
+                                  << QStringList { "enhancer", "indicators" }
+                                  << QStringList { "direct", "sleepMinutes", "favourites", "dialogueLevel", "muted" };
         QTest::addRow("new track") << Change([](Rig &rig) {
             rig.receiver->playInfo().track = QStringLiteral("Says");
             rig.refresh();
@@ -103,6 +106,36 @@ private Q_SLOTS:
         for (const QString &name : quiet) {
             QVERIFY2(spies[name]->isEmpty(), qPrintable(name + QStringLiteral(" was announced without a change")));
         }
+    }
+
+    // The receiver's extras appear with the features that announce them, and go with them.
+    void extrasFollowTheAnnouncements_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::addRow("announced") << true;
+        QTest::addRow("not announced") << false;
+    }
+    void extrasFollowTheAnnouncements()
+    {
+        QFETCH(bool, announced);
+        Rig rig;
+        rig.announceExtras(announced);
+        rig.refresh();
+        const auto &panel = *rig.panel;
+        QCOMPARE(QList<bool>({ panel.supportsSleep(), panel.supportsDirect(), panel.supportsEnhancer(),
+                     panel.supportsDialogue(), panel.supportsRepeat(), panel.supportsShuffle() }),
+            QList<bool>(6, announced));
+        QCOMPARE(labels(panel.favourites(), "name"),
+            announced ? QStringList({ "Harbour FM", "Vinyl Rips" }) : QStringList());
+        QCOMPARE(labels(panel.favourites(), "number"), announced ? QStringList({ "1", "3" }) : QStringList());
+        QCOMPARE(labels(panel.receiverScenes(), "name"),
+            announced ? QStringList({ "Scene 1", "Scene 2", "Scene 3" }) : QStringList());
+        QCOMPARE(panel.repeatMode(), announced ? QStringLiteral("all") : QString());
+        QCOMPARE(panel.dialogueLevel(), announced ? QVariant(1) : QVariant());
+        QCOMPARE(panel.dialogueRange().value("max").toDouble(), 3.0);
+        const QStringList words = labels(panel.indicators(), "word");
+        QCOMPARE(words.contains(QStringLiteral("PURE DIRECT")), announced);
+        QCOMPARE(words.contains(QStringLiteral("ENHANCER")), announced);
     }
 
     void favouriteInputsResolveByIdAndByName()
