@@ -96,11 +96,11 @@ ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirecti
     const double target = zoneStatus(zone).volumeDb + (up ? stepDb : -stepDb);
     if (up && target > capDb)
         co_return Failure { ControlError::volumeAboveCap(target, capDb) };
-    co_return co_await call<double>(
-        QStringLiteral("stepVolume"), { enumName(zone), enumName(direction) }, true, [this, zone, target] {
-            zoneStatus(zone).volumeDb = std::min(target, capDb);
-            return zoneStatus(zone).volumeDb;
-        });
+    const QStringList arguments { enumName(zone), enumName(direction) };
+    co_return co_await call<double>(QStringLiteral("stepVolume"), arguments, true, [this, zone, target] {
+        zoneStatus(zone).volumeDb = std::min(target, capDb);
+        return zoneStatus(zone).volumeDb;
+    });
 }
 
 ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute)
@@ -267,8 +267,9 @@ ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone)
 {
     if (!zoneExtras(zone).favourites)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
+    const QStringList arguments { enumName(zone) };
     co_return co_await call<QList<Favourite>>(
-        QStringLiteral("favourites"), { enumName(zone) }, false, [this] { return favouriteList; });
+        QStringLiteral("favourites"), arguments, false, [this] { return favouriteList; });
 }
 
 ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int number)
@@ -280,8 +281,10 @@ ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int numbe
     if (found == favouriteList.cend())
         co_return Failure { ControlError::unknownFavourite(number) };
     const Favourite favourite = *found;
-    co_return co_await call<Favourite>(QStringLiteral("recallFavourite"), { enumName(zone), QString::number(number) },
-        true, [favourite] { return favourite; });
+    // Named: the closure holds a favourite, and g++ 12 destroys a closure in a co_await expression twice.
+    const QStringList arguments { enumName(zone), QString::number(number) };
+    const std::function<Favourite()> answer = [favourite] { return favourite; };
+    co_return co_await call<Favourite>(QStringLiteral("recallFavourite"), arguments, true, answer);
 }
 
 ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number)
@@ -291,8 +294,8 @@ ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::receiverScenes) };
     if (number < 1 || number > count)
         co_return Failure { ControlError::unknownReceiverScene(zone, number, count) };
-    co_return co_await call<Done>(QStringLiteral("recallReceiverScene"), { enumName(zone), QString::number(number) },
-        true, [] { return Done {}; });
+    const QStringList arguments { enumName(zone), QString::number(number) };
+    co_return co_await call<Done>(QStringLiteral("recallReceiverScene"), arguments, true, [] { return Done {}; });
 }
 
 } // namespace amplora::test

@@ -7,8 +7,14 @@
 
 namespace amplora::api {
 
-// Suspends until the operation has its result; at once when it has one already.
+// Suspends until the operation has its result; at once when it has one already. It has a constructor on purpose:
+// g++ 12 destroys an aggregate-initialised temporary in a co_await expression twice, which here gave the operation
+// back one reference too many and freed it under drain().
 struct TokenKeeper::Finished {
+    explicit Finished(std::shared_ptr<Operation> awaited)
+        : operation(std::move(awaited))
+    { }
+
     std::shared_ptr<Operation> operation;
 
     bool await_ready() const noexcept { return operation->result.has_value(); }
@@ -37,7 +43,7 @@ QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::regenerate()
 QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::await(std::shared_ptr<Operation> operation)
 {
     const std::shared_ptr<TokenKeeper> self = shared_from_this();
-    co_return co_await Finished { std::move(operation) };
+    co_return co_await Finished(std::move(operation));
 }
 
 std::shared_ptr<TokenKeeper::Operation> TokenKeeper::enqueue(Operation::Kind kind)
@@ -53,14 +59,18 @@ QCoro::Task<> TokenKeeper::drain(std::shared_ptr<TokenKeeper> self)
 {
     self->m_draining = true;
     while (!self->m_queue.empty()) {
-        const std::shared_ptr<Operation> operation = self->m_queue.front();
+        std::shared_ptr<Operation> operation = self->m_queue.front();
         TokenResult result = co_await self->run(operation->kind);
         if (result)
             self->m_authenticator->setToken(result.value());
-        // Off the queue before anyone hears of it, so a waiter that asks again starts a new operation.
+        // Off the queue before anyone hears of it, so a waiter that asks again starts a new operation. All the
+        // bookkeeping is done before the first waiter runs: a waiter may ask again, end, or drop the last
+        // reference to the operation, so nothing of it is read once they resume.
         self->m_queue.pop_front();
         operation->result = std::move(result);
-        for (const std::coroutine_handle<> waiter : std::exchange(operation->waiters, {}))
+        const std::vector<std::coroutine_handle<>> waiters = std::exchange(operation->waiters, {});
+        operation.reset();
+        for (const std::coroutine_handle<> waiter : waiters)
             waiter.resume();
     }
     self->m_draining = false;

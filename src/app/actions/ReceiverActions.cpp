@@ -113,16 +113,16 @@ Result<QString, ActionError> ReceiverActions::resolve(
 
 ActionTask<QString> ReceiverActions::switchInput(api::Zone zone, QString input)
 {
-    co_return co_await chooseByName({ &api::ReceiverControl::inputs, &api::ReceiverControl::setInput,
-                                        QStringLiteral("input"), QStringLiteral("Switched to ") },
-        zone, std::move(input));
+    const NamedSetting setting { &api::ReceiverControl::inputs, &api::ReceiverControl::setInput,
+        QStringLiteral("input"), QStringLiteral("Switched to ") };
+    co_return co_await chooseByName(setting, zone, std::move(input));
 }
 
 ActionTask<QString> ReceiverActions::setSoundMode(QString mode)
 {
-    co_return co_await chooseByName({ &api::ReceiverControl::soundModes, &api::ReceiverControl::setSoundMode,
-                                        QStringLiteral("sound mode"), QStringLiteral("Sound mode ") },
-        api::Zone::main, std::move(mode));
+    const NamedSetting setting { &api::ReceiverControl::soundModes, &api::ReceiverControl::setSoundMode,
+        QStringLiteral("sound mode"), QStringLiteral("Sound mode ") };
+    co_return co_await chooseByName(setting, api::Zone::main, std::move(mode));
 }
 
 ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zone zone, QString requested)

@@ -158,7 +158,9 @@ QCoro::Task<> describeInto(QUrl location, ReceiverDiscovery::Options options, QN
 QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
     ReceiverDiscovery::Options options, QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
 {
-    const auto locations = co_await SSDPSearch::run(options.search, [run] { return run->cancelled; });
+    // Named, not a temporary in the co_await: g++ 12 destroys such a closure twice, and with it the run's reference.
+    const auto cancelled = [run] { return run->cancelled; };
+    const auto locations = co_await SSDPSearch::run(options.search, cancelled);
     if (!locations) {
         co_return Failure { locations.error() };
     }
