@@ -8,7 +8,9 @@ function(amplora_target_defaults target)
     # QCoro's awaiters trip this on clang 14; it carries no information for us.
     target_compile_options(${target} PRIVATE -Wshadow-uncaptured-local -Wno-gnu-zero-variadic-macro-arguments)
   else()
-    target_compile_options(${target} PRIVATE -Wshadow=local)
+    # g++ 12 also warns about members left out of a designated initializer, even those with a default: the very
+    # thing designated initializers are for.
+    target_compile_options(${target} PRIVATE -Wshadow=local -Wno-missing-field-initializers)
   endif()
   if(AMPLORA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
