@@ -321,7 +321,7 @@ int runApiToken(const QStringList &args)
 
     // The running instance holds the token its server accepts; a token changed behind its back would not.
     const auto reply = app::RunningInstance::call(QStringLiteral("APIToken"), { regenerate });
-    if (reply || !reply.error().notRunning) {
+    if (reply || !reply.error().unreachable()) {
         return answer(reply, false);
     }
 

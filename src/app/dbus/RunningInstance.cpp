@@ -11,10 +11,22 @@ namespace amplora::app {
 Result<QVariant, InstanceCallError> RunningInstance::call(
     const QString &method, const QVariantList &arguments, std::chrono::milliseconds timeout)
 {
-    const InstanceCallError notRunning { true, QStringLiteral("Amplora is not running.") };
+    using Kind = InstanceCallError::Kind;
+    const InstanceCallError notRunning { Kind::notRunning, QStringLiteral("Amplora is not running.") };
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return Failure { notRunning };
+        // Without a bus nothing can tell whether Amplora runs; saying it does not would send the user looking in
+        // the wrong place.
+        QString reason = bus.lastError().message();
+        if (reason.isEmpty()) {
+            reason = QStringLiteral("none is running");
+        }
+        while (reason.endsWith(u'.')) {
+            reason.chop(1);
+        }
+        return Failure { InstanceCallError { Kind::noBus,
+            QStringLiteral("No D-Bus session bus: ") + reason
+                + QStringLiteral(". Use the local API, or run inside a desktop session.") } };
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
@@ -32,10 +44,10 @@ Result<QVariant, InstanceCallError> RunningInstance::call(
         if (message.isEmpty()) {
             message = QStringLiteral("Amplora did not answer (%1).").arg(error.name());
         }
-        return Failure { InstanceCallError { false, message } };
+        return Failure { InstanceCallError { Kind::failed, message } };
     }
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        return Failure { InstanceCallError { false, QStringLiteral("Amplora did not answer.") } };
+        return Failure { InstanceCallError { Kind::failed, QStringLiteral("Amplora did not answer.") } };
     }
     return reply.arguments().value(0);
 }

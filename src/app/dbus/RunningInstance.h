@@ -12,9 +12,16 @@ namespace amplora::app {
 
 // Why a call to the running instance failed.
 struct InstanceCallError {
-    bool notRunning = false;
-    QString message; // the instance's own error text, or "Amplora is not running."
+    enum class Kind {
+        noBus, // there is no session bus to reach an instance through
+        notRunning, // the bus is there; no instance owns the name
+        failed, // the instance answered with an error, or not at all
+    };
+    Kind kind = Kind::failed;
+    QString message; // the instance's own error text, or what kept the call from reaching one
 
+    // No instance could be asked: there is none, or no bus to find one on.
+    bool unreachable() const { return kind != Kind::failed; }
     QString description() const { return message; }
 };
 

@@ -214,7 +214,7 @@ private Q_SLOTS:
         // Nothing owns the name yet.
         const auto absent = RunningInstance::call(u"Mute"_s, { u"main"_s, true });
         QVERIFY(!absent);
-        QVERIFY(absent.error().notRunning);
+        QCOMPARE(absent.error().kind, InstanceCallError::Kind::notRunning);
         QCOMPARE(absent.error().message, u"Amplora is not running."_s);
 
         APIController *controller = m_controller.get();

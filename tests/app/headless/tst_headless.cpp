@@ -215,6 +215,19 @@ private Q_SLOTS:
         QCOMPARE(after.err, u"Amplora is not running.\n"_s);
     }
 
+    // Without a bus nobody can tell whether Amplora runs: the message says what is missing instead.
+    void actionWithoutASessionBus()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        environment.remove(u"DISPLAY"_s);
+        const Run run = runAmplora({ u"action"_s, u"set-volume"_s, u"--"_s, u"-40"_s }, environment);
+        QCOMPARE(run.code, 1);
+        const QRegularExpression message(
+            uR"(^No D-Bus session bus: [^\n]+[^.]\. Use the local API, or run inside a desktop session\.\n$)"_s);
+        QVERIFY2(message.match(run.err).hasMatch(), qPrintable(run.err));
+    }
+
     void sceneStoreThatCannotBeSetUp()
     {
         // A data folder that is a plain file cannot hold the scenes.
