@@ -181,7 +181,11 @@ private Q_SLOTS:
             QStringList { u"QT_LOGGING_RULES=amplora.yxc.debug=true"_s }, 1, "", refused, true);
         row("no receivers found", words("discover --mock-discovery-empty"), none, 0, "", "No receivers found.\n",
             false);
-        row("no running instance", words("action mute"), none, 1, "", "Amplora is not running.\n", false);
+        // The bus address points nowhere: the action says the bus is missing, not that Amplora is.
+        row("no session bus", words("action mute"), none, 1, "",
+            "No D-Bus session bus: Failed to connect to socket /nonexistent/amplora-test-bus: No such file or "
+            "directory. Use the local API, or run inside a desktop session.\n",
+            false);
         row("version", words("--version"), none, 0, "amplora " AMPLORA_VERSION "\n", "", false);
     }
 
