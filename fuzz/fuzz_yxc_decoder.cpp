@@ -10,6 +10,8 @@
 
 #include "FuzzRequire.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +26,13 @@ bool isPrintableLine(const QString &text)
 }
 
 } // namespace
+
+// A value left out is worth a debug line in use; thousands a second would only slow the search down.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("amplora.*.debug=false"));
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

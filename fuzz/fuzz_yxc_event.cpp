@@ -3,10 +3,19 @@
 
 #include "core/events/YXCEvent.h"
 
+#include <QLoggingCategory>
+
 #include <cstdint>
 #include <cstdlib>
 
 using namespace amplora;
+
+// A value left out is worth a debug line in use; thousands a second would only slow the search down.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("amplora.*.debug=false"));
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -5,106 +5,116 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cmath>
-#include <limits>
-
 namespace amplora {
 
 namespace {
 
 using json = nlohmann::json;
 
-const json *member(const json &object, const char *key)
-{
-    const auto it = object.find(key);
-    return it == object.end() ? nullptr : &*it;
-}
-
-std::optional<QString> stringField(const json &object, const char *key)
-{
-    const json *value = member(object, key);
-    if (!value || !value->is_string()) {
-        return std::nullopt;
-    }
-    return QString::fromStdString(value->get_ref<const std::string &>());
-}
-
-// A JSON number that is a whole value within int's range; a fraction or an overflow is no integer.
-std::optional<int> integerField(const json &object, const char *key)
-{
-    const json *value = member(object, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    if (value->is_number_integer()) {
-        if (value->is_number_unsigned()) {
-            const auto number = value->get<std::uint64_t>();
-            return number <= std::uint64_t(std::numeric_limits<int>::max()) ? std::optional<int>(int(number))
-                                                                            : std::nullopt;
-        }
-        const auto number = value->get<std::int64_t>();
-        if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
-            return std::nullopt;
-        }
-        return int(number);
-    }
-    if (value->is_number_float()) {
-        const double number = value->get<double>();
-        if (!std::isfinite(number) || number != std::trunc(number) || number < std::numeric_limits<int>::min()
-            || number > std::numeric_limits<int>::max()) {
-            return std::nullopt;
-        }
-        return int(number);
-    }
-    return std::nullopt;
-}
-
 // How a flag may be written as a number: "mute" and "extra_bass" take any number (non-zero means on), the others
 // only 0 or 1.
 enum class FlagNumbers { anyNonZero, zeroOrOne };
 
-std::optional<bool> flagField(const json &object, const char *key, FlagNumbers numbers)
-{
-    const json *value = member(object, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    if (value->is_boolean()) {
-        return value->get<bool>();
-    }
-    if (!value->is_number()) {
-        return std::nullopt;
-    }
-    const double number = value->get<double>();
-    if (numbers == FlagNumbers::zeroOrOne && number != 0.0 && number != 1.0) {
-        return std::nullopt;
-    }
-    return number != 0.0;
-}
+// The fields of one object of a datagram. A value that cannot be read is left out with one debug line saying
+// which and why; it never costs the event.
+class Fields {
+public:
+    Fields(const json &object, QString path)
+        : m_object(object)
+        , m_path(std::move(path))
+    { }
 
-YXCEvent::ZoneChange zoneChange(const json &object)
+    std::optional<QString> text(const char *key) const { return read<QString>(key, readText); }
+    std::optional<int> wholeNumber(const char *key) const { return read<int>(key, readWholeNumber); }
+
+    std::optional<bool> flag(const char *key, FlagNumbers numbers) const
+    {
+        return read<bool>(key, [numbers](const json &value) -> Result<bool, Unreadable> {
+            if (value.is_boolean()) {
+                return value.get<bool>();
+            }
+            if (!value.is_number()) {
+                return Failure { wrongType(value, "a boolean or a number") };
+            }
+            auto number = readNumber(value);
+            if (!number) {
+                return Failure { std::move(number).error() };
+            }
+            if (numbers == FlagNumbers::zeroOrOne && *number != 0.0 && *number != 1.0) {
+                return Failure { Unreadable {
+                    DecodingError::Kind::typeMismatch, QStringLiteral("a number other than 0 or 1") } };
+            }
+            return *number != 0.0;
+        });
+    }
+
+    // The object under `key`; none when there is none or it is no object.
+    std::optional<Fields> object(const char *key) const
+    {
+        const json *value = member(key);
+        if (!value) {
+            return std::nullopt;
+        }
+        if (!value->is_object()) {
+            leftOut(key, wrongType(*value, "an object").why);
+            return std::nullopt;
+        }
+        return Fields(*value, pathTo(key));
+    }
+
+private:
+    const json &m_object;
+    QString m_path;
+
+    const json *member(const char *key) const
+    {
+        const auto it = m_object.find(key);
+        return it == m_object.end() || it->is_null() ? nullptr : &*it;
+    }
+
+    QString pathTo(const char *key) const
+    {
+        const QString name = QString::fromUtf8(key);
+        return m_path.isEmpty() ? name : m_path + u'.' + name;
+    }
+
+    void leftOut(const char *key, const QString &why) const
+    {
+        qCDebug(lcEvents).noquote().nospace() << "Push event: left out '" << pathTo(key) << "' (" << why << ')';
+    }
+
+    template<class V, class Read> std::optional<V> read(const char *key, Read readValue) const
+    {
+        const json *value = member(key);
+        if (!value) {
+            return std::optional<V>();
+        }
+        auto result = readValue(*value);
+        if (!result) {
+            leftOut(key, result.error().why);
+            return std::optional<V>();
+        }
+        return std::optional<V>(std::move(result).value());
+    }
+};
+
+YXCEvent::ZoneChange zoneChange(const Fields &object)
 {
     YXCEvent::ZoneChange change;
-    change.power = stringField(object, "power");
-    change.input = stringField(object, "input");
-    change.volume = integerField(object, "volume");
-    change.mute = flagField(object, "mute", FlagNumbers::anyNonZero);
-    change.soundProgram = stringField(object, "sound_program");
-    change.extraBass = flagField(object, "extra_bass", FlagNumbers::anyNonZero);
-    change.surroundAi = flagField(object, "surround_ai", FlagNumbers::zeroOrOne);
-    change.statusUpdated = flagField(object, "status_updated", FlagNumbers::zeroOrOne).value_or(false);
-    change.sleep = integerField(object, "sleep");
-    change.pureDirect = flagField(object, "pure_direct", FlagNumbers::zeroOrOne);
-    change.direct = flagField(object, "direct", FlagNumbers::zeroOrOne);
-    change.enhancer = flagField(object, "enhancer", FlagNumbers::zeroOrOne);
-    change.dialogueLevel = integerField(object, "dialogue_level");
+    change.power = object.text("power");
+    change.input = object.text("input");
+    change.volume = object.wholeNumber("volume");
+    change.mute = object.flag("mute", FlagNumbers::anyNonZero);
+    change.soundProgram = object.text("sound_program");
+    change.extraBass = object.flag("extra_bass", FlagNumbers::anyNonZero);
+    change.surroundAi = object.flag("surround_ai", FlagNumbers::zeroOrOne);
+    change.statusUpdated = object.flag("status_updated", FlagNumbers::zeroOrOne).value_or(false);
+    change.sleep = object.wholeNumber("sleep");
+    change.pureDirect = object.flag("pure_direct", FlagNumbers::zeroOrOne);
+    change.direct = object.flag("direct", FlagNumbers::zeroOrOne);
+    change.enhancer = object.flag("enhancer", FlagNumbers::zeroOrOne);
+    change.dialogueLevel = object.wholeNumber("dialogue_level");
     return change;
-}
-
-const json *objectMember(const json &object, const char *key)
-{
-    const json *value = member(object, key);
-    return value && value->is_object() ? value : nullptr;
 }
 
 } // namespace
@@ -123,20 +133,21 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
         return std::nullopt;
     }
 
+    const Fields top(root, {});
     YXCEvent event;
-    event.deviceID = stringField(root, "device_id");
+    event.deviceID = top.text("device_id");
     for (const Zone zone : allZones) {
-        if (const json *object = objectMember(root, rawValue(zone).toStdString().c_str())) {
+        if (const auto object = top.object(rawValue(zone).toUtf8().constData())) {
             event.zones.emplace(zone, zoneChange(*object));
         }
     }
-    if (const json *netusb = objectMember(root, "netusb")) {
-        event.netusb = NetUSBChange { integerField(*netusb, "play_time"),
-            flagField(*netusb, "play_info_updated", FlagNumbers::zeroOrOne).value_or(false),
-            flagField(*netusb, "preset_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
+    if (const auto netusb = top.object("netusb")) {
+        event.netusb = NetUSBChange { netusb->wholeNumber("play_time"),
+            netusb->flag("play_info_updated", FlagNumbers::zeroOrOne).value_or(false),
+            netusb->flag("preset_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
     }
-    if (const json *system = objectMember(root, "system")) {
-        event.nameTextUpdated = flagField(*system, "name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
+    if (const auto system = top.object("system")) {
+        event.nameTextUpdated = system->flag("name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
     }
     return event;
 }

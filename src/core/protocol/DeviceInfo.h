@@ -6,8 +6,7 @@
 
 namespace amplora {
 
-// Answer of "system/getDeviceInfo". Every field is optional; a present field of the wrong type fails the answer.
-// The client rejects an answer without a model name.
+// Answer of "system/getDeviceInfo". Every field is optional; the client rejects an answer without a model name.
 struct DeviceInfo {
     std::optional<int> responseCode;
     std::optional<QString> modelName;

@@ -6,7 +6,7 @@
 
 namespace amplora {
 
-// Answer of "system/getNetworkStatus"; decoded strictly.
+// Answer of "system/getNetworkStatus".
 struct NetworkStatus {
     std::optional<int> responseCode;
     std::optional<QString> networkName;

@@ -7,7 +7,7 @@
 
 namespace amplora {
 
-// Answer of "netusb/getPlayInfo": what the network/USB source is playing; decoded strictly.
+// Answer of "netusb/getPlayInfo": what the network/USB source is playing. Every field is optional.
 struct PlayInfo {
     std::optional<int> responseCode;
     std::optional<QString> input;

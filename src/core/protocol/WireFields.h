@@ -1,8 +1,8 @@
 #pragma once
 
-// The receiver's wire key of every model field, written once. The decoder reads the strictly decoded models
-// through these tables and the encoder writes every model through them, so a key cannot be spelled two ways.
-// Internal to the protocol folder.
+// The receiver's wire key of every model field, written once. The decoder reads the state answers through these
+// tables and the encoder writes every model through them, so a key cannot be spelled two ways. Internal to the
+// protocol folder.
 
 #include "core/protocol/YXCPayload.h"
 
@@ -13,16 +13,16 @@ namespace amplora::wire {
 template<class S, class M> struct Field {
     const char *key;
     M S::*member;
-    // Read as absent when malformed, also in a strictly read model: a field that only decorates must not make
-    // an answer that worked before it was read fail.
-    bool lenient = false;
+    // A value that cannot be read fails the answer only where the answer is of no use without it; any other one
+    // is left out on its own, and the rest of the answer still counts.
+    bool essential = false;
 };
 
 template<class S, class M> Field(const char *, M S::*) -> Field<S, M>;
 template<class S, class M> Field(const char *, M S::*, bool) -> Field<S, M>;
 
-// The third argument of a lenient field.
-inline constexpr bool lenient = true;
+// The third argument of an essential field.
+inline constexpr bool essential = true;
 
 // Specialised below for every model; the primary template has no fields.
 template<class T> struct Fields;
@@ -34,25 +34,25 @@ concept Model = requires
 };
 
 template<> struct Fields<DeviceInfo> {
-    static constexpr std::tuple all { Field { "response_code", &DeviceInfo::responseCode },
-        Field { "model_name", &DeviceInfo::modelName }, Field { "device_id", &DeviceInfo::deviceId },
+    static constexpr std::tuple all { Field { "response_code", &DeviceInfo::responseCode, essential },
+        Field { "model_name", &DeviceInfo::modelName, essential }, Field { "device_id", &DeviceInfo::deviceId },
         Field { "system_version", &DeviceInfo::systemVersion }, Field { "api_version", &DeviceInfo::apiVersion } };
 };
 
 template<> struct Fields<NetworkStatus> {
-    static constexpr std::tuple all { Field { "response_code", &NetworkStatus::responseCode },
+    static constexpr std::tuple all { Field { "response_code", &NetworkStatus::responseCode, essential },
         Field { "network_name", &NetworkStatus::networkName } };
 };
 
 template<> struct Fields<PlayInfo> {
-    static constexpr std::tuple all { Field { "response_code", &PlayInfo::responseCode },
+    static constexpr std::tuple all { Field { "response_code", &PlayInfo::responseCode, essential },
         Field { "input", &PlayInfo::input }, Field { "playback", &PlayInfo::playback },
         Field { "play_time", &PlayInfo::playTime }, Field { "total_time", &PlayInfo::totalTime },
         Field { "artist", &PlayInfo::artist }, Field { "album", &PlayInfo::album }, Field { "track", &PlayInfo::track },
         Field { "albumart_url", &PlayInfo::albumartUrl }, Field { "albumart_id", &PlayInfo::albumartId },
-        Field { "repeat", &PlayInfo::repeat, lenient }, Field { "shuffle", &PlayInfo::shuffle, lenient },
-        Field { "repeat_available", &PlayInfo::repeatAvailable, lenient },
-        Field { "shuffle_available", &PlayInfo::shuffleAvailable, lenient } };
+        Field { "repeat", &PlayInfo::repeat }, Field { "shuffle", &PlayInfo::shuffle },
+        Field { "repeat_available", &PlayInfo::repeatAvailable },
+        Field { "shuffle_available", &PlayInfo::shuffleAvailable } };
 };
 
 template<> struct Fields<ToneControl> {
@@ -66,16 +66,16 @@ template<> struct Fields<ActualVolume> {
 };
 
 template<> struct Fields<ZoneStatus> {
-    static constexpr std::tuple all { Field { "response_code", &ZoneStatus::responseCode },
-        Field { "power", &ZoneStatus::power }, Field { "volume", &ZoneStatus::volume },
+    static constexpr std::tuple all { Field { "response_code", &ZoneStatus::responseCode, essential },
+        Field { "power", &ZoneStatus::power, essential }, Field { "volume", &ZoneStatus::volume },
         Field { "mute", &ZoneStatus::mute }, Field { "max_volume", &ZoneStatus::maxVolume },
         Field { "input", &ZoneStatus::input }, Field { "input_text", &ZoneStatus::inputText },
         Field { "sound_program", &ZoneStatus::soundProgram }, Field { "pure_direct", &ZoneStatus::pureDirect },
-        Field { "direct", &ZoneStatus::direct, lenient }, Field { "enhancer", &ZoneStatus::enhancer },
+        Field { "direct", &ZoneStatus::direct }, Field { "enhancer", &ZoneStatus::enhancer },
         Field { "tone_control", &ZoneStatus::toneControl }, Field { "dialogue_level", &ZoneStatus::dialogueLevel },
         Field { "subwoofer_volume", &ZoneStatus::subwooferVolume },
         Field { "actual_volume", &ZoneStatus::actualVolume }, Field { "extra_bass", &ZoneStatus::extraBass },
-        Field { "surround_ai", &ZoneStatus::surroundAi }, Field { "sleep", &ZoneStatus::sleep, lenient } };
+        Field { "surround_ai", &ZoneStatus::surroundAi }, Field { "sleep", &ZoneStatus::sleep } };
 };
 
 template<> struct Fields<InputFeature> {
@@ -113,7 +113,7 @@ template<> struct Fields<NetUSBFeatures> {
 };
 
 template<> struct Fields<Features> {
-    static constexpr std::tuple all { Field { "response_code", &Features::responseCode },
+    static constexpr std::tuple all { Field { "response_code", &Features::responseCode, essential },
         Field { "system", &Features::system }, Field { "zone", &Features::zone },
         Field { "netusb", &Features::netusb } };
 };
@@ -123,7 +123,7 @@ template<> struct Fields<Preset> {
 };
 
 template<> struct Fields<PresetInfo> {
-    static constexpr std::tuple all { Field { "response_code", &PresetInfo::responseCode },
+    static constexpr std::tuple all { Field { "response_code", &PresetInfo::responseCode, essential },
         Field { "preset_info", &PresetInfo::presets } };
 };
 
@@ -132,7 +132,7 @@ template<> struct Fields<IDText> {
 };
 
 template<> struct Fields<NameText> {
-    static constexpr std::tuple all { Field { "response_code", &NameText::responseCode },
+    static constexpr std::tuple all { Field { "response_code", &NameText::responseCode, essential },
         Field { "zone_list", &NameText::zoneList }, Field { "input_list", &NameText::inputList },
         Field { "sound_program_list", &NameText::soundProgramList } };
 };

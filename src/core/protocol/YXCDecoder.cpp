@@ -1,5 +1,6 @@
 #include "core/protocol/YXCDecoder.h"
 
+#include "core/Logging.h"
 #include "core/protocol/LenientJson.h"
 #include "core/protocol/WireFields.h"
 
@@ -7,8 +8,6 @@
 
 #include <QSet>
 
-#include <cmath>
-#include <limits>
 #include <type_traits>
 
 namespace amplora {
@@ -18,21 +17,47 @@ namespace {
 using json = nlohmann::json;
 using Kind = DecodingError::Kind;
 
-// Unwinds a decode to the nearest point that may recover (a lossy list element, a substituted object) or to the
-// entry point. It never leaves this file.
-struct Abort {
-    DecodingError error;
+// Where a value sits: the answer it belongs to, for the log line of a value left out, and its wire path.
+struct At {
+    const char *answer;
+    QString path;
+
+    At operator/(const char *key) const
+    {
+        const QString name = QString::fromUtf8(key);
+        return { answer, path.isEmpty() ? name : path + u'.' + name };
+    }
 };
 
-[[noreturn]] void fail(Kind kind, const QString &path)
+// Unwinds a decode to the nearest point that may recover (a value left out, a lossy list element, a substituted
+// object) or to the entry point. It never leaves this file.
+struct Abort {
+    DecodingError error;
+    QString why;
+};
+
+[[noreturn]] void fail(const At &at, Unreadable unreadable)
 {
-    throw Abort { DecodingError { kind, path } };
+    throw Abort { DecodingError { unreadable.kind, at.path }, std::move(unreadable.why) };
 }
 
-QString pathTo(const QString &parent, const char *key)
+// The one log line of a value that could not be read and was left out, or of a list element that was skipped.
+void leftOut(const At &at, const QString &why, const char *what = "")
 {
-    const QString name = QString::fromUtf8(key);
-    return parent.isEmpty() ? name : parent + u'.' + name;
+    qCDebug(lcYxc).noquote().nospace() << at.answer << ": left out " << what << '\'' << at.path << "' (" << why << ')';
+}
+
+// The same for one element of the list at `at`.
+void leftOutElement(const At &at, const QString &why)
+{
+    leftOut(at, why, "an element of ");
+}
+
+// What made a list element unreadable, such as "missing 'zone.id'" or "invalid 'zone.range_step.min': a string
+// where a number is expected".
+QString reasonOf(const Abort &abort)
+{
+    return abort.why.isEmpty() ? abort.error.detail() : abort.error.detail() + QStringLiteral(": ") + abort.why;
 }
 
 const json *memberOf(const json &object, const char *key)
@@ -41,10 +66,10 @@ const json *memberOf(const json &object, const char *key)
     return found == object.end() ? nullptr : &*found;
 }
 
-void requireObject(const json &value, const QString &path)
+void requireObject(const json &value, const At &at)
 {
     if (!value.is_object()) {
-        fail(Kind::typeMismatch, path);
+        fail(at, wrongType(value, "an object"));
     }
 }
 
@@ -53,193 +78,179 @@ template<class T> struct IsOptional<std::optional<T>> : std::true_type {
     using Value = T;
 };
 
-// Strict policy: every field is optional, a present field of the wrong type fails the whole model.
-// Lenient policy: a field of the wrong type is absent.
-enum class Policy { strict, lenient };
+template<class T> T decodeModel(const json &value, const At &at);
 
-template<class T> T decodeModel(const json &value, const QString &path, Policy policy);
+template<class V> V valueOrFail(Result<V, Unreadable> result, const At &at)
+{
+    if (!result) {
+        fail(at, std::move(result).error());
+    }
+    return std::move(result).value();
+}
 
-// One JSON value as a scalar or a nested model. JSON integers are accepted where decimals are expected (receivers
-// send -40 for -40.0), and a whole decimal where an integer is expected (80.0 for 80, as some firmware and
-// formatters print them); a fraction where an integer is expected is the wrong type.
-template<class V> V readValue(const json &value, const QString &path, Policy policy)
+// A list of words the receiver offers: an element that is not a string is left out.
+QStringList readWords(const json &value, const At &at)
+{
+    if (!value.is_array()) {
+        fail(at, wrongType(value, "a list"));
+    }
+    QStringList words;
+    for (const json &element : value) {
+        if (auto word = readText(element)) {
+            words.append(std::move(word).value());
+        } else {
+            leftOutElement(at, word.error().why);
+        }
+    }
+    return words;
+}
+
+// One JSON value as a scalar or a nested model.
+template<class V> V readValue(const json &value, const At &at)
 {
     if constexpr (std::is_same_v<V, bool>) {
-        if (!value.is_boolean()) {
-            fail(Kind::typeMismatch, path);
-        }
-        return value.get<bool>();
+        return valueOrFail(readBoolean(value), at);
     } else if constexpr (std::is_same_v<V, int>) {
-        constexpr auto lowest = std::numeric_limits<int>::min();
-        constexpr auto highest = std::numeric_limits<int>::max();
-        if (value.is_number_unsigned()) {
-            const auto number = value.get<std::uint64_t>();
-            if (number > static_cast<std::uint64_t>(highest)) {
-                fail(Kind::dataCorrupted, path);
-            }
-            return static_cast<int>(number);
-        }
-        if (value.is_number_integer()) {
-            const auto number = value.get<std::int64_t>();
-            if (number < lowest || number > highest) {
-                fail(Kind::dataCorrupted, path);
-            }
-            return static_cast<int>(number);
-        }
-        if (value.is_number_float()) {
-            const double number = value.get<double>();
-            if (!std::isfinite(number) || std::trunc(number) != number) {
-                fail(Kind::typeMismatch, path);
-            }
-            if (number < lowest || number > highest) {
-                fail(Kind::dataCorrupted, path);
-            }
-            return static_cast<int>(number);
-        }
-        fail(Kind::typeMismatch, path);
+        return valueOrFail(readWholeNumber(value), at);
     } else if constexpr (std::is_same_v<V, double>) {
-        if (!value.is_number()) {
-            fail(Kind::typeMismatch, path);
-        }
-        const double number = value.get<double>();
-        if (!std::isfinite(number)) {
-            fail(Kind::dataCorrupted, path); // beyond the range of a double
-        }
-        return number;
+        return valueOrFail(readNumber(value), at);
     } else if constexpr (std::is_same_v<V, QString>) {
-        if (!value.is_string()) {
-            fail(Kind::typeMismatch, path);
-        }
-        return QString::fromStdString(value.get_ref<const std::string &>());
+        return valueOrFail(readText(value), at);
     } else if constexpr (std::is_same_v<V, QStringList>) {
-        // A list of words the receiver offers: an element that is not a string is left out.
-        if (!value.is_array()) {
-            fail(Kind::typeMismatch, path);
-        }
-        QStringList words;
-        for (const json &element : value) {
-            if (element.is_string()) {
-                words.append(QString::fromStdString(element.get_ref<const std::string &>()));
-            }
-        }
-        return words;
+        return readWords(value, at);
     } else {
-        return decodeModel<V>(value, path, policy);
+        return decodeModel<V>(value, at);
     }
 }
 
+// What a value that cannot be read costs: the model that holds it, or only itself.
+enum class IfUnreadable { fail, leaveOut };
+
 // A field that may be missing or null.
 template<class V>
-std::optional<V> readOptional(const json &object, const char *key, const QString &parent, Policy policy)
+std::optional<V> readOptional(const json &object, const char *key, const At &parent, IfUnreadable ifUnreadable)
 {
     const json *value = memberOf(object, key);
     if (!value || value->is_null()) {
         return std::nullopt;
     }
-    if (policy == Policy::lenient) {
-        try {
-            return readValue<V>(*value, pathTo(parent, key), policy);
-        } catch (const Abort &) {
-            return std::nullopt;
-        }
+    if (ifUnreadable == IfUnreadable::fail) {
+        return readValue<V>(*value, parent / key);
     }
-    return readValue<V>(*value, pathTo(parent, key), policy);
+    const At at = parent / key;
+    try {
+        return readValue<V>(*value, at);
+    } catch (const Abort &abort) {
+        leftOut(at, abort.error.path == at.path ? abort.why : reasonOf(abort));
+        return std::nullopt;
+    }
 }
 
-template<class V> V readRequired(const json &object, const char *key, const QString &parent)
+template<class V> V readRequired(const json &object, const char *key, const At &parent)
 {
     const json *value = memberOf(object, key);
     if (!value) {
-        fail(Kind::keyNotFound, pathTo(parent, key));
+        throw Abort { DecodingError { Kind::keyNotFound, (parent / key).path }, {} };
     }
     if (value->is_null()) {
-        fail(Kind::valueNotFound, pathTo(parent, key));
+        throw Abort { DecodingError { Kind::valueNotFound, (parent / key).path }, {} };
     }
-    return readValue<V>(*value, pathTo(parent, key), Policy::strict);
+    return readValue<V>(*value, parent / key);
 }
 
-// A model whose fields are all optional, read through its wire table.
-template<class T> T decodeModel(const json &value, const QString &path, Policy policy)
+// A model whose fields are all optional, read through its wire table: only an essential field fails it.
+template<class T> T decodeModel(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     T model {};
     wire::forEachField<T>([&](const auto &field) {
         using Member = std::remove_cvref_t<decltype(model.*field.member)>;
         static_assert(IsOptional<Member>::value, "only models of optional fields are read through the table");
         model.*field.member = readOptional<typename IsOptional<Member>::Value>(
-            value, field.key, path, field.lenient ? Policy::lenient : policy);
+            value, field.key, at, field.essential ? IfUnreadable::fail : IfUnreadable::leaveOut);
     });
     return model;
 }
 
 // A list whose malformed elements are skipped; none when the value is not a list at all.
 template<class E, class DecodeElement>
-std::optional<QList<E>> lossyList(const json *value, const QString &path, DecodeElement decodeElement)
+std::optional<QList<E>> lossyList(const json *value, const At &at, DecodeElement decodeElement)
 {
-    if (!value || !value->is_array()) {
+    if (!value || value->is_null()) {
+        return std::nullopt;
+    }
+    if (!value->is_array()) {
+        leftOut(at, wrongType(*value, "a list").why);
         return std::nullopt;
     }
     QList<E> result;
     result.reserve(static_cast<qsizetype>(value->size()));
     for (const json &element : *value) {
         try {
-            result.append(decodeElement(element, path));
-        } catch (const Abort &) {
+            result.append(decodeElement(element, at));
+        } catch (const Abort &abort) {
             // A malformed element is dropped; the rest of the list still counts.
+            leftOutElement(at, reasonOf(abort));
         }
     }
     return result;
 }
 
-QStringList lossyStrings(const json *value, const QString &path)
+QStringList lossyStrings(const json *value, const At &at)
 {
-    const auto strings = lossyList<QString>(value, path,
-        [](const json &element, const QString &at) { return readValue<QString>(element, at, Policy::strict); });
-    return strings.value_or(QStringList {});
+    if (!value || value->is_null()) {
+        return {};
+    }
+    try {
+        return readWords(*value, at);
+    } catch (const Abort &abort) {
+        leftOut(at, abort.why);
+        return {};
+    }
 }
 
 // A list that is absent when its key is, and empty when it is present but unusable (null, or not a list).
-std::optional<QStringList> optionalLossyStrings(const json &object, const char *key, const QString &parent)
+std::optional<QStringList> optionalLossyStrings(const json &object, const char *key, const At &parent)
 {
     const json *value = memberOf(object, key);
     if (!value) {
         return std::nullopt;
     }
-    return lossyStrings(value, pathTo(parent, key));
+    return lossyStrings(value, parent / key);
 }
 
-InputFeature decodeInputFeature(const json &value, const QString &path)
+InputFeature decodeInputFeature(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     InputFeature input;
-    input.id = readRequired<QString>(value, "id", path);
-    input.distributionEnable = readOptional<bool>(value, "distribution_enable", path, Policy::strict);
-    input.renameEnable = readOptional<bool>(value, "rename_enable", path, Policy::strict);
-    input.accountEnable = readOptional<bool>(value, "account_enable", path, Policy::strict);
-    input.playInfoType = readOptional<QString>(value, "play_info_type", path, Policy::strict);
+    input.id = readRequired<QString>(value, "id", at);
+    input.distributionEnable = readOptional<bool>(value, "distribution_enable", at, IfUnreadable::leaveOut);
+    input.renameEnable = readOptional<bool>(value, "rename_enable", at, IfUnreadable::leaveOut);
+    input.accountEnable = readOptional<bool>(value, "account_enable", at, IfUnreadable::leaveOut);
+    input.playInfoType = readOptional<QString>(value, "play_info_type", at, IfUnreadable::leaveOut);
     return input;
 }
 
-SystemFeatures decodeSystemFeatures(const json &value, const QString &path)
+SystemFeatures decodeSystemFeatures(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     SystemFeatures system;
-    system.funcList = lossyStrings(memberOf(value, "func_list"), pathTo(path, "func_list"));
-    system.zoneNum = readOptional<int>(value, "zone_num", path, Policy::strict);
-    system.inputList
-        = lossyList<InputFeature>(memberOf(value, "input_list"), pathTo(path, "input_list"), decodeInputFeature)
-              .value_or(QList<InputFeature> {});
+    system.funcList = lossyStrings(memberOf(value, "func_list"), at / "func_list");
+    system.zoneNum = readOptional<int>(value, "zone_num", at, IfUnreadable::leaveOut);
+    system.inputList = lossyList<InputFeature>(memberOf(value, "input_list"), at / "input_list", decodeInputFeature)
+                           .value_or(QList<InputFeature> {});
     return system;
 }
 
-RangeStep decodeRangeStep(const json &value, const QString &path)
+// A range is of no use with a bound or step that cannot be read: such an entry is skipped whole.
+RangeStep decodeRangeStep(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     RangeStep range;
-    range.id = readRequired<QString>(value, "id", path);
-    const auto min = readOptional<double>(value, "min", path, Policy::strict);
-    const auto max = readOptional<double>(value, "max", path, Policy::strict);
-    const auto step = readOptional<double>(value, "step", path, Policy::strict);
+    range.id = readRequired<QString>(value, "id", at);
+    const auto min = readOptional<double>(value, "min", at, IfUnreadable::fail);
+    const auto max = readOptional<double>(value, "max", at, IfUnreadable::fail);
+    const auto step = readOptional<double>(value, "step", at, IfUnreadable::fail);
     // A range without both ends is kept as an empty one rather than guessed.
     if (min && max) {
         range.min = *min;
@@ -258,17 +269,17 @@ bool isUsedRange(const QString &id)
     return used.contains(id);
 }
 
-ZoneFeatures decodeZoneFeatures(const json &value, const QString &path)
+ZoneFeatures decodeZoneFeatures(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     ZoneFeatures zone;
-    zone.id = readRequired<QString>(value, "id", path);
-    zone.funcList = lossyStrings(memberOf(value, "func_list"), pathTo(path, "func_list"));
-    zone.inputList = lossyStrings(memberOf(value, "input_list"), pathTo(path, "input_list"));
-    zone.soundProgramList = optionalLossyStrings(value, "sound_program_list", path);
-    zone.toneControlModeList = optionalLossyStrings(value, "tone_control_mode_list", path);
-    zone.sceneNum = readOptional<int>(value, "scene_num", path, Policy::lenient);
-    const auto ranges = lossyList<RangeStep>(memberOf(value, "range_step"), pathTo(path, "range_step"), decodeRangeStep)
+    zone.id = readRequired<QString>(value, "id", at);
+    zone.funcList = lossyStrings(memberOf(value, "func_list"), at / "func_list");
+    zone.inputList = lossyStrings(memberOf(value, "input_list"), at / "input_list");
+    zone.soundProgramList = optionalLossyStrings(value, "sound_program_list", at);
+    zone.toneControlModeList = optionalLossyStrings(value, "tone_control_mode_list", at);
+    zone.sceneNum = readOptional<int>(value, "scene_num", at, IfUnreadable::leaveOut);
+    const auto ranges = lossyList<RangeStep>(memberOf(value, "range_step"), at / "range_step", decodeRangeStep)
                             .value_or(QList<RangeStep> {});
     for (const RangeStep &range : ranges) {
         if (isUsedRange(range.id)) {
@@ -278,20 +289,22 @@ ZoneFeatures decodeZoneFeatures(const json &value, const QString &path)
     return zone;
 }
 
-Features decodeFeatures(const json &value)
+Features decodeFeatures(const json &value, const At &at)
 {
-    requireObject(value, {});
+    requireObject(value, at);
     Features features;
-    features.responseCode = readOptional<int>(value, "response_code", {}, Policy::strict);
-    if (const json *system = memberOf(value, "system")) {
+    features.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
+    if (const json *system = memberOf(value, "system"); system && !system->is_null()) {
+        // The system part is read field by field; only one that is no object at all is left out whole.
         try {
-            features.system = decodeSystemFeatures(*system, QStringLiteral("system"));
-        } catch (const Abort &) {
+            features.system = decodeSystemFeatures(*system, at / "system");
+        } catch (const Abort &abort) {
+            leftOut(at / "system", abort.why);
             features.system = SystemFeatures {};
         }
     }
-    features.netusb = readOptional<NetUSBFeatures>(value, "netusb", {}, Policy::lenient);
-    const auto zones = lossyList<ZoneFeatures>(memberOf(value, "zone"), QStringLiteral("zone"), decodeZoneFeatures)
+    features.netusb = readOptional<NetUSBFeatures>(value, "netusb", at, IfUnreadable::leaveOut);
+    const auto zones = lossyList<ZoneFeatures>(memberOf(value, "zone"), at / "zone", decodeZoneFeatures)
                            .value_or(QList<ZoneFeatures> {});
     // Only the two zones this application knows, each once: a third zone or a repeated entry is dropped.
     for (const ZoneFeatures &zone : zones) {
@@ -303,22 +316,22 @@ Features decodeFeatures(const json &value)
     return features;
 }
 
-IDText decodeIDText(const json &value, const QString &path)
+IDText decodeIDText(const json &value, const At &at)
 {
-    requireObject(value, path);
+    requireObject(value, at);
     IDText entry;
-    entry.id = readRequired<QString>(value, "id", path);
-    entry.text = readOptional<QString>(value, "text", path, Policy::strict).value_or(entry.id);
+    entry.id = readRequired<QString>(value, "id", at);
+    entry.text = readOptional<QString>(value, "text", at, IfUnreadable::leaveOut).value_or(entry.id);
     return entry;
 }
 
-NameText decodeNameText(const json &value)
+NameText decodeNameText(const json &value, const At &at)
 {
-    requireObject(value, {});
+    requireObject(value, at);
     NameText names;
-    names.responseCode = readOptional<int>(value, "response_code", {}, Policy::strict);
+    names.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
     const auto list = [&](const char *key) {
-        return lossyList<IDText>(memberOf(value, key), QString::fromUtf8(key), decodeIDText).value_or(QList<IDText> {});
+        return lossyList<IDText>(memberOf(value, key), at / key, decodeIDText).value_or(QList<IDText> {});
     };
     names.zoneList = list("zone_list");
     names.inputList = list("input_list");
@@ -327,41 +340,72 @@ NameText decodeNameText(const json &value)
 }
 
 // A slot that cannot be read is an empty slot, not a missing one: the slots are numbered by position.
-PresetInfo decodePresetInfo(const json &value)
+PresetInfo decodePresetInfo(const json &value, const At &at)
 {
-    requireObject(value, {});
+    requireObject(value, at);
     PresetInfo info;
-    info.responseCode = readOptional<int>(value, "response_code", {}, Policy::strict);
+    info.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
+    const At slotsAt = at / "preset_info";
     const json *slots = memberOf(value, "preset_info");
-    if (!slots || !slots->is_array()) {
+    if (!slots || slots->is_null()) {
+        return info;
+    }
+    if (!slots->is_array()) {
+        leftOut(slotsAt, wrongType(*slots, "a list").why);
         return info;
     }
     for (const json &slot : *slots) {
         Preset preset;
         if (slot.is_object()) {
-            preset.input = readOptional<QString>(slot, "input", {}, Policy::lenient).value_or(QString());
-            preset.text = readOptional<QString>(slot, "text", {}, Policy::lenient).value_or(QString());
+            preset.input = readOptional<QString>(slot, "input", slotsAt, IfUnreadable::leaveOut).value_or(QString());
+            preset.text = readOptional<QString>(slot, "text", slotsAt, IfUnreadable::leaveOut).value_or(QString());
+        } else {
+            leftOutElement(slotsAt, wrongType(slot, "an object").why);
         }
         info.presets.append(preset);
     }
     return info;
 }
 
-template<class T> T decodeRoot(const json &root)
+// The answer's name in log lines.
+template<class T> constexpr const char *answerName()
 {
     if constexpr (std::is_same_v<T, Envelope>) {
-        requireObject(root, {});
-        return Envelope { readRequired<int>(root, "response_code", {}) };
+        return "Answer";
+    } else if constexpr (std::is_same_v<T, DeviceInfo>) {
+        return "Device info";
     } else if constexpr (std::is_same_v<T, Features>) {
-        return decodeFeatures(root);
+        return "Features";
     } else if constexpr (std::is_same_v<T, NameText>) {
-        return decodeNameText(root);
-    } else if constexpr (std::is_same_v<T, PresetInfo>) {
-        return decodePresetInfo(root);
+        return "Name text";
+    } else if constexpr (std::is_same_v<T, ZoneStatus>) {
+        return "Zone status";
+    } else if constexpr (std::is_same_v<T, PlayInfo>) {
+        return "Play info";
+    } else if constexpr (std::is_same_v<T, NetworkStatus>) {
+        return "Network status";
     } else if constexpr (std::is_same_v<T, SignalInfo>) {
-        return decodeModel<SignalInfo>(root, {}, Policy::lenient);
+        return "Signal info";
     } else {
-        return decodeModel<T>(root, {}, Policy::strict);
+        static_assert(std::is_same_v<T, PresetInfo>);
+        return "Preset info";
+    }
+}
+
+template<class T> T decodeRoot(const json &root)
+{
+    const At at { answerName<T>(), {} };
+    if constexpr (std::is_same_v<T, Envelope>) {
+        requireObject(root, at);
+        return Envelope { readRequired<int>(root, "response_code", at) };
+    } else if constexpr (std::is_same_v<T, Features>) {
+        return decodeFeatures(root, at);
+    } else if constexpr (std::is_same_v<T, NameText>) {
+        return decodeNameText(root, at);
+    } else if constexpr (std::is_same_v<T, PresetInfo>) {
+        return decodePresetInfo(root, at);
+    } else {
+        return decodeModel<T>(root, at);
     }
 }
 

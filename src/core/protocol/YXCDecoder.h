@@ -15,8 +15,11 @@ struct Envelope {
     friend bool operator==(const Envelope &, const Envelope &) = default;
 };
 
-// Decodes receiver answers into the typed models, by the rules of each model: strict for state answers, lenient for
-// capabilities and signal information. Unknown keys are ignored; nothing in the bytes can crash it.
+// Decodes receiver answers into the typed models. A value that cannot be read (of the wrong type, a number beyond
+// what its field holds) is left out with one debug line in amplora.yxc, and the rest of the answer still counts;
+// only what the answer is of no use without fails it: malformed JSON, a "response_code" that cannot be read, a
+// model name or power state that cannot be read, a list element without its id (that element only). Unknown keys
+// are ignored; nothing in the bytes can crash it.
 namespace YXCDecoder {
 
 // Defined for Envelope and for every alternative of YXCPayload.

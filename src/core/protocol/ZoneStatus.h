@@ -22,8 +22,7 @@ struct ActualVolume {
     friend bool operator==(const ActualVolume &, const ActualVolume &) = default;
 };
 
-// Answer of zone + "/getStatus". Every field is optional; a present field of the wrong type fails the answer.
-// The client rejects an answer without a power state.
+// Answer of zone + "/getStatus". Every field is optional; the client rejects an answer without a power state.
 struct ZoneStatus {
     std::optional<int> responseCode;
     std::optional<QString> power; // "on" or "standby"

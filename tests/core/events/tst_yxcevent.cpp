@@ -2,6 +2,7 @@
 
 #include "support/Fixtures.h"
 
+#include <QLoggingCategory>
 #include <QTest>
 
 using namespace amplora;
@@ -20,12 +21,36 @@ QStringList names(const std::set<Refresh> &refreshes)
     return out;
 }
 
+// A datagram with a gap `@` where one more member goes, and the path of the object holding the gap.
+struct Gap {
+    const char *datagram;
+    const char *path;
+};
+
+// A row whose member at the gap cannot be read: the event is the one without it, and one debug line says which
+// value was left out and why.
+void unreadable(const Gap &gap, const char *key, const char *value, const char *why)
+{
+    const QByteArray datagram(gap.datagram);
+    const QByteArray member = '"' + QByteArray(key) + "\":" + value + ',';
+    QTest::addRow("%s%s %s", gap.path, key, value)
+        << QByteArray(datagram).replace('@', member) << QByteArray(datagram).replace("@", "")
+        << QStringLiteral("Push event: left out '%1%2' (%3)")
+               .arg(QLatin1String(gap.path), QLatin1String(key), QLatin1String(why));
+}
+
 } // namespace
 
 class TestYXCEvent : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The lines that say what was left out are checked.
+        QLoggingCategory::setFilterRules(QStringLiteral("amplora.events.debug=true"));
+    }
+
     void refreshes_data()
     {
         QTest::addColumn<QByteArray>("datagram");
@@ -115,6 +140,50 @@ private Q_SLOTS:
         QVERIFY(event);
         QCOMPARE(event->zones.size(), std::size_t(1));
         QVERIFY(event->zones.at(Zone::zone2) == expected);
+    }
+
+    // A value that cannot be read costs that value alone, never the event: the play time, the volume and the
+    // refreshes beside it still count.
+    void unreadableValueIsLeftOut_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QByteArray>("without");
+        QTest::addColumn<QString>("logged");
+
+        const char *beyondDouble = "a number beyond a double";
+        const char *beyondInt = "a number beyond the integer range";
+        const Gap zone { R"({"device_id":"ABC","main":{"power":"on",@"input":"tuner"},"netusb":{"play_time":31}})",
+            "main." };
+        unreadable(zone, "volume", "1e400", beyondDouble);
+        unreadable(zone, "volume", "-1e400", beyondDouble);
+        unreadable(zone, "volume", "99999999999", beyondInt);
+        unreadable(zone, "sleep", R"("30")", "a string where a whole number is expected");
+        unreadable(zone, "sound_program", R"({"id":"straight"})", "an object where a string is expected");
+        unreadable(zone, "mute", "1e400", beyondDouble);
+        unreadable(zone, "status_updated", "-1e400", beyondDouble);
+        const Gap netusb { R"({"main":{"volume":40},"netusb":{@"play_info_updated":true}})", "netusb." };
+        unreadable(netusb, "play_time", "1e400", beyondDouble);
+        unreadable(netusb, "play_time", "-1e400", beyondDouble);
+        unreadable(netusb, "play_time", "99999999999", beyondInt);
+        unreadable(netusb, "play_time", R"("31")", "a string where a whole number is expected");
+        const Gap top { R"({@"zone2":{"volume":40}})", "" };
+        unreadable(top, "device_id", "1e400", "a number where a string is expected");
+        unreadable(top, "device_id", "{}", "an object where a string is expected");
+        unreadable(top, "main", "1e400", "a number where an object is expected");
+    }
+
+    void unreadableValueIsLeftOut()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QByteArray, without);
+        QFETCH(QString, logged);
+        QTest::ignoreMessage(QtDebugMsg, qPrintable(logged));
+        const auto event = YXCEvent::parse(datagram);
+        QVERIFY(event);
+        const auto reference = YXCEvent::parse(without);
+        QVERIFY(reference);
+        QVERIFY(*event == *reference);
+        QVERIFY(!event->refreshes().empty());
     }
 
     void notAnEvent_data()

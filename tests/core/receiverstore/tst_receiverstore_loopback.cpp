@@ -83,6 +83,23 @@ private Q_SLOTS:
         QCOMPARE(m_store->statusLine(), QStringLiteral("Live \u00B7 push events"));
     }
 
+    // Found with a fake receiver: a play time beyond a double refused the whole answer, and the window and the API
+    // kept showing the previous track. Now only the play time is left out.
+    void playTimeBeyondADoubleStillChangesTheTrack()
+    {
+        QCoro::waitFor(m_store->start());
+        QCOMPARE(m_store->playInfo()->track, std::optional(QString::fromUtf8("Hoppípolla")));
+
+        m_receiver->answer(QStringLiteral("netusb/getPlayInfo"),
+            R"({"response_code":0,"input":"net_radio","playback":"play","play_time":1e400,"total_time":240,
+                "artist":"Band","album":"Album","track":"Next Song"})");
+        sendEvent(R"({"device_id":"00A0DEFA01A7","netusb":{"play_info_updated":true,"play_time":-1e400}})");
+        QTRY_COMPARE(m_store->playInfo()->track, std::optional(QStringLiteral("Next Song")));
+        QCOMPARE(m_store->playInfo()->artist, std::optional(QStringLiteral("Band")));
+        QCOMPARE(m_store->playInfo()->totalTime, std::optional(240));
+        QCOMPARE(m_store->playInfo()->playTime, std::nullopt);
+    }
+
     void destroyedWhileARequestHangs()
     {
         m_receiver->neverAnswer(QStringLiteral("system/getFeatures"));
