@@ -45,11 +45,16 @@ QString RecordedRequest::target() const
 }
 
 FakeReceiver::FakeReceiver(QObject *parent)
+    : FakeReceiver(QHostAddress(QHostAddress::LocalHost), parent)
+{ }
+
+FakeReceiver::FakeReceiver(const QHostAddress &address, QObject *parent)
     : QObject(parent)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &FakeReceiver::accept);
-    if (!m_server.listen(QHostAddress::LocalHost, 0)) {
-        qWarning("FakeReceiver: cannot listen on 127.0.0.1: %s", qPrintable(m_server.errorString()));
+    if (!m_server.listen(address, 0)) {
+        qWarning("FakeReceiver: cannot listen on %s: %s", qPrintable(address.toString()),
+            qPrintable(m_server.errorString()));
     }
 }
 
@@ -66,7 +71,7 @@ FakeReceiver::~FakeReceiver()
 
 QString FakeReceiver::host() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(port());
+    return QStringLiteral("%1:%2").arg(m_server.serverAddress().toString()).arg(port());
 }
 
 QString FakeReceiver::routeKey(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -27,9 +28,9 @@ struct RecordedRequest {
     QByteArray header(const QByteArray &name) const { return headers.value(name.toLower()); }
 };
 
-// An in-process receiver on 127.0.0.1 and a free port. It answers configured paths with a configured status and
-// body, can hang or cut an answer short, and records every request. Unconfigured paths get HTTP 404. Every
-// connection is closed after its answer, as the receivers do.
+// An in-process receiver on 127.0.0.1 (or another loopback address) and a free port. It answers configured paths with a
+// configured status and body, can hang or cut an answer short, and records every request. Unconfigured paths get HTTP
+// 404. Every connection is closed after its answer, as the receivers do.
 //
 //     FakeReceiver receiver;
 //     receiver.answer("main/getStatus", R"({"response_code":0,"power":"on"})");
@@ -57,11 +58,13 @@ public:
     };
 
     explicit FakeReceiver(QObject *parent = nullptr);
+    // On another address of loopback ("127.0.0.2"): another machine, as far as address checks can tell.
+    explicit FakeReceiver(const QHostAddress &address, QObject *parent = nullptr);
     ~FakeReceiver() override;
 
     bool isListening() const { return m_server.isListening(); }
     quint16 port() const { return m_server.serverPort(); }
-    // "127.0.0.1:PORT", the form the client takes as its host.
+    // "127.0.0.1:PORT" (or the other address), the form the client takes as its host.
     QString host() const;
 
     // Paths are below the API root ("main/getStatus") unless they start with "/".

@@ -463,8 +463,9 @@ api::ControlTask<api::ReceiverHealth> ReceiverControlAdapter::health()
         co_return Failure { storeGone() };
     }
     api::ReceiverHealth health;
-    // The mock receiver has no address; its name says what answers.
-    health.receiver = store->launch().mock ? QStringLiteral("mock") : store->settings().host().trimmed();
+    // The mock receiver has no address; its name says what answers. Otherwise the address requests go to now,
+    // which recovery may have moved from the one the application started with.
+    health.receiver = store->launch().mock ? QStringLiteral("mock") : store->transportHost().trimmed();
     health.connection = api::enumFromName<api::ReceiverConnection>(store->connection().name())
                             .value_or(api::ReceiverConnection::idle);
     health.updates = api::enumFromName<api::ReceiverUpdates>(updatesStateName(store->updates()))

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 namespace amplora {
 
@@ -12,6 +13,10 @@ struct DiscoveredReceiver {
     QString model;
     QString host;
     QString deviceID;
+    // Other hosts that passed the same checks and answered with the same device id, in the order they answered.
+    // The id is no secret, so a second claimant may be a stranger; the list shows one entry per id, and whoever
+    // would move to another address must weigh every claimant.
+    QStringList otherHosts = {};
 
     // "name · model · host": what the list shows and sorts by.
     QString label() const;

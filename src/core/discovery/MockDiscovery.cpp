@@ -17,7 +17,10 @@ QList<DiscoveredReceiver> MockDiscovery::sampleReceivers()
 
 QCoro::Task<ReceiverDiscovering::Receivers> MockDiscovery::discover()
 {
-    co_return m_results;
+    // Through a const reference: QCoro 0.8 moves from a non-const lvalue handed to co_return, which would leave the
+    // next scan an empty list.
+    const QList<DiscoveredReceiver> &results = m_results;
+    co_return results;
 }
 
 } // namespace amplora

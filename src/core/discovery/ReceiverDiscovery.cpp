@@ -49,12 +49,16 @@ public:
     {
         --pending;
         if (receiver && !isOver()) {
-            const bool known = std::any_of(
-                found.cbegin(), found.cend(), [&](const auto &other) { return other.deviceID == receiver->deviceID; });
-            if (known) {
+            const auto known = std::find_if(
+                found.begin(), found.end(), [&](const auto &other) { return other.deviceID == receiver->deviceID; });
+            if (known == found.end()) {
+                found << *receiver;
+            } else if (known->host == receiver->host || known->otherHosts.contains(receiver->host)) {
                 qCDebug(lcDiscovery) << "Receiver" << receiver->deviceID << "answered under another location too";
             } else {
-                found << *receiver;
+                qCWarning(lcDiscovery).noquote() << QStringLiteral("Device id %1 is claimed by %2 and by %3")
+                                                        .arg(receiver->deviceID, known->host, receiver->host);
+                known->otherHosts << receiver->host;
             }
         }
         Q_EMIT changed();

@@ -65,7 +65,10 @@ QCoro::Task<Result<Done, StoreError>> FreshReads::landing(std::shared_ptr<ReadFl
     if (!flight->outcome) {
         co_await qCoro(flight.get(), &ReadFlight::landed);
     }
-    co_return *flight->outcome;
+    // Copied through a const reference: QCoro 0.8 moves from a non-const lvalue handed to co_return, and the
+    // flight's outcome is every waiter's.
+    const Result<Done, StoreError> &outcome = *flight->outcome;
+    co_return outcome;
 }
 
 QCoro::Task<Result<Done, StoreError>> FreshReads::fly(YXCEvent::Refresh what, std::shared_ptr<ReadFlight> flight)

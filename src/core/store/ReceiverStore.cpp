@@ -20,6 +20,29 @@ namespace {
 
 const QString segmentSeparator = QStringLiteral("  \u00B7  ");
 
+// Every host the search found answering with the device id, each once, in a fixed order.
+QStringList claimantsOf(const QList<DiscoveredReceiver> &found, const QString &deviceID)
+{
+    QStringList hosts;
+    for (const DiscoveredReceiver &receiver : found) {
+        if (receiver.deviceID == deviceID) {
+            hosts << receiver.host << receiver.otherHosts;
+        }
+    }
+    hosts.removeDuplicates();
+    hosts.sort();
+    return hosts;
+}
+
+// "A and B", "A, B and C".
+QString listed(const QStringList &items)
+{
+    if (items.size() < 2) {
+        return items.join(QString());
+    }
+    return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.last();
+}
+
 } // namespace
 
 ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts parts, QObject *parent)
@@ -104,6 +127,9 @@ void ReceiverStore::setSignalStripVisible(bool visible)
 
 void ReceiverStore::setConnection(ConnectionState state)
 {
+    if (m_addressNoticeIsRefusal && state.is(ConnectionState::Kind::connected)) {
+        setAddressNotice(std::nullopt); // the receiver answers where it is: nothing is left to decide
+    }
     assign(m_connection, std::move(state), &ReceiverStore::connectionChanged);
 }
 
@@ -160,6 +186,12 @@ quint64 ReceiverStore::droppedEventDatagrams() const
 void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
 {
     assign(m_discoveryMessage, std::move(text), &ReceiverStore::discoveryMessageChanged);
+}
+
+void ReceiverStore::setAddressNotice(std::optional<QString> text, bool refusal)
+{
+    m_addressNoticeIsRefusal = text && refusal;
+    assign(m_addressNotice, std::move(text), &ReceiverStore::addressNoticeChanged);
 }
 
 std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
@@ -274,6 +306,9 @@ QString ReceiverStore::statusLine() const
     case ConnectionState::Kind::failed:
         segments.append(QStringLiteral("Offline: ") + m_connection.reason());
         break;
+    }
+    if (m_addressNotice) {
+        segments.append(*m_addressNotice);
     }
     return segments.join(segmentSeparator);
 }
@@ -693,6 +728,7 @@ void ReceiverStore::useAddress(const QString &address)
 void ReceiverStore::reconnect()
 {
     stopTasks();
+    setAddressNotice(std::nullopt); // the user has chosen where the receiver is
     replaceTransport();
     clearReceiverState();
     start();
@@ -806,24 +842,76 @@ QCoro::Task<> ReceiverStore::recoverAddress()
     m_lastRecovery = now;
 
     QPointer<ReceiverStore> self(this);
-    const std::optional<QString> savedID = m_settings.deviceID();
+    const QString savedID = *m_settings.deviceID();
     const QString savedHost = m_settings.host();
     const Epoch asked = epoch();
+    const auto unchanged
+        = [&] { return isCurrent(self, asked) && m_settings.deviceID() == savedID && m_settings.host() == savedHost; };
     co_await scan();
-    if (!isCurrent(self, asked)) {
+    if (!unchanged()) {
+        co_return; // the user chose another receiver meanwhile, or the store moved on
+    }
+    const QStringList claimants = claimantsOf(m_foundReceivers, savedID);
+    const QString oldHost = savedHost.trimmed();
+    QStringList others = claimants;
+    others.removeAll(oldHost);
+    // Each search decides afresh whether the user has to choose.
+    const auto kept = [&](const QString &why) {
+        if (m_addressNoticeIsRefusal) {
+            setAddressNotice(std::nullopt);
+        }
+        if (others.isEmpty()) {
+            qCDebug(lcStore).noquote() << why;
+        } else {
+            qCInfo(lcStore).noquote() << why
+                    + QStringLiteral("; not moved to %1, also claiming its id").arg(listed(others));
+        }
+    };
+    if (claimants.isEmpty()) {
+        kept(QStringLiteral("The search found no receiver with device id %1").arg(savedID));
         co_return;
     }
-    if (m_settings.deviceID() != savedID || m_settings.host() != savedHost) {
-        co_return; // the user chose another receiver meanwhile
+    if (others.size() < claimants.size()) {
+        kept(QStringLiteral("The receiver still answers the search at %1").arg(oldHost));
+        co_return;
     }
+
+    // A receiver that is back from a restart may answer at its address before it answers a search; moving away
+    // from it then would hand its place to whoever else claims its id.
+    const std::shared_ptr<ReceiverTransport> savedTransport
+        = m_transportHost == savedHost ? asked.transport : makeTransport();
+    const Result<DeviceInfo, YXCError> again = co_await savedTransport->fetch<DeviceInfo>(YXCCommand::getDeviceInfo());
+    if (!unchanged()) {
+        co_return;
+    }
+    if (again && again->deviceId == savedID) {
+        kept(QStringLiteral("The receiver answers at %1 again").arg(oldHost));
+        co_return;
+    }
+    if (claimants.size() > 1) {
+        const QString notice
+            = QStringLiteral("Receiver not moved: %1 %2 claim to be it.")
+                  .arg(listed(claimants), claimants.size() == 2 ? QStringLiteral("both") : QStringLiteral("all"));
+        if (m_addressNotice != notice) { // said once, not at every search while it holds
+            qCWarning(lcStore).noquote() << QStringLiteral("The receiver (device id %1) does not answer at %2, and "
+                                                           "%3 each claim its id: not moved, the user chooses")
+                                                .arg(savedID, oldHost, listed(claimants));
+        }
+        setAddressNotice(notice, true);
+        co_return;
+    }
+
+    const QString newHost = claimants.first();
     const auto found = std::find_if(m_foundReceivers.cbegin(), m_foundReceivers.cend(),
         [&](const DiscoveredReceiver &receiver) { return receiver.deviceID == savedID; });
-    if (found == m_foundReceivers.cend()) {
-        co_return;
-    }
-    qCInfo(lcStore).noquote() << "The receiver moved to" << found->host;
-    choose(*found);
+    DiscoveredReceiver moved = *found;
+    moved.host = newHost;
+    moved.otherHosts.clear();
+    qCInfo(lcStore).noquote()
+        << QStringLiteral("Receiver moved from %1 to %2 (device id %3); %2 is saved").arg(oldHost, newHost, savedID);
+    choose(moved);
     replaceTransport();
+    setAddressNotice(QStringLiteral("Receiver moved from %1 to %2.").arg(oldHost, newHost));
     const Result<Done, StoreError> connected = co_await connect(m_clock.now());
     if (!self || m_destroying || (!connected && connected.error().isSuperseded())) {
         co_return;

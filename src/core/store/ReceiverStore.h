@@ -115,6 +115,12 @@ public:
     std::optional<quint16> boundEventPort() const;
     const std::optional<QString> &lastError() const { return m_lastError; }
     const std::optional<QString> &networkName() const { return m_networkName; }
+    // What the last address recovery did that the user should know of: the receiver was moved to another address
+    // (kept until the user picks a receiver or address), or it was not moved because several hosts claim it
+    // (kept only until the receiver answers again or the next search). The status line ends with it.
+    const std::optional<QString> &addressNotice() const { return m_addressNotice; }
+    // The address the current transport talks to (the saved host when the transport was made).
+    const QString &transportHost() const { return m_transportHost; }
     // The addresses push events are accepted from: the current receiver's (none in mock mode, and none while
     // its name is still being resolved).
     const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
@@ -171,6 +177,9 @@ public:
     void useAddress(const QString &address);
     void reconnect();
     QCoro::Task<Result<Done, StoreError>> connect(Clock::TimePoint now);
+    // After a failure, looks for the saved receiver at another address. It keeps the saved address while that
+    // still answers with the saved device id, and moves only to the one host the search found under that id:
+    // the id is no secret, so when several hosts claim it the user decides.
     QCoro::Task<> recoverAddress();
     void stopTasks();
 
@@ -247,6 +256,7 @@ Q_SIGNALS:
     void eventPortChanged();
     void lastErrorChanged();
     void networkNameChanged();
+    void addressNoticeChanged();
     void signalInfoChanged();
     void signalZoneChanged();
     void frontPanelVisibleChanged();
@@ -351,6 +361,7 @@ private:
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);
     void setDiscoveryMessage(std::optional<QString> text);
+    void setAddressNotice(std::optional<QString> text, bool refusal = false);
     void replaceTransport();
     // Events a transport without a network makes go to handlePacket().
     void takeTransportEvents();
@@ -422,6 +433,8 @@ private:
     std::optional<quint16> m_eventPort;
     std::optional<QString> m_lastError;
     std::optional<QString> m_networkName;
+    std::optional<QString> m_addressNotice;
+    bool m_addressNoticeIsRefusal = false; // the notice says the receiver was not moved
     std::optional<SignalInfo> m_signalInfo;
     std::optional<Zone> m_signalZone;
     bool m_frontPanelVisible = false;

@@ -167,6 +167,8 @@ Item {
                     anchors.leftMargin: 28
                     anchors.baseline: parent.baseline
                     text: Panel.statusLine
+                    // It carries addresses and failure texts the network supplied.
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
                     color: Panel.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText

@@ -64,6 +64,8 @@ ColumnLayout {
         objectName: "statusLine"
         Layout.fillWidth: true
         text: Panel.statusLine
+        // It carries addresses and failure texts the network supplied.
+        textFormat: Text.PlainText
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
         font.pixelSize: 11

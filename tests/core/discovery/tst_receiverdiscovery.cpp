@@ -6,140 +6,33 @@
 
 #include "../protocol/RawPeer.h"
 
+#include "support/FakeLan.h"
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
 
 #include <QCoroTask>
 #include <QNetworkAccessManager>
-#include <QNetworkDatagram>
-#include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QTest>
-#include <QUdpSocket>
 
 #include <memory>
 
 using namespace amplora;
 using namespace std::chrono_literals;
+using test::descriptionXML;
+using test::deviceInfoPath;
 using test::FakeReceiver;
 using test::httpAnswer;
 using test::RawPeer;
+using test::ssdpAnswer;
 
 namespace {
-
-// Skips unless the test runs in a namespace of its own; a multicast search on the host would reach the LAN.
-#define REQUIRE_PRIVATE_NAMESPACE()                                                                                    \
-    do {                                                                                                               \
-        if (qEnvironmentVariableIsSet("AMPLORA_NO_NETNS")) {                                                           \
-            QSKIP("network namespaces are not permitted here; the SSDP pipeline test needs one");                      \
-        }                                                                                                              \
-        if (!onlyLoopbackExists()) {                                                                                   \
-            QSKIP("not inside a private network namespace (an interface other than loopback exists); refusing to "     \
-                  "send multicast");                                                                                   \
-        }                                                                                                              \
-    } while (false)
-
-bool onlyLoopbackExists()
-{
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    return std::all_of(interfaces.cbegin(), interfaces.cend(),
-        [](const QNetworkInterface &interface) { return interface.flags().testFlag(QNetworkInterface::IsLoopBack); });
-}
 
 // Another machine on the network: loopback carries all of 127.0.0.0/8.
 const QHostAddress strangerAddress(QStringLiteral("127.0.0.2"));
 
-// Plays the SSDP side of every device: answers each M-SEARCH with the configured datagrams, unicast to the sender;
-// `strangerAnswers` come from the stranger's address instead of the device's.
-class Responder : public QObject {
-public:
-    QList<QByteArray> answers;
-    QList<QByteArray> strangerAnswers;
-    QList<QByteArray> searches;
-
-    bool start()
-    {
-        const auto lo = QNetworkInterface::interfaceFromName(QStringLiteral("lo"));
-        if (!m_socket.bind(
-                QHostAddress(QHostAddress::AnyIPv4), 1900, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)
-            || !m_socket.joinMulticastGroup(QHostAddress(QStringLiteral("239.255.255.250")), lo)
-            || !m_stranger.bind(strangerAddress, 0)) {
-            qWarning("responder: %s %s", qPrintable(m_socket.errorString()), qPrintable(m_stranger.errorString()));
-            return false;
-        }
-        connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
-            while (m_socket.hasPendingDatagrams()) {
-                const QNetworkDatagram datagram = m_socket.receiveDatagram();
-                if (!datagram.data().startsWith("M-SEARCH")) {
-                    continue;
-                }
-                searches << datagram.data();
-                for (const QByteArray &answer : std::as_const(answers)) {
-                    m_socket.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
-                }
-                for (const QByteArray &answer : std::as_const(strangerAnswers)) {
-                    m_stranger.writeDatagram(answer, datagram.senderAddress(), quint16(datagram.senderPort()));
-                }
-            }
-        });
-        return true;
-    }
-
-private:
-    QUdpSocket m_socket;
-    QUdpSocket m_stranger;
-};
-
-QByteArray descriptionXML(
-    const QString &name, const QString &manufacturer, const QString &controlURL, const QString &urlBase)
-{
-    return QStringLiteral(R"(<?xml version="1.0" encoding="utf-8"?>
-<root xmlns="urn:schemas-upnp-org:device-1-0" xmlns:yamaha="urn:schemas-yamaha-com:device-1-0">
- <device><friendlyName>%1</friendlyName><manufacturer>%2</manufacturer><modelName>x</modelName></device>
- <yamaha:X_device><yamaha:X_URLBase>%4</yamaha:X_URLBase><yamaha:X_serviceList><yamaha:X_service>
-  <yamaha:X_yxcControlURL>%3</yamaha:X_yxcControlURL></yamaha:X_service></yamaha:X_serviceList></yamaha:X_device>
-</root>)")
-        .arg(name, manufacturer, controlURL, urlBase)
-        .toUtf8();
-}
-
-QByteArray deviceInfo(const QString &model, const QString &deviceID)
-{
-    return QStringLiteral(R"({"response_code":0,"model_name":"%1","device_id":"%2","system_version":2.85})")
-        .arg(model, deviceID)
-        .toUtf8();
-}
-
-// A device on its own fake server that describes itself as a receiver of the maker.
-struct Device {
-    std::unique_ptr<FakeReceiver> server = std::make_unique<FakeReceiver>();
-
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(server->port()); }
-    QString location(const QString &path = QStringLiteral("desc.xml")) const { return base() + path; }
-
-    void describe(const QString &name, const QString &model, const QString &deviceID,
-        const QString &manufacturer = QStringLiteral("Yamaha Corporation"),
-        const QString &controlURL = QStringLiteral("/YamahaExtendedControl/v1/"),
-        const QString &path = QStringLiteral("/desc.xml"))
-    {
-        server->answer(path, descriptionXML(name, manufacturer, controlURL, base()));
-        server->answer(QStringLiteral("system/getDeviceInfo"), deviceInfo(model, deviceID));
-    }
-
-    qsizetype requestsFor(const QString &path) const
-    {
-        const auto &all = server->requests();
-        return std::count_if(all.cbegin(), all.cend(), [&](const auto &request) { return request.path == path; });
-    }
-};
-
-QByteArray answer(
-    const QString &location, const QByteArray &statusLine = "HTTP/1.1 200 OK", const QByteArray &header = "LOCATION")
-{
-    return statusLine + "\r\nCACHE-CONTROL: max-age=1800\r\nEXT:\r\n" + header + ": " + location.toUtf8()
-        + "\r\nSERVER: Linux/3.2 UPnP/1.0 Network_Module/1.0 (RX-V481)\r\nST: "
-          "urn:schemas-upnp-org:device:MediaRenderer:1\r\n\r\n";
-}
+using Device = test::FakeDevice;
+using Responder = test::SSDPResponder;
 
 // An answer that never ends: the opening, then one more byte every 50 ms, never silent long enough for a transfer
 // time-out.
@@ -148,24 +41,12 @@ std::unique_ptr<RawPeer> dripper(const QByteArray &opening = "<root>")
     return std::make_unique<RawPeer>(httpAnswer("text/xml", opening + QByteArray(1000000, ' ')), 50ms);
 }
 
-ReceiverDiscovery::Options fastOptions()
-{
-    ReceiverDiscovery::Options options;
-    options.search.includeLoopback = true;
-    options.search.timing = { 150ms, 3, 20ms, 600ms };
-    options.descriptionTimeout = 500ms;
-    options.deviceInfoTimeout = 1000ms;
-    return options;
-}
-
 // Runs a discovery without waiting for it: the result lands in `out` when it comes.
 QCoro::Task<> collect(
     QCoro::Task<ReceiverDiscovering::Receivers> task, std::optional<ReceiverDiscovering::Receivers> *out)
 {
     out->emplace(co_await std::move(task));
 }
-
-const QString deviceInfoPath = QStringLiteral("/YamahaExtendedControl/v1/system/getDeviceInfo");
 
 } // namespace
 
@@ -192,19 +73,19 @@ private Q_SLOTS:
         Responder responder;
         QVERIFY(responder.start());
         responder.answers = {
-            answer(den10.location()),
-            answer(den9.location(), "HTTP/1.1 200 OK", "Location"),
-            answer(den9.location(QStringLiteral("MediaRenderer/desc.xml")), "HTTP/1.1 200 OK", "location"),
-            answer(attic.location(), "http/1.1 200 ok"),
-            answer(otherBrand.location()),
-            answer(missing.location()),
-            answer(silent.location()),
-            answer(anonymous.location()),
+            ssdpAnswer(den10.location()),
+            ssdpAnswer(den9.location(), "HTTP/1.1 200 OK", "Location"),
+            ssdpAnswer(den9.location(QStringLiteral("MediaRenderer/desc.xml")), "HTTP/1.1 200 OK", "location"),
+            ssdpAnswer(attic.location(), "http/1.1 200 ok"),
+            ssdpAnswer(otherBrand.location()),
+            ssdpAnswer(missing.location()),
+            ssdpAnswer(silent.location()),
+            ssdpAnswer(anonymous.location()),
             QByteArray("\xff\xfe garbage"),
         };
 
         QNetworkAccessManager network;
-        ReceiverDiscovery discovery(fastOptions(), &network);
+        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
         const auto found = test::waitFor(discovery.discover());
         QVERIFY2(found.ok(), qPrintable(found.ok() ? QString() : found.error().description()));
 
@@ -229,6 +110,33 @@ private Q_SLOTS:
         QCOMPARE(anonymous.requestsFor(deviceInfoPath), 1);
     }
 
+    // The device id is no secret: a second machine may claim it. The list shows the id once, and keeps the other
+    // claimant where whoever would move to another address sees it.
+    void anotherHostClaimingTheIdIsKeptBesideIt()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        Device den, twin(QHostAddress(QStringLiteral("127.0.0.3")));
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        twin.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        Responder responder;
+        QVERIFY(responder.start());
+        responder.answers = { ssdpAnswer(den.location()) };
+        responder.answersFrom = { { twin.address(), ssdpAnswer(twin.location()) } };
+        QTest::ignoreMessage(QtWarningMsg,
+            QRegularExpression(QStringLiteral("^Device id AAA is claimed by 127\\.0\\.0\\.[13]:\\d+ and by "
+                                              "127\\.0\\.0\\.[13]:\\d+$")));
+
+        QNetworkAccessManager network;
+        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
+        const auto found = test::waitFor(discovery.discover());
+
+        QVERIFY(found.ok());
+        QCOMPARE(found->size(), 1);
+        QStringList hosts = QStringList { found->first().host } + found->first().otherHosts;
+        hosts.sort();
+        QCOMPARE(hosts, (QStringList { den.server->host(), twin.server->host() }));
+    }
+
     // A machine that is not the receiver must not be able to make the search list the receiver under its own
     // word: neither by an SSDP answer naming the receiver's location, nor by a description naming its address.
     void anotherHostCannotSpeakForTheReceiver_data()
@@ -251,12 +159,12 @@ private Q_SLOTS:
             0ms, strangerAddress);
         Responder responder;
         QVERIFY(responder.start());
-        responder.answers = { answer(attic.location()) };
-        responder.strangerAnswers
-            = { answer(strangerServesDescription ? stranger.base() + QStringLiteral("desc.xml") : den.location()) };
+        responder.answers = { ssdpAnswer(attic.location()) };
+        responder.answersFrom = { { strangerAddress,
+            ssdpAnswer(strangerServesDescription ? stranger.base() + QStringLiteral("desc.xml") : den.location()) } };
 
         QNetworkAccessManager network;
-        ReceiverDiscovery discovery(fastOptions(), &network);
+        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
         const auto found = test::waitFor(discovery.discover());
 
         QVERIFY(found.ok());
@@ -290,10 +198,10 @@ private Q_SLOTS:
         Responder responder;
         QVERIFY(responder.start());
         responder.answers
-            = { answer(dripsDeviceInfo ? hanging.location() : dripping->base() + QStringLiteral("desc.xml")),
-                  answer(den.location()) };
+            = { ssdpAnswer(dripsDeviceInfo ? hanging.location() : dripping->base() + QStringLiteral("desc.xml")),
+                  ssdpAnswer(den.location()) };
         QNetworkAccessManager network;
-        ReceiverDiscovery discovery(fastOptions(), &network);
+        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
 
         std::optional<ReceiverDiscovering::Receivers> result;
         auto task = collect(discovery.discover(), &result);
@@ -320,7 +228,7 @@ private Q_SLOTS:
         Responder responder;
         QVERIFY(responder.start());
         QNetworkAccessManager network;
-        auto options = fastOptions();
+        auto options = test::loopbackDiscoveryOptions();
         // Far longer than the test may take: only the cancellation can end it in time.
         options.search.timing = { 1000ms, 3, 100ms, 120s };
         auto discovery = std::make_unique<ReceiverDiscovery>(options, &network);
@@ -344,7 +252,7 @@ private Q_SLOTS:
     {
         REQUIRE_PRIVATE_NAMESPACE();
         QNetworkAccessManager network;
-        auto options = fastOptions();
+        auto options = test::loopbackDiscoveryOptions();
         options.search.includeLoopback = false; // as on a real host: only loopback exists here
         ReceiverDiscovery discovery(options, &network);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("No interface can carry the search")));
@@ -357,7 +265,7 @@ private Q_SLOTS:
     {
         REQUIRE_PRIVATE_NAMESPACE();
         QNetworkAccessManager network;
-        ReceiverDiscovery discovery(fastOptions(), &network);
+        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
         const auto found = test::waitFor(discovery.discover());
         QVERIFY(found.ok());
         QVERIFY(found->isEmpty());

@@ -41,7 +41,8 @@ public:
     QCoro::Task<Receivers> discover() override
     {
         ++*m_runs;
-        co_return *m_answer;
+        const Receivers &answer = *m_answer; // const: QCoro 0.8 moves from a non-const lvalue given to co_return
+        co_return answer;
     }
 
 private:

@@ -241,7 +241,9 @@ private Q_SLOTS:
             QStringLiteral("10.0.0.9"), QStringLiteral("AC44F2000001") } };
         rig.startConnected();
         QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.5")) });
-        rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::transport(QStringLiteral("No route")));
+        for (const QString &path : { QStringLiteral("main/getStatus"), QStringLiteral("system/getDeviceInfo") }) {
+            rig.transport->failOnly(path, YXCError::transport(QStringLiteral("No route")));
+        }
         rig.clock.advance(1500ms); // the poll fails; recovery finds the receiver at its new address
         QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.9"));
         QCOMPARE(rig.store->eventSenders(), QList { QHostAddress(QStringLiteral("10.0.0.9")) });

@@ -2,6 +2,7 @@
 
 #include "StoreRig.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -203,6 +204,16 @@ private Q_SLOTS:
         QVERIFY(rig.store->foundReceivers().isEmpty());
     }
 
+    // The demo's list is the same at every scan, not only at the first.
+    void mockDiscoveryAnswersEveryScan()
+    {
+        StoreRig rig;
+        const auto store = rig.mockStore();
+        store->scan();
+        store->scan();
+        QCOMPARE(store->foundReceivers().size(), 2);
+    }
+
     void recoveryAtMostEveryThirtySeconds()
     {
         StoreRig rig;
@@ -232,6 +243,49 @@ private Q_SLOTS:
         QCOMPARE(rig.factoryHosts, QStringList { QStringLiteral("10.0.0.9") });
         QCOMPARE(rig.store->connection(), ConnectionState::connected());
         QCOMPARE(rig.store->transport().get(), rig.madeTransports.first().get());
+        QCOMPARE(rig.store->statusLine(),
+            QStringLiteral("Live \u00B7 polling  \u00B7  Receiver moved from 10.0.0.5 to 10.0.0.9."));
+        // The move stays said until the user picks a receiver or an address.
+        rig.clock.advance(10min);
+        QCOMPARE(rig.store->addressNotice(), QStringLiteral("Receiver moved from 10.0.0.5 to 10.0.0.9."));
+        rig.store->useAddress(QStringLiteral("10.0.0.7"));
+        QCOMPARE(rig.store->addressNotice(), std::nullopt);
+        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+    }
+
+    // Two hosts claim the saved id and the saved one is silent: no move, and the user is told why for as long as
+    // it holds, which ends when the receiver answers where it is.
+    void claimedByTwoHostsStaysAndSaysSoUntilTheReceiverAnswers()
+    {
+        StoreRig rig(QStringLiteral("10.0.0.5"));
+        rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
+        DiscoveredReceiver claimed
+            = receiver(QStringLiteral("Den"), QStringLiteral("10.0.0.9"), QStringLiteral("AC44F2000001"));
+        claimed.otherHosts = { QStringLiteral("10.0.0.8") };
+        rig.discovered = QList { claimed };
+        rig.transport->failOnly(
+            QStringLiteral("system/getDeviceInfo"), YXCError::transport(QStringLiteral("Host unreachable")));
+        const QString notice = QStringLiteral("Receiver not moved: 10.0.0.8 and 10.0.0.9 both claim to be it.");
+        QTest::ignoreMessage(QtWarningMsg,
+            "The receiver (device id AC44F2000001) does not answer at 10.0.0.5, and 10.0.0.8 and 10.0.0.9 each claim "
+            "its id: not moved, the user chooses");
+
+        rig.startConnected();
+        QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.5"));
+        QVERIFY(rig.factoryHosts.isEmpty());
+        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: Host unreachable  \u00B7  ") + notice);
+
+        // The polls go on failing; the next search, 30 s on, finds the same and says nothing new.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("each claim its id")));
+        rig.clock.advance(32s);
+        QCOMPARE(rig.discoveryRuns, 2);
+        QCOMPARE(rig.store->addressNotice(), notice);
+
+        rig.transport->answerOnly(QStringLiteral("system/getDeviceInfo"), sampleDevice());
+        rig.clock.advance(1500ms);
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.store->addressNotice(), std::nullopt);
+        QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.5"));
     }
 
     void useAddressForgetsIdentityAndReconnects()
