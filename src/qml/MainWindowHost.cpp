@@ -2,6 +2,7 @@
 
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/NetworkGuard.h"
 #include "qml/PanelModel.h"
 #include "qml/SceneGraphBackend.h"
 #include "qml/SymbolProvider.h"
@@ -96,6 +97,7 @@ void MainWindowHost::prepare(QQmlEngine &engine, PanelModel &panel, AppSettings 
 {
     prepareProcess();
     new UiContext(panel, settings, engine);
+    NetworkGuard::install(engine);
     engine.addImportPath(QStringLiteral("qrc:/"));
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolProvider);
     engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(panel.store()));

@@ -46,7 +46,8 @@ public:
     // renderer (SceneGraphBackend) and the icon theme the symbols are drawn from. prepare() calls it.
     static void prepareProcess();
     // Gives an engine everything the Amplora.Ui module needs: its types, the view model and settings
-    // singletons and the image providers. Used by the host itself and by QML tests.
+    // singletons, the image providers, and the guard that keeps it off the network (NetworkGuard). Used by the
+    // host itself and by QML tests.
     static void prepare(QQmlEngine &engine, PanelModel &panel, AppSettings &settings);
 
 private:

@@ -6,6 +6,7 @@
 #include "api/auth/APIToken.h"
 #include "api/auth/SecretTokenStore.h"
 #include "app/cli/Commands.h"
+#include "app/cli/TerminalText.h"
 #include "app/dbus/RunningInstance.h"
 #include "core/store/AppSettings.h"
 
@@ -120,19 +121,20 @@ int usageError(const QString &problem, const QString &usage)
     return exitUsage;
 }
 
+// Results and errors name inputs, programs, favourites and scenes as the receiver or a scene file spells them.
 int answer(const Result<QVariant, app::InstanceCallError> &reply, bool isList)
 {
     if (!reply) {
-        QTextStream(stderr) << reply.error().description() << '\n';
+        QTextStream(stderr) << escapedForTerminal(reply.error().description()) << '\n';
         return exitFailure;
     }
     QTextStream out(stdout);
     if (isList) {
         for (const QString &name : reply.value().toStringList()) {
-            out << name << '\n';
+            out << escapedForTerminal(name) << '\n';
         }
     } else {
-        out << reply.value().toString() << '\n';
+        out << escapedForTerminal(reply.value().toString()) << '\n';
     }
     return exitOk;
 }

@@ -1,6 +1,7 @@
 // `amplora discover`: one discovery run, one line per receiver in the order the setup section shows them.
 
 #include "app/cli/Commands.h"
+#include "app/cli/TerminalText.h"
 #include "core/discovery/MockDiscovery.h"
 #include "core/discovery/ReceiverDiscovery.h"
 
@@ -78,8 +79,9 @@ int runDiscover(const QStringList &args)
         err << "No receivers found.\n";
         return exitOk;
     }
+    // Every part of the line is what a device on the network said about itself.
     for (const DiscoveredReceiver &receiver : *found) {
-        out << receiver.label() << QStringLiteral(" \u00B7 ") << receiver.deviceID << '\n';
+        out << escapedForTerminal(receiver.label() + QStringLiteral(" \u00B7 ") + receiver.deviceID) << '\n';
     }
     return exitOk;
 }

@@ -36,6 +36,7 @@ FormSection {
     RowLayout {
         Text {
             text: "Port"
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             font.family: Theme.fontFamily
             font.pixelSize: 13
@@ -70,6 +71,7 @@ FormSection {
         spacing: 8
         Text {
             text: "Token"
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
             color: Theme.panelText
@@ -138,6 +140,7 @@ FormSection {
             selectByMouse: true
             wrapMode: TextEdit.Wrap
             text: section.controller ? section.controller.statusLine : ""
+            textFormat: TextEdit.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 11
             color: Theme.secondaryText

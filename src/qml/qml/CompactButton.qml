@@ -25,6 +25,7 @@ HardwareButton {
                 anchors.verticalCenter: parent.verticalCenter
                 width: Math.min(implicitWidth, control.width - control.symbolSpace - 16)
                 text: control.text
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 12
                 elide: Text.ElideRight

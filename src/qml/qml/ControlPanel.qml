@@ -23,6 +23,7 @@ Item {
                     Symbol { name: Panel.symbol("circle.hexagongrid.circle"); size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
                     Text {
                         text: "YAMAHA"
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 36
                         font.weight: Font.Black
@@ -34,6 +35,7 @@ Item {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: "AVENTAGE"
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 26
                     font.letterSpacing: 3
@@ -49,6 +51,7 @@ Item {
                     objectName: "modelName"
                     anchors.right: parent.right
                     text: Panel.modelName
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 24
                     font.letterSpacing: 1
@@ -57,6 +60,7 @@ Item {
                 Text {
                     anchors.right: parent.right
                     text: "AV RECEIVER"
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
                     font.letterSpacing: 1.6
@@ -156,6 +160,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 anchors.verticalCenterOffset: -6
                 text: "NATURAL SOUND  AV RECEIVER"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 15
                 font.letterSpacing: 2.4
@@ -182,6 +187,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 anchors.verticalCenterOffset: -6
                 text: "AVENTAGE"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 20
                 font.letterSpacing: 3

@@ -4,6 +4,7 @@ import Amplora.Ui
 
 // Footnote-size text under a row: help, messages and footers.
 Text {
+    textFormat: Text.PlainText
     property bool warning: false
     Layout.fillWidth: true
     wrapMode: Text.Wrap

@@ -12,6 +12,7 @@ ColumnLayout {
     Text {
         visible: section.title !== ""
         text: section.title
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 13
         font.weight: Font.DemiBold

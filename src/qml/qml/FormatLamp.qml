@@ -26,6 +26,7 @@ Item {
         id: text
         anchors.centerIn: parent
         text: lamp.label
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 11
         font.weight: Font.DemiBold

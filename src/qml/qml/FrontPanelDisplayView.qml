@@ -57,14 +57,15 @@ Item {
             Row {
                 spacing: 18
                 opacity: 0.22
-                Text { text: "YAMAHA"; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 20; font.weight: Font.DemiBold; font.letterSpacing: 5 }
-                Text { text: "AVENTAGE"; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 18; font.letterSpacing: 7; anchors.baseline: parent.children[0].baseline }
+                Text { text: "YAMAHA"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 20; font.weight: Font.DemiBold; font.letterSpacing: 5 }
+                Text { text: "AVENTAGE"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 18; font.letterSpacing: 7; anchors.baseline: parent.children[0].baseline }
             }
 
             Text {
                 objectName: "displayStateWord"
                 visible: display.state !== "live"
                 text: display.state === "notConnected" ? "NOT CONNECTED" : "STANDBY"
+                textFormat: Text.PlainText
                 width: Math.max(440, implicitWidth)
                 font.family: Theme.fontFamily
                 font.pixelSize: 66
@@ -93,6 +94,7 @@ Item {
                                 id: word
                                 anchors.centerIn: parent
                                 text: modelData.word
+                                textFormat: Text.PlainText
                                 font.family: Theme.fontFamily
                                 font.pixelSize: 19
                                 font.weight: Font.Medium
@@ -112,6 +114,7 @@ Item {
                         visible: Panel.supportsSleep && Panel.sleepMinutes > 0
                         leftPadding: 10
                         text: "SLEEP " + Panel.sleepMinutes
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 19
                         font.weight: Font.Medium
@@ -138,6 +141,7 @@ Item {
                         width: Math.min(implicitWidth, parent.width * 0.45)
                         horizontalAlignment: Text.AlignRight
                         text: display.volumeText
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 98
                         font.weight: Font.Light
@@ -150,6 +154,7 @@ Item {
                         id: inputName
                         width: parent.width - volumeWord.width - 48
                         text: Panel.inputName
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 102
                         font.weight: Font.Medium
@@ -167,6 +172,7 @@ Item {
                     Text {
                         width: parent.width
                         text: Panel.soundProgramName
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 34
                         fontSizeMode: Text.HorizontalFit
@@ -192,12 +198,14 @@ Item {
                     height: Math.max(82, implicitHeight)
                     Text {
                         text: Panel.signalSummary
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 23
                         color: display.tint
                     }
                     Text {
                         text: Panel.signalDetail
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 20
                         color: display.tint
@@ -221,6 +229,7 @@ Item {
             contentItem: Text {
                 id: showLabel
                 text: "Show Controls"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 16
                 color: "white"

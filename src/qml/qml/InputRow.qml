@@ -38,6 +38,7 @@ Rectangle {
                         width: parent.width
                         horizontalAlignment: Text.AlignHCenter
                         text: modelData.label
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 17
                         elide: Text.ElideRight

@@ -17,6 +17,7 @@ Column {
     Text {
         anchors.horizontalCenter: parent.horizontalCenter
         text: column.title
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 18
         color: Theme.panelText
@@ -41,6 +42,7 @@ Column {
         anchors.horizontalCenter: parent.horizontalCenter
         text: column.decibels ? Logic.levelReadout(column.known ? column.level : undefined)
                               : Logic.plainLevelReadout(column.known ? column.level : undefined)
+        textFormat: Text.PlainText
         font.family: Theme.monoFamily
         font.pixelSize: 18
         color: Theme.secondaryText

@@ -16,6 +16,7 @@ Column {
         visible: !lamp.compact
         anchors.horizontalCenter: parent.horizontalCenter
         text: lamp.title
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 18
         color: Theme.panelText
@@ -61,6 +62,7 @@ Column {
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: light.y + light.height + 12
                 text: lamp.on ? "ON" : "OFF"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 15
                 font.letterSpacing: 1.4
@@ -74,6 +76,7 @@ Column {
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
                 text: lamp.title
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 15
                 fontSizeMode: Text.HorizontalFit
@@ -86,6 +89,7 @@ Column {
     Text {
         visible: !lamp.compact
         text: " "
+        textFormat: Text.PlainText
         font.pixelSize: 18
     }
 }

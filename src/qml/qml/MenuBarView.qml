@@ -25,6 +25,7 @@ ColumnLayout {
 
     Text {
         text: "Amplora"
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 15
         font.weight: Font.DemiBold
@@ -49,6 +50,7 @@ ColumnLayout {
                 onClicked: Panel.selectedZone = modelData.id
                 contentItem: Text {
                     text: parent.text
+                    textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily
@@ -101,6 +103,7 @@ ColumnLayout {
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
                         text: modelData.title
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 12
                         color: parent.parent.labelColor
@@ -143,6 +146,7 @@ ColumnLayout {
                 Layout.preferredWidth: 64
                 horizontalAlignment: Text.AlignRight
                 text: view.volumeKnown ? SettingsLogic.decibels(view.displayedVolume) : ""
+                textFormat: Text.PlainText
                 font.family: Theme.monoFamily
                 font.pixelSize: 12
                 color: Theme.panelText
@@ -151,6 +155,7 @@ ColumnLayout {
         Text {
             objectName: "capLine"
             text: "Capped at " + SettingsLogic.decibels(view.sliderTop)
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 10
             color: Theme.secondaryText
@@ -161,11 +166,13 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             text: "Input"
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 12
             color: Theme.panelText
         }
         ComboBox {
+            id: picker
             objectName: "inputPicker"
             Layout.fillWidth: true
             model: view.inputs
@@ -174,6 +181,25 @@ ColumnLayout {
             currentIndex: view.inputs.findIndex(entry => entry.current)
             Accessible.name: "Input"
             onActivated: (index) => Panel.selectInput(view.inputs[index].id)
+            // The Basic style's entry, with the input's name as plain text.
+            delegate: ItemDelegate {
+                id: entry
+                required property var modelData
+                required property int index
+                width: ListView.view.width
+                text: modelData.name
+                font.weight: picker.currentIndex === index ? Font.DemiBold : Font.Normal
+                highlighted: picker.highlightedIndex === index
+                hoverEnabled: picker.hoverEnabled
+                contentItem: Text {
+                    text: entry.text
+                    textFormat: Text.PlainText
+                    font: entry.font
+                    elide: Text.ElideRight
+                    verticalAlignment: Text.AlignVCenter
+                    color: entry.highlighted ? entry.palette.highlightedText : entry.palette.text
+                }
+            }
         }
     }
 
@@ -181,6 +207,7 @@ ColumnLayout {
 
     Text {
         text: "Scenes"
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
         font.weight: Font.DemiBold
@@ -213,6 +240,7 @@ ColumnLayout {
                 Text {
                     anchors.verticalCenter: parent.verticalCenter
                     text: sceneButton.text
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
                     color: Theme.panelText
@@ -225,6 +253,7 @@ ColumnLayout {
     Text {
         visible: Panel.favourites.length > 0
         text: "Favourites"
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
         font.weight: Font.DemiBold
@@ -250,6 +279,7 @@ ColumnLayout {
     Text {
         visible: Panel.receiverScenes.length > 0
         text: "Receiver Scenes"
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
         font.weight: Font.DemiBold
@@ -278,6 +308,7 @@ ColumnLayout {
         selectByMouse: true
         wrapMode: TextEdit.Wrap
         text: view.controller ? view.controller.statusLine : ""
+        textFormat: TextEdit.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 11
         color: Theme.secondaryText

@@ -41,6 +41,7 @@ HardwareButton {
                 rightPadding: 6
                 horizontalAlignment: Text.AlignHCenter
                 text: more.label
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: more.showSymbol ? 15 : 18
                 fontSizeMode: Text.HorizontalFit
@@ -62,8 +63,9 @@ HardwareButton {
             item.entries = Qt.binding(() => more.entries)
             item.chosen.connect(more.chosen)
             item.sectionChosen.connect(more.sectionChosen)
-            // Dropped once closed; not from inside its own signal.
-            item.closed.connect(() => Qt.callLater(() => { menuLoader.active = false }))
+            // Dropped once closed; not from inside its own signal. A button that went away with its menu open
+            // (the display mode took the window) has nothing left to drop.
+            item.closed.connect(() => Qt.callLater(() => { if (menuLoader) menuLoader.active = false }))
         }
     }
 }

@@ -14,6 +14,9 @@ Menu {
     signal chosen(string id)
     signal sectionChosen(string key, string id)
 
+    // Submenu titles are drawn by this delegate.
+    delegate: PlainMenuItem { }
+
     MenuSeparator {
         visible: root.sections.length > 0
         height: visible ? implicitHeight : 0
@@ -25,9 +28,10 @@ Menu {
             required property var modelData
             objectName: modelData.key + "Menu"
             title: modelData.title
+            delegate: PlainMenuItem { }
             Instantiator {
                 model: section.modelData.entries
-                delegate: MenuItem {
+                delegate: PlainMenuItem {
                     required property var modelData
                     text: modelData.name
                     Accessible.name: modelData.name
@@ -42,7 +46,7 @@ Menu {
     }
     Instantiator {
         model: root.entries
-        delegate: MenuItem {
+        delegate: PlainMenuItem {
             required property var modelData
             readonly property bool marked: modelData.current
             text: modelData.name

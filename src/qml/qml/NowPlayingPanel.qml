@@ -107,6 +107,7 @@ Item {
                 opacity: panel.fade
                 Text {
                     text: Panel.zoneOn ? "NOW PLAYING" : "STANDBY"
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 15
                     font.letterSpacing: 1.4
@@ -118,6 +119,7 @@ Item {
                     width: parent.width
                     text: panel.spotifyWaits ? "Open Spotify and choose " + panel.deviceName
                                              : (panel.showsTrack ? Panel.track : Panel.inputName)
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 33
                     fontSizeMode: Text.HorizontalFit
@@ -130,6 +132,7 @@ Item {
                     width: parent.width
                     text: !Panel.zoneOn ? "Power is off"
                                         : (panel.network ? (Panel.hasTrackInfo ? Panel.artist : "Nothing playing") : "")
+                    textFormat: Text.PlainText
                     visible: text.length > 0
                     font.family: Theme.fontFamily
                     font.pixelSize: 22
@@ -142,6 +145,7 @@ Item {
                     Symbol { name: Panel.sourceSymbol; size: 20; color: Theme.alpha(panel.tint, 0.8) }
                     Text {
                         text: Panel.inputName
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 20
                         color: Theme.alpha(panel.tint, 0.8)
@@ -173,7 +177,7 @@ Item {
                         anchors.centerIn: parent
                         spacing: 10
                         Symbol { name: Panel.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
-                        Text { text: "Open Spotify"; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
+                        Text { text: "Open Spotify"; textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
                     }
                 }
             }
@@ -246,6 +250,7 @@ Item {
                     id: elapsedText
                     objectName: "elapsedText"
                     text: panel.elapsed !== undefined && panel.elapsed !== null ? Logic.formatTime(panel.elapsed) : "0:00"
+                    textFormat: Text.PlainText
                     font.family: Theme.monoFamily
                     font.pixelSize: 19
                     color: Theme.alpha(panel.tint, 0.9)
@@ -268,6 +273,7 @@ Item {
                     id: totalText
                     objectName: "totalText"
                     text: panel.hasProgress ? Logic.formatTime(panel.total) : ""
+                    textFormat: Text.PlainText
                     font.family: Theme.monoFamily
                     font.pixelSize: 19
                     color: Theme.alpha(panel.tint, 0.9)

@@ -57,6 +57,7 @@ FormSection {
             objectName: "searchingLabel"
             visible: Panel.isScanning
             text: "Searching\u2026"
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
             color: Theme.secondaryText
@@ -68,6 +69,7 @@ FormSection {
         objectName: "discoveryMessage"
         visible: Panel.discoveryMessage !== ""
         text: Panel.discoveryMessage
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
@@ -97,6 +99,7 @@ FormSection {
         objectName: "eventCheckResult"
         visible: text !== ""
         text: setup.eventCheckResult
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
@@ -128,6 +131,7 @@ FormSection {
                 Text {
                     Layout.fillWidth: true
                     text: row.text
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
                     font.pixelSize: 13

@@ -91,6 +91,7 @@ Popup {
         spacing: 10
         Text {
             text: "Save Current as Scene"
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 17
             font.weight: Font.DemiBold
@@ -109,6 +110,7 @@ Popup {
         Text {
             objectName: "zoneLine"
             text: "Current settings in " + sheet.zoneName
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
             color: Theme.secondaryText
@@ -126,6 +128,7 @@ Popup {
                     Text {
                         leftPadding: 28
                         text: modelData.label
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 13
                         color: Theme.panelText
@@ -133,6 +136,7 @@ Popup {
                     Item { Layout.fillWidth: true }
                     Text {
                         text: modelData.value
+                        textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 13
                         color: Theme.secondaryText

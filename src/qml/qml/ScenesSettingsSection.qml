@@ -22,6 +22,7 @@ FormSection {
         objectName: "noScenes"
         visible: section.scenes.length === 0
         text: "No scenes yet."
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 13
         color: Theme.secondaryText
@@ -40,6 +41,7 @@ FormSection {
                 Text {
                     Layout.fillWidth: true
                     text: modelData.name
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
                     font.pixelSize: 13
@@ -49,6 +51,7 @@ FormSection {
                     objectName: "sceneSummary"
                     Layout.fillWidth: true
                     text: SettingsLogic.sceneSummary(modelData)
+                    textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
                     font.pixelSize: 11

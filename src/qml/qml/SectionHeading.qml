@@ -4,6 +4,7 @@ import QtQuick
 Text {
     property string title
     text: title.toUpperCase()
+    textFormat: Text.PlainText
     font.family: Theme.fontFamily
     font.pixelSize: 13
     font.weight: Font.Medium

@@ -46,6 +46,7 @@ ColumnLayout {
             Layout.fillWidth: true
             Text {
                 text: "Maximum volume"
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 font.family: Theme.fontFamily
                 font.pixelSize: 13

@@ -33,6 +33,7 @@ Item {
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: "SIGNAL"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 11
                 font.weight: Font.DemiBold
@@ -73,6 +74,7 @@ Item {
                         Text {
                             anchors.baseline: value.baseline
                             text: modelData.caption
+                            textFormat: Text.PlainText
                             font.family: Theme.fontFamily
                             font.pixelSize: 10
                             font.weight: Font.DemiBold
@@ -82,6 +84,7 @@ Item {
                         Text {
                             id: value
                             text: modelData.value
+                            textFormat: Text.PlainText
                             font.family: Theme.fontFamily
                             font.pixelSize: 20
                             font.weight: Font.Medium

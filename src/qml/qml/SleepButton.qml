@@ -42,6 +42,7 @@ Rectangle {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: "Sleep"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 17
                 color: button.labelColor
@@ -51,6 +52,7 @@ Rectangle {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: Logic.sleepCaption(well.minutes)
+                textFormat: Text.PlainText
                 font.family: Theme.monoFamily
                 font.pixelSize: 13
                 color: button.labelColor

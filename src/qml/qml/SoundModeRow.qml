@@ -28,6 +28,7 @@ Column {
                     contentItem: Text {
                         id: label
                         text: modelData.label
+                        textFormat: Text.PlainText
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.family: Theme.fontFamily

@@ -41,6 +41,7 @@ Item {
         x: marquee.offset
         width: marquee.scrolls ? implicitWidth : marquee.width
         text: marquee.text
+        textFormat: Text.PlainText
         elide: marquee.scrolls ? Text.ElideNone : Text.ElideRight
         maximumLineCount: 1
         font.family: Theme.fontFamily

@@ -26,6 +26,7 @@ PushButton {
             anchors.horizontalCenter: parent.horizontalCenter
             anchors.bottom: parent.bottom
             text: control.caption
+            textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 10
             font.letterSpacing: 1

@@ -39,6 +39,7 @@ Column {
                 Text {
                     id: number
                     text: section.known ? Logic.decibelNumber(section.volume) : "--.-"
+                    textFormat: Text.PlainText
                     font.family: Theme.monoFamily
                     font.pixelSize: 36
                     font.weight: Font.Medium
@@ -49,6 +50,7 @@ Column {
                 Text {
                     anchors.baseline: number.baseline
                     text: "dB"
+                    textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 24
                     font.weight: Font.Medium
@@ -59,6 +61,7 @@ Column {
                 anchors.horizontalCenter: parent.horizontalCenter
                 visible: Panel.muted
                 text: "MUTED"
+                textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
@@ -71,6 +74,7 @@ Column {
     Text {
         anchors.horizontalCenter: parent.horizontalCenter
         text: Logic.capCaption(Settings.maxVolumeDB)
+        textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 11
         color: Theme.tertiaryText

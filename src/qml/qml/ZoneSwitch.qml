@@ -27,6 +27,7 @@ Rectangle {
                 onClicked: Panel.selectedZone = modelData.id
                 contentItem: Text {
                     text: modelData.name
+                    textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily

@@ -194,6 +194,19 @@ private Q_SLOTS:
         }
     }
 
+    // Any API client, or a hand-edited scene file, names a scene: the list prints it on one line, inert.
+    void listedNamesPrintEscaped()
+    {
+        // (A JSON body written out: moc misreads escapes in a raw string.)
+        const Answer saved
+            = exchange("POST", u"/scenes"_s, "{\"name\": \"Night\\u001b[2J\\nOK: done\", \"power\": \"standby\"}");
+        QCOMPARE(saved.status, 201);
+        const Run run = runAmplora({ u"action"_s, u"list"_s, u"scenes"_s });
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, u"Movie\nNight\\x1b[2J\\nOK: done\n"_s);
+        QCOMPARE(exchange("DELETE", u"/scenes/Night%1B%5B2J%0AOK%3A%20done"_s).status, 204);
+    }
+
     void secondInstanceIsRefused()
     {
         const Run second = runAmplora({ u"--headless"_s, u"--mock"_s });
