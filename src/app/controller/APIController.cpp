@@ -134,6 +134,7 @@ Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::crea
 void APIController::write(const QString &key, const QVariant &value)
 {
     m_defaults.setValue(key, value);
+    AppSettings::saveToDisk(m_defaults);
 }
 
 void APIController::setEnabled(bool enabled)

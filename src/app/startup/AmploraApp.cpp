@@ -219,7 +219,7 @@ void AmploraApp::stop()
 {
     m_api->stop();
     m_store->stopTasks();
-    m_settings->defaults().sync();
+    AppSettings::saveToDisk(m_settings->defaults());
     QCoreApplication::exit(0);
 }
 
