@@ -68,6 +68,13 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::rea
         useFile(*why);
         co_return co_await readFile();
     }
+    if (m_waitingForUnlock) {
+        // Reading from a locked keyring asks for its password where there is a display; asking again at every
+        // retry would stack prompts. Once it has been found locked, it is read again only once it is unlocked.
+        if (auto unlocked = co_await m_service->checkUnlocked(); !unlocked)
+            co_return Failure { unlocked.error() };
+        m_waitingForUnlock = false;
+    }
     auto stored = co_await m_keychain->read();
     if (!stored) {
         if (const auto why = reasonForFile(&stored.error())) {
@@ -88,8 +95,10 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::rea
 
     if (!stored.value()) {
         // A locked keyring says "no such item" too.
-        if (auto unlocked = co_await m_service->checkUnlocked(); !unlocked)
+        if (auto unlocked = co_await m_service->checkUnlocked(); !unlocked) {
+            m_waitingForUnlock = true;
             co_return Failure { unlocked.error() };
+        }
     }
     if (fileToken && fileToken != stored.value()) {
         if (auto moved = co_await moveIntoKeychain(*fileToken); !moved)

@@ -47,6 +47,7 @@ private:
     std::shared_ptr<SecretService> m_service;
     bool m_usedFile = false;
     std::optional<QString> m_lastKeychainToken; // as last read from or saved to the service
+    bool m_waitingForUnlock = false; // the keyring was found locked: not read again until it is unlocked
 };
 
 } // namespace amplora::api

@@ -28,10 +28,12 @@ public:
     std::optional<KeychainError> saveError;
     std::optional<QString> stored;
     bool hideStored = false; // reads as empty whatever is stored
+    int reads = 0;
     int saves = 0;
 
     QCoro::Task<Result<std::optional<QString>, KeychainError>> read() override
     {
+        ++reads;
         if (readError)
             co_return Failure { *readError };
         if (hideStored)
@@ -388,6 +390,19 @@ private Q_SLOTS:
         rig.service->bus.reset();
         QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
         QCOMPARE(rig.fileToken(), QString());
+        QCOMPARE(rig.keychain->saves, 0);
+    }
+
+    void aLockedKeyringIsReadAgainOnlyOnceUnlocked()
+    {
+        Rig rig(u"locked"_s, u"K"_s, QString());
+        QVERIFY(!amplora::test::waitFor(rig.store.loadOrCreate()));
+        QCOMPARE(rig.keychain->reads, 1);
+        QVERIFY(!amplora::test::waitFor(rig.store.loadOrCreate())); // no second read, so no second prompt
+        QCOMPARE(rig.keychain->reads, 1);
+        rig.service->locked = false;
+        rig.keychain->hideStored = false;
+        QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
         QCOMPARE(rig.keychain->saves, 0);
     }
 
