@@ -19,6 +19,7 @@ struct ControllerRig {
     QSettings settings { dir.filePath(QStringLiteral("api.conf")), QSettings::IniFormat };
     std::shared_ptr<FakeReceiverControl> control = std::make_shared<FakeReceiverControl>();
     std::shared_ptr<MemorySceneStore> scenes = std::make_shared<MemorySceneStore>();
+    Clock *clock = nullptr; // the system clock unless a test sets one
 
     ControllerRig() { control->capDb = -20; }
 
@@ -32,6 +33,7 @@ struct ControllerRig {
         parts.tokenStore
             = tokens ? std::move(tokens) : std::make_shared<api::InMemoryTokenStore>(QStringLiteral("tok"));
         parts.keepTokenInSettings = keepTokenInSettings;
+        parts.clock = clock;
         return std::make_unique<app::APIController>(settings, std::move(parts));
     }
 };

@@ -1,6 +1,7 @@
 #include "api/auth/FileTokenStore.h"
 
 #include "api/Logging.h"
+#include "base/FolderSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,20 +96,19 @@ Result<Done, KeychainError> FileTokenStore::write(const QByteArray &bytes) const
         ::unlink(temporaryPath.constData());
         return Failure { fileError(QStringLiteral("write"), m_path, error) };
     }
-    if (const int folder = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        folder >= 0) {
-        // The token is in place either way; a folder that cannot be synced only makes a crash riskier.
-        if (::fsync(folder) != 0)
-            qCWarning(lcApi) << "Couldn't sync" << directory << ":" << qt_error_string(errno);
-        ::close(folder);
-    }
+    syncFolderOf(m_path);
     return Done {};
 }
 
 Result<Done, KeychainError> FileTokenStore::remove()
 {
-    if (::unlink(QFile::encodeName(m_path).constData()) != 0 && errno != ENOENT)
+    if (::unlink(QFile::encodeName(m_path).constData()) != 0) {
+        if (errno == ENOENT)
+            return Done {};
         return Failure { fileError(QStringLiteral("remove"), m_path, errno) };
+    }
+    // A token that came back after a power cut would be a second token on disk.
+    syncFolderOf(m_path);
     return Done {};
 }
 

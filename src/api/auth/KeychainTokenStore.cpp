@@ -78,7 +78,24 @@ KeychainTokenStore::KeychainTokenStore(QString service, QString account, std::ch
 
 bool KeychainTokenStore::meansNoSecretService(const KeychainError &error)
 {
-    return error.status == NoBackendAvailable || error.status == NotImplemented || error.status == OtherError;
+    if (error.status == NoBackendAvailable || error.status == NotImplemented)
+        return true;
+    if (error.status != OtherError)
+        return false;
+    // QtKeychain gives every D-Bus failure the same code, so the text tells them apart. The bus daemons'
+    // refusals (dbus-daemon, dbus-broker) are never translated; GLib's own texts for a missing bus are, which
+    // the caller's check of the bus address covers.
+    static const QStringList noService {
+        QStringLiteral("was not provided by any .service files"),
+        QStringLiteral("is not activatable"),
+        QStringLiteral("Cannot autolaunch D-Bus"),
+        QStringLiteral("\"dbus-launch\""),
+    };
+    for (const QString &text : noService) {
+        if (error.platformMessage.contains(text))
+            return true;
+    }
+    return false;
 }
 
 QCoro::Task<Result<std::optional<QString>, KeychainError>> KeychainTokenStore::read()

@@ -17,6 +17,7 @@ public:
     // QtKeychain's codes as they reach KeychainError::status.
     enum Status : qint32 {
         TimedOut = -1, // ours: the Secret Service did not answer in time
+        KeyringUnavailable = -2, // ours: its keyring is locked or missing, so "no such item" proves nothing
         NoError = 0,
         EntryNotFound = 1,
         AccessDeniedByUser = 3,
@@ -34,7 +35,9 @@ public:
     // Removes the stored item; none stored counts as success.
     QCoro::Task<Result<Done, KeychainError>> deleteToken();
 
-    // True for the failures that mean no Secret Service is there to ask (rather than one that refused).
+    // True for the failures that mean no Secret Service is there to ask: no backend, no session bus, or a bus on
+    // which nothing provides the service. Any other failure (a locked keyring, no answer in time, another D-Bus
+    // error) may pass.
     static bool meansNoSecretService(const KeychainError &error);
 
     const QString &service() const { return m_service; }

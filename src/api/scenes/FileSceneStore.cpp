@@ -1,6 +1,7 @@
 #include "api/scenes/FileSceneStore.h"
 
 #include "api/Logging.h"
+#include "base/FolderSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -227,7 +228,7 @@ Result<Done, SceneStoreError> FileSceneStore::write(const QList<Record> &records
     // The new file keeps its inode, size and modification time through the rename, so its stamp can be taken
     // now, before anyone else could touch it.
     const std::optional<FileStamp> stamp = file.flush() ? stampOf(file.handle()) : std::nullopt;
-    if (!file.commit())
+    if (!commitDurably(file))
         return Failure { error(QStringLiteral("Couldn't write %1: %2.").arg(m_filePath, file.errorString())) };
     m_cache = std::make_unique<Cache>(Cache { records, stamp });
     return Done {};

@@ -334,7 +334,7 @@ int runApiToken(const QStringList &args)
         if (regenerate || token.isEmpty()) {
             token = api::APIToken::generate();
             settings->setValue(key, token);
-            settings->sync();
+            AppSettings::saveToDisk(*settings);
         }
         QTextStream(stdout) << token << '\n';
         return exitOk;

@@ -9,6 +9,7 @@
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/ReceiverControlAdapter.h"
 #include "app/controller/StatusEventFeed.h"
+#include "core/Clock.h"
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
@@ -92,6 +93,7 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
     , m_server(std::make_unique<api::ReceiverAPIServer>(
           api::ReceiverAPIConfiguration {}, m_control, std::move(parts.tokenStore), std::move(parts.sceneStore)))
     , m_keepTokenInSettings(parts.keepTokenInSettings)
+    , m_clock(parts.clock ? *parts.clock : Clock::system())
 {
     if (parts.store) {
         m_feed = std::make_unique<StatusEventFeed>(*parts.store, m_control, m_server->statusEvents());
@@ -134,6 +136,7 @@ Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::crea
 void APIController::write(const QString &key, const QVariant &value)
 {
     m_defaults.setValue(key, value);
+    AppSettings::saveToDisk(m_defaults);
 }
 
 void APIController::setEnabled(bool enabled)
@@ -176,7 +179,32 @@ void APIController::enableForThisRun()
 
 void APIController::settingChanged()
 {
+    m_tokenFailures = 0;
     apply();
+}
+
+std::chrono::seconds APIController::tokenRetryDelay(int failures)
+{
+    constexpr std::chrono::seconds first { 10 };
+    constexpr std::chrono::seconds longest { 300 };
+    std::chrono::seconds delay = first;
+    for (int n = 0; n < failures && delay < longest; ++n) {
+        delay *= 2;
+    }
+    return std::min(delay, longest);
+}
+
+void APIController::retryLater(const QString &why)
+{
+    const std::chrono::seconds delay = tokenRetryDelay(m_tokenFailures++);
+    const QString sentence = why.endsWith(u'.') ? why : why + u'.';
+    setState(State::failed(QStringLiteral("%1 Trying again in %2 s.").arg(sentence).arg(delay.count()), true));
+    const quint64 generation = m_retryGeneration;
+    m_clock.callAfter(delay, this, [this, generation] {
+        if (generation == m_retryGeneration) {
+            apply();
+        }
+    });
 }
 
 QString APIController::baseURL() const
@@ -227,6 +255,7 @@ QCoro::Task<> APIController::apply()
 
 QCoro::Task<> APIController::applyOnce()
 {
+    ++m_retryGeneration;
     m_server->stop();
     if (!m_enabled && !m_enabledForThisRun) {
         setState(State::off());
@@ -252,13 +281,17 @@ QCoro::Task<> APIController::applyOnce()
             setState(State::failed(QStringLiteral("The API is already running.")));
             break;
         case api::ServerError::Kind::TokenStore:
-            setState(State::failed(error.description()));
+            // The Secret Service may be locked or slow for now; the token it keeps must not be replaced, so
+            // the server waits for it.
+            retryLater(error.description());
             break;
         }
         co_return;
     }
+    m_tokenFailures = 0;
     setState(State::running(baseURL()));
-    if (m_keepTokenInSettings) {
+    // The token shown is the one the server accepts, also after a failure the settings window showed.
+    if (m_keepTokenInSettings || m_tokenError) {
         co_await loadToken();
     }
 }
@@ -266,6 +299,8 @@ QCoro::Task<> APIController::applyOnce()
 void APIController::stop()
 {
     m_applyAgain = false;
+    ++m_retryGeneration;
+    m_tokenFailures = 0;
     m_server->stop();
     setState(State::off());
 }

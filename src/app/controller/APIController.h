@@ -12,12 +12,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
 class QSettings;
 
 namespace amplora {
+class Clock;
 class ReceiverStore;
 struct LaunchOptions;
 } // namespace amplora
@@ -54,11 +56,15 @@ public:
         enum class Kind { off, starting, running, failed };
         Kind kind = Kind::off;
         QString detail; // running: the base URL; failed: the message
+        bool retrying = false; // failed: the controller tries again by itself
 
         static State off() { return {}; }
         static State starting() { return { Kind::starting, {} }; }
         static State running(QString url) { return { Kind::running, std::move(url) }; }
-        static State failed(QString message) { return { Kind::failed, std::move(message) }; }
+        static State failed(QString message, bool retrying = false)
+        {
+            return { Kind::failed, std::move(message), retrying };
+        }
 
         // How the log names the state.
         QString description() const;
@@ -77,7 +83,14 @@ public:
         bool keepTokenInSettings = false;
         // When given, its changes reach the event subscribers; it must outlive the controller.
         ReceiverStore *store = nullptr;
+        // Times the retries after a token store failure; the system clock when not given.
+        Clock *clock = nullptr;
     };
+
+    // How long the controller waits before it tries again to start after the n-th token store failure in a
+    // row (counting from 0): a locked keyring or a stuck Secret Service may come good, a prompt should not
+    // come back every few seconds.
+    static std::chrono::seconds tokenRetryDelay(int failures);
 
     // `defaults` must outlive the controller.
     APIController(QSettings &defaults, Parts parts, QObject *parent = nullptr);
@@ -143,6 +156,7 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> applyOnce();
+    void retryLater(const QString &why);
     QCoro::Task<> takeToken(QCoro::Task<Result<QString, api::KeychainError>> request);
     void setState(State state);
     void setToken(const QString &token);
@@ -167,6 +181,9 @@ private:
     std::optional<QString> m_sceneMessage;
     bool m_applying = false;
     bool m_applyAgain = false;
+    Clock &m_clock;
+    int m_tokenFailures = 0;
+    quint64 m_retryGeneration = 0; // bumped by every pass and stop(), so only the latest retry runs
 };
 
 } // namespace amplora::app

@@ -1,5 +1,7 @@
 #include "app/settings/LoginItem.h"
 
+#include "base/FolderSync.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -130,7 +132,7 @@ Result<Done, LoginItemError> LoginItem::registerEntry() const
         return Failure { LoginItemError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString())) };
     }
     file.write(entryText(m_program));
-    if (!file.commit()) {
+    if (!commitDurably(file)) {
         return Failure { LoginItemError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString())) };
     }
     return Done {};
@@ -139,10 +141,15 @@ Result<Done, LoginItemError> LoginItem::registerEntry() const
 Result<Done, LoginItemError> LoginItem::unregisterEntry() const
 {
     QFile file(entryPath());
-    if (file.exists() && !file.remove()) {
+    if (!file.exists()) {
+        return Done {};
+    }
+    if (!file.remove()) {
         return Failure { LoginItemError(
             QStringLiteral("Couldn't remove %1: %2").arg(file.fileName(), file.errorString())) };
     }
+    // A removal that a power cut undid would start Amplora at the next login after all.
+    syncFolderOf(file.fileName());
     return Done {};
 }
 

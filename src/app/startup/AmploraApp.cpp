@@ -115,7 +115,8 @@ std::optional<int> AmploraApp::handOverToRunningInstance()
 
 void AmploraApp::startHeadless()
 {
-    // A headless run exists to serve the API, so it is on for this run; a failure to serve ends the process.
+    // A headless run exists to serve the API, so it is on for this run; a failure to serve ends the process,
+    // unless the controller tries again by itself.
     m_api->enableForThisRun();
     connect(m_api.get(), &APIController::stateChanged, this, [this] {
         const APIController::State &state = m_api->state();
@@ -128,7 +129,10 @@ void AmploraApp::startHeadless()
                     .arg(LaunchOptions::current().mock ? QStringLiteral(" --mock") : QString()));
         } else if (state.kind == APIController::State::Kind::failed) {
             printLine(stderr, m_api->statusLine());
-            QCoreApplication::exit(1);
+            // A keyring that is locked for now is waited for; anything else will not come good by itself.
+            if (!state.retrying) {
+                QCoreApplication::exit(1);
+            }
         }
     });
     m_api->apply();
@@ -219,7 +223,7 @@ void AmploraApp::stop()
 {
     m_api->stop();
     m_store->stopTasks();
-    m_settings->defaults().sync();
+    AppSettings::saveToDisk(m_settings->defaults());
     QCoreApplication::exit(0);
 }
 

@@ -1,5 +1,9 @@
 #include "core/store/AppSettings.h"
 
+#include "base/FolderSync.h"
+#include "core/Logging.h"
+
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cmath>
@@ -93,7 +97,20 @@ void AppSettings::write(const QString &key, const QVariant &value)
         m_defaults->remove(key);
     }
     // Written to disk at once: a crash or a killed session must not lose the user's choice.
-    m_defaults->sync();
+    saveToDisk(*m_defaults);
+}
+
+void AppSettings::saveToDisk(QSettings &store)
+{
+    store.sync();
+    if (store.status() != QSettings::NoError) {
+        qCWarning(lcStore).noquote() << "Couldn't save the settings to" << store.fileName();
+        return;
+    }
+    // Nothing was ever written (a first run that changed nothing): no file, and no folder to sync.
+    if (QFileInfo::exists(store.fileName())) {
+        syncFolderOf(store.fileName());
+    }
 }
 
 void AppSettings::setFrontPanelDisplay(bool on)

@@ -30,6 +30,9 @@ public:
     // The per-user settings file: ~/.config/Amplora/Amplora.conf, or AmploraMock.conf in mock mode so that a
     // mock run never touches the real receiver address or cap.
     static std::unique_ptr<QSettings> openStore(bool mock);
+    // Writes `store`'s changes to its file now and makes them outlast a power cut: QSettings replaces the
+    // file by a rename, which lasts only once the folder is synced too. A failure is logged.
+    static void saveToDisk(QSettings &store);
 
     bool frontPanelDisplay() const { return m_frontPanelDisplay; }
     void setFrontPanelDisplay(bool on);

@@ -50,8 +50,8 @@ private Q_SLOTS:
     void aSilentKeyringIsNotAReasonToWriteTheFile()
     {
         QTemporaryDir dir;
-        SecretTokenStore store(
-            KeychainTokenStore(u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s, std::chrono::milliseconds(300)),
+        SecretTokenStore store(std::make_shared<KeychainTokenStore>(u"org.amplora.Amplora.api.test"_s,
+                                   u"bearer-token"_s, std::chrono::milliseconds(300)),
             FileTokenStore(dir.filePath(u"api-token"_s)));
         const auto created = amplora::test::waitFor(store.loadOrCreate());
         QVERIFY(!created);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/TableRows.h"
 #include "support/WaitFor.h"
 
 #include <sys/stat.h>
@@ -26,13 +27,20 @@ public:
     std::optional<KeychainError> readError;
     std::optional<KeychainError> saveError;
     std::optional<QString> stored;
+    bool hideStored = false; // reads as empty whatever is stored
+    int reads = 0;
     int saves = 0;
 
     QCoro::Task<Result<std::optional<QString>, KeychainError>> read() override
     {
+        ++reads;
         if (readError)
             co_return Failure { *readError };
-        co_return stored;
+        if (hideStored)
+            co_return std::optional<QString>();
+        // A copy: clang 14 moves a member named in co_return.
+        const std::optional<QString> copy = stored;
+        co_return copy;
     }
     QCoro::Task<Result<Done, KeychainError>> save(QString token) override
     {
@@ -41,6 +49,62 @@ public:
             co_return Failure { *saveError };
         stored = token;
         co_return Done {};
+    }
+};
+
+// The Secret Service as the store sees it: a bus or none, a keyring locked or not.
+class FakeSecretService final : public SecretService {
+public:
+    std::optional<QString> bus; // why there is no bus, or none
+    bool locked = false;
+
+    std::optional<QString> missingBus() const override { return bus; }
+    QCoro::Task<Result<Done, KeychainError>> checkUnlocked() override
+    {
+        if (locked)
+            co_return Failure { KeychainError { KeychainTokenStore::KeyringUnavailable,
+                u"The keyring that keeps the API token cannot be used: the login keyring is locked."_s } };
+        co_return Done {};
+    }
+};
+
+// A keyring store and file set up for one situation: "usable", "locked" (reads as empty, refuses to save, as
+// gnome-keyring does without a display), "silent" (every call times out), "unprovided" (nothing on the bus
+// provides the service) or "no bus".
+struct Rig {
+    QTemporaryDir dir;
+    std::shared_ptr<FailingStore> keychain = std::make_shared<FailingStore>();
+    std::shared_ptr<FakeSecretService> service = std::make_shared<FakeSecretService>();
+    SecretTokenStore store;
+
+    Rig(const QString &situation, const QString &keychainToken, const QString &fileToken)
+        : store(keychain, FileTokenStore(dir.filePath(u"api-token"_s)), service)
+    {
+        if (!keychainToken.isEmpty())
+            keychain->stored = keychainToken;
+        if (!fileToken.isEmpty())
+            QVERIFY(amplora::test::waitFor(FileTokenStore(dir.filePath(u"api-token"_s)).save(fileToken)));
+        if (situation == u"locked"_s) {
+            service->locked = true;
+            keychain->hideStored = true;
+            keychain->saveError
+                = KeychainError { KeychainTokenStore::AccessDenied, u"Cannot create an item in a locked collection"_s };
+        } else if (situation == u"silent"_s) {
+            keychain->readError = keychain->saveError = KeychainError { KeychainTokenStore::TimedOut, u"no answer"_s };
+        } else if (situation == u"unprovided"_s) {
+            keychain->readError = keychain->saveError = KeychainError { KeychainTokenStore::OtherError,
+                u"The name org.freedesktop.secrets was not provided by any .service files"_s };
+        } else if (situation == u"no bus"_s) {
+            service->bus = u"no session bus (test)"_s;
+        }
+    }
+
+    QString fileToken() const
+    {
+        QFile file(dir.filePath(u"api-token"_s));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).trimmed();
     }
 };
 
@@ -172,8 +236,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"api-token"_s);
-        SecretTokenStore store(
-            KeychainTokenStore(u"org.amplora.Amplora.api.test"_s, u"bearer-token"_s, std::chrono::milliseconds(3000)),
+        SecretTokenStore store(std::make_shared<KeychainTokenStore>(u"org.amplora.Amplora.api.test"_s,
+                                   u"bearer-token"_s, std::chrono::milliseconds(3000)),
             FileTokenStore(path));
         const auto created = amplora::test::waitFor(store.loadOrCreate());
         QVERIFY2(created, qPrintable(created ? QString() : created.error().description()));
@@ -184,22 +248,175 @@ private Q_SLOTS:
         QCOMPARE(again.value(), created.value());
     }
 
-    void keychainFailureTexts_data()
+    // QtKeychain answers every D-Bus failure with code 7; only a missing bus or provider sends the token to the
+    // file. The texts are what QtKeychain reported on Debian 12 (dbus-daemon) and what dbus-broker answers.
+    void whatMeansNoSecretService_data()
     {
         QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("fallsBackToFile");
-        QTest::addRow("no backend") << int(KeychainTokenStore::NoBackendAvailable) << true;
-        QTest::addRow("no service on the bus") << int(KeychainTokenStore::OtherError) << true;
-        QTest::addRow("not implemented") << int(KeychainTokenStore::NotImplemented) << true;
-        QTest::addRow("user refused") << int(KeychainTokenStore::AccessDeniedByUser) << false;
-        QTest::addRow("access denied") << int(KeychainTokenStore::AccessDenied) << false;
-        QTest::addRow("no answer in time") << int(KeychainTokenStore::TimedOut) << false;
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("noService");
+        test::row("no backend", int(KeychainTokenStore::NoBackendAvailable), QString(), true);
+        test::row("not implemented", int(KeychainTokenStore::NotImplemented), QString(), true);
+        test::row("nothing provides it (dbus-daemon)", int(KeychainTokenStore::OtherError),
+            u"The name org.freedesktop.secrets was not provided by any .service files"_s, true);
+        test::row("nothing provides it (dbus-broker)", int(KeychainTokenStore::OtherError),
+            u"The name is not activatable"_s, true);
+        test::row("no bus, no display", int(KeychainTokenStore::OtherError),
+            u"Cannot autolaunch D-Bus without X11 $DISPLAY"_s, true);
+        test::row("no bus, no dbus-launch", int(KeychainTokenStore::OtherError),
+            uR"(Failed to execute child process "dbus-launch" (No such file or directory))"_s, true);
+        test::row("a keyring without a login collection", int(KeychainTokenStore::OtherError),
+            u"Object does not exist at path “/org/freedesktop/secrets/collection/login”"_s, false);
+        test::row(
+            "another D-Bus error", int(KeychainTokenStore::OtherError), u"Message recipient disconnected"_s, false);
+        test::row("a locked collection", int(KeychainTokenStore::AccessDenied),
+            u"Cannot create an item in a locked collection"_s, false);
+        test::row("user refused", int(KeychainTokenStore::AccessDeniedByUser), QString(), false);
+        test::row("no answer in time", int(KeychainTokenStore::TimedOut), QString(), false);
+        test::row("keyring unavailable", int(KeychainTokenStore::KeyringUnavailable), QString(), false);
     }
-    void keychainFailureTexts()
+    void whatMeansNoSecretService()
     {
         QFETCH(int, status);
-        QFETCH(bool, fallsBackToFile);
-        QCOMPARE(KeychainTokenStore::meansNoSecretService(KeychainError { status, u"x"_s }), fallsBackToFile);
+        QFETCH(QString, message);
+        QFETCH(bool, noService);
+        QCOMPARE(KeychainTokenStore::meansNoSecretService(KeychainError { status, message }), noService);
+    }
+
+    void sessionBusAddresses_data()
+    {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<bool>("missing");
+        test::row("not set, no bus in the runtime folder", QByteArray(), true);
+        test::row("a socket path where nothing is", QByteArray("unix:path=/nonexistent/amplora-bus,guid=1"), true);
+        test::row("a socket path that exists", QByteArray("unix:path=%1"), false);
+        test::row("an escaped path that exists", QByteArray("unix:path=%2"), false);
+        test::row("an abstract socket", QByteArray("unix:abstract=/tmp/dbus-x"), false);
+        test::row("a list of addresses", QByteArray("unix:path=/nonexistent;unix:path=/also-not"), false);
+    }
+    void sessionBusAddresses()
+    {
+        QFETCH(QByteArray, address);
+        QFETCH(bool, missing);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"bus socket"_s));
+        address.replace("%1", QFile::encodeName(dir.filePath(u"bus socket"_s)));
+        address.replace("%2", QFile::encodeName(dir.path()) + "/bus%20socket");
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray previous = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+        if (address.isEmpty())
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        else
+            qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        const std::optional<QString> why = SessionSecretService().missingBus();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", previous);
+        QCOMPARE(why.has_value(), missing);
+    }
+
+    // What the Secret Service answers decides where the token lives, and it never changes behind the user's
+    // back. The keyring (a fake: a real one cannot be made to vanish or stick) starts as "keychain", the file as
+    // "file" (empty: nothing stored).
+    void secretStoreTokenCases_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("keychain");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("loaded"); // the token loadOrCreate gives, "new" for a fresh one, or the error
+        QTest::addColumn<QString>("keychainAfter");
+        QTest::addColumn<QString>("fileAfter");
+        const QString locked = u"Keychain error -2: The keyring that keeps the API token cannot be used: "
+                               "the login keyring is locked."_s;
+        test::row("stored in the keyring", u"usable"_s, u"K"_s, QString(), u"K"_s, u"K"_s, QString());
+        test::row("none anywhere: a new one, in the keyring", u"usable"_s, QString(), QString(), u"new"_s, u"new"_s,
+            QString());
+        test::row("locked keyring answers \"no such item\": nothing is made", u"locked"_s, QString(), QString(), locked,
+            QString(), QString());
+        test::row("locked keyring, a token in the file: kept there until it opens", u"locked"_s, QString(), u"F"_s,
+            locked, QString(), u"F"_s);
+        test::row("the file's token moves into the keyring", u"usable"_s, QString(), u"F"_s, u"F"_s, u"F"_s, QString());
+        test::row("the file's token replaces an older one in the keyring", u"usable"_s, u"K"_s, u"F"_s, u"F"_s, u"F"_s,
+            QString());
+        test::row(
+            "a copy of the keyring's token in the file goes", u"usable"_s, u"K"_s, u"K"_s, u"K"_s, u"K"_s, QString());
+        test::row("no answer in time: nothing is made", u"silent"_s, QString(), QString(),
+            u"Keychain error -1: no answer"_s, QString(), QString());
+        test::row("no answer in time, a token in the file: not used", u"silent"_s, QString(), u"F"_s,
+            u"Keychain error -1: no answer"_s, QString(), u"F"_s);
+        test::row("nothing provides the service: the file", u"unprovided"_s, QString(), QString(), u"new"_s, QString(),
+            u"new"_s);
+        test::row("nothing provides the service, a token in the file", u"unprovided"_s, QString(), u"F"_s, u"F"_s,
+            QString(), u"F"_s);
+        test::row("no session bus: the file, the keyring not asked", u"no bus"_s, u"K"_s, QString(), u"new"_s, u"K"_s,
+            u"new"_s);
+    }
+    void secretStoreTokenCases()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, keychain);
+        QFETCH(QString, file);
+        QFETCH(QString, loaded);
+        QFETCH(QString, keychainAfter);
+        QFETCH(QString, fileAfter);
+        Rig rig(situation, keychain, file);
+
+        const auto result = amplora::test::waitFor(rig.store.loadOrCreate());
+        const QString token = result ? result.value() : QString();
+        if (loaded == u"new"_s) {
+            QVERIFY2(result, qPrintable(result ? QString() : result.error().description()));
+            QCOMPARE(token.size(), APIToken::kLength);
+        } else if (loaded.startsWith(u"Keychain error"_s)) {
+            QVERIFY(!result);
+            QCOMPARE(result.error().description(), loaded);
+        } else {
+            QCOMPARE(token, loaded);
+        }
+        const auto expected = [&](const QString &value) { return value == u"new"_s ? token : value; };
+        QCOMPARE(rig.keychain->stored.value_or(QString()), expected(keychainAfter));
+        QCOMPARE(rig.fileToken(), expected(fileAfter));
+        QCOMPARE(rig.store.usedFile(), situation == u"unprovided"_s || situation == u"no bus"_s);
+    }
+
+    void aServiceThatGoesAwayKeepsItsToken()
+    {
+        Rig rig(u"usable"_s, u"K"_s, QString());
+        QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
+        // Gone: the file takes the token the service held, not a new one.
+        rig.service->bus = u"no session bus (test)"_s;
+        QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
+        QCOMPARE(rig.fileToken(), u"K"_s);
+        // Back: the keyring has it still, and the copy on disk goes.
+        rig.service->bus.reset();
+        QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
+        QCOMPARE(rig.fileToken(), QString());
+        QCOMPARE(rig.keychain->saves, 0);
+    }
+
+    void aLockedKeyringIsReadAgainOnlyOnceUnlocked()
+    {
+        Rig rig(u"locked"_s, u"K"_s, QString());
+        QVERIFY(!amplora::test::waitFor(rig.store.loadOrCreate()));
+        QCOMPARE(rig.keychain->reads, 1);
+        QVERIFY(!amplora::test::waitFor(rig.store.loadOrCreate())); // no second read, so no second prompt
+        QCOMPARE(rig.keychain->reads, 1);
+        rig.service->locked = false;
+        rig.keychain->hideStored = false;
+        QCOMPARE(amplora::test::waitFor(rig.store.loadOrCreate()).value(), u"K"_s);
+        QCOMPARE(rig.keychain->saves, 0);
+    }
+
+    void savingIntoAFailingKeyringWritesNoFile()
+    {
+        Rig rig(u"silent"_s, QString(), QString());
+        const auto saved = amplora::test::waitFor(rig.store.save(u"T"_s));
+        QVERIFY(!saved);
+        QCOMPARE(saved.error().status, KeychainTokenStore::TimedOut);
+        QCOMPARE(rig.fileToken(), QString());
+
+        Rig unprovided(u"unprovided"_s, QString(), QString());
+        QVERIFY(amplora::test::waitFor(unprovided.store.save(u"T"_s)));
+        QCOMPARE(unprovided.fileToken(), u"T"_s);
     }
 };
 

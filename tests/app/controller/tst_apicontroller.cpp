@@ -5,6 +5,7 @@
 #include "api/server/ReceiverAPIServer.h"
 #include "support/CompletedTask.h"
 #include "support/HeldTokenStore.h"
+#include "support/ManualClock.h"
 
 #include "../ControllerRig.h"
 
@@ -34,6 +35,22 @@ public:
     {
         co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
     }
+};
+
+// A keyring that is locked for the first `lockedReads` reads, then gives its token.
+class UnlockingTokenStore final : public api::APITokenStore {
+public:
+    int lockedReads = 0;
+
+    QCoro::Task<Result<std::optional<QString>, api::KeychainError>> read() override
+    {
+        if (lockedReads > 0) {
+            --lockedReads;
+            co_return Failure { api::KeychainError { -2, u"The login keyring is locked."_s } };
+        }
+        co_return std::optional<QString>(u"tok"_s);
+    }
+    QCoro::Task<Result<Done, api::KeychainError>> save(QString) override { co_return Done {}; }
 };
 
 // Runs the operation to its end; every collaborator here answers at once, so this never needs an event loop.
@@ -205,7 +222,45 @@ private Q_SLOTS:
         refusing->setPort(freePort());
         refusing->setEnabled(true);
         QTRY_COMPARE(refusing->state().kind, APIController::State::Kind::failed);
-        QCOMPARE(refusing->statusLine(), u"API error: Keychain error 7: No keyring answered"_s);
+        QCOMPARE(refusing->statusLine(), u"API error: Keychain error 7: No keyring answered. Trying again in 10 s."_s);
+    }
+
+    void aTokenStoreFailureIsTriedAgainLater()
+    {
+        test::ManualClock clock;
+        m_rig->clock = &clock;
+        auto tokens = std::make_shared<UnlockingTokenStore>();
+        tokens->lockedReads = 2;
+        auto controller = m_rig->make(tokens);
+        controller->setPort(freePort());
+        controller->setEnabled(true);
+        QTRY_COMPARE(controller->state().kind, APIController::State::Kind::failed);
+        QVERIFY(controller->state().retrying);
+        QCOMPARE(controller->statusLine(),
+            u"API error: Keychain error -2: The login keyring is locked. Trying again in 10 s."_s);
+
+        clock.advance(std::chrono::seconds(9));
+        QCOMPARE(controller->statusLine(),
+            u"API error: Keychain error -2: The login keyring is locked. Trying again in 10 s."_s);
+        clock.advance(std::chrono::seconds(1));
+        QTRY_COMPARE(controller->statusLine(),
+            u"API error: Keychain error -2: The login keyring is locked. Trying again in 20 s."_s);
+        clock.advance(std::chrono::seconds(20));
+        QTRY_COMPARE(controller->state().kind, APIController::State::Kind::running);
+        QCOMPARE(controller->server().port().has_value(), true);
+
+        // Stopping the API ends the retries (the switch stays on, so a retry that ran would start it).
+        tokens->lockedReads = 1;
+        controller->setPort(freePort());
+        QTRY_VERIFY(controller->state().retrying);
+        controller->stop();
+        clock.advance(std::chrono::minutes(10));
+        QCOMPARE(controller->state().kind, APIController::State::Kind::off);
+
+        QList<qint64> delays;
+        for (int failures = 0; failures < 7; ++failures)
+            delays.append(APIController::tokenRetryDelay(failures).count());
+        QCOMPARE(delays, (QList<qint64> { 10, 20, 40, 80, 160, 300, 300 }));
     }
 
     void sceneMessages()
