@@ -5,7 +5,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTcpServer>
 
@@ -21,6 +20,8 @@ struct RecordedRequest {
     QString path; // as sent, without the query: "/YamahaExtendedControl/v1/main/setVolume"
     QString query; // as sent, still percent-encoded, without "?": "volume=80"; empty when there was none
     QMap<QByteArray, QByteArray> headers; // names in lower case
+    // The client closed the connection before the whole answer was written (or before it started).
+    bool closedByClient = false;
 
     // The path below the API root with its query, as in "main/setVolume?volume=80"; the full path for requests
     // outside the API root.
@@ -28,9 +29,10 @@ struct RecordedRequest {
     QByteArray header(const QByteArray &name) const { return headers.value(name.toLower()); }
 };
 
-// An in-process receiver on 127.0.0.1 (or another loopback address) and a free port. It answers configured paths with a
-// configured status and body, can hang or cut an answer short, and records every request. Unconfigured paths get HTTP
-// 404. Every connection is closed after its answer, as the receivers do.
+// An in-process receiver on 127.0.0.1 (or another loopback address) and a free port. It answers configured paths
+// with a configured status and body, can hang or cut an answer short, and records every request. Unconfigured paths
+// get HTTP 404. Every connection is closed after its answer, as the receivers do. Answers are written as the client
+// takes them, so a client that hangs up early leaves most of a large answer unsent, and its request says so.
 //
 //     FakeReceiver receiver;
 //     receiver.answer("main/getStatus", R"({"response_code":0,"power":"on"})");
@@ -55,6 +57,8 @@ public:
         QByteArray body;
         QByteArray contentType = "application/json";
         std::chrono::milliseconds delay { 0 }; // before the answer starts
+        QList<std::pair<QByteArray, QByteArray>> headers; // more header lines, such as a Content-Encoding
+        bool declareLength = true; // false: no Content-Length, the body ends when the connection closes
     };
 
     explicit FakeReceiver(QObject *parent = nullptr);
@@ -82,13 +86,22 @@ private:
     void accept();
     void readFrom(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Route &route);
+    void pump(QTcpSocket *socket);
+    void finish(QTcpSocket *socket);
     static QString routeKey(const QString &path);
+
+    // A connection whose request has arrived: which request it was, and what of its answer is still to be sent.
+    struct Answering {
+        qsizetype request = -1;
+        QByteArray unsent;
+        bool finished = false; // the whole answer went out, or the fake closed the connection itself
+    };
 
     QTcpServer m_server;
     QMap<QString, Route> m_routes;
     QList<RecordedRequest> m_requests;
     QMap<QTcpSocket *, QByteArray> m_buffers;
-    QSet<QTcpSocket *> m_handled;
+    QMap<QTcpSocket *, Answering> m_answering;
 };
 
 } // namespace amplora::test
