@@ -1,7 +1,9 @@
 #include "support/FakeReceiver.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QImage>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,25 @@ QByteArray reasonPhrase(int status)
 }
 
 } // namespace
+
+QByteArray encodedPicture(int width, int height, const char *format, Qt::GlobalColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+FakeReceiver::Route FakeReceiver::picture(int width, int height, Qt::GlobalColor colour)
+{
+    Route route;
+    route.body = encodedPicture(width, height, "PNG", colour);
+    route.contentType = "image/png";
+    return route;
+}
 
 QString RecordedRequest::target() const
 {

@@ -14,6 +14,9 @@ class QTcpSocket;
 
 namespace amplora::test {
 
+// A picture of one colour, encoded in `format` ("PNG", "JPEG", "BMP").
+QByteArray encodedPicture(int width, int height, const char *format = "PNG", Qt::GlobalColor colour = Qt::red);
+
 // One request as the fake receiver saw it.
 struct RecordedRequest {
     QByteArray method;
@@ -60,6 +63,9 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers; // more header lines, such as a Content-Encoding
         bool declareLength = true; // false: no Content-Length, the body ends when the connection closes
     };
+
+    // An answer with a PNG picture of one colour, declared as such (covers decode only as the type declared).
+    static Route picture(int width, int height, Qt::GlobalColor colour = Qt::red);
 
     explicit FakeReceiver(QObject *parent = nullptr);
     // On another address of loopback ("127.0.0.2"): another machine, as far as address checks can tell.

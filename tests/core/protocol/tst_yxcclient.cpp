@@ -10,7 +10,6 @@
 #include "support/FakeReceiver.h"
 #include "support/WaitFor.h"
 
-#include <QBuffer>
 #include <QCoroTask>
 #include <QRegularExpression>
 #include <QSemaphore>
@@ -22,6 +21,7 @@
 
 using namespace amplora;
 using namespace std::chrono_literals;
+using amplora::test::encodedPicture;
 using amplora::test::FakeReceiver;
 using amplora::test::httpAnswer;
 using amplora::test::RawPeer;
@@ -46,17 +46,6 @@ template<class T> T wait(QCoro::Task<T> &&task)
 QString failureText(const Result<Done, YXCError> &result)
 {
     return result ? QStringLiteral("ok") : result.error().description();
-}
-
-QByteArray pictureOfSize(int width, int height, const char *format = "PNG", Qt::GlobalColor colour = Qt::red)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 // The gzip member format around a deflate stream (qCompress gives zlib's: a 4-byte length, a 2-byte header,
@@ -349,7 +338,7 @@ private Q_SLOTS:
         QVERIFY(!result);
         QCOMPARE(result.error().description(), QStringLiteral("The request timed out."));
 
-        RawPeer artPeer(httpAnswer("image/png", pictureOfSize(2, 2)), 100ms);
+        RawPeer artPeer(httpAnswer("image/png", encodedPicture(2, 2)), 100ms);
         YXCClient artClient(artPeer.host(), false, fastOptions());
         QCOMPARE(wait(artClient.albumArt(QStringLiteral("/art.png"))), std::nullopt);
         QCOMPARE(artPeer.hits(), 1);
@@ -371,7 +360,7 @@ private Q_SLOTS:
     {
         QFETCH(int, status);
         QFETCH(bool, albumArt);
-        RawPeer elsewhere(httpAnswer("image/png", pictureOfSize(2, 2)));
+        RawPeer elsewhere(httpAnswer("image/png", encodedPicture(2, 2)));
         const QString target
             = QStringLiteral("http://%1/YamahaExtendedControl/v1/main/getStatus").arg(elsewhere.host());
         FakeReceiver receiver;
@@ -425,10 +414,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(QString, requested);
         FakeReceiver receiver;
-        FakeReceiver::Route route;
-        route.body = pictureOfSize(3, 2);
-        route.contentType = "image/png";
-        receiver.setRoute(requested, route);
+        receiver.setRoute(requested, FakeReceiver::picture(3, 2));
         path.replace(QStringLiteral("HOST"), receiver.host());
         YXCClient client(receiver.host(), true, fastOptions());
         const auto image = wait(client.albumArt(path));
@@ -477,8 +463,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(QString, reason);
-        RawPeer stranger(httpAnswer("image/png", pictureOfSize(2, 2)));
-        RawPeer otherHost(httpAnswer("image/png", pictureOfSize(2, 2)), 0ms, QHostAddress(QStringLiteral("127.0.0.2")));
+        RawPeer stranger(httpAnswer("image/png", encodedPicture(2, 2)));
+        RawPeer otherHost(
+            httpAnswer("image/png", encodedPicture(2, 2)), 0ms, QHostAddress(QStringLiteral("127.0.0.2")));
         if (url.contains(QStringLiteral("127.0.0.2")) && otherHost.host().startsWith(u':')) {
             QSKIP("127.0.0.2 is not available here");
         }
@@ -504,23 +491,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QSize>("size"); // invalid: no image
 
-        QTest::addRow("PNG as declared") << pictureOfSize(3, 2) << QByteArray("image/png") << QSize(3, 2);
+        QTest::addRow("PNG as declared") << encodedPicture(3, 2) << QByteArray("image/png") << QSize(3, 2);
         QTest::addRow("type with capitals and a parameter")
-            << pictureOfSize(3, 2) << QByteArray("Image/PNG; charset=binary") << QSize(3, 2);
-        QTest::addRow("JPEG as declared") << pictureOfSize(5, 4, "JPEG") << QByteArray("image/jpeg") << QSize(5, 4);
-        QTest::addRow("PNG declared as JPEG") << pictureOfSize(3, 2) << QByteArray("image/jpeg") << QSize();
-        QTest::addRow("PNG declared as text") << pictureOfSize(3, 2) << QByteArray("text/plain") << QSize();
-        QTest::addRow("no declared type") << pictureOfSize(3, 2) << QByteArray() << QSize();
+            << encodedPicture(3, 2) << QByteArray("Image/PNG; charset=binary") << QSize(3, 2);
+        QTest::addRow("JPEG as declared") << encodedPicture(5, 4, "JPEG") << QByteArray("image/jpeg") << QSize(5, 4);
+        QTest::addRow("PNG declared as JPEG") << encodedPicture(3, 2) << QByteArray("image/jpeg") << QSize();
+        QTest::addRow("PNG declared as text") << encodedPicture(3, 2) << QByteArray("text/plain") << QSize();
+        QTest::addRow("no declared type") << encodedPicture(3, 2) << QByteArray() << QSize();
         QTest::addRow("a type we do not read")
             << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'/>")
             << QByteArray("image/svg+xml") << QSize();
         // Within the pixel cap, covers are scaled to fit 512 pixels a side, keeping their shape.
-        QTest::addRow("at the size cap") << pictureOfSize(4096, 1) << QByteArray("image/png") << QSize(512, 1);
-        QTest::addRow("at the edge") << pictureOfSize(512, 300) << QByteArray("image/png") << QSize(512, 300);
-        QTest::addRow("wide") << pictureOfSize(1024, 512) << QByteArray("image/png") << QSize(512, 256);
-        QTest::addRow("tall JPEG") << pictureOfSize(400, 1600, "JPEG") << QByteArray("image/jpeg") << QSize(128, 512);
-        QTest::addRow("wider than the cap") << pictureOfSize(4097, 1) << QByteArray("image/png") << QSize();
-        QTest::addRow("taller than the cap") << pictureOfSize(1, 4097) << QByteArray("image/png") << QSize();
+        QTest::addRow("at the size cap") << encodedPicture(4096, 1) << QByteArray("image/png") << QSize(512, 1);
+        QTest::addRow("at the edge") << encodedPicture(512, 300) << QByteArray("image/png") << QSize(512, 300);
+        QTest::addRow("wide") << encodedPicture(1024, 512) << QByteArray("image/png") << QSize(512, 256);
+        QTest::addRow("tall JPEG") << encodedPicture(400, 1600, "JPEG") << QByteArray("image/jpeg") << QSize(128, 512);
+        QTest::addRow("wider than the cap") << encodedPicture(4097, 1) << QByteArray("image/png") << QSize();
+        QTest::addRow("taller than the cap") << encodedPicture(1, 4097) << QByteArray("image/png") << QSize();
         QTest::addRow("declared PNG that is none")
             << QByteArray("\x89PNG\r\n\x1a\n garbage") << QByteArray("image/png") << QSize();
     }
@@ -551,10 +538,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cutShort"); // the client hung up before the whole answer was sent
 
         const qint64 cap = 16 * 1024;
-        const QByteArray bitmap = pictureOfSize(200, 200, "BMP"); // 160 kB that packs into a few hundred bytes
+        const QByteArray bitmap = encodedPicture(200, 200, "BMP"); // 160 kB that packs into a few hundred bytes
         QVERIFY(bitmap.size() > cap && gzipped(bitmap).size() < cap);
         const QByteArray huge(32 * 1024 * 1024, '\0'); // more than loopback's buffers hold
-        const QByteArray small = pictureOfSize(3, 2, "BMP");
+        const QByteArray small = encodedPicture(3, 2, "BMP");
 
         QTest::addRow("gzip, oversize once unpacked")
             << gzipped(bitmap) << QByteArray("gzip") << true << QSize() << false;
@@ -629,10 +616,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         FakeReceiver receiver;
         receiver.neverAnswer(QStringLiteral("/first.png"));
-        FakeReceiver::Route second;
-        second.body = pictureOfSize(3, 2, "PNG", Qt::blue);
-        second.contentType = "image/png";
-        receiver.setRoute(QStringLiteral("/second.png"), second);
+        receiver.setRoute(QStringLiteral("/second.png"), FakeReceiver::picture(3, 2, Qt::blue));
         YXCClient::Options options;
         options.albumArtTimeout = std::chrono::hours(1); // only the abort can end it within the test
         auto client = std::make_unique<YXCClient>(receiver.host(), false, options);
@@ -663,7 +647,7 @@ private Q_SLOTS:
         for (const auto &[path, colour] :
             { std::pair(QStringLiteral("/one.png"), Qt::red), std::pair(QStringLiteral("/two.png"), Qt::blue) }) {
             FakeReceiver::Route route;
-            route.body = pictureOfSize(3, 2, "PNG", colour);
+            route.body = encodedPicture(3, 2, "PNG", colour);
             route.contentType = "image/png";
             receiver.setRoute(path, route);
         }

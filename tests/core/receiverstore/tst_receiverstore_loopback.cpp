@@ -7,7 +7,6 @@
 #include "support/FakeReceiver.h"
 #include "support/Fixtures.h"
 
-#include <QBuffer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -106,23 +105,12 @@ private Q_SLOTS:
     // the client), the new cover shows, and the old one never does. Neither holds up the connection.
     void newCoverEndsTheOldTransfer()
     {
-        const auto picture = [](Qt::GlobalColor colour) {
-            QImage image(4, 4, QImage::Format_RGB32);
-            image.fill(colour);
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
-            FakeReceiver::Route route;
-            route.body = bytes;
-            route.contentType = "image/png";
-            return route;
-        };
         const QString oldCover = QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART3612.jpg"); // the fixture's
-        FakeReceiver::Route held = picture(Qt::red);
+        FakeReceiver::Route held = FakeReceiver::picture(4, 4, Qt::red);
         held.delay = std::chrono::milliseconds(300);
         m_receiver->setRoute(oldCover, held);
-        m_receiver->setRoute(QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART3613.jpg"), picture(Qt::blue));
+        m_receiver->setRoute(
+            QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART3613.jpg"), FakeReceiver::picture(4, 4, Qt::blue));
         const auto coverRequest = [this](const QString &path) -> const RecordedRequest * {
             for (const RecordedRequest &request : m_receiver->requests()) {
                 if (request.path == path) {
