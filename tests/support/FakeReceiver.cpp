@@ -1,7 +1,9 @@
 #include "support/FakeReceiver.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QImage>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,25 @@ QByteArray reasonPhrase(int status)
 }
 
 } // namespace
+
+QByteArray encodedPicture(int width, int height, const char *format, Qt::GlobalColor colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+FakeReceiver::Route FakeReceiver::picture(int width, int height, Qt::GlobalColor colour)
+{
+    Route route;
+    route.body = encodedPicture(width, height, "PNG", colour);
+    route.contentType = "image/png";
+    return route;
+}
 
 QString RecordedRequest::target() const
 {
@@ -118,9 +139,14 @@ void FakeReceiver::accept()
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         socket->setParent(&m_server);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { pump(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            const auto answering = m_answering.constFind(socket);
+            if (answering != m_answering.constEnd() && !answering->finished) {
+                m_requests[answering->request].closedByClient = true;
+            }
             m_buffers.remove(socket);
-            m_handled.remove(socket);
+            m_answering.remove(socket);
             socket->deleteLater();
         });
     }
@@ -128,7 +154,7 @@ void FakeReceiver::accept()
 
 void FakeReceiver::readFrom(QTcpSocket *socket)
 {
-    if (m_handled.contains(socket)) {
+    if (m_answering.contains(socket)) {
         socket->readAll(); // one request per connection; anything after it is ignored
         return;
     }
@@ -158,7 +184,7 @@ void FakeReceiver::readFrom(QTcpSocket *socket)
         }
     }
     m_buffers.remove(socket);
-    m_handled.insert(socket);
+    m_answering.insert(socket, Answering { m_requests.size(), {}, false });
     m_requests.append(request);
 
     Route route;
@@ -184,11 +210,11 @@ void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
     case Behaviour::neverAnswer:
         return;
     case Behaviour::closeAtOnce:
-        socket->disconnectFromHost();
+        finish(socket);
         return;
     case Behaviour::raw:
         socket->write(route.body);
-        socket->disconnectFromHost();
+        finish(socket);
         return;
     case Behaviour::answer:
     case Behaviour::closeMidAnswer:
@@ -196,14 +222,42 @@ void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
     head += "Content-Type: " + route.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
-    head += "Connection: close\r\n\r\n";
-    socket->write(head);
-    if (route.behaviour == Behaviour::closeMidAnswer) {
-        socket->write(route.body.left(route.body.size() / 2));
-    } else {
-        socket->write(route.body);
+    if (route.declareLength) {
+        head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
     }
+    for (const auto &[name, value] : route.headers) {
+        head += name + ": " + value + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    if (route.behaviour == Behaviour::closeMidAnswer) {
+        socket->write(head + route.body.left(route.body.size() / 2));
+        finish(socket);
+        return;
+    }
+    m_answering[socket].unsent = head + route.body;
+    pump(socket);
+}
+
+// Hands the answer to the socket a piece at a time, as the client takes it.
+void FakeReceiver::pump(QTcpSocket *socket)
+{
+    constexpr qsizetype piece = 16 * 1024;
+    const auto answering = m_answering.find(socket);
+    if (answering == m_answering.end() || answering->finished || answering->unsent.isEmpty()) {
+        return;
+    }
+    while (!answering->unsent.isEmpty() && socket->bytesToWrite() < piece) {
+        socket->write(answering->unsent.left(piece));
+        answering->unsent.remove(0, piece);
+    }
+    if (answering->unsent.isEmpty()) {
+        finish(socket);
+    }
+}
+
+void FakeReceiver::finish(QTcpSocket *socket)
+{
+    m_answering[socket].finished = true;
     socket->disconnectFromHost();
 }
 

@@ -81,6 +81,8 @@ public:
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
+    void cancelAlbumArt() override { ++m_coverCancels; }
+    int coverCancels() const { return m_coverCancels; }
 
 private:
     using Outcome = std::variant<YXCPayload, YXCError, Done, std::optional<QImage>>;
@@ -120,6 +122,7 @@ private:
     QStringList m_log;
     QList<YXCCommand> m_sent;
     QList<quint16> m_registeredPorts;
+    int m_coverCancels = 0;
 };
 
 } // namespace amplora::test

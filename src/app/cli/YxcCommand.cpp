@@ -44,8 +44,8 @@ QString usage()
         "\n"
         "Also:\n"
         "  registerForEvents PORT   asks the receiver to push its events to this UDP port; prints OK\n"
-        "  albumArt PATH            fetches a cover picture (a path or URL on the receiver's host);\n"
-        "                           prints \"image WxH\" or \"no image\"\n"
+        "  albumArt PATH            fetches a cover picture (a path on the receiver, or an http URL on\n"
+        "                           its host and port); prints \"image WxH\" or \"no image\"\n"
         "\n"
         "A failure prints its reason on stderr and exits with 1; wrong arguments exit with 2.\n");
 }

@@ -1,9 +1,11 @@
 #include "app/mpris/MprisArtFile.h"
 
 #include "app/Logging.h"
+#include "core/Background.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
@@ -13,6 +15,17 @@ namespace amplora::app {
 namespace {
 
 const QString coverPrefix = QStringLiteral("cover-");
+
+// Writes the picture to its file, complete or not at all; the reason when it could not. Runs on a worker.
+QString writeCover(const QImage &image, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        return file.errorString();
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return {};
+}
 
 } // namespace
 
@@ -25,8 +38,9 @@ QString MprisArtFile::defaultDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/mpris");
 }
 
-MprisArtFile::MprisArtFile(QString directory)
-    : m_directory(std::move(directory))
+MprisArtFile::MprisArtFile(QString directory, QObject *parent)
+    : QObject(parent)
+    , m_directory(std::move(directory))
 { }
 
 MprisArtFile::~MprisArtFile()
@@ -66,29 +80,48 @@ QString MprisArtFile::urlFor(const std::optional<QImage> &image)
     if (!image || image->isNull()) {
         removeCurrent();
         m_imageKey = 0;
+        m_pendingKey = 0;
         return {};
     }
-    if (image->cacheKey() == m_imageKey) {
+    const qint64 key = image->cacheKey();
+    if (key == m_imageKey) {
         return m_url;
     }
-    m_imageKey = image->cacheKey();
-    const QString path = m_directory + u'/' + coverPrefix + QString::number(++m_written) + QStringLiteral(".png");
-    QSaveFile file(path);
-    const bool written
-        = prepareDirectory() && file.open(QIODevice::WriteOnly) && image->save(&file, "PNG") && file.commit();
-    if (!written) {
-        qCWarning(lcMpris).noquote() << "Could not write the album art to" << path << file.errorString();
+    if (key != m_pendingKey) {
+        // The previous cover's file goes at once: its URL next to this picture's track would show the wrong cover.
         removeCurrent();
-        return {};
+        m_imageKey = 0;
+        m_pendingKey = key;
+        const QString path = m_directory + u'/' + coverPrefix + QString::number(++m_written) + QStringLiteral(".png");
+        if (!prepareDirectory()) {
+            qCWarning(lcMpris).noquote() << "Could not prepare the folder for the album art:" << m_directory;
+            m_pendingKey = 0;
+            m_imageKey = key;
+            return {};
+        }
+        write(*image, path, key);
     }
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    const QString previous = m_path;
+    return {};
+}
+
+QCoro::Task<> MprisArtFile::write(QImage image, QString path, qint64 key)
+{
+    QPointer<MprisArtFile> self(this);
+    const auto work = [image, path] { return writeCover(image, path); };
+    const QString failure = co_await runInBackground(work);
+    if (!self || self->m_pendingKey != key) {
+        QFile::remove(path); // another picture, or none, is wanted now
+        co_return;
+    }
+    m_pendingKey = 0;
+    m_imageKey = key;
+    if (!failure.isEmpty()) {
+        qCWarning(lcMpris).noquote() << "Could not write the album art to" << path << failure;
+        co_return;
+    }
     m_path = path;
     m_url = QUrl::fromLocalFile(path).toString();
-    if (!previous.isEmpty()) {
-        QFile::remove(previous);
-    }
-    return m_url;
+    Q_EMIT written();
 }
 
 } // namespace amplora::app

@@ -161,6 +161,7 @@ MprisService::Registration MprisService::registerOn(QDBusConnection bus)
     watch(&ReceiverStore::playInfoChanged);
     watch(&ReceiverStore::playInfoReceivedAtChanged);
     watch(&ReceiverStore::albumArtChanged);
+    connect(&m_art, &MprisArtFile::written, this, &MprisService::scheduleAnnouncement);
     watch(&ReceiverStore::displayedVolumeDBChanged);
     connect(&m_store.settings(), &AppSettings::maxVolumeDBChanged, this, &MprisService::scheduleAnnouncement);
     return Registration::registered;

@@ -35,8 +35,12 @@ public:
     // Announces the local UDP port that should receive the receiver's push events.
     virtual QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) = 0;
 
-    // The cover picture at a path on the receiver or a full URL; none on any failure.
+    // The cover picture at a path on the receiver or a full URL on it; none on any failure. Asking for a cover
+    // means the one asked for before is no longer wanted: a transport may end its transfer, which then answers none.
     virtual QCoro::Task<std::optional<QImage>> albumArt(QString path) = 0;
+
+    // Ends the transfer of the cover asked for last, if it is still on its way; that request then answers none.
+    virtual void cancelAlbumArt() { }
 
     // A receiver without a network (the mock) hands the push events it makes to `sink`, from the event loop,
     // instead of sending datagrams. A real receiver's events come over UDP, so the default ignores the sink.

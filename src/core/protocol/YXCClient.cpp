@@ -1,13 +1,13 @@
 #include "core/protocol/YXCClient.h"
 
 #include "core/Logging.h"
+#include "core/protocol/AlbumArtUrl.h"
+#include "core/protocol/CoverDecoding.h"
 #include "core/protocol/SharedNetworkAccess.h"
 #include "core/protocol/YXCDecoder.h"
 
-#include <QBuffer>
 #include <QCoroNetworkReply>
-#include <QImageReader>
-#include <QMap>
+#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -70,30 +70,69 @@ QUrl commandUrl(QUrl base, const YXCCommand &command)
     return base;
 }
 
-// One GET through the shared network access manager, bounded in time from its start and in size, whatever the
-// peer drips. A redirect is an answer like any other: following it would take the request to a host nobody chose.
-// The reply is never deleted while it is awaited; it is released once it has finished, and its deadline with it.
-QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes)
+// What the reply's handlers learn while it runs, shared with the coroutine that awaits it.
+struct TransferState {
+    enum class Cut { none, tooLarge, encoded, timedOut };
+    Cut cut = Cut::none;
+    QByteArray encoding; // the refused content encoding
+    QByteArray body; // taken out of the reply as it arrives, so that its size is what came over the wire
+};
+
+// Starts one GET through the shared network access manager, bounded in time from its start and in size, whatever
+// the peer drips. A redirect is an answer like any other: following it would take the request to a host nobody
+// chose.
+QNetworkReply *startTransfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes,
+    const std::shared_ptr<TransferState> &state)
 {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Unless told otherwise, Qt asks for gzip and deflate and unpacks them on its own, so that a few kilobytes on
+    // the wire can become gigabytes before any size is seen. Asking for the bytes as they are keeps the cap on what
+    // arrives; an answer encoded all the same is refused as soon as its header says so.
+    request.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply *reply = sharedNetworkAccess().get(request);
-    enum class Cut { none, tooLarge, timedOut };
-    auto cut = std::make_shared<Cut>(Cut::none);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, cut, maxBytes](qint64 received) {
-        if (received > maxBytes && *cut == Cut::none) {
-            *cut = Cut::tooLarge;
+    // Bookkeeping first: aborting finishes the reply at once and resumes whoever awaits it.
+    const auto cut = [reply, state](TransferState::Cut why) {
+        if (state->cut == TransferState::Cut::none && !reply->isFinished()) {
+            state->cut = why;
+            state->body.clear();
             reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, state, cut] {
+        const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+        if (!encoding.isEmpty() && encoding != "identity") {
+            state->encoding = encoding;
+            cut(TransferState::Cut::encoded);
+            return;
+        }
+        bool declared = false;
+        const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&declared);
+        if (declared && length > maxBytes) {
+            cut(TransferState::Cut::tooLarge);
+        }
+    });
+    // Every chunk is counted as it comes (the progress signal is rationed in time and would let a fast peer
+    // run far past the cap).
+    QObject::connect(reply, &QIODevice::readyRead, reply, [reply, maxBytes, state, cut] {
+        if (state->cut != TransferState::Cut::none) {
+            return;
+        }
+        state->body += reply->readAll();
+        if (state->body.size() > maxBytes) {
+            cut(TransferState::Cut::tooLarge);
         }
     });
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
-    QObject::connect(timer, &QTimer::timeout, reply, [reply, cut] {
-        if (!reply->isFinished() && *cut == Cut::none) {
-            *cut = Cut::timedOut;
-            reply->abort();
-        }
-    });
+    QObject::connect(timer, &QTimer::timeout, reply, [cut] { cut(TransferState::Cut::timedOut); });
     timer->start(deadline);
+    return reply;
+}
+
+// Awaits a started transfer and describes its outcome. The reply is never deleted while it is awaited; it is
+// released once it has finished, and its deadline with it.
+QCoro::Task<Transfer> finishTransfer(QNetworkReply *reply, std::shared_ptr<TransferState> state, qint64 maxBytes)
+{
     if (!reply->isFinished()) {
         co_await reply;
     }
@@ -104,17 +143,40 @@ QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::millisecond
         result.status = status.toInt();
     }
     result.contentType = reply->rawHeader("Content-Type");
-    if (*cut == Cut::tooLarge) {
+    if (state->cut == TransferState::Cut::none && reply->error() == QNetworkReply::NoError) {
+        state->body += reply->readAll();
+        if (state->body.size() > maxBytes) {
+            state->cut = TransferState::Cut::tooLarge;
+        }
+    }
+    switch (state->cut) {
+    case TransferState::Cut::tooLarge:
         result.failure = QStringLiteral("The answer is larger than %1 bytes.").arg(maxBytes);
-    } else if (*cut == Cut::timedOut) {
+        break;
+    case TransferState::Cut::encoded:
+        result.failure = QStringLiteral("The answer is encoded as \u201C%1\u201D instead of being sent as it is.")
+                             .arg(QString::fromLatin1(state->encoding));
+        break;
+    case TransferState::Cut::timedOut:
         result.failure = QStringLiteral("The request timed out.");
-    } else if (reply->error() != QNetworkReply::NoError) {
-        result.failure = reply->errorString();
-    } else {
-        result.body = reply->readAll();
+        break;
+    case TransferState::Cut::none:
+        if (reply->error() != QNetworkReply::NoError) {
+            result.failure = reply->errorString();
+        } else {
+            result.body = std::move(state->body);
+        }
+        break;
     }
     reply->deleteLater();
     co_return result;
+}
+
+QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes)
+{
+    auto state = std::make_shared<TransferState>();
+    QNetworkReply *reply = startTransfer(std::move(request), deadline, maxBytes, state);
+    return finishTransfer(reply, std::move(state), maxBytes);
 }
 
 // Steps shared by every command: address and read-only checks before any traffic, then the GET, the status, the
@@ -191,62 +253,14 @@ QCoro::Task<Result<Done, YXCError>> sendWith(Settings settings, YXCCommand comma
     co_return Done {};
 }
 
-// The image format a declared content type names, among the few raster formats a cover comes in; none for
-// anything else, so that no other image plugin ever sees the bytes.
-std::optional<QByteArray> coverFormat(const QByteArray &contentType)
+QCoro::Task<std::optional<QImage>> albumArtFrom(
+    QNetworkReply *reply, std::shared_ptr<TransferState> state, qint64 maxBytes, CoverDecodeJob job)
 {
-    static const QMap<QByteArray, QByteArray> formats {
-        { "image/jpeg", "jpeg" },
-        { "image/jpg", "jpeg" },
-        { "image/pjpeg", "jpeg" },
-        { "image/png", "png" },
-        { "image/gif", "gif" },
-        { "image/bmp", "bmp" },
-        { "image/x-bmp", "bmp" },
-        { "image/x-ms-bmp", "bmp" },
-        { "image/webp", "webp" },
-    };
-    // Parameters (such as "; charset=binary") and letter case do not change the type.
-    const QByteArray type = contentType.split(';').constFirst().trimmed().toLower();
-    const auto found = formats.constFind(type);
-    if (found == formats.constEnd()) {
-        return std::nullopt;
+    const Transfer answer = co_await finishTransfer(reply, std::move(state), maxBytes);
+    if (job.superseded->load()) {
+        qCDebug(lcYxc) << "album art dropped: a newer cover was asked for";
+        co_return std::nullopt;
     }
-    return *found;
-}
-
-// Decodes a cover with the one format its answer declared, after checking the size its header declares.
-std::optional<QImage> decodeCover(QByteArray bytes, const QByteArray &contentType, QSize maxSize)
-{
-    const auto format = coverFormat(contentType);
-    if (!format) {
-        qCDebug(lcYxc) << "album art dropped: its answer declares no image type we read:" << contentType;
-        return std::nullopt;
-    }
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, *format);
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (!size.isValid()) {
-        qCDebug(lcYxc) << "album art dropped: not a readable" << *format << "image:" << reader.errorString();
-        return std::nullopt;
-    }
-    if (size.width() > maxSize.width() || size.height() > maxSize.height()) {
-        qCDebug(lcYxc) << "album art dropped: it declares" << size << "pixels, more than" << maxSize;
-        return std::nullopt;
-    }
-    QImage image = reader.read();
-    if (image.isNull()) {
-        qCDebug(lcYxc) << "album art dropped: it does not decode as" << *format << "-" << reader.errorString();
-        return std::nullopt;
-    }
-    return image;
-}
-
-QCoro::Task<std::optional<QImage>> albumArtFrom(QUrl url, YXCClient::Options options)
-{
-    const Transfer answer = co_await transfer(QNetworkRequest(url), options.albumArtTimeout, options.maxImageBytes);
     if (answer.status && (*answer.status < 200 || *answer.status > 299)) {
         qCDebug(lcYxc) << "album art answered HTTP" << *answer.status;
         co_return std::nullopt;
@@ -255,7 +269,10 @@ QCoro::Task<std::optional<QImage>> albumArtFrom(QUrl url, YXCClient::Options opt
         qCDebug(lcYxc) << "album art failed:" << *answer.failure;
         co_return std::nullopt;
     }
-    co_return decodeCover(answer.body, answer.contentType, options.maxImageSize);
+    job.bytes = answer.body;
+    job.contentType = answer.contentType;
+    std::optional<QImage> image = co_await decodeCoverInBackground(std::move(job));
+    co_return image;
 }
 
 QCoro::Task<std::optional<QImage>> noAlbumArt()
@@ -301,45 +318,50 @@ QCoro::Task<Result<Done, YXCError>> YXCClient::registerForEvents(quint16 port)
     return sendWith(Settings { m_host, m_readOnly, m_options }, YXCCommand::getDeviceInfo(), port);
 }
 
-QCoro::Task<std::optional<QImage>> YXCClient::albumArt(QString path)
+YXCClient::~YXCClient()
 {
-    const auto url = albumArtUrl(path);
-    if (!url) {
-        return noAlbumArt();
-    }
-    return albumArtFrom(*url, m_options);
+    cancelAlbumArt();
 }
 
-std::optional<QUrl> YXCClient::albumArtUrl(const QString &path)
+QCoro::Task<std::optional<QImage>> YXCClient::albumArt(QString path)
 {
+    cancelAlbumArt(); // one cover at a time: the one asked for before is no longer wanted
     if (path.isEmpty()) {
-        return std::nullopt;
+        return noAlbumArt();
     }
     const auto base = baseUrl(m_host);
     if (!base) {
-        return std::nullopt;
+        qCInfo(lcYxc) << "album art not fetched: the receiver address is not valid";
+        return noAlbumArt();
     }
-    QString text;
-    if (path.startsWith(QStringLiteral("http://")) || path.startsWith(QStringLiteral("https://"))) {
-        text = path;
-    } else {
-        text = QStringLiteral("http://") + m_host + (path.startsWith(u'/') ? QString() : QStringLiteral("/")) + path;
+    const auto url = albumArtUrl(*base, path);
+    if (!url) {
+        qCInfo(lcYxc) << "album art not fetched:" << url.error().description();
+        return noAlbumArt();
     }
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()) {
-        qCDebug(lcYxc) << "album art path is no URL:" << path;
-        return std::nullopt;
+    auto superseded = std::make_shared<std::atomic_bool>(false);
+    auto state = std::make_shared<TransferState>();
+    QNetworkReply *reply
+        = startTransfer(QNetworkRequest(url.value()), m_options.albumArtTimeout, m_options.maxImageBytes, state);
+    m_cover = CoverInFlight { reply, superseded };
+    CoverDecodeJob job;
+    job.limits = CoverLimits { m_options.maxImageSize, m_options.coverEdge };
+    job.superseded = std::move(superseded);
+    job.beforeDecode = m_options.beforeDecode;
+    return albumArtFrom(reply, std::move(state), m_options.maxImageBytes, std::move(job));
+}
+
+void YXCClient::cancelAlbumArt()
+{
+    if (m_cover.superseded) {
+        m_cover.superseded->store(true);
     }
-    // Covers come from the receiver itself. A play info naming another host would have this machine fetch
-    // whatever a stream's metadata points at; it is said once, as it recurs with every track of that source.
-    if (url.host() != base->host()) {
-        if (!m_reportedForeignArt) {
-            m_reportedForeignArt = true;
-            qCWarning(lcYxc) << "album art on another host than the receiver is not fetched:" << url.host();
-        }
-        return std::nullopt;
+    if (m_cover.reply) {
+        // Queued: aborting finishes the reply at once, which would resume the waiting coroutines (and whatever
+        // awaits them) inside this call.
+        QMetaObject::invokeMethod(m_cover.reply.data(), &QNetworkReply::abort, Qt::QueuedConnection);
     }
-    return url;
+    m_cover = CoverInFlight {};
 }
 
 } // namespace amplora

@@ -85,6 +85,9 @@ ReceiverStore::~ReceiverStore()
     // woken, a discovery run cancelled) lets them end without touching the store.
     m_destroying = true;
     stopTasks();
+    if (m_transport) {
+        m_transport->cancelAlbumArt();
+    }
     if (m_discovery) {
         m_discovery->cancel();
         m_discovery.reset();
@@ -216,6 +219,8 @@ void ReceiverStore::takeTransportEvents()
 
 void ReceiverStore::replaceTransport()
 {
+    // A cover still on its way from the old address is no longer wanted (its request holds the old transport).
+    m_transport->cancelAlbumArt();
     m_transport = makeTransport();
     m_transportHost = m_settings.host();
     takeTransportEvents();

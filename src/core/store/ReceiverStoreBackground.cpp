@@ -445,7 +445,9 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (m_playInfo != info.value()) {
             setPlayInfo(info.value(), true);
         }
-        co_await updateAlbumArt(info->albumartUrl.value_or(QString()));
+        // The cover loads on its own: a slow or hanging picture must hold up neither the connection, nor the
+        // polling, nor anyone waiting for this read. It checks on its own that it is still wanted when it lands.
+        updateAlbumArt(info->albumartUrl.value_or(QString()));
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::names: {
@@ -496,6 +498,7 @@ QCoro::Task<> ReceiverStore::updateAlbumArt(QString path)
     m_artPath = path;
     const quint64 request = ++m_artRequest;
     if (path.isEmpty()) {
+        m_transport->cancelAlbumArt();
         assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
         assign(m_displayTint, DisplayTint::defaultTint(), &ReceiverStore::displayTintChanged);
         co_return;

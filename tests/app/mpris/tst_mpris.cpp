@@ -15,8 +15,12 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QDir>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QUrl>
 
 using namespace amplora;
@@ -367,6 +371,12 @@ private Q_SLOTS:
         register_(store);
         Client desktop;
         QCOMPARE(desktop.get(player, u"PlaybackStatus"_s).toString(), u"Playing"_s);
+        // The demo's cover file is written on a worker and announced when complete; only then is all quiet.
+        QTRY_VERIFY(std::any_of(
+            desktop.listener.changes.cbegin(), desktop.listener.changes.cend(), [](const QVariantMap &changed) {
+                return !dictionary(changed.value(u"Metadata"_s)).value(u"mpris:artUrl"_s).toString().isEmpty();
+            }));
+        desktop.listener.changes.clear();
         QCOMPARE(desktop.call(player, u"PlayPause"_s).type(), QDBusMessage::ReplyMessage);
         QTRY_COMPARE(mock->playInfo().playback, u"pause"_s);
         QTRY_COMPARE(desktop.listener.changes.size(), 1);
@@ -385,7 +395,20 @@ private Q_SLOTS:
             info.albumartUrl = cover;
             m_rig->transport->cover(cover, image);
             report(onInput(u"spotify"_s), info);
-            return QUrl(dictionary(desktop.get(player, u"Metadata"_s)).value(u"mpris:artUrl"_s).toString());
+            // The file is written on a worker; the desktop hears of its URL once it is complete (no URL here
+            // fails the caller's checks).
+            QString url;
+            const bool shown = QTest::qWaitFor([&] {
+                url = dictionary(desktop.get(player, u"Metadata"_s)).value(u"mpris:artUrl"_s).toString();
+                return !url.isEmpty();
+            });
+            const bool announced = shown && QTest::qWaitFor([&] {
+                return std::any_of(desktop.listener.changes.cbegin(), desktop.listener.changes.cend(),
+                    [&](const QVariantMap &changed) {
+                        return dictionary(changed.value(u"Metadata"_s)).value(u"mpris:artUrl"_s).toString() == url;
+                    });
+            });
+            return announced ? QUrl(url) : QUrl();
         };
         const QUrl first = artFor(u"/art/1.jpg"_s, Qt::red);
         QVERIFY(first.isLocalFile());
@@ -399,6 +422,33 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(first.toLocalFile()));
         m_service.reset();
         QVERIFY(!QFile::exists(second.toLocalFile()));
+    }
+
+    // A picture replaced while its file is being written never gets a URL, and its file does not stay behind.
+    void artFileKeepsOnlyTheNewestPicture()
+    {
+        QTemporaryDir folder;
+        MprisArtFile art(folder.path());
+        QSignalSpy written(&art, &MprisArtFile::written);
+        const auto picture = [](Qt::GlobalColor colour) {
+            QImage image(300, 300, QImage::Format_RGB32);
+            image.fill(colour);
+            return std::optional<QImage>(image);
+        };
+        const auto red = picture(Qt::red);
+        const auto blue = picture(Qt::blue);
+        QCOMPARE(art.urlFor(red), QString()); // on its way
+        QCOMPARE(art.urlFor(blue), QString());
+        QVERIFY(written.wait());
+        const QString url = art.urlFor(blue);
+        QCOMPARE(QImage(QUrl(url).toLocalFile()).pixelColor(0, 0), QColor(Qt::blue));
+        QThreadPool::globalInstance()->waitForDone(); // the red file too has been written by now
+        QTRY_COMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList { QUrl(url).fileName() });
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(art.urlFor(blue), url); // the same picture keeps its file
+
+        QCOMPARE(art.urlFor(std::nullopt), QString());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
     }
 
     void registration()

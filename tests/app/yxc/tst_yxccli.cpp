@@ -8,8 +8,6 @@
 #include "../RunAmplora.h"
 #include "../TableRows.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -103,16 +101,7 @@ private Q_SLOTS:
             receiver.answerOk(QString::fromLatin1(path));
         }
         receiver.answer(u"main/setInput"_s, R"({"response_code":4})");
-        QImage image(3, 2, QImage::Format_RGB32);
-        image.fill(Qt::blue);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        FakeReceiver::Route art;
-        art.body = png;
-        art.contentType = "image/png"; // covers decode only as the type their answer declares
-        receiver.setRoute(u"/art.png"_s, art);
+        receiver.setRoute(u"/art.png"_s, FakeReceiver::picture(3, 2, Qt::blue));
 
         const Run result = run(withHost(args, receiver.host()));
         QTEST(result.code, "code");

@@ -379,6 +379,8 @@ private Q_SLOTS:
         rig.transport->cover(samplePlayInfo().albumartUrl.value(), filled(Qt::red), ScriptedTransport::held);
         rig.startConnected();
         QCOMPARE(rig.store->albumArt(), std::nullopt);
+        // A cover on its way holds up nothing else.
+        QCOMPARE(rig.store->connection(), ConnectionState::connected());
 
         // Another track with another cover arrives while the first cover is still loading.
         PlayInfo next = samplePlayInfo();
@@ -394,10 +396,12 @@ private Q_SLOTS:
         QCOMPARE(rig.store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
         QCOMPARE(rig.store->displayTint(), blueTint);
 
-        // No cover path: no image, the default tint.
+        // No cover path: no image, the default tint, and a cover still on its way is no longer wanted.
         next.albumartUrl.reset();
         rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), next);
+        QCOMPARE(rig.transport->coverCancels(), 0);
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
+        QCOMPARE(rig.transport->coverCancels(), 1);
         QCOMPARE(rig.store->albumArt(), std::nullopt);
         QCOMPARE(rig.store->displayTint(), DisplayTint::defaultTint());
     }

@@ -8,6 +8,7 @@
 #include "support/Fixtures.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -98,6 +99,44 @@ private Q_SLOTS:
         QCOMPARE(m_store->playInfo()->artist, std::optional(QStringLiteral("Band")));
         QCOMPARE(m_store->playInfo()->totalTime, std::optional(240));
         QCOMPARE(m_store->playInfo()->playTime, std::nullopt);
+    }
+
+    // A new track while the old cover is still on its way: the old transfer is ended (its connection closed by
+    // the client), the new cover shows, and the old one never does. Neither holds up the connection.
+    void newCoverEndsTheOldTransfer()
+    {
+        const QString oldCover = QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART3612.jpg"); // the fixture's
+        FakeReceiver::Route held = FakeReceiver::picture(4, 4, Qt::red);
+        held.delay = std::chrono::milliseconds(300);
+        m_receiver->setRoute(oldCover, held);
+        m_receiver->setRoute(
+            QStringLiteral("/YamahaRemoteControl/AlbumART/AlbumART3613.jpg"), FakeReceiver::picture(4, 4, Qt::blue));
+        const auto coverRequest = [this](const QString &path) -> const RecordedRequest * {
+            for (const RecordedRequest &request : m_receiver->requests()) {
+                if (request.path == path) {
+                    return &request;
+                }
+            }
+            return nullptr;
+        };
+
+        QCoro::waitFor(m_store->start());
+        QCOMPARE(m_store->connection(), ConnectionState::connected());
+        QTRY_VERIFY(coverRequest(oldCover));
+        QCOMPARE(m_store->albumArt(), std::nullopt);
+
+        QSignalSpy covers(m_store.get(), &ReceiverStore::albumArtChanged);
+        QByteArray next = fixture(QStringLiteral("av-receiver/netusb_getPlayInfo.json"));
+        next.replace("AlbumART3612", "AlbumART3613").replace("Hopp\xc3\xadpolla", "Glos\xc3\xb3li");
+        m_receiver->answer(QStringLiteral("netusb/getPlayInfo"), next);
+        sendEvent(R"({"device_id":"00A0DEFA01A7","netusb":{"play_info_updated":true}})");
+
+        QTRY_VERIFY(m_store->albumArt().has_value());
+        QCOMPARE(m_store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
+        QTRY_VERIFY(coverRequest(oldCover)->closedByClient);
+        QTest::qWait(400); // past the moment the old answer would have come
+        QCOMPARE(covers.size(), 1);
+        QCOMPARE(m_store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
     }
 
     void destroyedWhileARequestHangs()
