@@ -279,7 +279,7 @@ QCoro::Task<int> perform(Invocation invocation, QTextStream &out, QTextStream &e
     }
     const YXCCommand command = std::get<YXCCommand>(invocation.action);
     if (const auto type = command.answerType()) {
-        const auto result = co_await client.fetchPayload(command, *type);
+        const auto result = co_await client.fetchPayload(command, *type, Cancellation());
         if (result) {
             out << QString::fromUtf8(YXCEncoder::encode(result.value())) << '\n';
         }

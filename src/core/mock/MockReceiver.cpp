@@ -392,8 +392,10 @@ void MockReceiver::apply(const YXCCommand &command)
         command.value());
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(
+    YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
+    Q_UNUSED(cancel);
     const QString path = command.path();
     // Each read the mock answers, as a receiver would see it: how many requests the application sends.
     qCDebug(lcMock).noquote() << "read" << path;

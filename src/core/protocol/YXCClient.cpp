@@ -11,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -31,6 +32,7 @@ struct Settings {
 };
 
 struct Transfer {
+    bool cancelled = false; // abandoned on request; nothing else is set then
     std::optional<int> status; // absent when no HTTP answer arrived
     QByteArray contentType; // as the answer declared it; empty when it did not
     QByteArray body;
@@ -73,11 +75,18 @@ QUrl commandUrl(QUrl base, const YXCCommand &command)
 // One GET through the shared network access manager, bounded in time from its start and in size, whatever the
 // peer drips. A redirect is an answer like any other: following it would take the request to a host nobody chose.
 // The reply is never deleted while it is awaited; it is released once it has finished, and its deadline with it.
-QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes)
+// Once `cancel` fires the reply is aborted: the receiver sees the connection close and the answer is dropped.
+QCoro::Task<Transfer> transfer(
+    QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes, Cancellation cancel = Cancellation())
 {
+    if (cancel.isCancelled()) {
+        Transfer abandoned;
+        abandoned.cancelled = true;
+        co_return abandoned;
+    }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply *reply = sharedNetworkAccess().get(request);
-    enum class Cut { none, tooLarge, timedOut };
+    enum class Cut { none, tooLarge, timedOut, cancelled };
     auto cut = std::make_shared<Cut>(Cut::none);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, cut, maxBytes](qint64 received) {
         if (received > maxBytes && *cut == Cut::none) {
@@ -94,11 +103,25 @@ QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::millisecond
         }
     });
     timer->start(deadline);
+    // abort() finishes the reply at once, which may resume this coroutine inside the callback: the callback
+    // touches nothing after it.
+    const QPointer<QNetworkReply> guarded(reply);
+    const Cancellation::Subscription abandon = cancel.onCancel([guarded, cut] {
+        if (guarded && !guarded->isFinished() && *cut == Cut::none) {
+            *cut = Cut::cancelled;
+            guarded->abort();
+        }
+    });
     if (!reply->isFinished()) {
         co_await reply;
     }
 
     Transfer result;
+    if (*cut == Cut::cancelled) {
+        result.cancelled = true;
+        reply->deleteLater();
+        co_return result;
+    }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
         result.status = status.toInt();
@@ -120,7 +143,7 @@ QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::millisecond
 // Steps shared by every command: address and read-only checks before any traffic, then the GET, the status, the
 // envelope and the response code. Answers the body of an accepted command.
 QCoro::Task<Result<QByteArray, YXCError>> perform(
-    Settings settings, YXCCommand command, std::optional<quint16> eventPort)
+    Settings settings, YXCCommand command, std::optional<quint16> eventPort, Cancellation cancel = Cancellation())
 {
     const QString path = command.path();
     const auto base = baseUrl(settings.host);
@@ -138,8 +161,12 @@ QCoro::Task<Result<QByteArray, YXCError>> perform(
         request.setRawHeader("X-AppPort", QByteArray::number(*eventPort));
     }
     const Transfer answer
-        = co_await transfer(request, settings.options.requestTimeout, settings.options.maxAnswerBytes);
+        = co_await transfer(request, settings.options.requestTimeout, settings.options.maxAnswerBytes, cancel);
 
+    if (answer.cancelled) {
+        qCDebug(lcYxc) << path << "abandoned: nobody waits for it";
+        co_return Failure { YXCError::cancelled(path) };
+    }
     if (answer.status && (*answer.status < 200 || *answer.status > 299)) {
         qCDebug(lcYxc) << path << "answered HTTP" << *answer.status;
         co_return Failure { YXCError::http(*answer.status) };
@@ -160,10 +187,11 @@ QCoro::Task<Result<QByteArray, YXCError>> perform(
     co_return answer.body;
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(Settings settings, YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(
+    Settings settings, YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
     const QString path = command.path();
-    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt);
+    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt, std::move(cancel));
     if (!body) {
         co_return Failure { std::move(body).error() };
     }
@@ -286,9 +314,10 @@ YXCClient::YXCClient(const QString &host, bool readOnly, Options options)
     m_host = host.mid(first, last - first);
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(
+    YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
-    return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type);
+    return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type, std::move(cancel));
 }
 
 QCoro::Task<Result<Done, YXCError>> YXCClient::send(YXCCommand command)
