@@ -120,7 +120,9 @@ void FakeReceiver::accept()
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);
-            m_handled.remove(socket);
+            if (const QString waiting = m_handled.take(socket); !waiting.isEmpty()) {
+                m_abandoned.append(waiting);
+            }
             socket->deleteLater();
         });
     }
@@ -158,7 +160,7 @@ void FakeReceiver::readFrom(QTcpSocket *socket)
         }
     }
     m_buffers.remove(socket);
-    m_handled.insert(socket);
+    m_handled.insert(socket, request.target());
     m_requests.append(request);
 
     Route route;
@@ -180,6 +182,9 @@ void FakeReceiver::readFrom(QTcpSocket *socket)
 
 void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
 {
+    if (route.behaviour != Behaviour::neverAnswer) {
+        m_handled[socket].clear(); // answered: the client closing now is no abandonment
+    }
     switch (route.behaviour) {
     case Behaviour::neverAnswer:
         return;

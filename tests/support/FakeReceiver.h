@@ -5,7 +5,6 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTcpServer>
 
@@ -75,6 +74,10 @@ public:
     void neverAnswer(const QString &path);
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+    // The targets of requests whose client closed the connection before their answer began (a delayed or
+    // hanging route), in the order they closed.
+    const QStringList &abandoned() const { return m_abandoned; }
     // Spins the event loop until `count` requests have arrived or the time is up.
     bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
@@ -88,7 +91,8 @@ private:
     QMap<QString, Route> m_routes;
     QList<RecordedRequest> m_requests;
     QMap<QTcpSocket *, QByteArray> m_buffers;
-    QSet<QTcpSocket *> m_handled;
+    QMap<QTcpSocket *, QString> m_handled; // sockets whose request arrived, with its target until answered
+    QStringList m_abandoned;
 };
 
 } // namespace amplora::test
