@@ -22,35 +22,35 @@ public:
             QStringLiteral("Album"), QStringLiteral("Track") };
     }
 
-    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone, Cancellation) override
     {
         api::ReceiverStatus status = m_status;
         status.zone = zone;
         co_return status;
     }
-    api::ControlTask<QList<api::Zone>> zones() override
+    api::ControlTask<QList<api::Zone>> zones(Cancellation) override
     {
         QList<api::Zone> zones { api::Zone::main };
         co_return zones;
     }
-    api::ControlTask<Done> setPower(api::Zone, api::PowerState) override { co_return Done {}; }
-    api::ControlTask<Done> setVolume(api::Zone, double) override { co_return Done {}; }
-    api::ControlTask<double> stepVolume(api::Zone, api::VolumeStepDirection) override { co_return -40.0; }
-    api::ControlTask<Done> setMute(api::Zone, bool) override { co_return Done {}; }
-    api::ControlTask<Done> setInput(api::Zone, QString) override { co_return Done {}; }
-    api::ControlTask<Done> setSoundMode(api::Zone, QString) override { co_return Done {}; }
-    api::ControlTask<Done> setTone(api::Zone, std::optional<double>, std::optional<double>) override
+    api::ControlTask<Done> setPower(api::Zone, api::PowerState, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setVolume(api::Zone, double, Cancellation) override { co_return Done {}; }
+    api::ControlTask<double> stepVolume(api::Zone, api::VolumeStepDirection, Cancellation) override { co_return -40.0; }
+    api::ControlTask<Done> setMute(api::Zone, bool, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setInput(api::Zone, QString, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setSoundMode(api::Zone, QString, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setTone(api::Zone, std::optional<double>, std::optional<double>, Cancellation) override
     {
         co_return Done {};
     }
-    api::ControlTask<Done> setSubwoofer(api::Zone, double) override { co_return Done {}; }
-    api::ControlTask<Done> playback(api::PlaybackAction) override { co_return Done {}; }
-    api::ControlTask<QStringList> inputs(api::Zone) override
+    api::ControlTask<Done> setSubwoofer(api::Zone, double, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> playback(api::PlaybackAction, Cancellation) override { co_return Done {}; }
+    api::ControlTask<QStringList> inputs(api::Zone, Cancellation) override
     {
         QStringList names { QStringLiteral("HDMI 1"), QStringLiteral("HDMI 2"), QStringLiteral("Tuner") };
         co_return names;
     }
-    api::ControlTask<QStringList> soundModes(api::Zone) override
+    api::ControlTask<QStringList> soundModes(api::Zone, Cancellation) override
     {
         QStringList names { QStringLiteral("Straight"), QStringLiteral("Hall in Munich") };
         co_return names;
@@ -58,22 +58,22 @@ public:
     api::ControlTask<double> volumeCapDb() override { co_return -10.0; }
     api::ControlTask<api::ReceiverHealth> health() override { co_return api::ReceiverHealth {}; }
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override { co_return std::chrono::milliseconds(0); }
-    api::ControlTask<int> setSleep(api::Zone, int minutes) override { co_return minutes; }
-    api::ControlTask<Done> setDirect(api::Zone, bool) override { co_return Done {}; }
-    api::ControlTask<Done> setEnhancer(api::Zone, bool) override { co_return Done {}; }
-    api::ControlTask<Done> setDialogueLevel(api::Zone, int) override { co_return Done {}; }
-    api::ControlTask<Done> setRepeat(api::Zone, api::RepeatMode) override { co_return Done {}; }
-    api::ControlTask<Done> setShuffle(api::Zone, api::ShuffleMode) override { co_return Done {}; }
-    api::ControlTask<QList<api::Favourite>> favourites(api::Zone) override
+    api::ControlTask<int> setSleep(api::Zone, int minutes, Cancellation) override { co_return minutes; }
+    api::ControlTask<Done> setDirect(api::Zone, bool, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setEnhancer(api::Zone, bool, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setDialogueLevel(api::Zone, int, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setRepeat(api::Zone, api::RepeatMode, Cancellation) override { co_return Done {}; }
+    api::ControlTask<Done> setShuffle(api::Zone, api::ShuffleMode, Cancellation) override { co_return Done {}; }
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone, Cancellation) override
     {
         QList<api::Favourite> favourites { { 1, QStringLiteral("Radio"), QStringLiteral("net_radio") } };
         co_return favourites;
     }
-    api::ControlTask<api::Favourite> recallFavourite(api::Zone, int number) override
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone, int number, Cancellation) override
     {
         co_return api::Favourite { number, QStringLiteral("Radio"), QStringLiteral("net_radio") };
     }
-    api::ControlTask<Done> recallReceiverScene(api::Zone, int) override { co_return Done {}; }
+    api::ControlTask<Done> recallReceiverScene(api::Zone, int, Cancellation) override { co_return Done {}; }
 
     // What status() answers, apart from the zone.
     api::ReceiverStatus &current() { return m_status; }

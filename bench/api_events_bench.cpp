@@ -126,7 +126,7 @@ double milliseconds(Clock::duration duration)
 QCoro::Task<> change(std::shared_ptr<bench::StaticReceiverControl> control, StatusEvents *events, int number)
 {
     control->current().volumeDb = volumeOf(number);
-    const auto status = co_await control->status(Zone::main);
+    const auto status = co_await control->status(Zone::main, Cancellation());
     if (status)
         events->publish(Zone::main, StatusEvents::statusJSON(status.value()));
 }

@@ -204,6 +204,17 @@ void FakeReceiver::readFrom(QTcpSocket *socket)
     }
 }
 
+QStringList FakeReceiver::abandoned() const
+{
+    QStringList targets;
+    for (const RecordedRequest &request : m_requests) {
+        if (request.closedByClient) {
+            targets.append(request.target());
+        }
+    }
+    return targets;
+}
+
 void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
 {
     switch (route.behaviour) {

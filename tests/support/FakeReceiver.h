@@ -85,6 +85,10 @@ public:
     void neverAnswer(const QString &path);
 
     const QList<RecordedRequest> &requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+    // The targets of requests whose client closed the connection before their whole answer was written, in the
+    // order they arrived.
+    QStringList abandoned() const;
     // Spins the event loop until `count` requests have arrived or the time is up.
     bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 

@@ -62,18 +62,18 @@ ControlTask<T> FakeReceiverControl::call(
     co_return answer();
 }
 
-ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone)
+ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone, Cancellation)
 {
     return call<ReceiverStatus>(
         QStringLiteral("status"), { enumName(zone) }, false, [this, zone] { return zoneStatus(zone); });
 }
 
-ControlTask<QList<Zone>> FakeReceiverControl::zones()
+ControlTask<QList<Zone>> FakeReceiverControl::zones(Cancellation)
 {
     return call<QList<Zone>>(QStringLiteral("zones"), {}, false, [this] { return zoneList; });
 }
 
-ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state)
+ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state, Cancellation)
 {
     return call<Done>(QStringLiteral("setPower"), { enumName(zone), enumName(state) }, true, [this, zone, state] {
         zoneStatus(zone).power = state;
@@ -81,7 +81,7 @@ ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db)
+ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db, Cancellation)
 {
     return call<Done>(QStringLiteral("setVolume"), { enumName(zone), number(db) }, true, [this, zone, db] {
         zoneStatus(zone).volumeDb = db;
@@ -89,7 +89,7 @@ ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db)
     });
 }
 
-ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction)
+ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction, Cancellation)
 {
     // Like the real control: a step up past the cap is refused before anything reaches the receiver.
     const bool up = direction == VolumeStepDirection::up;
@@ -103,7 +103,7 @@ ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirecti
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute)
+ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute, Cancellation)
 {
     const QString word = mute ? QStringLiteral("true") : QStringLiteral("false");
     return call<Done>(QStringLiteral("setMute"), { enumName(zone), word }, true, [this, zone, mute] {
@@ -112,7 +112,7 @@ ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setInput(Zone zone, QString name)
+ControlTask<Done> FakeReceiverControl::setInput(Zone zone, QString name, Cancellation)
 {
     return call<Done>(QStringLiteral("setInput"), { enumName(zone), name }, true, [this, zone, name] {
         zoneStatus(zone).input = name;
@@ -120,7 +120,7 @@ ControlTask<Done> FakeReceiverControl::setInput(Zone zone, QString name)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setSoundMode(Zone zone, QString name)
+ControlTask<Done> FakeReceiverControl::setSoundMode(Zone zone, QString name, Cancellation)
 {
     return call<Done>(QStringLiteral("setSoundMode"), { enumName(zone), name }, true, [this, zone, name] {
         zoneStatus(zone).soundMode = name;
@@ -128,7 +128,8 @@ ControlTask<Done> FakeReceiverControl::setSoundMode(Zone zone, QString name)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setTone(Zone zone, std::optional<double> bass, std::optional<double> treble)
+ControlTask<Done> FakeReceiverControl::setTone(
+    Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation)
 {
     const QStringList arguments { enumName(zone), QStringLiteral("bass=") + number(bass),
         QStringLiteral("treble=") + number(treble) };
@@ -141,7 +142,7 @@ ControlTask<Done> FakeReceiverControl::setTone(Zone zone, std::optional<double> 
     });
 }
 
-ControlTask<Done> FakeReceiverControl::setSubwoofer(Zone zone, double db)
+ControlTask<Done> FakeReceiverControl::setSubwoofer(Zone zone, double db, Cancellation)
 {
     return call<Done>(QStringLiteral("setSubwoofer"), { enumName(zone), number(db) }, true, [this, zone, db] {
         zoneStatus(zone).subwoofer = db;
@@ -149,18 +150,18 @@ ControlTask<Done> FakeReceiverControl::setSubwoofer(Zone zone, double db)
     });
 }
 
-ControlTask<Done> FakeReceiverControl::playback(PlaybackAction action)
+ControlTask<Done> FakeReceiverControl::playback(PlaybackAction action, Cancellation)
 {
     return call<Done>(QStringLiteral("playback"), { enumName(action) }, true, [] { return Done {}; });
 }
 
-ControlTask<QStringList> FakeReceiverControl::inputs(Zone zone)
+ControlTask<QStringList> FakeReceiverControl::inputs(Zone zone, Cancellation)
 {
     return call<QStringList>(QStringLiteral("inputs"), { enumName(zone) }, false,
         [this, zone] { return inputNames.at(static_cast<std::size_t>(zone)); });
 }
 
-ControlTask<QStringList> FakeReceiverControl::soundModes(Zone zone)
+ControlTask<QStringList> FakeReceiverControl::soundModes(Zone zone, Cancellation)
 {
     return call<QStringList>(QStringLiteral("soundModes"), { enumName(zone) }, false,
         [this, zone] { return soundModeNames.at(static_cast<std::size_t>(zone)); });
@@ -201,7 +202,7 @@ QString word(bool value)
 
 } // namespace
 
-ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes)
+ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes, Cancellation)
 {
     if (!zoneExtras(zone).sleep)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::sleep) };
@@ -219,21 +220,21 @@ ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes)
     co_return sent;
 }
 
-ControlTask<Done> FakeReceiverControl::setDirect(Zone zone, bool enabled)
+ControlTask<Done> FakeReceiverControl::setDirect(Zone zone, bool enabled, Cancellation)
 {
     if (!zoneExtras(zone).direct)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::direct) };
     co_return co_await setField(QStringLiteral("setDirect"), zone, word(enabled), &ReceiverStatus::direct, enabled);
 }
 
-ControlTask<Done> FakeReceiverControl::setEnhancer(Zone zone, bool enabled)
+ControlTask<Done> FakeReceiverControl::setEnhancer(Zone zone, bool enabled, Cancellation)
 {
     if (!zoneExtras(zone).enhancer)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::enhancer) };
     co_return co_await setField(QStringLiteral("setEnhancer"), zone, word(enabled), &ReceiverStatus::enhancer, enabled);
 }
 
-ControlTask<Done> FakeReceiverControl::setDialogueLevel(Zone zone, int level)
+ControlTask<Done> FakeReceiverControl::setDialogueLevel(Zone zone, int level, Cancellation)
 {
     const auto range = zoneExtras(zone).dialogueRange;
     if (!range)
@@ -244,7 +245,7 @@ ControlTask<Done> FakeReceiverControl::setDialogueLevel(Zone zone, int level)
         QStringLiteral("setDialogueLevel"), zone, QString::number(level), &ReceiverStatus::dialogueLevel, level);
 }
 
-ControlTask<Done> FakeReceiverControl::setRepeat(Zone zone, RepeatMode mode)
+ControlTask<Done> FakeReceiverControl::setRepeat(Zone zone, RepeatMode mode, Cancellation)
 {
     if (repeatModes.isEmpty())
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::repeat) };
@@ -253,7 +254,7 @@ ControlTask<Done> FakeReceiverControl::setRepeat(Zone zone, RepeatMode mode)
     co_return co_await setField(QStringLiteral("setRepeat"), zone, enumName(mode), &ReceiverStatus::repeat, mode);
 }
 
-ControlTask<Done> FakeReceiverControl::setShuffle(Zone zone, ShuffleMode mode)
+ControlTask<Done> FakeReceiverControl::setShuffle(Zone zone, ShuffleMode mode, Cancellation)
 {
     if (shuffleModes.isEmpty())
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::shuffle) };
@@ -263,7 +264,7 @@ ControlTask<Done> FakeReceiverControl::setShuffle(Zone zone, ShuffleMode mode)
     co_return co_await setField(QStringLiteral("setShuffle"), zone, enumName(mode), &ReceiverStatus::shuffle, mode);
 }
 
-ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone)
+ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone, Cancellation)
 {
     if (!zoneExtras(zone).favourites)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
@@ -272,7 +273,7 @@ ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone)
         QStringLiteral("favourites"), arguments, false, [this] { return favouriteList; });
 }
 
-ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int number)
+ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int number, Cancellation)
 {
     if (!zoneExtras(zone).favourites)
         co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
@@ -287,7 +288,7 @@ ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int numbe
     co_return co_await call<Favourite>(QStringLiteral("recallFavourite"), arguments, true, answer);
 }
 
-ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number)
+ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number, Cancellation)
 {
     const int count = zoneExtras(zone).sceneCount;
     if (count == 0)

@@ -71,31 +71,33 @@ public:
 
     api::ReceiverStatus &zoneStatus(api::Zone zone) { return statuses.at(static_cast<std::size_t>(zone)); }
 
-    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
-    api::ControlTask<QList<api::Zone>> zones() override;
-    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
-    api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
-    api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
-    api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
-    api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
-    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
-    api::ControlTask<Done> setTone(api::Zone zone, std::optional<double> bass, std::optional<double> treble) override;
-    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db) override;
-    api::ControlTask<Done> playback(api::PlaybackAction action) override;
-    api::ControlTask<QStringList> inputs(api::Zone zone) override;
-    api::ControlTask<QStringList> soundModes(api::Zone zone) override;
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<QList<api::Zone>> zones(Cancellation cancel) override;
+    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state, Cancellation cancel) override;
+    api::ControlTask<Done> setVolume(api::Zone zone, double db, Cancellation cancel) override;
+    api::ControlTask<double> stepVolume(
+        api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel) override;
+    api::ControlTask<Done> setMute(api::Zone zone, bool mute, Cancellation cancel) override;
+    api::ControlTask<Done> setInput(api::Zone zone, QString name, Cancellation cancel) override;
+    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name, Cancellation cancel) override;
+    api::ControlTask<Done> setTone(
+        api::Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel) override;
+    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db, Cancellation cancel) override;
+    api::ControlTask<Done> playback(api::PlaybackAction action, Cancellation cancel) override;
+    api::ControlTask<QStringList> inputs(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<QStringList> soundModes(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<double> volumeCapDb() override;
     api::ControlTask<api::ReceiverHealth> health() override;
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
-    api::ControlTask<int> setSleep(api::Zone zone, int minutes) override;
-    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled) override;
-    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled) override;
-    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level) override;
-    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode) override;
-    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode) override;
-    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone) override;
-    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number) override;
-    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number) override;
+    api::ControlTask<int> setSleep(api::Zone zone, int minutes, Cancellation cancel) override;
+    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled, Cancellation cancel) override;
+    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled, Cancellation cancel) override;
+    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level, Cancellation cancel) override;
+    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode, Cancellation cancel) override;
+    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode, Cancellation cancel) override;
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number, Cancellation cancel) override;
+    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number, Cancellation cancel) override;
 
     Extras &zoneExtras(api::Zone zone) { return extras.at(static_cast<std::size_t>(zone)); }
 

@@ -108,7 +108,8 @@ QString ScriptedTransport::logEntry(const YXCCommand &command)
     return command.path() + u'?' + query.toString();
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> ScriptedTransport::fetchPayload(YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> ScriptedTransport::fetchPayload(
+    YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
     Q_UNUSED(type);
     const QString path = command.path();
@@ -119,7 +120,28 @@ QCoro::Task<Result<YXCPayload, YXCError>> ScriptedTransport::fetchPayload(YXCCom
         co_return Failure { YXCError::transport(QStringLiteral("No scripted answer for ") + path) };
     }
     if (step->delivery == held || m_holding.contains(path)) {
-        co_await Hold(*this, path);
+        if (cancel.isCancelled()) {
+            ++m_abandoned[path];
+            co_return Failure { YXCError::cancelled(path) };
+        }
+        Hold hold(*this, path);
+        bool abandoned = false;
+        // Taken out of the held requests before it resumes, as a reply the client aborts.
+        const Cancellation::Subscription leave = cancel.onCancel([this, id = hold.id(), &abandoned] {
+            for (qsizetype i = 0; i < m_waiters.size(); ++i) {
+                if (m_waiters[i].id == id) {
+                    const Waiter waiter = m_waiters.takeAt(i);
+                    ++m_abandoned[waiter.path];
+                    abandoned = true;
+                    waiter.handle.resume();
+                    return;
+                }
+            }
+        });
+        co_await hold;
+        if (abandoned) {
+            co_return Failure { YXCError::cancelled(path) };
+        }
     }
     if (const auto *payload = std::get_if<YXCPayload>(&step->outcome)) {
         co_return *payload;

@@ -29,7 +29,8 @@ namespace amplora::test {
 //
 // A fetch with no scripted answer fails (and warns), so a test notices a request it did not expect. Changing
 // commands and registrations succeed unless scripted otherwise. In read-only mode changing commands are refused
-// before anything is recorded as sent, with the client's refusal text.
+// before anything is recorded as sent, with the client's refusal text. A held read whose caller cancels is
+// abandoned at once (failing as YXCError::cancelled) and counted by abandonedCount().
 class ScriptedTransport final : public ReceiverTransport {
 public:
     enum Delivery { immediately, held };
@@ -71,13 +72,16 @@ public:
     // Every request in order, as its path (changing commands with their arguments: "main/setMute?enable=true").
     const QStringList &log() const { return m_log; }
     qsizetype count(const QString &path) const;
+    // Held reads given up because nobody waited for them any more.
+    qsizetype abandonedCount(const QString &path) const { return m_abandoned.value(path); }
     // The changing commands that were sent (not refused), in order.
     const QList<YXCCommand> &sent() const { return m_sent; }
     const QList<quint16> &registeredPorts() const { return m_registeredPorts; }
     void clearLog();
 
     bool isReadOnly() const override { return m_readOnly; }
-    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(
+        YXCCommand command, YXCPayloadType type, Cancellation cancel) override;
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
@@ -93,20 +97,24 @@ private:
     struct Waiter {
         QString path;
         std::coroutine_handle<> handle;
+        quint64 id = 0;
     };
     class Hold {
     public:
         Hold(ScriptedTransport &transport, QString path)
             : m_transport(transport)
             , m_path(std::move(path))
+            , m_id(++transport.m_lastWaiter)
         { }
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> handle) { m_transport.m_waiters.append({ m_path, handle }); }
+        void await_suspend(std::coroutine_handle<> handle) { m_transport.m_waiters.append({ m_path, handle, m_id }); }
         void await_resume() const noexcept { }
+        quint64 id() const { return m_id; }
 
     private:
         ScriptedTransport &m_transport;
         QString m_path;
+        quint64 m_id;
     };
 
     std::optional<Step> next(const QString &path);
@@ -119,6 +127,8 @@ private:
     QMap<QString, QList<Step>> m_script;
     QStringList m_holding;
     QList<Waiter> m_waiters;
+    quint64 m_lastWaiter = 0;
+    QMap<QString, qsizetype> m_abandoned;
     QStringList m_log;
     QList<YXCCommand> m_sent;
     QList<quint16> m_registeredPorts;

@@ -4,6 +4,11 @@
 
 namespace amplora::api {
 
+ControlError ControlError::abandoned()
+{
+    return { Kind::abandoned, QStringLiteral("The request was abandoned: its client closed the connection first.") };
+}
+
 ControlError ControlError::receiverFailure(QString description)
 {
     return { Kind::receiverFailed, std::move(description) };

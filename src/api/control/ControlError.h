@@ -24,6 +24,7 @@ public:
         outOfRange, // a value outside the range the zone announces
         unknownFavourite, // no favourite has this number
         unknownReceiverScene, // the zone has no scene button with this number
+        abandoned, // the caller went away first (its Cancellation fired); nobody is told
     };
 
     // What some zones have and others do not; the words name it in "<zone> has no <feature>."
@@ -45,6 +46,7 @@ public:
     static ControlError dialogueOutOfRange(Zone zone, int level, int minimum, int maximum);
     static ControlError unknownFavourite(int number);
     static ControlError unknownReceiverScene(Zone zone, int number, int count);
+    static ControlError abandoned();
     static QString featureName(Feature feature);
 
     Kind kind() const { return m_kind; }

@@ -210,55 +210,55 @@ public:
         , m_events(std::move(events))
     { }
 
-    QCoro::Task<HTTPResponse> handle(HTTPRequest request);
+    QCoro::Task<HTTPResponse> handle(HTTPRequest request, Cancellation cancel);
     QCoro::Task<Checked<QList<ReceiverScene>>> listScenes();
     QCoro::Task<Checked<SavedScene>> saveScene(ReceiverScene scene);
     QCoro::Task<Checked<bool>> deleteScene(QString name);
-    QCoro::Task<Checked<SceneRunResult>> runScene(QString name, Zone zone);
+    QCoro::Task<Checked<SceneRunResult>> runScene(QString name, Zone zone, Cancellation cancel);
 
 private:
-    QCoro::Task<Response> route(const HTTPRequest &request);
-    QCoro::Task<Response> status(Zone zone);
-    QCoro::Task<Response> inputs(Zone zone);
-    QCoro::Task<Response> soundModes(Zone zone);
-    QCoro::Task<Response> power(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> volume(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> mute(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> input(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> soundMode(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> tone(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> subwoofer(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> playback(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> sleep(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> direct(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> enhancer(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> dialogue(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> repeat(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> shuffle(Zone zone, const HTTPRequest &request);
-    QCoro::Task<Response> favourites(Zone zone);
-    QCoro::Task<Response> recallFavourite(Zone zone, const QString &segment);
-    QCoro::Task<Response> recallReceiverScene(Zone zone, const QString &segment);
-    QCoro::Task<Response> saveSceneFromBody(const HTTPRequest &request);
+    QCoro::Task<Response> route(const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> status(Zone zone, const Cancellation &cancel);
+    QCoro::Task<Response> inputs(Zone zone, const Cancellation &cancel);
+    QCoro::Task<Response> soundModes(Zone zone, const Cancellation &cancel);
+    QCoro::Task<Response> power(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> volume(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> mute(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> input(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> soundMode(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> tone(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> subwoofer(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> playback(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> sleep(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> direct(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> enhancer(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> dialogue(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> repeat(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> shuffle(Zone zone, const HTTPRequest &request, const Cancellation &cancel);
+    QCoro::Task<Response> favourites(Zone zone, const Cancellation &cancel);
+    QCoro::Task<Response> recallFavourite(Zone zone, const QString &segment, const Cancellation &cancel);
+    QCoro::Task<Response> recallReceiverScene(Zone zone, const QString &segment, const Cancellation &cancel);
+    QCoro::Task<Response> saveSceneFromBody(const HTTPRequest &request, const Cancellation &cancel);
     QCoro::Task<Response> scene(const QString &name);
     QCoro::Task<Response> deleteSceneResponse(const QString &name);
-    QCoro::Task<Response> events();
+    QCoro::Task<Response> events(const Cancellation &cancel);
     QCoro::Task<Response> health();
 
     // Checks an absolute volume against the cap (read afresh), the minimum and the step.
     QCoro::Task<std::optional<APIError>> absoluteVolumeCheck(double db);
     std::optional<APIError> rateLimit(Zone zone);
     // `requested` resolved against the zone's inputs (kind "input") or sound modes (kind "sound mode").
-    QCoro::Task<Checked<QString>> resolveInput(Zone zone, QString requested);
-    QCoro::Task<Checked<QString>> resolveSoundMode(Zone zone, QString requested);
-    QCoro::Task<Checked<Favourite>> resolveFavourite(Zone zone, QString requested);
+    QCoro::Task<Checked<QString>> resolveInput(Zone zone, QString requested, Cancellation cancel);
+    QCoro::Task<Checked<QString>> resolveSoundMode(Zone zone, QString requested, Cancellation cancel);
+    QCoro::Task<Checked<Favourite>> resolveFavourite(Zone zone, QString requested, Cancellation cancel);
     // The scene rules, then the receiver checks in `zone`: the scene with its names resolved, and the favourite
     // it recalls.
     struct ValidScene {
         ReceiverScene scene;
         std::optional<int> favouriteNumber;
     };
-    QCoro::Task<Checked<ValidScene>> validateScene(ReceiverScene scene, Zone zone);
-    QCoro::Task<Checked<SavedScene>> storeValidated(ReceiverScene scene);
+    QCoro::Task<Checked<ValidScene>> validateScene(ReceiverScene scene, Zone zone, Cancellation cancel);
+    QCoro::Task<Checked<SavedScene>> storeValidated(ReceiverScene scene, Cancellation cancel);
 
     const std::shared_ptr<ReceiverControl> m_control;
     const std::shared_ptr<SceneStore> m_scenes;
@@ -275,12 +275,12 @@ private:
     std::map<Zone, EncodedStatus> m_encodedStatus;
 };
 
-QCoro::Task<HTTPResponse> APIRouter::Engine::handle(HTTPRequest request)
+QCoro::Task<HTTPResponse> APIRouter::Engine::handle(HTTPRequest request, Cancellation cancel)
 {
     const auto keepAlive = shared_from_this();
     Response response = Failure { Errors::receiverFailed(QString()) };
     try {
-        response = co_await route(request);
+        response = co_await route(request, cancel);
     } catch (const std::exception &exception) {
         // Nothing in the router throws on purpose; this only keeps a surprise from reaching the event loop.
         qCCritical(lcApi) << "Request failed unexpectedly:" << exception.what();
@@ -289,7 +289,10 @@ QCoro::Task<HTTPResponse> APIRouter::Engine::handle(HTTPRequest request)
     if (response)
         co_return std::move(response).value();
     const APIError &error = response.error();
-    if (error.status >= 500)
+    if (cancel.isCancelled())
+        qCDebug(lcApi).noquote() << request.method << request.pathSegments.join(u'/') << "abandoned:" << error.status
+                                 << error.code;
+    else if (error.status >= 500)
         qCWarning(lcApi).noquote() << request.method << request.pathSegments.join(u'/') << "failed:" << error.status
                                    << error.code << error.message;
     else
@@ -298,7 +301,7 @@ QCoro::Task<HTTPResponse> APIRouter::Engine::handle(HTTPRequest request)
     co_return HTTPResponse::error(error);
 }
 
-QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request, const Cancellation &cancel)
 {
     const QStringList &segments = request.pathSegments;
     if (segments.size() < 2 || segments.at(0) != u"api" || segments.at(1) != u"v1")
@@ -325,13 +328,13 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
             co_return HTTPResponse::json(
                 200, JSONValue(JSONValue::Object { { QStringLiteral("scenes"), JSONValue(list) } }));
         }
-        co_return co_await saveSceneFromBody(request);
+        co_return co_await saveSceneFromBody(request, cancel);
     case Endpoint::scene:
         if (request.method == u"GET")
             co_return co_await scene(rest.at(1));
         co_return co_await deleteSceneResponse(rest.at(1));
     case Endpoint::events:
-        co_return co_await events();
+        co_return co_await events(cancel);
     case Endpoint::health: // the link as a whole: no zone
         co_return co_await health();
     default:
@@ -343,47 +346,47 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
         co_return Failure { zone.error() };
     switch (found->endpoint) {
     case Endpoint::status:
-        co_return co_await status(*zone);
+        co_return co_await status(*zone, cancel);
     case Endpoint::inputs:
-        co_return co_await inputs(*zone);
+        co_return co_await inputs(*zone, cancel);
     case Endpoint::soundModes:
-        co_return co_await soundModes(*zone);
+        co_return co_await soundModes(*zone, cancel);
     case Endpoint::power:
-        co_return co_await power(*zone, request);
+        co_return co_await power(*zone, request, cancel);
     case Endpoint::volume:
-        co_return co_await volume(*zone, request);
+        co_return co_await volume(*zone, request, cancel);
     case Endpoint::mute:
-        co_return co_await mute(*zone, request);
+        co_return co_await mute(*zone, request, cancel);
     case Endpoint::input:
-        co_return co_await input(*zone, request);
+        co_return co_await input(*zone, request, cancel);
     case Endpoint::soundMode:
-        co_return co_await soundMode(*zone, request);
+        co_return co_await soundMode(*zone, request, cancel);
     case Endpoint::tone:
-        co_return co_await tone(*zone, request);
+        co_return co_await tone(*zone, request, cancel);
     case Endpoint::subwoofer:
-        co_return co_await subwoofer(*zone, request);
+        co_return co_await subwoofer(*zone, request, cancel);
     case Endpoint::playback:
-        co_return co_await playback(*zone, request);
+        co_return co_await playback(*zone, request, cancel);
     case Endpoint::sleep:
-        co_return co_await sleep(*zone, request);
+        co_return co_await sleep(*zone, request, cancel);
     case Endpoint::direct:
-        co_return co_await direct(*zone, request);
+        co_return co_await direct(*zone, request, cancel);
     case Endpoint::enhancer:
-        co_return co_await enhancer(*zone, request);
+        co_return co_await enhancer(*zone, request, cancel);
     case Endpoint::dialogue:
-        co_return co_await dialogue(*zone, request);
+        co_return co_await dialogue(*zone, request, cancel);
     case Endpoint::repeat:
-        co_return co_await repeat(*zone, request);
+        co_return co_await repeat(*zone, request, cancel);
     case Endpoint::shuffle:
-        co_return co_await shuffle(*zone, request);
+        co_return co_await shuffle(*zone, request, cancel);
     case Endpoint::favourites:
-        co_return co_await favourites(*zone);
+        co_return co_await favourites(*zone, cancel);
     case Endpoint::recallFavourite:
-        co_return co_await recallFavourite(*zone, rest.at(1));
+        co_return co_await recallFavourite(*zone, rest.at(1), cancel);
     case Endpoint::recallReceiverScene:
-        co_return co_await recallReceiverScene(*zone, rest.at(1));
+        co_return co_await recallReceiverScene(*zone, rest.at(1), cancel);
     case Endpoint::runScene: {
-        Checked<SceneRunResult> result = co_await runScene(rest.at(1), *zone);
+        Checked<SceneRunResult> result = co_await runScene(rest.at(1), *zone, cancel);
         if (!result)
             co_return Failure { result.error() };
         co_return HTTPResponse::json(200, result.value().toJSON());
@@ -397,9 +400,9 @@ QCoro::Task<Response> APIRouter::Engine::route(const HTTPRequest &request)
     co_return Failure { Errors::unknownEndpoint(rest) };
 }
 
-QCoro::Task<Response> APIRouter::Engine::status(Zone zone)
+QCoro::Task<Response> APIRouter::Engine::status(Zone zone, const Cancellation &cancel)
 {
-    Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone);
+    Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone, cancel);
     if (!status)
         co_return Failure { Errors::fromControl(status.error()) };
     EncodedStatus &encoded = m_encodedStatus[zone];
@@ -418,9 +421,9 @@ QCoro::Task<Response> APIRouter::Engine::health()
     co_return HTTPResponse::json(200, health.value().toJSON());
 }
 
-QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)
+QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone, const Cancellation &cancel)
 {
-    Result<QStringList, ControlError> names = co_await m_control->inputs(zone);
+    Result<QStringList, ControlError> names = co_await m_control->inputs(zone, cancel);
     if (!names)
         co_return Failure { Errors::fromControl(names.error()) };
     co_return HTTPResponse::json(200,
@@ -430,9 +433,9 @@ QCoro::Task<Response> APIRouter::Engine::inputs(Zone zone)
         }));
 }
 
-QCoro::Task<Response> APIRouter::Engine::soundModes(Zone zone)
+QCoro::Task<Response> APIRouter::Engine::soundModes(Zone zone, const Cancellation &cancel)
 {
-    Result<QStringList, ControlError> names = co_await m_control->soundModes(zone);
+    Result<QStringList, ControlError> names = co_await m_control->soundModes(zone, cancel);
     if (!names)
         co_return Failure { Errors::fromControl(names.error()) };
     co_return HTTPResponse::json(200,
@@ -442,16 +445,16 @@ QCoro::Task<Response> APIRouter::Engine::soundModes(Zone zone)
         }));
 }
 
-QCoro::Task<Response> APIRouter::Engine::power(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::power(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<PowerRequest> power = parsePower(request.body);
     if (!power)
         co_return Failure { power.error() };
-    co_return co_await acknowledged(m_control->setPower(zone, power->power), zone,
+    co_return co_await acknowledged(m_control->setPower(zone, power->power, cancel), zone,
         field(QStringLiteral("power"), JSONValue(enumName(power->power))));
 }
 
-QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<VolumeRequest> volume = parseVolume(request.body);
     if (!volume)
@@ -463,7 +466,7 @@ QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &re
         if (std::optional<APIError> refused = rateLimit(zone))
             co_return Failure { *refused };
         co_return co_await acknowledged(
-            m_control->setVolume(zone, *target), zone, field(QStringLiteral("volumeDb"), JSONValue(*target)));
+            m_control->setVolume(zone, *target, cancel), zone, field(QStringLiteral("volumeDb"), JSONValue(*target)));
     }
 
     // The control reads the volume once and refuses a step above the cap itself. That refusal sends nothing, so
@@ -471,7 +474,7 @@ QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &re
     const VolumeStepDirection direction = *volume->step;
     if (std::optional<APIError> refused = rateLimit(zone))
         co_return Failure { *refused };
-    const Result<double, ControlError> stepped = co_await m_control->stepVolume(zone, direction);
+    const Result<double, ControlError> stepped = co_await m_control->stepVolume(zone, direction, cancel);
     if (!stepped) {
         if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && m_rateLimiter)
             m_rateLimiter->giveBack(zone);
@@ -480,40 +483,40 @@ QCoro::Task<Response> APIRouter::Engine::volume(Zone zone, const HTTPRequest &re
     co_return acknowledgement(zone, field(QStringLiteral("step"), JSONValue(enumName(direction))));
 }
 
-QCoro::Task<Response> APIRouter::Engine::mute(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::mute(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<MuteRequest> mute = parseMute(request.body);
     if (!mute)
         co_return Failure { mute.error() };
     co_return co_await acknowledged(
-        m_control->setMute(zone, mute->mute), zone, field(QStringLiteral("mute"), JSONValue(mute->mute)));
+        m_control->setMute(zone, mute->mute, cancel), zone, field(QStringLiteral("mute"), JSONValue(mute->mute)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::input(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::input(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<NameRequest> requested = parseInput(request.body);
     if (!requested)
         co_return Failure { requested.error() };
-    const Checked<QString> name = co_await resolveInput(zone, requested->name);
+    const Checked<QString> name = co_await resolveInput(zone, requested->name, cancel);
     if (!name)
         co_return Failure { name.error() };
     co_return co_await acknowledged(
-        m_control->setInput(zone, *name), zone, field(QStringLiteral("input"), JSONValue(*name)));
+        m_control->setInput(zone, *name, cancel), zone, field(QStringLiteral("input"), JSONValue(*name)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::soundMode(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::soundMode(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<NameRequest> requested = parseSoundMode(request.body);
     if (!requested)
         co_return Failure { requested.error() };
-    const Checked<QString> name = co_await resolveSoundMode(zone, requested->name);
+    const Checked<QString> name = co_await resolveSoundMode(zone, requested->name, cancel);
     if (!name)
         co_return Failure { name.error() };
     co_return co_await acknowledged(
-        m_control->setSoundMode(zone, *name), zone, field(QStringLiteral("soundMode"), JSONValue(*name)));
+        m_control->setSoundMode(zone, *name, cancel), zone, field(QStringLiteral("soundMode"), JSONValue(*name)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::tone(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::tone(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<ToneRequest> tone = parseTone(request.body, m_configuration);
     if (!tone)
@@ -523,86 +526,87 @@ QCoro::Task<Response> APIRouter::Engine::tone(Zone zone, const HTTPRequest &requ
         answer.emplace(QStringLiteral("bass"), JSONValue(*tone->bass));
     if (tone->treble)
         answer.emplace(QStringLiteral("treble"), JSONValue(*tone->treble));
-    co_return co_await acknowledged(m_control->setTone(zone, tone->bass, tone->treble), zone, std::move(answer));
+    co_return co_await acknowledged(
+        m_control->setTone(zone, tone->bass, tone->treble, cancel), zone, std::move(answer));
 }
 
-QCoro::Task<Response> APIRouter::Engine::subwoofer(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::subwoofer(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<SubwooferRequest> trim = parseSubwoofer(request.body, zone, m_configuration);
     if (!trim)
         co_return Failure { trim.error() };
     co_return co_await acknowledged(
-        m_control->setSubwoofer(zone, trim->db), zone, field(QStringLiteral("subwoofer"), JSONValue(trim->db)));
+        m_control->setSubwoofer(zone, trim->db, cancel), zone, field(QStringLiteral("subwoofer"), JSONValue(trim->db)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::playback(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<PlaybackRequest> playback = parsePlayback(request.body);
     if (!playback)
         co_return Failure { playback.error() };
-    co_return co_await acknowledged(m_control->playback(playback->action), zone,
+    co_return co_await acknowledged(m_control->playback(playback->action, cancel), zone,
         field(QStringLiteral("action"), JSONValue(enumName(playback->action))));
 }
 
-QCoro::Task<Response> APIRouter::Engine::sleep(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::sleep(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<SleepRequest> sleep = parseSleep(request.body);
     if (!sleep)
         co_return Failure { sleep.error() };
-    const Result<int, ControlError> sent = co_await m_control->setSleep(zone, sleep->minutes);
+    const Result<int, ControlError> sent = co_await m_control->setSleep(zone, sleep->minutes, cancel);
     if (!sent)
         co_return Failure { Errors::fromControl(sent.error()) };
     co_return acknowledgement(zone, field(QStringLiteral("sleep"), JSONValue(sent.value())));
 }
 
-QCoro::Task<Response> APIRouter::Engine::direct(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::direct(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<SwitchRequest> direct = parseDirect(request.body);
     if (!direct)
         co_return Failure { direct.error() };
-    co_return co_await acknowledged(
-        m_control->setDirect(zone, direct->enabled), zone, field(QStringLiteral("direct"), JSONValue(direct->enabled)));
+    co_return co_await acknowledged(m_control->setDirect(zone, direct->enabled, cancel), zone,
+        field(QStringLiteral("direct"), JSONValue(direct->enabled)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::enhancer(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::enhancer(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<SwitchRequest> enhancer = parseEnhancer(request.body);
     if (!enhancer)
         co_return Failure { enhancer.error() };
-    co_return co_await acknowledged(m_control->setEnhancer(zone, enhancer->enabled), zone,
+    co_return co_await acknowledged(m_control->setEnhancer(zone, enhancer->enabled, cancel), zone,
         field(QStringLiteral("enhancer"), JSONValue(enhancer->enabled)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::dialogue(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::dialogue(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<DialogueRequest> dialogue = parseDialogue(request.body);
     if (!dialogue)
         co_return Failure { dialogue.error() };
-    co_return co_await acknowledged(m_control->setDialogueLevel(zone, dialogue->level), zone,
+    co_return co_await acknowledged(m_control->setDialogueLevel(zone, dialogue->level, cancel), zone,
         field(QStringLiteral("dialogueLevel"), JSONValue(dialogue->level)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::repeat(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::repeat(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<RepeatRequest> repeat = parseRepeat(request.body);
     if (!repeat)
         co_return Failure { repeat.error() };
-    co_return co_await acknowledged(m_control->setRepeat(zone, repeat->mode), zone,
+    co_return co_await acknowledged(m_control->setRepeat(zone, repeat->mode, cancel), zone,
         field(QStringLiteral("repeat"), JSONValue(enumName(repeat->mode))));
 }
 
-QCoro::Task<Response> APIRouter::Engine::shuffle(Zone zone, const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::shuffle(Zone zone, const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<ShuffleRequest> shuffle = parseShuffle(request.body);
     if (!shuffle)
         co_return Failure { shuffle.error() };
-    co_return co_await acknowledged(m_control->setShuffle(zone, shuffle->mode), zone,
+    co_return co_await acknowledged(m_control->setShuffle(zone, shuffle->mode, cancel), zone,
         field(QStringLiteral("shuffle"), JSONValue(enumName(shuffle->mode))));
 }
 
-QCoro::Task<Response> APIRouter::Engine::favourites(Zone zone)
+QCoro::Task<Response> APIRouter::Engine::favourites(Zone zone, const Cancellation &cancel)
 {
-    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone);
+    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone, cancel);
     if (!listed)
         co_return Failure { Errors::fromControl(listed.error()) };
     JSONValue::Array list;
@@ -613,32 +617,33 @@ QCoro::Task<Response> APIRouter::Engine::favourites(Zone zone)
     co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::recallFavourite(Zone zone, const QString &segment)
+QCoro::Task<Response> APIRouter::Engine::recallFavourite(Zone zone, const QString &segment, const Cancellation &cancel)
 {
     const std::optional<int> number = pathNumber(segment);
     if (!number)
         co_return Failure { Errors::favouriteNotFound(segment) };
-    const Result<Favourite, ControlError> recalled = co_await m_control->recallFavourite(zone, *number);
+    const Result<Favourite, ControlError> recalled = co_await m_control->recallFavourite(zone, *number, cancel);
     if (!recalled)
         co_return Failure { Errors::fromControl(recalled.error()) };
     co_return acknowledgement(zone, field(QStringLiteral("favourite"), favouriteJSON(recalled.value())));
 }
 
-QCoro::Task<Response> APIRouter::Engine::recallReceiverScene(Zone zone, const QString &segment)
+QCoro::Task<Response> APIRouter::Engine::recallReceiverScene(
+    Zone zone, const QString &segment, const Cancellation &cancel)
 {
     const std::optional<int> number = pathNumber(segment);
     if (!number)
         co_return Failure { Errors::receiverSceneNotFound(zone, segment) };
-    co_return co_await acknowledged(m_control->recallReceiverScene(zone, *number), zone,
+    co_return co_await acknowledged(m_control->recallReceiverScene(zone, *number, cancel), zone,
         field(QStringLiteral("receiverScene"), JSONValue(*number)));
 }
 
-QCoro::Task<Response> APIRouter::Engine::saveSceneFromBody(const HTTPRequest &request)
+QCoro::Task<Response> APIRouter::Engine::saveSceneFromBody(const HTTPRequest &request, const Cancellation &cancel)
 {
     const Checked<ReceiverScene> scene = parseScene(request.body);
     if (!scene)
         co_return Failure { scene.error() };
-    const Checked<SavedScene> saved = co_await storeValidated(*scene);
+    const Checked<SavedScene> saved = co_await storeValidated(*scene, cancel);
     if (!saved)
         co_return Failure { saved.error() };
     co_return HTTPResponse::json(saved->created ? 201 : 200, saved->scene.toJSON());
@@ -664,18 +669,18 @@ QCoro::Task<Response> APIRouter::Engine::deleteSceneResponse(const QString &name
     co_return HTTPResponse { 204, {}, {}, {} };
 }
 
-QCoro::Task<Response> APIRouter::Engine::events()
+QCoro::Task<Response> APIRouter::Engine::events(const Cancellation &cancel)
 {
     const std::shared_ptr<ResponseStream> stream = m_events->subscribe();
     if (!stream)
         co_return Failure { Errors::tooManySubscribers(m_events->settings().maxSubscribers) };
-    const Result<QList<Zone>, ControlError> zones = co_await m_control->zones();
+    const Result<QList<Zone>, ControlError> zones = co_await m_control->zones(cancel);
     if (!zones) {
         stream->abandon();
         co_return Failure { Errors::fromControl(zones.error()) };
     }
     for (const Zone zone : zones.value()) {
-        const Response answer = co_await status(zone);
+        const Response answer = co_await status(zone, cancel);
         if (!answer) {
             stream->abandon();
             co_return Failure { answer.error() };
@@ -707,7 +712,8 @@ QCoro::Task<Checked<APIRouter::SavedScene>> APIRouter::Engine::saveScene(Receive
     scene.name = scene.name.trimmed();
     if (std::optional<APIError> refused = sceneNameCheck(scene.name))
         co_return Failure { *refused };
-    co_return co_await storeValidated(std::move(scene));
+    const Cancellation ownWindow; // the application's own window or action: it does not go away
+    co_return co_await storeValidated(std::move(scene), ownWindow);
 }
 
 QCoro::Task<Checked<bool>> APIRouter::Engine::deleteScene(QString name)
@@ -719,7 +725,7 @@ QCoro::Task<Checked<bool>> APIRouter::Engine::deleteScene(QString name)
     co_return removed.value();
 }
 
-QCoro::Task<Checked<SceneRunResult>> APIRouter::Engine::runScene(QString name, Zone requestedZone)
+QCoro::Task<Checked<SceneRunResult>> APIRouter::Engine::runScene(QString name, Zone requestedZone, Cancellation cancel)
 {
     const auto keepAlive = shared_from_this();
     const Result<std::optional<ReceiverScene>, SceneStoreError> found = co_await m_scenes->scene(name);
@@ -731,14 +737,19 @@ QCoro::Task<Checked<SceneRunResult>> APIRouter::Engine::runScene(QString name, Z
     // The scene is checked in the zone it will act on, so a scene without a zone cannot slip a subwoofer
     // trim or an input that zone lacks past the checks.
     const Zone zone = found.value()->zone.value_or(requestedZone);
-    const Checked<ValidScene> checked = co_await validateScene(*found.value(), zone);
+    const Checked<ValidScene> checked = co_await validateScene(*found.value(), zone, cancel);
     if (!checked)
         co_return Failure { checked.error() };
     const ReceiverScene &scene = checked->scene;
+    // A client gone before anything changed gets nothing changed. Once the first step goes out the scene is
+    // applied whole: half a scene is worse than either.
+    if (cancel.isCancelled())
+        co_return Failure { Errors::fromControl(ControlError::abandoned()) };
     if (scene.volumeDb) {
         if (std::optional<APIError> refused = rateLimit(zone))
             co_return Failure { *refused };
     }
+    const Cancellation whole;
 
     // Each step in turn, stopping at the first the receiver refuses; `applied` tells the client how far it got.
     SceneRunResult result { scene.name, zone, {} };
@@ -751,23 +762,23 @@ QCoro::Task<Checked<SceneRunResult>> APIRouter::Engine::runScene(QString name, Z
     };
     // A recalled favourite switches the input, so the sound mode and everything after it follow it.
     if (scene.power)
-        step(QStringLiteral("power"), co_await m_control->setPower(zone, *scene.power));
+        step(QStringLiteral("power"), co_await m_control->setPower(zone, *scene.power, whole));
     if (scene.input && !stop)
-        step(QStringLiteral("input"), co_await m_control->setInput(zone, *scene.input));
+        step(QStringLiteral("input"), co_await m_control->setInput(zone, *scene.input, whole));
     if (checked->favouriteNumber && !stop)
-        step(QStringLiteral("favourite"), co_await m_control->recallFavourite(zone, *checked->favouriteNumber));
+        step(QStringLiteral("favourite"), co_await m_control->recallFavourite(zone, *checked->favouriteNumber, whole));
     if (scene.soundMode && !stop)
-        step(QStringLiteral("soundMode"), co_await m_control->setSoundMode(zone, *scene.soundMode));
+        step(QStringLiteral("soundMode"), co_await m_control->setSoundMode(zone, *scene.soundMode, whole));
     if (scene.direct && !stop)
-        step(QStringLiteral("direct"), co_await m_control->setDirect(zone, *scene.direct));
+        step(QStringLiteral("direct"), co_await m_control->setDirect(zone, *scene.direct, whole));
     if (scene.volumeDb && !stop)
-        step(QStringLiteral("volumeDb"), co_await m_control->setVolume(zone, *scene.volumeDb));
+        step(QStringLiteral("volumeDb"), co_await m_control->setVolume(zone, *scene.volumeDb, whole));
     if ((scene.bass || scene.treble) && !stop)
-        step(QStringLiteral("tone"), co_await m_control->setTone(zone, scene.bass, scene.treble));
+        step(QStringLiteral("tone"), co_await m_control->setTone(zone, scene.bass, scene.treble, whole));
     if (scene.sub && !stop)
-        step(QStringLiteral("sub"), co_await m_control->setSubwoofer(zone, *scene.sub));
+        step(QStringLiteral("sub"), co_await m_control->setSubwoofer(zone, *scene.sub, whole));
     if (scene.sleep && !stop)
-        step(QStringLiteral("sleep"), co_await m_control->setSleep(zone, *scene.sleep));
+        step(QStringLiteral("sleep"), co_await m_control->setSleep(zone, *scene.sleep, whole));
     if (stop)
         co_return Failure { *stop };
     co_return result;
@@ -795,17 +806,17 @@ std::optional<APIError> APIRouter::Engine::rateLimit(Zone zone)
     return Errors::rateLimited(m_rateLimiter->limit(), m_rateLimiter->windowSeconds(), decision.retryAfterSeconds);
 }
 
-QCoro::Task<Checked<QString>> APIRouter::Engine::resolveInput(Zone zone, QString requested)
+QCoro::Task<Checked<QString>> APIRouter::Engine::resolveInput(Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QStringList, ControlError> candidates = co_await m_control->inputs(zone);
+    const Result<QStringList, ControlError> candidates = co_await m_control->inputs(zone, cancel);
     if (!candidates)
         co_return Failure { Errors::fromControl(candidates.error()) };
     co_return resolveName(requested, candidates.value(), kindInput, &unknownInput, zone);
 }
 
-QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QString requested)
+QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QStringList, ControlError> candidates = co_await m_control->soundModes(zone);
+    const Result<QStringList, ControlError> candidates = co_await m_control->soundModes(zone, cancel);
     if (!candidates)
         co_return Failure { Errors::fromControl(candidates.error()) };
     if (candidates.value().isEmpty())
@@ -813,9 +824,9 @@ QCoro::Task<Checked<QString>> APIRouter::Engine::resolveSoundMode(Zone zone, QSt
     co_return resolveName(requested, candidates.value(), kindSoundMode, &unknownSoundMode, zone);
 }
 
-QCoro::Task<Checked<Favourite>> APIRouter::Engine::resolveFavourite(Zone zone, QString requested)
+QCoro::Task<Checked<Favourite>> APIRouter::Engine::resolveFavourite(Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone);
+    const Result<QList<Favourite>, ControlError> listed = co_await m_control->favourites(zone, cancel);
     if (!listed)
         co_return Failure { Errors::fromControl(listed.error()) };
     QStringList names;
@@ -827,7 +838,8 @@ QCoro::Task<Checked<Favourite>> APIRouter::Engine::resolveFavourite(Zone zone, Q
     co_return listed->at(names.indexOf(*name));
 }
 
-QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateScene(ReceiverScene scene, Zone zone)
+QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateScene(
+    ReceiverScene scene, Zone zone, Cancellation cancel)
 {
     if (!scene.hasSetting())
         co_return Failure { Errors::emptyScene() };
@@ -838,20 +850,20 @@ QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateS
 
     ValidScene valid;
     if (scene.input) {
-        const Checked<QString> resolved = co_await resolveInput(zone, *scene.input);
+        const Checked<QString> resolved = co_await resolveInput(zone, *scene.input, cancel);
         if (!resolved)
             co_return Failure { resolved.error() };
         scene.input = resolved.value();
     }
     if (scene.favourite) {
-        const Checked<Favourite> resolved = co_await resolveFavourite(zone, *scene.favourite);
+        const Checked<Favourite> resolved = co_await resolveFavourite(zone, *scene.favourite, cancel);
         if (!resolved)
             co_return Failure { resolved.error() };
         scene.favourite = resolved->name;
         valid.favouriteNumber = resolved->number;
     }
     if (scene.soundMode) {
-        const Checked<QString> resolved = co_await resolveSoundMode(zone, *scene.soundMode);
+        const Checked<QString> resolved = co_await resolveSoundMode(zone, *scene.soundMode, cancel);
         if (!resolved)
             co_return Failure { resolved.error() };
         scene.soundMode = resolved.value();
@@ -881,7 +893,7 @@ QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateS
     }
     if (scene.direct || scene.sleep) {
         // The status carries each of them only where the zone announces it.
-        const Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone);
+        const Result<ReceiverStatus, ControlError> status = co_await m_control->status(zone, cancel);
         if (!status)
             co_return Failure { Errors::fromControl(status.error()) };
         if (scene.direct && !status->direct)
@@ -893,10 +905,10 @@ QCoro::Task<Checked<APIRouter::Engine::ValidScene>> APIRouter::Engine::validateS
     co_return valid;
 }
 
-QCoro::Task<Checked<APIRouter::SavedScene>> APIRouter::Engine::storeValidated(ReceiverScene scene)
+QCoro::Task<Checked<APIRouter::SavedScene>> APIRouter::Engine::storeValidated(ReceiverScene scene, Cancellation cancel)
 {
     const Zone zone = scene.zone.value_or(Zone::main);
-    const Checked<ValidScene> checked = co_await validateScene(std::move(scene), zone);
+    const Checked<ValidScene> checked = co_await validateScene(std::move(scene), zone, cancel);
     if (!checked)
         co_return Failure { checked.error() };
     const Result<bool, SceneStoreError> created = co_await m_scenes->save(checked->scene);
@@ -912,9 +924,9 @@ APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<S
         std::move(rateLimiter), std::move(events)))
 { }
 
-QCoro::Task<HTTPResponse> APIRouter::handle(HTTPRequest request) const
+QCoro::Task<HTTPResponse> APIRouter::handle(HTTPRequest request, Cancellation cancel) const
 {
-    return m_engine->handle(std::move(request));
+    return m_engine->handle(std::move(request), std::move(cancel));
 }
 
 QCoro::Task<Result<QList<ReceiverScene>, APIError>> APIRouter::listScenes() const
@@ -934,7 +946,7 @@ QCoro::Task<Result<bool, APIError>> APIRouter::deleteScene(QString name) const
 
 QCoro::Task<Result<SceneRunResult, APIError>> APIRouter::runScene(QString name, Zone zone) const
 {
-    return m_engine->runScene(std::move(name), zone);
+    return m_engine->runScene(std::move(name), zone, Cancellation());
 }
 
 } // namespace amplora::api

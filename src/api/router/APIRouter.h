@@ -8,6 +8,7 @@
 #include "api/scenes/SceneRunResult.h"
 #include "api/server/ReceiverAPIConfiguration.h"
 
+#include "base/Cancellation.h"
 #include "base/Result.h"
 
 #include <QCoroTask>
@@ -42,8 +43,9 @@ public:
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
         std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events = nullptr);
 
-    // Never fails: every failure becomes an error response.
-    QCoro::Task<HTTPResponse> handle(HTTPRequest request) const;
+    // Never fails: every failure becomes an error response. Once `cancel` fires (the client has gone) the request
+    // stops at its next step, leaving reads only it waited for; a scene already being applied is applied whole.
+    QCoro::Task<HTTPResponse> handle(HTTPRequest request, Cancellation cancel = Cancellation()) const;
 
     // The scene operations behind the endpoints, for the application's own windows and actions; they apply
     // exactly the rules and checks of the HTTP endpoints.

@@ -223,6 +223,8 @@ APIError fromControl(const ControlError &error)
         return make(404, "favourite_not_found", error.description());
     case ControlError::Kind::unknownReceiverScene:
         return make(404, "receiver_scene_not_found", error.description());
+    case ControlError::Kind::abandoned:
+        return make(503, "abandoned", error.description());
     }
     return receiverFailed(error.description());
 }

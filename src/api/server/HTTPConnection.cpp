@@ -65,10 +65,10 @@ void HTTPConnection::timerEvent(QTimerEvent *event)
     timedOut();
 }
 
-QCoro::Task<> HTTPConnection::serve(
-    QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler, HTTPRequest request)
+QCoro::Task<> HTTPConnection::serve(QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler,
+    HTTPRequest request, Cancellation cancel)
 {
-    const HTTPResponse response = co_await (*handler)(std::move(request));
+    const HTTPResponse response = co_await (*handler)(std::move(request), std::move(cancel));
     if (self)
         self->respond(response);
     else if (response.stream)
@@ -103,7 +103,7 @@ void HTTPConnection::received(QByteArrayView bytes)
     HTTPRequestParser::State state = m_parser.parse();
     if (state.complete()) {
         m_finished = true;
-        serve(this, m_handler, std::move(state.request));
+        serve(this, m_handler, std::move(state.request), m_clientGone.token());
     } else if (state.failed()) {
         m_finished = true;
         qCDebug(lcApi).noquote() << "Refused a request:" << state.error.message;
@@ -115,10 +115,15 @@ void HTTPConnection::peerFinishedSending()
 {
     m_peerDone = true;
     m_readNotifier->setEnabled(false);
-    // Half a request that can no longer be completed gets no answer. A complete one is still answered: the
-    // client may have closed only its sending side. A stream's client that closes is gone.
-    if (!m_finished || m_sent || m_stream)
+    // Half a request that can no longer be completed gets no answer. A complete one is still answered, should
+    // the client have closed only its sending side; but its handler learns that the client has most likely gone.
+    // A stream's client that closes is gone.
+    if (!m_finished || m_sent || m_stream) {
         close();
+        return;
+    }
+    if (!m_responding)
+        m_clientGone.cancel(); // last: it may resume the handler at once
 }
 
 void HTTPConnection::timedOut()
@@ -245,6 +250,8 @@ void HTTPConnection::close()
     ::close(m_descriptor);
     m_descriptor = -1;
     deleteLater();
+    // Last: the handler may resume at once and find this connection closed.
+    m_clientGone.cancel();
 }
 
 } // namespace amplora::api

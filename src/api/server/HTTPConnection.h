@@ -4,6 +4,8 @@
 #include "api/http/HTTPRequestParser.h"
 #include "api/http/HTTPResponse.h"
 
+#include "base/Cancellation.h"
+
 #include <QBasicTimer>
 #include <QCoroTask>
 #include <QObject>
@@ -19,13 +21,19 @@ namespace amplora::api {
 
 class ConnectionRegistry;
 
-// Turns one parsed request into its response; never fails (every failure is an error response).
-using RequestHandler = std::function<QCoro::Task<HTTPResponse>(HTTPRequest)>;
+// Turns one parsed request into its response; never fails (every failure is an error response). The
+// Cancellation fires once the client has gone: the handler may then stop, and its answer is likely never read.
+using RequestHandler = std::function<QCoro::Task<HTTPResponse>(HTTPRequest, Cancellation)>;
 
 // One accepted TCP connection: it reads exactly one request, answers it and closes. A request that has not
 // arrived completely within the time-out is answered 408; a client that goes away before that gets nothing.
 // A streamed answer keeps the connection open after its head for as long as the stream goes on and the client
 // stays: the time-out covers only the request, and the connection closes when the stream ends or is dropped.
+//
+// A client that closes or resets its connection while its answer is being prepared has gone: the handler's
+// Cancellation fires, so that a slow receiver read made only for it is abandoned. A client that merely shut its
+// sending side looks the same as one that closed, and is treated alike; whatever the handler still answers is
+// sent all the same.
 //
 // It works on the socket descriptor itself rather than a QTcpSocket: a connection lives for one exchange, and
 // the socket object's set-up would cost more than the exchange. Everything runs on the thread that created it.
@@ -52,8 +60,8 @@ protected:
 
 private:
     // Awaits the handler's answer; sends it if the connection is still there by then.
-    static QCoro::Task<> serve(
-        QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler, HTTPRequest request);
+    static QCoro::Task<> serve(QPointer<HTTPConnection> self, std::shared_ptr<const RequestHandler> handler,
+        HTTPRequest request, Cancellation cancel);
     // Arms the one timer: the request's time-out, then the answer's time to drain.
     void armTimer();
     void readAvailable();
@@ -73,6 +81,7 @@ private:
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QBasicTimer m_timer;
+    CancelSource m_clientGone; // the handler's Cancellation
     QByteArray m_output; // the response, or a streamed response's head
     std::shared_ptr<ResponseStream> m_stream;
     qsizetype m_written = 0;

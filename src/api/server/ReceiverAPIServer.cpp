@@ -42,9 +42,9 @@ std::shared_ptr<SceneStore> defaultSceneStore()
 }
 
 // Keeps the router (and so its collaborators) alive until its answer is ready, whatever happens to the server.
-QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request)
+QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request, Cancellation cancel)
 {
-    co_return co_await router.handle(std::move(request));
+    co_return co_await router.handle(std::move(request), std::move(cancel));
 }
 
 const APIError &noControl()
@@ -64,7 +64,9 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
     m_sceneStore = sceneStore ? std::move(sceneStore) : defaultSceneStore();
     m_handlerFactory = [this](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
         // One router (and one rate limiter) per run of the listener, shared by its connections.
-        return [router = makeRouter()](HTTPRequest request) { return routed(router, std::move(request)); };
+        return [router = makeRouter()](HTTPRequest request, Cancellation cancel) {
+            return routed(router, std::move(request), std::move(cancel));
+        };
     };
 }
 

@@ -49,7 +49,7 @@ ActionTask<QString> ReceiverActions::setPower(api::Zone zone, api::PowerState po
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto done = co_await control->setPower(zone, power);
+    const auto done = co_await control->setPower(zone, power, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
@@ -74,7 +74,7 @@ ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
     if (value < lowestVolumeDb) {
         co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
     }
-    const auto done = co_await control->setVolume(zone, value);
+    const auto done = co_await control->setVolume(zone, value, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
@@ -88,7 +88,7 @@ ActionTask<QString> ReceiverActions::mute(api::Zone zone, bool muted)
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto done = co_await control->setMute(zone, muted);
+    const auto done = co_await control->setMute(zone, muted, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
@@ -132,7 +132,7 @@ ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zon
         co_return Failure { notReady() };
     }
     const std::shared_ptr<api::ReceiverControl> control = controller->adapter();
-    const auto names = co_await (control.get()->*setting.list)(zone);
+    const auto names = co_await (control.get()->*setting.list)(zone, Cancellation());
     if (!names) {
         co_return Failure { ActionError::from(names.error()) };
     }
@@ -140,7 +140,7 @@ ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zon
     if (!matched) {
         co_return Failure { matched.error() };
     }
-    const auto done = co_await (control.get()->*setting.set)(zone, matched.value());
+    const auto done = co_await (control.get()->*setting.set)(zone, matched.value(), Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
@@ -181,13 +181,13 @@ ActionTask<QStringList> ReceiverActions::inputs(QString search)
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto main = co_await control->inputs(api::Zone::main);
+    const auto main = co_await control->inputs(api::Zone::main, Cancellation());
     if (!main) {
         co_return Failure { ActionError::from(main.error()) };
     }
     QStringList names = main.value();
     // Zone 2 only adds names; a receiver without it, or one that fails to list it, still offers the main zone's.
-    const auto zone2 = co_await control->inputs(api::Zone::zone2);
+    const auto zone2 = co_await control->inputs(api::Zone::zone2, Cancellation());
     if (zone2) {
         for (const QString &name : zone2.value()) {
             if (!names.contains(name)) {
@@ -205,7 +205,7 @@ ActionTask<QStringList> ReceiverActions::soundModes(QString search)
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto names = co_await control->soundModes(api::Zone::main);
+    const auto names = co_await control->soundModes(api::Zone::main, Cancellation());
     if (!names) {
         co_return Failure { ActionError::from(names.error()) };
     }
@@ -236,7 +236,7 @@ ActionTask<QString> ReceiverActions::setSleep(api::Zone zone, int minutes)
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto sent = co_await control->setSleep(zone, minutes);
+    const auto sent = co_await control->setSleep(zone, minutes, Cancellation());
     if (!sent) {
         co_return Failure { ActionError::from(sent.error()) };
     }
@@ -267,7 +267,7 @@ ActionTask<QString> ReceiverActions::recallFavourite(api::Zone zone, QString fav
     bool isNumber = false;
     int number = favourite.trimmed().toInt(&isNumber);
     if (!isNumber) {
-        const auto listed = co_await control->favourites(zone);
+        const auto listed = co_await control->favourites(zone, Cancellation());
         if (!listed) {
             co_return Failure { ActionError::from(listed.error()) };
         }
@@ -283,7 +283,7 @@ ActionTask<QString> ReceiverActions::recallFavourite(api::Zone zone, QString fav
             }
         }
     }
-    const auto recalled = co_await control->recallFavourite(zone, number);
+    const auto recalled = co_await control->recallFavourite(zone, number, Cancellation());
     if (!recalled) {
         co_return Failure { ActionError::from(recalled.error()) };
     }
@@ -297,7 +297,7 @@ ActionTask<QString> ReceiverActions::recallReceiverScene(api::Zone zone, int num
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto done = co_await control->recallReceiverScene(zone, number);
+    const auto done = co_await control->recallReceiverScene(zone, number, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
@@ -311,7 +311,7 @@ ActionTask<QStringList> ReceiverActions::favourites(QString search)
         co_return Failure { notReady() };
     }
     const auto control = controller->adapter();
-    const auto listed = co_await control->favourites(api::Zone::main);
+    const auto listed = co_await control->favourites(api::Zone::main, Cancellation());
     if (!listed) {
         co_return Failure { ActionError::from(listed.error()) };
     }

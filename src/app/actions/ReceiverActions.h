@@ -60,8 +60,8 @@ public:
 private:
     // An input or a sound mode: how to list the names, how to choose one, and the words of the answer.
     struct NamedSetting {
-        api::ControlTask<QStringList> (api::ReceiverControl::*list)(api::Zone);
-        api::ControlTask<Done> (api::ReceiverControl::*set)(api::Zone, QString);
+        api::ControlTask<QStringList> (api::ReceiverControl::*list)(api::Zone, Cancellation);
+        api::ControlTask<Done> (api::ReceiverControl::*set)(api::Zone, QString, Cancellation);
         QString kind;
         QString answerPrefix;
     };

@@ -2,6 +2,7 @@
 
 #include "app/cli/ActionCommand.h"
 #include "app/startup/AmploraApp.h"
+#include "core/protocol/SharedNetworkAccess.h"
 
 #include <QLoggingCategory>
 #include <QTextStream>
@@ -60,11 +61,11 @@ int dispatch(const QStringList &args)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString first = args.value(0);
-    if (first == QLatin1String("yxc")) {
-        return runYxc(applyVerbosity(args.mid(1)));
-    }
-    if (first == QLatin1String("discover")) {
-        return runDiscover(applyVerbosity(args.mid(1)));
+    if (first == QLatin1String("yxc") || first == QLatin1String("discover")) {
+        const QStringList rest = applyVerbosity(args.mid(1));
+        const int code = first == QLatin1String("yxc") ? runYxc(rest) : runDiscover(rest);
+        releaseSharedNetworkAccess();
+        return code;
     }
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         out << usage();

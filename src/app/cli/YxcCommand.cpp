@@ -7,7 +7,6 @@
 #include "core/protocol/YXCClient.h"
 #include "core/protocol/YXCEncoder.h"
 
-#include <QCoreApplication>
 #include <QCoroTask>
 
 #include <cmath>
@@ -279,7 +278,7 @@ QCoro::Task<int> perform(Invocation invocation, QTextStream &out, QTextStream &e
     }
     const YXCCommand command = std::get<YXCCommand>(invocation.action);
     if (const auto type = command.answerType()) {
-        const auto result = co_await client.fetchPayload(command, *type);
+        const auto result = co_await client.fetchPayload(command, *type, Cancellation());
         if (result) {
             out << QString::fromUtf8(YXCEncoder::encode(result.value())) << '\n';
         }
@@ -305,11 +304,7 @@ int runYxc(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "amplora yxc: " << error->message << "\n\n" << usage();
         return exitUsage;
     }
-    const int code = QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
-    // Finished replies are released with deleteLater; release them before the application object goes, or the
-    // network layer's helpers outlive it.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return code;
+    return QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
 }
 
 int runYxc(const QStringList &args)

@@ -96,7 +96,7 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
     , m_clock(parts.clock ? *parts.clock : Clock::system())
 {
     if (parts.store) {
-        m_feed = std::make_unique<StatusEventFeed>(*parts.store, m_control, m_server->statusEvents());
+        m_feed = std::make_unique<StatusEventFeed>(*parts.store, m_server->statusEvents());
     }
     m_enabled = readBool(m_defaults, enabledKey, false);
     m_port = readInt(m_defaults, portKey, defaultPort);

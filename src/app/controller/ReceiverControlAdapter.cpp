@@ -150,42 +150,75 @@ std::optional<VolumeScale> ReceiverControlAdapter::Context::volumeScale(api::Zon
     return features ? VolumeScale::from(*features) : std::nullopt;
 }
 
-QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> ReceiverControlAdapter::prepare()
+QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> ReceiverControlAdapter::prepare(
+    Cancellation cancel)
 {
     QPointer<ReceiverStore> store = m_store;
     if (!store) {
         co_return Failure { storeGone() };
     }
     const std::shared_ptr<ReceiverTransport> transport = store->transport();
-    std::optional<Features> features = store->features();
-    if (!features) {
-        Result<Features, YXCError> fetched = co_await transport->fetch<Features>(YXCCommand::getFeatures());
-        if (!fetched) {
-            co_return Failure { controlError(fetched.error()) };
+    if (!store->features()) {
+        // Read into the store, once for every caller asking meanwhile.
+        const auto read = co_await freshRead(YXCEvent::Refresh::features(), cancel);
+        if (!read) {
+            co_return Failure { read.error() };
         }
-        features = std::move(fetched).value();
         if (!store) {
             co_return Failure { storeGone() };
+        }
+        if (!store->features()) {
+            // The receiver or its address changed while they were read.
+            co_return Failure { api::ControlError::receiverFailure(StoreError::superseded().description()) };
         }
     }
     // Names only decorate: without them the lists and the status show the receiver's ids, and every command
     // still goes out. Older firmware refuses getNameText for good, so they are asked for under the store's
-    // own spacing rather than on every request.
+    // own spacing rather than on every request; that read is the store's own and goes on whoever leaves.
     if (!store->names()) {
         co_await store->reloadNames(store->clock().now());
         if (!store) {
             co_return Failure { storeGone() };
         }
+        if (cancel.isCancelled()) {
+            co_return Failure { api::ControlError::abandoned() };
+        }
     }
-    co_return Context { transport, std::move(*features), store->names() };
+    co_return Context { transport, *store->features(), store->names() };
 }
 
-QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(
-    YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale)
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::freshRead(
+    YXCEvent::Refresh what, Cancellation cancel)
 {
     QPointer<ReceiverStore> store = m_store;
     if (!store) {
         co_return Failure { storeGone() };
+    }
+    const Result<Done, StoreError> read = co_await store->freshRead(what, cancel);
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    if (cancel.isCancelled()) {
+        co_return Failure { api::ControlError::abandoned() };
+    }
+    if (read || read.error().isSuperseded()) {
+        co_return Done {};
+    }
+    const auto &receiver = read.error().receiverError();
+    co_return Failure { receiver ? controlError(*receiver)
+                                 : api::ControlError::receiverFailure(read.error().description()) };
+}
+
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(YXCCommand command,
+    std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale, Cancellation cancel)
+{
+    QPointer<ReceiverStore> store = m_store;
+    if (!store) {
+        co_return Failure { storeGone() };
+    }
+    // Every wait before this one checked the caller; a change of a caller that has gone is not sent.
+    if (cancel.isCancelled()) {
+        co_return Failure { api::ControlError::abandoned() };
     }
     if (!transport) {
         transport = store->transport();
@@ -199,7 +232,7 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
-    api::Zone zone, double db, const Context &context)
+    api::Zone zone, double db, const Context &context, Cancellation cancel)
 {
     const std::optional<VolumeScale> scale = context.volumeScale(zone);
     const std::optional<YXCCommand> command
@@ -207,13 +240,13 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
     if (!command) {
         co_return Failure { api::ControlError::noVolumeRange(zone) };
     }
-    co_return co_await send(*command, context.transport, scale);
+    co_return co_await send(*command, context.transport, scale, cancel);
 }
 
 QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> ReceiverControlAdapter::freshStatus(
-    api::Zone zone)
+    api::Zone zone, Cancellation cancel)
 {
-    auto prepared = co_await prepare();
+    auto prepared = co_await prepare(cancel);
     if (!prepared) {
         co_return Failure { prepared.error() };
     }
@@ -222,41 +255,36 @@ QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> Rece
     if (!context.zone(zone)) {
         co_return Failure { api::ControlError::noStatus(zone) };
     }
-    QPointer<ReceiverStore> store = m_store;
-    if (!store) {
-        co_return Failure { storeGone() };
-    }
-    Result<Done, StoreError> refreshed = co_await store->freshRead(YXCEvent::Refresh::status(coreZone(zone)));
-    if (!store) {
-        co_return Failure { storeGone() };
-    }
     // A failed refresh must not pass off the last known status as fresh.
-    if (!refreshed && !refreshed.error().isSuperseded()) {
-        const auto &receiver = refreshed.error().receiverError();
-        co_return Failure { receiver ? controlError(*receiver)
-                                     : api::ControlError::receiverFailure(refreshed.error().description()) };
+    const auto refreshed = co_await freshRead(YXCEvent::Refresh::status(coreZone(zone)), cancel);
+    if (!refreshed) {
+        co_return Failure { refreshed.error() };
     }
-    const auto found = store->status().find(coreZone(zone));
-    if (found == store->status().end()) {
+    const auto found = m_store->status().find(coreZone(zone));
+    if (found == m_store->status().end()) {
         co_return Failure { api::ControlError::noStatus(zone) };
     }
     co_return FreshStatus { std::move(context), found->second };
 }
 
-api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone)
-{
-    const auto fresh = co_await freshStatus(zone);
-    if (!fresh) {
-        co_return Failure { fresh.error() };
-    }
-    QPointer<ReceiverStore> store = m_store;
-    const Context &context = fresh->context;
-    const ZoneStatus &zoneStatus = fresh->status;
-    const ZoneFeatures *features = context.zone(zone);
+namespace {
 
+// Whether the zone listens to the network/USB player, whose play information the status then shows.
+bool playsFromPlayer(const Features &features, const ZoneStatus &status)
+{
+    const InputFeature *input = features.system.input(status.input.value_or(QString()));
+    return input && input->playInfoType == QStringLiteral("netusb");
+}
+
+} // namespace
+
+Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
+    api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing)
+{
+    const ZoneFeatures *features = context.zone(zone);
     const std::optional<double> volumeDb = ZoneRules::volumeDB(zoneStatus, context.volumeScale(zone));
-    if (!volumeDb) {
-        co_return Failure { api::ControlError::noVolumeRange(zone) };
+    if (!features || !volumeDb) {
+        return Failure { api::ControlError::noVolumeRange(zone) };
     }
 
     api::ReceiverStatus status;
@@ -278,7 +306,6 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     if (zoneStatus.subwooferVolume && features->funcList.contains(QStringLiteral("subwoofer_volume"))) {
         status.subwoofer = *zoneStatus.subwooferVolume * 0.5;
     }
-    const InputFeature *input = context.features.system.input(inputId);
     if (ZoneRules::announces(features, QStringLiteral("sleep")) && zoneStatus.sleep) {
         status.sleep = *zoneStatus.sleep;
     }
@@ -289,28 +316,57 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
     if (ZoneRules::announces(features, QStringLiteral("dialogue_level"))) {
         status.dialogueLevel = zoneStatus.dialogueLevel;
     }
-    if (input && input->playInfoType == QStringLiteral("netusb")) {
-        // What is playing is a detail of the status: a failed refresh keeps the last known player state.
-        const auto playInfo = co_await store->freshRead(YXCEvent::Refresh::playInfo());
-        Q_UNUSED(playInfo);
-        if (!store) {
-            co_return Failure { storeGone() };
+    if (playsFromPlayer(context.features, zoneStatus)) {
+        status.nowPlaying = nowPlayingOf(playing);
+        if (playing && offered(playing->repeatAvailable) && playing->repeat) {
+            status.repeat = api::enumFromName<api::RepeatMode>(*playing->repeat);
         }
-        const std::optional<PlayInfo> &info = store->playInfo();
-        status.nowPlaying = nowPlayingOf(info);
-        if (info && offered(info->repeatAvailable) && info->repeat) {
-            status.repeat = api::enumFromName<api::RepeatMode>(*info->repeat);
-        }
-        if (info && offered(info->shuffleAvailable) && info->shuffle) {
-            status.shuffle = api::enumFromName<api::ShuffleMode>(*info->shuffle);
+        if (playing && offered(playing->shuffleAvailable) && playing->shuffle) {
+            status.shuffle = api::enumFromName<api::ShuffleMode>(*playing->shuffle);
         }
     }
-    co_return status;
+    return status;
 }
 
-api::ControlTask<QList<api::Zone>> ReceiverControlAdapter::zones()
+api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone, Cancellation cancel)
 {
-    const auto context = co_await prepare();
+    const auto fresh = co_await freshStatus(zone, cancel);
+    if (!fresh) {
+        co_return Failure { fresh.error() };
+    }
+    if (playsFromPlayer(fresh->context.features, fresh->status)) {
+        // What is playing is a detail of the status: a failed refresh keeps the last known player state.
+        const auto played = co_await freshRead(YXCEvent::Refresh::playInfo(), cancel);
+        if (!played && played.error().kind() == api::ControlError::Kind::abandoned) {
+            co_return Failure { played.error() };
+        }
+        if (!m_store) {
+            co_return Failure { storeGone() };
+        }
+    }
+    co_return statusOf(zone, fresh->context, fresh->status, m_store->playInfo());
+}
+
+std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zone zone)
+{
+    if (!m_store || !m_store->features()) {
+        return std::nullopt;
+    }
+    const auto found = m_store->status().find(coreZone(zone));
+    if (found == m_store->status().end()) {
+        return std::nullopt;
+    }
+    const Context context { m_store->transport(), *m_store->features(), m_store->names() };
+    auto status = statusOf(zone, context, found->second, m_store->playInfo());
+    if (!status) {
+        return std::nullopt;
+    }
+    return std::move(status).value();
+}
+
+api::ControlTask<QList<api::Zone>> ReceiverControlAdapter::zones(Cancellation cancel)
+{
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -323,24 +379,25 @@ api::ControlTask<QList<api::Zone>> ReceiverControlAdapter::zones()
     co_return zones;
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setPower(api::Zone zone, api::PowerState state)
+api::ControlTask<Done> ReceiverControlAdapter::setPower(api::Zone zone, api::PowerState state, Cancellation cancel)
 {
     const PowerState power = state == api::PowerState::on ? PowerState::on : PowerState::standby;
-    co_return co_await send(YXCCommand::setPower(coreZone(zone), power), nullptr, std::nullopt);
+    co_return co_await send(YXCCommand::setPower(coreZone(zone), power), nullptr, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double db)
+api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double db, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return co_await sendVolume(zone, db, context.value());
+    co_return co_await sendVolume(zone, db, context.value(), cancel);
 }
 
-api::ControlTask<double> ReceiverControlAdapter::stepVolume(api::Zone zone, api::VolumeStepDirection direction)
+api::ControlTask<double> ReceiverControlAdapter::stepVolume(
+    api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel)
 {
-    const auto current = co_await freshStatus(zone);
+    const auto current = co_await freshStatus(zone, cancel);
     if (!current) {
         co_return Failure { current.error() };
     }
@@ -361,21 +418,21 @@ api::ControlTask<double> ReceiverControlAdapter::stepVolume(api::Zone zone, api:
     if (up && target > capDb) {
         co_return Failure { api::ControlError::volumeAboveCap(target, capDb) };
     }
-    const auto sent = co_await sendVolume(zone, target, context);
+    const auto sent = co_await sendVolume(zone, target, context, cancel);
     if (!sent) {
         co_return Failure { sent.error() };
     }
     co_return scale ? scale->limit(target, capDb) : std::min(target, capDb);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setMute(api::Zone zone, bool mute)
+api::ControlTask<Done> ReceiverControlAdapter::setMute(api::Zone zone, bool mute, Cancellation cancel)
 {
-    co_return co_await send(YXCCommand::setMute(coreZone(zone), mute), nullptr, std::nullopt);
+    co_return co_await send(YXCCommand::setMute(coreZone(zone), mute), nullptr, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString name)
+api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString name, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -384,12 +441,12 @@ api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString 
     if (!id) {
         co_return Failure { id.error() };
     }
-    co_return co_await send(YXCCommand::setInput(coreZone(zone), id.value()), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::setInput(coreZone(zone), id.value()), context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QString name)
+api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QString name, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -398,50 +455,51 @@ api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QStr
     if (!id) {
         co_return Failure { id.error() };
     }
-    co_return co_await send(YXCCommand::setSoundProgram(coreZone(zone), id.value()), context->transport, std::nullopt);
+    co_return co_await send(
+        YXCCommand::setSoundProgram(coreZone(zone), id.value()), context->transport, std::nullopt, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setTone(
-    api::Zone zone, std::optional<double> bass, std::optional<double> treble)
+    api::Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
     const std::optional<QString> mode = ZoneRules::manualToneMode(context->zone(zone));
     const auto units
         = [](std::optional<double> db) { return db ? std::optional<int>(receiverUnits(*db)) : std::nullopt; };
-    co_return co_await send(
-        YXCCommand::setToneControl(coreZone(zone), mode, units(bass), units(treble)), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::setToneControl(coreZone(zone), mode, units(bass), units(treble)),
+        context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setSubwoofer(api::Zone zone, double db)
+api::ControlTask<Done> ReceiverControlAdapter::setSubwoofer(api::Zone zone, double db, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
     co_return co_await send(
-        YXCCommand::setSubwooferVolume(coreZone(zone), receiverUnits(db)), context->transport, std::nullopt);
+        YXCCommand::setSubwooferVolume(coreZone(zone), receiverUnits(db)), context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::playback(api::PlaybackAction action)
+api::ControlTask<Done> ReceiverControlAdapter::playback(api::PlaybackAction action, Cancellation cancel)
 {
-    co_return co_await send(YXCCommand::setPlayback(corePlayback(action)), nullptr, std::nullopt);
+    co_return co_await send(YXCCommand::setPlayback(corePlayback(action)), nullptr, std::nullopt, cancel);
 }
 
-api::ControlTask<QStringList> ReceiverControlAdapter::inputs(api::Zone zone)
+api::ControlTask<QStringList> ReceiverControlAdapter::inputs(api::Zone zone, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
     co_return namesOf(inputEntries(m_names, context->zone(zone), context->names));
 }
 
-api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone)
+api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -494,32 +552,34 @@ api::ControlTask<std::chrono::milliseconds> ReceiverControlAdapter::checkPushEve
 }
 
 QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> ReceiverControlAdapter::prepareAnnounced(
-    api::Zone zone, QString function, api::ControlError::Feature feature)
+    api::Zone zone, QString function, api::ControlError::Feature feature, Cancellation cancel)
 {
-    auto context = co_await prepare();
+    auto context = co_await prepare(cancel);
     if (context && !ZoneRules::announces(context->zone(zone), function)) {
         co_return Failure { api::ControlError::notSupported(zone, feature) };
     }
     co_return context;
 }
 
-api::ControlTask<int> ReceiverControlAdapter::setSleep(api::Zone zone, int minutes)
+api::ControlTask<int> ReceiverControlAdapter::setSleep(api::Zone zone, int minutes, Cancellation cancel)
 {
-    const auto context = co_await prepareAnnounced(zone, QStringLiteral("sleep"), api::ControlError::Feature::sleep);
+    const auto context
+        = co_await prepareAnnounced(zone, QStringLiteral("sleep"), api::ControlError::Feature::sleep, cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
     const int sent = ZoneRules::sleepMinutes(minutes);
-    const auto done = co_await send(YXCCommand::setSleep(coreZone(zone), sent), context->transport, std::nullopt);
+    const auto done
+        = co_await send(YXCCommand::setSleep(coreZone(zone), sent), context->transport, std::nullopt, cancel);
     if (!done) {
         co_return Failure { done.error() };
     }
     co_return sent;
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setDirect(api::Zone zone, bool enabled)
+api::ControlTask<Done> ReceiverControlAdapter::setDirect(api::Zone zone, bool enabled, Cancellation cancel)
 {
-    const auto context = co_await prepare();
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -527,22 +587,22 @@ api::ControlTask<Done> ReceiverControlAdapter::setDirect(api::Zone zone, bool en
     if (!command) {
         co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::direct) };
     }
-    co_return co_await send(*command, context->transport, std::nullopt);
+    co_return co_await send(*command, context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setEnhancer(api::Zone zone, bool enabled)
+api::ControlTask<Done> ReceiverControlAdapter::setEnhancer(api::Zone zone, bool enabled, Cancellation cancel)
 {
     const auto context
-        = co_await prepareAnnounced(zone, QStringLiteral("enhancer"), api::ControlError::Feature::enhancer);
+        = co_await prepareAnnounced(zone, QStringLiteral("enhancer"), api::ControlError::Feature::enhancer, cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return co_await send(YXCCommand::setEnhancer(coreZone(zone), enabled), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::setEnhancer(coreZone(zone), enabled), context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setDialogueLevel(api::Zone zone, int level)
+api::ControlTask<Done> ReceiverControlAdapter::setDialogueLevel(api::Zone zone, int level, Cancellation cancel)
 {
-    const auto context = co_await prepare();
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -554,29 +614,24 @@ api::ControlTask<Done> ReceiverControlAdapter::setDialogueLevel(api::Zone zone, 
         co_return Failure { api::ControlError::dialogueOutOfRange(
             zone, level, static_cast<int>(std::ceil(range->min)), static_cast<int>(std::floor(range->max))) };
     }
-    co_return co_await send(YXCCommand::setDialogueLevel(coreZone(zone), level), context->transport, std::nullopt);
+    co_return co_await send(
+        YXCCommand::setDialogueLevel(coreZone(zone), level), context->transport, std::nullopt, cancel);
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendPlayerMode(api::Zone zone,
     api::ControlError::Feature feature, QString mode, std::optional<QStringList> PlayInfo::*available,
-    YXCCommand command)
+    YXCCommand command, Cancellation cancel)
 {
-    QPointer<ReceiverStore> store = m_store;
-    if (!store) {
+    if (!m_store) {
         co_return Failure { storeGone() };
     }
-    const std::shared_ptr<ReceiverTransport> transport = store->transport();
+    const std::shared_ptr<ReceiverTransport> transport = m_store->transport();
     // What the player offers changes with what it plays, so it is read afresh rather than trusted from before.
-    const Result<Done, StoreError> read = co_await store->freshRead(YXCEvent::Refresh::playInfo());
-    if (!store) {
-        co_return Failure { storeGone() };
+    const auto read = co_await freshRead(YXCEvent::Refresh::playInfo(), cancel);
+    if (!read) {
+        co_return Failure { read.error() };
     }
-    if (!read && !read.error().isSuperseded()) {
-        const auto &receiver = read.error().receiverError();
-        co_return Failure { receiver ? controlError(*receiver)
-                                     : api::ControlError::receiverFailure(read.error().description()) };
-    }
-    const std::optional<PlayInfo> &info = store->playInfo();
+    const std::optional<PlayInfo> &info = m_store->playInfo();
     const std::optional<QStringList> modes = info ? (*info).*available : std::nullopt;
     if (!offered(modes)) {
         co_return Failure { api::ControlError::notSupported(zone, feature) };
@@ -584,26 +639,26 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendPlayerM
     if (!modes->contains(mode)) {
         co_return Failure { api::ControlError::modeNotOffered(feature, mode, *modes) };
     }
-    co_return co_await send(std::move(command), transport, std::nullopt);
+    co_return co_await send(std::move(command), transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setRepeat(api::Zone zone, api::RepeatMode mode)
+api::ControlTask<Done> ReceiverControlAdapter::setRepeat(api::Zone zone, api::RepeatMode mode, Cancellation cancel)
 {
     const QString word = api::enumName(mode);
-    co_return co_await sendPlayerMode(
-        zone, api::ControlError::Feature::repeat, word, &PlayInfo::repeatAvailable, YXCCommand::setRepeat(word));
+    co_return co_await sendPlayerMode(zone, api::ControlError::Feature::repeat, word, &PlayInfo::repeatAvailable,
+        YXCCommand::setRepeat(word), cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setShuffle(api::Zone zone, api::ShuffleMode mode)
+api::ControlTask<Done> ReceiverControlAdapter::setShuffle(api::Zone zone, api::ShuffleMode mode, Cancellation cancel)
 {
     const QString word = api::enumName(mode);
-    co_return co_await sendPlayerMode(
-        zone, api::ControlError::Feature::shuffle, word, &PlayInfo::shuffleAvailable, YXCCommand::setShuffle(word));
+    co_return co_await sendPlayerMode(zone, api::ControlError::Feature::shuffle, word, &PlayInfo::shuffleAvailable,
+        YXCCommand::setShuffle(word), cancel);
 }
 
-api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::Zone zone)
+api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::Zone zone, Cancellation cancel)
 {
-    const auto context = co_await prepare();
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -611,22 +666,24 @@ api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::
     if (!slots || !context->zone(zone)) {
         co_return Failure { api::ControlError::notSupported(zone, api::ControlError::Feature::favourites) };
     }
-    // Favourites change on the receiver's own remote and app too, so each list is read afresh.
-    const Result<PresetInfo, YXCError> read
-        = co_await context->transport->fetch<PresetInfo>(YXCCommand::getPresetInfo());
+    // Favourites change on the receiver's own remote and app too, so the list is read under the fresh rule: one
+    // read for every caller asking meanwhile, and the store's list only while it is fresh (never after a command).
+    const auto read = co_await freshRead(YXCEvent::Refresh::presets(), cancel);
     if (!read) {
-        co_return Failure { controlError(read.error()) };
+        co_return Failure { read.error() };
     }
     QList<api::Favourite> favourites;
-    for (const ListedPreset &preset : read->listed(slots)) {
+    for (const ListedPreset &preset : m_store->favourites()) {
         favourites.append({ preset.number, preset.name, preset.input });
     }
     co_return favourites;
 }
 
-api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(api::Zone zone, int number)
+api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
+    api::Zone zone, int number, Cancellation cancel)
 {
-    const auto listed = co_await favourites(zone);
+    // Read again unless fresh, so the slot is checked against the receiver's list as it is now.
+    const auto listed = co_await favourites(zone, cancel);
     if (!listed) {
         co_return Failure { listed.error() };
     }
@@ -637,16 +694,16 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(api::Zo
         co_return Failure { api::ControlError::unknownFavourite(number) };
     }
     const api::Favourite favourite = *found;
-    const auto sent = co_await send(YXCCommand::recallPreset(coreZone(zone), number), nullptr, std::nullopt);
+    const auto sent = co_await send(YXCCommand::recallPreset(coreZone(zone), number), nullptr, std::nullopt, cancel);
     if (!sent) {
         co_return Failure { sent.error() };
     }
     co_return favourite;
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number)
+api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number, Cancellation cancel)
 {
-    const auto context = co_await prepare();
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
@@ -657,7 +714,7 @@ api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zon
     if (number < 1 || number > count) {
         co_return Failure { api::ControlError::unknownReceiverScene(zone, number, count) };
     }
-    co_return co_await send(YXCCommand::recallScene(coreZone(zone), number), context->transport, std::nullopt);
+    co_return co_await send(YXCCommand::recallScene(coreZone(zone), number), context->transport, std::nullopt, cancel);
 }
 
 } // namespace amplora::app

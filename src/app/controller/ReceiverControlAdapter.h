@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/control/ReceiverControl.h"
+#include "core/events/YXCEvent.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
 #include "core/protocol/PlayInfo.h"
@@ -30,31 +31,38 @@ class ReceiverControlAdapter final : public api::ReceiverControl {
 public:
     explicit ReceiverControlAdapter(ReceiverStore &store);
 
-    api::ControlTask<api::ReceiverStatus> status(api::Zone zone) override;
-    api::ControlTask<QList<api::Zone>> zones() override;
-    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state) override;
-    api::ControlTask<Done> setVolume(api::Zone zone, double db) override;
-    api::ControlTask<double> stepVolume(api::Zone zone, api::VolumeStepDirection direction) override;
-    api::ControlTask<Done> setMute(api::Zone zone, bool mute) override;
-    api::ControlTask<Done> setInput(api::Zone zone, QString name) override;
-    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name) override;
-    api::ControlTask<Done> setTone(api::Zone zone, std::optional<double> bass, std::optional<double> treble) override;
-    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db) override;
-    api::ControlTask<Done> playback(api::PlaybackAction action) override;
-    api::ControlTask<QStringList> inputs(api::Zone zone) override;
-    api::ControlTask<QStringList> soundModes(api::Zone zone) override;
+    api::ControlTask<api::ReceiverStatus> status(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<QList<api::Zone>> zones(Cancellation cancel) override;
+    api::ControlTask<Done> setPower(api::Zone zone, api::PowerState state, Cancellation cancel) override;
+    api::ControlTask<Done> setVolume(api::Zone zone, double db, Cancellation cancel) override;
+    api::ControlTask<double> stepVolume(
+        api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel) override;
+    api::ControlTask<Done> setMute(api::Zone zone, bool mute, Cancellation cancel) override;
+    api::ControlTask<Done> setInput(api::Zone zone, QString name, Cancellation cancel) override;
+    api::ControlTask<Done> setSoundMode(api::Zone zone, QString name, Cancellation cancel) override;
+    api::ControlTask<Done> setTone(
+        api::Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel) override;
+    api::ControlTask<Done> setSubwoofer(api::Zone zone, double db, Cancellation cancel) override;
+    api::ControlTask<Done> playback(api::PlaybackAction action, Cancellation cancel) override;
+    api::ControlTask<QStringList> inputs(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<QStringList> soundModes(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<double> volumeCapDb() override;
     api::ControlTask<api::ReceiverHealth> health() override;
     api::ControlTask<std::chrono::milliseconds> checkPushEvents() override;
-    api::ControlTask<int> setSleep(api::Zone zone, int minutes) override;
-    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled) override;
-    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled) override;
-    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level) override;
-    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode) override;
-    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode) override;
-    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone) override;
-    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number) override;
-    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number) override;
+    api::ControlTask<int> setSleep(api::Zone zone, int minutes, Cancellation cancel) override;
+    api::ControlTask<Done> setDirect(api::Zone zone, bool enabled, Cancellation cancel) override;
+    api::ControlTask<Done> setEnhancer(api::Zone zone, bool enabled, Cancellation cancel) override;
+    api::ControlTask<Done> setDialogueLevel(api::Zone zone, int level, Cancellation cancel) override;
+    api::ControlTask<Done> setRepeat(api::Zone zone, api::RepeatMode mode, Cancellation cancel) override;
+    api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode, Cancellation cancel) override;
+    api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number, Cancellation cancel) override;
+    api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number, Cancellation cancel) override;
+
+    // The zone's status as the store holds it now, without asking the receiver: for publishing a change the
+    // store learned (an accepted command, a push event) at once. None while the store lacks the zone or its
+    // features.
+    std::optional<api::ReceiverStatus> storedStatus(api::Zone zone);
 
     // A receiver failure in the control's terms: the read-only refusal naming the blocked path as its own kind,
     // everything else as a plain receiver failure.
@@ -76,22 +84,32 @@ private:
         std::optional<VolumeScale> volumeScale(api::Zone zone) const;
     };
 
-    QCoro::Task<Result<Context, api::ControlError>> prepare();
+    // Every step below checks `cancel` after each wait: a caller that has gone gets ControlError::abandoned, and
+    // no change of its goes out after that.
+    QCoro::Task<Result<Context, api::ControlError>> prepare(Cancellation cancel);
     // prepare(), failing as not supported when the zone does not announce `function` in its func_list.
     QCoro::Task<Result<Context, api::ControlError>> prepareAnnounced(
-        api::Zone zone, QString function, api::ControlError::Feature feature);
+        api::Zone zone, QString function, api::ControlError::Feature feature, Cancellation cancel);
     // Repeat or shuffle: sends `command` when what is playing now (read afresh) offers `mode` of the feature.
     QCoro::Task<Result<Done, api::ControlError>> sendPlayerMode(api::Zone zone, api::ControlError::Feature feature,
-        QString mode, std::optional<QStringList> PlayInfo::*available, YXCCommand command);
-    QCoro::Task<Result<Done, api::ControlError>> send(
-        YXCCommand command, std::shared_ptr<ReceiverTransport> transport, std::optional<VolumeScale> scale);
-    QCoro::Task<Result<Done, api::ControlError>> sendVolume(api::Zone zone, double db, const Context &context);
+        QString mode, std::optional<QStringList> PlayInfo::*available, YXCCommand command, Cancellation cancel);
+    QCoro::Task<Result<Done, api::ControlError>> send(YXCCommand command, std::shared_ptr<ReceiverTransport> transport,
+        std::optional<VolumeScale> scale, Cancellation cancel);
+    QCoro::Task<Result<Done, api::ControlError>> sendVolume(
+        api::Zone zone, double db, const Context &context, Cancellation cancel);
+    // `what` read through the store's fresh reads (shared with every other caller, served from the store while
+    // fresh), in the control's terms. A failure of an answer that came too late to count is no failure: the
+    // store then holds what is newer.
+    QCoro::Task<Result<Done, api::ControlError>> freshRead(YXCEvent::Refresh what, Cancellation cancel);
     // The zone's status refreshed from the receiver (never the last known one), with what it was read under.
     struct FreshStatus {
         Context context;
         ZoneStatus status;
     };
-    QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone);
+    QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone, Cancellation cancel);
+    // The API's status from what the store holds; fails as noVolumeRange when the zone gives no volume.
+    Result<api::ReceiverStatus, api::ControlError> statusOf(
+        api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing);
 
     QPointer<ReceiverStore> m_store;
     FriendlyNames::Memo m_names;

@@ -1,6 +1,5 @@
 #include "app/controller/StatusEventFeed.h"
 
-#include "api/control/ReceiverControl.h"
 #include "api/server/StatusEvents.h"
 #include "app/controller/ReceiverControlAdapter.h"
 #include "core/protocol/Features.h"
@@ -21,15 +20,18 @@ std::optional<PlayInfo> shownPart(const std::optional<PlayInfo> &info)
     shown.artist = info->artist;
     shown.album = info->album;
     shown.track = info->track;
+    shown.repeat = info->repeat;
+    shown.shuffle = info->shuffle;
+    shown.repeatAvailable = info->repeatAvailable;
+    shown.shuffleAvailable = info->shuffleAvailable;
     return shown;
 }
 
 } // namespace
 
-StatusEventFeed::StatusEventFeed(
-    ReceiverStore &store, std::shared_ptr<api::ReceiverControl> control, api::StatusEvents &events)
+StatusEventFeed::StatusEventFeed(ReceiverStore &store, api::StatusEvents &events)
     : m_store(&store)
-    , m_control(std::move(control))
+    , m_control(std::make_shared<ReceiverControlAdapter>(store))
     , m_events(events)
     , m_seen(store.status())
     , m_seenPlaying(shownPart(store.playInfo()))
@@ -81,6 +83,10 @@ void StatusEventFeed::request(api::Zone zone)
     if (m_events.subscriberCount() == 0) {
         return;
     }
+    // What the store holds now goes out at once; the read below only confirms or corrects it.
+    if (const std::optional<api::ReceiverStatus> stored = m_control->storedStatus(zone)) {
+        m_events.publish(zone, api::StatusEvents::statusJSON(*stored));
+    }
     Reading &reading = m_reading.at(static_cast<std::size_t>(zone));
     if (reading.active) {
         reading.again = true;
@@ -92,12 +98,12 @@ void StatusEventFeed::request(api::Zone zone)
 QCoro::Task<> StatusEventFeed::read(api::Zone zone)
 {
     QPointer<StatusEventFeed> self(this);
-    const std::shared_ptr<api::ReceiverControl> control = m_control;
+    const std::shared_ptr<ReceiverControlAdapter> control = m_control;
     Reading *reading = &m_reading.at(static_cast<std::size_t>(zone));
     reading->active = true;
     do {
         reading->again = false;
-        const auto status = co_await control->status(zone);
+        const auto status = co_await control->status(zone, Cancellation());
         if (!self) {
             co_return;
         }

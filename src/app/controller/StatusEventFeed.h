@@ -19,22 +19,24 @@ class ReceiverStore;
 } // namespace amplora
 
 namespace amplora::api {
-class ReceiverControl;
 class StatusEvents;
 } // namespace amplora::api
 
 namespace amplora::app {
 
-// Keeps the API's event subscribers current. When the store learns something a zone's status shows (from a
-// command, a push event or a poll), that zone's status is read through the control and published. The read
-// goes through the store's fresh-read rule, so it answers from what the store just learned instead of asking
-// the receiver again; with nobody subscribed nothing is read at all.
+class ReceiverControlAdapter;
+
+// Keeps the API's event subscribers current. When the store learns something a zone's status shows (a command
+// the receiver accepted, a push event, a poll), that zone's status is published at once as the store holds it,
+// then read through the control and published again should the read tell otherwise. The read goes through the
+// store's fresh-read rule, so it answers from what the store just learned unless a command made it stale; with
+// nobody subscribed nothing is built or read at all.
 class StatusEventFeed final : public QObject {
     Q_OBJECT
 
 public:
     // `events` must outlive the feed.
-    StatusEventFeed(ReceiverStore &store, std::shared_ptr<api::ReceiverControl> control, api::StatusEvents &events);
+    StatusEventFeed(ReceiverStore &store, api::StatusEvents &events);
 
 private:
     void statusChanged();
@@ -46,7 +48,7 @@ private:
     QCoro::Task<> read(api::Zone zone);
 
     QPointer<ReceiverStore> m_store;
-    std::shared_ptr<api::ReceiverControl> m_control;
+    std::shared_ptr<ReceiverControlAdapter> m_control;
     api::StatusEvents &m_events;
     std::map<Zone, ZoneStatus> m_seen;
     std::optional<PlayInfo> m_seenPlaying; // only what the status shows of it

@@ -113,7 +113,7 @@ QVariantMap statusMap(const api::ReceiverStatus &status)
 
 QCoro::Task<> readStatus(QPointer<APISettings> self, std::shared_ptr<api::ReceiverControl> control, api::Zone zone)
 {
-    const auto status = co_await control->status(zone);
+    const auto status = co_await control->status(zone, Cancellation());
     if (!self) {
         co_return;
     }

@@ -189,6 +189,8 @@ QString toString(const YXCEvent::Refresh &refresh)
         return QStringLiteral("names");
     case YXCEvent::Refresh::Kind::presets:
         return QStringLiteral("presets");
+    case YXCEvent::Refresh::Kind::features:
+        return QStringLiteral("features");
     }
     return {};
 }

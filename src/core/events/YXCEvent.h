@@ -41,9 +41,10 @@ struct YXCEvent {
         friend bool operator==(const NetUSBChange &, const NetUSBChange &) = default;
     };
 
-    // A part of the receiver's state that must be fetched again.
+    // A part of the receiver's state that must be fetched again. Events never ask for the features; the store
+    // reads them on demand when it has none.
     struct Refresh {
-        enum class Kind { status, playInfo, names, presets };
+        enum class Kind { status, playInfo, names, presets, features };
         Kind kind;
         Zone zone = Zone::main; // status only
 
@@ -51,6 +52,7 @@ struct YXCEvent {
         static Refresh playInfo() { return { Kind::playInfo }; }
         static Refresh names() { return { Kind::names }; }
         static Refresh presets() { return { Kind::presets }; }
+        static Refresh features() { return { Kind::features }; }
 
         friend auto operator<=>(const Refresh &, const Refresh &) = default;
     };

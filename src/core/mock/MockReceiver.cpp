@@ -5,6 +5,7 @@
 #include "core/protocol/YXCDecoder.h"
 #include "core/protocol/YXCEncoder.h"
 #include "core/store/LaunchOptions.h"
+#include "core/store/ZoneRules.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -312,7 +313,7 @@ void MockReceiver::recallScene(Zone zone, int number)
 void MockReceiver::apply(const YXCCommand &command)
 {
     std::visit(
-        [this](const auto &c) {
+        [this, &command](const auto &c) {
             using C = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<C, YXCCommand::SetPlayback>) {
                 switch (c.action) {
@@ -350,41 +351,12 @@ void MockReceiver::apply(const YXCCommand &command)
                     const bool on = c.state == PowerState::on
                         || (c.state == PowerState::toggle && status->power != QLatin1String("on"));
                     status->power = on ? QStringLiteral("on") : QStringLiteral("standby");
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetMute>) {
-                    status->mute = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetInput>) {
-                    status->input = c.input;
-                    status->inputText = inputText(m_names, c.input);
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetSoundProgram>) {
-                    status->soundProgram = c.program;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetToneControl>) {
-                    ToneControl tone = status->toneControl.value_or(ToneControl {});
-                    if (c.mode) {
-                        tone.mode = c.mode;
+                } else {
+                    // Every other setting of a zone is taken exactly as sent.
+                    ZoneRules::applyAccepted(*status, c.zone, command, std::nullopt);
+                    if constexpr (std::is_same_v<C, YXCCommand::SetInput>) {
+                        status->inputText = inputText(m_names, c.input);
                     }
-                    if (c.bass) {
-                        tone.bass = c.bass;
-                    }
-                    if (c.treble) {
-                        tone.treble = c.treble;
-                    }
-                    status->toneControl = tone;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetSubwooferVolume>) {
-                    status->subwooferVolume = c.level;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetExtraBass>) {
-                    status->extraBass = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetSurroundAI>) {
-                    status->surroundAi = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetSleep>) {
-                    status->sleep = c.minutes;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetPureDirect>) {
-                    status->pureDirect = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetDirect>) {
-                    status->direct = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetEnhancer>) {
-                    status->enhancer = c.enable;
-                } else if constexpr (std::is_same_v<C, YXCCommand::SetDialogueLevel>) {
-                    status->dialogueLevel = c.level;
                 }
             }
             // Read commands change nothing.
@@ -392,8 +364,10 @@ void MockReceiver::apply(const YXCCommand &command)
         command.value());
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> MockReceiver::fetchPayload(
+    YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
+    Q_UNUSED(cancel);
     const QString path = command.path();
     // Each read the mock answers, as a receiver would see it: how many requests the application sends.
     qCDebug(lcMock).noquote() << "read" << path;

@@ -46,7 +46,9 @@ public:
     Result<Done, MockFixtureError> applyLaunchOptions(const LaunchOptions &options);
 
     bool isReadOnly() const override { return false; }
-    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    // Answers at once, so there is never anything to abandon.
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(
+        YXCCommand command, YXCPayloadType type, Cancellation cancel) override;
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Cancellation.h"
 #include "base/Result.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
@@ -26,8 +27,11 @@ public:
     virtual bool isReadOnly() const = 0;
 
     // Performs a read command and answers with the model of the requested type. Implementations answer with the
-    // alternative that `type` names.
-    virtual QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) = 0;
+    // alternative that `type` names. Once `cancel` fires nobody waits for the answer: the request may be abandoned
+    // on the spot, and then fails as YXCError::cancelled.
+    virtual QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(
+        YXCCommand command, YXCPayloadType type, Cancellation cancel)
+        = 0;
 
     // Performs a command and only checks that the receiver accepted it.
     virtual QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) = 0;
@@ -49,10 +53,11 @@ public:
 
     // The typed form of fetchPayload: `co_await transport.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main))`.
     // The transport must outlive the call, as with every operation here.
-    template<class T> QCoro::Task<Result<T, YXCError>> fetch(YXCCommand command)
+    template<class T> QCoro::Task<Result<T, YXCError>> fetch(YXCCommand command, Cancellation cancel = Cancellation())
     {
         const QString path = command.path();
-        Result<YXCPayload, YXCError> answer = co_await fetchPayload(std::move(command), payloadTypeOf<T>);
+        Result<YXCPayload, YXCError> answer
+            = co_await fetchPayload(std::move(command), payloadTypeOf<T>, std::move(cancel));
         if (!answer) {
             co_return Failure { std::move(answer).error() };
         }

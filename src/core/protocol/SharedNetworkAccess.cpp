@@ -22,4 +22,11 @@ QNetworkAccessManager &sharedNetworkAccess()
     return *instance;
 }
 
+void releaseSharedNetworkAccess()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete &sharedNetworkAccess();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace amplora

@@ -11,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -31,6 +32,7 @@ struct Settings {
 };
 
 struct Transfer {
+    bool cancelled = false; // abandoned on request; nothing else is set then
     std::optional<int> status; // absent when no HTTP answer arrived
     QByteArray contentType; // as the answer declared it; empty when it did not
     QByteArray body;
@@ -72,11 +74,22 @@ QUrl commandUrl(QUrl base, const YXCCommand &command)
 
 // What the reply's handlers learn while it runs, shared with the coroutine that awaits it.
 struct TransferState {
-    enum class Cut { none, tooLarge, encoded, timedOut };
+    enum class Cut { none, tooLarge, encoded, timedOut, cancelled };
     Cut cut = Cut::none;
     QByteArray encoding; // the refused content encoding
     QByteArray body; // taken out of the reply as it arrives, so that its size is what came over the wire
 };
+
+// Ends a transfer early for `why`. Bookkeeping first: aborting finishes the reply at once and resumes whoever
+// awaits it, so nothing is read after the abort.
+void cutTransfer(QNetworkReply *reply, TransferState &state, TransferState::Cut why)
+{
+    if (state.cut == TransferState::Cut::none && !reply->isFinished()) {
+        state.cut = why;
+        state.body.clear();
+        reply->abort();
+    }
+}
 
 // Starts one GET through the shared network access manager, bounded in time from its start and in size, whatever
 // the peer drips. A redirect is an answer like any other: following it would take the request to a host nobody
@@ -90,14 +103,7 @@ QNetworkReply *startTransfer(QNetworkRequest request, std::chrono::milliseconds 
     // arrives; an answer encoded all the same is refused as soon as its header says so.
     request.setRawHeader("Accept-Encoding", "identity");
     QNetworkReply *reply = sharedNetworkAccess().get(request);
-    // Bookkeeping first: aborting finishes the reply at once and resumes whoever awaits it.
-    const auto cut = [reply, state](TransferState::Cut why) {
-        if (state->cut == TransferState::Cut::none && !reply->isFinished()) {
-            state->cut = why;
-            state->body.clear();
-            reply->abort();
-        }
-    };
+    const auto cut = [reply, state](TransferState::Cut why) { cutTransfer(reply, *state, why); };
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, state, cut] {
         const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
         if (!encoding.isEmpty() && encoding != "identity") {
@@ -160,6 +166,10 @@ QCoro::Task<Transfer> finishTransfer(QNetworkReply *reply, std::shared_ptr<Trans
     case TransferState::Cut::timedOut:
         result.failure = QStringLiteral("The request timed out.");
         break;
+    case TransferState::Cut::cancelled:
+        result = Transfer {};
+        result.cancelled = true;
+        break;
     case TransferState::Cut::none:
         if (reply->error() != QNetworkReply::NoError) {
             result.failure = reply->errorString();
@@ -172,17 +182,34 @@ QCoro::Task<Transfer> finishTransfer(QNetworkReply *reply, std::shared_ptr<Trans
     co_return result;
 }
 
-QCoro::Task<Transfer> transfer(QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes)
+// One GET, bounded in time and size. Once `cancel` fires the reply is aborted: the receiver sees the connection
+// close and the answer is dropped.
+QCoro::Task<Transfer> transfer(
+    QNetworkRequest request, std::chrono::milliseconds deadline, qint64 maxBytes, Cancellation cancel = Cancellation())
 {
+    if (cancel.isCancelled()) {
+        Transfer abandoned;
+        abandoned.cancelled = true;
+        co_return abandoned;
+    }
     auto state = std::make_shared<TransferState>();
     QNetworkReply *reply = startTransfer(std::move(request), deadline, maxBytes, state);
-    return finishTransfer(reply, std::move(state), maxBytes);
+    // The abort may resume this coroutine inside the callback and end the subscription: the callback touches
+    // nothing after it.
+    const QPointer<QNetworkReply> guarded(reply);
+    const Cancellation::Subscription abandon = cancel.onCancel([guarded, state] {
+        if (guarded) {
+            cutTransfer(guarded, *state, TransferState::Cut::cancelled);
+        }
+    });
+    Transfer result = co_await finishTransfer(reply, std::move(state), maxBytes);
+    co_return result;
 }
 
 // Steps shared by every command: address and read-only checks before any traffic, then the GET, the status, the
 // envelope and the response code. Answers the body of an accepted command.
 QCoro::Task<Result<QByteArray, YXCError>> perform(
-    Settings settings, YXCCommand command, std::optional<quint16> eventPort)
+    Settings settings, YXCCommand command, std::optional<quint16> eventPort, Cancellation cancel = Cancellation())
 {
     const QString path = command.path();
     const auto base = baseUrl(settings.host);
@@ -200,8 +227,12 @@ QCoro::Task<Result<QByteArray, YXCError>> perform(
         request.setRawHeader("X-AppPort", QByteArray::number(*eventPort));
     }
     const Transfer answer
-        = co_await transfer(request, settings.options.requestTimeout, settings.options.maxAnswerBytes);
+        = co_await transfer(request, settings.options.requestTimeout, settings.options.maxAnswerBytes, cancel);
 
+    if (answer.cancelled) {
+        qCDebug(lcYxc) << path << "abandoned: nobody waits for it";
+        co_return Failure { YXCError::cancelled(path) };
+    }
     if (answer.status && (*answer.status < 200 || *answer.status > 299)) {
         qCDebug(lcYxc) << path << "answered HTTP" << *answer.status;
         co_return Failure { YXCError::http(*answer.status) };
@@ -222,10 +253,11 @@ QCoro::Task<Result<QByteArray, YXCError>> perform(
     co_return answer.body;
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(Settings settings, YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(
+    Settings settings, YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
     const QString path = command.path();
-    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt);
+    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt, std::move(cancel));
     if (!body) {
         co_return Failure { std::move(body).error() };
     }
@@ -303,9 +335,10 @@ YXCClient::YXCClient(const QString &host, bool readOnly, Options options)
     m_host = host.mid(first, last - first);
 }
 
-QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(YXCCommand command, YXCPayloadType type)
+QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(
+    YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
-    return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type);
+    return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type, std::move(cancel));
 }
 
 QCoro::Task<Result<Done, YXCError>> YXCClient::send(YXCCommand command)

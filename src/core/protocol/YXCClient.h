@@ -50,7 +50,8 @@ public:
     const QString &host() const { return m_host; }
     bool isReadOnly() const override { return m_readOnly; }
 
-    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand command, YXCPayloadType type) override;
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(
+        YXCCommand command, YXCPayloadType type, Cancellation cancel) override;
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     // Fetched only from the receiver itself (see albumArtUrl), decoded and scaled on a worker thread.

@@ -41,6 +41,11 @@ YXCError YXCError::transport(const QString &description)
     return YXCError(Kind::transport, description, {}, 0);
 }
 
+YXCError YXCError::cancelled(const QString &path)
+{
+    return YXCError(Kind::cancelled, path, {}, 0);
+}
+
 QString YXCError::description() const
 {
     switch (m_kind) {
@@ -56,6 +61,8 @@ QString YXCError::description() const
         return m_subject + QStringLiteral(" failed (response code ") + QString::number(m_code) + QStringLiteral(").");
     case Kind::transport:
         return m_subject;
+    case Kind::cancelled:
+        return m_subject + QStringLiteral(" was abandoned: nobody waited for its answer any more.");
     }
     return m_subject;
 }

@@ -15,6 +15,7 @@ public:
         unreadable, // an answer that does not decode
         responseCode, // a protocol answer with a non-zero "response_code"
         transport, // no answer at all: refused, unreachable, timed out, cut off
+        cancelled, // abandoned before its answer came, because nobody waited for it any more
     };
 
     static YXCError invalidHost(const QString &host);
@@ -24,9 +25,10 @@ public:
     static YXCError responseCode(int code, const QString &path);
     // Carries the network layer's own text, which is the description as it stands.
     static YXCError transport(const QString &description);
+    static YXCError cancelled(const QString &path);
 
     Kind kind() const { return m_kind; }
-    // invalidHost: the host; readOnlyBlocked, responseCode: the command path; unreadable: what was read;
+    // invalidHost: the host; readOnlyBlocked, responseCode, cancelled: the command path; unreadable: what was read;
     // transport: the network layer's text.
     const QString &subject() const { return m_subject; }
     // unreadable only: the decoding detail, such as "missing 'power'".

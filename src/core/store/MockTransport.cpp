@@ -17,7 +17,7 @@ public:
     { }
 
     bool isReadOnly() const override { return false; }
-    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand, YXCPayloadType) override
+    QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(YXCCommand, YXCPayloadType, Cancellation) override
     {
         co_return Failure { YXCError::transport(m_reason) };
     }

@@ -52,7 +52,7 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_clock(parts.clock ? *parts.clock : Clock::system())
     , m_edits(m_clock, [this](const YXCCommand &command) { perform(command); })
     , m_fresh(
-          m_clock, [this](YXCEvent::Refresh what) { return refresh(what); },
+          m_clock, [this](YXCEvent::Refresh what, Cancellation cancel) { return refresh(what, std::move(cancel)); },
           [this] { return updates() == UpdatesState::push; })
     , m_transportFactory(std::move(parts.transportFactory))
     // A store built without these parts stays off the network and starts no other application: the

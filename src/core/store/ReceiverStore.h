@@ -189,12 +189,19 @@ public:
     // least 30 s old. A failure is recorded in lastError; nothing waits on names, which only decorate ids.
     QCoro::Task<> reloadNames(Clock::TimePoint now);
     void handlePacket(const QByteArray &bytes);
-    QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what);
+    // Once `cancel` fires nobody waits for the answer: the request is abandoned and fails as
+    // StoreError::abandoned, recording nothing.
+    QCoro::Task<Result<Done, StoreError>> refresh(YXCEvent::Refresh what, Cancellation cancel = Cancellation());
     // `what` as the receiver has it now: from the store when it was read less than FreshReads::freshFor ago and
-    // nothing was sent since, else from one read that every caller asking meanwhile shares.
-    QCoro::Task<Result<Done, StoreError>> freshRead(YXCEvent::Refresh what) { return m_fresh.ensure(what); }
+    // nothing was sent since, else from one read that every caller asking meanwhile shares. A caller that is
+    // cancelled stops waiting at once (StoreError::abandoned); a read nobody waits for any more is aborted.
+    QCoro::Task<Result<Done, StoreError>> freshRead(YXCEvent::Refresh what, Cancellation cancel = Cancellation())
+    {
+        return m_fresh.ensure(what, std::move(cancel));
+    }
     // Sends a command over `transport` (the store's or one a caller holds); what it may change is read from the
-    // receiver again next time, so a caller reads what it just set.
+    // receiver again next time, so a caller reads what it just set. Once the receiver accepts it, the stored
+    // state shows what the command set (as far as the command tells) until a read says otherwise.
     QCoro::Task<Result<Done, YXCError>> sendChanging(std::shared_ptr<ReceiverTransport> transport, YXCCommand command);
     void refreshSignal();
     QCoro::Task<> fetchSignal();
@@ -353,6 +360,8 @@ private:
     void setPlayInfoReceivedAt(Clock::TimePoint at);
     // An optimistic change of the stored play information; nothing while there is none.
     void editPlayInfo(const std::function<void(PlayInfo &)> &change);
+    // Shows what a command the receiver just accepted set.
+    void showAccepted(const YXCCommand &command);
     const ZoneFeatures *selectedZoneFeatures() const;
     // Shows at once, and sends through `command`, the next of `modes` after the one in the play information's `field`.
     void cyclePlayMode(
@@ -457,6 +466,9 @@ private:
         bool thenSignal = false;
     };
     std::map<YXCEvent::Refresh, PendingRefresh> m_eventRefreshes;
+    // Counts, per zone, the accepted changes shown in its stored status: a status answer that left before one of
+    // them is older than what is stored.
+    std::map<Zone, quint64> m_acceptedChanges;
 
     // Bumped by stopTasks(): ends the background loops and any start() still connecting.
     quint64 m_taskGeneration = 0;

@@ -334,14 +334,7 @@ void ReceiverStore::apply(const YXCEvent &event)
         overwrite(status.enhancer, change.enhancer);
         overwrite(status.dialogueLevel, change.dialogueLevel);
         if (change.volume) {
-            status.volume = change.volume;
-            if (const auto scale = volumeScale(zone)) {
-                status.actualVolume = ActualVolume {
-                    QStringLiteral("db"),
-                    scale->minDB + scale->stepDB * *change.volume,
-                    QStringLiteral("dB"),
-                };
-            }
+            ZoneRules::setRawVolume(status, *change.volume, volumeScale(zone));
         }
         setStatusEntry(zone, std::move(status));
     }
@@ -412,33 +405,45 @@ void ReceiverStore::requestSignalAfterEvent()
     fetchSignal();
 }
 
-QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what)
+QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what, Cancellation cancel)
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
     const FreshReads::Ticket ticket = m_fresh.began(what);
+    // A failure because the caller left is nobody's business: no error is recorded or shown for it.
+    const auto failed = [&cancel](const YXCError &error) {
+        return cancel.isCancelled() ? StoreError::abandoned() : StoreError(error);
+    };
     switch (what.kind) {
     case YXCEvent::Refresh::Kind::status: {
+        const quint64 acceptedBefore = m_acceptedChanges[what.zone];
         Result<ZoneStatus, YXCError> status
-            = co_await asked.transport->fetch<ZoneStatus>(YXCCommand::getStatus(what.zone));
+            = co_await asked.transport->fetch<ZoneStatus>(YXCCommand::getStatus(what.zone), cancel);
         if (!isCurrent(self, asked)) {
             co_return Failure { StoreError::superseded() };
         }
         if (!status) {
-            co_return Failure { StoreError(status.error()) };
+            co_return Failure { failed(status.error()) };
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
+        // A change the receiver accepted while this answer was on its way is already stored, and the answer may
+        // predate it: it is dropped rather than shown for a moment. The read after the change tells the truth.
+        if (m_acceptedChanges[what.zone] != acceptedBefore) {
+            qCDebug(lcStore).noquote() << "Dropping a status answer older than an accepted change of"
+                                       << rawValue(what.zone);
+            co_return Done {};
+        }
         setStatusEntry(what.zone, std::move(status).value());
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::playInfo: {
-        Result<PlayInfo, YXCError> info = co_await asked.transport->fetch<PlayInfo>(YXCCommand::getPlayInfo());
+        Result<PlayInfo, YXCError> info = co_await asked.transport->fetch<PlayInfo>(YXCCommand::getPlayInfo(), cancel);
         if (!isCurrent(self, asked)) {
             co_return Failure { StoreError::superseded() };
         }
         if (!info) {
-            co_return Failure { StoreError(info.error()) };
+            co_return Failure { failed(info.error()) };
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
@@ -451,12 +456,12 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::names: {
-        Result<NameText, YXCError> names = co_await asked.transport->fetch<NameText>(YXCCommand::getNameText());
+        Result<NameText, YXCError> names = co_await asked.transport->fetch<NameText>(YXCCommand::getNameText(), cancel);
         if (!isCurrent(self, asked)) {
             co_return Failure { StoreError::superseded() };
         }
         if (!names) {
-            co_return Failure { StoreError(names.error()) };
+            co_return Failure { failed(names.error()) };
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
@@ -471,11 +476,15 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             }
             co_return Done {};
         }
-        Result<PresetInfo, YXCError> info = co_await asked.transport->fetch<PresetInfo>(YXCCommand::getPresetInfo());
+        Result<PresetInfo, YXCError> info
+            = co_await asked.transport->fetch<PresetInfo>(YXCCommand::getPresetInfo(), cancel);
         if (!isCurrent(self, asked)) {
             co_return Failure { StoreError::superseded() };
         }
         if (!info) {
+            if (cancel.isCancelled()) {
+                co_return Failure { StoreError::abandoned() };
+            }
             // The last list stays: favourites read a moment ago are still the receiver's.
             recordLoadFailure(QStringLiteral("netusb/getPresetInfo"), info.error().description());
             co_return Failure { StoreError(info.error()) };
@@ -484,6 +493,24 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         noteAnswer();
         const std::optional<int> slots = supportsFavourites() ? m_features->netusb->preset->num : std::optional<int>();
         assign(m_favourites, info->listed(slots), &ReceiverStore::favouritesChanged);
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::features: {
+        Result<Features, YXCError> features
+            = co_await asked.transport->fetch<Features>(YXCCommand::getFeatures(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!features) {
+            co_return Failure { failed(features.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        const bool hadFeatures = m_features.has_value();
+        assign(m_features, std::optional<Features>(std::move(features).value()), &ReceiverStore::featuresChanged);
+        if (!hadFeatures) {
+            requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
+        }
         co_return Done {};
     }
     }

@@ -63,15 +63,41 @@ QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
     QPointer<ReceiverStore> self(this);
     const std::optional<Zone> zone = command.zone();
     m_fresh.changed(zone);
+    const YXCCommand accepted = command;
     Result<Done, YXCError> sent = co_await transport->send(std::move(command));
     // A read sent while the command was on its way may not show it yet.
     if (self && !m_destroying) {
         m_fresh.changed(zone);
         if (sent && transport == m_transport) {
             noteAnswer();
+            showAccepted(accepted);
         }
     }
     co_return sent;
+}
+
+void ReceiverStore::showAccepted(const YXCCommand &command)
+{
+    // Whoever follows the state (the window, the API's event stream) sees an accepted change at once, not a read
+    // later; the next read corrects it should the receiver have done otherwise.
+    if (const std::optional<Zone> zone = command.zone()) {
+        const auto it = m_status.find(*zone);
+        if (it == m_status.end()) {
+            return;
+        }
+        ZoneStatus status = it->second;
+        if (ZoneRules::applyAccepted(status, *zone, command, volumeScale(*zone))) {
+            ++m_acceptedChanges[*zone];
+            setStatusEntry(*zone, std::move(status));
+        }
+        return;
+    }
+    if (m_playInfo) {
+        PlayInfo info = *m_playInfo;
+        if (ZoneRules::applyAccepted(info, command)) {
+            setPlayInfo(std::move(info), false);
+        }
+    }
 }
 
 void ReceiverStore::setEdit(double value, const QString &key, std::function<YXCCommand(double)> command)

@@ -11,6 +11,8 @@ QString StoreError::description() const
         return QStringLiteral("The saved address belongs to another receiver.");
     case Kind::superseded:
         return QStringLiteral("The answer came after the request was superseded.");
+    case Kind::abandoned:
+        return QStringLiteral("The read was abandoned: nobody waited for its answer any more.");
     }
     return {};
 }

@@ -26,6 +26,16 @@ enum class VolumeStep { up, down };
 // on the zone's scale; none when neither is known.
 std::optional<double> volumeDB(const ZoneStatus &status, const std::optional<VolumeScale> &scale);
 
+// Sets the raw volume, and the decibels it stands for when the zone's scale is known (push events carry only the
+// raw steps).
+void setRawVolume(ZoneStatus &status, int raw, const std::optional<VolumeScale> &scale);
+
+// The zone's status once the receiver has accepted `command` (a change of that zone), as far as the command
+// alone tells; false when it tells nothing (a scene or favourite recalled, a power toggle, another zone).
+bool applyAccepted(ZoneStatus &status, Zone zone, const YXCCommand &command, const std::optional<VolumeScale> &scale);
+// The same for what is playing: playback, repeat and shuffle.
+bool applyAccepted(PlayInfo &info, const YXCCommand &command);
+
 // Whether the zone takes its volume in decibels ("setActualVolume") rather than in raw steps.
 bool takesDecibels(const ZoneFeatures *features);
 

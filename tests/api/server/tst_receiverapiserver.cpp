@@ -137,7 +137,7 @@ class TestReceiverAPIServer : public QObject {
             [this, gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
                 m_authenticator = authenticator;
                 return [authenticator, gate](
-                           HTTPRequest request) { return echo(authenticator, gate, std::move(request)); };
+                           HTTPRequest request, Cancellation) { return echo(authenticator, gate, std::move(request)); };
             });
         return *m_server;
     }

@@ -39,7 +39,7 @@ class TestServerBinding : public QObject {
         configuration.port = 0;
         return std::make_unique<ReceiverAPIServer>(configuration, std::make_shared<InMemoryTokenStore>(u"t"_s),
             [](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
-                return [](HTTPRequest request) { return ok(std::move(request)); };
+                return [](HTTPRequest request, Cancellation) { return ok(std::move(request)); };
             });
     }
 

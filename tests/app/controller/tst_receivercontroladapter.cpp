@@ -191,7 +191,7 @@ private Q_SLOTS:
     void statusOfEachZone()
     {
         auto r = rig();
-        const auto main = test::waitFor(r->adapter.status(api::Zone::main));
+        const auto main = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
         QVERIFY2(main, qPrintable(main ? QString() : main.error().description()));
         // Features and names were fetched first, because the store held neither.
         QCOMPARE(m_receiver->requests().at(0).target(), u"system/getFeatures"_s);
@@ -200,7 +200,7 @@ private Q_SLOTS:
             (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Sci-Fi"_s, 1.5,
                 -1.0, 2.0, std::nullopt, {}, {}, {}, {}, {}, {} }));
         // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown.
-        QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2)).value(),
+        QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation())).value(),
             (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Tuner"_s, {}, {}, {}, {},
                 {}, {}, {}, {}, {}, {}, {} }));
     }
@@ -214,14 +214,14 @@ private Q_SLOTS:
             return std::ranges::count_if(
                 m_receiver->requests(), [](const auto &request) { return request.target() == u"main/getStatus"_s; });
         };
-        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
+        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())));
         r->clock.advance(std::chrono::milliseconds(999));
-        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
+        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())));
         QCOMPARE(statusRequests(), 1);
 
         m_receiver->answer(u"main/getStatus"_s, QByteArray(mainStatus).replace("-20.0", "-30.0"));
-        QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30)), u"done"_s);
-        QCOMPARE(test::waitFor(r->adapter.status(api::Zone::main)).value().volumeDb, -30.0);
+        QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30, Cancellation())), u"done"_s);
+        QCOMPARE(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())).value().volumeDb, -30.0);
         QCOMPARE(statusRequests(), 2);
     }
 
@@ -251,29 +251,34 @@ private Q_SLOTS:
         const QString statusRefused
             = u"receiverFailed: "_s + YXCError::responseCode(5, u"main/getStatus"_s).description();
 
-        row("decibel volume", op([](auto &c) { return outcome(c.setVolume(Zone::main, -30.5)); }), u"done"_s,
-            "main/setActualVolume?mode=db&value=-30.5");
-        row("decibel volume held at the cap", op([](auto &c) { return outcome(c.setVolume(Zone::main, -5)); }),
-            u"done"_s, "main/setActualVolume?mode=db&value=-10.0");
-        row("raw volume without decibels", op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -60.5)); }),
-            u"done"_s, "zone2/setVolume?volume=40");
-        row("input by its display name", op([](auto &c) { return outcome(c.setInput(Zone::main, "Blu-ray")); }),
-            u"done"_s, "main/setInput?input=hdmi1");
-        row("sound mode by its display name", op([](auto &c) { return outcome(c.setSoundMode(Zone::main, "Sci-Fi")); }),
-            u"done"_s, "main/setSoundProgram?program=sci-fi");
+        row("decibel volume", op([](auto &c) { return outcome(c.setVolume(Zone::main, -30.5, Cancellation())); }),
+            u"done"_s, "main/setActualVolume?mode=db&value=-30.5");
+        row("decibel volume held at the cap",
+            op([](auto &c) { return outcome(c.setVolume(Zone::main, -5, Cancellation())); }), u"done"_s,
+            "main/setActualVolume?mode=db&value=-10.0");
+        row("raw volume without decibels",
+            op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -60.5, Cancellation())); }), u"done"_s,
+            "zone2/setVolume?volume=40");
+        row("input by its display name",
+            op([](auto &c) { return outcome(c.setInput(Zone::main, "Blu-ray", Cancellation())); }), u"done"_s,
+            "main/setInput?input=hdmi1");
+        row("sound mode by its display name",
+            op([](auto &c) { return outcome(c.setSoundMode(Zone::main, "Sci-Fi", Cancellation())); }), u"done"_s,
+            "main/setSoundProgram?program=sci-fi");
         row("tone in half-decibel units, manual mode",
-            op([](auto &c) { return outcome(c.setTone(Zone::main, -1.5, std::nullopt)); }), u"done"_s,
+            op([](auto &c) { return outcome(c.setTone(Zone::main, -1.5, std::nullopt, Cancellation())); }), u"done"_s,
             "main/setToneControl?mode=manual&bass=-3");
         row("subwoofer rounds half away from zero",
-            op([](auto &c) { return outcome(c.setSubwoofer(Zone::main, -2.25)); }), u"done"_s,
+            op([](auto &c) { return outcome(c.setSubwoofer(Zone::main, -2.25, Cancellation())); }), u"done"_s,
             "main/setSubwooferVolume?volume=-5");
-        row("standby", op([](auto &c) { return outcome(c.setPower(Zone::main, api::PowerState::standby)); }), u"done"_s,
-            "main/setPower?power=standby");
-        row("playback", op([](auto &c) { return outcome(c.playback(api::PlaybackAction::next)); }), u"done"_s,
-            "netusb/setPlayback?playback=next");
+        row("standby",
+            op([](auto &c) { return outcome(c.setPower(Zone::main, api::PowerState::standby, Cancellation())); }),
+            u"done"_s, "main/setPower?power=standby");
+        row("playback", op([](auto &c) { return outcome(c.playback(api::PlaybackAction::next, Cancellation())); }),
+            u"done"_s, "netusb/setPlayback?playback=next");
 
         const auto step = [](Zone zone, Direction direction) {
-            return op([zone, direction](auto &c) { return outcome(c.stepVolume(zone, direction)); });
+            return op([zone, direction](auto &c) { return outcome(c.stepVolume(zone, direction, Cancellation())); });
         };
         row("step up from -20 dB", step(Zone::main, Direction::up), u"-19.5"_s,
             "main/setActualVolume?mode=db&value=-19.5");
@@ -289,17 +294,18 @@ private Q_SLOTS:
         row("step from a status the receiver refuses", step(Zone::main, Direction::down), statusRefused, "", -10,
             u"main/getStatus"_s, refused);
 
-        row("unknown input", op([](auto &c) { return outcome(c.setInput(Zone::main, "Blu ray")); }),
+        row("unknown input", op([](auto &c) { return outcome(c.setInput(Zone::main, "Blu ray", Cancellation())); }),
             u"unknownInput: No input called \"Blu ray\" in main."_s, "");
-        row("unknown sound mode", op([](auto &c) { return outcome(c.setSoundMode(Zone::zone2, "Hall")); }),
+        row("unknown sound mode",
+            op([](auto &c) { return outcome(c.setSoundMode(Zone::zone2, "Hall", Cancellation())); }),
             u"unknownSoundMode: No sound mode called \"Hall\" in zone2."_s, "");
-        row("zone the receiver lacks", op([](auto &c) { return outcome(c.status(Zone::zone2)); }),
+        row("zone the receiver lacks", op([](auto &c) { return outcome(c.status(Zone::zone2, Cancellation())); }),
             u"noStatus: The receiver sent no status for zone2."_s, "", -10, featuresPath, mainOnly);
         row("volume in a zone without a volume range",
-            op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -40)); }),
+            op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -40, Cancellation())); }),
             u"noVolumeRange: The receiver reported no volume range for zone2."_s, "", -10, featuresPath, noRange);
-        row("status the receiver refuses", op([](auto &c) { return outcome(c.status(Zone::main)); }), statusRefused, "",
-            -10, u"main/getStatus"_s, refused);
+        row("status the receiver refuses", op([](auto &c) { return outcome(c.status(Zone::main, Cancellation())); }),
+            statusRefused, "", -10, u"main/getStatus"_s, refused);
     }
 
     void operations()
@@ -327,14 +333,15 @@ private Q_SLOTS:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("request");
-        test::row("volume", op([](auto &c) { return outcome(c.setVolume(Zone::main, -30.5)); }), "done",
+        test::row("volume", op([](auto &c) { return outcome(c.setVolume(Zone::main, -30.5, Cancellation())); }), "done",
             "main/setActualVolume?mode=db&value=-30.5");
         test::row("one step up",
-            op([](auto &c) { return outcome(c.stepVolume(Zone::main, api::VolumeStepDirection::up)); }), "-19.5",
-            "main/setActualVolume?mode=db&value=-19.5");
-        test::row("tone", op([](auto &c) { return outcome(c.setTone(Zone::main, std::nullopt, 2.0)); }), "done",
-            "main/setToneControl?mode=manual&treble=4");
-        test::row("input by its id", op([](auto &c) { return outcome(c.setInput(Zone::main, "hdmi1")); }), "done",
+            op([](auto &c) { return outcome(c.stepVolume(Zone::main, api::VolumeStepDirection::up, Cancellation())); }),
+            "-19.5", "main/setActualVolume?mode=db&value=-19.5");
+        test::row("tone", op([](auto &c) { return outcome(c.setTone(Zone::main, std::nullopt, 2.0, Cancellation())); }),
+            "done", "main/setToneControl?mode=manual&treble=4");
+        test::row("input by its id",
+            op([](auto &c) { return outcome(c.setInput(Zone::main, "hdmi1", Cancellation())); }), "done",
             "main/setInput?input=hdmi1");
     }
 
@@ -346,10 +353,10 @@ private Q_SLOTS:
         QTEST(operation(r->adapter), "outcome");
         QTEST(changeRequests(*m_receiver).join(u','), "request");
 
-        const auto status = test::waitFor(r->adapter.status(api::Zone::main));
+        const auto status = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
         QVERIFY(status);
         QCOMPARE(status->input, u"hdmi1"_s);
-        QCOMPARE(test::waitFor(r->adapter.inputs(api::Zone::main)).value(),
+        QCOMPARE(test::waitFor(r->adapter.inputs(api::Zone::main, Cancellation())).value(),
             (QStringList { u"hdmi1"_s, u"Tuner"_s, u"Spotify"_s }));
         const auto asked = std::count_if(m_receiver->requests().begin(), m_receiver->requests().end(),
             [](const auto &request) { return request.target() == u"system/getNameText"_s; });
@@ -422,29 +429,30 @@ private Q_SLOTS:
         };
         const QByteArray plainDirect = QByteArray(extrasFeatures).replace("\"pure_direct\"", "\"direct\"");
         const auto sleep = [](Zone zone, int minutes) {
-            return op([zone, minutes](auto &c) { return outcome(c.setSleep(zone, minutes)); });
+            return op([zone, minutes](auto &c) { return outcome(c.setSleep(zone, minutes, Cancellation())); });
         };
         const auto dialogue = [](Zone zone, int level) {
-            return op([=](auto &c) { return outcome(c.setDialogueLevel(zone, level)); });
+            return op([=](auto &c) { return outcome(c.setDialogueLevel(zone, level, Cancellation())); });
         };
         const auto favourite = [](int number) {
-            return op([number](auto &c) { return outcome(c.recallFavourite(Zone::main, number)); });
+            return op([number](auto &c) { return outcome(c.recallFavourite(Zone::main, number, Cancellation())); });
         };
         const auto scene = [](Zone zone, int number) {
-            return op([=](auto &c) { return outcome(c.recallReceiverScene(zone, number)); });
+            return op([=](auto &c) { return outcome(c.recallReceiverScene(zone, number, Cancellation())); });
         };
 
         row("sleep rounded up", sleep(Zone::main, 45), u"60"_s, "main/setSleep?sleep=60");
         row("sleep above the last step", sleep(Zone::main, 121), u"120"_s, "main/setSleep?sleep=120");
         row("sleep where not announced", sleep(Zone::zone2, 30), u"notSupported: zone2 has no sleep timer."_s, "");
-        row("pure direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, true)); }), u"done"_s,
-            "main/setPureDirect?enable=true");
-        row("direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, false)); }), u"done"_s,
+        row("pure direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, true, Cancellation())); }),
+            u"done"_s, "main/setPureDirect?enable=true");
+        row("direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, false, Cancellation())); }), u"done"_s,
             "main/setDirect?enable=false", plainDirect);
-        row("direct where not announced", op([](auto &c) { return outcome(c.setDirect(Zone::zone2, true)); }),
+        row("direct where not announced",
+            op([](auto &c) { return outcome(c.setDirect(Zone::zone2, true, Cancellation())); }),
             u"notSupported: zone2 has no direct mode."_s, "");
-        row("enhancer", op([](auto &c) { return outcome(c.setEnhancer(Zone::main, false)); }), u"done"_s,
-            "main/setEnhancer?enable=false");
+        row("enhancer", op([](auto &c) { return outcome(c.setEnhancer(Zone::main, false, Cancellation())); }),
+            u"done"_s, "main/setEnhancer?enable=false");
         row("dialogue at the top", dialogue(Zone::main, 3), u"done"_s, "main/setDialogueLevel?value=3");
         row("dialogue above the range", dialogue(Zone::main, 4),
             u"outOfRange: Dialogue level 4 is outside main's range of 0 to 3."_s, "");
@@ -452,17 +460,20 @@ private Q_SLOTS:
             u"outOfRange: Dialogue level -1 is outside main's range of 0 to 3."_s, "");
         row("dialogue where not announced", dialogue(Zone::zone2, 1), u"notSupported: zone2 has no dialogue level."_s,
             "");
-        row("repeat offered", op([](auto &c) { return outcome(c.setRepeat(Zone::main, api::RepeatMode::one)); }),
+        row("repeat offered",
+            op([](auto &c) { return outcome(c.setRepeat(Zone::main, api::RepeatMode::one, Cancellation())); }),
             u"done"_s, "netusb/setRepeat?mode=one");
         row("shuffle offered by nothing playing",
-            op([](auto &c) { return outcome(c.setShuffle(Zone::main, api::ShuffleMode::on)); }),
+            op([](auto &c) { return outcome(c.setShuffle(Zone::main, api::ShuffleMode::on, Cancellation())); }),
             u"notSupported: main has no shuffle."_s, "");
-        row("favourites without the empty slots", op([](auto &c) { return outcome(c.favourites(Zone::main)); }),
+        row("favourites without the empty slots",
+            op([](auto &c) { return outcome(c.favourites(Zone::main, Cancellation())); }),
             u"1 Harbour FM (net_radio), 2 Morning Jazz (spotify), 4 Vinyl Rips (server), 6 Radio Nordlicht (net_radio)"_s,
             "");
         row("recall a favourite", favourite(4), u"4 Vinyl Rips (server)"_s, "netusb/recallPreset?zone=main&num=4");
         row("recall an empty slot", favourite(3), u"unknownFavourite: No favourite number 3."_s, "");
-        row("favourites where not announced", op([](auto &c) { return outcome(c.favourites(Zone::main)); }),
+        row("favourites where not announced",
+            op([](auto &c) { return outcome(c.favourites(Zone::main, Cancellation())); }),
             u"notSupported: main has no favourites."_s, "",
             QByteArray(extrasFeatures).replace("\"preset\":{\"num\":6}", "\"other\":{}"));
         row("recall the last scene button", scene(Zone::main, 4), u"done"_s, "main/recallScene?num=4");
@@ -498,7 +509,7 @@ private Q_SLOTS:
         m_receiver->answer(
             u"zone2/getStatus"_s, QByteArray(zone2Status).replace(R"("input":"tuner",)", "").chopped(1) + extras);
         auto r = rig();
-        const auto read = test::waitFor(r->adapter.status(api::Zone::main));
+        const auto read = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
         QVERIFY2(read, qPrintable(read ? QString() : read.error().description()));
         const api::ReceiverStatus main = *read;
         QCOMPARE(main.sleep, std::optional(90));
@@ -507,7 +518,7 @@ private Q_SLOTS:
         QCOMPARE(main.dialogueLevel, std::optional(2));
         QCOMPARE(main.repeat, std::optional(api::RepeatMode::all));
         QCOMPARE(main.shuffle, std::nullopt);
-        const auto read2 = test::waitFor(r->adapter.status(api::Zone::zone2));
+        const auto read2 = test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation()));
         QVERIFY2(read2, qPrintable(read2 ? QString() : read2.error().description()));
         const api::ReceiverStatus zone2 = *read2;
         QCOMPARE(zone2.input, u"Spotify"_s);
@@ -526,10 +537,13 @@ private Q_SLOTS:
         auto r = rig(true);
         const auto blocked
             = [](const QString &path) { return u"readOnly: "_s + api::ControlError::readOnly(path).description(); };
-        QCOMPARE(outcome(r->adapter.recallFavourite(api::Zone::main, 1)), blocked(u"netusb/recallPreset"_s));
-        QCOMPARE(outcome(r->adapter.recallReceiverScene(api::Zone::main, 1)), blocked(u"main/recallScene"_s));
-        QCOMPARE(outcome(r->adapter.setSleep(api::Zone::main, 30)), blocked(u"main/setSleep"_s));
-        QCOMPARE(outcome(r->adapter.setDirect(api::Zone::main, true)), blocked(u"main/setPureDirect"_s));
+        QCOMPARE(
+            outcome(r->adapter.recallFavourite(api::Zone::main, 1, Cancellation())), blocked(u"netusb/recallPreset"_s));
+        QCOMPARE(outcome(r->adapter.recallReceiverScene(api::Zone::main, 1, Cancellation())),
+            blocked(u"main/recallScene"_s));
+        QCOMPARE(outcome(r->adapter.setSleep(api::Zone::main, 30, Cancellation())), blocked(u"main/setSleep"_s));
+        QCOMPARE(
+            outcome(r->adapter.setDirect(api::Zone::main, true, Cancellation())), blocked(u"main/setPureDirect"_s));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
     }
 
@@ -547,10 +561,12 @@ private Q_SLOTS:
         auto r = rig(true);
         const auto blocked
             = [](const QString &path) { return u"readOnly: "_s + api::ControlError::readOnly(path).description(); };
-        QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30)), blocked(u"main/setActualVolume"_s));
-        QCOMPARE(outcome(r->adapter.setPower(api::Zone::main, api::PowerState::on)), blocked(u"main/setPower"_s));
+        QCOMPARE(
+            outcome(r->adapter.setVolume(api::Zone::main, -30, Cancellation())), blocked(u"main/setActualVolume"_s));
+        QCOMPARE(outcome(r->adapter.setPower(api::Zone::main, api::PowerState::on, Cancellation())),
+            blocked(u"main/setPower"_s));
         // Reads still work.
-        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main)));
+        QVERIFY(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())));
         QVERIFY(changeRequests(*m_receiver).isEmpty());
     }
 };

@@ -29,7 +29,7 @@ struct FeedRig {
             [this](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
                 store.clock.callAfter(delay, context, std::move(action));
             });
-        feed = std::make_unique<app::StatusEventFeed>(*store.store, control, events);
+        feed = std::make_unique<app::StatusEventFeed>(*store.store, events);
     }
 
     // A subscriber that has had its first events (of some other status, so that any status is news to it).
@@ -75,7 +75,7 @@ private Q_SLOTS:
         FeedRig rig;
         const auto stream = rig.subscribe();
         if (freshBefore)
-            QVERIFY(test::waitFor(rig.control->status(api::Zone::main)));
+            QVERIFY(test::waitFor(rig.control->status(api::Zone::main, Cancellation())));
         const qsizetype before = rig.statusReads();
         ZoneStatus muted = test::sampleStatus();
         muted.mute = true;
@@ -86,6 +86,29 @@ private Q_SLOTS:
         QCOMPARE(rig.statusReads() - before, reads);
         QCOMPARE(stream->unsent().count("event: status"), 1);
         QVERIFY(stream->unsent().contains("\"zone\":\"main\""));
+    }
+
+    // A change the receiver accepted goes out within the stream's interval, while the read after it (held here)
+    // has not come back; that read then corrects what the receiver did otherwise.
+    void acceptedChangeIsPublishedBeforeTheReadAfterIt()
+    {
+        FeedRig rig;
+        const auto stream = rig.subscribe();
+        // The receiver will say it holds the volume a step lower.
+        rig.store.transport->answerOnly(u"main/getStatus"_s, test::sampleStatus(-30.5));
+        rig.store.transport->setHolding(u"main/getStatus"_s);
+
+        QCOMPARE(test::waitFor(rig.control->setVolume(api::Zone::main, -30, Cancellation())), Done {});
+        rig.store.clock.advance(std::chrono::milliseconds(100));
+        QVERIFY(stream->unsent().contains("\"volumeDb\":-30"));
+        QCOMPARE(rig.store.transport->heldCount(u"main/getStatus"_s), 1);
+        stream->consumed(stream->unsent().size());
+
+        rig.store.transport->setHolding(u"main/getStatus"_s, false);
+        QVERIFY(rig.store.transport->release(u"main/getStatus"_s));
+        QTRY_VERIFY(rig.store.store->status().at(Zone::main).actualVolume->value == -30.5);
+        rig.store.clock.advance(std::chrono::milliseconds(100));
+        QTRY_VERIFY(stream->unsent().contains("\"volumeDb\":-30.5"));
     }
 
     void nothingIsReadForNobody()

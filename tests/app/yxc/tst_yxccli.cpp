@@ -188,8 +188,9 @@ private Q_SLOTS:
         receiver.answerOk(u"main/setVolume"_s);
         receiver.answer(u"main/setInput"_s, R"({"response_code":4})");
 
+        QFETCH(int, code);
         const Run result = runExecutable(withHost(args, receiver.host()), environment);
-        QTEST(result.code, "code");
+        QVERIFY2(result.code == code, qPrintable(u"exit %1: %2"_s.arg(result.code).arg(result.err)));
         QTEST(result.out, "out");
         if (!logged) {
             QCOMPARE(result.err, err);

@@ -212,8 +212,8 @@ private Q_SLOTS:
 
     void unsupportedFetchFailsWithCode4()
     {
-        const auto answer
-            = test::waitFor(m_mock->fetchPayload(YXCCommand::setMute(Zone::main, true), YXCPayloadType::zoneStatus));
+        const auto answer = test::waitFor(
+            m_mock->fetchPayload(YXCCommand::setMute(Zone::main, true), YXCPayloadType::zoneStatus, Cancellation()));
         QVERIFY(!answer.ok());
         QCOMPARE(answer.error(), YXCError::responseCode(4, QStringLiteral("main/setMute")));
     }

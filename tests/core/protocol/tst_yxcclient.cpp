@@ -227,7 +227,7 @@ private Q_SLOTS:
         receiver.answer(command.path(), body, status);
         YXCClient client(receiver.host(), false, fastOptions());
         if (const auto type = command.answerType()) {
-            const auto result = wait(client.fetchPayload(command, *type));
+            const auto result = wait(client.fetchPayload(command, *type, Cancellation()));
             QVERIFY(!result);
             QCOMPARE(result.error().description(), text);
         } else {

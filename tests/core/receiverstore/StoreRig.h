@@ -188,12 +188,18 @@ using ReadOutcome = std::optional<Result<Done, StoreError>>;
 
 // Starts a fresh read of the zone's status and leaves its outcome in `into` once it lands (at once when nothing
 // is held).
-inline void startRead(ReceiverStore &store, Zone zone, ReadOutcome *into)
+inline void startRead(
+    ReceiverStore &store, YXCEvent::Refresh what, ReadOutcome *into, Cancellation cancel = Cancellation())
 {
     const auto drive = [](QCoro::Task<Result<Done, StoreError>> read, ReadOutcome *out) -> QCoro::Task<> {
         out->emplace(co_await read);
     };
-    drive(store.freshRead(YXCEvent::Refresh::status(zone)), into);
+    drive(store.freshRead(what, std::move(cancel)), into);
+}
+
+inline void startRead(ReceiverStore &store, Zone zone, ReadOutcome *into, Cancellation cancel = Cancellation())
+{
+    startRead(store, YXCEvent::Refresh::status(zone), into, std::move(cancel));
 }
 
 } // namespace amplora::test

@@ -16,8 +16,28 @@ namespace {
 using Outcome = ReadOutcome;
 
 const QString mainStatus = QStringLiteral("main/getStatus");
+const QString presetInfo = QStringLiteral("netusb/getPresetInfo");
+
+// The rig's receiver with four favourite slots, two of them filled.
+void scriptFavourites(ScriptedTransport &transport)
+{
+    Features features = sampleFeatures();
+    features.netusb = NetUSBFeatures { PresetFeature { 4 } };
+    transport.answerOnly(QStringLiteral("system/getFeatures"), features);
+    PresetInfo presets;
+    presets.presets = { { QStringLiteral("net_radio"), QStringLiteral("Harbour FM") }, { QString(), QString() },
+        { QStringLiteral("spotify"), QStringLiteral("Morning Jazz") }, { QString(), QString() } };
+    transport.answerOnly(presetInfo, presets);
+}
+
+bool abandoned(const ReadOutcome &outcome)
+{
+    return outcome && !*outcome && outcome->error().kind() == StoreError::Kind::abandoned;
+}
 
 } // namespace
+
+Q_DECLARE_METATYPE(amplora::ZoneStatus)
 
 class TestReceiverStoreFresh : public QObject {
     Q_OBJECT
@@ -129,6 +149,187 @@ private Q_SLOTS:
         Outcome next;
         startRead(*rig.store, Zone::main, &next);
         QCOMPARE(rig.transport->count(mainStatus), 2); // the read sent after the command is fresh
+    }
+
+    // The favourites follow the same rule as the status: one read for everyone within the second, and a command
+    // of any kind makes the next caller ask again (so a recall checks its slot against a list read after it).
+    void favouritesFollowTheFreshRule_data()
+    {
+        QTest::addColumn<std::chrono::milliseconds>("pause");
+        QTest::addColumn<std::optional<YXCCommand>>("between");
+        QTest::addColumn<qsizetype>("requests");
+
+        QTest::addRow("within the second") << 999ms << std::optional<YXCCommand>() << qsizetype(1);
+        QTest::addRow("a second later") << 1000ms << std::optional<YXCCommand>() << qsizetype(2);
+        QTest::addRow("after a command to a zone")
+            << 0ms << std::optional(YXCCommand::setMute(Zone::zone2, true)) << qsizetype(2);
+        QTest::addRow("after a recall") << 0ms << std::optional(YXCCommand::recallPreset(Zone::main, 1))
+                                        << qsizetype(2);
+    }
+
+    void favouritesFollowTheFreshRule()
+    {
+        QFETCH(std::chrono::milliseconds, pause);
+        QFETCH(std::optional<YXCCommand>, between);
+        QFETCH(qsizetype, requests);
+        StoreRig rig;
+        scriptFavourites(*rig.transport);
+        settle(rig);
+        rig.clock.advance(1s); // the list read while connecting is no longer fresh
+
+        Outcome first;
+        startRead(*rig.store, YXCEvent::Refresh::presets(), &first);
+        QTRY_VERIFY(first && *first);
+        QCOMPARE(rig.store->favourites().size(), 2);
+        rig.clock.advance(pause);
+        if (between) {
+            rig.store->perform(*between);
+        }
+        Outcome second;
+        startRead(*rig.store, YXCEvent::Refresh::presets(), &second);
+        QTRY_VERIFY(second && *second);
+        QCOMPARE(rig.transport->count(presetInfo), requests);
+    }
+
+    // A caller that goes away stops waiting at once; the read goes on only while someone else still waits for
+    // it. Each row starts `callers` status reads on one held request, cancels those marked, and releases it.
+    void aCallerThatLeavesAbandonsOnlyAReadNobodyElseWants_data()
+    {
+        QTest::addColumn<QList<bool>>("leaving"); // per caller
+        QTest::addColumn<bool>("eventRead"); // a push event asked for the read first
+        QTest::addColumn<qsizetype>("abandonedReads");
+
+        QTest::addRow("its sole caller leaves") << QList<bool> { true } << false << qsizetype(1);
+        QTest::addRow("one of two callers leaves") << QList<bool> { true, false } << false << qsizetype(0);
+        QTest::addRow("every caller leaves") << QList<bool> { true, true, true } << false << qsizetype(1);
+        QTest::addRow("the store itself waits for it") << QList<bool> { true } << true << qsizetype(0);
+    }
+
+    void aCallerThatLeavesAbandonsOnlyAReadNobodyElseWants()
+    {
+        QFETCH(QList<bool>, leaving);
+        QFETCH(bool, eventRead);
+        QFETCH(qsizetype, abandonedReads);
+        StoreRig rig;
+        settle(rig);
+        rig.clock.advance(1s);
+        rig.transport->setHolding(mainStatus);
+        if (eventRead) {
+            rig.store->handlePacket(R"({"main":{"status_updated":true}})");
+            QCOMPARE(rig.transport->heldCount(mainStatus), 1);
+        }
+
+        std::vector<CancelSource> clients(static_cast<std::size_t>(leaving.size()));
+        std::vector<Outcome> outcomes(clients.size());
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            startRead(*rig.store, Zone::main, &outcomes[i], clients[i].token());
+        }
+        QCOMPARE(rig.transport->count(mainStatus), 1);
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (leaving[qsizetype(i)]) {
+                clients[i].cancel();
+            }
+        }
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (leaving[qsizetype(i)]) {
+                QTRY_VERIFY(abandoned(outcomes[i]));
+            }
+        }
+        QCOMPARE(rig.transport->abandonedCount(mainStatus), abandonedReads);
+        QCOMPARE(rig.transport->heldCount(mainStatus), abandonedReads ? 0 : 1);
+        rig.transport->setHolding(mainStatus, false);
+        rig.transport->releaseAll();
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (!leaving[qsizetype(i)]) {
+                QTRY_VERIFY(outcomes[i] && *outcomes[i]);
+            }
+        }
+        // An abandoned read recorded nothing and counts for nothing: the next caller asks again.
+        QVERIFY(!rig.store->lastError());
+        Outcome next;
+        startRead(*rig.store, Zone::main, &next);
+        QTRY_VERIFY(next && *next);
+        QCOMPARE(rig.transport->count(mainStatus), abandonedReads ? 2 : 1);
+    }
+
+    void aCallerGoneBeforeItAsksStartsNothing()
+    {
+        StoreRig rig;
+        settle(rig);
+        rig.clock.advance(1s);
+        CancelSource client;
+        client.cancel();
+        Outcome outcome;
+        startRead(*rig.store, Zone::main, &outcome, client.token());
+        QVERIFY(abandoned(outcome));
+        QCOMPARE(rig.transport->count(mainStatus), 0);
+    }
+
+    // What a command the receiver accepted set shows in the stored status at once, before any read.
+    void acceptedCommandIsShownAtOnce_data()
+    {
+        QTest::addColumn<YXCCommand>("command");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<ZoneStatus>("shown");
+
+        const ZoneStatus before = sampleStatus();
+        ZoneStatus volume = sampleStatus(-30.5);
+        QTest::addRow("decibel volume, raw steps too")
+            << YXCCommand::setActualVolume(Zone::main, -30.5) << false << volume;
+        QTest::addRow("raw volume, decibels too") << YXCCommand::setVolume(Zone::main, 100) << false << volume;
+        ZoneStatus muted = before;
+        muted.mute = true;
+        QTest::addRow("mute") << YXCCommand::setMute(Zone::main, true) << false << muted;
+        ZoneStatus bass = before;
+        bass.toneControl->bass = -3;
+        QTest::addRow("bass keeps the treble")
+            << YXCCommand::setToneControl(Zone::main, QStringLiteral("manual"), -3, std::nullopt) << false << bass;
+        ZoneStatus input = before;
+        input.input = QStringLiteral("spotify");
+        QTest::addRow("input") << YXCCommand::setInput(Zone::main, QStringLiteral("spotify")) << false << input;
+        QTest::addRow("refused by the receiver") << YXCCommand::setMute(Zone::main, true) << true << before;
+        QTest::addRow("another zone") << YXCCommand::setMute(Zone::zone2, true) << false << before;
+        QTest::addRow("a scene button tells nothing") << YXCCommand::recallScene(Zone::main, 1) << false << before;
+    }
+
+    void acceptedCommandIsShownAtOnce()
+    {
+        QFETCH(YXCCommand, command);
+        QFETCH(bool, refused);
+        QFETCH(ZoneStatus, shown);
+        StoreRig rig;
+        settle(rig);
+        if (refused) {
+            rig.transport->fail(command.path(), YXCError::responseCode(4, command.path()));
+        }
+        rig.store->perform(command);
+        QCOMPARE(rig.store->status().at(Zone::main), shown);
+        QCOMPARE(rig.transport->count(mainStatus), 0);
+    }
+
+    // A status answer that left before an accepted change would show the old state for a moment: it is dropped,
+    // and the read after the change tells.
+    void statusAnswerOlderThanAnAcceptedChangeIsDropped()
+    {
+        StoreRig rig;
+        settle(rig);
+        rig.clock.advance(1s);
+        rig.transport->setHolding(mainStatus);
+        Outcome before;
+        startRead(*rig.store, Zone::main, &before);
+        rig.store->perform(YXCCommand::setMute(Zone::main, true));
+        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(true));
+
+        QVERIFY(rig.transport->release(mainStatus)); // answers mute off, from before the change
+        QTRY_VERIFY(before && *before);
+        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(true));
+
+        rig.transport->setHolding(mainStatus, false);
+        Outcome after;
+        startRead(*rig.store, Zone::main, &after);
+        QTRY_VERIFY(after && *after);
+        QCOMPARE(rig.transport->count(mainStatus), 2);
+        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(false)); // the receiver's word wins
     }
 
     void anotherReceiverForgetsWhatWasRead()
