@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace amplora {
 
 QList<int> PropertyWatch::resolve(std::initializer_list<const char *> names)
@@ -27,6 +29,7 @@ QList<int> PropertyWatch::resolve(std::initializer_list<const char *> names)
 void PropertyWatch::check(const QList<int> &indices)
 {
     const QMetaObject *meta = m_owner.metaObject();
+    QList<QMetaMethod> changed;
     for (Watched &watched : m_watched) {
         if (!indices.contains(watched.index)) {
             continue;
@@ -35,8 +38,14 @@ void PropertyWatch::check(const QList<int> &indices)
         QVariant now = property.read(&m_owner);
         if (now != watched.value) {
             watched.value = std::move(now);
-            property.notifySignal().invoke(&m_owner, Qt::DirectConnection);
+            if (!changed.contains(property.notifySignal())) {
+                changed.append(property.notifySignal());
+            }
         }
+    }
+    // All values are recorded before anyone hears of them: a listener may read any of them, or cause a check.
+    for (const QMetaMethod &signal : changed) {
+        signal.invoke(&m_owner, Qt::DirectConnection);
     }
 }
 

@@ -11,7 +11,7 @@ namespace amplora {
 
 // Sends a view model's notify signals for real changes only. Each store signal is tied to the few properties it
 // can change; when it fires, just those are read again and compared with what was last announced, so a volume
-// drag costs one comparison and redraws one readout.
+// drag costs one comparison and redraws one readout. Properties that share a notify signal announce it once.
 class PropertyWatch {
 public:
     explicit PropertyWatch(QObject &owner)
@@ -25,9 +25,6 @@ public:
         QList<int> indices = resolve(names);
         QObject::connect(sender, signal, &m_owner, [this, indices] { check(indices); });
     }
-
-    // Compares the named properties now; for changes that no store signal tells of.
-    void check(std::initializer_list<const char *> names) { check(resolve(names)); }
 
 private:
     QList<int> resolve(std::initializer_list<const char *> names);

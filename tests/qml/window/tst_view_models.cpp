@@ -343,8 +343,11 @@ private Q_SLOTS:
         QFETCH(QVariantMap, tone);
         Rig rig;
         rig.receiver->features().zone[0].rangeStep = ranges;
+        QSignalSpy scaleChanges(&rig.models->volume, &VolumeModel::scaleChanged);
         rig.refresh();
         const VolumeModel &model = rig.models->volume;
+        // The scale's values share one signal, sent once for all of them.
+        QCOMPARE(scaleChanges.count(), scaleKnown ? 1 : 0);
         QCOMPARE(QList<double>({ model.minDB(), model.maxDB(), model.stepDB() }), volume);
         QCOMPARE(model.scaleKnown(), scaleKnown);
         QCOMPARE(rig.models->sound.toneRange(), tone);
