@@ -5,6 +5,7 @@
 
 #include "api/auth/InMemoryTokenStore.h"
 #include "api/scenes/FileSceneStore.h"
+#include "api/scenes/SceneService.h"
 #include "app/controller/APIController.h"
 #include "app/controller/ReceiverControlAdapter.h"
 #include "app/tray/TrayIcon.h"
@@ -61,7 +62,7 @@ int main(int argc, char *argv[])
     apiParts.control = std::make_shared<app::ReceiverControlAdapter>(store);
     apiParts.tokenStore = std::make_shared<api::InMemoryTokenStore>(QStringLiteral("q8Zt3mWx0bK1vN7yR4pL2sHc9fJ6dG5a"));
     auto scenes = std::make_shared<api::FileSceneStore>(scratch.filePath(QStringLiteral("scenes.json")));
-    apiParts.sceneStore = scenes;
+    apiParts.scenes = std::make_shared<api::SceneService>(apiParts.control, scenes, api::ReceiverAPIConfiguration {});
     settings.defaults().setValue(QStringLiteral("apiEnabled"), true);
     settings.defaults().setValue(QStringLiteral("apiPort"), 18765);
     app::APIController controller(settings.defaults(), std::move(apiParts));
