@@ -5,6 +5,7 @@
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/APIController.h"
 #include "base/NameKey.h"
+#include "core/capabilities/Levels.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/PushEventCheckError.h"
 
@@ -13,8 +14,6 @@
 namespace amplora::app {
 
 namespace {
-
-constexpr double lowestVolumeDb = -80.5;
 
 ActionError notReady()
 {
@@ -71,7 +70,7 @@ ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
     if (value > cap.value()) {
         co_return Failure { ActionError::from(IntentError::aboveCap(value, cap.value())) };
     }
-    if (value < lowestVolumeDb) {
+    if (value < Levels::lowestVolumeDb) {
         co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
     }
     const auto done = co_await control->setVolume(zone, value, Cancellation());
