@@ -13,6 +13,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -91,6 +92,10 @@ private:
     // Repeat or shuffle: sends `mode` when what is playing now (read afresh) offers it.
     QCoro::Task<Result<Done, api::ControlError>> sendPlayerMode(
         api::Zone zone, Capability which, QString mode, Cancellation cancel);
+    // What a capability makes of a request for the zone, from the zone's announced features.
+    using ZoneCommand = std::function<Refusable<YXCCommand>(Zone zone, const ZoneFeatures *features)>;
+    // The command `make` makes, sent on the transport the features were read through; or its refusal.
+    QCoro::Task<Result<Done, api::ControlError>> sendForZone(api::Zone zone, ZoneCommand make, Cancellation cancel);
     // A command a capability made, or its refusal in the control's terms.
     QCoro::Task<Result<Done, api::ControlError>> sendChecked(
         Refusable<YXCCommand> command, std::shared_ptr<ReceiverTransport> transport, Cancellation cancel);

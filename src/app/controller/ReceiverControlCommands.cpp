@@ -131,25 +131,30 @@ api::ControlTask<Done> ReceiverControlAdapter::setSoundMode(api::Zone zone, QStr
         YXCCommand::setSoundProgram(coreZone(zone), id.value()), context->transport, std::nullopt, cancel);
 }
 
-api::ControlTask<Done> ReceiverControlAdapter::setTone(
-    api::Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel)
+QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendForZone(
+    api::Zone zone, ZoneCommand make, Cancellation cancel)
 {
-    auto context = co_await prepare(cancel);
+    const auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return co_await sendChecked(
-        Tone::checkedCommand(coreZone(zone), context->zone(zone), bass, treble), context->transport, cancel);
+    co_return co_await sendChecked(make(coreZone(zone), context->zone(zone)), context->transport, cancel);
+}
+
+api::ControlTask<Done> ReceiverControlAdapter::setTone(
+    api::Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel)
+{
+    const ZoneCommand make = [bass, treble](Zone z, const ZoneFeatures *features) {
+        return Tone::checkedCommand(z, features, bass, treble);
+    };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setSubwoofer(api::Zone zone, double db, Cancellation cancel)
 {
-    auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    co_return co_await sendChecked(
-        Subwoofer::checkedCommand(coreZone(zone), context->zone(zone), db), context->transport, cancel);
+    const ZoneCommand make
+        = [db](Zone z, const ZoneFeatures *features) { return Subwoofer::checkedCommand(z, features, db); };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::playback(api::PlaybackAction action, Cancellation cancel)
@@ -177,12 +182,9 @@ api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone,
 
 api::ControlTask<int> ReceiverControlAdapter::setSleep(api::Zone zone, int minutes, Cancellation cancel)
 {
-    const auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    const auto done = co_await sendChecked(
-        Sleep::command(coreZone(zone), context->zone(zone), minutes), context->transport, cancel);
+    const ZoneCommand make
+        = [minutes](Zone z, const ZoneFeatures *features) { return Sleep::command(z, features, minutes); };
+    const auto done = co_await sendForZone(zone, make, cancel);
     if (!done) {
         co_return Failure { done.error() };
     }
@@ -191,33 +193,24 @@ api::ControlTask<int> ReceiverControlAdapter::setSleep(api::Zone zone, int minut
 
 api::ControlTask<Done> ReceiverControlAdapter::setDirect(api::Zone zone, bool enabled, Cancellation cancel)
 {
-    const auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    co_return co_await sendChecked(
-        Direct::command(coreZone(zone), context->zone(zone), enabled), context->transport, cancel);
+    const ZoneCommand make
+        = [enabled](Zone z, const ZoneFeatures *features) { return Direct::command(z, features, enabled); };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setEnhancer(api::Zone zone, bool enabled, Cancellation cancel)
 {
-    const auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    co_return co_await sendChecked(
-        Switch::checkedCommand(Capability::enhancer, coreZone(zone), context->zone(zone), enabled), context->transport,
-        cancel);
+    const ZoneCommand make = [enabled](Zone z, const ZoneFeatures *features) {
+        return Switch::checkedCommand(Capability::enhancer, z, features, enabled);
+    };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setDialogueLevel(api::Zone zone, int level, Cancellation cancel)
 {
-    const auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    co_return co_await sendChecked(
-        Dialogue::command(coreZone(zone), context->zone(zone), level), context->transport, cancel);
+    const ZoneCommand make
+        = [level](Zone z, const ZoneFeatures *features) { return Dialogue::command(z, features, level); };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendPlayerMode(
@@ -292,12 +285,9 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
 
 api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number, Cancellation cancel)
 {
-    const auto context = co_await prepare(cancel);
-    if (!context) {
-        co_return Failure { context.error() };
-    }
-    co_return co_await sendChecked(
-        ReceiverScenes::recall(coreZone(zone), context->zone(zone), number), context->transport, cancel);
+    const ZoneCommand make
+        = [number](Zone z, const ZoneFeatures *features) { return ReceiverScenes::recall(z, features, number); };
+    co_return co_await sendForZone(zone, make, cancel);
 }
 
 } // namespace amplora::app

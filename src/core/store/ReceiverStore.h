@@ -378,8 +378,8 @@ private:
     std::optional<Refusal> setLevel(const QString &key, double value,
         const std::function<std::optional<Refusal>(const ZoneFeatures *, double dB)> &check,
         std::function<YXCCommand(double dB)> command);
-    // A switch of the selected zone turned to the other state: shown at once and sent.
-    std::optional<Refusal> flip(Refusable<YXCCommand> command);
+    // A command a capability made: shown at once and sent; its refusal, when it made none, is the answer.
+    std::optional<Refusal> performChecked(Refusable<YXCCommand> command);
     void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);

@@ -65,7 +65,7 @@ void ReceiverStore::performShown(const YXCCommand &command)
     perform(command);
 }
 
-std::optional<Refusal> ReceiverStore::flip(Refusable<YXCCommand> command)
+std::optional<Refusal> ReceiverStore::performChecked(Refusable<YXCCommand> command)
 {
     if (!command) {
         return command.error();
@@ -195,7 +195,7 @@ std::optional<Refusal> ReceiverStore::toggleExtraBass()
 {
     const auto status = currentStatus();
     const bool on = status && Switch::state(Capability::extraBass, *status).value_or(false);
-    return flip(Switch::checkedCommand(Capability::extraBass, m_selectedZone, selectedZoneFeatures(), !on));
+    return performChecked(Switch::checkedCommand(Capability::extraBass, m_selectedZone, selectedZoneFeatures(), !on));
 }
 
 void ReceiverStore::togglePower()
@@ -339,7 +339,7 @@ std::optional<Refusal> ReceiverStore::cycleSleep()
 {
     const auto status = currentStatus();
     const int next = Sleep::next(status ? status->sleep.value_or(0) : 0);
-    return flip(Sleep::command(m_selectedZone, selectedZoneFeatures(), next));
+    return performChecked(Sleep::command(m_selectedZone, selectedZoneFeatures(), next));
 }
 
 std::optional<Refusal> ReceiverStore::toggleDirect()
@@ -347,14 +347,14 @@ std::optional<Refusal> ReceiverStore::toggleDirect()
     const ZoneFeatures *features = selectedZoneFeatures();
     const auto status = currentStatus();
     const bool on = status && Direct::state(*status, features).value_or(false);
-    return flip(Direct::command(m_selectedZone, features, !on));
+    return performChecked(Direct::command(m_selectedZone, features, !on));
 }
 
 std::optional<Refusal> ReceiverStore::toggleEnhancer()
 {
     const auto status = currentStatus();
     const bool on = status && Switch::state(Capability::enhancer, *status).value_or(false);
-    return flip(Switch::checkedCommand(Capability::enhancer, m_selectedZone, selectedZoneFeatures(), !on));
+    return performChecked(Switch::checkedCommand(Capability::enhancer, m_selectedZone, selectedZoneFeatures(), !on));
 }
 
 std::optional<Refusal> ReceiverStore::setDialogueLevel(double value)
@@ -390,7 +390,7 @@ std::optional<Refusal> ReceiverStore::cyclePlayMode(Capability which)
     if (!next) {
         return Refusal::notSupported(m_selectedZone, which);
     }
-    return flip(PlayerModes::command(which, m_selectedZone, m_playInfo, *next));
+    return performChecked(PlayerModes::command(which, m_selectedZone, m_playInfo, *next));
 }
 
 std::optional<Refusal> ReceiverStore::cycleRepeat()
