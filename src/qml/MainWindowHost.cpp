@@ -3,10 +3,10 @@
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/NetworkGuard.h"
-#include "qml/PanelModel.h"
 #include "qml/SceneGraphBackend.h"
 #include "qml/SymbolProvider.h"
 #include "qml/UiContext.h"
+#include "qml/ViewModels.h"
 
 #include <QElapsedTimer>
 #include <QIcon>
@@ -65,16 +65,16 @@ private:
 MainWindowHost::MainWindowHost(ReceiverStore &store, AppSettings &settings, QObject *parent)
     : QObject(parent)
     , m_store(store)
-    , m_panel(std::make_unique<PanelModel>(store))
+    , m_models(std::make_unique<ViewModels>(store))
     , m_engine(std::make_unique<QQmlApplicationEngine>())
 {
-    connect(m_panel.get(), &PanelModel::settingsRequested, this, &MainWindowHost::settingsRequested);
-    prepare(*m_engine, *m_panel, settings);
+    connect(&m_models->desktop, &DesktopModel::settingsRequested, this, &MainWindowHost::settingsRequested);
+    prepare(*m_engine, *m_models, settings);
 }
 
 MainWindowHost::~MainWindowHost()
 {
-    // The window and the engine go first: their bindings still read the panel model while they are torn down.
+    // The window and the engine go first: their bindings still read the view models while they are torn down.
     delete m_window;
     m_engine.reset();
 }
@@ -93,14 +93,14 @@ void MainWindowHost::prepareProcess()
     Q_UNUSED(prepared);
 }
 
-void MainWindowHost::prepare(QQmlEngine &engine, PanelModel &panel, AppSettings &settings)
+void MainWindowHost::prepare(QQmlEngine &engine, ViewModels &models, AppSettings &settings)
 {
     prepareProcess();
-    new UiContext(panel, settings, engine);
+    new UiContext(models, settings, engine);
     NetworkGuard::install(engine);
     engine.addImportPath(QStringLiteral("qrc:/"));
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolProvider);
-    engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(panel.store()));
+    engine.addImageProvider(QStringLiteral("albumart"), new AlbumArtProvider(models.connection.store()));
 }
 
 bool MainWindowHost::show()

@@ -13,10 +13,10 @@ class QQuickWindow;
 namespace amplora {
 
 class AppSettings;
-class PanelModel;
+struct ViewModels;
 class ReceiverStore;
 
-// Owns the process's one QML engine and the view model every window binds to: the main window, and the tray
+// Owns the process's one QML engine and the view models every window binds to: the main window, and the tray
 // panel and the settings window, which the tray loads through load(). The application creates one after the
 // store and the settings and calls show() when the main window should appear (at launch, and again from the
 // tray's "Open Amplora"); closing the window only hides it. The first time the window is shown the store is
@@ -45,14 +45,14 @@ public:
     // What every window of the process needs once, before the first one exists: the module's types, the
     // renderer (SceneGraphBackend) and the icon theme the symbols are drawn from. prepare() calls it.
     static void prepareProcess();
-    // Gives an engine everything the Amplora.Ui module needs: its types, the view model and settings
+    // Gives an engine everything the Amplora.Ui module needs: its types, the view models and settings
     // singletons, the image providers, and the guard that keeps it off the network (NetworkGuard). Used by the
     // host itself and by QML tests.
-    static void prepare(QQmlEngine &engine, PanelModel &panel, AppSettings &settings);
+    static void prepare(QQmlEngine &engine, ViewModels &models, AppSettings &settings);
 
 private:
     ReceiverStore &m_store;
-    std::unique_ptr<PanelModel> m_panel;
+    std::unique_ptr<ViewModels> m_models;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;
 };

@@ -2,7 +2,7 @@
 
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
-#include "qml/PanelModel.h"
+#include "qml/ConnectionModel.h"
 
 namespace amplora {
 
@@ -24,19 +24,18 @@ ReceiverSetup::ReceiverSetup(QObject *parent)
     : QObject(parent)
 { }
 
-QObject *ReceiverSetup::panel() const
+ConnectionModel *ReceiverSetup::connection() const
 {
-    return m_panel;
+    return m_connection;
 }
 
-void ReceiverSetup::setPanel(QObject *panel)
+void ReceiverSetup::setConnection(ConnectionModel *connection)
 {
-    auto *model = qobject_cast<PanelModel *>(panel);
-    if (model == m_panel) {
+    if (connection == m_connection) {
         return;
     }
-    m_panel = model;
-    ReceiverStore *receiverStore = model ? &model->store() : nullptr;
+    m_connection = connection;
+    ReceiverStore *receiverStore = connection ? &connection->store() : nullptr;
     if (m_store) {
         disconnect(m_store, nullptr, this, nullptr);
         disconnect(&m_store->settings(), nullptr, this, nullptr);
@@ -46,7 +45,7 @@ void ReceiverSetup::setPanel(QObject *panel)
         connect(m_store, &ReceiverStore::foundReceiversChanged, this, &ReceiverSetup::receiversChanged);
         connect(&m_store->settings(), &AppSettings::deviceIDChanged, this, &ReceiverSetup::receiversChanged);
     }
-    Q_EMIT panelChanged();
+    Q_EMIT connectionChanged();
     Q_EMIT receiversChanged();
 }
 

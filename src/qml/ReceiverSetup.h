@@ -9,15 +9,15 @@
 
 namespace amplora {
 
-class PanelModel;
+class ConnectionModel;
 class ReceiverStore;
 
 // The actions and the list of the receiver setup section: connect to a typed address, search the network, or
-// pick one of the receivers found. The section creates one and hands it the view model (the Panel singleton).
+// pick one of the receivers found. The section creates one and hands it the Connection singleton.
 class ReceiverSetup : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QObject *panel READ panel WRITE setPanel NOTIFY panelChanged)
+    Q_PROPERTY(ConnectionModel *connection READ connection WRITE setConnection NOTIFY connectionChanged)
     // One entry per found receiver: "label" (name · model · host) and "saved" (it is the saved receiver).
     Q_PROPERTY(QVariantList receivers READ receivers NOTIFY receiversChanged)
     // The push-event self-test: running, and the line it ended with (empty before the first run).
@@ -27,8 +27,8 @@ class ReceiverSetup : public QObject {
 public:
     explicit ReceiverSetup(QObject *parent = nullptr);
 
-    QObject *panel() const;
-    void setPanel(QObject *panel);
+    ConnectionModel *connection() const;
+    void setConnection(ConnectionModel *connection);
     QVariantList receivers() const;
     bool checkingEvents() const { return m_checkingEvents; }
     QString eventCheckResult() const { return m_eventCheckResult; }
@@ -42,14 +42,14 @@ public:
     Q_INVOKABLE void checkPushEvents();
 
 Q_SIGNALS:
-    void panelChanged();
+    void connectionChanged();
     void receiversChanged();
     void eventCheckChanged();
 
 private:
     QCoro::Task<> runEventCheck(QPointer<ReceiverStore> store);
 
-    QPointer<PanelModel> m_panel;
+    QPointer<ConnectionModel> m_connection;
     bool m_checkingEvents = false;
     QString m_eventCheckResult;
     QPointer<ReceiverStore> m_store;

@@ -1,17 +1,18 @@
 #include "qml/UiContext.h"
 
-#include "qml/PanelModel.h"
-
 #include <QQmlEngine>
 
 namespace amplora {
 
-UiContext::UiContext(PanelModel &panel, AppSettings &settings, QQmlEngine &engine)
+UiContext::UiContext(ViewModels &models, AppSettings &settings, QQmlEngine &engine)
     : QObject(&engine)
-    , m_panel(panel)
+    , m_models(models)
     , m_settings(settings)
 {
-    QQmlEngine::setObjectOwnership(&m_panel, QQmlEngine::CppOwnership);
+    for (QObject *model : std::initializer_list<QObject *> { &models.connection, &models.volume, &models.sound,
+             &models.sources, &models.nowPlaying, &models.signal, &models.desktop }) {
+        QQmlEngine::setObjectOwnership(model, QQmlEngine::CppOwnership);
+    }
     QQmlEngine::setObjectOwnership(&m_settings, QQmlEngine::CppOwnership);
 }
 

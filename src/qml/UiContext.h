@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/AppSettings.h"
+#include "qml/ViewModels.h"
 
 #include <QObject>
 #include <QtQml/qqml.h>
@@ -10,8 +11,6 @@ class QQmlEngine;
 
 namespace amplora {
 
-class PanelModel;
-
 // What the QML singletons of one engine are. The window host (or a QML test) makes one a child of the engine
 // before anything loads; the singletons' create() functions look it up there, so each engine carries its own
 // objects and no instance is kept in a static. QML never owns them.
@@ -19,16 +18,22 @@ class UiContext : public QObject {
     Q_OBJECT
 
 public:
-    UiContext(PanelModel &panel, AppSettings &settings, QQmlEngine &engine);
+    UiContext(ViewModels &models, AppSettings &settings, QQmlEngine &engine);
 
     // The engine's context; none (and a warning from QML) when nobody prepared the engine.
     static UiContext *of(QQmlEngine *engine);
+    // One of the engine's view models, for its singleton's create().
+    template<typename Model> static Model *model(QQmlEngine *engine, Model ViewModels::*member)
+    {
+        const UiContext *context = of(engine);
+        return context ? &(context->m_models.*member) : nullptr;
+    }
 
-    PanelModel &panel() const { return m_panel; }
+    ViewModels &models() const { return m_models; }
     AppSettings &settings() const { return m_settings; }
 
 private:
-    PanelModel &m_panel;
+    ViewModels &m_models;
     AppSettings &m_settings;
 };
 

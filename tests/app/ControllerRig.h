@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/auth/InMemoryTokenStore.h"
+#include "api/scenes/SceneService.h"
 #include "app/controller/APIController.h"
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
@@ -13,12 +14,14 @@
 namespace amplora::test {
 
 // What an API controller runs on in these tests: its settings in a private file, the fake control contract
-// (cap -20 dB) and an in-memory scene store.
+// (cap -20 dB) and a scene service over an in-memory scene store.
 struct ControllerRig {
     QTemporaryDir dir;
     QSettings settings { dir.filePath(QStringLiteral("api.conf")), QSettings::IniFormat };
     std::shared_ptr<FakeReceiverControl> control = std::make_shared<FakeReceiverControl>();
     std::shared_ptr<MemorySceneStore> scenes = std::make_shared<MemorySceneStore>();
+    std::shared_ptr<api::SceneService> sceneService
+        = std::make_shared<api::SceneService>(control, scenes, api::ReceiverAPIConfiguration {});
     Clock *clock = nullptr; // the system clock unless a test sets one
 
     ControllerRig() { control->capDb = -20; }
@@ -29,7 +32,7 @@ struct ControllerRig {
     {
         app::APIController::Parts parts;
         parts.control = control;
-        parts.sceneStore = scenes;
+        parts.scenes = sceneService;
         parts.tokenStore
             = tokens ? std::move(tokens) : std::make_shared<api::InMemoryTokenStore>(QStringLiteral("tok"));
         parts.keepTokenInSettings = keepTokenInSettings;

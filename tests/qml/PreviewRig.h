@@ -2,7 +2,7 @@
 
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
-#include "qml/PanelModel.h"
+#include "qml/ViewModels.h"
 #include "support/ManualClock.h"
 #include "support/PreviewReceiver.h"
 #include "support/WaitFor.h"
@@ -13,14 +13,14 @@
 
 namespace amplora::test {
 
-// A store over the preview receiver on a clock the test moves, with the panel model over it: whatever address
+// A store over the preview receiver on a clock the test moves, with the window's view models over it: whatever address
 // a test types, the store stays on the preview receiver and off the network. `parts` may add what a test needs.
 struct PreviewRig {
     ManualClock clock;
     std::unique_ptr<AppSettings> settings;
     std::shared_ptr<MockReceiver> receiver = previewReceiver();
     std::unique_ptr<ReceiverStore> store;
-    std::unique_ptr<PanelModel> panel;
+    std::unique_ptr<ViewModels> models;
 
     explicit PreviewRig(std::unique_ptr<QSettings> file = std::make_unique<QSettings>(),
         ReceiverStore::Parts parts = {}, LaunchOptions launch = {})
@@ -33,7 +33,7 @@ struct PreviewRig {
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
         parts.eventPort = 0;
         store = std::make_unique<ReceiverStore>(*settings, launch, std::move(parts));
-        panel = std::make_unique<PanelModel>(*store);
+        models = std::make_unique<ViewModels>(*store);
     }
     PreviewRig(const PreviewRig &) = delete;
     PreviewRig &operator=(const PreviewRig &) = delete;

@@ -216,7 +216,7 @@ APIError fromControl(const ControlError &error)
     case ControlError::Kind::noPushEvents:
         return make(502, "no_push_events", error.description());
     case ControlError::Kind::notSupported:
-        return make(409, "not_supported", error.description());
+        return make(400, "not_supported", error.description());
     case ControlError::Kind::outOfRange:
         return make(422, "out_of_range", error.description());
     case ControlError::Kind::unknownFavourite:

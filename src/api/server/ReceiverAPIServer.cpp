@@ -4,6 +4,7 @@
 #include "api/auth/TokenKeeper.h"
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/scenes/FileSceneStore.h"
+#include "api/scenes/SceneService.h"
 #include "api/server/ConnectionRegistry.h"
 #include "api/server/StatusEvents.h"
 #include "api/server/TCPListener.h"
@@ -47,21 +48,22 @@ QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request, Cancella
     co_return co_await router.handle(std::move(request), std::move(cancel));
 }
 
-const APIError &noControl()
-{
-    static const APIError error { 500, QStringLiteral("scene_store_error"),
-        QStringLiteral("Couldn't read or write scenes: this server has no receiver control."), {}, {}, {} };
-    return error;
-}
-
 } // namespace
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
     std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, QObject *parent)
+    : ReceiverAPIServer(configuration, control, std::move(tokenStore),
+        std::make_shared<SceneService>(
+            control, sceneStore ? std::move(sceneStore) : defaultSceneStore(), configuration),
+        parent)
+{ }
+
+ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, QObject *parent)
     : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), parent)
 {
     m_control = std::move(control);
-    m_sceneStore = sceneStore ? std::move(sceneStore) : defaultSceneStore();
+    m_scenes = std::move(scenes);
     m_handlerFactory = [this](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
         // One router (and one rate limiter) per run of the listener, shared by its connections.
         return [router = makeRouter()](HTTPRequest request, Cancellation cancel) {
@@ -90,45 +92,10 @@ ReceiverAPIServer::~ReceiverAPIServer()
 
 APIRouter ReceiverAPIServer::makeRouter() const
 {
-    return APIRouter(m_control, m_sceneStore, m_configuration, m_authenticator,
+    return APIRouter(m_control, m_scenes, m_configuration, m_authenticator,
         std::make_shared<VolumeRateLimiter>(
             m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds),
         m_events);
-}
-
-QCoro::Task<Result<QList<ReceiverScene>, APIError>> ReceiverAPIServer::listScenes()
-{
-    if (!m_control)
-        co_return Failure { noControl() };
-    const APIRouter router = makeRouter();
-    co_return co_await router.listScenes();
-}
-
-QCoro::Task<Result<bool, APIError>> ReceiverAPIServer::saveScene(ReceiverScene scene)
-{
-    if (!m_control)
-        co_return Failure { noControl() };
-    const APIRouter router = makeRouter();
-    auto saved = co_await router.saveScene(std::move(scene));
-    if (!saved)
-        co_return Failure { saved.error() };
-    co_return saved.value().created;
-}
-
-QCoro::Task<Result<bool, APIError>> ReceiverAPIServer::deleteScene(QString name)
-{
-    if (!m_control)
-        co_return Failure { noControl() };
-    const APIRouter router = makeRouter();
-    co_return co_await router.deleteScene(std::move(name));
-}
-
-QCoro::Task<Result<SceneRunResult, APIError>> ReceiverAPIServer::runScene(QString name, Zone zone)
-{
-    if (!m_control)
-        co_return Failure { noControl() };
-    const APIRouter router = makeRouter();
-    co_return co_await router.runScene(std::move(name), zone);
 }
 
 qsizetype ReceiverAPIServer::openConnectionCount() const

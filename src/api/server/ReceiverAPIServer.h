@@ -2,11 +2,7 @@
 
 #include "api/auth/KeychainError.h"
 #include "api/auth/TokenAuthenticator.h"
-#include "api/control/Zone.h"
-#include "api/http/APIError.h"
 #include "api/router/APIRouter.h"
-#include "api/scenes/ReceiverScene.h"
-#include "api/scenes/SceneRunResult.h"
 #include "api/server/HTTPConnection.h"
 #include "api/server/ReceiverAPIConfiguration.h"
 #include "api/server/ServerError.h"
@@ -27,6 +23,7 @@ namespace amplora::api {
 class APITokenStore;
 class ConnectionRegistry;
 class ReceiverControl;
+class SceneService;
 class SceneStore;
 class StatusEvents;
 class TCPListener;
@@ -47,8 +44,12 @@ public:
     // How long accepting pauses after the system refused a connection (out of descriptors, for instance).
     static constexpr std::chrono::milliseconds kAcceptRetryDelay { 500 };
 
-    // The server of the application: requests go to an APIRouter over `control` and `sceneStore` (the scenes
-    // file at its default place when none is given).
+    // The server of the application: requests go to an APIRouter over `control` and `scenes`, the scene service
+    // the application's other doors share.
+    ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+        std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, QObject *parent = nullptr);
+    // A server with a scene service of its own over `sceneStore` (the scenes file at its default place when none
+    // is given).
     ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
         std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore = nullptr,
         QObject *parent = nullptr);
@@ -79,14 +80,8 @@ public:
     // ends.
     QCoro::Task<Result<QString, KeychainError>> regenerateToken();
 
-    // The scene operations of the application's own windows and actions. They apply exactly the rules of the
-    // scene endpoints, each through a fresh router with its own rate limiter, so they neither share the HTTP
-    // clients' rate-limit history nor need the listener to run. Only for a server built with a control.
-    QCoro::Task<Result<QList<ReceiverScene>, APIError>> listScenes();
-    // True when the name was new.
-    QCoro::Task<Result<bool, APIError>> saveScene(ReceiverScene scene);
-    QCoro::Task<Result<bool, APIError>> deleteScene(QString name);
-    QCoro::Task<Result<SceneRunResult, APIError>> runScene(QString name, Zone zone);
+    // The scenes behind the scene endpoints; none for a server built with a handler factory.
+    const std::shared_ptr<SceneService> &scenes() const { return m_scenes; }
 
     // 127.0.0.0/8, ::1 and their IPv4-mapped form.
     static bool isLoopback(const QHostAddress &address);
@@ -101,7 +96,7 @@ private:
     APIRouter makeRouter() const;
 
     std::shared_ptr<ReceiverControl> m_control;
-    std::shared_ptr<SceneStore> m_sceneStore;
+    std::shared_ptr<SceneService> m_scenes;
     ReceiverAPIConfiguration m_configuration;
     HandlerFactory m_handlerFactory;
     std::shared_ptr<TokenAuthenticator> m_authenticator;

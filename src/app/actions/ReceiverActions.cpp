@@ -2,14 +2,11 @@
 
 #include "api/control/ReceiverControl.h"
 #include "api/matching/NameMatcher.h"
-#include "api/server/ReceiverAPIServer.h"
-#include "app/controller/APIController.h"
+#include "api/scenes/SceneService.h"
 #include "base/NameKey.h"
 #include "core/capabilities/Levels.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/PushEventCheckError.h"
-
-#include <QPointer>
 
 namespace amplora::app {
 
@@ -22,8 +19,8 @@ ActionError notReady()
 
 } // namespace
 
-ReceiverActions::ReceiverActions(ControllerLookup lookup)
-    : m_lookup(std::move(lookup))
+ReceiverActions::ReceiverActions(Parts parts)
+    : m_parts(std::move(parts))
 { }
 
 QStringList ReceiverActions::filtered(const QStringList &names, const QString &search)
@@ -43,11 +40,10 @@ QStringList ReceiverActions::filtered(const QStringList &names, const QString &s
 
 ActionTask<QString> ReceiverActions::setPower(api::Zone zone, api::PowerState power)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto done = co_await control->setPower(zone, power, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
@@ -57,11 +53,10 @@ ActionTask<QString> ReceiverActions::setPower(api::Zone zone, api::PowerState po
 
 ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const double value = snapToHalfDecibel(db) + 0.0;
     const auto cap = co_await control->volumeCapDb();
     if (!cap) {
@@ -82,11 +77,10 @@ ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
 
 ActionTask<QString> ReceiverActions::mute(api::Zone zone, bool muted)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto done = co_await control->setMute(zone, muted, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
@@ -126,11 +120,10 @@ ActionTask<QString> ReceiverActions::setSoundMode(QString mode)
 
 ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zone zone, QString requested)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const std::shared_ptr<api::ReceiverControl> control = controller->adapter();
     const auto names = co_await (control.get()->*setting.list)(zone, Cancellation());
     if (!names) {
         co_return Failure { ActionError::from(names.error()) };
@@ -148,11 +141,11 @@ ActionTask<QString> ReceiverActions::chooseByName(NamedSetting setting, api::Zon
 
 ActionTask<QString> ReceiverActions::runScene(QString scene)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::SceneService> scenes = m_parts.scenes;
+    if (!scenes) {
         co_return Failure { notReady() };
     }
-    const auto ran = co_await controller->server().runScene(scene, api::Zone::main);
+    const auto ran = co_await scenes->run(scene, api::Zone::main);
     if (!ran) {
         co_return Failure { ActionError::from(ran.error()) };
     }
@@ -161,11 +154,10 @@ ActionTask<QString> ReceiverActions::runScene(QString scene)
 
 ActionTask<QString> ReceiverActions::checkPushEvents()
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto checked = co_await control->checkPushEvents();
     if (!checked) {
         co_return Failure { ActionError::from(checked.error()) };
@@ -175,11 +167,10 @@ ActionTask<QString> ReceiverActions::checkPushEvents()
 
 ActionTask<QStringList> ReceiverActions::inputs(QString search)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto main = co_await control->inputs(api::Zone::main, Cancellation());
     if (!main) {
         co_return Failure { ActionError::from(main.error()) };
@@ -199,11 +190,10 @@ ActionTask<QStringList> ReceiverActions::inputs(QString search)
 
 ActionTask<QStringList> ReceiverActions::soundModes(QString search)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto names = co_await control->soundModes(api::Zone::main, Cancellation());
     if (!names) {
         co_return Failure { ActionError::from(names.error()) };
@@ -213,11 +203,11 @@ ActionTask<QStringList> ReceiverActions::soundModes(QString search)
 
 ActionTask<QStringList> ReceiverActions::scenes(QString search)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::SceneService> service = m_parts.scenes;
+    if (!service) {
         co_return Failure { notReady() };
     }
-    const auto scenes = co_await controller->server().listScenes();
+    const auto scenes = co_await service->list();
     if (!scenes) {
         co_return Failure { ActionError::from(scenes.error()) };
     }
@@ -230,11 +220,10 @@ ActionTask<QStringList> ReceiverActions::scenes(QString search)
 
 ActionTask<QString> ReceiverActions::setSleep(api::Zone zone, int minutes)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto sent = co_await control->setSleep(zone, minutes, Cancellation());
     if (!sent) {
         co_return Failure { ActionError::from(sent.error()) };
@@ -258,11 +247,10 @@ QStringList favouriteNames(const QList<api::Favourite> &favourites)
 
 ActionTask<QString> ReceiverActions::recallFavourite(api::Zone zone, QString favourite)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     bool isNumber = false;
     int number = favourite.trimmed().toInt(&isNumber);
     if (!isNumber) {
@@ -291,11 +279,10 @@ ActionTask<QString> ReceiverActions::recallFavourite(api::Zone zone, QString fav
 
 ActionTask<QString> ReceiverActions::recallReceiverScene(api::Zone zone, int number)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto done = co_await control->recallReceiverScene(zone, number, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
@@ -305,11 +292,10 @@ ActionTask<QString> ReceiverActions::recallReceiverScene(api::Zone zone, int num
 
 ActionTask<QStringList> ReceiverActions::favourites(QString search)
 {
-    QPointer<APIController> controller = m_lookup ? m_lookup() : nullptr;
-    if (!controller) {
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
         co_return Failure { notReady() };
     }
-    const auto control = controller->adapter();
     const auto listed = co_await control->favourites(api::Zone::main, Cancellation());
     if (!listed) {
         co_return Failure { ActionError::from(listed.error()) };

@@ -10,24 +10,29 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <memory>
+
+namespace amplora::api {
+class SceneService;
+} // namespace amplora::api
 
 namespace amplora::app {
-
-class APIController;
 
 template<class T> using ActionTask = QCoro::Task<Result<T, ActionError>>;
 
 // The actions and name queries offered outside the window (on the session bus and through
-// `amplora action`). They go through the API controller's control adapter and scene operations, so the
-// read-only rule, the volume cap and name matching are those of the local API. Each answers with the text
-// to show the user.
+// `amplora action`). They go through the control and the scene service the local API also uses, so the
+// read-only rule, the volume cap, name matching and the scene rules are those of the local API, whether the
+// API is serving or not. Each answers with the text to show the user.
 class ReceiverActions {
 public:
-    using ControllerLookup = std::function<APIController *()>;
+    struct Parts {
+        std::shared_ptr<api::ReceiverControl> control;
+        std::shared_ptr<api::SceneService> scenes;
+    };
 
-    // The controller is looked up afresh for every call; none yet means "still starting".
-    explicit ReceiverActions(ControllerLookup lookup);
+    // A part not there yet answers "still starting".
+    explicit ReceiverActions(Parts parts);
 
     ActionTask<QString> setPower(api::Zone zone, api::PowerState power);
     ActionTask<QString> setVolume(api::Zone zone, double db);
@@ -67,7 +72,7 @@ private:
     };
     ActionTask<QString> chooseByName(NamedSetting setting, api::Zone zone, QString requested);
 
-    ControllerLookup m_lookup;
+    Parts m_parts;
 };
 
 } // namespace amplora::app

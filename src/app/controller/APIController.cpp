@@ -5,9 +5,8 @@
 #include "api/auth/SecretTokenStore.h"
 #include "api/control/ReceiverControl.h"
 #include "api/router/RouterErrors.h"
-#include "api/scenes/FileSceneStore.h"
+#include "api/scenes/SceneService.h"
 #include "api/server/ReceiverAPIServer.h"
-#include "app/controller/ReceiverControlAdapter.h"
 #include "app/controller/StatusEventFeed.h"
 #include "core/Clock.h"
 #include "core/store/AppSettings.h"
@@ -90,8 +89,9 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_control(std::move(parts.control))
+    , m_sceneService(std::move(parts.scenes))
     , m_server(std::make_unique<api::ReceiverAPIServer>(
-          api::ReceiverAPIConfiguration {}, m_control, std::move(parts.tokenStore), std::move(parts.sceneStore)))
+          api::ReceiverAPIConfiguration {}, m_control, std::move(parts.tokenStore), m_sceneService))
     , m_keepTokenInSettings(parts.keepTokenInSettings)
     , m_clock(parts.clock ? *parts.clock : Clock::system())
 {
@@ -109,19 +109,14 @@ APIController::~APIController()
     m_server->stop();
 }
 
-Result<std::unique_ptr<APIController>, api::SceneStoreError> APIController::create(
-    ReceiverStore &store, const LaunchOptions &launch)
+std::unique_ptr<APIController> APIController::create(ReceiverStore &store, const LaunchOptions &launch,
+    std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes)
 {
-    auto scenesPath = api::FileSceneStore::defaultFilePath(
-        launch.mock ? QStringLiteral("scenes-mock.json") : QStringLiteral("scenes.json"));
-    if (!scenesPath) {
-        return Failure { scenesPath.error() };
-    }
     QSettings &defaults = store.settings().defaults();
     Parts parts;
-    parts.control = std::make_shared<ReceiverControlAdapter>(store);
+    parts.control = std::move(control);
+    parts.scenes = std::move(scenes);
     parts.store = &store;
-    parts.sceneStore = std::make_shared<api::FileSceneStore>(scenesPath.value());
     if (launch.mock) {
         const QString seed = defaults.value(mockTokenKey).toString();
         parts.tokenStore
@@ -364,7 +359,8 @@ QCoro::Task<> APIController::takeToken(QCoro::Task<Result<QString, api::Keychain
 QCoro::Task<> APIController::refreshScenes()
 {
     QPointer<APIController> self(this);
-    auto scenes = co_await m_server->listScenes();
+    const std::shared_ptr<api::SceneService> service = m_sceneService;
+    auto scenes = co_await service->list();
     if (!self) {
         co_return;
     }
@@ -382,7 +378,8 @@ QCoro::Task<bool> APIController::saveScene(api::ReceiverScene scene)
 {
     QPointer<APIController> self(this);
     const QString name = scene.name;
-    const auto saved = co_await m_server->saveScene(std::move(scene));
+    const std::shared_ptr<api::SceneService> service = m_sceneService;
+    const auto saved = co_await service->save(std::move(scene));
     if (!self) {
         co_return false;
     }
@@ -398,7 +395,8 @@ QCoro::Task<bool> APIController::saveScene(api::ReceiverScene scene)
 QCoro::Task<> APIController::runScene(QString name)
 {
     QPointer<APIController> self(this);
-    const auto ran = co_await m_server->runScene(name, api::Zone::main);
+    const std::shared_ptr<api::SceneService> service = m_sceneService;
+    const auto ran = co_await service->run(name, api::Zone::main);
     if (!self) {
         co_return;
     }
@@ -413,7 +411,8 @@ QCoro::Task<> APIController::runScene(QString name)
 QCoro::Task<> APIController::deleteScene(QString name)
 {
     QPointer<APIController> self(this);
-    const auto deleted = co_await m_server->deleteScene(name);
+    const std::shared_ptr<api::SceneService> service = m_sceneService;
+    const auto deleted = co_await service->remove(name);
     if (!self) {
         co_return;
     }

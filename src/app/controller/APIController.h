@@ -2,7 +2,6 @@
 
 #include "api/auth/KeychainError.h"
 #include "api/scenes/ReceiverScene.h"
-#include "api/scenes/SceneStoreError.h"
 #include "base/Result.h"
 
 #include <QCoroTask>
@@ -28,7 +27,7 @@ namespace amplora::api {
 class APITokenStore;
 class ReceiverAPIServer;
 class ReceiverControl;
-class SceneStore;
+class SceneService;
 } // namespace amplora::api
 
 namespace amplora::app {
@@ -78,7 +77,7 @@ public:
     struct Parts {
         std::shared_ptr<api::ReceiverControl> control;
         std::shared_ptr<api::APITokenStore> tokenStore;
-        std::shared_ptr<api::SceneStore> sceneStore;
+        std::shared_ptr<api::SceneService> scenes;
         // Mock mode: a token made at start is kept under "apiMockToken" so the next mock run takes it again.
         bool keepTokenInSettings = false;
         // When given, its changes reach the event subscribers; it must outlive the controller.
@@ -96,12 +95,11 @@ public:
     APIController(QSettings &defaults, Parts parts, QObject *parent = nullptr);
     ~APIController() override;
 
-    // The controller of the application: the store's settings file holds the API keys; the scenes file at its
-    // default place and the Secret Service token (a private file when no Secret Service answers), or in mock
-    // mode "scenes-mock.json" and the in-memory token seeded from "apiMockToken". Fails when the scenes file's
-    // place cannot be set up.
-    static Result<std::unique_ptr<APIController>, api::SceneStoreError> create(
-        ReceiverStore &store, const LaunchOptions &launch);
+    // The controller of the application, over the control and the scenes every door shares: the store's
+    // settings file holds the API keys; the Secret Service keeps the token (a private file when no Secret
+    // Service answers), or in mock mode the in-memory token seeded from "apiMockToken".
+    static std::unique_ptr<APIController> create(ReceiverStore &store, const LaunchOptions &launch,
+        std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes);
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
@@ -167,6 +165,7 @@ private:
 
     QSettings &m_defaults;
     std::shared_ptr<api::ReceiverControl> m_control;
+    std::shared_ptr<api::SceneService> m_sceneService;
     std::unique_ptr<api::ReceiverAPIServer> m_server;
     std::unique_ptr<StatusEventFeed> m_feed;
     bool m_keepTokenInSettings = false;

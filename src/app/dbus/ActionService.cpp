@@ -23,10 +23,10 @@ QString ActionService::errorName(const QString &code)
     return serviceName() + QStringLiteral(".Error.") + element;
 }
 
-ActionService::ActionService(ReceiverActions::ControllerLookup lookup, QObject *parent)
+ActionService::ActionService(ReceiverActions::Parts parts, ControllerLookup controller, QObject *parent)
     : QObject(parent)
-    , m_lookup(lookup)
-    , m_actions(std::move(lookup))
+    , m_lookup(std::move(controller))
+    , m_actions(std::move(parts))
 { }
 
 ActionService::Registration ActionService::registerOn(QDBusConnection bus)

@@ -14,6 +14,8 @@
 
 namespace amplora::app {
 
+class APIController;
+
 // The actions and name queries on the session bus, under the application's own name. Every call answers
 // once its action has finished, with the text to show or an error whose message is the complete English
 // text. A second launch of the application also comes here, to bring the running one's window forward.
@@ -30,7 +32,11 @@ public:
 
     enum class Registration { registered, nameTaken, noBus };
 
-    explicit ActionService(ReceiverActions::ControllerLookup lookup, QObject *parent = nullptr);
+    // Where the API's token is kept; looked up afresh for every call, none yet means "still starting".
+    using ControllerLookup = std::function<APIController *()>;
+
+    // The actions run on `parts` directly, so they work whether the API serves or not.
+    ActionService(ReceiverActions::Parts parts, ControllerLookup controller, QObject *parent = nullptr);
 
     // Shows the main window; answers a text for the caller when there is none to show (a headless run).
     std::function<std::optional<QString>()> showWindow;
@@ -64,7 +70,7 @@ private:
     ActionTask<QString> token(bool regenerate);
     std::optional<api::Zone> zoneArgument(const QString &zone);
 
-    ReceiverActions::ControllerLookup m_lookup;
+    ControllerLookup m_lookup;
     ReceiverActions m_actions;
 };
 

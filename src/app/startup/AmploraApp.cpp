@@ -45,6 +45,7 @@ AmploraApp::~AmploraApp()
     m_tray.reset();
     m_window.reset();
     m_api.reset();
+    m_control = {};
     m_store.reset();
     m_settings.reset();
 }
@@ -59,20 +60,22 @@ int AmploraApp::run()
 
 std::optional<int> AmploraApp::start()
 {
-    // The order matters: the settings decide the store, the store the controller, and the controller exists
-    // before the bus name is taken, so an early action finds the finished one.
+    // The order matters: the settings decide the store, the store the control every door shares, and the
+    // controller and the actions exist before the bus name is taken, so an early action finds them finished.
     const LaunchOptions &launch = LaunchOptions::current();
     m_settings = std::make_unique<AppSettings>(AppSettings::openStore(launch.mock));
     m_store = std::make_unique<ReceiverStore>(*m_settings, launch,
         defaultStoreParts(launch, LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))));
-    auto api = APIController::create(*m_store, launch);
-    if (!api) {
-        printLine(stderr, QStringLiteral("Could not set up the API's scene store: ") + api.error().description());
+    auto control = defaultControlParts(*m_store, launch);
+    if (!control) {
+        printLine(stderr, QStringLiteral("Could not set up the API's scene store: ") + control.error().description());
         return 1;
     }
-    m_api = std::move(api).value();
+    m_control = std::move(control).value();
+    m_api = APIController::create(*m_store, launch, m_control.control, m_control.scenes);
 
-    m_actions = std::make_unique<ActionService>([this] { return m_api.get(); });
+    m_actions = std::make_unique<ActionService>(
+        ReceiverActions::Parts { m_control.control, m_control.scenes }, [this] { return m_api.get(); });
     m_actions->showWindow = [this] { return showWindow(); };
     switch (m_actions->registerOn(QDBusConnection::sessionBus())) {
     case ActionService::Registration::registered:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/startup/StoreParts.h"
+
 #include <QObject>
 
 #include <memory>
@@ -19,9 +21,9 @@ class MprisService;
 class TrayIcon;
 class UnixSignalWatcher;
 
-// The application object: creates the long-lived objects in their fixed order, publishes the API controller
-// for the actions, takes the session-bus name (one instance per user), offers the media-player interface, starts
-// the API and the store, and stops cleanly on SIGINT or SIGTERM.
+// The application object: creates the long-lived objects in their fixed order, hands the one control and scene
+// service to the API and the actions, takes the session-bus name (one instance per user), offers the media-player
+// interface, starts the API and the store, and stops cleanly on SIGINT or SIGTERM.
 class AmploraApp : public QObject {
     Q_OBJECT
 
@@ -53,6 +55,7 @@ private:
     Mode m_mode;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<ReceiverStore> m_store;
+    ControlParts m_control; // over the store; shared by the API, the actions and the windows
     std::unique_ptr<APIController> m_api;
     std::unique_ptr<ActionService> m_actions;
     std::unique_ptr<MprisService> m_mpris;

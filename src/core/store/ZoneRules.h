@@ -4,7 +4,7 @@
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Switches.h"
 
-// The names the window's panel model still reads the zone's state by; each rule lives in its capability unit.
+// The names the window's view models still read the zone's state by; each rule lives in its capability unit.
 namespace amplora::ZoneRules {
 
 using Playback::isPlaying;

@@ -42,9 +42,9 @@ Item {
     // Signal polling while the window is shown: ask at once (and again whenever the zone or the ability to
     // ask changes), then every 2 s while the zone is on and reports signal information.
     Connections {
-        target: Panel
+        target: SignalLamps
         function onSignalKeyChanged() {
-            Panel.refreshSignal()
+            Connection.refreshSignal()
             signalPoll.restart()
         }
     }
@@ -53,23 +53,23 @@ Item {
         objectName: "signalPoll"
         interval: 2000
         repeat: true
-        running: content.visible && content.Window.window !== null && content.Window.window.visible && Panel.zoneOn && Panel.funcList.indexOf("signal_info") >= 0
-        onTriggered: Panel.refreshSignal()
+        running: content.visible && content.Window.window !== null && content.Window.window.visible && Connection.zoneOn && Connection.funcList.indexOf("signal_info") >= 0
+        onTriggered: Connection.refreshSignal()
     }
-    Component.onCompleted: Panel.refreshSignal()
+    Component.onCompleted: Connection.refreshSignal()
 
     // The panel behind the setup sheet dims, as behind any sheet.
     Rectangle {
         anchors.fill: parent
         color: Qt.rgba(0, 0, 0, 0.55)
-        visible: Panel.needsReceiverSetup
+        visible: Connection.needsReceiverSetup
     }
 
     // Loaded by name, so the controls module it needs is loaded only when a sheet is shown.
     Loader {
         objectName: "setupSheet"
         anchors.centerIn: parent
-        active: Panel.needsReceiverSetup
+        active: Connection.needsReceiverSetup
         source: "ReceiverSetupSheet.qml"
         onLoaded: item.open()
     }

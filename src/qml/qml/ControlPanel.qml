@@ -20,7 +20,7 @@ Item {
                 spacing: 26
                 Row {
                     spacing: 10
-                    Symbol { name: Panel.symbol("circle.hexagongrid.circle"); size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
+                    Symbol { name: Desktop.symbol("circle.hexagongrid.circle"); size: 34; color: Theme.labelAmber; anchors.verticalCenter: parent.verticalCenter }
                     Text {
                         text: "YAMAHA"
                         textFormat: Text.PlainText
@@ -50,7 +50,7 @@ Item {
                 Text {
                     objectName: "modelName"
                     anchors.right: parent.right
-                    text: Panel.modelName
+                    text: Connection.modelName
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 24
@@ -120,8 +120,8 @@ Item {
                 InputRow { objectName: "inputRow" }
                 VerticalPanelDivider { height: 90; anchors.verticalCenter: parent.verticalCenter }
                 ZoneSwitch { objectName: "zoneSwitch"; anchors.verticalCenter: parent.verticalCenter }
-                VerticalPanelDivider { height: 90; visible: Panel.supportsSleep; anchors.verticalCenter: parent.verticalCenter }
-                SleepButton { objectName: "sleep"; visible: Panel.supportsSleep }
+                VerticalPanelDivider { height: 90; visible: Connection.supportsSleep; anchors.verticalCenter: parent.verticalCenter }
+                SleepButton { objectName: "sleep"; visible: Connection.supportsSleep }
             }
         }
 
@@ -134,11 +134,11 @@ Item {
             spacing: 34
             SoundModeRow {
                 objectName: "soundModeRow"
-                visible: Panel.funcList.indexOf("sound_program") >= 0
+                visible: Connection.funcList.indexOf("sound_program") >= 0
             }
             VerticalPanelDivider {
                 height: 220
-                visible: Panel.funcList.indexOf("sound_program") >= 0
+                visible: Connection.funcList.indexOf("sound_program") >= 0
             }
             SoundPanel {
                 objectName: "soundPanel"
@@ -171,14 +171,14 @@ Item {
                     anchors.left: parent.right
                     anchors.leftMargin: 28
                     anchors.baseline: parent.baseline
-                    text: Panel.statusLine
+                    text: Connection.statusLine
                     // It carries addresses and failure texts the network supplied.
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
-                    color: Panel.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
+                    color: Connection.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
                     HoverHandler { id: statusHover }
-                    ToolTipArea { text: Panel.lastError; hovered: statusHover.hovered }
+                    ToolTipArea { text: Connection.lastError; hovered: statusHover.hovered }
                 }
             }
             Text {

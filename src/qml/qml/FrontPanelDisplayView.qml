@@ -5,10 +5,10 @@ import "Logic.js" as Logic
 // The whole window as the receiver's fluorescent display. Escape or "Show Controls" brings the controls back.
 Item {
     id: display
-    readonly property string state: Panel.displayState
-    readonly property color tint: Panel.displayTint
-    readonly property var volume: Panel.displayedVolumeDB
-    readonly property string volumeText: Logic.displayVolume(Panel.muted, volume)
+    readonly property string state: Connection.displayState
+    readonly property color tint: Connection.displayTint
+    readonly property var volume: Volume.volumeDB
+    readonly property string volumeText: Logic.displayVolume(Volume.muted, volume)
 
     function leave() {
         Settings.frontPanelDisplay = false
@@ -22,14 +22,14 @@ Item {
     }
 
     Component.onCompleted: {
-        if (!Panel.frontPanelVisible)
-            Panel.frontPanelVisible = true
-        Panel.signalVisibilityChanged()
+        if (!Connection.frontPanelVisible)
+            Connection.frontPanelVisible = true
+        Connection.signalVisibilityChanged()
     }
     Component.onDestruction: {
-        if (Panel.frontPanelVisible)
-            Panel.frontPanelVisible = false
-        Panel.signalVisibilityChanged()
+        if (Connection.frontPanelVisible)
+            Connection.frontPanelVisible = false
+        Connection.signalVisibilityChanged()
     }
 
     Rectangle {
@@ -85,35 +85,36 @@ Item {
                     objectName: "indicators"
                     spacing: 4
                     Repeater {
-                        model: Panel.indicators
+                        model: SignalLamps.indicators
                         Item {
-                            required property var modelData
+                            required property string name
+                            required property bool current
                             width: word.implicitWidth + 20
                             height: word.implicitHeight
                             Text {
                                 id: word
                                 anchors.centerIn: parent
-                                text: modelData.word
+                                text: name
                                 textFormat: Text.PlainText
                                 font.family: Theme.fontFamily
                                 font.pixelSize: 19
                                 font.weight: Font.Medium
                                 font.letterSpacing: 1.2
                                 color: display.tint
-                                opacity: modelData.lit ? 1 : 0.15
-                                style: modelData.lit ? Text.Raised : Text.Normal
+                                opacity: current ? 1 : 0.15
+                                style: current ? Text.Raised : Text.Normal
                                 styleColor: Theme.alpha(display.tint, 0.5)
                             }
                             Accessible.role: Accessible.StaticText
-                            Accessible.name: modelData.word + " " + (modelData.lit ? "on" : "off")
+                            Accessible.name: name + " " + (current ? "on" : "off")
                         }
                     }
                     // The minutes left while a sleep timer runs, as the receiver's own display shows them.
                     Text {
                         objectName: "displaySleep"
-                        visible: Panel.supportsSleep && Panel.sleepMinutes > 0
+                        visible: Connection.supportsSleep && Connection.sleepMinutes > 0
                         leftPadding: 10
-                        text: "SLEEP " + Panel.sleepMinutes
+                        text: "SLEEP " + Connection.sleepMinutes
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 19
@@ -123,7 +124,7 @@ Item {
                         style: Text.Raised
                         styleColor: Theme.alpha(display.tint, 0.5)
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: "Sleep timer, " + Panel.sleepMinutes + " minutes left"
+                        Accessible.name: "Sleep timer, " + Connection.sleepMinutes + " minutes left"
                     }
                 }
 
@@ -132,7 +133,7 @@ Item {
                     width: parent.width
                     height: inputName.height
                     Accessible.role: Accessible.StaticText
-                    Accessible.name: "Input " + Panel.inputName + ", volume " + display.volumeText
+                    Accessible.name: "Input " + Sources.inputName + ", volume " + display.volumeText
                     Text {
                         id: volumeWord
                         objectName: "displayVolume"
@@ -153,7 +154,7 @@ Item {
                     Text {
                         id: inputName
                         width: parent.width - volumeWord.width - 48
-                        text: Panel.inputName
+                        text: Sources.inputName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 102
@@ -171,7 +172,7 @@ Item {
                     spacing: 6
                     Text {
                         width: parent.width
-                        text: Panel.soundProgramName
+                        text: Sources.soundProgramName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 34
@@ -184,8 +185,8 @@ Item {
                         objectName: "marquee"
                         width: parent.width
                         height: 44
-                        text: Panel.marqueeText
-                        reduceMotion: Panel.reduceMotion
+                        text: NowPlaying.marqueeText
+                        reduceMotion: Desktop.reduceMotion
                     }
                 }
 
@@ -193,18 +194,18 @@ Item {
 
                 Row {
                     objectName: "signalRow"
-                    visible: Panel.funcList.indexOf("signal_info") >= 0
+                    visible: Connection.funcList.indexOf("signal_info") >= 0
                     spacing: 30
                     height: Math.max(82, implicitHeight)
                     Text {
-                        text: Panel.signalSummary
+                        text: SignalLamps.summary
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 23
                         color: display.tint
                     }
                     Text {
-                        text: Panel.signalDetail
+                        text: SignalLamps.detail
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 20

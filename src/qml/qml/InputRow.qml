@@ -16,28 +16,33 @@ Rectangle {
         height: row.height - 6
         spacing: 4
         Repeater {
-            model: Panel.favouriteInputs
+            model: Sources.favouriteInputs
             HardwareButton {
-                required property var modelData
+                id: favourite
+                required property string key
+                required property string name
+                required property string label
+                required property string symbol
+                required property bool current
                 width: 104
                 height: buttons.height
-                selected: modelData.selected
-                text: modelData.label
-                ToolTipArea { objectName: "inputHelp"; text: modelData.name; hovered: parent.hovered }
-                onClicked: Panel.selectInput(modelData.id)
+                selected: current
+                text: label
+                ToolTipArea { objectName: "inputHelp"; text: favourite.name; hovered: parent.hovered }
+                onClicked: Sources.selectInput(key)
                 contentItem: Column {
                     spacing: 4
                     topPadding: 8
                     Symbol {
                         anchors.horizontalCenter: parent.horizontalCenter
-                        name: modelData.symbol
+                        name: favourite.symbol
                         size: 26
                         color: parent.parent.labelColor
                     }
                     Text {
                         width: parent.width
                         horizontalAlignment: Text.AlignHCenter
-                        text: modelData.label
+                        text: favourite.label
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 17
@@ -51,21 +56,20 @@ Rectangle {
             objectName: "moreInputs"
             width: Math.max(120, implicitWidth)
             height: buttons.height
-            entries: Panel.inputs
+            entries: Sources.inputs
             // The receiver's favourites and scene buttons, rarer than inputs, live here too.
             sections: {
                 const list = []
-                const entries = (items) => items.map(item => ({ id: String(item.number), name: item.name }))
-                if (Panel.favourites.length > 0)
-                    list.push({ key: "favourites", title: "Favourites", entries: entries(Panel.favourites) })
-                if (Panel.receiverScenes.length > 0)
-                    list.push({ key: "receiverScenes", title: "Receiver Scenes", entries: entries(Panel.receiverScenes) })
+                if (Sources.favourites.count > 0)
+                    list.push({ key: "favourites", title: "Favourites", entries: Sources.favourites })
+                if (Sources.receiverScenes.count > 0)
+                    list.push({ key: "receiverScenes", title: "Receiver Scenes", entries: Sources.receiverScenes })
                 return list
             }
             Accessible.name: "More inputs"
-            onChosen: (id) => Panel.selectInput(id)
-            onSectionChosen: (key, id) => key === "favourites" ? Panel.recallFavourite(Number(id))
-                                                                : Panel.recallReceiverScene(Number(id))
+            onChosen: (id) => Sources.selectInput(id)
+            onSectionChosen: (key, id) => key === "favourites" ? Sources.recallFavourite(Number(id))
+                                                                : Sources.recallReceiverScene(Number(id))
         }
     }
 }

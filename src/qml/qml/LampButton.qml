@@ -28,8 +28,8 @@ Column {
         width: lamp.compact ? 144 : 104
         height: lamp.compact ? 38 : 116
         selected: lamp.on
-        enabled: Panel.zoneOn
-        opacity: (Panel.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
+        enabled: Connection.zoneOn
+        opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
         text: lamp.title
         Accessible.description: lamp.on ? "On" : "Off"
         onClicked: lamp.toggled()
@@ -44,14 +44,14 @@ Column {
                 SoftGlow {
                     anchors.fill: parent
                     visible: lamp.on
-                    color: Panel.displayTint
+                    color: Connection.displayTint
                     radius: 5
                     cornerRadius: 5
                 }
                 Rectangle {
                     anchors.fill: parent
                     radius: 5
-                    color: lamp.on ? Theme.alpha(Panel.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
+                    color: lamp.on ? Theme.alpha(Connection.displayTint, 0.9) : Qt.rgba(1, 1, 1, 0.16)
                     border.width: 1
                     border.color: Qt.rgba(0, 0, 0, 0.6)
                 }

@@ -26,6 +26,6 @@ Window {
     // Without a tray (a desktop that shows none) this is the way to the settings window.
     Shortcut {
         sequences: [StandardKey.Preferences, "Ctrl+,"]
-        onActivated: Panel.requestSettings()
+        onActivated: Desktop.requestSettings()
     }
 }

@@ -13,12 +13,11 @@ ColumnLayout {
     // Offers openMainWindow(), openSettings() and quit().
     property QtObject shell
     readonly property QtObject controller: api ? api.controller : null
-    readonly property var range: Panel.volumeRange
-    readonly property var displayedVolume: Panel.displayedVolumeDB
-    readonly property bool volumeKnown: range.known === true && Panel.displayState !== "notConnected"
+    readonly property var displayedVolume: Volume.volumeDB
+    readonly property bool volumeKnown: Volume.scaleKnown && Connection.displayState !== "notConnected"
                                         && displayedVolume !== undefined && displayedVolume !== null
-    readonly property real sliderTop: SettingsLogic.sliderTop(range.min, range.max, range.step, Settings.maxVolumeDB)
-    readonly property var inputs: Panel.inputs
+    readonly property real sliderTop: SettingsLogic.sliderTop(Volume.minDB, Volume.maxDB, Volume.stepDB, Volume.capDB)
+    readonly property var inputs: Sources.inputs
 
     width: 320
     spacing: 10
@@ -34,20 +33,22 @@ ColumnLayout {
 
     Row {
         objectName: "zonePicker"
-        visible: Panel.zones.length > 1
+        visible: Connection.zones.count > 1
         Layout.fillWidth: true
         spacing: 2
         Accessible.name: "Zone"
         Repeater {
-            model: Panel.zones
+            model: Connection.zones
             HardwareButton {
-                required property var modelData
-                width: (view.width - 2 * (Panel.zones.length - 1)) / Math.max(1, Panel.zones.length)
+                required property string key
+                required property string name
+                required property bool current
+                width: (view.width - 2 * (Connection.zones.count - 1)) / Math.max(1, Connection.zones.count)
                 height: 28
                 cornerRadius: 6
-                selected: modelData.selected
-                text: modelData.name
-                onClicked: Panel.selectedZone = modelData.id
+                selected: current
+                text: name
+                onClicked: Connection.selectedZone = key
                 contentItem: Text {
                     text: parent.text
                     textFormat: Text.PlainText
@@ -65,7 +66,7 @@ ColumnLayout {
     Text {
         objectName: "statusLine"
         Layout.fillWidth: true
-        text: Panel.statusLine
+        text: Connection.statusLine
         // It carries addresses and failure texts the network supplied.
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
@@ -78,8 +79,8 @@ ColumnLayout {
         spacing: 8
         Repeater {
             model: [
-                { title: "Power", icon: "system-shutdown-symbolic", on: Panel.zoneOn, act: () => Panel.togglePower() },
-                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Panel.muted, act: () => Panel.toggleMute() }
+                { title: "Power", icon: "system-shutdown-symbolic", on: Connection.zoneOn, act: () => Connection.togglePower() },
+                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Volume.muted, act: () => Volume.toggleMute() }
             ]
             HardwareButton {
                 required property var modelData
@@ -130,11 +131,11 @@ ColumnLayout {
                 id: volumeSlider
                 objectName: "volumeSlider"
                 Layout.fillWidth: true
-                from: view.range.min
+                from: Volume.minDB
                 to: view.sliderTop
-                stepSize: view.range.step
+                stepSize: Volume.stepDB
                 Accessible.name: "Volume"
-                onMoved: Panel.setVolume(value)
+                onMoved: Volume.setVolume(value)
                 // Follows the receiver, except while the user holds the handle.
                 Binding on value {
                     when: !volumeSlider.pressed
@@ -177,17 +178,17 @@ ColumnLayout {
             Layout.fillWidth: true
             model: view.inputs
             textRole: "name"
-            valueRole: "id"
-            currentIndex: view.inputs.findIndex(entry => entry.current)
+            valueRole: "key"
+            currentIndex: view.inputs.currentIndex
             Accessible.name: "Input"
-            onActivated: (index) => Panel.selectInput(view.inputs[index].id)
+            onActivated: (index) => Sources.selectInput(view.inputs.keyAt(index))
             // The Basic style's entry, with the input's name as plain text.
             delegate: ItemDelegate {
                 id: entry
-                required property var modelData
+                required property string name
                 required property int index
                 width: ListView.view.width
-                text: modelData.name
+                text: name
                 font.weight: picker.currentIndex === index ? Font.DemiBold : Font.Normal
                 highlighted: picker.highlightedIndex === index
                 hoverEnabled: picker.hoverEnabled
@@ -251,7 +252,7 @@ ColumnLayout {
 
     // The receiver's own favourites and scene buttons, beside the application's scenes.
     Text {
-        visible: Panel.favourites.length > 0
+        visible: Sources.favourites.count > 0
         text: "Favourites"
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
@@ -261,23 +262,24 @@ ColumnLayout {
     }
     Flow {
         objectName: "favouriteButtons"
-        visible: Panel.favourites.length > 0
+        visible: Sources.favourites.count > 0
         Layout.fillWidth: true
         spacing: 4
         Repeater {
-            model: Panel.favourites
+            model: Sources.favourites
             CompactButton {
-                required property var modelData
+                required property string name
+                required property int number
                 width: Math.min(view.width, implicitWidth)
-                text: modelData.name
-                symbol: Panel.symbol("star.fill")
-                Accessible.description: "Favourite " + modelData.number
-                onClicked: Panel.recallFavourite(modelData.number)
+                text: name
+                symbol: Desktop.symbol("star.fill")
+                Accessible.description: "Favourite " + number
+                onClicked: Sources.recallFavourite(number)
             }
         }
     }
     Text {
-        visible: Panel.receiverScenes.length > 0
+        visible: Sources.receiverScenes.count > 0
         text: "Receiver Scenes"
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
@@ -287,17 +289,18 @@ ColumnLayout {
     }
     Flow {
         objectName: "receiverSceneButtons"
-        visible: Panel.receiverScenes.length > 0
+        visible: Sources.receiverScenes.count > 0
         Layout.fillWidth: true
         spacing: 4
         Repeater {
-            model: Panel.receiverScenes
+            model: Sources.receiverScenes
             CompactButton {
-                required property var modelData
+                required property string name
+                required property int number
                 width: 34
-                text: String(modelData.number)
-                Accessible.name: modelData.name
-                onClicked: Panel.recallReceiverScene(modelData.number)
+                text: String(number)
+                Accessible.name: name
+                onClicked: Sources.recallReceiverScene(number)
             }
         }
     }

@@ -4,9 +4,9 @@ import Amplora.Ui
 // The "More" button of a button row: a menu of every entry by name, the current one checkmarked.
 HardwareButton {
     id: more
-    // [{ id, name, current }]
+    // A list model with the roles key, name and current.
     property var entries: []
-    // Submenus above the entries: [{ key, title, entries: [{ id, name }] }]
+    // Submenus above the entries: [{ key, title, entries }], the entries a list model with the roles key and name.
     property var sections: []
     property string label: "More"
     property bool showSymbol: true
@@ -31,7 +31,7 @@ HardwareButton {
             Symbol {
                 visible: more.showSymbol
                 anchors.horizontalCenter: parent.horizontalCenter
-                name: Panel.symbol("ellipsis")
+                name: Desktop.symbol("ellipsis")
                 size: 26
                 color: more.labelColor
             }

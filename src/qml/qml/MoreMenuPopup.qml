@@ -6,8 +6,9 @@ import Amplora.Ui
 // name, the current one with a checkmark.
 Menu {
     id: root
+    // A list model with the roles key, name and current.
     property var entries: []
-    // [{ key, title, entries: [{ id, name }] }]
+    // [{ key, title, entries }], the entries a list model with the roles key and name.
     property var sections: []
     // The submenus and the separator under them come first.
     readonly property int lead: sections.length > 0 ? sections.length + 1 : 0
@@ -32,10 +33,11 @@ Menu {
             Instantiator {
                 model: section.modelData.entries
                 delegate: PlainMenuItem {
-                    required property var modelData
-                    text: modelData.name
-                    Accessible.name: modelData.name
-                    onTriggered: root.sectionChosen(section.modelData.key, modelData.id)
+                    required property string key
+                    required property string name
+                    text: name
+                    Accessible.name: name
+                    onTriggered: root.sectionChosen(section.modelData.key, key)
                 }
                 onObjectAdded: (index, object) => section.insertItem(index, object)
                 onObjectRemoved: (index, object) => section.removeItem(object)
@@ -47,13 +49,15 @@ Menu {
     Instantiator {
         model: root.entries
         delegate: PlainMenuItem {
-            required property var modelData
-            readonly property bool marked: modelData.current
-            text: modelData.name
-            icon.source: marked ? "image://symbol/" + Panel.symbol("checkmark") + "/ffffffff" : ""
-            Accessible.name: modelData.name
+            required property string key
+            required property string name
+            required property bool current
+            readonly property bool marked: current
+            text: name
+            icon.source: marked ? "image://symbol/" + Desktop.symbol("checkmark") + "/ffffffff" : ""
+            Accessible.name: name
             Accessible.checked: marked
-            onTriggered: root.chosen(modelData.id)
+            onTriggered: root.chosen(key)
         }
         onObjectAdded: (index, object) => root.insertItem(root.lead + index, object)
         onObjectRemoved: (index, object) => root.removeItem(object)

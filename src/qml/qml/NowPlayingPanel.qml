@@ -9,17 +9,17 @@ Item {
     id: panel
     // The tint is not animated: the symbols drawn in it are pictures, and every step of a colour animation would
     // draw and keep new ones. The fade below carries the change.
-    readonly property color tint: Panel.displayTint
-    readonly property bool spotifyWaits: Panel.needsSpotifyPrompt
-    readonly property bool network: Panel.networkSource
-    readonly property bool showsTrack: network && Panel.hasTrackInfo
-    readonly property string deviceName: Panel.spotifyDeviceName
+    readonly property color tint: Connection.displayTint
+    readonly property bool spotifyWaits: NowPlaying.needsSpotifyPrompt
+    readonly property bool network: NowPlaying.networkSource
+    readonly property bool showsTrack: network && NowPlaying.hasTrackInfo
+    readonly property string deviceName: NowPlaying.spotifyDeviceName
     // Advanced by the progress timeline, which runs only while a network source is shown and playing (a paused
     // position does not move); the elapsed time is read again on every tick and whenever the play information
     // changes.
     property int tick: 0
-    readonly property var elapsed: (tick, Panel.totalTime, Panel.playing, Panel.elapsedPlayTime)
-    readonly property var total: Panel.totalTime
+    readonly property var elapsed: (tick, NowPlaying.totalTime, NowPlaying.playing, NowPlaying.elapsedPlayTime)
+    readonly property var total: NowPlaying.totalTime
     readonly property bool hasProgress: network && total !== undefined && total !== null
 
     Accessible.role: Accessible.Grouping
@@ -27,9 +27,9 @@ Item {
 
     // A change of what is playing (the cover, the title or the line under it) fades the new one in over 0.6 s;
     // the ticking progress does not count as a change.
-    readonly property string shown: [title.text, subtitle.text, Panel.albumArtSource, Panel.sourceSymbol].join("\n")
+    readonly property string shown: [title.text, subtitle.text, NowPlaying.albumArtSource, Sources.sourceSymbol].join("\n")
     property real fade: 1
-    onShownChanged: if (!Panel.reduceMotion) fadeIn.restart()
+    onShownChanged: if (!Desktop.reduceMotion) fadeIn.restart()
     NumberAnimation {
         id: fadeIn
         objectName: "changeAnimation"
@@ -46,7 +46,7 @@ Item {
         objectName: "progressTimeline"
         interval: 1000
         repeat: true
-        running: panel.visible && panel.network && Panel.playing && panel.Window.window !== null && panel.Window.window.visible
+        running: panel.visible && panel.network && NowPlaying.playing && panel.Window.window !== null && panel.Window.window.visible
         onTriggered: panel.tick++
     }
 
@@ -80,8 +80,8 @@ Item {
             Image {
                 anchors.fill: parent
                 anchors.margins: 1
-                visible: panel.showsTrack && Panel.albumArtSource !== ""
-                source: visible ? Panel.albumArtSource : ""
+                visible: panel.showsTrack && NowPlaying.albumArtSource !== ""
+                source: visible ? NowPlaying.albumArtSource : ""
                 sourceSize: Qt.size(Math.ceil(width * Screen.devicePixelRatio), Math.ceil(height * Screen.devicePixelRatio))
                 fillMode: Image.Stretch
                 asynchronous: false
@@ -89,10 +89,10 @@ Item {
             }
             Symbol {
                 anchors.centerIn: parent
-                visible: !(panel.showsTrack && Panel.albumArtSource !== "")
-                name: Panel.sourceSymbol
+                visible: !(panel.showsTrack && NowPlaying.albumArtSource !== "")
+                name: Sources.sourceSymbol
                 size: 64
-                color: Theme.alpha(panel.tint, Panel.zoneOn ? 0.7 : 0.25)
+                color: Theme.alpha(panel.tint, Connection.zoneOn ? 0.7 : 0.25)
             }
         }
 
@@ -106,7 +106,7 @@ Item {
                 spacing: 8
                 opacity: panel.fade
                 Text {
-                    text: Panel.zoneOn ? "NOW PLAYING" : "STANDBY"
+                    text: Connection.zoneOn ? "NOW PLAYING" : "STANDBY"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 15
@@ -118,7 +118,7 @@ Item {
                     objectName: "nowPlayingTitle"
                     width: parent.width
                     text: panel.spotifyWaits ? "Open Spotify and choose " + panel.deviceName
-                                             : (panel.showsTrack ? Panel.track : Panel.inputName)
+                                             : (panel.showsTrack ? NowPlaying.track : Sources.inputName)
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 33
@@ -130,8 +130,8 @@ Item {
                 Text {
                     id: subtitle
                     width: parent.width
-                    text: !Panel.zoneOn ? "Power is off"
-                                        : (panel.network ? (Panel.hasTrackInfo ? Panel.artist : "Nothing playing") : "")
+                    text: !Connection.zoneOn ? "Power is off"
+                                        : (panel.network ? (NowPlaying.hasTrackInfo ? NowPlaying.artist : "Nothing playing") : "")
                     textFormat: Text.PlainText
                     visible: text.length > 0
                     font.family: Theme.fontFamily
@@ -142,9 +142,9 @@ Item {
                 Row {
                     topPadding: 6
                     spacing: 8
-                    Symbol { name: Panel.sourceSymbol; size: 20; color: Theme.alpha(panel.tint, 0.8) }
+                    Symbol { name: Sources.sourceSymbol; size: 20; color: Theme.alpha(panel.tint, 0.8) }
                     Text {
-                        text: Panel.inputName
+                        text: Sources.inputName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 20
@@ -160,7 +160,7 @@ Item {
                 height: 72
                 width: spotifyContent.implicitWidth + 56
                 text: "Open Spotify"
-                onClicked: Panel.openSpotify()
+                onClicked: NowPlaying.openSpotify()
                 ToolTipArea {
                     text: "Opens Spotify so you can choose " + panel.deviceName + " as the device"
                     hovered: spotifyButton.hovered
@@ -176,7 +176,7 @@ Item {
                         id: spotifyContent
                         anchors.centerIn: parent
                         spacing: 10
-                        Symbol { name: Panel.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
+                        Symbol { name: Desktop.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
                         Text { text: "Open Spotify"; textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
                     }
                 }
@@ -188,53 +188,53 @@ Item {
                 spacing: 18
                 TransportButton {
                     diameter: 72
-                    symbol: Panel.symbol("backward.end.fill")
+                    symbol: Desktop.symbol("backward.end.fill")
                     accessibleName: "Previous track"
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter
-                    onClicked: Panel.previousTrack()
+                    onClicked: NowPlaying.previousTrack()
                 }
                 TransportButton {
                     diameter: 92
-                    symbol: Panel.symbol(Panel.playing ? "pause.fill" : "play.fill")
-                    accessibleName: Panel.playing ? "Pause" : "Play"
+                    symbol: Desktop.symbol(NowPlaying.playing ? "pause.fill" : "play.fill")
+                    accessibleName: NowPlaying.playing ? "Pause" : "Play"
                     tint: panel.tint
-                    onClicked: Panel.togglePlayback()
+                    onClicked: NowPlaying.togglePlayback()
                 }
                 TransportButton {
                     diameter: 72
-                    symbol: Panel.symbol("forward.end.fill")
+                    symbol: Desktop.symbol("forward.end.fill")
                     accessibleName: "Next track"
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter
-                    onClicked: Panel.nextTrack()
+                    onClicked: NowPlaying.nextTrack()
                 }
                 // Repeat and shuffle where what is playing offers them; an unlit symbol is "off".
-                Item { width: 16; height: 1; visible: Panel.supportsRepeat || Panel.supportsShuffle }
+                Item { width: 16; height: 1; visible: NowPlaying.supportsRepeat || NowPlaying.supportsShuffle }
                 TransportButton {
                     objectName: "repeatButton"
-                    visible: Panel.supportsRepeat
+                    visible: NowPlaying.supportsRepeat
                     diameter: 56
-                    symbol: Panel.symbol(Panel.repeatMode === "one" ? "repeat.1" : "repeat")
-                    caption: Panel.repeatMode === "all" || Panel.repeatMode === "one" || Panel.repeatMode === "off"
-                             ? "" : Panel.repeatMode.toUpperCase()
-                    accessibleName: "Repeat: " + Logic.modeWord(Panel.repeatMode)
-                    tint: Theme.alpha(panel.tint, Panel.repeatMode === "off" ? 0.35 : 1)
+                    symbol: Desktop.symbol(NowPlaying.repeatMode === "one" ? "repeat.1" : "repeat")
+                    caption: NowPlaying.repeatMode === "all" || NowPlaying.repeatMode === "one" || NowPlaying.repeatMode === "off"
+                             ? "" : NowPlaying.repeatMode.toUpperCase()
+                    accessibleName: "Repeat: " + Logic.modeWord(NowPlaying.repeatMode)
+                    tint: Theme.alpha(panel.tint, NowPlaying.repeatMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
-                    onClicked: Panel.cycleRepeat()
-                    ToolTipArea { text: "Repeat: " + Logic.modeWord(Panel.repeatMode); hovered: parent.hovered }
+                    onClicked: NowPlaying.cycleRepeat()
+                    ToolTipArea { text: "Repeat: " + Logic.modeWord(NowPlaying.repeatMode); hovered: parent.hovered }
                 }
                 TransportButton {
                     objectName: "shuffleButton"
-                    visible: Panel.supportsShuffle
+                    visible: NowPlaying.supportsShuffle
                     diameter: 56
-                    symbol: Panel.symbol("shuffle")
-                    caption: Panel.shuffleMode === "on" || Panel.shuffleMode === "off" ? "" : Panel.shuffleMode.toUpperCase()
-                    accessibleName: "Shuffle: " + Logic.modeWord(Panel.shuffleMode)
-                    tint: Theme.alpha(panel.tint, Panel.shuffleMode === "off" ? 0.35 : 1)
+                    symbol: Desktop.symbol("shuffle")
+                    caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? "" : NowPlaying.shuffleMode.toUpperCase()
+                    accessibleName: "Shuffle: " + Logic.modeWord(NowPlaying.shuffleMode)
+                    tint: Theme.alpha(panel.tint, NowPlaying.shuffleMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
-                    onClicked: Panel.cycleShuffle()
-                    ToolTipArea { text: "Shuffle: " + Logic.modeWord(Panel.shuffleMode); hovered: parent.hovered }
+                    onClicked: NowPlaying.cycleShuffle()
+                    ToolTipArea { text: "Shuffle: " + Logic.modeWord(NowPlaying.shuffleMode); hovered: parent.hovered }
                 }
             }
 

@@ -9,9 +9,9 @@ Column {
         objectName: "powerButton"
         anchors.horizontalCenter: parent.horizontalCenter
         diameter: 104
-        symbol: Panel.symbol("power")
-        accessibleName: Panel.zoneOn ? "Power off" : "Power on"
-        onClicked: Panel.togglePower()
+        symbol: Desktop.symbol("power")
+        accessibleName: Connection.zoneOn ? "Power off" : "Power on"
+        onClicked: Connection.togglePower()
     }
     Column {
         spacing: 12
@@ -20,9 +20,9 @@ Column {
             objectName: "muteButton"
             anchors.horizontalCenter: parent.horizontalCenter
             diameter: 80
-            symbol: Panel.symbol(Panel.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
-            accessibleName: Panel.muted ? "Unmute" : "Mute"
-            onClicked: Panel.toggleMute()
+            symbol: Desktop.symbol(Volume.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
+            accessibleName: Volume.muted ? "Unmute" : "Mute"
+            onClicked: Volume.toggleMute()
         }
         SectionHeading { title: "Mute"; anchors.horizontalCenter: parent.horizontalCenter }
     }

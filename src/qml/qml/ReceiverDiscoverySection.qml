@@ -10,7 +10,7 @@ FormSection {
 
     ReceiverSetup {
         id: setup
-        panel: Panel
+        connection: Connection
     }
 
     // The field follows the saved address: filled when shown and whenever the saved address changes.
@@ -43,19 +43,19 @@ FormSection {
         Button {
             objectName: "findButton"
             text: "Find Receivers"
-            enabled: !Panel.isScanning
+            enabled: !Connection.isScanning
             onClicked: setup.findReceivers()
         }
         BusyIndicator {
             objectName: "searchIndicator"
-            running: Panel.isScanning
-            visible: Panel.isScanning
+            running: Connection.isScanning
+            visible: Connection.isScanning
             implicitWidth: 22
             implicitHeight: 22
         }
         Text {
             objectName: "searchingLabel"
-            visible: Panel.isScanning
+            visible: Connection.isScanning
             text: "Searching\u2026"
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
@@ -67,8 +67,8 @@ FormSection {
 
     Text {
         objectName: "discoveryMessage"
-        visible: Panel.discoveryMessage !== ""
-        text: Panel.discoveryMessage
+        visible: Connection.discoveryMessage !== ""
+        text: Connection.discoveryMessage
         textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap

@@ -18,14 +18,7 @@ Popup {
     property bool saving: false
     readonly property var fields: SettingsLogic.sceneFields(current)
     readonly property bool canSave: SettingsLogic.canSave(name) && current !== null && !saving
-    readonly property string zoneName: {
-        const zones = Panel.zones
-        for (let i = 0; i < zones.length; ++i) {
-            if (zones[i].id === Panel.selectedZone)
-                return zones[i].name
-        }
-        return SettingsLogic.zoneTitle(Panel.selectedZone)
-    }
+    readonly property string zoneName: Connection.zoneName
 
     parent: T.Overlay.overlay
     anchors.centerIn: parent

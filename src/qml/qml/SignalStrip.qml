@@ -5,17 +5,16 @@ import Amplora.Ui
 // While it is on screen the store keeps the signal information fresh.
 Item {
     id: strip
-    readonly property var values: Panel.signalStrip
-    readonly property bool active: values.active
+    readonly property bool active: SignalLamps.active
     readonly property color amber: Theme.stripAmber
 
     Component.onCompleted: {
-        Panel.signalStripVisible = true
-        Panel.signalVisibilityChanged()
+        Connection.signalStripVisible = true
+        Connection.signalVisibilityChanged()
     }
     Component.onDestruction: {
-        Panel.signalStripVisible = false
-        Panel.signalVisibilityChanged()
+        Connection.signalStripVisible = false
+        Connection.signalVisibilityChanged()
     }
 
     WarmPanel {
@@ -50,11 +49,12 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 7
                 Repeater {
-                    model: strip.values.lamps
+                    model: SignalLamps.formatLamps
                     FormatLamp {
-                        required property var modelData
-                        label: modelData.label
-                        lit: modelData.lit
+                        required property string name
+                        required property bool current
+                        label: name
+                        lit: current
                     }
                 }
             }
@@ -64,9 +64,9 @@ Item {
                 spacing: 24
                 Repeater {
                     model: [
-                        { caption: "FORMAT", value: strip.values.format },
-                        { caption: "SAMPLE RATE", value: strip.values.sampleRate },
-                        { caption: "BIT DEPTH", value: strip.values.bitDepth }
+                        { caption: "FORMAT", value: SignalLamps.format },
+                        { caption: "SAMPLE RATE", value: SignalLamps.sampleRate },
+                        { caption: "BIT DEPTH", value: SignalLamps.bitDepth }
                     ]
                     Row {
                         required property var modelData
@@ -104,6 +104,6 @@ Item {
     }
 
     Accessible.role: Accessible.StaticText
-    Accessible.name: "Signal, format " + values.format + ", sample rate " + values.sampleRate + ", bit depth "
-                     + values.bitDepth
+    Accessible.name: "Signal, format " + SignalLamps.format + ", sample rate " + SignalLamps.sampleRate
+                     + ", bit depth " + SignalLamps.bitDepth
 }

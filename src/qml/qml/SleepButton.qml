@@ -6,7 +6,7 @@ import "Logic.js" as Logic
 // timer runs, with the minutes left.
 Rectangle {
     id: well
-    readonly property int minutes: Panel.sleepMinutes
+    readonly property int minutes: Connection.sleepMinutes
     height: 96
     width: button.width + 6
     radius: 8
@@ -20,11 +20,11 @@ Rectangle {
         width: 104
         height: well.height - 6
         selected: well.minutes > 0
-        enabled: Panel.zoneOn
-        opacity: (Panel.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
+        enabled: Connection.zoneOn
+        opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
         text: "Sleep"
         Accessible.description: well.minutes > 0 ? well.minutes + " minutes left" : "Off"
-        onClicked: Panel.cycleSleep()
+        onClicked: Connection.cycleSleep()
         ToolTipArea {
             text: "Sleep timer: Off, 30, 60, 90 or 120 minutes"
             hovered: button.hovered
@@ -34,7 +34,7 @@ Rectangle {
             topPadding: 8
             Symbol {
                 anchors.horizontalCenter: parent.horizontalCenter
-                name: Panel.symbol("moon.zzz")
+                name: Desktop.symbol("moon.zzz")
                 size: 26
                 color: button.labelColor
             }

@@ -17,17 +17,20 @@ Column {
             height: parent.height - 6
             spacing: 4
             Repeater {
-                model: Panel.favouritePrograms
+                model: Sources.favouritePrograms
                 HardwareButton {
-                    required property var modelData
-                    width: Math.max(96, label.implicitWidth + 24)
+                    id: program
+                    required property string key
+                    required property string label
+                    required property bool current
+                    width: Math.max(96, caption.implicitWidth + 24)
                     height: programs.height
-                    selected: modelData.selected
-                    text: modelData.label
-                    onClicked: Panel.setSoundProgram(modelData.id)
+                    selected: current
+                    text: label
+                    onClicked: Sources.setSoundProgram(key)
                     contentItem: Text {
-                        id: label
-                        text: modelData.label
+                        id: caption
+                        text: program.label
                         textFormat: Text.PlainText
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
@@ -42,9 +45,9 @@ Column {
                 width: 150
                 height: programs.height
                 showSymbol: false
-                entries: Panel.soundPrograms
+                entries: Sources.soundPrograms
                 Accessible.name: "All sound programs"
-                onChosen: (id) => Panel.setSoundProgram(id)
+                onChosen: (id) => Sources.setSoundProgram(id)
             }
         }
     }

@@ -6,12 +6,12 @@ import Amplora.Ui
 Column {
     id: sound
     property real availableWidth: 760
-    readonly property bool hasTone: Panel.funcList.indexOf("tone_control") >= 0
-    readonly property bool hasSubwoofer: Panel.funcList.indexOf("subwoofer_volume") >= 0
-    readonly property bool hasLevels: hasSubwoofer || Panel.supportsDialogue
-    readonly property int knobCount: (hasTone ? 2 : 0) + (hasSubwoofer ? 1 : 0) + (Panel.supportsDialogue ? 1 : 0)
-    readonly property int lampCount: [Panel.supportsExtraBass, Panel.supportsSurroundAI, Panel.supportsDirect,
-        Panel.supportsEnhancer].filter(shown => shown).length
+    readonly property bool hasTone: Sound.hasTone
+    readonly property bool hasSubwoofer: Sound.hasSubwoofer
+    readonly property bool hasLevels: hasSubwoofer || Sound.supportsDialogue
+    readonly property int knobCount: (hasTone ? 2 : 0) + (hasSubwoofer ? 1 : 0) + (Sound.supportsDialogue ? 1 : 0)
+    readonly property int lampCount: [Sound.supportsExtraBass, Sound.supportsSurroundAI, Sound.supportsDirect,
+        Sound.supportsEnhancer].filter(shown => shown).length
     readonly property int groupCount: (hasTone ? 1 : 0) + (hasLevels ? 1 : 0) + (lampCount > 0 ? 1 : 0)
     readonly property int wideSpacing: 28
     readonly property bool compact: knobCount * 116 + lampCount * 104
@@ -27,35 +27,35 @@ Column {
             objectName: "bass"
             visible: hasTone
             title: "Bass"
-            level: Panel.bass
-            range: Panel.toneRange
-            onValueRequested: (v) => Panel.setBass(v)
+            level: Sound.bassDB
+            range: Sound.toneRange
+            onValueRequested: (v) => Sound.setBassDB(v)
         }
         KnobColumn {
             objectName: "treble"
             visible: hasTone
             title: "Treble"
-            level: Panel.treble
-            range: Panel.toneRange
-            onValueRequested: (v) => Panel.setTreble(v)
+            level: Sound.trebleDB
+            range: Sound.toneRange
+            onValueRequested: (v) => Sound.setTrebleDB(v)
         }
         VerticalPanelDivider { height: 110; visible: hasTone && hasLevels; anchors.verticalCenter: parent.verticalCenter }
         KnobColumn {
             objectName: "subwoofer"
             visible: hasSubwoofer
             title: "Subwoofer"
-            level: Panel.subwoofer
-            range: Panel.subwooferRange
-            onValueRequested: (v) => Panel.setSubwoofer(v)
+            level: Sound.subwooferDB
+            range: Sound.subwooferRange
+            onValueRequested: (v) => Sound.setSubwooferDB(v)
         }
         KnobColumn {
             objectName: "dialogue"
-            visible: Panel.supportsDialogue
+            visible: Sound.supportsDialogue
             title: "Dialogue"
-            level: Panel.dialogueLevel
-            range: Panel.dialogueRange
+            level: Sound.dialogueLevel
+            range: Sound.dialogueRange
             decibels: false
-            onValueRequested: (v) => Panel.setDialogueLevel(v)
+            onValueRequested: (v) => Sound.setDialogueLevel(v)
         }
         VerticalPanelDivider {
             height: 110
@@ -70,37 +70,37 @@ Column {
             y: sound.compact ? (controls.height - height) / 2 : 0
             LampButton {
                 objectName: "extraBass"
-                visible: Panel.supportsExtraBass
+                visible: Sound.supportsExtraBass
                 compact: sound.compact
                 title: "Extra Bass"
-                on: Panel.extraBass
-                onToggled: Panel.toggleExtraBass()
+                on: Sound.extraBass
+                onToggled: Sound.toggleExtraBass()
             }
             LampButton {
                 objectName: "surroundAI"
-                visible: Panel.supportsSurroundAI
+                visible: Sound.supportsSurroundAI
                 compact: sound.compact
                 title: "Surround AI"
-                on: Panel.surroundAI
-                onToggled: Panel.setSurroundAI(!Panel.surroundAI)
+                on: Sound.surroundAI
+                onToggled: Sound.setSurroundAI(!Sound.surroundAI)
             }
             LampButton {
                 objectName: "direct"
-                visible: Panel.supportsDirect
+                visible: Sound.supportsDirect
                 compact: sound.compact
                 title: "Direct"
                 help: "Direct: plays the source with the least processing"
-                on: Panel.direct
-                onToggled: Panel.toggleDirect()
+                on: Sound.direct
+                onToggled: Sound.toggleDirect()
             }
             LampButton {
                 objectName: "enhancer"
-                visible: Panel.supportsEnhancer
+                visible: Sound.supportsEnhancer
                 compact: sound.compact
                 title: "Enhancer"
                 help: "Enhancer: restores the detail of compressed music"
-                on: Panel.enhancer
-                onToggled: Panel.toggleEnhancer()
+                on: Sound.enhancer
+                onToggled: Sound.toggleEnhancer()
             }
         }
     }

@@ -6,9 +6,8 @@ import "Logic.js" as Logic
 Column {
     id: section
     spacing: 14
-    readonly property var volume: Panel.displayedVolumeDB
+    readonly property var volume: Volume.volumeDB
     readonly property bool known: volume !== undefined && volume !== null
-    readonly property var range: Panel.volumeRange
 
     SectionHeading { title: "Volume"; anchors.horizontalCenter: parent.horizontalCenter }
 
@@ -18,21 +17,21 @@ Column {
         anchors.horizontalCenter: parent.horizontalCenter
         size: 268
         dragTravel: 520
-        from: section.range.min
-        to: section.range.max
-        step: section.range.step
+        from: Volume.minDB
+        to: Volume.maxDB
+        step: Volume.stepDB
         value: section.known ? section.volume : 0
-        dimmed: !Panel.zoneOn
-        enabled: Panel.zoneOn
+        dimmed: !Connection.zoneOn
+        enabled: Connection.zoneOn
         accessibleName: "Volume"
         accessibleValue: Logic.decibelAccessibility(section.known ? section.volume : undefined)
-        onValueRequested: (v) => Panel.setVolume(v)
+        onValueRequested: (v) => Volume.setVolume(v)
 
         Column {
             id: readout
             objectName: "volumeReadout"
             spacing: 2
-            opacity: Panel.zoneOn ? 1 : 0.5
+            opacity: Connection.zoneOn ? 1 : 0.5
             Row {
                 anchors.horizontalCenter: parent.horizontalCenter
                 spacing: 4
@@ -43,9 +42,9 @@ Column {
                     font.family: Theme.monoFamily
                     font.pixelSize: 36
                     font.weight: Font.Medium
-                    color: Panel.displayTint
+                    color: Connection.displayTint
                     style: Text.Raised
-                    styleColor: Theme.alpha(Panel.displayTint, 0.4)
+                    styleColor: Theme.alpha(Connection.displayTint, 0.4)
                 }
                 Text {
                     anchors.baseline: number.baseline
@@ -54,26 +53,26 @@ Column {
                     font.family: Theme.fontFamily
                     font.pixelSize: 24
                     font.weight: Font.Medium
-                    color: Panel.displayTint
+                    color: Connection.displayTint
                 }
             }
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
-                visible: Panel.muted
+                visible: Volume.muted
                 text: "MUTED"
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
                 font.letterSpacing: 1.5
-                color: Panel.displayTint
+                color: Connection.displayTint
             }
         }
     }
 
     Text {
         anchors.horizontalCenter: parent.horizontalCenter
-        text: Logic.capCaption(Settings.maxVolumeDB)
+        text: Logic.capCaption(Volume.capDB)
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 11

@@ -16,17 +16,20 @@ Rectangle {
         anchors.margins: 3
         spacing: 2
         Repeater {
-            model: Panel.zones
+            model: Connection.zones
             HardwareButton {
-                required property var modelData
-                width: (zoneButtons.width - zoneButtons.spacing * (Panel.zones.length - 1)) / Math.max(1, Panel.zones.length)
+                id: zone
+                required property string key
+                required property string name
+                required property bool current
+                width: (zoneButtons.width - zoneButtons.spacing * (Connection.zones.count - 1)) / Math.max(1, Connection.zones.count)
                 height: zoneButtons.height
                 cornerRadius: 26
-                selected: modelData.selected
-                text: modelData.name
-                onClicked: Panel.selectedZone = modelData.id
+                selected: current
+                text: name
+                onClicked: Connection.selectedZone = key
                 contentItem: Text {
-                    text: modelData.name
+                    text: zone.name
                     textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter

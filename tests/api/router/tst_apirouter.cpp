@@ -172,8 +172,8 @@ void addEndpointRows()
         errorJSON(400, "invalid_value", "`mode` must be one of: off, one, all."));
     row("shuffle", "POST", "/api/v1/shuffle", R"({"mode":"on"})", 200, R"({"ok":true,"shuffle":"on","zone":"main"})",
         { u"setShuffle main on"_s });
-    row("shuffle mode the player does not offer", "POST", "/api/v1/shuffle", R"({"mode":"songs"})", 409,
-        errorJSON(409, "not_supported", "What is playing offers no shuffle `songs`; it offers: off, on."));
+    row("shuffle mode the player does not offer", "POST", "/api/v1/shuffle", R"({"mode":"songs"})", 400,
+        errorJSON(400, "not_supported", "What is playing offers no shuffle `songs`; it offers: off, on."));
     row("favourites", "GET", "/api/v1/favourites", "", 200,
         R"({"favourites":[{"input":"net_radio","name":"Harbour FM","number":1},{"input":"spotify","name":"Morning Jazz","number":2},{"input":"server","name":"Vinyl Rips","number":4}],"zone":"main"})");
     row("POST on favourites", "POST", "/api/v1/favourites", "{}", 405,
@@ -206,7 +206,7 @@ void addNotAnnouncedRows()
     const auto row
         = [](const char *name, const char *method, const char *target, const char *body, const char *message) {
               QTest::addRow("%s", name) << QByteArray(method) << QByteArray(target) << QByteArray(body)
-                                        << errorJSON(409, "not_supported", message);
+                                        << errorJSON(400, "not_supported", message);
           };
     row("sleep", "POST", "/api/v1/sleep?zone=zone2", R"({"minutes":30})", "zone2 has no sleep timer.");
     row("direct", "POST", "/api/v1/direct?zone=zone2", R"({"enabled":true})", "zone2 has no direct mode.");
@@ -315,6 +315,52 @@ private Q_SLOTS:
     }
 
     // Every refusal comes before anything is sent.
+    // The router lists exactly the API's paths, each answers its own methods, and any other method is refused
+    // with the path's methods in the table's order.
+    void everyRouteAnswers_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("allowed");
+        RouterRig rig;
+        const QStringList endpoints = rig.router.endpoints();
+        QCOMPARE(endpoints,
+            QStringList({ u"GET /api/v1/status"_s, u"GET /api/v1/health"_s, u"GET /api/v1/inputs"_s,
+                u"GET /api/v1/sound-modes"_s, u"POST /api/v1/power"_s, u"POST /api/v1/volume"_s, u"POST /api/v1/mute"_s,
+                u"POST /api/v1/input"_s, u"POST /api/v1/sound-mode"_s, u"POST /api/v1/tone"_s,
+                u"POST /api/v1/subwoofer"_s, u"POST /api/v1/playback"_s, u"POST /api/v1/sleep"_s,
+                u"POST /api/v1/direct"_s, u"POST /api/v1/enhancer"_s, u"POST /api/v1/dialogue"_s,
+                u"POST /api/v1/repeat"_s, u"POST /api/v1/shuffle"_s, u"GET /api/v1/favourites"_s,
+                u"POST /api/v1/favourites/{number}/recall"_s, u"POST /api/v1/receiver-scenes/{number}/recall"_s,
+                u"GET /api/v1/scenes"_s, u"POST /api/v1/scenes"_s, u"GET /api/v1/scenes/{name}"_s,
+                u"DELETE /api/v1/scenes/{name}"_s, u"POST /api/v1/scenes/{name}/run"_s }));
+        QHash<QString, QStringList> methods;
+        for (const QString &endpoint : endpoints) {
+            const QStringList parts = endpoint.split(u' ');
+            methods[parts.at(1)].append(parts.at(0));
+        }
+        for (const QString &endpoint : endpoints) {
+            const QStringList parts = endpoint.split(u' ');
+            QTest::addRow("%s", qPrintable(endpoint))
+                << parts.at(0) << parts.at(1) << methods.value(parts.at(1)).join(u", "_s);
+        }
+    }
+    void everyRouteAnswers()
+    {
+        QFETCH(QString, method);
+        QFETCH(QString, path);
+        QFETCH(QString, allowed);
+        RouterRig rig;
+        const QByteArray target
+            = QString(path).replace(u"{number}"_s, u"1"_s).replace(u"{name}"_s, u"Movie"_s).toUtf8();
+        const HTTPResponse answer = rig.send(method.toUtf8(), target, "{}");
+        QVERIFY2(answer.status != 0 && answer.status != 405 && !answer.body.contains(R"("code":"not_found")"),
+            answer.body.constData());
+        const HTTPResponse refused = rig.send("PATCH", target, "{}");
+        QCOMPARE(refused.body,
+            errorJSON(405, "method_not_allowed", QByteArray("Use " + allowed.toUtf8() + " here.").constData()));
+    }
+
     void notAnnounced_data() { addNotAnnouncedRows(); }
     void notAnnounced()
     {
@@ -327,7 +373,7 @@ private Q_SLOTS:
         rig.control->shuffleModes.clear();
         const HTTPResponse answer = rig.send(method, target, body);
         QTEST(answer.body, "response");
-        QCOMPARE(answer.status, 409);
+        QCOMPARE(answer.status, 400);
         QVERIFY(rig.control->commands.isEmpty());
     }
 

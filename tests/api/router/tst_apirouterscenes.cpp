@@ -68,10 +68,10 @@ void addSaveRows()
         errorJSON(400, "invalid_scene", "A scene that puts the receiver in standby can^t change other settings."));
     row("sleep negative", R"({"name":"Nap","sleep":-30})", 400,
         errorJSON(400, "invalid_value", "`sleep` must be 0 or more."));
-    row("direct where the zone has none", R"({"name":"Kitchen","zone":"zone2","direct":true})", 409,
-        errorJSON(409, "not_supported", "zone2 has no direct mode."));
-    row("sleep where the zone has none", R"({"name":"Kitchen","zone":"zone2","input":"tuner","sleep":30})", 409,
-        errorJSON(409, "not_supported", "zone2 has no sleep timer."));
+    row("direct where the zone has none", R"({"name":"Kitchen","zone":"zone2","direct":true})", 400,
+        errorJSON(400, "not_supported", "zone2 has no direct mode."));
+    row("sleep where the zone has none", R"({"name":"Kitchen","zone":"zone2","input":"tuner","sleep":30})", 400,
+        errorJSON(400, "not_supported", "zone2 has no sleep timer."));
 }
 
 // Main's status shows a sleep timer and direct, so the zone has them; zone2's shows neither.
@@ -155,7 +155,7 @@ void addRunRows()
         errorJSON(400, "invalid_scene",
             "A scene can^t both switch the input and recall a favourite: the favourite picks its own input."));
     row("a zoneless sleep scene in a zone without a timer changes nothing", R"({"name":"Nap","power":"on","sleep":30})",
-        "?zone=zone2", "", 409, errorJSON(409, "not_supported", "zone2 has no sleep timer."));
+        "?zone=zone2", "", 400, errorJSON(400, "not_supported", "zone2 has no sleep timer."));
 }
 
 const QByteArray sunriseNotFound = errorJSON(404, "scene_not_found", "No scene called `Sunrise`.");

@@ -1,4 +1,5 @@
 #include "api/auth/InMemoryTokenStore.h"
+#include "api/scenes/SceneService.h"
 #include "api/server/ReceiverAPIServer.h"
 
 #include "RawClient.h"
@@ -96,8 +97,8 @@ private Q_SLOTS:
         ReceiverScene scene;
         scene.name = u"Quiet"_s;
         scene.volumeDb = -50;
-        QVERIFY(amplora::test::waitFor(m_server->saveScene(scene)));
-        QVERIFY(amplora::test::waitFor(m_server->runScene(u"Quiet"_s, Zone::main)));
+        QVERIFY(amplora::test::waitFor(m_server->scenes()->save(scene)));
+        QVERIFY(amplora::test::waitFor(m_server->scenes()->run(u"Quiet"_s, Zone::main)));
     }
 };
 

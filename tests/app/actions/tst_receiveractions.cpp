@@ -42,11 +42,7 @@ private:
     std::unique_ptr<test::ControllerRig> m_rig;
     std::unique_ptr<APIController> m_controller;
 
-    ReceiverActions actions()
-    {
-        APIController *controller = m_controller.get();
-        return ReceiverActions([controller] { return controller; });
-    }
+    ReceiverActions actions() { return ReceiverActions({ m_rig->control, m_rig->sceneService }); }
 
     template<class T> static QString outcome(const Result<T, ActionError> &result)
     {
@@ -163,9 +159,9 @@ private Q_SLOTS:
         QCOMPARE(outcome(test::waitFor(a.checkPushEvents())), u"no_push_events: No push event arrived."_s);
     }
 
-    void notReadyBeforeTheController()
+    void notReadyBeforeTheParts()
     {
-        ReceiverActions early([] { return nullptr; });
+        ReceiverActions early({});
         const QString text = u"not_ready: Amplora is still starting. Try again in a moment."_s;
         QCOMPARE(outcome(test::waitFor(early.setPower(api::Zone::main, api::PowerState::on))), text);
         QCOMPARE(outcome(test::waitFor(early.setVolume(api::Zone::main, -30))), text);
@@ -206,6 +202,52 @@ private Q_SLOTS:
         QTEST(outcome(query(a, search)), "names");
     }
 
+    // "run scene" on the bus goes straight to the scene service: no API controller and no server exist here.
+    // The volume cap holds for it; the API clients' rate limit does not.
+    void sceneOverTheBusWithoutTheAPI_data()
+    {
+        QTest::addColumn<double>("volumeDb");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<QString>("answer"); // of the last run
+        QTest::addColumn<int>("commandsSent");
+        test::row("runs once", -30.0, 1, "Ran Movie.", 2);
+        test::row("more runs than the API allows volume changes", -30.0, 6, "Ran Movie.", 12);
+        test::row("above the cap lowered since it was saved", -10.0, 1,
+            "org.amplora.Amplora.Error.volume_above_cap: Volume -10 dB is above the cap of -20 dB.", 0);
+    }
+    void sceneOverTheBusWithoutTheAPI()
+    {
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            QSKIP("No session bus (run under ctest, which gives this test a private one)");
+        }
+        QFETCH(double, volumeDb);
+        QFETCH(int, runs);
+        api::ReceiverScene movie;
+        movie.name = u"Movie"_s;
+        movie.power = api::PowerState::on;
+        movie.volumeDb = volumeDb;
+        m_rig->scenes->scenes.append(movie);
+        m_controller.reset();
+
+        ActionService service({ m_rig->control, m_rig->sceneService }, [] { return nullptr; });
+        QCOMPARE(service.registerOn(QDBusConnection::sessionBus()), ActionService::Registration::registered);
+        QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"scene-client"_s);
+        QString answer;
+        for (int run = 0; run < runs; ++run) {
+            QDBusMessage call = QDBusMessage::createMethodCall(ActionService::serviceName(),
+                ActionService::objectPath(), ActionService::interfaceName(), u"RunScene"_s);
+            call.setArguments({ u"movie"_s });
+            const QDBusMessage reply = client.call(call, QDBus::BlockWithGui, 10000);
+            answer = reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString()
+                                                                : reply.errorName() + u": "_s + reply.errorMessage();
+        }
+        QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
+        QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
+        QDBusConnection::disconnectFromBus(u"scene-client"_s);
+        QTEST(answer, "answer");
+        QTEST(int(m_rig->control->commands.size()), "commandsSent");
+    }
+
     void overTheSessionBus()
     {
         if (!QDBusConnection::sessionBus().isConnected()) {
@@ -218,9 +260,10 @@ private Q_SLOTS:
         QCOMPARE(absent.error().message, u"Amplora is not running."_s);
 
         APIController *controller = m_controller.get();
-        ActionService service([controller] { return controller; });
+        const ReceiverActions::Parts parts { m_rig->control, m_rig->sceneService };
+        ActionService service(parts, [controller] { return controller; });
         QCOMPARE(service.registerOn(QDBusConnection::sessionBus()), ActionService::Registration::registered);
-        ActionService second([controller] { return controller; });
+        ActionService second(parts, [controller] { return controller; });
         // A second process has a connection of its own; here a second connection stands in for it.
         QCOMPARE(second.registerOn(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"second"_s)),
             ActionService::Registration::nameTaken);

@@ -24,7 +24,7 @@ public:
     ~SettingsRig() override;
 
     AppSettings &settings() const { return *m_rig->settings; }
-    PanelModel &panel() const { return *m_rig->panel; }
+    ViewModels &models() const { return *m_rig->models; }
     QObject *api() const;
 
     // Connects again so the store reads the preview receiver's (changed) state.

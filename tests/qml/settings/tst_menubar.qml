@@ -110,7 +110,7 @@ Item {
             const view = createTemporaryObject(viewComponent, root)
             const picker = findChild(view, "inputPicker")
             verify(picker.count > 1)
-            compare(picker.currentText, Panel.inputName)
+            compare(picker.currentText, Sources.inputName)
         }
     }
 }

@@ -212,7 +212,7 @@ Item {
         function test_foundReceiversCarryTheCheckmarkOfTheSavedOne() {
             const view = createTemporaryObject(viewComponent, root)
             mouseClick(findChild(view, "findButton"))
-            tryCompare(Panel, "isScanning", false)
+            tryCompare(Connection, "isScanning", false)
             const rows = findChild(view, "foundReceivers")
             tryCompare(rows, "count", 2)
             compare(rows.itemAt(1).Accessible.name, "Select Den \u00b7 RX-A2080 \u00b7 10.0.0.9")

@@ -20,7 +20,7 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         auto *rig = new test::SettingsRig(engine);
-        MainWindowHost::prepare(*engine, rig->panel(), rig->settings());
+        MainWindowHost::prepare(*engine, rig->models(), rig->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "SettingsRig", rig);
     }
 };

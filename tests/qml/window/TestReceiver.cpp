@@ -54,6 +54,18 @@ void TestReceiver::setSleep(int minutes)
     m_receiver.statuses()[Zone::main].sleep = minutes;
 }
 
+void TestReceiver::setTone(int bass, double min, double max, double step)
+{
+    auto &status = m_receiver.statuses()[Zone::main];
+    const std::optional<int> treble = status.toneControl ? status.toneControl->treble : std::nullopt;
+    status.toneControl = ToneControl { QStringLiteral("manual"), bass, treble };
+    auto &ranges = m_receiver.features().zone[0].rangeStep;
+    ranges.removeIf([](const RangeStep &range) { return range.id == QStringLiteral("tone_control"); });
+    if (step > 0) {
+        ranges.append({ QStringLiteral("tone_control"), min, max, step });
+    }
+}
+
 QString TestReceiver::lastSent() const
 {
     return m_rig.lastSent();

@@ -17,7 +17,7 @@ public:
     TestReceiver(QObject *parent = nullptr);
 
     AppSettings &settings() const { return *m_rig.settings; }
-    PanelModel &panel() const { return *m_rig.panel; }
+    ViewModels &models() const { return *m_rig.models; }
 
     Q_INVOKABLE void refresh() { m_rig.refresh(); }
     Q_INVOKABLE void setPower(const QString &zone, bool on);
@@ -30,6 +30,9 @@ public:
     // See PreviewRig::announceExtras.
     Q_INVOKABLE void announceExtras(bool announced) { m_rig.announceExtras(announced); }
     Q_INVOKABLE void setSleep(int minutes);
+    // The main zone's bass as the receiver reports it (raw half-decibel steps) and the tone range it announces
+    // in the same steps; no range announced when `step` is 0.
+    Q_INVOKABLE void setTone(int bass, double min, double max, double step);
     Q_INVOKABLE QString lastSent() const;
 
 private:

@@ -35,7 +35,7 @@ Item {
             const display = createTemporaryObject(displayComponent, root)
             compare(stateWord(display), "NOT CONNECTED")
             verify(!findChild(display, "liveDisplay").visible)
-            verify(Panel.frontPanelVisible, "the display tells the store it is on screen")
+            verify(Connection.frontPanelVisible, "the display tells the store it is on screen")
         }
 
         function test_standbyShowsOnlyTheWord() {
@@ -47,13 +47,24 @@ Item {
             verify(findChild(display, "showControls").visible)
         }
 
+        // The indicator words as drawn, each with "+" when lit and "-" when dark.
+        function indicatorWords(display) {
+            const row = findChild(display, "indicators")
+            const words = []
+            for (let i = 0; i < row.children.length; ++i) {
+                const word = row.children[i]
+                if (word.name !== undefined)
+                    words.push(word.name + (word.current ? "+" : "-"))
+            }
+            return words
+        }
+
         function test_liveShowsIndicatorsAndTheMainLine() {
             TestReceiver.refresh()
             const display = createTemporaryObject(displayComponent, root)
             compare(stateWord(display), "")
             verify(findChild(display, "liveDisplay").visible)
-            const words = Panel.indicators.map(i => i.word + (i.lit ? "+" : "-"))
-            compare(words, ["MAIN+", "ZONE2-", "PURE DIRECT-", "ENHANCER+", "EXTRA BASS-", "SURROUND:AI+"])
+            compare(indicatorWords(display), ["MAIN+", "ZONE2-", "PURE DIRECT-", "ENHANCER+", "EXTRA BASS-", "SURROUND:AI+"])
             compare(findChild(display, "mainLine").Accessible.name, "Input Spotify, volume -35.5 dB")
             verify(findChild(display, "signalRow").visible)
         }
@@ -68,7 +79,8 @@ Item {
         function test_indicatorsFollowTheFeatures() {
             TestReceiver.setFunctions(["power", "volume", "actual_volume"])
             TestReceiver.refresh()
-            compare(Panel.indicators.map(i => i.word), ["MAIN", "ZONE2"])
+            const display = createTemporaryObject(displayComponent, root)
+            compare(indicatorWords(display), ["MAIN+", "ZONE2-"])
             TestReceiver.setFunctions(["power", "volume", "actual_volume", "sound_program", "signal_info", "tone_control",
                                        "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct", "enhancer"])
             TestReceiver.refresh()
@@ -112,7 +124,7 @@ Item {
             TestReceiver.setInput(data.input)
             TestReceiver.setPlayback("play", data.artist, data.track)
             TestReceiver.refresh()
-            compare(Panel.marqueeText, data.expected)
+            compare(NowPlaying.marqueeText, data.expected)
         }
 
         function test_leavingTheDisplay_data() {
@@ -129,9 +141,9 @@ Item {
 
         function test_hidingTheDisplayTellsTheStore() {
             const display = createTemporaryObject(displayComponent, root)
-            verify(Panel.frontPanelVisible)
+            verify(Connection.frontPanelVisible)
             display.destroy()
-            tryCompare(Panel, "frontPanelVisible", false)
+            tryCompare(Connection, "frontPanelVisible", false)
         }
     }
 }

@@ -31,6 +31,7 @@ Item {
             TestReceiver.setPlayback("play", "Nils Frahm", "Says")
             TestReceiver.setTimes(65, 245)
             TestReceiver.setFunctions(allFunctions)
+            TestReceiver.setTone(4, 0, 0, 0)
             TestReceiver.refresh()
         }
 
@@ -40,7 +41,7 @@ Item {
             for (let i = 0; i < menu.count; ++i) {
                 const item = menu.itemAt(i)
                 if (item.marked)
-                    marked.push(item.modelData.id)
+                    marked.push(item.key)
             }
             return marked
         }
@@ -164,6 +165,34 @@ Item {
             compare(knob.accessibleValue, "Level 2")
         }
 
+        // Bass travels in raw half-decibel steps; the knob shows and sweeps decibels. A turn is held by the store
+        // for a while, so only the last row turns the knob.
+        function test_toneKnobInDecibels_data() {
+            return [
+                { tag: "negative level on a narrower zone", bass: -3, min: -6, max: 6, step: 1,
+                  readout: "-1.5 dB", from: -3, to: 3, knobStep: 0.5 },
+                { tag: "no range announced", bass: 0, min: 0, max: 0, step: 0,
+                  readout: "0.0 dB", from: -6, to: 6, knobStep: 0.5 },
+                { tag: "raw 4 on a -12..12 zone", bass: 4, min: -12, max: 12, step: 1,
+                  readout: "2.0 dB", from: -6, to: 6, knobStep: 0.5, raised: "2.5 dB" }
+            ]
+        }
+        function test_toneKnobInDecibels(data) {
+            TestReceiver.setTone(data.bass, data.min, data.max, data.step)
+            TestReceiver.refresh()
+            const panel = createTemporaryObject(panelComponent, root)
+            const knob = findChild(panel, "bassKnob")
+            compare(findChild(panel, "bassReadout").text, data.readout)
+            compare([knob.from, knob.to, knob.step], [data.from, data.to, data.knobStep])
+            if (data.raised === undefined)
+                return
+            knob.forceActiveFocus()
+            keyClick(Qt.Key_Up)
+            compare(findChild(panel, "bassReadout").text, data.raised)
+            compare(knob.accessibleValue, "2.5 decibels")
+            compare(TestReceiver.lastSent(), "main/setToneControl")
+        }
+
         function test_sleepButton_data() {
             return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
         }
@@ -253,7 +282,7 @@ Item {
             TestReceiver.setPlayback("stop", "", "")
             TestReceiver.refresh()
             const panel = createTemporaryObject(panelComponent, root)
-            verify(Panel.needsSpotifyPrompt)
+            verify(NowPlaying.needsSpotifyPrompt)
             compare(findChild(panel, "nowPlayingTitle").text, "Open Spotify and choose Living Room")
             verify(findChild(panel, "openSpotify").visible)
             verify(!findChild(panel, "transport").visible)

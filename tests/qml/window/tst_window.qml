@@ -11,7 +11,7 @@ Item {
 
     SignalSpy {
         id: settingsSpy
-        target: Panel
+        target: Desktop
         signalName: "settingsRequested"
     }
 

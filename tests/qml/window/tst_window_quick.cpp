@@ -19,7 +19,7 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         auto *receiver = new TestReceiver(engine);
-        MainWindowHost::prepare(*engine, receiver->panel(), receiver->settings());
+        MainWindowHost::prepare(*engine, receiver->models(), receiver->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "TestReceiver", receiver);
     }
 };

@@ -1,0 +1,177 @@
+#include "qml/NowPlayingModel.h"
+
+#include "core/handoff/SpotifyHandoff.h"
+#include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
+#include "qml/StoreReadings.h"
+#include "qml/UiContext.h"
+
+namespace amplora {
+
+namespace {
+
+const QString networkSourceType = QStringLiteral("netusb");
+
+} // namespace
+
+NowPlayingModel::NowPlayingModel(ReceiverStore &store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+{
+    using S = ReceiverStore;
+    // A new cover is a new picture even when everything else stays; it counts before the source is compared.
+    connect(&store, &S::albumArtChanged, this, [this] { ++m_artGeneration; });
+    m_watch.watch(&store, &S::albumArtChanged, { "albumArtSource" });
+    m_watch.watch(&store, &S::playInfoChanged,
+        { "track", "artist", "hasTrackInfo", "playing", "totalTime", "marqueeText", "repeatMode", "shuffleMode" });
+    // The elapsed time moves with the clock, so comparing it says nothing: it is announced with every play
+    // information the receiver reports.
+    connect(&store, &S::playInfoChanged, this, &NowPlayingModel::elapsedPlayTimeChanged);
+    connect(&store, &S::playInfoReceivedAtChanged, this, &NowPlayingModel::elapsedPlayTimeChanged);
+    m_watch.watch(&store, &S::currentStatusChanged, { "networkSource", "marqueeText" });
+    m_watch.watch(&store, &S::featuresChanged, { "networkSource", "marqueeText" });
+    m_watch.watch(&store, &S::repeatModesChanged, { "supportsRepeat", "repeatMode" });
+    m_watch.watch(&store, &S::shuffleModesChanged, { "supportsShuffle", "shuffleMode" });
+    m_watch.watch(&store, &S::needsSpotifyPromptChanged, { "needsSpotifyPrompt" });
+    m_watch.watch(&store, &S::namesChanged, { "spotifyDeviceName" });
+    m_watch.watch(&store, &S::selectedZoneChanged, { "spotifyDeviceName" });
+}
+
+NowPlayingModel *NowPlayingModel::create(QQmlEngine *engine, QJSEngine *)
+{
+    return UiContext::model(engine, &ViewModels::nowPlaying);
+}
+
+bool NowPlayingModel::networkSource() const
+{
+    const auto &features = m_store.features();
+    const QString id = StoreReadings::currentInput(m_store);
+    const InputFeature *feature = features && !id.isEmpty() ? features->system.input(id) : nullptr;
+    return feature && feature->playInfoType == networkSourceType;
+}
+
+QString NowPlayingModel::track() const
+{
+    const auto &info = m_store.playInfo();
+    return info ? info->track.value_or(QString()) : QString();
+}
+
+QString NowPlayingModel::artist() const
+{
+    const auto &info = m_store.playInfo();
+    return info ? info->artist.value_or(QString()) : QString();
+}
+
+bool NowPlayingModel::hasTrackInfo() const
+{
+    return !track().isEmpty() || !artist().isEmpty();
+}
+
+bool NowPlayingModel::playing() const
+{
+    return ZoneRules::isPlaying(m_store.playInfo());
+}
+
+QVariant NowPlayingModel::totalTime() const
+{
+    const auto &info = m_store.playInfo();
+    // A total of zero is how receivers say "a stream without an end"; there is no progress to draw then.
+    if (!info || !info->totalTime || *info->totalTime <= 0) {
+        return {};
+    }
+    return *info->totalTime;
+}
+
+QVariant NowPlayingModel::elapsedPlayTime() const
+{
+    const auto seconds = m_store.elapsedPlayTime(m_store.clock().now());
+    return seconds ? QVariant(*seconds) : QVariant();
+}
+
+QString NowPlayingModel::marqueeText() const
+{
+    if (!networkSource()) {
+        return {};
+    }
+    QStringList parts;
+    for (const QString &part : { artist(), track() }) {
+        if (!part.isEmpty()) {
+            parts.append(part);
+        }
+    }
+    return parts.join(QStringLiteral(" \u2013 "));
+}
+
+QString NowPlayingModel::albumArtSource() const
+{
+    if (!m_store.albumArt()) {
+        return {};
+    }
+    // A new URL per picture: the image element caches by URL.
+    return QStringLiteral("image://albumart/%1").arg(m_artGeneration);
+}
+
+bool NowPlayingModel::supportsRepeat() const
+{
+    return !m_store.repeatModes().isEmpty();
+}
+
+QString NowPlayingModel::repeatMode() const
+{
+    const auto &info = m_store.playInfo();
+    return supportsRepeat() && info ? info->repeat.value_or(QStringLiteral("off")) : QString();
+}
+
+bool NowPlayingModel::supportsShuffle() const
+{
+    return !m_store.shuffleModes().isEmpty();
+}
+
+QString NowPlayingModel::shuffleMode() const
+{
+    const auto &info = m_store.playInfo();
+    return supportsShuffle() && info ? info->shuffle.value_or(QStringLiteral("off")) : QString();
+}
+
+bool NowPlayingModel::needsSpotifyPrompt() const
+{
+    return m_store.needsSpotifyPrompt();
+}
+
+QString NowPlayingModel::spotifyDeviceName() const
+{
+    const auto name = m_store.names() ? m_store.names()->zoneName(m_store.selectedZone()) : std::nullopt;
+    return name && !name->isEmpty() ? *name : QStringLiteral("this receiver");
+}
+
+void NowPlayingModel::togglePlayback()
+{
+    m_store.togglePlayback();
+}
+
+void NowPlayingModel::previousTrack()
+{
+    m_store.perform(YXCCommand::setPlayback(PlaybackAction::previous));
+}
+
+void NowPlayingModel::nextTrack()
+{
+    m_store.perform(YXCCommand::setPlayback(PlaybackAction::next));
+}
+
+void NowPlayingModel::cycleRepeat()
+{
+    m_store.cycleRepeat();
+}
+
+void NowPlayingModel::cycleShuffle()
+{
+    m_store.cycleShuffle();
+}
+
+void NowPlayingModel::openSpotify()
+{
+    m_store.spotifyHandoff().open();
+}
+
+} // namespace amplora

@@ -1,0 +1,149 @@
+#include "qml/SignalModel.h"
+
+#include "core/protocol/SignalStripValues.h"
+#include "core/store/ReceiverStore.h"
+#include "core/store/ZoneRules.h"
+#include "qml/StoreReadings.h"
+#include "qml/UiContext.h"
+
+namespace amplora {
+
+namespace {
+
+SignalStripValues stripValues(const ReceiverStore &store)
+{
+    return SignalStripValues::from(store.currentSignalInfo(), store.canFetchSignal());
+}
+
+Choice lamp(const QString &word, bool lit)
+{
+    Choice choice;
+    choice.key = word;
+    choice.name = word;
+    choice.current = lit;
+    return choice;
+}
+
+} // namespace
+
+SignalModel::SignalModel(ReceiverStore &store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+{
+    using S = ReceiverStore;
+    for (const auto signal : { &S::currentSignalInfoChanged, &S::canFetchSignalChanged }) {
+        m_watch.watch(&store, signal, { "active", "format", "sampleRate", "bitDepth", "summary", "detail" });
+        connect(&store, signal, this, &SignalModel::updateFormatLamps);
+    }
+    m_watch.watch(&store, &S::signalKeyChanged, { "signalKey" });
+    for (const auto signal :
+        { &S::selectedZoneChanged, &S::featuresChanged, &S::currentStatusChanged, &S::supportsDirectChanged,
+            &S::supportsEnhancerChanged, &S::supportsExtraBassChanged, &S::supportsSurroundAIChanged }) {
+        connect(&store, signal, this, &SignalModel::updateIndicators);
+    }
+    updateIndicators();
+    updateFormatLamps();
+}
+
+SignalModel *SignalModel::create(QQmlEngine *engine, QJSEngine *)
+{
+    return UiContext::model(engine, &ViewModels::signal);
+}
+
+void SignalModel::updateIndicators()
+{
+    const auto status = m_store.currentStatus();
+    const QStringList functions = StoreReadings::funcList(m_store);
+    const auto on = [&status](const std::optional<bool> ZoneStatus::*field) {
+        return status && ((*status).*field).value_or(false);
+    };
+    QList<Choice> rows { lamp(QStringLiteral("MAIN"), m_store.selectedZone() == Zone::main),
+        lamp(QStringLiteral("ZONE2"), m_store.selectedZone() == Zone::zone2) };
+    if (m_store.supportsDirect()) {
+        const bool direct
+            = status && ZoneRules::directState(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
+        rows.append(lamp(functions.contains(QStringLiteral("pure_direct")) ? QStringLiteral("PURE DIRECT")
+                                                                           : QStringLiteral("DIRECT"),
+            direct));
+    }
+    if (m_store.supportsEnhancer()) {
+        rows.append(lamp(QStringLiteral("ENHANCER"), on(&ZoneStatus::enhancer)));
+    }
+    if (m_store.supportsExtraBass()) {
+        rows.append(lamp(QStringLiteral("EXTRA BASS"), on(&ZoneStatus::extraBass)));
+    }
+    if (m_store.supportsSurroundAI()) {
+        rows.append(lamp(QStringLiteral("SURROUND:AI"), on(&ZoneStatus::surroundAi)));
+    }
+    m_indicators.setRows(std::move(rows));
+}
+
+void SignalModel::updateFormatLamps()
+{
+    const auto values = stripValues(m_store);
+    QList<Choice> rows;
+    for (const FormatLight light : allFormatLights) {
+        rows.append(lamp(rawValue(light), values.lights.contains(light)));
+    }
+    m_formatLamps.setRows(std::move(rows));
+}
+
+bool SignalModel::active() const
+{
+    return stripValues(m_store).active;
+}
+
+QString SignalModel::format() const
+{
+    return stripValues(m_store).format;
+}
+
+QString SignalModel::sampleRate() const
+{
+    return stripValues(m_store).sampleRate;
+}
+
+QString SignalModel::bitDepth() const
+{
+    return stripValues(m_store).bitDepth;
+}
+
+QString SignalModel::summary() const
+{
+    const auto values = stripValues(m_store);
+    QStringList parts;
+    for (const FormatLight light : allFormatLights) {
+        if (values.lights.contains(light)) {
+            parts.append(rawValue(light));
+        }
+    }
+    for (const QString &text : { values.format, values.sampleRate, values.bitDepth }) {
+        if (!text.isEmpty() && text != QStringLiteral("\u2014")) {
+            parts.append(text);
+        }
+    }
+    return parts.join(QStringLiteral("  /  "));
+}
+
+QString SignalModel::signalKey() const
+{
+    return m_store.signalKey();
+}
+
+QString SignalModel::detail() const
+{
+    const auto info = m_store.currentSignalInfo();
+    if (!info || !info->audio) {
+        return QStringLiteral("No signal information");
+    }
+    const auto &audio = *info->audio;
+    if (audio.error.value_or(0) != 0) {
+        return QStringLiteral("Signal error");
+    }
+    if (audio.bitrate && *audio.bitrate > 0) {
+        return QStringLiteral("%1 kbps").arg(*audio.bitrate);
+    }
+    return QStringLiteral("Signal locked");
+}
+
+} // namespace amplora

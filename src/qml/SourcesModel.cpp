@@ -1,0 +1,174 @@
+#include "qml/SourcesModel.h"
+
+#include "core/store/FavouriteInput.h"
+#include "core/store/FavouriteSoundProgram.h"
+#include "core/store/ReceiverStore.h"
+#include "qml/StoreReadings.h"
+#include "qml/Symbols.h"
+#include "qml/UiContext.h"
+
+namespace amplora {
+
+using namespace StoreReadings;
+
+namespace {
+
+QList<Choice> entriesWithCurrent(const QList<FriendlyNames::Entry> &entries, const QString &current)
+{
+    QList<Choice> rows;
+    for (const auto &entry : entries) {
+        Choice choice;
+        choice.key = entry.id;
+        choice.name = entry.name;
+        choice.current = entry.id == current;
+        rows.append(std::move(choice));
+    }
+    return rows;
+}
+
+Choice numbered(int number, const QString &name)
+{
+    Choice choice;
+    choice.key = QString::number(number);
+    choice.number = number;
+    choice.name = name;
+    return choice;
+}
+
+} // namespace
+
+SourcesModel::SourcesModel(ReceiverStore &store, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+{
+    using S = ReceiverStore;
+    // Names, features and the zone decide what every id is called; the status decides which one is current.
+    for (const auto signal :
+        { &S::currentStatusChanged, &S::featuresChanged, &S::namesChanged, &S::selectedZoneChanged }) {
+        m_watch.watch(&store, signal, { "inputName", "soundProgramName", "sourceSymbol" });
+        connect(&store, signal, this, &SourcesModel::updateInputs);
+        connect(&store, signal, this, &SourcesModel::updatePrograms);
+    }
+    connect(&store, &S::favouritesChanged, this, &SourcesModel::updateFavourites);
+    connect(&store, &S::supportsFavouritesChanged, this, &SourcesModel::updateFavourites);
+    connect(&store, &S::receiverSceneCountChanged, this, &SourcesModel::updateReceiverScenes);
+    updateInputs();
+    updatePrograms();
+    updateFavourites();
+    updateReceiverScenes();
+}
+
+SourcesModel *SourcesModel::create(QQmlEngine *engine, QJSEngine *)
+{
+    return UiContext::model(engine, &ViewModels::sources);
+}
+
+void SourcesModel::updateInputs()
+{
+    const QStringList available = zoneInputs(m_store);
+    const auto entries = FriendlyNames::inputs(available, m_store.names());
+    const QString current = currentInput(m_store);
+    m_inputs.setRows(entriesWithCurrent(entries, current));
+
+    QList<Choice> favourites;
+    for (const FavouriteInput &favourite : FavouriteInput::all()) {
+        const auto id = favourite.input(available, m_store.names());
+        if (!id) {
+            continue;
+        }
+        Choice choice;
+        choice.key = *id;
+        choice.name = nameIn(entries, *id);
+        choice.label = favourite.label;
+        choice.symbol = Symbols::iconName(favourite.symbol);
+        choice.current = *id == current;
+        favourites.append(std::move(choice));
+    }
+    m_favouriteInputs.setRows(std::move(favourites));
+}
+
+void SourcesModel::updatePrograms()
+{
+    const QStringList available = zonePrograms(m_store);
+    const QString current = currentProgram(m_store);
+    m_soundPrograms.setRows(entriesWithCurrent(FriendlyNames::soundPrograms(available, m_store.names()), current));
+
+    QList<Choice> favourites;
+    for (const FavouriteSoundProgram &favourite : FavouriteSoundProgram::all()) {
+        if (available.contains(favourite.programID)) {
+            Choice choice;
+            choice.key = favourite.programID;
+            choice.label = favourite.label;
+            choice.current = favourite.programID == current;
+            favourites.append(std::move(choice));
+        }
+    }
+    m_favouritePrograms.setRows(std::move(favourites));
+}
+
+void SourcesModel::updateFavourites()
+{
+    QList<Choice> rows;
+    if (m_store.supportsFavourites()) {
+        for (const ListedPreset &favourite : m_store.favourites()) {
+            rows.append(numbered(favourite.number, favourite.name));
+        }
+    }
+    m_favourites.setRows(std::move(rows));
+}
+
+void SourcesModel::updateReceiverScenes()
+{
+    // The features give the scene buttons no names; the receiver's own remote numbers them.
+    QList<Choice> rows;
+    for (int number = 1; number <= m_store.receiverSceneCount(); ++number) {
+        rows.append(numbered(number, QStringLiteral("Scene %1").arg(number)));
+    }
+    m_receiverScenes.setRows(std::move(rows));
+}
+
+QString SourcesModel::inputName() const
+{
+    return nameIn(FriendlyNames::inputs(zoneInputs(m_store), m_store.names()), currentInput(m_store));
+}
+
+QString SourcesModel::soundProgramName() const
+{
+    return nameIn(FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.names()), currentProgram(m_store));
+}
+
+QString SourcesModel::sourceSymbol() const
+{
+    const QString current = currentInput(m_store);
+    if (!current.isEmpty()) {
+        const QStringList available = zoneInputs(m_store);
+        for (const FavouriteInput &favourite : FavouriteInput::all()) {
+            if (favourite.input(available, m_store.names()) == current || favourite.ids.contains(current)) {
+                return Symbols::iconName(favourite.symbol);
+            }
+        }
+    }
+    return Symbols::iconName(QStringLiteral("hifispeaker"));
+}
+
+void SourcesModel::selectInput(const QString &id)
+{
+    m_store.selectInput(id);
+}
+
+void SourcesModel::setSoundProgram(const QString &id)
+{
+    m_store.setSoundProgram(id);
+}
+
+void SourcesModel::recallFavourite(int number)
+{
+    m_store.recallFavourite(number);
+}
+
+void SourcesModel::recallReceiverScene(int number)
+{
+    m_store.recallReceiverScene(number);
+}
+
+} // namespace amplora

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "qml/ChoiceListModel.h"
+#include "qml/PropertyWatch.h"
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class QJSEngine;
+class QQmlEngine;
+
+namespace amplora {
+
+class ReceiverStore;
+
+// What the selected zone plays from and how it sounds: its inputs and sound programs, the application's favourite
+// buttons among them, and the receiver's own favourites and scene buttons.
+class SourcesModel : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Sources)
+    QML_SINGLETON
+
+    Q_PROPERTY(QString inputName READ inputName NOTIFY inputNameChanged)
+    Q_PROPERTY(QString soundProgramName READ soundProgramName NOTIFY soundProgramNameChanged)
+    // The theme icon of the current input.
+    Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY sourceSymbolChanged)
+    // Rows: key (the input id), name, current.
+    Q_PROPERTY(ChoiceListModel *inputs READ inputs CONSTANT)
+    // Rows: key (the input id), name, label, symbol, current.
+    Q_PROPERTY(ChoiceListModel *favouriteInputs READ favouriteInputs CONSTANT)
+    // Rows: key (the program id), name, current.
+    Q_PROPERTY(ChoiceListModel *soundPrograms READ soundPrograms CONSTANT)
+    // Rows: key (the program id), label, current.
+    Q_PROPERTY(ChoiceListModel *favouritePrograms READ favouritePrograms CONSTANT)
+    // Rows: key and number (the slot), name.
+    Q_PROPERTY(ChoiceListModel *favourites READ favourites CONSTANT)
+    // Rows: key and number, name ("Scene 1").
+    Q_PROPERTY(ChoiceListModel *receiverScenes READ receiverScenes CONSTANT)
+
+public:
+    explicit SourcesModel(ReceiverStore &store, QObject *parent = nullptr);
+
+    static SourcesModel *create(QQmlEngine *engine, QJSEngine *);
+
+    QString inputName() const;
+    QString soundProgramName() const;
+    QString sourceSymbol() const;
+    ChoiceListModel *inputs() { return &m_inputs; }
+    ChoiceListModel *favouriteInputs() { return &m_favouriteInputs; }
+    ChoiceListModel *soundPrograms() { return &m_soundPrograms; }
+    ChoiceListModel *favouritePrograms() { return &m_favouritePrograms; }
+    ChoiceListModel *favourites() { return &m_favourites; }
+    ChoiceListModel *receiverScenes() { return &m_receiverScenes; }
+
+    Q_INVOKABLE void selectInput(const QString &id);
+    Q_INVOKABLE void setSoundProgram(const QString &id);
+    Q_INVOKABLE void recallFavourite(int number);
+    Q_INVOKABLE void recallReceiverScene(int number);
+
+Q_SIGNALS:
+    void inputNameChanged();
+    void soundProgramNameChanged();
+    void sourceSymbolChanged();
+
+private:
+    void updateInputs();
+    void updatePrograms();
+    void updateFavourites();
+    void updateReceiverScenes();
+
+    ReceiverStore &m_store;
+    ChoiceListModel m_inputs;
+    ChoiceListModel m_favouriteInputs;
+    ChoiceListModel m_soundPrograms;
+    ChoiceListModel m_favouritePrograms;
+    ChoiceListModel m_favourites;
+    ChoiceListModel m_receiverScenes;
+    PropertyWatch m_watch { *this };
+};
+
+} // namespace amplora

@@ -1,0 +1,63 @@
+#include "qml/StoreReadings.h"
+
+#include "core/store/ReceiverStore.h"
+
+namespace amplora::StoreReadings {
+
+const ZoneFeatures *zoneFeatures(const ReceiverStore &store)
+{
+    const auto &features = store.features();
+    return features ? features->zoneFeatures(store.selectedZone()) : nullptr;
+}
+
+QStringList zoneInputs(const ReceiverStore &store)
+{
+    const ZoneFeatures *zone = zoneFeatures(store);
+    return zone ? zone->inputList : QStringList();
+}
+
+QStringList zonePrograms(const ReceiverStore &store)
+{
+    const ZoneFeatures *zone = zoneFeatures(store);
+    return zone ? zone->soundProgramList.value_or(QStringList()) : QStringList();
+}
+
+QStringList funcList(const ReceiverStore &store)
+{
+    const ZoneFeatures *zone = zoneFeatures(store);
+    return zone ? zone->funcList : QStringList();
+}
+
+QString currentInput(const ReceiverStore &store)
+{
+    const auto status = store.currentStatus();
+    return status ? status->input.value_or(QString()) : QString();
+}
+
+QString currentProgram(const ReceiverStore &store)
+{
+    const auto status = store.currentStatus();
+    return status ? status->soundProgram.value_or(QString()) : QString();
+}
+
+QString nameIn(const QList<FriendlyNames::Entry> &entries, const QString &id)
+{
+    for (const auto &entry : entries) {
+        if (entry.id == id) {
+            return entry.name;
+        }
+    }
+    return id.isEmpty() ? QString() : FriendlyNames::prettified(id);
+}
+
+QVariant optional(const std::optional<double> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
+
+QVariantMap range(double min, double max, double step)
+{
+    return { { QStringLiteral("min"), min }, { QStringLiteral("max"), max }, { QStringLiteral("step"), step } };
+}
+
+} // namespace amplora::StoreReadings
