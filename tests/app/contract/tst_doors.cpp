@@ -317,28 +317,18 @@ private Q_SLOTS:
             QString());
 
         // Play/pause: whatever moves through the track is playing, so the button pauses it.
-        for (const QByteArray &moving :
-            { QByteArray("play"), QByteArray("fast_forward"), QByteArray("fast_reverse") }) {
-            const QByteArray window = "play/pause during " + moving + ": window";
-            const QByteArray mpris = "play/pause during " + moving + ": media player";
-            row(window.constData(), moving, door([](Doors &d) {
+        for (const auto &[playback, action] : { std::pair { "play", "pause" }, std::pair { "fast_forward", "pause" },
+                 std::pair { "fast_reverse", "pause" }, std::pair { "pause", "play" }, std::pair { "stop", "play" } }) {
+            const QByteArray window = QByteArray("play/pause while ") + playback + ": window";
+            const QByteArray mpris = QByteArray("play/pause while ") + playback + ": media player";
+            const QString sent = u"netusb/setPlayback?playback="_s + QLatin1String(action);
+            row(window.constData(), QByteArray(playback), door([](Doors &d) {
                 d.store->togglePlayback();
                 return u"done"_s;
             }),
-                u"done"_s, u"netusb/setPlayback?playback=pause"_s);
-            row(mpris.constData(), moving, door([](Doors &d) { return playPause(*d.mpris); }), u"done"_s,
-                u"netusb/setPlayback?playback=pause"_s);
-        }
-        for (const QByteArray &still : { QByteArray("pause"), QByteArray("stop") }) {
-            const QByteArray window = "play/pause while " + still + ": window";
-            const QByteArray mpris = "play/pause while " + still + ": media player";
-            row(window.constData(), still, door([](Doors &d) {
-                d.store->togglePlayback();
-                return u"done"_s;
-            }),
-                u"done"_s, u"netusb/setPlayback?playback=play"_s);
-            row(mpris.constData(), still, door([](Doors &d) { return playPause(*d.mpris); }), u"done"_s,
-                u"netusb/setPlayback?playback=play"_s);
+                u"done"_s, sent);
+            row(mpris.constData(), QByteArray(playback), door([](Doors &d) { return playPause(*d.mpris); }), u"done"_s,
+                sent);
         }
     }
 
