@@ -9,6 +9,11 @@ ControlError ControlError::abandoned()
     return { Kind::abandoned, QStringLiteral("The request was abandoned: its client closed the connection first.") };
 }
 
+ControlError ControlError::refused(Kind kind, QString text)
+{
+    return { kind, std::move(text) };
+}
+
 ControlError ControlError::receiverFailure(QString description)
 {
     return { Kind::receiverFailed, std::move(description) };

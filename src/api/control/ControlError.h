@@ -20,7 +20,7 @@ public:
         noStatus, // the receiver has no status for the zone
         volumeAboveCap, // a volume step would go above the cap, capDb()
         noPushEvents, // the push-event self-test saw no event, or could not run; the text says which and why
-        notSupported, // the zone does not announce the feature, or the player does not offer the mode
+        notSupported, // the zone does not have the function (any of them), or the player does not offer the mode
         outOfRange, // a value outside the range the zone announces
         unknownFavourite, // no favourite has this number
         unknownReceiverScene, // the zone has no scene button with this number
@@ -47,6 +47,9 @@ public:
     static ControlError unknownFavourite(int number);
     static ControlError unknownReceiverScene(Zone zone, int number, int count);
     static ControlError abandoned();
+    // A refusal made by the receiver's own rules before anything was sent, in their complete words; `kind` is
+    // notSupported, outOfRange, unknownFavourite or unknownReceiverScene.
+    static ControlError refused(Kind kind, QString text);
     static QString featureName(Feature feature);
 
     Kind kind() const { return m_kind; }

@@ -49,11 +49,13 @@ public:
     virtual ControlTask<Done> setMute(Zone zone, bool mute, Cancellation cancel) = 0;
     virtual ControlTask<Done> setInput(Zone zone, QString name, Cancellation cancel) = 0;
     virtual ControlTask<Done> setSoundMode(Zone zone, QString name, Cancellation cancel) = 0;
-    // At least one is present; an absent one is left as it is.
+    // At least one is present; an absent one is left as it is. Kind::notSupported where the zone does not
+    // announce tone control, Kind::outOfRange outside the range it announces.
     virtual ControlTask<Done> setTone(
         Zone zone, std::optional<double> bass, std::optional<double> treble, Cancellation cancel)
         = 0;
-    // Subwoofer trim in dB; the router only asks for the main zone.
+    // Subwoofer trim in dB, in any zone that announces it (else Kind::notSupported); Kind::outOfRange outside the
+    // range the zone announces.
     virtual ControlTask<Done> setSubwoofer(Zone zone, double db, Cancellation cancel) = 0;
     // Acts on the receiver's network/USB player, which belongs to no zone.
     virtual ControlTask<Done> playback(PlaybackAction action, Cancellation cancel) = 0;

@@ -4,14 +4,13 @@
 #include "api/matching/NameMatcher.h"
 #include "api/scenes/SceneService.h"
 #include "base/NameKey.h"
+#include "core/capabilities/Levels.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/PushEventCheckError.h"
 
 namespace amplora::app {
 
 namespace {
-
-constexpr double lowestVolumeDb = -80.5;
 
 ActionError notReady()
 {
@@ -66,7 +65,7 @@ ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
     if (value > cap.value()) {
         co_return Failure { ActionError::from(IntentError::aboveCap(value, cap.value())) };
     }
-    if (value < lowestVolumeDb) {
+    if (value < Levels::lowestVolumeDb) {
         co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
     }
     const auto done = co_await control->setVolume(zone, value, Cancellation());

@@ -8,6 +8,7 @@
 #include "app/cli/Commands.h"
 #include "app/cli/TerminalText.h"
 #include "app/dbus/RunningInstance.h"
+#include "core/capabilities/Power.h"
 #include "core/store/AppSettings.h"
 
 #include <QLocale>
@@ -203,11 +204,12 @@ int runAction(const QStringList &args)
         if (const auto bad = needsOne(QStringLiteral("power state: on, standby or off"))) {
             return *bad;
         }
-        const QString power = words.first().toLower();
-        if (power != QStringLiteral("on") && power != QStringLiteral("standby") && power != QStringLiteral("off")) {
+        // The receiver's toggle is not one of the states the action offers.
+        const std::optional<PowerState> power = Power::parse(words.first());
+        if (!power || *power == PowerState::toggle) {
             return usageError(QStringLiteral("the power state must be on, standby or off"), actionUsage());
         }
-        return answer(app::RunningInstance::call(QStringLiteral("SetPower"), { parsed.zone, power }), false);
+        return answer(app::RunningInstance::call(QStringLiteral("SetPower"), { parsed.zone, rawValue(*power) }), false);
     }
     if (name == QStringLiteral("set-volume")) {
         if (const auto bad = needsOne(QStringLiteral("volume in dB"))) {

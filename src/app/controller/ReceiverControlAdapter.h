@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/control/ReceiverControl.h"
+#include "core/capabilities/Capability.h"
 #include "core/events/YXCEvent.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
@@ -12,6 +13,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -67,8 +69,8 @@ public:
     // A receiver failure in the control's terms: the read-only refusal naming the blocked path as its own kind,
     // everything else as a plain receiver failure.
     static api::ControlError controlError(const YXCError &error);
-    // Tone and subwoofer decibels in the receiver's half-decibel units.
-    static int receiverUnits(double db);
+    // A refusal of the receiver's own rules as the control's error of the same kind and words.
+    static api::ControlError controlError(const Refusal &refusal);
     // The API's zones and the receiver's, one to one.
     static Zone coreZone(api::Zone zone);
     static api::Zone apiZone(Zone zone);
@@ -87,12 +89,16 @@ private:
     // Every step below checks `cancel` after each wait: a caller that has gone gets ControlError::abandoned, and
     // no change of its goes out after that.
     QCoro::Task<Result<Context, api::ControlError>> prepare(Cancellation cancel);
-    // prepare(), failing as not supported when the zone does not announce `function` in its func_list.
-    QCoro::Task<Result<Context, api::ControlError>> prepareAnnounced(
-        api::Zone zone, QString function, api::ControlError::Feature feature, Cancellation cancel);
-    // Repeat or shuffle: sends `command` when what is playing now (read afresh) offers `mode` of the feature.
-    QCoro::Task<Result<Done, api::ControlError>> sendPlayerMode(api::Zone zone, api::ControlError::Feature feature,
-        QString mode, std::optional<QStringList> PlayInfo::*available, YXCCommand command, Cancellation cancel);
+    // Repeat or shuffle: sends `mode` when what is playing now (read afresh) offers it.
+    QCoro::Task<Result<Done, api::ControlError>> sendPlayerMode(
+        api::Zone zone, Capability which, QString mode, Cancellation cancel);
+    // What a capability makes of a request for the zone, from the zone's announced features.
+    using ZoneCommand = std::function<Refusable<YXCCommand>(Zone zone, const ZoneFeatures *features)>;
+    // The command `make` makes, sent on the transport the features were read through; or its refusal.
+    QCoro::Task<Result<Done, api::ControlError>> sendForZone(api::Zone zone, ZoneCommand make, Cancellation cancel);
+    // A command a capability made, or its refusal in the control's terms.
+    QCoro::Task<Result<Done, api::ControlError>> sendChecked(
+        Refusable<YXCCommand> command, std::shared_ptr<ReceiverTransport> transport, Cancellation cancel);
     QCoro::Task<Result<Done, api::ControlError>> send(YXCCommand command, std::shared_ptr<ReceiverTransport> transport,
         std::optional<VolumeScale> scale, Cancellation cancel);
     QCoro::Task<Result<Done, api::ControlError>> sendVolume(

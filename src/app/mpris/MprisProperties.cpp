@@ -1,10 +1,11 @@
 #include "app/mpris/MprisProperties.h"
 
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Power.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/PlayInfo.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 
 #include <QCryptographicHash>
 #include <QDBusObjectPath>
@@ -55,15 +56,13 @@ QString MprisProperties::playbackStatus(const ReceiverStore &store)
 {
     const auto status = store.currentStatus();
     const auto &info = store.playInfo();
-    if (!ZoneRules::isOn(status) || !takesTransport(store) || !info || !info->playback) {
+    if (!Power::isOn(status) || !takesTransport(store) || !info || !info->playback) {
         return QStringLiteral("Stopped");
     }
-    const QString &playback = *info->playback;
-    if (playback == QStringLiteral("play") || playback == QStringLiteral("fast_forward")
-        || playback == QStringLiteral("fast_reverse")) {
+    if (Playback::isPlaying(info)) {
         return QStringLiteral("Playing");
     }
-    if (playback == QStringLiteral("pause")) {
+    if (info->playback == QStringLiteral("pause")) {
         return QStringLiteral("Paused");
     }
     return QStringLiteral("Stopped");

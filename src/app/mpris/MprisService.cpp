@@ -4,10 +4,11 @@
 #include "app/controller/ReceiverControlAdapter.h"
 #include "app/dbus/ActionService.h"
 #include "app/mpris/MprisProperties.h"
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Volume.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -286,9 +287,9 @@ MprisService::Reply MprisService::handlePlayer(const QDBusMessage &message)
     const bool toggle = member == QStringLiteral("PlayPause");
     std::optional<PlaybackAction> action = transportAction(member);
     if (signature.isEmpty() && (action || toggle)) {
-        const bool playing = ZoneRules::isPlaying(m_store.playInfo());
+        const bool playing = Playback::isPlaying(m_store.playInfo());
         if (toggle) {
-            action = playing ? PlaybackAction::pause : PlaybackAction::play;
+            action = Playback::toggled(m_store.playInfo());
         }
         const YXCCommand command = YXCCommand::setPlayback(*action);
         if (auto refused = refusal(message, command)) {
@@ -336,7 +337,7 @@ MprisService::Reply MprisService::setVolume(const QDBusMessage &message, const Q
     }
     const double dB = range->decibels(*fraction);
     const ZoneFeatures *features = m_store.features() ? m_store.features()->zoneFeatures(zone) : nullptr;
-    const YXCCommand command = *ZoneRules::volumeCommand(zone, ZoneRules::takesDecibels(features), range->scale, dB);
+    const YXCCommand command = *Volume::command(zone, Volume::takesDecibels(features), range->scale, dB);
     if (auto refused = refusal(message, command)) {
         return refused;
     }

@@ -1,11 +1,11 @@
 #include "core/mock/MockReceiver.h"
 
 #include "core/Logging.h"
+#include "core/capabilities/Accepted.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/protocol/YXCDecoder.h"
 #include "core/protocol/YXCEncoder.h"
 #include "core/store/LaunchOptions.h"
-#include "core/store/ZoneRules.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -353,7 +353,7 @@ void MockReceiver::apply(const YXCCommand &command)
                     status->power = on ? QStringLiteral("on") : QStringLiteral("standby");
                 } else {
                     // Every other setting of a zone is taken exactly as sent.
-                    ZoneRules::applyAccepted(*status, c.zone, command, std::nullopt);
+                    Accepted::apply(*status, c.zone, command, std::nullopt);
                     if constexpr (std::is_same_v<C, YXCCommand::SetInput>) {
                         status->inputText = inputText(m_names, c.input);
                     }

@@ -1,6 +1,12 @@
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Presets.h"
+#include "core/capabilities/Switches.h"
+#include "core/capabilities/Tone.h"
+#include "core/capabilities/Volume.h"
 #include "core/discovery/MockDiscovery.h"
 #include "core/events/YXCEventListener.h"
 #include "core/handoff/DryRunSpotifyOpener.h"
@@ -9,7 +15,6 @@
 #include "core/store/AppSettings.h"
 #include "core/store/DisplayTint.h"
 #include "core/store/MockTransport.h"
-#include "core/store/ZoneRules.h"
 
 #include <cmath>
 #include <limits>
@@ -429,7 +434,7 @@ std::optional<double> ReceiverStore::displayedVolumeDB() const
         return edit;
     }
     const auto status = currentStatus();
-    return status ? ZoneRules::volumeDB(*status, volumeScale(m_selectedZone)) : std::nullopt;
+    return status ? Volume::db(*status, volumeScale(m_selectedZone)) : std::nullopt;
 }
 
 std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
@@ -460,6 +465,12 @@ std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
     return std::nullopt;
 }
 
+std::optional<double> ReceiverStore::displayedLevelDb(const QString &name) const
+{
+    const std::optional<int> raw = displayedLevel(name);
+    return raw ? std::optional(Levels::levelDb(*raw)) : std::nullopt;
+}
+
 const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
 {
     return m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
@@ -467,63 +478,58 @@ const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
 
 bool ReceiverStore::supports(const QString &function) const
 {
-    return ZoneRules::announces(selectedZoneFeatures(), function);
+    return announces(selectedZoneFeatures(), function);
 }
 
 bool ReceiverStore::supportsDirect() const
 {
-    return ZoneRules::directCommand(m_selectedZone, selectedZoneFeatures(), true).has_value();
+    return Direct::supported(selectedZoneFeatures());
 }
 
 std::optional<RangeStep> ReceiverStore::dialogueRange() const
 {
-    const RangeStep *range = ZoneRules::dialogueRange(selectedZoneFeatures());
-    // A range a control cannot sweep (empty, reversed, without a step) is no range.
-    if (!range || !(range->max > range->min) || !(range->step > 0)) {
-        return std::nullopt;
-    }
-    return *range;
+    return Dialogue::range(selectedZoneFeatures());
 }
 
 int ReceiverStore::receiverSceneCount() const
 {
-    return ZoneRules::sceneCount(selectedZoneFeatures());
+    return ReceiverScenes::count(selectedZoneFeatures());
 }
 
 bool ReceiverStore::supportsFavourites() const
 {
-    return m_features && m_features->netusb && m_features->netusb->preset;
+    return Favourites::supported(m_features, m_selectedZone);
 }
 
 QStringList ReceiverStore::repeatModes() const
 {
-    return m_playInfo ? m_playInfo->repeatAvailable.value_or(QStringList()) : QStringList();
+    return PlayerModes::offered(Capability::repeat, m_playInfo);
 }
 
 QStringList ReceiverStore::shuffleModes() const
 {
-    return m_playInfo ? m_playInfo->shuffleAvailable.value_or(QStringList()) : QStringList();
+    return PlayerModes::offered(Capability::shuffle, m_playInfo);
 }
 
 std::optional<QString> ReceiverStore::manualToneMode() const
 {
-    return ZoneRules::manualToneMode(m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr);
+    return Tone::manualMode(selectedZoneFeatures());
 }
 
 bool ReceiverStore::isSpotifyActive() const
 {
-    return ZoneRules::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
+    return Playback::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
         && !m_playInfo->track->isEmpty();
 }
 
 bool ReceiverStore::needsSpotifyPrompt() const
 {
     const auto status = currentStatus();
-    if (!ZoneRules::isOn(status) || status->input != QStringLiteral("spotify")) {
+    if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
     return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
-        || ZoneRules::isStopped(*m_playInfo);
+        || Playback::isStopped(*m_playInfo);
 }
 
 std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
@@ -532,7 +538,7 @@ std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
         return std::nullopt;
     }
     qint64 elapsed = 0;
-    if (ZoneRules::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
+    if (Playback::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
         elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
     }
     qint64 position = qint64(*m_playInfo->playTime) + elapsed;
@@ -553,7 +559,7 @@ bool ReceiverStore::canFetchSignal() const
         return false;
     }
     const auto status = currentStatus();
-    return ZoneRules::isOn(status) && supports(QStringLiteral("signal_info"));
+    return Power::isOn(status) && supports(QStringLiteral("signal_info"));
 }
 
 QString ReceiverStore::signalKey() const

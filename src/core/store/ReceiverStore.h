@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "core/Clock.h"
+#include "core/capabilities/Capability.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"
 #include "core/events/YXCEvent.h"
@@ -143,6 +144,8 @@ public:
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
     std::optional<int> displayedLevel(const QString &name) const;
+    // "bass", "treble" or "subwoofer" as displayedLevel() has it, in dB.
+    std::optional<double> displayedLevelDb(const QString &name) const;
     bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
@@ -216,29 +219,32 @@ public:
     int runningTasks() const { return m_runningTasks; }
 
     // ---- controls; none of them waits for the receiver ----
+    // Each change is shown at once and sent under the same capability rules as at every other door. One the zone
+    // refuses (it lacks the function, a value outside its range) changes and sends nothing and answers why.
     void perform(const YXCCommand &command);
     void setVolume(double dB);
-    void setBass(double value);
-    void setTreble(double value);
-    void setSubwoofer(double value);
-    void toggleExtraBass();
+    // Bass, treble and subwoofer in the knobs' raw half-decibel steps.
+    std::optional<Refusal> setBass(double value);
+    std::optional<Refusal> setTreble(double value);
+    std::optional<Refusal> setSubwoofer(double value);
+    std::optional<Refusal> toggleExtraBass();
     void togglePower();
     void toggleMute();
-    void setSurroundAI(bool on);
+    std::optional<Refusal> setSurroundAI(bool on);
     void setInput(const QString &id);
     void selectInput(const QString &id);
     void setSoundProgram(const QString &id);
     void togglePlayback();
     // Off, 30, 60, 90, 120, Off; a running timer moves on to the next setting above the minutes left.
-    void cycleSleep();
-    void toggleDirect();
-    void toggleEnhancer();
-    void setDialogueLevel(double value);
+    std::optional<Refusal> cycleSleep();
+    std::optional<Refusal> toggleDirect();
+    std::optional<Refusal> toggleEnhancer();
+    std::optional<Refusal> setDialogueLevel(double value);
     // The next of the modes what is playing offers, in their order, after the current one.
-    void cycleRepeat();
-    void cycleShuffle();
-    void recallFavourite(int number);
-    void recallReceiverScene(int number);
+    std::optional<Refusal> cycleRepeat();
+    std::optional<Refusal> cycleShuffle();
+    std::optional<Refusal> recallFavourite(int number);
+    std::optional<Refusal> recallReceiverScene(int number);
 
 Q_SIGNALS:
     void transportChanged();
@@ -363,9 +369,17 @@ private:
     // Shows what a command the receiver just accepted set.
     void showAccepted(const YXCCommand &command);
     const ZoneFeatures *selectedZoneFeatures() const;
-    // Shows at once, and sends through `command`, the next of `modes` after the one in the play information's `field`.
-    void cyclePlayMode(
-        const QStringList &modes, std::optional<QString> PlayInfo::*field, YXCCommand (*command)(QString mode));
+    // Shows at once, and sends, the next repeat or shuffle mode what is playing offers.
+    std::optional<Refusal> cyclePlayMode(Capability which);
+    // Shows at once what `command` sets (as the receiver will once it accepts it), and sends it.
+    void performShown(const YXCCommand &command);
+    // A bass, treble or subwoofer knob at `value` raw steps: refused as the zone refuses it, else edited and sent
+    // through the throttle under `key`.
+    std::optional<Refusal> setLevel(const QString &key, double value,
+        const std::function<std::optional<Refusal>(const ZoneFeatures *, double dB)> &check,
+        std::function<YXCCommand(double dB)> command);
+    // A command a capability made: shown at once and sent; its refusal, when it made none, is the answer.
+    std::optional<Refusal> performChecked(Refusable<YXCCommand> command);
     void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);

@@ -4,11 +4,12 @@
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Volume.h"
 #include "core/events/YXCEventListener.h"
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
 #include "core/store/ReceiverAddress.h"
-#include "core/store/ZoneRules.h"
 
 namespace amplora {
 
@@ -21,7 +22,7 @@ namespace {
 // report lacks the setting.
 std::optional<YXCCommand> settingEcho(Zone zone, const ZoneStatus &status)
 {
-    if (ZoneRules::isOn(status)) {
+    if (Power::isOn(status)) {
         return status.mute ? std::optional(YXCCommand::setMute(zone, *status.mute)) : std::nullopt;
     }
     if (status.power == QStringLiteral("standby")) {
@@ -334,7 +335,7 @@ void ReceiverStore::apply(const YXCEvent &event)
         overwrite(status.enhancer, change.enhancer);
         overwrite(status.dialogueLevel, change.dialogueLevel);
         if (change.volume) {
-            ZoneRules::setRawVolume(status, *change.volume, volumeScale(zone));
+            Volume::setRaw(status, *change.volume, volumeScale(zone));
         }
         setStatusEntry(zone, std::move(status));
     }

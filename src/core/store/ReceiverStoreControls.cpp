@@ -4,10 +4,16 @@
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
+#include "core/capabilities/Accepted.h"
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Presets.h"
+#include "core/capabilities/Switches.h"
+#include "core/capabilities/Tone.h"
+#include "core/capabilities/Volume.h"
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/protocol/Features.h"
 #include "core/store/AppSettings.h"
-#include "core/store/ZoneRules.h"
 
 #include <cmath>
 #include <limits>
@@ -48,6 +54,26 @@ void ReceiverStore::perform(const YXCCommand &command)
     runSend(command.capped(scale, m_settings.maxVolumeDB()));
 }
 
+void ReceiverStore::performShown(const YXCCommand &command)
+{
+    if (const std::optional<Zone> zone = command.zone()) {
+        const std::optional<VolumeScale> scale = volumeScale(*zone);
+        editStatus(*zone, [&](ZoneStatus &status) { Accepted::apply(status, *zone, command, scale); });
+    } else {
+        editPlayInfo([&command](PlayInfo &info) { Accepted::apply(info, command); });
+    }
+    perform(command);
+}
+
+std::optional<Refusal> ReceiverStore::performChecked(Refusable<YXCCommand> command)
+{
+    if (!command) {
+        return command.error();
+    }
+    performShown(command.value());
+    return std::nullopt;
+}
+
 QCoro::Task<> ReceiverStore::runSend(YXCCommand command)
 {
     QPointer<ReceiverStore> self(this);
@@ -86,7 +112,7 @@ void ReceiverStore::showAccepted(const YXCCommand &command)
             return;
         }
         ZoneStatus status = it->second;
-        if (ZoneRules::applyAccepted(status, *zone, command, volumeScale(*zone))) {
+        if (Accepted::apply(status, *zone, command, volumeScale(*zone))) {
             ++m_acceptedChanges[*zone];
             setStatusEntry(*zone, std::move(status));
         }
@@ -94,7 +120,7 @@ void ReceiverStore::showAccepted(const YXCCommand &command)
     }
     if (m_playInfo) {
         PlayInfo info = *m_playInfo;
-        if (ZoneRules::applyAccepted(info, command)) {
+        if (Accepted::apply(info, command)) {
             setPlayInfo(std::move(info), false);
         }
     }
@@ -108,54 +134,77 @@ void ReceiverStore::setEdit(double value, const QString &key, std::function<YXCC
 void ReceiverStore::setVolume(double dB)
 {
     const Zone zone = m_selectedZone;
-    const ZoneFeatures *zoneFeatures = m_features ? m_features->zoneFeatures(zone) : nullptr;
-    const std::optional<VolumeScale> scale = zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
+    const ZoneFeatures *zoneFeatures = selectedZoneFeatures();
+    const std::optional<VolumeScale> scale = volumeScale(zone);
     if (!scale || std::isnan(dB)) {
         return;
     }
     const double target = scale->limit(dB, m_settings.maxVolumeDB());
-    const bool decibels = ZoneRules::takesDecibels(zoneFeatures);
+    const bool decibels = Volume::takesDecibels(zoneFeatures);
     setEdit(target, QStringLiteral("volume.") + rawValue(zone),
-        [zone, decibels, scale](double value) { return *ZoneRules::volumeCommand(zone, decibels, scale, value); });
+        [zone, decibels, scale](double value) { return *Volume::command(zone, decibels, scale, value); });
 }
 
-void ReceiverStore::setBass(double value)
+std::optional<Refusal> ReceiverStore::setLevel(const QString &key, double value,
+    const std::function<std::optional<Refusal>(const ZoneFeatures *, double dB)> &check,
+    std::function<YXCCommand(double dB)> command)
+{
+    const int raw = knobInteger(value);
+    if (auto refused = check(selectedZoneFeatures(), Levels::levelDb(raw))) {
+        return refused;
+    }
+    setEdit(raw, key + u'.' + rawValue(m_selectedZone),
+        [command = std::move(command)](double v) { return command(Levels::levelDb(knobInteger(v))); });
+    return std::nullopt;
+}
+
+std::optional<Refusal> ReceiverStore::setBass(double value)
 {
     const Zone zone = m_selectedZone;
     const std::optional<QString> mode = manualToneMode();
-    setEdit(value, QStringLiteral("bass.") + rawValue(zone),
-        [zone, mode](double v) { return YXCCommand::setToneControl(zone, mode, knobInteger(v), std::nullopt); });
+    return setLevel(
+        QStringLiteral("bass"), value,
+        [zone](const ZoneFeatures *features, double dB) {
+            return Tone::refusal(zone, features, QStringLiteral("Bass"), dB);
+        },
+        [zone, mode](double dB) { return Tone::command(zone, mode, dB, std::nullopt); });
 }
 
-void ReceiverStore::setTreble(double value)
+std::optional<Refusal> ReceiverStore::setTreble(double value)
 {
     const Zone zone = m_selectedZone;
     const std::optional<QString> mode = manualToneMode();
-    setEdit(value, QStringLiteral("treble.") + rawValue(zone),
-        [zone, mode](double v) { return YXCCommand::setToneControl(zone, mode, std::nullopt, knobInteger(v)); });
+    return setLevel(
+        QStringLiteral("treble"), value,
+        [zone](const ZoneFeatures *features, double dB) {
+            return Tone::refusal(zone, features, QStringLiteral("Treble"), dB);
+        },
+        [zone, mode](double dB) { return Tone::command(zone, mode, std::nullopt, dB); });
 }
 
-void ReceiverStore::setSubwoofer(double value)
+std::optional<Refusal> ReceiverStore::setSubwoofer(double value)
 {
     const Zone zone = m_selectedZone;
-    setEdit(value, QStringLiteral("subwoofer.") + rawValue(zone),
-        [zone](double v) { return YXCCommand::setSubwooferVolume(zone, knobInteger(v)); });
+    return setLevel(
+        QStringLiteral("subwoofer"), value,
+        [zone](const ZoneFeatures *features, double dB) { return Subwoofer::refusal(zone, features, dB); },
+        [zone](double dB) { return Subwoofer::command(zone, dB); });
 }
 
-void ReceiverStore::toggleExtraBass()
+std::optional<Refusal> ReceiverStore::toggleExtraBass()
 {
     const auto status = currentStatus();
-    const bool on = status && status->extraBass.value_or(false);
-    perform(YXCCommand::setExtraBass(m_selectedZone, !on));
+    const bool on = status && Switch::state(Capability::extraBass, *status).value_or(false);
+    return performChecked(Switch::checkedCommand(Capability::extraBass, m_selectedZone, selectedZoneFeatures(), !on));
 }
 
 void ReceiverStore::togglePower()
 {
     const Zone zone = m_selectedZone;
     const auto it = m_status.find(zone);
-    const bool wasOn = it != m_status.end() && ZoneRules::isOn(it->second);
-    editStatus(zone, [wasOn](ZoneStatus &status) { status.power = ZoneRules::powerWord(!wasOn); });
-    perform(YXCCommand::setPower(zone, wasOn ? PowerState::standby : PowerState::on));
+    const std::optional<ZoneStatus> status
+        = it != m_status.end() ? std::optional(it->second) : std::optional<ZoneStatus>();
+    performShown(YXCCommand::setPower(zone, Power::toggled(status)));
 }
 
 void ReceiverStore::toggleMute()
@@ -215,24 +264,29 @@ QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
     m_pendingMute.erase(zone);
 }
 
-void ReceiverStore::setSurroundAI(bool on)
+std::optional<Refusal> ReceiverStore::setSurroundAI(bool on)
 {
     const Zone zone = m_selectedZone;
     const auto it = m_status.find(zone);
-    if (!supports(QStringLiteral("surround_ai")) || it == m_status.end() || m_pendingSurroundAI.contains(zone)) {
-        return;
+    if (!Switch::supported(Capability::surroundAi, selectedZoneFeatures())) {
+        return Refusal::notSupported(zone, Capability::surroundAi);
+    }
+    if (it == m_status.end() || m_pendingSurroundAI.contains(zone)) {
+        return std::nullopt;
     }
     const std::optional<bool> previous = it->second.surroundAi;
     m_pendingSurroundAI.insert(zone);
     editStatus(zone, [on](ZoneStatus &status) { status.surroundAi = on; });
     runSurroundAI(zone, on, previous);
+    return std::nullopt;
 }
 
 QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<bool> previous)
 {
     QPointer<ReceiverStore> self(this);
     const std::shared_ptr<ReceiverTransport> transport = m_transport;
-    const Result<Done, YXCError> sent = co_await sendChanging(transport, YXCCommand::setSurroundAI(zone, on));
+    const Result<Done, YXCError> sent
+        = co_await sendChanging(transport, Switch::command(Capability::surroundAi, zone, on));
     if (!self || m_destroying) {
         co_return;
     }
@@ -248,9 +302,7 @@ QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<boo
 
 void ReceiverStore::setInput(const QString &id)
 {
-    const Zone zone = m_selectedZone;
-    editStatus(zone, [&id](ZoneStatus &status) { status.input = id; });
-    perform(YXCCommand::setInput(zone, id));
+    performShown(YXCCommand::setInput(m_selectedZone, id));
 }
 
 void ReceiverStore::selectInput(const QString &id)
@@ -275,73 +327,51 @@ QCoro::Task<> ReceiverStore::runSpotifyHandoff()
 
 void ReceiverStore::setSoundProgram(const QString &id)
 {
-    const Zone zone = m_selectedZone;
-    editStatus(zone, [&id](ZoneStatus &status) { status.soundProgram = id; });
-    perform(YXCCommand::setSoundProgram(zone, id));
+    performShown(YXCCommand::setSoundProgram(m_selectedZone, id));
 }
 
 void ReceiverStore::togglePlayback()
 {
-    const bool wasPlaying = ZoneRules::isPlaying(m_playInfo);
-    if (m_playInfo) {
-        PlayInfo info = *m_playInfo;
-        info.playback = ZoneRules::playbackWord(!wasPlaying);
-        setPlayInfo(std::move(info), false);
-    }
-    perform(YXCCommand::setPlayback(wasPlaying ? PlaybackAction::pause : PlaybackAction::play));
+    performShown(YXCCommand::setPlayback(Playback::toggled(m_playInfo)));
 }
 
-void ReceiverStore::cycleSleep()
+std::optional<Refusal> ReceiverStore::cycleSleep()
 {
-    const Zone zone = m_selectedZone;
     const auto status = currentStatus();
-    if (!supportsSleep() || !status) {
-        return;
-    }
-    const int next = ZoneRules::nextSleepMinutes(status->sleep.value_or(0));
-    editStatus(zone, [next](ZoneStatus &changed) { changed.sleep = next; });
-    perform(YXCCommand::setSleep(zone, next));
+    const int next = Sleep::next(status ? status->sleep.value_or(0) : 0);
+    return performChecked(Sleep::command(m_selectedZone, selectedZoneFeatures(), next));
 }
 
-void ReceiverStore::toggleDirect()
+std::optional<Refusal> ReceiverStore::toggleDirect()
+{
+    const ZoneFeatures *features = selectedZoneFeatures();
+    const auto status = currentStatus();
+    const bool on = status && Direct::state(*status, features).value_or(false);
+    return performChecked(Direct::command(m_selectedZone, features, !on));
+}
+
+std::optional<Refusal> ReceiverStore::toggleEnhancer()
+{
+    const auto status = currentStatus();
+    const bool on = status && Switch::state(Capability::enhancer, *status).value_or(false);
+    return performChecked(Switch::checkedCommand(Capability::enhancer, m_selectedZone, selectedZoneFeatures(), !on));
+}
+
+std::optional<Refusal> ReceiverStore::setDialogueLevel(double value)
 {
     const Zone zone = m_selectedZone;
     const ZoneFeatures *features = selectedZoneFeatures();
-    const auto status = currentStatus();
-    if (!status) {
-        return;
+    const std::optional<RangeStep> range = Dialogue::range(features);
+    if (!range) {
+        return Refusal::notSupported(zone, Capability::dialogue);
     }
-    const bool on = !ZoneRules::directState(*status, features).value_or(false);
-    const std::optional<YXCCommand> command = ZoneRules::directCommand(zone, features, on);
-    if (!command) {
-        return;
+    if (std::isnan(value)) {
+        return std::nullopt;
     }
-    const bool pure = command->as<YXCCommand::SetPureDirect>() != nullptr;
-    editStatus(zone, [on, pure](ZoneStatus &changed) { (pure ? changed.pureDirect : changed.direct) = on; });
-    perform(*command);
-}
-
-void ReceiverStore::toggleEnhancer()
-{
-    const Zone zone = m_selectedZone;
-    const auto status = currentStatus();
-    if (!supportsEnhancer() || !status) {
-        return;
-    }
-    const bool on = !status->enhancer.value_or(false);
-    editStatus(zone, [on](ZoneStatus &changed) { changed.enhancer = on; });
-    perform(YXCCommand::setEnhancer(zone, on));
-}
-
-void ReceiverStore::setDialogueLevel(double value)
-{
-    const Zone zone = m_selectedZone;
-    const std::optional<RangeStep> range = dialogueRange();
-    if (!range || std::isnan(value)) {
-        return;
-    }
+    // The knob may overshoot while dragged; it sends the nearest end rather than nothing.
     setEdit(std::clamp(value, range->min, range->max), QStringLiteral("dialogue.") + rawValue(zone),
         [zone](double v) { return YXCCommand::setDialogueLevel(zone, knobInteger(v)); });
+    return std::nullopt;
 }
 
 void ReceiverStore::editPlayInfo(const std::function<void(PlayInfo &)> &change)
@@ -354,45 +384,43 @@ void ReceiverStore::editPlayInfo(const std::function<void(PlayInfo &)> &change)
     setPlayInfo(std::move(info), false);
 }
 
-void ReceiverStore::cyclePlayMode(
-    const QStringList &modes, std::optional<QString> PlayInfo::*field, YXCCommand (*command)(QString mode))
+std::optional<Refusal> ReceiverStore::cyclePlayMode(Capability which)
 {
-    if (modes.isEmpty() || !m_playInfo) {
-        return;
+    const std::optional<QString> next = PlayerModes::next(which, m_playInfo);
+    if (!next) {
+        return Refusal::notSupported(m_selectedZone, which);
     }
-    // A mode the list does not hold (or none reported) starts the cycle from its first entry.
-    const qsizetype current = (*m_playInfo.*field) ? modes.indexOf(*(*m_playInfo.*field)) : -1;
-    const QString next = modes.at((current + 1) % modes.size());
-    editPlayInfo([field, &next](PlayInfo &info) { info.*field = next; });
-    perform(command(next));
+    return performChecked(PlayerModes::command(which, m_selectedZone, m_playInfo, *next));
 }
 
-void ReceiverStore::cycleRepeat()
+std::optional<Refusal> ReceiverStore::cycleRepeat()
 {
-    cyclePlayMode(repeatModes(), &PlayInfo::repeat, &YXCCommand::setRepeat);
+    return cyclePlayMode(Capability::repeat);
 }
 
-void ReceiverStore::cycleShuffle()
+std::optional<Refusal> ReceiverStore::cycleShuffle()
 {
-    cyclePlayMode(shuffleModes(), &PlayInfo::shuffle, &YXCCommand::setShuffle);
+    return cyclePlayMode(Capability::shuffle);
 }
 
-void ReceiverStore::recallFavourite(int number)
+std::optional<Refusal> ReceiverStore::recallFavourite(int number)
 {
-    const bool listed = std::any_of(m_favourites.cbegin(), m_favourites.cend(),
-        [number](const ListedPreset &favourite) { return favourite.number == number; });
-    if (!supportsFavourites() || !listed) {
-        return;
+    const auto recalled = Favourites::recall(m_selectedZone, m_features, m_favourites, number);
+    if (!recalled) {
+        return recalled.error();
     }
-    perform(YXCCommand::recallPreset(m_selectedZone, number));
+    perform(recalled.value());
+    return std::nullopt;
 }
 
-void ReceiverStore::recallReceiverScene(int number)
+std::optional<Refusal> ReceiverStore::recallReceiverScene(int number)
 {
-    if (number < 1 || number > receiverSceneCount()) {
-        return;
+    const auto recalled = ReceiverScenes::recall(m_selectedZone, selectedZoneFeatures(), number);
+    if (!recalled) {
+        return recalled.error();
     }
-    perform(YXCCommand::recallScene(m_selectedZone, number));
+    perform(recalled.value());
+    return std::nullopt;
 }
 
 } // namespace amplora

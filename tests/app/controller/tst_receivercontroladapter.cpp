@@ -443,17 +443,10 @@ private Q_SLOTS:
 
         row("sleep rounded up", sleep(Zone::main, 45), u"60"_s, "main/setSleep?sleep=60");
         row("sleep above the last step", sleep(Zone::main, 121), u"120"_s, "main/setSleep?sleep=120");
-        row("sleep where not announced", sleep(Zone::zone2, 30), u"notSupported: zone2 has no sleep timer."_s, "");
-        row("pure direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, true, Cancellation())); }),
-            u"done"_s, "main/setPureDirect?enable=true");
         row("direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, false, Cancellation())); }), u"done"_s,
             "main/setDirect?enable=false", plainDirect);
-        row("direct where not announced",
-            op([](auto &c) { return outcome(c.setDirect(Zone::zone2, true, Cancellation())); }),
-            u"notSupported: zone2 has no direct mode."_s, "");
         row("enhancer", op([](auto &c) { return outcome(c.setEnhancer(Zone::main, false, Cancellation())); }),
             u"done"_s, "main/setEnhancer?enable=false");
-        row("dialogue at the top", dialogue(Zone::main, 3), u"done"_s, "main/setDialogueLevel?value=3");
         row("dialogue above the range", dialogue(Zone::main, 4),
             u"outOfRange: Dialogue level 4 is outside main's range of 0 to 3."_s, "");
         row("dialogue below the range", dialogue(Zone::main, -1),
@@ -463,9 +456,6 @@ private Q_SLOTS:
         row("repeat offered",
             op([](auto &c) { return outcome(c.setRepeat(Zone::main, api::RepeatMode::one, Cancellation())); }),
             u"done"_s, "netusb/setRepeat?mode=one");
-        row("shuffle offered by nothing playing",
-            op([](auto &c) { return outcome(c.setShuffle(Zone::main, api::ShuffleMode::on, Cancellation())); }),
-            u"notSupported: main has no shuffle."_s, "");
         row("favourites without the empty slots",
             op([](auto &c) { return outcome(c.favourites(Zone::main, Cancellation())); }),
             u"1 Harbour FM (net_radio), 2 Morning Jazz (spotify), 4 Vinyl Rips (server), 6 Radio Nordlicht (net_radio)"_s,

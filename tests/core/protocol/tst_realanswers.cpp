@@ -4,10 +4,11 @@
 
 #include "AnswerChecks.h"
 
+#include "core/capabilities/Presets.h"
+#include "core/capabilities/Switches.h"
 #include "core/discovery/SSDPSearch.h"
 #include "core/events/YXCEvent.h"
 #include "core/protocol/SignalStripValues.h"
-#include "core/store/ZoneRules.h"
 
 #include "support/Fixtures.h"
 
@@ -127,9 +128,9 @@ private Q_SLOTS:
             const auto features = decoded<Features>(receiverAnswer(file));
             const ZoneFeatures *z = features.zoneFeatures(zone);
             [&] { QVERIFY(features.netusb && features.netusb->preset); }();
-            return Announced { ZoneRules::announces(z, QStringLiteral("sleep")),
-                ZoneRules::directCommand(zone, z, true), ZoneRules::announces(z, QStringLiteral("enhancer")),
-                ZoneRules::dialogueRange(z) != nullptr, ZoneRules::sceneCount(z) };
+            const auto direct = Direct::command(zone, z, true);
+            return Announced { Sleep::supported(z), direct ? std::optional(direct.value()) : std::nullopt,
+                Switch::supported(Capability::enhancer, z), Dialogue::range(z).has_value(), ReceiverScenes::count(z) };
         };
         const Announced rxv781 = announced(QStringLiteral("RX-V781/system_getFeatures.json"), Zone::main);
         QVERIFY(rxv781.sleep && rxv781.enhancer && rxv781.dialogue);

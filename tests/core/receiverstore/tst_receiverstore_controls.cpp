@@ -114,6 +114,9 @@ private Q_SLOTS:
     void toneLevelsTruncateTowardZero()
     {
         StoreRig rig;
+        rig.transport->answerOnly(QStringLiteral("system/getFeatures"),
+            sampleFeatures({ QStringLiteral("actual_volume"), QStringLiteral("tone_control"),
+                QStringLiteral("subwoofer_volume") }));
         rig.startConnected();
         rig.transport->clearLog();
         rig.store->setBass(-3.7);

@@ -1,0 +1,129 @@
+#include "app/controller/ReceiverControlAdapter.h"
+
+#include "app/controller/ReceiverControlAdapterParts.h"
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Switches.h"
+#include "core/capabilities/Tone.h"
+#include "core/capabilities/Volume.h"
+#include "core/protocol/VolumeScale.h"
+#include "core/store/ReceiverStore.h"
+
+namespace amplora::app {
+
+using adapterparts::inputEntries;
+using adapterparts::programEntries;
+using adapterparts::storeGone;
+
+namespace {
+
+QString nameOfId(const QList<FriendlyNames::Entry> &entries, const QString &id)
+{
+    for (const auto &entry : entries) {
+        if (entry.id == id) {
+            return entry.name;
+        }
+    }
+    return id;
+}
+
+std::optional<api::NowPlaying> nowPlayingOf(const std::optional<PlayInfo> &info)
+{
+    if (!info) {
+        return std::nullopt;
+    }
+    return api::NowPlaying { info->playback, info->artist, info->album, info->track };
+}
+
+// Whether the zone listens to the network/USB player, whose play information the status then shows.
+bool playsFromPlayer(const Features &features, const ZoneStatus &status)
+{
+    const InputFeature *input = features.system.input(status.input.value_or(QString()));
+    return input && input->playInfoType == QStringLiteral("netusb");
+}
+
+} // namespace
+
+Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
+    api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing)
+{
+    const ZoneFeatures *features = context.zone(zone);
+    const std::optional<double> volumeDb = Volume::db(zoneStatus, context.volumeScale(zone));
+    if (!features || !volumeDb) {
+        return Failure { api::ControlError::noVolumeRange(zone) };
+    }
+
+    api::ReceiverStatus status;
+    status.zone = zone;
+    status.power = Power::isOn(zoneStatus) ? api::PowerState::on : api::PowerState::standby;
+    status.volumeDb = *volumeDb;
+    status.mute = zoneStatus.mute.value_or(false);
+    const QString inputId = zoneStatus.input.value_or(QString());
+    status.input = nameOfId(inputEntries(m_names, features, context.names), inputId);
+    if (zoneStatus.soundProgram) {
+        status.soundMode = nameOfId(programEntries(m_names, features, context.names), *zoneStatus.soundProgram);
+    }
+    status.bass = Tone::bassDb(zoneStatus);
+    status.treble = Tone::trebleDb(zoneStatus);
+    if (Subwoofer::supported(features)) {
+        status.subwoofer = Subwoofer::db(zoneStatus);
+    }
+    if (Sleep::supported(features)) {
+        status.sleep = zoneStatus.sleep;
+    }
+    status.direct = Direct::state(zoneStatus, features);
+    if (Switch::supported(Capability::enhancer, features)) {
+        status.enhancer = Switch::state(Capability::enhancer, zoneStatus);
+    }
+    if (announces(features, QStringLiteral("dialogue_level"))) {
+        status.dialogueLevel = zoneStatus.dialogueLevel;
+    }
+    if (playsFromPlayer(context.features, zoneStatus)) {
+        status.nowPlaying = nowPlayingOf(playing);
+        if (!PlayerModes::offered(Capability::repeat, playing).isEmpty() && playing->repeat) {
+            status.repeat = api::enumFromName<api::RepeatMode>(*playing->repeat);
+        }
+        if (!PlayerModes::offered(Capability::shuffle, playing).isEmpty() && playing->shuffle) {
+            status.shuffle = api::enumFromName<api::ShuffleMode>(*playing->shuffle);
+        }
+    }
+    return status;
+}
+
+api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone zone, Cancellation cancel)
+{
+    const auto fresh = co_await freshStatus(zone, cancel);
+    if (!fresh) {
+        co_return Failure { fresh.error() };
+    }
+    if (playsFromPlayer(fresh->context.features, fresh->status)) {
+        // What is playing is a detail of the status: a failed refresh keeps the last known player state.
+        const auto played = co_await freshRead(YXCEvent::Refresh::playInfo(), cancel);
+        if (!played && played.error().kind() == api::ControlError::Kind::abandoned) {
+            co_return Failure { played.error() };
+        }
+        if (!m_store) {
+            co_return Failure { storeGone() };
+        }
+    }
+    co_return statusOf(zone, fresh->context, fresh->status, m_store->playInfo());
+}
+
+std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zone zone)
+{
+    if (!m_store || !m_store->features()) {
+        return std::nullopt;
+    }
+    const auto found = m_store->status().find(coreZone(zone));
+    if (found == m_store->status().end()) {
+        return std::nullopt;
+    }
+    const Context context { m_store->transport(), *m_store->features(), m_store->names() };
+    auto status = statusOf(zone, context, found->second, m_store->playInfo());
+    if (!status) {
+        return std::nullopt;
+    }
+    return std::move(status).value();
+}
+
+} // namespace amplora::app
