@@ -4,17 +4,17 @@
 
 namespace amplora::api {
 
-VolumeRateLimiter::VolumeRateLimiter(int limit, double windowSeconds, Clock now)
+VolumeRateLimiter::VolumeRateLimiter(int limit, double windowSeconds, const Clock &clock)
     : m_limit(limit)
     , m_window(windowSeconds)
-    , m_now(std::move(now))
+    , m_clock(clock)
 { }
 
 VolumeRateLimiter::Decision VolumeRateLimiter::allow(Zone zone, int count)
 {
     count = std::max(count, 0);
     const std::lock_guard guard(m_lock);
-    const Timestamp t = m_now();
+    const Timestamp t = m_clock.now();
     QList<Timestamp> &history = m_history.at(static_cast<std::size_t>(zone));
 
     // Entries exactly one window old no longer count.

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "api/control/Zone.h"
+#include "base/Clock.h"
 
 #include <QList>
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <mutex>
 
 namespace amplora::api {
@@ -16,8 +16,6 @@ namespace amplora::api {
 // both take the last free slot; the lock is never held across a suspension.
 class VolumeRateLimiter {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
-
     struct Decision {
         bool allowed = true;
         // How long to wait before the next change can pass, in seconds; at least 0.001 when refused, 0 when
@@ -25,7 +23,8 @@ public:
         double retryAfterSeconds = 0;
     };
 
-    VolumeRateLimiter(int limit, double windowSeconds, Clock now = std::chrono::steady_clock::now);
+    // `clock` must outlive the limiter; its now() is read under the lock, from any thread.
+    VolumeRateLimiter(int limit, double windowSeconds, const Clock &clock = Clock::system());
 
     // Asks to make `count` volume changes in `zone` now. A refusal records nothing.
     Decision allow(Zone zone, int count = 1);
@@ -36,11 +35,11 @@ public:
     double windowSeconds() const { return m_window.count(); }
 
 private:
-    using Timestamp = std::chrono::steady_clock::time_point;
+    using Timestamp = Clock::TimePoint;
 
     const int m_limit;
     const std::chrono::duration<double> m_window;
-    const Clock m_now;
+    const Clock &m_clock;
     std::mutex m_lock;
     std::array<QList<Timestamp>, EnumCases<Zone>::names.size()> m_history; // per zone, oldest first
 };

@@ -8,7 +8,7 @@
 #include "api/scenes/SceneService.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "app/controller/StatusEventFeed.h"
-#include "core/Clock.h"
+#include "base/Clock.h"
 #include "core/store/AppSettings.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
@@ -232,20 +232,16 @@ void APIController::setState(State state)
 
 QCoro::Task<> APIController::apply()
 {
-    if (m_applying) {
-        m_applyAgain = true;
+    if (!m_applying.begin()) {
         co_return;
     }
     QPointer<APIController> self(this);
-    m_applying = true;
     do {
-        m_applyAgain = false;
         co_await applyOnce();
         if (!self) {
             co_return;
         }
-    } while (m_applyAgain);
-    m_applying = false;
+    } while (m_applying.another());
 }
 
 QCoro::Task<> APIController::applyOnce()
@@ -293,7 +289,7 @@ QCoro::Task<> APIController::applyOnce()
 
 void APIController::stop()
 {
-    m_applyAgain = false;
+    m_applying.stop();
     ++m_retryGeneration;
     m_tokenFailures = 0;
     m_server->stop();

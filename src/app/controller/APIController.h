@@ -3,6 +3,7 @@
 #include "api/auth/KeychainError.h"
 #include "api/scenes/ReceiverScene.h"
 #include "base/Result.h"
+#include "base/SingleFlight.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -178,8 +179,7 @@ private:
     std::optional<QString> m_tokenError;
     QList<api::ReceiverScene> m_scenes;
     std::optional<QString> m_sceneMessage;
-    bool m_applying = false;
-    bool m_applyAgain = false;
+    SingleFlight m_applying;
     Clock &m_clock;
     int m_tokenFailures = 0;
     quint64 m_retryGeneration = 0; // bumped by every pass and stop(), so only the latest retry runs

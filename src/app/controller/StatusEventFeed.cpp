@@ -87,11 +87,6 @@ void StatusEventFeed::request(api::Zone zone)
     if (const std::optional<api::ReceiverStatus> stored = m_control->storedStatus(zone)) {
         m_events.publish(zone, api::StatusEvents::statusJSON(*stored));
     }
-    Reading &reading = m_reading.at(static_cast<std::size_t>(zone));
-    if (reading.active) {
-        reading.again = true;
-        return;
-    }
     read(zone);
 }
 
@@ -99,10 +94,11 @@ QCoro::Task<> StatusEventFeed::read(api::Zone zone)
 {
     QPointer<StatusEventFeed> self(this);
     const std::shared_ptr<ReceiverControlAdapter> control = m_control;
-    Reading *reading = &m_reading.at(static_cast<std::size_t>(zone));
-    reading->active = true;
+    SingleFlight &reading = m_reading.at(static_cast<std::size_t>(zone));
+    if (!reading.begin()) {
+        co_return;
+    }
     do {
-        reading->again = false;
         const auto status = co_await control->status(zone, Cancellation());
         if (!self) {
             co_return;
@@ -111,8 +107,10 @@ QCoro::Task<> StatusEventFeed::read(api::Zone zone)
         if (status) {
             m_events.publish(zone, api::StatusEvents::statusJSON(status.value()));
         }
-    } while (reading->again && m_events.subscriberCount() > 0);
-    reading->active = false;
+        if (m_events.subscriberCount() == 0) {
+            reading.stop();
+        }
+    } while (reading.another());
 }
 
 } // namespace amplora::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "api/control/Zone.h"
+#include "base/SingleFlight.h"
 #include "core/protocol/PlayInfo.h"
 #include "core/protocol/Zone.h"
 #include "core/protocol/ZoneStatus.h"
@@ -52,11 +53,7 @@ private:
     api::StatusEvents &m_events;
     std::map<Zone, ZoneStatus> m_seen;
     std::optional<PlayInfo> m_seenPlaying; // only what the status shows of it
-    struct Reading {
-        bool active = false;
-        bool again = false;
-    };
-    std::array<Reading, 2> m_reading;
+    std::array<SingleFlight, 2> m_reading;
 };
 
 } // namespace amplora::app

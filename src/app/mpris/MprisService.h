@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/mpris/MprisArtFile.h"
-#include "core/Clock.h"
+#include "base/Clock.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,5 +1,6 @@
 #include "core/discovery/ReceiverDiscovery.h"
 
+#include "base/Clock.h"
 #include "core/Logging.h"
 #include "core/discovery/DeviceDescription.h"
 #include "core/discovery/NextSignal.h"
@@ -173,11 +174,13 @@ QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
         describeInto(location, options, network, run);
     }
     // Each device's requests have deadlines of their own, but the run does not depend on them: a device that
-    // holds a request open must never keep the search (and whoever waits for it) from ending.
+    // holds a request open must never keep the search (and whoever waits for it) from ending. The wait below is
+    // a real timer, so the deadline is read from the system clock too.
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + options.descriptionTimeout + options.deviceInfoTimeout;
+    const Clock &clock = Clock::system();
+    const auto deadline = clock.now() + options.descriptionTimeout + options.deviceInfoTimeout;
     while (run->pending > 0 && !run->cancelled) {
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        const auto left = duration_cast<milliseconds>(deadline - clock.now());
         if (left <= 0ms) {
             qCInfo(lcDiscovery) << "Left out" << run->pending << "locations whose devices did not answer in time";
             break;

@@ -1,5 +1,6 @@
 #include "core/discovery/SSDPSearch.h"
 
+#include "base/Clock.h"
 #include "core/Logging.h"
 #include "core/discovery/HostAddress.h"
 #include "core/discovery/NextSignal.h"
@@ -198,8 +199,10 @@ QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options,
     if (auto error = search->open()) {
         co_return Failure { *error };
     }
-    const auto start = steady_clock::now();
-    const auto elapsed = [start] { return duration_cast<milliseconds>(steady_clock::now() - start); };
+    // The socket waits below are real, so the search is timed by the system clock.
+    const Clock &clock = Clock::system();
+    const auto start = clock.now();
+    const auto elapsed = [&clock, start] { return duration_cast<milliseconds>(clock.now() - start); };
     while (elapsed() < options.timing.duration) {
         if (isCancelled()) {
             co_return Failure { DiscoveryError::cancelled() };

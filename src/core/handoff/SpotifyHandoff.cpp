@@ -17,9 +17,9 @@ const QUrl &SpotifyHandoff::webPlayerURL()
     return url;
 }
 
-SpotifyHandoff::SpotifyHandoff(std::unique_ptr<SpotifyOpening> opener, Clock now)
+SpotifyHandoff::SpotifyHandoff(std::unique_ptr<SpotifyOpening> opener, const Clock &clock)
     : m_opener(std::move(opener))
-    , m_now(std::move(now))
+    , m_clock(clock)
 { }
 
 SpotifyHandoff::Target SpotifyHandoff::target() const
@@ -32,7 +32,7 @@ SpotifyHandoff::Target SpotifyHandoff::target() const
 
 std::optional<SpotifyHandoff::Target> SpotifyHandoff::open()
 {
-    const auto now = m_now();
+    const auto now = m_clock.now();
     if (m_lastOpened && now - *m_lastOpened < minimumInterval) {
         qCDebug(lcSpotify) << "Hand-off suppressed: Spotify was opened less than 3 seconds ago";
         return std::nullopt;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/Clock.h"
 #include "core/handoff/SpotifyOpening.h"
 #include "core/handoff/SpotifyTarget.h"
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,7 +15,6 @@ namespace amplora {
 class SpotifyHandoff {
 public:
     using Target = SpotifyTarget;
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
     static constexpr std::chrono::milliseconds minimumInterval { 3000 };
 
@@ -23,7 +22,8 @@ public:
     static const QStringList &desktopFileIds();
     static const QUrl &webPlayerURL();
 
-    explicit SpotifyHandoff(std::unique_ptr<SpotifyOpening> opener, Clock now = &std::chrono::steady_clock::now);
+    // `clock` must outlive the hand-off.
+    explicit SpotifyHandoff(std::unique_ptr<SpotifyOpening> opener, const Clock &clock = Clock::system());
 
     Target target() const;
 
@@ -34,8 +34,8 @@ public:
 
 private:
     std::unique_ptr<SpotifyOpening> m_opener;
-    Clock m_now;
-    std::optional<std::chrono::steady_clock::time_point> m_lastOpened;
+    const Clock &m_clock;
+    std::optional<Clock::TimePoint> m_lastOpened;
 };
 
 } // namespace amplora

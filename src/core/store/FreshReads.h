@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Cancellation.h"
+#include "base/Clock.h"
 #include "base/Result.h"
-#include "core/Clock.h"
 #include "core/events/YXCEvent.h"
 #include "core/protocol/Zone.h"
 #include "core/store/StoreError.h"

@@ -71,10 +71,8 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
     m_transportHost = m_settings.host();
     takeTransportEvents();
-    Clock *clock = &m_clock;
     m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
-        parts.spotifyOpener ? std::move(parts.spotifyOpener) : std::make_unique<DryRunSpotifyOpener>(),
-        [clock] { return clock->now(); });
+        parts.spotifyOpener ? std::move(parts.spotifyOpener) : std::make_unique<DryRunSpotifyOpener>(), m_clock);
     m_derived = computeDerived();
     QObject::connect(&m_edits, &PendingEdits::editsChanged, this, [this] {
         Q_EMIT editsChanged();

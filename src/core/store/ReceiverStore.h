@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Clock.h"
 #include "base/Result.h"
-#include "core/Clock.h"
 #include "core/capabilities/Capability.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"

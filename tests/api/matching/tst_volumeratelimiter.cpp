@@ -1,5 +1,7 @@
 #include "api/matching/VolumeRateLimiter.h"
 
+#include "support/ManualClock.h"
+
 #include <QTest>
 
 using namespace amplora::api;
@@ -51,11 +53,12 @@ private Q_SLOTS:
     void allow()
     {
         QFETCH(QList<Call>, calls);
-        std::chrono::steady_clock::time_point now {};
-        VolumeRateLimiter limiter(5, 1.0, [&now] { return now; });
+        const auto epoch = amplora::Clock::TimePoint {};
+        amplora::test::ManualClock clock(epoch);
+        VolumeRateLimiter limiter(5, 1.0, clock);
         for (qsizetype i = 0; i < calls.size(); ++i) {
             const Call &call = calls.at(i);
-            now = std::chrono::steady_clock::time_point {} + std::chrono::milliseconds(call.atMs);
+            clock.advance(epoch + std::chrono::milliseconds(call.atMs) - clock.now());
             if (call.givesBack) {
                 limiter.giveBack(call.zone);
                 continue;
@@ -71,13 +74,13 @@ private Q_SLOTS:
     // A wait is never reported as zero, even when the window has no history to measure against.
     void refusalWithoutHistoryStillWaits()
     {
-        const auto epoch = std::chrono::steady_clock::time_point {};
-        VolumeRateLimiter limiter(0, 1.0, [epoch] { return epoch; });
+        amplora::test::ManualClock clock;
+        VolumeRateLimiter limiter(0, 1.0, clock);
         const auto decision = limiter.allow(Zone::main);
         QVERIFY(!decision.allowed);
         QCOMPARE(decision.retryAfterSeconds, 1.0);
 
-        VolumeRateLimiter tiny(1, 0.0001, [epoch] { return epoch; });
+        VolumeRateLimiter tiny(1, 0.0001, clock);
         QVERIFY(!tiny.allow(Zone::main, 2).allowed);
         QCOMPARE(tiny.allow(Zone::main, 2).retryAfterSeconds, 0.001);
     }

@@ -6,6 +6,7 @@
 #include "api/router/APIRouter.h"
 #include "support/CompletedTask.h"
 #include "support/FakeReceiverControl.h"
+#include "support/ManualClock.h"
 #include "support/MemorySceneStore.h"
 
 #include "../ErrorJSON.h"
@@ -22,13 +23,13 @@ struct RouterRig {
     std::shared_ptr<FakeReceiverControl> control = std::make_shared<FakeReceiverControl>();
     std::shared_ptr<MemorySceneStore> scenes = std::make_shared<MemorySceneStore>();
     std::shared_ptr<api::TokenAuthenticator> authenticator = std::make_shared<api::TokenAuthenticator>();
-    std::chrono::steady_clock::time_point now {};
+    test::ManualClock clock;
     std::shared_ptr<api::VolumeRateLimiter> limiter;
     api::APIRouter router;
 
     // The limiter allows `volumeChanges` per `windowSeconds`, as the configuration does by default.
     explicit RouterRig(int volumeChanges = 5, double windowSeconds = 1.0)
-        : limiter(std::make_shared<api::VolumeRateLimiter>(volumeChanges, windowSeconds, [this] { return now; }))
+        : limiter(std::make_shared<api::VolumeRateLimiter>(volumeChanges, windowSeconds, clock))
         , router(control, scenes, api::ReceiverAPIConfiguration {}, authenticator, limiter)
     {
         authenticator->setToken(QString::fromLatin1(token));
@@ -73,7 +74,7 @@ struct RouterRig {
             .value_or(api::HTTPResponse { 0, {}, {}, {} });
     }
 
-    void advance(std::chrono::milliseconds by) { now += by; }
+    void advance(std::chrono::milliseconds by) { clock.advance(by); }
 };
 
 } // namespace amplora::test

@@ -81,7 +81,7 @@ private Q_SLOTS:
         QFETCH(QList<bool>, opened);
         QList<SpotifyTarget> log;
         test::ManualClock clock;
-        SpotifyHandoff handoff(std::make_unique<RecordingOpener>(&log), [&] { return clock.now(); });
+        SpotifyHandoff handoff(std::make_unique<RecordingOpener>(&log), clock);
         qsizetype expectedOpens = 0;
         int previousMs = 0;
         for (qsizetype i = 0; i < callsAtMs.size(); ++i) {

@@ -7,8 +7,9 @@
 
 namespace amplora {
 
-// The core's time source and timer. Everything the core times (polling pauses, registration renewals, edit
-// hold, throttle windows, recovery spacing) goes through one Clock, so a test can drive time exactly.
+// The one time source and timer. Everything the program times (polling pauses, registration renewals, edit hold,
+// throttle windows, recovery spacing, the API's rate window, the Spotify hand-off spacing) goes through a Clock,
+// so a test can drive time exactly.
 class Clock {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
