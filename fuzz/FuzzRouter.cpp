@@ -10,6 +10,7 @@
 #include "api/http/HTTPResponse.h"
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/router/APIRouter.h"
+#include "base/Clock.h"
 #include "support/CompletedTask.h"
 #include "support/FakeReceiverControl.h"
 #include "support/MemorySceneStore.h"
@@ -24,6 +25,13 @@ using namespace amplora;
 using namespace amplora::api;
 
 namespace {
+
+// Time stands still: every input meets the rate limiter in the same state.
+class FrozenClock final : public amplora::Clock {
+public:
+    TimePoint now() const override { return {}; }
+    void callAfter(Duration, QObject *, std::function<void()>) override { }
+};
 
 std::shared_ptr<test::FakeReceiverControl> makeControl()
 {
@@ -89,8 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto scenes = makeScenes();
     const auto authenticator = std::make_shared<TokenAuthenticator>();
     authenticator->setToken(QStringLiteral("fuzz-token"));
-    const auto epoch = std::chrono::steady_clock::time_point {};
-    const auto limiter = std::make_shared<VolumeRateLimiter>(1, 1.0, [epoch] { return epoch; });
+    static const FrozenClock frozen;
+    const auto limiter = std::make_shared<VolumeRateLimiter>(1, 1.0, frozen);
     if (const QString failing = request.header(QStringLiteral("x-fail")); !failing.isEmpty()) {
         if (failing == u"scenes")
             scenes->failure = SceneStoreError { QStringLiteral("The disk is full.") };
