@@ -146,7 +146,6 @@ public:
     std::optional<int> displayedLevel(const QString &name) const;
     // "bass", "treble" or "subwoofer" as displayedLevel() has it, in dB.
     std::optional<double> displayedLevelDb(const QString &name) const;
-    bool supports(const QString &function) const;
     bool supportsExtraBass() const { return supports(QStringLiteral("extra_bass")); }
     bool supportsSurroundAI() const { return supports(QStringLiteral("surround_ai")); }
     bool supportsSleep() const { return supports(QStringLiteral("sleep")); }
@@ -162,7 +161,6 @@ public:
     // The repeat and shuffle modes what is playing offers, in the receiver's order; empty when it offers none.
     QStringList repeatModes() const;
     QStringList shuffleModes() const;
-    bool isSpotifyActive() const;
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
     bool canFetchSignal() const;
@@ -213,8 +211,6 @@ public:
     // waits up to pushEventCheckWait for any event from it. Answers with the time from the request to the
     // first event.
     QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> checkPushEvents();
-    // The pause the polling loop takes now.
-    std::chrono::milliseconds pollPauseNow() const;
     // How many background loops (push-event task, polling) are running; for tests and diagnostics.
     int runningTasks() const { return m_runningTasks; }
 
@@ -263,15 +259,9 @@ Q_SIGNALS:
     void albumArtChanged();
     void displayTintChanged();
     void selectedZoneChanged();
-    void lastEventAtChanged();
     // A push event of this receiver was accepted (after it was applied).
     void eventAccepted();
-    void eventPortChanged();
     void lastErrorChanged();
-    void networkNameChanged();
-    void addressNoticeChanged();
-    void signalInfoChanged();
-    void signalZoneChanged();
     void frontPanelVisibleChanged();
     void signalStripVisibleChanged();
     void editsChanged();
@@ -280,7 +270,6 @@ Q_SIGNALS:
     void statusLineChanged();
     void updatesChanged();
     void currentStatusChanged();
-    void zoneTitleChanged();
     void displayedVolumeDBChanged();
     void displayedLevelsChanged();
     void supportsExtraBassChanged();
@@ -293,15 +282,18 @@ Q_SIGNALS:
     void supportsFavouritesChanged();
     void repeatModesChanged();
     void shuffleModesChanged();
-    void manualToneModeChanged();
-    void isSpotifyActiveChanged();
     void needsSpotifyPromptChanged();
     void canFetchSignalChanged();
     void signalKeyChanged();
     void currentSignalInfoChanged();
 
 private:
+    // Whether the selected zone announces `function`.
+    bool supports(const QString &function) const;
     std::optional<QString> manualToneMode() const;
+    bool isSpotifyActive() const;
+    // The pause the polling loop takes now.
+    std::chrono::milliseconds pollPauseNow() const;
     bool signalPanelVisible() const;
     void startEventListener();
     void startPolling();
@@ -315,7 +307,6 @@ private:
         QString statusLine;
         UpdatesState updates = UpdatesState::stale;
         std::optional<ZoneStatus> currentStatus;
-        QString zoneTitle;
         std::optional<double> displayedVolumeDB;
         std::optional<int> bass, treble, subwoofer, dialogue;
         bool supportsExtraBass = false;
@@ -328,8 +319,6 @@ private:
         bool supportsFavourites = false;
         QStringList repeatModes;
         QStringList shuffleModes;
-        std::optional<QString> manualToneMode;
-        bool isSpotifyActive = false;
         bool needsSpotifyPrompt = false;
         bool canFetchSignal = false;
         QString signalKey;
@@ -355,7 +344,8 @@ private:
     // Arranges for notifyDerived() at the next moment time alone changes updates().
     void scheduleUpdatesCheck();
     std::optional<Clock::TimePoint> nextUpdatesChange() const;
-    template<class T> void assign(T &field, T value, void (ReceiverStore::*changed)());
+    // Stores `value` and tells observers when it differs: `changed` (when given), then the derived values.
+    template<class T> void assign(T &field, T value, void (ReceiverStore::*changed)() = nullptr);
 
     void setConnection(ConnectionState state);
     void setLastError(std::optional<QString> text);
@@ -501,7 +491,9 @@ template<class T> void ReceiverStore::assign(T &field, T value, void (ReceiverSt
         return;
     }
     field = std::move(value);
-    Q_EMIT(this->*changed)();
+    if (changed) {
+        Q_EMIT(this->*changed)();
+    }
     notifyDerived();
 }
 

@@ -1,0 +1,316 @@
+// The values the store derives from what it read (the selected zone's status, what it supports, the status
+// line), and the one place that tells observers when they changed.
+
+#include "core/store/ReceiverStore.h"
+
+#include "core/capabilities/Playback.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Presets.h"
+#include "core/capabilities/Switches.h"
+#include "core/capabilities/Tone.h"
+#include "core/capabilities/Volume.h"
+#include "core/handoff/SpotifyHandoff.h"
+#include "core/protocol/Features.h"
+#include "core/store/AppSettings.h"
+
+#include <cmath>
+
+namespace amplora {
+
+namespace {
+
+const QString segmentSeparator = QStringLiteral("  \u00B7  ");
+
+} // namespace
+
+QList<Zone> ReceiverStore::availableZones() const
+{
+    QList<Zone> zones;
+    for (Zone zone : allZones) {
+        if (m_status.contains(zone)) {
+            zones.append(zone);
+        }
+    }
+    return zones;
+}
+
+QString ReceiverStore::statusLine() const
+{
+    QStringList segments;
+    if (m_launch.mock) {
+        segments.append(QStringLiteral("MOCK DATA"));
+    }
+    if (m_transport && m_transport->isReadOnly()) {
+        segments.append(QStringLiteral("READ-ONLY"));
+    }
+    switch (m_connection.kind()) {
+    case ConnectionState::Kind::idle:
+    case ConnectionState::Kind::connecting:
+        segments.append(QStringLiteral("Connecting\u2026"));
+        break;
+    case ConnectionState::Kind::connected:
+        switch (updates()) {
+        case UpdatesState::push:
+            segments.append(QStringLiteral("Live \u00B7 push events"));
+            break;
+        case UpdatesState::polling:
+            segments.append(QStringLiteral("Live \u00B7 polling"));
+            break;
+        case UpdatesState::stale:
+            segments.append(QStringLiteral("Stale"));
+            break;
+        }
+        break;
+    case ConnectionState::Kind::failed:
+        segments.append(QStringLiteral("Offline: ") + m_connection.reason());
+        break;
+    }
+    if (m_addressNotice) {
+        segments.append(*m_addressNotice);
+    }
+    return segments.join(segmentSeparator);
+}
+
+std::optional<ZoneStatus> ReceiverStore::currentStatus() const
+{
+    const auto it = m_status.find(m_selectedZone);
+    if (it == m_status.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+QString ReceiverStore::zoneTitle() const
+{
+    std::optional<QString> zoneName = m_names ? m_names->zoneName(m_selectedZone) : std::nullopt;
+    QStringList parts { zoneName.value_or(
+        m_selectedZone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
+    if (m_deviceInfo && m_deviceInfo->modelName) {
+        parts.append(*m_deviceInfo->modelName);
+    }
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
+std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
+{
+    if (!m_features) {
+        return std::nullopt;
+    }
+    const ZoneFeatures *zoneFeatures = m_features->zoneFeatures(zone);
+    return zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
+}
+
+std::optional<double> ReceiverStore::displayedVolumeDB() const
+{
+    if (const auto edit = editValue(QStringLiteral("volume.") + rawValue(m_selectedZone))) {
+        return edit;
+    }
+    const auto status = currentStatus();
+    return status ? Volume::db(*status, volumeScale(m_selectedZone)) : std::nullopt;
+}
+
+std::optional<int> ReceiverStore::displayedLevel(const QString &name) const
+{
+    if (const auto edit = editValue(name + u'.' + rawValue(m_selectedZone))) {
+        const double truncated = std::trunc(*edit);
+        if (truncated >= std::numeric_limits<int>::min() && truncated <= std::numeric_limits<int>::max()) {
+            return int(truncated);
+        }
+        return std::nullopt;
+    }
+    const auto status = currentStatus();
+    if (!status) {
+        return std::nullopt;
+    }
+    if (name == QStringLiteral("bass")) {
+        return status->toneControl ? status->toneControl->bass : std::nullopt;
+    }
+    if (name == QStringLiteral("treble")) {
+        return status->toneControl ? status->toneControl->treble : std::nullopt;
+    }
+    if (name == QStringLiteral("subwoofer")) {
+        return status->subwooferVolume;
+    }
+    if (name == QStringLiteral("dialogue")) {
+        return status->dialogueLevel;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ReceiverStore::displayedLevelDb(const QString &name) const
+{
+    const std::optional<int> raw = displayedLevel(name);
+    return raw ? std::optional(Levels::levelDb(*raw)) : std::nullopt;
+}
+
+const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
+{
+    return m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
+}
+
+bool ReceiverStore::supports(const QString &function) const
+{
+    return announces(selectedZoneFeatures(), function);
+}
+
+bool ReceiverStore::supportsDirect() const
+{
+    return Direct::supported(selectedZoneFeatures());
+}
+
+std::optional<RangeStep> ReceiverStore::dialogueRange() const
+{
+    return Dialogue::range(selectedZoneFeatures());
+}
+
+int ReceiverStore::receiverSceneCount() const
+{
+    return ReceiverScenes::count(selectedZoneFeatures());
+}
+
+bool ReceiverStore::supportsFavourites() const
+{
+    return Favourites::supported(m_features, m_selectedZone);
+}
+
+QStringList ReceiverStore::repeatModes() const
+{
+    return PlayerModes::offered(Capability::repeat, m_playInfo);
+}
+
+QStringList ReceiverStore::shuffleModes() const
+{
+    return PlayerModes::offered(Capability::shuffle, m_playInfo);
+}
+
+std::optional<QString> ReceiverStore::manualToneMode() const
+{
+    return Tone::manualMode(selectedZoneFeatures());
+}
+
+bool ReceiverStore::isSpotifyActive() const
+{
+    return Playback::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
+        && !m_playInfo->track->isEmpty();
+}
+
+bool ReceiverStore::needsSpotifyPrompt() const
+{
+    const auto status = currentStatus();
+    if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
+        return false;
+    }
+    return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
+        || Playback::isStopped(*m_playInfo);
+}
+
+std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
+{
+    if (!m_playInfo || !m_playInfo->playTime || *m_playInfo->playTime < 0) {
+        return std::nullopt;
+    }
+    qint64 elapsed = 0;
+    if (Playback::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
+        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
+    }
+    qint64 position = qint64(*m_playInfo->playTime) + elapsed;
+    if (m_playInfo->totalTime && *m_playInfo->totalTime >= 1) {
+        position = std::min<qint64>(position, *m_playInfo->totalTime);
+    }
+    return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
+}
+
+bool ReceiverStore::signalPanelVisible() const
+{
+    return m_settings.frontPanelDisplay() ? m_frontPanelVisible : m_signalStripVisible;
+}
+
+bool ReceiverStore::canFetchSignal() const
+{
+    if (!m_connection.is(ConnectionState::Kind::connected) || !signalPanelVisible()) {
+        return false;
+    }
+    const auto status = currentStatus();
+    return Power::isOn(status) && supports(QStringLiteral("signal_info"));
+}
+
+QString ReceiverStore::signalKey() const
+{
+    return rawValue(m_selectedZone) + u'-' + (canFetchSignal() ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+std::optional<SignalInfo> ReceiverStore::currentSignalInfo() const
+{
+    if (canFetchSignal() && m_signalZone == m_selectedZone) {
+        return m_signalInfo;
+    }
+    return std::nullopt;
+}
+
+ReceiverStore::Derived ReceiverStore::computeDerived() const
+{
+    Derived d;
+    d.availableZones = availableZones();
+    d.statusLine = statusLine();
+    d.updates = updates();
+    d.currentStatus = currentStatus();
+    d.displayedVolumeDB = displayedVolumeDB();
+    d.bass = displayedLevel(QStringLiteral("bass"));
+    d.treble = displayedLevel(QStringLiteral("treble"));
+    d.subwoofer = displayedLevel(QStringLiteral("subwoofer"));
+    d.dialogue = displayedLevel(QStringLiteral("dialogue"));
+    d.supportsExtraBass = supportsExtraBass();
+    d.supportsSurroundAI = supportsSurroundAI();
+    d.supportsSleep = supportsSleep();
+    d.supportsDirect = supportsDirect();
+    d.supportsEnhancer = supportsEnhancer();
+    d.dialogueRange = dialogueRange();
+    d.receiverSceneCount = receiverSceneCount();
+    d.supportsFavourites = supportsFavourites();
+    d.repeatModes = repeatModes();
+    d.shuffleModes = shuffleModes();
+    d.needsSpotifyPrompt = needsSpotifyPrompt();
+    d.canFetchSignal = canFetchSignal();
+    d.signalKey = signalKey();
+    d.currentSignalInfo = currentSignalInfo();
+    return d;
+}
+
+void ReceiverStore::notifyDerived()
+{
+    // The derived values are computed on demand; this only tells observers which of them really changed.
+    Derived next = computeDerived();
+    std::swap(next, m_derived);
+    const Derived &now = m_derived;
+    const Derived &before = next;
+    const auto announce = [this](bool changed, void (ReceiverStore::*signal)()) {
+        if (changed) {
+            Q_EMIT(this->*signal)();
+        }
+    };
+    announce(now.availableZones != before.availableZones, &ReceiverStore::availableZonesChanged);
+    announce(now.statusLine != before.statusLine, &ReceiverStore::statusLineChanged);
+    announce(now.updates != before.updates, &ReceiverStore::updatesChanged);
+    announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
+    announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
+    announce(now.bass != before.bass || now.treble != before.treble || now.subwoofer != before.subwoofer
+            || now.dialogue != before.dialogue,
+        &ReceiverStore::displayedLevelsChanged);
+    announce(now.supportsExtraBass != before.supportsExtraBass, &ReceiverStore::supportsExtraBassChanged);
+    announce(now.supportsSurroundAI != before.supportsSurroundAI, &ReceiverStore::supportsSurroundAIChanged);
+    announce(now.supportsSleep != before.supportsSleep, &ReceiverStore::supportsSleepChanged);
+    announce(now.supportsDirect != before.supportsDirect, &ReceiverStore::supportsDirectChanged);
+    announce(now.supportsEnhancer != before.supportsEnhancer, &ReceiverStore::supportsEnhancerChanged);
+    announce(now.dialogueRange != before.dialogueRange, &ReceiverStore::dialogueRangeChanged);
+    announce(now.receiverSceneCount != before.receiverSceneCount, &ReceiverStore::receiverSceneCountChanged);
+    announce(now.supportsFavourites != before.supportsFavourites, &ReceiverStore::supportsFavouritesChanged);
+    announce(now.repeatModes != before.repeatModes, &ReceiverStore::repeatModesChanged);
+    announce(now.shuffleModes != before.shuffleModes, &ReceiverStore::shuffleModesChanged);
+    announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
+    announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
+    announce(now.signalKey != before.signalKey, &ReceiverStore::signalKeyChanged);
+    announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
+    scheduleUpdatesCheck();
+}
+
+} // namespace amplora

@@ -1,0 +1,245 @@
+// The store's reads: one kind of state read and stored, features and names reloaded while missing, album art
+// and the input-signal report.
+
+#include "core/store/ReceiverStore.h"
+
+#include "core/Logging.h"
+#include "core/capabilities/Power.h"
+#include "core/capabilities/Volume.h"
+#include "core/protocol/Features.h"
+#include "core/store/DisplayTint.h"
+
+namespace amplora {
+
+template<class T>
+QCoro::Task<> ReceiverStore::reloadIfMissing(std::optional<T> ReceiverStore::*field,
+    std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(), YXCCommand command,
+    QString label, Clock::TimePoint now)
+{
+    if (this->*field || (this->*lastAttempt && now - *(this->*lastAttempt) < reloadSpacing)) {
+        co_return;
+    }
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    this->*lastAttempt = now;
+    Result<T, YXCError> answer = co_await asked.transport->template fetch<T>(std::move(command));
+    if (!isCurrent(self, asked)) {
+        co_return;
+    }
+    if (answer) {
+        assign(this->*field, std::optional<T>(std::move(answer).value()), changed);
+        noteAnswer();
+    } else {
+        recordLoadFailure(label, answer.error().description());
+    }
+}
+
+QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
+{
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    const bool hadFeatures = m_features.has_value();
+    co_await reloadIfMissing(&ReceiverStore::m_features, &ReceiverStore::m_lastFeaturesAttempt,
+        &ReceiverStore::featuresChanged, YXCCommand::getFeatures(), QStringLiteral("system/getFeatures"), now);
+    if (!isCurrent(self, asked)) {
+        co_return;
+    }
+    if (!hadFeatures && m_features) {
+        requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
+    }
+    co_await reloadNames(now);
+}
+
+QCoro::Task<> ReceiverStore::reloadNames(Clock::TimePoint now)
+{
+    co_await reloadIfMissing(&ReceiverStore::m_names, &ReceiverStore::m_lastNamesAttempt, &ReceiverStore::namesChanged,
+        YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
+}
+
+QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what, Cancellation cancel)
+{
+    QPointer<ReceiverStore> self(this);
+    const Epoch asked = epoch();
+    const FreshReads::Ticket ticket = m_fresh.began(what);
+    // A failure because the caller left is nobody's business: no error is recorded or shown for it.
+    const auto failed = [&cancel](const YXCError &error) {
+        return cancel.isCancelled() ? StoreError::abandoned() : StoreError(error);
+    };
+    switch (what.kind) {
+    case YXCEvent::Refresh::Kind::status: {
+        const quint64 acceptedBefore = m_acceptedChanges[what.zone];
+        Result<ZoneStatus, YXCError> status
+            = co_await asked.transport->fetch<ZoneStatus>(YXCCommand::getStatus(what.zone), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!status) {
+            co_return Failure { failed(status.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        // A change the receiver accepted while this answer was on its way is already stored, and the answer may
+        // predate it: it is dropped rather than shown for a moment. The read after the change tells the truth.
+        if (m_acceptedChanges[what.zone] != acceptedBefore) {
+            qCDebug(lcStore).noquote() << "Dropping a status answer older than an accepted change of"
+                                       << rawValue(what.zone);
+            co_return Done {};
+        }
+        setStatusEntry(what.zone, std::move(status).value());
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::playInfo: {
+        Result<PlayInfo, YXCError> info = co_await asked.transport->fetch<PlayInfo>(YXCCommand::getPlayInfo(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            co_return Failure { failed(info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        if (m_playInfo != info.value()) {
+            setPlayInfo(info.value(), true);
+        }
+        // The cover loads on its own: a slow or hanging picture must hold up neither the connection, nor the
+        // polling, nor anyone waiting for this read. It checks on its own that it is still wanted when it lands.
+        updateAlbumArt(info->albumartUrl.value_or(QString()));
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::names: {
+        Result<NameText, YXCError> names = co_await asked.transport->fetch<NameText>(YXCCommand::getNameText(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!names) {
+            co_return Failure { failed(names.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::presets: {
+        if (!supportsFavourites()) {
+            // A receiver that announces none has none; before its features are known, the list read stays.
+            if (m_features) {
+                assign(m_favourites, QList<ListedPreset>(), &ReceiverStore::favouritesChanged);
+            }
+            co_return Done {};
+        }
+        Result<PresetInfo, YXCError> info
+            = co_await asked.transport->fetch<PresetInfo>(YXCCommand::getPresetInfo(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            if (cancel.isCancelled()) {
+                co_return Failure { StoreError::abandoned() };
+            }
+            // The last list stays: favourites read a moment ago are still the receiver's.
+            recordLoadFailure(QStringLiteral("netusb/getPresetInfo"), info.error().description());
+            co_return Failure { StoreError(info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        const std::optional<int> slots = supportsFavourites() ? m_features->netusb->preset->num : std::optional<int>();
+        assign(m_favourites, info->listed(slots), &ReceiverStore::favouritesChanged);
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::features: {
+        Result<Features, YXCError> features
+            = co_await asked.transport->fetch<Features>(YXCCommand::getFeatures(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!features) {
+            co_return Failure { failed(features.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        noteAnswer();
+        const bool hadFeatures = m_features.has_value();
+        assign(m_features, std::optional<Features>(std::move(features).value()), &ReceiverStore::featuresChanged);
+        if (!hadFeatures) {
+            requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
+        }
+        co_return Done {};
+    }
+    }
+    co_return Done {};
+}
+
+QCoro::Task<> ReceiverStore::updateAlbumArt(QString path)
+{
+    if (m_artPath && *m_artPath == path) {
+        co_return; // current, or already loading
+    }
+    m_artPath = path;
+    const quint64 request = ++m_artRequest;
+    if (path.isEmpty()) {
+        m_transport->cancelAlbumArt();
+        assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
+        assign(m_displayTint, DisplayTint::defaultTint(), &ReceiverStore::displayTintChanged);
+        co_return;
+    }
+    QPointer<ReceiverStore> self(this);
+    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    std::optional<QImage> image = co_await transport->albumArt(path);
+    if (!self || m_destroying || m_artRequest != request || m_transport != transport) {
+        co_return; // another cover was asked for meanwhile
+    }
+    if (image && image->isNull()) {
+        image.reset();
+    }
+    const QColor tint = DisplayTint::forCover(image);
+    assign(m_albumArt, std::move(image), &ReceiverStore::albumArtChanged);
+    assign(m_displayTint, tint, &ReceiverStore::displayTintChanged);
+}
+
+void ReceiverStore::refreshSignal()
+{
+    fetchSignal();
+}
+
+QCoro::Task<> ReceiverStore::fetchSignal()
+{
+    if (!canFetchSignal() || m_signalFetchInFlight) {
+        co_return;
+    }
+    QPointer<ReceiverStore> self(this);
+    m_signalFetchInFlight = true;
+    const Zone zone = m_selectedZone;
+    const Epoch asked = epoch();
+    const int generation = m_signalGeneration;
+
+    Result<SignalInfo, YXCError> info = co_await asked.transport->fetch<SignalInfo>(YXCCommand::getSignalInfo(zone));
+    if (!self || m_destroying) {
+        co_return;
+    }
+    m_signalFetchInFlight = false;
+    const bool again = std::exchange(m_signalFetchAgain, false);
+    const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
+    if (info) {
+        if (unchanged) {
+            noteAnswer();
+        }
+        if (unchanged && canFetchSignal()) {
+            setSignal(std::move(info).value(), zone);
+        }
+    } else if (unchanged) {
+        setSignal(std::nullopt, std::nullopt);
+    }
+    if (again) {
+        fetchSignal();
+    }
+}
+
+void ReceiverStore::signalVisibilityChanged()
+{
+    if (signalPanelVisible()) {
+        return;
+    }
+    ++m_signalGeneration;
+    setSignal(std::nullopt, std::nullopt);
+}
+
+} // namespace amplora
