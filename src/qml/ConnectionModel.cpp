@@ -1,7 +1,7 @@
 #include "qml/ConnectionModel.h"
 
+#include "core/capabilities/Power.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -82,7 +82,7 @@ bool ConnectionModel::connectionFailed() const
 
 bool ConnectionModel::zoneOn() const
 {
-    return ZoneRules::isOn(m_store.currentStatus());
+    return Power::isOn(m_store.currentStatus());
 }
 
 QString ConnectionModel::modelName() const

@@ -1,8 +1,8 @@
 #include "qml/NowPlayingModel.h"
 
+#include "core/capabilities/Playback.h"
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -69,7 +69,7 @@ bool NowPlayingModel::hasTrackInfo() const
 
 bool NowPlayingModel::playing() const
 {
-    return ZoneRules::isPlaying(m_store.playInfo());
+    return Playback::isPlaying(m_store.playInfo());
 }
 
 QVariant NowPlayingModel::totalTime() const

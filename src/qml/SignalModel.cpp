@@ -1,8 +1,8 @@
 #include "qml/SignalModel.h"
 
+#include "core/capabilities/Switches.h"
 #include "core/protocol/SignalStripValues.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -60,8 +60,7 @@ void SignalModel::updateIndicators()
     QList<Choice> rows { lamp(QStringLiteral("MAIN"), m_store.selectedZone() == Zone::main),
         lamp(QStringLiteral("ZONE2"), m_store.selectedZone() == Zone::zone2) };
     if (m_store.supportsDirect()) {
-        const bool direct
-            = status && ZoneRules::directState(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
+        const bool direct = status && Direct::state(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
         rows.append(lamp(functions.contains(QStringLiteral("pure_direct")) ? QStringLiteral("PURE DIRECT")
                                                                            : QStringLiteral("DIRECT"),
             direct));

@@ -1,8 +1,8 @@
 #include "qml/SoundModel.h"
 
 #include "core/capabilities/Levels.h"
+#include "core/capabilities/Switches.h"
 #include "core/store/ReceiverStore.h"
-#include "core/store/ZoneRules.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -128,7 +128,7 @@ bool SoundModel::supportsDirect() const
 bool SoundModel::direct() const
 {
     const auto status = m_store.currentStatus();
-    return status && ZoneRules::directState(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
+    return status && Direct::state(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
 }
 
 bool SoundModel::supportsEnhancer() const
