@@ -279,6 +279,13 @@ void addRows()
     at("http", "volume -30.5", "200 {ok:true,volumeDb:-30.5,zone:main}", volume);
     at("dbus", "volume -30.5", "Volume -30.5 dB.", volume);
     at("scene", "volume -30.5", "Ran: volumeDb", volume);
+    // The actions round to the half decibel first, then hold the cap and the receiver's range.
+    at("dbus", "volume -10.2", "Volume -10.0 dB.", capped);
+    at("dbus", "volume -9.8", "Volume -10.0 dB.", capped);
+    at("dbus", "volume -9.7", "above_cap: -9.5 dB is above the volume cap of -10.0 dB.", "");
+    at("dbus", "volume -81", "out_of_range: -81.0 dB is below the receiver's range.", "");
+    at("dbus", "volume -80.5", "Volume -80.5 dB.", "main/setActualVolume?mode=db&value=-80.5");
+    at("dbus", "volume -35.25", "Volume -35.5 dB.", "main/setActualVolume?mode=db&value=-35.5");
     at("http", "volume zone2 -60.5", "200 {ok:true,volumeDb:-60.5,zone:zone2}", "zone2/setVolume?volume=40");
     at("adapter", "step up", "-19.5", "main/setActualVolume?mode=db&value=-19.5");
     at("http", "step up", "200 {ok:true,step:up,zone:main}", "main/setActualVolume?mode=db&value=-19.5");
@@ -307,6 +314,8 @@ void addRows()
     at("http", "soundmode Sci-Fi", "200 {ok:true,soundMode:Sci-Fi,zone:main}", "main/setSoundProgram?program=sci-fi");
     at("dbus", "soundmode scifi", "Sound mode Sci-Fi.", "main/setSoundProgram?program=sci-fi");
     at("scene", "soundmode Sci-Fi", "Ran: soundMode", "main/setSoundProgram?program=sci-fi");
+    at("adapter", "soundmode zone2 Hall", "unknownSoundMode: No sound mode called \"Hall\" in zone2.", "");
+    at("http", "soundmode zone2 Hall", "400 not_supported: zone2 has no sound modes.", "");
 
     // Tone and the subwoofer in dB, within the zone's announced range; the trim exists in main only.
     const char *bass = "main/setToneControl?mode=manual&bass=6";
@@ -326,6 +335,7 @@ void addRows()
     const char *sub = "main/setSubwooferVolume?volume=-3";
     at("window", "subwoofer -1.5", "done", sub);
     at("adapter", "subwoofer -1.5", "done", sub);
+    at("adapter", "subwoofer -2.25", "done", "main/setSubwooferVolume?volume=-5"); // half away from zero
     at("http", "subwoofer -1.5", "200 {ok:true,subwoofer:-1.5,zone:main}", sub);
     at("scene", "subwoofer -1.5", "Ran: sub", sub);
     const char *noSub = "notSupported: zone2 has no subwoofer trim.";
@@ -362,6 +372,7 @@ void addRows()
     const char *dialogueOut = "outOfRange: Dialogue level 4 is outside main's range of 0 to 3.";
     at("window", "dialogue 4", "done", "main/setDialogueLevel?value=3"); // a knob dragged past its end
     at("adapter", "dialogue 4", dialogueOut, "");
+    at("adapter", "dialogue -1", "outOfRange: Dialogue level -1 is outside main's range of 0 to 3.", "");
     at("http", "dialogue 4", "422 out_of_range: Dialogue level 4 is outside main's range of 0 to 3.", "");
     at("adapter", "dialogue zone2 1", "notSupported: zone2 has no dialogue level.", "");
     at("http", "dialogue zone2 1", "400 not_supported: zone2 has no dialogue level.", "");
@@ -369,6 +380,8 @@ void addRows()
     // The sleep timer, rounded up to the receiver's next setting.
     at("window", "sleep", "done", "main/setSleep?sleep=30");
     at("adapter", "sleep 1", "30", "main/setSleep?sleep=30");
+    at("adapter", "sleep 121", "120", "main/setSleep?sleep=120");
+    at("dbus", "sleep 0", "Sleep timer off.", "main/setSleep?sleep=0");
     at("http", "sleep 45", "200 {ok:true,sleep:60,zone:main}", "main/setSleep?sleep=60");
     at("dbus", "sleep 45", "Sleep timer 60 min.", "main/setSleep?sleep=60");
     at("scene", "sleep 45", "Ran: sleep", "main/setSleep?sleep=60");
@@ -383,6 +396,8 @@ void addRows()
     at("http", "playback pause", "200 {action:pause,ok:true,zone:main}", "netusb/setPlayback?playback=pause");
     at("mpris", "playback Next", "done", "netusb/setPlayback?playback=next");
     at("mpris", "playback Stop", "done", "netusb/setPlayback?playback=stop");
+    at("mpris", "playback Pause", "done", "netusb/setPlayback?playback=pause");
+    at("mpris", "playback Play", "done", "netusb/setPlayback?playback=play"); // asked even while playing
     at("window", "repeat", "done", "netusb/setRepeat?mode=all");
     at("adapter", "repeat all", "done", "netusb/setRepeat?mode=all");
     at("http", "repeat all", "200 {ok:true,repeat:all,zone:main}", "netusb/setRepeat?mode=all");
