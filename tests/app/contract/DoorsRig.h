@@ -58,7 +58,7 @@ inline const QByteArray doorsNames = R"({"response_code":0,"zone_list":[],
 
 inline const QByteArray doorsMainStatus = R"({"response_code":0,"power":"on","volume":121,"mute":false,
   "input":"spotify","sound_program":"straight","tone_control":{"mode":"manual","bass":4,"treble":-2},
-  "subwoofer_volume":3,"sleep":0,"pure_direct":false,"enhancer":false,"dialogue_level":1,"extra_bass":false,
+  "subwoofer_volume":3,"sleep":0,"pure_direct":false,"direct":true,"enhancer":false,"dialogue_level":1,"extra_bass":false,
   "surround_ai":false,"actual_volume":{"mode":"db","value":-20.0,"unit":"dB"}})";
 
 inline const QByteArray doorsZone2Status = R"({"response_code":0,"power":"on","volume":40,"mute":false,
@@ -145,18 +145,6 @@ struct Doors {
             [&] { QVERIFY2(read, qPrintable(read ? QString() : read.error().description())); }();
         }
         receiver.clearRequests();
-    }
-
-    // The changes that reached the receiver, in order.
-    QStringList changes() const
-    {
-        QStringList out;
-        for (const auto &request : receiver.requests()) {
-            const QString command = request.path.section(u'/', -1);
-            if (command.startsWith(u"set"_s) || command.startsWith(u"recall"_s))
-                out.append(request.target());
-        }
-        return out;
     }
 
     // An authorised request through the real parser and router.

@@ -10,9 +10,9 @@
 #include "support/ManualClock.h"
 #include "support/WaitFor.h"
 
+#include "../ControlOutcome.h"
 #include "../TableRows.h"
 
-#include <QHash>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,46 +55,9 @@ const QStringList changes { u"main/setPower"_s, u"main/setActualVolume"_s, u"mai
     u"main/setMute"_s, u"main/setInput"_s, u"main/setSoundProgram"_s, u"main/setToneControl"_s,
     u"main/setSubwooferVolume"_s, u"netusb/setPlayback"_s };
 
-QStringList changeRequests(const FakeReceiver &receiver)
-{
-    QStringList out;
-    for (const auto &request : receiver.requests()) {
-        const QString command = request.path.section(u'/', -1);
-        if (command.startsWith(u"set"_s) || command.startsWith(u"recall"_s)) {
-            out.append(request.target());
-        }
-    }
-    return out;
-}
-
-// Runs one call of the control to its end: "done", the volume it stepped to, or "<kind>: <text>" when it failed.
+// One call of the control, run to its end.
 using Operation = std::function<QString(api::ReceiverControl &)>;
-template<class T> QString outcome(api::ControlTask<T> task)
-{
-    using Kind = api::ControlError::Kind;
-    static const QHash<Kind, QString> kinds { { Kind::receiverFailed, u"receiverFailed"_s },
-        { Kind::readOnly, u"readOnly"_s }, { Kind::unknownInput, u"unknownInput"_s },
-        { Kind::unknownSoundMode, u"unknownSoundMode"_s }, { Kind::noVolumeRange, u"noVolumeRange"_s },
-        { Kind::noStatus, u"noStatus"_s }, { Kind::volumeAboveCap, u"volumeAboveCap"_s },
-        { Kind::noPushEvents, u"noPushEvents"_s }, { Kind::notSupported, u"notSupported"_s },
-        { Kind::outOfRange, u"outOfRange"_s }, { Kind::unknownFavourite, u"unknownFavourite"_s },
-        { Kind::unknownReceiverScene, u"unknownReceiverScene"_s } };
-    const auto favourite = [](const api::Favourite &f) { return u"%1 %2 (%3)"_s.arg(f.number).arg(f.name, f.input); };
-    const auto result = test::waitFor(std::move(task));
-    if (!result)
-        return kinds.value(result.error().kind()) + u": "_s + result.error().description();
-    if constexpr (std::is_same_v<T, double> || std::is_same_v<T, int>)
-        return QString::number(result.value());
-    if constexpr (std::is_same_v<T, api::Favourite>)
-        return favourite(result.value());
-    if constexpr (std::is_same_v<T, QList<api::Favourite>>) {
-        QStringList listed;
-        for (const api::Favourite &f : result.value())
-            listed.append(favourite(f));
-        return listed.join(u", "_s);
-    }
-    return u"done"_s;
-}
+using test::outcome;
 Operation op(Operation operation)
 {
     return operation;
@@ -136,10 +99,6 @@ const QByteArray extrasFeatures = R"({"response_code":0,
 const QByteArray presets = R"({"response_code":0,"preset_info":[
   {"input":"net_radio","text":"Harbour FM"},{"input":"spotify","text":"Morning Jazz"},{"input":"unknown","text":""},
   {"input":"server","text":"Vinyl Rips"},{"input":"unknown","text":""},{"input":"net_radio","text":"Radio Nordlicht"}]})";
-
-// Spotify playing, offering every repeat mode and no shuffle.
-const QByteArray spotifyPlaying = R"({"response_code":0,"input":"spotify","playback":"play",
-  "repeat":"all","shuffle":"off","repeat_available":["off","one","all"],"shuffle_available":[]})";
 
 const QStringList extrasChanges { u"main/setSleep"_s, u"main/setPureDirect"_s, u"main/setDirect"_s,
     u"main/setEnhancer"_s, u"main/setDialogueLevel"_s, u"netusb/setRepeat"_s, u"netusb/setShuffle"_s,
@@ -296,7 +255,7 @@ private Q_SLOTS:
         auto r = rig();
         r->settings.setMaxVolumeDB(capDb);
         QTEST(operation(r->adapter), "outcome");
-        QTEST(changeRequests(*m_receiver).join(u','), "request");
+        QTEST(test::changesSent(*m_receiver).join(u','), "request");
         const auto statusReads = std::count_if(m_receiver->requests().begin(), m_receiver->requests().end(),
             [](const auto &request) { return request.path.endsWith(u"/getStatus"_s); });
         QVERIFY(statusReads <= 1);
@@ -328,7 +287,7 @@ private Q_SLOTS:
         m_receiver->answer(u"system/getNameText"_s, R"({"response_code":3})");
         auto r = rig();
         QTEST(operation(r->adapter), "outcome");
-        QTEST(changeRequests(*m_receiver).join(u','), "request");
+        QTEST(test::changesSent(*m_receiver).join(u','), "request");
 
         const auto status = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
         QVERIFY(status);
@@ -374,7 +333,7 @@ private Q_SLOTS:
         Rig &r = *owned;
         QCOMPARE(outcome(r.adapter.checkPushEvents()),
             u"noPushEvents: Amplora is not connected to the receiver, so push events cannot be tested."_s);
-        QVERIFY(changeRequests(*m_receiver).isEmpty());
+        QVERIFY(test::changesSent(*m_receiver).isEmpty());
 
         QCoro::waitFor(r.store.start());
         QTRY_VERIFY(r.store.boundEventPort());
@@ -382,7 +341,7 @@ private Q_SLOTS:
         std::optional<Result<std::chrono::milliseconds, api::ControlError>> checked;
         const auto drive = [](auto task, auto *into) -> QCoro::Task<> { into->emplace(co_await task); };
         drive(r.adapter.checkPushEvents(), &checked);
-        QTRY_COMPARE(changeRequests(*m_receiver), QStringList { u"main/setMute?enable=true"_s });
+        QTRY_COMPARE(test::changesSent(*m_receiver), QStringList { u"main/setMute?enable=true"_s });
         QUdpSocket receiver;
         QVERIFY(receiver.bind(QHostAddress(QHostAddress::LocalHost), 0));
         const QByteArray event = R"({"main":{"mute":true},"device_id":"AC44F2000001"})";
@@ -390,38 +349,6 @@ private Q_SLOTS:
         QTRY_VERIFY(checked);
         QVERIFY(*checked);
         QCOMPARE(checked->value(), std::chrono::milliseconds(0)); // the manual clock stood still
-    }
-
-    // The status carries an extra only where the zone (for repeat and shuffle: what is playing) offers it.
-    void statusExtrasOnlyWhereAnnounced()
-    {
-        m_receiver->answer(u"system/getFeatures"_s, extrasFeatures);
-        m_receiver->answer(u"netusb/getPlayInfo"_s, spotifyPlaying);
-        const QByteArray extras = R"(,"sleep":90,"pure_direct":true,"direct":false,"enhancer":false,
-            "dialogue_level":2,"input":"spotify"})";
-        m_receiver->answer(
-            u"main/getStatus"_s, QByteArray(mainStatus).replace(R"(,"input":"hdmi1")", "").chopped(1) + extras);
-        m_receiver->answer(
-            u"zone2/getStatus"_s, QByteArray(zone2Status).replace(R"("input":"tuner",)", "").chopped(1) + extras);
-        auto r = rig();
-        const auto read = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
-        QVERIFY2(read, qPrintable(read ? QString() : read.error().description()));
-        const api::ReceiverStatus main = *read;
-        QCOMPARE(main.sleep, std::optional(90));
-        QCOMPARE(main.direct, std::optional(true)); // pure direct, the one main announces
-        QCOMPARE(main.enhancer, std::optional(false));
-        QCOMPARE(main.dialogueLevel, std::optional(2));
-        QCOMPARE(main.repeat, std::optional(api::RepeatMode::all));
-        QCOMPARE(main.shuffle, std::nullopt);
-        const auto read2 = test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation()));
-        QVERIFY2(read2, qPrintable(read2 ? QString() : read2.error().description()));
-        const api::ReceiverStatus zone2 = *read2;
-        QCOMPARE(zone2.input, u"Spotify"_s);
-        QCOMPARE(zone2.sleep, std::nullopt);
-        QCOMPARE(zone2.direct, std::nullopt);
-        QCOMPARE(zone2.enhancer, std::nullopt);
-        QCOMPARE(zone2.dialogueLevel, std::nullopt);
-        QCOMPARE(zone2.repeat, std::optional(api::RepeatMode::all)); // the player is shared
     }
 
     // Read-only mode blocks every change before it reaches the receiver, recalls included, whether or not the
@@ -457,7 +384,7 @@ private Q_SLOTS:
         auto r = rig(true);
         QCOMPARE(operation(r->adapter), u"readOnly: "_s + api::ControlError::readOnly(blocked).description());
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())));
-        QVERIFY(changeRequests(*m_receiver).isEmpty());
+        QVERIFY(test::changesSent(*m_receiver).isEmpty());
     }
 };
 
