@@ -25,6 +25,20 @@ namespace {
 // One query, run to its end with the search text.
 using Query = std::function<Result<QStringList, ActionError>(ReceiverActions &, QString)>;
 
+// One call of the actions' bus interface from `client`, as the command line makes it: the answer (a list joined
+// with ", "), or "<error name>: <message>".
+QString overTheBus(const QDBusConnection &client, const QString &method, const QVariantList &args)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
+    call.setArguments(args);
+    const QDBusMessage reply = QDBusConnection(client).call(call, QDBus::BlockWithGui, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return reply.errorName() + u": "_s + reply.errorMessage();
+    const QVariant value = reply.arguments().value(0);
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u", "_s) : value.toString();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Query)
@@ -153,14 +167,8 @@ private Q_SLOTS:
         QCOMPARE(service.registerOn(QDBusConnection::sessionBus()), ActionService::Registration::registered);
         QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"scene-client"_s);
         QString answer;
-        for (int run = 0; run < runs; ++run) {
-            QDBusMessage call = QDBusMessage::createMethodCall(ActionService::serviceName(),
-                ActionService::objectPath(), ActionService::interfaceName(), u"RunScene"_s);
-            call.setArguments({ u"movie"_s });
-            const QDBusMessage reply = client.call(call, QDBus::BlockWithGui, 10000);
-            answer = reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString()
-                                                                : reply.errorName() + u": "_s + reply.errorMessage();
-        }
+        for (int run = 0; run < runs; ++run)
+            answer = overTheBus(client, u"RunScene"_s, { u"movie"_s });
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
         QDBusConnection::disconnectFromBus(u"scene-client"_s);
@@ -190,41 +198,21 @@ private Q_SLOTS:
 
         // A separate connection plays the command line; this thread's event loop serves the call meanwhile.
         QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client"_s);
-        const auto callService = [&client](const QString &method, const QVariantList &args) {
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                ActionService::serviceName(), ActionService::objectPath(), ActionService::interfaceName(), method);
-            call.setArguments(args);
-            return client.call(call, QDBus::BlockWithGui, 10000);
-        };
-
-        const QDBusMessage volume = callService(u"SetVolume"_s, { u"main"_s, -30.0 });
-        QCOMPARE(volume.type(), QDBusMessage::ReplyMessage);
-        QCOMPARE(volume.arguments().value(0).toString(), u"Volume -30.0 dB."_s);
-
-        const QDBusMessage capped = callService(u"SetVolume"_s, { u"zone2"_s, -10.0 });
-        QCOMPARE(capped.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(capped.errorName(), u"org.amplora.Amplora.Error.above_cap"_s);
-        QCOMPARE(capped.errorMessage(), u"-10.0 dB is above the volume cap of -20.0 dB."_s);
-
-        const QDBusMessage badZone = callService(u"Mute"_s, { u"zone3"_s, true });
-        QCOMPARE(badZone.type(), QDBusMessage::ErrorMessage);
-        QCOMPARE(badZone.errorMessage(), u"zone must be \"main\" or \"zone2\"."_s);
-
-        const QDBusMessage inputs = callService(u"Inputs"_s, { u"tv"_s });
-        QCOMPARE(inputs.arguments().value(0).toStringList(), (QStringList { u"TV"_s, u"Apple TV"_s }));
-
-        const QDBusMessage favourite = callService(u"RecallFavourite"_s, { u""_s, u"harbour fm"_s });
-        QCOMPARE(favourite.arguments().value(0).toString(), u"Recalled Harbour FM."_s);
-        const QDBusMessage sleep = callService(u"SetSleep"_s, { u"main"_s, -5 });
-        QCOMPARE(sleep.errorMessage(), u"The sleep timer takes minutes from 0 (off) up."_s);
-
-        const QDBusMessage token = callService(u"APIToken"_s, { false });
-        QCOMPARE(token.arguments().value(0).toString(), u"tok"_s);
-
+        const auto bus
+            = [&client](const QString &method, const QVariantList &args) { return overTheBus(client, method, args); };
+        const QString error = u"org.amplora.Amplora.Error."_s;
+        const QString invalid = u"org.freedesktop.DBus.Error.InvalidArgs: "_s;
+        QCOMPARE(bus(u"SetVolume"_s, { u"main"_s, -30.0 }), u"Volume -30.0 dB."_s);
+        QCOMPARE(bus(u"SetVolume"_s, { u"zone2"_s, -10.0 }),
+            error + u"above_cap: -10.0 dB is above the volume cap of -20.0 dB."_s);
+        QCOMPARE(bus(u"Mute"_s, { u"zone3"_s, true }), invalid + u"zone must be \"main\" or \"zone2\"."_s);
+        QCOMPARE(bus(u"Inputs"_s, { u"tv"_s }), u"TV, Apple TV"_s);
+        QCOMPARE(bus(u"RecallFavourite"_s, { u""_s, u"harbour fm"_s }), u"Recalled Harbour FM."_s);
+        QCOMPARE(bus(u"SetSleep"_s, { u"main"_s, -5 }), invalid + u"The sleep timer takes minutes from 0 (off) up."_s);
+        QCOMPARE(bus(u"APIToken"_s, { false }), u"tok"_s);
         service.showWindow
             = [] { return std::optional<QString>(u"Amplora is running without windows (--headless)."_s); };
-        const QDBusMessage show = callService(u"ShowWindow"_s, {});
-        QCOMPARE(show.errorMessage(), u"Amplora is running without windows (--headless)."_s);
+        QCOMPARE(bus(u"ShowWindow"_s, {}), error + u"no_window: Amplora is running without windows (--headless)."_s);
         QCOMPARE(m_rig->control->commands, (QStringList { u"setVolume main -30"_s, u"recallFavourite main 1"_s }));
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());

@@ -34,6 +34,15 @@ template<class T> QString shown(const std::optional<T> &value)
         return QString::number(*value);
 }
 
+// The request's value as the API names the enumeration's cases ("standby", "next", "all").
+template<class E> E named(const Ask &ask)
+{
+    const std::optional<E> value = api::enumFromName<E>(ask.value);
+    if (!value)
+        qFatal("a row names no such case: %s", qPrintable(ask.value));
+    return *value;
+}
+
 // The window's door: nothing is awaited; a refusal comes back at once, in the same terms as the API's.
 QString window(Doors &d, const Ask &ask)
 {
@@ -96,13 +105,8 @@ QString adapter(Doors &d, const Ask &ask)
     }
     const QHash<QString, std::function<QString()>> calls {
         { u"volume"_s, [&] { return outcome(c.setVolume(z, v, none)); } },
-        { u"step"_s,
-            [&] {
-                return outcome(c.stepVolume(
-                    z, ask.value == u"up"_s ? api::VolumeStepDirection::up : api::VolumeStepDirection::down, none));
-            } },
-        { u"power"_s,
-            [&] { return outcome(c.setPower(z, ask.on() ? api::PowerState::on : api::PowerState::standby, none)); } },
+        { u"step"_s, [&] { return outcome(c.stepVolume(z, named<api::VolumeStepDirection>(ask), none)); } },
+        { u"power"_s, [&] { return outcome(c.setPower(z, named<api::PowerState>(ask), none)); } },
         { u"mute"_s, [&] { return outcome(c.setMute(z, ask.on(), none)); } },
         { u"input"_s, [&] { return outcome(c.setInput(z, ask.value, none)); } },
         { u"soundmode"_s, [&] { return outcome(c.setSoundMode(z, ask.value, none)); } },
@@ -113,9 +117,9 @@ QString adapter(Doors &d, const Ask &ask)
         { u"enhancer"_s, [&] { return outcome(c.setEnhancer(z, ask.on(), none)); } },
         { u"dialogue"_s, [&] { return outcome(c.setDialogueLevel(z, int(v), none)); } },
         { u"sleep"_s, [&] { return outcome(c.setSleep(z, int(v), none)); } },
-        { u"playback"_s, [&] { return outcome(c.playback(api::PlaybackAction::next, none)); } },
-        { u"repeat"_s, [&] { return outcome(c.setRepeat(z, api::RepeatMode::all, none)); } },
-        { u"shuffle"_s, [&] { return outcome(c.setShuffle(z, api::ShuffleMode::on, none)); } },
+        { u"playback"_s, [&] { return outcome(c.playback(named<api::PlaybackAction>(ask), none)); } },
+        { u"repeat"_s, [&] { return outcome(c.setRepeat(z, named<api::RepeatMode>(ask), none)); } },
+        { u"shuffle"_s, [&] { return outcome(c.setShuffle(z, named<api::ShuffleMode>(ask), none)); } },
         { u"favourite"_s, [&] { return outcome(c.recallFavourite(z, int(v), none)); } },
         { u"receiverscene"_s, [&] { return outcome(c.recallReceiverScene(z, int(v), none)); } },
     };
@@ -181,7 +185,7 @@ QString dbus(Doors &d, const Ask &ask)
     const api::Zone z = ask.zone;
     const QHash<QString, std::function<app::ActionTask<QString>()>> calls {
         { u"volume"_s, [&] { return a.setVolume(z, ask.number()); } },
-        { u"power"_s, [&] { return a.setPower(z, ask.on() ? api::PowerState::on : api::PowerState::standby); } },
+        { u"power"_s, [&] { return a.setPower(z, named<api::PowerState>(ask)); } },
         { u"mute"_s, [&] { return a.mute(z, ask.on()); } },
         { u"input"_s, [&] { return a.switchInput(z, ask.value); } },
         { u"soundmode"_s, [&] { return a.setSoundMode(ask.value); } },
@@ -441,8 +445,9 @@ private Q_SLOTS:
         QFETCH(QString, ask);
         QFETCH(QByteArray, playback);
         QFETCH(QString, sent);
+        QVERIFY2(doorsByName.contains(door), qPrintable(door));
         Doors doors(playback);
-        QTEST(doorsByName.value(door)(doors, Ask::parse(ask)), "outcome");
+        QTEST(doorsByName[door](doors, Ask::parse(ask)), "outcome");
         const QStringList expected = sent.isEmpty() ? QStringList() : QStringList { sent };
         // The window's commands go out without being awaited.
         QTRY_COMPARE(test::changesSent(doors.receiver), expected);
