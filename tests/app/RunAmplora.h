@@ -12,14 +12,15 @@ struct Run {
     QString err;
 };
 
-// Runs the amplora executable to its end. This thread's event loop keeps turning meanwhile, so fakes it serves
-// answer; a run that has not ended within a minute is killed and gives code -1.
-inline Run runAmplora(
-    const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+// Runs the amplora executable (or another build of it) to its end. This thread's event loop keeps turning meanwhile, so
+// fakes it serves answer; a run that has not ended within a minute is killed and gives code -1.
+inline Run runAmplora(const QStringList &args,
+    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+    const QString &program = QStringLiteral(AMPLORA_EXECUTABLE))
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(AMPLORA_EXECUTABLE), args);
+    process.start(program, args);
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
         process.kill();
         process.waitForFinished();

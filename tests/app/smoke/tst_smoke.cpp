@@ -20,6 +20,8 @@
 
 #include "support/FakeReceiver.h"
 
+#include "../RunAmplora.h"
+
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -121,17 +123,12 @@ private:
         return answer;
     }
 
+    // A command line of the same binary, to its end: its standard output, trimmed, and its exit code.
     static QString commandLine(const QStringList &args, const QProcessEnvironment &environment, int *code)
     {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(executable(), args);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-        }
-        *code = process.exitCode();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        const amplora::test::Run run = amplora::test::runAmplora(args, environment, executable());
+        *code = run.code;
+        return run.out.trimmed();
     }
 
 private Q_SLOTS:
