@@ -66,15 +66,6 @@ Item {
             more.menu.close()
         }
 
-        function test_inputHelpShowsTheFriendlyName() {
-            const panel = createTemporaryObject(panelComponent, root)
-            const help = findChild(panel, "inputHelp")
-            compare(help.item, null, "no tooltip is made before the pointer arrives")
-            mouseMove(help.parent, 10, 10)
-            tryVerify(() => help.item !== null)
-            compare(help.item.text, "Spotify")
-        }
-
         function test_standbyDimsTheKnobsAndSwitches() {
             TestReceiver.setPower("main", false)
             TestReceiver.refresh()
