@@ -62,8 +62,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<RangeStep>>("ranges");
         QTest::addRow("no decibel range") << QList<RangeStep> { range("volume", 0, 161, 1) };
         QTest::addRow("zero step") << QList<RangeStep> { range("actual_volume_db", -80.5, 16.5, 0) };
-        QTest::addRow("negative step") << QList<RangeStep> { range("actual_volume_db", -80.5, 16.5, -0.5) };
-        QTest::addRow("min equals max") << QList<RangeStep> { range("actual_volume_db", -10, -10, 0.5) };
         QTest::addRow("max below min") << QList<RangeStep> { range("actual_volume_db", 10, -10, 0.5) };
     }
 
@@ -92,7 +90,6 @@ private Q_SLOTS:
         QTest::addRow("up") << -20.24 << -20.0;
         QTest::addRow("above the top") << 30.0 << 16.5;
         QTest::addRow("below the bottom") << -99.0 << -80.5;
-        QTest::addRow("exact") << -35.5 << -35.5;
     }
 
     void snap()
