@@ -42,6 +42,12 @@ Item {
             fuzzyCompare(SettingsLogic.sliderTop(data.min, data.max, data.step, data.cap), data.top, 1e-9)
         }
 
+        // The footer's connection segment shows in the tray too: polled, since no push event came.
+        function test_showsHowTheStoreKeepsUp() {
+            const view = createTemporaryObject(viewComponent, root)
+            compare(findChild(view, "statusLine").text, "Live \u00b7 polling")
+        }
+
         function test_sliderFollowsTheCap_data() {
             return [
                 { tag: "on a step", cap: -20.0, top: -20.0, caption: "Capped at -20.0 dB" },
@@ -98,5 +104,11 @@ Item {
             compare(SettingsRig.lastSent(), "netusb/recallPreset")
         }
 
+        function test_inputPickerShowsTheCurrentInput() {
+            const view = createTemporaryObject(viewComponent, root)
+            const picker = findChild(view, "inputPicker")
+            verify(picker.count > 1)
+            compare(picker.currentText, Sources.inputName)
+        }
     }
 }
