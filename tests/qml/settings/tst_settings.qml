@@ -49,6 +49,8 @@ Item {
                 { tag: "receiver extras in order",
                   scene: { name: "a", sleep: 60, direct: true, favourite: "Harbour FM", power: "on" },
                   text: "On \u00b7 Harbour FM \u00b7 Direct on \u00b7 sleep 60 min" },
+                { tag: "direct and sleep off", scene: { name: "a", sleep: 0, direct: false }, text: "Direct off \u00b7 sleep off" },
+                { tag: "main zone in standby", scene: { name: "a", zone: "main", power: "standby" }, text: "Main \u00b7 Standby" },
                 { tag: "nothing set", scene: { name: "a" }, text: "" }
             ]
         }
@@ -108,6 +110,7 @@ Item {
         function test_saveNeedsANonBlankName_data() {
             return [
                 { tag: "empty", name: "", enabled: false },
+                { tag: "blanks", name: "   ", enabled: false },
                 { tag: "name", name: "Movie", enabled: true }
             ]
         }

@@ -69,6 +69,13 @@ Item {
             verify(findChild(display, "signalRow").visible)
         }
 
+        function test_mutedMainLine() {
+            TestReceiver.setMute(true)
+            TestReceiver.refresh()
+            const display = createTemporaryObject(displayComponent, root)
+            compare(findChild(display, "displayVolume").text, "MUTE")
+        }
+
         function test_indicatorsFollowTheFeatures() {
             TestReceiver.setFunctions(["power", "volume", "actual_volume"])
             TestReceiver.refresh()
@@ -108,6 +115,8 @@ Item {
             return [
                 { tag: "artist and track", input: "spotify", artist: "Nils Frahm", track: "Says", expected: "Nils Frahm \u2013 Says" },
                 { tag: "track alone has no dash", input: "spotify", artist: "", track: "Says", expected: "Says" },
+                { tag: "artist alone", input: "spotify", artist: "Nils Frahm", track: "", expected: "Nils Frahm" },
+                { tag: "both empty", input: "spotify", artist: "", track: "", expected: "" },
                 { tag: "not a network source", input: "hdmi1", artist: "Nils Frahm", track: "Says", expected: "" }
             ]
         }
