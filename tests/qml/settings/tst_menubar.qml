@@ -34,6 +34,7 @@ Item {
             return [
                 { tag: "cap between steps", min: -80.5, max: 16.5, step: 0.5, cap: -20.2, top: -20.5 },
                 { tag: "cap above the scale", min: -80.5, max: 16.5, step: 0.5, cap: 20, top: 16.5 },
+                { tag: "cap below the scale", min: -80.5, max: 16.5, step: 0.5, cap: -90, top: -80.5 },
                 { tag: "coarse steps", min: -80, max: 0, step: 1, cap: -20.5, top: -21 },
                 { tag: "float noise at the cap", min: -80.5, max: 16.5, step: 0.1, cap: -20.3, top: -20.3 }
             ]

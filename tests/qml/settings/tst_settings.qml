@@ -80,6 +80,7 @@ Item {
             return [
                 { tag: "lowest", start: -80.0, up: false, expected: -80.0, text: "-80.0 dB" },
                 { tag: "highest", start: 16.5, up: true, expected: 16.5, text: "16.5 dB" },
+                { tag: "one step up", start: -20.0, up: true, expected: -19.5, text: "-19.5 dB" },
                 { tag: "off-step value snaps", start: -20.2, up: false, expected: -20.5, text: "-20.5 dB" }
             ]
         }

@@ -61,6 +61,8 @@ Item {
         function test_keys_data() {
             return [
                 { tag: "right raises a step", key: Qt.Key_Right, from: -40, expected: -39.5 },
+                { tag: "up raises a step", key: Qt.Key_Up, from: -40, expected: -39.5 },
+                { tag: "left lowers a step", key: Qt.Key_Left, from: -40, expected: -40.5 },
                 { tag: "down lowers a step", key: Qt.Key_Down, from: -40, expected: -40.5 },
                 { tag: "right at the upper bound reports the bound again", key: Qt.Key_Right, from: 16.5, expected: 16.5 },
                 { tag: "down at the lower bound reports the bound again", key: Qt.Key_Down, from: -80.5, expected: -80.5 },

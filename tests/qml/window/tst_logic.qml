@@ -57,6 +57,7 @@ TestCase {
             { tag: "end of the start rest", at: 2, offset: 0, animate: true },
             { tag: "one second of travel", at: 3, offset: -35, animate: true },
             { tag: "end of travel", at: 4, offset: -70, animate: true },
+            { tag: "resting at the end", at: 6.75, offset: -70, animate: true },
             { tag: "back to the start, no animation", at: 7, offset: 0, animate: false },
             { tag: "second cycle", at: 10, offset: -35, animate: true },
             { tag: "a clock before the start counts as the start", at: -3, offset: 0, animate: false }
@@ -83,6 +84,7 @@ TestCase {
         return [
             { tag: "-35.25 rounds away from zero", dB: -35.25, number: "-35.5", spoken: "-35.5 decibels", display: "-35.5 dB" },
             { tag: "-0.2 prints without a minus", dB: -0.2, number: "0.0", spoken: "0.0 decibels", display: "0.0 dB" },
+            { tag: "positive half", dB: 2.25, number: "2.5", spoken: "2.5 decibels", display: "2.5 dB" },
             { tag: "unknown", dB: undefined, number: undefined, spoken: "Unknown", display: "VOLUME UNKNOWN" }
         ]
     }
@@ -97,6 +99,7 @@ TestCase {
     function test_timeTexts_data() {
         return [
             { tag: "65 of 245", elapsed: 65, total: 245, text: "1:05 of 4:05" },
+            { tag: "zero", elapsed: 0, total: 59, text: "0:00 of 0:59" },
             { tag: "over an hour", elapsed: 3725, total: 4000, text: "62:05 of 66:40" },
             { tag: "unknown elapsed", elapsed: undefined, total: 245, text: "Not available" }
         ]
