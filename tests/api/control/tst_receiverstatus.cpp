@@ -82,6 +82,7 @@ private Q_SLOTS:
         QTest::addRow("sleep beyond an int") << u"sleep"_s << JSONValue(1e300) << QString();
         QTest::addRow("repeat unknown") << u"repeat"_s << JSONValue("twice")
                                         << u"\"repeat\" must be one of: off, one, all."_s;
+        QTest::addRow("direct as a word") << u"direct"_s << JSONValue("on") << u"\"direct\" must be true or false."_s;
         QTest::addRow("now playing with a number")
             << u"nowPlaying"_s << JSONValue(JSONValue::Object { { u"track"_s, JSONValue(7) } })
             << u"nowPlaying: \"track\" must be a string."_s;

@@ -115,6 +115,7 @@ private Q_SLOTS:
         QTest::addRow("N, blank line not yet sent") << qsizetype(16384) << QByteArray() << Kind::NeedMore;
         QTest::addRow("N+1, blank line not yet sent") << qsizetype(16385) << QByteArray() << Kind::Failed;
         // A block within the limit whose terminator is arriving must not be refused half-way.
+        QTest::addRow("N, terminator cut after 1") << qsizetype(16384) << QByteArray("\r") << Kind::NeedMore;
         QTest::addRow("N, terminator cut after 3") << qsizetype(16384) << QByteArray("\r\n\r") << Kind::NeedMore;
         QTest::addRow("N+1, terminator cut after 3") << qsizetype(16385) << QByteArray("\r\n\r") << Kind::Failed;
     }
@@ -179,6 +180,7 @@ private Q_SLOTS:
                                         << badLine;
         QTest::addRow("two pieces") << QByteArray("GET /api/v1/status\r\n\r\n") << 400 << malformed << badLine;
         QTest::addRow("empty request line") << QByteArray("\r\nHost: a\r\n\r\n") << 400 << malformed << badLine;
+        QTest::addRow("lower-case version") << QByteArray("GET / http/1.1\r\n\r\n") << 400 << malformed << badLine;
         QTest::addRow("tab separated") << QByteArray("GET\t/\tHTTP/1.1\r\n\r\n") << 400 << malformed << badLine;
         QTest::addRow("header without colon")
             << QByteArray("GET / HTTP/1.1\r\nHost a\r\n\r\n") << 400 << malformed << badHeader;
@@ -236,6 +238,7 @@ private Q_SLOTS:
         row("lower-case method, extra spaces, HTTP/1.0", "get  /api/v1/status   HTTP/1.0\r\n\r\n",
             "GET /api/v1/status");
         row("plus sign in length", "POST /a HTTP/1.1\r\nContent-Length: +5\r\n\r\nhello", "POST /a", "hello");
+        row("zero length", "POST /a HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "POST /a");
         row("padded length", "POST /a HTTP/1.1\r\nContent-Length: \t2 \r\n\r\nhi", "POST /a", "hi");
         row("same length twice", "POST /a HTTP/1.1\r\nContent-Length: 2\r\ncontent-length: 2\r\n\r\nhi", "POST /a",
             "hi");
@@ -280,11 +283,13 @@ private Q_SLOTS:
         row("empty segments dropped, escapes decoded", "/api//v1/%7Astatus", u"api|v1|zstatus"_s, "");
         row("repeated key keeps the last, bare key is empty", "/x?a=1&a=2&b", u"x"_s, "a=2&b=");
         row("plus is a space in the query only", "/a+b?q=c+d%2B", u"a+b"_s, "q=c d+");
+        row("value split at the first equals sign", "/?k=a=b", u""_s, "k=a=b");
         row("bad escape kept raw", "/scenes/100%/run?x=%zz&y=%", u"scenes|100%|run"_s, "x=%zz&y=%");
         row("escape that is not UTF-8 kept raw", "/a%FFb?n=%C3%28", u"a%FFb"_s, "n=%C3%28");
         row("UTF-8 scene name", "/api/v1/scenes/Caf%C3%A9%20Night", u"api|v1|scenes|Caf\u00e9 Night"_s, "");
         row("encoded slash stays inside its segment", "/scenes/a%2Fb", u"scenes|a/b"_s, "");
         row("second question mark belongs to the query", "/s?zone=main?x", u"s"_s, "zone=main?x");
+        row("empty pairs skipped", "/s?&&zone=ZONE2&", u"s"_s, "zone=ZONE2");
         row("no path at all", "*", u"*"_s, "");
     }
     void targets()

@@ -70,9 +70,12 @@ void addEndpointRows()
     row("inputs", "GET", "/api/v1/inputs?zone=zone2", "", 200, R"({"inputs":["HDMI 1","Tuner"],"zone":"zone2"})");
     row("sound modes", "GET", "/api/v1/sound-modes", "", 200,
         R"({"soundModes":["Straight","Sci-Fi","Movie Hall"],"zone":"main"})");
+    row("a read ignores its body", "GET", "/api/v1/inputs", "not json", 200,
+        R"({"inputs":["HDMI 1","HDMI1","HDMI 2","AV 1","Net Radio"],"zone":"main"})");
     const QByteArray health
         = R"({"connection":"connected","eventPort":41100,"lastEventSecondsAgo":12,"receiver":"192.168.1.20","updates":"push"})";
     row("health", "GET", "/api/v1/health", "", 200, health);
+    row("health has no zone", "GET", "/api/v1/health?zone=zone9", "", 200, health);
     row("health without a token", "GET", "/api/v1/health", "", 401, unauthorized, {}, false);
     row("POST on health", "POST", "/api/v1/health", "{}", 405, errorJSON(405, "method_not_allowed", "Use GET here."));
 
@@ -90,6 +93,10 @@ void addEndpointRows()
         R"({"ok":true,"volumeDb":-20,"zone":"main"})", { u"setVolume main -20"_s });
     row("volume above the cap", "POST", "/api/v1/volume", R"({"db":-19.5})", 422,
         R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -19.5 dB is above the cap of -20 dB.","status":422}})");
+    row("volume above the cap and off the step", "POST", "/api/v1/volume", R"({"db":-10.3})", 422,
+        R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -10.3 dB is above the cap of -20 dB.","status":422}})");
+    row("volume at the minimum", "POST", "/api/v1/volume", R"({"db":-80.5})", 200,
+        R"({"ok":true,"volumeDb":-80.5,"zone":"main"})", { u"setVolume main -80.5"_s });
     row("volume below the minimum", "POST", "/api/v1/volume", R"({"db":-81})", 400,
         errorJSON(400, "out_of_range", "Volume must be at least -80.5 dB."));
     row("volume off the step", "POST", "/api/v1/volume", R"({"db":-30.25})", 400,
@@ -127,6 +134,8 @@ void addEndpointRows()
     // Tone.
     row("treble alone", "POST", "/api/v1/tone", R"({"treble":-2.5})", 200, R"({"ok":true,"treble":-2.5,"zone":"main"})",
         { u"setTone main bass=- treble=-2.5"_s });
+    row("both at the range ends", "POST", "/api/v1/tone?zone=zone2", R"({"bass":-6,"treble":6})", 200,
+        R"({"bass":-6,"ok":true,"treble":6,"zone":"zone2"})", { u"setTone zone2 bass=-6 treble=6"_s });
 
     // Subwoofer.
     row("subwoofer", "POST", "/api/v1/subwoofer", R"({"db":-3})", 200, R"({"ok":true,"subwoofer":-3,"zone":"main"})",
@@ -155,6 +164,8 @@ void addEndpointRows()
         errorJSON(400, "invalid_value", "`level` must be a whole number."));
     row("repeat", "POST", "/api/v1/repeat", R"({"mode":"one"})", 200, R"({"ok":true,"repeat":"one","zone":"main"})",
         { u"setRepeat main one"_s });
+    row("repeat mode unknown", "POST", "/api/v1/repeat", R"({"mode":"twice"})", 400,
+        errorJSON(400, "invalid_value", "`mode` must be one of: off, one, all."));
     row("shuffle", "POST", "/api/v1/shuffle", R"({"mode":"on"})", 200, R"({"ok":true,"shuffle":"on","zone":"main"})",
         { u"setShuffle main on"_s });
     row("shuffle mode the player does not offer", "POST", "/api/v1/shuffle", R"({"mode":"songs"})", 400,
@@ -203,6 +214,8 @@ void addFailureRows()
     row("health unreadable", "health", late, "GET", "/api/v1/health", "", receiverError);
     row("command fails", "setPower", late, "POST", "/api/v1/power", R"({"power":"on"})", receiverError,
         { u"setPower main on"_s });
+    row("step fails", "stepVolume", late, "POST", "/api/v1/volume", R"({"step":"up"})", receiverError,
+        { u"stepVolume main up"_s });
     row("cap unreadable: nothing sent", "volumeCapDb", late, "POST", "/api/v1/volume", R"({"db":-30})", receiverError);
     row("inputs unreadable: nothing sent", "inputs", late, "POST", "/api/v1/input", R"({"input":"AV 1"})",
         receiverError);
@@ -214,15 +227,26 @@ void addFailureRows()
         bodyJSON(
             R"({"error":{"code":"unknown_input","message":"No input called `AV 1` in main.","status":400,"validNames":["HDMI 1","AV 2"]}})"),
         { u"setInput main AV 1"_s });
+    row("sound mode unknown to the receiver", "setSoundMode",
+        ControlError::unknownSoundMode(u"Straight"_s, Zone::main, {}), "POST", "/api/v1/sound-mode",
+        R"({"soundMode":"Straight"})",
+        bodyJSON(
+            R"({"error":{"code":"unknown_sound_mode","message":"No sound mode called `Straight` in main.","status":400,"validNames":[]}})"),
+        { u"setSoundMode main Straight"_s });
     row("no volume range", "setVolume", ControlError::noVolumeRange(Zone::zone2), "POST", "/api/v1/volume?zone=zone2",
         R"({"db":-30})", errorJSON(502, "receiver_error", "The receiver reported no volume range for zone2."),
         { u"setVolume zone2 -30"_s });
+    row("no status", "status", ControlError::noStatus(Zone::zone2), "GET", "/api/v1/status?zone=zone2", "",
+        errorJSON(502, "receiver_error", "The receiver sent no status for zone2."));
     row("read-only recall", "recallFavourite", ControlError::readOnly(u"netusb/recallPreset"_s), "POST",
         "/api/v1/favourites/1/recall", "",
         errorJSON(502, "read_only",
             "Amplora is running read-only (--read-only), so it blocked netusb/recallPreset before it reached the "
             "receiver. Nothing was changed."),
         { u"recallFavourite main 1"_s });
+    row("sleep fails", "setSleep", late, "POST", "/api/v1/sleep", R"({"minutes":200})", receiverError,
+        { u"setSleep main 120"_s });
+    row("favourites unreadable", "favourites", late, "GET", "/api/v1/favourites", "", receiverError);
 }
 
 } // namespace

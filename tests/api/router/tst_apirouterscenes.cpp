@@ -106,6 +106,10 @@ void addRunRows()
         errorJSON(
             502, "receiver_error", "Scene `Movie` stopped at input (already applied: power): The receiver said no."),
         allCommands.mid(0, 2));
+    row("stops at the first step", full, "", "setPower", 502,
+        errorJSON(
+            502, "receiver_error", "Scene `Movie` stopped at power (already applied: nothing): The receiver said no."),
+        allCommands.mid(0, 1));
     row("a name sent percent-encoded", R"({"name":"Late Night Café","power":"on"})", "", "", 200,
         R"({"applied":["power"],"scene":"Late Night Café","zone":"main"})", { u"setPower main on"_s });
     row("a scene without a zone runs in the query's zone", R"({"name":"Quiet","volumeDb":-50})", "?zone=Zone2", "", 200,

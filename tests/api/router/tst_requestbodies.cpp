@@ -128,6 +128,7 @@ void addRows()
 
     // Any whole number of minutes from 0: the control rounds it; a count must not lose its fraction silently.
     row("sleep rounded later", sleep, R"({"minutes":45})", u"45"_s);
+    row("sleep written with a fraction of zero", sleep, R"({"minutes":30.0})", u"30"_s);
     row("sleep beyond an int saturates", sleep, R"({"minutes":1e12})", u"2147483647"_s);
     row("sleep with a fraction", sleep, R"({"minutes":30.5})",
         u"400 invalid_value: \"minutes\" must be a whole number."_s);
@@ -136,6 +137,7 @@ void addRows()
     row("direct as a word", direct, R"({"enabled":"on"})", u"400 invalid_type: \"enabled\" must be true or false."_s);
     row("enhancer with a misspelt key", enhancer, R"({"enable":true})",
         u"400 unknown_field: Unknown field(s): enable. Allowed: enabled."_s);
+    row("dialogue negative", dialogue, R"({"level":-2})", u"-2"_s);
     row("dialogue far out of range is the control's to refuse", dialogue, R"({"level":-1e300})", u"-2147483648"_s);
     row("dialogue missing", dialogue, R"({"level":null})", u"400 missing_field: \"level\" is required."_s);
     row("repeat in any case", repeat, R"({"mode":"ALL"})", u"all"_s);

@@ -215,11 +215,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("set");
         QTest::addColumn<int>("next");
         row("off", 0, 0, 30);
+        row("negative", -5, 0, 30);
         row("one minute rounds up", 1, 30, 30);
         row("exact step", 60, 60, 90);
         row("between steps, or counting down", 61, 90, 90);
         row("last step", 120, 120, 0);
         row("beyond the last step", 121, 120, 0);
+        row("huge", std::numeric_limits<int>::max(), 120, 0);
     }
 
     void sleepSettings()

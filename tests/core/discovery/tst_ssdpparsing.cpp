@@ -63,6 +63,8 @@ private Q_SLOTS:
         QTest::addRow("upper-case header, padded value")
             << crlf("HTTP/1.1 200 OK\nEXT:\nLOCATION:    http://10.0.0.5:80/d.xml   \n\n")
             << QStringLiteral("http://10.0.0.5:80/d.xml");
+        QTest::addRow("space before the colon")
+            << crlf("HTTP/1.1 200 OK\nLocation : http://10.0.0.5/d.xml\n") << QStringLiteral("http://10.0.0.5/d.xml");
         QTest::addRow("404 status") << crlf("HTTP/1.1 404 Not Found\nLocation: http://10.0.0.5/d.xml\n") << QString();
         QTest::addRow("NOTIFY message") << crlf("NOTIFY * HTTP/1.1\nLocation: http://10.0.0.5/d.xml\nNTS: ssdp:alive\n")
                                         << QString();
@@ -130,6 +132,8 @@ private Q_SLOTS:
         QTest::addRow("invalid UTF-8 byte, no declaration")
             << QByteArray(latin1Name).replace(R"(<?xml version="1.0" encoding="utf-8"?>)", "") << replaced
             << QStringLiteral("10.0.0.1");
+        QTest::addRow("invalid UTF-8 byte after a byte order mark")
+            << "\xEF\xBB\xBF" + latin1Name << replaced << QStringLiteral("10.0.0.1");
         QTest::addRow("declared Latin-1 is read as Latin-1")
             << QByteArray(latin1Name).replace(R"(encoding="utf-8")", R"(encoding='ISO-8859-1')")
             << QStringLiteral("K\u00FCche") << QStringLiteral("10.0.0.1");

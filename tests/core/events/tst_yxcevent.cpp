@@ -69,6 +69,8 @@ private Q_SLOTS:
             << QByteArray(R"({"netusb":{"preset_info_updated":true}})") << QStringList { QStringLiteral("presets") };
         QTest::addRow("sleep timer refreshes the zone status")
             << QByteArray(R"({"zone2":{"sleep":60}})") << QStringList { QStringLiteral("status(zone2)") };
+        QTest::addRow("enhancer refreshes the zone status")
+            << QByteArray(R"({"main":{"enhancer":false}})") << QStringList { QStringLiteral("status(main)") };
         QTest::addRow("play time alone refreshes nothing")
             << QByteArray(R"({"netusb":{"play_time":12}})") << QStringList {};
         QTest::addRow("third zone only is ignored")
@@ -82,7 +84,11 @@ private Q_SLOTS:
         QTest::addRow("status_updated false") << QByteArray(R"({"main":{"status_updated":false}})") << QStringList {};
         QTest::addRow("status_updated as number one")
             << QByteArray(R"({"main":{"status_updated":1}})") << QStringList { QStringLiteral("status(main)") };
+        QTest::addRow("status_updated as string is absent")
+            << QByteArray(R"({"main":{"status_updated":"true"}})") << QStringList {};
         QTest::addRow("volume as string is absent") << QByteArray(R"({"main":{"volume":"72"}})") << QStringList {};
+        QTest::addRow("name_text_updated false")
+            << QByteArray(R"({"system":{"name_text_updated":false}})") << QStringList {};
         QTest::addRow("zone that is not an object") << QByteArray(R"({"main":"on","zone2":[1]})") << QStringList {};
     }
     void refreshes()
@@ -107,9 +113,12 @@ private Q_SLOTS:
         QTest::addRow("mute and extra bass as numbers")
             << QByteArray(R"({"mute":2,"extra_bass":0})") << Change { .mute = true, .extraBass = false };
         QTest::addRow("surround ai accepts only 0 and 1") << QByteArray(R"({"surround_ai":2})") << Change {};
+        QTest::addRow("surround ai as 0") << QByteArray(R"({"surround_ai":0})") << Change { .surroundAi = false };
         QTest::addRow("volume written as whole float") << QByteArray(R"({"volume":72.0})") << Change { .volume = 72 };
         QTest::addRow("fractional volume is absent") << QByteArray(R"({"volume":72.5})") << Change {};
         QTest::addRow("volume beyond int is absent") << QByteArray(R"({"volume":99999999999})") << Change {};
+        QTest::addRow("huge unsigned volume is absent")
+            << QByteArray(R"({"volume":18446744073709551615})") << Change {};
         QTest::addRow("wrong types are absent")
             << QByteArray(R"({"power":1,"input":null,"mute":"on","sound_program":{},"extra_bass":[true]})")
             << Change {};
@@ -180,6 +189,7 @@ private Q_SLOTS:
         QTest::addRow("truncated object") << QByteArray(R"({"main":{"volume":72})");
         QTest::addRow("missing comma as in the maker's example")
             << QByteArray(R"({"zone2":{"volume":10 "mute":false}})");
+        QTest::addRow("trailing garbage") << QByteArray(R"({"main":{}} x)");
     }
     void notAnEvent()
     {

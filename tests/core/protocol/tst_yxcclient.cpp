@@ -82,6 +82,7 @@ private Q_SLOTS:
         row("empty", "", "");
         row("pasted URL", "http://192.168.1.20/", "http://192.168.1.20/");
         row("user name", "admin@127.0.0.1", "admin@127.0.0.1");
+        row("query", "127.0.0.1?x=1", "127.0.0.1?x=1");
         row("line break is no blank", "\n127.0.0.1", "\n127.0.0.1");
     }
 
@@ -468,6 +469,7 @@ private Q_SLOTS:
         QTest::addRow("at the size cap") << encodedPicture(4096, 1) << QByteArray("image/png") << QSize(512, 1);
         QTest::addRow("tall JPEG") << encodedPicture(400, 1600, "JPEG") << QByteArray("image/jpeg") << QSize(128, 512);
         QTest::addRow("wider than the cap") << encodedPicture(4097, 1) << QByteArray("image/png") << QSize();
+        QTest::addRow("taller than the cap") << encodedPicture(1, 4097) << QByteArray("image/png") << QSize();
         QTest::addRow("declared PNG that is none")
             << QByteArray("\x89PNG\r\n\x1a\n garbage") << QByteArray("image/png") << QSize();
     }
@@ -507,6 +509,7 @@ private Q_SLOTS:
             << gzipped(bitmap) << QByteArray("gzip") << true << QSize() << false;
         QTest::addRow("deflate, oversize once unpacked")
             << qCompress(bitmap).mid(4) << QByteArray("deflate") << true << QSize() << false;
+        QTest::addRow("gzip, small") << gzipped(small) << QByteArray("GZip") << true << QSize() << false;
         QTest::addRow("identity declared") << small << QByteArray("identity") << true << QSize(3, 2) << false;
         QTest::addRow("plain, at the cap")
             << small + QByteArray(cap - small.size(), '\0') << QByteArray() << true << QSize(3, 2) << false;
