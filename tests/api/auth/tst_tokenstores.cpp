@@ -256,7 +256,9 @@ private Q_SLOTS:
             "another D-Bus error", int(KeychainTokenStore::OtherError), u"Message recipient disconnected"_s, false);
         test::row("a locked collection", int(KeychainTokenStore::AccessDenied),
             u"Cannot create an item in a locked collection"_s, false);
+        test::row("user refused", int(KeychainTokenStore::AccessDeniedByUser), QString(), false);
         test::row("no answer in time", int(KeychainTokenStore::TimedOut), QString(), false);
+        test::row("keyring unavailable", int(KeychainTokenStore::KeyringUnavailable), QString(), false);
     }
     void whatMeansNoSecretService()
     {

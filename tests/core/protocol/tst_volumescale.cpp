@@ -62,6 +62,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<RangeStep>>("ranges");
         QTest::addRow("no decibel range") << QList<RangeStep> { range("volume", 0, 161, 1) };
         QTest::addRow("zero step") << QList<RangeStep> { range("actual_volume_db", -80.5, 16.5, 0) };
+        QTest::addRow("negative step") << QList<RangeStep> { range("actual_volume_db", -80.5, 16.5, -0.5) };
+        QTest::addRow("min equals max") << QList<RangeStep> { range("actual_volume_db", -10, -10, 0.5) };
         QTest::addRow("max below min") << QList<RangeStep> { range("actual_volume_db", 10, -10, 0.5) };
     }
 
