@@ -10,9 +10,10 @@
 #include "api/http/HTTPResponse.h"
 #include "api/matching/VolumeRateLimiter.h"
 #include "api/router/APIRouter.h"
-#include "base/Clock.h"
+#include "api/router/RequestBodies.h"
 #include "support/CompletedTask.h"
 #include "support/FakeReceiverControl.h"
+#include "support/ManualClock.h"
 #include "support/MemorySceneStore.h"
 
 #include "FuzzRequire.h"
@@ -25,13 +26,6 @@ using namespace amplora;
 using namespace amplora::api;
 
 namespace {
-
-// Time stands still: every input meets the rate limiter in the same state.
-class FrozenClock final : public amplora::Clock {
-public:
-    TimePoint now() const override { return {}; }
-    void callAfter(Duration, QObject *, std::function<void()>) override { }
-};
 
 std::shared_ptr<test::FakeReceiverControl> makeControl()
 {
@@ -50,27 +44,17 @@ std::shared_ptr<test::FakeReceiverControl> makeControl()
 
 std::shared_ptr<test::MemorySceneStore> makeScenes()
 {
+    static const QList<ReceiverScene> stored = [] {
+        QList<ReceiverScene> scenes;
+        for (const char *scene : { R"({"name":"Movie","power":"on","input":"HDMI 1","volumeDb":-35,"sub":1})",
+                 R"({"name":"Night","power":"standby"})",
+                 R"({"name":"Kitchen","zone":"zone2","input":"Tuner","bass":1})",
+                 R"({"name":"Radio","favourite":"Harbour FM","direct":true,"sleep":45})" })
+            scenes.append(parseScene(scene).value());
+        return scenes;
+    }();
     auto scenes = std::make_shared<test::MemorySceneStore>();
-    ReceiverScene movie;
-    movie.name = QStringLiteral("Movie");
-    movie.power = PowerState::on;
-    movie.input = QStringLiteral("HDMI 1");
-    movie.volumeDb = -35;
-    movie.sub = 1;
-    ReceiverScene night;
-    night.name = QStringLiteral("Night");
-    night.power = PowerState::standby;
-    ReceiverScene kitchen;
-    kitchen.name = QStringLiteral("Kitchen");
-    kitchen.zone = Zone::zone2;
-    kitchen.input = QStringLiteral("Tuner");
-    kitchen.bass = 1;
-    ReceiverScene radio;
-    radio.name = QStringLiteral("Radio");
-    radio.favourite = QStringLiteral("Harbour FM");
-    radio.direct = true;
-    radio.sleep = 45;
-    scenes->scenes = { movie, night, kitchen, radio };
+    scenes->scenes = stored;
     return scenes;
 }
 
@@ -97,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto scenes = makeScenes();
     const auto authenticator = std::make_shared<TokenAuthenticator>();
     authenticator->setToken(QStringLiteral("fuzz-token"));
-    static const FrozenClock frozen;
+    // Time stands still: every input meets the rate limiter in the same state.
+    static test::ManualClock frozen;
     const auto limiter = std::make_shared<VolumeRateLimiter>(1, 1.0, frozen);
     if (const QString failing = request.header(QStringLiteral("x-fail")); !failing.isEmpty()) {
         if (failing == u"scenes")

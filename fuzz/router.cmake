@@ -18,5 +18,6 @@ amplora_add_fuzzer(fuzz_router
     ${PROJECT_SOURCE_DIR}/src/api/auth/TokenAuthenticator.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/FakeReceiverControl.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/MemorySceneStore.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/ManualClock.cpp
   LIBS amplora_api nlohmann_json::nlohmann_json)
 target_include_directories(fuzz_router PRIVATE "${PROJECT_SOURCE_DIR}/tests")

@@ -102,10 +102,8 @@ void addRows()
     row("mute", mute, R"({"mute":false})", u"false"_s);
     row("mute missing", mute, "{}", u"400 missing_field: \"mute\" is required."_s);
     row("mute as text", mute, R"({"mute":"true"})", u"400 invalid_type: \"mute\" must be true or false."_s);
-    row("mute as a number", mute, R"({"mute":1})", u"400 invalid_type: \"mute\" must be true or false."_s);
 
     row("input trimmed, not yet resolved", input, R"({"input":" \n\tnet-radio \n"})", u"net-radio"_s);
-    row("input with an escape", input, R"({"input":"Caf\u00e9"})", u"Caf\u00e9"_s);
     row("input as a number", input, R"({"input":1})", u"400 invalid_type: \"input\" must be a string."_s);
     row("input missing", input, "{}", u"400 missing_field: \"input\" is required."_s);
     row("input blank", input, R"({"input":"  "})", u"400 invalid_value: \"input\" must not be empty."_s);
@@ -136,7 +134,6 @@ void addRows()
         u"400 invalid_value: \"minutes\" must be a whole number."_s);
     row("sleep as text", sleep, R"({"minutes":"30"})", u"400 invalid_type: \"minutes\" must be a number."_s);
     row("sleep missing", sleep, "{}", u"400 missing_field: \"minutes\" is required."_s);
-    row("direct off", direct, R"({"enabled":false})", u"off"_s);
     row("direct as a word", direct, R"({"enabled":"on"})", u"400 invalid_type: \"enabled\" must be true or false."_s);
     row("enhancer with a misspelt key", enhancer, R"({"enable":true})",
         u"400 unknown_field: Unknown field(s): enable. Allowed: enabled."_s);

@@ -86,12 +86,6 @@ private Q_SLOTS:
                                                 << u"Scene 2 in %1: \"name\" is missing."_s;
         QTest::addRow("a volume that is text") << QByteArray("[{\"name\":\"A\",\"volumeDb\":\"loud\"}]")
                                                << u"Scene 1 in %1: \"volumeDb\" must be a number."_s;
-        QTest::addRow("a sleep with a fraction")
-            << QByteArray("[{\"name\":\"A\",\"sleep\":0.5}]") << u"Scene 1 in %1: \"sleep\" must be a whole number."_s;
-        QTest::addRow("direct as text") << QByteArray("[{\"name\":\"A\",\"direct\":\"on\"}]")
-                                        << u"Scene 1 in %1: \"direct\" must be true or false."_s;
-        QTest::addRow("an unknown zone") << QByteArray("[{\"name\":\"A\",\"zone\":\"zone3\",\"power\":\"on\"}]")
-                                         << u"Scene 1 in %1: \"zone\" must be one of: main, zone2."_s;
         QTest::addRow("a scene that is not an object")
             << QByteArray("[[]]") << u"Scene 1 in %1: Expected a JSON object."_s;
         QTest::addRow("nesting without end") << QByteArray(20000, '[') << u"%1 is not valid JSON."_s;

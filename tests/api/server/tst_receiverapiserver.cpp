@@ -479,20 +479,6 @@ private Q_SLOTS:
         QCOMPARE(amplora::test::waitFor(std::move(shown)).value(), regenerated.value());
     }
 
-    void listensOnEveryInterfaceWhenAsked()
-    {
-        auto &server = makeServer();
-        const auto started = amplora::test::waitFor(server.start(0, false));
-        QVERIFY(started);
-        Client viaIPv6(started.value(), authorizedGet("/api/v1/status"), QHostAddress::LocalHostIPv6);
-        Client viaIPv4(started.value(), authorizedGet("/api/v1/status"));
-        QTRY_VERIFY(viaIPv4.closed && viaIPv6.closed);
-        QCOMPARE(viaIPv4.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
-        if (viaIPv6.received.isEmpty())
-            QSKIP("This machine has no IPv6 loopback");
-        QCOMPARE(viaIPv6.statusLine(), QByteArrayLiteral("HTTP/1.1 200 OK"));
-    }
-
     void loopbackAddresses_data()
     {
         QTest::addColumn<QString>("address");

@@ -74,17 +74,6 @@ private Q_SLOTS:
         QVERIFY2(answer.contains("\r\n" + header + "\r\n"), answer.constData());
     }
 
-    void volumeReachesTheReceiver()
-    {
-        const auto port = amplora::test::waitFor(m_server->start());
-        const QByteArray answer = RawClient::exchange(port.value(),
-            "POST /api/v1/volume?zone=ZONE2 HTTP/1.1\r\nAuthorization: "
-            "bearer "
-                + kToken.toUtf8() + "\r\nContent-Length: 11\r\n\r\n{\"db\": -30}");
-        QVERIFY2(answer.endsWith("\r\n\r\n{\"ok\":true,\"volumeDb\":-30,\"zone\":\"zone2\"}"), answer.constData());
-        QCOMPARE(m_control->commands, QStringList { u"setVolume zone2 -30"_s });
-    }
-
     void sceneRunsDoNotShareTheClientsRateLimit()
     {
         const auto port = amplora::test::waitFor(m_server->start());

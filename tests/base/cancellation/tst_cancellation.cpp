@@ -36,15 +36,6 @@ private Q_SLOTS:
         QVERIFY(called);
     }
 
-    void aNeverCancelledTokenCallsNothing()
-    {
-        const Cancellation never;
-        bool called = false;
-        const Cancellation::Subscription subscription = never.onCancel([&called] { called = true; });
-        QVERIFY(!never.isCancelled());
-        QVERIFY(!called);
-    }
-
     void anEndedSubscriptionIsNotCalled()
     {
         CancelSource source;

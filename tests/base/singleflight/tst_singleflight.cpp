@@ -91,7 +91,6 @@ private Q_SLOTS:
         const Step stop = Step::stop;
         const Step fail = Step::failNextRound;
         using test::row;
-        row("an idle flight runs at once", QList<Event> { { 0, request } }, QList<int> { 0 }, QList<bool> { true });
         row("a request after the round ended runs anew", QList<Event> { { 0, request }, { 250, request } },
             QList<int> { 0, 250 }, QList<bool> { true, true });
         row("a request while running makes exactly one more round", QList<Event> { { 0, request }, { 50, request } },

@@ -48,6 +48,14 @@ QCoro::Task<> collect(
     out->emplace(co_await std::move(task));
 }
 
+// One search with the loopback options, waited for.
+ReceiverDiscovering::Receivers discover()
+{
+    QNetworkAccessManager network;
+    ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
+    return test::waitFor(discovery.discover());
+}
+
 } // namespace
 
 class TestReceiverDiscovery : public QObject {
@@ -83,10 +91,7 @@ private Q_SLOTS:
             ssdpAnswer(anonymous.location()),
             QByteArray("\xff\xfe garbage"),
         };
-
-        QNetworkAccessManager network;
-        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
-        const auto found = test::waitFor(discovery.discover());
+        const auto found = discover();
         QVERIFY2(found.ok(), qPrintable(found.ok() ? QString() : found.error().description()));
 
         const QList<DiscoveredReceiver> expected {
@@ -125,10 +130,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg,
             QRegularExpression(QStringLiteral("^Device id AAA is claimed by 127\\.0\\.0\\.[13]:\\d+ and by "
                                               "127\\.0\\.0\\.[13]:\\d+$")));
-
-        QNetworkAccessManager network;
-        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
-        const auto found = test::waitFor(discovery.discover());
+        const auto found = discover();
 
         QVERIFY(found.ok());
         QCOMPARE(found->size(), 1);
@@ -162,10 +164,7 @@ private Q_SLOTS:
         responder.answers = { ssdpAnswer(attic.location()) };
         responder.answersFrom = { { strangerAddress,
             ssdpAnswer(strangerServesDescription ? stranger.base() + QStringLiteral("desc.xml") : den.location()) } };
-
-        QNetworkAccessManager network;
-        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
-        const auto found = test::waitFor(discovery.discover());
+        const auto found = discover();
 
         QVERIFY(found.ok());
         const QList<DiscoveredReceiver> expected {
@@ -264,9 +263,7 @@ private Q_SLOTS:
     void nobodyAnsweringIsAnEmptyList()
     {
         REQUIRE_PRIVATE_NAMESPACE();
-        QNetworkAccessManager network;
-        ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
-        const auto found = test::waitFor(discovery.discover());
+        const auto found = discover();
         QVERIFY(found.ok());
         QVERIFY(found->isEmpty());
     }

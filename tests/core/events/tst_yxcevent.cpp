@@ -67,8 +67,6 @@ private Q_SLOTS:
             << QByteArray(R"({"netusb":{"play_info_updated":true}})") << QStringList { QStringLiteral("playInfo") };
         QTest::addRow("favourites changed")
             << QByteArray(R"({"netusb":{"preset_info_updated":true}})") << QStringList { QStringLiteral("presets") };
-        QTest::addRow("favourites flag as a string is absent")
-            << QByteArray(R"({"netusb":{"preset_info_updated":"true"}})") << QStringList {};
         QTest::addRow("sleep timer refreshes the zone status")
             << QByteArray(R"({"zone2":{"sleep":60}})") << QStringList { QStringLiteral("status(zone2)") };
         QTest::addRow("enhancer refreshes the zone status")
@@ -155,7 +153,6 @@ private Q_SLOTS:
         const Gap zone { R"({"device_id":"ABC","main":{"power":"on",@"input":"tuner"},"netusb":{"play_time":31}})",
             "main." };
         unreadable(zone, "volume", "1e400", beyondDouble);
-        unreadable(zone, "volume", "-1e400", beyondDouble);
         unreadable(zone, "volume", "99999999999", beyondInt);
         unreadable(zone, "sleep", R"("30")", "a string where a whole number is expected");
         unreadable(zone, "sound_program", R"({"id":"straight"})", "an object where a string is expected");
@@ -163,12 +160,9 @@ private Q_SLOTS:
         unreadable(zone, "status_updated", "-1e400", beyondDouble);
         const Gap netusb { R"({"main":{"volume":40},"netusb":{@"play_info_updated":true}})", "netusb." };
         unreadable(netusb, "play_time", "1e400", beyondDouble);
-        unreadable(netusb, "play_time", "-1e400", beyondDouble);
-        unreadable(netusb, "play_time", "99999999999", beyondInt);
         unreadable(netusb, "play_time", R"("31")", "a string where a whole number is expected");
         const Gap top { R"({@"zone2":{"volume":40}})", "" };
         unreadable(top, "device_id", "1e400", "a number where a string is expected");
-        unreadable(top, "device_id", "{}", "an object where a string is expected");
         unreadable(top, "main", "1e400", "a number where an object is expected");
     }
 
@@ -192,7 +186,6 @@ private Q_SLOTS:
         QTest::addRow("top-level array") << QByteArray(R"([{"main":{"volume":1}}])");
         QTest::addRow("not JSON") << QByteArray("\x00\xff garbage", 10);
         QTest::addRow("empty") << QByteArray();
-        QTest::addRow("number") << QByteArray("42");
         QTest::addRow("truncated object") << QByteArray(R"({"main":{"volume":72})");
         QTest::addRow("missing comma as in the maker's example")
             << QByteArray(R"({"zone2":{"volume":10 "mute":false}})");

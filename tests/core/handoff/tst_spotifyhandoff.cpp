@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace amplora;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,14 +53,6 @@ struct LaunchLog {
     }
 };
 
-QStringList capturedInfo;
-void captureInfo(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtInfoMsg && QByteArray(context.category) == "amplora.spotify") {
-        capturedInfo << message;
-    }
-}
-
 } // namespace
 
 class TestSpotifyHandoff : public QObject {
@@ -70,9 +63,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("callsAtMs");
         QTest::addColumn<QList<bool>>("opened");
-        QTest::addRow("second call 2.9 s later is suppressed") << QList<int> { 0, 2900 } << QList<bool> { true, false };
-        QTest::addRow("exactly 3.0 s later opens again") << QList<int> { 0, 3000 } << QList<bool> { true, true };
-        QTest::addRow("suppressed calls do not move the window")
+        QTest::addRow("3 s apart, suppressed calls do not move the window")
             << QList<int> { 0, 2000, 2999, 3000, 5999, 6000 } << QList<bool> { true, false, false, true, false, true };
     }
     void window()
@@ -180,11 +171,8 @@ private Q_SLOTS:
             << QStringList { QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo \"$HOME\"") };
         QTest::addRow("literal percent") << QStringLiteral("app 100%%")
                                          << QStringList { QStringLiteral("app"), QStringLiteral("100%") };
-        QTest::addRow("repeated blanks") << QStringLiteral("  a \t b  ")
-                                         << QStringList { QStringLiteral("a"), QStringLiteral("b") };
         QTest::addRow("unterminated quote") << QStringLiteral("\"spotify --x") << QStringList {};
         QTest::addRow("only field codes") << QStringLiteral("%U %f") << QStringList {};
-        QTest::addRow("empty") << QString() << QStringList {};
     }
     void splitExec()
     {
@@ -228,15 +216,10 @@ private Q_SLOTS:
         const auto app = opener.applicationURL(SpotifyHandoff::desktopFileIds());
         QVERIFY(app);
 
-        capturedInfo.clear();
-        const auto previous = qInstallMessageHandler(captureInfo);
+        QTest::ignoreMessage(QtInfoMsg, qPrintable(u"Dry run: would open Spotify app at "_s + app->toLocalFile()));
+        QTest::ignoreMessage(QtInfoMsg, "Dry run: would open https://open.spotify.com/");
         opener.open(SpotifyTarget::app(*app));
         opener.open(SpotifyTarget::web(SpotifyHandoff::webPlayerURL()));
-        qInstallMessageHandler(previous);
-
-        QCOMPARE(capturedInfo,
-            (QStringList { QStringLiteral("Dry run: would open Spotify app at ") + app->toLocalFile(),
-                QStringLiteral("Dry run: would open https://open.spotify.com/") }));
         QVERIFY(launches.started.isEmpty());
         QVERIFY(launches.opened.isEmpty());
     }

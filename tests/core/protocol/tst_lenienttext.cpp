@@ -47,7 +47,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("expected");
 
         QTest::addRow("empty") << QByteArray() << QByteArray();
-        QTest::addRow("ASCII") << QByteArray(R"({"track":"Blue"})") << QByteArray(R"({"track":"Blue"})");
         QTest::addRow("two, three and four byte characters") << QByteArray(
             "Bj\xC3\xB6rk \xE2\x99\xAB \xF0\x9F\x8E\xB5") << QByteArray("Bj\xC3\xB6rk \xE2\x99\xAB \xF0\x9F\x8E\xB5");
         QTest::addRow("a replacement character that came as such") << replacement << replacement;
@@ -82,7 +81,6 @@ private Q_SLOTS:
 
         QTest::addRow("number beyond a double") << QByteArray(R"({"a":1e400,"b":2})") << R"({"a":inf,"b":2})";
         QTest::addRow("below the lowest double") << QByteArray("[-1e400]") << "[-inf]";
-        QTest::addRow("capital exponent with a sign") << QByteArray("[1E+999]") << "[inf]";
         QTest::addRow("four hundred digits") << QByteArray("[" + QByteArray(400, '9') + "]") << "[inf]";
         QTest::addRow("largest double kept") << QByteArray("[1.7976931348623157e308]") << "[1.7976931348623157e+308]";
         QTest::addRow("just beyond the largest double") << QByteArray("[1.7976931348623159e308]") << "[inf]";
@@ -94,7 +92,6 @@ private Q_SLOTS:
         QTest::addRow("the same digits in a string stay text")
             << QByteArray("{\"a\":\"1e400 \\\"1e400\\\"\",\"b\":1e400}") << "{\"a\":\"1e400 \\\"1e400\\\"\",\"b\":inf}";
         QTest::addRow("lone high surrogate") << QByteArray(R"(["\ud83d"])") << QStringLiteral("[\"\uFFFD\"]");
-        QTest::addRow("lone low surrogate") << QByteArray(R"(["x\uDC00y"])") << QStringLiteral("[\"x\uFFFDy\"]");
         QTest::addRow("high surrogate at the end of the text") << QByteArray("[\"a\\ud83d") << "error";
         QTest::addRow("two high surrogates, then a low one")
             << QByteArray(R"(["\ud83d\ud83d\ude00"])") << QStringLiteral("[\"\uFFFD\U0001F600\"]");

@@ -119,12 +119,6 @@ private Q_SLOTS:
         QTEST(outcome<ZoneStatus>(body), "outcome");
     }
 
-    void wholeDecimalForInteger()
-    {
-        QCOMPARE(decoded<Envelope>(R"({"response_code":3.0})").responseCode, 3);
-        QCOMPARE(decoded<ZoneStatus>(R"({"volume":80.0})").volume, std::optional(80));
-    }
-
     // Only what an answer is of no use without fails it when it cannot be read.
     void essentialFields_data()
     {
@@ -182,16 +176,13 @@ private Q_SLOTS:
         const Gap device { "Device info", YXCPayloadType::deviceInfo, R"({"response_code":0,@"model_name":"RX-V481"})",
             "", R"({"model_name":"RX-V481","response_code":0})" };
         unreadable(device, "system_version", "1e400", beyondDouble);
-        unreadable(device, "api_version", "-1e400", beyondDouble);
         unreadable(device, "api_version", R"("2.0")", "a string where a number is expected");
         unreadable(device, "device_id", R"({"id":"A"})", "an object where a string is expected");
-        unreadable(device, "device_id", "1e400", "a number where a string is expected");
 
         const Gap system { "Features", YXCPayloadType::features,
             R"({"response_code":0,"system":{"func_list":["wired_lan"],@"input_list":[{"id":"hdmi1"}]}})", "system.",
             R"({"response_code":0,"system":{"func_list":["wired_lan"],"input_list":[{"id":"hdmi1"}]},"zone":[]})" };
         unreadable(system, "zone_num", "1e400", beyondDouble);
-        unreadable(system, "zone_num", "-1e400", beyondDouble);
         unreadable(system, "zone_num", "99999999999", beyondInt);
         unreadable(system, "zone_num", R"("2")", "a string where a whole number is expected");
         const Gap input { "Features", YXCPayloadType::features,
@@ -213,15 +204,12 @@ private Q_SLOTS:
             R"({"input_list":[{"id":"hdmi1","text":"TV"}],"response_code":0,"sound_program_list":[],"zone_list":[{"id":"main","text":"main"}]})"
         };
         unreadable(names, "text", "1e400", "a number where a string is expected");
-        unreadable(names, "text", "-1e400", "a number where a string is expected");
-        unreadable(names, "text", "99999999999", "a number where a string is expected");
         unreadable(names, "text", R"({"en":"Den"})", "an object where a string is expected");
 
         const Gap status { "Zone status", YXCPayloadType::zoneStatus,
             R"({"response_code":0,"power":"on",@"mute":false})", "",
             R"({"mute":false,"power":"on","response_code":0})" };
         unreadable(status, "volume", "1e400", beyondDouble);
-        unreadable(status, "volume", "-1e400", beyondDouble);
         unreadable(status, "volume", "99999999999", beyondInt);
         unreadable(status, "volume", R"("80")", "a string where a whole number is expected");
         unreadable(status, "input", R"({"id":"hdmi1"})", "an object where a string is expected");
@@ -235,7 +223,6 @@ private Q_SLOTS:
             R"({"response_code":0,"playback":"play",@"artist":"Band","track":"Song"})", "",
             R"({"artist":"Band","playback":"play","response_code":0,"track":"Song"})" };
         unreadable(play, "play_time", "1e400", beyondDouble);
-        unreadable(play, "play_time", "-1e400", beyondDouble);
         unreadable(play, "total_time", "99999999999", beyondInt);
         unreadable(play, "albumart_id", R"("12")", "a string where a whole number is expected");
         unreadable(play, "album", R"({"title":"Takk"})", "an object where a string is expected");
@@ -243,8 +230,6 @@ private Q_SLOTS:
         const Gap network { "Network status", YXCPayloadType::networkStatus, R"({@"response_code":0})", "",
             R"({"response_code":0})" };
         unreadable(network, "network_name", "1e400", "a number where a string is expected");
-        unreadable(network, "network_name", "-1e400", "a number where a string is expected");
-        unreadable(network, "network_name", "99999999999", "a number where a string is expected");
         unreadable(network, "network_name", "{}", "an object where a string is expected");
 
         const Gap signal { "Signal info", YXCPayloadType::signalInfo,
@@ -263,8 +248,6 @@ private Q_SLOTS:
             R"({"preset_info":[{"input":"net_radio","text":""},{"input":"server","text":"Vinyl"}],"response_code":0})"
         };
         unreadable(presets, "text", "1e400", "a number where a string is expected");
-        unreadable(presets, "text", "-1e400", "a number where a string is expected");
-        unreadable(presets, "text", "99999999999", "a number where a string is expected");
         unreadable(presets, "text", R"({"name":"Harbour FM"})", "an object where a string is expected");
     }
 
@@ -281,23 +264,6 @@ private Q_SLOTS:
         QVERIFY(reference);
         QVERIFY(result.value() == reference.value());
         QTEST(YXCEncoder::encode(result.value(), false), "decoded");
-    }
-
-    // Found with a fake receiver: a play time beyond a double refused the whole answer, and the window kept the
-    // previous track.
-    void playTimeBeyondADoubleKeepsTheTrack()
-    {
-        QByteArray body = amplora::test::fixture(QStringLiteral("av-receiver/netusb_getPlayInfo.json"));
-        body.replace(R"("play_time": 0)", R"("play_time": 1e400)");
-        QTest::ignoreMessage(QtDebugMsg, "Play info: left out 'play_time' (a number beyond a double)");
-        const auto play = decoded<PlayInfo>(body);
-        QCOMPARE(play.playTime, std::nullopt);
-        QCOMPARE(play.track, std::optional(QString::fromUtf8("Hoppípolla")));
-        QCOMPARE(play.artist, std::optional(QString::fromUtf8("Sigur Rós")));
-        QCOMPARE(play.album, std::optional(QString::fromUtf8("Takk…")));
-        QCOMPARE(play.playback, std::optional(QStringLiteral("play")));
-        QCOMPARE(play.totalTime, std::optional(0));
-        QCOMPARE(play.albumartId, std::optional(3612));
     }
 
     void statusValues()
@@ -412,10 +378,8 @@ private Q_SLOTS:
         QTEST(decoded<Features>(body).system, "system");
     }
 
-    void featuresFailures()
+    void zoneListAsAnObjectIsNoFailure()
     {
-        QCOMPARE(outcome<Features>(R"({"response_code":"0","zone":[]})"), QStringLiteral("invalid 'response_code'"));
-        QCOMPARE(outcome<Features>("{\"zone\":["), QStringLiteral("invalid JSON at byte 9 near '{\"zone\":['"));
         QCOMPARE(outcome<Features>(R"({"zone":{"id":"main"}})"), QStringLiteral("ok"));
     }
 

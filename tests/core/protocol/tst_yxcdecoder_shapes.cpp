@@ -88,15 +88,6 @@ private Q_SLOTS:
         QCOMPARE(names.inputList.at(3), (IDText { QStringLiteral("tuner"), QStringLiteral("tuner") })); // no text
     }
 
-    void fourZoneReceiver()
-    {
-        const auto features
-            = decoded<Features>(amplora::test::fixture(QStringLiteral("four-zone-receiver/system_getFeatures.json")));
-        QCOMPARE(features.system.zoneNum, std::optional(4));
-        QCOMPARE(features.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
-        QCOMPARE(features.zoneFeatures(Zone::zone2)->inputList, QStringList { QStringLiteral("phono") });
-    }
-
     // A speaker: one zone, volume in steps only, and a Bluetooth source that reports -60000 while idle.
     void speakerValues()
     {

@@ -32,7 +32,6 @@ Item {
 
         function test_sliderTop_data() {
             return [
-                { tag: "cap on a step", min: -80.5, max: 16.5, step: 0.5, cap: -20.0, top: -20.0 },
                 { tag: "cap between steps", min: -80.5, max: 16.5, step: 0.5, cap: -20.2, top: -20.5 },
                 { tag: "cap above the scale", min: -80.5, max: 16.5, step: 0.5, cap: 20, top: 16.5 },
                 { tag: "cap below the scale", min: -80.5, max: 16.5, step: 0.5, cap: -90, top: -80.5 },

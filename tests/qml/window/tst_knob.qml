@@ -122,12 +122,5 @@ Item {
             compare(knob.value, -40.5)
         }
 
-        function test_pointerFollowsTheValue() {
-            const knob = makeKnob(-80.5)
-            const arm = findChild(knob, "pointerArm")
-            compare(arm.rotation, -135)
-            knob.value = 16.5
-            compare(arm.rotation, 135)
-        }
     }
 }

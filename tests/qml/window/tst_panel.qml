@@ -66,15 +66,6 @@ Item {
             more.menu.close()
         }
 
-        function test_inputHelpShowsTheFriendlyName() {
-            const panel = createTemporaryObject(panelComponent, root)
-            const help = findChild(panel, "inputHelp")
-            compare(help.item, null, "no tooltip is made before the pointer arrives")
-            mouseMove(help.parent, 10, 10)
-            tryVerify(() => help.item !== null)
-            compare(help.item.text, "Spotify")
-        }
-
         function test_standbyDimsTheKnobsAndSwitches() {
             TestReceiver.setPower("main", false)
             TestReceiver.refresh()
@@ -82,11 +73,9 @@ Item {
             const knob = findChild(panel, "volumeKnob")
             verify(knob.dimmed)
             verify(!knob.enabled)
-            compare(findChild(panel, "volumeReadout").opacity, 0.5)
             verify(findChild(panel, "bassKnob").dimmed)
             const extraBass = findChild(panel, "extraBassButton")
             verify(!extraBass.enabled)
-            compare(extraBass.opacity, 0.55)
             const power = findChild(panel, "powerButton")
             compare(power.Accessible.name, "Power on")
             verify(power.enabled, "power stays active in standby")
@@ -95,9 +84,8 @@ Item {
             TestReceiver.setPower("main", true)
             TestReceiver.refresh()
             verify(!knob.dimmed)
-            compare(findChild(panel, "volumeReadout").opacity, 1)
+            verify(extraBass.enabled)
             compare(power.Accessible.name, "Power off")
-            compare(extraBass.opacity, 1)
         }
 
         function test_roundButtonsTakeClicksInsideTheirCircle() {
