@@ -16,7 +16,7 @@ Q_LOGGING_CATEGORY(lcConnection, "amplora.window")
 // The receiver's name for a zone, or the zone's own word while it gives none.
 QString shownName(const ReceiverStore &store, Zone zone)
 {
-    const auto name = store.names() ? store.names()->zoneName(zone) : std::nullopt;
+    const auto name = store.state().names() ? store.state().names()->zoneName(zone) : std::nullopt;
     return name.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone2"));
 }
 
@@ -29,23 +29,22 @@ ConnectionModel::ConnectionModel(ReceiverStore &store, QObject *parent)
     using S = ReceiverStore;
     m_watch.watch(&store, &S::connectionChanged, { "displayState", "connectionFailed", "zoneOn" });
     m_watch.watch(&store, &S::currentStatusChanged, { "displayState", "zoneOn", "sleepMinutes" });
-    m_watch.watch(&store, &S::deviceInfoChanged, { "modelName" });
+    m_watch.watch(&store.state(), &ReceiverState::receiverChanged, { "modelName", "zoneName", "funcList" });
     m_watch.watch(&store, &S::statusLineChanged, { "statusLine" });
     m_watch.watch(&store, &S::lastErrorChanged, { "lastError" });
     m_watch.watch(&store, &S::needsReceiverSetupChanged, { "needsReceiverSetup" });
     m_watch.watch(&store, &S::isScanningChanged, { "isScanning" });
     m_watch.watch(&store, &S::discoveryMessageChanged, { "discoveryMessage" });
     m_watch.watch(&store, &S::selectedZoneChanged, { "selectedZone", "zoneName", "funcList" });
-    m_watch.watch(&store, &S::namesChanged, { "zoneName" });
-    m_watch.watch(&store, &S::displayTintChanged, { "displayTint" });
-    m_watch.watch(&store, &S::featuresChanged, { "funcList" });
+    m_watch.watch(&store.state(), &ReceiverState::playbackChanged, { "displayTint" });
     m_watch.watch(&store, &S::supportsSleepChanged, { "supportsSleep" });
     m_watch.watch(&store, &S::frontPanelVisibleChanged, { "frontPanelVisible" });
     m_watch.watch(&store, &S::signalStripVisibleChanged, { "signalStripVisible" });
 
-    for (const auto signal : { &S::availableZonesChanged, &S::namesChanged, &S::selectedZoneChanged }) {
+    for (const auto signal : { &S::availableZonesChanged, &S::selectedZoneChanged }) {
         connect(&store, signal, this, &ConnectionModel::updateZones);
     }
+    connect(&store.state(), &ReceiverState::receiverChanged, this, &ConnectionModel::updateZones);
     updateZones();
 }
 
@@ -87,7 +86,7 @@ bool ConnectionModel::zoneOn() const
 
 QString ConnectionModel::modelName() const
 {
-    const auto &info = m_store.deviceInfo();
+    const auto &info = m_store.state().deviceInfo();
     return info ? info->modelName.value_or(QString()) : QString();
 }
 
@@ -137,7 +136,7 @@ QString ConnectionModel::zoneName() const
 
 QColor ConnectionModel::displayTint() const
 {
-    return m_store.displayTint();
+    return m_store.state().displayTint();
 }
 
 QStringList ConnectionModel::funcList() const

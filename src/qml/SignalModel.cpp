@@ -36,11 +36,11 @@ SignalModel::SignalModel(ReceiverStore &store, QObject *parent)
         connect(&store, signal, this, &SignalModel::updateFormatLamps);
     }
     m_watch.watch(&store, &S::signalKeyChanged, { "signalKey" });
-    for (const auto signal :
-        { &S::selectedZoneChanged, &S::featuresChanged, &S::currentStatusChanged, &S::supportsDirectChanged,
-            &S::supportsEnhancerChanged, &S::supportsExtraBassChanged, &S::supportsSurroundAIChanged }) {
+    for (const auto signal : { &S::selectedZoneChanged, &S::currentStatusChanged, &S::supportsDirectChanged,
+             &S::supportsEnhancerChanged, &S::supportsExtraBassChanged, &S::supportsSurroundAIChanged }) {
         connect(&store, signal, this, &SignalModel::updateIndicators);
     }
+    connect(&store.state(), &ReceiverState::receiverChanged, this, &SignalModel::updateIndicators);
     updateIndicators();
     updateFormatLamps();
 }

@@ -15,6 +15,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/PendingEdits.h"
 #include "core/store/PushEventCheckError.h"
+#include "core/store/ReceiverState.h"
 #include "core/store/SleepGroup.h"
 #include "core/store/StoreError.h"
 #include "core/store/UpdatesState.h"
@@ -97,17 +98,8 @@ public:
     const std::optional<QString> &discoveryMessage() const { return m_discoveryMessage; }
     bool needsReceiverSetup() const { return m_needsReceiverSetup; }
     const ConnectionState &connection() const { return m_connection; }
-    const std::optional<DeviceInfo> &deviceInfo() const { return m_deviceInfo; }
-    const std::optional<Features> &features() const { return m_features; }
-    const std::optional<NameText> &names() const { return m_names; }
-    const std::map<Zone, ZoneStatus> &status() const { return m_status; }
-    const std::optional<PlayInfo> &playInfo() const { return m_playInfo; }
-    // The receiver's favourites (its network/USB player's presets), filled slots only; empty while it announces
-    // none or before they were read.
-    const QList<ListedPreset> &favourites() const { return m_favourites; }
-    Clock::TimePoint playInfoReceivedAt() const { return m_playInfoReceivedAt; }
-    const std::optional<QImage> &albumArt() const { return m_albumArt; }
-    QColor displayTint() const { return m_displayTint; }
+    // What was read from the receiver; its signals say what kind of it changed.
+    const ReceiverState &state() const { return m_state; }
     Zone selectedZone() const { return m_selectedZone; }
     void setSelectedZone(Zone zone);
     const std::optional<Clock::TimePoint> &lastEventAt() const { return m_lastEventAt; }
@@ -127,7 +119,6 @@ public:
     const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
     // Datagrams the running push-event listener dropped because another machine sent them.
     quint64 droppedEventDatagrams() const;
-    const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
     void setFrontPanelVisible(bool visible);
     bool signalStripVisible() const { return m_signalStripVisible; }
@@ -249,15 +240,6 @@ Q_SIGNALS:
     void discoveryMessageChanged();
     void needsReceiverSetupChanged();
     void connectionChanged();
-    void deviceInfoChanged();
-    void featuresChanged();
-    void namesChanged();
-    void statusChanged();
-    void playInfoChanged();
-    void favouritesChanged();
-    void playInfoReceivedAtChanged();
-    void albumArtChanged();
-    void displayTintChanged();
     void selectedZoneChanged();
     // A push event of this receiver was accepted (after it was applied).
     void eventAccepted();
@@ -349,11 +331,8 @@ private:
 
     void setConnection(ConnectionState state);
     void setLastError(std::optional<QString> text);
-    void setStatusEntry(Zone zone, ZoneStatus status);
     // An optimistic change of a zone's stored status; nothing when the zone has none.
     void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
-    void setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt);
-    void setPlayInfoReceivedAt(Clock::TimePoint at);
     // An optimistic change of the stored play information; nothing while there is none.
     void editPlayInfo(const std::function<void(PlayInfo &)> &change);
     // Shows what a command the receiver just accepted set.
@@ -370,7 +349,6 @@ private:
         std::function<YXCCommand(double dB)> command);
     // A command a capability made: shown at once and sent; its refusal, when it made none, is the answer.
     std::optional<Refusal> performChecked(Refusable<YXCCommand> command);
-    void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);
     void setDiscoveryMessage(std::optional<QString> text);
@@ -385,8 +363,8 @@ private:
 
     // Asks for features or names again when they are missing and the last attempt is at least 30 s old.
     template<class T>
-    QCoro::Task<> reloadIfMissing(std::optional<T> ReceiverStore::*field,
-        std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(),
+    QCoro::Task<> reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
+        bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
         YXCCommand command, QString label, Clock::TimePoint now);
     QCoro::Task<> runEventTask(quint64 taskGeneration);
     QCoro::Task<> runPolling(quint64 taskGeneration);
@@ -407,6 +385,7 @@ private:
     AppSettings &m_settings;
     const LaunchOptions m_launch;
     Clock &m_clock;
+    ReceiverState m_state;
     PendingEdits m_edits;
     FreshReads m_fresh;
     std::shared_ptr<ReceiverTransport> m_transport;
@@ -427,15 +406,6 @@ private:
     bool m_needsReceiverSetup = false;
     std::optional<Clock::TimePoint> m_lastRecovery;
     ConnectionState m_connection = ConnectionState::idle();
-    std::optional<DeviceInfo> m_deviceInfo;
-    std::optional<Features> m_features;
-    std::optional<NameText> m_names;
-    std::map<Zone, ZoneStatus> m_status;
-    std::optional<PlayInfo> m_playInfo;
-    QList<ListedPreset> m_favourites;
-    Clock::TimePoint m_playInfoReceivedAt;
-    std::optional<QImage> m_albumArt;
-    QColor m_displayTint;
     Zone m_selectedZone = Zone::main;
     std::optional<Clock::TimePoint> m_lastEventAt;
     bool m_eventsProven = false; // a push event arrived since the current connection or transport began
@@ -448,8 +418,6 @@ private:
     std::optional<QString> m_networkName;
     std::optional<QString> m_addressNotice;
     bool m_addressNoticeIsRefusal = false; // the notice says the receiver was not moved
-    std::optional<SignalInfo> m_signalInfo;
-    std::optional<Zone> m_signalZone;
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
     bool m_signalFetchInFlight = false;

@@ -256,16 +256,16 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!m_launch.mock) {
         m_settings.setDeviceID(device->deviceId);
     }
-    assign(m_deviceInfo, std::optional<DeviceInfo>(device.value()), &ReceiverStore::deviceInfoChanged);
+    m_state.setDeviceInfo(device.value());
     if (features) {
-        assign(m_features, std::optional<Features>(features.value()), &ReceiverStore::featuresChanged);
+        m_state.setFeatures(features.value());
     }
     if (names) {
-        assign(m_names, std::optional<NameText>(names.value()), &ReceiverStore::namesChanged);
+        m_state.setNames(names.value());
     }
-    assign(m_status, std::move(statuses), &ReceiverStore::statusChanged);
+    m_state.setStatus(std::move(statuses));
     setLastError(failures.isEmpty() ? std::nullopt : std::optional<QString>(failures.join(QStringLiteral("; "))));
-    if (!m_status.contains(m_selectedZone)) {
+    if (!m_state.status().contains(m_selectedZone)) {
         const QList<Zone> available = availableZones();
         setSelectedZone(available.isEmpty() ? Zone::main : available.first());
     }

@@ -27,7 +27,7 @@ QList<Zone> ReceiverStore::availableZones() const
 {
     QList<Zone> zones;
     for (Zone zone : allZones) {
-        if (m_status.contains(zone)) {
+        if (m_state.status().contains(zone)) {
             zones.append(zone);
         }
     }
@@ -73,8 +73,8 @@ QString ReceiverStore::statusLine() const
 
 std::optional<ZoneStatus> ReceiverStore::currentStatus() const
 {
-    const auto it = m_status.find(m_selectedZone);
-    if (it == m_status.end()) {
+    const auto it = m_state.status().find(m_selectedZone);
+    if (it == m_state.status().end()) {
         return std::nullopt;
     }
     return it->second;
@@ -82,21 +82,21 @@ std::optional<ZoneStatus> ReceiverStore::currentStatus() const
 
 QString ReceiverStore::zoneTitle() const
 {
-    std::optional<QString> zoneName = m_names ? m_names->zoneName(m_selectedZone) : std::nullopt;
+    std::optional<QString> zoneName = m_state.names() ? m_state.names()->zoneName(m_selectedZone) : std::nullopt;
     QStringList parts { zoneName.value_or(
         m_selectedZone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
-    if (m_deviceInfo && m_deviceInfo->modelName) {
-        parts.append(*m_deviceInfo->modelName);
+    if (m_state.deviceInfo() && m_state.deviceInfo()->modelName) {
+        parts.append(*m_state.deviceInfo()->modelName);
     }
     return parts.join(QStringLiteral(" \u00B7 "));
 }
 
 std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
 {
-    if (!m_features) {
+    if (!m_state.features()) {
         return std::nullopt;
     }
-    const ZoneFeatures *zoneFeatures = m_features->zoneFeatures(zone);
+    const ZoneFeatures *zoneFeatures = m_state.features()->zoneFeatures(zone);
     return zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
 }
 
@@ -145,7 +145,7 @@ std::optional<double> ReceiverStore::displayedLevelDb(const QString &name) const
 
 const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
 {
-    return m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
+    return m_state.features() ? m_state.features()->zoneFeatures(m_selectedZone) : nullptr;
 }
 
 bool ReceiverStore::supports(const QString &function) const
@@ -170,17 +170,17 @@ int ReceiverStore::receiverSceneCount() const
 
 bool ReceiverStore::supportsFavourites() const
 {
-    return Favourites::supported(m_features, m_selectedZone);
+    return Favourites::supported(m_state.features(), m_selectedZone);
 }
 
 QStringList ReceiverStore::repeatModes() const
 {
-    return PlayerModes::offered(Capability::repeat, m_playInfo);
+    return PlayerModes::offered(Capability::repeat, m_state.playInfo());
 }
 
 QStringList ReceiverStore::shuffleModes() const
 {
-    return PlayerModes::offered(Capability::shuffle, m_playInfo);
+    return PlayerModes::offered(Capability::shuffle, m_state.playInfo());
 }
 
 std::optional<QString> ReceiverStore::manualToneMode() const
@@ -190,8 +190,8 @@ std::optional<QString> ReceiverStore::manualToneMode() const
 
 bool ReceiverStore::isSpotifyActive() const
 {
-    return Playback::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
-        && !m_playInfo->track->isEmpty();
+    return Playback::isPlaying(m_state.playInfo()) && m_state.playInfo()->input == QStringLiteral("spotify")
+        && m_state.playInfo()->track && !m_state.playInfo()->track->isEmpty();
 }
 
 bool ReceiverStore::needsSpotifyPrompt() const
@@ -200,22 +200,22 @@ bool ReceiverStore::needsSpotifyPrompt() const
     if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
-    return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
-        || Playback::isStopped(*m_playInfo);
+    return !m_state.playInfo() || m_state.playInfo()->input != QStringLiteral("spotify")
+        || !m_state.playInfo()->hasMetadata() || Playback::isStopped(*m_state.playInfo());
 }
 
 std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
 {
-    if (!m_playInfo || !m_playInfo->playTime || *m_playInfo->playTime < 0) {
+    if (!m_state.playInfo() || !m_state.playInfo()->playTime || *m_state.playInfo()->playTime < 0) {
         return std::nullopt;
     }
     qint64 elapsed = 0;
-    if (Playback::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
-        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
+    if (Playback::isPlaying(m_state.playInfo()) && now > m_state.playInfoReceivedAt()) {
+        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_state.playInfoReceivedAt()).count();
     }
-    qint64 position = qint64(*m_playInfo->playTime) + elapsed;
-    if (m_playInfo->totalTime && *m_playInfo->totalTime >= 1) {
-        position = std::min<qint64>(position, *m_playInfo->totalTime);
+    qint64 position = qint64(*m_state.playInfo()->playTime) + elapsed;
+    if (m_state.playInfo()->totalTime && *m_state.playInfo()->totalTime >= 1) {
+        position = std::min<qint64>(position, *m_state.playInfo()->totalTime);
     }
     return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
 }
@@ -241,8 +241,8 @@ QString ReceiverStore::signalKey() const
 
 std::optional<SignalInfo> ReceiverStore::currentSignalInfo() const
 {
-    if (canFetchSignal() && m_signalZone == m_selectedZone) {
-        return m_signalInfo;
+    if (canFetchSignal() && m_state.signalZone() == m_selectedZone) {
+        return m_state.signalInfo();
     }
     return std::nullopt;
 }

@@ -33,10 +33,10 @@ private Q_SLOTS:
         rig.startConnected();
 
         QCOMPARE(rig.store->connection(), ConnectionState::connected());
-        QCOMPARE(rig.store->deviceInfo()->modelName, QStringLiteral("RX-V481"));
+        QCOMPARE(rig.store->state().deviceInfo()->modelName, QStringLiteral("RX-V481"));
         QCOMPARE(rig.store->availableZones(), (QList<Zone> { Zone::main, Zone::zone2 }));
         QCOMPARE(rig.store->networkName(), QStringLiteral("Den Receiver"));
-        QCOMPARE(rig.store->playInfo()->track, QStringLiteral("Track"));
+        QCOMPARE(rig.store->state().playInfo()->track, QStringLiteral("Track"));
         QCOMPARE(rig.store->lastError(), std::nullopt);
         QCOMPARE(rig.store->zoneTitle(), QStringLiteral("Den \u00B7 RX-V481"));
         QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
@@ -107,7 +107,7 @@ private Q_SLOTS:
         rig.startConnected();
         QCOMPARE(rig.store->connection(),
             ConnectionState::failed(QStringLiteral("Couldn\u2019t read getStatus: no usable zones")));
-        QVERIFY(rig.store->status().empty());
+        QVERIFY(rig.store->state().status().empty());
         QCOMPARE(rig.store->runningTasks(), 2); // polling retries in the background
     }
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
         rig.settings->setDeviceID(QStringLiteral("SAVED"));
         rig.startConnected();
         QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: The saved address belongs to another receiver."));
-        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
+        QCOMPARE(rig.store->state().deviceInfo(), std::nullopt);
         QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
         QCOMPARE(rig.discoveryRuns, 1); // recovery looked for the saved receiver
     }
@@ -144,7 +144,7 @@ private Q_SLOTS:
         store.start();
         QCOMPARE(store.connection(), ConnectionState::connected());
         QCOMPARE(store.statusLine(), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
-        QVERIFY(store.deviceInfo()->modelName.has_value());
+        QVERIFY(store.state().deviceInfo()->modelName.has_value());
         QCOMPARE(rig.settings->host(), QString());
         QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
     }
@@ -322,8 +322,8 @@ private Q_SLOTS:
         rig.store->start();
         rig.store->stopTasks();
         rig.transport->releaseAll();
-        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
-        QVERIFY(rig.store->status().empty());
+        QCOMPARE(rig.store->state().deviceInfo(), std::nullopt);
+        QVERIFY(rig.store->state().status().empty());
         QCOMPARE(rig.store->runningTasks(), 0);
     }
 

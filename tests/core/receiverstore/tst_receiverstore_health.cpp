@@ -195,7 +195,7 @@ private Q_SLOTS:
 
         QVERIFY(rig.transport->release(zone2Status));
         QTRY_VERIFY(second && *second);
-        QCOMPARE(rig.store->status().at(Zone::zone2), changed);
+        QCOMPARE(rig.store->state().status().at(Zone::zone2), changed);
         QCOMPARE(rig.transport->count(zone2Status), 1);
     }
 
