@@ -2,6 +2,7 @@
 
 #include "core/capabilities/Power.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -29,13 +30,18 @@ ConnectionModel::ConnectionModel(ReceiverStore &store, QObject *parent)
     using S = ReceiverStore;
     m_watch.watch(&store, &S::connectionChanged, { "displayState", "connectionFailed", "zoneOn" });
     m_watch.watch(&store, &S::currentStatusChanged, { "displayState", "zoneOn", "sleepMinutes" });
-    m_watch.watch(&store.state(), &ReceiverState::receiverChanged, { "modelName", "zoneName", "funcList" });
-    m_watch.watch(&store, &S::statusLineChanged, { "statusLine" });
+    m_watch.watch(
+        &store.state(), &ReceiverState::receiverChanged, { "modelName", "zoneName", "zoneTitle", "funcList" });
+    // Everything the status line is made of.
+    for (const auto signal :
+        { &S::connectionChanged, &S::updatesChanged, &S::transportChanged, &S::addressNoticeChanged }) {
+        m_watch.watch(&store, signal, { "statusLine" });
+    }
     m_watch.watch(&store, &S::lastErrorChanged, { "lastError" });
     m_watch.watch(&store, &S::needsReceiverSetupChanged, { "needsReceiverSetup" });
     m_watch.watch(&store, &S::isScanningChanged, { "isScanning" });
     m_watch.watch(&store, &S::discoveryMessageChanged, { "discoveryMessage" });
-    m_watch.watch(&store, &S::selectedZoneChanged, { "selectedZone", "zoneName", "funcList" });
+    m_watch.watch(&store, &S::selectedZoneChanged, { "selectedZone", "zoneName", "zoneTitle", "funcList" });
     m_watch.watch(&store.state(), &ReceiverState::playbackChanged, { "displayTint" });
     m_watch.watch(&store, &S::supportsSleepChanged, { "supportsSleep" });
     m_watch.watch(&store, &S::frontPanelVisibleChanged, { "frontPanelVisible" });
@@ -92,7 +98,7 @@ QString ConnectionModel::modelName() const
 
 QString ConnectionModel::statusLine() const
 {
-    return m_store.statusLine();
+    return DisplayText::statusLine(m_store);
 }
 
 QString ConnectionModel::lastError() const
@@ -132,6 +138,11 @@ void ConnectionModel::setSelectedZone(const QString &raw)
 QString ConnectionModel::zoneName() const
 {
     return shownName(m_store, m_store.selectedZone());
+}
+
+QString ConnectionModel::zoneTitle() const
+{
+    return DisplayText::zoneTitle(m_store);
 }
 
 QColor ConnectionModel::displayTint() const

@@ -110,7 +110,7 @@ public:
     const std::optional<QString> &networkName() const { return m_networkName; }
     // What the last address recovery did that the user should know of: the receiver was moved to another address
     // (kept until the user picks a receiver or address), or it was not moved because several hosts claim it
-    // (kept only until the receiver answers again or the next search). The status line ends with it.
+    // (kept only until the receiver answers again or the next search). The window's status line ends with it.
     const std::optional<QString> &addressNotice() const { return m_addressNotice; }
     // The address the current transport talks to (the saved host when the transport was made).
     const QString &transportHost() const { return m_transportHost; }
@@ -127,11 +127,9 @@ public:
 
     // ---- derived values ----
     QList<Zone> availableZones() const;
-    QString statusLine() const;
     // How the stored state keeps up with the receiver, as of the store's clock now.
     UpdatesState updates() const;
     std::optional<ZoneStatus> currentStatus() const;
-    QString zoneTitle() const;
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
     std::optional<int> displayedLevel(const QString &name) const;
@@ -155,7 +153,6 @@ public:
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
     bool canFetchSignal() const;
-    QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
     // A zone's volume scale, from the features; none when they do not give one.
     std::optional<VolumeScale> volumeScale(Zone zone) const;
@@ -244,12 +241,12 @@ Q_SIGNALS:
     // A push event of this receiver was accepted (after it was applied).
     void eventAccepted();
     void lastErrorChanged();
+    void addressNoticeChanged();
     void frontPanelVisibleChanged();
     void signalStripVisibleChanged();
     void editsChanged();
     // Derived values.
     void availableZonesChanged();
-    void statusLineChanged();
     void updatesChanged();
     void currentStatusChanged();
     void displayedVolumeDBChanged();
@@ -266,7 +263,6 @@ Q_SIGNALS:
     void shuffleModesChanged();
     void needsSpotifyPromptChanged();
     void canFetchSignalChanged();
-    void signalKeyChanged();
     void currentSignalInfoChanged();
 
 private:
@@ -286,7 +282,6 @@ private:
 
     struct Derived {
         QList<Zone> availableZones;
-        QString statusLine;
         UpdatesState updates = UpdatesState::stale;
         std::optional<ZoneStatus> currentStatus;
         std::optional<double> displayedVolumeDB;
@@ -303,7 +298,6 @@ private:
         QStringList shuffleModes;
         bool needsSpotifyPrompt = false;
         bool canFetchSignal = false;
-        QString signalKey;
         std::optional<SignalInfo> currentSignalInfo;
     };
 

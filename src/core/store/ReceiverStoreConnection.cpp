@@ -57,7 +57,7 @@ void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
 void ReceiverStore::setAddressNotice(std::optional<QString> text, bool refusal)
 {
     m_addressNoticeIsRefusal = text && refusal;
-    assign(m_addressNotice, std::move(text));
+    assign(m_addressNotice, std::move(text), &ReceiverStore::addressNoticeChanged);
 }
 
 std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
@@ -92,7 +92,7 @@ void ReceiverStore::replaceTransport()
     resetEventPath();
     m_lastAnswerAt.reset();
     Q_EMIT transportChanged();
-    notifyDerived(); // the status line's read-only segment follows the transport
+    notifyDerived(); // updates() counts only answers through the current transport
     if (m_listener) {
         updateEventSenders(); // events of the receiver at its new address count at once
     }

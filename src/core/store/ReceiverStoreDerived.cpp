@@ -1,5 +1,5 @@
-// The values the store derives from what it read (the selected zone's status, what it supports, the status
-// line), and the one place that tells observers when they changed.
+// The values the store derives from what it read (the selected zone's status, what it supports, what it shows),
+// and the one place that tells observers when they changed.
 
 #include "core/store/ReceiverStore.h"
 
@@ -17,12 +17,6 @@
 
 namespace amplora {
 
-namespace {
-
-const QString segmentSeparator = QStringLiteral("  \u00B7  ");
-
-} // namespace
-
 QList<Zone> ReceiverStore::availableZones() const
 {
     QList<Zone> zones;
@@ -34,43 +28,6 @@ QList<Zone> ReceiverStore::availableZones() const
     return zones;
 }
 
-QString ReceiverStore::statusLine() const
-{
-    QStringList segments;
-    if (m_launch.mock) {
-        segments.append(QStringLiteral("MOCK DATA"));
-    }
-    if (m_transport && m_transport->isReadOnly()) {
-        segments.append(QStringLiteral("READ-ONLY"));
-    }
-    switch (m_connection.kind()) {
-    case ConnectionState::Kind::idle:
-    case ConnectionState::Kind::connecting:
-        segments.append(QStringLiteral("Connecting\u2026"));
-        break;
-    case ConnectionState::Kind::connected:
-        switch (updates()) {
-        case UpdatesState::push:
-            segments.append(QStringLiteral("Live \u00B7 push events"));
-            break;
-        case UpdatesState::polling:
-            segments.append(QStringLiteral("Live \u00B7 polling"));
-            break;
-        case UpdatesState::stale:
-            segments.append(QStringLiteral("Stale"));
-            break;
-        }
-        break;
-    case ConnectionState::Kind::failed:
-        segments.append(QStringLiteral("Offline: ") + m_connection.reason());
-        break;
-    }
-    if (m_addressNotice) {
-        segments.append(*m_addressNotice);
-    }
-    return segments.join(segmentSeparator);
-}
-
 std::optional<ZoneStatus> ReceiverStore::currentStatus() const
 {
     const auto it = m_state.status().find(m_selectedZone);
@@ -78,17 +35,6 @@ std::optional<ZoneStatus> ReceiverStore::currentStatus() const
         return std::nullopt;
     }
     return it->second;
-}
-
-QString ReceiverStore::zoneTitle() const
-{
-    std::optional<QString> zoneName = m_state.names() ? m_state.names()->zoneName(m_selectedZone) : std::nullopt;
-    QStringList parts { zoneName.value_or(
-        m_selectedZone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
-    if (m_state.deviceInfo() && m_state.deviceInfo()->modelName) {
-        parts.append(*m_state.deviceInfo()->modelName);
-    }
-    return parts.join(QStringLiteral(" \u00B7 "));
 }
 
 std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
@@ -234,11 +180,6 @@ bool ReceiverStore::canFetchSignal() const
     return Power::isOn(status) && supports(QStringLiteral("signal_info"));
 }
 
-QString ReceiverStore::signalKey() const
-{
-    return rawValue(m_selectedZone) + u'-' + (canFetchSignal() ? QStringLiteral("true") : QStringLiteral("false"));
-}
-
 std::optional<SignalInfo> ReceiverStore::currentSignalInfo() const
 {
     if (canFetchSignal() && m_state.signalZone() == m_selectedZone) {
@@ -251,7 +192,6 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
 {
     Derived d;
     d.availableZones = availableZones();
-    d.statusLine = statusLine();
     d.updates = updates();
     d.currentStatus = currentStatus();
     d.displayedVolumeDB = displayedVolumeDB();
@@ -271,7 +211,6 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
     d.shuffleModes = shuffleModes();
     d.needsSpotifyPrompt = needsSpotifyPrompt();
     d.canFetchSignal = canFetchSignal();
-    d.signalKey = signalKey();
     d.currentSignalInfo = currentSignalInfo();
     return d;
 }
@@ -289,7 +228,6 @@ void ReceiverStore::notifyDerived()
         }
     };
     announce(now.availableZones != before.availableZones, &ReceiverStore::availableZonesChanged);
-    announce(now.statusLine != before.statusLine, &ReceiverStore::statusLineChanged);
     announce(now.updates != before.updates, &ReceiverStore::updatesChanged);
     announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
     announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
@@ -308,7 +246,6 @@ void ReceiverStore::notifyDerived()
     announce(now.shuffleModes != before.shuffleModes, &ReceiverStore::shuffleModesChanged);
     announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
     announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
-    announce(now.signalKey != before.signalKey, &ReceiverStore::signalKeyChanged);
     announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
     scheduleUpdatesCheck();
 }

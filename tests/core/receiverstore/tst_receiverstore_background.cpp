@@ -2,6 +2,7 @@
 // the elapsed-time estimate, the signal fetch, and ending it all (stopTasks, destruction) with answers in flight.
 
 #include "StoreRig.h"
+#include "qml/DisplayText.h"
 
 #include "core/store/DisplayTint.h"
 #include "core/store/ReceiverAddress.h"
@@ -89,8 +90,8 @@ private Q_SLOTS:
         rig.startConnected();
         std::vector<std::unique_ptr<QSignalSpy>> spies;
         for (auto signal : { &ReceiverStore::currentStatusChanged, &ReceiverStore::displayedVolumeDBChanged,
-                 &ReceiverStore::connectionChanged, &ReceiverStore::statusLineChanged,
-                 &ReceiverStore::lastErrorChanged }) {
+                 &ReceiverStore::connectionChanged, &ReceiverStore::updatesChanged,
+                 &ReceiverStore::addressNoticeChanged, &ReceiverStore::lastErrorChanged }) {
             spies.push_back(std::make_unique<QSignalSpy>(rig.store.get(), signal));
         }
         for (auto signal : { &ReceiverState::zonesChanged, &ReceiverState::playbackChanged }) {
@@ -110,9 +111,9 @@ private Q_SLOTS:
             QStringLiteral("system/getDeviceInfo"), YXCError::transport(QStringLiteral("Connection refused")));
         rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice());
         rig.startConnected();
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: Connection refused"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Offline: Connection refused"));
         rig.clock.advance(1500ms);
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Live \u00B7 polling"));
         QCOMPARE(rig.transport->count(QStringLiteral("system/getDeviceInfo")), 2);
 
         rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::http(502));
@@ -431,7 +432,7 @@ private Q_SLOTS:
         rig.store->setSignalStripVisible(true);
         rig.store->signalVisibilityChanged();
         QVERIFY(rig.store->canFetchSignal());
-        QCOMPARE(rig.store->signalKey(), QStringLiteral("main-true"));
+        QCOMPARE(DisplayText::signalKey(*rig.store), QStringLiteral("main-true"));
 
         rig.store->refreshSignal();
         rig.store->refreshSignal(); // one request at a time

@@ -4,6 +4,7 @@
 #include "core/protocol/YXCClient.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "support/FakeReceiver.h"
 #include "support/Fixtures.h"
 
@@ -68,7 +69,7 @@ private Q_SLOTS:
     {
         QCoro::waitFor(m_store->start());
         QCOMPARE(m_store->connection(), ConnectionState::connected());
-        QCOMPARE(m_store->zoneTitle(), QStringLiteral("Den \u00B7 RX-V481"));
+        QCOMPARE(DisplayText::zoneTitle(*m_store), QStringLiteral("Den \u00B7 RX-V481"));
         QCOMPARE(m_settings->deviceID(), QStringLiteral("00A0DEFA01A7"));
         QCOMPARE(m_store->currentStatus()->mute, false);
         QVERIFY(m_store->eventPort().has_value());
@@ -81,7 +82,7 @@ private Q_SLOTS:
         sendEvent(R"({"device_id":"00A0DEFA01A7","main":{"mute":true,"power":"on"}})");
         QTRY_COMPARE(m_store->currentStatus()->mute, true);
         QCOMPARE(m_store->currentStatus()->power, QStringLiteral("on"));
-        QCOMPARE(m_store->statusLine(), QStringLiteral("Live \u00B7 push events"));
+        QCOMPARE(DisplayText::statusLine(*m_store), QStringLiteral("Live \u00B7 push events"));
     }
 
     // Found with a fake receiver: a play time beyond a double refused the whole answer, and the window and the API
