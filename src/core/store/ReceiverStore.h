@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Result.h"
+#include "base/SingleFlight.h"
 #include "core/capabilities/Capability.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"
@@ -192,6 +193,7 @@ public:
     // receiver again next time, so a caller reads what it just set. Once the receiver accepts it, the stored
     // state shows what the command set (as far as the command tells) until a read says otherwise.
     QCoro::Task<Result<Done, YXCError>> sendChanging(std::shared_ptr<ReceiverTransport> transport, YXCCommand command);
+    // Fetches the input-signal report unless a fetch is on its way already (that one answers this ask too).
     void refreshSignal();
     QCoro::Task<> fetchSignal();
     void signalVisibilityChanged();
@@ -372,9 +374,10 @@ private:
     // An event's refresh, coalesced per kind: while one request of the kind is in flight, more events only
     // ask for one more round after it.
     void requestRefresh(YXCEvent::Refresh what, bool thenSignal);
-    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration);
-    // The signal report an event made stale: fetched now, or once more after the fetch in flight.
-    void requestSignalAfterEvent();
+    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, quint64 taskGeneration);
+    // Fetches the signal report now, or once more after the fetch on its way (an event may have made what that
+    // one brings stale); nothing while the report may not be fetched.
+    QCoro::Task<> runSignalFetches();
 
     AppSettings &m_settings;
     const LaunchOptions m_launch;
@@ -414,8 +417,7 @@ private:
     bool m_addressNoticeIsRefusal = false; // the notice says the receiver was not moved
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
-    bool m_signalFetchInFlight = false;
-    bool m_signalFetchAgain = false; // an event asked for the signal report while a fetch was in flight
+    SingleFlight m_signalFetch; // another round is asked for by an event during a fetch
     int m_signalGeneration = 0;
     std::optional<QString> m_artPath;
     // Counts every change of m_artPath (also to the same path again, after a reconnect cleared it), so a cover
@@ -426,12 +428,13 @@ private:
     std::set<Zone> m_pendingMute;
     std::set<Zone> m_pendingSurroundAI;
     std::unique_ptr<YXCEventListener> m_listener;
-    // Event refreshes with a request in flight, by kind; `again` asks for one more round after it.
-    struct PendingRefresh {
-        bool again = false;
+    // Event refreshes with a request in flight, by kind; `thenSignal` asks the next round to fetch the signal
+    // report after it.
+    struct EventRefresh {
+        SingleFlight flight;
         bool thenSignal = false;
     };
-    std::map<YXCEvent::Refresh, PendingRefresh> m_eventRefreshes;
+    std::map<YXCEvent::Refresh, EventRefresh> m_eventRefreshes;
     // Counts, per zone, the accepted changes shown in its stored status: a status answer that left before one of
     // them is older than what is stored.
     std::map<Zone, quint64> m_acceptedChanges;

@@ -385,7 +385,7 @@ void ReceiverStore::stopTasks()
     ++m_epoch;
     m_fresh.forget();
     m_eventRefreshes.clear(); // their runs end when they resume
-    m_signalFetchAgain = false;
+    m_signalFetch.stop();
     if (m_listener) {
         m_listener->stop();
         m_listener.reset();

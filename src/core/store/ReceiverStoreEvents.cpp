@@ -401,20 +401,19 @@ void ReceiverStore::requestRefresh(YXCEvent::Refresh what, bool thenSignal)
 {
     // A burst of flags costs one request per kind plus one round after it, not a request per flag. The round
     // after is needed: the answer in flight may predate the change the latest flag announced.
-    const auto running = m_eventRefreshes.find(what);
-    if (running != m_eventRefreshes.end()) {
-        running->second.again = true;
-        running->second.thenSignal = running->second.thenSignal || thenSignal;
-        return;
+    EventRefresh &pending = m_eventRefreshes[what];
+    pending.thenSignal = pending.thenSignal || thenSignal;
+    if (pending.flight.begin()) {
+        runEventRefresh(what, m_taskGeneration);
     }
-    m_eventRefreshes.emplace(what, PendingRefresh {});
-    runEventRefresh(what, thenSignal, m_taskGeneration);
 }
 
-QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration)
+QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, quint64 taskGeneration)
 {
     QPointer<ReceiverStore> self(this);
-    for (;;) {
+    do {
+        // What was asked for until now is this round's; what is asked for while it runs, the next one's.
+        const bool thenSignal = std::exchange(m_eventRefreshes[what].thenSignal, false);
         // Through the fresh reads, so that a caller asking for the same thing meanwhile waits for this answer
         // instead of taking the state the event has just outdated.
         const Result<Done, StoreError> refreshed = co_await m_fresh.refetch(what);
@@ -423,25 +422,10 @@ QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSi
         }
         // A failure is left to the next poll or event to correct.
         if (refreshed && thenSignal && what.zone == m_selectedZone) {
-            requestSignalAfterEvent();
+            runSignalFetches();
         }
-        const auto pending = m_eventRefreshes.find(what);
-        if (pending == m_eventRefreshes.end() || !pending->second.again) {
-            m_eventRefreshes.erase(what);
-            co_return;
-        }
-        thenSignal = pending->second.thenSignal;
-        pending->second = PendingRefresh {};
-    }
-}
-
-void ReceiverStore::requestSignalAfterEvent()
-{
-    if (m_signalFetchInFlight) {
-        m_signalFetchAgain = true;
-        return;
-    }
-    fetchSignal();
+    } while (m_eventRefreshes[what].flight.another());
+    m_eventRefreshes.erase(what);
 }
 
 } // namespace amplora

@@ -201,35 +201,45 @@ void ReceiverStore::refreshSignal()
 
 QCoro::Task<> ReceiverStore::fetchSignal()
 {
-    if (!canFetchSignal() || m_signalFetchInFlight) {
+    if (m_signalFetch.running()) {
         co_return;
+    }
+    co_await runSignalFetches();
+}
+
+QCoro::Task<> ReceiverStore::runSignalFetches()
+{
+    if (!m_signalFetch.running() && !canFetchSignal()) {
+        co_return;
+    }
+    if (!m_signalFetch.begin()) {
+        co_return; // the fetch on its way runs once more
     }
     QPointer<ReceiverStore> self(this);
-    m_signalFetchInFlight = true;
-    const Zone zone = m_selectedZone;
-    const Epoch asked = epoch();
-    const int generation = m_signalGeneration;
-
-    Result<SignalInfo, YXCError> info = co_await asked.transport->fetch<SignalInfo>(YXCCommand::getSignalInfo(zone));
-    if (!self || m_destroying) {
-        co_return;
-    }
-    m_signalFetchInFlight = false;
-    const bool again = std::exchange(m_signalFetchAgain, false);
-    const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
-    if (info) {
-        if (unchanged) {
-            noteAnswer();
+    do {
+        const Zone zone = m_selectedZone;
+        const Epoch asked = epoch();
+        const int generation = m_signalGeneration;
+        Result<SignalInfo, YXCError> info
+            = co_await asked.transport->fetch<SignalInfo>(YXCCommand::getSignalInfo(zone));
+        if (!self || m_destroying) {
+            co_return;
         }
-        if (unchanged && canFetchSignal()) {
-            m_state.setSignal(std::move(info).value(), zone);
+        const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
+        if (info) {
+            if (unchanged) {
+                noteAnswer();
+            }
+            if (unchanged && canFetchSignal()) {
+                m_state.setSignal(std::move(info).value(), zone);
+            }
+        } else if (unchanged) {
+            m_state.setSignal(std::nullopt, std::nullopt);
         }
-    } else if (unchanged) {
-        m_state.setSignal(std::nullopt, std::nullopt);
-    }
-    if (again) {
-        fetchSignal();
-    }
+        if (!canFetchSignal()) {
+            m_signalFetch.stop(); // the round asked for would fetch nothing
+        }
+    } while (m_signalFetch.another());
 }
 
 void ReceiverStore::signalVisibilityChanged()
