@@ -2,6 +2,7 @@
 
 #include "core/capabilities/Power.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -16,7 +17,7 @@ Q_LOGGING_CATEGORY(lcConnection, "amplora.window")
 // The receiver's name for a zone, or the zone's own word while it gives none.
 QString shownName(const ReceiverStore &store, Zone zone)
 {
-    const auto name = store.names() ? store.names()->zoneName(zone) : std::nullopt;
+    const auto name = store.state().names() ? store.state().names()->zoneName(zone) : std::nullopt;
     return name.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone2"));
 }
 
@@ -29,23 +30,27 @@ ConnectionModel::ConnectionModel(ReceiverStore &store, QObject *parent)
     using S = ReceiverStore;
     m_watch.watch(&store, &S::connectionChanged, { "displayState", "connectionFailed", "zoneOn" });
     m_watch.watch(&store, &S::currentStatusChanged, { "displayState", "zoneOn", "sleepMinutes" });
-    m_watch.watch(&store, &S::deviceInfoChanged, { "modelName" });
-    m_watch.watch(&store, &S::statusLineChanged, { "statusLine" });
+    m_watch.watch(
+        &store.state(), &ReceiverState::receiverChanged, { "modelName", "zoneName", "zoneTitle", "funcList" });
+    // Everything the status line is made of.
+    for (const auto signal :
+        { &S::connectionChanged, &S::updatesChanged, &S::transportChanged, &S::addressNoticeChanged }) {
+        m_watch.watch(&store, signal, { "statusLine" });
+    }
     m_watch.watch(&store, &S::lastErrorChanged, { "lastError" });
     m_watch.watch(&store, &S::needsReceiverSetupChanged, { "needsReceiverSetup" });
     m_watch.watch(&store, &S::isScanningChanged, { "isScanning" });
     m_watch.watch(&store, &S::discoveryMessageChanged, { "discoveryMessage" });
-    m_watch.watch(&store, &S::selectedZoneChanged, { "selectedZone", "zoneName", "funcList" });
-    m_watch.watch(&store, &S::namesChanged, { "zoneName" });
-    m_watch.watch(&store, &S::displayTintChanged, { "displayTint" });
-    m_watch.watch(&store, &S::featuresChanged, { "funcList" });
+    m_watch.watch(&store, &S::selectedZoneChanged, { "selectedZone", "zoneName", "zoneTitle", "funcList" });
+    m_watch.watch(&store.state(), &ReceiverState::playbackChanged, { "displayTint" });
     m_watch.watch(&store, &S::supportsSleepChanged, { "supportsSleep" });
     m_watch.watch(&store, &S::frontPanelVisibleChanged, { "frontPanelVisible" });
     m_watch.watch(&store, &S::signalStripVisibleChanged, { "signalStripVisible" });
 
-    for (const auto signal : { &S::availableZonesChanged, &S::namesChanged, &S::selectedZoneChanged }) {
+    for (const auto signal : { &S::availableZonesChanged, &S::selectedZoneChanged }) {
         connect(&store, signal, this, &ConnectionModel::updateZones);
     }
+    connect(&store.state(), &ReceiverState::receiverChanged, this, &ConnectionModel::updateZones);
     updateZones();
 }
 
@@ -87,13 +92,13 @@ bool ConnectionModel::zoneOn() const
 
 QString ConnectionModel::modelName() const
 {
-    const auto &info = m_store.deviceInfo();
+    const auto &info = m_store.state().deviceInfo();
     return info ? info->modelName.value_or(QString()) : QString();
 }
 
 QString ConnectionModel::statusLine() const
 {
-    return m_store.statusLine();
+    return DisplayText::statusLine(m_store);
 }
 
 QString ConnectionModel::lastError() const
@@ -135,9 +140,14 @@ QString ConnectionModel::zoneName() const
     return shownName(m_store, m_store.selectedZone());
 }
 
+QString ConnectionModel::zoneTitle() const
+{
+    return DisplayText::zoneTitle(m_store);
+}
+
 QColor ConnectionModel::displayTint() const
 {
-    return m_store.displayTint();
+    return m_store.state().displayTint();
 }
 
 QStringList ConnectionModel::funcList() const

@@ -35,6 +35,8 @@ class ConnectionModel : public QObject {
     Q_PROPERTY(QString selectedZone READ selectedZone WRITE setSelectedZone NOTIFY selectedZoneChanged)
     // The selected zone's name as the zone buttons show it.
     Q_PROPERTY(QString zoneName READ zoneName NOTIFY zoneNameChanged)
+    // The zone's name and the receiver's model: "Living Room · RX-V481".
+    Q_PROPERTY(QString zoneTitle READ zoneTitle NOTIFY zoneTitleChanged)
     Q_PROPERTY(QColor displayTint READ displayTint NOTIFY displayTintChanged)
     // The functions the selected zone announces ("tone_control", "signal_info", ...).
     Q_PROPERTY(QStringList funcList READ funcList NOTIFY funcListChanged)
@@ -66,6 +68,7 @@ public:
     QString selectedZone() const;
     void setSelectedZone(const QString &raw);
     QString zoneName() const;
+    QString zoneTitle() const;
     QColor displayTint() const;
     QStringList funcList() const;
     bool supportsSleep() const;
@@ -94,6 +97,7 @@ Q_SIGNALS:
     void discoveryMessageChanged();
     void selectedZoneChanged();
     void zoneNameChanged();
+    void zoneTitleChanged();
     void displayTintChanged();
     void funcListChanged();
     void supportsSleepChanged();

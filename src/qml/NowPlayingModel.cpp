@@ -17,23 +17,36 @@ const QString networkSourceType = QStringLiteral("netusb");
 NowPlayingModel::NowPlayingModel(ReceiverStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_artKey(store.state().albumArt() ? store.state().albumArt()->cacheKey() : 0)
+    , m_elapsedFrom(store.state().playInfo(), store.state().playInfoReceivedAt())
 {
     using S = ReceiverStore;
+    const ReceiverState &state = store.state();
     // A new cover is a new picture even when everything else stays; it counts before the source is compared.
-    connect(&store, &S::albumArtChanged, this, [this] { ++m_artGeneration; });
-    m_watch.watch(&store, &S::albumArtChanged, { "albumArtSource" });
-    m_watch.watch(&store, &S::playInfoChanged,
-        { "track", "artist", "hasTrackInfo", "playing", "totalTime", "marqueeText", "repeatMode", "shuffleMode" });
+    connect(&state, &ReceiverState::playbackChanged, this, [this] {
+        const qint64 art = m_store.state().albumArt() ? m_store.state().albumArt()->cacheKey() : 0;
+        if (art != m_artKey) {
+            m_artKey = art;
+            ++m_artGeneration;
+        }
+    });
+    m_watch.watch(&state, &ReceiverState::playbackChanged,
+        { "albumArtSource", "track", "artist", "hasTrackInfo", "playing", "totalTime", "marqueeText", "repeatMode",
+            "shuffleMode" });
     // The elapsed time moves with the clock, so comparing it says nothing: it is announced with every play
     // information the receiver reports.
-    connect(&store, &S::playInfoChanged, this, &NowPlayingModel::elapsedPlayTimeChanged);
-    connect(&store, &S::playInfoReceivedAtChanged, this, &NowPlayingModel::elapsedPlayTimeChanged);
+    connect(&state, &ReceiverState::playbackChanged, this, [this] {
+        const ReceiverState &now = m_store.state();
+        if (now.playInfo() != m_elapsedFrom.first || now.playInfoReceivedAt() != m_elapsedFrom.second) {
+            m_elapsedFrom = { now.playInfo(), now.playInfoReceivedAt() };
+            Q_EMIT elapsedPlayTimeChanged();
+        }
+    });
     m_watch.watch(&store, &S::currentStatusChanged, { "networkSource", "marqueeText" });
-    m_watch.watch(&store, &S::featuresChanged, { "networkSource", "marqueeText" });
+    m_watch.watch(&state, &ReceiverState::receiverChanged, { "networkSource", "marqueeText", "spotifyDeviceName" });
     m_watch.watch(&store, &S::repeatModesChanged, { "supportsRepeat", "repeatMode" });
     m_watch.watch(&store, &S::shuffleModesChanged, { "supportsShuffle", "shuffleMode" });
     m_watch.watch(&store, &S::needsSpotifyPromptChanged, { "needsSpotifyPrompt" });
-    m_watch.watch(&store, &S::namesChanged, { "spotifyDeviceName" });
     m_watch.watch(&store, &S::selectedZoneChanged, { "spotifyDeviceName" });
 }
 
@@ -44,7 +57,7 @@ NowPlayingModel *NowPlayingModel::create(QQmlEngine *engine, QJSEngine *)
 
 bool NowPlayingModel::networkSource() const
 {
-    const auto &features = m_store.features();
+    const auto &features = m_store.state().features();
     const QString id = StoreReadings::currentInput(m_store);
     const InputFeature *feature = features && !id.isEmpty() ? features->system.input(id) : nullptr;
     return feature && feature->playInfoType == networkSourceType;
@@ -52,13 +65,13 @@ bool NowPlayingModel::networkSource() const
 
 QString NowPlayingModel::track() const
 {
-    const auto &info = m_store.playInfo();
+    const auto &info = m_store.state().playInfo();
     return info ? info->track.value_or(QString()) : QString();
 }
 
 QString NowPlayingModel::artist() const
 {
-    const auto &info = m_store.playInfo();
+    const auto &info = m_store.state().playInfo();
     return info ? info->artist.value_or(QString()) : QString();
 }
 
@@ -69,12 +82,12 @@ bool NowPlayingModel::hasTrackInfo() const
 
 bool NowPlayingModel::playing() const
 {
-    return Playback::isPlaying(m_store.playInfo());
+    return Playback::isPlaying(m_store.state().playInfo());
 }
 
 QVariant NowPlayingModel::totalTime() const
 {
-    const auto &info = m_store.playInfo();
+    const auto &info = m_store.state().playInfo();
     // A total of zero is how receivers say "a stream without an end"; there is no progress to draw then.
     if (!info || !info->totalTime || *info->totalTime <= 0) {
         return {};
@@ -104,7 +117,7 @@ QString NowPlayingModel::marqueeText() const
 
 QString NowPlayingModel::albumArtSource() const
 {
-    if (!m_store.albumArt()) {
+    if (!m_store.state().albumArt()) {
         return {};
     }
     // A new URL per picture: the image element caches by URL.
@@ -118,7 +131,7 @@ bool NowPlayingModel::supportsRepeat() const
 
 QString NowPlayingModel::repeatMode() const
 {
-    const auto &info = m_store.playInfo();
+    const auto &info = m_store.state().playInfo();
     return supportsRepeat() && info ? info->repeat.value_or(QStringLiteral("off")) : QString();
 }
 
@@ -129,7 +142,7 @@ bool NowPlayingModel::supportsShuffle() const
 
 QString NowPlayingModel::shuffleMode() const
 {
-    const auto &info = m_store.playInfo();
+    const auto &info = m_store.state().playInfo();
     return supportsShuffle() && info ? info->shuffle.value_or(QStringLiteral("off")) : QString();
 }
 
@@ -140,7 +153,8 @@ bool NowPlayingModel::needsSpotifyPrompt() const
 
 QString NowPlayingModel::spotifyDeviceName() const
 {
-    const auto name = m_store.names() ? m_store.names()->zoneName(m_store.selectedZone()) : std::nullopt;
+    const auto name
+        = m_store.state().names() ? m_store.state().names()->zoneName(m_store.selectedZone()) : std::nullopt;
     return name && !name->isEmpty() ? *name : QStringLiteral("this receiver");
 }
 

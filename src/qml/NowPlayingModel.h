@@ -1,10 +1,15 @@
 #pragma once
 
+#include "base/Clock.h"
+#include "core/protocol/PlayInfo.h"
 #include "qml/PropertyWatch.h"
 
 #include <QObject>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
+
+#include <optional>
+#include <utility>
 
 class QJSEngine;
 class QQmlEngine;
@@ -91,6 +96,9 @@ Q_SIGNALS:
 private:
     ReceiverStore &m_store;
     quint64 m_artGeneration = 0;
+    qint64 m_artKey = 0; // the shown cover's cache key; 0 for none
+    // What the elapsed time was last announced for: the play information and the moment it was received.
+    std::pair<std::optional<PlayInfo>, Clock::TimePoint> m_elapsedFrom;
     PropertyWatch m_watch { *this };
 };
 

@@ -3,6 +3,7 @@
 #include "core/capabilities/Switches.h"
 #include "core/protocol/SignalStripValues.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
@@ -35,12 +36,14 @@ SignalModel::SignalModel(ReceiverStore &store, QObject *parent)
         m_watch.watch(&store, signal, { "active", "format", "sampleRate", "bitDepth", "summary", "detail" });
         connect(&store, signal, this, &SignalModel::updateFormatLamps);
     }
-    m_watch.watch(&store, &S::signalKeyChanged, { "signalKey" });
-    for (const auto signal :
-        { &S::selectedZoneChanged, &S::featuresChanged, &S::currentStatusChanged, &S::supportsDirectChanged,
-            &S::supportsEnhancerChanged, &S::supportsExtraBassChanged, &S::supportsSurroundAIChanged }) {
+    for (const auto signal : { &S::selectedZoneChanged, &S::canFetchSignalChanged }) {
+        m_watch.watch(&store, signal, { "signalKey" });
+    }
+    for (const auto signal : { &S::selectedZoneChanged, &S::currentStatusChanged, &S::supportsDirectChanged,
+             &S::supportsEnhancerChanged, &S::supportsExtraBassChanged, &S::supportsSurroundAIChanged }) {
         connect(&store, signal, this, &SignalModel::updateIndicators);
     }
+    connect(&store.state(), &ReceiverState::receiverChanged, this, &SignalModel::updateIndicators);
     updateIndicators();
     updateFormatLamps();
 }
@@ -126,7 +129,7 @@ QString SignalModel::summary() const
 
 QString SignalModel::signalKey() const
 {
-    return m_store.signalKey();
+    return DisplayText::signalKey(m_store);
 }
 
 QString SignalModel::detail() const

@@ -23,7 +23,7 @@ SoundModel::SoundModel(ReceiverStore &store, QObject *parent)
 {
     using S = ReceiverStore;
     const auto zoneFacts = { "hasTone", "hasSubwoofer", "toneRange", "subwooferRange", "dialogueRange", "direct" };
-    m_watch.watch(&store, &S::featuresChanged, zoneFacts);
+    m_watch.watch(&store.state(), &ReceiverState::receiverChanged, zoneFacts);
     m_watch.watch(&store, &S::selectedZoneChanged, zoneFacts);
     m_watch.watch(&store, &S::displayedLevelsChanged, { "bassDB", "trebleDB", "subwooferDB", "dialogueLevel" });
     m_watch.watch(&store, &S::dialogueRangeChanged, { "supportsDialogue", "dialogueLevel", "dialogueRange" });

@@ -43,13 +43,15 @@ SourcesModel::SourcesModel(ReceiverStore &store, QObject *parent)
 {
     using S = ReceiverStore;
     // Names, features and the zone decide what every id is called; the status decides which one is current.
-    for (const auto signal :
-        { &S::currentStatusChanged, &S::featuresChanged, &S::namesChanged, &S::selectedZoneChanged }) {
-        m_watch.watch(&store, signal, { "inputName", "soundProgramName", "sourceSymbol" });
-        connect(&store, signal, this, &SourcesModel::updateInputs);
-        connect(&store, signal, this, &SourcesModel::updatePrograms);
-    }
-    connect(&store, &S::favouritesChanged, this, &SourcesModel::updateFavourites);
+    const auto follow = [this](const auto *sender, auto signal) {
+        m_watch.watch(sender, signal, { "inputName", "soundProgramName", "sourceSymbol" });
+        connect(sender, signal, this, &SourcesModel::updateInputs);
+        connect(sender, signal, this, &SourcesModel::updatePrograms);
+    };
+    follow(&store, &S::currentStatusChanged);
+    follow(&store.state(), &ReceiverState::receiverChanged);
+    follow(&store, &S::selectedZoneChanged);
+    connect(&store.state(), &ReceiverState::playbackChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::supportsFavouritesChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::receiverSceneCountChanged, this, &SourcesModel::updateReceiverScenes);
     updateInputs();
@@ -66,13 +68,13 @@ SourcesModel *SourcesModel::create(QQmlEngine *engine, QJSEngine *)
 void SourcesModel::updateInputs()
 {
     const QStringList available = zoneInputs(m_store);
-    const auto entries = FriendlyNames::inputs(available, m_store.names());
+    const auto entries = FriendlyNames::inputs(available, m_store.state().names());
     const QString current = currentInput(m_store);
     m_inputs.setRows(entriesWithCurrent(entries, current));
 
     QList<Choice> favourites;
     for (const FavouriteInput &favourite : FavouriteInput::all()) {
-        const auto id = favourite.input(available, m_store.names());
+        const auto id = favourite.input(available, m_store.state().names());
         if (!id) {
             continue;
         }
@@ -91,7 +93,8 @@ void SourcesModel::updatePrograms()
 {
     const QStringList available = zonePrograms(m_store);
     const QString current = currentProgram(m_store);
-    m_soundPrograms.setRows(entriesWithCurrent(FriendlyNames::soundPrograms(available, m_store.names()), current));
+    m_soundPrograms.setRows(
+        entriesWithCurrent(FriendlyNames::soundPrograms(available, m_store.state().names()), current));
 
     QList<Choice> favourites;
     for (const FavouriteSoundProgram &favourite : FavouriteSoundProgram::all()) {
@@ -110,7 +113,7 @@ void SourcesModel::updateFavourites()
 {
     QList<Choice> rows;
     if (m_store.supportsFavourites()) {
-        for (const ListedPreset &favourite : m_store.favourites()) {
+        for (const ListedPreset &favourite : m_store.state().favourites()) {
             rows.append(numbered(favourite.number, favourite.name));
         }
     }
@@ -129,12 +132,13 @@ void SourcesModel::updateReceiverScenes()
 
 QString SourcesModel::inputName() const
 {
-    return nameIn(FriendlyNames::inputs(zoneInputs(m_store), m_store.names()), currentInput(m_store));
+    return nameIn(FriendlyNames::inputs(zoneInputs(m_store), m_store.state().names()), currentInput(m_store));
 }
 
 QString SourcesModel::soundProgramName() const
 {
-    return nameIn(FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.names()), currentProgram(m_store));
+    return nameIn(
+        FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.state().names()), currentProgram(m_store));
 }
 
 QString SourcesModel::sourceSymbol() const
@@ -143,7 +147,7 @@ QString SourcesModel::sourceSymbol() const
     if (!current.isEmpty()) {
         const QStringList available = zoneInputs(m_store);
         for (const FavouriteInput &favourite : FavouriteInput::all()) {
-            if (favourite.input(available, m_store.names()) == current || favourite.ids.contains(current)) {
+            if (favourite.input(available, m_store.state().names()) == current || favourite.ids.contains(current)) {
                 return Symbols::iconName(favourite.symbol);
             }
         }

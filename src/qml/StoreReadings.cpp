@@ -6,7 +6,7 @@ namespace amplora::StoreReadings {
 
 const ZoneFeatures *zoneFeatures(const ReceiverStore &store)
 {
-    const auto &features = store.features();
+    const auto &features = store.state().features();
     return features ? features->zoneFeatures(store.selectedZone()) : nullptr;
 }
 

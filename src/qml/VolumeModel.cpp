@@ -15,7 +15,7 @@ VolumeModel::VolumeModel(ReceiverStore &store, QObject *parent)
     using S = ReceiverStore;
     m_watch.watch(&store, &S::displayedVolumeDBChanged, { "volumeDB" });
     // The scale's four values change together; one of them stands for all.
-    m_watch.watch(&store, &S::featuresChanged, { "minDB", "maxDB", "stepDB", "scaleKnown" });
+    m_watch.watch(&store.state(), &ReceiverState::receiverChanged, { "minDB", "maxDB", "stepDB", "scaleKnown" });
     m_watch.watch(&store, &S::selectedZoneChanged, { "minDB", "maxDB", "stepDB", "scaleKnown" });
     m_watch.watch(&store.settings(), &AppSettings::maxVolumeDBChanged, { "capDB" });
     m_watch.watch(&store, &S::currentStatusChanged, { "muted" });

@@ -71,7 +71,7 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
         co_return Failure { storeGone() };
     }
     const std::shared_ptr<ReceiverTransport> transport = store->transport();
-    if (!store->features()) {
+    if (!store->state().features()) {
         // Read into the store, once for every caller asking meanwhile.
         const auto read = co_await freshRead(YXCEvent::Refresh::features(), cancel);
         if (!read) {
@@ -80,7 +80,7 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
         if (!store) {
             co_return Failure { storeGone() };
         }
-        if (!store->features()) {
+        if (!store->state().features()) {
             // The receiver or its address changed while they were read.
             co_return Failure { api::ControlError::receiverFailure(StoreError::superseded().description()) };
         }
@@ -88,7 +88,7 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
     // Names only decorate: without them the lists and the status show the receiver's ids, and every command
     // still goes out. Older firmware refuses getNameText for good, so they are asked for under the store's
     // own spacing rather than on every request; that read is the store's own and goes on whoever leaves.
-    if (!store->names()) {
+    if (!store->state().names()) {
         co_await store->reloadNames(store->clock().now());
         if (!store) {
             co_return Failure { storeGone() };
@@ -97,7 +97,7 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
             co_return Failure { api::ControlError::abandoned() };
         }
     }
-    co_return Context { transport, *store->features(), store->names() };
+    co_return Context { transport, *store->state().features(), store->state().names() };
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::freshRead(
@@ -182,8 +182,8 @@ QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> Rece
     if (!refreshed) {
         co_return Failure { refreshed.error() };
     }
-    const auto found = m_store->status().find(coreZone(zone));
-    if (found == m_store->status().end()) {
+    const auto found = m_store->state().status().find(coreZone(zone));
+    if (found == m_store->state().status().end()) {
         co_return Failure { api::ControlError::noStatus(zone) };
     }
     co_return FreshStatus { std::move(context), found->second };

@@ -226,7 +226,7 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendPlayerM
         co_return Failure { read.error() };
     }
     co_return co_await sendChecked(
-        PlayerModes::command(which, coreZone(zone), m_store->playInfo(), mode), transport, cancel);
+        PlayerModes::command(which, coreZone(zone), m_store->state().playInfo(), mode), transport, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setRepeat(api::Zone zone, api::RepeatMode mode, Cancellation cancel)
@@ -255,7 +255,7 @@ api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::
         co_return Failure { read.error() };
     }
     QList<api::Favourite> favourites;
-    for (const ListedPreset &preset : m_store->favourites()) {
+    for (const ListedPreset &preset : m_store->state().favourites()) {
         favourites.append({ preset.number, preset.name, preset.input });
     }
     co_return favourites;
@@ -272,7 +272,8 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
     if (!m_store) {
         co_return Failure { storeGone() };
     }
-    const auto recall = Favourites::recall(coreZone(zone), m_store->features(), m_store->favourites(), number);
+    const auto recall
+        = Favourites::recall(coreZone(zone), m_store->state().features(), m_store->state().favourites(), number);
     const auto found = std::find_if(listed->begin(), listed->end(),
         [number](const api::Favourite &favourite) { return favourite.number == number; });
     const api::Favourite favourite = found != listed->end() ? *found : api::Favourite {};

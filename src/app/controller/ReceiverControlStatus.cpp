@@ -106,20 +106,20 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
             co_return Failure { storeGone() };
         }
     }
-    co_return statusOf(zone, fresh->context, fresh->status, m_store->playInfo());
+    co_return statusOf(zone, fresh->context, fresh->status, m_store->state().playInfo());
 }
 
 std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zone zone)
 {
-    if (!m_store || !m_store->features()) {
+    if (!m_store || !m_store->state().features()) {
         return std::nullopt;
     }
-    const auto found = m_store->status().find(coreZone(zone));
-    if (found == m_store->status().end()) {
+    const auto found = m_store->state().status().find(coreZone(zone));
+    if (found == m_store->state().status().end()) {
         return std::nullopt;
     }
-    const Context context { m_store->transport(), *m_store->features(), m_store->names() };
-    auto status = statusOf(zone, context, found->second, m_store->playInfo());
+    const Context context { m_store->transport(), *m_store->state().features(), m_store->state().names() };
+    auto status = statusOf(zone, context, found->second, m_store->state().playInfo());
     if (!status) {
         return std::nullopt;
     }

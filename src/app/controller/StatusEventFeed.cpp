@@ -33,18 +33,19 @@ StatusEventFeed::StatusEventFeed(ReceiverStore &store, api::StatusEvents &events
     : m_store(&store)
     , m_control(std::make_shared<ReceiverControlAdapter>(store))
     , m_events(events)
-    , m_seen(store.status())
-    , m_seenPlaying(shownPart(store.playInfo()))
+    , m_seen(store.state().status())
+    , m_seenPlaying(shownPart(store.state().playInfo()))
+    , m_seenFeatures(store.state().features())
+    , m_seenNames(store.state().names())
 {
-    connect(&store, &ReceiverStore::statusChanged, this, &StatusEventFeed::statusChanged);
-    connect(&store, &ReceiverStore::playInfoChanged, this, &StatusEventFeed::playInfoChanged);
-    connect(&store, &ReceiverStore::namesChanged, this, &StatusEventFeed::everyZoneChanged);
-    connect(&store, &ReceiverStore::featuresChanged, this, &StatusEventFeed::everyZoneChanged);
+    connect(&store.state(), &ReceiverState::zonesChanged, this, &StatusEventFeed::statusChanged);
+    connect(&store.state(), &ReceiverState::playbackChanged, this, &StatusEventFeed::playInfoChanged);
+    connect(&store.state(), &ReceiverState::receiverChanged, this, &StatusEventFeed::receiverChanged);
 }
 
 void StatusEventFeed::statusChanged()
 {
-    const std::map<Zone, ZoneStatus> &now = m_store->status();
+    const std::map<Zone, ZoneStatus> &now = m_store->state().status();
     for (const auto &[zone, status] : now) {
         const auto seen = m_seen.find(zone);
         if (seen == m_seen.end() || seen->second != status) {
@@ -56,14 +57,14 @@ void StatusEventFeed::statusChanged()
 
 void StatusEventFeed::playInfoChanged()
 {
-    std::optional<PlayInfo> shown = shownPart(m_store->playInfo());
+    std::optional<PlayInfo> shown = shownPart(m_store->state().playInfo());
     if (shown == m_seenPlaying) {
         return;
     }
     m_seenPlaying = std::move(shown);
     // Only a zone listening to the player shows it.
-    const std::optional<Features> &features = m_store->features();
-    for (const auto &[zone, status] : m_store->status()) {
+    const std::optional<Features> &features = m_store->state().features();
+    for (const auto &[zone, status] : m_store->state().status()) {
         const InputFeature *input = features && status.input ? features->system.input(*status.input) : nullptr;
         if (input && input->playInfoType == QStringLiteral("netusb")) {
             request(ReceiverControlAdapter::apiZone(zone));
@@ -71,9 +72,15 @@ void StatusEventFeed::playInfoChanged()
     }
 }
 
-void StatusEventFeed::everyZoneChanged()
+void StatusEventFeed::receiverChanged()
 {
-    for (const auto &[zone, status] : m_store->status()) {
+    const ReceiverState &state = m_store->state();
+    if (state.features() == m_seenFeatures && state.names() == m_seenNames) {
+        return;
+    }
+    m_seenFeatures = state.features();
+    m_seenNames = state.names();
+    for (const auto &[zone, status] : m_store->state().status()) {
         request(ReceiverControlAdapter::apiZone(zone));
     }
 }

@@ -2,6 +2,8 @@
 
 #include "api/control/Zone.h"
 #include "base/SingleFlight.h"
+#include "core/protocol/Features.h"
+#include "core/protocol/NameText.h"
 #include "core/protocol/PlayInfo.h"
 #include "core/protocol/Zone.h"
 #include "core/protocol/ZoneStatus.h"
@@ -42,8 +44,8 @@ public:
 private:
     void statusChanged();
     void playInfoChanged();
-    // Names and features decorate every zone's status.
-    void everyZoneChanged();
+    // Names and features decorate every zone's status; the device information shows in none.
+    void receiverChanged();
     // One read of the zone at a time; a change meanwhile asks for one more after it.
     void request(api::Zone zone);
     QCoro::Task<> read(api::Zone zone);
@@ -53,6 +55,8 @@ private:
     api::StatusEvents &m_events;
     std::map<Zone, ZoneStatus> m_seen;
     std::optional<PlayInfo> m_seenPlaying; // only what the status shows of it
+    std::optional<Features> m_seenFeatures;
+    std::optional<NameText> m_seenNames;
     std::array<SingleFlight, 2> m_reading;
 };
 

@@ -44,7 +44,7 @@ double MprisVolume::decibels(double fraction) const
 bool MprisProperties::takesTransport(const ReceiverStore &store)
 {
     const auto status = store.currentStatus();
-    const auto &features = store.features();
+    const auto &features = store.state().features();
     if (!status || !status->input || !features) {
         return false;
     }
@@ -55,7 +55,7 @@ bool MprisProperties::takesTransport(const ReceiverStore &store)
 QString MprisProperties::playbackStatus(const ReceiverStore &store)
 {
     const auto status = store.currentStatus();
-    const auto &info = store.playInfo();
+    const auto &info = store.state().playInfo();
     if (!Power::isOn(status) || !takesTransport(store) || !info || !info->playback) {
         return QStringLiteral("Stopped");
     }
@@ -81,7 +81,7 @@ QString MprisProperties::trackId(const PlayInfo &info)
 
 QVariantMap MprisProperties::metadata(const ReceiverStore &store, const ArtURL &artUrl)
 {
-    const auto &info = store.playInfo();
+    const auto &info = store.state().playInfo();
     if (!info || !info->hasMetadata() || !takesTransport(store)) {
         return {};
     }

@@ -156,12 +156,11 @@ MprisService::Registration MprisService::registerOn(QDBusConnection bus)
 
     const auto watch = [this](auto signal) { connect(&m_store, signal, this, &MprisService::scheduleAnnouncement); };
     watch(&ReceiverStore::transportChanged);
-    watch(&ReceiverStore::featuresChanged);
     watch(&ReceiverStore::selectedZoneChanged);
     watch(&ReceiverStore::currentStatusChanged);
-    watch(&ReceiverStore::playInfoChanged);
-    watch(&ReceiverStore::playInfoReceivedAtChanged);
-    watch(&ReceiverStore::albumArtChanged);
+    for (const auto changed : { &ReceiverState::receiverChanged, &ReceiverState::playbackChanged }) {
+        connect(&m_store.state(), changed, this, &MprisService::scheduleAnnouncement);
+    }
     connect(&m_art, &MprisArtFile::written, this, &MprisService::scheduleAnnouncement);
     watch(&ReceiverStore::displayedVolumeDBChanged);
     connect(&m_store.settings(), &AppSettings::maxVolumeDBChanged, this, &MprisService::scheduleAnnouncement);
@@ -188,7 +187,7 @@ QVariantMap MprisService::rootProperties() const
 
 QVariantMap MprisService::playerProperties()
 {
-    return MprisProperties::player(m_store, [this] { return m_art.urlFor(m_store.albumArt()); });
+    return MprisProperties::player(m_store, [this] { return m_art.urlFor(m_store.state().albumArt()); });
 }
 
 std::optional<QVariantMap> MprisService::properties(const QString &interface)
@@ -287,9 +286,9 @@ MprisService::Reply MprisService::handlePlayer(const QDBusMessage &message)
     const bool toggle = member == QStringLiteral("PlayPause");
     std::optional<PlaybackAction> action = transportAction(member);
     if (signature.isEmpty() && (action || toggle)) {
-        const bool playing = Playback::isPlaying(m_store.playInfo());
+        const bool playing = Playback::isPlaying(m_store.state().playInfo());
         if (toggle) {
-            action = Playback::toggled(m_store.playInfo());
+            action = Playback::toggled(m_store.state().playInfo());
         }
         const YXCCommand command = YXCCommand::setPlayback(*action);
         if (auto refused = refusal(message, command)) {
@@ -336,7 +335,8 @@ MprisService::Reply MprisService::setVolume(const QDBusMessage &message, const Q
             QDBusError::Failed, QStringLiteral("The receiver reported no volume range for %1.").arg(rawValue(zone)));
     }
     const double dB = range->decibels(*fraction);
-    const ZoneFeatures *features = m_store.features() ? m_store.features()->zoneFeatures(zone) : nullptr;
+    const ZoneFeatures *features
+        = m_store.state().features() ? m_store.state().features()->zoneFeatures(zone) : nullptr;
     const YXCCommand command = *Volume::command(zone, Volume::takesDecibels(features), range->scale, dB);
     if (auto refused = refusal(message, command)) {
         return refused;

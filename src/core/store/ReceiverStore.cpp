@@ -18,6 +18,7 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_settings(settings)
     , m_launch(std::move(launch))
     , m_clock(parts.clock ? *parts.clock : Clock::system())
+    , m_state(m_clock.now())
     , m_edits(m_clock, [this](const YXCCommand &command) { perform(command); })
     , m_fresh(
           m_clock, [this](YXCEvent::Refresh what, Cancellation cancel) { return refresh(what, std::move(cancel)); },
@@ -28,8 +29,6 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_discovery(parts.discovery ? std::move(parts.discovery) : std::make_unique<MockDiscovery>())
     , m_eventBindAddress(parts.eventBindAddress)
     , m_requestedEventPort(parts.eventPort)
-    , m_playInfoReceivedAt(m_clock.now())
-    , m_displayTint(DisplayTint::defaultTint())
 {
     m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
     m_transportHost = m_settings.host();
@@ -41,6 +40,11 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
         Q_EMIT editsChanged();
         notifyDerived();
     });
+    // Every change of what was read may change what is derived from it.
+    for (const auto changed : { &ReceiverState::receiverChanged, &ReceiverState::zonesChanged,
+             &ReceiverState::playbackChanged, &ReceiverState::signalChanged }) {
+        QObject::connect(&m_state, changed, this, [this] { notifyDerived(); });
+    }
     // The shown value falls back to the receiver's once the hold has passed; tell the observers then.
     QObject::connect(&m_edits, &PendingEdits::holdEnded, this, [this] { notifyDerived(); });
 }
@@ -105,36 +109,6 @@ void ReceiverStore::setLastError(std::optional<QString> text)
     assign(m_lastError, std::move(text), &ReceiverStore::lastErrorChanged);
 }
 
-void ReceiverStore::setStatusEntry(Zone zone, ZoneStatus status)
-{
-    const auto it = m_status.find(zone);
-    if (it != m_status.end() && it->second == status) {
-        return;
-    }
-    m_status[zone] = std::move(status);
-    Q_EMIT statusChanged();
-    notifyDerived();
-}
-
-void ReceiverStore::setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt)
-{
-    assign(m_playInfo, std::move(info), &ReceiverStore::playInfoChanged);
-    if (touchReceivedAt) {
-        setPlayInfoReceivedAt(m_clock.now());
-    }
-}
-
-void ReceiverStore::setPlayInfoReceivedAt(Clock::TimePoint at)
-{
-    assign(m_playInfoReceivedAt, at, &ReceiverStore::playInfoReceivedAtChanged);
-}
-
-void ReceiverStore::setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone)
-{
-    assign(m_signalInfo, std::move(info));
-    assign(m_signalZone, zone);
-}
-
 QString ReceiverStore::loadFailure(const QString &label, const QString &description) const
 {
     QString text = label + QStringLiteral(": ") + description;
@@ -153,18 +127,17 @@ void ReceiverStore::recordLoadFailure(const QString &label, const QString &descr
 
 void ReceiverStore::clearReceiverState()
 {
-    setSignal(std::nullopt, std::nullopt);
-    assign(m_deviceInfo, std::optional<DeviceInfo>(), &ReceiverStore::deviceInfoChanged);
-    assign(m_features, std::optional<Features>(), &ReceiverStore::featuresChanged);
-    assign(m_names, std::optional<NameText>(), &ReceiverStore::namesChanged);
-    assign(m_status, std::map<Zone, ZoneStatus>(), &ReceiverStore::statusChanged);
-    setPlayInfo(std::nullopt, false);
-    assign(m_favourites, QList<ListedPreset>(), &ReceiverStore::favouritesChanged);
+    m_state.setSignal(std::nullopt, std::nullopt);
+    m_state.setDeviceInfo(std::nullopt);
+    m_state.setFeatures(std::nullopt);
+    m_state.setNames(std::nullopt);
+    m_state.setStatus({});
+    m_state.setPlayInfo(std::nullopt, std::nullopt);
+    m_state.setFavourites({});
     setNetworkName(std::nullopt);
-    assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
     m_artPath.reset();
     ++m_artRequest;
-    assign(m_displayTint, DisplayTint::defaultTint(), &ReceiverStore::displayTintChanged);
+    m_state.setAlbumArt(std::nullopt, DisplayTint::defaultTint());
     assign(m_lastEventAt, std::optional<Clock::TimePoint>());
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/Result.h"
+#include "base/SingleFlight.h"
 #include "core/capabilities/Capability.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"
@@ -15,6 +16,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/PendingEdits.h"
 #include "core/store/PushEventCheckError.h"
+#include "core/store/ReceiverState.h"
 #include "core/store/SleepGroup.h"
 #include "core/store/StoreError.h"
 #include "core/store/UpdatesState.h"
@@ -97,17 +99,8 @@ public:
     const std::optional<QString> &discoveryMessage() const { return m_discoveryMessage; }
     bool needsReceiverSetup() const { return m_needsReceiverSetup; }
     const ConnectionState &connection() const { return m_connection; }
-    const std::optional<DeviceInfo> &deviceInfo() const { return m_deviceInfo; }
-    const std::optional<Features> &features() const { return m_features; }
-    const std::optional<NameText> &names() const { return m_names; }
-    const std::map<Zone, ZoneStatus> &status() const { return m_status; }
-    const std::optional<PlayInfo> &playInfo() const { return m_playInfo; }
-    // The receiver's favourites (its network/USB player's presets), filled slots only; empty while it announces
-    // none or before they were read.
-    const QList<ListedPreset> &favourites() const { return m_favourites; }
-    Clock::TimePoint playInfoReceivedAt() const { return m_playInfoReceivedAt; }
-    const std::optional<QImage> &albumArt() const { return m_albumArt; }
-    QColor displayTint() const { return m_displayTint; }
+    // What was read from the receiver; its signals say what kind of it changed.
+    const ReceiverState &state() const { return m_state; }
     Zone selectedZone() const { return m_selectedZone; }
     void setSelectedZone(Zone zone);
     const std::optional<Clock::TimePoint> &lastEventAt() const { return m_lastEventAt; }
@@ -118,7 +111,7 @@ public:
     const std::optional<QString> &networkName() const { return m_networkName; }
     // What the last address recovery did that the user should know of: the receiver was moved to another address
     // (kept until the user picks a receiver or address), or it was not moved because several hosts claim it
-    // (kept only until the receiver answers again or the next search). The status line ends with it.
+    // (kept only until the receiver answers again or the next search). The window's status line ends with it.
     const std::optional<QString> &addressNotice() const { return m_addressNotice; }
     // The address the current transport talks to (the saved host when the transport was made).
     const QString &transportHost() const { return m_transportHost; }
@@ -127,7 +120,6 @@ public:
     const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
     // Datagrams the running push-event listener dropped because another machine sent them.
     quint64 droppedEventDatagrams() const;
-    const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
     void setFrontPanelVisible(bool visible);
     bool signalStripVisible() const { return m_signalStripVisible; }
@@ -136,11 +128,9 @@ public:
 
     // ---- derived values ----
     QList<Zone> availableZones() const;
-    QString statusLine() const;
     // How the stored state keeps up with the receiver, as of the store's clock now.
     UpdatesState updates() const;
     std::optional<ZoneStatus> currentStatus() const;
-    QString zoneTitle() const;
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
     std::optional<int> displayedLevel(const QString &name) const;
@@ -164,7 +154,6 @@ public:
     bool needsSpotifyPrompt() const;
     std::optional<int> elapsedPlayTime(Clock::TimePoint now) const;
     bool canFetchSignal() const;
-    QString signalKey() const;
     std::optional<SignalInfo> currentSignalInfo() const;
     // A zone's volume scale, from the features; none when they do not give one.
     std::optional<VolumeScale> volumeScale(Zone zone) const;
@@ -204,6 +193,7 @@ public:
     // receiver again next time, so a caller reads what it just set. Once the receiver accepts it, the stored
     // state shows what the command set (as far as the command tells) until a read says otherwise.
     QCoro::Task<Result<Done, YXCError>> sendChanging(std::shared_ptr<ReceiverTransport> transport, YXCCommand command);
+    // Fetches the input-signal report unless a fetch is on its way already (that one answers this ask too).
     void refreshSignal();
     QCoro::Task<> fetchSignal();
     void signalVisibilityChanged();
@@ -249,25 +239,16 @@ Q_SIGNALS:
     void discoveryMessageChanged();
     void needsReceiverSetupChanged();
     void connectionChanged();
-    void deviceInfoChanged();
-    void featuresChanged();
-    void namesChanged();
-    void statusChanged();
-    void playInfoChanged();
-    void favouritesChanged();
-    void playInfoReceivedAtChanged();
-    void albumArtChanged();
-    void displayTintChanged();
     void selectedZoneChanged();
     // A push event of this receiver was accepted (after it was applied).
     void eventAccepted();
     void lastErrorChanged();
+    void addressNoticeChanged();
     void frontPanelVisibleChanged();
     void signalStripVisibleChanged();
     void editsChanged();
     // Derived values.
     void availableZonesChanged();
-    void statusLineChanged();
     void updatesChanged();
     void currentStatusChanged();
     void displayedVolumeDBChanged();
@@ -284,7 +265,6 @@ Q_SIGNALS:
     void shuffleModesChanged();
     void needsSpotifyPromptChanged();
     void canFetchSignalChanged();
-    void signalKeyChanged();
     void currentSignalInfoChanged();
 
 private:
@@ -304,7 +284,6 @@ private:
 
     struct Derived {
         QList<Zone> availableZones;
-        QString statusLine;
         UpdatesState updates = UpdatesState::stale;
         std::optional<ZoneStatus> currentStatus;
         std::optional<double> displayedVolumeDB;
@@ -321,7 +300,6 @@ private:
         QStringList shuffleModes;
         bool needsSpotifyPrompt = false;
         bool canFetchSignal = false;
-        QString signalKey;
         std::optional<SignalInfo> currentSignalInfo;
     };
 
@@ -349,11 +327,8 @@ private:
 
     void setConnection(ConnectionState state);
     void setLastError(std::optional<QString> text);
-    void setStatusEntry(Zone zone, ZoneStatus status);
     // An optimistic change of a zone's stored status; nothing when the zone has none.
     void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
-    void setPlayInfo(std::optional<PlayInfo> info, bool touchReceivedAt);
-    void setPlayInfoReceivedAt(Clock::TimePoint at);
     // An optimistic change of the stored play information; nothing while there is none.
     void editPlayInfo(const std::function<void(PlayInfo &)> &change);
     // Shows what a command the receiver just accepted set.
@@ -370,7 +345,6 @@ private:
         std::function<YXCCommand(double dB)> command);
     // A command a capability made: shown at once and sent; its refusal, when it made none, is the answer.
     std::optional<Refusal> performChecked(Refusable<YXCCommand> command);
-    void setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
     void setNeedsReceiverSetup(bool needed);
     void setNetworkName(std::optional<QString> name);
     void setDiscoveryMessage(std::optional<QString> text);
@@ -385,8 +359,8 @@ private:
 
     // Asks for features or names again when they are missing and the last attempt is at least 30 s old.
     template<class T>
-    QCoro::Task<> reloadIfMissing(std::optional<T> ReceiverStore::*field,
-        std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(),
+    QCoro::Task<> reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
+        bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
         YXCCommand command, QString label, Clock::TimePoint now);
     QCoro::Task<> runEventTask(quint64 taskGeneration);
     QCoro::Task<> runPolling(quint64 taskGeneration);
@@ -400,13 +374,15 @@ private:
     // An event's refresh, coalesced per kind: while one request of the kind is in flight, more events only
     // ask for one more round after it.
     void requestRefresh(YXCEvent::Refresh what, bool thenSignal);
-    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration);
-    // The signal report an event made stale: fetched now, or once more after the fetch in flight.
-    void requestSignalAfterEvent();
+    QCoro::Task<> runEventRefresh(YXCEvent::Refresh what, quint64 taskGeneration);
+    // Fetches the signal report now, or once more after the fetch on its way (an event may have made what that
+    // one brings stale); nothing while the report may not be fetched.
+    QCoro::Task<> runSignalFetches();
 
     AppSettings &m_settings;
     const LaunchOptions m_launch;
     Clock &m_clock;
+    ReceiverState m_state;
     PendingEdits m_edits;
     FreshReads m_fresh;
     std::shared_ptr<ReceiverTransport> m_transport;
@@ -427,15 +403,6 @@ private:
     bool m_needsReceiverSetup = false;
     std::optional<Clock::TimePoint> m_lastRecovery;
     ConnectionState m_connection = ConnectionState::idle();
-    std::optional<DeviceInfo> m_deviceInfo;
-    std::optional<Features> m_features;
-    std::optional<NameText> m_names;
-    std::map<Zone, ZoneStatus> m_status;
-    std::optional<PlayInfo> m_playInfo;
-    QList<ListedPreset> m_favourites;
-    Clock::TimePoint m_playInfoReceivedAt;
-    std::optional<QImage> m_albumArt;
-    QColor m_displayTint;
     Zone m_selectedZone = Zone::main;
     std::optional<Clock::TimePoint> m_lastEventAt;
     bool m_eventsProven = false; // a push event arrived since the current connection or transport began
@@ -448,12 +415,9 @@ private:
     std::optional<QString> m_networkName;
     std::optional<QString> m_addressNotice;
     bool m_addressNoticeIsRefusal = false; // the notice says the receiver was not moved
-    std::optional<SignalInfo> m_signalInfo;
-    std::optional<Zone> m_signalZone;
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
-    bool m_signalFetchInFlight = false;
-    bool m_signalFetchAgain = false; // an event asked for the signal report while a fetch was in flight
+    SingleFlight m_signalFetch; // another round is asked for by an event during a fetch
     int m_signalGeneration = 0;
     std::optional<QString> m_artPath;
     // Counts every change of m_artPath (also to the same path again, after a reconnect cleared it), so a cover
@@ -464,12 +428,13 @@ private:
     std::set<Zone> m_pendingMute;
     std::set<Zone> m_pendingSurroundAI;
     std::unique_ptr<YXCEventListener> m_listener;
-    // Event refreshes with a request in flight, by kind; `again` asks for one more round after it.
-    struct PendingRefresh {
-        bool again = false;
+    // Event refreshes with a request in flight, by kind; `thenSignal` asks the next round to fetch the signal
+    // report after it.
+    struct EventRefresh {
+        SingleFlight flight;
         bool thenSignal = false;
     };
-    std::map<YXCEvent::Refresh, PendingRefresh> m_eventRefreshes;
+    std::map<YXCEvent::Refresh, EventRefresh> m_eventRefreshes;
     // Counts, per zone, the accepted changes shown in its stored status: a status answer that left before one of
     // them is older than what is stored.
     std::map<Zone, quint64> m_acceptedChanges;

@@ -57,7 +57,7 @@ void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
 void ReceiverStore::setAddressNotice(std::optional<QString> text, bool refusal)
 {
     m_addressNoticeIsRefusal = text && refusal;
-    assign(m_addressNotice, std::move(text));
+    assign(m_addressNotice, std::move(text), &ReceiverStore::addressNoticeChanged);
 }
 
 std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
@@ -92,7 +92,7 @@ void ReceiverStore::replaceTransport()
     resetEventPath();
     m_lastAnswerAt.reset();
     Q_EMIT transportChanged();
-    notifyDerived(); // the status line's read-only segment follows the transport
+    notifyDerived(); // updates() counts only answers through the current transport
     if (m_listener) {
         updateEventSenders(); // events of the receiver at its new address count at once
     }
@@ -256,16 +256,16 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!m_launch.mock) {
         m_settings.setDeviceID(device->deviceId);
     }
-    assign(m_deviceInfo, std::optional<DeviceInfo>(device.value()), &ReceiverStore::deviceInfoChanged);
+    m_state.setDeviceInfo(device.value());
     if (features) {
-        assign(m_features, std::optional<Features>(features.value()), &ReceiverStore::featuresChanged);
+        m_state.setFeatures(features.value());
     }
     if (names) {
-        assign(m_names, std::optional<NameText>(names.value()), &ReceiverStore::namesChanged);
+        m_state.setNames(names.value());
     }
-    assign(m_status, std::move(statuses), &ReceiverStore::statusChanged);
+    m_state.setStatus(std::move(statuses));
     setLastError(failures.isEmpty() ? std::nullopt : std::optional<QString>(failures.join(QStringLiteral("; "))));
-    if (!m_status.contains(m_selectedZone)) {
+    if (!m_state.status().contains(m_selectedZone)) {
         const QList<Zone> available = availableZones();
         setSelectedZone(available.isEmpty() ? Zone::main : available.first());
     }
@@ -385,7 +385,7 @@ void ReceiverStore::stopTasks()
     ++m_epoch;
     m_fresh.forget();
     m_eventRefreshes.clear(); // their runs end when they resume
-    m_signalFetchAgain = false;
+    m_signalFetch.stop();
     if (m_listener) {
         m_listener->stop();
         m_listener.reset();

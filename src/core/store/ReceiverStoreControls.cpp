@@ -36,13 +36,13 @@ int knobInteger(double value)
 
 void ReceiverStore::editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change)
 {
-    const auto it = m_status.find(zone);
-    if (it == m_status.end()) {
+    const auto it = m_state.status().find(zone);
+    if (it == m_state.status().end()) {
         return;
     }
     ZoneStatus status = it->second;
     change(status);
-    setStatusEntry(zone, std::move(status));
+    m_state.setZoneStatus(zone, std::move(status));
 }
 
 void ReceiverStore::perform(const YXCCommand &command)
@@ -107,21 +107,21 @@ void ReceiverStore::showAccepted(const YXCCommand &command)
     // Whoever follows the state (the window, the API's event stream) sees an accepted change at once, not a read
     // later; the next read corrects it should the receiver have done otherwise.
     if (const std::optional<Zone> zone = command.zone()) {
-        const auto it = m_status.find(*zone);
-        if (it == m_status.end()) {
+        const auto it = m_state.status().find(*zone);
+        if (it == m_state.status().end()) {
             return;
         }
         ZoneStatus status = it->second;
         if (Accepted::apply(status, *zone, command, volumeScale(*zone))) {
             ++m_acceptedChanges[*zone];
-            setStatusEntry(*zone, std::move(status));
+            m_state.setZoneStatus(*zone, std::move(status));
         }
         return;
     }
-    if (m_playInfo) {
-        PlayInfo info = *m_playInfo;
+    if (m_state.playInfo()) {
+        PlayInfo info = *m_state.playInfo();
         if (Accepted::apply(info, command)) {
-            setPlayInfo(std::move(info), false);
+            m_state.setPlayInfo(std::move(info), std::nullopt);
         }
     }
 }
@@ -201,9 +201,9 @@ std::optional<Refusal> ReceiverStore::toggleExtraBass()
 void ReceiverStore::togglePower()
 {
     const Zone zone = m_selectedZone;
-    const auto it = m_status.find(zone);
+    const auto it = m_state.status().find(zone);
     const std::optional<ZoneStatus> status
-        = it != m_status.end() ? std::optional(it->second) : std::optional<ZoneStatus>();
+        = it != m_state.status().end() ? std::optional(it->second) : std::optional<ZoneStatus>();
     performShown(YXCCommand::setPower(zone, Power::toggled(status)));
 }
 
@@ -214,8 +214,8 @@ void ReceiverStore::toggleMute()
         return; // one mute command per zone at a time
     }
     m_pendingMute.insert(zone);
-    const auto it = m_status.find(zone);
-    if (it != m_status.end() && it->second.mute) {
+    const auto it = m_state.status().find(zone);
+    if (it != m_state.status().end() && it->second.mute) {
         sendMute(zone, *it->second.mute);
     } else {
         runMute(zone);
@@ -236,8 +236,8 @@ QCoro::Task<> ReceiverStore::runMute(Zone zone)
         m_pendingMute.erase(zone);
         co_return;
     }
-    const auto it = m_status.find(zone);
-    if (it == m_status.end() || !it->second.mute) {
+    const auto it = m_state.status().find(zone);
+    if (it == m_state.status().end() || !it->second.mute) {
         setLastError(
             YXCError::unreadable(rawValue(zone) + QStringLiteral("/getStatus"), QStringLiteral("missing 'mute'"))
                 .description());
@@ -267,11 +267,11 @@ QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
 std::optional<Refusal> ReceiverStore::setSurroundAI(bool on)
 {
     const Zone zone = m_selectedZone;
-    const auto it = m_status.find(zone);
+    const auto it = m_state.status().find(zone);
     if (!Switch::supported(Capability::surroundAi, selectedZoneFeatures())) {
         return Refusal::notSupported(zone, Capability::surroundAi);
     }
-    if (it == m_status.end() || m_pendingSurroundAI.contains(zone)) {
+    if (it == m_state.status().end() || m_pendingSurroundAI.contains(zone)) {
         return std::nullopt;
     }
     const std::optional<bool> previous = it->second.surroundAi;
@@ -332,7 +332,7 @@ void ReceiverStore::setSoundProgram(const QString &id)
 
 void ReceiverStore::togglePlayback()
 {
-    performShown(YXCCommand::setPlayback(Playback::toggled(m_playInfo)));
+    performShown(YXCCommand::setPlayback(Playback::toggled(m_state.playInfo())));
 }
 
 std::optional<Refusal> ReceiverStore::cycleSleep()
@@ -376,21 +376,21 @@ std::optional<Refusal> ReceiverStore::setDialogueLevel(double value)
 
 void ReceiverStore::editPlayInfo(const std::function<void(PlayInfo &)> &change)
 {
-    if (!m_playInfo) {
+    if (!m_state.playInfo()) {
         return;
     }
-    PlayInfo info = *m_playInfo;
+    PlayInfo info = *m_state.playInfo();
     change(info);
-    setPlayInfo(std::move(info), false);
+    m_state.setPlayInfo(std::move(info), std::nullopt);
 }
 
 std::optional<Refusal> ReceiverStore::cyclePlayMode(Capability which)
 {
-    const std::optional<QString> next = PlayerModes::next(which, m_playInfo);
+    const std::optional<QString> next = PlayerModes::next(which, m_state.playInfo());
     if (!next) {
         return Refusal::notSupported(m_selectedZone, which);
     }
-    return performChecked(PlayerModes::command(which, m_selectedZone, m_playInfo, *next));
+    return performChecked(PlayerModes::command(which, m_selectedZone, m_state.playInfo(), *next));
 }
 
 std::optional<Refusal> ReceiverStore::cycleRepeat()
@@ -405,7 +405,7 @@ std::optional<Refusal> ReceiverStore::cycleShuffle()
 
 std::optional<Refusal> ReceiverStore::recallFavourite(int number)
 {
-    const auto recalled = Favourites::recall(m_selectedZone, m_features, m_favourites, number);
+    const auto recalled = Favourites::recall(m_selectedZone, m_state.features(), m_state.favourites(), number);
     if (!recalled) {
         return recalled.error();
     }

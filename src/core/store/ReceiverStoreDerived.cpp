@@ -1,5 +1,5 @@
-// The values the store derives from what it read (the selected zone's status, what it supports, the status
-// line), and the one place that tells observers when they changed.
+// The values the store derives from what it read (the selected zone's status, what it supports, what it shows),
+// and the one place that tells observers when they changed.
 
 #include "core/store/ReceiverStore.h"
 
@@ -17,86 +17,32 @@
 
 namespace amplora {
 
-namespace {
-
-const QString segmentSeparator = QStringLiteral("  \u00B7  ");
-
-} // namespace
-
 QList<Zone> ReceiverStore::availableZones() const
 {
     QList<Zone> zones;
     for (Zone zone : allZones) {
-        if (m_status.contains(zone)) {
+        if (m_state.status().contains(zone)) {
             zones.append(zone);
         }
     }
     return zones;
 }
 
-QString ReceiverStore::statusLine() const
-{
-    QStringList segments;
-    if (m_launch.mock) {
-        segments.append(QStringLiteral("MOCK DATA"));
-    }
-    if (m_transport && m_transport->isReadOnly()) {
-        segments.append(QStringLiteral("READ-ONLY"));
-    }
-    switch (m_connection.kind()) {
-    case ConnectionState::Kind::idle:
-    case ConnectionState::Kind::connecting:
-        segments.append(QStringLiteral("Connecting\u2026"));
-        break;
-    case ConnectionState::Kind::connected:
-        switch (updates()) {
-        case UpdatesState::push:
-            segments.append(QStringLiteral("Live \u00B7 push events"));
-            break;
-        case UpdatesState::polling:
-            segments.append(QStringLiteral("Live \u00B7 polling"));
-            break;
-        case UpdatesState::stale:
-            segments.append(QStringLiteral("Stale"));
-            break;
-        }
-        break;
-    case ConnectionState::Kind::failed:
-        segments.append(QStringLiteral("Offline: ") + m_connection.reason());
-        break;
-    }
-    if (m_addressNotice) {
-        segments.append(*m_addressNotice);
-    }
-    return segments.join(segmentSeparator);
-}
-
 std::optional<ZoneStatus> ReceiverStore::currentStatus() const
 {
-    const auto it = m_status.find(m_selectedZone);
-    if (it == m_status.end()) {
+    const auto it = m_state.status().find(m_selectedZone);
+    if (it == m_state.status().end()) {
         return std::nullopt;
     }
     return it->second;
 }
 
-QString ReceiverStore::zoneTitle() const
-{
-    std::optional<QString> zoneName = m_names ? m_names->zoneName(m_selectedZone) : std::nullopt;
-    QStringList parts { zoneName.value_or(
-        m_selectedZone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
-    if (m_deviceInfo && m_deviceInfo->modelName) {
-        parts.append(*m_deviceInfo->modelName);
-    }
-    return parts.join(QStringLiteral(" \u00B7 "));
-}
-
 std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
 {
-    if (!m_features) {
+    if (!m_state.features()) {
         return std::nullopt;
     }
-    const ZoneFeatures *zoneFeatures = m_features->zoneFeatures(zone);
+    const ZoneFeatures *zoneFeatures = m_state.features()->zoneFeatures(zone);
     return zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
 }
 
@@ -145,7 +91,7 @@ std::optional<double> ReceiverStore::displayedLevelDb(const QString &name) const
 
 const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
 {
-    return m_features ? m_features->zoneFeatures(m_selectedZone) : nullptr;
+    return m_state.features() ? m_state.features()->zoneFeatures(m_selectedZone) : nullptr;
 }
 
 bool ReceiverStore::supports(const QString &function) const
@@ -170,17 +116,17 @@ int ReceiverStore::receiverSceneCount() const
 
 bool ReceiverStore::supportsFavourites() const
 {
-    return Favourites::supported(m_features, m_selectedZone);
+    return Favourites::supported(m_state.features(), m_selectedZone);
 }
 
 QStringList ReceiverStore::repeatModes() const
 {
-    return PlayerModes::offered(Capability::repeat, m_playInfo);
+    return PlayerModes::offered(Capability::repeat, m_state.playInfo());
 }
 
 QStringList ReceiverStore::shuffleModes() const
 {
-    return PlayerModes::offered(Capability::shuffle, m_playInfo);
+    return PlayerModes::offered(Capability::shuffle, m_state.playInfo());
 }
 
 std::optional<QString> ReceiverStore::manualToneMode() const
@@ -190,8 +136,8 @@ std::optional<QString> ReceiverStore::manualToneMode() const
 
 bool ReceiverStore::isSpotifyActive() const
 {
-    return Playback::isPlaying(m_playInfo) && m_playInfo->input == QStringLiteral("spotify") && m_playInfo->track
-        && !m_playInfo->track->isEmpty();
+    return Playback::isPlaying(m_state.playInfo()) && m_state.playInfo()->input == QStringLiteral("spotify")
+        && m_state.playInfo()->track && !m_state.playInfo()->track->isEmpty();
 }
 
 bool ReceiverStore::needsSpotifyPrompt() const
@@ -200,22 +146,22 @@ bool ReceiverStore::needsSpotifyPrompt() const
     if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
-    return !m_playInfo || m_playInfo->input != QStringLiteral("spotify") || !m_playInfo->hasMetadata()
-        || Playback::isStopped(*m_playInfo);
+    return !m_state.playInfo() || m_state.playInfo()->input != QStringLiteral("spotify")
+        || !m_state.playInfo()->hasMetadata() || Playback::isStopped(*m_state.playInfo());
 }
 
 std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
 {
-    if (!m_playInfo || !m_playInfo->playTime || *m_playInfo->playTime < 0) {
+    if (!m_state.playInfo() || !m_state.playInfo()->playTime || *m_state.playInfo()->playTime < 0) {
         return std::nullopt;
     }
     qint64 elapsed = 0;
-    if (Playback::isPlaying(m_playInfo) && now > m_playInfoReceivedAt) {
-        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_playInfoReceivedAt).count();
+    if (Playback::isPlaying(m_state.playInfo()) && now > m_state.playInfoReceivedAt()) {
+        elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_state.playInfoReceivedAt()).count();
     }
-    qint64 position = qint64(*m_playInfo->playTime) + elapsed;
-    if (m_playInfo->totalTime && *m_playInfo->totalTime >= 1) {
-        position = std::min<qint64>(position, *m_playInfo->totalTime);
+    qint64 position = qint64(*m_state.playInfo()->playTime) + elapsed;
+    if (m_state.playInfo()->totalTime && *m_state.playInfo()->totalTime >= 1) {
+        position = std::min<qint64>(position, *m_state.playInfo()->totalTime);
     }
     return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
 }
@@ -234,15 +180,10 @@ bool ReceiverStore::canFetchSignal() const
     return Power::isOn(status) && supports(QStringLiteral("signal_info"));
 }
 
-QString ReceiverStore::signalKey() const
-{
-    return rawValue(m_selectedZone) + u'-' + (canFetchSignal() ? QStringLiteral("true") : QStringLiteral("false"));
-}
-
 std::optional<SignalInfo> ReceiverStore::currentSignalInfo() const
 {
-    if (canFetchSignal() && m_signalZone == m_selectedZone) {
-        return m_signalInfo;
+    if (canFetchSignal() && m_state.signalZone() == m_selectedZone) {
+        return m_state.signalInfo();
     }
     return std::nullopt;
 }
@@ -251,7 +192,6 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
 {
     Derived d;
     d.availableZones = availableZones();
-    d.statusLine = statusLine();
     d.updates = updates();
     d.currentStatus = currentStatus();
     d.displayedVolumeDB = displayedVolumeDB();
@@ -271,7 +211,6 @@ ReceiverStore::Derived ReceiverStore::computeDerived() const
     d.shuffleModes = shuffleModes();
     d.needsSpotifyPrompt = needsSpotifyPrompt();
     d.canFetchSignal = canFetchSignal();
-    d.signalKey = signalKey();
     d.currentSignalInfo = currentSignalInfo();
     return d;
 }
@@ -289,7 +228,6 @@ void ReceiverStore::notifyDerived()
         }
     };
     announce(now.availableZones != before.availableZones, &ReceiverStore::availableZonesChanged);
-    announce(now.statusLine != before.statusLine, &ReceiverStore::statusLineChanged);
     announce(now.updates != before.updates, &ReceiverStore::updatesChanged);
     announce(now.currentStatus != before.currentStatus, &ReceiverStore::currentStatusChanged);
     announce(now.displayedVolumeDB != before.displayedVolumeDB, &ReceiverStore::displayedVolumeDBChanged);
@@ -308,7 +246,6 @@ void ReceiverStore::notifyDerived()
     announce(now.shuffleModes != before.shuffleModes, &ReceiverStore::shuffleModesChanged);
     announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
     announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
-    announce(now.signalKey != before.signalKey, &ReceiverStore::signalKeyChanged);
     announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
     scheduleUpdatesCheck();
 }

@@ -232,14 +232,15 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
     Result<Done, StoreError> outcome = Done {};
-    if (!m_deviceInfo || m_status.empty()) {
+    if (!m_state.deviceInfo() || m_state.status().empty()) {
         outcome = co_await connect(now);
     } else {
         outcome = co_await refresh(YXCEvent::Refresh::status(m_selectedZone));
         if (outcome && isCurrent(self, asked)) {
             const auto status = currentStatus();
+            const std::optional<Features> &features = m_state.features();
             const InputFeature *input
-                = m_features && status && status->input ? m_features->system.input(*status->input) : nullptr;
+                = features && status && status->input ? features->system.input(*status->input) : nullptr;
             if (input && input->playInfoType == QStringLiteral("netusb")) {
                 outcome = co_await refresh(YXCEvent::Refresh::playInfo());
             }
@@ -267,7 +268,8 @@ void ReceiverStore::handlePacket(const QByteArray &bytes)
         qCDebug(lcEvents) << "Dropping a datagram that is no event," << bytes.size() << "bytes";
         return;
     }
-    if (m_deviceInfo && m_deviceInfo->deviceId && event->deviceID && *event->deviceID != *m_deviceInfo->deviceId) {
+    const std::optional<DeviceInfo> &device = m_state.deviceInfo();
+    if (device && device->deviceId && event->deviceID && *event->deviceID != *device->deviceId) {
         qCDebug(lcEvents).noquote() << "Dropping an event of another receiver," << *event->deviceID;
         return;
     }
@@ -305,8 +307,9 @@ QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStor
     if (!read) {
         co_return Failure { PushEventCheckError::requestFailed(read.error().description()) };
     }
-    const auto status = m_status.find(zone);
-    const std::optional<YXCCommand> echo = status != m_status.end() ? settingEcho(zone, status->second) : std::nullopt;
+    const auto status = m_state.status().find(zone);
+    const std::optional<YXCCommand> echo
+        = status != m_state.status().end() ? settingEcho(zone, status->second) : std::nullopt;
     if (!echo) {
         co_return Failure { PushEventCheckError::requestFailed(
             QStringLiteral("the receiver reported neither the zone's mute nor its standby.")) };
@@ -348,8 +351,8 @@ QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStor
 void ReceiverStore::apply(const YXCEvent &event)
 {
     for (const auto &[zone, change] : event.zones) {
-        const auto it = m_status.find(zone);
-        if (it == m_status.end()) {
+        const auto it = m_state.status().find(zone);
+        if (it == m_state.status().end()) {
             continue;
         }
         ZoneStatus status = it->second;
@@ -372,16 +375,16 @@ void ReceiverStore::apply(const YXCEvent &event)
         if (change.volume) {
             Volume::setRaw(status, *change.volume, volumeScale(zone));
         }
-        setStatusEntry(zone, std::move(status));
+        m_state.setZoneStatus(zone, std::move(status));
     }
 
-    if (event.netusb && m_playInfo) {
-        PlayInfo info = *m_playInfo;
+    if (event.netusb && m_state.playInfo()) {
+        PlayInfo info = *m_state.playInfo();
         if (event.netusb->playTime) {
             info.playTime = event.netusb->playTime;
         }
         // Also without a play time, so that the elapsed-time estimate restarts from the stored position.
-        setPlayInfo(std::move(info), true);
+        m_state.setPlayInfo(std::move(info), m_clock.now());
     }
 
     for (const YXCEvent::Refresh &what : event.refreshes()) {
@@ -398,20 +401,19 @@ void ReceiverStore::requestRefresh(YXCEvent::Refresh what, bool thenSignal)
 {
     // A burst of flags costs one request per kind plus one round after it, not a request per flag. The round
     // after is needed: the answer in flight may predate the change the latest flag announced.
-    const auto running = m_eventRefreshes.find(what);
-    if (running != m_eventRefreshes.end()) {
-        running->second.again = true;
-        running->second.thenSignal = running->second.thenSignal || thenSignal;
-        return;
+    EventRefresh &pending = m_eventRefreshes[what];
+    pending.thenSignal = pending.thenSignal || thenSignal;
+    if (pending.flight.begin()) {
+        runEventRefresh(what, m_taskGeneration);
     }
-    m_eventRefreshes.emplace(what, PendingRefresh {});
-    runEventRefresh(what, thenSignal, m_taskGeneration);
 }
 
-QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSignal, quint64 taskGeneration)
+QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, quint64 taskGeneration)
 {
     QPointer<ReceiverStore> self(this);
-    for (;;) {
+    do {
+        // What was asked for until now is this round's; what is asked for while it runs, the next one's.
+        const bool thenSignal = std::exchange(m_eventRefreshes[what].thenSignal, false);
         // Through the fresh reads, so that a caller asking for the same thing meanwhile waits for this answer
         // instead of taking the state the event has just outdated.
         const Result<Done, StoreError> refreshed = co_await m_fresh.refetch(what);
@@ -420,25 +422,10 @@ QCoro::Task<> ReceiverStore::runEventRefresh(YXCEvent::Refresh what, bool thenSi
         }
         // A failure is left to the next poll or event to correct.
         if (refreshed && thenSignal && what.zone == m_selectedZone) {
-            requestSignalAfterEvent();
+            runSignalFetches();
         }
-        const auto pending = m_eventRefreshes.find(what);
-        if (pending == m_eventRefreshes.end() || !pending->second.again) {
-            m_eventRefreshes.erase(what);
-            co_return;
-        }
-        thenSignal = pending->second.thenSignal;
-        pending->second = PendingRefresh {};
-    }
-}
-
-void ReceiverStore::requestSignalAfterEvent()
-{
-    if (m_signalFetchInFlight) {
-        m_signalFetchAgain = true;
-        return;
-    }
-    fetchSignal();
+    } while (m_eventRefreshes[what].flight.another());
+    m_eventRefreshes.erase(what);
 }
 
 } // namespace amplora

@@ -12,11 +12,11 @@
 namespace amplora {
 
 template<class T>
-QCoro::Task<> ReceiverStore::reloadIfMissing(std::optional<T> ReceiverStore::*field,
-    std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt, void (ReceiverStore::*changed)(), YXCCommand command,
-    QString label, Clock::TimePoint now)
+QCoro::Task<> ReceiverStore::reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
+    bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
+    YXCCommand command, QString label, Clock::TimePoint now)
 {
-    if (this->*field || (this->*lastAttempt && now - *(this->*lastAttempt) < reloadSpacing)) {
+    if ((m_state.*field)() || (this->*lastAttempt && now - *(this->*lastAttempt) < reloadSpacing)) {
         co_return;
     }
     QPointer<ReceiverStore> self(this);
@@ -27,7 +27,7 @@ QCoro::Task<> ReceiverStore::reloadIfMissing(std::optional<T> ReceiverStore::*fi
         co_return;
     }
     if (answer) {
-        assign(this->*field, std::optional<T>(std::move(answer).value()), changed);
+        (m_state.*store)(std::move(answer).value());
         noteAnswer();
     } else {
         recordLoadFailure(label, answer.error().description());
@@ -38,13 +38,13 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
-    const bool hadFeatures = m_features.has_value();
-    co_await reloadIfMissing(&ReceiverStore::m_features, &ReceiverStore::m_lastFeaturesAttempt,
-        &ReceiverStore::featuresChanged, YXCCommand::getFeatures(), QStringLiteral("system/getFeatures"), now);
+    const bool hadFeatures = m_state.features().has_value();
+    co_await reloadIfMissing(&ReceiverState::features, &ReceiverState::setFeatures,
+        &ReceiverStore::m_lastFeaturesAttempt, YXCCommand::getFeatures(), QStringLiteral("system/getFeatures"), now);
     if (!isCurrent(self, asked)) {
         co_return;
     }
-    if (!hadFeatures && m_features) {
+    if (!hadFeatures && m_state.features()) {
         requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
     }
     co_await reloadNames(now);
@@ -52,7 +52,7 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
 
 QCoro::Task<> ReceiverStore::reloadNames(Clock::TimePoint now)
 {
-    co_await reloadIfMissing(&ReceiverStore::m_names, &ReceiverStore::m_lastNamesAttempt, &ReceiverStore::namesChanged,
+    co_await reloadIfMissing(&ReceiverState::names, &ReceiverState::setNames, &ReceiverStore::m_lastNamesAttempt,
         YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
 }
 
@@ -85,7 +85,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
                                        << rawValue(what.zone);
             co_return Done {};
         }
-        setStatusEntry(what.zone, std::move(status).value());
+        m_state.setZoneStatus(what.zone, std::move(status).value());
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::playInfo: {
@@ -98,8 +98,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
-        if (m_playInfo != info.value()) {
-            setPlayInfo(info.value(), true);
+        if (m_state.playInfo() != info.value()) {
+            m_state.setPlayInfo(info.value(), m_clock.now());
         }
         // The cover loads on its own: a slow or hanging picture must hold up neither the connection, nor the
         // polling, nor anyone waiting for this read. It checks on its own that it is still wanted when it lands.
@@ -116,14 +116,14 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
-        assign(m_names, std::optional<NameText>(std::move(names).value()), &ReceiverStore::namesChanged);
+        m_state.setNames(std::move(names).value());
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::presets: {
         if (!supportsFavourites()) {
             // A receiver that announces none has none; before its features are known, the list read stays.
-            if (m_features) {
-                assign(m_favourites, QList<ListedPreset>(), &ReceiverStore::favouritesChanged);
+            if (m_state.features()) {
+                m_state.setFavourites({});
             }
             co_return Done {};
         }
@@ -142,8 +142,9 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
-        const std::optional<int> slots = supportsFavourites() ? m_features->netusb->preset->num : std::optional<int>();
-        assign(m_favourites, info->listed(slots), &ReceiverStore::favouritesChanged);
+        const std::optional<int> slots
+            = supportsFavourites() ? m_state.features()->netusb->preset->num : std::optional<int>();
+        m_state.setFavourites(info->listed(slots));
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::features: {
@@ -157,8 +158,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
-        const bool hadFeatures = m_features.has_value();
-        assign(m_features, std::optional<Features>(std::move(features).value()), &ReceiverStore::featuresChanged);
+        const bool hadFeatures = m_state.features().has_value();
+        m_state.setFeatures(std::move(features).value());
         if (!hadFeatures) {
             requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
         }
@@ -177,8 +178,7 @@ QCoro::Task<> ReceiverStore::updateAlbumArt(QString path)
     const quint64 request = ++m_artRequest;
     if (path.isEmpty()) {
         m_transport->cancelAlbumArt();
-        assign(m_albumArt, std::optional<QImage>(), &ReceiverStore::albumArtChanged);
-        assign(m_displayTint, DisplayTint::defaultTint(), &ReceiverStore::displayTintChanged);
+        m_state.setAlbumArt(std::nullopt, DisplayTint::defaultTint());
         co_return;
     }
     QPointer<ReceiverStore> self(this);
@@ -191,8 +191,7 @@ QCoro::Task<> ReceiverStore::updateAlbumArt(QString path)
         image.reset();
     }
     const QColor tint = DisplayTint::forCover(image);
-    assign(m_albumArt, std::move(image), &ReceiverStore::albumArtChanged);
-    assign(m_displayTint, tint, &ReceiverStore::displayTintChanged);
+    m_state.setAlbumArt(std::move(image), tint);
 }
 
 void ReceiverStore::refreshSignal()
@@ -202,35 +201,45 @@ void ReceiverStore::refreshSignal()
 
 QCoro::Task<> ReceiverStore::fetchSignal()
 {
-    if (!canFetchSignal() || m_signalFetchInFlight) {
+    if (m_signalFetch.running()) {
         co_return;
+    }
+    co_await runSignalFetches();
+}
+
+QCoro::Task<> ReceiverStore::runSignalFetches()
+{
+    if (!m_signalFetch.running() && !canFetchSignal()) {
+        co_return;
+    }
+    if (!m_signalFetch.begin()) {
+        co_return; // the fetch on its way runs once more
     }
     QPointer<ReceiverStore> self(this);
-    m_signalFetchInFlight = true;
-    const Zone zone = m_selectedZone;
-    const Epoch asked = epoch();
-    const int generation = m_signalGeneration;
-
-    Result<SignalInfo, YXCError> info = co_await asked.transport->fetch<SignalInfo>(YXCCommand::getSignalInfo(zone));
-    if (!self || m_destroying) {
-        co_return;
-    }
-    m_signalFetchInFlight = false;
-    const bool again = std::exchange(m_signalFetchAgain, false);
-    const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
-    if (info) {
-        if (unchanged) {
-            noteAnswer();
+    do {
+        const Zone zone = m_selectedZone;
+        const Epoch asked = epoch();
+        const int generation = m_signalGeneration;
+        Result<SignalInfo, YXCError> info
+            = co_await asked.transport->fetch<SignalInfo>(YXCCommand::getSignalInfo(zone));
+        if (!self || m_destroying) {
+            co_return;
         }
-        if (unchanged && canFetchSignal()) {
-            setSignal(std::move(info).value(), zone);
+        const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
+        if (info) {
+            if (unchanged) {
+                noteAnswer();
+            }
+            if (unchanged && canFetchSignal()) {
+                m_state.setSignal(std::move(info).value(), zone);
+            }
+        } else if (unchanged) {
+            m_state.setSignal(std::nullopt, std::nullopt);
         }
-    } else if (unchanged) {
-        setSignal(std::nullopt, std::nullopt);
-    }
-    if (again) {
-        fetchSignal();
-    }
+        if (!canFetchSignal()) {
+            m_signalFetch.stop(); // the round asked for would fetch nothing
+        }
+    } while (m_signalFetch.another());
 }
 
 void ReceiverStore::signalVisibilityChanged()
@@ -239,7 +248,7 @@ void ReceiverStore::signalVisibilityChanged()
         return;
     }
     ++m_signalGeneration;
-    setSignal(std::nullopt, std::nullopt);
+    m_state.setSignal(std::nullopt, std::nullopt);
 }
 
 } // namespace amplora

@@ -7,6 +7,7 @@
 #include "core/protocol/YXCClient.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "support/FakeLan.h"
 #include "support/ManualClock.h"
 #include "support/WaitFor.h"
@@ -202,7 +203,8 @@ private Q_SLOTS:
         QCOMPARE(rig.healthReceiver(), inUse);
         QCOMPARE(rig.store.addressNotice().value_or(QString()), notice);
         if (!notice.isEmpty()) {
-            QVERIFY2(rig.store.statusLine().endsWith(u"  \u00B7  "_s + notice), qPrintable(rig.store.statusLine()));
+            QVERIFY2(DisplayText::statusLine(rig.store).endsWith(u"  \u00B7  "_s + notice),
+                qPrintable(DisplayText::statusLine(rig.store)));
         }
         if (outcome == u"moved"_s) {
             QCOMPARE(rig.store.connection(), ConnectionState::connected());

@@ -140,7 +140,7 @@ struct Rig {
 
         QCoro::waitFor(store->start());
         // The favourites read while connecting, slow as every one.
-        const bool connected = QTest::qWaitFor([this] { return store->favourites().size() == 2; }, 5000);
+        const bool connected = QTest::qWaitFor([this] { return store->state().favourites().size() == 2; }, 5000);
         store->stopTasks();
         clock.advance(1s);
         const auto started = test::waitFor(server->start());

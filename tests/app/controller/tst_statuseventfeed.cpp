@@ -106,7 +106,7 @@ private Q_SLOTS:
 
         rig.store.transport->setHolding(u"main/getStatus"_s, false);
         QVERIFY(rig.store.transport->release(u"main/getStatus"_s));
-        QTRY_VERIFY(rig.store.store->status().at(Zone::main).actualVolume->value == -30.5);
+        QTRY_VERIFY(rig.store.store->state().status().at(Zone::main).actualVolume->value == -30.5);
         rig.store.clock.advance(std::chrono::milliseconds(100));
         QTRY_VERIFY(stream->unsent().contains("\"volumeDb\":-30.5"));
     }

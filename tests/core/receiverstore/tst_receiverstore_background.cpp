@@ -2,6 +2,7 @@
 // the elapsed-time estimate, the signal fetch, and ending it all (stopTasks, destruction) with answers in flight.
 
 #include "StoreRig.h"
+#include "qml/DisplayText.h"
 
 #include "core/store/DisplayTint.h"
 #include "core/store/ReceiverAddress.h"
@@ -88,11 +89,13 @@ private Q_SLOTS:
         StoreRig rig;
         rig.startConnected();
         std::vector<std::unique_ptr<QSignalSpy>> spies;
-        for (auto signal : { &ReceiverStore::statusChanged, &ReceiverStore::currentStatusChanged,
-                 &ReceiverStore::displayedVolumeDBChanged, &ReceiverStore::connectionChanged,
-                 &ReceiverStore::statusLineChanged, &ReceiverStore::playInfoChanged,
-                 &ReceiverStore::lastErrorChanged }) {
+        for (auto signal : { &ReceiverStore::currentStatusChanged, &ReceiverStore::displayedVolumeDBChanged,
+                 &ReceiverStore::connectionChanged, &ReceiverStore::updatesChanged,
+                 &ReceiverStore::addressNoticeChanged, &ReceiverStore::lastErrorChanged }) {
             spies.push_back(std::make_unique<QSignalSpy>(rig.store.get(), signal));
+        }
+        for (auto signal : { &ReceiverState::zonesChanged, &ReceiverState::playbackChanged }) {
+            spies.push_back(std::make_unique<QSignalSpy>(&rig.store->state(), signal));
         }
         rig.clock.advance(4500ms); // three polls with the same answers
         QCOMPARE(rig.transport->count(QStringLiteral("main/getStatus")), 4);
@@ -108,9 +111,9 @@ private Q_SLOTS:
             QStringLiteral("system/getDeviceInfo"), YXCError::transport(QStringLiteral("Connection refused")));
         rig.transport->answer(QStringLiteral("system/getDeviceInfo"), sampleDevice());
         rig.startConnected();
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: Connection refused"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Offline: Connection refused"));
         rig.clock.advance(1500ms);
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Live \u00B7 polling"));
         QCOMPARE(rig.transport->count(QStringLiteral("system/getDeviceInfo")), 2);
 
         rig.transport->failOnly(QStringLiteral("main/getStatus"), YXCError::http(502));
@@ -273,7 +276,7 @@ private Q_SLOTS:
         // 1,000 flags, in bursts the socket buffer takes whole.
         for (int burst = 1; burst <= 10; ++burst) {
             sendEvents(*rig.store, QList<QByteArray>(100, flag) << playTimeMarker(burst));
-            QTRY_COMPARE(rig.store->playInfo()->playTime, burst);
+            QTRY_COMPARE(rig.store->state().playInfo()->playTime, burst);
         }
         QCOMPARE(rig.store->droppedEventDatagrams(), quint64(0));
         QCOMPARE(rig.transport->log(), QStringList { path }); // one request in flight
@@ -286,7 +289,7 @@ private Q_SLOTS:
 
         // Nothing is left waiting: the next flag asks at once.
         sendEvents(*rig.store, { flag, playTimeMarker(99) });
-        QTRY_COMPARE(rig.store->playInfo()->playTime, 99);
+        QTRY_COMPARE(rig.store->state().playInfo()->playTime, 99);
         QCOMPARE(rig.transport->log(), QStringList(3, path));
         rig.transport->setHolding(path, false);
     }
@@ -316,16 +319,16 @@ private Q_SLOTS:
     {
         StoreRig rig;
         rig.startConnected();
-        const Clock::TimePoint first = rig.store->playInfoReceivedAt();
+        const Clock::TimePoint first = rig.store->state().playInfoReceivedAt();
         rig.clock.advance(5s);
-        QSignalSpy changed(rig.store.get(), &ReceiverStore::playInfoChanged);
+        QSignalSpy changed(&rig.store->state(), &ReceiverState::playbackChanged);
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
-        QCOMPARE(rig.store->playInfoReceivedAt(), first);
+        QCOMPARE(rig.store->state().playInfoReceivedAt(), first);
         QCOMPARE(changed.count(), 0);
 
         rig.store->handlePacket(R"({"netusb":{"play_time":95}})");
-        QCOMPARE(rig.store->playInfo()->playTime, 95);
-        QCOMPARE(rig.store->playInfoReceivedAt(), first + 5s);
+        QCOMPARE(rig.store->state().playInfo()->playTime, 95);
+        QCOMPARE(rig.store->state().playInfoReceivedAt(), first + 5s);
     }
 
     void oneEventAsksForEveryRefreshItNames()
@@ -369,7 +372,7 @@ private Q_SLOTS:
         info.totalTime = totalTime;
         rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), info);
         rig.startConnected();
-        const Clock::TimePoint at = rig.store->playInfoReceivedAt() + std::chrono::milliseconds(afterMs);
+        const Clock::TimePoint at = rig.store->state().playInfoReceivedAt() + std::chrono::milliseconds(afterMs);
         QCOMPARE(rig.store->elapsedPlayTime(at), expected);
     }
 
@@ -378,7 +381,7 @@ private Q_SLOTS:
         StoreRig rig;
         rig.transport->cover(samplePlayInfo().albumartUrl.value(), filled(Qt::red), ScriptedTransport::held);
         rig.startConnected();
-        QCOMPARE(rig.store->albumArt(), std::nullopt);
+        QCOMPARE(rig.store->state().albumArt(), std::nullopt);
         // A cover on its way holds up nothing else.
         QCOMPARE(rig.store->connection(), ConnectionState::connected());
 
@@ -388,13 +391,13 @@ private Q_SLOTS:
         rig.transport->answerOnly(QStringLiteral("netusb/getPlayInfo"), next);
         rig.transport->cover(QStringLiteral("/art2.jpg"), filled(Qt::blue));
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
-        QCOMPARE(rig.store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
-        const QColor blueTint = rig.store->displayTint();
+        QCOMPARE(rig.store->state().albumArt()->pixelColor(0, 0), QColor(Qt::blue));
+        const QColor blueTint = rig.store->state().displayTint();
         QCOMPARE(blueTint, DisplayTint::blend(DisplayTint::defaultTint(), QColor(Qt::blue), 0.45));
 
         rig.transport->releaseAll();
-        QCOMPARE(rig.store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
-        QCOMPARE(rig.store->displayTint(), blueTint);
+        QCOMPARE(rig.store->state().albumArt()->pixelColor(0, 0), QColor(Qt::blue));
+        QCOMPARE(rig.store->state().displayTint(), blueTint);
 
         // No cover path: no image, the default tint, and a cover still on its way is no longer wanted.
         next.albumartUrl.reset();
@@ -402,8 +405,8 @@ private Q_SLOTS:
         QCOMPARE(rig.transport->coverCancels(), 0);
         QVERIFY(completedResult(rig.store->refresh(YXCEvent::Refresh::playInfo())).value().ok());
         QCOMPARE(rig.transport->coverCancels(), 1);
-        QCOMPARE(rig.store->albumArt(), std::nullopt);
-        QCOMPARE(rig.store->displayTint(), DisplayTint::defaultTint());
+        QCOMPARE(rig.store->state().albumArt(), std::nullopt);
+        QCOMPARE(rig.store->state().displayTint(), DisplayTint::defaultTint());
     }
 
     void signalFetch_data()
@@ -429,7 +432,7 @@ private Q_SLOTS:
         rig.store->setSignalStripVisible(true);
         rig.store->signalVisibilityChanged();
         QVERIFY(rig.store->canFetchSignal());
-        QCOMPARE(rig.store->signalKey(), QStringLiteral("main-true"));
+        QCOMPARE(DisplayText::signalKey(*rig.store), QStringLiteral("main-true"));
 
         rig.store->refreshSignal();
         rig.store->refreshSignal(); // one request at a time
@@ -446,7 +449,7 @@ private Q_SLOTS:
             rig.store->stopTasks();
         }
         rig.transport->releaseAll();
-        QCOMPARE(rig.store->signalInfo().has_value(), stored);
+        QCOMPARE(rig.store->state().signalInfo().has_value(), stored);
         QCOMPARE(rig.store->currentSignalInfo().has_value(), stored);
     }
 
@@ -484,8 +487,8 @@ private Q_SLOTS:
         rig.transport->clear(path);
         StoreRig::scriptHealthy(*rig.transport);
         rig.clock.advance(30s);
-        QVERIFY(rig.store->features().has_value());
-        QVERIFY(rig.store->names().has_value());
+        QVERIFY(rig.store->state().features().has_value());
+        QVERIFY(rig.store->state().names().has_value());
         const qsizetype reads = rig.transport->count(path);
         rig.clock.advance(60s);
         QCOMPARE(rig.transport->count(path), reads);

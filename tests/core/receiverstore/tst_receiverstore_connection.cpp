@@ -1,6 +1,8 @@
 // Connection, discovery, recovery and the status line of the receiver store.
 
 #include "StoreRig.h"
+#include "qml/ConnectionModel.h"
+#include "qml/DisplayText.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -29,17 +31,18 @@ private Q_SLOTS:
     {
         StoreRig rig;
         rig.settings->setDeviceID(QStringLiteral("AC44F2000001"));
-        QSignalSpy statusLine(rig.store.get(), &ReceiverStore::statusLineChanged);
+        ConnectionModel shown(*rig.store);
+        QSignalSpy statusLine(&shown, &ConnectionModel::statusLineChanged);
         rig.startConnected();
 
         QCOMPARE(rig.store->connection(), ConnectionState::connected());
-        QCOMPARE(rig.store->deviceInfo()->modelName, QStringLiteral("RX-V481"));
+        QCOMPARE(rig.store->state().deviceInfo()->modelName, QStringLiteral("RX-V481"));
         QCOMPARE(rig.store->availableZones(), (QList<Zone> { Zone::main, Zone::zone2 }));
         QCOMPARE(rig.store->networkName(), QStringLiteral("Den Receiver"));
-        QCOMPARE(rig.store->playInfo()->track, QStringLiteral("Track"));
+        QCOMPARE(rig.store->state().playInfo()->track, QStringLiteral("Track"));
         QCOMPARE(rig.store->lastError(), std::nullopt);
-        QCOMPARE(rig.store->zoneTitle(), QStringLiteral("Den \u00B7 RX-V481"));
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+        QCOMPARE(DisplayText::zoneTitle(*rig.store), QStringLiteral("Den \u00B7 RX-V481"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Live \u00B7 polling"));
         QCOMPARE(rig.store->runningTasks(), 2);
         QCOMPARE(rig.current().registeredPorts().size(), 1);
         QCOMPARE(rig.store->eventPort(), rig.current().registeredPorts().first());
@@ -107,7 +110,7 @@ private Q_SLOTS:
         rig.startConnected();
         QCOMPARE(rig.store->connection(),
             ConnectionState::failed(QStringLiteral("Couldn\u2019t read getStatus: no usable zones")));
-        QVERIFY(rig.store->status().empty());
+        QVERIFY(rig.store->state().status().empty());
         QCOMPARE(rig.store->runningTasks(), 2); // polling retries in the background
     }
 
@@ -116,8 +119,9 @@ private Q_SLOTS:
         StoreRig rig;
         rig.settings->setDeviceID(QStringLiteral("SAVED"));
         rig.startConnected();
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: The saved address belongs to another receiver."));
-        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
+        QCOMPARE(DisplayText::statusLine(*rig.store),
+            QStringLiteral("Offline: The saved address belongs to another receiver."));
+        QCOMPARE(rig.store->state().deviceInfo(), std::nullopt);
         QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
         QCOMPARE(rig.discoveryRuns, 1); // recovery looked for the saved receiver
     }
@@ -143,8 +147,8 @@ private Q_SLOTS:
         ReceiverStore store(*rig.settings, LaunchOptions { .mock = true, .readOnly = readOnly }, std::move(parts));
         store.start();
         QCOMPARE(store.connection(), ConnectionState::connected());
-        QCOMPARE(store.statusLine(), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
-        QVERIFY(store.deviceInfo()->modelName.has_value());
+        QCOMPARE(DisplayText::statusLine(store), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
+        QVERIFY(store.state().deviceInfo()->modelName.has_value());
         QCOMPARE(rig.settings->host(), QString());
         QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
     }
@@ -243,14 +247,14 @@ private Q_SLOTS:
         QCOMPARE(rig.factoryHosts, QStringList { QStringLiteral("10.0.0.9") });
         QCOMPARE(rig.store->connection(), ConnectionState::connected());
         QCOMPARE(rig.store->transport().get(), rig.madeTransports.first().get());
-        QCOMPARE(rig.store->statusLine(),
+        QCOMPARE(DisplayText::statusLine(*rig.store),
             QStringLiteral("Live \u00B7 polling  \u00B7  Receiver moved from 10.0.0.5 to 10.0.0.9."));
         // The move stays said until the user picks a receiver or an address.
         rig.clock.advance(10min);
         QCOMPARE(rig.store->addressNotice(), QStringLiteral("Receiver moved from 10.0.0.5 to 10.0.0.9."));
         rig.store->useAddress(QStringLiteral("10.0.0.7"));
         QCOMPARE(rig.store->addressNotice(), std::nullopt);
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Live \u00B7 polling"));
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Live \u00B7 polling"));
     }
 
     // Two hosts claim the saved id and the saved one is silent: no move, and the user is told why for as long as
@@ -273,7 +277,7 @@ private Q_SLOTS:
         rig.startConnected();
         QCOMPARE(rig.settings->host(), QStringLiteral("10.0.0.5"));
         QVERIFY(rig.factoryHosts.isEmpty());
-        QCOMPARE(rig.store->statusLine(), QStringLiteral("Offline: Host unreachable  \u00B7  ") + notice);
+        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Offline: Host unreachable  \u00B7  ") + notice);
 
         // The polls go on failing; the next search, 30 s on, finds the same and says nothing new.
         QTest::failOnWarning(QRegularExpression(QStringLiteral("each claim its id")));
@@ -322,8 +326,8 @@ private Q_SLOTS:
         rig.store->start();
         rig.store->stopTasks();
         rig.transport->releaseAll();
-        QCOMPARE(rig.store->deviceInfo(), std::nullopt);
-        QVERIFY(rig.store->status().empty());
+        QCOMPARE(rig.store->state().deviceInfo(), std::nullopt);
+        QVERIFY(rig.store->state().status().empty());
         QCOMPARE(rig.store->runningTasks(), 0);
     }
 
@@ -354,7 +358,7 @@ private Q_SLOTS:
         if (!state.isEmpty()) {
             rig.startConnected();
         }
-        QCOMPARE(rig.store->statusLine(), expected);
+        QCOMPARE(DisplayText::statusLine(*rig.store), expected);
         QCOMPARE(rig.store->connection().name(), state.isEmpty() ? QStringLiteral("idle") : state);
     }
 };

@@ -233,7 +233,7 @@ private Q_SLOTS:
         rig.store->togglePlayback();
         QCOMPARE(rig.store->currentStatus()->input, QStringLiteral("tuner"));
         QCOMPARE(rig.store->currentStatus()->soundProgram, QStringLiteral("enhanced"));
-        QCOMPARE(rig.store->playInfo()->playback, QStringLiteral("pause"));
+        QCOMPARE(rig.store->state().playInfo()->playback, QStringLiteral("pause"));
         QCOMPARE(rig.transport->sent(),
             (QList<YXCCommand> { YXCCommand::setInput(Zone::main, QStringLiteral("tuner")),
                 YXCCommand::setSoundProgram(Zone::main, QStringLiteral("enhanced")),

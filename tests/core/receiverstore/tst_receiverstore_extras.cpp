@@ -42,7 +42,7 @@ PresetInfo presets(const QStringList &names)
 QStringList favouriteNames(const ReceiverStore &store)
 {
     QStringList names;
-    for (const ListedPreset &favourite : store.favourites()) {
+    for (const ListedPreset &favourite : store.state().favourites()) {
         names.append(QString::number(favourite.number) + u' ' + favourite.name);
     }
     return names;
@@ -67,7 +67,8 @@ QString shown(const ReceiverStore &store, const QString &name)
     const QMap<QString, QString> values { { u"sleep"_s, text(status.sleep) },
         { u"pureDirect"_s, text(status.pureDirect) }, { u"direct"_s, text(status.direct) },
         { u"enhancer"_s, text(status.enhancer) }, { u"dialogue"_s, text(store.displayedLevel(u"dialogue"_s)) },
-        { u"repeat"_s, text(store.playInfo()->repeat) }, { u"shuffle"_s, text(store.playInfo()->shuffle) } };
+        { u"repeat"_s, text(store.state().playInfo()->repeat) },
+        { u"shuffle"_s, text(store.state().playInfo()->shuffle) } };
     return name + u'=' + values.value(name);
 }
 
@@ -235,7 +236,7 @@ private Q_SLOTS:
             u"system/getFeatures"_s, extrasFeatures(announced ? QStringList { presetFunction } : QStringList {}));
         rig.transport->answer(u"netusb/getPresetInfo"_s, presets({ u"Harbour FM"_s, QString(), u"Vinyl Rips"_s }));
         rig.startConnected();
-        QSignalSpy changed(rig.store.get(), &ReceiverStore::favouritesChanged);
+        QSignalSpy changed(&rig.store->state(), &ReceiverState::playbackChanged);
         QCOMPARE(favouriteNames(*rig.store), before);
         QCOMPARE(rig.store->supportsFavourites(), announced);
 
@@ -261,7 +262,7 @@ private Q_SLOTS:
         rig.startConnected();
         rig.store->reconnect();
         QVERIFY(rig.transport->release(u"netusb/getPresetInfo"_s));
-        QVERIFY(rig.store->favourites().isEmpty());
+        QVERIFY(rig.store->state().favourites().isEmpty());
     }
 
     // The extras a zone event carries show at once, and the zone's status is read again to confirm them.

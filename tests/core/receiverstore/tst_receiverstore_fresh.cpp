@@ -180,7 +180,7 @@ private Q_SLOTS:
         Outcome first;
         startRead(*rig.store, YXCEvent::Refresh::presets(), &first);
         QTRY_VERIFY(first && *first);
-        QCOMPARE(rig.store->favourites().size(), 2);
+        QCOMPARE(rig.store->state().favourites().size(), 2);
         rig.clock.advance(pause);
         if (between) {
             rig.store->perform(*between);
@@ -303,7 +303,7 @@ private Q_SLOTS:
             rig.transport->fail(command.path(), YXCError::responseCode(4, command.path()));
         }
         rig.store->perform(command);
-        QCOMPARE(rig.store->status().at(Zone::main), shown);
+        QCOMPARE(rig.store->state().status().at(Zone::main), shown);
         QCOMPARE(rig.transport->count(mainStatus), 0);
     }
 
@@ -318,18 +318,18 @@ private Q_SLOTS:
         Outcome before;
         startRead(*rig.store, Zone::main, &before);
         rig.store->perform(YXCCommand::setMute(Zone::main, true));
-        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(true));
+        QCOMPARE(rig.store->state().status().at(Zone::main).mute, std::optional(true));
 
         QVERIFY(rig.transport->release(mainStatus)); // answers mute off, from before the change
         QTRY_VERIFY(before && *before);
-        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(true));
+        QCOMPARE(rig.store->state().status().at(Zone::main).mute, std::optional(true));
 
         rig.transport->setHolding(mainStatus, false);
         Outcome after;
         startRead(*rig.store, Zone::main, &after);
         QTRY_VERIFY(after && *after);
         QCOMPARE(rig.transport->count(mainStatus), 2);
-        QCOMPARE(rig.store->status().at(Zone::main).mute, std::optional(false)); // the receiver's word wins
+        QCOMPARE(rig.store->state().status().at(Zone::main).mute, std::optional(false)); // the receiver's word wins
     }
 
     void anotherReceiverForgetsWhatWasRead()

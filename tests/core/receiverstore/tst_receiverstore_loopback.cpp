@@ -4,6 +4,7 @@
 #include "core/protocol/YXCClient.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
+#include "qml/DisplayText.h"
 #include "support/FakeReceiver.h"
 #include "support/Fixtures.h"
 
@@ -68,7 +69,7 @@ private Q_SLOTS:
     {
         QCoro::waitFor(m_store->start());
         QCOMPARE(m_store->connection(), ConnectionState::connected());
-        QCOMPARE(m_store->zoneTitle(), QStringLiteral("Den \u00B7 RX-V481"));
+        QCOMPARE(DisplayText::zoneTitle(*m_store), QStringLiteral("Den \u00B7 RX-V481"));
         QCOMPARE(m_settings->deviceID(), QStringLiteral("00A0DEFA01A7"));
         QCOMPARE(m_store->currentStatus()->mute, false);
         QVERIFY(m_store->eventPort().has_value());
@@ -81,7 +82,7 @@ private Q_SLOTS:
         sendEvent(R"({"device_id":"00A0DEFA01A7","main":{"mute":true,"power":"on"}})");
         QTRY_COMPARE(m_store->currentStatus()->mute, true);
         QCOMPARE(m_store->currentStatus()->power, QStringLiteral("on"));
-        QCOMPARE(m_store->statusLine(), QStringLiteral("Live \u00B7 push events"));
+        QCOMPARE(DisplayText::statusLine(*m_store), QStringLiteral("Live \u00B7 push events"));
     }
 
     // Found with a fake receiver: a play time beyond a double refused the whole answer, and the window and the API
@@ -89,16 +90,16 @@ private Q_SLOTS:
     void playTimeBeyondADoubleStillChangesTheTrack()
     {
         QCoro::waitFor(m_store->start());
-        QCOMPARE(m_store->playInfo()->track, std::optional(QString::fromUtf8("Hoppípolla")));
+        QCOMPARE(m_store->state().playInfo()->track, std::optional(QString::fromUtf8("Hoppípolla")));
 
         m_receiver->answer(QStringLiteral("netusb/getPlayInfo"),
             R"({"response_code":0,"input":"net_radio","playback":"play","play_time":1e400,"total_time":240,
                 "artist":"Band","album":"Album","track":"Next Song"})");
         sendEvent(R"({"device_id":"00A0DEFA01A7","netusb":{"play_info_updated":true,"play_time":-1e400}})");
-        QTRY_COMPARE(m_store->playInfo()->track, std::optional(QStringLiteral("Next Song")));
-        QCOMPARE(m_store->playInfo()->artist, std::optional(QStringLiteral("Band")));
-        QCOMPARE(m_store->playInfo()->totalTime, std::optional(240));
-        QCOMPARE(m_store->playInfo()->playTime, std::nullopt);
+        QTRY_COMPARE(m_store->state().playInfo()->track, std::optional(QStringLiteral("Next Song")));
+        QCOMPARE(m_store->state().playInfo()->artist, std::optional(QStringLiteral("Band")));
+        QCOMPARE(m_store->state().playInfo()->totalTime, std::optional(240));
+        QCOMPARE(m_store->state().playInfo()->playTime, std::nullopt);
     }
 
     // A new track while the old cover is still on its way: the old transfer is ended (its connection closed by
@@ -123,20 +124,29 @@ private Q_SLOTS:
         QCoro::waitFor(m_store->start());
         QCOMPARE(m_store->connection(), ConnectionState::connected());
         QTRY_VERIFY(coverRequest(oldCover));
-        QCOMPARE(m_store->albumArt(), std::nullopt);
+        QCOMPARE(m_store->state().albumArt(), std::nullopt);
 
-        QSignalSpy covers(m_store.get(), &ReceiverStore::albumArtChanged);
+        // What is playing changes with the cover: only the cover's changes count here.
+        int covers = 0;
+        std::optional<QImage> shown = m_store->state().albumArt();
+        QObject watching;
+        QObject::connect(&m_store->state(), &ReceiverState::playbackChanged, &watching, [&] {
+            if (m_store->state().albumArt() != shown) {
+                shown = m_store->state().albumArt();
+                ++covers;
+            }
+        });
         QByteArray next = fixture(QStringLiteral("av-receiver/netusb_getPlayInfo.json"));
         next.replace("AlbumART3612", "AlbumART3613").replace("Hopp\xc3\xadpolla", "Glos\xc3\xb3li");
         m_receiver->answer(QStringLiteral("netusb/getPlayInfo"), next);
         sendEvent(R"({"device_id":"00A0DEFA01A7","netusb":{"play_info_updated":true}})");
 
-        QTRY_VERIFY(m_store->albumArt().has_value());
-        QCOMPARE(m_store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
+        QTRY_VERIFY(m_store->state().albumArt().has_value());
+        QCOMPARE(m_store->state().albumArt()->pixelColor(0, 0), QColor(Qt::blue));
         QTRY_VERIFY(coverRequest(oldCover)->closedByClient);
         QTest::qWait(400); // past the moment the old answer would have come
-        QCOMPARE(covers.size(), 1);
-        QCOMPARE(m_store->albumArt()->pixelColor(0, 0), QColor(Qt::blue));
+        QCOMPARE(covers, 1);
+        QCOMPARE(m_store->state().albumArt()->pixelColor(0, 0), QColor(Qt::blue));
     }
 
     void destroyedWhileARequestHangs()

@@ -130,8 +130,8 @@ private Q_SLOTS:
         row("bass turned", Change([](Rig &rig) { rig.models->sound.setBassDB(1.5); }), QStringList { "Sound.bassDB" },
             QStringList { "Sound.trebleDB", "Sound.toneRange", "Volume.volumeDB" });
         row("zone switch", Change([](Rig &rig) { rig.models->connection.setSelectedZone(QStringLiteral("zone2")); }),
-            QStringList { "Connection.selectedZone", "Connection.zoneOn", "Connection.zoneName", "Sound.hasSubwoofer",
-                "NowPlaying.spotifyDeviceName", "SignalLamps.signalKey", "Volume.volumeDB" },
+            QStringList { "Connection.selectedZone", "Connection.zoneOn", "Connection.zoneName", "Connection.zoneTitle",
+                "Sound.hasSubwoofer", "NowPlaying.spotifyDeviceName", "SignalLamps.signalKey", "Volume.volumeDB" },
             QStringList { "Connection.modelName", "NowPlaying.track", "NowPlaying.artist" });
         row("enhancer", Change([](Rig &rig) { rig.models->sound.toggleEnhancer(); }), QStringList { "Sound.enhancer" },
             QStringList { "Sound.direct", "Sound.dialogueLevel", "Connection.sleepMinutes", "Volume.muted" });
@@ -140,7 +140,8 @@ private Q_SLOTS:
             rig.refresh();
         }),
             QStringList { "NowPlaying.track", "NowPlaying.marqueeText", "NowPlaying.elapsedPlayTime" },
-            QStringList { "NowPlaying.artist", "Volume.volumeDB", "Sources.inputName" });
+            QStringList { "NowPlaying.artist", "NowPlaying.albumArtSource", "Volume.volumeDB", "Sources.inputName",
+                "Connection.displayTint", "Connection.zoneTitle" });
         row("display shown", Change([](Rig &rig) { rig.models->connection.setFrontPanelVisible(true); }),
             QStringList { "Connection.frontPanelVisible" }, QStringList { "Connection.zoneOn" });
         row("volume cap", Change([](Rig &rig) { rig.settings->setMaxVolumeDB(-10); }), QStringList { "Volume.capDB" },
