@@ -17,7 +17,8 @@ Q_LOGGING_CATEGORY(lcConnection, "amplora.window")
 // The receiver's name for a zone, or the zone's own word while it gives none.
 QString shownName(const ReceiverStore &store, Zone zone)
 {
-    const auto name = store.state().names() ? store.state().names()->zoneName(zone) : std::nullopt;
+    const std::optional<NameText> &names = store.state().names();
+    const auto name = names ? names->zoneName(zone) : std::nullopt;
     return name.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone2"));
 }
 

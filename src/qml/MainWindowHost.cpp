@@ -44,7 +44,7 @@ public:
     { }
     QImage requestImage(const QString &, QSize *size, const QSize &requestedSize) override
     {
-        QImage image = m_store && m_store->state().albumArt() ? *m_store->state().albumArt() : QImage();
+        QImage image = m_store ? m_store->state().albumArt().value_or(QImage()) : QImage();
         // Covers arrive larger than the tile; the window keeps only the size it draws.
         if (!image.isNull() && requestedSize.isValid() && !requestedSize.isEmpty()
             && (image.width() > requestedSize.width() || image.height() > requestedSize.height())) {

@@ -12,19 +12,26 @@ namespace {
 
 const QString networkSourceType = QStringLiteral("netusb");
 
+// Which picture the cover is (0 while there is none).
+qint64 artKey(const ReceiverState &state)
+{
+    const std::optional<QImage> &art = state.albumArt();
+    return art ? art->cacheKey() : 0;
+}
+
 } // namespace
 
 NowPlayingModel::NowPlayingModel(ReceiverStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
-    , m_artKey(store.state().albumArt() ? store.state().albumArt()->cacheKey() : 0)
+    , m_artKey(artKey(store.state()))
     , m_elapsedFrom(store.state().playInfo(), store.state().playInfoReceivedAt())
 {
     using S = ReceiverStore;
     const ReceiverState &state = store.state();
     // A new cover is a new picture even when everything else stays; it counts before the source is compared.
     connect(&state, &ReceiverState::playbackChanged, this, [this] {
-        const qint64 art = m_store.state().albumArt() ? m_store.state().albumArt()->cacheKey() : 0;
+        const qint64 art = artKey(m_store.state());
         if (art != m_artKey) {
             m_artKey = art;
             ++m_artGeneration;
@@ -153,8 +160,8 @@ bool NowPlayingModel::needsSpotifyPrompt() const
 
 QString NowPlayingModel::spotifyDeviceName() const
 {
-    const auto name
-        = m_store.state().names() ? m_store.state().names()->zoneName(m_store.selectedZone()) : std::nullopt;
+    const std::optional<NameText> &names = m_store.state().names();
+    const auto name = names ? names->zoneName(m_store.selectedZone()) : std::nullopt;
     return name && !name->isEmpty() ? *name : QStringLiteral("this receiver");
 }
 

@@ -11,6 +11,14 @@ bool supported(const std::optional<Features> &features, Zone zone)
     return features && features->netusb && features->netusb->preset && features->zoneFeatures(zone);
 }
 
+std::optional<int> slotCount(const std::optional<Features> &features, Zone zone)
+{
+    if (!features || !features->zoneFeatures(zone) || !features->netusb || !features->netusb->preset) {
+        return std::nullopt;
+    }
+    return features->netusb->preset->num;
+}
+
 Refusable<YXCCommand> recall(
     Zone zone, const std::optional<Features> &features, const QList<ListedPreset> &listed, int number)
 {

@@ -14,6 +14,8 @@ namespace Favourites {
 
 // Whether the receiver announces favourites and has the zone to play them in.
 bool supported(const std::optional<Features> &features, Zone zone);
+// How many slots the receiver has for them; none where it has no favourites for the zone.
+std::optional<int> slotCount(const std::optional<Features> &features, Zone zone);
 // Refused where there are none, or no filled slot in `listed` has this number (an empty slot recalls nothing).
 Refusable<YXCCommand> recall(
     Zone zone, const std::optional<Features> &features, const QList<ListedPreset> &listed, int number);

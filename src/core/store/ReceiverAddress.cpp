@@ -37,7 +37,7 @@ private:
 // The machine part of a receiver address: without port, brackets and surrounding blanks.
 QString machineOf(const QString &host)
 {
-    const QString trimmed = host.trimmed();
+    QString trimmed = host.trimmed();
     // A bare IPv6 address has colons of its own, so it cannot carry a port: take it whole.
     if (QHostAddress(trimmed).protocol() != QAbstractSocket::UnknownNetworkLayerProtocol) {
         return trimmed;

@@ -334,6 +334,8 @@ private:
     // Shows what a command the receiver just accepted set.
     void showAccepted(const YXCCommand &command);
     const ZoneFeatures *selectedZoneFeatures() const;
+    // The mute a zone's stored status shows; none while it shows none.
+    std::optional<bool> shownMute(Zone zone) const;
     // Shows at once, and sends, the next repeat or shuffle mode what is playing offers.
     std::optional<Refusal> cyclePlayMode(Capability which);
     // Shows at once what `command` sets (as the receiver will once it accepts it), and sends it.

@@ -292,7 +292,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
 
 QCoro::Task<> ReceiverStore::recoverAddress()
 {
-    if (m_launch.mock || !m_settings.deviceID() || m_isScanning) {
+    const std::optional<QString> saved = m_settings.deviceID();
+    if (m_launch.mock || !saved || m_isScanning) {
         co_return;
     }
     const Clock::TimePoint now = m_clock.now();
@@ -302,7 +303,7 @@ QCoro::Task<> ReceiverStore::recoverAddress()
     m_lastRecovery = now;
 
     QPointer<ReceiverStore> self(this);
-    const QString savedID = *m_settings.deviceID();
+    const QString savedID = *saved;
     const QString savedHost = m_settings.host();
     const Epoch asked = epoch();
     const auto unchanged
@@ -361,7 +362,7 @@ QCoro::Task<> ReceiverStore::recoverAddress()
         co_return;
     }
 
-    const QString newHost = claimants.first();
+    const QString &newHost = claimants.first();
     const auto found = std::find_if(m_foundReceivers.cbegin(), m_foundReceivers.cend(),
         [&](const DiscoveredReceiver &receiver) { return receiver.deviceID == savedID; });
     DiscoveredReceiver moved = *found;

@@ -118,8 +118,8 @@ void ReceiverStore::showAccepted(const YXCCommand &command)
         }
         return;
     }
-    if (m_state.playInfo()) {
-        PlayInfo info = *m_state.playInfo();
+    if (const std::optional<PlayInfo> &shown = m_state.playInfo()) {
+        PlayInfo info = *shown;
         if (Accepted::apply(info, command)) {
             m_state.setPlayInfo(std::move(info), std::nullopt);
         }
@@ -207,6 +207,12 @@ void ReceiverStore::togglePower()
     performShown(YXCCommand::setPower(zone, Power::toggled(status)));
 }
 
+std::optional<bool> ReceiverStore::shownMute(Zone zone) const
+{
+    const auto it = m_state.status().find(zone);
+    return it == m_state.status().end() ? std::nullopt : it->second.mute;
+}
+
 void ReceiverStore::toggleMute()
 {
     const Zone zone = m_selectedZone;
@@ -214,9 +220,8 @@ void ReceiverStore::toggleMute()
         return; // one mute command per zone at a time
     }
     m_pendingMute.insert(zone);
-    const auto it = m_state.status().find(zone);
-    if (it != m_state.status().end() && it->second.mute) {
-        sendMute(zone, *it->second.mute);
+    if (const std::optional<bool> muted = shownMute(zone)) {
+        sendMute(zone, *muted);
     } else {
         runMute(zone);
     }
@@ -236,15 +241,15 @@ QCoro::Task<> ReceiverStore::runMute(Zone zone)
         m_pendingMute.erase(zone);
         co_return;
     }
-    const auto it = m_state.status().find(zone);
-    if (it == m_state.status().end() || !it->second.mute) {
+    const std::optional<bool> muted = shownMute(zone);
+    if (!muted) {
         setLastError(
             YXCError::unreadable(rawValue(zone) + QStringLiteral("/getStatus"), QStringLiteral("missing 'mute'"))
                 .description());
         m_pendingMute.erase(zone);
         co_return;
     }
-    co_await sendMute(zone, *it->second.mute);
+    co_await sendMute(zone, *muted);
 }
 
 QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
@@ -376,10 +381,11 @@ std::optional<Refusal> ReceiverStore::setDialogueLevel(double value)
 
 void ReceiverStore::editPlayInfo(const std::function<void(PlayInfo &)> &change)
 {
-    if (!m_state.playInfo()) {
+    const std::optional<PlayInfo> &shown = m_state.playInfo();
+    if (!shown) {
         return;
     }
-    PlayInfo info = *m_state.playInfo();
+    PlayInfo info = *shown;
     change(info);
     m_state.setPlayInfo(std::move(info), std::nullopt);
 }

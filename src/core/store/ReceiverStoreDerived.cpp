@@ -39,10 +39,11 @@ std::optional<ZoneStatus> ReceiverStore::currentStatus() const
 
 std::optional<VolumeScale> ReceiverStore::volumeScale(Zone zone) const
 {
-    if (!m_state.features()) {
+    const std::optional<Features> &features = m_state.features();
+    if (!features) {
         return std::nullopt;
     }
-    const ZoneFeatures *zoneFeatures = m_state.features()->zoneFeatures(zone);
+    const ZoneFeatures *zoneFeatures = features->zoneFeatures(zone);
     return zoneFeatures ? VolumeScale::from(*zoneFeatures) : std::nullopt;
 }
 
@@ -91,7 +92,8 @@ std::optional<double> ReceiverStore::displayedLevelDb(const QString &name) const
 
 const ZoneFeatures *ReceiverStore::selectedZoneFeatures() const
 {
-    return m_state.features() ? m_state.features()->zoneFeatures(m_selectedZone) : nullptr;
+    const std::optional<Features> &features = m_state.features();
+    return features ? features->zoneFeatures(m_selectedZone) : nullptr;
 }
 
 bool ReceiverStore::supports(const QString &function) const
@@ -136,8 +138,9 @@ std::optional<QString> ReceiverStore::manualToneMode() const
 
 bool ReceiverStore::isSpotifyActive() const
 {
-    return Playback::isPlaying(m_state.playInfo()) && m_state.playInfo()->input == QStringLiteral("spotify")
-        && m_state.playInfo()->track && !m_state.playInfo()->track->isEmpty();
+    const std::optional<PlayInfo> &info = m_state.playInfo();
+    return info && Playback::isPlaying(info) && info->input == QStringLiteral("spotify") && info->track
+        && !info->track->isEmpty();
 }
 
 bool ReceiverStore::needsSpotifyPrompt() const
@@ -146,22 +149,23 @@ bool ReceiverStore::needsSpotifyPrompt() const
     if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
-    return !m_state.playInfo() || m_state.playInfo()->input != QStringLiteral("spotify")
-        || !m_state.playInfo()->hasMetadata() || Playback::isStopped(*m_state.playInfo());
+    const std::optional<PlayInfo> &info = m_state.playInfo();
+    return !info || info->input != QStringLiteral("spotify") || !info->hasMetadata() || Playback::isStopped(*info);
 }
 
 std::optional<int> ReceiverStore::elapsedPlayTime(Clock::TimePoint now) const
 {
-    if (!m_state.playInfo() || !m_state.playInfo()->playTime || *m_state.playInfo()->playTime < 0) {
+    const std::optional<PlayInfo> &info = m_state.playInfo();
+    if (!info || !info->playTime || *info->playTime < 0) {
         return std::nullopt;
     }
     qint64 elapsed = 0;
-    if (Playback::isPlaying(m_state.playInfo()) && now > m_state.playInfoReceivedAt()) {
+    if (Playback::isPlaying(info) && now > m_state.playInfoReceivedAt()) {
         elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - m_state.playInfoReceivedAt()).count();
     }
-    qint64 position = qint64(*m_state.playInfo()->playTime) + elapsed;
-    if (m_state.playInfo()->totalTime && *m_state.playInfo()->totalTime >= 1) {
-        position = std::min<qint64>(position, *m_state.playInfo()->totalTime);
+    qint64 position = qint64(*info->playTime) + elapsed;
+    if (info->totalTime && *info->totalTime >= 1) {
+        position = std::min<qint64>(position, *info->totalTime);
     }
     return int(std::min<qint64>(position, std::numeric_limits<int>::max()));
 }

@@ -5,6 +5,7 @@
 
 #include "core/Logging.h"
 #include "core/capabilities/Power.h"
+#include "core/capabilities/Presets.h"
 #include "core/capabilities/Volume.h"
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
@@ -16,7 +17,8 @@ QCoro::Task<> ReceiverStore::reloadIfMissing(const std::optional<T> &(ReceiverSt
     bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
     YXCCommand command, QString label, Clock::TimePoint now)
 {
-    if ((m_state.*field)() || (this->*lastAttempt && now - *(this->*lastAttempt) < reloadSpacing)) {
+    const std::optional<Clock::TimePoint> &lastTried = this->*lastAttempt;
+    if ((m_state.*field)() || (lastTried && now - *lastTried < reloadSpacing)) {
         co_return;
     }
     QPointer<ReceiverStore> self(this);
@@ -142,9 +144,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         }
         m_fresh.succeeded(ticket);
         noteAnswer();
-        const std::optional<int> slots
-            = supportsFavourites() ? m_state.features()->netusb->preset->num : std::optional<int>();
-        m_state.setFavourites(info->listed(slots));
+        m_state.setFavourites(info->listed(Favourites::slotCount(m_state.features(), m_selectedZone)));
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::features: {
