@@ -10,7 +10,6 @@
 #include "api/server/TCPListener.h"
 
 #include <QPointer>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -51,16 +50,16 @@ QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request, Cancella
 } // namespace
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, QObject *parent)
+    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, Clock &clock, QObject *parent)
     : ReceiverAPIServer(configuration, control, std::move(tokenStore),
         std::make_shared<SceneService>(
             control, sceneStore ? std::move(sceneStore) : defaultSceneStore(), configuration),
-        parent)
+        clock, parent)
 { }
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, QObject *parent)
-    : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), parent)
+    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, Clock &clock, QObject *parent)
+    : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), clock, parent)
 {
     m_control = std::move(control);
     m_scenes = std::move(scenes);
@@ -73,16 +72,14 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
 }
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
-    HandlerFactory handlerFactory, QObject *parent)
+    HandlerFactory handlerFactory, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_configuration(configuration)
     , m_handlerFactory(std::move(handlerFactory))
     , m_authenticator(std::make_shared<TokenAuthenticator>())
     , m_tokens(std::make_shared<TokenKeeper>(std::move(tokenStore), m_authenticator))
-    , m_events(std::make_shared<StatusEvents>())
-    , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
-        QTimer::singleShot(delay, context, std::move(action));
-    })
+    , m_events(std::make_shared<StatusEvents>(clock))
+    , m_clock(clock)
 { }
 
 ReceiverAPIServer::~ReceiverAPIServer()
@@ -94,7 +91,7 @@ APIRouter ReceiverAPIServer::makeRouter() const
 {
     return APIRouter(m_control, m_scenes, m_configuration, m_authenticator,
         std::make_shared<VolumeRateLimiter>(
-            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds),
+            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds, m_clock),
         m_events);
 }
 
@@ -216,7 +213,7 @@ void ReceiverAPIServer::noteRefusedOverCapacity()
 {
     // A flood would otherwise write one line per connection.
     ++m_refusedOverCapacity;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_clock.now();
     if (!m_overCapacityLogged || now - *m_overCapacityLogged >= std::chrono::minutes(1)) {
         qCWarning(lcApi) << "Closed" << m_refusedOverCapacity
                          << "new connection(s) at once:" << m_configuration.maxConnections << "are open already";
@@ -233,7 +230,7 @@ void ReceiverAPIServer::acceptFailed(int error)
         qCWarning(lcApi).noquote() << "Couldn't accept a connection:" << qt_error_string(error)
                                    << "(trying again shortly)";
     }
-    m_timer(kAcceptRetryDelay, m_listener, [listener = m_listener] { listener->resume(); });
+    m_clock.callAfter(kAcceptRetryDelay, m_listener, [listener = m_listener] { listener->resume(); });
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
