@@ -49,8 +49,9 @@ QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request, Cancella
 
 } // namespace
 
-ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, Clock &clock, QObject *parent)
+ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration,
+    const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<APITokenStore> tokenStore,
+    std::shared_ptr<SceneStore> sceneStore, Clock &clock, QObject *parent)
     : ReceiverAPIServer(configuration, control, std::move(tokenStore),
         std::make_shared<SceneService>(
             control, sceneStore ? std::move(sceneStore) : defaultSceneStore(), configuration),
@@ -63,7 +64,7 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
 {
     m_control = std::move(control);
     m_scenes = std::move(scenes);
-    m_handlerFactory = [this](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
+    m_handlerFactory = [this](const std::shared_ptr<TokenAuthenticator> &) -> RequestHandler {
         // One router (and one rate limiter) per run of the listener, shared by its connections.
         return [router = makeRouter()](HTTPRequest request, Cancellation cancel) {
             return routed(router, std::move(request), std::move(cancel));
@@ -102,21 +103,25 @@ qsizetype ReceiverAPIServer::openConnectionCount() const
 
 bool ReceiverAPIServer::isLoopback(const QHostAddress &address)
 {
-    if (address.isNull())
+    if (address.isNull()) {
         return false;
+    }
     bool isIPv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIPv4); // also unwraps ::ffff:a.b.c.d
-    if (isIPv4)
+    if (isIPv4) {
         return (ipv4 >> 24) == 127;
-    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+    }
+    if (address.protocol() == QAbstractSocket::IPv6Protocol) {
         return address.isEqual(QHostAddress::LocalHostIPv6, QHostAddress::StrictConversion);
+    }
     return false;
 }
 
 QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start(quint16 port, bool localhostOnly)
 {
-    if (m_listener || m_starting)
+    if (m_listener || m_starting) {
         co_return Failure { ServerError::alreadyRunning() };
+    }
     m_configuration.port = port;
     m_configuration.localhostOnly = localhostOnly;
     co_return co_await start();
@@ -124,8 +129,9 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start(quint16 port,
 
 QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
 {
-    if (m_listener || m_starting)
+    if (m_listener || m_starting) {
         co_return Failure { ServerError::alreadyRunning() };
+    }
     m_starting = true;
     const quint64 generation = m_generation;
     QPointer<ReceiverAPIServer> self(this);
@@ -133,18 +139,23 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
     // The keeper hands the token to the authenticator itself, in turn with any regeneration.
     const std::shared_ptr<TokenKeeper> tokens = m_tokens;
     auto token = co_await tokens->current();
-    if (!self)
+    if (!self) {
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    }
     m_starting = false;
-    if (!token)
+    if (!token) {
         co_return Failure { ServerError::tokenStore(token.error()) };
-    if (generation != m_generation)
+    }
+    if (generation != m_generation) {
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    }
 
     const QHostAddress address
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
     auto listener = TCPListener::listen(
         address, m_configuration.port, kListenBacklog,
+        // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
+        // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
         [this](int descriptor, const QHostAddress &peer) { accept(descriptor, peer); },
         [this](int error) { acceptFailed(error); }, this);
     if (!listener) {
@@ -244,8 +255,9 @@ QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
     const std::shared_ptr<TokenKeeper> tokens = m_tokens;
     const std::shared_ptr<StatusEvents> events = m_events;
     auto token = co_await tokens->regenerate();
-    if (token)
+    if (token) {
         events->endAll();
+    }
     co_return token;
 }
 

@@ -50,7 +50,7 @@ public:
         QObject *parent = nullptr);
     // A server with a scene service of its own over `sceneStore` (the scenes file at its default place when none
     // is given).
-    ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+    ReceiverAPIServer(ReceiverAPIConfiguration configuration, const std::shared_ptr<ReceiverControl> &control,
         std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore = nullptr,
         Clock &clock = Clock::system(), QObject *parent = nullptr);
     // A server whose requests go to whatever handler `handlerFactory` builds for each run of the listener.

@@ -36,8 +36,9 @@ StatusEvents::StatusEvents(Settings settings, Clock &clock, QObject *parent)
     , m_settings(settings)
     , m_clock(clock)
 {
-    for (ZoneState &zoneState : m_zones)
+    for (ZoneState &zoneState : m_zones) {
         zoneState.interval = m_settings.minimumInterval;
+    }
 }
 
 StatusEvents::~StatusEvents()
@@ -52,8 +53,9 @@ QByteArray StatusEvents::statusJSON(const ReceiverStatus &status)
 
 std::shared_ptr<ResponseStream> StatusEvents::subscribe()
 {
-    if (subscriberCount() >= m_settings.maxSubscribers)
+    if (subscriberCount() >= m_settings.maxSubscribers) {
         return nullptr;
+    }
     auto subscriber = std::make_shared<Subscriber>();
     subscriber->stream = std::make_shared<ResponseStream>(m_settings.maxPendingBytes);
     const ResponseStream *stream = subscriber->stream.get();
@@ -67,8 +69,9 @@ void StatusEvents::sendFirst(const std::shared_ptr<ResponseStream> &stream, Zone
 {
     const auto found = std::ranges::find_if(
         m_subscribers, [&stream](const std::shared_ptr<Subscriber> &each) { return each->stream == stream; });
-    if (found == m_subscribers.end())
+    if (found == m_subscribers.end()) {
         return;
+    }
     (*found)->sent.at(indexOf(zone)) = json;
     stream->write(statusEvent(json));
 }
@@ -83,15 +86,17 @@ void StatusEvents::publish(Zone zone, const QByteArray &json)
     ZoneState &zoneState = state(zone);
     // JSON every subscriber has is no event, so it must not hold back the next change; a waiting one is replaced
     // all the same, as the latest wins.
-    if (!zoneState.pending && !isNews(zone, json))
+    if (!zoneState.pending && !isNews(zone, json)) {
         return;
+    }
     const auto decision = zoneState.offer(json, m_clock.now());
     if (const auto *now = std::get_if<ZoneState::SendNow>(&decision)) {
         send(zone, now->value);
     } else if (const auto *later = std::get_if<ZoneState::FlushAfter>(&decision)) {
         m_clock.callAfter(later->delay, this, [this, zone, generation = m_generation] {
-            if (generation == m_generation)
+            if (generation == m_generation) {
                 flushPending(zone);
+            }
         });
     }
 }
@@ -99,13 +104,15 @@ void StatusEvents::publish(Zone zone, const QByteArray &json)
 void StatusEvents::flushPending(Zone zone)
 {
     ZoneState &zoneState = state(zone);
-    if (!zoneState.pending)
+    if (!zoneState.pending) {
         return;
+    }
     const QByteArray json = std::move(*zoneState.pending);
     zoneState.pending.reset();
     // The interval runs from the last event that went out, not from JSON that turned out to be no news.
-    if (send(zone, json))
+    if (send(zone, json)) {
         zoneState.lastSentAt = m_clock.now();
+    }
 }
 
 bool StatusEvents::isNews(Zone zone, const QByteArray &json) const
@@ -122,10 +129,12 @@ bool StatusEvents::send(Zone zone, const QByteArray &json)
     QByteArray event; // written once, shared by every subscriber that gets it
     for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
         std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
-        if (!has || *has == json)
+        if (!has || *has == json) {
             continue;
-        if (event.isEmpty())
+        }
+        if (event.isEmpty()) {
             event = statusEvent(json);
+        }
         has = json;
         subscriber->stream->write(event);
         sent = true;
@@ -141,22 +150,26 @@ void StatusEvents::remove(const ResponseStream *stream)
 
 void StatusEvents::armKeepAlive()
 {
-    if (m_keepAliveArmed)
+    if (m_keepAliveArmed) {
         return;
+    }
     m_keepAliveArmed = true;
     m_clock.callAfter(m_settings.keepAliveInterval, this, [this, generation = m_generation] {
-        if (generation == m_generation)
+        if (generation == m_generation) {
             keepAlive();
+        }
     });
 }
 
 void StatusEvents::keepAlive()
 {
     m_keepAliveArmed = false;
-    for (const std::shared_ptr<Subscriber> &subscriber : snapshot())
+    for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
         subscriber->stream->write(keepAliveComment());
-    if (!m_subscribers.empty())
+    }
+    if (!m_subscribers.empty()) {
         armKeepAlive();
+    }
 }
 
 void StatusEvents::endAll()
@@ -164,16 +177,18 @@ void StatusEvents::endAll()
     ++m_generation;
     m_keepAliveArmed = false;
     // Their flushes will not run: a waiting JSON would otherwise hold back every later one.
-    for (ZoneState &zoneState : m_zones)
+    for (ZoneState &zoneState : m_zones) {
         zoneState.pending.reset();
+    }
     std::vector<std::shared_ptr<Subscriber>> ended;
     ended.swap(m_subscribers);
     for (const std::shared_ptr<Subscriber> &subscriber : ended) {
         disconnect(subscriber->stream.get(), nullptr, this, nullptr);
         subscriber->stream->end();
     }
-    if (!ended.empty())
+    if (!ended.empty()) {
         qCInfo(lcApi) << "Ended" << ended.size() << "event stream(s)";
+    }
 }
 
 } // namespace amplora::api

@@ -34,7 +34,7 @@ public:
         std::chrono::milliseconds minimumInterval { 100 };
         std::chrono::milliseconds keepAliveInterval { 15000 };
         // Bytes that may wait unsent for one subscriber before it is dropped.
-        qsizetype maxPendingBytes = 256 * 1024;
+        qsizetype maxPendingBytes = qsizetype { 256 } * 1024;
     };
 
     // `clock` must outlive the events.
