@@ -9,6 +9,7 @@
 #include "api/scenes/FileSceneStore.h"
 #include "api/server/ReceiverAPIServer.h"
 #include "api/server/StatusEvents.h"
+#include "base/Clock.h"
 
 #include "StaticReceiverControl.h"
 
@@ -32,7 +33,6 @@
 
 using namespace amplora;
 using namespace amplora::api;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -59,7 +59,7 @@ public:
     // The first events have arrived.
     bool ready() const { return m_ready; }
     bool failed() const { return m_failed; }
-    std::map<int, Clock::time_point> arrivals()
+    std::map<int, Clock::TimePoint> arrivals()
     {
         std::lock_guard lock(m_mutex);
         return m_arrivals;
@@ -85,20 +85,23 @@ private:
         char chunk[65536];
         while (!m_stop) {
             const ssize_t count = ::recv(descriptor, chunk, sizeof chunk, 0);
-            if (count <= 0)
+            if (count <= 0) {
                 break;
-            const auto now = Clock::now();
+            }
+            const auto now = Clock::system().now();
             buffer.append(chunk, count);
-            for (qsizetype end; (end = buffer.indexOf("\n\n")) >= 0; buffer.remove(0, end + 2))
+            for (qsizetype end; (end = buffer.indexOf("\n\n")) >= 0; buffer.remove(0, end + 2)) {
                 note(buffer.left(end), now);
+            }
         }
         ::close(descriptor);
     }
-    void note(const QByteArray &event, Clock::time_point now)
+    void note(const QByteArray &event, Clock::TimePoint now)
     {
         const qsizetype at = event.indexOf("\"volumeDb\":");
-        if (at < 0)
+        if (at < 0) {
             return;
+        }
         if (!m_ready) {
             m_ready = true;
             return;
@@ -113,11 +116,11 @@ private:
     std::atomic<bool> m_failed = false;
     std::atomic<int> m_descriptor = -1;
     std::mutex m_mutex;
-    std::map<int, Clock::time_point> m_arrivals;
+    std::map<int, Clock::TimePoint> m_arrivals;
     std::thread m_thread;
 };
 
-double milliseconds(Clock::duration duration)
+double milliseconds(Clock::Duration duration)
 {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
@@ -127,8 +130,9 @@ QCoro::Task<> change(std::shared_ptr<bench::StaticReceiverControl> control, Stat
 {
     control->current().volumeDb = volumeOf(number);
     const auto status = co_await control->status(Zone::main, Cancellation());
-    if (status)
+    if (status) {
         events->publish(Zone::main, StatusEvents::statusJSON(status.value()));
+    }
 }
 
 } // namespace
@@ -156,19 +160,20 @@ int main(int argc, char **argv)
         std::make_shared<FileSceneStore>(scenesDir.filePath(QStringLiteral("scenes.json"))));
 
     std::unique_ptr<Subscriber> subscriber;
-    std::vector<Clock::time_point> changedAt;
+    std::vector<Clock::TimePoint> changedAt;
     int next = 0;
     QTimer ticks;
     ticks.setTimerType(Qt::PreciseTimer);
     QObject::connect(&ticks, &QTimer::timeout, &app, [&] {
-        if (!subscriber->ready())
+        if (!subscriber->ready()) {
             return;
+        }
         if (next == changes) {
             ticks.stop();
             QTimer::singleShot(std::chrono::seconds(1), &app, [&app] { app.exit(0); });
             return;
         }
-        changedAt.push_back(Clock::now());
+        changedAt.push_back(Clock::system().now());
         change(control, &server.statusEvents(), next++);
     });
     QCoro::connect(server.start(), &app, [&](const Result<quint16, ServerError> &started) {
@@ -180,16 +185,18 @@ int main(int argc, char **argv)
         subscriber = std::make_unique<Subscriber>(started.value());
         ticks.start(interval);
     });
-    if (const int status = app.exec(); status != 0)
+    if (const int status = app.exec(); status != 0) {
         return status;
+    }
 
     const auto arrivals = subscriber->arrivals();
     subscriber.reset();
     std::vector<double> latencies;
     for (int number = 0; number < next; ++number) {
         const auto found = arrivals.find(number);
-        if (found != arrivals.end())
+        if (found != arrivals.end()) {
             latencies.push_back(milliseconds(found->second - changedAt.at(std::size_t(number))));
+        }
     }
     if (latencies.size() != std::size_t(next)) {
         std::fprintf(stderr, "api_events_bench: %zu of %d changes arrived\n", latencies.size(), next);

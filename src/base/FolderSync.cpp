@@ -27,8 +27,9 @@ QString FolderSyncError::description() const
 Result<Done, FolderSyncError> syncFolder(const QString &folder)
 {
     const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
+    if (descriptor < 0) {
         return Failure { FolderSyncError { folder, errno } };
+    }
     int error = 0;
     while (::fsync(descriptor) != 0) {
         if (errno != EINTR) {
@@ -37,22 +38,25 @@ Result<Done, FolderSyncError> syncFolder(const QString &folder)
         }
     }
     ::close(descriptor);
-    if (error != 0)
+    if (error != 0) {
         return Failure { FolderSyncError { folder, error } };
+    }
     qCDebug(lcFiles).noquote() << "Synced the folder" << folder;
     return Done {};
 }
 
 void syncFolderOf(const QString &filePath)
 {
-    if (const auto synced = syncFolder(QFileInfo(filePath).absolutePath()); !synced)
+    if (const auto synced = syncFolder(QFileInfo(filePath).absolutePath()); !synced) {
         qCWarning(lcFiles).noquote() << synced.error().description();
+    }
 }
 
 bool commitDurably(QSaveFile &file)
 {
-    if (!file.commit())
+    if (!file.commit()) {
         return false;
+    }
     syncFolderOf(file.fileName());
     return true;
 }

@@ -7,14 +7,17 @@ namespace amplora::api {
 QCoro::Task<Result<QString, KeychainError>> APITokenStore::loadOrCreate()
 {
     auto stored = co_await read();
-    if (!stored)
+    if (!stored) {
         co_return Failure { stored.error() };
-    if (stored.value())
-        co_return *stored.value();
+    }
+    if (const std::optional<QString> &token = stored.value()) {
+        co_return *token;
+    }
     QString token = APIToken::generate();
     auto saved = co_await save(token);
-    if (!saved)
+    if (!saved) {
         co_return Failure { saved.error() };
+    }
     co_return token;
 }
 

@@ -24,10 +24,12 @@ bool writeAll(int fd, QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
         const ssize_t written = ::write(fd, bytes.data(), static_cast<size_t>(bytes.size()));
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
-        if (written <= 0)
+        }
+        if (written <= 0) {
             return false;
+        }
         bytes = bytes.sliced(written);
     }
     return true;
@@ -50,18 +52,21 @@ QString FileTokenStore::defaultPath()
 QCoro::Task<Result<std::optional<QString>, KeychainError>> FileTokenStore::read()
 {
     QFile file(m_path);
-    if (!file.exists())
+    if (!file.exists()) {
         co_return std::optional<QString>();
-    if (!file.open(QIODevice::ReadOnly))
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
         co_return Failure { fileError(QStringLiteral("read"), m_path, EACCES) };
+    }
     if ((file.permissions()
             & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther))) {
         qCWarning(lcApi) << "The API token file" << m_path << "was readable by others; making it private";
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     const QString token = QString::fromUtf8(file.read(kMaxTokenFileBytes)).trimmed();
-    if (token.isEmpty())
+    if (token.isEmpty()) {
         co_return std::optional<QString>();
+    }
     co_return std::optional<QString>(token);
 }
 
@@ -73,8 +78,9 @@ QCoro::Task<Result<Done, KeychainError>> FileTokenStore::save(QString token)
 Result<Done, KeychainError> FileTokenStore::write(const QByteArray &bytes) const
 {
     const QString directory = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(directory))
+    if (!QDir().mkpath(directory)) {
         return Failure { fileError(QStringLiteral("create"), directory, EACCES) };
+    }
 
     // Written to a private temporary file of its own (mkstemp makes it 0600 with a name nobody can guess or
     // have planted) and renamed over the old one, so the token is never readable by others and a crash leaves
@@ -82,16 +88,20 @@ Result<Done, KeychainError> FileTokenStore::write(const QByteArray &bytes) const
     const QByteArray finalPath = QFile::encodeName(m_path);
     QByteArray temporaryPath = QFile::encodeName(directory) + "/.api-token-XXXXXX";
     const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return Failure { fileError(QStringLiteral("write"), m_path, errno) };
+    }
     int error = 0;
     errno = 0;
-    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    if (::fchmod(fd, 0600) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
         error = errno ? errno : EIO;
-    if (::close(fd) != 0 && error == 0)
+    }
+    if (::close(fd) != 0 && error == 0) {
         error = errno;
-    if (error == 0 && ::rename(temporaryPath.constData(), finalPath.constData()) != 0)
+    }
+    if (error == 0 && ::rename(temporaryPath.constData(), finalPath.constData()) != 0) {
         error = errno;
+    }
     if (error != 0) {
         ::unlink(temporaryPath.constData());
         return Failure { fileError(QStringLiteral("write"), m_path, error) };
@@ -103,8 +113,9 @@ Result<Done, KeychainError> FileTokenStore::write(const QByteArray &bytes) const
 Result<Done, KeychainError> FileTokenStore::remove()
 {
     if (::unlink(QFile::encodeName(m_path).constData()) != 0) {
-        if (errno == ENOENT)
+        if (errno == ENOENT) {
             return Done {};
+        }
         return Failure { fileError(QStringLiteral("remove"), m_path, errno) };
     }
     // A token that came back after a power cut would be a second token on disk.

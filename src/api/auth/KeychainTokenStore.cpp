@@ -55,8 +55,9 @@ private:
         bool finished;
         void resume(bool inTime)
         {
-            if (resumed)
+            if (resumed) {
                 return;
+            }
             resumed = true;
             finished = inTime;
             handle.resume();
@@ -78,10 +79,12 @@ KeychainTokenStore::KeychainTokenStore(QString service, QString account, std::ch
 
 bool KeychainTokenStore::meansNoSecretService(const KeychainError &error)
 {
-    if (error.status == NoBackendAvailable || error.status == NotImplemented)
+    if (error.status == NoBackendAvailable || error.status == NotImplemented) {
         return true;
-    if (error.status != OtherError)
+    }
+    if (error.status != OtherError) {
         return false;
+    }
     // QtKeychain gives every D-Bus failure the same code, so the text tells them apart. The bus daemons'
     // refusals (dbus-daemon, dbus-broker) are never translated; GLib's own texts for a missing bus are, which
     // the caller's check of the bus address covers.
@@ -92,8 +95,9 @@ bool KeychainTokenStore::meansNoSecretService(const KeychainError &error)
         QStringLiteral("\"dbus-launch\""),
     };
     for (const QString &text : noService) {
-        if (error.platformMessage.contains(text))
+        if (error.platformMessage.contains(text)) {
             return true;
+        }
     }
     return false;
 }
@@ -102,12 +106,15 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> KeychainTokenStore::r
 {
     auto *job = new QKeychain::ReadPasswordJob(m_service);
     job->setKey(m_account);
-    if (!co_await FinishedInTime(job, m_timeout))
+    if (!co_await FinishedInTime(job, m_timeout)) {
         co_return Failure { timedOut(m_timeout) };
-    if (job->error() == QKeychain::EntryNotFound)
+    }
+    if (job->error() == QKeychain::EntryNotFound) {
         co_return std::optional<QString>();
-    if (job->error() != QKeychain::NoError)
+    }
+    if (job->error() != QKeychain::NoError) {
         co_return Failure { jobError(*job) };
+    }
     const QByteArray data = job->binaryData();
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString token = decoder.decode(data);
@@ -124,10 +131,12 @@ QCoro::Task<Result<Done, KeychainError>> KeychainTokenStore::save(QString token)
     auto *job = new QKeychain::WritePasswordJob(m_service);
     job->setKey(m_account);
     job->setBinaryData(token.toUtf8());
-    if (!co_await FinishedInTime(job, m_timeout))
+    if (!co_await FinishedInTime(job, m_timeout)) {
         co_return Failure { timedOut(m_timeout) };
-    if (job->error() != QKeychain::NoError)
+    }
+    if (job->error() != QKeychain::NoError) {
         co_return Failure { jobError(*job) };
+    }
     co_return Done {};
 }
 
@@ -135,10 +144,12 @@ QCoro::Task<Result<Done, KeychainError>> KeychainTokenStore::deleteToken()
 {
     auto *job = new QKeychain::DeletePasswordJob(m_service);
     job->setKey(m_account);
-    if (!co_await FinishedInTime(job, m_timeout))
+    if (!co_await FinishedInTime(job, m_timeout)) {
         co_return Failure { timedOut(m_timeout) };
-    if (job->error() != QKeychain::NoError && job->error() != QKeychain::EntryNotFound)
+    }
+    if (job->error() != QKeychain::NoError && job->error() != QKeychain::EntryNotFound) {
         co_return Failure { jobError(*job) };
+    }
     co_return Done {};
 }
 

@@ -29,26 +29,30 @@ std::optional<QString> SessionSecretService::missingBus() const
     if (address.isEmpty()) {
         // What a bus library falls back to: the user's bus in the runtime folder.
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        if (!runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists())
+        if (!runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists()) {
             return std::nullopt;
+        }
         return QStringLiteral("no session bus (DBUS_SESSION_BUS_ADDRESS is not set)");
     }
     // Only one plain socket path is checked; other forms (abstract sockets, TCP, lists) are left to the bus
     // library, and so to the keyring's answer.
     const QString prefix = QStringLiteral("unix:path=");
-    if (address.contains(u';') || !address.startsWith(prefix))
+    if (address.contains(u';') || !address.startsWith(prefix)) {
         return std::nullopt;
+    }
     const QString path = QUrl::fromPercentEncoding(address.mid(prefix.size()).section(u',', 0, 0).toUtf8());
-    if (QFileInfo(path).exists())
+    if (QFileInfo(path).exists()) {
         return std::nullopt;
+    }
     return QStringLiteral("no session bus (nothing at %1)").arg(path);
 }
 
 QCoro::Task<Result<Done, KeychainError>> SessionSecretService::checkUnlocked()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
         co_return Failure { unavailable(QStringLiteral("the session bus is gone")) };
+    }
     QDBusMessage get
         = QDBusMessage::createMethodCall(secretsName, QStringLiteral("/org/freedesktop/secrets/aliases/default"),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
@@ -60,10 +64,12 @@ QCoro::Task<Result<Done, KeychainError>> SessionSecretService::checkUnlocked()
             QStringLiteral("the Secret Service has no default keyring (%1)").arg(reply.errorMessage())) };
     }
     const QVariant locked = reply.arguments().value(0).value<QDBusVariant>().variant();
-    if (locked.typeId() != QMetaType::Bool)
+    if (locked.typeId() != QMetaType::Bool) {
         co_return Failure { unavailable(QStringLiteral("the Secret Service did not say whether it is locked")) };
-    if (locked.toBool())
+    }
+    if (locked.toBool()) {
         co_return Failure { unavailable(QStringLiteral("the login keyring is locked")) };
+    }
     co_return Done {};
 }
 

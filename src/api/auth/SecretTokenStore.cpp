@@ -15,8 +15,9 @@ SecretTokenStore::SecretTokenStore(
 std::optional<QString> SecretTokenStore::reasonForFile(const KeychainError *keychainError) const
 {
     if (keychainError) {
-        if (KeychainTokenStore::meansNoSecretService(*keychainError))
+        if (KeychainTokenStore::meansNoSecretService(*keychainError)) {
             return keychainError->description();
+        }
         return std::nullopt;
     }
     return m_service->missingBus();
@@ -24,8 +25,9 @@ std::optional<QString> SecretTokenStore::reasonForFile(const KeychainError *keyc
 
 void SecretTokenStore::useFile(const QString &why)
 {
-    if (m_usedFile)
+    if (m_usedFile) {
         return;
+    }
     m_usedFile = true;
     qCInfo(lcApi).noquote()
         << QStringLiteral("No Secret Service (%1); the API token is kept in %2 (mode 0600)").arg(why, m_file.path());
@@ -34,19 +36,22 @@ void SecretTokenStore::useFile(const QString &why)
 void SecretTokenStore::removeFile()
 {
     // The service holds the token now; a copy left on disk would only leak it.
-    if (auto removed = m_file.remove(); !removed)
+    if (auto removed = m_file.remove(); !removed) {
         qCWarning(lcApi).noquote() << removed.error().description();
+    }
 }
 
 QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::readFile()
 {
     auto stored = co_await m_file.read();
-    if (!stored || stored.value() || !m_lastKeychainToken)
+    if (!stored || stored.value() || !m_lastKeychainToken) {
         co_return stored;
+    }
     // The service went away while we ran: its token stays the token.
     const QString kept = *m_lastKeychainToken;
-    if (auto saved = co_await m_file.save(kept); !saved)
+    if (auto saved = co_await m_file.save(kept); !saved) {
         co_return Failure { saved.error() };
+    }
     qCInfo(lcApi).noquote() << "The Secret Service is gone; its API token is kept in" << m_file.path();
     co_return std::optional<QString>(kept);
 }
@@ -54,8 +59,9 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::rea
 QCoro::Task<Result<Done, KeychainError>> SecretTokenStore::moveIntoKeychain(QString token)
 {
     auto saved = co_await m_keychain->save(token);
-    if (!saved)
+    if (!saved) {
         co_return saved;
+    }
     qCInfo(lcApi).noquote() << "The API token in" << m_file.path() << "is now kept by the Secret Service";
     m_lastKeychainToken = std::move(token);
     removeFile();
@@ -71,8 +77,9 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::rea
     if (m_waitingForUnlock) {
         // Reading from a locked keyring asks for its password where there is a display; asking again at every
         // retry would stack prompts. Once it has been found locked, it is read again only once it is unlocked.
-        if (auto unlocked = co_await m_service->checkUnlocked(); !unlocked)
+        if (auto unlocked = co_await m_service->checkUnlocked(); !unlocked) {
             co_return Failure { unlocked.error() };
+        }
         m_waitingForUnlock = false;
     }
     auto stored = co_await m_keychain->read();
@@ -101,14 +108,17 @@ QCoro::Task<Result<std::optional<QString>, KeychainError>> SecretTokenStore::rea
         }
     }
     if (fileToken && fileToken != stored.value()) {
-        if (auto moved = co_await moveIntoKeychain(*fileToken); !moved)
+        if (auto moved = co_await moveIntoKeychain(*fileToken); !moved) {
             co_return Failure { moved.error() };
+        }
         co_return fileToken;
     }
-    if (fileToken)
+    if (fileToken) {
         removeFile();
-    if (stored.value())
+    }
+    if (stored.value()) {
         m_lastKeychainToken = stored.value();
+    }
     co_return stored;
 }
 

@@ -17,33 +17,42 @@ bool TokenAuthenticator::authenticate(const HTTPRequest &request) const
         QMutexLocker lock(&m_mutex);
         accepted = m_token;
     }
-    if (!accepted || accepted->isEmpty())
+    if (!accepted || accepted->isEmpty()) {
         return false;
+    }
     const auto header = request.headers.constFind(QStringLiteral("authorization"));
-    if (header == request.headers.constEnd())
+    if (header == request.headers.constEnd()) {
         return false;
+    }
 
     // Split at the first space; a run of spaces counts as one separator, so "Bearer   <token>" passes.
-    const QString value = *header;
+    const QString &value = *header;
     qsizetype schemeStart = 0;
-    while (schemeStart < value.size() && value[schemeStart] == u' ')
+    while (schemeStart < value.size() && value[schemeStart] == u' ') {
         ++schemeStart;
+    }
     const qsizetype schemeEnd = value.indexOf(u' ', schemeStart);
-    if (schemeEnd < 0)
+    if (schemeEnd < 0) {
         return false;
+    }
     qsizetype tokenStart = schemeEnd;
-    while (tokenStart < value.size() && value[tokenStart] == u' ')
+    while (tokenStart < value.size() && value[tokenStart] == u' ') {
         ++tokenStart;
-    if (tokenStart == value.size())
+    }
+    if (tokenStart == value.size()) {
         return false;
-    if (QStringView(value).sliced(schemeStart, schemeEnd - schemeStart).compare(u"bearer", Qt::CaseInsensitive) != 0)
+    }
+    if (QStringView(value).sliced(schemeStart, schemeEnd - schemeStart).compare(u"bearer", Qt::CaseInsensitive) != 0) {
         return false;
+    }
 
     QStringView presented = QStringView(value).sliced(tokenStart);
-    while (!presented.isEmpty() && (presented.front() == u' ' || presented.front() == u'\t'))
+    while (!presented.isEmpty() && (presented.front() == u' ' || presented.front() == u'\t')) {
         presented = presented.sliced(1);
-    while (!presented.isEmpty() && (presented.back() == u' ' || presented.back() == u'\t'))
+    }
+    while (!presented.isEmpty() && (presented.back() == u' ' || presented.back() == u'\t')) {
         presented.chop(1);
+    }
     return constantTimeEquals(presented.toUtf8(), accepted->toUtf8());
 }
 

@@ -19,7 +19,8 @@ struct TokenKeeper::Finished {
 
     bool await_ready() const noexcept { return operation->result.has_value(); }
     void await_suspend(std::coroutine_handle<> waiter) { operation->waiters.push_back(waiter); }
-    TokenResult await_resume() const { return *operation->result; }
+    // Resumed only once the result is there: await_ready() saw it, or the operation set it before resuming.
+    TokenResult await_resume() const { return *operation->result; } // NOLINT(bugprone-unchecked-optional-access)
 };
 
 TokenKeeper::TokenKeeper(std::shared_ptr<APITokenStore> store, std::shared_ptr<TokenAuthenticator> authenticator)
@@ -30,8 +31,9 @@ TokenKeeper::TokenKeeper(std::shared_ptr<APITokenStore> store, std::shared_ptr<T
 QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::current()
 {
     // No operation of ours could come between a waiting load and a new one, so they share one answer.
-    if (!m_queue.empty() && m_queue.back()->kind == Operation::Kind::Load)
+    if (!m_queue.empty() && m_queue.back()->kind == Operation::Kind::Load) {
         return await(m_queue.back());
+    }
     return await(enqueue(Operation::Kind::Load));
 }
 
@@ -50,8 +52,9 @@ std::shared_ptr<TokenKeeper::Operation> TokenKeeper::enqueue(Operation::Kind kin
 {
     auto operation = std::make_shared<Operation>(Operation { kind, std::nullopt, {} });
     m_queue.push_back(operation);
-    if (!m_draining)
+    if (!m_draining) {
         drain(shared_from_this());
+    }
     return operation;
 }
 
@@ -61,8 +64,9 @@ QCoro::Task<> TokenKeeper::drain(std::shared_ptr<TokenKeeper> self)
     while (!self->m_queue.empty()) {
         std::shared_ptr<Operation> operation = self->m_queue.front();
         TokenResult result = co_await self->run(operation->kind);
-        if (result)
+        if (result) {
             self->m_authenticator->setToken(result.value());
+        }
         // Off the queue before anyone hears of it, so a waiter that asks again starts a new operation. All the
         // bookkeeping is done before the first waiter runs: a waiter may ask again, end, or drop the last
         // reference to the operation, so nothing of it is read once they resume.
@@ -70,8 +74,9 @@ QCoro::Task<> TokenKeeper::drain(std::shared_ptr<TokenKeeper> self)
         operation->result = std::move(result);
         const std::vector<std::coroutine_handle<>> waiters = std::exchange(operation->waiters, {});
         operation.reset();
-        for (const std::coroutine_handle<> waiter : waiters)
+        for (const std::coroutine_handle<> waiter : waiters) {
             waiter.resume();
+        }
     }
     self->m_draining = false;
 }
@@ -79,12 +84,14 @@ QCoro::Task<> TokenKeeper::drain(std::shared_ptr<TokenKeeper> self)
 QCoro::Task<TokenKeeper::TokenResult> TokenKeeper::run(Operation::Kind kind)
 {
     const std::shared_ptr<APITokenStore> store = m_store;
-    if (kind == Operation::Kind::Load)
+    if (kind == Operation::Kind::Load) {
         co_return co_await store->loadOrCreate();
+    }
     QString token = APIToken::generate();
     auto saved = co_await store->save(token);
-    if (!saved)
+    if (!saved) {
         co_return Failure { saved.error() };
+    }
     qCInfo(lcApi) << "The API token was regenerated; the previous one no longer works";
     co_return token;
 }

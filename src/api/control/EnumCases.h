@@ -28,8 +28,9 @@ template<class E> std::optional<E> enumFromName(QStringView text)
 {
     const auto &names = EnumCases<E>::names;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (text == QLatin1StringView(names[i].data(), static_cast<qsizetype>(names[i].size())))
+        if (text == QLatin1StringView(names[i].data(), static_cast<qsizetype>(names[i].size()))) {
             return static_cast<E>(i);
+        }
     }
     return std::nullopt;
 }
@@ -37,8 +38,9 @@ template<class E> std::optional<E> enumFromName(QStringView text)
 template<class E> QStringList enumNames()
 {
     QStringList out;
-    for (std::size_t i = 0; i < EnumCases<E>::names.size(); ++i)
+    for (std::size_t i = 0; i < EnumCases<E>::names.size(); ++i) {
         out.append(enumName(static_cast<E>(i)));
+    }
     return out;
 }
 

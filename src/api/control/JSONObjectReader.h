@@ -27,11 +27,13 @@ public:
     template<class E> std::optional<E> enumeration(const QString &key, bool required = false)
     {
         const std::optional<QString> text = string(key, required);
-        if (!text)
+        if (!text) {
             return std::nullopt;
+        }
         const std::optional<E> value = enumFromName<E>(*text);
-        if (!value)
+        if (!value) {
             fail(QStringLiteral("\"%1\" must be one of: %2.").arg(key, enumNames<E>().join(QStringLiteral(", "))));
+        }
         return value;
     }
 

@@ -9,8 +9,9 @@ namespace {
 
 template<class T> void putIfPresent(JSONValue::Object &object, const char *key, const std::optional<T> &value)
 {
-    if (value)
+    if (value) {
         object.emplace(QString::fromLatin1(key), JSONValue(*value));
+    }
 }
 
 JSONValue nowPlayingJSON(const NowPlaying &playing)
@@ -38,16 +39,19 @@ JSONValue ReceiverStatus::toJSON() const
     putIfPresent(object, "bass", bass);
     putIfPresent(object, "treble", treble);
     putIfPresent(object, "subwoofer", subwoofer);
-    if (nowPlaying)
+    if (nowPlaying) {
         object.emplace(QStringLiteral("nowPlaying"), nowPlayingJSON(*nowPlaying));
+    }
     putIfPresent(object, "sleep", sleep);
     putIfPresent(object, "direct", direct);
     putIfPresent(object, "enhancer", enhancer);
     putIfPresent(object, "dialogueLevel", dialogueLevel);
-    if (repeat)
+    if (repeat) {
         object.emplace(QStringLiteral("repeat"), JSONValue(enumName(*repeat)));
-    if (shuffle)
+    }
+    if (shuffle) {
         object.emplace(QStringLiteral("shuffle"), JSONValue(enumName(*shuffle)));
+    }
     return JSONValue(std::move(object));
 }
 
@@ -77,12 +81,14 @@ Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue
         playing.artist = playingReader.string(QStringLiteral("artist"));
         playing.album = playingReader.string(QStringLiteral("album"));
         playing.track = playingReader.string(QStringLiteral("track"));
-        if (playingReader.error())
-            return Failure { JSONDecodeError { QStringLiteral("nowPlaying: ") + playingReader.error()->message } };
+        if (const std::optional<JSONDecodeError> &error = playingReader.error()) {
+            return Failure { JSONDecodeError { QStringLiteral("nowPlaying: ") + error->message } };
+        }
         status.nowPlaying = playing;
     }
-    if (reader.error())
-        return Failure { *reader.error() };
+    if (const std::optional<JSONDecodeError> &error = reader.error()) {
+        return Failure { *error };
+    }
     return status;
 }
 

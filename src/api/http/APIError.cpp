@@ -9,12 +9,15 @@ JSONValue APIError::toJSON() const
         { QStringLiteral("code"), JSONValue(code) },
         { QStringLiteral("message"), JSONValue(message) },
     };
-    if (cap)
+    if (cap) {
         object.emplace(QStringLiteral("cap"), JSONValue(*cap));
-    if (validNames)
+    }
+    if (validNames) {
         object.emplace(QStringLiteral("validNames"), JSONValue::fromStrings(*validNames));
-    if (retryAfterSeconds)
+    }
+    if (retryAfterSeconds) {
         object.emplace(QStringLiteral("retryAfterSeconds"), JSONValue(*retryAfterSeconds));
+    }
     return JSONValue(std::move(object));
 }
 

@@ -6,8 +6,9 @@ namespace amplora::api {
 
 QString decibelText(double db)
 {
-    if (std::isfinite(db) && db == std::trunc(db))
+    if (std::isfinite(db) && db == std::trunc(db)) {
         return QString::number(db == 0 ? 0.0 : db, 'f', 0); // never "-0"
+    }
     return QString::number(db, 'f', 1);
 }
 

@@ -39,8 +39,9 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+    if (decoder.hasError()) {
         return std::nullopt;
+    }
     return text;
 }
 
@@ -48,10 +49,12 @@ QStringView trimmedSpacesAndTabs(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t'))
+    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) {
         ++begin;
-    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+    }
+    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t')) {
         --end;
+    }
     return text.sliced(begin, end - begin);
 }
 
@@ -64,16 +67,19 @@ std::optional<qint64> parseContentLength(QStringView text)
         negative = text[index] == u'-';
         ++index;
     }
-    if (index == text.size())
+    if (index == text.size()) {
         return std::nullopt;
+    }
     qint64 value = 0;
     for (; index < text.size(); ++index) {
         const char16_t c = text[index].unicode();
-        if (c < u'0' || c > u'9')
+        if (c < u'0' || c > u'9') {
             return std::nullopt;
+        }
         const int digit = c - u'0';
-        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
+        if (value > (std::numeric_limits<qint64>::max() - digit) / 10) {
             return std::nullopt;
+        }
         value = value * 10 + digit;
     }
     return negative ? -value : value;
@@ -81,22 +87,27 @@ std::optional<qint64> parseContentLength(QStringView text)
 
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
 QString decodedOrRaw(QStringView text)
 {
-    if (!text.contains(u'%'))
+    if (!text.contains(u'%')) {
         return text.toString(); // nothing to decode, and already valid text
+    }
     const QByteArray utf8 = text.toUtf8();
-    if (auto decoded = HTTPRequestParser::percentDecoded(utf8))
+    if (auto decoded = HTTPRequestParser::percentDecoded(utf8)) {
         return std::move(*decoded);
+    }
     return text.toString();
 }
 
@@ -106,8 +117,9 @@ HTTPRequest buildRequest(const QString &method, QStringView target, QHash<QStrin
     request.method = method.toUpper();
     const qsizetype question = target.indexOf(u'?');
     const QStringView path = question < 0 ? target : target.first(question);
-    for (const QStringView segment : path.split(u'/', Qt::SkipEmptyParts))
+    for (const QStringView segment : path.split(u'/', Qt::SkipEmptyParts)) {
         request.pathSegments.append(decodedOrRaw(segment));
+    }
     if (question >= 0) {
         for (const QStringView pair : target.sliced(question + 1).split(u'&', Qt::SkipEmptyParts)) {
             const qsizetype equals = pair.indexOf(u'=');
@@ -125,8 +137,9 @@ HTTPRequest buildRequest(const QString &method, QStringView target, QHash<QStrin
 
 std::optional<QString> HTTPRequestParser::percentDecoded(QByteArrayView text)
 {
-    if (!text.contains('%'))
+    if (!text.contains('%')) {
         return decodeUtf8(text);
+    }
     QByteArray bytes;
     bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -134,12 +147,14 @@ std::optional<QString> HTTPRequestParser::percentDecoded(QByteArrayView text)
             bytes += text[i];
             continue;
         }
-        if (i + 2 >= text.size())
+        if (i + 2 >= text.size()) {
             return std::nullopt;
+        }
         const int high = hexValue(text[i + 1]);
         const int low = hexValue(text[i + 2]);
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
             return std::nullopt;
+        }
         bytes += static_cast<char>(high * 16 + low);
         i += 2;
     }
@@ -166,17 +181,20 @@ std::optional<qsizetype> HTTPRequestParser::findHeaderEnd()
             const qsizetype next = cr ? static_cast<const char *>(cr) - bytes : end;
             m_examined += next - m_searched;
             m_searched = next;
-            if (!cr)
+            if (!cr) {
                 break;
+            }
         }
         const char c = bytes[m_searched++];
         ++m_examined;
-        if (c == kTerminator[m_matched])
+        if (c == kTerminator[m_matched]) {
             ++m_matched;
-        else
+        } else {
             m_matched = c == '\r' ? 1 : 0;
-        if (m_matched == kTerminator.size())
+        }
+        if (m_matched == kTerminator.size()) {
             return m_searched - kTerminator.size();
+        }
     }
     return std::nullopt;
 }
@@ -184,13 +202,15 @@ std::optional<qsizetype> HTTPRequestParser::findHeaderEnd()
 Result<HTTPRequestParser::Head, APIError> HTTPRequestParser::readHead(QByteArrayView block)
 {
     const std::optional<QString> headerText = decodeUtf8(block);
-    if (!headerText)
+    if (!headerText) {
         return Failure { malformed("Request headers are not valid UTF-8.") };
+    }
 
     const QList<QStringView> lines = QStringView(*headerText).split(QStringLiteral("\r\n"));
     const QList<QStringView> requestLine = lines.first().split(u' ', Qt::SkipEmptyParts);
-    if (requestLine.size() != 3 || !requestLine[2].startsWith(QLatin1String("HTTP/1.")))
+    if (requestLine.size() != 3 || !requestLine[2].startsWith(QLatin1String("HTTP/1."))) {
         return Failure { malformed("Malformed request line.") };
+    }
 
     Head head;
     head.method = requestLine[0].toString();
@@ -198,21 +218,25 @@ Result<HTTPRequestParser::Head, APIError> HTTPRequestParser::readHead(QByteArray
     QList<QStringView> lengths;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = lines[i];
-        if (line.isEmpty())
+        if (line.isEmpty()) {
             continue;
+        }
         const qsizetype colon = line.indexOf(u':');
-        if (colon < 0)
+        if (colon < 0) {
             return Failure { malformed("Malformed header line.") };
-        QString name = trimmedSpacesAndTabs(line.first(colon)).toString().toLower();
+        }
+        const QString name = trimmedSpacesAndTabs(line.first(colon)).toString().toLower();
         const QStringView value = trimmedSpacesAndTabs(line.sliced(colon + 1));
-        if (name == QLatin1String("content-length"))
+        if (name == QLatin1String("content-length")) {
             lengths.append(value);
-        head.headers.insert(std::move(name), value.toString());
+        }
+        head.headers.insert(name, value.toString());
     }
 
-    if (head.headers.contains(QStringLiteral("transfer-encoding")))
+    if (head.headers.contains(QStringLiteral("transfer-encoding"))) {
         return Failure { parseError(
             501, "chunked_not_supported", QStringLiteral("Send a Content-Length body, not chunked.")) };
+    }
 
     // Every Content-Length, and every element of a list in one, must give the same length: a request whose
     // framing depends on which one is believed is refused rather than guessed at.
@@ -220,8 +244,9 @@ Result<HTTPRequestParser::Head, APIError> HTTPRequestParser::readHead(QByteArray
     for (const QStringView value : std::as_const(lengths)) {
         for (const QStringView element : value.split(u',')) {
             const std::optional<qint64> parsed = parseContentLength(trimmedSpacesAndTabs(element));
-            if (!parsed || *parsed < 0 || (length && *length != *parsed))
+            if (!parsed || *parsed < 0 || (length && *length != *parsed)) {
                 return Failure { malformed("Invalid Content-Length.") };
+            }
             length = parsed;
         }
     }
@@ -231,24 +256,28 @@ Result<HTTPRequestParser::Head, APIError> HTTPRequestParser::readHead(QByteArray
 
 HTTPRequestParser::State HTTPRequestParser::parse()
 {
-    if (m_verdict)
+    if (m_verdict) {
         return *m_verdict;
+    }
 
     if (!m_head) {
         const std::optional<qsizetype> headerEnd = findHeaderEnd();
         if (!headerEnd) {
             // Fail as soon as the block is certainly too long, but not while the bytes that arrived so far could
             // still end in a terminator that keeps the block within the limit.
-            if (m_buffer.size() - m_matched > m_limits.maxHeaderBytes)
+            if (m_buffer.size() - m_matched > m_limits.maxHeaderBytes) {
                 return settle(failed(headersTooLarge()));
+            }
             return {};
         }
-        if (*headerEnd > m_limits.maxHeaderBytes)
+        if (*headerEnd > m_limits.maxHeaderBytes) {
             return settle(failed(headersTooLarge()));
+        }
         m_examined += *headerEnd;
         Result<Head, APIError> head = readHead(QByteArrayView(m_buffer).first(*headerEnd));
-        if (!head)
+        if (!head) {
             return settle(failed(std::move(head).error()));
+        }
         if (head->contentLength > m_limits.maxBodyBytes) {
             return settle(failed(parseError(413, "body_too_large",
                 QStringLiteral("Request body is larger than %1 bytes.").arg(m_limits.maxBodyBytes))));
@@ -258,8 +287,9 @@ HTTPRequestParser::State HTTPRequestParser::parse()
     }
 
     const qint64 length = m_head->contentLength;
-    if (m_buffer.size() - m_bodyStart < length)
+    if (m_buffer.size() - m_bodyStart < length) {
         return {};
+    }
 
     State state;
     state.kind = State::Kind::Complete;

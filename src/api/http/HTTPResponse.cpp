@@ -69,11 +69,13 @@ HTTPResponse HTTPResponse::encodedJSON(int status, QByteArray body)
 HTTPResponse HTTPResponse::error(const APIError &error)
 {
     HTTPResponse response = json(error.status, ErrorEnvelope { error }.toJSON());
-    if (error.status == 401)
+    if (error.status == 401) {
         response.headers.append(
             { QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer realm=\"Amplora\"") });
-    if (error.retryAfterSeconds)
+    }
+    if (error.retryAfterSeconds) {
         response.headers.append({ QByteArrayLiteral("Retry-After"), QByteArray::number(*error.retryAfterSeconds) });
+    }
     return response;
 }
 

@@ -21,8 +21,9 @@ JSONObject &JSONObject::operator=(const JSONObject &) = default;
 QStringList JSONObject::keys() const
 {
     QStringList keys;
-    for (const auto &item : m_data->object.items())
+    for (const auto &item : m_data->object.items()) {
         keys.append(QString::fromStdString(item.key()));
+    }
     keys.sort();
     return keys;
 }
@@ -48,8 +49,9 @@ QString quoted(const QString &key)
 const nlohmann::json *presentValue(const nlohmann::json &object, const QString &key)
 {
     const auto it = object.find(key.toStdString());
-    if (it == object.end() || it->is_null())
+    if (it == object.end() || it->is_null()) {
         return nullptr;
+    }
     return &*it;
 }
 
@@ -57,19 +59,23 @@ const nlohmann::json *presentValue(const nlohmann::json &object, const QString &
 
 Result<JSONObject, APIError> jsonObject(QByteArrayView body, const QStringList &allowedKeys)
 {
-    if (body.isEmpty())
+    if (body.isEmpty()) {
         return Failure { badRequest("missing_body", QStringLiteral("A JSON object body is required.")) };
+    }
     nlohmann::json parsed = nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
-    if (parsed.is_discarded())
+    if (parsed.is_discarded()) {
         return Failure { badRequest("invalid_json", QStringLiteral("The body is not valid JSON.")) };
-    if (!parsed.is_object())
+    }
+    if (!parsed.is_object()) {
         return Failure { badRequest("invalid_json", QStringLiteral("The body must be a JSON object.")) };
+    }
 
     QStringList unknown;
     for (const auto &item : parsed.items()) {
         const QString key = QString::fromStdString(item.key());
-        if (!allowedKeys.contains(key))
+        if (!allowedKeys.contains(key)) {
             unknown.append(key);
+        }
     }
     if (!unknown.isEmpty()) {
         QStringList allowed = allowedKeys;
@@ -87,33 +93,40 @@ Result<JSONObject, APIError> jsonObject(QByteArrayView body, const QStringList &
 Result<std::optional<bool>, APIError> boolField(const JSONObject &object, const QString &key)
 {
     const nlohmann::json *value = presentValue(object.m_data->object, key);
-    if (!value)
+    if (!value) {
         return std::optional<bool>();
-    if (!value->is_boolean())
+    }
+    if (!value->is_boolean()) {
         return Failure { badRequest("invalid_type", quoted(key) + QStringLiteral(" must be true or false.")) };
+    }
     return std::optional<bool>(value->get<bool>());
 }
 
 Result<std::optional<QString>, APIError> stringField(const JSONObject &object, const QString &key)
 {
     const nlohmann::json *value = presentValue(object.m_data->object, key);
-    if (!value)
+    if (!value) {
         return std::optional<QString>();
-    if (!value->is_string())
+    }
+    if (!value->is_string()) {
         return Failure { badRequest("invalid_type", quoted(key) + QStringLiteral(" must be a string.")) };
+    }
     const QString trimmed = QString::fromStdString(value->get_ref<const std::string &>()).trimmed();
-    if (trimmed.isEmpty())
+    if (trimmed.isEmpty()) {
         return Failure { badRequest("invalid_value", quoted(key) + QStringLiteral(" must not be empty.")) };
+    }
     return std::optional<QString>(trimmed);
 }
 
 Result<std::optional<double>, APIError> numberField(const JSONObject &object, const QString &key)
 {
     const nlohmann::json *value = presentValue(object.m_data->object, key);
-    if (!value)
+    if (!value) {
         return std::optional<double>();
-    if (!value->is_number() || !std::isfinite(value->get<double>()))
+    }
+    if (!value->is_number() || !std::isfinite(value->get<double>())) {
         return Failure { badRequest("invalid_type", quoted(key) + QStringLiteral(" must be a number.")) };
+    }
     return std::optional<double>(value->get<double>());
 }
 

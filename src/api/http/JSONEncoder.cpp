@@ -20,8 +20,9 @@ bool appendValue(QByteArray &out, const JSONValue &value)
         out += value.toBool() ? "true" : "false";
         return true;
     case JSONValue::Kind::Number:
-        if (!std::isfinite(value.toNumber()))
+        if (!std::isfinite(value.toNumber())) {
             return false;
+        }
         JSONEncoder::appendNumber(out, value.toNumber());
         return true;
     case JSONValue::Kind::String:
@@ -31,11 +32,13 @@ bool appendValue(QByteArray &out, const JSONValue &value)
         out += '[';
         bool first = true;
         for (const JSONValue &element : value.toArray()) {
-            if (!first)
+            if (!first) {
                 out += ',';
+            }
             first = false;
-            if (!appendValue(out, element))
+            if (!appendValue(out, element)) {
                 return false;
+            }
         }
         out += ']';
         return true;
@@ -44,13 +47,15 @@ bool appendValue(QByteArray &out, const JSONValue &value)
         out += '{';
         bool first = true;
         for (const auto &[key, element] : value.toObject()) {
-            if (!first)
+            if (!first) {
                 out += ',';
+            }
             first = false;
             JSONEncoder::appendString(out, key);
             out += ':';
-            if (!appendValue(out, element))
+            if (!appendValue(out, element)) {
                 return false;
+            }
         }
         out += '}';
         return true;
@@ -65,8 +70,9 @@ std::optional<QByteArray> JSONEncoder::encode(const JSONValue &value)
 {
     QByteArray out;
     out.reserve(256);
-    if (!appendValue(out, value))
+    if (!appendValue(out, value)) {
         return std::nullopt;
+    }
     return out;
 }
 
@@ -93,8 +99,9 @@ void JSONEncoder::appendString(QByteArray &out, const QString &value)
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < utf8.size(); ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\')
+        if (byte >= 0x20 && byte != '"' && byte != '\\') {
             continue;
+        }
         out.append(data + runStart, i - runStart);
         runStart = i + 1;
         switch (byte) {

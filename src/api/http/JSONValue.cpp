@@ -6,15 +6,17 @@ JSONValue JSONValue::fromStrings(const QStringList &strings)
 {
     Array array;
     array.reserve(strings.size());
-    for (const QString &string : strings)
+    for (const QString &string : strings) {
         array.emplace_back(string);
+    }
     return JSONValue(std::move(array));
 }
 
 bool operator==(const JSONValue &a, const JSONValue &b)
 {
-    if (a.m_kind != b.m_kind)
+    if (a.m_kind != b.m_kind) {
         return false;
+    }
     switch (a.m_kind) {
     case JSONValue::Kind::Null:
         return true;

@@ -12,8 +12,9 @@ ResponseStream::ResponseStream(qsizetype maxPendingBytes)
 
 bool ResponseStream::write(QByteArrayView bytes)
 {
-    if (m_state != State::open)
+    if (m_state != State::open) {
         return false;
+    }
     if (m_pending.size() - m_consumed + bytes.size() > m_maxPendingBytes) {
         qCInfo(lcApi) << "Dropped a stream whose client stopped reading:" << (m_pending.size() - m_consumed)
                       << "bytes were waiting";
@@ -35,8 +36,9 @@ bool ResponseStream::write(QByteArrayView bytes)
 
 void ResponseStream::end()
 {
-    if (m_state != State::open)
+    if (m_state != State::open) {
         return;
+    }
     m_state = State::ended;
     Q_EMIT changed();
 }
@@ -52,8 +54,9 @@ void ResponseStream::consumed(qsizetype count)
 
 void ResponseStream::abandon()
 {
-    if (m_state == State::abandoned)
+    if (m_state == State::abandoned) {
         return;
+    }
     m_state = State::abandoned;
     m_pending.clear();
     m_consumed = 0;

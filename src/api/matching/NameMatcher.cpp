@@ -11,21 +11,26 @@ Result match(QStringView requested, const QStringList &candidates)
 
     QStringList found;
     for (const QString &candidate : candidates) {
-        if (nameMatchingKey(candidate) == key)
+        if (nameMatchingKey(candidate) == key) {
             found.append(candidate);
+        }
     }
-    if (found.isEmpty())
+    if (found.isEmpty()) {
         return Result::notFound();
-    if (found.size() == 1)
+    }
+    if (found.size() == 1) {
         return Result::matched(found.constFirst());
+    }
 
     QStringList spelledAlike;
     for (const QString &candidate : std::as_const(found)) {
-        if (trimmed.compare(candidate, Qt::CaseInsensitive) == 0)
+        if (trimmed.compare(candidate, Qt::CaseInsensitive) == 0) {
             spelledAlike.append(candidate);
+        }
     }
-    if (spelledAlike.size() == 1)
+    if (spelledAlike.size() == 1) {
         return Result::matched(spelledAlike.constFirst());
+    }
     return Result::ambiguousBetween(found);
 }
 

@@ -21,8 +21,9 @@ const std::vector<Route> &routeTable()
 {
     static const std::vector<Route> table = [] {
         std::vector<Route> all = statusRoutes();
-        for (std::vector<Route> part : { controlRoutes(), sceneRoutes() })
+        for (std::vector<Route> part : { controlRoutes(), sceneRoutes() }) {
             all.insert(all.end(), part.begin(), part.end());
+        }
         return all;
     }();
     return table;
@@ -38,14 +39,16 @@ bool isParameter(QStringView segment)
 std::optional<QStringList> match(const Route &route, const QStringList &segments)
 {
     const QList<QStringView> pattern = QStringView(route.path).split(u'/');
-    if (pattern.size() != segments.size())
+    if (pattern.size() != segments.size()) {
         return std::nullopt;
+    }
     QStringList parameters;
     for (qsizetype i = 0; i < pattern.size(); ++i) {
-        if (isParameter(pattern.at(i)))
+        if (isParameter(pattern.at(i))) {
             parameters.append(segments.at(i));
-        else if (pattern.at(i) != segments.at(i))
+        } else if (pattern.at(i) != segments.at(i)) {
             return std::nullopt;
+        }
     }
     return parameters;
 }
@@ -53,10 +56,12 @@ std::optional<QStringList> match(const Route &route, const QStringList &segments
 Checked<Zone> zoneFromQuery(const HTTPRequest &request)
 {
     const auto found = request.query.constFind(QStringLiteral("zone"));
-    if (found == request.query.constEnd())
+    if (found == request.query.constEnd()) {
         return Zone::main;
-    if (const std::optional<Zone> zone = enumFromName<Zone>(found->toLower()))
+    }
+    if (const std::optional<Zone> zone = enumFromName<Zone>(found->toLower())) {
         return *zone;
+    }
     return Failure { Errors::invalidZone() };
 }
 
@@ -76,39 +81,48 @@ Checked<Matched> find(const RouterState &state, const HTTPRequest &request, cons
     QStringList methods;
     Matched found;
     for (const Route &route : routeTable()) {
-        if (!offered(state, route))
+        if (!offered(state, route)) {
             continue;
+        }
         std::optional<QStringList> parameters = match(route, rest);
-        if (!parameters)
+        if (!parameters) {
             continue;
+        }
         methods.append(route.method);
-        if (!found.route && route.method == request.method)
+        if (!found.route && route.method == request.method) {
             found = Matched { &route, std::move(*parameters) };
+        }
     }
-    if (methods.isEmpty())
+    if (methods.isEmpty()) {
         return Failure { Errors::unknownEndpoint(rest) };
-    if (!found.route)
+    }
+    if (!found.route) {
         return Failure { Errors::methodNotAllowed(methods.join(QStringLiteral(", "))) };
+    }
     return found;
 }
 
 QCoro::Task<Response> route(RouterState &state, const HTTPRequest &request, const Cancellation &cancel)
 {
     const QStringList &segments = request.pathSegments;
-    if (segments.size() < 2 || segments.at(0) != u"api" || segments.at(1) != u"v1")
+    if (segments.size() < 2 || segments.at(0) != u"api" || segments.at(1) != u"v1") {
         co_return Failure { Errors::outsideAPI() };
-    if (!state.authenticator || !state.authenticator->authenticate(request))
+    }
+    if (!state.authenticator || !state.authenticator->authenticate(request)) {
         co_return Failure { Errors::unauthorized() };
+    }
 
     const QStringList rest = segments.mid(2);
     const Checked<Matched> found = find(state, request, rest);
-    if (!found)
+    if (!found) {
         co_return Failure { found.error() };
+    }
     Zone zone = Zone::main;
     if (found->route->zone == Route::ZoneQuery::read) {
         const Checked<Zone> queried = zoneFromQuery(request);
-        if (!queried)
+        if (!queried) {
             co_return Failure { queried.error() };
+        }
         zone = *queried;
     }
     const RouteCall call { request, zone, found->parameters, cancel };
@@ -125,18 +139,20 @@ QCoro::Task<HTTPResponse> handled(std::shared_ptr<RouterState> state, HTTPReques
         qCCritical(lcApi) << "Request failed unexpectedly:" << exception.what();
         response = Failure { Errors::receiverFailed(QString::fromLocal8Bit(exception.what())) };
     }
-    if (response)
+    if (response) {
         co_return std::move(response).value();
+    }
     const APIError &error = response.error();
-    if (cancel.isCancelled())
+    if (cancel.isCancelled()) {
         qCDebug(lcApi).noquote() << request.method << request.pathSegments.join(u'/') << "abandoned:" << error.status
                                  << error.code;
-    else if (error.status >= 500)
+    } else if (error.status >= 500) {
         qCWarning(lcApi).noquote() << request.method << request.pathSegments.join(u'/') << "failed:" << error.status
                                    << error.code << error.message;
-    else
+    } else {
         qCDebug(lcApi).noquote() << request.method << request.pathSegments.join(u'/') << "refused:" << error.status
                                  << error.code;
+    }
     co_return HTTPResponse::error(error);
 }
 
@@ -149,7 +165,7 @@ APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<S
         std::move(authenticator), std::move(rateLimiter), std::move(events), {} }))
 { }
 
-APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,
+APIRouter::APIRouter(const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<SceneStore> scenes,
     ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
     std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events)
     : APIRouter(control, std::make_shared<SceneService>(control, std::move(scenes), configuration), configuration,
@@ -165,8 +181,9 @@ QStringList APIRouter::endpoints() const
 {
     QStringList listed;
     for (const Route &route : routeTable()) {
-        if (offered(*m_state, route))
+        if (offered(*m_state, route)) {
             listed.append(route.method + u' ' + prefix + route.path);
+        }
     }
     return listed;
 }

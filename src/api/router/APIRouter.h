@@ -34,7 +34,7 @@ public:
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
         std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events = nullptr);
     // A router with a scene service of its own over `scenes`.
-    APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<SceneStore> scenes,
+    APIRouter(const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<SceneStore> scenes,
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
         std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events = nullptr);
 

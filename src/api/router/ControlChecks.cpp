@@ -44,30 +44,36 @@ QCoro::Task<std::optional<APIError>> absoluteVolume(
     ReceiverControl &control, double db, const ReceiverAPIConfiguration &configuration)
 {
     const Result<double, ControlError> cap = co_await control.volumeCapDb();
-    if (!cap)
+    if (!cap) {
         co_return Errors::fromControl(cap.error());
-    if (db > cap.value())
+    }
+    if (db > cap.value()) {
         co_return Errors::volumeAboveCap(db, cap.value());
-    if (db < configuration.minimumVolumeDb)
+    }
+    if (db < configuration.minimumVolumeDb) {
         co_return Errors::belowMinimumVolume(configuration.minimumVolumeDb);
+    }
     co_return stepCheck(QStringLiteral("volume"), db, configuration.dbStep);
 }
 
 std::optional<APIError> rateLimit(VolumeRateLimiter *limiter, Zone zone)
 {
-    if (!limiter)
+    if (!limiter) {
         return std::nullopt;
+    }
     const VolumeRateLimiter::Decision decision = limiter->allow(zone, 1);
-    if (decision.allowed)
+    if (decision.allowed) {
         return std::nullopt;
+    }
     return Errors::rateLimited(limiter->limit(), limiter->windowSeconds(), decision.retryAfterSeconds);
 }
 
 QCoro::Task<Checked<QString>> resolveInput(ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
 {
     const Result<QStringList, ControlError> candidates = co_await control.inputs(zone, cancel);
-    if (!candidates)
+    if (!candidates) {
         co_return Failure { Errors::fromControl(candidates.error()) };
+    }
     co_return resolveName(requested, candidates.value(), QStringLiteral("input"), &unknownInput, zone);
 }
 
@@ -75,10 +81,12 @@ QCoro::Task<Checked<QString>> resolveSoundMode(
     ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
 {
     const Result<QStringList, ControlError> candidates = co_await control.soundModes(zone, cancel);
-    if (!candidates)
+    if (!candidates) {
         co_return Failure { Errors::fromControl(candidates.error()) };
-    if (candidates.value().isEmpty())
+    }
+    if (candidates.value().isEmpty()) {
         co_return Failure { Errors::noSoundModes(enumName(zone)) };
+    }
     co_return resolveName(requested, candidates.value(), QStringLiteral("sound mode"), &unknownSoundMode, zone);
 }
 
@@ -86,15 +94,18 @@ QCoro::Task<Checked<Favourite>> resolveFavourite(
     ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
 {
     const Result<QList<Favourite>, ControlError> listed = co_await control.favourites(zone, cancel);
-    if (!listed)
+    if (!listed) {
         co_return Failure { Errors::fromControl(listed.error()) };
+    }
     QStringList names;
-    for (const Favourite &favourite : listed.value())
+    for (const Favourite &favourite : listed.value()) {
         names.append(favourite.name);
+    }
     const Checked<QString> name
         = resolveName(requested, names, QStringLiteral("favourite"), &Errors::unknownFavourite, zone);
-    if (!name)
+    if (!name) {
         co_return Failure { name.error() };
+    }
     co_return listed->at(names.indexOf(*name));
 }
 

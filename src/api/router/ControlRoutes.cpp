@@ -26,8 +26,9 @@ HTTPResponse acknowledgement(Zone zone, JSONValue::Object fields)
 QCoro::Task<Response> acknowledged(ControlTask<Done> change, Zone zone, JSONValue::Object fields)
 {
     const Result<Done, ControlError> done = co_await std::move(change);
-    if (!done)
+    if (!done) {
         co_return Failure { Errors::fromControl(done.error()) };
+    }
     co_return acknowledgement(zone, std::move(fields));
 }
 
@@ -54,8 +55,9 @@ HTTPResponse namesOfZone(const QString &key, const QStringList &names, Zone zone
 std::optional<int> pathNumber(const QString &segment)
 {
     if (segment.isEmpty()
-        || !std::all_of(segment.cbegin(), segment.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        || !std::all_of(segment.cbegin(), segment.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
         return std::nullopt;
+    }
     bool ok = false;
     const int number = segment.toInt(&ok);
     return ok ? std::optional<int>(number) : std::nullopt;
@@ -71,16 +73,18 @@ JSONValue favouriteJSON(const Favourite &favourite)
 QCoro::Task<Response> inputs(RouterState &state, const RouteCall &call)
 {
     const Result<QStringList, ControlError> names = co_await state.control->inputs(call.zone, call.cancel);
-    if (!names)
+    if (!names) {
         co_return Failure { Errors::fromControl(names.error()) };
+    }
     co_return namesOfZone(QStringLiteral("inputs"), names.value(), call.zone);
 }
 
 QCoro::Task<Response> soundModes(RouterState &state, const RouteCall &call)
 {
     const Result<QStringList, ControlError> names = co_await state.control->soundModes(call.zone, call.cancel);
-    if (!names)
+    if (!names) {
         co_return Failure { Errors::fromControl(names.error()) };
+    }
     co_return namesOfZone(QStringLiteral("soundModes"), names.value(), call.zone);
 }
 
@@ -95,23 +99,28 @@ QCoro::Task<Response> volume(RouterState &state, const RouteCall &call, const Vo
     const Zone zone = call.zone;
     if (const std::optional<double> target = volume.db) {
         if (std::optional<APIError> refused
-            = co_await ControlChecks::absoluteVolume(*state.control, *target, state.configuration))
+            = co_await ControlChecks::absoluteVolume(*state.control, *target, state.configuration)) {
             co_return Failure { *refused };
-        if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone))
+        }
+        if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone)) {
             co_return Failure { *refused };
+        }
         co_return co_await acknowledged(state.control->setVolume(zone, *target, call.cancel), zone,
             field(QStringLiteral("volumeDb"), JSONValue(*target)));
     }
 
     // The control reads the volume once and refuses a step above the cap itself. That refusal sends nothing, so
     // the change the rate limit allowed is handed back.
-    const VolumeStepDirection direction = *volume.step;
-    if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone))
+    // The body parser accepts a volume request only with exactly one of "db" and "step".
+    const VolumeStepDirection direction = *volume.step; // NOLINT(bugprone-unchecked-optional-access)
+    if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone)) {
         co_return Failure { *refused };
+    }
     const Result<double, ControlError> stepped = co_await state.control->stepVolume(zone, direction, call.cancel);
     if (!stepped) {
-        if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && state.rateLimiter)
+        if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && state.rateLimiter) {
             state.rateLimiter->giveBack(zone);
+        }
         co_return Failure { Errors::fromControl(stepped.error()) };
     }
     co_return acknowledgement(zone, field(QStringLiteral("step"), JSONValue(enumName(direction))));
@@ -127,8 +136,9 @@ QCoro::Task<Response> input(RouterState &state, const RouteCall &call, const Nam
 {
     const Checked<QString> name
         = co_await ControlChecks::resolveInput(*state.control, call.zone, requested.name, call.cancel);
-    if (!name)
+    if (!name) {
         co_return Failure { name.error() };
+    }
     co_return co_await acknowledged(state.control->setInput(call.zone, *name, call.cancel), call.zone,
         field(QStringLiteral("input"), JSONValue(*name)));
 }
@@ -137,8 +147,9 @@ QCoro::Task<Response> soundMode(RouterState &state, const RouteCall &call, const
 {
     const Checked<QString> name
         = co_await ControlChecks::resolveSoundMode(*state.control, call.zone, requested.name, call.cancel);
-    if (!name)
+    if (!name) {
         co_return Failure { name.error() };
+    }
     co_return co_await acknowledged(state.control->setSoundMode(call.zone, *name, call.cancel), call.zone,
         field(QStringLiteral("soundMode"), JSONValue(*name)));
 }
@@ -146,10 +157,12 @@ QCoro::Task<Response> soundMode(RouterState &state, const RouteCall &call, const
 QCoro::Task<Response> tone(RouterState &state, const RouteCall &call, const ToneRequest &tone)
 {
     JSONValue::Object answer;
-    if (tone.bass)
+    if (tone.bass) {
         answer.emplace(QStringLiteral("bass"), JSONValue(*tone.bass));
-    if (tone.treble)
+    }
+    if (tone.treble) {
         answer.emplace(QStringLiteral("treble"), JSONValue(*tone.treble));
+    }
     co_return co_await acknowledged(
         state.control->setTone(call.zone, tone.bass, tone.treble, call.cancel), call.zone, std::move(answer));
 }
@@ -169,8 +182,9 @@ QCoro::Task<Response> playback(RouterState &state, const RouteCall &call, const 
 QCoro::Task<Response> sleep(RouterState &state, const RouteCall &call, const SleepRequest &sleep)
 {
     const Result<int, ControlError> sent = co_await state.control->setSleep(call.zone, sleep.minutes, call.cancel);
-    if (!sent)
+    if (!sent) {
         co_return Failure { Errors::fromControl(sent.error()) };
+    }
     co_return acknowledgement(call.zone, field(QStringLiteral("sleep"), JSONValue(sent.value())));
 }
 
@@ -207,11 +221,13 @@ QCoro::Task<Response> shuffle(RouterState &state, const RouteCall &call, const S
 QCoro::Task<Response> favourites(RouterState &state, const RouteCall &call)
 {
     const Result<QList<Favourite>, ControlError> listed = co_await state.control->favourites(call.zone, call.cancel);
-    if (!listed)
+    if (!listed) {
         co_return Failure { Errors::fromControl(listed.error()) };
+    }
     JSONValue::Array list;
-    for (const Favourite &favourite : listed.value())
+    for (const Favourite &favourite : listed.value()) {
         list.push_back(favouriteJSON(favourite));
+    }
     JSONValue::Object answer = field(QStringLiteral("favourites"), JSONValue(std::move(list)));
     answer.emplace(QStringLiteral("zone"), JSONValue(enumName(call.zone)));
     co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
@@ -221,12 +237,14 @@ QCoro::Task<Response> recallFavourite(RouterState &state, const RouteCall &call)
 {
     const QString &segment = call.parameters.at(0);
     const std::optional<int> number = pathNumber(segment);
-    if (!number)
+    if (!number) {
         co_return Failure { Errors::favouriteNotFound(segment) };
+    }
     const Result<Favourite, ControlError> recalled
         = co_await state.control->recallFavourite(call.zone, *number, call.cancel);
-    if (!recalled)
+    if (!recalled) {
         co_return Failure { Errors::fromControl(recalled.error()) };
+    }
     co_return acknowledgement(call.zone, field(QStringLiteral("favourite"), favouriteJSON(recalled.value())));
 }
 
@@ -234,8 +252,9 @@ QCoro::Task<Response> recallReceiverScene(RouterState &state, const RouteCall &c
 {
     const QString &segment = call.parameters.at(0);
     const std::optional<int> number = pathNumber(segment);
-    if (!number)
+    if (!number) {
         co_return Failure { Errors::receiverSceneNotFound(call.zone, segment) };
+    }
     co_return co_await acknowledged(state.control->recallReceiverScene(call.zone, *number, call.cancel), call.zone,
         field(QStringLiteral("receiverScene"), JSONValue(*number)));
 }

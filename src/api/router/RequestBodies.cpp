@@ -23,10 +23,11 @@ public:
     BodyReader(QByteArrayView body, const QStringList &allowedKeys)
     {
         Checked<JSONObject> parsed = jsonObject(body, allowedKeys);
-        if (parsed)
+        if (parsed) {
             m_object = std::move(parsed).value();
-        else
+        } else {
             m_failure = parsed.error();
+        }
     }
 
     std::optional<double> number(const QString &key) { return read(numberField, key); }
@@ -37,8 +38,9 @@ public:
     std::optional<int> wholeNumber(const QString &key)
     {
         const std::optional<double> value = number(key);
-        if (!value)
+        if (!value) {
             return std::nullopt;
+        }
         const std::optional<int> whole = api::wholeNumber(*value);
         require(whole.has_value(), [&] { return Errors::notWhole(key); });
         return whole;
@@ -48,8 +50,9 @@ public:
     template<class E> std::optional<E> enumerated(const QString &key)
     {
         const std::optional<QString> text = string(key);
-        if (!text)
+        if (!text) {
             return std::nullopt;
+        }
         const std::optional<E> value = enumFromName<E>(text->toLower());
         require(value.has_value(), [&] { return Errors::notOneOf(key, enumNames<E>()); });
         return value;
@@ -59,13 +62,16 @@ public:
     std::optional<PowerState> power()
     {
         const std::optional<QString> text = string(QStringLiteral("power"));
-        if (!text)
+        if (!text) {
             return std::nullopt;
+        }
         const QString word = text->toLower();
-        if (word == u"on")
+        if (word == u"on") {
             return PowerState::on;
-        if (word == u"standby" || word == u"off")
+        }
+        if (word == u"standby" || word == u"off") {
             return PowerState::standby;
+        }
         require(false, Errors::invalidPower);
         return std::nullopt;
     }
@@ -73,20 +79,23 @@ public:
     // Fails with `refusal()` unless `condition` holds (or something failed before).
     template<class Refusal> void require(bool condition, Refusal refusal)
     {
-        if (!m_failure && !condition)
+        if (!m_failure && !condition) {
             m_failure = refusal();
+        }
     }
     void check(std::optional<APIError> refusal)
     {
-        if (!m_failure)
+        if (!m_failure) {
             m_failure = std::move(refusal);
+        }
     }
 
     // The first failure, or the request `build()` makes from what was read.
     template<class Build> auto finish(Build build) -> Checked<decltype(build())>
     {
-        if (m_failure)
+        if (m_failure) {
             return Failure { *m_failure };
+        }
         return build();
     }
 
@@ -95,8 +104,9 @@ private:
     std::optional<T> read(
         Result<std::optional<T>, APIError> (*field)(const JSONObject &, const QString &), const QString &key)
     {
-        if (m_failure)
+        if (m_failure) {
             return std::nullopt;
+        }
         Result<std::optional<T>, APIError> value = field(m_object, key);
         if (!value) {
             m_failure = value.error();
@@ -145,8 +155,9 @@ qsizetype visibleLength(const QString &text)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype count = 0;
-    while (finder.toNextBoundary() != -1)
+    while (finder.toNextBoundary() != -1) {
         ++count;
+    }
     return count;
 }
 
@@ -196,8 +207,9 @@ Checked<ToneRequest> parseTone(QByteArrayView body, const ReceiverAPIConfigurati
     reader.require(tone.bass || tone.treble, missing("Send \"bass\", \"treble\" or both."));
     for (const auto &[key, value] :
         { std::pair { QStringLiteral("bass"), tone.bass }, std::pair { QStringLiteral("treble"), tone.treble } }) {
-        if (value)
+        if (value) {
             reader.check(rangeCheck(key, *value, limits.toneRangeDb, limits.dbStep));
+        }
     }
     return reader.finish([&] { return tone; });
 }
@@ -208,8 +220,9 @@ Checked<SubwooferRequest> parseSubwoofer(QByteArrayView body, Zone zone, const R
     const std::optional<double> db = reader.number(QStringLiteral("db"));
     reader.require(db.has_value(), missing("\"db\" is required."));
     reader.require(zone == Zone::main, Errors::subwooferOnlyInMain);
-    if (db)
+    if (db) {
         reader.check(rangeCheck(QStringLiteral("db"), *db, limits.subwooferRangeDb, limits.dbStep));
+    }
     return reader.finish([&] { return SubwooferRequest { *db }; });
 }
 
@@ -272,37 +285,44 @@ Checked<ReceiverScene> parseScene(QByteArrayView body)
 
 std::optional<APIError> sceneNameCheck(const QString &name)
 {
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         return Errors::missingField(QStringLiteral("\"name\" is required."));
-    if (visibleLength(name) > maxSceneNameLength)
+    }
+    if (visibleLength(name) > maxSceneNameLength) {
         return Errors::invalidValue(QStringLiteral("\"name\" must be 64 characters or fewer."));
-    if (name.contains(u'/'))
+    }
+    if (name.contains(u'/')) {
         return Errors::invalidValue(QStringLiteral("\"name\" must not contain \"/\"."));
+    }
     return std::nullopt;
 }
 
 std::optional<APIError> sleepCheck(const QString &key, int minutes)
 {
-    if (minutes < 0)
+    if (minutes < 0) {
         return Errors::negative(key);
+    }
     return std::nullopt;
 }
 
 std::optional<APIError> stepCheck(const QString &key, double db, double stepDb)
 {
-    if (stepDb <= 0)
+    if (stepDb <= 0) {
         return std::nullopt;
+    }
     const double quotient = db / stepDb;
-    if (std::abs(quotient - std::round(quotient)) <= 1e-9)
+    if (std::abs(quotient - std::round(quotient)) <= 1e-9) {
         return std::nullopt;
+    }
     return Errors::invalidStep(key, stepDb);
 }
 
 std::optional<APIError> rangeCheck(
     const QString &key, double db, const ReceiverAPIConfiguration::DecibelRange &range, double stepDb)
 {
-    if (!range.contains(db))
+    if (!range.contains(db)) {
         return Errors::outOfRange(key, range.lower, range.upper);
+    }
     return stepCheck(key, db, stepDb);
 }
 

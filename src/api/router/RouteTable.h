@@ -100,8 +100,9 @@ Checked<T> parse(Checked<T> (*parser)(QByteArrayView, Zone, const ReceiverAPICon
 template<auto Parser, auto Handler> QCoro::Task<Response> withBody(RouterState &state, const RouteCall &call)
 {
     auto body = RouteBodies::parse(Parser, state, call);
-    if (!body)
+    if (!body) {
         co_return Failure { body.error() };
+    }
     const auto parsed = std::move(body).value();
     co_return co_await Handler(state, call, parsed);
 }

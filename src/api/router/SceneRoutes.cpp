@@ -11,11 +11,13 @@ namespace {
 QCoro::Task<Response> listScenes(RouterState &state, const RouteCall &)
 {
     const Checked<QList<ReceiverScene>> scenes = co_await state.scenes->list();
-    if (!scenes)
+    if (!scenes) {
         co_return Failure { scenes.error() };
+    }
     JSONValue::Array list;
-    for (const ReceiverScene &stored : scenes.value())
+    for (const ReceiverScene &stored : scenes.value()) {
         list.push_back(stored.toJSON());
+    }
     JSONValue::Object answer;
     answer.emplace(QStringLiteral("scenes"), JSONValue(std::move(list)));
     co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
@@ -24,16 +26,18 @@ QCoro::Task<Response> listScenes(RouterState &state, const RouteCall &)
 QCoro::Task<Response> saveScene(RouterState &state, const RouteCall &call, const ReceiverScene &scene)
 {
     const Checked<SceneService::Saved> saved = co_await state.scenes->save(scene, call.cancel);
-    if (!saved)
+    if (!saved) {
         co_return Failure { saved.error() };
+    }
     co_return HTTPResponse::json(saved->created ? 201 : 200, saved->scene.toJSON());
 }
 
 QCoro::Task<Response> scene(RouterState &state, const RouteCall &call)
 {
     const Checked<ReceiverScene> found = co_await state.scenes->scene(call.parameters.at(0));
-    if (!found)
+    if (!found) {
         co_return Failure { found.error() };
+    }
     co_return HTTPResponse::json(200, found->toJSON());
 }
 
@@ -41,10 +45,12 @@ QCoro::Task<Response> deleteScene(RouterState &state, const RouteCall &call)
 {
     const QString &name = call.parameters.at(0);
     const Checked<bool> removed = co_await state.scenes->remove(name);
-    if (!removed)
+    if (!removed) {
         co_return Failure { removed.error() };
-    if (!removed.value())
+    }
+    if (!removed.value()) {
         co_return Failure { RouterErrors::sceneNotFound(name) };
+    }
     co_return HTTPResponse { 204, {}, {}, {} };
 }
 
@@ -52,8 +58,9 @@ QCoro::Task<Response> runScene(RouterState &state, const RouteCall &call)
 {
     const Checked<SceneRunResult> result
         = co_await state.scenes->run(call.parameters.at(0), call.zone, call.cancel, state.rateLimiter);
-    if (!result)
+    if (!result) {
         co_return Failure { result.error() };
+    }
     co_return HTTPResponse::json(200, result->toJSON());
 }
 

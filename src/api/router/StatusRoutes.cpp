@@ -14,8 +14,9 @@ namespace {
 QCoro::Task<Response> zoneStatus(RouterState &state, Zone zone, const Cancellation &cancel)
 {
     Result<ReceiverStatus, ControlError> status = co_await state.control->status(zone, cancel);
-    if (!status)
+    if (!status) {
         co_return Failure { Errors::fromControl(status.error()) };
+    }
     RouterState::EncodedStatus &encoded = state.encodedStatus[zone];
     if (encoded.body.isEmpty() || !(encoded.status == status.value())) {
         encoded.body = StatusEvents::statusJSON(status.value()); // the same bytes as the event stream's
@@ -32,16 +33,18 @@ QCoro::Task<Response> status(RouterState &state, const RouteCall &call)
 QCoro::Task<Response> health(RouterState &state, const RouteCall &)
 {
     Result<ReceiverHealth, ControlError> health = co_await state.control->health();
-    if (!health)
+    if (!health) {
         co_return Failure { Errors::fromControl(health.error()) };
+    }
     co_return HTTPResponse::json(200, health.value().toJSON());
 }
 
 QCoro::Task<Response> events(RouterState &state, const RouteCall &call)
 {
     const std::shared_ptr<ResponseStream> stream = state.events->subscribe();
-    if (!stream)
+    if (!stream) {
         co_return Failure { Errors::tooManySubscribers(state.events->settings().maxSubscribers) };
+    }
     const Result<QList<Zone>, ControlError> zones = co_await state.control->zones(call.cancel);
     if (!zones) {
         stream->abandon();

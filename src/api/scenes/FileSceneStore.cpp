@@ -25,8 +25,9 @@ constexpr int maxDepth = 8;
 
 std::optional<JSONValue> toJSONValue(const nlohmann::json &json, int depth = 0)
 {
-    if (depth > maxDepth)
+    if (depth > maxDepth) {
         return std::nullopt;
+    }
     switch (json.type()) {
     case nlohmann::json::value_t::null:
     case nlohmann::json::value_t::discarded:
@@ -43,8 +44,9 @@ std::optional<JSONValue> toJSONValue(const nlohmann::json &json, int depth = 0)
         JSONValue::Array array;
         for (const nlohmann::json &element : json) {
             std::optional<JSONValue> converted = toJSONValue(element, depth + 1);
-            if (!converted)
+            if (!converted) {
                 return std::nullopt;
+            }
             array.push_back(std::move(*converted));
         }
         return JSONValue(std::move(array));
@@ -53,8 +55,9 @@ std::optional<JSONValue> toJSONValue(const nlohmann::json &json, int depth = 0)
         JSONValue::Object object;
         for (const auto &[key, element] : json.items()) {
             std::optional<JSONValue> converted = toJSONValue(element, depth + 1);
-            if (!converted)
+            if (!converted) {
                 return std::nullopt;
+            }
             object.emplace(QString::fromStdString(key), std::move(*converted));
         }
         return JSONValue(std::move(object));
@@ -71,12 +74,13 @@ nlohmann::json sceneToJSON(const ReceiverScene &scene)
     nlohmann::json object = nlohmann::json::object();
     const JSONValue fields = scene.toJSON();
     for (const auto &[key, value] : fields.toObject()) {
-        if (value.kind() == JSONValue::Kind::Number)
+        if (value.kind() == JSONValue::Kind::Number) {
             object[key.toStdString()] = value.toNumber();
-        else if (value.kind() == JSONValue::Kind::Bool)
+        } else if (value.kind() == JSONValue::Kind::Bool) {
             object[key.toStdString()] = value.toBool();
-        else
+        } else {
             object[key.toStdString()] = value.toString().toStdString();
+        }
     }
     return object;
 }
@@ -110,18 +114,21 @@ struct FileStamp {
 std::optional<FileStamp> stampAt(const QString &path)
 {
     struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
         return FileStamp::of(info);
-    if (errno == ENOENT || errno == ENOTDIR)
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
         return FileStamp {};
+    }
     return std::nullopt;
 }
 
 std::optional<FileStamp> stampOf(int descriptor)
 {
     struct stat info { };
-    if (descriptor < 0 || ::fstat(descriptor, &info) != 0)
+    if (descriptor < 0 || ::fstat(descriptor, &info) != 0) {
         return std::nullopt;
+    }
     return FileStamp::of(info);
 }
 
@@ -153,18 +160,21 @@ FileSceneStore::~FileSceneStore() = default;
 Result<QString, SceneStoreError> FileSceneStore::defaultFilePath(const QString &fileName)
 {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty())
+    if (dataHome.isEmpty()) {
         return Failure { error(QStringLiteral("The user's data folder is unknown.")) };
-    if (!QDir().mkpath(dataHome))
+    }
+    if (!QDir().mkpath(dataHome)) {
         return Failure { error(QStringLiteral("Couldn't create the folder %1.").arg(dataHome)) };
+    }
     return QDir(dataHome).filePath(QStringLiteral("Amplora/") + fileName);
 }
 
 Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
 {
     const std::optional<FileStamp> onDisk = stampAt(m_filePath);
-    if (m_cache && m_cache->stamp && onDisk == m_cache->stamp)
+    if (m_cache && m_cache->stamp && onDisk == m_cache->stamp) {
         return m_cache->records;
+    }
     m_cache.reset();
     if (onDisk && !onDisk->exists) {
         m_cache = std::make_unique<Cache>(Cache { {}, onDisk });
@@ -172,19 +182,23 @@ Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
     }
 
     QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return Failure { error(QStringLiteral("Couldn't read %1: %2.").arg(m_filePath, file.errorString())) };
+    }
     // Taken before reading, so a change made while it is read shows as a change next time.
     const std::optional<FileStamp> stamp = stampOf(file.handle());
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
         return Failure { error(QStringLiteral("Couldn't read %1: %2.").arg(m_filePath, file.errorString())) };
+    }
 
     const nlohmann::json parsed = nlohmann::json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
-    if (parsed.is_discarded())
+    if (parsed.is_discarded()) {
         return Failure { error(QStringLiteral("%1 is not valid JSON.").arg(m_filePath)) };
-    if (!parsed.is_array())
+    }
+    if (!parsed.is_array()) {
         return Failure { error(QStringLiteral("%1 does not hold a list of scenes.").arg(m_filePath)) };
+    }
 
     QList<Record> records;
     for (std::size_t i = 0; i < parsed.size(); ++i) {
@@ -192,13 +206,15 @@ Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
         Result<ReceiverScene, JSONDecodeError> scene = value
             ? ReceiverScene::fromJSON(*value)
             : Result<ReceiverScene, JSONDecodeError>(Failure { JSONDecodeError { QStringLiteral("Not a scene.") } });
-        if (!scene)
+        if (!scene) {
             return Failure { error(
                 QStringLiteral("Scene %1 in %2: %3").arg(i + 1).arg(m_filePath, scene.error().message)) };
+        }
         Record record { std::move(scene).value() };
         for (const auto &[key, element] : parsed[i].items()) {
-            if (!isSceneKey(key))
+            if (!isSceneKey(key)) {
                 record.unknownKeys[key] = element;
+            }
         }
         records.append(std::move(record));
     }
@@ -209,8 +225,9 @@ Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
 Result<Done, SceneStoreError> FileSceneStore::write(const QList<Record> &records)
 {
     const QString folder = QFileInfo(m_filePath).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!QDir().mkpath(folder)) {
         return Failure { error(QStringLiteral("Couldn't create the folder %1.").arg(folder)) };
+    }
 
     nlohmann::json array = nlohmann::json::array();
     for (const Record &record : records) {
@@ -222,14 +239,16 @@ Result<Done, SceneStoreError> FileSceneStore::write(const QList<Record> &records
     const std::string text = array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
         return Failure { error(QStringLiteral("Couldn't write %1: %2.").arg(m_filePath, file.errorString())) };
+    }
     file.write(text.data(), static_cast<qint64>(text.size()));
     // The new file keeps its inode, size and modification time through the rename, so its stamp can be taken
     // now, before anyone else could touch it.
     const std::optional<FileStamp> stamp = file.flush() ? stampOf(file.handle()) : std::nullopt;
-    if (!commitDurably(file))
+    if (!commitDurably(file)) {
         return Failure { error(QStringLiteral("Couldn't write %1: %2.").arg(m_filePath, file.errorString())) };
+    }
     m_cache = std::make_unique<Cache>(Cache { records, stamp });
     return Done {};
 }
@@ -238,12 +257,14 @@ Result<QList<ReceiverScene>, SceneStoreError> FileSceneStore::allNow()
 {
     const std::lock_guard guard(m_lock);
     Result<QList<Record>, SceneStoreError> records = load();
-    if (!records)
+    if (!records) {
         return Failure { records.error() };
+    }
     QList<ReceiverScene> scenes;
     scenes.reserve(records->size());
-    for (const Record &record : records.value())
+    for (const Record &record : records.value()) {
         scenes.append(record.scene);
+    }
     return scenes;
 }
 
@@ -251,11 +272,13 @@ Result<std::optional<ReceiverScene>, SceneStoreError> FileSceneStore::sceneNow(c
 {
     const std::lock_guard guard(m_lock);
     Result<QList<Record>, SceneStoreError> records = load();
-    if (!records)
+    if (!records) {
         return Failure { records.error() };
+    }
     for (const Record &record : records.value()) {
-        if (ReceiverScene::sameName(record.scene.name, name))
+        if (ReceiverScene::sameName(record.scene.name, name)) {
             return std::optional<ReceiverScene>(record.scene);
+        }
     }
     return std::optional<ReceiverScene>();
 }
@@ -264,16 +287,19 @@ Result<bool, SceneStoreError> FileSceneStore::removeNow(const QString &name)
 {
     const std::lock_guard guard(m_lock);
     Result<QList<Record>, SceneStoreError> records = load();
-    if (!records)
+    if (!records) {
         return Failure { records.error() };
+    }
     QList<Record> kept = records.value();
     const qsizetype removed
         = kept.removeIf([&](const Record &record) { return ReceiverScene::sameName(record.scene.name, name); });
-    if (removed == 0)
+    if (removed == 0) {
         return false;
+    }
     Result<Done, SceneStoreError> written = write(kept);
-    if (!written)
+    if (!written) {
         return Failure { written.error() };
+    }
     return true;
 }
 
@@ -281,22 +307,25 @@ Result<bool, SceneStoreError> FileSceneStore::saveNow(const ReceiverScene &scene
 {
     const std::lock_guard guard(m_lock);
     Result<QList<Record>, SceneStoreError> records = load();
-    if (!records)
+    if (!records) {
         return Failure { records.error() };
+    }
     QList<Record> updated = records.value();
     // A replaced scene keeps what a newer version stored beside its settings.
     Record saved { scene };
     const auto replaced = std::find_if(updated.cbegin(), updated.cend(),
         [&](const Record &stored) { return ReceiverScene::sameName(stored.scene.name, scene.name); });
-    if (replaced != updated.cend())
+    if (replaced != updated.cend()) {
         saved.unknownKeys = replaced->unknownKeys;
+    }
     const qsizetype before = updated.size();
     updated.removeIf([&](const Record &stored) { return ReceiverScene::sameName(stored.scene.name, scene.name); });
     updated.append(std::move(saved));
     const bool created = updated.size() > before;
     Result<Done, SceneStoreError> written = write(updated);
-    if (!written)
+    if (!written) {
         return Failure { written.error() };
+    }
     return created;
 }
 

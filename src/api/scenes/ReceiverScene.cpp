@@ -9,23 +9,27 @@ namespace {
 QStringView trimSpacesAndTabs(QStringView text)
 {
     const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    while (!text.isEmpty() && blank(text.front()))
+    while (!text.isEmpty() && blank(text.front())) {
         text = text.sliced(1);
-    while (!text.isEmpty() && blank(text.back()))
+    }
+    while (!text.isEmpty() && blank(text.back())) {
         text.chop(1);
+    }
     return text;
 }
 
 template<class T> void putIfPresent(JSONValue::Object &object, const char *key, const std::optional<T> &value)
 {
-    if (value)
+    if (value) {
         object.emplace(QString::fromLatin1(key), JSONValue(*value));
+    }
 }
 
 template<class E> void putEnumIfPresent(JSONValue::Object &object, const char *key, const std::optional<E> &value)
 {
-    if (value)
+    if (value) {
         object.emplace(QString::fromLatin1(key), JSONValue(enumName(*value)));
+    }
 }
 
 } // namespace
@@ -72,8 +76,9 @@ Result<ReceiverScene, JSONDecodeError> ReceiverScene::fromJSON(const JSONValue &
     scene.power = reader.enumeration<PowerState>(QStringLiteral("power"));
     scene.zone = reader.enumeration<Zone>(QStringLiteral("zone"));
     scene.readSettings(reader);
-    if (reader.error())
-        return Failure { *reader.error() };
+    if (const std::optional<JSONDecodeError> &error = reader.error()) {
+        return Failure { *error };
+    }
     return scene;
 }
 

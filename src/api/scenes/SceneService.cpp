@@ -31,8 +31,9 @@ SceneResult<QList<ReceiverScene>> SceneService::list()
 {
     const auto keepAlive = shared_from_this();
     Result<QList<ReceiverScene>, SceneStoreError> scenes = co_await m_store->all();
-    if (!scenes)
+    if (!scenes) {
         co_return Failure { fromStore(scenes.error()) };
+    }
     co_return std::move(scenes).value();
 }
 
@@ -40,26 +41,32 @@ SceneResult<ReceiverScene> SceneService::scene(QString name)
 {
     const auto keepAlive = shared_from_this();
     Result<std::optional<ReceiverScene>, SceneStoreError> found = co_await m_store->scene(name);
-    if (!found)
+    if (!found) {
         co_return Failure { fromStore(found.error()) };
-    if (!found.value())
+    }
+    std::optional<ReceiverScene> &stored = found.value();
+    if (!stored) {
         co_return Failure { Errors::sceneNotFound(name) };
-    co_return std::move(*found.value());
+    }
+    co_return std::move(*stored);
 }
 
 SceneResult<SceneService::Saved> SceneService::save(ReceiverScene scene, Cancellation cancel)
 {
     const auto keepAlive = shared_from_this();
     scene.name = scene.name.trimmed();
-    if (std::optional<APIError> refused = sceneNameCheck(scene.name))
+    if (std::optional<APIError> refused = sceneNameCheck(scene.name)) {
         co_return Failure { *refused };
+    }
     const Zone zone = scene.zone.value_or(Zone::main);
     const Result<ValidScene, APIError> checked = co_await validate(std::move(scene), zone, cancel);
-    if (!checked)
+    if (!checked) {
         co_return Failure { checked.error() };
+    }
     const Result<bool, SceneStoreError> created = co_await m_store->save(checked->scene);
-    if (!created)
+    if (!created) {
         co_return Failure { fromStore(created.error()) };
+    }
     co_return Saved { checked->scene, created.value() };
 }
 
@@ -67,8 +74,9 @@ SceneResult<bool> SceneService::remove(QString name)
 {
     const auto keepAlive = shared_from_this();
     const Result<bool, SceneStoreError> removed = co_await m_store->remove(name);
-    if (!removed)
+    if (!removed) {
         co_return Failure { fromStore(removed.error()) };
+    }
     co_return removed.value();
 }
 
@@ -77,125 +85,157 @@ SceneResult<SceneRunResult> SceneService::run(
 {
     const auto keepAlive = shared_from_this();
     const Result<ReceiverScene, APIError> found = co_await scene(name);
-    if (!found)
+    if (!found) {
         co_return Failure { found.error() };
+    }
 
     // The scene is checked in the zone it will act on, so a scene without a zone cannot slip a subwoofer
     // trim or an input that zone lacks past the checks.
     const Zone zone = found->zone.value_or(requestedZone);
     const Result<ValidScene, APIError> checked = co_await validate(*found, zone, cancel);
-    if (!checked)
+    if (!checked) {
         co_return Failure { checked.error() };
+    }
     const ReceiverScene &scene = checked->scene;
     // A caller gone before anything changed gets nothing changed. Once the first step goes out the scene is
     // applied whole: half a scene is worse than either.
-    if (cancel.isCancelled())
+    if (cancel.isCancelled()) {
         co_return Failure { Errors::fromControl(ControlError::abandoned()) };
+    }
     if (scene.volumeDb) {
-        if (std::optional<APIError> refused = ControlChecks::rateLimit(rateLimiter.get(), zone))
+        if (std::optional<APIError> refused = ControlChecks::rateLimit(rateLimiter.get(), zone)) {
             co_return Failure { *refused };
+        }
     }
     const Cancellation whole;
 
     // Each step in turn, stopping at the first the receiver refuses; `applied` tells the caller how far it got.
     SceneRunResult result { scene.name, zone, {} };
     std::optional<APIError> stop;
+    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
+    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto step = [&](const QString &label, const auto &done) {
-        if (done)
+        if (done) {
             result.applied.append(label);
-        else
+        } else {
             stop = Errors::sceneStopped(scene.name, label, result.applied, done.error().description());
+        }
     };
     ReceiverControl &control = *m_control;
     // A recalled favourite switches the input, so the sound mode and everything after it follow it.
-    if (scene.power)
+    if (scene.power) {
         step(QStringLiteral("power"), co_await control.setPower(zone, *scene.power, whole));
-    if (scene.input && !stop)
+    }
+    if (scene.input && !stop) {
         step(QStringLiteral("input"), co_await control.setInput(zone, *scene.input, whole));
-    if (checked->favouriteNumber && !stop)
-        step(QStringLiteral("favourite"), co_await control.recallFavourite(zone, *checked->favouriteNumber, whole));
-    if (scene.soundMode && !stop)
+    }
+    if (const std::optional<int> &number = checked->favouriteNumber; number && !stop) {
+        step(QStringLiteral("favourite"), co_await control.recallFavourite(zone, *number, whole));
+    }
+    if (scene.soundMode && !stop) {
         step(QStringLiteral("soundMode"), co_await control.setSoundMode(zone, *scene.soundMode, whole));
-    if (scene.direct && !stop)
+    }
+    if (scene.direct && !stop) {
         step(QStringLiteral("direct"), co_await control.setDirect(zone, *scene.direct, whole));
-    if (scene.volumeDb && !stop)
+    }
+    if (scene.volumeDb && !stop) {
         step(QStringLiteral("volumeDb"), co_await control.setVolume(zone, *scene.volumeDb, whole));
-    if ((scene.bass || scene.treble) && !stop)
+    }
+    if ((scene.bass || scene.treble) && !stop) {
         step(QStringLiteral("tone"), co_await control.setTone(zone, scene.bass, scene.treble, whole));
-    if (scene.sub && !stop)
+    }
+    if (scene.sub && !stop) {
         step(QStringLiteral("sub"), co_await control.setSubwoofer(zone, *scene.sub, whole));
-    if (scene.sleep && !stop)
+    }
+    if (scene.sleep && !stop) {
         step(QStringLiteral("sleep"), co_await control.setSleep(zone, *scene.sleep, whole));
-    if (stop)
+    }
+    if (stop) {
         co_return Failure { *stop };
+    }
     co_return result;
 }
 
 SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene, Zone zone, Cancellation cancel)
 {
-    if (!scene.hasSetting())
+    if (!scene.hasSetting()) {
         co_return Failure { Errors::emptyScene() };
-    if (scene.power == PowerState::standby && scene.hasSettingBesidesPower())
+    }
+    if (scene.power == PowerState::standby && scene.hasSettingBesidesPower()) {
         co_return Failure { Errors::standbySceneWithSettings() };
-    if (scene.input && scene.favourite)
+    }
+    if (scene.input && scene.favourite) {
         co_return Failure { Errors::inputAndFavouriteScene() };
+    }
 
     ReceiverControl &control = *m_control;
     ValidScene valid;
     if (scene.input) {
         const Checked<QString> resolved = co_await ControlChecks::resolveInput(control, zone, *scene.input, cancel);
-        if (!resolved)
+        if (!resolved) {
             co_return Failure { resolved.error() };
+        }
         scene.input = resolved.value();
     }
     if (scene.favourite) {
         const Checked<Favourite> resolved
             = co_await ControlChecks::resolveFavourite(control, zone, *scene.favourite, cancel);
-        if (!resolved)
+        if (!resolved) {
             co_return Failure { resolved.error() };
+        }
         scene.favourite = resolved->name;
         valid.favouriteNumber = resolved->number;
     }
     if (scene.soundMode) {
         const Checked<QString> resolved
             = co_await ControlChecks::resolveSoundMode(control, zone, *scene.soundMode, cancel);
-        if (!resolved)
+        if (!resolved) {
             co_return Failure { resolved.error() };
+        }
         scene.soundMode = resolved.value();
     }
     for (const auto &[key, value] :
         { std::pair { QStringLiteral("bass"), scene.bass }, std::pair { QStringLiteral("treble"), scene.treble } }) {
-        if (!value)
+        if (!value) {
             continue;
+        }
         if (std::optional<APIError> refused
-            = rangeCheck(key, *value, m_configuration.toneRangeDb, m_configuration.dbStep))
+            = rangeCheck(key, *value, m_configuration.toneRangeDb, m_configuration.dbStep)) {
             co_return Failure { *refused };
+        }
     }
     if (scene.volumeDb) {
         if (std::optional<APIError> refused
-            = co_await ControlChecks::absoluteVolume(control, *scene.volumeDb, m_configuration))
+            = co_await ControlChecks::absoluteVolume(control, *scene.volumeDb, m_configuration)) {
             co_return Failure { *refused };
+        }
     }
     if (scene.sub) {
-        if (zone != Zone::main)
+        if (zone != Zone::main) {
             co_return Failure { Errors::subwooferOnlyInMain() };
+        }
         if (std::optional<APIError> refused
-            = rangeCheck(QStringLiteral("sub"), *scene.sub, m_configuration.subwooferRangeDb, m_configuration.dbStep))
+            = rangeCheck(QStringLiteral("sub"), *scene.sub, m_configuration.subwooferRangeDb, m_configuration.dbStep)) {
             co_return Failure { *refused };
+        }
     }
     if (scene.sleep) {
-        if (std::optional<APIError> refused = sleepCheck(QStringLiteral("sleep"), *scene.sleep))
+        if (std::optional<APIError> refused = sleepCheck(QStringLiteral("sleep"), *scene.sleep)) {
             co_return Failure { *refused };
+        }
     }
     if (scene.direct || scene.sleep) {
         // The status carries each of them only where the zone announces it.
         const Result<ReceiverStatus, ControlError> status = co_await control.status(zone, cancel);
-        if (!status)
+        if (!status) {
             co_return Failure { Errors::fromControl(status.error()) };
-        if (scene.direct && !status->direct)
+        }
+        if (scene.direct && !status->direct) {
             co_return Failure { Errors::fromControl(ControlError::notSupported(zone, ControlError::Feature::direct)) };
-        if (scene.sleep && !status->sleep)
+        }
+        if (scene.sleep && !status->sleep) {
             co_return Failure { Errors::fromControl(ControlError::notSupported(zone, ControlError::Feature::sleep)) };
+        }
     }
     valid.scene = std::move(scene);
     co_return valid;

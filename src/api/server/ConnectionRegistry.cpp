@@ -32,8 +32,9 @@ void ConnectionRegistry::cancelAll()
         items.swap(m_items);
     }
     for (const QPointer<HTTPConnection> &connection : std::as_const(items)) {
-        if (connection)
+        if (connection) {
             connection->cancel();
+        }
     }
 }
 

@@ -39,8 +39,9 @@ HTTPConnection::HTTPConnection(int descriptor, std::shared_ptr<const RequestHand
 HTTPConnection::~HTTPConnection()
 {
     m_registry->remove(this);
-    if (m_descriptor >= 0)
+    if (m_descriptor >= 0) {
         ::close(m_descriptor);
+    }
 }
 
 void HTTPConnection::start()
@@ -59,8 +60,9 @@ void HTTPConnection::armTimer()
 
 void HTTPConnection::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() != m_timer.timerId())
+    if (event->timerId() != m_timer.timerId()) {
         return QObject::timerEvent(event);
+    }
     m_timer.stop();
     timedOut();
 }
@@ -69,10 +71,11 @@ QCoro::Task<> HTTPConnection::serve(QPointer<HTTPConnection> self, std::shared_p
     HTTPRequest request, Cancellation cancel)
 {
     const HTTPResponse response = co_await (*handler)(std::move(request), std::move(cancel));
-    if (self)
+    if (self) {
         self->respond(response);
-    else if (response.stream)
+    } else if (response.stream) {
         response.stream->abandon();
+    }
 }
 
 void HTTPConnection::readAvailable()
@@ -97,8 +100,9 @@ void HTTPConnection::readAvailable()
 
 void HTTPConnection::received(QByteArrayView bytes)
 {
-    if (m_finished)
+    if (m_finished) {
         return; // bytes after the one request are ignored
+    }
     m_parser.append(bytes);
     HTTPRequestParser::State state = m_parser.parse();
     if (state.complete()) {
@@ -122,14 +126,16 @@ void HTTPConnection::peerFinishedSending()
         close();
         return;
     }
-    if (!m_responding)
+    if (!m_responding) {
         m_clientGone.cancel(); // last: it may resume the handler at once
+    }
 }
 
 void HTTPConnection::timedOut()
 {
-    if (m_closed)
+    if (m_closed) {
         return;
+    }
     if (!m_finished) {
         m_finished = true;
         qCDebug(lcApi) << "A request did not arrive in time";
@@ -143,8 +149,9 @@ void HTTPConnection::timedOut()
 void HTTPConnection::respond(const HTTPResponse &response)
 {
     if (m_closed || m_responding) {
-        if (response.stream)
+        if (response.stream) {
             response.stream->abandon();
+        }
         return;
     }
     m_responding = true;
@@ -168,8 +175,9 @@ void HTTPConnection::streamChanged()
         return;
     }
     // While the socket is full the write notifier resumes sending.
-    if (!m_writeNotifier || !m_writeNotifier->isEnabled())
+    if (!m_writeNotifier || !m_writeNotifier->isEnabled()) {
         writePending();
+    }
 }
 
 void HTTPConnection::writePending()
@@ -179,18 +187,21 @@ void HTTPConnection::writePending()
         const QByteArrayView next = head ? QByteArrayView(m_output).sliced(m_written)
             : m_stream                   ? m_stream->unsent()
                                          : QByteArrayView();
-        if (next.isEmpty())
+        if (next.isEmpty()) {
             break;
+        }
         const ssize_t count = ::send(m_descriptor, next.data(), static_cast<size_t>(next.size()), MSG_NOSIGNAL);
         if (count >= 0) {
-            if (head)
+            if (head) {
                 m_written += count;
-            else
+            } else {
                 m_stream->consumed(count);
+            }
             continue;
         }
-        if (errno == EINTR)
+        if (errno == EINTR) {
             continue;
+        }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
             if (!m_writeNotifier) {
                 m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
@@ -203,15 +214,17 @@ void HTTPConnection::writePending()
         close();
         return;
     }
-    if (m_writeNotifier)
+    if (m_writeNotifier) {
         m_writeNotifier->setEnabled(false);
+    }
     if (m_stream) {
         if (m_stream->isDropped()) {
             close();
             return;
         }
-        if (!m_stream->isEnded())
+        if (!m_stream->isEnded()) {
             return; // more comes when the producer has it
+        }
         // The time for the client to close, as after any answer.
         armTimer();
     }
@@ -220,21 +233,24 @@ void HTTPConnection::writePending()
     // End our side, then wait for the client to end its own: closing while its bytes are still unread would
     // reset the connection and could destroy the answer before the client has read it.
     ::shutdown(m_descriptor, SHUT_WR);
-    if (m_peerDone)
+    if (m_peerDone) {
         close();
+    }
 }
 
 void HTTPConnection::cancel()
 {
-    if (m_closed)
+    if (m_closed) {
         return;
+    }
     close();
 }
 
 void HTTPConnection::close()
 {
-    if (m_closed)
+    if (m_closed) {
         return;
+    }
     m_closed = true;
     m_timer.stop();
     m_registry->remove(this);

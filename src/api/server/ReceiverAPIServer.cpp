@@ -10,7 +10,6 @@
 #include "api/server/TCPListener.h"
 
 #include <QPointer>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -50,21 +49,22 @@ QCoro::Task<HTTPResponse> routed(APIRouter router, HTTPRequest request, Cancella
 
 } // namespace
 
-ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore, QObject *parent)
+ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration,
+    const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<APITokenStore> tokenStore,
+    std::shared_ptr<SceneStore> sceneStore, Clock &clock, QObject *parent)
     : ReceiverAPIServer(configuration, control, std::move(tokenStore),
         std::make_shared<SceneService>(
             control, sceneStore ? std::move(sceneStore) : defaultSceneStore(), configuration),
-        parent)
+        clock, parent)
 { }
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, QObject *parent)
-    : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), parent)
+    std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, Clock &clock, QObject *parent)
+    : ReceiverAPIServer(configuration, std::move(tokenStore), HandlerFactory(), clock, parent)
 {
     m_control = std::move(control);
     m_scenes = std::move(scenes);
-    m_handlerFactory = [this](std::shared_ptr<TokenAuthenticator>) -> RequestHandler {
+    m_handlerFactory = [this](const std::shared_ptr<TokenAuthenticator> &) -> RequestHandler {
         // One router (and one rate limiter) per run of the listener, shared by its connections.
         return [router = makeRouter()](HTTPRequest request, Cancellation cancel) {
             return routed(router, std::move(request), std::move(cancel));
@@ -73,16 +73,14 @@ ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std
 }
 
 ReceiverAPIServer::ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
-    HandlerFactory handlerFactory, QObject *parent)
+    HandlerFactory handlerFactory, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_configuration(configuration)
     , m_handlerFactory(std::move(handlerFactory))
     , m_authenticator(std::make_shared<TokenAuthenticator>())
     , m_tokens(std::make_shared<TokenKeeper>(std::move(tokenStore), m_authenticator))
-    , m_events(std::make_shared<StatusEvents>())
-    , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
-        QTimer::singleShot(delay, context, std::move(action));
-    })
+    , m_events(std::make_shared<StatusEvents>(clock))
+    , m_clock(clock)
 { }
 
 ReceiverAPIServer::~ReceiverAPIServer()
@@ -94,7 +92,7 @@ APIRouter ReceiverAPIServer::makeRouter() const
 {
     return APIRouter(m_control, m_scenes, m_configuration, m_authenticator,
         std::make_shared<VolumeRateLimiter>(
-            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds),
+            m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds, m_clock),
         m_events);
 }
 
@@ -105,21 +103,25 @@ qsizetype ReceiverAPIServer::openConnectionCount() const
 
 bool ReceiverAPIServer::isLoopback(const QHostAddress &address)
 {
-    if (address.isNull())
+    if (address.isNull()) {
         return false;
+    }
     bool isIPv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIPv4); // also unwraps ::ffff:a.b.c.d
-    if (isIPv4)
+    if (isIPv4) {
         return (ipv4 >> 24) == 127;
-    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+    }
+    if (address.protocol() == QAbstractSocket::IPv6Protocol) {
         return address.isEqual(QHostAddress::LocalHostIPv6, QHostAddress::StrictConversion);
+    }
     return false;
 }
 
 QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start(quint16 port, bool localhostOnly)
 {
-    if (m_listener || m_starting)
+    if (m_listener || m_starting) {
         co_return Failure { ServerError::alreadyRunning() };
+    }
     m_configuration.port = port;
     m_configuration.localhostOnly = localhostOnly;
     co_return co_await start();
@@ -127,8 +129,9 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start(quint16 port,
 
 QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
 {
-    if (m_listener || m_starting)
+    if (m_listener || m_starting) {
         co_return Failure { ServerError::alreadyRunning() };
+    }
     m_starting = true;
     const quint64 generation = m_generation;
     QPointer<ReceiverAPIServer> self(this);
@@ -136,18 +139,23 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
     // The keeper hands the token to the authenticator itself, in turn with any regeneration.
     const std::shared_ptr<TokenKeeper> tokens = m_tokens;
     auto token = co_await tokens->current();
-    if (!self)
+    if (!self) {
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    }
     m_starting = false;
-    if (!token)
+    if (!token) {
         co_return Failure { ServerError::tokenStore(token.error()) };
-    if (generation != m_generation)
+    }
+    if (generation != m_generation) {
         co_return Failure { ServerError::listenerFailed(QStringLiteral("cancelled")) };
+    }
 
     const QHostAddress address
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
     auto listener = TCPListener::listen(
         address, m_configuration.port, kListenBacklog,
+        // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
+        // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
         [this](int descriptor, const QHostAddress &peer) { accept(descriptor, peer); },
         [this](int error) { acceptFailed(error); }, this);
     if (!listener) {
@@ -216,7 +224,7 @@ void ReceiverAPIServer::noteRefusedOverCapacity()
 {
     // A flood would otherwise write one line per connection.
     ++m_refusedOverCapacity;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_clock.now();
     if (!m_overCapacityLogged || now - *m_overCapacityLogged >= std::chrono::minutes(1)) {
         qCWarning(lcApi) << "Closed" << m_refusedOverCapacity
                          << "new connection(s) at once:" << m_configuration.maxConnections << "are open already";
@@ -233,7 +241,7 @@ void ReceiverAPIServer::acceptFailed(int error)
         qCWarning(lcApi).noquote() << "Couldn't accept a connection:" << qt_error_string(error)
                                    << "(trying again shortly)";
     }
-    m_timer(kAcceptRetryDelay, m_listener, [listener = m_listener] { listener->resume(); });
+    m_clock.callAfter(kAcceptRetryDelay, m_listener, [listener = m_listener] { listener->resume(); });
 }
 
 QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::currentToken()
@@ -247,8 +255,9 @@ QCoro::Task<Result<QString, KeychainError>> ReceiverAPIServer::regenerateToken()
     const std::shared_ptr<TokenKeeper> tokens = m_tokens;
     const std::shared_ptr<StatusEvents> events = m_events;
     auto token = co_await tokens->regenerate();
-    if (token)
+    if (token) {
         events->endAll();
+    }
     co_return token;
 }
 

@@ -7,6 +7,7 @@
 #include "api/server/ReceiverAPIConfiguration.h"
 #include "api/server/ServerError.h"
 
+#include "base/Clock.h"
 #include "base/Result.h"
 
 #include <QCoroTask>
@@ -38,29 +39,26 @@ class ReceiverAPIServer final : public QObject {
 public:
     // Builds the request handler for one run of the listener, around the server's authenticator.
     using HandlerFactory = std::function<RequestHandler(std::shared_ptr<TokenAuthenticator>)>;
-    // Calls `action` once, from the event loop, after `delay`, unless `context` is gone by then.
-    using Timer = std::function<void(std::chrono::milliseconds delay, QObject *context, std::function<void()> action)>;
-
     // How long accepting pauses after the system refused a connection (out of descriptors, for instance).
     static constexpr std::chrono::milliseconds kAcceptRetryDelay { 500 };
 
     // The server of the application: requests go to an APIRouter over `control` and `scenes`, the scene service
-    // the application's other doors share.
+    // the application's other doors share. Every time the server keeps (event pacing, keep-alives, the volume
+    // rate window, the pause after a failed accept) comes from `clock`, which must outlive the server.
     ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
-        std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, QObject *parent = nullptr);
+        std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneService> scenes, Clock &clock = Clock::system(),
+        QObject *parent = nullptr);
     // A server with a scene service of its own over `sceneStore` (the scenes file at its default place when none
     // is given).
-    ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<ReceiverControl> control,
+    ReceiverAPIServer(ReceiverAPIConfiguration configuration, const std::shared_ptr<ReceiverControl> &control,
         std::shared_ptr<APITokenStore> tokenStore, std::shared_ptr<SceneStore> sceneStore = nullptr,
-        QObject *parent = nullptr);
+        Clock &clock = Clock::system(), QObject *parent = nullptr);
     // A server whose requests go to whatever handler `handlerFactory` builds for each run of the listener.
     ReceiverAPIServer(ReceiverAPIConfiguration configuration, std::shared_ptr<APITokenStore> tokenStore,
-        HandlerFactory handlerFactory, QObject *parent = nullptr);
+        HandlerFactory handlerFactory, Clock &clock = Clock::system(), QObject *parent = nullptr);
     ~ReceiverAPIServer() override;
 
     const ReceiverAPIConfiguration &configuration() const { return m_configuration; }
-    // Replaces the Qt timer the server uses to resume accepting, so a test can drive it.
-    void setTimer(Timer timer) { m_timer = std::move(timer); }
     // The bound port while running.
     std::optional<quint16> port() const { return m_port; }
     bool isRunning() const { return m_port.has_value(); }
@@ -106,10 +104,10 @@ private:
     std::shared_ptr<ConnectionRegistry> m_connections;
     TCPListener *m_listener = nullptr;
     std::optional<quint16> m_port;
-    Timer m_timer;
+    Clock &m_clock;
     bool m_acceptFailing = false; // logged once until a connection is accepted again
     qint64 m_refusedOverCapacity = 0; // since the last log line about it
-    std::optional<std::chrono::steady_clock::time_point> m_overCapacityLogged;
+    std::optional<Clock::TimePoint> m_overCapacityLogged;
     bool m_starting = false;
     quint64 m_generation = 0; // bumped by stop(), so a start that was waiting for the token store gives up
 };

@@ -3,8 +3,6 @@
 #include "api/Logging.h"
 #include "api/http/HTTPResponse.h"
 
-#include <QTimer>
-
 #include <algorithm>
 
 namespace amplora::api {
@@ -29,28 +27,23 @@ QByteArray keepAliveComment()
 
 } // namespace
 
-StatusEvents::StatusEvents()
-    : StatusEvents(Settings {})
+StatusEvents::StatusEvents(Clock &clock)
+    : StatusEvents(Settings {}, clock)
 { }
 
-StatusEvents::StatusEvents(Settings settings, QObject *parent)
+StatusEvents::StatusEvents(Settings settings, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_now([] { return std::chrono::steady_clock::now(); })
-    , m_timer([](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
-        QTimer::singleShot(delay, context, std::move(action));
-    })
-{ }
+    , m_clock(clock)
+{
+    for (ZoneState &zoneState : m_zones) {
+        zoneState.interval = m_settings.minimumInterval;
+    }
+}
 
 StatusEvents::~StatusEvents()
 {
     endAll();
-}
-
-void StatusEvents::setClock(Now now, Timer timer)
-{
-    m_now = std::move(now);
-    m_timer = std::move(timer);
 }
 
 QByteArray StatusEvents::statusJSON(const ReceiverStatus &status)
@@ -60,8 +53,9 @@ QByteArray StatusEvents::statusJSON(const ReceiverStatus &status)
 
 std::shared_ptr<ResponseStream> StatusEvents::subscribe()
 {
-    if (subscriberCount() >= m_settings.maxSubscribers)
+    if (subscriberCount() >= m_settings.maxSubscribers) {
         return nullptr;
+    }
     auto subscriber = std::make_shared<Subscriber>();
     subscriber->stream = std::make_shared<ResponseStream>(m_settings.maxPendingBytes);
     const ResponseStream *stream = subscriber->stream.get();
@@ -75,8 +69,9 @@ void StatusEvents::sendFirst(const std::shared_ptr<ResponseStream> &stream, Zone
 {
     const auto found = std::ranges::find_if(
         m_subscribers, [&stream](const std::shared_ptr<Subscriber> &each) { return each->stream == stream; });
-    if (found == m_subscribers.end())
+    if (found == m_subscribers.end()) {
         return;
+    }
     (*found)->sent.at(indexOf(zone)) = json;
     stream->write(statusEvent(json));
 }
@@ -89,41 +84,62 @@ void StatusEvents::publish(Zone zone, const QByteArray &json)
         return;
     }
     ZoneState &zoneState = state(zone);
-    zoneState.latest = json;
-    if (zoneState.flushArmed)
-        return;
-    const auto now = m_now();
-    if (zoneState.lastSentAt && now - *zoneState.lastSentAt < m_settings.minimumInterval) {
-        zoneState.flushArmed = true;
-        const auto wait
-            = std::chrono::ceil<std::chrono::milliseconds>(*zoneState.lastSentAt + m_settings.minimumInterval - now);
-        m_timer(wait, this, [this, zone, generation = m_generation] {
-            if (generation == m_generation)
-                flush(zone);
-        });
+    // JSON every subscriber has is no event, so it must not hold back the next change; a waiting one is replaced
+    // all the same, as the latest wins.
+    if (!zoneState.pending && !isNews(zone, json)) {
         return;
     }
-    flush(zone);
+    const auto decision = zoneState.offer(json, m_clock.now());
+    if (const auto *now = std::get_if<ZoneState::SendNow>(&decision)) {
+        send(zone, now->value);
+    } else if (const auto *later = std::get_if<ZoneState::FlushAfter>(&decision)) {
+        m_clock.callAfter(later->delay, this, [this, zone, generation = m_generation] {
+            if (generation == m_generation) {
+                flushPending(zone);
+            }
+        });
+    }
 }
 
-void StatusEvents::flush(Zone zone)
+void StatusEvents::flushPending(Zone zone)
 {
     ZoneState &zoneState = state(zone);
-    zoneState.flushArmed = false;
+    if (!zoneState.pending) {
+        return;
+    }
+    const QByteArray json = std::move(*zoneState.pending);
+    zoneState.pending.reset();
+    // The interval runs from the last event that went out, not from JSON that turned out to be no news.
+    if (send(zone, json)) {
+        zoneState.lastSentAt = m_clock.now();
+    }
+}
+
+bool StatusEvents::isNews(Zone zone, const QByteArray &json) const
+{
+    return std::ranges::any_of(m_subscribers, [zone, &json](const std::shared_ptr<Subscriber> &subscriber) {
+        const std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
+        return has && *has != json;
+    });
+}
+
+bool StatusEvents::send(Zone zone, const QByteArray &json)
+{
     bool sent = false;
     QByteArray event; // written once, shared by every subscriber that gets it
     for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
-        const std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
-        if (!has || has == zoneState.latest)
+        std::optional<QByteArray> &has = subscriber->sent.at(indexOf(zone));
+        if (!has || *has == json) {
             continue;
-        if (event.isEmpty())
-            event = statusEvent(*zoneState.latest);
-        subscriber->sent.at(indexOf(zone)) = zoneState.latest;
+        }
+        if (event.isEmpty()) {
+            event = statusEvent(json);
+        }
+        has = json;
         subscriber->stream->write(event);
         sent = true;
     }
-    if (sent)
-        zoneState.lastSentAt = m_now();
+    return sent;
 }
 
 void StatusEvents::remove(const ResponseStream *stream)
@@ -134,38 +150,45 @@ void StatusEvents::remove(const ResponseStream *stream)
 
 void StatusEvents::armKeepAlive()
 {
-    if (m_keepAliveArmed)
+    if (m_keepAliveArmed) {
         return;
+    }
     m_keepAliveArmed = true;
-    m_timer(m_settings.keepAliveInterval, this, [this, generation = m_generation] {
-        if (generation == m_generation)
+    m_clock.callAfter(m_settings.keepAliveInterval, this, [this, generation = m_generation] {
+        if (generation == m_generation) {
             keepAlive();
+        }
     });
 }
 
 void StatusEvents::keepAlive()
 {
     m_keepAliveArmed = false;
-    for (const std::shared_ptr<Subscriber> &subscriber : snapshot())
+    for (const std::shared_ptr<Subscriber> &subscriber : snapshot()) {
         subscriber->stream->write(keepAliveComment());
-    if (!m_subscribers.empty())
+    }
+    if (!m_subscribers.empty()) {
         armKeepAlive();
+    }
 }
 
 void StatusEvents::endAll()
 {
     ++m_generation;
     m_keepAliveArmed = false;
-    for (ZoneState &zoneState : m_zones)
-        zoneState.flushArmed = false;
+    // Their flushes will not run: a waiting JSON would otherwise hold back every later one.
+    for (ZoneState &zoneState : m_zones) {
+        zoneState.pending.reset();
+    }
     std::vector<std::shared_ptr<Subscriber>> ended;
     ended.swap(m_subscribers);
     for (const std::shared_ptr<Subscriber> &subscriber : ended) {
         disconnect(subscriber->stream.get(), nullptr, this, nullptr);
         subscriber->stream->end();
     }
-    if (!ended.empty())
+    if (!ended.empty()) {
         qCInfo(lcApi) << "Ended" << ended.size() << "event stream(s)";
+    }
 }
 
 } // namespace amplora::api

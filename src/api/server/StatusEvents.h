@@ -4,13 +4,15 @@
 #include "api/control/Zone.h"
 #include "api/http/ResponseStream.h"
 
+#include "base/Clock.h"
+#include "base/Throttler.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -22,29 +24,25 @@ namespace amplora::api {
 // `keepAliveInterval` so idle connections stay open through proxies and clients notice a dead server.
 //
 // It lives on the main thread. Whoever learns of a change publishes the zone's JSON; publishing the JSON a
-// subscriber already has sends it nothing. Time comes through injected functions so tests drive it exactly.
+// subscriber already has sends it nothing, and starts no interval. Time comes from the injected clock.
 class StatusEvents final : public QObject {
     Q_OBJECT
 
 public:
-    using Now = std::function<std::chrono::steady_clock::time_point()>;
-    // Calls `action` once, from the event loop, after `delay`, unless `context` is gone by then.
-    using Timer = std::function<void(std::chrono::milliseconds delay, QObject *context, std::function<void()> action)>;
-
     struct Settings {
         int maxSubscribers = 16;
         std::chrono::milliseconds minimumInterval { 100 };
         std::chrono::milliseconds keepAliveInterval { 15000 };
         // Bytes that may wait unsent for one subscriber before it is dropped.
-        qsizetype maxPendingBytes = 256 * 1024;
+        qsizetype maxPendingBytes = qsizetype { 256 } * 1024;
     };
 
-    StatusEvents();
-    explicit StatusEvents(Settings settings, QObject *parent = nullptr);
+    // `clock` must outlive the events.
+    explicit StatusEvents(Clock &clock = Clock::system());
+    StatusEvents(Settings settings, Clock &clock, QObject *parent = nullptr);
     ~StatusEvents() override;
 
     const Settings &settings() const { return m_settings; }
-    void setClock(Now now, Timer timer);
     int subscriberCount() const { return static_cast<int>(m_subscribers.size()); }
 
     // A new subscriber's stream, or none when `maxSubscribers` are subscribed already. It is sent nothing of a
@@ -70,21 +68,21 @@ private:
     };
     // A copy to walk over: a write may drop a subscriber, and its connection then removes it at once.
     std::vector<std::shared_ptr<Subscriber>> snapshot() const { return m_subscribers; }
-    struct ZoneState {
-        std::optional<QByteArray> latest;
-        std::optional<std::chrono::steady_clock::time_point> lastSentAt;
-        bool flushArmed = false;
-    };
+    // The zone's pace: `pending` is the JSON waiting for the end of the interval since `lastSentAt`, the last
+    // time an event of the zone went out.
+    using ZoneState = ThrottleState<QByteArray>;
 
-    void flush(Zone zone);
+    void flushPending(Zone zone);
+    // Sends `json` to the subscribers of the zone that have its first event and not this JSON; whether any had.
+    bool send(Zone zone, const QByteArray &json);
+    bool isNews(Zone zone, const QByteArray &json) const;
     ZoneState &state(Zone zone) { return m_zones.at(static_cast<std::size_t>(zone)); }
     void remove(const ResponseStream *stream);
     void armKeepAlive();
     void keepAlive();
 
     Settings m_settings;
-    Now m_now;
-    Timer m_timer;
+    Clock &m_clock;
     std::vector<std::shared_ptr<Subscriber>> m_subscribers;
     std::array<ZoneState, 2> m_zones;
     bool m_keepAliveArmed = false;

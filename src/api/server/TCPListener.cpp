@@ -48,11 +48,13 @@ Result<TCPListener *, QString> TCPListener::listen(
     // keeps a descriptor of that socket for itself and the QTcpServer goes.
     QTcpServer server;
     server.setListenBacklogSize(backlog);
-    if (!server.listen(address, port))
+    if (!server.listen(address, port)) {
         return Failure { server.errorString() };
+    }
     const int descriptor = ::fcntl(static_cast<int>(server.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
-    if (descriptor < 0)
+    if (descriptor < 0) {
         return Failure { qt_error_string(errno) };
+    }
     const quint16 bound = server.serverPort();
     server.close();
     return new TCPListener(descriptor, bound, std::move(accepted), std::move(failed), parent);
@@ -67,8 +69,9 @@ TCPListener::TCPListener(int descriptor, quint16 port, Accepted accepted, Failed
     , m_notifier(new QSocketNotifier(descriptor, QSocketNotifier::Read, this))
 {
     const int flags = ::fcntl(descriptor, F_GETFL);
-    if (flags >= 0)
+    if (flags >= 0) {
         ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
+    }
     connect(m_notifier, &QSocketNotifier::activated, this, &TCPListener::acceptPending);
 }
 
@@ -79,14 +82,16 @@ TCPListener::~TCPListener()
 
 void TCPListener::resume()
 {
-    if (m_descriptor >= 0)
+    if (m_descriptor >= 0) {
         m_notifier->setEnabled(true);
+    }
 }
 
 void TCPListener::close()
 {
-    if (m_descriptor < 0)
+    if (m_descriptor < 0) {
         return;
+    }
     // The notifier must stop watching before its descriptor goes.
     m_notifier->setEnabled(false);
     ::close(m_descriptor);
@@ -103,15 +108,18 @@ void TCPListener::acceptPending()
             = ::accept4(m_descriptor, reinterpret_cast<sockaddr *>(&peer), &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (descriptor >= 0) {
             m_accepted(descriptor, QHostAddress(reinterpret_cast<const sockaddr *>(&peer)));
-            if (!self)
+            if (!self) {
                 return;
+            }
             continue;
         }
         const int error = errno;
-        if (error == EAGAIN || error == EWOULDBLOCK)
+        if (error == EAGAIN || error == EWOULDBLOCK) {
             return;
-        if (concernsOnlyThatConnection(error))
+        }
+        if (concernsOnlyThatConnection(error)) {
             continue;
+        }
         // Out of descriptors or memory, or worse: trying again at once would only spin.
         m_notifier->setEnabled(false);
         m_failed(error);

@@ -152,11 +152,18 @@ std::optional<bool> parseFlag(const QString &text)
     return std::nullopt;
 }
 
+// The task's result as an optional: waitFor() needs a type it can construct empty, which a Result is not.
+template<class T> QCoro::Task<std::optional<T>> held(QCoro::Task<T> inner)
+{
+    co_return co_await std::move(inner);
+}
+
 // Keeps an event loop turning while the token store answers; only for this short-lived command.
 template<class T> T finish(QCoro::Task<T> &&task)
 {
-    auto hold = [](QCoro::Task<T> inner) -> QCoro::Task<std::optional<T>> { co_return co_await std::move(inner); };
-    return *QCoro::waitFor(hold(std::move(task)));
+    std::optional<T> result = QCoro::waitFor(held(std::move(task)));
+    // held() always answers a value.
+    return std::move(*result); // NOLINT(bugprone-unchecked-optional-access)
 }
 
 QCoro::Task<Result<QString, api::KeychainError>> replaceToken(std::shared_ptr<api::APITokenStore> store)

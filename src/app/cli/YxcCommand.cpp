@@ -154,8 +154,8 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
     }
     const auto zone = parseZone(args.at(0));
     const QStringList rest = args.mid(1);
-    const auto one
-        = [&]() -> std::optional<QString> { return rest.size() == 1 ? std::optional(rest.at(0)) : std::nullopt; };
+    // The one argument after ZONE, when there is exactly one.
+    const std::optional<QString> one = rest.size() == 1 ? std::optional(rest.at(0)) : std::nullopt;
     const auto zoneCommand = [&](std::optional<YXCCommand> command) -> Parsed<Action> {
         if (!zone) {
             return wrong(QStringLiteral("ZONE must be main or zone2, not \"%1\"").arg(args.at(0)));
@@ -164,11 +164,11 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
     };
     const Zone z = zone.value_or(Zone::main);
     const auto withBool = [&](auto make) -> std::optional<YXCCommand> {
-        const auto value = one() ? parseBool(*one()) : std::nullopt;
+        const auto value = one ? parseBool(*one) : std::nullopt;
         return value ? std::optional(make(z, *value)) : std::nullopt;
     };
     const auto withInt = [&](auto make) -> std::optional<YXCCommand> {
-        const auto value = one() ? parseInt(*one()) : std::nullopt;
+        const auto value = one ? parseInt(*one) : std::nullopt;
         return value ? std::optional(make(z, *value)) : std::nullopt;
     };
 
@@ -179,14 +179,14 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
         return zoneCommand(rest.isEmpty() ? std::optional(YXCCommand::getSignalInfo(z)) : std::nullopt);
     }
     if (name == QLatin1String("setPower")) {
-        const auto state = one() ? powerStateFromRawValue(*one()) : std::nullopt;
+        const auto state = one ? powerStateFromRawValue(*one) : std::nullopt;
         return zoneCommand(state ? std::optional(YXCCommand::setPower(z, *state)) : std::nullopt);
     }
     if (name == QLatin1String("setVolume")) {
         return zoneCommand(withInt(&YXCCommand::setVolume));
     }
     if (name == QLatin1String("setActualVolume")) {
-        const auto dB = one() ? parseDouble(*one()) : std::nullopt;
+        const auto dB = one ? parseDouble(*one) : std::nullopt;
         return zoneCommand(dB ? std::optional(YXCCommand::setActualVolume(z, *dB)) : std::nullopt);
     }
     if (name == QLatin1String("setMute")) {
@@ -202,10 +202,10 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
         return zoneCommand(withInt(&YXCCommand::setSubwooferVolume));
     }
     if (name == QLatin1String("setInput")) {
-        return zoneCommand(one() ? std::optional(YXCCommand::setInput(z, *one())) : std::nullopt);
+        return zoneCommand(one ? std::optional(YXCCommand::setInput(z, *one)) : std::nullopt);
     }
     if (name == QLatin1String("setSoundProgram")) {
-        return zoneCommand(one() ? std::optional(YXCCommand::setSoundProgram(z, *one())) : std::nullopt);
+        return zoneCommand(one ? std::optional(YXCCommand::setSoundProgram(z, *one)) : std::nullopt);
     }
     if (name == QLatin1String("setToneControl")) {
         std::optional<QString> mode;

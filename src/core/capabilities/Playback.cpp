@@ -59,7 +59,7 @@ QStringList offered(Capability which, const std::optional<PlayInfo> &info)
 std::optional<QString> next(Capability which, const std::optional<PlayInfo> &info)
 {
     const QStringList modes = offered(which, info);
-    if (modes.isEmpty()) {
+    if (!info || modes.isEmpty()) {
         return std::nullopt;
     }
     const std::optional<QString> &now = *current(which, *info);

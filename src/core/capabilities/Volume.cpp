@@ -7,8 +7,10 @@ namespace amplora::Volume {
 
 std::optional<double> db(const ZoneStatus &status, const std::optional<VolumeScale> &scale)
 {
-    if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db") && status.actualVolume->value) {
-        return *status.actualVolume->value;
+    if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db")) {
+        if (const std::optional<double> &value = status.actualVolume->value) {
+            return *value;
+        }
     }
     if (status.volume && scale) {
         return scale->dB(*status.volume);

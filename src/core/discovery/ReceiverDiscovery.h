@@ -22,7 +22,7 @@ public:
         SSDPSearch::Options search;
         std::chrono::milliseconds descriptionTimeout { 2000 };
         std::chrono::milliseconds deviceInfoTimeout { 4000 };
-        qint64 maxDescriptionBytes = 1024 * 1024;
+        qint64 maxDescriptionBytes = qint64 { 1024 } * 1024;
     };
 
     ReceiverDiscovery();

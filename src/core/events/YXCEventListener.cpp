@@ -13,9 +13,9 @@ QString EventListenerError::description() const
     return QStringLiteral("Could not open a UDP port for push events: %1").arg(reason);
 }
 
-YXCEventListener::YXCEventListener(QHostAddress bindAddress, Clock *clock, QObject *parent)
+YXCEventListener::YXCEventListener(const QHostAddress &bindAddress, Clock *clock, QObject *parent)
     : QObject(parent)
-    , m_bindAddress(std::move(bindAddress))
+    , m_bindAddress(bindAddress)
     , m_clock(clock ? *clock : Clock::system())
 { }
 

@@ -44,8 +44,8 @@ public:
 
     // The address to bind; the receiver sends from the LAN, so the default accepts every IPv4 interface. The
     // clock (the system clock when absent; it must outlive the listener) spaces the reports of dropped datagrams.
-    explicit YXCEventListener(QHostAddress bindAddress = QHostAddress(QHostAddress::AnyIPv4), Clock *clock = nullptr,
-        QObject *parent = nullptr);
+    explicit YXCEventListener(const QHostAddress &bindAddress = QHostAddress(QHostAddress::AnyIPv4),
+        Clock *clock = nullptr, QObject *parent = nullptr);
     ~YXCEventListener() override;
 
     // Binds the port; when it is taken (or refused), binds any free port instead. Returns the port actually

@@ -52,7 +52,7 @@ public:
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;
-    void setEventSink(EventSink sink) override { m_eventSink = std::move(sink); }
+    void setEventSink(const EventSink &sink) override { m_eventSink = sink; }
 
     const QList<YXCCommand> &performed() const { return m_performed; }
     const QList<quint16> &registeredPorts() const { return m_registeredPorts; }

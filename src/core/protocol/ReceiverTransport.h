@@ -49,7 +49,7 @@ public:
     // A receiver without a network (the mock) hands the push events it makes to `sink`, from the event loop,
     // instead of sending datagrams. A real receiver's events come over UDP, so the default ignores the sink.
     using EventSink = std::function<void(const QByteArray &datagram)>;
-    virtual void setEventSink(EventSink sink) { Q_UNUSED(sink); }
+    virtual void setEventSink(const EventSink &sink) { Q_UNUSED(sink); }
 
     // The typed form of fetchPayload: `co_await transport.fetch<ZoneStatus>(YXCCommand::getStatus(Zone::main))`.
     // The transport must outlive the call, as with every operation here.

@@ -27,10 +27,10 @@ public:
         // keep a request open for ever.
         std::chrono::milliseconds albumArtTimeout { 60000 };
         // Answers above this size, counted as they arrive over the wire, are cut off as a transport failure.
-        qint64 maxAnswerBytes = 4 * 1024 * 1024;
+        qint64 maxAnswerBytes = qint64 { 4 } * 1024 * 1024;
         // Receivers serve covers of a few hundred pixels and kilobytes; 8 MB still holds a photograph at the
         // largest size below as a JPEG, and bounds what a hostile answer makes this process hold.
-        qint64 maxImageBytes = 8 * 1024 * 1024;
+        qint64 maxImageBytes = qint64 { 8 } * 1024 * 1024;
         // A cover whose header declares more pixels than this is refused before it is decoded.
         QSize maxImageSize { 4096, 4096 };
         // Decoded covers are kept at no more than this many pixels a side: the now-playing tile is 204 points, so

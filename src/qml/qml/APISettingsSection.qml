@@ -10,7 +10,7 @@ FormSection {
     title: "API"
     // The application's API settings (APISettings) and its controller's plain properties.
     property APISettings api
-    readonly property QtObject controller: api ? api.controller : null
+    readonly property var controller: api ? api.controller : null
     property bool showToken: false
     property bool copied: false
     readonly property string tokenShown: SettingsLogic.tokenText(controller ? controller.token : "", showToken)

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 
 // The keyboard-focus outline of a control. It is built only while shown: a hidden rounded rectangle still costs

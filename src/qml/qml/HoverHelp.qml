@@ -6,7 +6,7 @@ ToolTip {
     id: tip
     visible: true
     delay: 700
-    text: parent ? parent.text : ""
+    text: parent ? (parent as ToolTipArea).text : ""
     // The Basic style's label, as plain text: help often names an input or a device.
     contentItem: Text {
         text: tip.text

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Amplora.Ui
 
@@ -37,7 +39,7 @@ Rectangle {
                         anchors.horizontalCenter: parent.horizontalCenter
                         name: favourite.symbol
                         size: 26
-                        color: parent.parent.labelColor
+                        color: favourite.labelColor
                     }
                     Text {
                         width: parent.width
@@ -47,7 +49,7 @@ Rectangle {
                         font.family: Theme.fontFamily
                         font.pixelSize: 17
                         elide: Text.ElideRight
-                        color: parent.parent.labelColor
+                        color: favourite.labelColor
                     }
                 }
             }

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Amplora.Ui
 
 // "Open at login": the desktop's autostart entry for Amplora.

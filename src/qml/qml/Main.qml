@@ -25,7 +25,8 @@ Window {
 
     // Without a tray (a desktop that shows none) this is the way to the settings window.
     Shortcut {
-        sequences: [StandardKey.Preferences, "Ctrl+,"]
+        // StandardKey is registered by Qt Quick's plugin at run time, out of qmllint's sight.
+        sequences: [StandardKey.Preferences, "Ctrl+,"] // qmllint disable unqualified
         onActivated: Desktop.requestSettings()
     }
 }

@@ -1,8 +1,9 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Amplora.Ui
-import "Logic.js" as Logic
 import "SettingsLogic.js" as SettingsLogic
 
 // The tray's compact panel: zone, power, mute, volume, input, scenes, the API's state, and the ways to the main
@@ -11,8 +12,8 @@ ColumnLayout {
     id: view
     property APISettings api
     // Offers openMainWindow(), openSettings() and quit().
-    property QtObject shell
-    readonly property QtObject controller: api ? api.controller : null
+    property var shell
+    readonly property var controller: api ? api.controller : null
     readonly property var displayedVolume: Volume.volumeDB
     readonly property bool volumeKnown: Volume.scaleKnown && Connection.displayState !== "notConnected"
                                         && displayedVolume !== undefined && displayedVolume !== null
@@ -40,6 +41,7 @@ ColumnLayout {
         Repeater {
             model: Connection.zones
             HardwareButton {
+                id: zoneButton
                 required property string key
                 required property string name
                 required property bool current
@@ -50,14 +52,14 @@ ColumnLayout {
                 text: name
                 onClicked: Connection.selectedZone = key
                 contentItem: Text {
-                    text: parent.text
+                    text: zoneButton.text
                     textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
                     elide: Text.ElideRight
-                    color: parent.labelColor
+                    color: zoneButton.labelColor
                 }
             }
         }
@@ -83,6 +85,7 @@ ColumnLayout {
                 { title: "Mute", icon: "audio-volume-muted-symbolic", on: Volume.muted, act: () => Volume.toggleMute() }
             ]
             HardwareButton {
+                id: toggle
                 required property var modelData
                 objectName: modelData.title.toLowerCase() + "Toggle"
                 implicitWidth: 100
@@ -97,17 +100,17 @@ ColumnLayout {
                     leftPadding: 12
                     Symbol {
                         anchors.verticalCenter: parent.verticalCenter
-                        name: modelData.icon
+                        name: toggle.modelData.icon
                         size: 14
-                        color: parent.parent.labelColor
+                        color: toggle.labelColor
                     }
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
-                        text: modelData.title
+                        text: toggle.modelData.title
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 12
-                        color: parent.parent.labelColor
+                        color: toggle.labelColor
                     }
                 }
             }

@@ -18,7 +18,8 @@ HardwareButton {
 
     function openMenu() {
         menuLoader.active = true
-        menuLoader.item.open()
+        // The menu is a popup; naming its type here would load the controls module with the panel.
+        menuLoader.item.open() // qmllint disable type
     }
 
     onClicked: openMenu()

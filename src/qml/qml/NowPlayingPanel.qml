@@ -27,7 +27,8 @@ Item {
 
     // A change of what is playing (the cover, the title or the line under it) fades the new one in over 0.6 s;
     // the ticking progress does not count as a change.
-    readonly property string shown: [title.text, subtitle.text, NowPlaying.albumArtSource, Sources.sourceSymbol].join("\n")
+    readonly property string shown: title.text + "\n" + subtitle.text + "\n" + NowPlaying.albumArtSource + "\n"
+                                    + Sources.sourceSymbol
     property real fade: 1
     onShownChanged: if (!Desktop.reduceMotion) fadeIn.restart()
     NumberAnimation {
@@ -82,7 +83,8 @@ Item {
                 anchors.margins: 1
                 visible: panel.showsTrack && NowPlaying.albumArtSource !== ""
                 source: visible ? NowPlaying.albumArtSource : ""
-                sourceSize: Qt.size(Math.ceil(width * Screen.devicePixelRatio), Math.ceil(height * Screen.devicePixelRatio))
+                sourceSize.width: Math.ceil(width * Screen.devicePixelRatio)
+                sourceSize.height: Math.ceil(height * Screen.devicePixelRatio)
                 fillMode: Image.Stretch
                 asynchronous: false
                 cache: false

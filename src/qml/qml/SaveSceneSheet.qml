@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -80,7 +82,9 @@ Popup {
         }
     }
 
-    contentItem: ColumnLayout {
+    // The sheet reads and focuses the name field by its id, so the content is built with the sheet rather than
+    // deferred.
+    contentItem: ColumnLayout { // qmllint disable deferred-property-id
         spacing: 10
         Text {
             text: "Save Current as Scene"
@@ -112,6 +116,7 @@ Popup {
             objectName: "fieldRows"
             model: sheet.fields
             delegate: CheckBox {
+                id: field
                 required property var modelData
                 Layout.fillWidth: true
                 checked: sheet.include.indexOf(modelData.key) >= 0
@@ -120,7 +125,7 @@ Popup {
                 contentItem: RowLayout {
                     Text {
                         leftPadding: 28
-                        text: modelData.label
+                        text: field.modelData.label
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 13
@@ -128,7 +133,7 @@ Popup {
                     }
                     Item { Layout.fillWidth: true }
                     Text {
-                        text: modelData.value
+                        text: field.modelData.value
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 13

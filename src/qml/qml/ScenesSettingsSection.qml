@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
@@ -9,7 +11,7 @@ FormSection {
     id: section
     title: "Scenes"
     property APISettings api
-    readonly property QtObject controller: api ? api.controller : null
+    readonly property var controller: api ? api.controller : null
     readonly property var scenes: api ? api.scenes : []
 
     // Each time the window shows the section the list is read again; a failure becomes the scene message.
@@ -32,6 +34,7 @@ FormSection {
         objectName: "sceneRows"
         model: section.scenes
         delegate: RowLayout {
+            id: sceneRow
             required property var modelData
             Layout.fillWidth: true
             spacing: 8
@@ -40,7 +43,7 @@ FormSection {
                 spacing: 2
                 Text {
                     Layout.fillWidth: true
-                    text: modelData.name
+                    text: sceneRow.modelData.name
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
@@ -50,7 +53,7 @@ FormSection {
                 Text {
                     objectName: "sceneSummary"
                     Layout.fillWidth: true
-                    text: SettingsLogic.sceneSummary(modelData)
+                    text: SettingsLogic.sceneSummary(sceneRow.modelData)
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
@@ -60,16 +63,16 @@ FormSection {
             }
             Button {
                 text: "Run"
-                onClicked: section.api.runScene(modelData.name)
+                onClicked: section.api.runScene(sceneRow.modelData.name)
             }
             Button {
                 implicitWidth: 34
-                Accessible.name: "Delete " + modelData.name
+                Accessible.name: "Delete " + sceneRow.modelData.name
                 icon.source: "image://symbol/user-trash-symbolic/ffff6b5e"
                 icon.width: 16
                 icon.height: 16
                 icon.color: "transparent"
-                onClicked: section.api.deleteScene(modelData.name)
+                onClicked: section.api.deleteScene(sceneRow.modelData.name)
             }
         }
     }

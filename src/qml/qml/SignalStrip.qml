@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Amplora.Ui
 
@@ -69,11 +71,12 @@ Item {
                         { caption: "BIT DEPTH", value: SignalLamps.bitDepth }
                     ]
                     Row {
+                        id: reading
                         required property var modelData
                         spacing: 6
                         Text {
                             anchors.baseline: value.baseline
-                            text: modelData.caption
+                            text: reading.modelData.caption
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
                             font.pixelSize: 10
@@ -83,13 +86,13 @@ Item {
                         }
                         Text {
                             id: value
-                            text: modelData.value
+                            text: reading.modelData.value
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
                             font.pixelSize: 20
                             font.weight: Font.Medium
                             color: strip.amber
-                            opacity: modelData.value === "\u2014" ? 0.35 : 1
+                            opacity: reading.modelData.value === "\u2014" ? 0.35 : 1
                         }
                     }
                 }

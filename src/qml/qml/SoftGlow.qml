@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 
 // A glow or shadow around a rounded shape, drawn as a few widening translucent rings so that it looks the same
@@ -15,6 +17,7 @@ Item {
     Repeater {
         model: root.visible ? root.rings : 0
         Rectangle {
+            required property int index
             readonly property real grow: root.radius * (index + 1) / root.rings
             x: -grow
             y: -grow

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Amplora.Ui
 
@@ -36,7 +38,7 @@ Column {
                         verticalAlignment: Text.AlignVCenter
                         font.family: Theme.fontFamily
                         font.pixelSize: 18
-                        color: parent.labelColor
+                        color: program.labelColor
                     }
                 }
             }

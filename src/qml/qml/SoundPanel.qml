@@ -10,8 +10,8 @@ Column {
     readonly property bool hasSubwoofer: Sound.hasSubwoofer
     readonly property bool hasLevels: hasSubwoofer || Sound.supportsDialogue
     readonly property int knobCount: (hasTone ? 2 : 0) + (hasSubwoofer ? 1 : 0) + (Sound.supportsDialogue ? 1 : 0)
-    readonly property int lampCount: [Sound.supportsExtraBass, Sound.supportsSurroundAI, Sound.supportsDirect,
-        Sound.supportsEnhancer].filter(shown => shown).length
+    readonly property int lampCount: (Sound.supportsExtraBass ? 1 : 0) + (Sound.supportsSurroundAI ? 1 : 0)
+                                     + (Sound.supportsDirect ? 1 : 0) + (Sound.supportsEnhancer ? 1 : 0)
     readonly property int groupCount: (hasTone ? 1 : 0) + (hasLevels ? 1 : 0) + (lampCount > 0 ? 1 : 0)
     readonly property int wideSpacing: 28
     readonly property bool compact: knobCount * 116 + lampCount * 104
@@ -25,7 +25,7 @@ Column {
         spacing: sound.compact ? 20 : sound.wideSpacing
         KnobColumn {
             objectName: "bass"
-            visible: hasTone
+            visible: sound.hasTone
             title: "Bass"
             level: Sound.bassDB
             range: Sound.toneRange
@@ -33,16 +33,16 @@ Column {
         }
         KnobColumn {
             objectName: "treble"
-            visible: hasTone
+            visible: sound.hasTone
             title: "Treble"
             level: Sound.trebleDB
             range: Sound.toneRange
             onValueRequested: (v) => Sound.setTrebleDB(v)
         }
-        VerticalPanelDivider { height: 110; visible: hasTone && hasLevels; anchors.verticalCenter: parent.verticalCenter }
+        VerticalPanelDivider { height: 110; visible: sound.hasTone && sound.hasLevels; anchors.verticalCenter: parent.verticalCenter }
         KnobColumn {
             objectName: "subwoofer"
-            visible: hasSubwoofer
+            visible: sound.hasSubwoofer
             title: "Subwoofer"
             level: Sound.subwooferDB
             range: Sound.subwooferRange
@@ -59,7 +59,7 @@ Column {
         }
         VerticalPanelDivider {
             height: 110
-            visible: (hasTone || hasLevels) && sound.lampCount > 0
+            visible: (sound.hasTone || sound.hasLevels) && sound.lampCount > 0
             anchors.verticalCenter: parent.verticalCenter
         }
         Grid {

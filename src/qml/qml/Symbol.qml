@@ -12,7 +12,8 @@ Image {
     width: size
     height: size
     // Drawn at the screen's pixel size: symbolic icons are vectors, and every symbol is a texture of its own.
-    sourceSize: Qt.size(Math.ceil(size * Screen.devicePixelRatio), Math.ceil(size * Screen.devicePixelRatio))
+    sourceSize.width: Math.ceil(size * Screen.devicePixelRatio)
+    sourceSize.height: Math.ceil(size * Screen.devicePixelRatio)
     source: name ? "image://symbol/" + name + "/" + Logic.colourKey(color) : ""
     fillMode: Image.PreserveAspectFit
     smooth: true

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Amplora.Ui
 
@@ -36,7 +38,7 @@ Rectangle {
                     font.family: Theme.fontFamily
                     font.pixelSize: 19
                     elide: Text.ElideRight
-                    color: parent.labelColor
+                    color: zone.labelColor
                 }
             }
         }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -106,9 +107,22 @@ QByteArray authorizedGet(const QByteArray &path)
 
 } // namespace
 
+// Real time, and timers that run only when the test runs them.
+class RecordingClock final : public Clock {
+public:
+    TimePoint now() const override { return std::chrono::steady_clock::now(); }
+    void callAfter(Duration delay, QObject *, std::function<void()> action) override
+    {
+        timers.emplace_back(delay, std::move(action));
+    }
+
+    std::vector<std::pair<Clock::Duration, std::function<void()>>> timers;
+};
+
 class TestReceiverAPIServer : public QObject {
     Q_OBJECT
 
+    RecordingClock m_clock;
     std::shared_ptr<InMemoryTokenStore> m_tokens;
     QPointer<Gate> m_gate;
     std::unique_ptr<Gate> m_gateOwner;
@@ -133,12 +147,15 @@ class TestReceiverAPIServer : public QObject {
         m_gateOwner = std::make_unique<Gate>();
         m_gate = m_gateOwner.get();
         QPointer<Gate> gate = m_gate;
-        m_server = std::make_unique<ReceiverAPIServer>(configuration, std::move(tokens),
+        m_clock.timers.clear();
+        m_server = std::make_unique<ReceiverAPIServer>(
+            configuration, std::move(tokens),
             [this, gate](std::shared_ptr<TokenAuthenticator> authenticator) -> RequestHandler {
                 m_authenticator = authenticator;
                 return [authenticator, gate](
                            HTTPRequest request, Cancellation) { return echo(authenticator, gate, std::move(request)); };
-            });
+            },
+            m_clock);
         return *m_server;
     }
 
@@ -283,10 +300,7 @@ private Q_SLOTS:
     void acceptingResumesAfterAnAcceptError()
     {
         auto &server = makeServer();
-        std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> timers;
-        server.setTimer([&timers](std::chrono::milliseconds delay, QObject *, std::function<void()> action) {
-            timers.emplace_back(delay, std::move(action));
-        });
+        auto &timers = m_clock.timers;
         const quint16 port = startServer(server);
         const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         QVERIFY(client >= 0);

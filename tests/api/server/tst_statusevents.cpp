@@ -88,11 +88,7 @@ class TestStatusEvents : public QObject {
         configuration.requestTimeoutSeconds = requestTimeoutSeconds;
         m_server = std::make_unique<ReceiverAPIServer>(configuration, m_control,
             std::make_shared<InMemoryTokenStore>(QString::fromLatin1(kToken)),
-            std::make_shared<test::MemorySceneStore>());
-        events().setClock([this] { return m_clock->now(); },
-            [this](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
-                m_clock->callAfter(delay, context, std::move(action));
-            });
+            std::make_shared<test::MemorySceneStore>(), *m_clock);
         const auto port = test::waitFor(m_server->start());
         QVERIFY(port);
         m_port = port.value();

@@ -18,17 +18,13 @@ namespace {
 struct FeedRig {
     test::StoreRig store;
     std::shared_ptr<app::ReceiverControlAdapter> control;
-    api::StatusEvents events;
+    api::StatusEvents events { store.clock };
     std::unique_ptr<app::StatusEventFeed> feed;
 
     FeedRig()
     {
         store.startConnected();
         control = std::make_shared<app::ReceiverControlAdapter>(*store.store);
-        events.setClock([this] { return store.clock.now(); },
-            [this](std::chrono::milliseconds delay, QObject *context, std::function<void()> action) {
-                store.clock.callAfter(delay, context, std::move(action));
-            });
         feed = std::make_unique<app::StatusEventFeed>(*store.store, events);
     }
 
