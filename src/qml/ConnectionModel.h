@@ -47,7 +47,7 @@ class ConnectionModel : public QObject {
     Q_PROPERTY(
         bool signalStripVisible READ signalStripVisible WRITE setSignalStripVisible NOTIFY signalStripVisibleChanged)
     // Rows: key (the zone), name, current (selected).
-    Q_PROPERTY(ChoiceListModel *zones READ zones CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *zones READ zones CONSTANT)
 
 public:
     explicit ConnectionModel(ReceiverStore &store, QObject *parent = nullptr);

@@ -17,7 +17,7 @@ class ReceiverStore;
 class ReceiverSetup : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(ConnectionModel *connection READ connection WRITE setConnection NOTIFY connectionChanged)
+    Q_PROPERTY(amplora::ConnectionModel *connection READ connection WRITE setConnection NOTIFY connectionChanged)
     // One entry per found receiver: "label" (name · model · host) and "saved" (it is the saved receiver).
     Q_PROPERTY(QVariantList receivers READ receivers NOTIFY receiversChanged)
     // The push-event self-test: running, and the line it ended with (empty before the first run).

@@ -21,9 +21,9 @@ class SignalModel : public QObject {
     QML_SINGLETON
 
     // Rows: name (the word, "MAIN", "PURE DIRECT"), current (lit).
-    Q_PROPERTY(ChoiceListModel *indicators READ indicators CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *indicators READ indicators CONSTANT)
     // Rows: name ("DOLBY", "DTS:X"), current (lit).
-    Q_PROPERTY(ChoiceListModel *formatLamps READ formatLamps CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *formatLamps READ formatLamps CONSTANT)
     // Whether the strip shows a signal; its readings are a dash otherwise.
     Q_PROPERTY(bool active READ active NOTIFY readingsChanged)
     Q_PROPERTY(QString format READ format NOTIFY readingsChanged)

@@ -25,17 +25,17 @@ class SourcesModel : public QObject {
     // The theme icon of the current input.
     Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY sourceSymbolChanged)
     // Rows: key (the input id), name, current.
-    Q_PROPERTY(ChoiceListModel *inputs READ inputs CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *inputs READ inputs CONSTANT)
     // Rows: key (the input id), name, label, symbol, current.
-    Q_PROPERTY(ChoiceListModel *favouriteInputs READ favouriteInputs CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *favouriteInputs READ favouriteInputs CONSTANT)
     // Rows: key (the program id), name, current.
-    Q_PROPERTY(ChoiceListModel *soundPrograms READ soundPrograms CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *soundPrograms READ soundPrograms CONSTANT)
     // Rows: key (the program id), label, current.
-    Q_PROPERTY(ChoiceListModel *favouritePrograms READ favouritePrograms CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *favouritePrograms READ favouritePrograms CONSTANT)
     // Rows: key and number (the slot), name.
-    Q_PROPERTY(ChoiceListModel *favourites READ favourites CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *favourites READ favourites CONSTANT)
     // Rows: key and number, name ("Scene 1").
-    Q_PROPERTY(ChoiceListModel *receiverScenes READ receiverScenes CONSTANT)
+    Q_PROPERTY(amplora::ChoiceListModel *receiverScenes READ receiverScenes CONSTANT)
 
 public:
     explicit SourcesModel(ReceiverStore &store, QObject *parent = nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Clock.h"
-#include "core/protocol/Throttler.h"
+#include "base/Throttler.h"
 #include "core/protocol/YXCCommand.h"
 
 #include <QMap>

@@ -1,7 +1,7 @@
 // Throttle timing on a manual clock: the first value at once, the latest at the end of the window, never a stale
 // one, and nothing once the throttler is gone.
 
-#include "core/protocol/Throttler.h"
+#include "base/Throttler.h"
 #include "support/ManualClock.h"
 
 #include <QTest>
