@@ -4,8 +4,6 @@
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
-#include "core/discovery/MockDiscovery.h"
-#include "core/events/YXCEventListener.h"
 #include "core/handoff/DryRunSpotifyOpener.h"
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/store/AppSettings.h"
@@ -23,16 +21,12 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     , m_fresh(
           m_clock, [this](YXCEvent::Refresh what, Cancellation cancel) { return refresh(what, std::move(cancel)); },
           [this] { return updates() == UpdatesState::push; })
-    , m_transportFactory(std::move(parts.transportFactory))
-    // A store built without these parts stays off the network and starts no other application: the
-    // application's own parts come from its composition root.
-    , m_discovery(parts.discovery ? std::move(parts.discovery) : std::make_unique<MockDiscovery>())
-    , m_eventBindAddress(parts.eventBindAddress)
-    , m_requestedEventPort(parts.eventPort)
+    , m_link(m_settings, m_launch, m_clock,
+          ReceiverConnection::Parts { std::move(parts.transport), std::move(parts.discovery),
+              std::move(parts.transportFactory), parts.eventBindAddress, parts.eventPort })
 {
-    m_transport = parts.transport ? std::move(parts.transport) : makeTransport();
-    m_transportHost = m_settings.host();
-    takeTransportEvents();
+    // A store built without the opener starts no other application: the application's own parts come from its
+    // composition root.
     m_spotifyHandoff = std::make_unique<SpotifyHandoff>(
         parts.spotifyOpener ? std::move(parts.spotifyOpener) : std::make_unique<DryRunSpotifyOpener>(), m_clock);
     m_derived = computeDerived();
@@ -47,6 +41,45 @@ ReceiverStore::ReceiverStore(AppSettings &settings, LaunchOptions launch, Parts 
     }
     // The shown value falls back to the receiver's once the hold has passed; tell the observers then.
     QObject::connect(&m_edits, &PendingEdits::holdEnded, this, [this] { notifyDerived(); });
+    followLink();
+}
+
+void ReceiverStore::followLink()
+{
+    using Signal = void (ReceiverConnection::*)();
+    using Own = void (ReceiverStore::*)();
+    const std::pair<Signal, Own> forwarded[] = {
+        { &ReceiverConnection::stateChanged, &ReceiverStore::connectionChanged },
+        { &ReceiverConnection::foundReceiversChanged, &ReceiverStore::foundReceiversChanged },
+        { &ReceiverConnection::isScanningChanged, &ReceiverStore::isScanningChanged },
+        { &ReceiverConnection::discoveryMessageChanged, &ReceiverStore::discoveryMessageChanged },
+        { &ReceiverConnection::needsReceiverSetupChanged, &ReceiverStore::needsReceiverSetupChanged },
+        { &ReceiverConnection::addressNoticeChanged, &ReceiverStore::addressNoticeChanged },
+        { &ReceiverConnection::networkNameChanged, nullptr },
+        { &ReceiverConnection::eventPortChanged, nullptr },
+        { &ReceiverConnection::freshnessChanged, nullptr },
+    };
+    for (const std::pair<Signal, Own> &link : forwarded) {
+        const Own own = link.second;
+        QObject::connect(&m_link, link.first, this, [this, own] {
+            if (own) {
+                Q_EMIT(this->*own)();
+            }
+            notifyDerived();
+        });
+    }
+    QObject::connect(&m_link, &ReceiverConnection::transportChanged, this, [this] {
+        m_fresh.forget(); // what was read through the old transport is the old receiver's
+        Q_EMIT transportChanged();
+        notifyDerived();
+    });
+    QObject::connect(&m_link, &ReceiverConnection::packetReceived, this, [this](const QByteArray &datagram) {
+        if (!m_destroying) {
+            handlePacket(datagram);
+        }
+    });
+    QObject::connect(
+        &m_link, &ReceiverConnection::errorOccurred, this, [this](const QString &text) { setLastError(text); });
 }
 
 ReceiverStore::~ReceiverStore()
@@ -55,18 +88,12 @@ ReceiverStore::~ReceiverStore()
     // woken, a discovery run cancelled) lets them end without touching the store.
     m_destroying = true;
     stopTasks();
-    if (m_transport) {
-        m_transport->cancelAlbumArt();
-    }
-    if (m_discovery) {
-        m_discovery->cancel();
-        m_discovery.reset();
-    }
+    m_link.shutDown();
 }
 
 bool ReceiverStore::isCurrent(const QPointer<ReceiverStore> &self, const Epoch &epoch)
 {
-    return self && !self->m_destroying && self->m_epoch == epoch.value && self->m_transport == epoch.transport;
+    return self && !self->m_destroying && self->m_link.isCurrent(epoch);
 }
 
 bool ReceiverStore::isCurrent(const QPointer<ReceiverStore> &self, quint64 taskGeneration)
@@ -94,14 +121,6 @@ void ReceiverStore::setFrontPanelVisible(bool visible)
 void ReceiverStore::setSignalStripVisible(bool visible)
 {
     assign(m_signalStripVisible, visible, &ReceiverStore::signalStripVisibleChanged);
-}
-
-void ReceiverStore::setConnection(ConnectionState state)
-{
-    if (m_addressNoticeIsRefusal && state.is(ConnectionState::Kind::connected)) {
-        setAddressNotice(std::nullopt); // the receiver answers where it is: nothing is left to decide
-    }
-    assign(m_connection, std::move(state), &ReceiverStore::connectionChanged);
 }
 
 void ReceiverStore::setLastError(std::optional<QString> text)
@@ -134,11 +153,11 @@ void ReceiverStore::clearReceiverState()
     m_state.setStatus({});
     m_state.setPlayInfo(std::nullopt, std::nullopt);
     m_state.setFavourites({});
-    setNetworkName(std::nullopt);
+    m_link.setNetworkName(std::nullopt);
     m_artPath.reset();
     ++m_artRequest;
     m_state.setAlbumArt(std::nullopt, DisplayTint::defaultTint());
-    assign(m_lastEventAt, std::optional<Clock::TimePoint>());
+    m_link.forgetLastEvent();
 }
 
 } // namespace amplora

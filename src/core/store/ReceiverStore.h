@@ -16,6 +16,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/PendingEdits.h"
 #include "core/store/PushEventCheckError.h"
+#include "core/store/ReceiverConnection.h"
 #include "core/store/ReceiverState.h"
 #include "core/store/SleepGroup.h"
 #include "core/store/StoreError.h"
@@ -41,7 +42,6 @@ namespace amplora {
 
 class AppSettings;
 class SpotifyHandoff;
-class YXCEventListener;
 
 // What the store runs on. The application's parts come from its composition root (app/startup/StoreParts); a
 // part left out falls back to one that stays off the network and starts nothing: the launch options' transport
@@ -67,20 +67,17 @@ class ReceiverStore : public QObject {
     Q_OBJECT
 
 public:
-    using TransportFactory = std::function<std::shared_ptr<ReceiverTransport>(const QString &host)>;
+    using TransportFactory = ReceiverConnection::TransportFactory;
 
     using Parts = ReceiverStoreParts;
 
-    static constexpr auto pollPause = std::chrono::milliseconds(1500);
-    static constexpr auto pollPauseWithEvents = std::chrono::milliseconds(4000);
-    static constexpr auto eventsFreshFor = std::chrono::seconds(600);
-    static constexpr auto registrationRenewal = std::chrono::seconds(240);
-    static constexpr auto recoverySpacing = std::chrono::seconds(30);
+    static constexpr auto pollPause = ReceiverConnection::pollPause;
+    static constexpr auto pollPauseWithEvents = ReceiverConnection::pollPauseWithEvents;
+    static constexpr auto eventsFreshFor = ReceiverConnection::eventsFreshFor;
+    static constexpr auto registrationRenewal = ReceiverConnection::registrationRenewal;
+    static constexpr auto recoverySpacing = ReceiverConnection::recoverySpacing;
+    static constexpr auto staleAfter = ReceiverConnection::staleAfter;
     static constexpr auto reloadSpacing = std::chrono::seconds(30);
-    // How long the receiver may stay silent before the state counts as stale: three polls at the slower pace
-    // with events. A healthy receiver answers every poll, so one slow answer (a request may take seconds) does
-    // not flip the footer, while a receiver that hangs without failing shows as stale before a user wonders.
-    static constexpr auto staleAfter = 3 * pollPauseWithEvents;
     // How long the push-event self-test waits for an event after its request.
     static constexpr auto pushEventCheckWait = std::chrono::milliseconds(3000);
 
@@ -90,36 +87,32 @@ public:
     // ---- state ----
     AppSettings &settings() const { return m_settings; }
     const LaunchOptions &launch() const { return m_launch; }
-    const std::shared_ptr<ReceiverTransport> &transport() const { return m_transport; }
+    const std::shared_ptr<ReceiverTransport> &transport() const { return m_link.transport(); }
     SpotifyHandoff &spotifyHandoff() const { return *m_spotifyHandoff; }
     Clock &clock() const { return m_clock; }
 
-    const QList<DiscoveredReceiver> &foundReceivers() const { return m_foundReceivers; }
-    bool isScanning() const { return m_isScanning; }
-    const std::optional<QString> &discoveryMessage() const { return m_discoveryMessage; }
-    bool needsReceiverSetup() const { return m_needsReceiverSetup; }
-    const ConnectionState &connection() const { return m_connection; }
+    // The link to the receiver: its address, transport, push events and how current they keep the state.
+    const ReceiverConnection &link() const { return m_link; }
+    const QList<DiscoveredReceiver> &foundReceivers() const { return m_link.foundReceivers(); }
+    bool isScanning() const { return m_link.isScanning(); }
+    const std::optional<QString> &discoveryMessage() const { return m_link.discoveryMessage(); }
+    bool needsReceiverSetup() const { return m_link.needsReceiverSetup(); }
+    const ConnectionState &connection() const { return m_link.state(); }
     // What was read from the receiver; its signals say what kind of it changed.
     const ReceiverState &state() const { return m_state; }
     Zone selectedZone() const { return m_selectedZone; }
     void setSelectedZone(Zone zone);
-    const std::optional<Clock::TimePoint> &lastEventAt() const { return m_lastEventAt; }
-    std::optional<quint16> eventPort() const { return m_eventPort; }
-    // The port push events are received on now; none while no listener is bound.
-    std::optional<quint16> boundEventPort() const;
+    const std::optional<Clock::TimePoint> &lastEventAt() const { return m_link.lastEventAt(); }
+    std::optional<quint16> eventPort() const { return m_link.eventPort(); }
+    std::optional<quint16> boundEventPort() const { return m_link.boundEventPort(); }
     const std::optional<QString> &lastError() const { return m_lastError; }
-    const std::optional<QString> &networkName() const { return m_networkName; }
-    // What the last address recovery did that the user should know of: the receiver was moved to another address
-    // (kept until the user picks a receiver or address), or it was not moved because several hosts claim it
-    // (kept only until the receiver answers again or the next search). The window's status line ends with it.
-    const std::optional<QString> &addressNotice() const { return m_addressNotice; }
-    // The address the current transport talks to (the saved host when the transport was made).
-    const QString &transportHost() const { return m_transportHost; }
-    // The addresses push events are accepted from: the current receiver's (none in mock mode, and none while
-    // its name is still being resolved).
-    const QList<QHostAddress> &eventSenders() const { return m_eventSenders; }
+    const std::optional<QString> &networkName() const { return m_link.networkName(); }
+    // The window's status line ends with it.
+    const std::optional<QString> &addressNotice() const { return m_link.addressNotice(); }
+    const QString &transportHost() const { return m_link.transportHost(); }
+    const QList<QHostAddress> &eventSenders() const { return m_link.eventSenders(); }
     // Datagrams the running push-event listener dropped because another machine sent them.
-    quint64 droppedEventDatagrams() const;
+    quint64 droppedEventDatagrams() const { return m_link.droppedEventDatagrams(); }
     bool frontPanelVisible() const { return m_frontPanelVisible; }
     void setFrontPanelVisible(bool visible);
     bool signalStripVisible() const { return m_signalStripVisible; }
@@ -129,7 +122,7 @@ public:
     // ---- derived values ----
     QList<Zone> availableZones() const;
     // How the stored state keeps up with the receiver, as of the store's clock now.
-    UpdatesState updates() const;
+    UpdatesState updates() const { return m_link.updates(); }
     std::optional<ZoneStatus> currentStatus() const;
     std::optional<double> editValue(const QString &key) const { return m_edits.value(key); }
     std::optional<double> displayedVolumeDB() const;
@@ -162,14 +155,13 @@ public:
     // (Re)starts: stops background work, finds a receiver if none is known, connects, then starts the push-event
     // task and the polling loop. A newer start() or stopTasks() during the connection makes this one step aside.
     QCoro::Task<> start();
-    QCoro::Task<> scan();
-    void choose(const DiscoveredReceiver &receiver);
+    QCoro::Task<> scan() { return m_link.scan(); }
+    void choose(const DiscoveredReceiver &receiver) { m_link.choose(receiver); }
     void useAddress(const QString &address);
     void reconnect();
     QCoro::Task<Result<Done, StoreError>> connect(Clock::TimePoint now);
-    // After a failure, looks for the saved receiver at another address. It keeps the saved address while that
-    // still answers with the saved device id, and moves only to the one host the search found under that id:
-    // the id is no secret, so when several hosts claim it the user decides.
+    // After a failure, looks for the saved receiver at another address (see ReceiverConnection) and, when it
+    // moved, connects there.
     QCoro::Task<> recoverAddress();
     void stopTasks();
 
@@ -202,7 +194,7 @@ public:
     // first event.
     QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> checkPushEvents();
     // How many background loops (push-event task, polling) are running; for tests and diagnostics.
-    int runningTasks() const { return m_runningTasks; }
+    int runningTasks() const { return m_runningTasks + m_link.runningTasks(); }
 
     // ---- controls; none of them waits for the receiver ----
     // Each change is shown at once and sent under the same capability rules as at every other door. One the zone
@@ -272,10 +264,7 @@ private:
     bool supports(const QString &function) const;
     std::optional<QString> manualToneMode() const;
     bool isSpotifyActive() const;
-    // The pause the polling loop takes now.
-    std::chrono::milliseconds pollPauseNow() const;
     bool signalPanelVisible() const;
-    void startEventListener();
     void startPolling();
     QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
     void apply(const YXCEvent &event);
@@ -303,32 +292,21 @@ private:
         std::optional<SignalInfo> currentSignalInfo;
     };
 
-    // What an answer must still match to be stored: the store's tasks were not stopped and its transport was not
-    // replaced since the request left.
-    struct Epoch {
-        quint64 value = 0;
-        std::shared_ptr<ReceiverTransport> transport;
-    };
-    Epoch epoch() const { return { m_epoch, m_transport }; }
+    using Epoch = ReceiverConnection::Epoch;
+    Epoch epoch() const { return m_link.epoch(); }
     static bool isCurrent(const QPointer<ReceiverStore> &self, const Epoch &epoch);
     static bool isCurrent(const QPointer<ReceiverStore> &self, quint64 taskGeneration);
 
     Derived computeDerived() const;
     void notifyDerived();
-    // The receiver answered through the current transport.
-    void noteAnswer();
-    // Forgets what proved the event path: a new connection proves it again.
-    void resetEventPath();
-    // Arranges for notifyDerived() at the next moment time alone changes updates().
-    void scheduleUpdatesCheck();
-    std::optional<Clock::TimePoint> nextUpdatesChange() const;
     // Stores `value` and tells observers when it differs: `changed` (when given), then the derived values.
     template<class T> void assign(T &field, T value, void (ReceiverStore::*changed)() = nullptr);
 
-    void setConnection(ConnectionState state);
     void setLastError(std::optional<QString> text);
     // An optimistic change of a zone's stored status; nothing when the zone has none.
     void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
+    void showMute(Zone zone, bool muted);
+    void showSurroundAI(Zone zone, std::optional<bool> on);
     // An optimistic change of the stored play information; nothing while there is none.
     void editPlayInfo(const std::function<void(PlayInfo &)> &change);
     // Shows what a command the receiver just accepted set.
@@ -347,14 +325,8 @@ private:
         std::function<YXCCommand(double dB)> command);
     // A command a capability made: shown at once and sent; its refusal, when it made none, is the answer.
     std::optional<Refusal> performChecked(Refusable<YXCCommand> command);
-    void setNeedsReceiverSetup(bool needed);
-    void setNetworkName(std::optional<QString> name);
-    void setDiscoveryMessage(std::optional<QString> text);
-    void setAddressNotice(std::optional<QString> text, bool refusal = false);
-    void replaceTransport();
-    // Events a transport without a network makes go to handlePacket().
-    void takeTransportEvents();
-    std::shared_ptr<ReceiverTransport> makeTransport() const;
+    // Connects the link's signals to the store's.
+    void followLink();
     QString loadFailure(const QString &label, const QString &description) const;
     void recordLoadFailure(const QString &label, const QString &description);
     void clearReceiverState();
@@ -364,15 +336,12 @@ private:
     QCoro::Task<> reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
         bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
         YXCCommand command, QString label, Clock::TimePoint now);
-    QCoro::Task<> runEventTask(quint64 taskGeneration);
     QCoro::Task<> runPolling(quint64 taskGeneration);
     QCoro::Task<> runSend(YXCCommand command);
     QCoro::Task<> runMute(Zone zone);
     QCoro::Task<> sendMute(Zone zone, bool oldValue);
     QCoro::Task<> runSurroundAI(Zone zone, bool on, std::optional<bool> previous);
     QCoro::Task<> runSpotifyHandoff();
-    // Resolves the current receiver's address and tells the listener to accept push events only from there.
-    QCoro::Task<> updateEventSenders();
     // An event's refresh, coalesced per kind: while one request of the kind is in flight, more events only
     // ask for one more round after it.
     void requestRefresh(YXCEvent::Refresh what, bool thenSignal);
@@ -387,36 +356,10 @@ private:
     ReceiverState m_state;
     PendingEdits m_edits;
     FreshReads m_fresh;
-    std::shared_ptr<ReceiverTransport> m_transport;
-    TransportFactory m_transportFactory;
-    std::unique_ptr<ReceiverDiscovering> m_discovery;
+    ReceiverConnection m_link;
     std::unique_ptr<SpotifyHandoff> m_spotifyHandoff;
-    QHostAddress m_eventBindAddress;
-    quint16 m_requestedEventPort;
-    // The address the current transport was made for (the settings' host at the time).
-    QString m_transportHost;
-    QList<QHostAddress> m_eventSenders;
-    QString m_eventSendersHost; // the address m_eventSenders were resolved from
-    quint64 m_senderLookup = 0; // counts lookups, so that only the newest one's answer is used
-
-    QList<DiscoveredReceiver> m_foundReceivers;
-    bool m_isScanning = false;
-    std::optional<QString> m_discoveryMessage;
-    bool m_needsReceiverSetup = false;
-    std::optional<Clock::TimePoint> m_lastRecovery;
-    ConnectionState m_connection = ConnectionState::idle();
     Zone m_selectedZone = Zone::main;
-    std::optional<Clock::TimePoint> m_lastEventAt;
-    bool m_eventsProven = false; // a push event arrived since the current connection or transport began
-    std::optional<Clock::TimePoint> m_lastRegisteredAt; // the last accepted event registration
-    std::optional<Clock::TimePoint> m_lastAnswerAt; // the receiver's last answer through the current transport
-    std::optional<Clock::TimePoint> m_updatesCheckAt;
-    quint64 m_updatesCheck = 0; // only the newest scheduled check counts
-    std::optional<quint16> m_eventPort;
     std::optional<QString> m_lastError;
-    std::optional<QString> m_networkName;
-    std::optional<QString> m_addressNotice;
-    bool m_addressNoticeIsRefusal = false; // the notice says the receiver was not moved
     bool m_frontPanelVisible = false;
     bool m_signalStripVisible = false;
     SingleFlight m_signalFetch; // another round is asked for by an event during a fetch
@@ -429,7 +372,6 @@ private:
     std::optional<Clock::TimePoint> m_lastNamesAttempt;
     std::set<Zone> m_pendingMute;
     std::set<Zone> m_pendingSurroundAI;
-    std::unique_ptr<YXCEventListener> m_listener;
     // Event refreshes with a request in flight, by kind; `thenSignal` asks the next round to fetch the signal
     // report after it.
     struct EventRefresh {
@@ -443,9 +385,7 @@ private:
 
     // Bumped by stopTasks(): ends the background loops and any start() still connecting.
     quint64 m_taskGeneration = 0;
-    // Bumped by stopTasks() and by every transport replacement: answers from before are dropped.
-    quint64 m_epoch = 0;
-    int m_runningTasks = 0;
+    int m_runningTasks = 0; // the polling loop
     bool m_destroying = false;
     SleepGroup m_sleeps;
     SleepGroup m_eventWaits; // self-tests waiting for a push event; woken by one, or by stopTasks()

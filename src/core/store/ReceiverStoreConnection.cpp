@@ -1,123 +1,34 @@
-// The store's connection: finding the receiver, its address and its recovery, the transport, and starting and
-// stopping the background work.
+// The store's connection: starting (finding the receiver first when none is known), reading the receiver on
+// connecting, and starting and stopping the background work. Where the receiver is and how it is reached is the
+// link's (ReceiverConnection).
 
 #include "core/store/ReceiverStore.h"
 
-#include "core/Logging.h"
-#include "core/discovery/MockDiscovery.h"
-#include "core/events/YXCEventListener.h"
 #include "core/protocol/Features.h"
 #include "core/store/AppSettings.h"
-#include "core/store/MockTransport.h"
 
 namespace amplora {
-
-namespace {
-
-// Every host the search found answering with the device id, each once, in a fixed order.
-QStringList claimantsOf(const QList<DiscoveredReceiver> &found, const QString &deviceID)
-{
-    QStringList hosts;
-    for (const DiscoveredReceiver &receiver : found) {
-        if (receiver.deviceID == deviceID) {
-            hosts << receiver.host << receiver.otherHosts;
-        }
-    }
-    hosts.removeDuplicates();
-    hosts.sort();
-    return hosts;
-}
-
-// "A and B", "A, B and C".
-QString listed(const QStringList &items)
-{
-    if (items.size() < 2) {
-        return items.join(QString());
-    }
-    return items.first(items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + items.last();
-}
-
-} // namespace
-
-void ReceiverStore::setNeedsReceiverSetup(bool needed)
-{
-    assign(m_needsReceiverSetup, needed, &ReceiverStore::needsReceiverSetupChanged);
-}
-
-void ReceiverStore::setNetworkName(std::optional<QString> name)
-{
-    assign(m_networkName, std::move(name));
-}
-
-void ReceiverStore::setDiscoveryMessage(std::optional<QString> text)
-{
-    assign(m_discoveryMessage, std::move(text), &ReceiverStore::discoveryMessageChanged);
-}
-
-void ReceiverStore::setAddressNotice(std::optional<QString> text, bool refusal)
-{
-    m_addressNoticeIsRefusal = text && refusal;
-    assign(m_addressNotice, std::move(text), &ReceiverStore::addressNoticeChanged);
-}
-
-std::shared_ptr<ReceiverTransport> ReceiverStore::makeTransport() const
-{
-    if (m_transportFactory) {
-        return m_transportFactory(m_settings.host());
-    }
-    return makeReceiverTransport(m_launch, m_settings.host());
-}
-
-void ReceiverStore::takeTransportEvents()
-{
-    QPointer<ReceiverStore> self(this);
-    const ReceiverTransport *from = m_transport.get();
-    // Only while listening, and only from the current transport, as datagrams would be taken.
-    m_transport->setEventSink([self, from](const QByteArray &datagram) {
-        if (self && !self->m_destroying && self->m_transport.get() == from && self->m_listener) {
-            self->handlePacket(datagram);
-        }
-    });
-}
-
-void ReceiverStore::replaceTransport()
-{
-    // A cover still on its way from the old address is no longer wanted (its request holds the old transport).
-    m_transport->cancelAlbumArt();
-    m_transport = makeTransport();
-    m_transportHost = m_settings.host();
-    takeTransportEvents();
-    ++m_epoch;
-    m_fresh.forget();
-    resetEventPath();
-    m_lastAnswerAt.reset();
-    Q_EMIT transportChanged();
-    notifyDerived(); // updates() counts only answers through the current transport
-    if (m_listener) {
-        updateEventSenders(); // events of the receiver at its new address count at once
-    }
-}
 
 QCoro::Task<> ReceiverStore::start()
 {
     QPointer<ReceiverStore> self(this);
     stopTasks();
     const quint64 generation = m_taskGeneration;
-    resetEventPath();
-    setConnection(ConnectionState::connecting());
+    m_link.resetEventPath();
+    m_link.setState(ConnectionState::connecting());
 
     // An address of blanks is no address: look for a receiver instead of failing on it.
     if (m_settings.host().trimmed().isEmpty() && !m_launch.mock) {
-        co_await scan();
+        co_await m_link.scan();
         if (!isCurrent(self, generation)) {
             co_return;
         }
         if (m_settings.host().trimmed().isEmpty()) {
-            setNeedsReceiverSetup(true);
-            setConnection(ConnectionState::idle());
+            m_link.setNeedsReceiverSetup(true);
+            m_link.setState(ConnectionState::idle());
             co_return;
         }
-        replaceTransport();
+        m_link.replaceTransport();
     }
 
     const Result<Done, StoreError> connected = co_await connect(m_clock.now());
@@ -125,71 +36,31 @@ QCoro::Task<> ReceiverStore::start()
         co_return; // a newer start() or stopTasks() took over
     }
     if (connected) {
-        setConnection(ConnectionState::connected());
+        m_link.setState(ConnectionState::connected());
     } else if (!connected.error().isSuperseded()) {
-        setConnection(ConnectionState::failed(connected.error().description()));
+        m_link.setState(ConnectionState::failed(connected.error().description()));
         co_await recoverAddress();
         if (!isCurrent(self, generation)) {
             co_return;
         }
     }
-    startEventListener();
+    m_link.startListening();
     startPolling();
-}
-
-QCoro::Task<> ReceiverStore::scan()
-{
-    if (m_isScanning) {
-        co_return;
-    }
-    QPointer<ReceiverStore> self(this);
-    assign(m_isScanning, true, &ReceiverStore::isScanningChanged);
-    setDiscoveryMessage(std::nullopt);
-
-    ReceiverDiscovering::Receivers found = co_await m_discovery->discover();
-    if (!self || m_destroying) {
-        co_return;
-    }
-    if (found) {
-        const QList<DiscoveredReceiver> &receivers = found.value();
-        assign(m_foundReceivers, receivers, &ReceiverStore::foundReceiversChanged);
-        setDiscoveryMessage(receivers.isEmpty()
-                ? QStringLiteral("No receivers found. Check that your receiver is on the same network, allow Local "
-                                 "Network access, or enter its IP address.")
-                : QStringLiteral("Choose a receiver below."));
-        if (m_settings.host().trimmed().isEmpty() && receivers.size() == 1) {
-            choose(receivers.first());
-            setDiscoveryMessage(QStringLiteral("Selected ") + receivers.first().name + u'.');
-        }
-    } else {
-        assign(m_foundReceivers, QList<DiscoveredReceiver>(), &ReceiverStore::foundReceiversChanged);
-        setDiscoveryMessage(QStringLiteral("Could not scan: ") + found.error().description()
-            + QStringLiteral(" You can enter an IP address instead."));
-    }
-    assign(m_isScanning, false, &ReceiverStore::isScanningChanged);
-}
-
-void ReceiverStore::choose(const DiscoveredReceiver &receiver)
-{
-    m_settings.setHost(receiver.host);
-    m_settings.setDeviceID(receiver.deviceID);
-    setNetworkName(receiver.name);
-    setNeedsReceiverSetup(false);
 }
 
 void ReceiverStore::useAddress(const QString &address)
 {
     m_settings.setDeviceID(std::nullopt);
     m_settings.setHost(address);
-    setNeedsReceiverSetup(false);
+    m_link.setNeedsReceiverSetup(false);
     reconnect();
 }
 
 void ReceiverStore::reconnect()
 {
     stopTasks();
-    setAddressNotice(std::nullopt); // the user has chosen where the receiver is
-    replaceTransport();
+    m_link.clearAddressNotice(); // the user has chosen where the receiver is
+    m_link.replaceTransport();
     clearReceiverState();
     start();
 }
@@ -278,7 +149,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!isCurrent(self, asked)) {
         co_return Failure { StoreError::superseded() };
     }
-    setNetworkName(network ? network->networkName : std::nullopt);
+    m_link.setNetworkName(network ? network->networkName : std::nullopt);
 
     // The now-playing information is a bonus: without it the connection still stands.
     const Result<Done, StoreError> played = co_await refresh(YXCEvent::Refresh::playInfo());
@@ -286,111 +157,32 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     if (!isCurrent(self, asked)) {
         co_return Failure { StoreError::superseded() };
     }
-    noteAnswer();
+    m_link.noteAnswer();
     co_return Done {};
 }
 
 QCoro::Task<> ReceiverStore::recoverAddress()
 {
-    const std::optional<QString> saved = m_settings.deviceID();
-    if (m_launch.mock || !saved || m_isScanning) {
-        co_return;
-    }
-    const Clock::TimePoint now = m_clock.now();
-    if (m_lastRecovery && now - *m_lastRecovery <= recoverySpacing) {
-        co_return;
-    }
-    m_lastRecovery = now;
-
     QPointer<ReceiverStore> self(this);
-    const QString savedID = *saved;
-    const QString savedHost = m_settings.host();
-    const Epoch asked = epoch();
-    const auto unchanged
-        = [&] { return isCurrent(self, asked) && m_settings.deviceID() == savedID && m_settings.host() == savedHost; };
-    co_await scan();
-    if (!unchanged()) {
-        co_return; // the user chose another receiver meanwhile, or the store moved on
-    }
-    const QStringList claimants = claimantsOf(m_foundReceivers, savedID);
-    const QString oldHost = savedHost.trimmed();
-    QStringList others = claimants;
-    others.removeAll(oldHost);
-    // Each search decides afresh whether the user has to choose.
-    const auto kept = [&](const QString &why) {
-        if (m_addressNoticeIsRefusal) {
-            setAddressNotice(std::nullopt);
-        }
-        if (others.isEmpty()) {
-            qCDebug(lcStore).noquote() << why;
-        } else {
-            qCInfo(lcStore).noquote() << why
-                    + QStringLiteral("; not moved to %1, also claiming its id").arg(listed(others));
-        }
-    };
-    if (claimants.isEmpty()) {
-        kept(QStringLiteral("The search found no receiver with device id %1").arg(savedID));
+    const bool moved = co_await m_link.recoverAddress();
+    if (!moved || !self || m_destroying) {
         co_return;
     }
-    if (others.size() < claimants.size()) {
-        kept(QStringLiteral("The receiver still answers the search at %1").arg(oldHost));
-        co_return;
-    }
-
-    // A receiver that is back from a restart may answer at its address before it answers a search; moving away
-    // from it then would hand its place to whoever else claims its id.
-    const std::shared_ptr<ReceiverTransport> savedTransport
-        = m_transportHost == savedHost ? asked.transport : makeTransport();
-    const Result<DeviceInfo, YXCError> again = co_await savedTransport->fetch<DeviceInfo>(YXCCommand::getDeviceInfo());
-    if (!unchanged()) {
-        co_return;
-    }
-    if (again && again->deviceId == savedID) {
-        kept(QStringLiteral("The receiver answers at %1 again").arg(oldHost));
-        co_return;
-    }
-    if (claimants.size() > 1) {
-        const QString notice
-            = QStringLiteral("Receiver not moved: %1 %2 claim to be it.")
-                  .arg(listed(claimants), claimants.size() == 2 ? QStringLiteral("both") : QStringLiteral("all"));
-        if (m_addressNotice != notice) { // said once, not at every search while it holds
-            qCWarning(lcStore).noquote() << QStringLiteral("The receiver (device id %1) does not answer at %2, and "
-                                                           "%3 each claim its id: not moved, the user chooses")
-                                                .arg(savedID, oldHost, listed(claimants));
-        }
-        setAddressNotice(notice, true);
-        co_return;
-    }
-
-    const QString &newHost = claimants.first();
-    const auto found = std::find_if(m_foundReceivers.cbegin(), m_foundReceivers.cend(),
-        [&](const DiscoveredReceiver &receiver) { return receiver.deviceID == savedID; });
-    DiscoveredReceiver moved = *found;
-    moved.host = newHost;
-    moved.otherHosts.clear();
-    qCInfo(lcStore).noquote()
-        << QStringLiteral("Receiver moved from %1 to %2 (device id %3); %2 is saved").arg(oldHost, newHost, savedID);
-    choose(moved);
-    replaceTransport();
-    setAddressNotice(QStringLiteral("Receiver moved from %1 to %2.").arg(oldHost, newHost));
     const Result<Done, StoreError> connected = co_await connect(m_clock.now());
     if (!self || m_destroying || (!connected && connected.error().isSuperseded())) {
         co_return;
     }
-    setConnection(connected ? ConnectionState::connected() : ConnectionState::failed(connected.error().description()));
+    m_link.setState(
+        connected ? ConnectionState::connected() : ConnectionState::failed(connected.error().description()));
 }
 
 void ReceiverStore::stopTasks()
 {
     ++m_taskGeneration;
-    ++m_epoch;
+    m_link.stop();
     m_fresh.forget();
     m_eventRefreshes.clear(); // their runs end when they resume
     m_signalFetch.stop();
-    if (m_listener) {
-        m_listener->stop();
-        m_listener.reset();
-    }
     m_sleeps.wakeAll();
     m_eventWaits.wakeAll();
 }

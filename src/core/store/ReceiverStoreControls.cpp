@@ -45,6 +45,16 @@ void ReceiverStore::editStatus(Zone zone, const std::function<void(ZoneStatus &)
     m_state.setZoneStatus(zone, std::move(status));
 }
 
+void ReceiverStore::showMute(Zone zone, bool muted)
+{
+    editStatus(zone, [muted](ZoneStatus &status) { status.mute = muted; });
+}
+
+void ReceiverStore::showSurroundAI(Zone zone, std::optional<bool> on)
+{
+    editStatus(zone, [on](ZoneStatus &status) { status.surroundAi = on; });
+}
+
 void ReceiverStore::perform(const YXCCommand &command)
 {
     std::optional<VolumeScale> scale;
@@ -77,7 +87,7 @@ std::optional<Refusal> ReceiverStore::performChecked(Refusable<YXCCommand> comma
 QCoro::Task<> ReceiverStore::runSend(YXCCommand command)
 {
     QPointer<ReceiverStore> self(this);
-    const Result<Done, YXCError> sent = co_await sendChanging(m_transport, std::move(command));
+    const Result<Done, YXCError> sent = co_await sendChanging(m_link.transport(), std::move(command));
     if (!sent && self && !m_destroying) {
         setLastError(sent.error().description());
     }
@@ -94,8 +104,8 @@ QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
     // A read sent while the command was on its way may not show it yet.
     if (self && !m_destroying) {
         m_fresh.changed(zone);
-        if (sent && transport == m_transport) {
-            noteAnswer();
+        if (sent && transport == m_link.transport()) {
+            m_link.noteAnswer();
             showAccepted(accepted);
         }
     }
@@ -255,15 +265,15 @@ QCoro::Task<> ReceiverStore::runMute(Zone zone)
 QCoro::Task<> ReceiverStore::sendMute(Zone zone, bool oldValue)
 {
     // The zone is in m_pendingMute for the whole command, whatever its outcome.
-    editStatus(zone, [oldValue](ZoneStatus &status) { status.mute = !oldValue; });
+    showMute(zone, !oldValue);
     QPointer<ReceiverStore> self(this);
-    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const std::shared_ptr<ReceiverTransport> transport = m_link.transport();
     const Result<Done, YXCError> sent = co_await sendChanging(transport, YXCCommand::setMute(zone, !oldValue));
     if (!self || m_destroying) {
         co_return;
     }
     if (!sent) {
-        editStatus(zone, [oldValue](ZoneStatus &status) { status.mute = oldValue; });
+        showMute(zone, oldValue);
         setLastError(sent.error().description());
     }
     m_pendingMute.erase(zone);
@@ -281,7 +291,7 @@ std::optional<Refusal> ReceiverStore::setSurroundAI(bool on)
     }
     const std::optional<bool> previous = it->second.surroundAi;
     m_pendingSurroundAI.insert(zone);
-    editStatus(zone, [on](ZoneStatus &status) { status.surroundAi = on; });
+    showSurroundAI(zone, on);
     runSurroundAI(zone, on, previous);
     return std::nullopt;
 }
@@ -289,7 +299,7 @@ std::optional<Refusal> ReceiverStore::setSurroundAI(bool on)
 QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<bool> previous)
 {
     QPointer<ReceiverStore> self(this);
-    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const std::shared_ptr<ReceiverTransport> transport = m_link.transport();
     const Result<Done, YXCError> sent
         = co_await sendChanging(transport, Switch::command(Capability::surroundAi, zone, on));
     if (!self || m_destroying) {
@@ -297,8 +307,8 @@ QCoro::Task<> ReceiverStore::runSurroundAI(Zone zone, bool on, std::optional<boo
     }
     if (!sent) {
         // After the address changed, the old receiver's value means nothing for the new one.
-        if (m_transport == transport) {
-            editStatus(zone, [previous](ZoneStatus &status) { status.surroundAi = previous; });
+        if (m_link.transport() == transport) {
+            showSurroundAI(zone, previous);
         }
         setLastError(sent.error().description());
     }

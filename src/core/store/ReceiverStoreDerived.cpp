@@ -145,8 +145,8 @@ bool ReceiverStore::isSpotifyActive() const
 
 bool ReceiverStore::needsSpotifyPrompt() const
 {
-    const auto status = currentStatus();
-    if (!Power::isOn(status) || status->input != QStringLiteral("spotify")) {
+    const std::optional<ZoneStatus> status = currentStatus();
+    if (!status || !Power::isOn(*status) || status->input != QStringLiteral("spotify")) {
         return false;
     }
     const std::optional<PlayInfo> &info = m_state.playInfo();
@@ -177,7 +177,7 @@ bool ReceiverStore::signalPanelVisible() const
 
 bool ReceiverStore::canFetchSignal() const
 {
-    if (!m_connection.is(ConnectionState::Kind::connected) || !signalPanelVisible()) {
+    if (!connection().is(ConnectionState::Kind::connected) || !signalPanelVisible()) {
         return false;
     }
     const auto status = currentStatus();
@@ -251,7 +251,7 @@ void ReceiverStore::notifyDerived()
     announce(now.needsSpotifyPrompt != before.needsSpotifyPrompt, &ReceiverStore::needsSpotifyPromptChanged);
     announce(now.canFetchSignal != before.canFetchSignal, &ReceiverStore::canFetchSignalChanged);
     announce(now.currentSignalInfo != before.currentSignalInfo, &ReceiverStore::currentSignalInfoChanged);
-    scheduleUpdatesCheck();
+    m_link.scheduleUpdatesCheck();
 }
 
 } // namespace amplora

@@ -1,14 +1,12 @@
-// How the store keeps up with the receiver: the push-event listener and its registration, the polling loop and
-// its pace, merging events into the state, and the push-event self-test.
+// How the store keeps up with the receiver: the polling loop, merging push events into the state, and the
+// push-event self-test.
 
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Volume.h"
-#include "core/events/YXCEventListener.h"
 #include "core/protocol/Features.h"
-#include "core/store/ReceiverAddress.h"
 
 namespace amplora {
 
@@ -32,173 +30,6 @@ std::optional<YXCCommand> settingEcho(Zone zone, const ZoneStatus &status)
 
 } // namespace
 
-quint64 ReceiverStore::droppedEventDatagrams() const
-{
-    return m_listener ? m_listener->droppedCount() : 0;
-}
-
-std::optional<quint16> ReceiverStore::boundEventPort() const
-{
-    if (!m_listener || m_listener->port() == 0) {
-        return std::nullopt;
-    }
-    return m_listener->port();
-}
-
-UpdatesState ReceiverStore::updates() const
-{
-    if (!m_connection.is(ConnectionState::Kind::connected)) {
-        return UpdatesState::stale;
-    }
-    const Clock::TimePoint now = m_clock.now();
-    if (!m_lastAnswerAt || now - *m_lastAnswerAt >= staleAfter) {
-        return UpdatesState::stale;
-    }
-    // Events may be quiet because nothing changes; a current registration says they would still come.
-    const auto recent = [now](const std::optional<Clock::TimePoint> &at) { return at && now - *at < eventsFreshFor; };
-    if (m_eventsProven && (recent(m_lastEventAt) || recent(m_lastRegisteredAt))) {
-        return UpdatesState::push;
-    }
-    return UpdatesState::polling;
-}
-
-std::optional<Clock::TimePoint> ReceiverStore::nextUpdatesChange() const
-{
-    const Clock::TimePoint now = m_clock.now();
-    std::optional<Clock::TimePoint> next;
-    const auto consider = [&](const std::optional<Clock::TimePoint> &at, Clock::Duration lasts) {
-        if (at && *at + lasts > now && (!next || *at + lasts < *next)) {
-            next = *at + lasts;
-        }
-    };
-    consider(m_lastAnswerAt, staleAfter);
-    consider(m_lastEventAt, eventsFreshFor);
-    consider(m_lastRegisteredAt, eventsFreshFor);
-    return next;
-}
-
-void ReceiverStore::scheduleUpdatesCheck()
-{
-    const std::optional<Clock::TimePoint> next = nextUpdatesChange();
-    // One check is pending at a time; an earlier one re-schedules for the later moments when it runs.
-    if (m_destroying || !next || (m_updatesCheckAt && *m_updatesCheckAt <= *next)) {
-        return;
-    }
-    m_updatesCheckAt = next;
-    const quint64 check = ++m_updatesCheck;
-    m_clock.callAfter(*next - m_clock.now(), this, [this, check] {
-        if (check != m_updatesCheck || m_destroying) {
-            return;
-        }
-        m_updatesCheckAt.reset();
-        notifyDerived();
-    });
-}
-
-void ReceiverStore::noteAnswer()
-{
-    // Every poll answers; the derived values are worked out again only when the answer ends a stale spell. The
-    // check scheduled for the old moment re-schedules itself for the new one when it runs.
-    const UpdatesState before = updates();
-    m_lastAnswerAt = m_clock.now();
-    if (updates() != before) {
-        notifyDerived();
-    }
-}
-
-void ReceiverStore::resetEventPath()
-{
-    m_eventsProven = false;
-    m_lastRegisteredAt.reset();
-    notifyDerived();
-}
-
-void ReceiverStore::startEventListener()
-{
-    if (m_listener) {
-        m_listener->stop();
-    }
-    m_listener = std::make_unique<YXCEventListener>(m_eventBindAddress, &m_clock);
-    if (m_eventSendersHost == m_transportHost) {
-        m_listener->setAcceptedSenders(m_eventSenders);
-    }
-    QPointer<ReceiverStore> self(this);
-    m_listener->setOnPacket([self](const QByteArray &datagram) {
-        if (self && !self->m_destroying) {
-            self->handlePacket(datagram);
-        }
-    });
-    runEventTask(m_taskGeneration);
-}
-
-QCoro::Task<> ReceiverStore::runEventTask(quint64 taskGeneration)
-{
-    QPointer<ReceiverStore> self(this);
-    const Result<quint16, EventListenerError> started = m_listener->start(m_requestedEventPort);
-    if (!started) {
-        setLastError(QStringLiteral("Event listener unavailable: ") + started.error().description());
-        co_return;
-    }
-    const quint16 port = started.value();
-    assign(m_eventPort, std::optional<quint16>(port));
-
-    ++m_runningTasks;
-    while (isCurrent(self, taskGeneration)) {
-        // Resolved again each round: a receiver known by name may have been given another address.
-        co_await updateEventSenders();
-        if (!isCurrent(self, taskGeneration)) {
-            break;
-        }
-        // Registered through whichever transport is current: recovery may have replaced it since the last round.
-        const std::shared_ptr<ReceiverTransport> transport = m_transport;
-        const Result<Done, YXCError> registered = co_await transport->registerForEvents(port);
-        if (!isCurrent(self, taskGeneration)) {
-            break;
-        }
-        if (registered) {
-            // A receiver keeps sending for a while after each registration: the event path stays live through
-            // quiet spells as long as the renewals are taken.
-            m_lastRegisteredAt = m_clock.now();
-            noteAnswer();
-        } else {
-            const QString text = QStringLiteral("Event registration failed: ") + registered.error().description();
-            if (m_lastError != text) {
-                setLastError(text);
-            }
-        }
-        const bool slept = co_await m_sleeps.sleep(m_clock, registrationRenewal, this);
-        if (!slept) {
-            break;
-        }
-    }
-    if (self && !self->m_destroying) {
-        --self->m_runningTasks;
-    }
-}
-
-QCoro::Task<> ReceiverStore::updateEventSenders()
-{
-    QPointer<ReceiverStore> self(this);
-    const quint64 lookup = ++m_senderLookup;
-    const QString host = m_transportHost;
-    // The mock receiver sends no datagrams, so in mock mode every datagram comes from someone else.
-    QList<QHostAddress> senders;
-    if (!m_launch.mock) {
-        senders = co_await receiverAddresses(host);
-    }
-    if (!self || m_destroying || lookup != m_senderLookup) {
-        co_return; // a newer lookup has the say
-    }
-    if (senders.isEmpty() && host == m_eventSendersHost && !m_launch.mock) {
-        co_return; // a name that did not resolve this time keeps the addresses it had
-    }
-    m_eventSenders = senders;
-    m_eventSendersHost = host;
-    if (m_listener) {
-        m_listener->setAcceptedSenders(senders);
-    }
-}
-
 void ReceiverStore::startPolling()
 {
     runPolling(m_taskGeneration);
@@ -209,7 +40,7 @@ QCoro::Task<> ReceiverStore::runPolling(quint64 taskGeneration)
     QPointer<ReceiverStore> self(this);
     ++m_runningTasks;
     while (isCurrent(self, taskGeneration)) {
-        const bool slept = co_await m_sleeps.sleep(m_clock, pollPauseNow(), this);
+        const bool slept = co_await m_sleeps.sleep(m_clock, m_link.pollPauseNow(), this);
         if (!slept || !isCurrent(self, taskGeneration)) {
             break;
         }
@@ -219,12 +50,6 @@ QCoro::Task<> ReceiverStore::runPolling(quint64 taskGeneration)
     if (self && !self->m_destroying) {
         --self->m_runningTasks;
     }
-}
-
-std::chrono::milliseconds ReceiverStore::pollPauseNow() const
-{
-    const bool eventsFlowing = m_lastEventAt && m_clock.now() - *m_lastEventAt < eventsFreshFor;
-    return eventsFlowing ? pollPauseWithEvents : pollPause;
 }
 
 QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
@@ -253,9 +78,9 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
         co_return Failure { StoreError::superseded() };
     }
     if (outcome) {
-        setConnection(ConnectionState::connected());
+        m_link.setState(ConnectionState::connected());
     } else {
-        setConnection(ConnectionState::failed(outcome.error().description()));
+        m_link.setState(ConnectionState::failed(outcome.error().description()));
         co_await recoverAddress();
     }
     co_return outcome;
@@ -273,10 +98,7 @@ void ReceiverStore::handlePacket(const QByteArray &bytes)
         qCDebug(lcEvents).noquote() << "Dropping an event of another receiver," << *event->deviceID;
         return;
     }
-    if (!std::exchange(m_eventsProven, true)) {
-        notifyDerived();
-    }
-    assign(m_lastEventAt, std::optional<Clock::TimePoint>(m_clock.now()));
+    m_link.noteEvent();
     apply(*event);
     Q_EMIT eventAccepted();
     m_eventWaits.wakeAll();
@@ -284,7 +106,7 @@ void ReceiverStore::handlePacket(const QByteArray &bytes)
 
 QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStore::checkPushEvents()
 {
-    if (!m_connection.is(ConnectionState::Kind::connected)) {
+    if (!connection().is(ConnectionState::Kind::connected)) {
         co_return Failure { PushEventCheckError::notConnected() };
     }
     const std::optional<quint16> port = boundEventPort();
@@ -292,7 +114,7 @@ QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStor
         co_return Failure { PushEventCheckError::noListener() };
     }
     // No read makes a receiver send an event, and read-only mode sends nothing else.
-    if (m_transport->isReadOnly()) {
+    if (transport()->isReadOnly()) {
         co_return Failure { PushEventCheckError::readOnly() };
     }
 
@@ -342,10 +164,10 @@ QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStor
     if (arrival) {
         co_return std::chrono::duration_cast<std::chrono::milliseconds>(*arrival - sentAt);
     }
-    const QString sender = !m_eventSenders.isEmpty() ? m_eventSenders.constFirst().toString()
-        : !m_transportHost.trimmed().isEmpty()       ? m_transportHost.trimmed()
+    const QString sender = !eventSenders().isEmpty() ? eventSenders().constFirst().toString()
+        : !transportHost().trimmed().isEmpty()       ? transportHost().trimmed()
                                                      : QStringLiteral("the receiver");
-    co_return Failure { PushEventCheckError::noEvent(pushEventCheckWait, *port, sender, pollPauseNow()) };
+    co_return Failure { PushEventCheckError::noEvent(pushEventCheckWait, *port, sender, m_link.pollPauseNow()) };
 }
 
 void ReceiverStore::apply(const YXCEvent &event)

@@ -12,6 +12,16 @@
 
 namespace amplora {
 
+namespace {
+
+// A failure because the caller left is nobody's business: no error is recorded or shown for it.
+StoreError failure(const Cancellation &cancel, const YXCError &error)
+{
+    return cancel.isCancelled() ? StoreError::abandoned() : StoreError(error);
+}
+
+} // namespace
+
 template<class T>
 QCoro::Task<> ReceiverStore::reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
     bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
@@ -30,7 +40,7 @@ QCoro::Task<> ReceiverStore::reloadIfMissing(const std::optional<T> &(ReceiverSt
     }
     if (answer) {
         (m_state.*store)(std::move(answer).value());
-        noteAnswer();
+        m_link.noteAnswer();
     } else {
         recordLoadFailure(label, answer.error().description());
     }
@@ -63,10 +73,6 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
     const FreshReads::Ticket ticket = m_fresh.began(what);
-    // A failure because the caller left is nobody's business: no error is recorded or shown for it.
-    const auto failed = [&cancel](const YXCError &error) {
-        return cancel.isCancelled() ? StoreError::abandoned() : StoreError(error);
-    };
     switch (what.kind) {
     case YXCEvent::Refresh::Kind::status: {
         const quint64 acceptedBefore = m_acceptedChanges[what.zone];
@@ -76,10 +82,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError::superseded() };
         }
         if (!status) {
-            co_return Failure { failed(status.error()) };
+            co_return Failure { failure(cancel, status.error()) };
         }
         m_fresh.succeeded(ticket);
-        noteAnswer();
+        m_link.noteAnswer();
         // A change the receiver accepted while this answer was on its way is already stored, and the answer may
         // predate it: it is dropped rather than shown for a moment. The read after the change tells the truth.
         if (m_acceptedChanges[what.zone] != acceptedBefore) {
@@ -96,10 +102,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError::superseded() };
         }
         if (!info) {
-            co_return Failure { failed(info.error()) };
+            co_return Failure { failure(cancel, info.error()) };
         }
         m_fresh.succeeded(ticket);
-        noteAnswer();
+        m_link.noteAnswer();
         if (m_state.playInfo() != info.value()) {
             m_state.setPlayInfo(info.value(), m_clock.now());
         }
@@ -114,10 +120,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError::superseded() };
         }
         if (!names) {
-            co_return Failure { failed(names.error()) };
+            co_return Failure { failure(cancel, names.error()) };
         }
         m_fresh.succeeded(ticket);
-        noteAnswer();
+        m_link.noteAnswer();
         m_state.setNames(std::move(names).value());
         co_return Done {};
     }
@@ -143,7 +149,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError(info.error()) };
         }
         m_fresh.succeeded(ticket);
-        noteAnswer();
+        m_link.noteAnswer();
         m_state.setFavourites(info->listed(Favourites::slotCount(m_state.features(), m_selectedZone)));
         co_return Done {};
     }
@@ -154,10 +160,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Failure { StoreError::superseded() };
         }
         if (!features) {
-            co_return Failure { failed(features.error()) };
+            co_return Failure { failure(cancel, features.error()) };
         }
         m_fresh.succeeded(ticket);
-        noteAnswer();
+        m_link.noteAnswer();
         const bool hadFeatures = m_state.features().has_value();
         m_state.setFeatures(std::move(features).value());
         if (!hadFeatures) {
@@ -177,14 +183,14 @@ QCoro::Task<> ReceiverStore::updateAlbumArt(QString path)
     m_artPath = path;
     const quint64 request = ++m_artRequest;
     if (path.isEmpty()) {
-        m_transport->cancelAlbumArt();
+        m_link.transport()->cancelAlbumArt();
         m_state.setAlbumArt(std::nullopt, DisplayTint::defaultTint());
         co_return;
     }
     QPointer<ReceiverStore> self(this);
-    const std::shared_ptr<ReceiverTransport> transport = m_transport;
+    const std::shared_ptr<ReceiverTransport> transport = m_link.transport();
     std::optional<QImage> image = co_await transport->albumArt(path);
-    if (!self || m_destroying || m_artRequest != request || m_transport != transport) {
+    if (!self || m_destroying || m_artRequest != request || m_link.transport() != transport) {
         co_return; // another cover was asked for meanwhile
     }
     if (image && image->isNull()) {
@@ -228,7 +234,7 @@ QCoro::Task<> ReceiverStore::runSignalFetches()
         const bool unchanged = zone == m_selectedZone && isCurrent(self, asked) && generation == m_signalGeneration;
         if (info) {
             if (unchanged) {
-                noteAnswer();
+                m_link.noteAnswer();
             }
             if (unchanged && canFetchSignal()) {
                 m_state.setSignal(std::move(info).value(), zone);
