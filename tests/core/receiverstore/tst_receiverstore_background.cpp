@@ -331,18 +331,6 @@ private Q_SLOTS:
         QCOMPARE(rig.store->state().playInfoReceivedAt(), first + 5s);
     }
 
-    void oneEventAsksForEveryRefreshItNames()
-    {
-        StoreRig rig;
-        rig.startConnected();
-        rig.transport->clearLog();
-        rig.store->handlePacket(R"({"main":{"status_updated":true},"netusb":{"play_info_updated":true},)"
-                                R"("system":{"name_text_updated":true}})");
-        QCOMPARE(rig.transport->log(),
-            (QStringList { QStringLiteral("main/getStatus"), QStringLiteral("netusb/getPlayInfo"),
-                QStringLiteral("system/getNameText") }));
-    }
-
     void elapsedPlayTime_data()
     {
         QTest::addColumn<QString>("playback");

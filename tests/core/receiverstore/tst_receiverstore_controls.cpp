@@ -1,5 +1,7 @@
 // Controls of the receiver store: throttled continuous controls, the edit hold, the volume cap, optimistic
-// updates with their rollbacks, read-only refusals and the Spotify hand-off.
+// updates with their rollbacks, read-only refusals, the Spotify hand-off, and the receiver's extras (sleep timer,
+// dialogue level, shuffle, favourites) as the zone announces them. Which request each door sends or refuses is
+// the contract table's (tst_doors); here, what the store shows and keeps.
 
 #include "StoreRig.h"
 
@@ -9,19 +11,92 @@
 using namespace amplora;
 using namespace amplora::test;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString presetFunction = u"netusb:preset"_s;
+
+// The rig's receiver with the main zone announcing `functions`, a dialogue range of 0 to 3 and eight scene buttons;
+// the pseudo-function "netusb:preset" announces 40 favourites.
+Features extrasFeatures(QStringList functions)
+{
+    const bool presets = functions.removeAll(presetFunction) > 0;
+    Features features = sampleFeatures(QStringList { u"actual_volume"_s } + functions);
+    features.zone[0].rangeStep.append({ u"dialogue_level"_s, 0, 3, 1 });
+    features.zone[0].sceneNum = 8;
+    if (presets) {
+        features.netusb = NetUSBFeatures { PresetFeature { 40 } };
+    }
+    return features;
+}
+
+PresetInfo presets(const QStringList &names)
+{
+    PresetInfo info { 0, {} };
+    for (const QString &name : names) {
+        info.presets.append(name.isEmpty() ? Preset { u"unknown"_s, QString() } : Preset { u"net_radio"_s, name });
+    }
+    return info;
+}
+
+QStringList favouriteNames(const ReceiverStore &store)
+{
+    QStringList names;
+    for (const ListedPreset &favourite : store.state().favourites()) {
+        names.append(QString::number(favourite.number) + u' ' + favourite.name);
+    }
+    return names;
+}
+
+// The commands sent, in order.
+QStringList changes(const ScriptedTransport &transport)
+{
+    QStringList paths;
+    for (const QString &entry : transport.log()) {
+        if (entry.contains(u"/set"_s) || entry.contains(u"/recall"_s)) {
+            paths.append(entry);
+        }
+    }
+    return paths;
+}
+
+// One extra as the store shows it: "sleep=30".
+QString shown(const ReceiverStore &store, const QString &name)
+{
+    const ZoneStatus status = *store.currentStatus();
+    const auto text = [](const auto &value) { return value ? QVariant(*value).toString() : u"-"_s; };
+    const QMap<QString, QString> values { { u"sleep"_s, text(status.sleep) },
+        { u"dialogue"_s, text(store.displayedLevel(u"dialogue"_s)) },
+        { u"shuffle"_s, text(store.state().playInfo()->shuffle) } };
+    return name + u'=' + values.value(name);
+}
+
+using Control = std::function<void(ReceiverStore &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Control)
 
 class TestReceiverStoreControls : public QObject {
     Q_OBJECT
 
-    static QStringList sentPaths(const ScriptedTransport &transport)
+    // A connected rig whose receiver announces `functions`, with the sleep timer at `sleep` minutes, pure direct
+    // off, the dialogue level at 1, and Spotify shuffling "on".
+    static void connectTo(StoreRig &rig, const QStringList &functions, int sleep = 0)
     {
-        QStringList paths;
-        for (const QString &entry : transport.log()) {
-            if (entry.contains(QStringLiteral("/set"))) {
-                paths.append(entry);
-            }
-        }
-        return paths;
+        rig.transport->answerOnly(u"system/getFeatures"_s, extrasFeatures(functions));
+        ZoneStatus status = sampleStatus();
+        status.sleep = sleep;
+        status.pureDirect = false;
+        status.dialogueLevel = 1;
+        rig.transport->answerOnly(u"main/getStatus"_s, status);
+        PlayInfo info = samplePlayInfo();
+        info.shuffle = u"on"_s;
+        info.shuffleAvailable = QStringList { u"off"_s, u"on"_s, u"songs"_s };
+        rig.transport->answerOnly(u"netusb/getPlayInfo"_s, info);
+        rig.transport->answerOnly(u"netusb/getPresetInfo"_s, presets({ u"Harbour FM"_s, QString() }));
+        rig.startConnected();
+        rig.transport->clearLog();
     }
 
 private Q_SLOTS:
@@ -39,7 +114,7 @@ private Q_SLOTS:
             rig.clock.advance(10ms);
         }
         rig.clock.advance(200ms);
-        QCOMPARE(sentPaths(*rig.transport),
+        QCOMPARE(changes(*rig.transport),
             (QStringList { QStringLiteral("main/setActualVolume?mode=db&value=-40.0"),
                 QStringLiteral("main/setActualVolume?mode=db&value=-35.0") }));
 
@@ -54,39 +129,19 @@ private Q_SLOTS:
         QCOMPARE(shown.count(), changes + 1);
     }
 
-    // The store's wiring of the zone rules (their own rows are in tst_zonerules): the shown value and the
-    // command both held under the cap, in the unit the zone takes.
-    void volumeTargets_data()
+    // The store's wiring of the zone rules (their own rows are in tst_zonerules): in raw steps too, the shown
+    // value and the command are held under the cap.
+    void rawVolumeStepsAreCapped()
     {
-        QTest::addColumn<QStringList>("functions");
-        QTest::addColumn<double>("cap");
-        QTest::addColumn<double>("asked");
-        QTest::addColumn<double>("stored");
-        QTest::addColumn<QString>("sent");
-
-        const QStringList actual { QStringLiteral("actual_volume") };
-        QTest::addRow("above the cap") << actual << -20.0 << -10.0 << -20.0
-                                       << QStringLiteral("main/setActualVolume?mode=db&value=-20.0");
-        QTest::addRow("raw steps capped")
-            << QStringList {} << -20.0 << 5.0 << -20.0 << QStringLiteral("main/setVolume?volume=121");
-    }
-
-    void volumeTargets()
-    {
-        QFETCH(QStringList, functions);
-        QFETCH(double, cap);
-        QFETCH(double, asked);
-        QFETCH(double, stored);
-        QFETCH(QString, sent);
         StoreRig rig;
-        rig.transport->answerOnly(QStringLiteral("system/getFeatures"), sampleFeatures(functions));
-        rig.settings->setMaxVolumeDB(cap);
+        rig.transport->answerOnly(u"system/getFeatures"_s, sampleFeatures({}));
+        rig.settings->setMaxVolumeDB(-20.0);
         rig.startConnected();
         rig.transport->clearLog();
 
-        rig.store->setVolume(asked);
-        QCOMPARE(rig.store->editValue(QStringLiteral("volume.main")), stored);
-        QCOMPARE(sentPaths(*rig.transport), QStringList { sent });
+        rig.store->setVolume(5.0);
+        QCOMPARE(rig.store->editValue(u"volume.main"_s), -20.0);
+        QCOMPARE(changes(*rig.transport), QStringList { u"main/setVolume?volume=121"_s });
     }
 
     void performCapsEveryVolumeCommand()
@@ -260,6 +315,122 @@ private Q_SLOTS:
         rig.store->selectInput(QStringLiteral("spotify"));
         QCOMPARE(rig.spotifyOpened, opened);
         QCOMPARE(rig.store->needsSpotifyPrompt(), playback == QStringLiteral("stop"));
+    }
+    void extras_data()
+    {
+        QTest::addColumn<QStringList>("functions");
+        QTest::addColumn<int>("sleep");
+        QTest::addColumn<Control>("control");
+        QTest::addColumn<QString>("sent"); // empty: nothing
+        QTest::addColumn<QString>("shows"); // one extra afterwards, as shown()
+        const auto row = [](const char *name, const QStringList &functions, int sleep, const Control &control,
+                             const QString &sent, const QString &shows) {
+            QTest::addRow("%s", name) << functions << sleep << control << sent << shows;
+        };
+        row(
+            "running sleep timer at 47 goes to 60", { u"sleep"_s }, 47, [](ReceiverStore &s) { s.cycleSleep(); },
+            u"main/setSleep?sleep=60"_s, u"sleep=60"_s);
+        const auto dialogue
+            = [](double level) { return Control([level](ReceiverStore &s) { s.setDialogueLevel(level); }); };
+        row("dialogue level truncated", { u"dialogue_level"_s }, 0, dialogue(2.6), u"main/setDialogueLevel?value=2"_s,
+            u"dialogue=2"_s);
+        row("dialogue level not announced", {}, 0, dialogue(2), {}, u"dialogue=1"_s);
+        row(
+            "shuffle on to songs", {}, 0, [](ReceiverStore &s) { s.cycleShuffle(); }, u"netusb/setShuffle?mode=songs"_s,
+            u"shuffle=songs"_s);
+        row("favourites not announced", {}, 0, [](ReceiverStore &s) { s.recallFavourite(1); }, {}, {});
+    }
+
+    void extras()
+    {
+        QFETCH(QStringList, functions);
+        QFETCH(int, sleep);
+        QFETCH(Control, control);
+        QFETCH(QString, sent);
+        QFETCH(QString, shows);
+        StoreRig rig;
+        connectTo(rig, functions, sleep);
+
+        control(*rig.store);
+        QCOMPARE(changes(*rig.transport), sent.isEmpty() ? QStringList() : QStringList { sent });
+        if (!shows.isEmpty()) {
+            QCOMPARE(shown(*rig.store, shows.section(u'=', 0, 0)), shows);
+        }
+        QCOMPARE(rig.store->lastError(), std::nullopt);
+    }
+
+    void favourites_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::addColumn<bool>("failsLater");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("lastError");
+        const QStringList first { u"1 Harbour FM"_s, u"3 Vinyl Rips"_s };
+        QTest::addRow("loaded, and again on the event")
+            << true << false << first << QStringList { u"1 Harbour FM"_s, u"2 Morning Jazz"_s, u"3 Vinyl Rips"_s }
+            << QString();
+        QTest::addRow("a failed reload keeps the list")
+            << true << true << first << first << u"netusb/getPresetInfo: The receiver answered with HTTP 500."_s;
+        QTest::addRow("not announced: never asked") << false << false << QStringList {} << QStringList {} << QString();
+    }
+
+    void favourites()
+    {
+        QFETCH(bool, announced);
+        QFETCH(bool, failsLater);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(QString, lastError);
+        StoreRig rig;
+        rig.transport->answerOnly(
+            u"system/getFeatures"_s, extrasFeatures(announced ? QStringList { presetFunction } : QStringList {}));
+        rig.transport->answer(u"netusb/getPresetInfo"_s, presets({ u"Harbour FM"_s, QString(), u"Vinyl Rips"_s }));
+        rig.startConnected();
+        QSignalSpy changed(&rig.store->state(), &ReceiverState::playbackChanged);
+        QCOMPARE(favouriteNames(*rig.store), before);
+        QCOMPARE(rig.store->supportsFavourites(), announced);
+
+        if (failsLater) {
+            rig.transport->failOnly(u"netusb/getPresetInfo"_s, YXCError::http(500));
+        } else {
+            rig.transport->answerOnly(
+                u"netusb/getPresetInfo"_s, presets({ u"Harbour FM"_s, u"Morning Jazz"_s, u"Vinyl Rips"_s }));
+        }
+        rig.store->handlePacket(R"({"netusb":{"preset_info_updated":true}})");
+        QCOMPARE(favouriteNames(*rig.store), after);
+        QCOMPARE(changed.count(), before == after ? 0 : 1);
+        QCOMPARE(rig.store->lastError().value_or(QString()), lastError);
+        QCOMPARE(rig.transport->count(u"netusb/getPresetInfo"_s), announced ? 2 : 0);
+    }
+
+    // A list asked for before the store moved to another receiver is not that receiver's.
+    void staleFavouritesAreDropped()
+    {
+        StoreRig rig;
+        rig.transport->answerOnly(u"system/getFeatures"_s, extrasFeatures({ presetFunction }));
+        rig.transport->answer(u"netusb/getPresetInfo"_s, presets({ u"Old Receiver FM"_s }), ScriptedTransport::held);
+        rig.startConnected();
+        rig.store->reconnect();
+        QVERIFY(rig.transport->release(u"netusb/getPresetInfo"_s));
+        QVERIFY(rig.store->state().favourites().isEmpty());
+    }
+
+    // The extras a zone event carries show at once, and the zone's status is read again to confirm them.
+    void zoneEventsApplyTheExtras()
+    {
+        StoreRig rig;
+        connectTo(rig, { u"sleep"_s, u"pure_direct"_s, u"enhancer"_s });
+        ZoneStatus confirmed = sampleStatus();
+        confirmed.sleep = 89; // a minute has passed
+        confirmed.pureDirect = true;
+        rig.transport->answerOnly(u"main/getStatus"_s, confirmed, ScriptedTransport::held);
+        rig.store->handlePacket(R"({"main":{"sleep":90,"pure_direct":true,"dialogue_level":"2"}})");
+        QCOMPARE(rig.store->currentStatus()->sleep, 90);
+        QCOMPARE(rig.store->currentStatus()->pureDirect, true);
+        QCOMPARE(rig.store->currentStatus()->dialogueLevel, 1); // a level that is no number is no level
+        QVERIFY(rig.transport->release(u"main/getStatus"_s));
+        QCOMPARE(rig.store->currentStatus()->sleep, 89);
     }
 };
 

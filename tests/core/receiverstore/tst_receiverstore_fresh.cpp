@@ -51,41 +51,59 @@ class TestReceiverStoreFresh : public QObject {
     }
 
 private Q_SLOTS:
+    // A read within the second after another comes from the store. A command to the zone or to the whole
+    // receiver makes the next caller ask again; for the favourites a command of any kind does (so a recall checks
+    // its slot against a list read after it).
     void secondReadAsksOnlyWhenStale_data()
     {
+        QTest::addColumn<bool>("favourites"); // else the main zone's status
         QTest::addColumn<std::chrono::milliseconds>("pause");
         QTest::addColumn<std::optional<YXCCommand>>("between");
         QTest::addColumn<qsizetype>("requests");
 
-        QTest::newRow("within the second") << 999ms << std::optional<YXCCommand>() << qsizetype(1);
-        QTest::newRow("a second later") << 1000ms << std::optional<YXCCommand>() << qsizetype(2);
+        const std::optional<YXCCommand> none;
+        QTest::newRow("within the second") << false << 999ms << none << qsizetype(1);
+        QTest::newRow("a second later") << false << 1000ms << none << qsizetype(2);
         QTest::newRow("after a command to the zone")
-            << 0ms << std::optional(YXCCommand::setMute(Zone::main, true)) << qsizetype(2);
+            << false << 0ms << std::optional(YXCCommand::setMute(Zone::main, true)) << qsizetype(2);
         QTest::newRow("after a command to the whole receiver")
-            << 0ms << std::optional(YXCCommand::setPlayback(PlaybackAction::next)) << qsizetype(2);
+            << false << 0ms << std::optional(YXCCommand::setPlayback(PlaybackAction::next)) << qsizetype(2);
         QTest::newRow("a command to another zone")
-            << 0ms << std::optional(YXCCommand::setMute(Zone::zone2, true)) << qsizetype(1);
+            << false << 0ms << std::optional(YXCCommand::setMute(Zone::zone2, true)) << qsizetype(1);
+        QTest::newRow("favourites within the second") << true << 999ms << none << qsizetype(1);
+        QTest::newRow("favourites after a command to a zone")
+            << true << 0ms << std::optional(YXCCommand::setMute(Zone::zone2, true)) << qsizetype(2);
+        QTest::newRow("favourites after a recall")
+            << true << 0ms << std::optional(YXCCommand::recallPreset(Zone::main, 1)) << qsizetype(2);
     }
 
     void secondReadAsksOnlyWhenStale()
     {
+        QFETCH(bool, favourites);
         QFETCH(std::chrono::milliseconds, pause);
         QFETCH(std::optional<YXCCommand>, between);
         QFETCH(qsizetype, requests);
         StoreRig rig;
+        scriptFavourites(*rig.transport);
         settle(rig);
+        rig.clock.advance(1s); // the list read while connecting is no longer fresh
+        const YXCEvent::Refresh what
+            = favourites ? YXCEvent::Refresh::presets() : YXCEvent::Refresh::status(Zone::main);
 
         Outcome first;
-        startRead(*rig.store, Zone::main, &first);
+        startRead(*rig.store, what, &first);
         QTRY_VERIFY(first && *first);
         rig.clock.advance(pause);
         if (between) {
             rig.store->perform(*between);
         }
         Outcome second;
-        startRead(*rig.store, Zone::main, &second);
+        startRead(*rig.store, what, &second);
         QTRY_VERIFY(second && *second);
-        QCOMPARE(rig.transport->count(mainStatus), requests);
+        QCOMPARE(rig.transport->count(favourites ? presetInfo : mainStatus), requests);
+        if (favourites) {
+            QCOMPARE(rig.store->state().favourites().size(), 2);
+        }
     }
 
     void callersAtOnceShareOneRequest()
@@ -149,46 +167,6 @@ private Q_SLOTS:
         Outcome next;
         startRead(*rig.store, Zone::main, &next);
         QCOMPARE(rig.transport->count(mainStatus), 2); // the read sent after the command is fresh
-    }
-
-    // The favourites follow the same rule as the status: one read for everyone within the second, and a command
-    // of any kind makes the next caller ask again (so a recall checks its slot against a list read after it).
-    void favouritesFollowTheFreshRule_data()
-    {
-        QTest::addColumn<std::chrono::milliseconds>("pause");
-        QTest::addColumn<std::optional<YXCCommand>>("between");
-        QTest::addColumn<qsizetype>("requests");
-
-        QTest::addRow("within the second") << 999ms << std::optional<YXCCommand>() << qsizetype(1);
-        QTest::addRow("a second later") << 1000ms << std::optional<YXCCommand>() << qsizetype(2);
-        QTest::addRow("after a command to a zone")
-            << 0ms << std::optional(YXCCommand::setMute(Zone::zone2, true)) << qsizetype(2);
-        QTest::addRow("after a recall") << 0ms << std::optional(YXCCommand::recallPreset(Zone::main, 1))
-                                        << qsizetype(2);
-    }
-
-    void favouritesFollowTheFreshRule()
-    {
-        QFETCH(std::chrono::milliseconds, pause);
-        QFETCH(std::optional<YXCCommand>, between);
-        QFETCH(qsizetype, requests);
-        StoreRig rig;
-        scriptFavourites(*rig.transport);
-        settle(rig);
-        rig.clock.advance(1s); // the list read while connecting is no longer fresh
-
-        Outcome first;
-        startRead(*rig.store, YXCEvent::Refresh::presets(), &first);
-        QTRY_VERIFY(first && *first);
-        QCOMPARE(rig.store->state().favourites().size(), 2);
-        rig.clock.advance(pause);
-        if (between) {
-            rig.store->perform(*between);
-        }
-        Outcome second;
-        startRead(*rig.store, YXCEvent::Refresh::presets(), &second);
-        QTRY_VERIFY(second && *second);
-        QCOMPARE(rig.transport->count(presetInfo), requests);
     }
 
     // A caller that goes away stops waiting at once; the read goes on only while someone else still waits for

@@ -130,13 +130,6 @@ private Q_SLOTS:
         }
     }
 
-    void notStartedIsStale()
-    {
-        StoreRig rig;
-        QCOMPARE(rig.store->updates(), UpdatesState::stale);
-        QCOMPARE(DisplayText::statusLine(*rig.store), QStringLiteral("Connecting\u2026"));
-    }
-
     // While push events keep the store current, a read is answered from it however old it is; a command, or a
     // refresh an event asked for, still sends the caller to the receiver.
     void freshWhilePushLive_data()
@@ -293,24 +286,6 @@ private Q_SLOTS:
         rig.store->reconnect();
         QVERIFY(check && !*check);
         QCOMPARE(check->error().kind(), PushEventCheckError::Kind::interrupted);
-    }
-
-    // The demo receiver announces what it was sent in-process, so the self-test passes in the mock mode.
-    void mockReceiverAnnouncesCommands()
-    {
-        StoreRig rig;
-        const std::unique_ptr<ReceiverStore> mock = rig.mockStore();
-        ReceiverStore &store = *mock;
-        store.start();
-        QTRY_COMPARE(store.connection(), ConnectionState::connected());
-        QCOMPARE(store.updates(), UpdatesState::polling);
-
-        std::optional<Check> check;
-        startCheck(store, &check);
-        QTRY_VERIFY(check);
-        QVERIFY2(*check, *check ? "" : qPrintable(check->error().description()));
-        QCOMPARE(pushEventsArriveText(check->value()), QStringLiteral("Push events arrive (0 ms)."));
-        QCOMPARE(store.updates(), UpdatesState::push);
     }
 };
 
