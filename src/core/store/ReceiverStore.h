@@ -268,6 +268,7 @@ private:
     void startPolling();
     QCoro::Task<> ensureFeaturesAndNames(Clock::TimePoint now);
     void apply(const YXCEvent &event);
+    void applyZone(Zone zone, const YXCEvent::ZoneChange &change);
     QCoro::Task<> updateAlbumArt(QString path);
     void setEdit(double value, const QString &key, std::function<YXCCommand(double)> command);
 
@@ -305,6 +306,7 @@ private:
     void setLastError(std::optional<QString> text);
     // An optimistic change of a zone's stored status; nothing when the zone has none.
     void editStatus(Zone zone, const std::function<void(ZoneStatus &)> &change);
+    // The zone's mute or surround AI as shown until a read says otherwise.
     void showMute(Zone zone, bool muted);
     void showSurroundAI(Zone zone, std::optional<bool> on);
     // An optimistic change of the stored play information; nothing while there is none.

@@ -28,6 +28,14 @@ std::optional<YXCCommand> settingEcho(Zone zone, const ZoneStatus &status)
     return std::nullopt;
 }
 
+// What an event says of a field replaces what is stored; what it leaves out stays.
+template<class T> void overwrite(std::optional<T> &field, const std::optional<T> &value)
+{
+    if (value) {
+        field = value;
+    }
+}
+
 } // namespace
 
 void ReceiverStore::startPolling()
@@ -170,41 +178,40 @@ QCoro::Task<Result<std::chrono::milliseconds, PushEventCheckError>> ReceiverStor
     co_return Failure { PushEventCheckError::noEvent(pushEventCheckWait, *port, sender, m_link.pollPauseNow()) };
 }
 
+void ReceiverStore::applyZone(Zone zone, const YXCEvent::ZoneChange &change)
+{
+    const auto it = m_state.status().find(zone);
+    if (it == m_state.status().end()) {
+        return;
+    }
+    ZoneStatus status = it->second;
+    overwrite(status.power, change.power);
+    overwrite(status.input, change.input);
+    overwrite(status.mute, change.mute);
+    overwrite(status.soundProgram, change.soundProgram);
+    overwrite(status.extraBass, change.extraBass);
+    overwrite(status.surroundAi, change.surroundAi);
+    overwrite(status.sleep, change.sleep);
+    overwrite(status.pureDirect, change.pureDirect);
+    overwrite(status.direct, change.direct);
+    overwrite(status.enhancer, change.enhancer);
+    overwrite(status.dialogueLevel, change.dialogueLevel);
+    if (const std::optional<int> volume = change.volume) {
+        Volume::setRaw(status, *volume, volumeScale(zone));
+    }
+    m_state.setZoneStatus(zone, std::move(status));
+}
+
 void ReceiverStore::apply(const YXCEvent &event)
 {
-    for (const auto &[zone, change] : event.zones) {
-        const auto it = m_state.status().find(zone);
-        if (it == m_state.status().end()) {
-            continue;
-        }
-        ZoneStatus status = it->second;
-        const auto overwrite = [](auto &field, const auto &value) {
-            if (value) {
-                field = value;
-            }
-        };
-        overwrite(status.power, change.power);
-        overwrite(status.input, change.input);
-        overwrite(status.mute, change.mute);
-        overwrite(status.soundProgram, change.soundProgram);
-        overwrite(status.extraBass, change.extraBass);
-        overwrite(status.surroundAi, change.surroundAi);
-        overwrite(status.sleep, change.sleep);
-        overwrite(status.pureDirect, change.pureDirect);
-        overwrite(status.direct, change.direct);
-        overwrite(status.enhancer, change.enhancer);
-        overwrite(status.dialogueLevel, change.dialogueLevel);
-        if (change.volume) {
-            Volume::setRaw(status, *change.volume, volumeScale(zone));
-        }
-        m_state.setZoneStatus(zone, std::move(status));
+    for (const auto &zoneChange : event.zones) {
+        applyZone(zoneChange.first, zoneChange.second);
     }
 
-    if (event.netusb && m_state.playInfo()) {
-        PlayInfo info = *m_state.playInfo();
-        if (event.netusb->playTime) {
-            info.playTime = event.netusb->playTime;
-        }
+    const std::optional<PlayInfo> &stored = m_state.playInfo();
+    if (event.netusb && stored) {
+        PlayInfo info = *stored;
+        overwrite(info.playTime, event.netusb->playTime);
         // Also without a play time, so that the elapsed-time estimate restarts from the stored position.
         m_state.setPlayInfo(std::move(info), m_clock.now());
     }
