@@ -38,7 +38,6 @@ std::shared_ptr<test::FakeReceiverControl> makeControl()
     // Main shows the sleep timer and direct in its status, as a zone that has them; zone2 shows neither.
     control->zoneStatus(Zone::main).sleep = 0;
     control->zoneStatus(Zone::main).direct = false;
-    control->zoneExtras(Zone::zone2) = { false, false, false, std::nullopt, 0, false };
     return control;
 }
 

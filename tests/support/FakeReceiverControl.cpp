@@ -204,8 +204,6 @@ QString word(bool value)
 
 ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes, Cancellation)
 {
-    if (!zoneExtras(zone).sleep)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::sleep) };
     int sent = 120;
     for (const int step : { 0, 30, 60, 90, 120 }) {
         if (minutes <= step) {
@@ -222,61 +220,38 @@ ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes, Cancellat
 
 ControlTask<Done> FakeReceiverControl::setDirect(Zone zone, bool enabled, Cancellation)
 {
-    if (!zoneExtras(zone).direct)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::direct) };
-    co_return co_await setField(QStringLiteral("setDirect"), zone, word(enabled), &ReceiverStatus::direct, enabled);
+    return setField(QStringLiteral("setDirect"), zone, word(enabled), &ReceiverStatus::direct, enabled);
 }
 
 ControlTask<Done> FakeReceiverControl::setEnhancer(Zone zone, bool enabled, Cancellation)
 {
-    if (!zoneExtras(zone).enhancer)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::enhancer) };
-    co_return co_await setField(QStringLiteral("setEnhancer"), zone, word(enabled), &ReceiverStatus::enhancer, enabled);
+    return setField(QStringLiteral("setEnhancer"), zone, word(enabled), &ReceiverStatus::enhancer, enabled);
 }
 
 ControlTask<Done> FakeReceiverControl::setDialogueLevel(Zone zone, int level, Cancellation)
 {
-    const auto range = zoneExtras(zone).dialogueRange;
-    if (!range)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::dialogue) };
-    if (level < range->first || level > range->second)
-        co_return Failure { ControlError::dialogueOutOfRange(zone, level, range->first, range->second) };
-    co_return co_await setField(
+    return setField(
         QStringLiteral("setDialogueLevel"), zone, QString::number(level), &ReceiverStatus::dialogueLevel, level);
 }
 
 ControlTask<Done> FakeReceiverControl::setRepeat(Zone zone, RepeatMode mode, Cancellation)
 {
-    if (repeatModes.isEmpty())
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::repeat) };
-    if (!repeatModes.contains(enumName(mode)))
-        co_return Failure { ControlError::modeNotOffered(ControlError::Feature::repeat, enumName(mode), repeatModes) };
-    co_return co_await setField(QStringLiteral("setRepeat"), zone, enumName(mode), &ReceiverStatus::repeat, mode);
+    return setField(QStringLiteral("setRepeat"), zone, enumName(mode), &ReceiverStatus::repeat, mode);
 }
 
 ControlTask<Done> FakeReceiverControl::setShuffle(Zone zone, ShuffleMode mode, Cancellation)
 {
-    if (shuffleModes.isEmpty())
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::shuffle) };
-    if (!shuffleModes.contains(enumName(mode)))
-        co_return Failure { ControlError::modeNotOffered(
-            ControlError::Feature::shuffle, enumName(mode), shuffleModes) };
-    co_return co_await setField(QStringLiteral("setShuffle"), zone, enumName(mode), &ReceiverStatus::shuffle, mode);
+    return setField(QStringLiteral("setShuffle"), zone, enumName(mode), &ReceiverStatus::shuffle, mode);
 }
 
 ControlTask<QList<Favourite>> FakeReceiverControl::favourites(Zone zone, Cancellation)
 {
-    if (!zoneExtras(zone).favourites)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
-    const QStringList arguments { enumName(zone) };
-    co_return co_await call<QList<Favourite>>(
-        QStringLiteral("favourites"), arguments, false, [this] { return favouriteList; });
+    return call<QList<Favourite>>(
+        QStringLiteral("favourites"), { enumName(zone) }, false, [this] { return favouriteList; });
 }
 
 ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int number, Cancellation)
 {
-    if (!zoneExtras(zone).favourites)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::favourites) };
     const auto found = std::find_if(favouriteList.cbegin(), favouriteList.cend(),
         [number](const Favourite &favourite) { return favourite.number == number; });
     if (found == favouriteList.cend())
@@ -290,13 +265,8 @@ ControlTask<Favourite> FakeReceiverControl::recallFavourite(Zone zone, int numbe
 
 ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number, Cancellation)
 {
-    const int count = zoneExtras(zone).sceneCount;
-    if (count == 0)
-        co_return Failure { ControlError::notSupported(zone, ControlError::Feature::receiverScenes) };
-    if (number < 1 || number > count)
-        co_return Failure { ControlError::unknownReceiverScene(zone, number, count) };
-    const QStringList arguments { enumName(zone), QString::number(number) };
-    co_return co_await call<Done>(QStringLiteral("recallReceiverScene"), arguments, true, [] { return Done {}; });
+    return call<Done>(QStringLiteral("recallReceiverScene"), { enumName(zone), QString::number(number) }, true,
+        [] { return Done {}; });
 }
 
 } // namespace amplora::test

@@ -9,7 +9,6 @@
 #include <array>
 #include <coroutine>
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace amplora::test {
@@ -30,20 +29,6 @@ public:
     double capDb = 0;
     double stepDb = 0.5; // the zones' volume step
     api::ReceiverHealth healthReport;
-    // What a zone announces beyond the basics (all of it by default, like the mock receiver). What a zone does
-    // not announce is refused as the real control refuses it: before anything is recorded as sent.
-    struct Extras {
-        bool sleep = true;
-        bool direct = true;
-        bool enhancer = true;
-        std::optional<std::pair<int, int>> dialogueRange = std::pair { -3, 3 };
-        int sceneCount = 8;
-        bool favourites = true;
-    };
-    std::array<Extras, 2> extras;
-    // The modes what is playing offers; empty: none.
-    QStringList repeatModes { QStringLiteral("off"), QStringLiteral("one"), QStringLiteral("all") };
-    QStringList shuffleModes { QStringLiteral("off"), QStringLiteral("on") };
     QList<api::Favourite> favouriteList { { 1, QStringLiteral("Harbour FM"), QStringLiteral("net_radio") },
         { 2, QStringLiteral("Morning Jazz"), QStringLiteral("spotify") },
         { 4, QStringLiteral("Vinyl Rips"), QStringLiteral("server") } };
@@ -98,8 +83,6 @@ public:
     api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number, Cancellation cancel) override;
     api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number, Cancellation cancel) override;
-
-    Extras &zoneExtras(api::Zone zone) { return extras.at(static_cast<std::size_t>(zone)); }
 
 private:
     struct Held {

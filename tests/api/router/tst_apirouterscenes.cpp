@@ -113,8 +113,6 @@ void addRunRows()
         R"({"applied":["input"],"scene":"Kitchen","zone":"zone2"})", { u"setInput zone2 Tuner"_s });
     row("the query zone is still checked", kitchen, "?zone=zone3", "", 400,
         errorJSON(400, "invalid_zone", "zone must be `main` or `zone2`."));
-    row("a volume above today's cap changes nothing", R"({"name":"Loud","power":"on","volumeDb":-10})", "", "", 422,
-        R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -10 dB is above the cap of -20 dB.","status":422}})");
     row("a hand-edited standby scene is refused", R"({"name":"Sleepy","power":"standby","input":"AV 1"})", "", "", 400,
         errorJSON(400, "invalid_scene", "A scene that puts the receiver in standby can^t change other settings."));
 

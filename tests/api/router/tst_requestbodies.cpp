@@ -110,7 +110,6 @@ void addRows()
     row("sound mode missing", soundMode, "{}", u"400 missing_field: \"soundMode\" is required."_s);
 
     row("tone empty", tone, R"({"bass":null})", u"400 missing_field: Send \"bass\", \"treble\" or both."_s);
-    row("bass above the range", tone, R"({"bass":6.5})", u"400 out_of_range: \"bass\" must be between -6 and 6 dB."_s);
     row("bass checked before treble", tone, R"({"treble":9,"bass":9})",
         u"400 out_of_range: \"bass\" must be between -6 and 6 dB."_s);
     row("treble off the step", tone, R"({"bass":1,"treble":1.25})",
@@ -127,7 +126,6 @@ void addRows()
     row("playback missing", playback, "{}", u"400 missing_field: \"action\" is required."_s);
 
     // Any whole number of minutes from 0: the control rounds it; a count must not lose its fraction silently.
-    row("sleep rounded later", sleep, R"({"minutes":45})", u"45"_s);
     row("sleep written with a fraction of zero", sleep, R"({"minutes":30.0})", u"30"_s);
     row("sleep beyond an int saturates", sleep, R"({"minutes":1e12})", u"2147483647"_s);
     row("sleep with a fraction", sleep, R"({"minutes":30.5})",

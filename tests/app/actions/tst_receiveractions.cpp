@@ -113,13 +113,12 @@ private Q_SLOTS:
         const Query scenes = [](auto &a, QString search) { return test::waitFor(a.scenes(search)); };
         const Query favourites = [](auto &a, QString search) { return test::waitFor(a.favourites(search)); };
         test::row("inputs of both zones, each once", inputs, "", "HDMI 1 | TV | Apple TV | Tuner");
+        // One filter serves every query: its rules here, on the inputs.
         test::row("inputs containing the search", inputs, "tv", "TV | Apple TV");
         test::row("search ignores spacing and case", inputs, "appleT V", "Apple TV");
         test::row("sound modes", modes, "sci fi", "Sci-Fi");
         test::row("scenes", scenes, "", "Movie | Night");
-        test::row("scenes found by part", scenes, "nig", "Night");
         test::row("favourites in slot order", favourites, "", "Harbour FM | Morning Jazz | Vinyl Rips");
-        test::row("favourites found by part", favourites, "jazz", "Morning Jazz");
     }
 
     void queries()

@@ -169,12 +169,10 @@ private Q_SLOTS:
         row("scene list", words("action list scenes"), 0, "Movie\n", "");
         row("unmute", words("action mute false"), 0, "Unmuted.\n", "");
         row("power off means standby", words("action set-power off"), 0, "Done.\n", "");
-        row("sleep timer rounded up", words("action set-sleep 45"), 0, "Sleep timer 60 min.\n", "");
         row("favourites in slot order", words("action list favourites"), 0,
             "Harbour FM\nMorning Jazz\nVinyl Rips\nRadio Nordlicht\n", "");
         row("favourite by name", words("action recall-favourite radio-nordlicht"), 0, "Recalled Radio Nordlicht.\n",
             "");
-        row("receiver scene", words("action recall-receiver-scene 2"), 0, "Recalled scene 2.\n", "");
         row("zone without scene buttons", words("action recall-receiver-scene --zone zone2 1"), 1, "",
             "zone2 has no scene buttons.\n");
         row("token of the running instance", words("api-token"), 0, QString(token + u'\n'), "");

@@ -238,7 +238,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("shown");
         test::row("play-pause while playing", "PlayPause", "spotify", "netusb/setPlayback?playback=pause", "Paused");
-        test::row("pause", "Pause", "spotify", "netusb/setPlayback?playback=pause", "Paused");
         test::row("no player behind the input", "PlayPause", "hdmi1", "", "Stopped");
     }
 

@@ -80,36 +80,17 @@ private Q_SLOTS:
         QCOMPARE(APISettings::sceneFromMap(map), std::nullopt);
     }
 
-    void savingAnswersTheSheet_data()
+    // The sheet's answer, trimmed name and failure text are tst_settings.qml's; here the list it shows follows.
+    void savingUpdatesTheList()
     {
-        QTest::addColumn<QString>("storeFailure");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<QString>("error");
-        QTest::addRow("stored") << QString() << true << QString();
-        QTest::addRow("scene store fails") << "Couldn't write scenes.json." << false << "Couldn't write scenes.json.";
-    }
-
-    void savingAnswersTheSheet()
-    {
-        QFETCH(QString, storeFailure);
-        QFETCH(bool, saved);
-        QFETCH(QString, error);
         Rig rig;
-        if (!storeFailure.isEmpty()) {
-            rig.fakes.scenes->failure = api::SceneStoreError { storeFailure };
-        }
         QSignalSpy finished(rig.api.get(), &APISettings::sceneSaveFinished);
         QSignalSpy listChanged(rig.api.get(), &APISettings::scenesChanged);
-        rig.api->saveScene({ { "name", " Late night " }, { "volumeDb", -45.5 } });
+        rig.api->saveScene({ { "name", "Late night" }, { "volumeDb", -45.5 } });
         QTRY_COMPARE(finished.count(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), saved);
-        QVERIFY2(finished.at(0).at(1).toString().contains(error), qPrintable(finished.at(0).at(1).toString()));
-        QCOMPARE(rig.fakes.scenes->scenes.size(), saved ? 1 : 0);
-        if (saved) {
-            QCOMPARE(rig.fakes.scenes->scenes.first().name, u"Late night"_s);
-            QCOMPARE(listChanged.count(), 1);
-            QCOMPARE(rig.api->scenes().first().toMap().value("volumeDb").toDouble(), -45.5);
-        }
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(listChanged.count(), 1);
+        QCOMPARE(rig.api->scenes().first().toMap().value("volumeDb").toDouble(), -45.5);
     }
 
     void currentStatusLeavesUnknownFieldsOutAndSaysWhyItFailed()

@@ -82,8 +82,6 @@ private Q_SLOTS:
             "Read-only mode blocked main/setMute.\n", "");
         row("read-only still reads", words("--read-only HOST getNetworkStatus"), 0,
             "{\n  \"network_name\": \"Wohnzimmer\",\n  \"response_code\": 0\n}\n", "", "system/getNetworkStatus");
-        row("invalid host", words("http://rx/ getFeatures"), 1, "",
-            "\u201Chttp://rx/\u201D is not a valid receiver address.\n", "");
         row("album art", words("HOST albumArt /art.png"), 0, "image 3x2\n", "", "/art.png");
         row("no album art", words("HOST albumArt art/none.png"), 0, "no image\n", "", "/art/none.png");
     }

@@ -131,7 +131,6 @@ private Q_SLOTS:
                    s.input = QStringLiteral("hdmi1");
                    s.inputText = QStringLiteral("PlayStation 5");
                });
-        QTest::addRow("mute") << YXCCommand::setMute(Zone::main, true) << changed([](ZoneStatus &s) { s.mute = true; });
         QTest::addRow("empty favourite slot") << YXCCommand::recallPreset(Zone::main, 3) << demo;
         QTest::addRow("scene beyond the zone's buttons") << YXCCommand::recallScene(Zone::main, 9) << demo;
         QTest::addRow("zone 2 command leaves main alone") << YXCCommand::setVolume(Zone::zone2, 50) << demo;

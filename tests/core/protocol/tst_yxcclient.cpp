@@ -81,28 +81,26 @@ private Q_SLOTS:
         };
         row("empty", "", "");
         row("pasted URL", "http://192.168.1.20/", "http://192.168.1.20/");
-        row("user name", "admin@127.0.0.1", "admin@127.0.0.1");
-        row("query", "127.0.0.1?x=1", "127.0.0.1?x=1");
-        row("line break is no blank", "\n127.0.0.1", "\n127.0.0.1");
+        // RX stands for a listening receiver's address, which must hear nothing of these.
+        row("user name", "admin@RX", "admin@RX");
+        row("query", "RX?x=1", "RX?x=1");
+        row("trailing slash", "RX/", "RX/");
+        row("line break is no blank", "\nRX", "\nRX");
     }
 
     void invalidHost()
     {
         QFETCH(QString, host);
         QFETCH(QString, shown);
+        FakeReceiver receiver;
+        host.replace(QStringLiteral("RX"), receiver.host());
+        shown.replace(QStringLiteral("RX"), receiver.host());
         YXCClient client(host, false, fastOptions());
         const auto result = wait(client.send(YXCCommand::getDeviceInfo()));
         QVERIFY(!result);
         QCOMPARE(result.error(), YXCError::invalidHost(shown));
         QCOMPARE(result.error().description(),
             QStringLiteral("\u201C") + shown + QStringLiteral("\u201D is not a valid receiver address."));
-    }
-
-    void invalidHostSendsNothing()
-    {
-        FakeReceiver receiver;
-        YXCClient client(receiver.host() + QStringLiteral("/"), false, fastOptions());
-        QVERIFY(!wait(client.fetch<DeviceInfo>(YXCCommand::getDeviceInfo())));
         QTest::qWait(20);
         QCOMPARE(receiver.requests().size(), 0);
     }

@@ -26,7 +26,6 @@ TestCase {
 
     function test_drag_data() {
         return [
-            { tag: "right by half the travel", dx: 260, dy: 0, start: -40, expected: 8.5 },
             { tag: "up raises like right", dx: 0, dy: -260, start: -40, expected: 8.5 },
             { tag: "right and down cancel", dx: 100, dy: 100, start: -40, expected: -40 },
             { tag: "far left stops at the lower bound", dx: -2000, dy: 0, start: -40, expected: -80.5 }
