@@ -171,7 +171,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     ReceiverControl &control = *m_control;
     ValidScene valid;
     if (scene.input) {
-        const Checked<QString> resolved = co_await ControlChecks::resolveInput(control, zone, *scene.input, cancel);
+        const Checked<QString> resolved = co_await ControlChecks::resolveInput(m_control, zone, *scene.input, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -179,7 +179,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.favourite) {
         const Checked<Favourite> resolved
-            = co_await ControlChecks::resolveFavourite(control, zone, *scene.favourite, cancel);
+            = co_await ControlChecks::resolveFavourite(m_control, zone, *scene.favourite, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -188,7 +188,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.soundMode) {
         const Checked<QString> resolved
-            = co_await ControlChecks::resolveSoundMode(control, zone, *scene.soundMode, cancel);
+            = co_await ControlChecks::resolveSoundMode(m_control, zone, *scene.soundMode, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -206,7 +206,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.volumeDb) {
         if (std::optional<APIError> refused
-            = co_await ControlChecks::absoluteVolume(control, *scene.volumeDb, m_configuration)) {
+            = co_await ControlChecks::absoluteVolume(m_control, *scene.volumeDb, m_configuration)) {
             co_return Failure { *refused };
         }
     }
