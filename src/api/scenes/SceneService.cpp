@@ -112,8 +112,6 @@ SceneResult<SceneRunResult> SceneService::run(
     // Each step in turn, stopping at the first the receiver refuses; `applied` tells the caller how far it got.
     SceneRunResult result { scene.name, zone, {} };
     std::optional<APIError> stop;
-    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto step = [&](const QString &label, const auto &done) {
         if (done) {
             result.applied.append(label);

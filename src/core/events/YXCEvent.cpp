@@ -155,10 +155,7 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
 std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
 {
     std::set<Refresh> result;
-    // No structured binding here: clang-tidy 16's optional-access check crashes on one over a map of optionals.
-    for (const auto &entry : zones) {
-        const Zone zone = entry.first;
-        const auto &change = entry.second;
+    for (const auto &[zone, change] : zones) {
         // A value the event carries is applied at once; the status read confirms it and brings what depends on it.
         const bool extraSetting
             = change.sleep || change.pureDirect || change.direct || change.enhancer || change.dialogueLevel;

@@ -46,7 +46,7 @@ std::optional<QUrl> baseUrl(const QString &host)
     if (host.isEmpty() || host.contains(u'/')) {
         return std::nullopt;
     }
-    const QUrl url(QStringLiteral("http://") + host + apiRoot, QUrl::StrictMode);
+    QUrl url(QStringLiteral("http://") + host + apiRoot, QUrl::StrictMode);
     // Anything that parses into more than a host and port (a user name, a query, a fragment) would send the
     // request somewhere other than where the user pointed.
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()
