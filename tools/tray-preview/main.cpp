@@ -26,6 +26,17 @@
 
 using namespace amplora;
 
+namespace {
+
+QCoro::Task<> seed(std::shared_ptr<api::SceneStore> scenes, QList<api::ReceiverScene> list)
+{
+    for (const api::ReceiverScene &scene : list) {
+        (void)co_await scenes->save(scene);
+    }
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -77,11 +88,7 @@ int main(int argc, char *argv[])
     quiet.zone = api::Zone::main;
     quiet.volumeDb = -45.5;
     quiet.treble = -1.5;
-    const auto seed = [&]() -> QCoro::Task<> {
-        (void)co_await scenes->save(movie);
-        (void)co_await scenes->save(quiet);
-    };
-    QCoro::waitFor(seed());
+    QCoro::waitFor(seed(scenes, { movie, quiet }));
 
     MainWindowHost windows(store, settings);
     app::TrayIcon tray(windows, store, controller, [] {});

@@ -102,18 +102,18 @@ Checked<Matched> find(const RouterState &state, const HTTPRequest &request, cons
     return found;
 }
 
-QCoro::Task<Response> route(RouterState &state, const HTTPRequest &request, const Cancellation &cancel)
+QCoro::Task<Response> route(std::shared_ptr<RouterState> state, HTTPRequest request, Cancellation cancel)
 {
     const QStringList &segments = request.pathSegments;
     if (segments.size() < 2 || segments.at(0) != u"api" || segments.at(1) != u"v1") {
         co_return Failure { Errors::outsideAPI() };
     }
-    if (!state.authenticator || !state.authenticator->authenticate(request)) {
+    if (!state->authenticator || !state->authenticator->authenticate(request)) {
         co_return Failure { Errors::unauthorized() };
     }
 
     const QStringList rest = segments.mid(2);
-    const Checked<Matched> found = find(state, request, rest);
+    const Checked<Matched> found = find(*state, request, rest);
     if (!found) {
         co_return Failure { found.error() };
     }
@@ -125,15 +125,16 @@ QCoro::Task<Response> route(RouterState &state, const HTTPRequest &request, cons
         }
         zone = *queried;
     }
-    const RouteCall call { request, zone, found->parameters, cancel };
-    co_return co_await found->route->handler(state, call);
+    const RouteHandler handler = found->route->handler;
+    RouteCall call { std::move(request), zone, found->parameters, std::move(cancel) };
+    co_return co_await handler(std::move(state), std::move(call));
 }
 
 QCoro::Task<HTTPResponse> handled(std::shared_ptr<RouterState> state, HTTPRequest request, Cancellation cancel)
 {
     Response response = Failure { Errors::receiverFailed(QString()) };
     try {
-        response = co_await route(*state, request, cancel);
+        response = co_await route(state, request, cancel);
     } catch (const std::exception &exception) {
         // Nothing in the router throws on purpose; this only keeps a surprise from reaching the event loop.
         qCCritical(lcApi) << "Request failed unexpectedly:" << exception.what();

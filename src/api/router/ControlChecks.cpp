@@ -41,9 +41,9 @@ Checked<QString> resolveName(const QString &requested, const QStringList &candid
 } // namespace
 
 QCoro::Task<std::optional<APIError>> absoluteVolume(
-    ReceiverControl &control, double db, const ReceiverAPIConfiguration &configuration)
+    std::shared_ptr<ReceiverControl> control, double db, ReceiverAPIConfiguration configuration)
 {
-    const Result<double, ControlError> cap = co_await control.volumeCapDb();
+    const Result<double, ControlError> cap = co_await control->volumeCapDb();
     if (!cap) {
         co_return Errors::fromControl(cap.error());
     }
@@ -68,9 +68,10 @@ std::optional<APIError> rateLimit(VolumeRateLimiter *limiter, Zone zone)
     return Errors::rateLimited(limiter->limit(), limiter->windowSeconds(), decision.retryAfterSeconds);
 }
 
-QCoro::Task<Checked<QString>> resolveInput(ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
+QCoro::Task<Checked<QString>> resolveInput(
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QStringList, ControlError> candidates = co_await control.inputs(zone, cancel);
+    const Result<QStringList, ControlError> candidates = co_await control->inputs(zone, cancel);
     if (!candidates) {
         co_return Failure { Errors::fromControl(candidates.error()) };
     }
@@ -78,9 +79,9 @@ QCoro::Task<Checked<QString>> resolveInput(ReceiverControl &control, Zone zone, 
 }
 
 QCoro::Task<Checked<QString>> resolveSoundMode(
-    ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QStringList, ControlError> candidates = co_await control.soundModes(zone, cancel);
+    const Result<QStringList, ControlError> candidates = co_await control->soundModes(zone, cancel);
     if (!candidates) {
         co_return Failure { Errors::fromControl(candidates.error()) };
     }
@@ -91,9 +92,9 @@ QCoro::Task<Checked<QString>> resolveSoundMode(
 }
 
 QCoro::Task<Checked<Favourite>> resolveFavourite(
-    ReceiverControl &control, Zone zone, QString requested, Cancellation cancel)
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel)
 {
-    const Result<QList<Favourite>, ControlError> listed = co_await control.favourites(zone, cancel);
+    const Result<QList<Favourite>, ControlError> listed = co_await control->favourites(zone, cancel);
     if (!listed) {
         co_return Failure { Errors::fromControl(listed.error()) };
     }

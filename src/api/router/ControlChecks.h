@@ -11,6 +11,7 @@
 #include <QCoroTask>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace amplora::api {
@@ -19,20 +20,21 @@ class ReceiverControl;
 class VolumeRateLimiter;
 
 // The checks a request needs the receiver (or the rate limiter) for, shared by the control endpoints and the
-// scenes so both refuse alike. Callers keep `control` alive until the task completes.
+// scenes so both refuse alike.
 namespace ControlChecks {
 
 // `db` against the cap (read afresh), the minimum and the step, in that order.
 QCoro::Task<std::optional<APIError>> absoluteVolume(
-    ReceiverControl &control, double db, const ReceiverAPIConfiguration &configuration);
+    std::shared_ptr<ReceiverControl> control, double db, ReceiverAPIConfiguration configuration);
 // One volume change in `zone`; no limiter means no limit.
 std::optional<APIError> rateLimit(VolumeRateLimiter *limiter, Zone zone);
 // `requested` resolved against the zone's inputs, sound modes or favourites, spelled as the receiver offers it.
-QCoro::Task<Checked<QString>> resolveInput(ReceiverControl &control, Zone zone, QString requested, Cancellation cancel);
+QCoro::Task<Checked<QString>> resolveInput(
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel);
 QCoro::Task<Checked<QString>> resolveSoundMode(
-    ReceiverControl &control, Zone zone, QString requested, Cancellation cancel);
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel);
 QCoro::Task<Checked<Favourite>> resolveFavourite(
-    ReceiverControl &control, Zone zone, QString requested, Cancellation cancel);
+    std::shared_ptr<ReceiverControl> control, Zone zone, QString requested, Cancellation cancel);
 
 } // namespace ControlChecks
 

@@ -70,42 +70,42 @@ JSONValue favouriteJSON(const Favourite &favourite)
         { QStringLiteral("number"), JSONValue(favourite.number) } });
 }
 
-QCoro::Task<Response> inputs(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> inputs(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    const Result<QStringList, ControlError> names = co_await state.control->inputs(call.zone, call.cancel);
+    const Result<QStringList, ControlError> names = co_await state->control->inputs(call.zone, call.cancel);
     if (!names) {
         co_return Failure { Errors::fromControl(names.error()) };
     }
     co_return namesOfZone(QStringLiteral("inputs"), names.value(), call.zone);
 }
 
-QCoro::Task<Response> soundModes(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> soundModes(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    const Result<QStringList, ControlError> names = co_await state.control->soundModes(call.zone, call.cancel);
+    const Result<QStringList, ControlError> names = co_await state->control->soundModes(call.zone, call.cancel);
     if (!names) {
         co_return Failure { Errors::fromControl(names.error()) };
     }
     co_return namesOfZone(QStringLiteral("soundModes"), names.value(), call.zone);
 }
 
-QCoro::Task<Response> power(RouterState &state, const RouteCall &call, const PowerRequest &power)
+QCoro::Task<Response> power(std::shared_ptr<RouterState> state, RouteCall call, PowerRequest power)
 {
-    co_return co_await acknowledged(state.control->setPower(call.zone, power.power, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setPower(call.zone, power.power, call.cancel), call.zone,
         field(QStringLiteral("power"), JSONValue(enumName(power.power))));
 }
 
-QCoro::Task<Response> volume(RouterState &state, const RouteCall &call, const VolumeRequest &volume)
+QCoro::Task<Response> volume(std::shared_ptr<RouterState> state, RouteCall call, VolumeRequest volume)
 {
     const Zone zone = call.zone;
     if (const std::optional<double> target = volume.db) {
         if (std::optional<APIError> refused
-            = co_await ControlChecks::absoluteVolume(*state.control, *target, state.configuration)) {
+            = co_await ControlChecks::absoluteVolume(state->control, *target, state->configuration)) {
             co_return Failure { *refused };
         }
-        if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone)) {
+        if (std::optional<APIError> refused = ControlChecks::rateLimit(state->rateLimiter.get(), zone)) {
             co_return Failure { *refused };
         }
-        co_return co_await acknowledged(state.control->setVolume(zone, *target, call.cancel), zone,
+        co_return co_await acknowledged(state->control->setVolume(zone, *target, call.cancel), zone,
             field(QStringLiteral("volumeDb"), JSONValue(*target)));
     }
 
@@ -113,48 +113,48 @@ QCoro::Task<Response> volume(RouterState &state, const RouteCall &call, const Vo
     // the change the rate limit allowed is handed back.
     // The body parser accepts a volume request only with exactly one of "db" and "step".
     const VolumeStepDirection direction = *volume.step; // NOLINT(bugprone-unchecked-optional-access)
-    if (std::optional<APIError> refused = ControlChecks::rateLimit(state.rateLimiter.get(), zone)) {
+    if (std::optional<APIError> refused = ControlChecks::rateLimit(state->rateLimiter.get(), zone)) {
         co_return Failure { *refused };
     }
-    const Result<double, ControlError> stepped = co_await state.control->stepVolume(zone, direction, call.cancel);
+    const Result<double, ControlError> stepped = co_await state->control->stepVolume(zone, direction, call.cancel);
     if (!stepped) {
-        if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && state.rateLimiter) {
-            state.rateLimiter->giveBack(zone);
+        if (stepped.error().kind() == ControlError::Kind::volumeAboveCap && state->rateLimiter) {
+            state->rateLimiter->giveBack(zone);
         }
         co_return Failure { Errors::fromControl(stepped.error()) };
     }
     co_return acknowledgement(zone, field(QStringLiteral("step"), JSONValue(enumName(direction))));
 }
 
-QCoro::Task<Response> mute(RouterState &state, const RouteCall &call, const MuteRequest &mute)
+QCoro::Task<Response> mute(std::shared_ptr<RouterState> state, RouteCall call, MuteRequest mute)
 {
-    co_return co_await acknowledged(state.control->setMute(call.zone, mute.mute, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setMute(call.zone, mute.mute, call.cancel), call.zone,
         field(QStringLiteral("mute"), JSONValue(mute.mute)));
 }
 
-QCoro::Task<Response> input(RouterState &state, const RouteCall &call, const NameRequest &requested)
+QCoro::Task<Response> input(std::shared_ptr<RouterState> state, RouteCall call, NameRequest requested)
 {
     const Checked<QString> name
-        = co_await ControlChecks::resolveInput(*state.control, call.zone, requested.name, call.cancel);
+        = co_await ControlChecks::resolveInput(state->control, call.zone, requested.name, call.cancel);
     if (!name) {
         co_return Failure { name.error() };
     }
-    co_return co_await acknowledged(state.control->setInput(call.zone, *name, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setInput(call.zone, *name, call.cancel), call.zone,
         field(QStringLiteral("input"), JSONValue(*name)));
 }
 
-QCoro::Task<Response> soundMode(RouterState &state, const RouteCall &call, const NameRequest &requested)
+QCoro::Task<Response> soundMode(std::shared_ptr<RouterState> state, RouteCall call, NameRequest requested)
 {
     const Checked<QString> name
-        = co_await ControlChecks::resolveSoundMode(*state.control, call.zone, requested.name, call.cancel);
+        = co_await ControlChecks::resolveSoundMode(state->control, call.zone, requested.name, call.cancel);
     if (!name) {
         co_return Failure { name.error() };
     }
-    co_return co_await acknowledged(state.control->setSoundMode(call.zone, *name, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setSoundMode(call.zone, *name, call.cancel), call.zone,
         field(QStringLiteral("soundMode"), JSONValue(*name)));
 }
 
-QCoro::Task<Response> tone(RouterState &state, const RouteCall &call, const ToneRequest &tone)
+QCoro::Task<Response> tone(std::shared_ptr<RouterState> state, RouteCall call, ToneRequest tone)
 {
     JSONValue::Object answer;
     if (tone.bass) {
@@ -164,63 +164,63 @@ QCoro::Task<Response> tone(RouterState &state, const RouteCall &call, const Tone
         answer.emplace(QStringLiteral("treble"), JSONValue(*tone.treble));
     }
     co_return co_await acknowledged(
-        state.control->setTone(call.zone, tone.bass, tone.treble, call.cancel), call.zone, std::move(answer));
+        state->control->setTone(call.zone, tone.bass, tone.treble, call.cancel), call.zone, std::move(answer));
 }
 
-QCoro::Task<Response> subwoofer(RouterState &state, const RouteCall &call, const SubwooferRequest &trim)
+QCoro::Task<Response> subwoofer(std::shared_ptr<RouterState> state, RouteCall call, SubwooferRequest trim)
 {
-    co_return co_await acknowledged(state.control->setSubwoofer(call.zone, trim.db, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setSubwoofer(call.zone, trim.db, call.cancel), call.zone,
         field(QStringLiteral("subwoofer"), JSONValue(trim.db)));
 }
 
-QCoro::Task<Response> playback(RouterState &state, const RouteCall &call, const PlaybackRequest &playback)
+QCoro::Task<Response> playback(std::shared_ptr<RouterState> state, RouteCall call, PlaybackRequest playback)
 {
-    co_return co_await acknowledged(state.control->playback(playback.action, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->playback(playback.action, call.cancel), call.zone,
         field(QStringLiteral("action"), JSONValue(enumName(playback.action))));
 }
 
-QCoro::Task<Response> sleep(RouterState &state, const RouteCall &call, const SleepRequest &sleep)
+QCoro::Task<Response> sleep(std::shared_ptr<RouterState> state, RouteCall call, SleepRequest sleep)
 {
-    const Result<int, ControlError> sent = co_await state.control->setSleep(call.zone, sleep.minutes, call.cancel);
+    const Result<int, ControlError> sent = co_await state->control->setSleep(call.zone, sleep.minutes, call.cancel);
     if (!sent) {
         co_return Failure { Errors::fromControl(sent.error()) };
     }
     co_return acknowledgement(call.zone, field(QStringLiteral("sleep"), JSONValue(sent.value())));
 }
 
-QCoro::Task<Response> direct(RouterState &state, const RouteCall &call, const SwitchRequest &direct)
+QCoro::Task<Response> direct(std::shared_ptr<RouterState> state, RouteCall call, SwitchRequest direct)
 {
-    co_return co_await acknowledged(state.control->setDirect(call.zone, direct.enabled, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setDirect(call.zone, direct.enabled, call.cancel), call.zone,
         field(QStringLiteral("direct"), JSONValue(direct.enabled)));
 }
 
-QCoro::Task<Response> enhancer(RouterState &state, const RouteCall &call, const SwitchRequest &enhancer)
+QCoro::Task<Response> enhancer(std::shared_ptr<RouterState> state, RouteCall call, SwitchRequest enhancer)
 {
-    co_return co_await acknowledged(state.control->setEnhancer(call.zone, enhancer.enabled, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setEnhancer(call.zone, enhancer.enabled, call.cancel), call.zone,
         field(QStringLiteral("enhancer"), JSONValue(enhancer.enabled)));
 }
 
-QCoro::Task<Response> dialogue(RouterState &state, const RouteCall &call, const DialogueRequest &dialogue)
+QCoro::Task<Response> dialogue(std::shared_ptr<RouterState> state, RouteCall call, DialogueRequest dialogue)
 {
-    co_return co_await acknowledged(state.control->setDialogueLevel(call.zone, dialogue.level, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setDialogueLevel(call.zone, dialogue.level, call.cancel), call.zone,
         field(QStringLiteral("dialogueLevel"), JSONValue(dialogue.level)));
 }
 
-QCoro::Task<Response> repeat(RouterState &state, const RouteCall &call, const RepeatRequest &repeat)
+QCoro::Task<Response> repeat(std::shared_ptr<RouterState> state, RouteCall call, RepeatRequest repeat)
 {
-    co_return co_await acknowledged(state.control->setRepeat(call.zone, repeat.mode, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setRepeat(call.zone, repeat.mode, call.cancel), call.zone,
         field(QStringLiteral("repeat"), JSONValue(enumName(repeat.mode))));
 }
 
-QCoro::Task<Response> shuffle(RouterState &state, const RouteCall &call, const ShuffleRequest &shuffle)
+QCoro::Task<Response> shuffle(std::shared_ptr<RouterState> state, RouteCall call, ShuffleRequest shuffle)
 {
-    co_return co_await acknowledged(state.control->setShuffle(call.zone, shuffle.mode, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->setShuffle(call.zone, shuffle.mode, call.cancel), call.zone,
         field(QStringLiteral("shuffle"), JSONValue(enumName(shuffle.mode))));
 }
 
-QCoro::Task<Response> favourites(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> favourites(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    const Result<QList<Favourite>, ControlError> listed = co_await state.control->favourites(call.zone, call.cancel);
+    const Result<QList<Favourite>, ControlError> listed = co_await state->control->favourites(call.zone, call.cancel);
     if (!listed) {
         co_return Failure { Errors::fromControl(listed.error()) };
     }
@@ -233,7 +233,7 @@ QCoro::Task<Response> favourites(RouterState &state, const RouteCall &call)
     co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
 }
 
-QCoro::Task<Response> recallFavourite(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> recallFavourite(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const QString &segment = call.parameters.at(0);
     const std::optional<int> number = pathNumber(segment);
@@ -241,21 +241,21 @@ QCoro::Task<Response> recallFavourite(RouterState &state, const RouteCall &call)
         co_return Failure { Errors::favouriteNotFound(segment) };
     }
     const Result<Favourite, ControlError> recalled
-        = co_await state.control->recallFavourite(call.zone, *number, call.cancel);
+        = co_await state->control->recallFavourite(call.zone, *number, call.cancel);
     if (!recalled) {
         co_return Failure { Errors::fromControl(recalled.error()) };
     }
     co_return acknowledgement(call.zone, field(QStringLiteral("favourite"), favouriteJSON(recalled.value())));
 }
 
-QCoro::Task<Response> recallReceiverScene(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> recallReceiverScene(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const QString &segment = call.parameters.at(0);
     const std::optional<int> number = pathNumber(segment);
     if (!number) {
         co_return Failure { Errors::receiverSceneNotFound(call.zone, segment) };
     }
-    co_return co_await acknowledged(state.control->recallReceiverScene(call.zone, *number, call.cancel), call.zone,
+    co_return co_await acknowledged(state->control->recallReceiverScene(call.zone, *number, call.cancel), call.zone,
         field(QStringLiteral("receiverScene"), JSONValue(*number)));
 }
 

@@ -49,15 +49,16 @@ struct RouterState {
     std::map<Zone, EncodedStatus> encodedStatus;
 };
 
-// One request matched to its route.
+// One request matched to its route. Handlers are coroutines and take it, like the state, by value: every part is
+// implicitly shared, so a copy costs a few reference counts.
 struct RouteCall {
-    const HTTPRequest &request;
+    HTTPRequest request;
     Zone zone; // main for a route that does not read the zone
     QStringList parameters; // the path segments the route's "{...}" segments stand for, in order
-    const Cancellation &cancel;
+    Cancellation cancel;
 };
 
-using RouteHandler = QCoro::Task<Response> (*)(RouterState &, const RouteCall &);
+using RouteHandler = QCoro::Task<Response> (*)(std::shared_ptr<RouterState>, RouteCall);
 
 struct Route {
     enum class ZoneQuery {
@@ -97,14 +98,13 @@ Checked<T> parse(Checked<T> (*parser)(QByteArrayView, Zone, const ReceiverAPICon
 
 // The handler of a route whose body `Parser` reads: a body it refuses is the answer, else `Handler` gets the
 // parsed request.
-template<auto Parser, auto Handler> QCoro::Task<Response> withBody(RouterState &state, const RouteCall &call)
+template<auto Parser, auto Handler> QCoro::Task<Response> withBody(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    auto body = RouteBodies::parse(Parser, state, call);
+    auto body = RouteBodies::parse(Parser, *state, call);
     if (!body) {
         co_return Failure { body.error() };
     }
-    const auto parsed = std::move(body).value();
-    co_return co_await Handler(state, call, parsed);
+    co_return co_await Handler(std::move(state), std::move(call), std::move(body).value());
 }
 
 // Each file's share of the route table, in the order the 405 answer lists methods.

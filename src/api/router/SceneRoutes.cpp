@@ -8,9 +8,9 @@ namespace amplora::api {
 
 namespace {
 
-QCoro::Task<Response> listScenes(RouterState &state, const RouteCall &)
+QCoro::Task<Response> listScenes(std::shared_ptr<RouterState> state, RouteCall)
 {
-    const Checked<QList<ReceiverScene>> scenes = co_await state.scenes->list();
+    const Checked<QList<ReceiverScene>> scenes = co_await state->scenes->list();
     if (!scenes) {
         co_return Failure { scenes.error() };
     }
@@ -23,28 +23,28 @@ QCoro::Task<Response> listScenes(RouterState &state, const RouteCall &)
     co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
 }
 
-QCoro::Task<Response> saveScene(RouterState &state, const RouteCall &call, const ReceiverScene &scene)
+QCoro::Task<Response> saveScene(std::shared_ptr<RouterState> state, RouteCall call, ReceiverScene scene)
 {
-    const Checked<SceneService::Saved> saved = co_await state.scenes->save(scene, call.cancel);
+    const Checked<SceneService::Saved> saved = co_await state->scenes->save(scene, call.cancel);
     if (!saved) {
         co_return Failure { saved.error() };
     }
     co_return HTTPResponse::json(saved->created ? 201 : 200, saved->scene.toJSON());
 }
 
-QCoro::Task<Response> scene(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> scene(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    const Checked<ReceiverScene> found = co_await state.scenes->scene(call.parameters.at(0));
+    const Checked<ReceiverScene> found = co_await state->scenes->scene(call.parameters.at(0));
     if (!found) {
         co_return Failure { found.error() };
     }
     co_return HTTPResponse::json(200, found->toJSON());
 }
 
-QCoro::Task<Response> deleteScene(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> deleteScene(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const QString &name = call.parameters.at(0);
-    const Checked<bool> removed = co_await state.scenes->remove(name);
+    const Checked<bool> removed = co_await state->scenes->remove(name);
     if (!removed) {
         co_return Failure { removed.error() };
     }
@@ -54,10 +54,10 @@ QCoro::Task<Response> deleteScene(RouterState &state, const RouteCall &call)
     co_return HTTPResponse { 204, {}, {}, {} };
 }
 
-QCoro::Task<Response> runScene(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> runScene(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const Checked<SceneRunResult> result
-        = co_await state.scenes->run(call.parameters.at(0), call.zone, call.cancel, state.rateLimiter);
+        = co_await state->scenes->run(call.parameters.at(0), call.zone, call.cancel, state->rateLimiter);
     if (!result) {
         co_return Failure { result.error() };
     }

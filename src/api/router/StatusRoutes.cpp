@@ -11,13 +11,13 @@ namespace Errors = RouterErrors;
 
 namespace {
 
-QCoro::Task<Response> zoneStatus(RouterState &state, Zone zone, const Cancellation &cancel)
+QCoro::Task<Response> zoneStatus(std::shared_ptr<RouterState> state, Zone zone, Cancellation cancel)
 {
-    Result<ReceiverStatus, ControlError> status = co_await state.control->status(zone, cancel);
+    Result<ReceiverStatus, ControlError> status = co_await state->control->status(zone, cancel);
     if (!status) {
         co_return Failure { Errors::fromControl(status.error()) };
     }
-    RouterState::EncodedStatus &encoded = state.encodedStatus[zone];
+    RouterState::EncodedStatus &encoded = state->encodedStatus[zone];
     if (encoded.body.isEmpty() || !(encoded.status == status.value())) {
         encoded.body = StatusEvents::statusJSON(status.value()); // the same bytes as the event stream's
         encoded.status = std::move(status).value();
@@ -25,27 +25,27 @@ QCoro::Task<Response> zoneStatus(RouterState &state, Zone zone, const Cancellati
     co_return HTTPResponse::encodedJSON(200, encoded.body);
 }
 
-QCoro::Task<Response> status(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> status(std::shared_ptr<RouterState> state, RouteCall call)
 {
     co_return co_await zoneStatus(state, call.zone, call.cancel);
 }
 
-QCoro::Task<Response> health(RouterState &state, const RouteCall &)
+QCoro::Task<Response> health(std::shared_ptr<RouterState> state, RouteCall)
 {
-    Result<ReceiverHealth, ControlError> health = co_await state.control->health();
+    Result<ReceiverHealth, ControlError> health = co_await state->control->health();
     if (!health) {
         co_return Failure { Errors::fromControl(health.error()) };
     }
     co_return HTTPResponse::json(200, health.value().toJSON());
 }
 
-QCoro::Task<Response> events(RouterState &state, const RouteCall &call)
+QCoro::Task<Response> events(std::shared_ptr<RouterState> state, RouteCall call)
 {
-    const std::shared_ptr<ResponseStream> stream = state.events->subscribe();
+    const std::shared_ptr<ResponseStream> stream = state->events->subscribe();
     if (!stream) {
-        co_return Failure { Errors::tooManySubscribers(state.events->settings().maxSubscribers) };
+        co_return Failure { Errors::tooManySubscribers(state->events->settings().maxSubscribers) };
     }
-    const Result<QList<Zone>, ControlError> zones = co_await state.control->zones(call.cancel);
+    const Result<QList<Zone>, ControlError> zones = co_await state->control->zones(call.cancel);
     if (!zones) {
         stream->abandon();
         co_return Failure { Errors::fromControl(zones.error()) };
@@ -57,7 +57,7 @@ QCoro::Task<Response> events(RouterState &state, const RouteCall &call)
             co_return Failure { answer.error() };
         }
         // Exactly the body GET /status answers. The stream holds it until the connection sends the head.
-        state.events->sendFirst(stream, zone, answer->body);
+        state->events->sendFirst(stream, zone, answer->body);
     }
     HTTPResponse response;
     response.headers = {

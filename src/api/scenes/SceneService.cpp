@@ -112,8 +112,6 @@ SceneResult<SceneRunResult> SceneService::run(
     // Each step in turn, stopping at the first the receiver refuses; `applied` tells the caller how far it got.
     SceneRunResult result { scene.name, zone, {} };
     std::optional<APIError> stop;
-    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto step = [&](const QString &label, const auto &done) {
         if (done) {
             result.applied.append(label);
@@ -171,7 +169,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     ReceiverControl &control = *m_control;
     ValidScene valid;
     if (scene.input) {
-        const Checked<QString> resolved = co_await ControlChecks::resolveInput(control, zone, *scene.input, cancel);
+        const Checked<QString> resolved = co_await ControlChecks::resolveInput(m_control, zone, *scene.input, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -179,7 +177,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.favourite) {
         const Checked<Favourite> resolved
-            = co_await ControlChecks::resolveFavourite(control, zone, *scene.favourite, cancel);
+            = co_await ControlChecks::resolveFavourite(m_control, zone, *scene.favourite, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -188,7 +186,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.soundMode) {
         const Checked<QString> resolved
-            = co_await ControlChecks::resolveSoundMode(control, zone, *scene.soundMode, cancel);
+            = co_await ControlChecks::resolveSoundMode(m_control, zone, *scene.soundMode, cancel);
         if (!resolved) {
             co_return Failure { resolved.error() };
         }
@@ -206,7 +204,7 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
     }
     if (scene.volumeDb) {
         if (std::optional<APIError> refused
-            = co_await ControlChecks::absoluteVolume(control, *scene.volumeDb, m_configuration)) {
+            = co_await ControlChecks::absoluteVolume(m_control, *scene.volumeDb, m_configuration)) {
             co_return Failure { *refused };
         }
     }

@@ -154,8 +154,6 @@ QCoro::Task<Result<quint16, ServerError>> ReceiverAPIServer::start()
         = m_configuration.localhostOnly ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::Any);
     auto listener = TCPListener::listen(
         address, m_configuration.port, kListenBacklog,
-        // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-        // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
         [this](int descriptor, const QHostAddress &peer) { accept(descriptor, peer); },
         [this](int error) { acceptFailed(error); }, this);
     if (!listener) {

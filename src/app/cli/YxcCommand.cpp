@@ -249,46 +249,48 @@ Parsed<Invocation> parseInvocation(QStringList args)
     return Invocation { readOnly, args.at(0), std::get<Action>(std::move(action)) };
 }
 
-QCoro::Task<int> perform(Invocation invocation, QTextStream &out, QTextStream &err)
+// What one run printed and how it ended. The run is a coroutine and holds no stream of its caller's.
+struct Outcome {
+    int code = exitOk;
+    QString out;
+    QString err;
+};
+
+// Built outside the coroutine: GCC 12 rejects a braced initializer holding QStringLiteral inside one.
+Outcome succeeded(QString printed)
+{
+    return Outcome { exitOk, std::move(printed), QString() };
+}
+
+template<class Answer> Outcome reported(const Answer &result, QString printed)
+{
+    if (!result) {
+        return Outcome { exitFailure, QString(), result.error().description() + u'\n' };
+    }
+    return succeeded(std::move(printed));
+}
+
+QCoro::Task<Outcome> perform(Invocation invocation)
 {
     YXCClient client(invocation.host, invocation.readOnly);
-    const auto report = [&](const auto &result) {
-        if (!result) {
-            err << result.error().description() << '\n';
-            return exitFailure;
-        }
-        return exitOk;
-    };
-
     if (const auto *art = std::get_if<AlbumArt>(&invocation.action)) {
         const auto image = co_await client.albumArt(art->path);
-        if (image) {
-            out << "image " << image->width() << 'x' << image->height() << '\n';
-        } else {
-            out << "no image\n";
+        if (!image) {
+            co_return succeeded(QStringLiteral("no image\n"));
         }
-        co_return exitOk;
+        co_return succeeded(QStringLiteral("image %1x%2\n").arg(image->width()).arg(image->height()));
     }
     if (const auto *registration = std::get_if<RegisterForEvents>(&invocation.action)) {
         const auto result = co_await client.registerForEvents(registration->port);
-        if (result) {
-            out << "OK\n";
-        }
-        co_return report(result);
+        co_return reported(result, QStringLiteral("OK\n"));
     }
     const YXCCommand command = std::get<YXCCommand>(invocation.action);
     if (const auto type = command.answerType()) {
         const auto result = co_await client.fetchPayload(command, *type, Cancellation());
-        if (result) {
-            out << QString::fromUtf8(YXCEncoder::encode(result.value())) << '\n';
-        }
-        co_return report(result);
+        co_return reported(result, result ? QString::fromUtf8(YXCEncoder::encode(result.value())) + u'\n' : QString());
     }
     const auto result = co_await client.send(command);
-    if (result) {
-        out << "OK\n";
-    }
-    co_return report(result);
+    co_return reported(result, QStringLiteral("OK\n"));
 }
 
 } // namespace
@@ -304,7 +306,10 @@ int runYxc(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "amplora yxc: " << error->message << "\n\n" << usage();
         return exitUsage;
     }
-    return QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed)), out, err));
+    const Outcome outcome = QCoro::waitFor(perform(std::get<Invocation>(std::move(parsed))));
+    out << outcome.out;
+    err << outcome.err;
+    return outcome.code;
 }
 
 int runYxc(const QStringList &args)

@@ -97,7 +97,12 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
             co_return Failure { api::ControlError::abandoned() };
         }
     }
-    co_return Context { transport, *store->state().features(), store->state().names() };
+    // The names' wait may have seen the address change and the features go with it.
+    const std::optional<Features> &features = store->state().features();
+    if (!features) {
+        co_return Failure { api::ControlError::receiverFailure(StoreError::superseded().description()) };
+    }
+    co_return Context { transport, *features, store->state().names() };
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::freshRead(
@@ -145,7 +150,7 @@ QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::send(YXCCom
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::sendVolume(
-    api::Zone zone, double db, const Context &context, Cancellation cancel)
+    api::Zone zone, double db, Context context, Cancellation cancel)
 {
     const std::optional<VolumeScale> scale = context.volumeScale(zone);
     const std::optional<YXCCommand> command

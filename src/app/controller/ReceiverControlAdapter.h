@@ -102,7 +102,7 @@ private:
     QCoro::Task<Result<Done, api::ControlError>> send(YXCCommand command, std::shared_ptr<ReceiverTransport> transport,
         std::optional<VolumeScale> scale, Cancellation cancel);
     QCoro::Task<Result<Done, api::ControlError>> sendVolume(
-        api::Zone zone, double db, const Context &context, Cancellation cancel);
+        api::Zone zone, double db, Context context, Cancellation cancel);
     // `what` read through the store's fresh reads (shared with every other caller, served from the store while
     // fresh), in the control's terms. A failure of an answer that came too late to count is no failure: the
     // store then holds what is newer.

@@ -64,7 +64,7 @@ api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double 
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return co_await sendVolume(zone, db, context.value(), cancel);
+    co_return co_await sendVolume(zone, db, std::move(context).value(), cancel);
 }
 
 api::ControlTask<double> ReceiverControlAdapter::stepVolume(
@@ -274,9 +274,13 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
     }
     const auto recall
         = Favourites::recall(coreZone(zone), m_store->state().features(), m_store->state().favourites(), number);
-    const auto found = std::find_if(listed->begin(), listed->end(),
-        [number](const api::Favourite &favourite) { return favourite.number == number; });
-    const api::Favourite favourite = found != listed->end() ? *found : api::Favourite {};
+    api::Favourite favourite;
+    for (const api::Favourite &slot : listed.value()) {
+        if (slot.number == number) {
+            favourite = slot;
+            break;
+        }
+    }
     const auto sent = co_await sendChecked(recall, nullptr, cancel);
     if (!sent) {
         co_return Failure { sent.error() };

@@ -80,11 +80,13 @@ Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
     }
     if (playsFromPlayer(context.features, zoneStatus)) {
         status.nowPlaying = nowPlayingOf(playing);
-        if (!PlayerModes::offered(Capability::repeat, playing).isEmpty() && playing->repeat) {
-            status.repeat = api::enumFromName<api::RepeatMode>(*playing->repeat);
+        const std::optional<QString> repeat = playing ? playing->repeat : std::nullopt;
+        if (repeat && !PlayerModes::offered(Capability::repeat, playing).isEmpty()) {
+            status.repeat = api::enumFromName<api::RepeatMode>(*repeat);
         }
-        if (!PlayerModes::offered(Capability::shuffle, playing).isEmpty() && playing->shuffle) {
-            status.shuffle = api::enumFromName<api::ShuffleMode>(*playing->shuffle);
+        const std::optional<QString> shuffle = playing ? playing->shuffle : std::nullopt;
+        if (shuffle && !PlayerModes::offered(Capability::shuffle, playing).isEmpty()) {
+            status.shuffle = api::enumFromName<api::ShuffleMode>(*shuffle);
         }
     }
     return status;
@@ -111,14 +113,18 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
 
 std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zone zone)
 {
-    if (!m_store || !m_store->state().features()) {
+    if (!m_store) {
+        return std::nullopt;
+    }
+    const std::optional<Features> &features = m_store->state().features();
+    if (!features) {
         return std::nullopt;
     }
     const auto found = m_store->state().status().find(coreZone(zone));
     if (found == m_store->state().status().end()) {
         return std::nullopt;
     }
-    const Context context { m_store->transport(), *m_store->state().features(), m_store->state().names() };
+    const Context context { m_store->transport(), *features, m_store->state().names() };
     auto status = statusOf(zone, context, found->second, m_store->state().playInfo());
     if (!status) {
         return std::nullopt;

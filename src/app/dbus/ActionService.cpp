@@ -234,11 +234,12 @@ ActionTask<QString> ActionService::token(bool regenerate)
         co_return Failure { ActionError::from(IntentError::notReady()) };
     }
     // A failure leaves the previous token in place, so the error is what this call must report.
-    if (controller->tokenError() || !controller->token()) {
+    const std::optional<QString> current = controller->token();
+    if (controller->tokenError() || !current) {
         co_return Failure { ActionError { QStringLiteral("token_error"),
             controller->tokenError().value_or(QStringLiteral("The API token could not be read.")) } };
     }
-    co_return *controller->token();
+    co_return *current;
 }
 
 QString ActionService::APIToken(bool regenerate)

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <functional>
+
 namespace amplora::app {
 
 namespace {
@@ -25,6 +27,12 @@ QString writeCover(const QImage &image, const QString &path)
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     return {};
+}
+
+// The background work, made outside the coroutine that waits for it.
+std::function<QString()> coverWork(QImage image, QString path)
+{
+    return [image = std::move(image), path = std::move(path)] { return writeCover(image, path); };
 }
 
 } // namespace
@@ -107,7 +115,7 @@ QString MprisArtFile::urlFor(const std::optional<QImage> &image)
 QCoro::Task<> MprisArtFile::write(QImage image, QString path, qint64 key)
 {
     QPointer<MprisArtFile> self(this);
-    const auto work = [image, path] { return writeCover(image, path); };
+    const std::function<QString()> work = coverWork(image, path);
     const QString failure = co_await runInBackground(work);
     if (!self || self->m_pendingKey != key) {
         QFile::remove(path); // another picture, or none, is wanted now

@@ -329,16 +329,22 @@ MprisService::Reply MprisService::setVolume(const QDBusMessage &message, const Q
             QDBusError::InvalidArgs, QStringLiteral("The volume must be a number from 0.0 to 1.0."));
     }
     const Zone zone = m_store.selectedZone();
-    const std::optional<MprisVolume> range = MprisProperties::volume(m_store);
-    if (!range) {
+    const auto noRange = [&] {
         return message.createErrorReply(
             QDBusError::Failed, QStringLiteral("The receiver reported no volume range for %1.").arg(rawValue(zone)));
+    };
+    const std::optional<MprisVolume> range = MprisProperties::volume(m_store);
+    if (!range) {
+        return noRange();
     }
     const double dB = range->decibels(*fraction);
-    const ZoneFeatures *features
-        = m_store.state().features() ? m_store.state().features()->zoneFeatures(zone) : nullptr;
-    const YXCCommand command = *Volume::command(zone, Volume::takesDecibels(features), range->scale, dB);
-    if (auto refused = refusal(message, command)) {
+    const std::optional<Features> &announced = m_store.state().features();
+    const ZoneFeatures *features = announced ? announced->zoneFeatures(zone) : nullptr;
+    const std::optional<YXCCommand> command = Volume::command(zone, Volume::takesDecibels(features), range->scale, dB);
+    if (!command) {
+        return noRange();
+    }
+    if (auto refused = refusal(message, *command)) {
         return refused;
     }
     // The store snaps to the zone's steps and holds the value under the cap, as for the window's knob.

@@ -268,12 +268,13 @@ void APISettings::deleteScene(const QString &name)
 bool APISettings::copyToken()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!m_controller || !m_controller->token() || !clipboard) {
+    const std::optional<QString> token = m_controller ? m_controller->token() : std::nullopt;
+    if (!token || !clipboard) {
         return false;
     }
     // Cleared first, so no richer format of an earlier copy stays beside the plain text.
     clipboard->clear();
-    clipboard->setText(*m_controller->token());
+    clipboard->setText(*token);
     return true;
 }
 

@@ -58,7 +58,7 @@ LoginItem::LoginItem(QString program, QObject *parent)
 
 QString LoginItem::launchCommand(const QString &executable)
 {
-    const QString name = QStringLiteral("amplora");
+    QString name = QStringLiteral("amplora");
     const QString onPath = QStandardPaths::findExecutable(name);
     const QString self = QFileInfo(executable).canonicalFilePath();
     if (!onPath.isEmpty() && !self.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self) {

@@ -50,7 +50,7 @@ std::optional<double> trebleDb(const ZoneStatus &status)
 
 std::optional<QString> manualMode(const ZoneFeatures *zone)
 {
-    const QString manual = QStringLiteral("manual");
+    QString manual = QStringLiteral("manual");
     if (zone && zone->toneControlModeList && zone->toneControlModeList->contains(manual)) {
         return manual;
     }

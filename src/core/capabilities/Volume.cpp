@@ -9,7 +9,7 @@ std::optional<double> db(const ZoneStatus &status, const std::optional<VolumeSca
 {
     if (status.actualVolume && status.actualVolume->mode == QStringLiteral("db")) {
         if (const std::optional<double> &value = status.actualVolume->value) {
-            return *value;
+            return value;
         }
     }
     if (status.volume && scale) {

@@ -164,8 +164,6 @@ QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
     ReceiverDiscovery::Options options, QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
 {
     // Named, not a temporary in the co_await: g++ 12 destroys such a closure twice, and with it the run's reference.
-    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto cancelled = [run] { return run->cancelled; };
     const auto locations = co_await SSDPSearch::run(options.search, cancelled);
     if (!locations) {

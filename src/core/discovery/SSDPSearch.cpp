@@ -55,7 +55,7 @@ std::optional<QUrl> SSDPSearch::locationURL(const QByteArray &datagram)
         if (colon < 0 || line.left(colon).trimmed().toLower() != QLatin1String("location")) {
             continue;
         }
-        const QUrl url(line.mid(colon + 1).trimmed(), QUrl::StrictMode);
+        QUrl url(line.mid(colon + 1).trimmed(), QUrl::StrictMode);
         if (url.isValid() && url.scheme() == QLatin1String("http") && !url.host().isEmpty()
             && url.userInfo().isEmpty()) {
             return url;
@@ -202,8 +202,6 @@ QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options,
     // The socket waits below are real, so the search is timed by the system clock.
     const Clock &clock = Clock::system();
     const auto start = clock.now();
-    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto elapsed = [&clock, start] { return duration_cast<milliseconds>(clock.now() - start); };
     while (elapsed() < options.timing.duration) {
         if (isCancelled()) {

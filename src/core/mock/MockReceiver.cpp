@@ -388,8 +388,6 @@ QCoro::Task<Result<Done, YXCError>> MockReceiver::send(YXCCommand command)
     apply(command);
     if (m_eventSink && !m_registeredPorts.isEmpty()) {
         // After the answer, as a datagram would come.
-        // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-        // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
         QTimer::singleShot(0, [sink = m_eventSink, datagram = eventAfter(command)] { sink(datagram); });
     }
     co_return Done {};

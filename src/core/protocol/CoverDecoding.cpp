@@ -82,8 +82,6 @@ std::optional<QImage> decodeCover(const QByteArray &bytes, const QByteArray &con
 
 QCoro::Task<std::optional<QImage>> decodeCoverInBackground(CoverDecodeJob job)
 {
-    // clang-tidy 16 reports a closure in a coroutine as a reference parameter of the coroutine; it is no coroutine.
-    // NOLINTNEXTLINE(cppcoreguidelines-avoid-reference-coroutine-parameters)
     const auto decode = [job]() -> std::optional<QImage> {
         if (job.beforeDecode) {
             job.beforeDecode();

@@ -24,11 +24,14 @@ SignalStripValues SignalStripValues::from(const std::optional<SignalInfo> &signa
         return values;
     }
     const SignalInfo::Audio &audio = *signal->audio;
-    const bool usable = audio.error.value_or(0) == 0 && audio.format && !isSignalPlaceholder(*audio.format);
-    if (!usable) {
+    if (audio.error.value_or(0) != 0) {
         return values;
     }
-    values.format = audio.format->trimmed();
+    const std::optional<QString> &format = audio.format;
+    if (!format || isSignalPlaceholder(*format)) {
+        return values;
+    }
+    values.format = format->trimmed();
     values.sampleRate = shown(audio.fs);
     values.bitDepth = shown(audio.bit);
     values.lights = formatLightsFor(audio.format);

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace amplora {
@@ -45,7 +46,7 @@ std::optional<QUrl> baseUrl(const QString &host)
     if (host.isEmpty() || host.contains(u'/')) {
         return std::nullopt;
     }
-    const QUrl url(QStringLiteral("http://") + host + apiRoot, QUrl::StrictMode);
+    QUrl url(QStringLiteral("http://") + host + apiRoot, QUrl::StrictMode);
     // Anything that parses into more than a host and port (a user name, a query, a fragment) would send the
     // request somewhere other than where the user pointed.
     if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment()
@@ -182,6 +183,16 @@ QCoro::Task<Transfer> finishTransfer(QNetworkReply *reply, std::shared_ptr<Trans
     co_return result;
 }
 
+// What cancelling a transfer does, made outside the coroutine that subscribes it.
+std::function<void()> cutWhenCancelled(QPointer<QNetworkReply> reply, std::shared_ptr<TransferState> state)
+{
+    return [reply = std::move(reply), state = std::move(state)] {
+        if (reply) {
+            cutTransfer(reply, *state, TransferState::Cut::cancelled);
+        }
+    };
+}
+
 // One GET, bounded in time and size. Once `cancel` fires the reply is aborted: the receiver sees the connection
 // close and the answer is dropped.
 QCoro::Task<Transfer> transfer(
@@ -193,15 +204,10 @@ QCoro::Task<Transfer> transfer(
         co_return abandoned;
     }
     auto state = std::make_shared<TransferState>();
-    QNetworkReply *reply = startTransfer(std::move(request), deadline, maxBytes, state);
+    QNetworkReply *reply = startTransfer(request, deadline, maxBytes, state);
     // The abort may resume this coroutine inside the callback and end the subscription: the callback touches
     // nothing after it.
-    const QPointer<QNetworkReply> guarded(reply);
-    const Cancellation::Subscription abandon = cancel.onCancel([guarded, state] {
-        if (guarded) {
-            cutTransfer(guarded, *state, TransferState::Cut::cancelled);
-        }
-    });
+    const Cancellation::Subscription abandon = cancel.onCancel(cutWhenCancelled(reply, state));
     Transfer result = co_await finishTransfer(reply, std::move(state), maxBytes);
     co_return result;
 }
@@ -320,7 +326,7 @@ YXCClient::YXCClient(const QString &host, bool readOnly)
 
 YXCClient::YXCClient(const QString &host, bool readOnly, Options options)
     : m_readOnly(readOnly)
-    , m_options(options)
+    , m_options(std::move(options))
 {
     // Only spaces and tabs: a line break inside an address stays and makes it invalid.
     qsizetype first = 0;

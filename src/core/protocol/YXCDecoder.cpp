@@ -308,8 +308,8 @@ Features decodeFeatures(const json &value, const At &at)
                            .value_or(QList<ZoneFeatures> {});
     // Only the two zones this application knows, each once: a third zone or a repeated entry is dropped.
     for (const ZoneFeatures &zone : zones) {
-        const bool known = zoneFromRawValue(zone.id).has_value();
-        if (known && !features.zoneFeatures(*zoneFromRawValue(zone.id))) {
+        const std::optional<Zone> known = zoneFromRawValue(zone.id);
+        if (known && !features.zoneFeatures(*known)) {
             features.zone.append(zone);
         }
     }
