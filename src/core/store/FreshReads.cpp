@@ -76,10 +76,10 @@ QCoro::Task<Result<Done, StoreError>> FreshReads::landing(std::shared_ptr<ReadFl
         co_await qCoro(&seat, &FlightSeat::over);
         --flight->waiters;
     }
-    if (flight->outcome) {
+    if (const std::optional<Result<Done, StoreError>> &landed = flight->outcome) {
         // Copied through a const reference: QCoro 0.8 moves from a non-const lvalue handed to co_return, and the
         // flight's outcome is every waiter's.
-        const Result<Done, StoreError> &outcome = *flight->outcome;
+        const Result<Done, StoreError> &outcome = *landed;
         co_return outcome;
     }
     // The caller left first. The last one out aborts a read that only callers wanted; the flight's own coroutine
