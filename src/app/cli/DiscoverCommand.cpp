@@ -70,7 +70,12 @@ int runDiscover(const QStringList &args)
         discovery = std::make_unique<ReceiverDiscovery>(options);
     }
 
-    const auto found = *QCoro::waitFor(hold(discovery->discover()));
+    const std::optional<ReceiverDiscovering::Receivers> held = QCoro::waitFor(hold(discovery->discover()));
+    if (!held) {
+        err << "The search ended without an answer.\n";
+        return exitFailure;
+    }
+    const ReceiverDiscovering::Receivers &found = *held;
     if (!found) {
         err << found.error().description() << '\n';
         return exitFailure;
