@@ -14,7 +14,7 @@ Item {
     Component {
         id: viewComponent
         MenuBarView {
-            api: SettingsRig.api
+            api: TestReceiver.api
         }
     }
 
@@ -23,10 +23,10 @@ Item {
         when: windowShown
 
         function init() {
-            SettingsRig.announceExtras(false)
-            SettingsRig.setZoneCount(2)
-            SettingsRig.setVolumeScale(-80.5, 16.5, 0.5)
-            SettingsRig.refresh()
+            TestReceiver.announceExtras(false)
+            TestReceiver.setZoneCount(2)
+            TestReceiver.setVolumeScale(-80.5, 16.5, 0.5)
+            TestReceiver.refresh()
             Settings.maxVolumeDB = -20
         }
 
@@ -70,8 +70,8 @@ Item {
             ]
         }
         function test_zonePickerOnlyWithSeveralZones(data) {
-            SettingsRig.setZoneCount(data.zones)
-            SettingsRig.refresh()
+            TestReceiver.setZoneCount(data.zones)
+            TestReceiver.refresh()
             const view = createTemporaryObject(viewComponent, root)
             compare(findChild(view, "zonePicker").visible, data.shown)
         }
@@ -87,8 +87,8 @@ Item {
             return [{ tag: "announced", announced: true }, { tag: "not announced", announced: false }]
         }
         function test_receiverFavouritesAndScenes(data) {
-            SettingsRig.announceExtras(data.announced)
-            SettingsRig.refresh()
+            TestReceiver.announceExtras(data.announced)
+            TestReceiver.refresh()
             const view = createTemporaryObject(viewComponent, root)
             const favourites = findChild(view, "favouriteButtons")
             const scenes = findChild(view, "receiverSceneButtons")
@@ -100,9 +100,9 @@ Item {
             const sceneButtons = buttons(scenes)
             compare(sceneButtons.map(b => b.Accessible.name), ["Scene 1", "Scene 2", "Scene 3"])
             mouseClick(sceneButtons[1])
-            compare(SettingsRig.lastSent(), "main/recallScene")
+            compare(TestReceiver.lastSent(), "main/recallScene")
             mouseClick(buttons(favourites)[0])
-            compare(SettingsRig.lastSent(), "netusb/recallPreset")
+            compare(TestReceiver.lastSent(), "netusb/recallPreset")
         }
 
         function test_inputPickerShowsTheCurrentInput() {

@@ -15,13 +15,17 @@ Item {
     Component {
         id: viewComponent
         SettingsView {
-            api: SettingsRig.api
+            api: TestReceiver.api
         }
     }
 
     TestCase {
         name: "Settings"
         when: windowShown
+
+        function initTestCase() {
+            TestReceiver.refresh()
+        }
 
         function init() {
             Settings.maxVolumeDB = -20
@@ -61,7 +65,7 @@ Item {
         function test_tokenRowShowsTwelveBulletsUntilShownAndCopies() {
             const view = createTemporaryObject(viewComponent, root)
             const token = findChild(view, "tokenText")
-            tryCompare(SettingsRig.api.controller, "token", "a-token-of-any-length")
+            tryCompare(TestReceiver.api.controller, "token", "a-token-of-any-length")
             compare(token.text, "\u2022".repeat(12))
             mouseClick(findChild(view, "showTokenButton"))
             compare(token.text, "a-token-of-any-length")
@@ -124,9 +128,9 @@ Item {
         }
 
         function test_saveKeepsTheTrimmedNameAndTheChosenFields() {
-            SettingsRig.setControlStatus(-35.5, 2, NaN, -1)
+            TestReceiver.setControlStatus(-35.5, 2, NaN, -1)
             const view = createTemporaryObject(viewComponent, root)
-            const before = SettingsRig.storedSceneCount()
+            const before = TestReceiver.storedSceneCount()
             const nameField = openSheet(view)
             const rows = sheetPart(view, "fieldRows")
             // power, input, volume, bass, subwoofer: no sound mode and no treble on this status.
@@ -137,8 +141,8 @@ Item {
             nameField.text = "  Quiet  "
             nameField.textEdited()
             mouseClick(sheetPart(view, "saveButton"))
-            tryVerify(() => SettingsRig.storedSceneCount() === before + 1)
-            const scene = SettingsRig.storedScene(before)
+            tryVerify(() => TestReceiver.storedSceneCount() === before + 1)
+            const scene = TestReceiver.storedScene(before)
             compare(scene.name, "Quiet")
             compare(scene.volumeDb, -35.5)
             compare(scene.sub, -1)
@@ -149,10 +153,10 @@ Item {
 
         // Direct is kept like the other settings; a running sleep timer is offered but left out unless ticked.
         function test_saveOffersDirectAndTheSleepTimer() {
-            SettingsRig.setControlStatus(-35.5, NaN, NaN, NaN)
-            SettingsRig.setControlExtras(1, 30)
+            TestReceiver.setControlStatus(-35.5, NaN, NaN, NaN)
+            TestReceiver.setControlExtras(1, 30)
             const view = createTemporaryObject(viewComponent, root)
-            const before = SettingsRig.storedSceneCount()
+            const before = TestReceiver.storedSceneCount()
             const nameField = openSheet(view)
             const rows = sheetPart(view, "fieldRows")
             compare(rows.count, 5)
@@ -161,15 +165,15 @@ Item {
             nameField.text = "Late"
             nameField.textEdited()
             mouseClick(sheetPart(view, "saveButton"))
-            tryVerify(() => SettingsRig.storedSceneCount() === before + 1)
-            const scene = SettingsRig.storedScene(before)
+            tryVerify(() => TestReceiver.storedSceneCount() === before + 1)
+            const scene = TestReceiver.storedScene(before)
             compare(scene.direct, true)
             compare(scene.sleep, undefined)
-            SettingsRig.setControlExtras(-1, -1)
+            TestReceiver.setControlExtras(-1, -1)
         }
 
         function test_failedSaveKeepsTheSheetAndSaysWhy() {
-            SettingsRig.failScenes("Couldn't write scenes.json.")
+            TestReceiver.failScenes("Couldn't write scenes.json.")
             const view = createTemporaryObject(viewComponent, root)
             const nameField = openSheet(view)
             nameField.text = "Movie"
@@ -177,7 +181,7 @@ Item {
             mouseClick(sheetPart(view, "saveButton"))
             tryVerify(() => sheetPart(view, "sheetError").text.indexOf("Couldn't write scenes.json.") >= 0)
             verify(findChild(view, "saveSceneSheet").visible)
-            SettingsRig.failScenes("")
+            TestReceiver.failScenes("")
         }
 
         function test_addressIsUsedWithoutSurroundingBlanks() {

@@ -19,6 +19,12 @@ Item {
         when: windowShown
 
         function init() {
+            // The preview receiver's own features (announceExtras(false) takes its pure direct and enhancer).
+            TestReceiver.announceExtras(false)
+            TestReceiver.setSleep(0)
+            TestReceiver.setFunctions(["power", "volume", "mute", "sound_program", "signal_info", "actual_volume",
+                                       "tone_control", "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct",
+                                       "enhancer"])
             TestReceiver.setPower("main", true)
             TestReceiver.setMute(false)
             TestReceiver.setInput("spotify")
@@ -81,9 +87,6 @@ Item {
             TestReceiver.refresh()
             const display = createTemporaryObject(displayComponent, root)
             compare(indicatorWords(display), ["MAIN+", "ZONE2-"])
-            TestReceiver.setFunctions(["power", "volume", "actual_volume", "sound_program", "signal_info", "tone_control",
-                                       "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct", "enhancer"])
-            TestReceiver.refresh()
         }
 
         // The minutes left show while a timer runs, on a zone that has one.
@@ -103,12 +106,6 @@ Item {
             compare(sleep.visible, data.shown)
             if (data.shown)
                 compare(sleep.text, "SLEEP 47")
-            // Back to the preview receiver's own features (announceExtras(false) takes its pure direct and enhancer).
-            TestReceiver.announceExtras(false)
-            TestReceiver.setSleep(0)
-            TestReceiver.setFunctions(["power", "volume", "mute", "sound_program", "signal_info", "actual_volume",
-                                       "tone_control", "subwoofer_volume", "extra_bass", "surround_ai", "pure_direct",
-                                       "enhancer"])
         }
 
         function test_marqueeText_data() {

@@ -1,5 +1,6 @@
-// Runs the window's Qt Quick Tests. Each test file gets its own engine and, with it, a fresh store over the preview
-// receiver, reachable from QML as the module's singletons and as TestReceiver.
+// Runs the Qt Quick Tests of the window, the settings window and the tray panel. Each test file gets its own engine
+// and, with it, a fresh store over the preview receiver, reachable from QML as the module's singletons and as
+// TestReceiver.
 
 #include "TestReceiver.h"
 #include "qml/MainWindowHost.h"
@@ -18,12 +19,12 @@ public Q_SLOTS:
 
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        auto *receiver = new TestReceiver(engine);
+        auto *receiver = new test::TestReceiver(engine);
         MainWindowHost::prepare(*engine, receiver->models(), receiver->settings());
         qmlRegisterSingletonInstance("Amplora.Testing", 1, 0, "TestReceiver", receiver);
     }
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(window, Setup)
+QUICK_TEST_MAIN_WITH_SETUP(amplora, Setup)
 
-#include "tst_window_quick.moc"
+#include "tst_quick.moc"
