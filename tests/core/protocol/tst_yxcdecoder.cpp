@@ -163,7 +163,8 @@ private Q_SLOTS:
         QTEST(result ? QStringLiteral("ok") : result.error().detail(), "outcome");
     }
 
-    // A value that cannot be read costs that value alone, in every answer the store reads.
+    // A value that cannot be read costs that value alone, in every answer the store reads. Fields are read by one
+    // reader per type: each field has a row, and each kind of unreadable value a row on some field.
     void unreadableValueIsLeftOut_data()
     {
         QTest::addColumn<YXCPayloadType>("type");
@@ -184,8 +185,6 @@ private Q_SLOTS:
         const Gap system { "Features", YXCPayloadType::features,
             R"({"response_code":0,"system":{"func_list":["wired_lan"],@"input_list":[{"id":"hdmi1"}]}})", "system.",
             R"({"response_code":0,"system":{"func_list":["wired_lan"],"input_list":[{"id":"hdmi1"}]},"zone":[]})" };
-        unreadable(system, "zone_num", "1e400", beyondDouble);
-        unreadable(system, "zone_num", "99999999999", beyondInt);
         unreadable(system, "zone_num", R"("2")", "a string where a whole number is expected");
         const Gap input { "Features", YXCPayloadType::features,
             R"({"system":{"input_list":[{"id":"hdmi1",@"rename_enable":true}]}})", "system.input_list.",
@@ -196,7 +195,6 @@ private Q_SLOTS:
             "Features", YXCPayloadType::features, R"({"zone":[{"id":"main",@"func_list":["scene"]}]})", "zone.",
             R"({"system":{"func_list":[],"input_list":[]},"zone":[{"func_list":["scene"],"id":"main","input_list":[],"range_step":[]}]})"
         };
-        unreadable(zone, "scene_num", "1e400", beyondDouble);
         unreadable(zone, "scene_num", "99999999999", beyondInt);
 
         const Gap names {
@@ -205,7 +203,6 @@ private Q_SLOTS:
             "zone_list.",
             R"({"input_list":[{"id":"hdmi1","text":"TV"}],"response_code":0,"sound_program_list":[],"zone_list":[{"id":"main","text":"main"}]})"
         };
-        unreadable(names, "text", "1e400", "a number where a string is expected");
         unreadable(names, "text", R"({"en":"Den"})", "an object where a string is expected");
 
         const Gap status { "Zone status", YXCPayloadType::zoneStatus,
@@ -231,15 +228,12 @@ private Q_SLOTS:
 
         const Gap network { "Network status", YXCPayloadType::networkStatus, R"({@"response_code":0})", "",
             R"({"response_code":0})" };
-        unreadable(network, "network_name", "1e400", "a number where a string is expected");
         unreadable(network, "network_name", "{}", "an object where a string is expected");
 
         const Gap signal { "Signal info", YXCPayloadType::signalInfo,
             R"({"response_code":0,"audio":{"format":"PCM",@"fs":"48 kHz"}})", "audio.",
             R"({"audio":{"format":"PCM","fs":"48 kHz"},"response_code":0})" };
-        unreadable(signal, "error", "1e400", beyondDouble);
         unreadable(signal, "bitrate", "-1e400", beyondDouble);
-        unreadable(signal, "bitrate", "99999999999", beyondInt);
         unreadable(signal, "error", R"("0")", "a string where a whole number is expected");
         unreadable(signal, "bit", R"({"bits":24})", "an object where a string is expected");
 
@@ -250,7 +244,6 @@ private Q_SLOTS:
             R"({"preset_info":[{"input":"net_radio","text":""},{"input":"server","text":"Vinyl"}],"response_code":0})"
         };
         unreadable(presets, "text", "1e400", "a number where a string is expected");
-        unreadable(presets, "text", R"({"name":"Harbour FM"})", "an object where a string is expected");
     }
 
     void unreadableValueIsLeftOut()
