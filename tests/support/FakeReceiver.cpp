@@ -15,26 +15,6 @@ namespace {
 const QString apiRoot = QStringLiteral("/YamahaExtendedControl/v1/");
 constexpr qsizetype maxRequestHead = 64 * 1024;
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 400:
-        return "Bad Request";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
-}
-
 } // namespace
 
 QByteArray encodedPicture(int width, int height, const char *format, Qt::GlobalColor colour)
@@ -220,9 +200,6 @@ void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
     switch (route.behaviour) {
     case Behaviour::neverAnswer:
         return;
-    case Behaviour::closeAtOnce:
-        finish(socket);
-        return;
     case Behaviour::raw:
         socket->write(route.body);
         finish(socket);
@@ -231,7 +208,9 @@ void FakeReceiver::respond(QTcpSocket *socket, const Route &route)
     case Behaviour::closeMidAnswer:
         break;
     }
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reasonPhrase(route.status) + "\r\n";
+    // Clients read the status code only; the reason phrase is any text.
+    QByteArray head
+        = "HTTP/1.1 " + QByteArray::number(route.status) + (route.status == 200 ? " OK" : " Status") + "\r\n";
     head += "Content-Type: " + route.contentType + "\r\n";
     if (route.declareLength) {
         head += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";

@@ -50,7 +50,6 @@ public:
         answer, // the status, headers and body
         neverAnswer, // reads the request and keeps the connection open without a byte
         closeMidAnswer, // sends the status, headers and half of the body, then closes
-        closeAtOnce, // closes the connection as soon as the request has arrived
         raw, // sends `body` as the whole answer, bytes as they stand, then closes
     };
 

@@ -15,6 +15,11 @@ QString number(std::optional<double> value)
     return value ? QString::number(*value) : QStringLiteral("-");
 }
 
+QString word(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
 } // namespace
 
 FakeReceiverControl::FakeReceiverControl()
@@ -62,6 +67,16 @@ ControlTask<T> FakeReceiverControl::call(
     co_return answer();
 }
 
+template<class F, class T>
+ControlTask<Done> FakeReceiverControl::setField(
+    QString operation, Zone zone, QString argument, F ReceiverStatus::*field, T value)
+{
+    return call<Done>(std::move(operation), { enumName(zone), std::move(argument) }, true, [this, zone, field, value] {
+        zoneStatus(zone).*field = value;
+        return Done {};
+    });
+}
+
 ControlTask<ReceiverStatus> FakeReceiverControl::status(Zone zone, Cancellation)
 {
     return call<ReceiverStatus>(
@@ -75,18 +90,12 @@ ControlTask<QList<Zone>> FakeReceiverControl::zones(Cancellation)
 
 ControlTask<Done> FakeReceiverControl::setPower(Zone zone, PowerState state, Cancellation)
 {
-    return call<Done>(QStringLiteral("setPower"), { enumName(zone), enumName(state) }, true, [this, zone, state] {
-        zoneStatus(zone).power = state;
-        return Done {};
-    });
+    return setField(QStringLiteral("setPower"), zone, enumName(state), &ReceiverStatus::power, state);
 }
 
 ControlTask<Done> FakeReceiverControl::setVolume(Zone zone, double db, Cancellation)
 {
-    return call<Done>(QStringLiteral("setVolume"), { enumName(zone), number(db) }, true, [this, zone, db] {
-        zoneStatus(zone).volumeDb = db;
-        return Done {};
-    });
+    return setField(QStringLiteral("setVolume"), zone, number(db), &ReceiverStatus::volumeDb, db);
 }
 
 ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirection direction, Cancellation)
@@ -105,27 +114,17 @@ ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirecti
 
 ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute, Cancellation)
 {
-    const QString word = mute ? QStringLiteral("true") : QStringLiteral("false");
-    return call<Done>(QStringLiteral("setMute"), { enumName(zone), word }, true, [this, zone, mute] {
-        zoneStatus(zone).mute = mute;
-        return Done {};
-    });
+    return setField(QStringLiteral("setMute"), zone, word(mute), &ReceiverStatus::mute, mute);
 }
 
 ControlTask<Done> FakeReceiverControl::setInput(Zone zone, QString name, Cancellation)
 {
-    return call<Done>(QStringLiteral("setInput"), { enumName(zone), name }, true, [this, zone, name] {
-        zoneStatus(zone).input = name;
-        return Done {};
-    });
+    return setField(QStringLiteral("setInput"), zone, name, &ReceiverStatus::input, name);
 }
 
 ControlTask<Done> FakeReceiverControl::setSoundMode(Zone zone, QString name, Cancellation)
 {
-    return call<Done>(QStringLiteral("setSoundMode"), { enumName(zone), name }, true, [this, zone, name] {
-        zoneStatus(zone).soundMode = name;
-        return Done {};
-    });
+    return setField(QStringLiteral("setSoundMode"), zone, name, &ReceiverStatus::soundMode, name);
 }
 
 ControlTask<Done> FakeReceiverControl::setTone(
@@ -144,10 +143,7 @@ ControlTask<Done> FakeReceiverControl::setTone(
 
 ControlTask<Done> FakeReceiverControl::setSubwoofer(Zone zone, double db, Cancellation)
 {
-    return call<Done>(QStringLiteral("setSubwoofer"), { enumName(zone), number(db) }, true, [this, zone, db] {
-        zoneStatus(zone).subwoofer = db;
-        return Done {};
-    });
+    return setField(QStringLiteral("setSubwoofer"), zone, number(db), &ReceiverStatus::subwoofer, db);
 }
 
 ControlTask<Done> FakeReceiverControl::playback(PlaybackAction action, Cancellation)
@@ -182,25 +178,6 @@ ControlTask<std::chrono::milliseconds> FakeReceiverControl::checkPushEvents()
     return call<std::chrono::milliseconds>(
         QStringLiteral("checkPushEvents"), {}, false, [this] { return pushEventLatency; });
 }
-
-template<class T>
-ControlTask<Done> FakeReceiverControl::setField(
-    QString operation, Zone zone, QString argument, std::optional<T> ReceiverStatus::*field, T value)
-{
-    return call<Done>(std::move(operation), { enumName(zone), std::move(argument) }, true, [this, zone, field, value] {
-        zoneStatus(zone).*field = value;
-        return Done {};
-    });
-}
-
-namespace {
-
-QString word(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
-
-} // namespace
 
 ControlTask<int> FakeReceiverControl::setSleep(Zone zone, int minutes, Cancellation)
 {

@@ -93,9 +93,9 @@ private:
     };
 
     // A command that changes one field of the zone's status when it is sent.
-    template<class T>
+    template<class F, class T>
     api::ControlTask<Done> setField(
-        QString operation, api::Zone zone, QString argument, std::optional<T> api::ReceiverStatus::*field, T value);
+        QString operation, api::Zone zone, QString argument, F api::ReceiverStatus::*field, T value);
     QCoro::Task<std::optional<api::ControlError>> begin(QString operation, QString record, bool isCommand);
     // Records the call, waits while held, then fails as told or gives `answer()` (a copy, never a reference).
     template<class T>

@@ -2,7 +2,6 @@
 
 #include "support/ManualClock.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>

@@ -2,6 +2,7 @@
 
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
+#include "support/CommandText.h"
 
 #include <QTest>
 
@@ -9,23 +10,7 @@ using namespace amplora;
 
 Q_DECLARE_METATYPE(amplora::YXCCommand)
 
-namespace {
-
-// The request target below the API root, as the client forms it.
-QString target(const YXCCommand &command)
-{
-    QString text = command.path();
-    QStringList pairs;
-    for (const auto &[name, value] : command.queryItems()) {
-        pairs.append(name + u'=' + value);
-    }
-    if (!pairs.isEmpty()) {
-        text += u'?' + pairs.join(u'&');
-    }
-    return text;
-}
-
-} // namespace
+using test::commandText;
 
 class TestYXCCommand : public QObject {
     Q_OBJECT
@@ -73,7 +58,7 @@ private Q_SLOTS:
         QFETCH(YXCCommand, command);
         QFETCH(QString, target);
         QFETCH(bool, mutating);
-        QCOMPARE(::target(command), target);
+        QCOMPARE(commandText(command), target);
         QCOMPARE(command.isMutating(), mutating);
         QCOMPARE(command.answerType().has_value(), !mutating);
     }
@@ -97,7 +82,7 @@ private Q_SLOTS:
     {
         QFETCH(double, dB);
         QFETCH(QString, value);
-        QCOMPARE(target(YXCCommand::setActualVolume(Zone::main, dB)),
+        QCOMPARE(commandText(YXCCommand::setActualVolume(Zone::main, dB)),
             QStringLiteral("main/setActualVolume?mode=db&value=") + value);
     }
 

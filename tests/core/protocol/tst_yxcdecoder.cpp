@@ -1,5 +1,6 @@
 // Decoding at its boundaries (a value left out alone, a list element skipped, an answer failed), the detail texts,
-// and what hostile input does to it.
+// what hostile input does to it, the shapes receivers answer with (the project's fixtures), and the wire-keyed
+// encoder.
 
 #include "core/protocol/YXCDecoder.h"
 #include "core/protocol/YXCEncoder.h"
@@ -13,6 +14,7 @@
 
 using namespace amplora;
 using amplora::test::decoded;
+using amplora::test::fixture;
 
 namespace {
 
@@ -105,9 +107,6 @@ private Q_SLOTS:
             << QByteArray(R"({"response_code":0} x)") << "invalid JSON at byte 20 near 'se_code\":0} x'";
         QTest::addRow("control, quote and non-ASCII bytes escaped")
             << QByteArray("\x1b[2J'\\\n\xc3\xa9") << "invalid JSON at byte 0 near '\\x1b[2J\\'\\\\\\n\\xc3\\xa9'";
-        // The excerpt shows the bytes as received, also where a number beyond a double was set aside.
-        QTest::addRow("number beyond a double, then no JSON")
-            << QByteArray(R"({"response_code":1e999,})") << "invalid JSON at byte 23 near 'code\":1e999,}'";
         QTest::addRow("invalid UTF-8 outside a string")
             << QByteArray("{\"response_code\":0}\xff") << "invalid JSON at byte 19 near 'nse_code\":0}\\xef\\xbf\\xbd'";
     }
@@ -161,7 +160,8 @@ private Q_SLOTS:
         QTEST(result ? QStringLiteral("ok") : result.error().detail(), "outcome");
     }
 
-    // A value that cannot be read costs that value alone, in every answer the store reads.
+    // A value that cannot be read costs that value alone, in every answer the store reads. Fields are read by one
+    // reader per type: each field has a row, and each kind of unreadable value a row on some field.
     void unreadableValueIsLeftOut_data()
     {
         QTest::addColumn<YXCPayloadType>("type");
@@ -182,8 +182,6 @@ private Q_SLOTS:
         const Gap system { "Features", YXCPayloadType::features,
             R"({"response_code":0,"system":{"func_list":["wired_lan"],@"input_list":[{"id":"hdmi1"}]}})", "system.",
             R"({"response_code":0,"system":{"func_list":["wired_lan"],"input_list":[{"id":"hdmi1"}]},"zone":[]})" };
-        unreadable(system, "zone_num", "1e400", beyondDouble);
-        unreadable(system, "zone_num", "99999999999", beyondInt);
         unreadable(system, "zone_num", R"("2")", "a string where a whole number is expected");
         const Gap input { "Features", YXCPayloadType::features,
             R"({"system":{"input_list":[{"id":"hdmi1",@"rename_enable":true}]}})", "system.input_list.",
@@ -194,7 +192,6 @@ private Q_SLOTS:
             "Features", YXCPayloadType::features, R"({"zone":[{"id":"main",@"func_list":["scene"]}]})", "zone.",
             R"({"system":{"func_list":[],"input_list":[]},"zone":[{"func_list":["scene"],"id":"main","input_list":[],"range_step":[]}]})"
         };
-        unreadable(zone, "scene_num", "1e400", beyondDouble);
         unreadable(zone, "scene_num", "99999999999", beyondInt);
 
         const Gap names {
@@ -203,7 +200,6 @@ private Q_SLOTS:
             "zone_list.",
             R"({"input_list":[{"id":"hdmi1","text":"TV"}],"response_code":0,"sound_program_list":[],"zone_list":[{"id":"main","text":"main"}]})"
         };
-        unreadable(names, "text", "1e400", "a number where a string is expected");
         unreadable(names, "text", R"({"en":"Den"})", "an object where a string is expected");
 
         const Gap status { "Zone status", YXCPayloadType::zoneStatus,
@@ -229,15 +225,12 @@ private Q_SLOTS:
 
         const Gap network { "Network status", YXCPayloadType::networkStatus, R"({@"response_code":0})", "",
             R"({"response_code":0})" };
-        unreadable(network, "network_name", "1e400", "a number where a string is expected");
         unreadable(network, "network_name", "{}", "an object where a string is expected");
 
         const Gap signal { "Signal info", YXCPayloadType::signalInfo,
             R"({"response_code":0,"audio":{"format":"PCM",@"fs":"48 kHz"}})", "audio.",
             R"({"audio":{"format":"PCM","fs":"48 kHz"},"response_code":0})" };
-        unreadable(signal, "error", "1e400", beyondDouble);
         unreadable(signal, "bitrate", "-1e400", beyondDouble);
-        unreadable(signal, "bitrate", "99999999999", beyondInt);
         unreadable(signal, "error", R"("0")", "a string where a whole number is expected");
         unreadable(signal, "bit", R"({"bits":24})", "an object where a string is expected");
 
@@ -248,7 +241,6 @@ private Q_SLOTS:
             R"({"preset_info":[{"input":"net_radio","text":""},{"input":"server","text":"Vinyl"}],"response_code":0})"
         };
         unreadable(presets, "text", "1e400", "a number where a string is expected");
-        unreadable(presets, "text", R"({"name":"Harbour FM"})", "an object where a string is expected");
     }
 
     void unreadableValueIsLeftOut()
@@ -364,6 +356,8 @@ private Q_SLOTS:
                    { InputFeature { QStringLiteral("hdmi1"), {}, {}, {}, {} } } };
         QTest::addRow("system as list") << QByteArray(R"({"system":[]})") << SystemFeatures {};
         QTest::addRow("system missing") << QByteArray(R"({"response_code":0})") << SystemFeatures {};
+        QTest::addRow("zone list as an object is no failure")
+            << QByteArray(R"({"zone":{"id":"main"}})") << SystemFeatures {};
         QTest::addRow("input without id skipped, unreadable flag left out")
             << QByteArray(R"({"system":{"zone_num":2,"input_list":[{"id":"hdmi1","rename_enable":"yes"},
                                 {"id":"net_radio","account_enable":false},{"play_info_type":"netusb"}]}})")
@@ -376,11 +370,6 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, body);
         QTEST(decoded<Features>(body).system, "system");
-    }
-
-    void zoneListAsAnObjectIsNoFailure()
-    {
-        QCOMPARE(outcome<Features>(R"({"zone":{"id":"main"}})"), QStringLiteral("ok"));
     }
 
     void nameText()
@@ -417,7 +406,7 @@ private Q_SLOTS:
     // Nothing the network sends may crash the decoder: every cut of a receiver's answer, and deep nesting.
     void hostileInput()
     {
-        const QByteArray answer = amplora::test::fixture(QStringLiteral("av-receiver/system_getFeatures.json"));
+        const QByteArray answer = fixture(QStringLiteral("av-receiver/system_getFeatures.json"));
         for (qsizetype length = 0; length < answer.size(); length += 7) {
             const QByteArray cut = answer.left(length);
             for (auto type : { YXCPayloadType::features, YXCPayloadType::zoneStatus, YXCPayloadType::signalInfo }) {
@@ -428,6 +417,142 @@ private Q_SLOTS:
         QCOMPARE(outcome<ZoneStatus>(deep), QStringLiteral("invalid ''"));
         const QByteArray deepField = R"({"tone_control":)" + QByteArray(100000, '{') + QByteArray(100000, '}') + "}";
         QVERIFY(!YXCDecoder::decode<ZoneStatus>(deepField));
+    }
+
+    void fixtureAnswers_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<YXCPayloadType>("type");
+
+        const QList<QPair<QString, YXCPayloadType>> answers {
+            { QStringLiteral("av-receiver/system_getDeviceInfo.json"), YXCPayloadType::deviceInfo },
+            { QStringLiteral("av-receiver/system_getFeatures.json"), YXCPayloadType::features },
+            { QStringLiteral("av-receiver/system_getNameText.json"), YXCPayloadType::nameText },
+            { QStringLiteral("av-receiver/system_getNetworkStatus.json"), YXCPayloadType::networkStatus },
+            { QStringLiteral("av-receiver/main_getStatus.json"), YXCPayloadType::zoneStatus },
+            { QStringLiteral("av-receiver/zone2_getStatus.json"), YXCPayloadType::zoneStatus },
+            { QStringLiteral("av-receiver/netusb_getPlayInfo.json"), YXCPayloadType::playInfo },
+            { QStringLiteral("av-receiver/main_getSignalInfo.json"), YXCPayloadType::signalInfo },
+            { QStringLiteral("four-zone-receiver/system_getFeatures.json"), YXCPayloadType::features },
+            { QStringLiteral("speaker/system_getFeatures.json"), YXCPayloadType::features },
+            { QStringLiteral("speaker/netusb_getPlayInfo.json"), YXCPayloadType::playInfo },
+            { QStringLiteral("speaker/main_getSignalInfo.json"), YXCPayloadType::signalInfo },
+        };
+        for (const auto &[file, type] : answers) {
+            QTest::addRow("%s", qPrintable(file)) << file << type;
+        }
+    }
+
+    void fixtureAnswers()
+    {
+        QFETCH(QString, file);
+        QFETCH(YXCPayloadType, type);
+        test::verifyAnswer(type, fixture(file));
+    }
+
+    // A two-zone receiver whose second zone is Zone B, reported as "zone2". Its answers print decimals as
+    // integers (a range of 0 to 97) and an integer as a decimal (81.0); its status and names decode as the inline
+    // ones of statusValues and nameText do.
+    void receiverValues()
+    {
+        const auto features = decoded<Features>(fixture(QStringLiteral("av-receiver/system_getFeatures.json")));
+        QCOMPARE(features.zones(), (QList<Zone> { Zone::main, Zone::zone2 }));
+        QCOMPARE(features.system.zoneNum, std::optional(2));
+        const ZoneFeatures *main = features.zoneFeatures(Zone::main);
+        QCOMPARE(main->rangeStep,
+            (QList<RangeStep> { { QStringLiteral("volume"), 0, 161, 1 }, { QStringLiteral("tone_control"), -12, 12, 1 },
+                { QStringLiteral("dialogue_level"), 0, 3, 1 }, { QStringLiteral("actual_volume_db"), -80.5, 16.5, 0.5 },
+                { QStringLiteral("actual_volume_numeric"), 0, 97, 0.5 } }));
+        QCOMPARE(main->soundProgramList->size(), 6);
+        QCOMPARE(features.zoneFeatures(Zone::zone2)->soundProgramList, std::nullopt);
+
+        const auto device = decoded<DeviceInfo>(fixture(QStringLiteral("av-receiver/system_getDeviceInfo.json")));
+        QCOMPARE(device.apiVersion, std::optional(2.0));
+        QCOMPARE(device.systemVersion, std::optional(2.85));
+
+        const auto zoneB = decoded<ZoneStatus>(fixture(QStringLiteral("av-receiver/zone2_getStatus.json")));
+        QCOMPARE(zoneB.volume, std::optional(81));
+        QCOMPARE(zoneB.soundProgram, std::nullopt);
+    }
+
+    // A speaker: one zone, volume in steps only, and a Bluetooth source that reports -60000 while idle.
+    void speakerValues()
+    {
+        const auto features = decoded<Features>(fixture(QStringLiteral("speaker/system_getFeatures.json")));
+        QCOMPARE(features.zones(), QList<Zone> { Zone::main });
+        QVERIFY(!features.zoneFeatures(Zone::main)->range(QStringLiteral("actual_volume_db")));
+        QCOMPARE(features.zoneFeatures(Zone::main)->soundProgramList, std::nullopt);
+
+        const auto play = decoded<PlayInfo>(fixture(QStringLiteral("speaker/netusb_getPlayInfo.json")));
+        QCOMPARE(play.playTime, std::optional(-60000));
+        QVERIFY(!play.hasMetadata());
+    }
+
+    // Receivers pass tag bytes through as they come: one Latin-1 byte in a title costs that character, not the
+    // answer.
+    void nonUtf8PlayInfoKeepsTheAnswer()
+    {
+        const auto play
+            = YXCDecoder::decode<PlayInfo>(fixture(QStringLiteral("av-receiver/netusb_getPlayInfo__latin1.json")));
+        QVERIFY2(play, qPrintable(play ? QString() : play.error().detail()));
+        QCOMPARE(play->track, std::optional(QStringLiteral("La Valse d'Am\uFFFDlie")));
+        QCOMPARE(play->album, std::optional(QString::fromUtf8("Amélie")));
+        QCOMPARE(play->playTime, std::optional(95));
+    }
+
+    void hasMetadata()
+    {
+        QVERIFY(decoded<PlayInfo>(R"({"track":"Song","artist":""})").hasMetadata());
+        QVERIFY(decoded<PlayInfo>(R"({"track":"","artist":"Band"})").hasMetadata());
+        QVERIFY(!decoded<PlayInfo>(R"({"track":"","album":"Album"})").hasMetadata());
+    }
+
+    // The favourites, repeat and shuffle and the scene buttons: malformed parts are left out, the answer stays.
+    void playerExtras()
+    {
+        const auto features = decoded<Features>(
+            R"({"zone":[{"id":"main","func_list":["scene"],"scene_num":4},{"id":"zone2","scene_num":"4"}],
+                "netusb":{"preset":{"num":40},"func_list":["clear"]}})");
+        QCOMPARE(features.zone.at(0).sceneNum, std::optional(4));
+        QCOMPARE(features.zone.at(1).sceneNum, std::nullopt);
+        QCOMPARE(features.netusb, std::optional(NetUSBFeatures { PresetFeature { 40 } }));
+        QCOMPARE(decoded<Features>(R"({"netusb":{"preset":{"num":"many"}},"zone":[{"id":"main"}]})").netusb,
+            std::optional(NetUSBFeatures { PresetFeature {} }));
+        QCOMPARE(decoded<Features>(R"({"netusb":[1],"zone":[{"id":"main"}]})").zone.size(), 1);
+
+        const auto info = decoded<PlayInfo>(
+            R"({"playback":"play","repeat":"all","shuffle":7,"repeat_available":["off",1,"one","all"],
+                "shuffle_available":"on"})");
+        QCOMPARE(info.playback, std::optional(QStringLiteral("play")));
+        QCOMPARE(info.repeat, std::optional(QStringLiteral("all")));
+        QCOMPARE(info.shuffle, std::nullopt);
+        QCOMPARE(info.repeatAvailable, std::optional(QStringList { "off", "one", "all" }));
+        QCOMPARE(info.shuffleAvailable, std::nullopt);
+
+        const auto presets = decoded<PresetInfo>(
+            R"({"response_code":0,"preset_info":[{"input":"net_radio","text":" Harbour FM "},
+                {"input":"unknown","text":""},"broken",{"input":"server","text":"Vinyl"},{"input":"spotify"}]})");
+        QCOMPARE(presets.presets.size(), 5);
+        const QList<ListedPreset> all { { 1, "Harbour FM", "net_radio" }, { 4, "Vinyl", "server" },
+            { 5, "", "spotify" } };
+        QCOMPARE(presets.listed(), all);
+        QCOMPARE(presets.listed(4), all.first(2));
+        QCOMPARE(presets.listed(0), QList<ListedPreset> {});
+        QCOMPARE(decoded<PresetInfo>(R"({"preset_info":{}})").presets, QList<Preset> {});
+    }
+
+    void encoderLeavesAbsentOut()
+    {
+        ZoneStatus status;
+        status.power = QStringLiteral("on");
+        status.actualVolume = ActualVolume { std::nullopt, -40.0, std::nullopt };
+        status.inputText = QString::fromUtf8("Küche");
+        QCOMPARE(YXCEncoder::encode(status, false),
+            QByteArray(R"({"actual_volume":{"value":-40.0},"input_text":"Küche","power":"on"})"));
+
+        Features empty;
+        QCOMPARE(
+            YXCEncoder::encode(empty, false), QByteArray(R"({"system":{"func_list":[],"input_list":[]},"zone":[]})"));
     }
 };
 

@@ -174,13 +174,13 @@ struct StoreRig {
     void startConnected() { store->start(); }
 
     // Another store, over the demo receiver, on the rig's clock and settings; it listens on loopback.
-    std::unique_ptr<ReceiverStore> mockStore()
+    std::unique_ptr<ReceiverStore> mockStore(LaunchOptions launch = { .mock = true })
     {
         ReceiverStore::Parts parts;
         parts.clock = &clock;
         parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
         parts.eventPort = 0;
-        return std::make_unique<ReceiverStore>(*settings, LaunchOptions { .mock = true }, std::move(parts));
+        return std::make_unique<ReceiverStore>(*settings, launch, std::move(parts));
     }
 };
 

@@ -123,7 +123,8 @@ private Q_SLOTS:
     }
 
     // The mock receiver accepts every command, so read-only mode has nothing to show there. Without an address
-    // and with another receiver's identity saved, the mock mode neither scans nor refuses the receiver.
+    // and with another receiver's identity saved, the mock mode neither scans nor refuses the receiver; its
+    // demo list is the same at every scan, not only at the first.
     void mockModeBuildsTheMockReceiver_data()
     {
         QTest::addColumn<bool>("readOnly");
@@ -136,17 +137,16 @@ private Q_SLOTS:
         QFETCH(bool, readOnly);
         StoreRig rig { QString() };
         rig.settings->setDeviceID(QStringLiteral("SAVED"));
-        ReceiverStore::Parts parts;
-        parts.clock = &rig.clock;
-        parts.eventBindAddress = QHostAddress(QHostAddress::LocalHost);
-        parts.eventPort = 0;
-        ReceiverStore store(*rig.settings, LaunchOptions { .mock = true, .readOnly = readOnly }, std::move(parts));
-        store.start();
-        QCOMPARE(store.connection(), ConnectionState::connected());
-        QCOMPARE(DisplayText::statusLine(store), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
-        QVERIFY(store.state().deviceInfo()->modelName.has_value());
+        const auto store = rig.mockStore(LaunchOptions { .mock = true, .readOnly = readOnly });
+        store->start();
+        QCOMPARE(store->connection(), ConnectionState::connected());
+        QCOMPARE(DisplayText::statusLine(*store), QStringLiteral("MOCK DATA  \u00B7  Live \u00B7 polling"));
+        QVERIFY(store->state().deviceInfo()->modelName.has_value());
         QCOMPARE(rig.settings->host(), QString());
         QCOMPARE(rig.settings->deviceID(), QStringLiteral("SAVED"));
+        store->scan();
+        store->scan();
+        QCOMPARE(store->foundReceivers().size(), 2);
     }
 
     void startWithoutAddress_data()
@@ -202,16 +202,6 @@ private Q_SLOTS:
         QVERIFY(rig.store->discoveryMessage()->endsWith(
             DiscoveryError::noNetwork().description() + QStringLiteral(" You can enter an IP address instead.")));
         QVERIFY(rig.store->foundReceivers().isEmpty());
-    }
-
-    // The demo's list is the same at every scan, not only at the first.
-    void mockDiscoveryAnswersEveryScan()
-    {
-        StoreRig rig;
-        const auto store = rig.mockStore();
-        store->scan();
-        store->scan();
-        QCOMPARE(store->foundReceivers().size(), 2);
     }
 
     void recoveryAtMostEveryThirtySeconds()
@@ -301,18 +291,6 @@ private Q_SLOTS:
         // The first start saw that it was superseded: no second round of reads, no second pair of loops.
         QCOMPARE(rig.transport->count(QStringLiteral("main/getStatus")), statusReads);
         QCOMPARE(rig.store->runningTasks(), 2);
-    }
-
-    void stopTasksDropsAConnectionInFlight()
-    {
-        StoreRig rig;
-        rig.transport->answerOnly(QStringLiteral("main/getStatus"), sampleStatus(), ScriptedTransport::held);
-        rig.store->start();
-        rig.store->stopTasks();
-        rig.transport->releaseAll();
-        QCOMPARE(rig.store->state().deviceInfo(), std::nullopt);
-        QVERIFY(rig.store->state().status().empty());
-        QCOMPARE(rig.store->runningTasks(), 0);
     }
 
     // The live and offline lines are checked where those states arise, in this file and the other store tests.
