@@ -3,8 +3,6 @@
 #include "app/controller/APIController.h"
 
 #include "api/server/ReceiverAPIServer.h"
-#include "support/CompletedTask.h"
-#include "support/HeldTokenStore.h"
 #include "support/ManualClock.h"
 
 #include "../ControllerRig.h"
@@ -182,25 +180,6 @@ private Q_SLOTS:
         QVERIFY(settled(controller->regenerateToken()));
         QVERIFY(*controller->token() != made);
         QCOMPARE(m_rig->settings.value(u"apiMockToken"_s).toString(), *controller->token());
-    }
-
-    // The settings window opening while the API starts, with no token stored yet: it must show the one token
-    // the server accepts.
-    void tokenShownWhileStartingIsTheAcceptedOne()
-    {
-        auto tokens = std::make_shared<test::HeldTokenStore>();
-        auto controller = m_rig->make(tokens);
-        controller->setPort(freePort());
-        controller->enableForThisRun();
-        auto applying = controller->apply();
-        auto loading = controller->loadToken();
-        tokens->answerAllLatestFirst();
-        QVERIFY(settled(std::move(applying)));
-        QVERIFY(settled(std::move(loading)));
-        QCOMPARE(controller->state().kind, APIController::State::Kind::running);
-        QVERIFY(controller->token());
-        QCOMPARE(tokens->stored, controller->token());
-        QCOMPARE(tokens->saves, 1);
     }
 
     void tokenFailureKeepsTheToken()
