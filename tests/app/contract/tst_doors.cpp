@@ -8,6 +8,7 @@
 #include "../ControlOutcome.h"
 
 #include "api/control/EnumCases.h"
+#include "api/http/JSONEncoder.h"
 
 #include <QHash>
 
@@ -21,17 +22,14 @@ namespace {
 using test::outcome;
 using test::refused;
 
-// A value as the tests compare it: "none" when absent, a boolean or an enumeration by its name, else the number.
-template<class T> QString shown(const std::optional<T> &value)
+// A field of a status in JSON as the tests compare it: "none" when absent, a boolean or a name as it is written,
+// else the number.
+QString field(const QByteArray &json, const QString &key)
 {
-    if (!value)
-        return u"none"_s;
-    if constexpr (std::is_same_v<T, bool>)
-        return *value ? u"true"_s : u"false"_s;
-    else if constexpr (std::is_enum_v<T>)
-        return api::enumName(*value);
-    else
-        return QString::number(*value);
+    const QJsonValue value = QJsonDocument::fromJson(json).object().value(key);
+    if (value.isBool())
+        return value.toBool() ? u"true"_s : u"false"_s;
+    return value.isUndefined() ? u"none"_s : value.isString() ? value.toString() : QString::number(value.toDouble());
 }
 
 // The request's value as the API names the enumeration's cases ("standby", "next", "all").
@@ -77,8 +75,10 @@ QString window(Doors &d, const Ask &ask)
         { u"favourite"_s, [&] { return s.recallFavourite(int(ask.number())); } },
         { u"receiverscene"_s, [&] { return s.recallReceiverScene(int(ask.number())); } },
     };
-    if (ask.what == u"status"_s)
-        return shown(s.displayedLevelDb(ask.value));
+    if (ask.what == u"status"_s) {
+        const std::optional<double> level = s.displayedLevelDb(ask.value);
+        return level ? QString::number(*level) : u"none"_s;
+    }
     if (!calls.contains(ask.what))
         return u"no such request at this door"_s;
     const std::optional<Refusal> refusal = calls[ask.what]();
@@ -94,14 +94,8 @@ QString adapter(Doors &d, const Ask &ask)
     const Cancellation none;
     if (ask.what == u"status"_s) {
         const auto status = test::waitFor(c.status(z, none));
-        if (!status)
-            return refused(status.error());
-        const QHash<QString, QString> fields { { u"bass"_s, shown(status->bass) },
-            { u"subwoofer"_s, shown(status->subwoofer) }, { u"sleep"_s, shown(status->sleep) },
-            { u"direct"_s, shown(status->direct) }, { u"enhancer"_s, shown(status->enhancer) },
-            { u"dialogueLevel"_s, shown(status->dialogueLevel) }, { u"repeat"_s, shown(status->repeat) },
-            { u"shuffle"_s, shown(status->shuffle) } };
-        return fields.value(ask.value, u"no such field"_s);
+        return status ? field(api::JSONEncoder::encode(status->toJSON()).value_or(""), ask.value)
+                      : refused(status.error());
     }
     const QHash<QString, std::function<QString()>> calls {
         { u"volume"_s, [&] { return outcome(c.setVolume(z, v, none)); } },
@@ -145,13 +139,7 @@ QString http(Doors &d, const Ask &ask)
 {
     const QString zone = ask.zone == api::Zone::zone2 ? u"?zone=zone2"_s : QString();
     if (ask.what == u"status"_s) {
-        const api::HTTPResponse read = d.http("GET", u"status"_s + zone);
-        const QJsonValue field = QJsonDocument::fromJson(read.body).object().value(ask.value);
-        if (field.isBool())
-            return field.toBool() ? u"true"_s : u"false"_s;
-        return field.isUndefined() ? u"none"_s
-            : field.isString()     ? field.toString()
-                                   : QString::number(field.toDouble());
+        return field(d.http("GET", u"status"_s + zone).body, ask.value);
     }
     if (ask.what == u"favourite"_s || ask.what == u"receiverscene"_s) {
         const QString kind = ask.what == u"favourite"_s ? u"favourites/"_s : u"receiver-scenes/"_s;
