@@ -126,20 +126,17 @@ class TestReceiverAPIServer : public QObject {
 
     std::shared_ptr<TokenAuthenticator> m_authenticator; // the running server's
 
-    ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken,
-        int maxConnections = ReceiverAPIConfiguration().maxConnections)
+    ReceiverAPIServer &makeServer(double timeoutSeconds = 10.0, std::optional<QString> token = kToken)
     {
         m_tokens = std::make_shared<InMemoryTokenStore>(std::move(token));
-        return makeServerOver(m_tokens, timeoutSeconds, maxConnections);
+        return makeServerOver(m_tokens, timeoutSeconds);
     }
 
-    ReceiverAPIServer &makeServerOver(std::shared_ptr<APITokenStore> tokens, double timeoutSeconds = 10.0,
-        int maxConnections = ReceiverAPIConfiguration().maxConnections)
+    ReceiverAPIServer &makeServerOver(std::shared_ptr<APITokenStore> tokens, double timeoutSeconds = 10.0)
     {
         ReceiverAPIConfiguration configuration;
         configuration.port = 0; // any free port
         configuration.requestTimeoutSeconds = timeoutSeconds;
-        configuration.maxConnections = maxConnections;
         m_gateOwner = std::make_unique<Gate>();
         m_gate = m_gateOwner.get();
         QPointer<Gate> gate = m_gate;

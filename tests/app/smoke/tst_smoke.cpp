@@ -102,9 +102,6 @@ private Q_SLOTS:
         const QString rxv481 = QStringLiteral(AMPLORA_FIXTURES_DIR "/av-receiver");
         QTest::newRow("named receiver, Secret Service")
             << demo << QStringList() << true << u"Apple TV"_s << u"turntable"_s << u"Turntable"_s << u"phono"_s;
-        QTest::newRow("no names or presets (code 3), Secret Service")
-            << rxv481 << QStringList { u"system/getNameText"_s, u"netusb/getPresetInfo"_s } << true << u"net_radio"_s
-            << u"hdmi 1"_s << u"hdmi1"_s << u"hdmi1"_s;
         QTest::newRow("no names or presets (code 3), no session bus")
             << rxv481 << QStringList { u"system/getNameText"_s, u"netusb/getPresetInfo"_s } << false << u"net_radio"_s
             << u"AV-1"_s << u"av1"_s << u"av1"_s;
