@@ -266,9 +266,8 @@ void addRows()
     // actions and a scene refuse it.
     const char *capped = "main/setActualVolume?mode=db&value=-10.0";
     at("window,adapter", "volume 0", "done", capped);
-    at("http", "volume 0", "422 volume_above_cap: Volume 0 dB is above the cap of -10 dB.", "");
+    at("http,scene", "volume 0", "422 volume_above_cap: Volume 0 dB is above the cap of -10 dB.", "");
     at("dbus", "volume -5", "above_cap: -5.0 dB is above the volume cap of -10.0 dB.", "");
-    at("scene", "volume 0", "422 volume_above_cap: Volume 0 dB is above the cap of -10 dB.", "");
     const char *volume = "main/setActualVolume?mode=db&value=-30.5";
     at("adapter", "volume -30.5", "done", volume);
     at("http", "volume -30.5", "200 {ok:true,volumeDb:-30.5,zone:main}", volume);
@@ -299,9 +298,8 @@ void addRows()
     at("dbus", "input blu ray", "Switched to Blu-ray.", "main/setInput?input=hdmi1");
     at("scene", "input Blu-ray", "Ran: input", "main/setInput?input=hdmi1");
     at("adapter", "input Phono", "unknownInput: No input called \"Phono\" in main.", "");
-    at("http", "input Phono", "400 unknown_input: No input called \"Phono\" in main.", "");
+    at("http,scene", "input Phono", "400 unknown_input: No input called \"Phono\" in main.", "");
     at("dbus", "input Phono", "unknown_name: No input called \u201CPhono\u201D. Try one of: Blu-ray, Spotify.", "");
-    at("scene", "input Phono", "400 unknown_input: No input called \"Phono\" in main.", "");
     at("window", "soundmode sci-fi", "done", "main/setSoundProgram?program=sci-fi");
     at("adapter", "soundmode Sci-Fi", "done", "main/setSoundProgram?program=sci-fi");
     at("http", "soundmode Sci-Fi", "200 {ok:true,soundMode:Sci-Fi,zone:main}", "main/setSoundProgram?program=sci-fi");
@@ -401,18 +399,15 @@ void addRows()
     at("dbus", "favourite vinyl-rips", "Recalled Vinyl Rips.", favourite);
     at("dbus", "favourite zone2 3", "Recalled Vinyl Rips.", "netusb/recallPreset?zone=zone2&num=3");
     at("scene", "favourite Vinyl Rips", "Ran: favourite", favourite);
-    at("window", "favourite 2", "unknownFavourite: No favourite number 2.", "");
-    at("adapter", "favourite 2", "unknownFavourite: No favourite number 2.", "");
+    at("window,adapter", "favourite 2", "unknownFavourite: No favourite number 2.", "");
     at("http", "favourite 2", "404 favourite_not_found: No favourite number 2.", "");
     at("dbus", "favourite 2", "favourite_not_found: No favourite number 2.", "");
     at("dbus", "favourite Phono",
         "unknown_name: No favourite called \u201CPhono\u201D. Try one of: Harbour FM, Vinyl Rips.", "");
-    at("window", "receiverscene 2", "done", "main/recallScene?num=2");
-    at("adapter", "receiverscene 2", "done", "main/recallScene?num=2");
+    at("window,adapter", "receiverscene 2", "done", "main/recallScene?num=2");
     at("http", "receiverscene 2", "200 {ok:true,receiverScene:2,zone:main}", "main/recallScene?num=2");
     at("dbus", "receiverscene 2", "Recalled scene 2.", "main/recallScene?num=2");
-    at("window", "receiverscene 3", "unknownReceiverScene: main has no scene button 3 (it has 1 to 2).", "");
-    at("adapter", "receiverscene 3", "unknownReceiverScene: main has no scene button 3 (it has 1 to 2).", "");
+    at("window,adapter", "receiverscene 3", "unknownReceiverScene: main has no scene button 3 (it has 1 to 2).", "");
     at("http", "receiverscene 3", "404 receiver_scene_not_found: main has no scene button 3 (it has 1 to 2).", "");
     at("dbus", "receiverscene 3", "receiver_scene_not_found: main has no scene button 3 (it has 1 to 2).", "");
     at("dbus", "receiverscene zone2 1", "not_supported: zone2 has no scene buttons.", "");

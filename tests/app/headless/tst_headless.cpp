@@ -124,8 +124,12 @@ private Q_SLOTS:
         row("scene list", words("action list scenes"), 0, "Movie\n", "");
         row("unmute", words("action mute false"), 0, "Unmuted.\n", "");
         row("power off means standby", words("action set-power off"), 0, "Done.\n", "");
+        row("favourites in slot order", words("action list favourites"), 0,
+            "Harbour FM\nMorning Jazz\nVinyl Rips\nRadio Nordlicht\n", "");
         row("favourite by name", words("action recall-favourite radio-nordlicht"), 0, "Recalled Radio Nordlicht.\n",
             "");
+        row("zone without scene buttons", words("action recall-receiver-scene --zone zone2 1"), 1, "",
+            "zone2 has no scene buttons.\n");
         row("token of the running instance", words("api-token"), 0, QString(token + u'\n'), "");
         row("bad zone is a usage error", words("action mute --zone zone3 true"), 2, "", "*");
         row("negative sleep is a usage error", words("action set-sleep -5"), 2, "", "*");
@@ -172,6 +176,19 @@ private Q_SLOTS:
         const Run after = runAmplora({ u"action"_s, u"mute"_s });
         QCOMPARE(after.code, 1);
         QCOMPARE(after.err, u"Amplora is not running.\n"_s);
+    }
+
+    // Without a bus nobody can tell whether Amplora runs: the message says what is missing instead.
+    void actionWithoutASessionBus()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        environment.remove(u"DISPLAY"_s);
+        const Run run = runAmplora({ u"action"_s, u"set-volume"_s, u"--"_s, u"-40"_s }, environment);
+        QCOMPARE(run.code, 1);
+        const QRegularExpression message(
+            uR"(^No D-Bus session bus: [^\n]+[^.]\. Use the local API, or run inside a desktop session\.\n$)"_s);
+        QVERIFY2(message.match(run.err).hasMatch(), qPrintable(run.err));
     }
 
     void sceneStoreThatCannotBeSetUp()
