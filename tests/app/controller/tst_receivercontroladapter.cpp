@@ -44,8 +44,9 @@ struct Rig {
     }
 };
 
-// Main on an input whose name only getNameText gives.
-const QByteArray onHdmi = QByteArray(test::doorsMainStatus).replace("\"spotify\"", "\"hdmi1\"");
+// Main muted, on an input whose name only getNameText gives.
+const QByteArray onHdmi
+    = QByteArray(test::doorsMainStatus).replace("\"spotify\"", "\"hdmi1\"").replace("\"mute\":false", "\"mute\":true");
 
 const QByteArray device = R"({"response_code":0,"model_name":"RX-V481","device_id":"AC44F2000001"})";
 
@@ -98,7 +99,7 @@ private Q_SLOTS:
         QVERIFY2(
             asked.indexOf(u"system/getNameText"_s) < asked.indexOf(u"main/getStatus"_s), qPrintable(asked.join(u' ')));
         QCOMPARE(*main,
-            (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, false, u"Blu-ray"_s, u"Straight"_s, 2.0,
+            (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Straight"_s, 2.0,
                 -1.0, 1.5, std::nullopt, 0, false, false, 1, {}, {} }));
         // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown. What
         // plays only where the input is a player's.
