@@ -131,7 +131,7 @@ class TestTokenStores : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        // No Secret Service may answer here, whatever the machine runs: the fallback is what is tested.
+        // No Secret Service may answer here, whatever the machine runs.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/amplora-test-bus");
         qunsetenv("DISPLAY");
     }
@@ -215,22 +215,6 @@ private Q_SLOTS:
             QCOMPARE(modeOf(dir.filePath(u"api-token"_s)), mode_t(0600));
         }
         QCOMPARE(entriesOf(dir.path()), expected);
-    }
-
-    void withoutSecretServiceTheFileIsUsed()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"api-token"_s);
-        SecretTokenStore store(std::make_shared<KeychainTokenStore>(u"org.amplora.Amplora.api.test"_s,
-                                   u"bearer-token"_s, std::chrono::milliseconds(3000)),
-            FileTokenStore(path));
-        const auto created = amplora::test::waitFor(store.loadOrCreate());
-        QVERIFY2(created, qPrintable(created ? QString() : created.error().description()));
-        QVERIFY(store.usedFile());
-        QCOMPARE(created.value().size(), APIToken::kLength);
-        QCOMPARE(modeOf(path), mode_t(0600));
-        const auto again = amplora::test::waitFor(store.loadOrCreate());
-        QCOMPARE(again.value(), created.value());
     }
 
     // QtKeychain answers every D-Bus failure with code 7; only a missing bus or provider sends the token to the

@@ -10,6 +10,7 @@
 #include "support/MemorySceneStore.h"
 
 #include "../ErrorJSON.h"
+#include "../server/RawClient.h"
 
 #include <QByteArray>
 
@@ -54,12 +55,7 @@ struct RouterRig {
     static api::HTTPRequest request(
         const QByteArray &method, const QByteArray &target, const QByteArray &body = {}, bool authorised = true)
     {
-        QByteArray raw = method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
-        if (authorised)
-            raw += QByteArray("Authorization: Bearer ") + token + "\r\n";
-        if (!body.isEmpty())
-            raw += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
-        raw += "\r\n" + body;
+        const QByteArray raw = rawRequest(method, target, authorised ? QByteArray(token) : QByteArray(), body);
         const api::HTTPRequestParser::State state = api::HTTPRequestParser::parse(raw, {});
         if (!state.complete())
             qFatal("test request did not parse: %s", raw.constData());

@@ -264,22 +264,6 @@ private Q_SLOTS:
             errorJSON(405, "method_not_allowed", QByteArray("Use " + allowed.toUtf8() + " here.").constData()));
     }
 
-    // The extras show in the status once set, and a change to them is never hidden behind the last answer.
-    void statusCarriesTheExtras()
-    {
-        RouterRig rig;
-        ReceiverStatus &zone2 = rig.control->zoneStatus(Zone::zone2);
-        zone2.sleep = 0;
-        zone2.direct = false;
-        const QByteArray before = rig.send("GET", "/api/v1/status?zone=zone2").body;
-        QCOMPARE(before,
-            QByteArray(
-                R"({"direct":false,"input":"Tuner","mute":false,"power":"on","sleep":0,"volumeDb":-20,"zone":"zone2"})"));
-        QCOMPARE(rig.send("POST", "/api/v1/sleep?zone=zone2", R"({"minutes":90})").status, 200);
-        QCOMPARE(rig.send("GET", "/api/v1/status?zone=zone2").body,
-            QByteArray(before).replace(R"("sleep":0)", R"("sleep":90)"));
-    }
-
     // The status leaves out what is unknown; the health names every key, with null for the unknown.
     void healthWritesNullForTheUnknown()
     {

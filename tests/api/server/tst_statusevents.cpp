@@ -15,9 +15,6 @@
 #include <QTest>
 
 #include <memory>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace amplora;
@@ -30,10 +27,9 @@ const QByteArray kToken = "events-token-0123456789abcdefghijklmnopqrs";
 
 using test::RawClient;
 
-QByteArray subscribeRequest(const QByteArray &token = kToken)
+QByteArray subscribeRequest()
 {
-    return "GET /api/v1/events HTTP/1.1\r\nHost: localhost\r\nAccept: text/event-stream\r\nAuthorization: Bearer "
-        + token + "\r\n\r\n";
+    return test::rawRequest("GET", "/api/v1/events", kToken, {}, "Accept: text/event-stream\r\n");
 }
 
 // The events a client has received, each as its wire text without the blank line that ends it.
@@ -140,8 +136,7 @@ private Q_SLOTS:
         QByteArrayList expected;
         for (const Zone zone : zones) {
             const QByteArray query = zone == Zone::main ? "main" : "zone2";
-            RawClient status(m_port,
-                "GET /api/v1/status?zone=" + query + " HTTP/1.1\r\nAuthorization: Bearer " + kToken + "\r\n\r\n");
+            RawClient status(m_port, test::rawRequest("GET", "/api/v1/status?zone=" + query, kToken));
             QTRY_VERIFY(status.closed);
             expected.append(statusEvent(status.body()));
         }
@@ -239,32 +234,28 @@ private Q_SLOTS:
         QCOMPARE(events().subscriberCount(), 16);
     }
 
+    // Each refused subscriber holds no place; when the first read fails the client hears why.
     void refusedRequests_data()
     {
         QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("readFails");
         QTest::addColumn<QByteArray>("statusLine");
-        QTest::addRow("no token") << QByteArray("GET /api/v1/events HTTP/1.1\r\nAccept: text/event-stream\r\n\r\n")
-                                  << QByteArray("HTTP/1.1 401 Unauthorized");
-        QTest::addRow("POST") << "POST /api/v1/events HTTP/1.1\r\nAuthorization: Bearer " + kToken + "\r\n\r\n"
+        QTest::addRow("no token") << test::rawRequest("GET", "/api/v1/events", {}, {}, "Accept: text/event-stream\r\n")
+                                  << false << QByteArray("HTTP/1.1 401 Unauthorized");
+        QTest::addRow("POST") << test::rawRequest("POST", "/api/v1/events", kToken) << false
                               << QByteArray("HTTP/1.1 405 Method Not Allowed");
+        QTest::addRow("first read fails") << subscribeRequest() << true << QByteArray("HTTP/1.1 502 Bad Gateway");
     }
     void refusedRequests()
     {
         QFETCH(QByteArray, request);
+        QFETCH(bool, readFails);
         QFETCH(QByteArray, statusLine);
+        if (readFails)
+            m_control->failOnReceiver(u"status"_s, u"timed out"_s);
         startServer();
         const QByteArray answer = RawClient::exchange(m_port, request);
         QVERIFY2(answer.startsWith(statusLine + "\r\n"), answer.constData());
-        QCOMPARE(events().subscriberCount(), 0);
-    }
-
-    // The first events come from the receiver; when it fails the client hears why and holds no place.
-    void failedFirstReadIsAnError()
-    {
-        m_control->failOnReceiver(u"status"_s, u"timed out"_s);
-        startServer();
-        const QByteArray answer = RawClient::exchange(m_port, subscribeRequest());
-        QVERIFY2(answer.startsWith("HTTP/1.1 502 Bad Gateway\r\n"), answer.constData());
         QCOMPARE(events().subscriberCount(), 0);
     }
 
@@ -283,14 +274,8 @@ private Q_SLOTS:
     void stalledReaderIsDroppedAlone()
     {
         startServer();
-        const int stalled = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        ::setsockopt(stalled, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(m_port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QCOMPARE(::connect(stalled, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int stalled = test::connectedSocket(m_port, 4096);
+        QVERIFY(stalled >= 0);
         const QByteArray request = subscribeRequest();
         QCOMPARE(::send(stalled, request.constData(), request.size(), 0), request.size());
         QTRY_COMPARE(events().subscriberCount(), 1);

@@ -143,7 +143,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("runs");
         QTest::addColumn<QString>("answer"); // of the last run
         QTest::addColumn<int>("commandsSent");
-        test::row("runs once", -30.0, 1, "Ran Movie.", 2);
         test::row("more runs than the API allows volume changes", -30.0, 6, "Ran Movie.", 12);
         test::row("above the cap lowered since it was saved", -10.0, 1,
             "org.amplora.Amplora.Error.volume_above_cap: Volume -10 dB is above the cap of -20 dB.", 0);

@@ -23,6 +23,8 @@
 #include "support/MemorySceneStore.h"
 #include "support/WaitFor.h"
 
+#include "../../api/server/RawClient.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QJsonDocument>
@@ -67,6 +69,29 @@ inline const QByteArray doorsZone2Status = R"({"response_code":0,"power":"on","v
 inline const QByteArray doorsPresets = R"({"response_code":0,"preset_info":[
   {"input":"net_radio","text":"Harbour FM"},{"input":"unknown","text":""},{"input":"server","text":"Vinyl Rips"}]})";
 
+// The receiver above: every read answered (playing as `playback` says), every change accepted.
+inline void serveDoors(FakeReceiver &receiver, const QByteArray &playback = "play")
+{
+    receiver.answer(u"system/getFeatures"_s, doorsFeatures);
+    receiver.answer(u"system/getNameText"_s, doorsNames);
+    receiver.answer(u"main/getStatus"_s, doorsMainStatus);
+    receiver.answer(u"zone2/getStatus"_s, doorsZone2Status);
+    receiver.answer(u"netusb/getPlayInfo"_s,
+        R"({"response_code":0,"input":"spotify","playback":")" + playback
+            + R"(","track":"Song","repeat":"off","repeat_available":["off","all"],"shuffle_available":[]})");
+    receiver.answer(u"netusb/getPresetInfo"_s, doorsPresets);
+    receiver.answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
+    for (const char *command :
+        { "setPower", "setActualVolume", "setVolume", "setMute", "setInput", "prepareInputChange", "setSoundProgram",
+            "setToneControl", "setSubwooferVolume", "setExtraBass", "setSurroundAI", "setSleep", "setPureDirect",
+            "setDirect", "setEnhancer", "setDialogueLevel", "recallScene" }) {
+        receiver.answerOk(u"main/"_s + QLatin1String(command));
+        receiver.answerOk(u"zone2/"_s + QLatin1String(command));
+    }
+    for (const char *command : { "setPlayback", "setRepeat", "setShuffle", "recallPreset" })
+        receiver.answerOk(u"netusb/"_s + QLatin1String(command));
+}
+
 // One request in terms every door understands, written "what [zone2] value": "bass 3", "sleep zone2 30",
 // "input Blu-ray", "status bass" (a read of what the door shows).
 struct Ask {
@@ -108,22 +133,7 @@ struct Doors {
     explicit Doors(const QByteArray &playback)
         : settings(std::make_unique<QSettings>(dir.filePath(u"a.conf"_s), QSettings::IniFormat))
     {
-        receiver.answer(u"system/getFeatures"_s, doorsFeatures);
-        receiver.answer(u"system/getNameText"_s, doorsNames);
-        receiver.answer(u"main/getStatus"_s, doorsMainStatus);
-        receiver.answer(u"zone2/getStatus"_s, doorsZone2Status);
-        receiver.answer(u"netusb/getPlayInfo"_s,
-            R"({"response_code":0,"input":"spotify","playback":")" + playback
-                + R"(","track":"Song","repeat":"off","repeat_available":["off","all"],"shuffle_available":[]})");
-        receiver.answer(u"netusb/getPresetInfo"_s, doorsPresets);
-        for (const char *command : { "setPower", "setActualVolume", "setVolume", "setMute", "setInput",
-                 "prepareInputChange", "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass",
-                 "setSurroundAI", "setSleep", "setPureDirect", "setEnhancer", "setDialogueLevel", "recallScene" }) {
-            receiver.answerOk(u"main/"_s + QLatin1String(command));
-            receiver.answerOk(u"zone2/"_s + QLatin1String(command));
-        }
-        for (const char *command : { "setPlayback", "setRepeat", "setShuffle", "recallPreset" })
-            receiver.answerOk(u"netusb/"_s + QLatin1String(command));
+        serveDoors(receiver, playback);
         settings.setHost(receiver.host());
         settings.setMaxVolumeDB(-10);
         LaunchOptions launch;
@@ -150,11 +160,8 @@ struct Doors {
     // An authorised request through the real parser and router.
     api::HTTPResponse http(const QByteArray &method, const QString &target, const QByteArray &body = {})
     {
-        QByteArray raw = method + " /api/v1/" + target.toUtf8() + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-            + "Authorization: Bearer tok\r\n";
-        if (!body.isEmpty())
-            raw += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
-        const api::HTTPRequestParser::State parsed = api::HTTPRequestParser::parse(raw + "\r\n" + body, {});
+        const api::HTTPRequestParser::State parsed
+            = api::HTTPRequestParser::parse(rawRequest(method, "/api/v1/" + target.toUtf8(), "tok", body), {});
         if (!parsed.complete())
             return { 0, {}, "the request did not parse", {} };
         return test::waitFor(router->handle(parsed.request));

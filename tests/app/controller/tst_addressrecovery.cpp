@@ -2,23 +2,15 @@
 // stops answering a poll, the real discovery searching for the saved device id among machines that each have an
 // address of loopback, and the health the local API reports afterwards.
 
-#include "app/controller/ReceiverControlAdapter.h"
 #include "core/discovery/ReceiverDiscovery.h"
-#include "core/protocol/YXCClient.h"
-#include "core/store/AppSettings.h"
-#include "core/store/ReceiverStore.h"
 #include "qml/DisplayText.h"
 #include "support/FakeLan.h"
-#include "support/ManualClock.h"
-#include "support/WaitFor.h"
 
 #include "../TableRows.h"
+#include "../contract/DoorsRig.h"
 
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -32,20 +24,6 @@ namespace {
 const QString savedID = u"AC44F2000001"_s;
 const QString maker = u"Yamaha Corporation"_s;
 const QString controlURL = u"/YamahaExtendedControl/v1/"_s;
-
-// Enough of a receiver for a connection: one zone, switched on.
-void serveReceiver(FakeReceiver &server)
-{
-    server.answer(u"system/getFeatures"_s, R"({"response_code":0,
-      "system":{"func_list":[],"input_list":[{"id":"hdmi1","play_info_type":"none"}]},
-      "zone":[{"id":"main","func_list":["power","volume","mute"],"input_list":["hdmi1"],
-               "range_step":[{"id":"volume","min":0,"max":161,"step":1}]}]})");
-    server.answer(u"system/getNameText"_s,
-        R"({"response_code":0,"zone_list":[],"input_list":[{"id":"hdmi1","text":"Blu-ray"}],"sound_program_list":[]})");
-    server.answer(u"main/getStatus"_s, R"({"response_code":0,"power":"on","volume":81,"mute":false,"input":"hdmi1"})");
-    server.answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
-    server.answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
-}
 
 QString listed(const QStringList &hosts)
 {
@@ -120,7 +98,7 @@ private Q_SLOTS:
         QFETCH(QString, outcome);
 
         auto home = std::make_unique<FakeDevice>(QHostAddress(u"127.0.0.2"_s));
-        serveReceiver(*home->server);
+        serveDoors(*home->server);
         home->describe(u"Den"_s, u"RX-V481"_s, savedID);
         const QString homeHost = home->server->host();
         Rig rig(homeHost);
@@ -131,14 +109,14 @@ private Q_SLOTS:
         QVERIFY(responder.start());
         // Never in the search; a description elsewhere may point control at it, and it would answer with the id.
         FakeDevice elsewhere(QHostAddress(u"127.0.0.9"_s));
-        serveReceiver(*elsewhere.server);
+        serveDoors(*elsewhere.server);
         elsewhere.describe(u"Den"_s, u"RX-V481"_s, savedID);
         std::vector<FakeDevice> claimants;
         claimants.reserve(claims.size());
         QStringList valid;
         for (const QString &claim : claims) {
             FakeDevice &device = claimants.emplace_back(QHostAddress(u"127.0.0.%1"_s.arg(3 + claimants.size())));
-            serveReceiver(*device.server);
+            serveDoors(*device.server);
             if (claim == u"valid"_s) {
                 device.describe(u"Den"_s, u"RX-V481"_s, savedID);
                 valid << device.server->host();

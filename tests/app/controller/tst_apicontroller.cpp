@@ -3,8 +3,6 @@
 #include "app/controller/APIController.h"
 
 #include "api/server/ReceiverAPIServer.h"
-#include "support/CompletedTask.h"
-#include "support/HeldTokenStore.h"
 #include "support/ManualClock.h"
 
 #include "../ControllerRig.h"
@@ -19,38 +17,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A keyring that refuses every call, as a locked or missing Secret Service does; one that still reads a token
-// it was given refuses only to save.
-class RefusingTokenStore final : public api::APITokenStore {
+// A keyring that is locked, as a missing or locked Secret Service is: it refuses its first `lockedReads` reads
+// (every one while negative), then gives its token; it refuses every save while `savesFail`.
+class LockedTokenStore final : public api::APITokenStore {
 public:
-    std::optional<QString> readable;
+    api::KeychainError error { 7, u"No keyring answered"_s };
+    int lockedReads = -1;
+    bool savesFail = true;
 
     QCoro::Task<Result<std::optional<QString>, api::KeychainError>> read() override
     {
-        if (readable)
-            co_return readable;
-        co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
+        if (lockedReads == 0)
+            co_return std::optional<QString>(u"tok"_s);
+        lockedReads = std::max(-1, lockedReads - 1);
+        co_return Failure { error };
     }
     QCoro::Task<Result<Done, api::KeychainError>> save(QString) override
     {
-        co_return Failure { api::KeychainError { 7, u"No keyring answered"_s } };
+        if (savesFail)
+            co_return Failure { error };
+        co_return Done {};
     }
-};
-
-// A keyring that is locked for the first `lockedReads` reads, then gives its token.
-class UnlockingTokenStore final : public api::APITokenStore {
-public:
-    int lockedReads = 0;
-
-    QCoro::Task<Result<std::optional<QString>, api::KeychainError>> read() override
-    {
-        if (lockedReads > 0) {
-            --lockedReads;
-            co_return Failure { api::KeychainError { -2, u"The login keyring is locked."_s } };
-        }
-        co_return std::optional<QString>(u"tok"_s);
-    }
-    QCoro::Task<Result<Done, api::KeychainError>> save(QString) override { co_return Done {}; }
 };
 
 // Runs the operation to its end; every collaborator here answers at once, so this never needs an event loop.
@@ -184,37 +171,18 @@ private Q_SLOTS:
         QCOMPARE(m_rig->settings.value(u"apiMockToken"_s).toString(), *controller->token());
     }
 
-    // The settings window opening while the API starts, with no token stored yet: it must show the one token
-    // the server accepts.
-    void tokenShownWhileStartingIsTheAcceptedOne()
-    {
-        auto tokens = std::make_shared<test::HeldTokenStore>();
-        auto controller = m_rig->make(tokens);
-        controller->setPort(freePort());
-        controller->enableForThisRun();
-        auto applying = controller->apply();
-        auto loading = controller->loadToken();
-        tokens->answerAllLatestFirst();
-        QVERIFY(settled(std::move(applying)));
-        QVERIFY(settled(std::move(loading)));
-        QCOMPARE(controller->state().kind, APIController::State::Kind::running);
-        QVERIFY(controller->token());
-        QCOMPARE(tokens->stored, controller->token());
-        QCOMPARE(tokens->saves, 1);
-    }
-
     void tokenFailureKeepsTheToken()
     {
         // A new token that cannot be saved leaves the one shown before in place.
-        auto unsaved = std::make_shared<RefusingTokenStore>();
-        unsaved->readable = u"tok"_s;
+        auto unsaved = std::make_shared<LockedTokenStore>();
+        unsaved->lockedReads = 0;
         auto keeping = m_rig->make(unsaved);
         QVERIFY(settled(keeping->loadToken()));
         QVERIFY(settled(keeping->regenerateToken()));
         QCOMPARE(keeping->token(), std::optional<QString>(u"tok"_s));
         QCOMPARE(keeping->tokenError(), std::optional<QString>(u"Keychain error 7: No keyring answered"_s));
 
-        auto refusing = m_rig->make(std::make_shared<RefusingTokenStore>());
+        auto refusing = m_rig->make(std::make_shared<LockedTokenStore>());
         QVERIFY(settled(refusing->regenerateToken()));
         QCOMPARE(refusing->tokenError(), std::optional<QString>(u"Keychain error 7: No keyring answered"_s));
         QVERIFY(!refusing->token());
@@ -229,8 +197,10 @@ private Q_SLOTS:
     {
         test::ManualClock clock;
         m_rig->clock = &clock;
-        auto tokens = std::make_shared<UnlockingTokenStore>();
+        auto tokens = std::make_shared<LockedTokenStore>();
+        tokens->error = { -2, u"The login keyring is locked."_s };
         tokens->lockedReads = 2;
+        tokens->savesFail = false;
         auto controller = m_rig->make(tokens);
         controller->setPort(freePort());
         controller->setEnabled(true);

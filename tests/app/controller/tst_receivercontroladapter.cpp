@@ -3,19 +3,10 @@
 
 #include "app/controller/ReceiverControlAdapter.h"
 
-#include "core/protocol/YXCClient.h"
-#include "core/store/AppSettings.h"
-#include "core/store/ReceiverStore.h"
-#include "support/FakeReceiver.h"
-#include "support/ManualClock.h"
-#include "support/WaitFor.h"
-
 #include "../ControlOutcome.h"
 #include "../TableRows.h"
+#include "../contract/DoorsRig.h"
 
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUdpSocket>
 #include <algorithm>
 
@@ -25,35 +16,6 @@ using amplora::test::FakeReceiver;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Main: decibel volume, a subwoofer and a manual tone mode. Zone 2: raw steps only.
-const QByteArray features = R"({"response_code":0,
-  "system":{"func_list":[],"input_list":[
-    {"id":"hdmi1","play_info_type":"none"},{"id":"tuner","play_info_type":"tuner"},
-    {"id":"spotify","play_info_type":"netusb"}]},
-  "zone":[
-    {"id":"main","func_list":["power","volume","mute","actual_volume","subwoofer_volume","tone_control"],
-     "input_list":["hdmi1","tuner","spotify"],"sound_program_list":["straight","sci-fi"],
-     "tone_control_mode_list":["manual","auto"],
-     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5}]},
-    {"id":"zone2","func_list":["power","volume","mute"],"input_list":["tuner","spotify"],
-     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5}]}
-  ]})";
-
-const QByteArray names = R"({"response_code":0,"zone_list":[],
-  "input_list":[{"id":"hdmi1","text":"Blu-ray"},{"id":"tuner","text":"Tuner"},{"id":"spotify","text":"Spotify"}],
-  "sound_program_list":[{"id":"straight","text":"Straight"},{"id":"sci-fi","text":"Sci-Fi"}]})";
-
-const QByteArray mainStatus = R"({"response_code":0,"power":"on","volume":121,"mute":true,"input":"hdmi1",
-  "sound_program":"sci-fi","tone_control":{"mode":"manual","bass":3,"treble":-2},"subwoofer_volume":4,
-  "actual_volume":{"mode":"db","value":-20.0,"unit":"dB"}})";
-
-const QByteArray zone2Status = R"({"response_code":0,"power":"standby","volume":40,"mute":false,"input":"tuner",
-  "subwoofer_volume":4})";
-
-const QStringList changes { u"main/setPower"_s, u"main/setActualVolume"_s, u"main/setVolume"_s, u"zone2/setVolume"_s,
-    u"main/setMute"_s, u"main/setInput"_s, u"main/setSoundProgram"_s, u"main/setToneControl"_s,
-    u"main/setSubwooferVolume"_s, u"netusb/setPlayback"_s };
 
 // One call of the control, run to its end.
 using Operation = std::function<QString(api::ReceiverControl &)>;
@@ -82,27 +44,9 @@ struct Rig {
     }
 };
 
-// Main announces decibel volume and every extra: sleep, pure direct, enhancer, dialogue level 0 to 3 and four
-// scene buttons; zone 2 none of them. Six favourite slots, two of them empty.
-const QByteArray extrasFeatures = R"({"response_code":0,
-  "system":{"func_list":[],"input_list":[
-    {"id":"hdmi1","play_info_type":"none"},{"id":"spotify","play_info_type":"netusb"}]},
-  "zone":[
-    {"id":"main","func_list":["power","volume","mute","actual_volume","sleep","pure_direct","enhancer","dialogue_level",
-       "scene"],"input_list":["hdmi1","spotify"],"scene_num":4,
-     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5},
-       {"id":"dialogue_level","min":0,"max":3,"step":1}]},
-    {"id":"zone2","func_list":["power","volume","mute"],"input_list":["spotify"],
-     "range_step":[{"id":"volume","min":0,"max":161,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5}]}],
-  "netusb":{"func_list":[],"preset":{"num":6}}})";
-
-const QByteArray presets = R"({"response_code":0,"preset_info":[
-  {"input":"net_radio","text":"Harbour FM"},{"input":"spotify","text":"Morning Jazz"},{"input":"unknown","text":""},
-  {"input":"server","text":"Vinyl Rips"},{"input":"unknown","text":""},{"input":"net_radio","text":"Radio Nordlicht"}]})";
-
-const QStringList extrasChanges { u"main/setSleep"_s, u"main/setPureDirect"_s, u"main/setDirect"_s,
-    u"main/setEnhancer"_s, u"main/setDialogueLevel"_s, u"netusb/setRepeat"_s, u"netusb/setShuffle"_s,
-    u"netusb/recallPreset"_s, u"main/recallScene"_s };
+// Main muted, on an input whose name only getNameText gives.
+const QByteArray onHdmi
+    = QByteArray(test::doorsMainStatus).replace("\"spotify\"", "\"hdmi1\"").replace("\"mute\":false", "\"mute\":true");
 
 const QByteArray device = R"({"response_code":0,"model_name":"RX-V481","device_id":"AC44F2000001"})";
 
@@ -128,8 +72,6 @@ private:
     std::unique_ptr<Rig> connectableRig()
     {
         m_receiver->answer(u"system/getDeviceInfo"_s, device);
-        m_receiver->answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
-        m_receiver->answer(u"netusb/getPlayInfo"_s, R"({"response_code":0,"input":"hdmi1","playback":"stop"})");
         LaunchOptions launch;
         launch.isRunningTests = true;
         return std::make_unique<Rig>(launch, std::make_shared<YXCClient>(m_receiver->host()), m_receiver->host());
@@ -139,30 +81,31 @@ private Q_SLOTS:
     void init()
     {
         m_receiver = std::make_unique<FakeReceiver>();
-        m_receiver->answer(u"system/getFeatures"_s, features);
-        m_receiver->answer(u"system/getNameText"_s, names);
-        m_receiver->answer(u"main/getStatus"_s, mainStatus);
-        m_receiver->answer(u"zone2/getStatus"_s, zone2Status);
-        m_receiver->answer(u"netusb/getPresetInfo"_s, presets);
-        for (const QString &path : changes + extrasChanges)
-            m_receiver->answerOk(path);
+        test::serveDoors(*m_receiver);
     }
 
     void statusOfEachZone()
     {
+        m_receiver->answer(u"main/getStatus"_s, onHdmi);
+        m_receiver->answer(u"zone2/getStatus"_s, QByteArray(test::doorsZone2Status).replace("\"on\"", "\"standby\""));
         auto r = rig();
         const auto main = test::waitFor(r->adapter.status(api::Zone::main, Cancellation()));
         QVERIFY2(main, qPrintable(main ? QString() : main.error().description()));
         // Features and names were fetched first, because the store held neither.
-        QCOMPARE(m_receiver->requests().at(0).target(), u"system/getFeatures"_s);
-        QCOMPARE(m_receiver->requests().at(1).target(), u"system/getNameText"_s);
+        QStringList asked;
+        for (const auto &request : m_receiver->requests())
+            asked.append(request.target());
+        QCOMPARE(asked.first(), u"system/getFeatures"_s);
+        QVERIFY2(
+            asked.indexOf(u"system/getNameText"_s) < asked.indexOf(u"main/getStatus"_s), qPrintable(asked.join(u' ')));
         QCOMPARE(*main,
-            (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Sci-Fi"_s, 1.5,
-                -1.0, 2.0, std::nullopt, {}, {}, {}, {}, {}, {} }));
-        // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown.
+            (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Straight"_s, 2.0,
+                -1.0, 1.5, std::nullopt, 0, false, false, 1, {}, {} }));
+        // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown. What
+        // plays only where the input is a player's.
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation())).value(),
-            (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Tuner"_s, {}, {}, {}, {},
-                {}, {}, {}, {}, {}, {}, {} }));
+            (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Spotify"_s, {}, {}, {},
+                {}, api::NowPlaying { u"play"_s, {}, {}, u"Song"_s }, {}, {}, {}, {}, api::RepeatMode::off, {} }));
     }
 
     // A status asked for again within the second comes from the store; after a change through the adapter it
@@ -179,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())));
         QCOMPARE(statusRequests(), 1);
 
-        m_receiver->answer(u"main/getStatus"_s, QByteArray(mainStatus).replace("-20.0", "-30.0"));
+        m_receiver->answer(u"main/getStatus"_s, QByteArray(test::doorsMainStatus).replace("-20.0", "-30.0"));
         QCOMPARE(outcome(r->adapter.setVolume(api::Zone::main, -30, Cancellation())), u"done"_s);
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::main, Cancellation())).value().volumeDb, -30.0);
         QCOMPARE(statusRequests(), 2);
@@ -203,9 +146,9 @@ private Q_SLOTS:
             QTest::newRow(name) << operation << outcome << QString::fromLatin1(request) << capDb << path << answer;
         };
         const QString featuresPath = u"system/getFeatures"_s;
-        QByteArray mainOnly = features;
+        QByteArray mainOnly = test::doorsFeatures;
         mainOnly.replace("{\"id\":\"zone2\"", "{\"id\":\"zone4\"");
-        QByteArray noRange = features;
+        QByteArray noRange = test::doorsFeatures;
         noRange.replace(
             noRange.indexOf("actual_volume_db", noRange.indexOf("{\"id\":\"zone2\"")), 16, "other_range_db00");
         const QByteArray refused = R"({"response_code":5})";
@@ -235,13 +178,11 @@ private Q_SLOTS:
         row("plain direct where the zone has it",
             op([](auto &c) { return outcome(c.setDirect(Zone::main, false, Cancellation())); }), u"done"_s,
             "main/setDirect?enable=false", -10, featuresPath,
-            QByteArray(extrasFeatures).replace("\"pure_direct\"", "\"direct\""));
+            QByteArray(test::doorsFeatures).replace("\"pure_direct\"", "\"direct\""));
         const Operation favourites = [](auto &c) { return outcome(c.favourites(Zone::main, Cancellation())); };
-        row("favourites without the empty slots", favourites,
-            u"1 Harbour FM (net_radio), 2 Morning Jazz (spotify), 4 Vinyl Rips (server), 6 Radio Nordlicht (net_radio)"_s,
-            "", -10, featuresPath, extrasFeatures);
+        row("favourites without the empty slots", favourites, u"1 Harbour FM (net_radio), 3 Vinyl Rips (server)"_s, "");
         row("favourites where not announced", favourites, u"notSupported: main has no favourites."_s, "", -10,
-            featuresPath, QByteArray(extrasFeatures).replace("\"preset\":{\"num\":6}", "\"other\":{}"));
+            featuresPath, QByteArray(test::doorsFeatures).replace("\"preset\":{\"num\":3}", "\"other\":{}"));
     }
 
     void operations()
@@ -285,6 +226,7 @@ private Q_SLOTS:
     {
         QFETCH(Operation, operation);
         m_receiver->answer(u"system/getNameText"_s, R"({"response_code":3})");
+        m_receiver->answer(u"main/getStatus"_s, onHdmi);
         auto r = rig();
         QTEST(operation(r->adapter), "outcome");
         QTEST(test::changesSent(*m_receiver).join(u','), "request");
@@ -293,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(status);
         QCOMPARE(status->input, u"hdmi1"_s);
         QCOMPARE(test::waitFor(r->adapter.inputs(api::Zone::main, Cancellation())).value(),
-            (QStringList { u"hdmi1"_s, u"Tuner"_s, u"Spotify"_s }));
+            (QStringList { u"hdmi1"_s, u"Spotify"_s }));
         const auto asked = std::count_if(m_receiver->requests().begin(), m_receiver->requests().end(),
             [](const auto &request) { return request.target() == u"system/getNameText"_s; });
         QCOMPARE(asked, 1);
@@ -341,10 +283,10 @@ private Q_SLOTS:
         std::optional<Result<std::chrono::milliseconds, api::ControlError>> checked;
         const auto drive = [](auto task, auto *into) -> QCoro::Task<> { into->emplace(co_await task); };
         drive(r.adapter.checkPushEvents(), &checked);
-        QTRY_COMPARE(test::changesSent(*m_receiver), QStringList { u"main/setMute?enable=true"_s });
+        QTRY_COMPARE(test::changesSent(*m_receiver), QStringList { u"main/setMute?enable=false"_s });
         QUdpSocket receiver;
         QVERIFY(receiver.bind(QHostAddress(QHostAddress::LocalHost), 0));
-        const QByteArray event = R"({"main":{"mute":true},"device_id":"AC44F2000001"})";
+        const QByteArray event = R"({"main":{"mute":false},"device_id":"AC44F2000001"})";
         receiver.writeDatagram(event, QHostAddress(QHostAddress::LocalHost), *r.store.boundEventPort());
         QTRY_VERIFY(checked);
         QVERIFY(*checked);
@@ -361,17 +303,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("namesAnswer");
         const QByteArray noNames = R"({"response_code":3})";
         const auto volume = op([](auto &c) { return outcome(c.setVolume(Zone::main, -30, Cancellation())); });
-        test::row("volume", volume, "main/setActualVolume", names);
+        test::row("volume", volume, "main/setActualVolume", test::doorsNames);
         test::row("volume, names refused", volume, "main/setActualVolume", noNames);
         test::row("power", op([](auto &c) { return outcome(c.setPower(Zone::main, api::PowerState::on, {})); }),
             "main/setPower", noNames);
         test::row("favourite", op([](auto &c) { return outcome(c.recallFavourite(Zone::main, 1, {})); }),
-            "netusb/recallPreset", names);
-        test::row("scene button", op([](auto &c) { return outcome(c.recallReceiverScene(Zone::main, 1, {})); }),
-            "main/recallScene", names);
-        test::row("sleep", op([](auto &c) { return outcome(c.setSleep(Zone::main, 30, {})); }), "main/setSleep", names);
-        test::row("direct", op([](auto &c) { return outcome(c.setDirect(Zone::main, true, {})); }),
-            "main/setPureDirect", names);
+            "netusb/recallPreset", test::doorsNames);
+        test::row("sleep", op([](auto &c) { return outcome(c.setSleep(Zone::main, 30, {})); }), "main/setSleep",
+            test::doorsNames);
     }
 
     void readOnlyBlocksBeforeTheReceiver()
@@ -379,7 +318,6 @@ private Q_SLOTS:
         QFETCH(Operation, operation);
         QFETCH(QString, blocked);
         QFETCH(QByteArray, namesAnswer);
-        m_receiver->answer(u"system/getFeatures"_s, extrasFeatures);
         m_receiver->answer(u"system/getNameText"_s, namesAnswer);
         auto r = rig(true);
         QCOMPARE(operation(r->adapter), u"readOnly: "_s + api::ControlError::readOnly(blocked).description());

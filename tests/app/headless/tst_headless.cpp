@@ -3,21 +3,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 
-#include "../RunAmplora.h"
+#include "../HeadlessApp.h"
 #include "../TableRows.h"
 
 #include <algorithm>
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -25,11 +18,8 @@ namespace {
 
 const QString token = u"e2e-token-0123456789"_s;
 
-struct Answer {
-    int status = 0;
-    QByteArray body;
-};
-
+using amplora::test::HeadlessApp;
+using Answer = HeadlessApp::Answer;
 using amplora::test::Run;
 using amplora::test::runAmplora;
 
@@ -44,36 +34,7 @@ class TestHeadless : public QObject {
     Q_OBJECT
 
 private:
-    QProcess m_app;
-    QByteArray m_stderr;
-    QString m_base;
-    QNetworkAccessManager m_network;
-
-    QNetworkReply *send(const QByteArray &method, const QString &path, const QByteArray &body = {})
-    {
-        QNetworkRequest request(QUrl(m_base + path));
-        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
-        if (!body.isEmpty()) {
-            request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-        }
-        return m_network.sendCustomRequest(request, method, body);
-    }
-
-    static Answer finish(QNetworkReply *reply)
-    {
-        if (!reply->isFinished()) {
-            QSignalSpy finished(reply, &QNetworkReply::finished);
-            finished.wait(30000);
-        }
-        Answer answer { reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll() };
-        reply->deleteLater();
-        return answer;
-    }
-
-    Answer exchange(const QByteArray &method, const QString &path, const QByteArray &body = {})
-    {
-        return finish(send(method, path, body));
-    }
+    HeadlessApp m_app;
 
 private Q_SLOTS:
     void initTestCase()
@@ -81,11 +42,7 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
             QSKIP("Needs the private home and session bus that ctest gives this test");
         }
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        const quint16 port = probe.serverPort();
-        probe.close();
-
+        const quint16 port = amplora::test::freeLoopbackPort();
         QDir().mkpath(configDir());
         QSettings mock(configDir() + u"/AmploraMock.conf"_s, QSettings::IniFormat);
         mock.setValue(u"apiPort"_s, port);
@@ -93,27 +50,25 @@ private Q_SLOTS:
         mock.setValue(u"maxVolumeDB"_s, -20.0);
         mock.sync();
 
-        m_app.start(QStringLiteral(AMPLORA_EXECUTABLE), { u"--headless"_s, u"--mock"_s });
-        QVERIFY(m_app.waitForStarted());
-        // The first line on standard output is the base URL, printed once the API listens.
-        while (!m_app.canReadLine()) {
-            QVERIFY2(m_app.waitForReadyRead(60000), m_stderr.append(m_app.readAllStandardError()).constData());
-        }
-        m_base = QString::fromUtf8(m_app.readLine()).trimmed();
-        QCOMPARE(m_base, u"http://127.0.0.1:%1/api/v1"_s.arg(port));
+        // The first line on standard output is the base URL, printed once the API listens...
+        m_app.token = token;
+        QVERIFY2(m_app.start(QStringLiteral(AMPLORA_EXECUTABLE), { u"--headless"_s, u"--mock"_s }),
+            m_app.lastLines().constData());
+        QCOMPARE(m_app.base, u"http://127.0.0.1:%1/api/v1"_s.arg(port));
         // ...and standard error says how to get the token of this --mock run.
         QTRY_VERIFY_WITH_TIMEOUT(
-            m_stderr.append(m_app.readAllStandardError()).contains("amplora api-token --mock\n"), 60000);
+            m_app.log.append(m_app.process.readAllStandardError()).contains("amplora api-token --mock\n"), 60000);
     }
 
     void sceneSavedAndRun()
     {
-        const Answer saved = exchange("POST", u"/scenes"_s, R"({"name": "Movie", "power": "on", "volumeDb": -35})");
+        const Answer saved
+            = m_app.exchange("POST", u"/scenes"_s, R"({"name": "Movie", "power": "on", "volumeDb": -35})");
         QCOMPARE(saved.status, 201);
-        const Answer ran = exchange("POST", u"/scenes/Movie/run"_s);
+        const Answer ran = m_app.exchange("POST", u"/scenes/Movie/run"_s);
         QCOMPARE(ran.status, 200);
         QVERIFY2(ran.body.contains(R"("applied":["power","volumeDb"])"), ran.body.constData());
-        const Answer status = exchange("GET", u"/status"_s);
+        const Answer status = m_app.exchange("GET", u"/status"_s);
         QCOMPARE(status.status, 200);
         QVERIFY2(status.body.contains("\"volumeDb\":-35,\"zone\":\"main\""), status.body.constData());
     }
@@ -125,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(check.code, 0);
         QVERIFY2(QRegularExpression(u"^Push events arrive \\(\\d+ ms\\)\\.\n$"_s).match(check.out).hasMatch(),
             qPrintable(check.out + check.err));
-        const Answer health = exchange("GET", u"/health"_s);
+        const Answer health = m_app.exchange("GET", u"/health"_s);
         QCOMPARE(health.status, 200);
         QVERIFY2(health.body.startsWith(R"({"connection":"connected","eventPort":)")
                 && health.body.endsWith(R"(,"receiver":"mock","updates":"push"})"),
@@ -137,12 +92,12 @@ private Q_SLOTS:
         QTest::qWait(1100); // let the scene run's volume change age out of the window
         QList<QNetworkReply *> burst;
         for (int i = 0; i < 7; ++i) {
-            burst.append(send("POST", u"/volume?zone=zone2"_s, R"({"db": -40})"));
+            burst.append(m_app.send("POST", u"/volume?zone=zone2"_s, R"({"db": -40})"));
         }
         int accepted = 0;
         int limited = 0;
         for (QNetworkReply *reply : burst) {
-            const Answer answer = finish(reply);
+            const Answer answer = HeadlessApp::finish(reply);
             if (answer.status == 200) {
                 ++accepted;
             } else if (answer.status == 429 && answer.body.contains("\"code\":\"rate_limited\"")) {
@@ -196,13 +151,13 @@ private Q_SLOTS:
     void listedNamesPrintEscaped()
     {
         // (A JSON body written out: moc misreads escapes in a raw string.)
-        const Answer saved
-            = exchange("POST", u"/scenes"_s, "{\"name\": \"Night\\u001b[2J\\nOK: done\", \"power\": \"standby\"}");
+        const Answer saved = m_app.exchange(
+            "POST", u"/scenes"_s, "{\"name\": \"Night\\u001b[2J\\nOK: done\", \"power\": \"standby\"}");
         QCOMPARE(saved.status, 201);
         const Run run = runAmplora({ u"action"_s, u"list"_s, u"scenes"_s });
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, u"Movie\nNight\\x1b[2J\\nOK: done\n"_s);
-        QCOMPARE(exchange("DELETE", u"/scenes/Night%1B%5B2J%0AOK%3A%20done"_s).status, 204);
+        QCOMPARE(m_app.exchange("DELETE", u"/scenes/Night%1B%5B2J%0AOK%3A%20done"_s).status, 204);
     }
 
     void secondInstanceIsRefused()
@@ -214,10 +169,7 @@ private Q_SLOTS:
 
     void stopsCleanlyOnSIGTERM()
     {
-        ::kill(static_cast<pid_t>(m_app.processId()), SIGTERM);
-        QVERIFY(m_app.waitForFinished(30000));
-        QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_app.exitCode(), 0);
+        QVERIFY2(m_app.terminate(), m_app.lastLines().constData());
         // A mock run keeps to its own settings file.
         QVERIFY(!QFile::exists(configDir() + u"/Amplora.conf"_s));
 
@@ -258,14 +210,6 @@ private Q_SLOTS:
                      }),
             qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_app.state() != QProcess::NotRunning) {
-            m_app.kill();
-            m_app.waitForFinished();
-        }
     }
 };
 
