@@ -84,6 +84,7 @@ private Q_SLOTS:
         // RX stands for a listening receiver's address, which must hear nothing of these.
         row("user name", "admin@RX", "admin@RX");
         row("query", "RX?x=1", "RX?x=1");
+        row("fragment", "RX#x", "RX#x");
         row("trailing slash", "RX/", "RX/");
         row("line break is no blank", "\nRX", "\nRX");
     }
