@@ -160,6 +160,22 @@ void SourcesModel::selectInput(const QString &id)
     m_store.selectInput(id);
 }
 
+void SourcesModel::selectNumberedInput(int number)
+{
+    QStringList order;
+    for (const Choice &choice : m_favouriteInputs.rows()) {
+        order.append(choice.key);
+    }
+    for (const Choice &choice : m_inputs.rows()) {
+        if (!order.contains(choice.key)) {
+            order.append(choice.key);
+        }
+    }
+    if (number >= 1 && number <= order.size()) {
+        m_store.selectInput(order.at(number - 1));
+    }
+}
+
 void SourcesModel::setSoundProgram(const QString &id)
 {
     m_store.setSoundProgram(id);

@@ -53,6 +53,9 @@ public:
     ChoiceListModel *receiverScenes() { return &m_receiverScenes; }
 
     Q_INVOKABLE void selectInput(const QString &id);
+    // The keyboard's numbered inputs, in the order the window shows its input buttons: the favourite input buttons,
+    // then the other inputs as the "More" menu lists them. Counted from 1; a number past the end does nothing.
+    Q_INVOKABLE void selectNumberedInput(int number);
     Q_INVOKABLE void setSoundProgram(const QString &id);
     Q_INVOKABLE void recallFavourite(int number);
     Q_INVOKABLE void recallReceiverScene(int number);

@@ -71,6 +71,20 @@ void VolumeModel::setVolume(double dB)
     m_store.setVolume(dB);
 }
 
+void VolumeModel::stepVolume(int steps)
+{
+    const auto scale = m_store.volumeScale(m_store.selectedZone());
+    const std::optional<double> shown = m_store.displayedVolumeDB();
+    if (!scale || !shown || steps == 0) {
+        return;
+    }
+    const double target = scale->limit(*shown + steps * scale->stepDB, m_store.settings().maxVolumeDB());
+    // A level already above the cap (set on the receiver itself) is not pulled down by a step up.
+    if ((target - *shown) * steps > 0) {
+        m_store.setVolume(target);
+    }
+}
+
 void VolumeModel::toggleMute()
 {
     m_store.toggleMute();

@@ -50,6 +50,17 @@ QObject *TestReceiver::api() const
     return m_api.get();
 }
 
+QString TestReceiver::lastSentQuery() const
+{
+    QStringList pairs;
+    if (!m_receiver.performed().isEmpty()) {
+        for (const auto &[name, value] : m_receiver.performed().last().queryItems()) {
+            pairs.append(name + u'=' + value);
+        }
+    }
+    return pairs.join(u'&');
+}
+
 void TestReceiver::setPower(const QString &zone, bool on)
 {
     m_receiver.statuses()[zoneFromRawValue(zone).value_or(Zone::main)].power
@@ -89,6 +100,11 @@ void TestReceiver::setVolumeUnknown()
 {
     m_receiver.statuses()[Zone::main].actualVolume.reset();
     m_receiver.statuses()[Zone::main].volume.reset();
+}
+
+void TestReceiver::setVolume(double dB)
+{
+    m_receiver.statuses()[Zone::main].actualVolume = ActualVolume { QStringLiteral("db"), dB, QStringLiteral("dB") };
 }
 
 void TestReceiver::setSleep(int minutes)

@@ -38,6 +38,9 @@ public:
     Q_INVOKABLE void setTimes(int played, int total);
     Q_INVOKABLE void setFunctions(const QStringList &functions);
     Q_INVOKABLE void setVolumeUnknown();
+    Q_INVOKABLE void setVolume(double dB);
+    // Moves the store's clock, so pending edits and send windows of earlier cases run out.
+    Q_INVOKABLE void advance(int milliseconds) { m_rig->clock.advance(std::chrono::milliseconds(milliseconds)); }
     // See PreviewRig::announceExtras.
     Q_INVOKABLE void announceExtras(bool announced) { m_rig->announceExtras(announced); }
     Q_INVOKABLE void setSleep(int minutes);
@@ -45,6 +48,12 @@ public:
     // in the same steps; no range announced when `step` is 0.
     Q_INVOKABLE void setTone(int bass, double min, double max, double step);
     Q_INVOKABLE QString lastSent() const { return m_rig->lastSent(); }
+    // The query of the last command ("input=hdmi1"), and how many the receiver has taken, so a test can tell
+    // that nothing was sent.
+    Q_INVOKABLE QString lastSentQuery() const;
+    Q_INVOKABLE int sentCount() const { return static_cast<int>(m_receiver.performed().size()); }
+    // The main zone's inputs, in the receiver's order.
+    Q_INVOKABLE void setInputs(const QStringList &inputs) { m_receiver.features().zone[0].inputList = inputs; }
     // Only the main zone, or main and zone 2.
     Q_INVOKABLE void setZoneCount(int count);
     // The main zone's volume scale.

@@ -145,3 +145,52 @@ function colourKey(c) {
     }
     return hex(c.a) + hex(c.r) + hex(c.g) + hex(c.b)
 }
+
+// The keys of the main window and the tray panel, read as one action: { action: "volume", steps },
+// { action: "input", number }, or "mute", "playPause", "help"; null for any other key, which is left to the
+// system. Shift and the keypad do not count ("+" is Shift+= on many layouts); a key with Alt or Meta does
+// nothing here, and Ctrl goes only with the digits 1 to 9.
+function keyAction(key, modifiers) {
+    if ((modifiers & (Qt.AltModifier | Qt.MetaModifier)) !== 0)
+        return null
+    if ((modifiers & Qt.ControlModifier) !== 0) {
+        if ((modifiers & Qt.ShiftModifier) === 0 && key >= Qt.Key_1 && key <= Qt.Key_9)
+            return { action: "input", number: key - Qt.Key_0 }
+        return null
+    }
+    switch (key) {
+    case Qt.Key_Up:
+    case Qt.Key_Plus:
+    case Qt.Key_Equal:
+        return { action: "volume", steps: 1 }
+    case Qt.Key_Down:
+    case Qt.Key_Minus:
+        return { action: "volume", steps: -1 }
+    case Qt.Key_M:
+        return { action: "mute" }
+    case Qt.Key_Space:
+        return { action: "playPause" }
+    case Qt.Key_F1:
+    case Qt.Key_Question:
+        return { action: "help" }
+    }
+    return null
+}
+
+// The keys the overlay lists, in the words of the manual page's KEYS section.
+const keyList = [
+    { keys: "Up  +  =", what: "Volume up one step" },
+    { keys: "Down  -", what: "Volume down one step" },
+    { keys: "M", what: "Mute or unmute" },
+    { keys: "Space", what: "Play or pause, while the play buttons are shown" },
+    { keys: "Ctrl+1 \u2026 Ctrl+9", what: "Inputs 1 to 9: the input buttons from the left, then the others as \"More\" lists them" },
+    { keys: "Ctrl+Shift+D", what: "Front-panel display on or off" },
+    { keys: "Escape", what: "Leave the display or this list" },
+    { keys: "Arrow keys", what: "Turn the knob that has the focus" },
+    { keys: "F1  ?", what: "Show or hide this list" }
+]
+
+// The play buttons show for a network source, except while Spotify waits for a device.
+function showsTransport(networkSource, spotifyWaits) {
+    return networkSource && !spotifyWaits
+}

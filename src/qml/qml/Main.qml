@@ -14,6 +14,7 @@ Window {
     ContentView {
         objectName: "contentView"
         anchors.fill: parent
+        focus: true
     }
 
     // Switches between the control panel and the front-panel display.

@@ -4,6 +4,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Amplora.Ui
+import "Logic.js" as Logic
 import "SettingsLogic.js" as SettingsLogic
 
 // The tray's compact panel: zone, power, mute, volume, input, scenes, the API's state, and the ways to the main
@@ -22,6 +23,23 @@ ColumnLayout {
 
     width: 320
     spacing: 10
+
+    // The main window's keys for the controls the panel has: volume, mute and the numbered inputs. A focused
+    // slider, picker or button keeps the keys it uses itself.
+    Keys.onPressed: (event) => {
+        const action = Logic.keyAction(event.key, event.modifiers)
+        if (action === null)
+            return
+        if (action.action === "volume")
+            Volume.stepVolume(action.steps)
+        else if (action.action === "mute")
+            Volume.toggleMute()
+        else if (action.action === "input")
+            Sources.selectNumberedInput(action.number)
+        else
+            return
+        event.accepted = true
+    }
 
     Text {
         text: "Amplora"

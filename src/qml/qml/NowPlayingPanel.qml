@@ -186,7 +186,7 @@ Item {
 
             Row {
                 objectName: "transport"
-                visible: panel.network && !panel.spotifyWaits
+                visible: Logic.showsTransport(panel.network, panel.spotifyWaits)
                 spacing: 18
                 TransportButton {
                     diameter: 72

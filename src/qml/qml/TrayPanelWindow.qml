@@ -31,6 +31,7 @@ FormWindow {
     MenuBarView {
         id: menu
         objectName: "menuBarView"
+        focus: true
         x: 14
         y: 14
         api: window.api
