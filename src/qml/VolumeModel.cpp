@@ -1,6 +1,7 @@
 #include "qml/VolumeModel.h"
 
 #include "core/capabilities/Levels.h"
+#include "core/capabilities/Volume.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/StoreReadings.h"
@@ -71,16 +72,17 @@ void VolumeModel::setVolume(double dB)
     m_store.setVolume(dB);
 }
 
-void VolumeModel::stepVolume(int steps)
+void VolumeModel::stepVolume(bool up)
 {
     const auto scale = m_store.volumeScale(m_store.selectedZone());
     const std::optional<double> shown = m_store.displayedVolumeDB();
-    if (!scale || !shown || steps == 0) {
+    if (!scale || !shown) {
         return;
     }
-    const double target = scale->limit(*shown + steps * scale->stepDB, m_store.settings().maxVolumeDB());
+    const double stepped = Volume::stepped(*shown, scale, up ? Volume::Step::up : Volume::Step::down);
+    const double target = scale->limit(stepped, m_store.settings().maxVolumeDB());
     // A level already above the cap (set on the receiver itself) is not pulled down by a step up.
-    if ((target - *shown) * steps > 0) {
+    if (up ? target > *shown : target < *shown) {
         m_store.setVolume(target);
     }
 }

@@ -45,9 +45,9 @@ public:
     bool muted() const;
 
     Q_INVOKABLE void setVolume(double dB);
-    // Moves the shown level by whole steps of the zone's scale, as a knob turned by as many steps; nothing is sent
-    // while the level is unknown, or when the cap or the end of the scale leaves no room that way.
-    Q_INVOKABLE void stepVolume(int steps);
+    // Moves the shown level one step of the zone's scale, as a knob turned by one step; nothing is sent while the
+    // level is unknown, or when the cap or the end of the scale leaves no room that way.
+    Q_INVOKABLE void stepVolume(bool up);
     Q_INVOKABLE void toggleMute();
 
 Q_SIGNALS:

@@ -18,7 +18,7 @@ Item {
         case "volume":
             // As the knob, which standby disables.
             if (Connection.zoneOn)
-                Volume.stepVolume(action.steps)
+                Volume.stepVolume(action.up)
             return true
         case "mute":
             Volume.toggleMute()

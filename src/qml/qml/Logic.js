@@ -146,7 +146,7 @@ function colourKey(c) {
     return hex(c.a) + hex(c.r) + hex(c.g) + hex(c.b)
 }
 
-// The keys of the main window and the tray panel, read as one action: { action: "volume", steps },
+// The keys of the main window and the tray panel, read as one action: { action: "volume", up },
 // { action: "input", number }, or "mute", "playPause", "help"; null for any other key, which is left to the
 // system. Shift and the keypad do not count ("+" is Shift+= on many layouts); a key with Alt or Meta does
 // nothing here, and Ctrl goes only with the digits 1 to 9.
@@ -162,10 +162,10 @@ function keyAction(key, modifiers) {
     case Qt.Key_Up:
     case Qt.Key_Plus:
     case Qt.Key_Equal:
-        return { action: "volume", steps: 1 }
+        return { action: "volume", up: true }
     case Qt.Key_Down:
     case Qt.Key_Minus:
-        return { action: "volume", steps: -1 }
+        return { action: "volume", up: false }
     case Qt.Key_M:
         return { action: "mute" }
     case Qt.Key_Space:

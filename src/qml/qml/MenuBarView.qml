@@ -31,7 +31,7 @@ ColumnLayout {
         if (action === null)
             return
         if (action.action === "volume")
-            Volume.stepVolume(action.steps)
+            Volume.stepVolume(action.up)
         else if (action.action === "mute")
             Volume.toggleMute()
         else if (action.action === "input")
