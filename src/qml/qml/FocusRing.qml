@@ -1,9 +1,9 @@
-pragma ComponentBehavior: Bound
-
 import QtQuick
 
 // The keyboard-focus outline of a control. It is built only while shown: a hidden rounded rectangle still costs
-// the software renderer a bitmap of its corners, and a round control's corners are the whole circle.
+// the software renderer a bitmap of its corners, and a round control's corners are the whole circle. The outline
+// reaches nothing outside itself, and the bindings below give it its shape: Qt 6.4's Loader refuses to make a
+// bound component ("outside its creation context"), and an unbound one could not name the ring.
 Loader {
     id: ring
     property bool shown: false
@@ -14,10 +14,25 @@ Loader {
     anchors.fill: parent
     anchors.margins: -outset
     active: shown
-    sourceComponent: Rectangle {
-        radius: ring.cornerRadius
-        color: "transparent"
-        border.width: 2
-        border.color: ring.color
+    sourceComponent: outline
+
+    Component {
+        id: outline
+        Rectangle {
+            color: "transparent"
+            border.width: 2
+        }
+    }
+    Binding {
+        target: ring.item
+        when: ring.item !== null
+        property: "radius"
+        value: ring.cornerRadius
+    }
+    Binding {
+        target: ring.item
+        when: ring.item !== null
+        property: "border.color"
+        value: ring.color
     }
 }

@@ -89,6 +89,7 @@ Item {
         }
     }
     FocusRing {
+        objectName: "focusRing"
         shown: face.focused
         outset: 6
         cornerRadius: width / 2

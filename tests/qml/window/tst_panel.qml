@@ -175,6 +175,9 @@ Item {
             if (data.raised === undefined)
                 return
             knob.forceActiveFocus()
+            const ring = findChild(knob, "focusRing")
+            verify(ring.item, "the focused knob shows its outline")
+            compare([ring.item.radius, ring.item.border.color], [ring.cornerRadius, ring.color])
             keyClick(Qt.Key_Up)
             compare(findChild(panel, "bassReadout").text, data.raised)
             compare(knob.accessibleValue, "2.5 decibels")
