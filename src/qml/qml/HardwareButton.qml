@@ -10,7 +10,6 @@ PushButton {
     implicitWidth: 80
     implicitHeight: 44
     opacity: pressed ? 0.75 : 1
-    Accessible.role: Accessible.Button
     Accessible.name: text
     Accessible.selected: selected
 

@@ -31,7 +31,7 @@ Column {
         from: column.range.min
         to: column.range.max
         step: column.range.step
-        value: column.known ? column.level : 0
+        level: column.known ? column.level : 0
         dimmed: !Connection.zoneOn
         enabled: Connection.zoneOn
         accessibleName: column.title

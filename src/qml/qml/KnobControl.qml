@@ -1,12 +1,12 @@
 import QtQuick
 import "Logic.js" as Logic
 
-// The rotary knob: drag, arrow keys, scroll wheel or trackpad, and the screen reader's increment and decrement.
-// It never keeps the value: every input reports a snapped, clamped value through valueRequested, and the
-// caller passes the value back in.
+// The rotary knob: drag, arrow keys, scroll wheel or trackpad, and the screen reader's increment, decrement and
+// "set value". It never keeps the value: every input reports a snapped, clamped value through valueRequested, and
+// the caller passes the value back in as `level`.
 Item {
     id: knob
-    property real value: 0
+    property real level: 0
     property real from: 0
     property real to: 1
     property real step: 1
@@ -23,11 +23,28 @@ Item {
 
     signal valueRequested(real value)
 
+    // The screen reader's value interface. Qt's accessible wrapper reads these four properties of a Dial by name
+    // and writes `value` for "set value". The range is the one a user may reach, which can end below `to`: the
+    // volume knob sweeps the whole scale but the store stops it at the cap.
+    readonly property real minimumValue: from
+    property real maximumValue: to
+    readonly property real stepSize: step
+    property real value: level
+    // A written value is a request like a turn: it goes out snapped through valueRequested, and the value follows
+    // `level` again, so the knob still shows only what the caller passes back.
+    onValueChanged: {
+        if (value === level)
+            return
+        const wanted = value
+        value = Qt.binding(() => knob.level)
+        report(wanted)
+    }
+
     function report(raw) {
         valueRequested(Logic.snap(raw, from, to, step))
     }
     function stepBy(n) {
-        report(value + n * step)
+        report(level + n * step)
     }
     // Scroll events in the knob's own terms; returns whether the event was consumed.
     function scroll(pixelDelta, angleDelta) {
@@ -56,7 +73,7 @@ Item {
 
     KnobFace {
         size: knob.size
-        fraction: Logic.fraction(knob.value, knob.from, knob.to)
+        fraction: Logic.fraction(knob.level, knob.from, knob.to)
         dimmed: knob.dimmed
         focused: knob.activeFocus
     }
@@ -81,7 +98,7 @@ Item {
             if (knob.dragStart === undefined) {
                 if (Math.abs(dx) < 1 && Math.abs(dy) < 1)
                     return
-                knob.dragStart = knob.value
+                knob.dragStart = knob.level
                 knob.forceActiveFocus(Qt.MouseFocusReason)
             }
             knob.valueRequested(Logic.dragValue(knob.dragStart, dx, dy, knob.dragTravel, knob.from, knob.to, knob.step))

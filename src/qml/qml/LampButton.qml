@@ -32,6 +32,8 @@ Column {
         opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
         text: lamp.title
         Accessible.description: lamp.on ? "On" : "Off"
+        checkable: true
+        checked: lamp.on
         onClicked: lamp.toggled()
         ToolTipArea { text: lamp.help; hovered: button.hovered }
         contentItem: Item {

@@ -68,6 +68,8 @@ ColumnLayout {
                 cornerRadius: 6
                 selected: current
                 text: name
+                checkable: true
+                checked: current
                 onClicked: Connection.selectedZone = key
                 contentItem: Text {
                     text: zoneButton.text
@@ -110,8 +112,8 @@ ColumnLayout {
                 implicitHeight: 30
                 selected: modelData.on
                 text: modelData.title
-                Accessible.checkable: true
-                Accessible.checked: modelData.on
+                checkable: true
+                checked: modelData.on
                 onClicked: modelData.act()
                 contentItem: Row {
                     spacing: 6

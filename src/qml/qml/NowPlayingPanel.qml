@@ -128,6 +128,8 @@ Item {
                     minimumPixelSize: 20
                     elide: Text.ElideRight
                     color: panel.tint
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
                 Text {
                     id: subtitle
@@ -140,6 +142,8 @@ Item {
                     font.pixelSize: 22
                     elide: Text.ElideRight
                     color: Theme.alpha(panel.tint, 0.85)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
                 Row {
                     topPadding: 6
@@ -151,6 +155,8 @@ Item {
                         font.family: Theme.fontFamily
                         font.pixelSize: 20
                         color: Theme.alpha(panel.tint, 0.8)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: "Input " + text
                     }
                 }
             }
@@ -221,6 +227,8 @@ Item {
                     caption: NowPlaying.repeatMode === "all" || NowPlaying.repeatMode === "one" || NowPlaying.repeatMode === "off"
                              ? "" : NowPlaying.repeatMode.toUpperCase()
                     accessibleName: "Repeat: " + Logic.modeWord(NowPlaying.repeatMode)
+                    checkable: true
+                    checked: NowPlaying.repeatMode.length > 0 && NowPlaying.repeatMode !== "off"
                     tint: Theme.alpha(panel.tint, NowPlaying.repeatMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.cycleRepeat()
@@ -233,6 +241,8 @@ Item {
                     symbol: Desktop.symbol("shuffle")
                     caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? "" : NowPlaying.shuffleMode.toUpperCase()
                     accessibleName: "Shuffle: " + Logic.modeWord(NowPlaying.shuffleMode)
+                    checkable: true
+                    checked: NowPlaying.shuffleMode.length > 0 && NowPlaying.shuffleMode !== "off"
                     tint: Theme.alpha(panel.tint, NowPlaying.shuffleMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.cycleShuffle()

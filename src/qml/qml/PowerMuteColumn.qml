@@ -21,7 +21,10 @@ Column {
             anchors.horizontalCenter: parent.horizontalCenter
             diameter: 80
             symbol: Desktop.symbol(Volume.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
-            accessibleName: Volume.muted ? "Unmute" : "Mute"
+            // A switch keeps its name; its checked state says whether the zone is muted.
+            accessibleName: "Mute"
+            checkable: true
+            checked: Volume.muted
             onClicked: Volume.toggleMute()
         }
         SectionHeading { title: "Mute"; anchors.horizontalCenter: parent.horizontalCenter }

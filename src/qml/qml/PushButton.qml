@@ -49,8 +49,15 @@ Item {
         }
     }
 
-    Accessible.role: Accessible.Button
+    // A switch (on or off, a zone chosen or not) is read as a check box, which a screen reader toggles: Qt 6.4
+    // gives AT-SPI no toggle-button role, and a checked push button is read as a plain button.
+    property bool checkable: false
+    property bool checked: false
+    Accessible.role: checkable ? Accessible.CheckBox : Accessible.Button
     Accessible.name: text
     Accessible.focusable: true
+    Accessible.checkable: checkable
+    Accessible.checked: checked
     Accessible.onPressAction: control.clicked()
+    Accessible.onToggleAction: if (checkable) control.clicked()
 }

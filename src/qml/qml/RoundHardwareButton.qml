@@ -16,7 +16,6 @@ PushButton {
         const dy = y - height / 2
         return dx * dx + dy * dy <= width * width / 4
     }
-    Accessible.role: Accessible.Button
     Accessible.name: accessibleName
 
     background: Item {

@@ -63,6 +63,8 @@ FormSection {
             }
             Button {
                 text: "Run"
+                // Every row has a "Run" button; the description tells a screen reader which scene it runs.
+                Accessible.description: sceneRow.modelData.name
                 onClicked: section.api.runScene(sceneRow.modelData.name)
             }
             Button {

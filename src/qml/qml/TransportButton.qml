@@ -11,7 +11,6 @@ PushButton {
     width: diameter
     height: diameter
     opacity: pressed ? 0.6 : 1
-    Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     contentItem: Item {
         Symbol {

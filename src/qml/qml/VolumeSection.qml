@@ -1,6 +1,7 @@
 import QtQuick
 import Amplora.Ui
 import "Logic.js" as Logic
+import "SettingsLogic.js" as SettingsLogic
 
 // The big volume knob with its lit readout and the cap caption.
 Column {
@@ -20,7 +21,9 @@ Column {
         from: Volume.minDB
         to: Volume.maxDB
         step: Volume.stepDB
-        value: section.known ? section.volume : 0
+        level: section.known ? section.volume : 0
+        // A screen reader hears the range the user can reach: up to the cap when it is below the scale's top.
+        maximumValue: SettingsLogic.sliderTop(Volume.minDB, Volume.maxDB, Volume.stepDB, Volume.capDB)
         dimmed: !Connection.zoneOn
         enabled: Connection.zoneOn
         accessibleName: "Volume"

@@ -29,6 +29,8 @@ Rectangle {
                 cornerRadius: 26
                 selected: current
                 text: name
+                checkable: true
+                checked: current
                 onClicked: Connection.selectedZone = key
                 contentItem: Text {
                     text: zone.name

@@ -19,8 +19,8 @@ Item {
             from: -80.5
             to: 16.5
             step: 0.5
-            value: -40
-            onValueRequested: (v) => value = v
+            level: -40
+            onValueRequested: (v) => level = v
         }
     }
     Rectangle {
@@ -41,7 +41,7 @@ Item {
         when: windowShown
 
         function makeKnob(value) {
-            const knob = createTemporaryObject(knobComponent, root, { value: value })
+            const knob = createTemporaryObject(knobComponent, root, { level: value })
             spy.clear()
             spy.target = knob
             return knob
