@@ -257,6 +257,10 @@ Item {
                 spacing: 12
                 Accessible.role: Accessible.ProgressBar
                 Accessible.name: "Progress"
+                // Qt's accessible wrapper reads a progress bar's position and range from these, in seconds.
+                readonly property real minimumValue: 0
+                readonly property real maximumValue: panel.total ?? 0
+                readonly property real value: Math.min(panel.elapsed ?? 0, maximumValue)
                 Accessible.description: Logic.progressAccessibility(panel.elapsed, panel.total)
                 Text {
                     id: elapsedText
