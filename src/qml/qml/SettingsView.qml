@@ -64,6 +64,8 @@ ColumnLayout {
                 font.family: Theme.monoFamily
                 textFromValue: (halfSteps) => SettingsLogic.decibels(halfSteps / 2)
                 Accessible.name: "Maximum volume"
+                // The stepper counts half decibels; a screen reader reads the decibels from here.
+                Accessible.description: displayText
                 onValueModified: Settings.maxVolumeDB = value / 2
             }
         }

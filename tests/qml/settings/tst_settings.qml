@@ -98,7 +98,7 @@ Item {
                 stepper.decrease()
             stepper.valueModified()
             compare(Settings.maxVolumeDB, data.expected)
-            compare(stepper.displayText, data.text)
+            compare([stepper.displayText, stepper.Accessible.description], [data.text, data.text])
         }
 
         // The sheet's items live in the window's overlay, not below the view.
