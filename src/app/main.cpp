@@ -1,6 +1,7 @@
 // The amplora executable: picks the subcommand and hands over. Everything else lives in the libraries.
 
 #include "app/cli/Commands.h"
+#include "app/startup/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(AMPLORA_VERSION));
     // Wayland compositors and docks match the windows to the installed desktop entry (its name and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.amplora.Amplora"));
+    amplora::app::installTranslations();
 
     args = QCoreApplication::arguments();
     args.removeFirst();

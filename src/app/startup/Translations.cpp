@@ -1,0 +1,26 @@
+#include "app/startup/Translations.h"
+
+#include "app/Logging.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+namespace amplora::app {
+
+bool installTranslations(const QLocale &locale)
+{
+    // Parented to the application, which outlives every window and text that uses it.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("amplora"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+        delete translator;
+        return false;
+    }
+    if (!QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    qCDebug(lcApp) << "Texts in" << translator->language();
+    return true;
+}
+
+} // namespace amplora::app
