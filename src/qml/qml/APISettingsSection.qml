@@ -7,7 +7,7 @@ import "SettingsLogic.js" as SettingsLogic
 // The local HTTP API: on/off, port, reach, the bearer token and the server's state.
 FormSection {
     id: section
-    title: "API"
+    title: qsTr("API", "settings section of the local HTTP API")
     // The application's API settings (APISettings) and its controller's plain properties.
     property APISettings api
     readonly property var controller: api ? api.controller : null
@@ -28,14 +28,14 @@ FormSection {
 
     Switch {
         objectName: "apiSwitch"
-        text: "Local HTTP API"
+        text: qsTr("Local HTTP API")
         checked: section.controller ? section.controller.enabled : false
         onToggled: section.controller.enabled = checked
     }
 
     RowLayout {
         Text {
-            text: "Port"
+            text: qsTr("Port", "network port")
             textFormat: Text.PlainText
             Layout.fillWidth: true
             font.family: Theme.fontFamily
@@ -46,7 +46,7 @@ FormSection {
             id: portField
             objectName: "portField"
             implicitWidth: 70
-            Accessible.name: "Port"
+            Accessible.name: qsTr("Port", "network port")
             horizontalAlignment: TextInput.AlignRight
             // Plain digits, no grouping; the controller judges the range and says what is wrong.
             validator: RegularExpressionValidator { regularExpression: /[0-9]{0,5}/ }
@@ -62,7 +62,7 @@ FormSection {
 
     Switch {
         objectName: "localhostSwitch"
-        text: "Localhost only"
+        text: qsTr("Localhost only")
         checked: section.controller ? section.controller.localhostOnly : true
         onToggled: section.controller.localhostOnly = checked
     }
@@ -70,7 +70,7 @@ FormSection {
     RowLayout {
         spacing: 8
         Text {
-            text: "Token"
+            text: qsTr("Token")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
@@ -87,16 +87,16 @@ FormSection {
             font.pixelSize: 12
             color: Theme.panelText
             selectionColor: Theme.darkAmber
-            Accessible.name: section.showToken ? "Token" : "Token hidden"
+            Accessible.name: section.showToken ? qsTr("Token") : qsTr("Token hidden")
         }
         Button {
             objectName: "showTokenButton"
-            text: section.showToken ? "Hide" : "Show"
+            text: section.showToken ? qsTr("Hide", "the token") : qsTr("Show", "the token")
             onClicked: section.showToken = !section.showToken
         }
         Button {
             objectName: "copyTokenButton"
-            text: section.copied ? "Copied" : "Copy"
+            text: section.copied ? qsTr("Copied", "the token") : qsTr("Copy", "the token")
             onClicked: {
                 if (section.api && section.api.copyToken()) {
                     section.copied = true
@@ -113,7 +113,7 @@ FormSection {
 
     Button {
         objectName: "regenerateButton"
-        text: "Regenerate Token"
+        text: qsTr("Regenerate Token")
         onClicked: section.api.regenerateToken()
     }
 
@@ -149,7 +149,7 @@ FormSection {
     }
 
     FormNote {
-        text: "Callers send \u201cAuthorization: Bearer <token>\u201d. Regenerating stops the old token at once. Turn off Localhost only to reach the API from another machine, such as Home Assistant."
+        text: qsTr("Callers send \u201cAuthorization: Bearer <token>\u201d. Regenerating stops the old token at once. Turn off Localhost only to reach the API from another machine, such as Home Assistant.")
         textFormat: Text.PlainText
     }
 }

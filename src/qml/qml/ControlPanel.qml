@@ -114,7 +114,7 @@ Item {
             topPadding: 18
             bottomPadding: 18
             spacing: 14
-            SectionHeading { title: "Input" }
+            SectionHeading { title: qsTr("Input", "heading of the input buttons") }
             Row {
                 spacing: 30
                 InputRow { objectName: "inputRow" }

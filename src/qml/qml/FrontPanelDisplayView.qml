@@ -67,7 +67,7 @@ Item {
             Text {
                 objectName: "displayStateWord"
                 visible: display.state !== "live"
-                text: display.state === "notConnected" ? "NOT CONNECTED" : "STANDBY"
+                text: display.state === "notConnected" ? qsTr("NOT CONNECTED") : qsTr("STANDBY")
                 textFormat: Text.PlainText
                 width: Math.max(440, implicitWidth)
                 font.family: Theme.fontFamily
@@ -110,7 +110,8 @@ Item {
                                 styleColor: Theme.alpha(display.tint, 0.5)
                             }
                             Accessible.role: Accessible.StaticText
-                            Accessible.name: name + " " + (current ? "on" : "off")
+                            Accessible.name: current ? qsTr("%1 on", "a lit indicator").arg(name)
+                                                     : qsTr("%1 off", "an unlit indicator").arg(name)
                         }
                     }
                     // The minutes left while a sleep timer runs, as the receiver's own display shows them.
@@ -118,7 +119,8 @@ Item {
                         objectName: "displaySleep"
                         visible: Connection.supportsSleep && Connection.sleepMinutes > 0
                         leftPadding: 10
-                        text: "SLEEP " + Connection.sleepMinutes
+                        // The minutes left, as the receiver's display shows them.
+                        text: qsTr("SLEEP %1").arg(String(Connection.sleepMinutes))
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
                         font.pixelSize: 19
@@ -128,7 +130,7 @@ Item {
                         style: Text.Raised
                         styleColor: Theme.alpha(display.tint, 0.5)
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: "Sleep timer, " + Connection.sleepMinutes + " minutes left"
+                        Accessible.name: qsTr("Sleep timer, %n minutes left", "", Connection.sleepMinutes)
                     }
                 }
 
@@ -137,7 +139,7 @@ Item {
                     width: parent.width
                     height: inputName.height
                     Accessible.role: Accessible.StaticText
-                    Accessible.name: "Input " + Sources.inputName + ", volume " + display.volumeText
+                    Accessible.name: Logic.fill(qsTr("Input %1, volume %2"), [Sources.inputName, display.volumeText])
                     Text {
                         id: volumeWord
                         objectName: "displayVolume"
@@ -229,12 +231,12 @@ Item {
             anchors.bottomMargin: 40
             width: showLabel.implicitWidth + 8
             height: showLabel.implicitHeight + 8
-            text: "Show Controls"
-            Accessible.description: "Return to receiver controls"
+            text: qsTr("Show Controls")
+            Accessible.description: qsTr("Return to receiver controls")
             background: Item {}
             contentItem: Text {
                 id: showLabel
-                text: "Show Controls"
+                text: qsTr("Show Controls")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 16

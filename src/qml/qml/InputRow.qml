@@ -63,12 +63,12 @@ Rectangle {
             sections: {
                 const list = []
                 if (Sources.favourites.count > 0)
-                    list.push({ key: "favourites", title: "Favourites", entries: Sources.favourites })
+                    list.push({ key: "favourites", title: qsTr("Favourites"), entries: Sources.favourites })
                 if (Sources.receiverScenes.count > 0)
-                    list.push({ key: "receiverScenes", title: "Receiver Scenes", entries: Sources.receiverScenes })
+                    list.push({ key: "receiverScenes", title: qsTr("Receiver Scenes"), entries: Sources.receiverScenes })
                 return list
             }
-            Accessible.name: "More inputs"
+            Accessible.name: qsTr("More inputs")
             onChosen: (id) => Sources.selectInput(id)
             onSectionChosen: (key, id) => key === "favourites" ? Sources.recallFavourite(Number(id))
                                                                 : Sources.recallReceiverScene(Number(id))

@@ -26,7 +26,7 @@ Popup {
         spacing: 10
         focus: true
         Accessible.role: Accessible.Dialog
-        Accessible.name: "Keyboard shortcuts"
+        Accessible.name: qsTr("Keyboard shortcuts")
         Accessible.focusable: true
         Keys.onPressed: (event) => {
             const action = Logic.keyAction(event.key, event.modifiers)
@@ -37,7 +37,7 @@ Popup {
         }
 
         Text {
-            text: "Keyboard shortcuts"
+            text: qsTr("Keyboard shortcuts")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 22
@@ -45,13 +45,13 @@ Popup {
             color: Theme.labelAmber
         }
         Repeater {
-            model: Logic.keyList
+            model: Logic.keyList()
             Row {
                 id: line
                 required property var modelData
                 spacing: 24
                 Accessible.role: Accessible.StaticText
-                Accessible.name: modelData.keys + ": " + modelData.what
+                Accessible.name: Logic.fill(qsTr("%1: %2", "keys: what they do"), [modelData.keys, modelData.what])
                 Text {
                     width: 190
                     text: line.modelData.keys

@@ -31,7 +31,7 @@ Column {
         enabled: Connection.zoneOn
         opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
         text: lamp.title
-        Accessible.description: lamp.on ? "On" : "Off"
+        Accessible.description: lamp.on ? qsTr("On", "state of a sound switch") : qsTr("Off", "state of a sound switch")
         checkable: true
         checked: lamp.on
         onClicked: lamp.toggled()
@@ -63,7 +63,7 @@ Column {
                 visible: !lamp.compact
                 anchors.horizontalCenter: parent.horizontalCenter
                 y: light.y + light.height + 12
-                text: lamp.on ? "ON" : "OFF"
+                text: lamp.on ? qsTr("ON", "state of a sound switch") : qsTr("OFF", "state of a sound switch")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 15

@@ -63,11 +63,11 @@ function decibelNumber(dB) {
 
 // What a screen reader says for a decibel value; undefined means unknown.
 function decibelAccessibility(dB) {
-    return dB === undefined || dB === null ? "Unknown" : decibelNumber(dB) + " decibels"
+    return dB === undefined || dB === null ? qsTr("Unknown") : qsTr("%1 decibels").arg(decibelNumber(dB))
 }
 
 function capCaption(capDB) {
-    return "Max " + capDB.toFixed(1) + " dB"
+    return qsTr("Max %1 dB", "the highest volume the app sends").arg(capDB.toFixed(1))
 }
 
 function levelReadout(value) {
@@ -80,17 +80,33 @@ function plainLevelReadout(value) {
 }
 
 function levelAccessibility(value) {
-    return value === undefined || value === null ? "Unknown" : "Level " + Math.trunc(value)
+    return value === undefined || value === null ? qsTr("Unknown") : qsTr("Level %1").arg(String(Math.trunc(value)))
 }
 
 // The sleep button's caption: "Off", or the minutes left.
 function sleepCaption(minutes) {
-    return minutes > 0 ? minutes + " min" : "Off"
+    return minutes > 0 ? qsTr("%1 min", "minutes left on the sleep timer").arg(String(minutes))
+                       : qsTr("Off", "the sleep timer")
 }
 
-// A repeat or shuffle mode as a word: "off" reads "Off".
+// A repeat or shuffle mode as a word: "off" reads "Off". A mode the receiver names that is not listed here reads
+// as it came, capitalised.
 function modeWord(mode) {
+    switch (mode) {
+    case "off": return qsTr("Off", "repeat or shuffle mode")
+    case "on": return qsTr("On", "shuffle mode")
+    case "one": return qsTr("One", "repeat mode: the current track again and again")
+    case "all": return qsTr("All", "repeat mode: every track")
+    case "songs": return qsTr("Songs", "shuffle mode")
+    case "albums": return qsTr("Albums", "shuffle mode")
+    }
     return mode ? mode.charAt(0).toUpperCase() + mode.slice(1) : ""
+}
+
+// A translated text with its %1, %2, ... filled in one pass. Chained arg() calls would fill a "%2" inside the
+// first value (a name the receiver sent, say) with the second value.
+function fill(text, values) {
+    return text.replace(/%([1-9])/g, (whole, n) => n <= values.length ? String(values[n - 1]) : whole)
 }
 
 // "%d:%02d" of whole seconds.
@@ -102,16 +118,16 @@ function formatTime(seconds) {
 
 function progressAccessibility(elapsed, total) {
     if (elapsed === undefined || elapsed === null || total === undefined || total === null)
-        return "Not available"
-    return formatTime(elapsed) + " of " + formatTime(total)
+        return qsTr("Not available")
+    return qsTr("%1 of %2", "elapsed and total time of a track").arg(formatTime(elapsed)).arg(formatTime(total))
 }
 
 // The front-panel display's volume text.
 function displayVolume(muted, dB) {
     if (muted)
-        return "MUTE"
+        return qsTr("MUTE", "the front-panel display while the zone is muted")
     if (dB === undefined || dB === null)
-        return "VOLUME UNKNOWN"
+        return qsTr("VOLUME UNKNOWN")
     return decibelNumber(dB) + " dB"
 }
 
@@ -177,18 +193,22 @@ function keyAction(key, modifiers) {
     return null
 }
 
-// The keys the overlay lists, in the words of the manual page's KEYS section.
-const keyList = [
-    { keys: "Up  +  =", what: "Volume up one step" },
-    { keys: "Down  -", what: "Volume down one step" },
-    { keys: "M", what: "Mute or unmute" },
-    { keys: "Space", what: "Play or pause, while the play buttons are shown" },
-    { keys: "Ctrl+1 \u2026 Ctrl+9", what: "Inputs 1 to 9: the input buttons from the left, then the others as \"More\" lists them" },
-    { keys: "Ctrl+Shift+D", what: "Front-panel display on or off" },
-    { keys: "Escape", what: "Leave the display or this list" },
-    { keys: "Arrow keys", what: "Turn the knob that has the focus" },
-    { keys: "F1  ?", what: "Show or hide this list" }
-]
+// The keys the overlay lists, in the words of the manual page's KEYS section. Made on each call, so the list is
+// in the language of the moment.
+function keyList() {
+    return [
+        { keys: qsTr("Up  +  =", "keys"), what: qsTr("Volume up one step") },
+        { keys: qsTr("Down  -", "keys"), what: qsTr("Volume down one step") },
+        { keys: qsTr("M", "key that mutes"), what: qsTr("Mute or unmute") },
+        { keys: qsTr("Space", "key"), what: qsTr("Play or pause, while the play buttons are shown") },
+        { keys: qsTr("Ctrl+1 \u2026 Ctrl+9", "keys"),
+          what: qsTr("Inputs 1 to 9: the input buttons from the left, then the others as \"More\" lists them") },
+        { keys: qsTr("Ctrl+Shift+D", "keys"), what: qsTr("Front-panel display on or off") },
+        { keys: qsTr("Escape", "key"), what: qsTr("Leave the display or this list") },
+        { keys: qsTr("Arrow keys"), what: qsTr("Turn the knob that has the focus") },
+        { keys: qsTr("F1  ?", "keys"), what: qsTr("Show or hide this list") }
+    ]
+}
 
 // The play buttons show for a network source, except while Spotify waits for a device.
 function showsTransport(networkSource, spotifyWaits) {

@@ -5,13 +5,13 @@ import Amplora.Ui
 // "Open at login": the desktop's autostart entry for Amplora.
 FormSection {
     id: section
-    title: "Startup"
+    title: qsTr("Startup")
     property LoginItem loginItem
 
     Switch {
         id: loginSwitch
         objectName: "loginSwitch"
-        text: "Open at login"
+        text: qsTr("Open at login")
         checked: section.loginItem ? section.loginItem.enabled : false
         // The switch always shows the real state afterwards, whatever the change did.
         onToggled: {
@@ -22,6 +22,6 @@ FormSection {
     FormNote {
         objectName: "loginMessage"
         text: section.loginItem && section.loginItem.message !== "" ? section.loginItem.message
-              : "Amplora keeps running in the menu bar when its window is closed."
+              : qsTr("Amplora keeps running in the menu bar when its window is closed.")
     }
 }

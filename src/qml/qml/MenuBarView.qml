@@ -55,7 +55,7 @@ ColumnLayout {
         visible: Connection.zones.count > 1
         Layout.fillWidth: true
         spacing: 2
-        Accessible.name: "Zone"
+        Accessible.name: qsTr("Zone")
         Repeater {
             model: Connection.zones
             HardwareButton {
@@ -101,13 +101,15 @@ ColumnLayout {
         spacing: 8
         Repeater {
             model: [
-                { title: "Power", icon: "system-shutdown-symbolic", on: Connection.zoneOn, act: () => Connection.togglePower() },
-                { title: "Mute", icon: "audio-volume-muted-symbolic", on: Volume.muted, act: () => Volume.toggleMute() }
+                { key: "power", title: qsTr("Power", "button that switches the receiver on or off"),
+                  icon: "system-shutdown-symbolic", on: Connection.zoneOn, act: () => Connection.togglePower() },
+                { key: "mute", title: qsTr("Mute", "button that silences the receiver"),
+                  icon: "audio-volume-muted-symbolic", on: Volume.muted, act: () => Volume.toggleMute() }
             ]
             HardwareButton {
                 id: toggle
                 required property var modelData
-                objectName: modelData.title.toLowerCase() + "Toggle"
+                objectName: modelData.key + "Toggle"
                 implicitWidth: 100
                 implicitHeight: 30
                 selected: modelData.on
@@ -157,7 +159,7 @@ ColumnLayout {
                 from: Volume.minDB
                 to: view.sliderTop
                 stepSize: Volume.stepDB
-                Accessible.name: "Volume"
+                Accessible.name: qsTr("Volume")
                 onMoved: Volume.setVolume(value)
                 // Follows the receiver, except while the user holds the handle.
                 Binding on value {
@@ -178,7 +180,7 @@ ColumnLayout {
         }
         Text {
             objectName: "capLine"
-            text: "Capped at " + SettingsLogic.decibels(view.sliderTop)
+            text: qsTr("Capped at %1").arg(SettingsLogic.decibels(view.sliderTop))
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 10
@@ -189,7 +191,7 @@ ColumnLayout {
     RowLayout {
         Layout.fillWidth: true
         Text {
-            text: "Input"
+            text: qsTr("Input")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 12
@@ -203,7 +205,7 @@ ColumnLayout {
             textRole: "name"
             valueRole: "key"
             currentIndex: view.inputs.currentIndex
-            Accessible.name: "Input"
+            Accessible.name: qsTr("Input")
             onActivated: (index) => Sources.selectInput(view.inputs.keyAt(index))
             // The Basic style's entry, with the input's name as plain text.
             delegate: ItemDelegate {
@@ -230,7 +232,7 @@ ColumnLayout {
     PanelDivider { Layout.fillWidth: true }
 
     Text {
-        text: "Scenes"
+        text: qsTr("Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
@@ -276,7 +278,7 @@ ColumnLayout {
     // The receiver's own favourites and scene buttons, beside the application's scenes.
     Text {
         visible: Sources.favourites.count > 0
-        text: "Favourites"
+        text: qsTr("Favourites")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
@@ -296,14 +298,14 @@ ColumnLayout {
                 width: Math.min(view.width, implicitWidth)
                 text: name
                 symbol: Desktop.symbol("star.fill")
-                Accessible.description: "Favourite " + number
+                Accessible.description: qsTr("Favourite %1").arg(String(number))
                 onClicked: Sources.recallFavourite(number)
             }
         }
     }
     Text {
         visible: Sources.receiverScenes.count > 0
-        text: "Receiver Scenes"
+        text: qsTr("Receiver Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 12
@@ -347,18 +349,18 @@ ColumnLayout {
         Layout.fillWidth: true
         Button {
             objectName: "openButton"
-            text: "Open Amplora"
+            text: qsTr("Open Amplora")
             onClicked: if (view.shell) view.shell.openMainWindow()
         }
         Button {
             objectName: "settingsButton"
-            text: "Settings\u2026"
+            text: qsTr("Settings\u2026")
             onClicked: if (view.shell) view.shell.openSettings()
         }
         Item { Layout.fillWidth: true }
         Button {
             objectName: "quitButton"
-            text: "Quit"
+            text: qsTr("Quit")
             onClicked: if (view.shell) view.shell.quit()
         }
     }

@@ -8,7 +8,7 @@ HardwareButton {
     property var entries: []
     // Submenus above the entries: [{ key, title, entries }], the entries a list model with the roles key and name.
     property var sections: []
-    property string label: "More"
+    property string label: qsTr("More", "button that lists every entry")
     property bool showSymbol: true
     // The menu exists only while it is open (a receiver lists dozens of inputs and programs), and it is loaded by
     // name, so the controls module it needs is not loaded with the window.

@@ -23,7 +23,7 @@ Item {
     readonly property bool hasProgress: network && total !== undefined && total !== null
 
     Accessible.role: Accessible.Grouping
-    Accessible.name: "Now playing"
+    Accessible.name: qsTr("Now playing")
 
     // A change of what is playing (the cover, the title or the line under it) fades the new one in over 0.6 s;
     // the ticking progress does not count as a change.
@@ -108,7 +108,7 @@ Item {
                 spacing: 8
                 opacity: panel.fade
                 Text {
-                    text: Connection.zoneOn ? "NOW PLAYING" : "STANDBY"
+                    text: Connection.zoneOn ? qsTr("NOW PLAYING") : qsTr("STANDBY")
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
                     font.pixelSize: 15
@@ -119,7 +119,7 @@ Item {
                     id: title
                     objectName: "nowPlayingTitle"
                     width: parent.width
-                    text: panel.spotifyWaits ? "Open Spotify and choose " + panel.deviceName
+                    text: panel.spotifyWaits ? qsTr("Open Spotify and choose %1").arg(panel.deviceName)
                                              : (panel.showsTrack ? NowPlaying.track : Sources.inputName)
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
@@ -134,8 +134,8 @@ Item {
                 Text {
                     id: subtitle
                     width: parent.width
-                    text: !Connection.zoneOn ? "Power is off"
-                                        : (panel.network ? (NowPlaying.hasTrackInfo ? NowPlaying.artist : "Nothing playing") : "")
+                    text: !Connection.zoneOn ? qsTr("Power is off")
+                                        : (panel.network ? (NowPlaying.hasTrackInfo ? NowPlaying.artist : qsTr("Nothing playing")) : "")
                     textFormat: Text.PlainText
                     visible: text.length > 0
                     font.family: Theme.fontFamily
@@ -156,7 +156,7 @@ Item {
                         font.pixelSize: 20
                         color: Theme.alpha(panel.tint, 0.8)
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: "Input " + text
+                        Accessible.name: qsTr("Input %1").arg(text)
                     }
                 }
             }
@@ -167,10 +167,10 @@ Item {
                 visible: panel.spotifyWaits
                 height: 72
                 width: spotifyContent.implicitWidth + 56
-                text: "Open Spotify"
+                text: qsTr("Open Spotify")
                 onClicked: NowPlaying.openSpotify()
                 ToolTipArea {
-                    text: "Opens Spotify so you can choose " + panel.deviceName + " as the device"
+                    text: qsTr("Opens Spotify so you can choose %1 as the device").arg(panel.deviceName)
                     hovered: spotifyButton.hovered
                 }
                 background: Rectangle {
@@ -185,7 +185,7 @@ Item {
                         anchors.centerIn: parent
                         spacing: 10
                         Symbol { name: Desktop.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
-                        Text { text: "Open Spotify"; textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
+                        Text { text: qsTr("Open Spotify"); textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
                     }
                 }
             }
@@ -197,7 +197,7 @@ Item {
                 TransportButton {
                     diameter: 72
                     symbol: Desktop.symbol("backward.end.fill")
-                    accessibleName: "Previous track"
+                    accessibleName: qsTr("Previous track")
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.previousTrack()
@@ -205,14 +205,14 @@ Item {
                 TransportButton {
                     diameter: 92
                     symbol: Desktop.symbol(NowPlaying.playing ? "pause.fill" : "play.fill")
-                    accessibleName: NowPlaying.playing ? "Pause" : "Play"
+                    accessibleName: NowPlaying.playing ? qsTr("Pause", "button") : qsTr("Play", "button")
                     tint: panel.tint
                     onClicked: NowPlaying.togglePlayback()
                 }
                 TransportButton {
                     diameter: 72
                     symbol: Desktop.symbol("forward.end.fill")
-                    accessibleName: "Next track"
+                    accessibleName: qsTr("Next track")
                     tint: panel.tint
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.nextTrack()
@@ -225,28 +225,29 @@ Item {
                     diameter: 56
                     symbol: Desktop.symbol(NowPlaying.repeatMode === "one" ? "repeat.1" : "repeat")
                     caption: NowPlaying.repeatMode === "all" || NowPlaying.repeatMode === "one" || NowPlaying.repeatMode === "off"
-                             ? "" : NowPlaying.repeatMode.toUpperCase()
-                    accessibleName: "Repeat: " + Logic.modeWord(NowPlaying.repeatMode)
+                             ? "" : Logic.modeWord(NowPlaying.repeatMode).toUpperCase()
+                    accessibleName: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode))
                     checkable: true
                     checked: NowPlaying.repeatMode.length > 0 && NowPlaying.repeatMode !== "off"
                     tint: Theme.alpha(panel.tint, NowPlaying.repeatMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.cycleRepeat()
-                    ToolTipArea { text: "Repeat: " + Logic.modeWord(NowPlaying.repeatMode); hovered: parent.hovered }
+                    ToolTipArea { text: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode)); hovered: parent.hovered }
                 }
                 TransportButton {
                     objectName: "shuffleButton"
                     visible: NowPlaying.supportsShuffle
                     diameter: 56
                     symbol: Desktop.symbol("shuffle")
-                    caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? "" : NowPlaying.shuffleMode.toUpperCase()
-                    accessibleName: "Shuffle: " + Logic.modeWord(NowPlaying.shuffleMode)
+                    caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? ""
+                             : Logic.modeWord(NowPlaying.shuffleMode).toUpperCase()
+                    accessibleName: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode))
                     checkable: true
                     checked: NowPlaying.shuffleMode.length > 0 && NowPlaying.shuffleMode !== "off"
                     tint: Theme.alpha(panel.tint, NowPlaying.shuffleMode === "off" ? 0.35 : 1)
                     anchors.verticalCenter: parent.verticalCenter
                     onClicked: NowPlaying.cycleShuffle()
-                    ToolTipArea { text: "Shuffle: " + Logic.modeWord(NowPlaying.shuffleMode); hovered: parent.hovered }
+                    ToolTipArea { text: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode)); hovered: parent.hovered }
                 }
             }
 
@@ -256,7 +257,7 @@ Item {
                 width: parent.width
                 spacing: 12
                 Accessible.role: Accessible.ProgressBar
-                Accessible.name: "Progress"
+                Accessible.name: qsTr("Progress", "position in the track")
                 // Qt's accessible wrapper reads a progress bar's position and range from these, in seconds.
                 readonly property real minimumValue: 0
                 readonly property real maximumValue: panel.total ?? 0

@@ -10,7 +10,7 @@ Column {
         anchors.horizontalCenter: parent.horizontalCenter
         diameter: 104
         symbol: Desktop.symbol("power")
-        accessibleName: Connection.zoneOn ? "Power off" : "Power on"
+        accessibleName: Connection.zoneOn ? qsTr("Power off") : qsTr("Power on")
         onClicked: Connection.togglePower()
     }
     Column {
@@ -22,11 +22,11 @@ Column {
             diameter: 80
             symbol: Desktop.symbol(Volume.muted ? "speaker.slash.fill" : "speaker.wave.2.fill")
             // A switch keeps its name; its checked state says whether the zone is muted.
-            accessibleName: "Mute"
+            accessibleName: qsTr("Mute", "button that silences the receiver")
             checkable: true
             checked: Volume.muted
             onClicked: Volume.toggleMute()
         }
-        SectionHeading { title: "Mute"; anchors.horizontalCenter: parent.horizontalCenter }
+        SectionHeading { title: qsTr("Mute", "button that silences the receiver"); anchors.horizontalCenter: parent.horizontalCenter }
     }
 }

@@ -8,7 +8,7 @@ import Amplora.Ui
 // Picking the receiver: type its address, search the network, or choose one of the receivers found.
 FormSection {
     id: section
-    title: "Receiver"
+    title: qsTr("Receiver", "settings section")
 
     ReceiverSetup {
         id: setup
@@ -28,14 +28,14 @@ FormSection {
             id: addressField
             objectName: "addressField"
             Layout.fillWidth: true
-            placeholderText: "IP address"
-            Accessible.name: "IP address"
+            placeholderText: qsTr("IP address")
+            Accessible.name: qsTr("IP address")
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             onAccepted: setup.connectTo(text)
         }
         Button {
             objectName: "connectButton"
-            text: "Connect"
+            text: qsTr("Connect")
             onClicked: setup.connectTo(addressField.text)
         }
     }
@@ -44,7 +44,7 @@ FormSection {
         Layout.fillWidth: true
         Button {
             objectName: "findButton"
-            text: "Find Receivers"
+            text: qsTr("Find Receivers")
             enabled: !Connection.isScanning
             onClicked: setup.findReceivers()
         }
@@ -58,7 +58,7 @@ FormSection {
         Text {
             objectName: "searchingLabel"
             visible: Connection.isScanning
-            text: "Searching\u2026"
+            text: qsTr("Searching\u2026")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
@@ -84,7 +84,7 @@ FormSection {
         Layout.fillWidth: true
         Button {
             objectName: "testEventsButton"
-            text: "Test Push Events"
+            text: qsTr("Test Push Events")
             enabled: !setup.checkingEvents
             onClicked: setup.checkPushEvents()
         }
@@ -122,7 +122,7 @@ FormSection {
             implicitHeight: 30
             text: modelData.label
             Accessible.role: Accessible.Button
-            Accessible.name: "Select " + modelData.label
+            Accessible.name: qsTr("Select %1", "a found receiver").arg(modelData.label)
             onClicked: setup.choose(index)
             background: Rectangle {
                 radius: 5

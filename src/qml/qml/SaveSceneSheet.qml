@@ -87,7 +87,7 @@ Popup {
     contentItem: ColumnLayout { // qmllint disable deferred-property-id
         spacing: 10
         Text {
-            text: "Save Current as Scene"
+            text: qsTr("Save Current as Scene")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 17
@@ -98,15 +98,15 @@ Popup {
             id: nameField
             objectName: "sceneNameField"
             Layout.fillWidth: true
-            placeholderText: "Scene name"
-            Accessible.name: "Scene name"
+            placeholderText: qsTr("Scene name")
+            Accessible.name: qsTr("Scene name")
             text: sheet.name
             onTextEdited: sheet.name = text
             onAccepted: sheet.save()
         }
         Text {
             objectName: "zoneLine"
-            text: "Current settings in " + sheet.zoneName
+            text: qsTr("Current settings in %1", "a zone").arg(sheet.zoneName)
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
             font.pixelSize: 13
@@ -153,12 +153,12 @@ Popup {
             Item { Layout.fillWidth: true }
             Button {
                 objectName: "cancelButton"
-                text: "Cancel"
+                text: qsTr("Cancel")
                 onClicked: sheet.close()
             }
             Button {
                 objectName: "saveButton"
-                text: "Save"
+                text: qsTr("Save")
                 highlighted: true
                 enabled: sheet.canSave
                 onClicked: sheet.save()

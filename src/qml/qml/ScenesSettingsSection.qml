@@ -9,7 +9,7 @@ import "SettingsLogic.js" as SettingsLogic
 // The stored scenes: run or delete each, and save the receiver's current settings as a new one.
 FormSection {
     id: section
-    title: "Scenes"
+    title: qsTr("Scenes")
     property APISettings api
     readonly property var controller: api ? api.controller : null
     readonly property var scenes: api ? api.scenes : []
@@ -23,7 +23,7 @@ FormSection {
     Text {
         objectName: "noScenes"
         visible: section.scenes.length === 0
-        text: "No scenes yet."
+        text: qsTr("No scenes yet.")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
         font.pixelSize: 13
@@ -62,14 +62,14 @@ FormSection {
                 }
             }
             Button {
-                text: "Run"
+                text: qsTr("Run", "runs a stored scene")
                 // Every row has a "Run" button; the description tells a screen reader which scene it runs.
                 Accessible.description: sceneRow.modelData.name
                 onClicked: section.api.runScene(sceneRow.modelData.name)
             }
             Button {
                 implicitWidth: 34
-                Accessible.name: "Delete " + sceneRow.modelData.name
+                Accessible.name: qsTr("Delete %1", "a stored scene").arg(sceneRow.modelData.name)
                 icon.source: "image://symbol/user-trash-symbolic/ffff6b5e"
                 icon.width: 16
                 icon.height: 16
@@ -87,7 +87,7 @@ FormSection {
 
     Button {
         objectName: "saveSceneButton"
-        text: "Save Current as Scene\u2026"
+        text: qsTr("Save Current as Scene\u2026")
         onClicked: sheet.open()
     }
 

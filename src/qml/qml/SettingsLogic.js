@@ -21,15 +21,16 @@ function signedDecibels(dB) {
 }
 
 function zoneTitle(zone) {
-    return zone === "zone2" ? "Zone 2" : "Main"
+    return zone === "zone2" ? qsTr("Zone 2") : qsTr("Main", "the main zone")
 }
 
 function powerTitle(power) {
-    return power === "on" ? "On" : "Standby"
+    return power === "on" ? qsTr("On", "power state") : qsTr("Standby", "power state")
 }
 
 function sleepTitle(minutes) {
-    return minutes > 0 ? minutes + " min" : "off"
+    return minutes > 0 ? qsTr("%1 min", "minutes of the sleep timer").arg(String(minutes))
+                       : qsTr("off", "the sleep timer")
 }
 
 // One line for a stored scene: its set fields in a fixed order, joined by " · ".
@@ -46,17 +47,17 @@ function sceneSummary(scene) {
     if (isSet(scene.soundMode))
         parts.push(scene.soundMode)
     if (isSet(scene.direct))
-        parts.push(scene.direct ? "Direct on" : "Direct off")
+        parts.push(scene.direct ? qsTr("Direct on") : qsTr("Direct off"))
     if (isSet(scene.volumeDb))
         parts.push(decibels(scene.volumeDb))
     if (isSet(scene.bass))
-        parts.push("bass " + signedDecibels(scene.bass))
+        parts.push(qsTr("bass %1").arg(signedDecibels(scene.bass)))
     if (isSet(scene.treble))
-        parts.push("treble " + signedDecibels(scene.treble))
+        parts.push(qsTr("treble %1").arg(signedDecibels(scene.treble)))
     if (isSet(scene.sub))
-        parts.push("sub " + signedDecibels(scene.sub))
+        parts.push(qsTr("sub %1", "the subwoofer level").arg(signedDecibels(scene.sub)))
     if (isSet(scene.sleep))
-        parts.push("sleep " + sleepTitle(scene.sleep))
+        parts.push(qsTr("sleep %1", "the sleep timer").arg(sleepTitle(scene.sleep)))
     return parts.join(" \u00b7 ")
 }
 
@@ -67,22 +68,24 @@ function sceneFields(status) {
     if (!status)
         return []
     const fields = [
-        { key: "power", label: "Power", value: powerTitle(status.power) },
-        { key: "input", label: "Input", value: status.input }
+        { key: "power", label: qsTr("Power", "whether the receiver is on or in standby"),
+          value: powerTitle(status.power) },
+        { key: "input", label: qsTr("Input"), value: status.input }
     ]
     if (isSet(status.soundMode))
-        fields.push({ key: "soundMode", label: "Sound mode", value: status.soundMode })
+        fields.push({ key: "soundMode", label: qsTr("Sound mode"), value: status.soundMode })
     if (isSet(status.direct))
-        fields.push({ key: "direct", label: "Direct", value: status.direct ? "On" : "Off" })
-    fields.push({ key: "volumeDb", label: "Volume", value: decibels(status.volumeDb) })
+        fields.push({ key: "direct", label: qsTr("Direct", "the Direct sound switch"),
+                      value: status.direct ? qsTr("On", "switch state") : qsTr("Off", "switch state") })
+    fields.push({ key: "volumeDb", label: qsTr("Volume"), value: decibels(status.volumeDb) })
     if (isSet(status.bass))
-        fields.push({ key: "bass", label: "Bass", value: signedDecibels(status.bass) })
+        fields.push({ key: "bass", label: qsTr("Bass"), value: signedDecibels(status.bass) })
     if (isSet(status.treble))
-        fields.push({ key: "treble", label: "Treble", value: signedDecibels(status.treble) })
+        fields.push({ key: "treble", label: qsTr("Treble"), value: signedDecibels(status.treble) })
     if (isSet(status.subwoofer))
-        fields.push({ key: "sub", label: "Subwoofer", value: signedDecibels(status.subwoofer) })
+        fields.push({ key: "sub", label: qsTr("Subwoofer"), value: signedDecibels(status.subwoofer) })
     if (isSet(status.sleep))
-        fields.push({ key: "sleep", label: "Sleep timer", value: sleepTitle(status.sleep), optional: true })
+        fields.push({ key: "sleep", label: qsTr("Sleep timer"), value: sleepTitle(status.sleep), optional: true })
     return fields
 }
 

@@ -29,23 +29,23 @@ ColumnLayout {
     }
 
     FormSection {
-        title: "Display"
+        title: qsTr("Display", "settings section of the window's display mode")
         Layout.fillWidth: true
         Switch {
             objectName: "frontPanelSwitch"
-            text: "Front-panel display"
+            text: qsTr("Front-panel display")
             checked: Settings.frontPanelDisplay
             onToggled: Settings.frontPanelDisplay = checked
         }
     }
 
     FormSection {
-        title: "Safety"
+        title: qsTr("Safety")
         Layout.fillWidth: true
         RowLayout {
             Layout.fillWidth: true
             Text {
-                text: "Maximum volume"
+                text: qsTr("Maximum volume")
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
                 font.family: Theme.fontFamily
@@ -63,14 +63,14 @@ ColumnLayout {
                 implicitWidth: 150
                 font.family: Theme.monoFamily
                 textFromValue: (halfSteps) => SettingsLogic.decibels(halfSteps / 2)
-                Accessible.name: "Maximum volume"
+                Accessible.name: qsTr("Maximum volume")
                 // The stepper counts half decibels; a screen reader reads the decibels from here.
                 Accessible.description: displayText
                 onValueModified: Settings.maxVolumeDB = value / 2
             }
         }
         FormNote {
-            text: "The app never sends a volume above this level."
+            text: qsTr("The app never sends a volume above this level.")
         }
     }
 

@@ -5,7 +5,7 @@ import Amplora.Ui
 // The settings window: the settings form in a scrolling page, in the panel's dark colours.
 FormWindow {
     id: window
-    title: "Amplora Settings"
+    title: qsTr("Amplora Settings")
     width: 460
     height: 720
     minimumWidth: 460

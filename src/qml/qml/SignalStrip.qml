@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 
 import QtQuick
 import Amplora.Ui
+import "Logic.js" as Logic
 
 // The amber "SIGNAL" display under the now-playing tile: format lamps, format, sample rate and bit depth.
 // While it is on screen the store keeps the signal information fresh.
@@ -33,7 +34,7 @@ Item {
             spacing: 0
             Text {
                 anchors.verticalCenter: parent.verticalCenter
-                text: "SIGNAL"
+                text: qsTr("SIGNAL", "heading of the strip with the incoming signal's format")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 11
@@ -66,9 +67,9 @@ Item {
                 spacing: 24
                 Repeater {
                     model: [
-                        { caption: "FORMAT", value: SignalLamps.format },
-                        { caption: "SAMPLE RATE", value: SignalLamps.sampleRate },
-                        { caption: "BIT DEPTH", value: SignalLamps.bitDepth }
+                        { caption: qsTr("FORMAT", "of the audio signal"), value: SignalLamps.format },
+                        { caption: qsTr("SAMPLE RATE"), value: SignalLamps.sampleRate },
+                        { caption: qsTr("BIT DEPTH"), value: SignalLamps.bitDepth }
                     ]
                     Row {
                         id: reading
@@ -107,6 +108,6 @@ Item {
     }
 
     Accessible.role: Accessible.StaticText
-    Accessible.name: "Signal, format " + SignalLamps.format + ", sample rate " + SignalLamps.sampleRate
-                     + ", bit depth " + SignalLamps.bitDepth
+    Accessible.name: Logic.fill(qsTr("Signal, format %1, sample rate %2, bit depth %3"),
+                                [SignalLamps.format, SignalLamps.sampleRate, SignalLamps.bitDepth])
 }

@@ -22,11 +22,12 @@ Rectangle {
         selected: well.minutes > 0
         enabled: Connection.zoneOn
         opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
-        text: "Sleep"
-        Accessible.description: well.minutes > 0 ? well.minutes + " minutes left" : "Off"
+        text: qsTr("Sleep", "button that sets the sleep timer")
+        Accessible.description: well.minutes > 0 ? qsTr("%n minutes left", "", well.minutes)
+                                                  : qsTr("Off", "the sleep timer")
         onClicked: Connection.cycleSleep()
         ToolTipArea {
-            text: "Sleep timer: Off, 30, 60, 90 or 120 minutes"
+            text: qsTr("Sleep timer: Off, 30, 60, 90 or 120 minutes")
             hovered: button.hovered
         }
         contentItem: Column {
@@ -41,7 +42,7 @@ Rectangle {
             Text {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
-                text: "Sleep"
+                text: qsTr("Sleep", "button that sets the sleep timer")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 17

@@ -6,7 +6,7 @@ import Amplora.Ui
 // Favourite sound programs as buttons, then "More" with every program of the zone.
 Column {
     spacing: 22
-    SectionHeading { title: "Sound Mode" }
+    SectionHeading { title: qsTr("Sound Mode") }
     Rectangle {
         height: 74
         width: programs.width + 6
@@ -48,7 +48,7 @@ Column {
                 height: programs.height
                 showSymbol: false
                 entries: Sources.soundPrograms
-                Accessible.name: "All sound programs"
+                Accessible.name: qsTr("All sound programs")
                 onChosen: (id) => Sources.setSoundProgram(id)
             }
         }

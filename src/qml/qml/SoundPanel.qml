@@ -19,14 +19,14 @@ Column {
                                     + Math.max(0, groupCount - 1) * (1 + wideSpacing) > availableWidth
     spacing: 18
 
-    SectionHeading { title: "Sound" }
+    SectionHeading { title: qsTr("Sound", "heading of the tone controls") }
     Row {
         id: controls
         spacing: sound.compact ? 20 : sound.wideSpacing
         KnobColumn {
             objectName: "bass"
             visible: sound.hasTone
-            title: "Bass"
+            title: qsTr("Bass")
             level: Sound.bassDB
             range: Sound.toneRange
             onValueRequested: (v) => Sound.setBassDB(v)
@@ -34,7 +34,7 @@ Column {
         KnobColumn {
             objectName: "treble"
             visible: sound.hasTone
-            title: "Treble"
+            title: qsTr("Treble")
             level: Sound.trebleDB
             range: Sound.toneRange
             onValueRequested: (v) => Sound.setTrebleDB(v)
@@ -43,7 +43,7 @@ Column {
         KnobColumn {
             objectName: "subwoofer"
             visible: sound.hasSubwoofer
-            title: "Subwoofer"
+            title: qsTr("Subwoofer")
             level: Sound.subwooferDB
             range: Sound.subwooferRange
             onValueRequested: (v) => Sound.setSubwooferDB(v)
@@ -51,7 +51,7 @@ Column {
         KnobColumn {
             objectName: "dialogue"
             visible: Sound.supportsDialogue
-            title: "Dialogue"
+            title: qsTr("Dialogue", "the dialogue level")
             level: Sound.dialogueLevel
             range: Sound.dialogueRange
             decibels: false
@@ -72,7 +72,7 @@ Column {
                 objectName: "extraBass"
                 visible: Sound.supportsExtraBass
                 compact: sound.compact
-                title: "Extra Bass"
+                title: qsTr("Extra Bass")
                 on: Sound.extraBass
                 onToggled: Sound.toggleExtraBass()
             }
@@ -80,7 +80,7 @@ Column {
                 objectName: "surroundAI"
                 visible: Sound.supportsSurroundAI
                 compact: sound.compact
-                title: "Surround AI"
+                title: qsTr("Surround AI")
                 on: Sound.surroundAI
                 onToggled: Sound.setSurroundAI(!Sound.surroundAI)
             }
@@ -88,8 +88,8 @@ Column {
                 objectName: "direct"
                 visible: Sound.supportsDirect
                 compact: sound.compact
-                title: "Direct"
-                help: "Direct: plays the source with the least processing"
+                title: qsTr("Direct", "the sound switch that bypasses processing")
+                help: qsTr("Direct: plays the source with the least processing")
                 on: Sound.direct
                 onToggled: Sound.toggleDirect()
             }
@@ -97,8 +97,8 @@ Column {
                 objectName: "enhancer"
                 visible: Sound.supportsEnhancer
                 compact: sound.compact
-                title: "Enhancer"
-                help: "Enhancer: restores the detail of compressed music"
+                title: qsTr("Enhancer")
+                help: qsTr("Enhancer: restores the detail of compressed music")
                 on: Sound.enhancer
                 onToggled: Sound.toggleEnhancer()
             }

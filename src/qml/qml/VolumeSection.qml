@@ -10,7 +10,7 @@ Column {
     readonly property var volume: Volume.volumeDB
     readonly property bool known: volume !== undefined && volume !== null
 
-    SectionHeading { title: "Volume"; anchors.horizontalCenter: parent.horizontalCenter }
+    SectionHeading { title: qsTr("Volume"); anchors.horizontalCenter: parent.horizontalCenter }
 
     KnobControl {
         id: knob
@@ -26,7 +26,7 @@ Column {
         maximumValue: SettingsLogic.sliderTop(Volume.minDB, Volume.maxDB, Volume.stepDB, Volume.capDB)
         dimmed: !Connection.zoneOn
         enabled: Connection.zoneOn
-        accessibleName: "Volume"
+        accessibleName: qsTr("Volume")
         accessibleValue: Logic.decibelAccessibility(section.known ? section.volume : undefined)
         onValueRequested: (v) => Volume.setVolume(v)
 
@@ -62,7 +62,7 @@ Column {
             Text {
                 anchors.horizontalCenter: parent.horizontalCenter
                 visible: Volume.muted
-                text: "MUTED"
+                text: qsTr("MUTED")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
                 font.pixelSize: 13
