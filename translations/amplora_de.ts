@@ -1,4 +1,827 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
+<context>
+    <name>APISettingsSection</name>
+    <message>
+        <source>API</source>
+        <comment>settings section of the local HTTP API</comment>
+        <translation>API</translation>
+    </message>
+    <message>
+        <source>Local HTTP API</source>
+        <translation>Lokale HTTP-API</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <comment>network port</comment>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Localhost only</source>
+        <translation>Nur localhost</translation>
+    </message>
+    <message>
+        <source>Token</source>
+        <translation>Token</translation>
+    </message>
+    <message>
+        <source>Token hidden</source>
+        <translation>Token verborgen</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <comment>the token</comment>
+        <translation>Verbergen</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <comment>the token</comment>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>Copied</source>
+        <comment>the token</comment>
+        <translation>Kopiert</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <comment>the token</comment>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Regenerate Token</source>
+        <translation>Token erneuern</translation>
+    </message>
+    <message>
+        <source>Callers send “Authorization: Bearer &lt;token&gt;”. Regenerating stops the old token at once. Turn off Localhost only to reach the API from another machine, such as Home Assistant.</source>
+        <translation>Aufrufer senden „Authorization: Bearer &lt;token&gt;“. Ein erneuertes Token macht das alte sofort ungültig. Schalten Sie „Nur localhost“ aus, um die API von einem anderen Rechner aus zu erreichen, etwa von Home Assistant.</translation>
+    </message>
+</context>
+<context>
+    <name>ControlPanel</name>
+    <message>
+        <source>Input</source>
+        <comment>heading of the input buttons</comment>
+        <translation>Eingang</translation>
+    </message>
+</context>
+<context>
+    <name>FrontPanelDisplayView</name>
+    <message>
+        <source>NOT CONNECTED</source>
+        <translation>NICHT VERBUNDEN</translation>
+    </message>
+    <message>
+        <source>STANDBY</source>
+        <translation>STANDBY</translation>
+    </message>
+    <message>
+        <source>%1 on</source>
+        <comment>a lit indicator</comment>
+        <translation>%1 an</translation>
+    </message>
+    <message>
+        <source>%1 off</source>
+        <comment>an unlit indicator</comment>
+        <translation>%1 aus</translation>
+    </message>
+    <message>
+        <source>SLEEP %1</source>
+        <translation>SLEEP %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Sleep timer, %n minutes left</source>
+        <translation>
+            <numerusform>Sleep-Timer, noch %n Minute</numerusform>
+            <numerusform>Sleep-Timer, noch %n Minuten</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Input %1, volume %2</source>
+        <translation>Eingang %1, Lautstärke %2</translation>
+    </message>
+    <message>
+        <source>Show Controls</source>
+        <translation>Bedienfeld anzeigen</translation>
+    </message>
+    <message>
+        <source>Return to receiver controls</source>
+        <translation>Zurück zur Receiver-Bedienung</translation>
+    </message>
+</context>
+<context>
+    <name>InputRow</name>
+    <message>
+        <source>Favourites</source>
+        <translation>Favoriten</translation>
+    </message>
+    <message>
+        <source>Receiver Scenes</source>
+        <translation>Receiver-Szenen</translation>
+    </message>
+    <message>
+        <source>More inputs</source>
+        <translation>Weitere Eingänge</translation>
+    </message>
+</context>
+<context>
+    <name>KeysOverlay</name>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <comment>keys: what they do</comment>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LampButton</name>
+    <message>
+        <source>On</source>
+        <comment>state of a sound switch</comment>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <comment>state of a sound switch</comment>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <comment>state of a sound switch</comment>
+        <translation>EIN</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <comment>state of a sound switch</comment>
+        <translation>AUS</translation>
+    </message>
+</context>
+<context>
+    <name>Logic</name>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 decibels</source>
+        <translation>%1 Dezibel</translation>
+    </message>
+    <message>
+        <source>Max %1 dB</source>
+        <comment>the highest volume the app sends</comment>
+        <translation>Max. %1 dB</translation>
+    </message>
+    <message>
+        <source>Level %1</source>
+        <translation>Stufe %1</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <comment>minutes left on the sleep timer</comment>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <comment>the sleep timer</comment>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <comment>repeat or shuffle mode</comment>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <comment>shuffle mode</comment>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>One</source>
+        <comment>repeat mode: the current track again and again</comment>
+        <translation>Ein Titel</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <comment>repeat mode: every track</comment>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Songs</source>
+        <comment>shuffle mode</comment>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Albums</source>
+        <comment>shuffle mode</comment>
+        <translation>Alben</translation>
+    </message>
+    <message>
+        <source>Not available</source>
+        <translation>Nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <comment>elapsed and total time of a track</comment>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>MUTE</source>
+        <comment>the front-panel display while the zone is muted</comment>
+        <translation>STUMM</translation>
+    </message>
+    <message>
+        <source>VOLUME UNKNOWN</source>
+        <translation>LAUTSTÄRKE UNBEKANNT</translation>
+    </message>
+    <message>
+        <source>Up  +  =</source>
+        <comment>keys</comment>
+        <translation>Pfeil hoch  +  =</translation>
+    </message>
+    <message>
+        <source>Volume up one step</source>
+        <translation>Lautstärke einen Schritt höher</translation>
+    </message>
+    <message>
+        <source>Down  -</source>
+        <comment>keys</comment>
+        <translation>Pfeil runter  -</translation>
+    </message>
+    <message>
+        <source>Volume down one step</source>
+        <translation>Lautstärke einen Schritt tiefer</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <comment>key that mutes</comment>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Mute or unmute</source>
+        <translation>Stummschalten ein oder aus</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <comment>key</comment>
+        <translation>Leertaste</translation>
+    </message>
+    <message>
+        <source>Play or pause, while the play buttons are shown</source>
+        <translation>Wiedergabe oder Pause, solange die Wiedergabetasten zu sehen sind</translation>
+    </message>
+    <message>
+        <source>Ctrl+1 … Ctrl+9</source>
+        <comment>keys</comment>
+        <translation>Strg+1 … Strg+9</translation>
+    </message>
+    <message>
+        <source>Inputs 1 to 9: the input buttons from the left, then the others as &quot;More&quot; lists them</source>
+        <translation>Eingänge 1 bis 9: die Eingangstasten von links, dann die übrigen wie unter „Mehr“</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+D</source>
+        <comment>keys</comment>
+        <translation>Strg+Umschalt+D</translation>
+    </message>
+    <message>
+        <source>Front-panel display on or off</source>
+        <translation>Frontdisplay ein oder aus</translation>
+    </message>
+    <message>
+        <source>Escape</source>
+        <comment>key</comment>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Leave the display or this list</source>
+        <translation>Display oder diese Liste verlassen</translation>
+    </message>
+    <message>
+        <source>Arrow keys</source>
+        <translation>Pfeiltasten</translation>
+    </message>
+    <message>
+        <source>Turn the knob that has the focus</source>
+        <translation>Den Regler mit dem Fokus drehen</translation>
+    </message>
+    <message>
+        <source>F1  ?</source>
+        <comment>keys</comment>
+        <translation>F1  ?</translation>
+    </message>
+    <message>
+        <source>Show or hide this list</source>
+        <translation>Diese Liste ein- oder ausblenden</translation>
+    </message>
+</context>
+<context>
+    <name>LoginItemSection</name>
+    <message>
+        <source>Startup</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Open at login</source>
+        <translation>Bei der Anmeldung öffnen</translation>
+    </message>
+    <message>
+        <source>Amplora keeps running in the menu bar when its window is closed.</source>
+        <translation>Amplora läuft in der Menüleiste weiter, wenn sein Fenster geschlossen ist.</translation>
+    </message>
+</context>
+<context>
+    <name>MenuBarView</name>
+    <message>
+        <source>Zone</source>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <source>Power</source>
+        <comment>button that switches the receiver on or off</comment>
+        <translation>Ein/Aus</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <comment>button that silences the receiver</comment>
+        <translation>Stumm</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Capped at %1</source>
+        <translation>Begrenzt auf %1</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Eingang</translation>
+    </message>
+    <message>
+        <source>Scenes</source>
+        <translation>Szenen</translation>
+    </message>
+    <message>
+        <source>Favourites</source>
+        <translation>Favoriten</translation>
+    </message>
+    <message>
+        <source>Favourite %1</source>
+        <translation>Favorit %1</translation>
+    </message>
+    <message>
+        <source>Receiver Scenes</source>
+        <translation>Receiver-Szenen</translation>
+    </message>
+    <message>
+        <source>Open Amplora</source>
+        <translation>Amplora öffnen</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>MoreMenu</name>
+    <message>
+        <source>More</source>
+        <comment>button that lists every entry</comment>
+        <translation>Mehr</translation>
+    </message>
+</context>
+<context>
+    <name>NowPlayingPanel</name>
+    <message>
+        <source>Now playing</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <source>NOW PLAYING</source>
+        <translation>WIEDERGABE</translation>
+    </message>
+    <message>
+        <source>STANDBY</source>
+        <translation>STANDBY</translation>
+    </message>
+    <message>
+        <source>Open Spotify and choose %1</source>
+        <translation>Öffnen Sie Spotify und wählen Sie %1</translation>
+    </message>
+    <message>
+        <source>Power is off</source>
+        <translation>Ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Nothing playing</source>
+        <translation>Keine Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Input %1</source>
+        <translation>Eingang %1</translation>
+    </message>
+    <message>
+        <source>Open Spotify</source>
+        <translation>Spotify öffnen</translation>
+    </message>
+    <message>
+        <source>Opens Spotify so you can choose %1 as the device</source>
+        <translation>Öffnet Spotify, damit Sie %1 als Gerät wählen können</translation>
+    </message>
+    <message>
+        <source>Previous track</source>
+        <translation>Vorheriger Titel</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <comment>button</comment>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <comment>button</comment>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Next track</source>
+        <translation>Nächster Titel</translation>
+    </message>
+    <message>
+        <source>Repeat: %1</source>
+        <translation>Wiederholen: %1</translation>
+    </message>
+    <message>
+        <source>Shuffle: %1</source>
+        <translation>Zufällige Wiedergabe: %1</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <comment>position in the track</comment>
+        <translation>Fortschritt</translation>
+    </message>
+</context>
+<context>
+    <name>PowerMuteColumn</name>
+    <message>
+        <source>Power off</source>
+        <translation>Ausschalten</translation>
+    </message>
+    <message>
+        <source>Power on</source>
+        <translation>Einschalten</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <comment>button that silences the receiver</comment>
+        <translation>Stumm</translation>
+    </message>
+</context>
+<context>
+    <name>ReceiverDiscoverySection</name>
+    <message>
+        <source>Receiver</source>
+        <comment>settings section</comment>
+        <translation>Receiver</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>IP-Adresse</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Verbinden</translation>
+    </message>
+    <message>
+        <source>Find Receivers</source>
+        <translation>Receiver suchen</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Suche …</translation>
+    </message>
+    <message>
+        <source>Test Push Events</source>
+        <translation>Push-Ereignisse testen</translation>
+    </message>
+    <message>
+        <source>Select %1</source>
+        <comment>a found receiver</comment>
+        <translation>%1 auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>SaveSceneSheet</name>
+    <message>
+        <source>Save Current as Scene</source>
+        <translation>Aktuelles als Szene speichern</translation>
+    </message>
+    <message>
+        <source>Scene name</source>
+        <translation>Szenenname</translation>
+    </message>
+    <message>
+        <source>Current settings in %1</source>
+        <comment>a zone</comment>
+        <translation>Aktuelle Einstellungen in %1</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+</context>
+<context>
+    <name>ScenesSettingsSection</name>
+    <message>
+        <source>Scenes</source>
+        <translation>Szenen</translation>
+    </message>
+    <message>
+        <source>No scenes yet.</source>
+        <translation>Noch keine Szenen.</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <comment>runs a stored scene</comment>
+        <translation>Ausführen</translation>
+    </message>
+    <message>
+        <source>Delete %1</source>
+        <comment>a stored scene</comment>
+        <translation>%1 löschen</translation>
+    </message>
+    <message>
+        <source>Save Current as Scene…</source>
+        <translation>Aktuelles als Szene speichern …</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsLogic</name>
+    <message>
+        <source>Zone 2</source>
+        <translation>Zone 2</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <comment>the main zone</comment>
+        <translation>Hauptzone</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <comment>power state</comment>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Standby</source>
+        <comment>power state</comment>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <comment>minutes of the sleep timer</comment>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <comment>the sleep timer</comment>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>Direct on</source>
+        <translation>Direct ein</translation>
+    </message>
+    <message>
+        <source>Direct off</source>
+        <translation>Direct aus</translation>
+    </message>
+    <message>
+        <source>bass %1</source>
+        <translation>Bass %1</translation>
+    </message>
+    <message>
+        <source>treble %1</source>
+        <translation>Höhen %1</translation>
+    </message>
+    <message>
+        <source>sub %1</source>
+        <comment>the subwoofer level</comment>
+        <translation>Sub %1</translation>
+    </message>
+    <message>
+        <source>sleep %1</source>
+        <comment>the sleep timer</comment>
+        <translation>Sleep-Timer %1</translation>
+    </message>
+    <message>
+        <source>Power</source>
+        <comment>whether the receiver is on or in standby</comment>
+        <translation>Betrieb</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Eingang</translation>
+    </message>
+    <message>
+        <source>Sound mode</source>
+        <translation>Klangprogramm</translation>
+    </message>
+    <message>
+        <source>Direct</source>
+        <comment>the Direct sound switch</comment>
+        <translation>Direct</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <comment>switch state</comment>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <comment>switch state</comment>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>Bass</translation>
+    </message>
+    <message>
+        <source>Treble</source>
+        <translation>Höhen</translation>
+    </message>
+    <message>
+        <source>Subwoofer</source>
+        <translation>Subwoofer</translation>
+    </message>
+    <message>
+        <source>Sleep timer</source>
+        <translation>Sleep-Timer</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsView</name>
+    <message>
+        <source>Display</source>
+        <comment>settings section of the window&apos;s display mode</comment>
+        <translation>Anzeige</translation>
+    </message>
+    <message>
+        <source>Front-panel display</source>
+        <translation>Frontdisplay</translation>
+    </message>
+    <message>
+        <source>Safety</source>
+        <translation>Sicherheit</translation>
+    </message>
+    <message>
+        <source>Maximum volume</source>
+        <translation>Maximale Lautstärke</translation>
+    </message>
+    <message>
+        <source>The app never sends a volume above this level.</source>
+        <translation>Die App sendet nie eine höhere Lautstärke als diese.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <source>Amplora Settings</source>
+        <translation>Amplora-Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>SignalStrip</name>
+    <message>
+        <source>SIGNAL</source>
+        <comment>heading of the strip with the incoming signal&apos;s format</comment>
+        <translation>SIGNAL</translation>
+    </message>
+    <message>
+        <source>FORMAT</source>
+        <comment>of the audio signal</comment>
+        <translation>FORMAT</translation>
+    </message>
+    <message>
+        <source>SAMPLE RATE</source>
+        <translation>ABTASTRATE</translation>
+    </message>
+    <message>
+        <source>BIT DEPTH</source>
+        <translation>BITTIEFE</translation>
+    </message>
+    <message>
+        <source>Signal, format %1, sample rate %2, bit depth %3</source>
+        <translation>Signal, Format %1, Abtastrate %2, Bittiefe %3</translation>
+    </message>
+</context>
+<context>
+    <name>SleepButton</name>
+    <message>
+        <source>Sleep</source>
+        <comment>button that sets the sleep timer</comment>
+        <translation>Sleep</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minutes left</source>
+        <translation>
+            <numerusform>Noch %n Minute</numerusform>
+            <numerusform>Noch %n Minuten</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <comment>the sleep timer</comment>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Sleep timer: Off, 30, 60, 90 or 120 minutes</source>
+        <translation>Sleep-Timer: Aus, 30, 60, 90 oder 120 Minuten</translation>
+    </message>
+</context>
+<context>
+    <name>SoundModeRow</name>
+    <message>
+        <source>Sound Mode</source>
+        <translation>Klangprogramm</translation>
+    </message>
+    <message>
+        <source>All sound programs</source>
+        <translation>Alle Klangprogramme</translation>
+    </message>
+</context>
+<context>
+    <name>SoundPanel</name>
+    <message>
+        <source>Sound</source>
+        <comment>heading of the tone controls</comment>
+        <translation>Klang</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>Bass</translation>
+    </message>
+    <message>
+        <source>Treble</source>
+        <translation>Höhen</translation>
+    </message>
+    <message>
+        <source>Subwoofer</source>
+        <translation>Subwoofer</translation>
+    </message>
+    <message>
+        <source>Dialogue</source>
+        <comment>the dialogue level</comment>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Extra Bass</source>
+        <translation>Extra Bass</translation>
+    </message>
+    <message>
+        <source>Surround AI</source>
+        <translation>Surround AI</translation>
+    </message>
+    <message>
+        <source>Direct</source>
+        <comment>the sound switch that bypasses processing</comment>
+        <translation>Direct</translation>
+    </message>
+    <message>
+        <source>Direct: plays the source with the least processing</source>
+        <translation>Direct: gibt die Quelle mit möglichst wenig Bearbeitung wieder</translation>
+    </message>
+    <message>
+        <source>Enhancer</source>
+        <translation>Enhancer</translation>
+    </message>
+    <message>
+        <source>Enhancer: restores the detail of compressed music</source>
+        <translation>Enhancer: stellt die Details komprimierter Musik wieder her</translation>
+    </message>
+</context>
+<context>
+    <name>VolumeSection</name>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <source>MUTED</source>
+        <translation>STUMMGESCHALTET</translation>
+    </message>
+</context>
 </TS>
