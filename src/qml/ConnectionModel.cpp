@@ -6,6 +6,7 @@
 #include "qml/StoreReadings.h"
 #include "qml/UiContext.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 namespace amplora {
@@ -19,7 +20,13 @@ QString shownName(const ReceiverStore &store, Zone zone)
 {
     const std::optional<NameText> &names = store.state().names();
     const auto name = names ? names->zoneName(zone) : std::nullopt;
-    return name.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone2"));
+    if (name) {
+        return *name;
+    }
+    if (zone == Zone::main) {
+        return QCoreApplication::translate("amplora::ConnectionModel", "Main", "zone menu entry, no name known");
+    }
+    return QCoreApplication::translate("amplora::ConnectionModel", "Zone2", "zone menu entry, no name known");
 }
 
 } // namespace

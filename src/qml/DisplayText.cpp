@@ -2,6 +2,7 @@
 
 #include "core/store/ReceiverStore.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace amplora::DisplayText {
@@ -10,32 +11,36 @@ QString statusLine(const ReceiverStore &store)
 {
     QStringList segments;
     if (store.launch().mock) {
-        segments.append(QStringLiteral("MOCK DATA"));
+        segments.append(QCoreApplication::translate(
+            "amplora::DisplayText", "MOCK DATA", "footer: the window shows sample data, not a receiver"));
     }
     if (store.transport() && store.transport()->isReadOnly()) {
-        segments.append(QStringLiteral("READ-ONLY"));
+        segments.append(QCoreApplication::translate(
+            "amplora::DisplayText", "READ-ONLY", "footer: no command reaches the receiver"));
     }
     const ConnectionState &connection = store.connection();
     switch (connection.kind()) {
     case ConnectionState::Kind::idle:
     case ConnectionState::Kind::connecting:
-        segments.append(QStringLiteral("Connecting\u2026"));
+        segments.append(QCoreApplication::translate("amplora::DisplayText", "Connecting\u2026"));
         break;
     case ConnectionState::Kind::connected:
         switch (store.updates()) {
         case UpdatesState::push:
-            segments.append(QStringLiteral("Live \u00B7 push events"));
+            segments.append(QCoreApplication::translate("amplora::DisplayText", "Live \u00B7 push events"));
             break;
         case UpdatesState::polling:
-            segments.append(QStringLiteral("Live \u00B7 polling"));
+            segments.append(QCoreApplication::translate("amplora::DisplayText", "Live \u00B7 polling"));
             break;
         case UpdatesState::stale:
-            segments.append(QStringLiteral("Stale"));
+            segments.append(QCoreApplication::translate(
+                "amplora::DisplayText", "Stale", "footer: the shown state may be out of date"));
             break;
         }
         break;
     case ConnectionState::Kind::failed:
-        segments.append(QStringLiteral("Offline: ") + connection.reason());
+        // The reason is the connection error's own text, the one the log and the local API carry.
+        segments.append(QCoreApplication::translate("amplora::DisplayText", "Offline: %1").arg(connection.reason()));
         break;
     }
     if (const std::optional<QString> &notice = store.addressNotice()) {
@@ -49,7 +54,14 @@ QString zoneTitle(const ReceiverStore &store)
     const Zone zone = store.selectedZone();
     const std::optional<NameText> &names = store.state().names();
     const std::optional<QString> zoneName = names ? names->zoneName(zone) : std::nullopt;
-    QStringList parts { zoneName.value_or(zone == Zone::main ? QStringLiteral("Main") : QStringLiteral("Zone 2")) };
+    QStringList parts;
+    if (zoneName) {
+        parts.append(*zoneName);
+    } else if (zone == Zone::main) {
+        parts.append(QCoreApplication::translate("amplora::DisplayText", "Main", "zone title, no name known"));
+    } else {
+        parts.append(QCoreApplication::translate("amplora::DisplayText", "Zone 2", "zone title, no name known"));
+    }
     const std::optional<DeviceInfo> &device = store.state().deviceInfo();
     if (device && device->modelName) {
         parts.append(*device->modelName);

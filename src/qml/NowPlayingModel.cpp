@@ -162,7 +162,8 @@ QString NowPlayingModel::spotifyDeviceName() const
 {
     const std::optional<NameText> &names = m_store.state().names();
     const auto name = names ? names->zoneName(m_store.selectedZone()) : std::nullopt;
-    return name && !name->isEmpty() ? *name : QStringLiteral("this receiver");
+    //: Stands in for the zone's name in "Open Spotify and choose %1", so it is what the user picks there.
+    return name && !name->isEmpty() ? *name : tr("this receiver", "the Spotify device to choose");
 }
 
 void NowPlayingModel::togglePlayback()

@@ -16,11 +16,12 @@ SignalStripValues stripValues(const ReceiverStore &store)
     return SignalStripValues::from(store.currentSignalInfo(), store.canFetchSignal());
 }
 
-Choice lamp(const QString &word, bool lit)
+// The key stays the same in every language; the name is the lamp's caption.
+Choice lamp(const QString &key, const QString &caption, bool lit)
 {
     Choice choice;
-    choice.key = word;
-    choice.name = word;
+    choice.key = key;
+    choice.name = caption;
     choice.current = lit;
     return choice;
 }
@@ -60,22 +61,26 @@ void SignalModel::updateIndicators()
     const auto on = [&status](const std::optional<bool> ZoneStatus::*field) {
         return status && ((*status).*field).value_or(false);
     };
-    QList<Choice> rows { lamp(QStringLiteral("MAIN"), m_store.selectedZone() == Zone::main),
-        lamp(QStringLiteral("ZONE2"), m_store.selectedZone() == Zone::zone2) };
+    QList<Choice> rows { lamp(QStringLiteral("MAIN"), tr("MAIN", "front-panel lamp: the main zone is selected"),
+                             m_store.selectedZone() == Zone::main),
+        lamp(QStringLiteral("ZONE2"), tr("ZONE2", "front-panel lamp: zone 2 is selected"),
+            m_store.selectedZone() == Zone::zone2) };
     if (m_store.supportsDirect()) {
         const bool direct = status && Direct::state(*status, StoreReadings::zoneFeatures(m_store)).value_or(false);
-        rows.append(lamp(functions.contains(QStringLiteral("pure_direct")) ? QStringLiteral("PURE DIRECT")
-                                                                           : QStringLiteral("DIRECT"),
-            direct));
+        const bool pure = functions.contains(QStringLiteral("pure_direct"));
+        rows.append(pure ? lamp(QStringLiteral("PURE DIRECT"), tr("PURE DIRECT", "front-panel lamp"), direct)
+                         : lamp(QStringLiteral("DIRECT"), tr("DIRECT", "front-panel lamp"), direct));
     }
     if (m_store.supportsEnhancer()) {
-        rows.append(lamp(QStringLiteral("ENHANCER"), on(&ZoneStatus::enhancer)));
+        rows.append(lamp(QStringLiteral("ENHANCER"), tr("ENHANCER", "front-panel lamp"), on(&ZoneStatus::enhancer)));
     }
     if (m_store.supportsExtraBass()) {
-        rows.append(lamp(QStringLiteral("EXTRA BASS"), on(&ZoneStatus::extraBass)));
+        rows.append(
+            lamp(QStringLiteral("EXTRA BASS"), tr("EXTRA BASS", "front-panel lamp"), on(&ZoneStatus::extraBass)));
     }
     if (m_store.supportsSurroundAI()) {
-        rows.append(lamp(QStringLiteral("SURROUND:AI"), on(&ZoneStatus::surroundAi)));
+        rows.append(
+            lamp(QStringLiteral("SURROUND:AI"), tr("SURROUND:AI", "front-panel lamp"), on(&ZoneStatus::surroundAi)));
     }
     m_indicators.setRows(std::move(rows));
 }
@@ -84,8 +89,9 @@ void SignalModel::updateFormatLamps()
 {
     const auto values = stripValues(m_store);
     QList<Choice> rows;
+    // Format names (DOLBY, DTS:X) are the formats' own names in every language.
     for (const FormatLight light : allFormatLights) {
-        rows.append(lamp(rawValue(light), values.lights.contains(light)));
+        rows.append(lamp(rawValue(light), rawValue(light), values.lights.contains(light)));
     }
     m_formatLamps.setRows(std::move(rows));
 }
@@ -136,16 +142,16 @@ QString SignalModel::detail() const
 {
     const auto info = m_store.currentSignalInfo();
     if (!info || !info->audio) {
-        return QStringLiteral("No signal information");
+        return tr("No signal information");
     }
     const auto &audio = *info->audio;
     if (audio.error.value_or(0) != 0) {
-        return QStringLiteral("Signal error");
+        return tr("Signal error", "the receiver reports an error in the audio signal");
     }
     if (audio.bitrate && *audio.bitrate > 0) {
-        return QStringLiteral("%1 kbps").arg(*audio.bitrate);
+        return tr("%1 kbps", "bit rate of the audio signal").arg(*audio.bitrate);
     }
-    return QStringLiteral("Signal locked");
+    return tr("Signal locked", "the receiver has locked on to the audio signal");
 }
 
 } // namespace amplora

@@ -125,7 +125,7 @@ void SourcesModel::updateReceiverScenes()
     // The features give the scene buttons no names; the receiver's own remote numbers them.
     QList<Choice> rows;
     for (int number = 1; number <= m_store.receiverSceneCount(); ++number) {
-        rows.append(numbered(number, QStringLiteral("Scene %1").arg(number)));
+        rows.append(numbered(number, tr("Scene %1", "one of the receiver's numbered scene buttons").arg(number)));
     }
     m_receiverScenes.setRows(std::move(rows));
 }

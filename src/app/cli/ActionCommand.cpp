@@ -11,6 +11,7 @@
 #include "core/capabilities/Power.h"
 #include "core/store/AppSettings.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QSettings>
 #include <QTextStream>
@@ -25,7 +26,8 @@ namespace {
 
 QString actionUsage()
 {
-    return QStringLiteral(
+    //: Keep the command and option names, the upper-case placeholders and the examples as they are.
+    return QCoreApplication::translate("amplora::cli",
         "Usage: amplora action [--verbose] NAME [ARGS]\n"
         "\n"
         "Asks the running Amplora to act on the receiver, with the volume cap, read-only mode and name\n"
@@ -47,7 +49,8 @@ QString actionUsage()
 
 QString tokenUsage()
 {
-    return QStringLiteral(
+    //: Keep the command and option names, the upper-case placeholders and the examples as they are.
+    return QCoreApplication::translate("amplora::cli",
         "Usage: amplora api-token [--regenerate] [--mock] [--verbose]\n"
         "\n"
         "Prints the local API's bearer token, creating it when none is stored. --regenerate replaces it; the\n"

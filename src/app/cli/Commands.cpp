@@ -4,6 +4,7 @@
 #include "app/startup/AmploraApp.h"
 #include "core/protocol/SharedNetworkAccess.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -15,7 +16,8 @@ namespace {
 
 QString usage()
 {
-    return QStringLiteral(
+    //: Keep the command and option names, the upper-case placeholders and the examples as they are.
+    return QCoreApplication::translate("amplora::cli",
         "Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]\n"
         "       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions\n"
         "       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)\n"

@@ -5,6 +5,7 @@
 #include "core/discovery/MockDiscovery.h"
 #include "core/discovery/ReceiverDiscovery.h"
 
+#include <QCoreApplication>
 #include <QCoroTask>
 #include <QTextStream>
 
@@ -17,7 +18,8 @@ namespace {
 
 QString usage()
 {
-    return QStringLiteral(
+    //: Keep the command and option names, the upper-case placeholders and the examples as they are.
+    return QCoreApplication::translate("amplora::cli",
         "Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]\n"
         "\n"
         "Searches the local network for receivers (about 3 seconds plus their answers) and prints one line\n"

@@ -7,6 +7,7 @@
 #include "core/protocol/YXCClient.h"
 #include "core/protocol/YXCEncoder.h"
 
+#include <QCoreApplication>
 #include <QCoroTask>
 
 #include <cmath>
@@ -19,7 +20,8 @@ namespace {
 
 QString usage()
 {
-    return QStringLiteral(
+    //: Keep the command and option names, the upper-case placeholders and the examples as they are.
+    return QCoreApplication::translate("amplora::cli",
         "Usage: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]\n"
         "\n"
         "Sends one command to a receiver through Amplora's own client and prints the answer as Amplora\n"

@@ -13,6 +13,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 
 namespace amplora::app {
@@ -74,13 +75,16 @@ QString APIController::State::statusLine() const
 {
     switch (kind) {
     case Kind::off:
-        return QStringLiteral("API off");
+        return QCoreApplication::translate("amplora::app::APIController", "API off", "the local API's state");
     case Kind::starting:
-        return QStringLiteral("API starting\u2026");
+        return QCoreApplication::translate(
+            "amplora::app::APIController", "API starting\u2026", "the local API's state");
     case Kind::running:
-        return QStringLiteral("API running at ") + detail;
+        //: %1 is the API's base URL.
+        return QCoreApplication::translate("amplora::app::APIController", "API running at %1").arg(detail);
     case Kind::failed:
-        return QStringLiteral("API error: ") + detail;
+        // The reason stays as the log carries it.
+        return QCoreApplication::translate("amplora::app::APIController", "API error: %1").arg(detail);
     }
     return {};
 }
@@ -383,7 +387,7 @@ QCoro::Task<bool> APIController::saveScene(api::ReceiverScene scene)
         setSceneMessage(saved.error().description());
         co_return false;
     }
-    setSceneMessage(QStringLiteral("Saved ") + name + u'.');
+    setSceneMessage(tr("Saved %1.", "a scene was saved").arg(name));
     co_await refreshScenes();
     co_return true;
 }
@@ -400,8 +404,9 @@ QCoro::Task<> APIController::runScene(QString name)
         setSceneMessage(ran.error().description());
         co_return;
     }
-    setSceneMessage(
-        QStringLiteral("Ran ") + ran->scene + QStringLiteral(": ") + ran->applied.join(QStringLiteral(", ")) + u'.');
+    // The applied settings are named by their API fields.
+    //: %1 is the scene, %2 the settings it applied.
+    setSceneMessage(tr("Ran %1: %2.", "a scene was run").arg(ran->scene, ran->applied.join(QStringLiteral(", "))));
 }
 
 QCoro::Task<> APIController::deleteScene(QString name)
@@ -420,7 +425,7 @@ QCoro::Task<> APIController::deleteScene(QString name)
         setSceneMessage(api::RouterErrors::sceneNotFound(name).message);
         co_return;
     }
-    setSceneMessage(QStringLiteral("Deleted ") + name + u'.');
+    setSceneMessage(tr("Deleted %1.", "a scene was deleted").arg(name));
     co_await refreshScenes();
 }
 

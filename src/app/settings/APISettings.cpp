@@ -281,7 +281,7 @@ bool APISettings::copyToken()
 void APISettings::readCurrentStatus()
 {
     if (!m_controller || !m_store) {
-        Q_EMIT currentStatusRead({}, QStringLiteral("The receiver is not available."));
+        Q_EMIT currentStatusRead({}, tr("The receiver is not available."));
         return;
     }
     const api::Zone zone = ReceiverControlAdapter::apiZone(m_store->selectedZone());
@@ -292,7 +292,7 @@ void APISettings::saveScene(const QVariantMap &map)
 {
     const auto scene = sceneFromMap(map);
     if (!m_controller || !scene) {
-        Q_EMIT sceneSaveFinished(false, QStringLiteral("The scene could not be read."));
+        Q_EMIT sceneSaveFinished(false, tr("The scene could not be read."));
         return;
     }
     save(this, m_controller, *scene);

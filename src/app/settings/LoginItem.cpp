@@ -125,15 +125,16 @@ Result<Done, LoginItemError> LoginItem::registerEntry() const
     const QString path = entryPath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
-        return Failure { LoginItemError(QStringLiteral("Couldn't create the folder %1.").arg(folder)) };
+        return Failure { LoginItemError(tr("Couldn't create the folder %1.").arg(folder)) };
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return Failure { LoginItemError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString())) };
+        //: %1 is the file, %2 the system's reason.
+        return Failure { LoginItemError(tr("Couldn't write %1: %2").arg(path, file.errorString())) };
     }
     file.write(entryText(m_program));
     if (!commitDurably(file)) {
-        return Failure { LoginItemError(QStringLiteral("Couldn't write %1: %2").arg(path, file.errorString())) };
+        return Failure { LoginItemError(tr("Couldn't write %1: %2").arg(path, file.errorString())) };
     }
     return Done {};
 }
@@ -145,8 +146,7 @@ Result<Done, LoginItemError> LoginItem::unregisterEntry() const
         return Done {};
     }
     if (!file.remove()) {
-        return Failure { LoginItemError(
-            QStringLiteral("Couldn't remove %1: %2").arg(file.fileName(), file.errorString())) };
+        return Failure { LoginItemError(tr("Couldn't remove %1: %2").arg(file.fileName(), file.errorString())) };
     }
     // A removal that a power cut undid would start Amplora at the next login after all.
     syncFolderOf(file.fileName());

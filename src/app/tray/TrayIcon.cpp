@@ -44,7 +44,7 @@ TrayIcon::TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController 
         }
     }
     m_icon->setIcon(icon);
-    m_icon->setToolTip(QStringLiteral("Amplora"));
+    m_icon->setToolTip(tr("Amplora", "tray icon tooltip: the application's name"));
     connect(m_icon.get(), &QSystemTrayIcon::activated, this, &TrayIcon::activated);
 }
 

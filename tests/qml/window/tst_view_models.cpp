@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <functional>
 #include <map>
@@ -83,6 +84,28 @@ Choice choice(const char *key, bool current = false)
     c.current = current;
     return c;
 }
+
+// A catalogue held in memory: it translates what it lists, by context and source text, and nothing else. The
+// contexts are the ones the built catalogue uses, so a text that reaches the translator under another context,
+// or not at all, stays English here.
+class MemoryCatalogue : public QTranslator {
+public:
+    using Key = QPair<QString, QString>; // context, source
+
+    explicit MemoryCatalogue(QHash<Key, QString> texts)
+        : m_texts(std::move(texts))
+    { }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        return m_texts.value({ QString::fromUtf8(context), QString::fromUtf8(source) });
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    QHash<Key, QString> m_texts;
+};
+
+using Reading = std::function<QString(Rig &)>;
 
 } // namespace
 
@@ -428,6 +451,69 @@ private Q_SLOTS:
             QStringList({ "DOLBY", "ATMOS", "DTS", "DTS:X", "PCM" }));
         QCOMPARE(column(*rig.models->signal.formatLamps(), ChoiceListModel::CurrentRole),
             QStringList({ "true", "true", "false", "false", "false" }));
+    }
+
+    // What the window shows goes through the user's catalogue; what the window compares or keys on does not.
+    void displayTextsFollowTheCatalogue_data()
+    {
+        QTest::addColumn<bool>("connect");
+        QTest::addColumn<Reading>("reading");
+        QTest::addColumn<QString>("expected");
+        const auto names = [](ChoiceListModel *list) { return column(*list, ChoiceListModel::NameRole).join(u','); };
+        const auto keys = [](ChoiceListModel *list) { return column(*list, ChoiceListModel::KeyRole).join(u','); };
+        row("footer before the first answer", false,
+            Reading([](Rig &rig) { return rig.models->connection.statusLine(); }), QStringLiteral("Verbinde \u2026"));
+        row("zone name the receiver does not give", true,
+            Reading([](Rig &rig) { return rig.models->connection.zoneName(); }), QStringLiteral("Hauptzone"));
+        row("zone menu", true, Reading([names](Rig &rig) { return names(rig.models->connection.zones()); }),
+            QStringLiteral("Hauptzone,Zone2"));
+        row("zone title", true,
+            Reading([](Rig &rig) { return rig.models->connection.zoneTitle().section(u' ', 0, 0); }),
+            QStringLiteral("Hauptzone"));
+        row("Spotify device", true, Reading([](Rig &rig) { return rig.models->nowPlaying.spotifyDeviceName(); }),
+            QStringLiteral("diesen Receiver"));
+        row("scene buttons", true, Reading([names](Rig &rig) { return names(rig.models->sources.receiverScenes()); }),
+            QStringLiteral("Szene 1,Szene 2,Szene 3"));
+        row("zone lamps", true,
+            Reading([names](Rig &rig) { return names(rig.models->signal.indicators()).section(u',', 0, 1); }),
+            QStringLiteral("HAUPT,ZONE2"));
+        row("signal detail", true, Reading([](Rig &rig) { return rig.models->signal.detail(); }),
+            QStringLiteral("Keine Signalinformation"));
+        row("lamp keys", true,
+            Reading([keys](Rig &rig) { return keys(rig.models->signal.indicators()).section(u',', 0, 1); }),
+            QStringLiteral("MAIN,ZONE2"));
+        row("zone keys", true, Reading([keys](Rig &rig) { return keys(rig.models->connection.zones()); }),
+            QStringLiteral("main,zone2"));
+        row("display state", true, Reading([](Rig &rig) { return rig.models->connection.displayState(); }),
+            QStringLiteral("live"));
+        row("repeat mode", true, Reading([](Rig &rig) { return rig.models->nowPlaying.repeatMode(); }),
+            QStringLiteral("all"));
+    }
+    void displayTextsFollowTheCatalogue()
+    {
+        QFETCH(bool, connect);
+        QFETCH(Reading, reading);
+        QFETCH(QString, expected);
+        const auto german = [](const char *context, const char *source, const char *text) {
+            return std::pair { MemoryCatalogue::Key(QString::fromUtf8(context), QString::fromUtf8(source)),
+                QString::fromUtf8(text) };
+        };
+        MemoryCatalogue catalogue({ german("amplora::DisplayText", "Connecting\u2026", "Verbinde \u2026"),
+            german("amplora::DisplayText", "Main", "Hauptzone"),
+            german("amplora::ConnectionModel", "Main", "Hauptzone"),
+            german("amplora::NowPlayingModel", "this receiver", "diesen Receiver"),
+            german("amplora::SourcesModel", "Scene %1", "Szene %1"), german("amplora::SignalModel", "MAIN", "HAUPT"),
+            german("amplora::SignalModel", "No signal information", "Keine Signalinformation"),
+            // Words the window compares, as a careless catalogue might translate them.
+            german("amplora::ConnectionModel", "live", "an"), german("amplora::NowPlayingModel", "all", "alle") });
+        QVERIFY(QCoreApplication::installTranslator(&catalogue));
+        Rig rig;
+        rig.announceExtras(true);
+        rig.receiver->names().zoneList.clear();
+        if (connect) {
+            rig.refresh();
+        }
+        QCOMPARE(reading(rig), expected);
     }
 
     void everyFavouriteHasItsOwnIcon()
