@@ -824,4 +824,372 @@
         <translation>STUMMGESCHALTET</translation>
     </message>
 </context>
+<context>
+    <name>amplora::ConnectionModel</name>
+    <message>
+        <source>Main</source>
+        <comment>zone menu entry, no name known</comment>
+        <translation>Hauptzone</translation>
+    </message>
+    <message>
+        <source>Zone2</source>
+        <comment>zone menu entry, no name known</comment>
+        <translation>Zone2</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::DisplayText</name>
+    <message>
+        <source>MOCK DATA</source>
+        <comment>footer: the window shows sample data, not a receiver</comment>
+        <translation>DEMODATEN</translation>
+    </message>
+    <message>
+        <source>READ-ONLY</source>
+        <comment>footer: no command reaches the receiver</comment>
+        <translation>NUR LESEN</translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation>Verbinde …</translation>
+    </message>
+    <message>
+        <source>Live · push events</source>
+        <translation>Live · Push-Ereignisse</translation>
+    </message>
+    <message>
+        <source>Live · polling</source>
+        <translation>Live · Abfrage</translation>
+    </message>
+    <message>
+        <source>Stale</source>
+        <comment>footer: the shown state may be out of date</comment>
+        <translation>Veraltet</translation>
+    </message>
+    <message>
+        <source>Offline: %1</source>
+        <translation>Offline: %1</translation>
+    </message>
+    <message>
+        <source>Main</source>
+        <comment>zone title, no name known</comment>
+        <translation>Hauptzone</translation>
+    </message>
+    <message>
+        <source>Zone 2</source>
+        <comment>zone title, no name known</comment>
+        <translation>Zone 2</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::NowPlayingModel</name>
+    <message>
+        <source>this receiver</source>
+        <comment>the Spotify device to choose</comment>
+        <extracomment>Stands in for the zone&apos;s name in &quot;Open Spotify and choose %1&quot;, so it is what the user picks there.</extracomment>
+        <translation>diesen Receiver</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::SignalModel</name>
+    <message>
+        <source>MAIN</source>
+        <comment>front-panel lamp: the main zone is selected</comment>
+        <translation>HAUPT</translation>
+    </message>
+    <message>
+        <source>ZONE2</source>
+        <comment>front-panel lamp: zone 2 is selected</comment>
+        <translation>ZONE2</translation>
+    </message>
+    <message>
+        <source>PURE DIRECT</source>
+        <comment>front-panel lamp</comment>
+        <translation>PURE DIRECT</translation>
+    </message>
+    <message>
+        <source>DIRECT</source>
+        <comment>front-panel lamp</comment>
+        <translation>DIRECT</translation>
+    </message>
+    <message>
+        <source>ENHANCER</source>
+        <comment>front-panel lamp</comment>
+        <translation>ENHANCER</translation>
+    </message>
+    <message>
+        <source>EXTRA BASS</source>
+        <comment>front-panel lamp</comment>
+        <translation>EXTRA BASS</translation>
+    </message>
+    <message>
+        <source>SURROUND:AI</source>
+        <comment>front-panel lamp</comment>
+        <translation>SURROUND:AI</translation>
+    </message>
+    <message>
+        <source>No signal information</source>
+        <translation>Keine Signalinformation</translation>
+    </message>
+    <message>
+        <source>Signal error</source>
+        <comment>the receiver reports an error in the audio signal</comment>
+        <translation>Signalfehler</translation>
+    </message>
+    <message>
+        <source>%1 kbps</source>
+        <comment>bit rate of the audio signal</comment>
+        <translation>%1 kbps</translation>
+    </message>
+    <message>
+        <source>Signal locked</source>
+        <comment>the receiver has locked on to the audio signal</comment>
+        <translation>Signal erfasst</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::SourcesModel</name>
+    <message>
+        <source>Scene %1</source>
+        <comment>one of the receiver&apos;s numbered scene buttons</comment>
+        <translation>Szene %1</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::app::APIController</name>
+    <message>
+        <source>API off</source>
+        <comment>the local API&apos;s state</comment>
+        <translation>API aus</translation>
+    </message>
+    <message>
+        <source>API starting…</source>
+        <comment>the local API&apos;s state</comment>
+        <translation>API startet …</translation>
+    </message>
+    <message>
+        <source>API running at %1</source>
+        <extracomment>%1 is the API&apos;s base URL.</extracomment>
+        <translation>API läuft unter %1</translation>
+    </message>
+    <message>
+        <source>API error: %1</source>
+        <translation>API-Fehler: %1</translation>
+    </message>
+    <message>
+        <source>Saved %1.</source>
+        <comment>a scene was saved</comment>
+        <translation>%1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>Ran %1: %2.</source>
+        <comment>a scene was run</comment>
+        <extracomment>%1 is the scene, %2 the settings it applied.</extracomment>
+        <translation>%1 ausgeführt: %2.</translation>
+    </message>
+    <message>
+        <source>Deleted %1.</source>
+        <comment>a scene was deleted</comment>
+        <translation>%1 gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::app::APISettings</name>
+    <message>
+        <source>The receiver is not available.</source>
+        <translation>Der Receiver ist nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The scene could not be read.</source>
+        <translation>Die Szene konnte nicht gelesen werden.</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::app::LoginItem</name>
+    <message>
+        <source>Couldn&apos;t create the folder %1.</source>
+        <translation>Der Ordner %1 konnte nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t write %1: %2</source>
+        <extracomment>%1 is the file, %2 the system&apos;s reason.</extracomment>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t remove %1: %2</source>
+        <translation>%1 konnte nicht entfernt werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::app::TrayIcon</name>
+    <message>
+        <source>Amplora</source>
+        <comment>tray icon tooltip: the application&apos;s name</comment>
+        <translation>Amplora</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::cli</name>
+    <message>
+        <source>Usage: amplora action [--verbose] NAME [ARGS]
+
+Asks the running Amplora to act on the receiver, with the volume cap, read-only mode and name
+matching of the app. ZONE is main (the default) or zone2.
+  set-power [--zone ZONE] on|standby|off
+  set-volume [--zone ZONE] DB                 (snapped to 0.5 dB; never above the volume cap)
+  mute [--zone ZONE] true|false
+  switch-input [--zone ZONE] NAME
+  set-sound-mode NAME                         (main zone)
+  run-scene NAME
+  set-sleep [--zone ZONE] MINUTES             (0 is off; rounded up to 30, 60, 90 or 120)
+  recall-favourite [--zone ZONE] NAME|NUMBER  (one of the receiver&apos;s favourites)
+  recall-receiver-scene [--zone ZONE] NUMBER  (one of the receiver&apos;s scene buttons)
+  list inputs|sound-modes|scenes|favourites [--search TEXT]
+  check-events                                (makes the receiver send a push event; waits up to 3 s)
+Prints the result and exits 0, or prints the error and exits 1. --verbose also prints Amplora&apos;s
+log lines on stderr.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora action [--verbose] NAME [ARGS]
+
+Lässt das laufende Amplora den Receiver steuern, mit Lautstärkegrenze, Nur-Lesen-Modus und
+Namenssuche der App. ZONE ist main (Standard) oder zone2.
+  set-power [--zone ZONE] on|standby|off
+  set-volume [--zone ZONE] DB                 (auf 0.5 dB gerundet; nie über der Lautstärkegrenze)
+  mute [--zone ZONE] true|false
+  switch-input [--zone ZONE] NAME
+  set-sound-mode NAME                         (Hauptzone)
+  run-scene NAME
+  set-sleep [--zone ZONE] MINUTES             (0 ist aus; aufgerundet auf 30, 60, 90 oder 120)
+  recall-favourite [--zone ZONE] NAME|NUMBER  (einer der Favoriten des Receivers)
+  recall-receiver-scene [--zone ZONE] NUMBER  (eine der Szenentasten des Receivers)
+  list inputs|sound-modes|scenes|favourites [--search TEXT]
+  check-events                                (lässt den Receiver ein Push-Ereignis senden; wartet bis zu 3 s)
+Gibt das Ergebnis aus und endet mit 0 oder gibt den Fehler aus und endet mit 1. --verbose gibt auch
+Amploras Protokollzeilen auf stderr aus.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora api-token [--regenerate] [--mock] [--verbose]
+
+Prints the local API&apos;s bearer token, creating it when none is stored. --regenerate replaces it; the
+old token stops working at once. Asks the running Amplora when there is one; otherwise reads the
+token store itself (--mock: the mock settings&apos; token). --verbose also prints Amplora&apos;s log lines
+on stderr.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora api-token [--regenerate] [--mock] [--verbose]
+
+Gibt das Bearer-Token der lokalen API aus und legt es an, wenn noch keines gespeichert ist.
+--regenerate ersetzt es; das alte Token gilt sofort nicht mehr. Fragt das laufende Amplora, wenn es
+eines gibt; sonst liest es den Token-Speicher selbst (--mock: das Token der Demo-Einstellungen).
+--verbose gibt auch Amploras Protokollzeilen auf stderr aus.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]
+       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions
+       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)
+       amplora api-token [--regenerate] [--mock]    the local API&apos;s bearer token (--mock: a --mock run&apos;s)
+       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)
+       amplora discover                                 the receivers on the network, one a line
+       amplora --help | --version
+With --verbose, action, api-token, yxc and discover also print Amplora&apos;s log lines on stderr.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora [--mock] [--read-only] [--mock-discovery-empty]
+        amplora --headless [--mock] [--read-only]    ohne Fenster: Zustand, lokale API und Aktionen
+        amplora action NAME [ARGS]                   eine Aktion über das laufende Amplora (siehe --help)
+        amplora api-token [--regenerate] [--mock]    das Token der lokalen API (--mock: das eines --mock-Laufs)
+        amplora yxc [--read-only] HOST COMMAND [ARGS]   ein Receiver-Befehl (siehe amplora yxc --help)
+        amplora discover                                 die Receiver im Netzwerk, einer pro Zeile
+        amplora --help | --version
+Mit --verbose geben action, api-token, yxc und discover auch Amploras Protokollzeilen auf stderr aus.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
+
+Searches the local network for receivers (about 3 seconds plus their answers) and prints one line
+per receiver: name · model · host · device id. Finding none is not an error; it says so
+on stderr. --mock and --mock-discovery-empty print the mock mode&apos;s sample list (or none) without
+touching the network. --include-loopback also searches on the loopback interface, for test set-ups.
+--verbose also prints Amplora&apos;s log lines on stderr (why a device was left out, for instance).
+
+A failed search prints its reason on stderr and exits with 1; wrong arguments exit with 2.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
+
+Sucht im lokalen Netzwerk nach Receivern (etwa 3 Sekunden plus deren Antworten) und gibt je Receiver
+eine Zeile aus: Name · Modell · Host · Geräte-ID. Keinen zu finden ist kein Fehler; das steht
+dann auf stderr. --mock und --mock-discovery-empty geben die Beispielliste des Demomodus (oder keine)
+aus, ohne das Netzwerk zu berühren. --include-loopback sucht auch auf der Loopback-Schnittstelle, für
+Testaufbauten. --verbose gibt auch Amploras Protokollzeilen auf stderr aus (etwa, warum ein Gerät
+ausgelassen wurde).
+
+Eine fehlgeschlagene Suche gibt ihren Grund auf stderr aus und endet mit 1; falsche Argumente enden
+mit 2.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]
+
+Sends one command to a receiver through Amplora&apos;s own client and prints the answer as Amplora
+understood it. HOST is the receiver&apos;s address, with a port if needed (192.168.1.20,
+receiver.local, 127.0.0.1:8080). ZONE is main or zone2. --read-only refuses every command that
+would change the receiver, as the application&apos;s read-only mode does. --verbose also prints
+Amplora&apos;s log lines on stderr.
+
+Reads print the decoded answer as JSON with the receiver&apos;s own keys; whatever was not understood
+is left out:
+  getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText
+  getPlayInfo | getNetworkStatus
+
+Changes print OK:
+  setPower ZONE on|standby|toggle          setVolume ZONE STEP (raw volume steps)
+  setActualVolume ZONE DB (snapped to 0.5) setMute ZONE true|false
+  setInput ZONE ID                         setSoundProgram ZONE ID
+  setToneControl ZONE [--mode M] [--bass N] [--treble N]
+  setSubwooferVolume ZONE N                setExtraBass ZONE true|false
+  setSurroundAI ZONE true|false            setPlayback play|pause|stop|previous|next
+
+Also:
+  registerForEvents PORT   asks the receiver to push its events to this UDP port; prints OK
+  albumArt PATH            fetches a cover picture (a path on the receiver, or an http URL on
+                           its host and port); prints &quot;image WxH&quot; or &quot;no image&quot;
+
+A failure prints its reason on stderr and exits with 1; wrong arguments exit with 2.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]
+
+Sendet einen Befehl über Amploras eigenen Client an einen Receiver und gibt die Antwort so aus, wie
+Amplora sie verstanden hat. HOST ist die Adresse des Receivers, bei Bedarf mit Port (192.168.1.20,
+receiver.local, 127.0.0.1:8080). ZONE ist main oder zone2. --read-only verweigert jeden Befehl, der
+den Receiver ändern würde, wie der Nur-Lesen-Modus der Anwendung. --verbose gibt auch Amploras
+Protokollzeilen auf stderr aus.
+
+Abfragen geben die ausgewertete Antwort als JSON mit den Schlüsseln des Receivers aus; was nicht
+verstanden wurde, fehlt:
+  getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText
+  getPlayInfo | getNetworkStatus
+
+Änderungen geben OK aus:
+  setPower ZONE on|standby|toggle          setVolume ZONE STEP (rohe Lautstärkestufen)
+  setActualVolume ZONE DB (Raster 0.5)     setMute ZONE true|false
+  setInput ZONE ID                         setSoundProgram ZONE ID
+  setToneControl ZONE [--mode M] [--bass N] [--treble N]
+  setSubwooferVolume ZONE N                setExtraBass ZONE true|false
+  setSurroundAI ZONE true|false            setPlayback play|pause|stop|previous|next
+
+Außerdem:
+  registerForEvents PORT   lässt den Receiver seine Ereignisse an diesen UDP-Port senden; gibt OK aus
+  albumArt PATH            holt ein Cover-Bild (ein Pfad auf dem Receiver oder eine http-URL auf
+                           seinem Host und Port); gibt „image WxH“ oder „no image“ aus
+
+Ein Fehler gibt seinen Grund auf stderr aus und endet mit 1; falsche Argumente enden mit 2.
+</translation>
+    </message>
+</context>
 </TS>

@@ -29,7 +29,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(AMPLORA_VERSION));
     // Wayland compositors and docks match the windows to the installed desktop entry (its name and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.amplora.Amplora"));
-    amplora::app::installTranslations();
+    // A headless run is a service: what it prints goes to the journal, which stays English like every log.
+    if (!args.contains(QStringLiteral("--headless"))) {
+        amplora::app::installTranslations();
+    }
 
     args = QCoreApplication::arguments();
     args.removeFirst();

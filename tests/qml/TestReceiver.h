@@ -27,6 +27,7 @@ public:
     ~TestReceiver() override;
 
     AppSettings &settings() const { return *m_rig->settings; }
+    ReceiverStore &store() const { return *m_rig->store; }
     ViewModels &models() const { return *m_rig->models; }
     QObject *api() const;
 

@@ -1,7 +1,5 @@
 #include "app/startup/Translations.h"
 
-#include "app/Logging.h"
-
 #include <QCoreApplication>
 #include <QTranslator>
 
@@ -19,7 +17,6 @@ bool installTranslations(const QLocale &locale)
         delete translator;
         return false;
     }
-    qCDebug(lcApp) << "Texts in" << translator->language();
     return true;
 }
 
