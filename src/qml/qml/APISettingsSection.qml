@@ -39,7 +39,7 @@ FormSection {
             textFormat: Text.PlainText
             Layout.fillWidth: true
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.panelText
         }
         TextField {
@@ -73,7 +73,7 @@ FormSection {
             text: qsTr("Token")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.panelText
         }
         TextInput {
@@ -84,7 +84,7 @@ FormSection {
             selectByMouse: section.showToken
             text: section.tokenShown
             font.family: Theme.monoFamily
-            font.pixelSize: 12
+            font.pixelSize: Theme.px(12)
             color: Theme.panelText
             selectionColor: Theme.darkAmber
             Accessible.name: section.showToken ? qsTr("Token") : qsTr("Token hidden")
@@ -142,7 +142,7 @@ FormSection {
             text: section.controller ? section.controller.statusLine : ""
             textFormat: TextEdit.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 11
+            font.pixelSize: Theme.px(11)
             color: Theme.secondaryText
             selectionColor: Theme.darkAmber
         }

@@ -27,7 +27,7 @@ HardwareButton {
                 text: control.text
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 12
+                font.pixelSize: Theme.px(12)
                 elide: Text.ElideRight
                 color: control.labelColor
             }

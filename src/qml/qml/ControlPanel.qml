@@ -25,7 +25,7 @@ Item {
                         text: "YAMAHA"
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 36
+                        font.pixelSize: Theme.px(36)
                         font.weight: Font.Black
                         font.letterSpacing: -0.5
                         color: Theme.labelAmber
@@ -37,7 +37,7 @@ Item {
                     text: "AVENTAGE"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 26
+                    font.pixelSize: Theme.px(26)
                     font.letterSpacing: 3
                     color: Theme.labelAmber
                 }
@@ -53,7 +53,7 @@ Item {
                     text: Connection.modelName
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 24
+                    font.pixelSize: Theme.px(24)
                     font.letterSpacing: 1
                     color: Theme.panelText
                 }
@@ -62,7 +62,7 @@ Item {
                     text: "AV RECEIVER"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     font.letterSpacing: 1.6
                     color: Theme.secondaryText
                 }
@@ -163,7 +163,7 @@ Item {
                 text: "NATURAL SOUND  AV RECEIVER"
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 font.letterSpacing: 2.4
                 color: Theme.labelAmber
                 Text {
@@ -176,7 +176,7 @@ Item {
                     // It carries addresses and failure texts the network supplied.
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     color: Connection.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
                     HoverHandler { id: statusHover }
                     ToolTipArea { text: Connection.lastError; hovered: statusHover.hovered }
@@ -190,7 +190,7 @@ Item {
                 text: "AVENTAGE"
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 20
+                font.pixelSize: Theme.px(20)
                 font.letterSpacing: 3
                 color: Theme.labelAmber
             }

@@ -40,7 +40,7 @@ Popup {
             text: qsTr("Keyboard shortcuts")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 22
+            font.pixelSize: Theme.px(22)
             font.weight: Font.DemiBold
             color: Theme.labelAmber
         }
@@ -57,14 +57,14 @@ Popup {
                     text: line.modelData.keys
                     textFormat: Text.PlainText
                     font.family: Theme.monoFamily
-                    font.pixelSize: 17
+                    font.pixelSize: Theme.px(17)
                     color: Theme.panelText
                 }
                 Text {
                     text: line.modelData.what
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 17
+                    font.pixelSize: Theme.px(17)
                     color: Theme.secondaryText
                 }
             }

@@ -18,7 +18,7 @@ Column {
         text: lamp.title
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
         color: Theme.panelText
     }
     HardwareButton {
@@ -66,7 +66,7 @@ Column {
                 text: lamp.on ? qsTr("ON", "state of a sound switch") : qsTr("OFF", "state of a sound switch")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 font.letterSpacing: 1.4
                 color: button.labelColor
             }
@@ -80,7 +80,7 @@ Column {
                 text: lamp.title
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 fontSizeMode: Text.HorizontalFit
                 minimumPixelSize: 11
                 elide: Text.ElideRight
@@ -92,6 +92,6 @@ Column {
         visible: !lamp.compact
         text: " "
         textFormat: Text.PlainText
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
     }
 }

@@ -45,7 +45,7 @@ ColumnLayout {
         text: "Amplora"
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 15
+        font.pixelSize: Theme.px(15)
         font.weight: Font.DemiBold
         color: Theme.panelText
     }
@@ -77,7 +77,7 @@ ColumnLayout {
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     elide: Text.ElideRight
                     color: zoneButton.labelColor
                 }
@@ -93,7 +93,7 @@ ColumnLayout {
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         color: Theme.secondaryText
     }
 
@@ -131,7 +131,7 @@ ColumnLayout {
                         text: toggle.modelData.title
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 12
+                        font.pixelSize: Theme.px(12)
                         color: toggle.labelColor
                     }
                 }
@@ -174,7 +174,7 @@ ColumnLayout {
                 text: view.volumeKnown ? SettingsLogic.decibels(view.displayedVolume) : ""
                 textFormat: Text.PlainText
                 font.family: Theme.monoFamily
-                font.pixelSize: 12
+                font.pixelSize: Theme.px(12)
                 color: Theme.panelText
             }
         }
@@ -183,7 +183,7 @@ ColumnLayout {
             text: qsTr("Capped at %1").arg(SettingsLogic.decibels(view.sliderTop))
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 10
+            font.pixelSize: Theme.px(10)
             color: Theme.secondaryText
         }
     }
@@ -194,7 +194,7 @@ ColumnLayout {
             text: qsTr("Input")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 12
+            font.pixelSize: Theme.px(12)
             color: Theme.panelText
         }
         ComboBox {
@@ -235,7 +235,7 @@ ColumnLayout {
         text: qsTr("Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -268,7 +268,7 @@ ColumnLayout {
                     text: sceneButton.text
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     color: Theme.panelText
                 }
             }
@@ -281,7 +281,7 @@ ColumnLayout {
         text: qsTr("Favourites")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -308,7 +308,7 @@ ColumnLayout {
         text: qsTr("Receiver Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -338,7 +338,7 @@ ColumnLayout {
         text: view.controller ? view.controller.statusLine : ""
         textFormat: TextEdit.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         color: Theme.secondaryText
         selectionColor: Theme.darkAmber
     }

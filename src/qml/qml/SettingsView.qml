@@ -49,7 +49,7 @@ ColumnLayout {
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
                 font.family: Theme.fontFamily
-                font.pixelSize: 13
+                font.pixelSize: Theme.px(13)
                 color: Theme.panelText
             }
             // Counts half decibels, so the steps stay exact.

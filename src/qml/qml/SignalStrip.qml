@@ -37,7 +37,7 @@ Item {
                 text: qsTr("SIGNAL", "heading of the strip with the incoming signal's format")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 11
+                font.pixelSize: Theme.px(11)
                 font.weight: Font.DemiBold
                 font.letterSpacing: 1.8
                 color: Theme.alpha(strip.amber, strip.active ? 0.6 : 0.25)
@@ -80,7 +80,7 @@ Item {
                             text: reading.modelData.caption
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
-                            font.pixelSize: 10
+                            font.pixelSize: Theme.px(10)
                             font.weight: Font.DemiBold
                             font.letterSpacing: 1.4
                             color: Theme.alpha(strip.amber, strip.active ? 0.55 : 0.25)
@@ -90,7 +90,7 @@ Item {
                             text: reading.modelData.value
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
-                            font.pixelSize: 20
+                            font.pixelSize: Theme.px(20)
                             font.weight: Font.Medium
                             color: strip.amber
                             opacity: reading.modelData.value === "\u2014" ? 0.35 : 1

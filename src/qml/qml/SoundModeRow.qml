@@ -37,7 +37,7 @@ Column {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         font.family: Theme.fontFamily
-                        font.pixelSize: 18
+                        font.pixelSize: Theme.px(18)
                         color: program.labelColor
                     }
                 }
