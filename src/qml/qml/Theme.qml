@@ -25,9 +25,11 @@ QtObject {
         return Math.min(2, Math.max(1, points / 10))
     }
 
-    // A font size drawn at `size` pixels with the desktop's usual text, scaled with the desktop's text size.
+    // The pixel size of a font drawn at `size` with the desktop's usual text. Text up to 18 px grows by the text
+    // scale; larger type, legible already, grows by as many pixels as 18 px text does, so a title or the volume
+    // readout gains as much as the labels around it without outgrowing the fixed canvas it is drawn on.
     function px(size) {
-        return Math.round(size * textScale)
+        return Math.round(size + Math.min(size, 18) * (textScale - 1))
     }
 
     function alpha(c, a) {
