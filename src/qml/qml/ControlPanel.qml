@@ -134,6 +134,8 @@ Item {
             spacing: 34
             SoundModeRow {
                 objectName: "soundModeRow"
+                // What the sound controls leave at their narrowest.
+                maximumWidth: panel.width - 2 * 40 - 2 * 34 - 1 - soundPanel.compactWidth
                 // Qt 6.4's linter knows no JavaScript methods on a string list.
                 visible: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
             }
@@ -142,6 +144,7 @@ Item {
                 visible: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
             }
             SoundPanel {
+                id: soundPanel
                 objectName: "soundPanel"
                 availableWidth: panel.width - 2 * 40 - x
             }

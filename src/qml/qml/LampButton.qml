@@ -10,9 +10,13 @@ Column {
     property bool compact: false
     property string help
     signal toggled()
+    // How wide it is side by side with the others, whichever way it is shown now.
+    readonly property real wideWidth: Math.max(104, titleText.implicitWidth)
+    readonly property real compactWidth: Math.max(144, compactTitle.implicitWidth + 42)
 
     spacing: 14
     Text {
+        id: titleText
         visible: !lamp.compact
         anchors.horizontalCenter: parent.horizontalCenter
         text: lamp.title
@@ -25,8 +29,9 @@ Column {
         id: button
         objectName: lamp.objectName + "Button"
         anchors.horizontalCenter: parent.horizontalCenter
-        width: lamp.compact ? 144 : 104
-        height: lamp.compact ? 38 : 116
+        // Compact, the title sits in the button beside the lamp: the button grows with it.
+        width: lamp.compact ? lamp.compactWidth : 104
+        height: lamp.compact ? Math.max(38, compactTitle.implicitHeight + 16) : 116
         selected: lamp.on
         enabled: Connection.zoneOn
         opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
@@ -71,6 +76,7 @@ Column {
                 color: button.labelColor
             }
             Text {
+                id: compactTitle
                 visible: lamp.compact
                 anchors.left: light.right
                 anchors.leftMargin: 10
