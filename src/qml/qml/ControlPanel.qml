@@ -82,7 +82,9 @@ Item {
                     id: nowPlaying
                     objectName: "nowPlaying"
                     width: panel.width - 80 - volume.width - powerMute.width - 8 - 2 * topRow.spacing
-                    height: 290
+                    // At the usual text size the tile keeps the height the panel was drawn with; a larger desktop
+                    // font makes it as tall as its texts need.
+                    height: Theme.textScale > 1 ? Math.max(290, neededHeight) : 290
                     anchors.verticalCenter: parent.verticalCenter
                     SignalStrip {
                         objectName: "signalStrip"

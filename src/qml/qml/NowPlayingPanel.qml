@@ -21,6 +21,8 @@ Item {
     readonly property var elapsed: (tick, NowPlaying.totalTime, NowPlaying.playing, NowPlaying.elapsedPlayTime)
     readonly property var total: NowPlaying.totalTime
     readonly property bool hasProgress: network && total !== undefined && total !== null
+    // The height its texts need with the least margins; larger than drawn only with a larger desktop font.
+    readonly property real neededHeight: info.implicitHeight + 2 * 14
 
     Accessible.role: Accessible.Grouping
     Accessible.name: qsTr("Now playing")
@@ -99,6 +101,7 @@ Item {
         }
 
         Column {
+            id: info
             width: parent.width - artwork.width - parent.spacing
             anchors.verticalCenter: parent.verticalCenter
             spacing: 14

@@ -10,6 +10,11 @@ Item {
     id: strip
     readonly property bool active: SignalLamps.active
     readonly property color amber: Theme.stripAmber
+    // With a larger desktop font the readings may not fit beside the format lamps: the lamps give way, as the
+    // format reading names the same.
+    readonly property bool showsLamps: Theme.textScale <= 1
+                                       || 18 + heading.implicitWidth + 29 + lamps.implicitWidth + 24
+                                          + readings.implicitWidth + 29 + 18 <= glass.width
 
     Component.onCompleted: {
         Connection.signalStripVisible = true
@@ -21,6 +26,7 @@ Item {
     }
 
     WarmPanel {
+        id: glass
         anchors.fill: parent
         anchors.leftMargin: 22
         anchors.rightMargin: 22
@@ -33,6 +39,7 @@ Item {
             x: 18
             spacing: 0
             Text {
+                id: heading
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("SIGNAL", "heading of the strip with the incoming signal's format")
                 textFormat: Text.PlainText
@@ -49,6 +56,8 @@ Item {
                 Rectangle { anchors.centerIn: parent; width: 1; height: 22; color: Theme.alpha(strip.amber, 0.25) }
             }
             Row {
+                id: lamps
+                visible: strip.showsLamps
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 7
                 Repeater {
@@ -61,8 +70,9 @@ Item {
                     }
                 }
             }
-            Item { width: 24; height: 1 }
+            Item { width: 24; height: 1; visible: strip.showsLamps }
             Row {
+                id: readings
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 24
                 Repeater {
