@@ -21,7 +21,9 @@ ColumnLayout {
     readonly property real sliderTop: SettingsLogic.sliderTop(Volume.minDB, Volume.maxDB, Volume.stepDB, Volume.capDB)
     readonly property var inputs: Sources.inputs
 
-    width: 320
+    // Wider with a larger desktop font, and as wide as the buttons at the bottom need, whose captions may be
+    // longer in another language.
+    width: Math.max(Math.round(320 * Theme.textScale), actions.implicitWidth)
     spacing: 10
 
     // The main window's keys for the controls the panel has: volume, mute and the numbered inputs. A focused
@@ -169,7 +171,7 @@ ColumnLayout {
             }
             Text {
                 objectName: "volumeValue"
-                Layout.preferredWidth: 64
+                Layout.preferredWidth: Math.max(64, implicitWidth)
                 horizontalAlignment: Text.AlignRight
                 text: view.volumeKnown ? SettingsLogic.decibels(view.displayedVolume) : ""
                 textFormat: Text.PlainText
@@ -346,6 +348,7 @@ ColumnLayout {
     PanelDivider { Layout.fillWidth: true }
 
     RowLayout {
+        id: actions
         Layout.fillWidth: true
         Button {
             objectName: "openButton"
