@@ -60,7 +60,8 @@ ColumnLayout {
                 stepSize: 1
                 value: SettingsLogic.capToHalfSteps(Settings.maxVolumeDB)
                 editable: false
-                implicitWidth: 150
+                // Room for the reading between the buttons, in the desktop's font.
+                implicitWidth: Math.max(150, contentItem.implicitWidth + leftPadding + rightPadding)
                 font.family: Theme.monoFamily
                 textFromValue: (halfSteps) => SettingsLogic.decibels(halfSteps / 2)
                 Accessible.name: qsTr("Maximum volume")
