@@ -6,6 +6,8 @@ Item {
     id: panel
     width: 1536
     height: 1024
+    // From 0 at the usual text size to 1 at the largest: the gaps between the blocks give the taller rows room.
+    readonly property real squeeze: (Theme.textScale - 1) * 2
 
     Column {
         width: parent.width
@@ -113,9 +115,9 @@ Item {
         // Input block.
         Column {
             x: 40
-            topPadding: 18
-            bottomPadding: 18
-            spacing: 14
+            topPadding: 18 - 8 * panel.squeeze
+            bottomPadding: 18 - 8 * panel.squeeze
+            spacing: 14 - 4 * panel.squeeze
             SectionHeading { title: qsTr("Input", "heading of the input buttons") }
             Row {
                 spacing: 30
@@ -132,7 +134,7 @@ Item {
         // Sound block.
         Row {
             x: 40
-            topPadding: 26
+            topPadding: 26 - 12 * panel.squeeze
             spacing: 34
             SoundModeRow {
                 objectName: "soundModeRow"
