@@ -45,7 +45,13 @@ FormSection {
         TextField {
             id: portField
             objectName: "portField"
-            implicitWidth: 70
+            // Room for the largest port in the desktop's font.
+            implicitWidth: Math.max(70, Math.ceil(widestPort.advanceWidth) + leftPadding + rightPadding)
+            TextMetrics {
+                id: widestPort
+                font: portField.font
+                text: "65535"
+            }
             Accessible.name: qsTr("Port", "network port")
             horizontalAlignment: TextInput.AlignRight
             // Plain digits, no grouping; the controller judges the range and says what is wrong.

@@ -48,6 +48,7 @@ ColumnLayout {
                 text: qsTr("Maximum volume")
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
+                wrapMode: Text.Wrap
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.px(13)
                 color: Theme.panelText
