@@ -66,7 +66,7 @@ ColumnLayout {
                 required property string name
                 required property bool current
                 width: (view.width - 2 * (Connection.zones.count - 1)) / Math.max(1, Connection.zones.count)
-                height: 28
+                height: Math.max(28, zoneLabel.implicitHeight + 10)
                 cornerRadius: 6
                 selected: current
                 text: name
@@ -74,6 +74,7 @@ ColumnLayout {
                 checked: current
                 onClicked: Connection.selectedZone = key
                 contentItem: Text {
+                    id: zoneLabel
                     text: zoneButton.text
                     textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
@@ -112,14 +113,15 @@ ColumnLayout {
                 id: toggle
                 required property var modelData
                 objectName: modelData.key + "Toggle"
-                implicitWidth: 100
-                implicitHeight: 30
+                implicitWidth: Math.max(100, toggleContent.implicitWidth + 12)
+                implicitHeight: Math.max(30, toggleContent.implicitHeight + 12)
                 selected: modelData.on
                 text: modelData.title
                 checkable: true
                 checked: modelData.on
                 onClicked: modelData.act()
                 contentItem: Row {
+                    id: toggleContent
                     spacing: 6
                     leftPadding: 12
                     Symbol {
