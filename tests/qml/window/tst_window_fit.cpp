@@ -311,11 +311,18 @@ private Q_SLOTS:
             { "tray panel", Surface::trayPanel },
             { "settings window", Surface::settingsWindow },
         };
+        // The desktop's font as it is, half as large again, and twice as large, which is past the largest text the
+        // theme draws.
+        const std::pair<const char *, qreal> fonts[] = {
+            { "normal font", 1.0 },
+            { "larger font", 1.5 },
+            { "largest font", 2.0 },
+        };
         for (const auto &[surfaceName, surface] : surfaces) {
             for (const bool german : { false, true }) {
-                for (const qreal fontScale : { 1.0, 1.5 }) {
-                    const QByteArray name = QByteArray(surfaceName) + (german ? ", German" : ", English")
-                        + (fontScale > 1 ? ", larger font" : ", normal font");
+                for (const auto &[fontName, fontScale] : fonts) {
+                    const QByteArray name
+                        = QByteArray(surfaceName) + (german ? ", German, " : ", English, ") + fontName;
                     QTest::newRow(name.constData()) << surface << german << fontScale;
                 }
             }
