@@ -31,7 +31,15 @@ using namespace amplora;
 
 namespace {
 
-enum class Surface { smallestWindow, defaultWindow, frontPanelDisplay, trayPanel, settingsWindow };
+enum class Surface {
+    smallestWindow,
+    defaultWindow,
+    frontPanelDisplay,
+    keysOverlay,
+    moreInputs,
+    trayPanel,
+    settingsWindow
+};
 
 // Text metrics round to whole device pixels, differently at every scale; closer than this counts as touching.
 constexpr qreal slack = 1.0;
@@ -308,6 +316,8 @@ private Q_SLOTS:
             { "main window 960x640", Surface::smallestWindow },
             { "main window 1152x768", Surface::defaultWindow },
             { "front-panel display", Surface::frontPanelDisplay },
+            { "keys overlay at 960x640", Surface::keysOverlay },
+            { "more inputs menu at 960x640", Surface::moreInputs },
             { "tray panel", Surface::trayPanel },
             { "settings window", Surface::settingsWindow },
         };
@@ -355,11 +365,17 @@ private Q_SLOTS:
             { QStringLiteral("loginItem"), QVariant::fromValue<QObject *>(&loginItem) } };
         switch (surface) {
         case Surface::smallestWindow:
+        case Surface::keysOverlay:
+        case Surface::moreInputs:
+            QVERIFY(host.show());
+            window = host.window();
+            window->resize(960, 640);
+            break;
         case Surface::defaultWindow:
         case Surface::frontPanelDisplay:
             QVERIFY(host.show());
             window = host.window();
-            window->resize(surface == Surface::smallestWindow ? QSize(960, 640) : QSize(1152, 768));
+            window->resize(1152, 768);
             break;
         case Surface::trayPanel:
             loaded.reset(host.load(QStringLiteral("TrayPanelWindow.qml"), parts));
@@ -373,6 +389,13 @@ private Q_SLOTS:
         QVERIFY(window);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
+        if (surface == Surface::keysOverlay) {
+            QTest::keyClick(window, Qt::Key_F1);
+        } else if (surface == Surface::moreInputs) {
+            QObject *more = window->findChild<QObject *>(QStringLiteral("moreInputs"));
+            QVERIFY(more);
+            QVERIFY(QMetaObject::invokeMethod(more, "openMenu"));
+        }
         // The scaled runs must really be scaled, or they repeat the plain run.
         if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
             QCOMPARE(window->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
