@@ -18,7 +18,7 @@ QtObject {
     // How much larger than usual the desktop sets its text: the application font it hands to Qt over 10 pt, the
     // body size of the common Linux desktops (Plasma, Xfce; Qt's own fallback without a desktop is 9 pt, which
     // stays at 1). Never smaller than the panel was drawn for, and at most half as large again: beyond that the
-    // front panel's fixed canvas has no room left for its rows. Read once, as the engine makes the theme.
+    // front panel's fixed canvas has no room left for its rows.
     readonly property real textScale: {
         const font = Qt.application.font
         const points = font.pointSize > 0 ? font.pointSize : font.pixelSize * 0.75

@@ -344,7 +344,7 @@ private Q_SLOTS:
         QFETCH(Surface, surface);
         QFETCH(bool, german);
         QFETCH(qreal, fontScale);
-        // The desktop's font is read once, as the engine makes the theme.
+        // Set before the engine and its theme are made, as the desktop sets it before Amplora starts.
         QFont font = m_desktopFont;
         font.setPointSizeF(m_desktopFont.pointSizeF() * fontScale);
         QGuiApplication::setFont(font);
