@@ -82,7 +82,7 @@ struct Shown {
     QQuickItem *item = nullptr;
     QString text;
     QRectF painted; // where the glyphs are, in window coordinates
-    QRectF visible; // the part of it the clipping ancestors leave
+    QRectF visible; // what the clipping ancestors leave of it
     bool inPopup = false;
 };
 
@@ -361,7 +361,7 @@ private Q_SLOTS:
         MainWindowHost host(receiver.store(), receiver.settings());
         std::unique_ptr<QQuickWindow> loaded;
         QQuickWindow *window = nullptr;
-        const QVariantMap parts { { QStringLiteral("api"), QVariant::fromValue(receiver.api()) },
+        const QVariantMap properties { { QStringLiteral("api"), QVariant::fromValue(receiver.api()) },
             { QStringLiteral("loginItem"), QVariant::fromValue<QObject *>(&loginItem) } };
         switch (surface) {
         case Surface::smallestWindow:
@@ -378,11 +378,11 @@ private Q_SLOTS:
             window->resize(1152, 768);
             break;
         case Surface::trayPanel:
-            loaded.reset(host.load(QStringLiteral("TrayPanelWindow.qml"), parts));
+            loaded.reset(host.load(QStringLiteral("TrayPanelWindow.qml"), properties));
             window = loaded.get();
             break;
         case Surface::settingsWindow:
-            loaded.reset(host.load(QStringLiteral("SettingsWindow.qml"), parts));
+            loaded.reset(host.load(QStringLiteral("SettingsWindow.qml"), properties));
             window = loaded.get();
             break;
         }
