@@ -39,13 +39,19 @@ FormSection {
             textFormat: Text.PlainText
             Layout.fillWidth: true
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.panelText
         }
         TextField {
             id: portField
             objectName: "portField"
-            implicitWidth: 70
+            // Room for the largest port in the desktop's font.
+            implicitWidth: Math.max(70, Math.ceil(widestPort.advanceWidth) + leftPadding + rightPadding)
+            TextMetrics {
+                id: widestPort
+                font: portField.font
+                text: "65535"
+            }
             Accessible.name: qsTr("Port", "network port")
             horizontalAlignment: TextInput.AlignRight
             // Plain digits, no grouping; the controller judges the range and says what is wrong.
@@ -73,7 +79,7 @@ FormSection {
             text: qsTr("Token")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.panelText
         }
         TextInput {
@@ -84,7 +90,7 @@ FormSection {
             selectByMouse: section.showToken
             text: section.tokenShown
             font.family: Theme.monoFamily
-            font.pixelSize: 12
+            font.pixelSize: Theme.px(12)
             color: Theme.panelText
             selectionColor: Theme.darkAmber
             Accessible.name: section.showToken ? qsTr("Token") : qsTr("Token hidden")
@@ -142,7 +148,7 @@ FormSection {
             text: section.controller ? section.controller.statusLine : ""
             textFormat: TextEdit.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 11
+            font.pixelSize: Theme.px(11)
             color: Theme.secondaryText
             selectionColor: Theme.darkAmber
         }

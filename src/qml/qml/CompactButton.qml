@@ -7,7 +7,7 @@ HardwareButton {
     property string symbol
     readonly property real symbolSpace: symbol.length > 0 ? 16 : 0
     implicitWidth: label.implicitWidth + symbolSpace + 16
-    implicitHeight: 24
+    implicitHeight: Math.max(24, label.implicitHeight + 6)
     cornerRadius: 5
     contentItem: Item {
         Row {
@@ -27,7 +27,7 @@ HardwareButton {
                 text: control.text
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 12
+                font.pixelSize: Theme.px(12)
                 elide: Text.ElideRight
                 color: control.labelColor
             }

@@ -6,6 +6,8 @@ Item {
     id: panel
     width: 1536
     height: 1024
+    // From 0 at the usual text size to 1 at the largest: the gaps between the blocks give the taller rows room.
+    readonly property real squeeze: (Theme.textScale - 1) * 2
 
     Column {
         width: parent.width
@@ -25,7 +27,7 @@ Item {
                         text: "YAMAHA"
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 36
+                        font.pixelSize: Theme.px(36)
                         font.weight: Font.Black
                         font.letterSpacing: -0.5
                         color: Theme.labelAmber
@@ -37,7 +39,7 @@ Item {
                     text: "AVENTAGE"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 26
+                    font.pixelSize: Theme.px(26)
                     font.letterSpacing: 3
                     color: Theme.labelAmber
                 }
@@ -53,7 +55,7 @@ Item {
                     text: Connection.modelName
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 24
+                    font.pixelSize: Theme.px(24)
                     font.letterSpacing: 1
                     color: Theme.panelText
                 }
@@ -62,7 +64,7 @@ Item {
                     text: "AV RECEIVER"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     font.letterSpacing: 1.6
                     color: Theme.secondaryText
                 }
@@ -82,7 +84,9 @@ Item {
                     id: nowPlaying
                     objectName: "nowPlaying"
                     width: panel.width - 80 - volume.width - powerMute.width - 8 - 2 * topRow.spacing
-                    height: 290
+                    // At the usual text size the tile keeps the height the panel was drawn with; a larger desktop
+                    // font makes it as tall as its texts need.
+                    height: Theme.textScale > 1 ? Math.max(290, neededHeight) : 290
                     anchors.verticalCenter: parent.verticalCenter
                     SignalStrip {
                         objectName: "signalStrip"
@@ -111,9 +115,9 @@ Item {
         // Input block.
         Column {
             x: 40
-            topPadding: 18
-            bottomPadding: 18
-            spacing: 14
+            topPadding: 18 - 8 * panel.squeeze
+            bottomPadding: 18 - 8 * panel.squeeze
+            spacing: 14 - 4 * panel.squeeze
             SectionHeading { title: qsTr("Input", "heading of the input buttons") }
             Row {
                 spacing: 30
@@ -130,10 +134,12 @@ Item {
         // Sound block.
         Row {
             x: 40
-            topPadding: 26
+            topPadding: 26 - 12 * panel.squeeze
             spacing: 34
             SoundModeRow {
                 objectName: "soundModeRow"
+                // What the sound controls leave at their narrowest.
+                maximumWidth: panel.width - 2 * 40 - 2 * 34 - 1 - soundPanel.compactWidth
                 // Qt 6.4's linter knows no JavaScript methods on a string list.
                 visible: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
             }
@@ -142,6 +148,7 @@ Item {
                 visible: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
             }
             SoundPanel {
+                id: soundPanel
                 objectName: "soundPanel"
                 availableWidth: panel.width - 2 * 40 - x
             }
@@ -163,7 +170,7 @@ Item {
                 text: "NATURAL SOUND  AV RECEIVER"
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 font.letterSpacing: 2.4
                 color: Theme.labelAmber
                 Text {
@@ -176,7 +183,7 @@ Item {
                     // It carries addresses and failure texts the network supplied.
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     color: Connection.connectionFailed ? Qt.rgba(1, 0.23, 0.19, 0.8) : Theme.tertiaryText
                     HoverHandler { id: statusHover }
                     ToolTipArea { text: Connection.lastError; hovered: statusHover.hovered }
@@ -190,7 +197,7 @@ Item {
                 text: "AVENTAGE"
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 20
+                font.pixelSize: Theme.px(20)
                 font.letterSpacing: 3
                 color: Theme.labelAmber
             }

@@ -9,6 +9,6 @@ Text {
     Layout.fillWidth: true
     wrapMode: Text.Wrap
     font.family: Theme.fontFamily
-    font.pixelSize: 11
+    font.pixelSize: Theme.px(11)
     color: warning ? "#ff6b5e" : Theme.secondaryText
 }

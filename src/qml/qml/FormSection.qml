@@ -14,7 +14,7 @@ ColumnLayout {
         text: section.title
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 13
+        font.pixelSize: Theme.px(13)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
         Layout.leftMargin: 4

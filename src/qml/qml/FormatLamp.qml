@@ -28,7 +28,7 @@ Item {
         text: lamp.label
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         font.weight: Font.DemiBold
         font.letterSpacing: 1.5
         color: lamp.lit ? Qt.rgba(0.12, 0.07, 0.02, 1) : Theme.darkAmber

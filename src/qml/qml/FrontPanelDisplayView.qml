@@ -60,8 +60,8 @@ Item {
             Row {
                 spacing: 18
                 opacity: 0.22
-                Text { text: "YAMAHA"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 20; font.weight: Font.DemiBold; font.letterSpacing: 5 }
-                Text { text: "AVENTAGE"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: 18; font.letterSpacing: 7; anchors.baseline: parent.children[0].baseline }
+                Text { text: "YAMAHA"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: Theme.px(20); font.weight: Font.DemiBold; font.letterSpacing: 5 }
+                Text { text: "AVENTAGE"; textFormat: Text.PlainText; color: "white"; font.family: Theme.fontFamily; font.pixelSize: Theme.px(18); font.letterSpacing: 7; anchors.baseline: parent.children[0].baseline }
             }
 
             Text {
@@ -71,7 +71,7 @@ Item {
                 textFormat: Text.PlainText
                 width: Math.max(440, implicitWidth)
                 font.family: Theme.fontFamily
-                font.pixelSize: 66
+                font.pixelSize: Theme.px(66)
                 font.weight: Font.Light
                 font.letterSpacing: 8
                 color: "white"
@@ -101,7 +101,7 @@ Item {
                                 text: indicator.name
                                 textFormat: Text.PlainText
                                 font.family: Theme.fontFamily
-                                font.pixelSize: 19
+                                font.pixelSize: Theme.px(19)
                                 font.weight: Font.Medium
                                 font.letterSpacing: 1.2
                                 color: display.tint
@@ -123,7 +123,7 @@ Item {
                         text: qsTr("SLEEP %1").arg(String(Connection.sleepMinutes))
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 19
+                        font.pixelSize: Theme.px(19)
                         font.weight: Font.Medium
                         font.letterSpacing: 1.2
                         color: display.tint
@@ -150,7 +150,7 @@ Item {
                         text: display.volumeText
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 98
+                        font.pixelSize: Theme.px(98)
                         font.weight: Font.Light
                         fontSizeMode: Text.HorizontalFit
                         minimumPixelSize: 39
@@ -163,7 +163,7 @@ Item {
                         text: Sources.inputName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 102
+                        font.pixelSize: Theme.px(102)
                         font.weight: Font.Medium
                         fontSizeMode: Text.HorizontalFit
                         minimumPixelSize: 36
@@ -181,7 +181,7 @@ Item {
                         text: Sources.soundProgramName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 34
+                        font.pixelSize: Theme.px(34)
                         fontSizeMode: Text.HorizontalFit
                         minimumPixelSize: 20
                         elide: Text.ElideRight
@@ -208,14 +208,14 @@ Item {
                         text: SignalLamps.summary
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 23
+                        font.pixelSize: Theme.px(23)
                         color: display.tint
                     }
                     Text {
                         text: SignalLamps.detail
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 20
+                        font.pixelSize: Theme.px(20)
                         color: display.tint
                         opacity: 0.6
                     }
@@ -239,7 +239,7 @@ Item {
                 text: qsTr("Show Controls")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 16
+                font.pixelSize: Theme.px(16)
                 color: "white"
                 opacity: 0.35
             }

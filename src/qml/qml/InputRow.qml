@@ -47,7 +47,7 @@ Rectangle {
                         text: favourite.label
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 17
+                        font.pixelSize: Theme.px(17)
                         elide: Text.ElideRight
                         color: favourite.labelColor
                     }

@@ -13,6 +13,16 @@ Popup {
     modal: true
     focus: true
     padding: 28
+    // The keys are in a fixed-width font: their column is as wide as the longest, and the descriptions wrap where
+    // the window is too narrow for them on one line.
+    readonly property real keysWidth: Math.max(190, Math.ceil(digit.advanceWidth * Math.max(...Logic.keyList().map((line) => line.keys.length))))
+    readonly property real widest: parent ? parent.width - 2 * 24 : 912
+    TextMetrics {
+        id: digit
+        font.family: Theme.monoFamily
+        font.pixelSize: Theme.px(17)
+        text: "0"
+    }
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     background: Rectangle {
         radius: 14
@@ -40,7 +50,7 @@ Popup {
             text: qsTr("Keyboard shortcuts")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 22
+            font.pixelSize: Theme.px(22)
             font.weight: Font.DemiBold
             color: Theme.labelAmber
         }
@@ -53,18 +63,20 @@ Popup {
                 Accessible.role: Accessible.StaticText
                 Accessible.name: Logic.fill(qsTr("%1: %2", "keys: what they do"), [modelData.keys, modelData.what])
                 Text {
-                    width: 190
+                    width: overlay.keysWidth
                     text: line.modelData.keys
                     textFormat: Text.PlainText
                     font.family: Theme.monoFamily
-                    font.pixelSize: 17
+                    font.pixelSize: Theme.px(17)
                     color: Theme.panelText
                 }
                 Text {
+                    width: Math.min(implicitWidth, overlay.widest - 2 * overlay.padding - overlay.keysWidth - line.spacing)
+                    wrapMode: Text.Wrap
                     text: line.modelData.what
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 17
+                    font.pixelSize: Theme.px(17)
                     color: Theme.secondaryText
                 }
             }

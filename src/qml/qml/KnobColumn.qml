@@ -20,7 +20,7 @@ Column {
         text: column.title
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
         color: Theme.panelText
     }
     KnobControl {
@@ -46,7 +46,7 @@ Column {
                               : Logic.plainLevelReadout(column.known ? column.level : undefined)
         textFormat: Text.PlainText
         font.family: Theme.monoFamily
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
         color: Theme.secondaryText
     }
 }

@@ -10,23 +10,28 @@ Column {
     property bool compact: false
     property string help
     signal toggled()
+    // How wide it is side by side with the others, whichever way it is shown now.
+    readonly property real wideWidth: Math.max(104, titleText.implicitWidth)
+    readonly property real compactWidth: Math.max(144, compactTitle.implicitWidth + 42)
 
     spacing: 14
     Text {
+        id: titleText
         visible: !lamp.compact
         anchors.horizontalCenter: parent.horizontalCenter
         text: lamp.title
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
         color: Theme.panelText
     }
     HardwareButton {
         id: button
         objectName: lamp.objectName + "Button"
         anchors.horizontalCenter: parent.horizontalCenter
-        width: lamp.compact ? 144 : 104
-        height: lamp.compact ? 38 : 116
+        // Compact, the title sits in the button beside the lamp: the button grows with it.
+        width: lamp.compact ? lamp.compactWidth : 104
+        height: lamp.compact ? Math.max(38, compactTitle.implicitHeight + 16) : 116
         selected: lamp.on
         enabled: Connection.zoneOn
         opacity: (Connection.zoneOn ? 1 : 0.55) * (pressed ? 0.75 : 1)
@@ -66,11 +71,12 @@ Column {
                 text: lamp.on ? qsTr("ON", "state of a sound switch") : qsTr("OFF", "state of a sound switch")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 font.letterSpacing: 1.4
                 color: button.labelColor
             }
             Text {
+                id: compactTitle
                 visible: lamp.compact
                 anchors.left: light.right
                 anchors.leftMargin: 10
@@ -80,7 +86,7 @@ Column {
                 text: lamp.title
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 15
+                font.pixelSize: Theme.px(15)
                 fontSizeMode: Text.HorizontalFit
                 minimumPixelSize: 11
                 elide: Text.ElideRight
@@ -92,6 +98,6 @@ Column {
         visible: !lamp.compact
         text: " "
         textFormat: Text.PlainText
-        font.pixelSize: 18
+        font.pixelSize: Theme.px(18)
     }
 }

@@ -21,7 +21,9 @@ ColumnLayout {
     readonly property real sliderTop: SettingsLogic.sliderTop(Volume.minDB, Volume.maxDB, Volume.stepDB, Volume.capDB)
     readonly property var inputs: Sources.inputs
 
-    width: 320
+    // Wider with a larger desktop font, and as wide as the buttons at the bottom need, whose captions may be
+    // longer in another language.
+    width: Math.max(Math.round(320 * Theme.textScale), actions.implicitWidth)
     spacing: 10
 
     // The main window's keys for the controls the panel has: volume, mute and the numbered inputs. A focused
@@ -45,7 +47,7 @@ ColumnLayout {
         text: "Amplora"
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 15
+        font.pixelSize: Theme.px(15)
         font.weight: Font.DemiBold
         color: Theme.panelText
     }
@@ -64,7 +66,7 @@ ColumnLayout {
                 required property string name
                 required property bool current
                 width: (view.width - 2 * (Connection.zones.count - 1)) / Math.max(1, Connection.zones.count)
-                height: 28
+                height: Math.max(28, zoneLabel.implicitHeight + 10)
                 cornerRadius: 6
                 selected: current
                 text: name
@@ -72,12 +74,13 @@ ColumnLayout {
                 checked: current
                 onClicked: Connection.selectedZone = key
                 contentItem: Text {
+                    id: zoneLabel
                     text: zoneButton.text
                     textFormat: Text.PlainText
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     elide: Text.ElideRight
                     color: zoneButton.labelColor
                 }
@@ -93,7 +96,7 @@ ColumnLayout {
         textFormat: Text.PlainText
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         color: Theme.secondaryText
     }
 
@@ -110,14 +113,15 @@ ColumnLayout {
                 id: toggle
                 required property var modelData
                 objectName: modelData.key + "Toggle"
-                implicitWidth: 100
-                implicitHeight: 30
+                implicitWidth: Math.max(100, toggleContent.implicitWidth + 12)
+                implicitHeight: Math.max(30, toggleContent.implicitHeight + 12)
                 selected: modelData.on
                 text: modelData.title
                 checkable: true
                 checked: modelData.on
                 onClicked: modelData.act()
                 contentItem: Row {
+                    id: toggleContent
                     spacing: 6
                     leftPadding: 12
                     Symbol {
@@ -131,7 +135,7 @@ ColumnLayout {
                         text: toggle.modelData.title
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 12
+                        font.pixelSize: Theme.px(12)
                         color: toggle.labelColor
                     }
                 }
@@ -169,12 +173,12 @@ ColumnLayout {
             }
             Text {
                 objectName: "volumeValue"
-                Layout.preferredWidth: 64
+                Layout.preferredWidth: Math.max(64, implicitWidth)
                 horizontalAlignment: Text.AlignRight
                 text: view.volumeKnown ? SettingsLogic.decibels(view.displayedVolume) : ""
                 textFormat: Text.PlainText
                 font.family: Theme.monoFamily
-                font.pixelSize: 12
+                font.pixelSize: Theme.px(12)
                 color: Theme.panelText
             }
         }
@@ -183,7 +187,7 @@ ColumnLayout {
             text: qsTr("Capped at %1").arg(SettingsLogic.decibels(view.sliderTop))
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 10
+            font.pixelSize: Theme.px(10)
             color: Theme.secondaryText
         }
     }
@@ -194,7 +198,7 @@ ColumnLayout {
             text: qsTr("Input")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 12
+            font.pixelSize: Theme.px(12)
             color: Theme.panelText
         }
         ComboBox {
@@ -235,7 +239,7 @@ ColumnLayout {
         text: qsTr("Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -268,7 +272,7 @@ ColumnLayout {
                     text: sceneButton.text
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 12
+                    font.pixelSize: Theme.px(12)
                     color: Theme.panelText
                 }
             }
@@ -281,7 +285,7 @@ ColumnLayout {
         text: qsTr("Favourites")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -308,7 +312,7 @@ ColumnLayout {
         text: qsTr("Receiver Scenes")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 12
+        font.pixelSize: Theme.px(12)
         font.weight: Font.DemiBold
         color: Theme.secondaryText
     }
@@ -338,7 +342,7 @@ ColumnLayout {
         text: view.controller ? view.controller.statusLine : ""
         textFormat: TextEdit.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         color: Theme.secondaryText
         selectionColor: Theme.darkAmber
     }
@@ -346,6 +350,7 @@ ColumnLayout {
     PanelDivider { Layout.fillWidth: true }
 
     RowLayout {
+        id: actions
         Layout.fillWidth: true
         Button {
             objectName: "openButton"

@@ -44,7 +44,7 @@ HardwareButton {
                 text: more.label
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: more.showSymbol ? 15 : 18
+                font.pixelSize: Theme.px(more.showSymbol ? 15 : 18)
                 fontSizeMode: Text.HorizontalFit
                 minimumPixelSize: Math.round(font.pixelSize * 0.7)
                 elide: Text.ElideRight

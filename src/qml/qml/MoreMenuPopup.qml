@@ -17,6 +17,18 @@ Menu {
     signal chosen(string id)
     signal sectionChosen(string key, string id)
 
+    // As wide as its widest entry needs, so no name or submenu title is cut.
+    readonly property real widestEntry: {
+        let widest = 0
+        for (let i = 0; i < count; ++i) {
+            const entry = itemAt(i)
+            if (entry && entry.naturalWidth !== undefined)
+                widest = Math.max(widest, entry.naturalWidth)
+        }
+        return widest
+    }
+    width: Math.max(implicitWidth, widestEntry + leftPadding + rightPadding)
+
     // Submenu titles are drawn by this delegate.
     delegate: PlainMenuItem { }
 

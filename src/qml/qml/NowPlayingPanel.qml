@@ -21,6 +21,8 @@ Item {
     readonly property var elapsed: (tick, NowPlaying.totalTime, NowPlaying.playing, NowPlaying.elapsedPlayTime)
     readonly property var total: NowPlaying.totalTime
     readonly property bool hasProgress: network && total !== undefined && total !== null
+    // The height its texts need with the least margins; larger than drawn only with a larger desktop font.
+    readonly property real neededHeight: info.implicitHeight + 2 * 14
 
     Accessible.role: Accessible.Grouping
     Accessible.name: qsTr("Now playing")
@@ -99,6 +101,7 @@ Item {
         }
 
         Column {
+            id: info
             width: parent.width - artwork.width - parent.spacing
             anchors.verticalCenter: parent.verticalCenter
             spacing: 14
@@ -111,7 +114,7 @@ Item {
                     text: Connection.zoneOn ? qsTr("NOW PLAYING") : qsTr("STANDBY")
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 15
+                    font.pixelSize: Theme.px(15)
                     font.letterSpacing: 1.4
                     color: Theme.alpha(panel.tint, 0.65)
                 }
@@ -123,7 +126,7 @@ Item {
                                              : (panel.showsTrack ? NowPlaying.track : Sources.inputName)
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 33
+                    font.pixelSize: Theme.px(33)
                     fontSizeMode: Text.HorizontalFit
                     minimumPixelSize: 20
                     elide: Text.ElideRight
@@ -139,7 +142,7 @@ Item {
                     textFormat: Text.PlainText
                     visible: text.length > 0
                     font.family: Theme.fontFamily
-                    font.pixelSize: 22
+                    font.pixelSize: Theme.px(22)
                     elide: Text.ElideRight
                     color: Theme.alpha(panel.tint, 0.85)
                     Accessible.role: Accessible.StaticText
@@ -153,7 +156,7 @@ Item {
                         text: Sources.inputName
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 20
+                        font.pixelSize: Theme.px(20)
                         color: Theme.alpha(panel.tint, 0.8)
                         Accessible.role: Accessible.StaticText
                         Accessible.name: qsTr("Input %1").arg(text)
@@ -185,7 +188,7 @@ Item {
                         anchors.centerIn: parent
                         spacing: 10
                         Symbol { name: Desktop.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
-                        Text { text: qsTr("Open Spotify"); textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: 22; color: panel.tint }
+                        Text { text: qsTr("Open Spotify"); textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: Theme.px(22); color: panel.tint }
                     }
                 }
             }
@@ -269,7 +272,7 @@ Item {
                     text: panel.elapsed !== undefined && panel.elapsed !== null ? Logic.formatTime(panel.elapsed) : "0:00"
                     textFormat: Text.PlainText
                     font.family: Theme.monoFamily
-                    font.pixelSize: 19
+                    font.pixelSize: Theme.px(19)
                     color: Theme.alpha(panel.tint, 0.9)
                     Accessible.ignored: true
                 }
@@ -292,7 +295,7 @@ Item {
                     text: panel.hasProgress ? Logic.formatTime(panel.total) : ""
                     textFormat: Text.PlainText
                     font.family: Theme.monoFamily
-                    font.pixelSize: 19
+                    font.pixelSize: Theme.px(19)
                     color: Theme.alpha(panel.tint, 0.9)
                     Accessible.ignored: true
                 }

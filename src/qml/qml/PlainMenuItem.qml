@@ -5,8 +5,12 @@ import QtQuick.Controls.Basic
 // from the receiver, and the style's own label would read a tag in them as markup.
 MenuItem {
     id: control
+    // The width it needs to show its text whole; the menu takes the widest of its entries.
+    readonly property real naturalWidth: leftPadding + rightPadding + content.leftPadding + content.rightPadding
+                                         + (icon.visible ? icon.width + content.spacing : 0) + label.implicitWidth
     // The text makes room for the icon by its id, so the item is built with the entry rather than deferred.
     contentItem: Row { // qmllint disable deferred-property-id
+        id: content
         readonly property real arrowPadding: control.subMenu && control.arrow ? control.arrow.width + control.spacing : 0
         readonly property real indicatorPadding: control.checkable && control.indicator ? control.indicator.width + control.spacing : 0
         leftPadding: !control.mirrored ? indicatorPadding : arrowPadding
@@ -23,6 +27,7 @@ MenuItem {
             sourceSize.height: control.icon.height
         }
         Text {
+            id: label
             anchors.verticalCenter: parent.verticalCenter
             width: Math.min(implicitWidth, control.availableWidth - parent.leftPadding - parent.rightPadding
                                            - (icon.visible ? icon.width + parent.spacing : 0))

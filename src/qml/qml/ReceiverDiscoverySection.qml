@@ -61,7 +61,7 @@ FormSection {
             text: qsTr("Searching\u2026")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.secondaryText
         }
         Item { Layout.fillWidth: true }
@@ -75,7 +75,7 @@ FormSection {
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
-        font.pixelSize: 13
+        font.pixelSize: Theme.px(13)
         color: Theme.secondaryText
     }
 
@@ -105,7 +105,7 @@ FormSection {
         Layout.fillWidth: true
         wrapMode: Text.Wrap
         font.family: Theme.fontFamily
-        font.pixelSize: 13
+        font.pixelSize: Theme.px(13)
         color: Theme.secondaryText
     }
 
@@ -136,7 +136,7 @@ FormSection {
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
-                    font.pixelSize: 13
+                    font.pixelSize: Theme.px(13)
                     color: Theme.panelText
                     leftPadding: 6
                 }

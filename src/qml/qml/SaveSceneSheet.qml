@@ -90,7 +90,7 @@ Popup {
             text: qsTr("Save Current as Scene")
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 17
+            font.pixelSize: Theme.px(17)
             font.weight: Font.DemiBold
             color: Theme.panelText
         }
@@ -109,7 +109,7 @@ Popup {
             text: qsTr("Current settings in %1", "a zone").arg(sheet.zoneName)
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 13
+            font.pixelSize: Theme.px(13)
             color: Theme.secondaryText
         }
         Repeater {
@@ -128,7 +128,7 @@ Popup {
                         text: field.modelData.label
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 13
+                        font.pixelSize: Theme.px(13)
                         color: Theme.panelText
                     }
                     Item { Layout.fillWidth: true }
@@ -136,7 +136,7 @@ Popup {
                         text: field.modelData.value
                         textFormat: Text.PlainText
                         font.family: Theme.fontFamily
-                        font.pixelSize: 13
+                        font.pixelSize: Theme.px(13)
                         color: Theme.secondaryText
                     }
                 }

@@ -26,7 +26,7 @@ FormSection {
         text: qsTr("No scenes yet.")
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 13
+        font.pixelSize: Theme.px(13)
         color: Theme.secondaryText
     }
 
@@ -47,7 +47,7 @@ FormSection {
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
-                    font.pixelSize: 13
+                    font.pixelSize: Theme.px(13)
                     color: Theme.panelText
                 }
                 Text {
@@ -57,7 +57,7 @@ FormSection {
                     textFormat: Text.PlainText
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
-                    font.pixelSize: 11
+                    font.pixelSize: Theme.px(11)
                     color: Theme.secondaryText
                 }
             }

@@ -6,7 +6,7 @@ Text {
     text: title.toUpperCase()
     textFormat: Text.PlainText
     font.family: Theme.fontFamily
-    font.pixelSize: 13
+    font.pixelSize: Theme.px(13)
     font.weight: Font.Medium
     font.letterSpacing: 1.6
     color: Theme.labelAmber

@@ -48,8 +48,9 @@ ColumnLayout {
                 text: qsTr("Maximum volume")
                 textFormat: Text.PlainText
                 Layout.fillWidth: true
+                wrapMode: Text.Wrap
                 font.family: Theme.fontFamily
-                font.pixelSize: 13
+                font.pixelSize: Theme.px(13)
                 color: Theme.panelText
             }
             // Counts half decibels, so the steps stay exact.
@@ -60,7 +61,8 @@ ColumnLayout {
                 stepSize: 1
                 value: SettingsLogic.capToHalfSteps(Settings.maxVolumeDB)
                 editable: false
-                implicitWidth: 150
+                // Room for the reading between the buttons, in the desktop's font.
+                implicitWidth: Math.max(150, contentItem.implicitWidth + leftPadding + rightPadding)
                 font.family: Theme.monoFamily
                 textFromValue: (halfSteps) => SettingsLogic.decibels(halfSteps / 2)
                 Accessible.name: qsTr("Maximum volume")

@@ -6,9 +6,10 @@ import Amplora.Ui
 FormWindow {
     id: window
     title: qsTr("Amplora Settings")
-    width: 460
+    // Wider with a larger desktop font, so the rows keep their texts on one line.
+    width: Math.round(460 * Theme.textScale)
     height: 720
-    minimumWidth: 460
+    minimumWidth: Math.round(460 * Theme.textScale)
     minimumHeight: 360
     color: "#161514"
 
@@ -19,7 +20,7 @@ FormWindow {
             objectName: "settingsView"
             x: 20
             y: 20
-            width: 420
+            width: Math.round(420 * Theme.textScale)
             api: window.api
             loginItem: window.loginItem
         }

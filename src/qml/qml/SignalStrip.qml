@@ -10,6 +10,11 @@ Item {
     id: strip
     readonly property bool active: SignalLamps.active
     readonly property color amber: Theme.stripAmber
+    // With a larger desktop font the readings may not fit beside the format lamps: the lamps give way, as the
+    // format reading names the same.
+    readonly property bool showsLamps: Theme.textScale <= 1
+                                       || 18 + heading.implicitWidth + 29 + lamps.implicitWidth + 24
+                                          + readings.implicitWidth + 29 + 18 <= glass.width
 
     Component.onCompleted: {
         Connection.signalStripVisible = true
@@ -21,6 +26,7 @@ Item {
     }
 
     WarmPanel {
+        id: glass
         anchors.fill: parent
         anchors.leftMargin: 22
         anchors.rightMargin: 22
@@ -33,11 +39,12 @@ Item {
             x: 18
             spacing: 0
             Text {
+                id: heading
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("SIGNAL", "heading of the strip with the incoming signal's format")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 11
+                font.pixelSize: Theme.px(11)
                 font.weight: Font.DemiBold
                 font.letterSpacing: 1.8
                 color: Theme.alpha(strip.amber, strip.active ? 0.6 : 0.25)
@@ -49,6 +56,8 @@ Item {
                 Rectangle { anchors.centerIn: parent; width: 1; height: 22; color: Theme.alpha(strip.amber, 0.25) }
             }
             Row {
+                id: lamps
+                visible: strip.showsLamps
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 7
                 Repeater {
@@ -61,8 +70,9 @@ Item {
                     }
                 }
             }
-            Item { width: 24; height: 1 }
+            Item { width: 24; height: 1; visible: strip.showsLamps }
             Row {
+                id: readings
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 24
                 Repeater {
@@ -80,7 +90,7 @@ Item {
                             text: reading.modelData.caption
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
-                            font.pixelSize: 10
+                            font.pixelSize: Theme.px(10)
                             font.weight: Font.DemiBold
                             font.letterSpacing: 1.4
                             color: Theme.alpha(strip.amber, strip.active ? 0.55 : 0.25)
@@ -90,7 +100,7 @@ Item {
                             text: reading.modelData.value
                             textFormat: Text.PlainText
                             font.family: Theme.fontFamily
-                            font.pixelSize: 20
+                            font.pixelSize: Theme.px(20)
                             font.weight: Font.Medium
                             color: strip.amber
                             opacity: reading.modelData.value === "\u2014" ? 0.35 : 1

@@ -45,7 +45,7 @@ Rectangle {
                 text: qsTr("Sleep", "button that sets the sleep timer")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 17
+                font.pixelSize: Theme.px(17)
                 color: button.labelColor
             }
             Text {
@@ -55,7 +55,7 @@ Rectangle {
                 text: Logic.sleepCaption(well.minutes)
                 textFormat: Text.PlainText
                 font.family: Theme.monoFamily
-                font.pixelSize: 13
+                font.pixelSize: Theme.px(13)
                 color: button.labelColor
                 opacity: 0.8
             }

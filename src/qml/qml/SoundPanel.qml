@@ -14,8 +14,17 @@ Column {
                                      + (Sound.supportsDirect ? 1 : 0) + (Sound.supportsEnhancer ? 1 : 0)
     readonly property int groupCount: (hasTone ? 1 : 0) + (hasLevels ? 1 : 0) + (lampCount > 0 ? 1 : 0)
     readonly property int wideSpacing: 28
-    readonly property bool compact: knobCount * 116 + lampCount * 104
-                                    + (knobCount + lampCount - 1) * wideSpacing
+    // The knobs and the switches side by side, each as wide as its title needs.
+    readonly property real knobsWidth: (hasTone ? bass.width + treble.width : 0) + (hasSubwoofer ? subwoofer.width : 0)
+                                       + (Sound.supportsDialogue ? dialogue.width : 0)
+    readonly property real lampsWidth: (Sound.supportsExtraBass ? extraBass.wideWidth : 0)
+                                       + (Sound.supportsSurroundAI ? surroundAI.wideWidth : 0)
+                                       + (Sound.supportsDirect ? direct.wideWidth : 0)
+                                       + (Sound.supportsEnhancer ? enhancer.wideWidth : 0)
+    // The narrowest it gets: the switches stacked compact beside the knobs.
+    readonly property real compactWidth: knobsWidth + (knobCount + (lampCount > 0 ? 1 : 0) - 1) * 20
+                                         + Math.max(0, groupCount - 1) * (1 + 20) + (lampCount > 0 ? switches.compactWidth : 0)
+    readonly property bool compact: knobsWidth + lampsWidth + (knobCount + lampCount - 1) * wideSpacing
                                     + Math.max(0, groupCount - 1) * (1 + wideSpacing) > availableWidth
     spacing: 18
 
@@ -24,6 +33,7 @@ Column {
         id: controls
         spacing: sound.compact ? 20 : sound.wideSpacing
         KnobColumn {
+            id: bass
             objectName: "bass"
             visible: sound.hasTone
             title: qsTr("Bass")
@@ -32,6 +42,7 @@ Column {
             onValueRequested: (v) => Sound.setBassDB(v)
         }
         KnobColumn {
+            id: treble
             objectName: "treble"
             visible: sound.hasTone
             title: qsTr("Treble")
@@ -41,6 +52,7 @@ Column {
         }
         VerticalPanelDivider { height: 110; visible: sound.hasTone && sound.hasLevels; anchors.verticalCenter: parent.verticalCenter }
         KnobColumn {
+            id: subwoofer
             objectName: "subwoofer"
             visible: sound.hasSubwoofer
             title: qsTr("Subwoofer")
@@ -49,6 +61,7 @@ Column {
             onValueRequested: (v) => Sound.setSubwooferDB(v)
         }
         KnobColumn {
+            id: dialogue
             objectName: "dialogue"
             visible: Sound.supportsDialogue
             title: qsTr("Dialogue", "the dialogue level")
@@ -63,13 +76,17 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
         }
         Grid {
+            id: switches
             objectName: "soundSwitches"
+            readonly property real compactWidth: Math.max(extraBass.compactWidth, surroundAI.compactWidth, direct.compactWidth,
+                                                          enhancer.compactWidth)
             columns: sound.compact ? 1 : Math.max(1, sound.lampCount)
             columnSpacing: sound.wideSpacing
             rowSpacing: 8
             y: sound.compact ? (controls.height - height) / 2 : 0
             LampButton {
-                objectName: "extraBass"
+                id: extraBass
+            objectName: "extraBass"
                 visible: Sound.supportsExtraBass
                 compact: sound.compact
                 title: qsTr("Extra Bass")
@@ -77,7 +94,8 @@ Column {
                 onToggled: Sound.toggleExtraBass()
             }
             LampButton {
-                objectName: "surroundAI"
+                id: surroundAI
+            objectName: "surroundAI"
                 visible: Sound.supportsSurroundAI
                 compact: sound.compact
                 title: qsTr("Surround AI")
@@ -85,7 +103,8 @@ Column {
                 onToggled: Sound.setSurroundAI(!Sound.surroundAI)
             }
             LampButton {
-                objectName: "direct"
+                id: direct
+            objectName: "direct"
                 visible: Sound.supportsDirect
                 compact: sound.compact
                 title: qsTr("Direct", "the sound switch that bypasses processing")
@@ -94,7 +113,8 @@ Column {
                 onToggled: Sound.toggleDirect()
             }
             LampButton {
-                objectName: "enhancer"
+                id: enhancer
+            objectName: "enhancer"
                 visible: Sound.supportsEnhancer
                 compact: sound.compact
                 title: qsTr("Enhancer")

@@ -45,7 +45,7 @@ Item {
         elide: marquee.scrolls ? Text.ElideNone : Text.ElideRight
         maximumLineCount: 1
         font.family: Theme.fontFamily
-        font.pixelSize: 32
+        font.pixelSize: Theme.px(32)
         font.weight: Font.Medium
         color: Qt.rgba(1, 1, 1, 0.8)
         Behavior on x {

@@ -27,7 +27,7 @@ PushButton {
             text: control.caption
             textFormat: Text.PlainText
             font.family: Theme.fontFamily
-            font.pixelSize: 10
+            font.pixelSize: Theme.px(10)
             font.letterSpacing: 1
             color: control.tint
         }

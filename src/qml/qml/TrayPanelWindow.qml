@@ -8,7 +8,7 @@ FormWindow {
     property bool wasActive: false
     title: "Amplora"
     flags: Qt.Tool | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
-    width: 348
+    width: menu.width + 28
     height: menu.implicitHeight + 28
     color: "#1b1a19"
 

@@ -43,7 +43,7 @@ Column {
                     text: section.known ? Logic.decibelNumber(section.volume) : "--.-"
                     textFormat: Text.PlainText
                     font.family: Theme.monoFamily
-                    font.pixelSize: 36
+                    font.pixelSize: Theme.px(36)
                     font.weight: Font.Medium
                     color: Connection.displayTint
                     style: Text.Raised
@@ -54,7 +54,7 @@ Column {
                     text: "dB"
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
-                    font.pixelSize: 24
+                    font.pixelSize: Theme.px(24)
                     font.weight: Font.Medium
                     color: Connection.displayTint
                 }
@@ -65,7 +65,7 @@ Column {
                 text: qsTr("MUTED")
                 textFormat: Text.PlainText
                 font.family: Theme.fontFamily
-                font.pixelSize: 13
+                font.pixelSize: Theme.px(13)
                 font.weight: Font.DemiBold
                 font.letterSpacing: 1.5
                 color: Connection.displayTint
@@ -78,7 +78,7 @@ Column {
         text: Logic.capCaption(Volume.capDB)
         textFormat: Text.PlainText
         font.family: Theme.fontFamily
-        font.pixelSize: 11
+        font.pixelSize: Theme.px(11)
         color: Theme.tertiaryText
     }
 }

@@ -38,7 +38,7 @@ Rectangle {
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                     font.family: Theme.fontFamily
-                    font.pixelSize: 19
+                    font.pixelSize: Theme.px(19)
                     elide: Text.ElideRight
                     color: zone.labelColor
                 }
