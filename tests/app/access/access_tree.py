@@ -1,10 +1,15 @@
 #!/usr/bin/python3
 # Reads and drives the main window of `amplora --mock` through the accessibility bus, as a screen reader does:
 # the Volume dial's range and value, the switches' checked state, the names of a few controls, and a volume set
-# through the value interface reaching what the window shows. Run it on a private session bus and display
-# (tests/support/run-under xvfb). Exits 77 when at-spi2-core or python3-pyatspi is missing.
+# through the value interface reaching what the window shows. With "de" it runs Amplora with LANG=de_DE.UTF-8:
+# the same controls answer in German, while the local API still answers in English. Run it on a private session
+# bus and display (tests/support/run-under xvfb). Exits 77 when at-spi2-core or python3-pyatspi is missing.
 import importlib.util
+import json
 import os
+import socket
+import urllib.error
+import urllib.request
 import subprocess
 import sys
 import tempfile
@@ -65,6 +70,30 @@ def find(window, role, name):
     return None
 
 
+# What a screen reader hears, in each language the check runs in.
+WORDS = {
+    "en": {"Volume": "Volume", "decibels": " decibels", "Now playing": "Now playing",
+           "Previous track": "Previous track", "Next track": "Next track", "Power off": "Power off"},
+    "de": {"Volume": "Lautstärke", "decibels": " Dezibel", "Now playing": "Wiedergabe",
+           "Previous track": "Vorheriger Titel", "Next track": "Nächster Titel", "Power off": "Ausschalten"},
+}
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def api_error(port):
+    """The local API's answer to a request without the token: (status, JSON body)."""
+    try:
+        urllib.request.urlopen("http://127.0.0.1:%d/api/v1/status" % port, timeout=2)
+    except urllib.error.HTTPError as error:
+        return error.code, json.loads(error.read().decode("utf-8"))
+    return None
+
+
 def check(condition, message):
     if not condition:
         fail(message)
@@ -75,8 +104,16 @@ def main():
         skip("python3-pyatspi is not installed")
     if not os.access(LAUNCHER, os.X_OK):
         skip("at-spi-bus-launcher (at-spi2-core) is not installed")
-    if len(sys.argv) != 2:
-        fail("usage: access_tree.py AMPLORA")
+    if len(sys.argv) not in (2, 3) or sys.argv[2:] not in ([], ["de"]):
+        fail("usage: access_tree.py AMPLORA [de]")
+    language = sys.argv[2] if len(sys.argv) == 3 else "en"
+    words = WORDS[language]
+    # The local API of this --mock run, on a port of its own.
+    port = free_port()
+    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "Amplora")
+    os.makedirs(config, exist_ok=True)
+    with open(os.path.join(config, "AmploraMock.conf"), "w", encoding="utf-8") as settings:
+        settings.write("[General]\napiEnabled=true\napiPort=%d\n" % port)
 
     launcher = subprocess.Popen([LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     log = tempfile.TemporaryFile(mode="w+")
@@ -87,6 +124,11 @@ def main():
         import pyatspi
 
         environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        # A test run keeps the window's API off; this one asks it. The mock receiver and discovery keep the run
+        # off the network all the same.
+        for variable in ("LANGUAGE", "LC_ALL", "LC_MESSAGES", "AMPLORA_TESTING"):
+            environment.pop(variable, None)
+        environment["LANG"] = "de_DE.UTF-8" if language == "de" else "C.UTF-8"
         app = subprocess.Popen([sys.argv[1], "--mock"], env=environment, stdout=log, stderr=subprocess.STDOUT)
 
         def application():
@@ -99,19 +141,21 @@ def main():
 
         window = wait_for("the main window on the accessibility bus", application)
         volume = wait_for("the Volume dial with a known volume", lambda: next(
-            (node for node in descendants(window) if node.getRole() == pyatspi.ROLE_DIAL and node.name == "Volume"
-             and node.description.endswith(" decibels")), None))
+            (node for node in descendants(window) if node.getRole() == pyatspi.ROLE_DIAL
+             and node.name == words["Volume"] and node.description.endswith(words["decibels"])), None))
 
         # The mock receiver's scale runs from -80.5 dB; a fresh user's cap of -20 dB ends the range.
         value = volume.queryValue()
         check((value.minimumValue, value.maximumValue, value.minimumIncrement) == (-80.5, -20.0, 0.5),
               "Volume range %s..%s step %s" % (value.minimumValue, value.maximumValue, value.minimumIncrement))
-        check(volume.description == "%.1f decibels" % value.currentValue,
+        spoken = lambda dB: "%.1f%s" % (dB, words["decibels"])
+        check(volume.description == spoken(value.currentValue),
               "Volume value %s read as %r" % (value.currentValue, volume.description))
 
-        for role, name in ((pyatspi.ROLE_PANEL, "Now playing"), (pyatspi.ROLE_PUSH_BUTTON, "Previous track"),
-                           (pyatspi.ROLE_PUSH_BUTTON, "Next track"), (pyatspi.ROLE_PUSH_BUTTON, "Power off"),
-                           (pyatspi.ROLE_DIAL, "Bass")):
+        for role, name in ((pyatspi.ROLE_PANEL, words["Now playing"]),
+                           (pyatspi.ROLE_PUSH_BUTTON, words["Previous track"]),
+                           (pyatspi.ROLE_PUSH_BUTTON, words["Next track"]),
+                           (pyatspi.ROLE_PUSH_BUTTON, words["Power off"]), (pyatspi.ROLE_DIAL, "Bass")):
             wait_for("a %s named %r" % (role, name), lambda role=role, name=name: find(window, role, name))
 
         # A switch is a check box with its state; toggling it through the screen reader reaches the receiver.
@@ -129,9 +173,16 @@ def main():
         target = -30.0 if value.currentValue != -30.0 else -31.0
         value.currentValue = target
         wait_for("the volume to read %.1f dB" % target,
-                 lambda: volume.description == "%.1f decibels" % target and value.currentValue == target)
-        print("PASS: Volume %s..%s set to %s; switches and names read" % (value.minimumValue, value.maximumValue,
-                                                                          target))
+                 lambda: volume.description == spoken(target) and value.currentValue == target)
+
+        # What machines read stays English in every language.
+        status, body = wait_for("the local API to answer", lambda: api_error(port))
+        error = body.get("error", {})
+        check(status == 401 and error.get("code") == "unauthorized"
+              and error.get("message") == 'Missing or wrong token. Send "Authorization: Bearer <token>".',
+              "the API answered %s %s" % (status, body))
+        print("PASS (%s): Volume %s..%s set to %s; switches and names read; the API answers in English"
+              % (language, value.minimumValue, value.maximumValue, target))
     except SystemExit:
         if app is not None:
             log.seek(0)
