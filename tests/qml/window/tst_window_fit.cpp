@@ -5,17 +5,12 @@
 // set, so the same checks run on a scaled screen, where text metrics round differently.
 
 #include "../TestReceiver.h"
+#include "../WindowScene.h"
 #include "app/settings/LoginItem.h"
 #include "app/startup/Translations.h"
-#include "core/mock/MockReceiver.h"
 #include "qml/MainWindowHost.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QQmlContext>
 #include <QQmlExpression>
@@ -51,30 +46,9 @@ QStringList receiverNames()
 {
     QStringList names { QStringLiteral("Harbour FM"), QStringLiteral("Vinyl Rips"), QStringLiteral("Living Room"),
         QStringLiteral("Den"), QStringLiteral("RX-V481") };
-    const QStringList keys { QStringLiteral("text"), QStringLiteral("artist"), QStringLiteral("album"),
-        QStringLiteral("track"), QStringLiteral("network_name"), QStringLiteral("model_name") };
-    QList<QJsonValue> pending;
-    QDirIterator files(MockReceiver::previewFixtureDirectory(), { QStringLiteral("*.json") });
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly)) {
-            pending.append(QJsonDocument::fromJson(file.readAll()).object());
-        }
-    }
-    while (!pending.isEmpty()) {
-        const QJsonValue value = pending.takeLast();
-        if (value.isArray()) {
-            const QJsonArray array = value.toArray();
-            pending.append(QList<QJsonValue>(array.begin(), array.end()));
-        }
-        const QJsonObject object = value.toObject();
-        for (auto field = object.begin(); field != object.end(); ++field) {
-            if (field->isString() && keys.contains(field.key())) {
-                names.append(field->toString());
-            }
-            pending.append(field.value());
-        }
-    }
+    names.append(
+        test::previewReceiverStrings({ QStringLiteral("text"), QStringLiteral("artist"), QStringLiteral("album"),
+            QStringLiteral("track"), QStringLiteral("network_name"), QStringLiteral("model_name") }));
     return names;
 }
 
@@ -151,20 +125,6 @@ class TestWindowFit : public QObject {
 private:
     QFont m_desktopFont;
 
-    // Every item on the window's scene, its popups included: the items a Repeater or a Loader makes are no QObject
-    // children of the window, so the walk follows the visual tree.
-    static QList<QQuickItem *> items(QQuickWindow *window)
-    {
-        QList<QQuickItem *> found;
-        QList<QQuickItem *> pending { window->contentItem() };
-        while (!pending.isEmpty()) {
-            QQuickItem *item = pending.takeLast();
-            found.append(item);
-            pending.append(item->childItems());
-        }
-        return found;
-    }
-
     // A text is the receiver's when it is one of its names or holds a long one, as the marquee's "artist – track"
     // does; a short name such as "Spotify" inside a longer text ("Open Spotify") is Amplora's wording around it.
     static bool ownText(const QString &text)
@@ -236,7 +196,7 @@ private:
     {
         QStringList found;
         QList<Shown> drawn;
-        for (QQuickItem *item : items(window)) {
+        for (QQuickItem *item : test::sceneItems(window)) {
             if (!isText(item)) {
                 continue;
             }
@@ -269,7 +229,7 @@ private:
     static QString layout(QQuickWindow *window)
     {
         QString all;
-        for (QQuickItem *item : items(window)) {
+        for (QQuickItem *item : test::sceneItems(window)) {
             if (isText(item) && item->isVisible()) {
                 const QRectF at = item->mapRectToScene(item->boundingRect());
                 all += QStringLiteral("%1@%2,%3,%4,%5;")

@@ -4,17 +4,14 @@
 // without passing it through the catalogue fails, as does one the catalogue leaves in English.
 
 #include "../TestReceiver.h"
+#include "../WindowScene.h"
 #include "app/startup/Translations.h"
 #include "core/store/FavouriteInput.h"
 #include "core/store/FavouriteSoundProgram.h"
 #include "qml/MainWindowHost.h"
 
 #include <QAccessible>
-#include <QDirIterator>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -94,32 +91,10 @@ QStringList longestFirst(QStringList texts)
     return texts;
 }
 
-void collectStrings(const QJsonValue &value, QStringList &into)
-{
-    if (value.isString()) {
-        into.append(value.toString());
-    } else if (value.isArray()) {
-        for (const QJsonValue &element : value.toArray()) {
-            collectStrings(element, into);
-        }
-    } else if (value.isObject()) {
-        for (const QJsonValue &element : value.toObject()) {
-            collectStrings(element, into);
-        }
-    }
-}
-
 // What the receiver and the test's fakes name, which the window shows as written in any language.
 QStringList receiverTexts()
 {
-    QStringList texts;
-    QDirIterator files(MockReceiver::previewFixtureDirectory(), { QStringLiteral("*.json") }, QDir::Files);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly)) {
-            collectStrings(QJsonDocument::fromJson(file.readAll()).object(), texts);
-        }
-    }
+    QStringList texts = test::previewReceiverStrings();
     // The favourites the extras announce, the fakes behind the settings window (the receivers a search finds, the
     // saved address, the API token) and the application's name.
     texts << QStringLiteral("Harbour FM") << QStringLiteral("Vinyl Rips") << QStringLiteral("Amplora")
@@ -138,18 +113,6 @@ QStringList receiverTexts()
           << QStringLiteral("AV RECEIVER") << QStringLiteral("PCM") << QStringLiteral("DTS:X") << QStringLiteral("DTS")
           << QStringLiteral("ATMOS") << QStringLiteral("DOLBY");
     return longestFirst(texts);
-}
-
-QList<QQuickItem *> itemsOf(QQuickWindow *window)
-{
-    QList<QQuickItem *> found;
-    QList<QQuickItem *> pending { window->contentItem() };
-    while (!pending.isEmpty()) {
-        QQuickItem *item = pending.takeLast();
-        found.append(item);
-        pending.append(item->childItems());
-    }
-    return found;
 }
 
 } // namespace
@@ -186,7 +149,7 @@ private:
                                 item->objectName().isEmpty() ? QString::fromLatin1(item->metaObject()->className())
                                                              : item->objectName()));
         };
-        for (QQuickItem *item : itemsOf(window)) {
+        for (QQuickItem *item : test::sceneItems(window)) {
             const QVariant text = item->property("text");
             if (text.typeId() == QMetaType::QString) {
                 check(text.toString(), item, "text");

@@ -2,6 +2,7 @@
 // fetches nothing they point at. A loopback server stands in for the host a tag names and counts what reaches it.
 
 #include "../PreviewRig.h"
+#include "../WindowScene.h"
 #include "qml/MainWindowHost.h"
 #include "qml/NetworkGuard.h"
 
@@ -82,19 +83,7 @@ private:
     std::unique_ptr<MainWindowHost> m_host;
     QString m_track, m_artist, m_album, m_input, m_zone, m_program, m_favourite;
 
-    // Every item on the window's scene, its popups included: the items a Repeater makes are no QObject children
-    // of the window, so the walk follows the visual tree.
-    QList<QQuickItem *> items() const
-    {
-        QList<QQuickItem *> found;
-        QList<QQuickItem *> pending { m_host->window()->contentItem() };
-        while (!pending.isEmpty()) {
-            QQuickItem *item = pending.takeLast();
-            found.append(item);
-            pending.append(item->childItems());
-        }
-        return found;
-    }
+    QList<QQuickItem *> items() const { return test::sceneItems(m_host->window()); }
     QQuickItem *find(const char *name) const
     {
         for (QQuickItem *item : items()) {
