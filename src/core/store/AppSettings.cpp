@@ -13,6 +13,7 @@ namespace amplora {
 namespace {
 
 const QString frontPanelDisplayKey = QStringLiteral("frontPanelDisplay");
+const QString onScreenDisplayKey = QStringLiteral("onScreenDisplay");
 const QString deviceIDKey = QStringLiteral("receiverDeviceID");
 const QString hostKey = QStringLiteral("receiverHost");
 const QString maxVolumeDBKey = QStringLiteral("maxVolumeDB");
@@ -76,6 +77,7 @@ AppSettings::AppSettings(std::unique_ptr<QSettings> defaults, QObject *parent)
     , m_defaults(std::move(defaults))
 {
     m_frontPanelDisplay = storedBool(m_defaults->value(frontPanelDisplayKey)).value_or(false);
+    m_onScreenDisplay = storedBool(m_defaults->value(onScreenDisplayKey)).value_or(true);
     m_deviceID = storedString(m_defaults->value(deviceIDKey));
     m_host = storedString(m_defaults->value(hostKey)).value_or(QString());
     m_maxVolumeDB = storedNumber(m_defaults->value(maxVolumeDBKey)).value_or(defaultMaxVolumeDB);
@@ -119,6 +121,15 @@ void AppSettings::setFrontPanelDisplay(bool on)
     if (m_frontPanelDisplay != on) {
         m_frontPanelDisplay = on;
         Q_EMIT frontPanelDisplayChanged();
+    }
+}
+
+void AppSettings::setOnScreenDisplay(bool on)
+{
+    write(onScreenDisplayKey, on);
+    if (m_onScreenDisplay != on) {
+        m_onScreenDisplay = on;
+        Q_EMIT onScreenDisplayChanged();
     }
 }
 

@@ -10,12 +10,13 @@ class QSettings;
 
 namespace amplora {
 
-// The user's persisted settings: receiver address and identity, the front-panel display switch and the
-// volume cap. Every assignment is written through to the settings file at once (even when unchanged);
-// observers hear only of real changes. A stored value of the wrong type reads as the default.
+// The user's persisted settings: receiver address and identity, the front-panel display switch, the on-screen
+// display of changes and the volume cap. Every assignment is written through to the settings file at once (even when
+// unchanged); observers hear only of real changes. A stored value of the wrong type reads as the default.
 class AppSettings : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool frontPanelDisplay READ frontPanelDisplay WRITE setFrontPanelDisplay NOTIFY frontPanelDisplayChanged)
+    Q_PROPERTY(bool onScreenDisplay READ onScreenDisplay WRITE setOnScreenDisplay NOTIFY onScreenDisplayChanged)
     Q_PROPERTY(QString host READ host WRITE setHost NOTIFY hostChanged)
     Q_PROPERTY(QString deviceID READ deviceIDText NOTIFY deviceIDChanged)
     Q_PROPERTY(double maxVolumeDB READ maxVolumeDB WRITE setMaxVolumeDB NOTIFY maxVolumeDBChanged)
@@ -37,6 +38,11 @@ public:
     bool frontPanelDisplay() const { return m_frontPanelDisplay; }
     void setFrontPanelDisplay(bool on);
 
+    // Whether a change of volume, mute, input or sound program is shown on screen while the window is in the
+    // background.
+    bool onScreenDisplay() const { return m_onScreenDisplay; }
+    void setOnScreenDisplay(bool on);
+
     QString host() const { return m_host; }
     void setHost(const QString &host);
 
@@ -51,6 +57,7 @@ public:
 
 Q_SIGNALS:
     void frontPanelDisplayChanged();
+    void onScreenDisplayChanged();
     void hostChanged();
     void deviceIDChanged();
     void maxVolumeDBChanged();
@@ -60,6 +67,7 @@ private:
 
     std::unique_ptr<QSettings> m_defaults;
     bool m_frontPanelDisplay = false;
+    bool m_onScreenDisplay = true;
     QString m_host;
     std::optional<QString> m_deviceID;
     double m_maxVolumeDB = defaultMaxVolumeDB;

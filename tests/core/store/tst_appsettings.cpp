@@ -30,6 +30,7 @@ private Q_SLOTS:
         QCOMPARE(settings.host(), QString());
         QCOMPARE(settings.deviceID(), std::nullopt);
         QCOMPARE(settings.frontPanelDisplay(), false);
+        QCOMPARE(settings.onScreenDisplay(), true);
         QCOMPARE(settings.maxVolumeDB(), -20.0);
     }
 
@@ -49,6 +50,10 @@ private Q_SLOTS:
         QTest::addRow("display on") << "frontPanelDisplay" << QVariant(true) << QVariant(true);
         QTest::addRow("display as text") << "frontPanelDisplay" << QVariant(QStringLiteral("yes")) << QVariant(false);
         QTest::addRow("display as number") << "frontPanelDisplay" << QVariant(1) << QVariant(false);
+        QTest::addRow("changes on screen off") << "onScreenDisplay" << QVariant(false) << QVariant(false);
+        QTest::addRow("changes on screen off as text")
+            << "onScreenDisplay" << QVariant(QStringLiteral("false")) << QVariant(false);
+        QTest::addRow("changes on screen as number") << "onScreenDisplay" << QVariant(0) << QVariant(true);
         QTest::addRow("host as list") << "receiverHost"
                                       << QVariant(QStringList { QStringLiteral("a"), QStringLiteral("b") })
                                       << QVariant(QString());
@@ -66,6 +71,7 @@ private Q_SLOTS:
         const AppSettings settings(store());
         const QHash<QString, QVariant> read { { QStringLiteral("maxVolumeDB"), settings.maxVolumeDB() },
             { QStringLiteral("frontPanelDisplay"), settings.frontPanelDisplay() },
+            { QStringLiteral("onScreenDisplay"), settings.onScreenDisplay() },
             { QStringLiteral("receiverHost"), settings.host() },
             { QStringLiteral("receiverDeviceID"), settings.deviceID() ? QVariant(*settings.deviceID()) : QVariant() } };
         QCOMPARE(read.value(key), expected);
@@ -78,11 +84,13 @@ private Q_SLOTS:
         writer.setHost(QStringLiteral("receiver.local"));
         writer.setDeviceID(QStringLiteral("ABC123"));
         writer.setFrontPanelDisplay(true);
+        writer.setOnScreenDisplay(false);
         writer.setMaxVolumeDB(-12.5);
         const AppSettings reader(store());
         QCOMPARE(reader.host(), QStringLiteral("receiver.local"));
         QCOMPARE(reader.deviceID(), std::optional<QString>(QStringLiteral("ABC123")));
         QCOMPARE(reader.frontPanelDisplay(), true);
+        QCOMPARE(reader.onScreenDisplay(), false);
         QCOMPARE(reader.maxVolumeDB(), -12.5);
     }
 
