@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cmath>
+
 namespace amplora::DisplayText {
 
 QString statusLine(const ReceiverStore &store)
@@ -73,6 +75,14 @@ QString signalKey(const ReceiverStore &store)
 {
     return rawValue(store.selectedZone()) + u'-'
         + (store.canFetchSignal() ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QString volumeReadout(double dB)
+{
+    // Half decibels rounded half away from zero, as the receiver's own values are; a value that rounds to zero
+    // reads "0.0", never "-0.0".
+    const double snapped = std::round(dB * 2) / 2;
+    return QString::number(snapped == 0 ? 0.0 : snapped, 'f', 1) + QStringLiteral(" dB");
 }
 
 } // namespace amplora::DisplayText

@@ -21,6 +21,10 @@ QString zoneTitle(const ReceiverStore &store);
 // signal polling whenever this changes.
 QString signalKey(const ReceiverStore &store);
 
+// A volume as the knob's readout and the front-panel display write it: snapped to the half decibel, one
+// decimal, "dB" after it ("-30.5 dB").
+QString volumeReadout(double dB);
+
 } // namespace DisplayText
 
 } // namespace amplora

@@ -132,13 +132,12 @@ void SourcesModel::updateReceiverScenes()
 
 QString SourcesModel::inputName() const
 {
-    return nameIn(FriendlyNames::inputs(zoneInputs(m_store), m_store.state().names()), currentInput(m_store));
+    return StoreReadings::inputName(m_store);
 }
 
 QString SourcesModel::soundProgramName() const
 {
-    return nameIn(
-        FriendlyNames::soundPrograms(zonePrograms(m_store), m_store.state().names()), currentProgram(m_store));
+    return StoreReadings::soundProgramName(m_store);
 }
 
 QString SourcesModel::sourceSymbol() const

@@ -40,6 +40,16 @@ QString currentProgram(const ReceiverStore &store)
     return status ? status->soundProgram.value_or(QString()) : QString();
 }
 
+QString inputName(const ReceiverStore &store)
+{
+    return nameIn(FriendlyNames::inputs(zoneInputs(store), store.state().names()), currentInput(store));
+}
+
+QString soundProgramName(const ReceiverStore &store)
+{
+    return nameIn(FriendlyNames::soundPrograms(zonePrograms(store), store.state().names()), currentProgram(store));
+}
+
 QString nameIn(const QList<FriendlyNames::Entry> &entries, const QString &id)
 {
     for (const auto &entry : entries) {

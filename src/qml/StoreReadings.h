@@ -24,6 +24,9 @@ QStringList zonePrograms(const ReceiverStore &store);
 QStringList funcList(const ReceiverStore &store);
 QString currentInput(const ReceiverStore &store);
 QString currentProgram(const ReceiverStore &store);
+// The current input and sound program by the names the window gives them.
+QString inputName(const ReceiverStore &store);
+QString soundProgramName(const ReceiverStore &store);
 // The entry's name, or a readable form of the id when the list does not hold it (a status can name an input
 // the features leave out).
 QString nameIn(const QList<FriendlyNames::Entry> &entries, const QString &id);
