@@ -469,6 +469,13 @@
     </message>
 </context>
 <context>
+    <name>OnScreenDisplayWindow</name>
+    <message>
+        <source>Amplora: change</source>
+        <translation>Amplora: Änderung</translation>
+    </message>
+</context>
+<context>
     <name>PowerMuteColumn</name>
     <message>
         <source>Power off</source>
@@ -695,6 +702,14 @@
         <source>The app never sends a volume above this level.</source>
         <translation>Die App sendet nie eine höhere Lautstärke als diese.</translation>
     </message>
+    <message>
+        <source>Show changes on screen</source>
+        <translation>Änderungen auf dem Bildschirm zeigen</translation>
+    </message>
+    <message>
+        <source>While the window is in the background, a new volume, input or sound mode shows for a moment.</source>
+        <translation>Solange das Fenster im Hintergrund ist, erscheint eine neue Lautstärke, ein neuer Eingang oder ein neues Klangprogramm kurz auf dem Bildschirm.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsWindow</name>
@@ -888,6 +903,14 @@
         <comment>the Spotify device to choose</comment>
         <extracomment>Stands in for the zone&apos;s name in &quot;Open Spotify and choose %1&quot;, so it is what the user picks there.</extracomment>
         <translation>diesen Receiver</translation>
+    </message>
+</context>
+<context>
+    <name>amplora::OnScreenDisplay</name>
+    <message>
+        <source>Muted</source>
+        <comment>shown on screen when the zone was muted</comment>
+        <translation>Stumm</translation>
     </message>
 </context>
 <context>

@@ -13,6 +13,7 @@ class QQuickWindow;
 namespace amplora {
 
 class AppSettings;
+class OnScreenDisplay;
 struct ViewModels;
 class ReceiverStore;
 
@@ -20,7 +21,8 @@ class ReceiverStore;
 // panel and the settings window, which the tray loads through load(). The application creates one after the
 // store and the settings and calls show() when the main window should appear (at launch, and again from the
 // tray's "Open Amplora"); closing the window only hides it. The first time the window is shown the store is
-// started, as the window's launch task.
+// started, as the window's launch task. While the window is in the background, changes show in a small overlay
+// (OnScreenDisplay), made on first use.
 class MainWindowHost : public QObject {
     Q_OBJECT
 
@@ -36,6 +38,12 @@ public:
     // Creates another window of the module from its QML file (a name such as "SettingsWindow.qml") with the
     // given initial properties. The caller owns it. None (with the reason logged) when it does not load.
     QQuickWindow *load(const QString &file, const QVariantMap &initialProperties);
+    // What changes show on screen; the overlay that shows them, once one was shown and the platform can place it.
+    OnScreenDisplay &onScreenDisplay() const { return *m_onScreenDisplay; }
+    QQuickWindow *overlay() const;
+    // Whether the platform lets the overlay be placed where it belongs: a Wayland compositor decides every
+    // window's position itself, and Qt offers no protocol to ask otherwise, so there a notification stands in.
+    static bool canPlaceOverlay();
 
 Q_SIGNALS:
     // The user asked for the settings window from the main window (Ctrl+,).
@@ -51,10 +59,15 @@ public:
     static void prepare(QQmlEngine &engine, ViewModels &models, AppSettings &settings);
 
 private:
+    // Makes the overlay the first time a change is shown and puts it on the main window's screen.
+    void placeOverlay();
+
     ReceiverStore &m_store;
     std::unique_ptr<ViewModels> m_models;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_window;
+    QPointer<QQuickWindow> m_overlay;
+    std::unique_ptr<OnScreenDisplay> m_onScreenDisplay;
 };
 
 } // namespace amplora

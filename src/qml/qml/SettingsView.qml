@@ -37,6 +37,15 @@ ColumnLayout {
             checked: Settings.frontPanelDisplay
             onToggled: Settings.frontPanelDisplay = checked
         }
+        Switch {
+            objectName: "onScreenDisplaySwitch"
+            text: qsTr("Show changes on screen")
+            checked: Settings.onScreenDisplay
+            onToggled: Settings.onScreenDisplay = checked
+        }
+        FormNote {
+            text: qsTr("While the window is in the background, a new volume, input or sound mode shows for a moment.")
+        }
     }
 
     FormSection {

@@ -1,0 +1,50 @@
+import QtQuick
+import QtQuick.Window
+import Amplora.Ui
+
+// The change just made, lit like the front panel's display, near the bottom centre of the screen for a moment.
+// It never takes the focus and lets the pointer through to whatever is under it.
+Window {
+    id: overlay
+    required property OnScreenDisplay display
+
+    flags: Qt.ToolTip | Qt.FramelessWindowHint | Qt.WindowDoesNotAcceptFocus | Qt.WindowTransparentForInput
+    color: "transparent"
+    visible: display.visible
+    title: qsTr("Amplora: change")
+    width: Math.max(Theme.px(200), Math.min(label.implicitWidth + 64, Screen.width * 0.6))
+    height: label.implicitHeight + 36
+    x: Screen.virtualX + Math.round((Screen.width - width) / 2)
+    y: Screen.virtualY + Screen.height - height - Math.round(Screen.height * 0.12)
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 14
+        gradient: Gradient {
+            GradientStop { position: 0; color: Theme.warmTop }
+            GradientStop { position: 1; color: Theme.warmBottom }
+        }
+        border.width: 1
+        border.color: Qt.rgba(1, 1, 1, 0.12)
+        opacity: 0.94
+    }
+
+    Text {
+        id: label
+        objectName: "onScreenText"
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, overlay.width - 64)
+        horizontalAlignment: Text.AlignHCenter
+        text: overlay.display.text
+        textFormat: Text.PlainText
+        elide: Text.ElideRight
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.px(34)
+        font.weight: Font.Medium
+        color: Theme.litAmber
+        style: Text.Raised
+        styleColor: Theme.alpha(Theme.litAmber, 0.4)
+        Accessible.role: Accessible.StaticText
+        Accessible.name: overlay.display.text
+    }
+}
