@@ -3,6 +3,7 @@
 #include "app/Logging.h"
 #include "app/controller/APIController.h"
 #include "app/dbus/ActionService.h"
+#include "app/dbus/ChangeNotifications.h"
 #include "app/dbus/RunningInstance.h"
 #include "app/mpris/MprisService.h"
 #include "app/startup/StoreParts.h"
@@ -12,6 +13,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
+#include "qml/OnScreenDisplay.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -43,6 +45,7 @@ AmploraApp::~AmploraApp()
     m_mpris.reset();
     m_actions.reset();
     m_tray.reset();
+    m_changeNotifications.reset();
     m_window.reset();
     m_api.reset();
     m_control = {};
@@ -177,6 +180,11 @@ std::optional<QString> AmploraApp::showWindow()
                 m_tray->openSettings();
             }
         });
+        if (!MainWindowHost::canPlaceOverlay()) {
+            m_changeNotifications = std::make_unique<ChangeNotifications>(QDBusConnection::sessionBus());
+            connect(&m_window->onScreenDisplay(), &OnScreenDisplay::changeShown, m_changeNotifications.get(),
+                &ChangeNotifications::show);
+        }
     }
     if (!m_window->show()) {
         return QStringLiteral("The main window could not be loaded.");

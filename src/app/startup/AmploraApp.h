@@ -17,6 +17,7 @@ namespace amplora::app {
 
 class APIController;
 class ActionService;
+class ChangeNotifications;
 class MprisService;
 class TrayIcon;
 class UnixSignalWatcher;
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<UnixSignalWatcher> m_signals;
     std::unique_ptr<MainWindowHost> m_window;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<ChangeNotifications> m_changeNotifications; // where the overlay cannot be placed
     bool m_printedURL = false;
 };
 
