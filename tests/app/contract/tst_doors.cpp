@@ -1,7 +1,8 @@
 // Every door to one receiver function gives the same answer: the window's store control, the control adapter,
 // the local API's router on it, the session-bus actions, a scene's step and, for playback, the media-player
-// interface. One receiver over loopback per row; each row names the door, the request and what comes of it: the
-// value shown or answered, the command that reached the receiver, or the refusal's kind and words.
+// interface; and what a change through the API shows on screen while the window is hidden. One receiver over loopback
+// per row; each row names the door, the request and what comes of it: the value shown or answered, the command that
+// reached the receiver, or the refusal's kind and words.
 
 #include "DoorsRig.h"
 
@@ -9,8 +10,11 @@
 
 #include "api/control/EnumCases.h"
 #include "api/http/JSONEncoder.h"
+#include "qml/MainWindowHost.h"
 
 #include <QHash>
+#include <QQuickItem>
+#include <QQuickWindow>
 
 using namespace amplora;
 using namespace Qt::StringLiterals;
@@ -220,9 +224,21 @@ QString mpris(Doors &d, const Ask &ask)
     return d.mpris->handleMessage(call, QDBusConnection(u"no bus"_s)) ? u"done"_s : u"unhandled"_s;
 }
 
+// The local API while the main window is hidden: its answer, then what the overlay shows.
+QString onScreen(Doors &d, const Ask &ask)
+{
+    MainWindowHost host(*d.store, d.settings);
+    const QString answered = http(d, ask);
+    const QQuickWindow *overlay = host.overlay();
+    if (!overlay || !overlay->isVisible())
+        return answered + u" | nothing on screen"_s;
+    const auto *text = overlay->findChild<QQuickItem *>(u"onScreenText"_s);
+    return answered + u" | "_s + (text ? text->property("text").toString() : u"no text"_s);
+}
+
 using Door = QString (*)(Doors &, const Ask &);
 const QHash<QString, Door> doorsByName { { u"window"_s, &window }, { u"adapter"_s, &adapter }, { u"http"_s, &http },
-    { u"dbus"_s, &dbus }, { u"scene"_s, &scene }, { u"mpris"_s, &mpris } };
+    { u"dbus"_s, &dbus }, { u"scene"_s, &scene }, { u"mpris"_s, &mpris }, { u"onscreen"_s, &onScreen } };
 
 // One row per door named: at each of these doors, this request (with what the receiver is playing) gives this
 // outcome and sends this command (none when empty). The window's toggles take no value.
@@ -412,6 +428,15 @@ void addRows()
     at("dbus", "receiverscene 3", "receiver_scene_not_found: main has no scene button 3 (it has 1 to 2).", "");
     at("dbus", "receiverscene zone2 1", "not_supported: zone2 has no scene buttons.", "");
     at("http", "receiverscene zone2 1", "400 not_supported: zone2 has no scene buttons.", "");
+
+    // A change through the API while the window is hidden shows on screen as the window would show it; a change
+    // of something else shows nothing.
+    at("onscreen", "volume -30.5", "200 {ok:true,volumeDb:-30.5,zone:main} | -30.5 dB", volume);
+    at("onscreen", "mute true", "200 {mute:true,ok:true,zone:main} | Muted", "main/setMute?enable=true");
+    at("onscreen", "input Blu-ray", "200 {input:Blu-ray,ok:true,zone:main} | Blu-ray", "main/setInput?input=hdmi1");
+    at("onscreen", "soundmode Sci-Fi", "200 {ok:true,soundMode:Sci-Fi,zone:main} | Sci-Fi",
+        "main/setSoundProgram?program=sci-fi");
+    at("onscreen", "bass 3", "200 {bass:3,ok:true,zone:main} | nothing on screen", bass);
 }
 
 } // namespace
