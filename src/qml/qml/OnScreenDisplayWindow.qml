@@ -12,8 +12,9 @@ Window {
     color: "transparent"
     visible: display.visible
     title: qsTr("Amplora: change")
-    width: Math.max(Theme.px(200), Math.min(label.implicitWidth + 64, Screen.width * 0.6))
-    height: label.implicitHeight + 36
+    // As wide as the text, within bounds; a longer name is cut short rather than the overlay spanning the screen.
+    width: Math.round(Math.min(Math.max(Theme.px(200), metrics.advanceWidth + 72), Screen.width * 0.6))
+    height: Math.round(metrics.height + 36)
     x: Screen.virtualX + Math.round((Screen.width - width) / 2)
     y: Screen.virtualY + Screen.height - height - Math.round(Screen.height * 0.12)
 
@@ -29,12 +30,21 @@ Window {
         opacity: 0.94
     }
 
+    // Measured apart from the text item, whose own width follows the window's.
+    TextMetrics {
+        id: metrics
+        font: label.font
+        text: overlay.display.text
+    }
+
     Text {
         id: label
         objectName: "onScreenText"
-        anchors.centerIn: parent
-        width: Math.min(implicitWidth, overlay.width - 64)
+        anchors.fill: parent
+        anchors.leftMargin: 32
+        anchors.rightMargin: 32
         horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
         text: overlay.display.text
         textFormat: Text.PlainText
         elide: Text.ElideRight

@@ -40,6 +40,8 @@ private Q_SLOTS:
         const auto *text = overlay->findChild<QQuickItem *>(QStringLiteral("onScreenText"));
         QVERIFY(text);
         QCOMPARE(text->property("text").toString(), QStringLiteral("PlayStation 5"));
+        QVERIFY(QTest::qWaitForWindowExposed(overlay));
+        QVERIFY2(!text->property("truncated").toBool(), "the overlay is as wide as its text");
         // Names come from the network.
         QCOMPARE(text->property("textFormat").toInt(), int(Qt::PlainText));
         QVERIFY(QGuiApplication::focusWindow() != overlay);
