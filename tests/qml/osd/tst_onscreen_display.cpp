@@ -81,6 +81,11 @@ private Q_SLOTS:
             s.soundProgram = QStringLiteral("cellar_club");
         }),
             always, QStringLiteral("PlayStation 5"));
+        row("a volume the next connection finds", Change([](Rig &rig) {
+            receiverVolume(rig.receiver->statuses()[Zone::main], -41);
+            QCoro::waitFor(rig.store->start());
+        }),
+            always, QString());
         row("a poll that finds what was there", Change([](Rig &rig) { rig.refresh(); }), always, QString());
         row("another zone selected", Change([](Rig &rig) { rig.store->setSelectedZone(Zone::zone2); }), always,
             QString());
