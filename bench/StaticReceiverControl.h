@@ -36,6 +36,10 @@ public:
     api::ControlTask<Done> setPower(api::Zone, api::PowerState, Cancellation) override { co_return Done {}; }
     api::ControlTask<Done> setVolume(api::Zone, double, Cancellation) override { co_return Done {}; }
     api::ControlTask<double> stepVolume(api::Zone, api::VolumeStepDirection, Cancellation) override { co_return -40.0; }
+    api::ControlTask<Done> rampVolume(api::Zone, double, std::chrono::milliseconds, Cancellation) override
+    {
+        co_return Done {};
+    }
     api::ControlTask<Done> setMute(api::Zone, bool, Cancellation) override { co_return Done {}; }
     api::ControlTask<Done> setInput(api::Zone, QString, Cancellation) override { co_return Done {}; }
     api::ControlTask<Done> setSoundMode(api::Zone, QString, Cancellation) override { co_return Done {}; }

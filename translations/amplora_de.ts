@@ -1060,6 +1060,7 @@ Asks the running Amplora to act on the receiver, with the volume cap, read-only 
 matching of the app. ZONE is main (the default) or zone2.
   set-power [--zone ZONE] on|standby|off
   set-volume [--zone ZONE] DB                 (snapped to 0.5 dB; never above the volume cap)
+  ramp-volume [--zone ZONE] DB SECONDS        (fades there over up to 600 s, e.g. -- -30 8)
   mute [--zone ZONE] true|false
   switch-input [--zone ZONE] NAME
   set-sound-mode NAME                         (main zone)
@@ -1079,6 +1080,7 @@ Lässt das laufende Amplora den Receiver steuern, mit Lautstärkegrenze, Nur-Les
 Namenssuche der App. ZONE ist main (Standard) oder zone2.
   set-power [--zone ZONE] on|standby|off
   set-volume [--zone ZONE] DB                 (auf 0.5 dB gerundet; nie über der Lautstärkegrenze)
+  ramp-volume [--zone ZONE] DB SECONDS        (blendet über bis zu 600 s dorthin über, z. B. -- -30 8)
   mute [--zone ZONE] true|false
   switch-input [--zone ZONE] NAME
   set-sound-mode NAME                         (Hauptzone)

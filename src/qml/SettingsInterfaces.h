@@ -12,7 +12,7 @@ namespace amplora {
 // (which QML reads from `controller` directly). The application implements it (app::APISettings); the window's
 // module sees only this face, so it does not depend on the application layer. Scenes travel as maps whose unset
 // fields are absent: "name", "zone" ("main"/"zone2"), "power" ("on"/"standby"), "input", "soundMode", "volumeDb",
-// "bass", "treble", "sub".
+// "rampSeconds", "bass", "treble", "sub".
 class APISettingsInterface : public QObject {
     Q_OBJECT
     QML_NAMED_ELEMENT(APISettings)

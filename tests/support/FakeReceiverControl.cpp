@@ -112,6 +112,17 @@ ControlTask<double> FakeReceiverControl::stepVolume(Zone zone, VolumeStepDirecti
     });
 }
 
+ControlTask<Done> FakeReceiverControl::rampVolume(
+    Zone zone, double db, std::chrono::milliseconds duration, Cancellation)
+{
+    // Recorded with its seconds as a door sends them; the fade itself is the real control's, so it lands at once.
+    const QStringList arguments { enumName(zone), number(db), number(double(duration.count()) / 1000) };
+    return call<Done>(QStringLiteral("rampVolume"), arguments, true, [this, zone, db] {
+        zoneStatus(zone).volumeDb = db;
+        return Done {};
+    });
+}
+
 ControlTask<Done> FakeReceiverControl::setMute(Zone zone, bool mute, Cancellation)
 {
     return setField(QStringLiteral("setMute"), zone, word(mute), &ReceiverStatus::mute, mute);

@@ -62,6 +62,8 @@ public:
     api::ControlTask<Done> setVolume(api::Zone zone, double db, Cancellation cancel) override;
     api::ControlTask<double> stepVolume(
         api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel) override;
+    api::ControlTask<Done> rampVolume(
+        api::Zone zone, double db, std::chrono::milliseconds duration, Cancellation cancel) override;
     api::ControlTask<Done> setMute(api::Zone zone, bool mute, Cancellation cancel) override;
     api::ControlTask<Done> setInput(api::Zone zone, QString name, Cancellation cancel) override;
     api::ControlTask<Done> setSoundMode(api::Zone zone, QString name, Cancellation cancel) override;

@@ -46,6 +46,12 @@ public:
     // One of the zone's own volume steps from its current volume, which is read once. Gives the volume sent, in
     // dB, held under the cap; a step up that would pass the cap fails as Kind::volumeAboveCap and sends nothing.
     virtual ControlTask<double> stepVolume(Zone zone, VolumeStepDirection direction, Cancellation cancel) = 0;
+    // Fades from the zone's current volume (read afresh) to `db` over `duration`, in the zone's own steps and
+    // never above the cap. Answers once the first step was sent; the rest follows in the background. Any other
+    // volume, mute, power or input change of the zone, from here or seen on the receiver, stops the fade where it
+    // stands; a new fade replaces the zone's running one.
+    virtual ControlTask<Done> rampVolume(Zone zone, double db, std::chrono::milliseconds duration, Cancellation cancel)
+        = 0;
     virtual ControlTask<Done> setMute(Zone zone, bool mute, Cancellation cancel) = 0;
     virtual ControlTask<Done> setInput(Zone zone, QString name, Cancellation cancel) = 0;
     virtual ControlTask<Done> setSoundMode(Zone zone, QString name, Cancellation cancel) = 0;

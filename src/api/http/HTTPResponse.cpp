@@ -12,6 +12,8 @@ QByteArray reasonPhrase(int status)
         return QByteArrayLiteral("OK");
     case 201:
         return QByteArrayLiteral("Created");
+    case 202:
+        return QByteArrayLiteral("Accepted");
     case 204:
         return QByteArrayLiteral("No Content");
     case 400:

@@ -22,6 +22,18 @@ HTTPResponse acknowledgement(Zone zone, JSONValue::Object fields)
     return HTTPResponse::json(200, JSONValue(std::move(fields)));
 }
 
+// A change that goes on after the answer (a volume fade): 202 once it has started, with the endpoint's fields.
+QCoro::Task<Response> started(ControlTask<Done> change, Zone zone, JSONValue::Object fields)
+{
+    const Result<Done, ControlError> done = co_await std::move(change);
+    if (!done) {
+        co_return Failure { Errors::fromControl(done.error()) };
+    }
+    HTTPResponse response = acknowledgement(zone, std::move(fields));
+    response.status = 202;
+    co_return response;
+}
+
 // The acknowledgement once the receiver took the change, or what the client sees of its failure.
 QCoro::Task<Response> acknowledged(ControlTask<Done> change, Zone zone, JSONValue::Object fields)
 {
@@ -104,6 +116,13 @@ QCoro::Task<Response> volume(std::shared_ptr<RouterState> state, RouteCall call,
         }
         if (std::optional<APIError> refused = ControlChecks::rateLimit(state->rateLimiter.get(), zone)) {
             co_return Failure { *refused };
+        }
+        // A fade counts against the rate limit once, as the one request it is; its steps are the control's.
+        if (const std::optional<double> seconds = volume.rampSeconds) {
+            JSONValue::Object fields = field(QStringLiteral("volumeDb"), JSONValue(*target));
+            fields.insert_or_assign(QStringLiteral("rampSeconds"), JSONValue(*seconds));
+            ControlTask<Done> ramp = state->control->rampVolume(zone, *target, rampDuration(*seconds), call.cancel);
+            co_return co_await started(std::move(ramp), zone, std::move(fields));
         }
         co_return co_await acknowledged(state->control->setVolume(zone, *target, call.cancel), zone,
             field(QStringLiteral("volumeDb"), JSONValue(*target)));

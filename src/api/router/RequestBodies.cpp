@@ -173,13 +173,17 @@ Checked<PowerRequest> parsePower(QByteArrayView body)
 
 Checked<VolumeRequest> parseVolume(QByteArrayView body)
 {
-    BodyReader reader(body, { QStringLiteral("db"), QStringLiteral("step") });
+    BodyReader reader(body, { QStringLiteral("db"), QStringLiteral("step"), QStringLiteral("rampSeconds") });
     const std::optional<double> db = reader.number(QStringLiteral("db"));
     const std::optional<VolumeStepDirection> step = reader.enumerated<VolumeStepDirection>(QStringLiteral("step"));
+    const std::optional<double> rampSeconds = reader.number(QStringLiteral("rampSeconds"));
     reader.require(db || step, missing("Send {\"db\": -30} or {\"step\": \"up\"|\"down\"}."));
     reader.require(!(db && step),
         [] { return Errors::invalidValue(QStringLiteral("Send either \"db\" or \"step\", not both.")); });
-    return reader.finish([&] { return VolumeRequest { db, step }; });
+    reader.require(!(step && rampSeconds), Errors::rampWithStep);
+    reader.require(
+        !rampSeconds || rampSecondsInRange(*rampSeconds), [] { return Errors::rampOutOfRange(maxRampSeconds); });
+    return reader.finish([&] { return VolumeRequest { db, step, rampSeconds }; });
 }
 
 Checked<MuteRequest> parseMute(QByteArrayView body)
@@ -293,6 +297,20 @@ std::optional<APIError> sceneNameCheck(const QString &name)
     }
     if (name.contains(u'/')) {
         return Errors::invalidValue(QStringLiteral("\"name\" must not contain \"/\"."));
+    }
+    return std::nullopt;
+}
+
+std::optional<APIError> sceneRampCheck(const std::optional<double> &volumeDb, const std::optional<double> &rampSeconds)
+{
+    if (!rampSeconds) {
+        return std::nullopt;
+    }
+    if (!volumeDb) {
+        return Errors::sceneRampWithoutVolume();
+    }
+    if (!rampSecondsInRange(*rampSeconds)) {
+        return Errors::sceneRampOutOfRange(maxRampSeconds);
     }
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include "api/control/PlaybackAction.h"
 #include "api/control/PowerState.h"
+#include "api/control/RampSeconds.h"
 #include "api/control/ReceiverExtras.h"
 #include "api/control/VolumeStepDirection.h"
 #include "api/control/Zone.h"
@@ -32,6 +33,7 @@ struct PowerRequest {
 struct VolumeRequest {
     std::optional<double> db;
     std::optional<VolumeStepDirection> step;
+    std::optional<double> rampSeconds; // only with db, within rampSecondsInRange()
 };
 
 struct MuteRequest {
@@ -103,6 +105,8 @@ Checked<ReceiverScene> parseScene(QByteArrayView body);
 std::optional<APIError> sceneNameCheck(const QString &name);
 // Sleep minutes must not be negative (any larger number is rounded by the control).
 std::optional<APIError> sleepCheck(const QString &key, int minutes);
+// A scene's fade: only with a volume, for as long as a request may ask.
+std::optional<APIError> sceneRampCheck(const std::optional<double> &volumeDb, const std::optional<double> &rampSeconds);
 // `db` must be a whole multiple of `stepDb` (no check when the step is not positive).
 std::optional<APIError> stepCheck(const QString &key, double db, double stepDb);
 std::optional<APIError> rangeCheck(

@@ -133,6 +133,29 @@ APIError ambiguousName(const QString &requested, const QString &kind, const QStr
     return error;
 }
 
+APIError rampOutOfRange(double maxSeconds)
+{
+    return make(400, "out_of_range",
+        QStringLiteral("\"rampSeconds\" must be more than 0 and at most %1.").arg(QString::number(maxSeconds)));
+}
+
+APIError rampWithStep()
+{
+    return make(400, "invalid_value", QStringLiteral("\"rampSeconds\" goes with \"db\", not with \"step\"."));
+}
+
+APIError sceneRampOutOfRange(double maxSeconds)
+{
+    return make(400, "invalid_scene",
+        QStringLiteral("A scene's \"rampSeconds\" must be more than 0 and at most %1.")
+            .arg(QString::number(maxSeconds)));
+}
+
+APIError sceneRampWithoutVolume()
+{
+    return make(400, "invalid_scene", QStringLiteral("A scene's \"rampSeconds\" needs its \"volumeDb\" to fade to."));
+}
+
 APIError emptyScene()
 {
     return make(400, "empty_scene", QStringLiteral("A scene needs at least one setting."));

@@ -26,6 +26,10 @@ APIError outOfRange(const QString &key, double lower, double upper);
 APIError belowMinimumVolume(double minimumDb);
 APIError invalidStep(const QString &key, double stepDb);
 APIError volumeAboveCap(double db, double capDb);
+APIError rampOutOfRange(double maxSeconds); // 400 out_of_range
+APIError rampWithStep(); // 400 invalid_value
+APIError sceneRampOutOfRange(double maxSeconds); // 400 invalid_scene
+APIError sceneRampWithoutVolume(); // 400 invalid_scene
 APIError rateLimited(int limit, double windowSeconds, double retryAfterSeconds);
 APIError subwooferOnlyInMain();
 APIError noSoundModes(const QString &zone);

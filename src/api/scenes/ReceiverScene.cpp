@@ -52,6 +52,7 @@ JSONValue ReceiverScene::toJSON() const
     putIfPresent(object, "input", input);
     putIfPresent(object, "soundMode", soundMode);
     putIfPresent(object, "volumeDb", volumeDb);
+    putIfPresent(object, "rampSeconds", rampSeconds);
     putIfPresent(object, "bass", bass);
     putIfPresent(object, "treble", treble);
     putIfPresent(object, "sub", sub);
@@ -65,7 +66,8 @@ QStringList ReceiverScene::jsonKeys()
 {
     return { QStringLiteral("name"), QStringLiteral("power"), QStringLiteral("zone"), QStringLiteral("input"),
         QStringLiteral("soundMode"), QStringLiteral("volumeDb"), QStringLiteral("bass"), QStringLiteral("treble"),
-        QStringLiteral("sub"), QStringLiteral("sleep"), QStringLiteral("direct"), QStringLiteral("favourite") };
+        QStringLiteral("sub"), QStringLiteral("sleep"), QStringLiteral("direct"), QStringLiteral("favourite"),
+        QStringLiteral("rampSeconds") };
 }
 
 Result<ReceiverScene, JSONDecodeError> ReceiverScene::fromJSON(const JSONValue &value)

@@ -24,6 +24,7 @@ struct ReceiverScene {
     std::optional<QString> input; // stored as resolved against the receiver
     std::optional<QString> soundMode;
     std::optional<double> volumeDb;
+    std::optional<double> rampSeconds; // fades to volumeDb over this long instead of setting it at once
     std::optional<double> bass;
     std::optional<double> treble;
     std::optional<double> sub; // subwoofer trim, main zone only
@@ -43,6 +44,7 @@ struct ReceiverScene {
         input = reader.string(QStringLiteral("input"));
         soundMode = reader.string(QStringLiteral("soundMode"));
         volumeDb = reader.number(QStringLiteral("volumeDb"));
+        rampSeconds = reader.number(QStringLiteral("rampSeconds"));
         bass = reader.number(QStringLiteral("bass"));
         treble = reader.number(QStringLiteral("treble"));
         sub = reader.number(QStringLiteral("sub"));

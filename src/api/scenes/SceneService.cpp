@@ -136,7 +136,10 @@ SceneResult<SceneRunResult> SceneService::run(
     if (scene.direct && !stop) {
         step(QStringLiteral("direct"), co_await control.setDirect(zone, *scene.direct, whole));
     }
-    if (scene.volumeDb && !stop) {
+    if (scene.volumeDb && scene.rampSeconds && !stop) {
+        step(QStringLiteral("volumeDb"),
+            co_await control.rampVolume(zone, *scene.volumeDb, rampDuration(*scene.rampSeconds), whole));
+    } else if (scene.volumeDb && !stop) {
         step(QStringLiteral("volumeDb"), co_await control.setVolume(zone, *scene.volumeDb, whole));
     }
     if ((scene.bass || scene.treble) && !stop) {
@@ -201,6 +204,9 @@ SceneResult<SceneService::ValidScene> SceneService::validate(ReceiverScene scene
             = rangeCheck(key, *value, m_configuration.toneRangeDb, m_configuration.dbStep)) {
             co_return Failure { *refused };
         }
+    }
+    if (std::optional<APIError> refused = sceneRampCheck(scene.volumeDb, scene.rampSeconds)) {
+        co_return Failure { *refused };
     }
     if (scene.volumeDb) {
         if (std::optional<APIError> refused

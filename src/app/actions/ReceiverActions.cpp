@@ -1,5 +1,6 @@
 #include "app/actions/ReceiverActions.h"
 
+#include "api/control/RampSeconds.h"
 #include "api/control/ReceiverControl.h"
 #include "api/matching/NameMatcher.h"
 #include "api/scenes/SceneService.h"
@@ -15,6 +16,23 @@ namespace {
 ActionError notReady()
 {
     return ActionError::from(IntentError::notReady());
+}
+
+// A volume an action asks for, snapped to the half decibel and held to the cap and the receiver's range.
+ActionTask<double> checkedVolume(std::shared_ptr<api::ReceiverControl> control, double db)
+{
+    const double value = snapToHalfDecibel(db) + 0.0;
+    const auto cap = co_await control->volumeCapDb();
+    if (!cap) {
+        co_return Failure { ActionError::from(cap.error()) };
+    }
+    if (value > cap.value()) {
+        co_return Failure { ActionError::from(IntentError::aboveCap(value, cap.value())) };
+    }
+    if (value < Levels::lowestVolumeDb) {
+        co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
+    }
+    co_return value;
 }
 
 } // namespace
@@ -57,22 +75,38 @@ ActionTask<QString> ReceiverActions::setVolume(api::Zone zone, double db)
     if (!control) {
         co_return Failure { notReady() };
     }
-    const double value = snapToHalfDecibel(db) + 0.0;
-    const auto cap = co_await control->volumeCapDb();
-    if (!cap) {
-        co_return Failure { ActionError::from(cap.error()) };
+    QCoro::Task<Result<double, ActionError>> checking = checkedVolume(control, db);
+    const auto value = co_await std::move(checking);
+    if (!value) {
+        co_return Failure { value.error() };
     }
-    if (value > cap.value()) {
-        co_return Failure { ActionError::from(IntentError::aboveCap(value, cap.value())) };
-    }
-    if (value < Levels::lowestVolumeDb) {
-        co_return Failure { ActionError::from(IntentError::outOfRange(value)) };
-    }
-    const auto done = co_await control->setVolume(zone, value, Cancellation());
+    const auto done = co_await control->setVolume(zone, *value, Cancellation());
     if (!done) {
         co_return Failure { ActionError::from(done.error()) };
     }
-    co_return QStringLiteral("Volume ") + QString::asprintf("%.1f", value) + QStringLiteral(" dB.");
+    co_return QStringLiteral("Volume ") + QString::asprintf("%.1f", *value) + QStringLiteral(" dB.");
+}
+
+ActionTask<QString> ReceiverActions::rampVolume(api::Zone zone, double db, double seconds)
+{
+    const std::shared_ptr<api::ReceiverControl> control = m_parts.control;
+    if (!control) {
+        co_return Failure { notReady() };
+    }
+    if (!api::rampSecondsInRange(seconds)) {
+        co_return Failure { ActionError::from(api::RouterErrors::rampOutOfRange(api::maxRampSeconds)) };
+    }
+    QCoro::Task<Result<double, ActionError>> checking = checkedVolume(control, db);
+    const auto value = co_await std::move(checking);
+    if (!value) {
+        co_return Failure { value.error() };
+    }
+    const auto done = co_await control->rampVolume(zone, *value, api::rampDuration(seconds), Cancellation());
+    if (!done) {
+        co_return Failure { ActionError::from(done.error()) };
+    }
+    co_return QStringLiteral("Fading to ") + QString::asprintf("%.1f", *value) + QStringLiteral(" dB over ")
+        + QString::number(seconds) + QStringLiteral(" s.");
 }
 
 ActionTask<QString> ReceiverActions::mute(api::Zone zone, bool muted)

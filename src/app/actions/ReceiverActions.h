@@ -36,6 +36,8 @@ public:
 
     ActionTask<QString> setPower(api::Zone zone, api::PowerState power);
     ActionTask<QString> setVolume(api::Zone zone, double db);
+    // Fades to `db` over `seconds` (more than 0, at most 600); answers once the fade has started.
+    ActionTask<QString> rampVolume(api::Zone zone, double db, double seconds);
     ActionTask<QString> mute(api::Zone zone, bool muted);
     ActionTask<QString> switchInput(api::Zone zone, QString input);
     // Always the main zone.

@@ -34,6 +34,7 @@ QString actionUsage()
         "matching of the app. ZONE is main (the default) or zone2.\n"
         "  set-power [--zone ZONE] on|standby|off\n"
         "  set-volume [--zone ZONE] DB                 (snapped to 0.5 dB; never above the volume cap)\n"
+        "  ramp-volume [--zone ZONE] DB SECONDS        (fades there over up to 600 s, e.g. -- -30 8)\n"
         "  mute [--zone ZONE] true|false\n"
         "  switch-input [--zone ZONE] NAME\n"
         "  set-sound-mode NAME                         (main zone)\n"
@@ -231,6 +232,20 @@ int runAction(const QStringList &args)
             return usageError(QStringLiteral("the volume must be a number of decibels, such as -35.5"), actionUsage());
         }
         return answer(app::RunningInstance::call(QStringLiteral("SetVolume"), { parsed.zone, db }), false);
+    }
+    if (name == QStringLiteral("ramp-volume")) {
+        if (words.size() != 2) {
+            return usageError(name + QStringLiteral(" takes a volume in dB and a number of seconds"), actionUsage());
+        }
+        bool dbOk = false;
+        bool secondsOk = false;
+        const double db = QLocale::c().toDouble(words.first(), &dbOk);
+        const double seconds = QLocale::c().toDouble(words.last(), &secondsOk);
+        if (!dbOk || !secondsOk || !std::isfinite(db) || !std::isfinite(seconds)) {
+            return usageError(
+                QStringLiteral("the volume and the seconds must be numbers, such as -- -30 8"), actionUsage());
+        }
+        return answer(app::RunningInstance::call(QStringLiteral("RampVolume"), { parsed.zone, db, seconds }), false);
     }
     if (name == QStringLiteral("mute")) {
         // Like the action itself, a bare "mute" mutes.

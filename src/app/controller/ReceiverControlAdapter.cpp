@@ -1,6 +1,7 @@
 #include "app/controller/ReceiverControlAdapter.h"
 
 #include "app/controller/ReceiverControlAdapterParts.h"
+#include "app/controller/VolumeRamps.h"
 #include "core/capabilities/Volume.h"
 #include "core/protocol/ReceiverTransport.h"
 #include "core/protocol/VolumeScale.h"
@@ -17,7 +18,10 @@ using adapterparts::storeGone;
 
 ReceiverControlAdapter::ReceiverControlAdapter(ReceiverStore &store)
     : m_store(&store)
+    , m_ramps(std::make_unique<VolumeRamps>(store))
 { }
+
+ReceiverControlAdapter::~ReceiverControlAdapter() = default;
 
 api::ControlError ReceiverControlAdapter::controlError(const YXCError &error)
 {

@@ -25,6 +25,8 @@ struct VolumeScale;
 
 namespace amplora::app {
 
+class VolumeRamps;
+
 // The API's control contract on top of the receiver store. It does not use the store's optimistic controls:
 // every change becomes one receiver command, capped by the user's volume cap and awaited on the store's current
 // transport, so the caller learns whether the receiver took it. Read-only mode and the cap therefore hold for
@@ -32,6 +34,7 @@ namespace amplora::app {
 class ReceiverControlAdapter final : public api::ReceiverControl {
 public:
     explicit ReceiverControlAdapter(ReceiverStore &store);
+    ~ReceiverControlAdapter() override;
 
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<QList<api::Zone>> zones(Cancellation cancel) override;
@@ -39,6 +42,8 @@ public:
     api::ControlTask<Done> setVolume(api::Zone zone, double db, Cancellation cancel) override;
     api::ControlTask<double> stepVolume(
         api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel) override;
+    api::ControlTask<Done> rampVolume(
+        api::Zone zone, double db, std::chrono::milliseconds duration, Cancellation cancel) override;
     api::ControlTask<Done> setMute(api::Zone zone, bool mute, Cancellation cancel) override;
     api::ControlTask<Done> setInput(api::Zone zone, QString name, Cancellation cancel) override;
     api::ControlTask<Done> setSoundMode(api::Zone zone, QString name, Cancellation cancel) override;
@@ -119,6 +124,8 @@ private:
 
     QPointer<ReceiverStore> m_store;
     FriendlyNames::Memo m_names;
+    // Every other change of a zone's volume, mute, power or input made here stops the zone's fade first.
+    std::unique_ptr<VolumeRamps> m_ramps;
 };
 
 } // namespace amplora::app

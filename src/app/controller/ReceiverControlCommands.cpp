@@ -1,6 +1,7 @@
 #include "app/controller/ReceiverControlAdapter.h"
 
 #include "app/controller/ReceiverControlAdapterParts.h"
+#include "app/controller/VolumeRamps.h"
 #include "core/capabilities/Playback.h"
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Switches.h"
@@ -54,12 +55,14 @@ Result<QString, api::ControlError> idNamed(const QList<FriendlyNames::Entry> &en
 
 api::ControlTask<Done> ReceiverControlAdapter::setPower(api::Zone zone, api::PowerState state, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     const PowerState power = state == api::PowerState::on ? PowerState::on : PowerState::standby;
     co_return co_await send(YXCCommand::setPower(coreZone(zone), power), nullptr, std::nullopt, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double db, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
@@ -70,6 +73,7 @@ api::ControlTask<Done> ReceiverControlAdapter::setVolume(api::Zone zone, double 
 api::ControlTask<double> ReceiverControlAdapter::stepVolume(
     api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     const auto current = co_await freshStatus(zone, cancel);
     if (!current) {
         co_return Failure { current.error() };
@@ -97,13 +101,48 @@ api::ControlTask<double> ReceiverControlAdapter::stepVolume(
     co_return scale ? scale->limit(target, capDb) : std::min(target, capDb);
 }
 
+api::ControlTask<Done> ReceiverControlAdapter::rampVolume(
+    api::Zone zone, double db, std::chrono::milliseconds duration, Cancellation cancel)
+{
+    // The old fade stops before the volume is read, so the new one starts from where that one stood.
+    m_ramps->cancel(coreZone(zone));
+    const auto current = co_await freshStatus(zone, cancel);
+    if (!current) {
+        co_return Failure { current.error() };
+    }
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    const Context context = current->context;
+    const std::optional<VolumeScale> scale = context.volumeScale(zone);
+    const std::optional<double> volumeDb = Volume::db(current->status, scale);
+    if (!volumeDb || !Volume::command(coreZone(zone), Volume::takesDecibels(context.zone(zone)), scale, db)) {
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
+    }
+    const double capDb = m_store->settings().maxVolumeDB();
+    if (db > capDb) {
+        co_return Failure { api::ControlError::volumeAboveCap(db, capDb) };
+    }
+    if (cancel.isCancelled()) {
+        co_return Failure { api::ControlError::abandoned() };
+    }
+    // The steps after the first outlive the request: nobody can call them off but another change of the zone.
+    VolumeRamps::Send send
+        = [this, zone, context](double step) { return sendVolume(zone, step, context, Cancellation()); };
+    QCoro::Task<VolumeRamps::Sent> started
+        = m_ramps->start(coreZone(zone), *volumeDb, Volume::ramp(*volumeDb, db, scale, duration, capDb), send);
+    co_return co_await std::move(started);
+}
+
 api::ControlTask<Done> ReceiverControlAdapter::setMute(api::Zone zone, bool mute, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     co_return co_await send(YXCCommand::setMute(coreZone(zone), mute), nullptr, std::nullopt, cancel);
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString name, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     auto context = co_await prepare(cancel);
     if (!context) {
         co_return Failure { context.error() };
@@ -264,6 +303,7 @@ api::ControlTask<QList<api::Favourite>> ReceiverControlAdapter::favourites(api::
 api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
     api::Zone zone, int number, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     // Read again unless fresh, so the slot is checked against the receiver's list as it is now.
     const auto listed = co_await favourites(zone, cancel);
     if (!listed) {
@@ -290,6 +330,7 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
 
 api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number, Cancellation cancel)
 {
+    m_ramps->cancel(coreZone(zone));
     const ZoneCommand make
         = [number](Zone z, const ZoneFeatures *features) { return ReceiverScenes::recall(z, features, number); };
     co_return co_await sendForZone(zone, make, cancel);

@@ -114,6 +114,20 @@ QString ActionService::SetVolume(const QString &zone, double db)
     return {};
 }
 
+QString ActionService::RampVolume(const QString &zone, double db, double seconds)
+{
+    const auto parsed = zoneArgument(zone);
+    if (!parsed) {
+        return {};
+    }
+    if (!std::isfinite(db) || !std::isfinite(seconds)) {
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("The volume and the seconds must be numbers."));
+        return {};
+    }
+    answerLater(m_actions.rampVolume(*parsed, db, seconds));
+    return {};
+}
+
 QString ActionService::Mute(const QString &zone, bool muted)
 {
     const auto parsed = zoneArgument(zone);

@@ -47,6 +47,7 @@ public:
 public Q_SLOTS:
     Q_SCRIPTABLE QString SetPower(const QString &zone, const QString &power);
     Q_SCRIPTABLE QString SetVolume(const QString &zone, double db);
+    Q_SCRIPTABLE QString RampVolume(const QString &zone, double db, double seconds);
     Q_SCRIPTABLE QString Mute(const QString &zone, bool muted);
     Q_SCRIPTABLE QString SwitchInput(const QString &zone, const QString &input);
     Q_SCRIPTABLE QString SetSoundMode(const QString &mode);

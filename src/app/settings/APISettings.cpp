@@ -195,6 +195,7 @@ QVariantMap APISettings::sceneMap(const api::ReceiverScene &scene)
     put(QStringLiteral("input"), scene.input);
     put(QStringLiteral("soundMode"), scene.soundMode);
     put(QStringLiteral("volumeDb"), scene.volumeDb);
+    put(QStringLiteral("rampSeconds"), scene.rampSeconds);
     put(QStringLiteral("bass"), scene.bass);
     put(QStringLiteral("treble"), scene.treble);
     put(QStringLiteral("sub"), scene.sub);
@@ -215,6 +216,7 @@ std::optional<api::ReceiverScene> APISettings::sceneFromMap(const QVariantMap &m
         && readEnum(map, QStringLiteral("power"), scene.power) && readText(map, QStringLiteral("input"), scene.input)
         && readText(map, QStringLiteral("soundMode"), scene.soundMode)
         && readNumber(map, QStringLiteral("volumeDb"), scene.volumeDb)
+        && readNumber(map, QStringLiteral("rampSeconds"), scene.rampSeconds)
         && readNumber(map, QStringLiteral("bass"), scene.bass)
         && readNumber(map, QStringLiteral("treble"), scene.treble) && readNumber(map, QStringLiteral("sub"), scene.sub)
         && readWholeNumber(map, QStringLiteral("sleep"), scene.sleep)

@@ -6,7 +6,9 @@
 #include "core/protocol/Zone.h"
 #include "core/protocol/ZoneStatus.h"
 
+#include <chrono>
 #include <optional>
+#include <vector>
 
 namespace amplora {
 
@@ -38,6 +40,25 @@ double stepped(double currentDb, const std::optional<VolumeScale> &scale, Step d
 
 // The quietest and loudest volume the zone takes, in dB: its scale's, or the common ones before it told its own.
 Levels::DecibelRange bounds(const std::optional<VolumeScale> &scale);
+
+// A fade's commands go out at most this often, so the receiver keeps up and other clients still get a word in.
+inline constexpr std::chrono::milliseconds rampSpacing { 250 };
+
+// One command of a fade: the volume it sets and when, counted from the fade's start.
+struct RampStep {
+    double db = 0;
+    std::chrono::milliseconds at { 0 };
+    friend bool operator==(const RampStep &, const RampStep &) = default;
+};
+
+// The commands that fade the zone's volume from `currentDb` to `targetDb` over `duration`: evenly spaced steps
+// of the zone's own step (half a decibel without a scale), or of a whole multiple of it where the distance holds
+// more steps than the duration allows at one command per rampSpacing. The first step goes out at once, the last,
+// exactly the target, when the duration has passed. No step is above the cap: a fade towards a target above it
+// ends at it, and one from above it goes below it at once. A target the zone already has gives one command, so
+// asking still reaches the receiver.
+std::vector<RampStep> ramp(double currentDb, double targetDb, const std::optional<VolumeScale> &scale,
+    std::chrono::milliseconds duration, double capDb);
 
 } // namespace Volume
 

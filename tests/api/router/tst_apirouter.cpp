@@ -98,6 +98,10 @@ void addEndpointRows()
         R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -19.5 dB is above the cap of -20 dB.","status":422}})");
     row("step down at the cap", "POST", "/api/v1/volume?zone=zone2", R"({"step":"down"})", 200,
         R"({"ok":true,"step":"down","zone":"zone2"})", { u"stepVolume zone2 down"_s });
+    row("volume ramp started", "POST", "/api/v1/volume", R"({"db":-30,"rampSeconds":8})", 202,
+        R"({"ok":true,"rampSeconds":8,"volumeDb":-30,"zone":"main"})", { u"rampVolume main -30 8"_s });
+    row("volume ramp above the cap", "POST", "/api/v1/volume", R"({"db":-19.5,"rampSeconds":8})", 422,
+        R"({"error":{"cap":-20,"code":"volume_above_cap","message":"Volume -19.5 dB is above the cap of -20 dB.","status":422}})");
 
     // Input.
     row("input ambiguous", "POST", "/api/v1/input", R"({"input":"Hdmi-1"})", 400,
@@ -315,6 +319,16 @@ private Q_SLOTS:
         rig.advance(800ms);
         QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-31})").status, 200);
         QCOMPARE(rig.control->commands.constLast(), u"setVolume main -31"_s);
+    }
+
+    // A fade is one volume change for the limit, whatever number of steps the control sends for it.
+    void rampCountsOnce()
+    {
+        RouterRig rig;
+        QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-30,"rampSeconds":1})").status, 202);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-30})").status, 200);
+        QCOMPARE(rig.send("POST", "/api/v1/volume", R"({"db":-30,"rampSeconds":1})").status, 429);
     }
 
     void retryAfterIsWholeSecondsRoundedUp()

@@ -36,8 +36,10 @@ QString nameOf(const NameRequest &request)
 }
 
 const Parse power = parser(parsePower, [](const PowerRequest &r) { return enumName(r.power); });
-const Parse volume = parser(parseVolume,
-    [](const VolumeRequest &r) { return r.db ? u"db "_s + number(r.db) : u"step "_s + enumName(*r.step); });
+const Parse volume = parser(parseVolume, [](const VolumeRequest &r) {
+    const QString ramp = r.rampSeconds ? u" over "_s + number(r.rampSeconds) : QString();
+    return (r.db ? u"db "_s + number(r.db) : u"step "_s + enumName(*r.step)) + ramp;
+});
 const Parse mute = parser(parseMute, [](const MuteRequest &r) { return r.mute ? u"true"_s : u"false"_s; });
 const Parse input = parser(parseInput, nameOf);
 const Parse soundMode = parser(parseSoundMode, nameOf);
@@ -80,7 +82,7 @@ void addRows()
             std::pair { "number JSON cannot hold", QByteArray(R"({"db": 1e999})") } })
         row(name, volume, body, u"400 invalid_json: The body is not valid JSON."_s);
     row("unknown keys listed sorted", volume, R"({"foo":1,"bar":2,"db":3})",
-        u"400 unknown_field: Unknown field(s): bar, foo. Allowed: db, step."_s);
+        u"400 unknown_field: Unknown field(s): bar, foo. Allowed: db, rampSeconds, step."_s);
     row("power on in any case", power, R"({"power":"On"})", u"on"_s);
     row("power null is missing", power, R"({"power":null})", u"400 missing_field: \"power\" is required."_s);
     row("power word unknown", power, R"({"power":"sleep"})",
@@ -94,6 +96,16 @@ void addRows()
     row("volume db read before step", volume, R"({"db":"loud","step":"sideways"})",
         u"400 invalid_type: \"db\" must be a number."_s);
     row("volume with an exponent", volume, R"({"db": -3.05e1})", u"db -30.5"_s);
+    row("volume ramp", volume, R"({"db":-30,"rampSeconds":0.5})", u"db -30 over 0.5"_s);
+    row("volume ramp at its longest", volume, R"({"db":-30,"rampSeconds":600})", u"db -30 over 600"_s);
+    row("volume ramp of no time", volume, R"({"db":-30,"rampSeconds":0})",
+        u"400 out_of_range: \"rampSeconds\" must be more than 0 and at most 600."_s);
+    row("volume ramp too long", volume, R"({"db":-30,"rampSeconds":600.5})",
+        u"400 out_of_range: \"rampSeconds\" must be more than 0 and at most 600."_s);
+    row("volume ramp with a step", volume, R"({"step":"up","rampSeconds":8})",
+        u"400 invalid_value: \"rampSeconds\" goes with \"db\", not with \"step\"."_s);
+    row("volume ramp seconds as text", volume, R"({"db":-30,"rampSeconds":"8"})",
+        u"400 invalid_type: \"rampSeconds\" must be a number."_s);
     row("volume beyond 64-bit integers", volume, R"({"db": 18446744073709551615})", u"db 1.8446744073709552e+19"_s);
     row("volume as a boolean", volume, R"({"db": true})", u"400 invalid_type: \"db\" must be a number."_s);
     row("volume nested without end", volume, "{\"db\":" + QByteArray(30000, '[') + QByteArray(30000, ']') + "}",
@@ -162,7 +174,7 @@ void addRows()
     row("name checked before power", scene, R"({"name":"a/b","power":"sleep"})",
         u"400 invalid_value: \"name\" must not contain \"/\"."_s);
     row("scene key unknown", scene, R"({"name":"Movie","volume":-30})",
-        u"400 unknown_field: Unknown field(s): volume. Allowed: bass, direct, favourite, input, name, power, sleep, soundMode, sub, treble, volumeDb, zone."_s);
+        u"400 unknown_field: Unknown field(s): volume. Allowed: bass, direct, favourite, input, name, power, rampSeconds, sleep, soundMode, sub, treble, volumeDb, zone."_s);
     row("scene zone unknown", scene, R"({"name":"Night","zone":"zone3","power":"on"})",
         u"400 invalid_value: \"zone\" must be one of: main, zone2."_s);
     row("scene number of the wrong type", scene, R"({"name":"Night","sub":"1"})",

@@ -125,6 +125,7 @@ private Q_SLOTS:
         full.input = u"Net Radio"_s;
         full.soundMode = u"Sci-Fi"_s;
         full.volumeDb = -30.5;
+        full.rampSeconds = 8;
         full.bass = -6;
         full.treble = 0.5;
         full.sub = 1.5;
@@ -140,6 +141,7 @@ private Q_SLOTS:
     "input": "Net Radio",
     "name": "Späť 🎬",
     "power": "on",
+    "rampSeconds": 8.0,
     "sleep": 45.0,
     "soundMode": "Sci-Fi",
     "sub": 1.5,

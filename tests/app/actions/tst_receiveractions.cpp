@@ -203,6 +203,7 @@ private Q_SLOTS:
         QCOMPARE(bus(u"SetVolume"_s, { u"main"_s, -30.0 }), u"Volume -30.0 dB."_s);
         QCOMPARE(bus(u"SetVolume"_s, { u"zone2"_s, -10.0 }),
             error + u"above_cap: -10.0 dB is above the volume cap of -20.0 dB."_s);
+        QCOMPARE(bus(u"RampVolume"_s, { u"main"_s, -30.0, 8.0 }), u"Fading to -30.0 dB over 8 s."_s);
         QCOMPARE(bus(u"Mute"_s, { u"zone3"_s, true }), invalid + u"zone must be \"main\" or \"zone2\"."_s);
         QCOMPARE(bus(u"Inputs"_s, { u"tv"_s }), u"TV, Apple TV"_s);
         QCOMPARE(bus(u"RecallFavourite"_s, { u""_s, u"harbour fm"_s }), u"Recalled Harbour FM."_s);
@@ -211,7 +212,8 @@ private Q_SLOTS:
         service.showWindow
             = [] { return std::optional<QString>(u"Amplora is running without windows (--headless)."_s); };
         QCOMPARE(bus(u"ShowWindow"_s, {}), error + u"no_window: Amplora is running without windows (--headless)."_s);
-        QCOMPARE(m_rig->control->commands, (QStringList { u"setVolume main -30"_s, u"recallFavourite main 1"_s }));
+        QCOMPARE(m_rig->control->commands,
+            (QStringList { u"setVolume main -30"_s, u"rampVolume main -30 8"_s, u"recallFavourite main 1"_s }));
         QDBusConnection::sessionBus().unregisterService(ActionService::serviceName());
         QDBusConnection::sessionBus().unregisterObject(ActionService::objectPath());
     }

@@ -14,6 +14,7 @@
 #include "app/controller/ReceiverControlAdapter.h"
 #include "app/mpris/MprisService.h"
 #include "core/capabilities/Levels.h"
+#include "core/capabilities/Volume.h"
 #include "core/protocol/YXCClient.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
@@ -32,6 +33,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace amplora::test {
 
@@ -167,5 +173,48 @@ struct Doors {
         return test::waitFor(router->handle(parsed.request));
     }
 };
+
+// The volumes of main's volume commands the receiver got, in order.
+inline QList<double> mainVolumesSent(const FakeReceiver &receiver)
+{
+    QList<double> volumes;
+    for (const auto &request : receiver.requests()) {
+        if (request.path.endsWith(u"/main/setActualVolume"_s))
+            volumes.append(QUrlQuery(request.query).queryItemValue(u"value"_s).toDouble());
+    }
+    return volumes;
+}
+
+// The volume the store shows for main; NaN while it shows none.
+inline double shownMainVolume(const Doors &d)
+{
+    const auto found = d.store->state().status().find(Zone::main);
+    if (found == d.store->state().status().end())
+        return std::nan("");
+    return Volume::db(found->second, d.store->volumeScale(Zone::main)).value_or(std::nan(""));
+}
+
+// Keeps a fade of main going on the store's clock: moves the clock to each step's time in turn, counted from
+// `start`, from step `first` up to `end`, and waits until the receiver has it and the store shows it. Before each
+// time has come, nothing is sent. False, and a message, when a step came early or not at all.
+inline bool followRamp(Doors &d, Clock::TimePoint start, const std::vector<Volume::RampStep> &steps, std::size_t first,
+    std::size_t end = std::numeric_limits<std::size_t>::max())
+{
+    for (std::size_t i = first; i < std::min(end, steps.size()); ++i) {
+        const qsizetype sent = mainVolumesSent(d.receiver).size();
+        d.clock.advance(start + steps[i].at - std::chrono::milliseconds(1) - d.clock.now());
+        QTest::qWait(20);
+        if (mainVolumesSent(d.receiver).size() != sent) {
+            qWarning("step %zu came before its time", i);
+            return false;
+        }
+        d.clock.advance(std::chrono::milliseconds(1));
+        if (!QTest::qWaitFor([&] { return shownMainVolume(d) == steps[i].db; })) {
+            qWarning("step %zu to %g dB did not come", i, steps[i].db);
+            return false;
+        }
+    }
+    return true;
+}
 
 } // namespace amplora::test

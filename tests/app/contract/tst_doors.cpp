@@ -9,6 +9,7 @@
 #include "../ControlOutcome.h"
 
 #include "api/control/EnumCases.h"
+#include "api/control/RampSeconds.h"
 #include "api/http/JSONEncoder.h"
 #include "qml/MainWindowHost.h"
 
@@ -43,6 +44,17 @@ template<class E> E named(const Ask &ask)
     if (!value)
         qFatal("a row names no such case: %s", qPrintable(ask.value));
     return *value;
+}
+
+// A fade's request, written "ramp [zone2] DB SECONDS".
+struct Ramp {
+    double db = 0;
+    double seconds = 0;
+};
+Ramp ramp(const Ask &ask)
+{
+    const QStringList words = ask.value.split(u' ');
+    return { words.value(0).toDouble(), words.value(1).toDouble() };
 }
 
 // The window's door: nothing is awaited; a refusal comes back at once, in the same terms as the API's.
@@ -103,6 +115,8 @@ QString adapter(Doors &d, const Ask &ask)
     }
     const QHash<QString, std::function<QString()>> calls {
         { u"volume"_s, [&] { return outcome(c.setVolume(z, v, none)); } },
+        { u"ramp"_s,
+            [&] { return outcome(c.rampVolume(z, ramp(ask).db, api::rampDuration(ramp(ask).seconds), none)); } },
         { u"step"_s, [&] { return outcome(c.stepVolume(z, named<api::VolumeStepDirection>(ask), none)); } },
         { u"power"_s, [&] { return outcome(c.setPower(z, named<api::PowerState>(ask), none)); } },
         { u"mute"_s, [&] { return outcome(c.setMute(z, ask.on(), none)); } },
@@ -145,6 +159,10 @@ QString http(Doors &d, const Ask &ask)
     if (ask.what == u"status"_s) {
         return field(d.http("GET", u"status"_s + zone).body, ask.value);
     }
+    if (ask.what == u"ramp"_s) {
+        const QString body = u"{\"db\":%1,\"rampSeconds\":%2}"_s.arg(ramp(ask).db).arg(ramp(ask).seconds);
+        return answer(d.http("POST", u"volume"_s + zone, body.toUtf8()));
+    }
     if (ask.what == u"favourite"_s || ask.what == u"receiverscene"_s) {
         const QString kind = ask.what == u"favourite"_s ? u"favourites/"_s : u"receiver-scenes/"_s;
         return answer(d.http("POST", kind + ask.value + u"/recall"_s + zone));
@@ -177,6 +195,7 @@ QString dbus(Doors &d, const Ask &ask)
     const api::Zone z = ask.zone;
     const QHash<QString, std::function<app::ActionTask<QString>()>> calls {
         { u"volume"_s, [&] { return a.setVolume(z, ask.number()); } },
+        { u"ramp"_s, [&] { return a.rampVolume(z, ramp(ask).db, ramp(ask).seconds); } },
         { u"power"_s, [&] { return a.setPower(z, named<api::PowerState>(ask)); } },
         { u"mute"_s, [&] { return a.mute(z, ask.on()); } },
         { u"input"_s, [&] { return a.switchInput(z, ask.value); } },
@@ -198,13 +217,16 @@ QString scene(Doors &d, const Ask &ask)
         { u"input"_s, u"input"_s }, { u"soundmode"_s, u"soundMode"_s }, { u"bass"_s, u"bass"_s },
         { u"treble"_s, u"treble"_s }, { u"subwoofer"_s, u"sub"_s }, { u"sleep"_s, u"sleep"_s },
         { u"direct"_s, u"direct"_s }, { u"favourite"_s, u"favourite"_s } };
-    if (!keys.contains(ask.what))
-        return u"no such request at this door"_s;
     bool isNumber = false;
     ask.value.toDouble(&isNumber);
     const QString value
         = isNumber || ask.value == u"true"_s || ask.value == u"false"_s ? ask.value : u'"' + ask.value + u'"';
-    const auto stored = api::parseScene(u"{\"name\":\"S\",\"%1\":%2}"_s.arg(keys[ask.what], value).toUtf8());
+    QString body = u"{\"name\":\"S\",\"%1\":%2}"_s.arg(keys.value(ask.what), value);
+    if (ask.what == u"ramp"_s)
+        body = u"{\"name\":\"S\",\"volumeDb\":%1,\"rampSeconds\":%2}"_s.arg(ramp(ask).db).arg(ramp(ask).seconds);
+    else if (!keys.contains(ask.what))
+        return u"no such request at this door"_s;
+    const auto stored = api::parseScene(body.toUtf8());
     if (!stored)
         return stored.error().message;
     d.sceneStore->scenes.append(stored.value());
@@ -297,6 +319,20 @@ void addRows()
     at("dbus", "volume -80.5", "Volume -80.5 dB.", "main/setActualVolume?mode=db&value=-80.5");
     at("dbus", "volume -35.25", "Volume -35.5 dB.", "main/setActualVolume?mode=db&value=-35.5");
     at("http", "volume zone2 -60.5", "200 {ok:true,volumeDb:-60.5,zone:zone2}", "zone2/setVolume?volume=40");
+    // A fade answers once its first step (here half a decibel down from -20 dB) is out; the rest follows on the
+    // clock (tst_volumeramps). Its target passes the cap and the checks of a plain volume; its seconds their own.
+    const char *fadeStart = "main/setActualVolume?mode=db&value=-20.5";
+    at("adapter", "ramp -30 8", "done", fadeStart);
+    at("http", "ramp -30 8", "202 {ok:true,rampSeconds:8,volumeDb:-30,zone:main}", fadeStart);
+    at("dbus", "ramp -30 8", "Fading to -30.0 dB over 8 s.", fadeStart);
+    at("scene", "ramp -30 8", "Ran: volumeDb", fadeStart);
+    at("http", "ramp zone2 -60 1", "202 {ok:true,rampSeconds:1,volumeDb:-60,zone:zone2}", "zone2/setVolume?volume=41");
+    at("adapter", "ramp 0 8", "volumeAboveCap: Volume 0 dB is above the cap of -10 dB.", "");
+    at("http,scene", "ramp 0 8", "422 volume_above_cap: Volume 0 dB is above the cap of -10 dB.", "");
+    at("dbus", "ramp -5 8", "above_cap: -5.0 dB is above the volume cap of -10.0 dB.", "");
+    at("http", "ramp -30 0", "400 out_of_range: \"rampSeconds\" must be more than 0 and at most 600.", "");
+    at("dbus", "ramp -30 601", "out_of_range: \"rampSeconds\" must be more than 0 and at most 600.", "");
+    at("scene", "ramp -30 0", "400 invalid_scene: A scene's \"rampSeconds\" must be more than 0 and at most 600.", "");
     at("adapter", "step up", "-19.5", "main/setActualVolume?mode=db&value=-19.5");
     at("http", "step up", "200 {ok:true,step:up,zone:main}", "main/setActualVolume?mode=db&value=-19.5");
 
@@ -461,6 +497,63 @@ private Q_SLOTS:
         QTRY_COMPARE(test::changesSent(doors.receiver), expected);
         QTest::qWait(20); // and nothing after them
         QCOMPARE(test::changesSent(doors.receiver), expected);
+    }
+
+    // Any other change of main's volume, mute, power or input, at any door or on the receiver itself (a push
+    // event), stops a fade where it stands: after it only its own volume command, if it has one, reaches main.
+    void anyOtherChangeStopsARamp_data()
+    {
+        QTest::addColumn<QString>("door");
+        QTest::addColumn<QString>("ask");
+        QTest::addColumn<QList<double>>("after");
+        const auto row = [](const char *door, const char *ask, QList<double> after) {
+            QTest::addRow("%s: %s", door, ask) << QString::fromLatin1(door) << QString::fromUtf8(ask) << after;
+        };
+        row("window", "volume -35", { -35 });
+        row("window", "mute", {});
+        row("window", "power", {});
+        row("window", "input hdmi1", {});
+        row("adapter", "volume -35", { -35 });
+        row("adapter", "step down", { -20.5 }); // from what the receiver reports: -20 dB
+        row("adapter", "mute false", {});
+        row("adapter", "power standby", {});
+        row("adapter", "input Blu-ray", {});
+        row("adapter", "favourite 3", {});
+        row("adapter", "receiverscene 2", {});
+        row("http", "mute true", {});
+        row("dbus", "volume -35", { -35 });
+        row("scene", "input Blu-ray", {});
+        row("event", R"({"main":{"mute":true}})", {});
+        row("event", R"({"main":{"power":"standby"}})", {});
+        row("event", R"({"main":{"input":"hdmi1"}})", {});
+        row("event", R"({"main":{"volume":100}})", {}); // -30.5 dB, which the fade never sent
+    }
+
+    void anyOtherChangeStopsARamp()
+    {
+        QFETCH(QString, door);
+        QFETCH(QString, ask);
+        Doors d("play");
+        const auto steps = Volume::ramp(-20, -30, d.store->volumeScale(Zone::main), std::chrono::seconds(8), -10);
+        const Clock::TimePoint start = d.clock.now();
+        QCOMPARE(
+            outcome(d.adapter->rampVolume(api::Zone::main, -30, std::chrono::seconds(8), Cancellation())), u"done"_s);
+        QVERIFY(test::followRamp(d, start, steps, 1, 3));
+        const qsizetype before = test::mainVolumesSent(d.receiver).size();
+        QCOMPARE(before, 3);
+
+        if (door == u"event"_s) {
+            d.store->handlePacket(ask.toUtf8());
+            // What the event has the store read again comes back before the rig goes.
+            QVERIFY(test::waitFor(d.store->freshRead(YXCEvent::Refresh::status(Zone::main))));
+            QVERIFY(test::waitFor(d.store->freshRead(YXCEvent::Refresh::playInfo())));
+        } else
+            doorsByName[door](d, Ask::parse(ask));
+        QFETCH(QList<double>, after);
+        QTRY_COMPARE(test::mainVolumesSent(d.receiver).mid(before), after);
+        d.clock.advance(std::chrono::seconds(10));
+        QTest::qWait(20);
+        QCOMPARE(test::mainVolumesSent(d.receiver).mid(before), after);
     }
 };
 

@@ -173,6 +173,17 @@ private Q_SLOTS:
         row("volume in a zone without a volume range",
             op([](auto &c) { return outcome(c.setVolume(Zone::zone2, -40, Cancellation())); }),
             u"noVolumeRange: The receiver reported no volume range for zone2."_s, "", -10, featuresPath, noRange);
+        const auto ramp = [](Zone zone, double db) {
+            return op([zone, db](auto &c) {
+                return outcome(c.rampVolume(zone, db, std::chrono::seconds(8), Cancellation()));
+            });
+        };
+        row("fade in a zone without a volume range", ramp(Zone::zone2, -40),
+            u"noVolumeRange: The receiver reported no volume range for zone2."_s, "", -10, featuresPath, noRange);
+        row("fade from a status the receiver refuses", ramp(Zone::main, -30), statusRefused, "", -10,
+            u"main/getStatus"_s, refused);
+        row("fade from above a lowered cap starts below it", ramp(Zone::main, -40), u"done"_s,
+            "main/setActualVolume?mode=db&value=-30.5", -30);
         row("status the receiver refuses", op([](auto &c) { return outcome(c.status(Zone::main, Cancellation())); }),
             statusRefused, "", -10, u"main/getStatus"_s, refused);
         row("plain direct where the zone has it",
@@ -305,6 +316,9 @@ private Q_SLOTS:
         const auto volume = op([](auto &c) { return outcome(c.setVolume(Zone::main, -30, Cancellation())); });
         test::row("volume", volume, "main/setActualVolume", test::doorsNames);
         test::row("volume, names refused", volume, "main/setActualVolume", noNames);
+        test::row("volume fade",
+            op([](auto &c) { return outcome(c.rampVolume(Zone::main, -30, std::chrono::seconds(8), {})); }),
+            "main/setActualVolume", test::doorsNames);
         test::row("power", op([](auto &c) { return outcome(c.setPower(Zone::main, api::PowerState::on, {})); }),
             "main/setPower", noNames);
         test::row("favourite", op([](auto &c) { return outcome(c.recallFavourite(Zone::main, 1, {})); }),

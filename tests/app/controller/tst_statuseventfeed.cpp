@@ -116,6 +116,21 @@ private Q_SLOTS:
         QCOMPARE(rig.readsForStatus(), before);
     }
 
+    // A fade's steps are changes the receiver accepted: subscribers see the volume move step by step.
+    void aFadeIsPublishedAsItMoves()
+    {
+        FeedRig rig;
+        const auto stream = rig.subscribe();
+        const auto started
+            = test::waitFor(rig.control->rampVolume(api::Zone::main, -36, std::chrono::seconds(1), Cancellation()));
+        QVERIFY(started);
+        for (const char *volume : { "-39", "-38", "-37", "-36" }) {
+            const QByteArray shown = QByteArray("\"volumeDb\":") + volume + ',';
+            QTRY_VERIFY2(stream->unsent().contains(shown), volume);
+            rig.store.clock.advance(std::chrono::milliseconds(500));
+        }
+    }
+
     // The play time moves every second while something plays; no status shows it.
     void playTimeAloneReadsNothing()
     {

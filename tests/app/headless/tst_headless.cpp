@@ -120,6 +120,8 @@ private Q_SLOTS:
         row("volume", words("action set-volume --zone zone2 -30"), 0, "Volume -30.0 dB.\n", "");
         row("volume above the cap", words("action set-volume -5"), 1, "",
             "-5.0 dB is above the volume cap of -20.0 dB.\n");
+        row("volume fade", words("action ramp-volume -- -30 8"), 0, "Fading to -30.0 dB over 8 s.\n", "");
+        row("volume fade without its seconds is a usage error", words("action ramp-volume -- -30"), 2, "", "*");
         row("scene by any spelling", words("action run-scene movie"), 0, "Ran Movie.\n", "");
         row("scene list", words("action list scenes"), 0, "Movie\n", "");
         row("unmute", words("action mute false"), 0, "Unmuted.\n", "");

@@ -43,6 +43,7 @@ private Q_SLOTS:
         scene.power = api::PowerState::on;
         scene.input = u"HDMI 1"_s;
         scene.volumeDb = -30;
+        scene.rampSeconds = 8; // a window that edits the scene keeps its fade
         scene.bass = -2;
         scene.sleep = 45;
         scene.direct = false;

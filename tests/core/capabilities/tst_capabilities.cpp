@@ -14,6 +14,7 @@
 
 #include <QTest>
 
+#include <cmath>
 #include <limits>
 
 using namespace amplora;
@@ -309,6 +310,73 @@ private Q_SLOTS:
         QCOMPARE(Volume::command(Zone::zone2, false, std::nullopt, -30.0), std::nullopt);
         QCOMPARE(Volume::bounds(std::nullopt).min, Levels::lowestVolumeDb);
         QCOMPARE(Volume::bounds(scale).max, 16.5);
+    }
+
+    // A fade's commands: how many, the largest step between two of them, where and when it ends. Every row also
+    // holds the rules every fade keeps: one direction, steps whole multiples of the zone's step, never above the
+    // cap, evenly spaced at least Volume::rampSpacing apart from the start to the duration's end.
+    void ramp_data()
+    {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<double>("stepDb"); // 0: the zone gives no scale
+        QTest::addColumn<int>("milliseconds");
+        QTest::addColumn<double>("cap");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("largest");
+        QTest::addColumn<double>("last");
+        QTest::addColumn<int>("lastAt");
+        row("-50 to -30 dB over 8 s", -50.0, -30.0, 0.5, 8000, 0.0, 20, 1.0, -30.0, 8000);
+        row("downwards", -30.0, -50.0, 0.5, 8000, 0.0, 20, 1.0, -50.0, 8000);
+        row("without a scale: half decibels", -50.0, -45.0, 0.0, 8000, 0.0, 10, 0.5, -45.0, 8000);
+        row("a tiny distance is one command", -30.0, -29.5, 0.5, 8000, 0.0, 1, 0.0, -29.5, 0);
+        row("80 dB in 2 s takes bigger steps", -80.0, 0.0, 0.5, 2000, 16.5, 9, 9.0, 0.0, 2000);
+        row("an uneven distance ends on the target", -50.0, -30.5, 0.5, 2000, 0.0, 8, 2.5, -30.5, 2000);
+        row("the target already set", -30.0, -30.0, 0.5, 8000, 0.0, 1, 0.0, -30.0, 0);
+        row("a 1 dB scale", -50.0, -30.0, 1.0, 8000, 0.0, 20, 1.0, -30.0, 8000);
+        row("a target above the cap ends at it", -50.0, -20.0, 0.5, 8000, -30.0, 20, 1.0, -30.0, 8000);
+        row("from above the cap it goes below at once", -20.0, -40.0, 0.5, 8000, -30.0, 20, 0.5, -40.0, 8000);
+    }
+
+    void ramp()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(double, stepDb);
+        QFETCH(int, milliseconds);
+        QFETCH(double, cap);
+        std::optional<VolumeScale> scale;
+        if (stepDb > 0) {
+            ZoneFeatures zone = zoneWith({});
+            zone.rangeStep[1].step = stepDb;
+            scale = VolumeScale::from(zone);
+            QVERIFY(scale);
+        }
+        const std::chrono::milliseconds duration(milliseconds);
+        const auto steps = Volume::ramp(from, to, scale, duration, cap);
+        QTEST(int(steps.size()), "count");
+        QTEST(steps.back().db, "last");
+        QTEST(int(steps.back().at.count()), "lastAt");
+        const double unit = stepDb > 0 ? stepDb : 0.5;
+        const double direction = to >= from ? 1.0 : -1.0;
+        double largest = 0;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            QVERIFY2(steps[i].db <= cap, qPrintable(QString::number(i)));
+            if (i == 0) {
+                QCOMPARE(steps[i].at.count(), 0);
+                continue;
+            }
+            const double step = (steps[i].db - steps[i - 1].db) * direction;
+            QVERIFY2(step > 0, qPrintable(QString::number(i)));
+            if (i + 1 < steps.size()) {
+                QCOMPARE(std::remainder(step, unit), 0.0);
+            }
+            largest = std::max(largest, step);
+            const auto gap = steps[i].at - steps[i - 1].at;
+            QVERIFY(gap >= Volume::rampSpacing);
+            QVERIFY(std::chrono::abs(gap - duration / qint64(steps.size() - 1)) <= std::chrono::milliseconds(1));
+        }
+        QTEST(largest, "largest");
     }
 
     void favourites()
