@@ -198,6 +198,28 @@ QCoro::Task<Result<ReceiverControlAdapter::FreshStatus, api::ControlError>> Rece
     co_return FreshStatus { std::move(context), found->second };
 }
 
+QCoro::Task<Result<ReceiverControlAdapter::FreshVolume, api::ControlError>> ReceiverControlAdapter::freshVolume(
+    api::Zone zone, Cancellation cancel)
+{
+    auto current = co_await freshStatus(zone, cancel);
+    if (!current) {
+        co_return Failure { current.error() };
+    }
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    FreshVolume fresh;
+    fresh.context = std::move(current->context);
+    fresh.scale = fresh.context.volumeScale(zone);
+    const std::optional<double> db = Volume::db(current->status, fresh.scale);
+    if (!db) {
+        co_return Failure { api::ControlError::noVolumeRange(zone) };
+    }
+    fresh.db = *db;
+    fresh.capDb = m_store->settings().maxVolumeDB();
+    co_return fresh;
+}
+
 api::ControlTask<QList<api::Zone>> ReceiverControlAdapter::zones(Cancellation cancel)
 {
     const auto context = co_await prepare(cancel);

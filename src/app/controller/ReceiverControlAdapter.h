@@ -6,6 +6,7 @@
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
 #include "core/protocol/PlayInfo.h"
+#include "core/protocol/VolumeScale.h"
 #include "core/protocol/YXCCommand.h"
 #include "core/protocol/YXCError.h"
 #include "core/protocol/ZoneStatus.h"
@@ -20,7 +21,6 @@
 namespace amplora {
 class ReceiverStore;
 class ReceiverTransport;
-struct VolumeScale;
 } // namespace amplora
 
 namespace amplora::app {
@@ -118,6 +118,15 @@ private:
         ZoneStatus status;
     };
     QCoro::Task<Result<FreshStatus, api::ControlError>> freshStatus(api::Zone zone, Cancellation cancel);
+    // The zone's volume read afresh, for a change made from it (a step, a fade); fails as noVolumeRange when the
+    // zone gives none.
+    struct FreshVolume {
+        Context context;
+        std::optional<VolumeScale> scale;
+        double db = 0;
+        double capDb = 0;
+    };
+    QCoro::Task<Result<FreshVolume, api::ControlError>> freshVolume(api::Zone zone, Cancellation cancel);
     // The API's status from what the store holds; fails as noVolumeRange when the zone gives no volume.
     Result<api::ReceiverStatus, api::ControlError> statusOf(
         api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing);

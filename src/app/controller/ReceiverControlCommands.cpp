@@ -74,27 +74,19 @@ api::ControlTask<double> ReceiverControlAdapter::stepVolume(
     api::Zone zone, api::VolumeStepDirection direction, Cancellation cancel)
 {
     m_ramps->cancel(coreZone(zone));
-    const auto current = co_await freshStatus(zone, cancel);
+    const auto current = co_await freshVolume(zone, cancel);
     if (!current) {
         co_return Failure { current.error() };
     }
-    if (!m_store) {
-        co_return Failure { storeGone() };
-    }
-    const Context &context = current->context;
-    const std::optional<VolumeScale> scale = context.volumeScale(zone);
-    const std::optional<double> volumeDb = Volume::db(current->status, scale);
-    if (!volumeDb) {
-        co_return Failure { api::ControlError::noVolumeRange(zone) };
-    }
+    const std::optional<VolumeScale> &scale = current->scale;
     const bool up = direction == api::VolumeStepDirection::up;
-    const double target = Volume::stepped(*volumeDb, scale, up ? Volume::Step::up : Volume::Step::down);
+    const double target = Volume::stepped(current->db, scale, up ? Volume::Step::up : Volume::Step::down);
     // A step that would pass the cap is refused rather than clamped, so the client learns why nothing changed.
-    const double capDb = m_store->settings().maxVolumeDB();
+    const double capDb = current->capDb;
     if (up && target > capDb) {
         co_return Failure { api::ControlError::volumeAboveCap(target, capDb) };
     }
-    const auto sent = co_await sendVolume(zone, target, context, cancel);
+    const auto sent = co_await sendVolume(zone, target, current->context, cancel);
     if (!sent) {
         co_return Failure { sent.error() };
     }
@@ -106,20 +98,17 @@ api::ControlTask<Done> ReceiverControlAdapter::rampVolume(
 {
     // The old fade stops before the volume is read, so the new one starts from where that one stood.
     m_ramps->cancel(coreZone(zone));
-    const auto current = co_await freshStatus(zone, cancel);
+    const auto current = co_await freshVolume(zone, cancel);
     if (!current) {
         co_return Failure { current.error() };
     }
-    if (!m_store) {
-        co_return Failure { storeGone() };
-    }
     const Context context = current->context;
-    const std::optional<VolumeScale> scale = context.volumeScale(zone);
-    const std::optional<double> volumeDb = Volume::db(current->status, scale);
-    if (!volumeDb || !Volume::command(coreZone(zone), Volume::takesDecibels(context.zone(zone)), scale, db)) {
+    const std::optional<VolumeScale> scale = current->scale;
+    const double volumeDb = current->db;
+    const double capDb = current->capDb;
+    if (!Volume::command(coreZone(zone), Volume::takesDecibels(context.zone(zone)), scale, db)) {
         co_return Failure { api::ControlError::noVolumeRange(zone) };
     }
-    const double capDb = m_store->settings().maxVolumeDB();
     if (db > capDb) {
         co_return Failure { api::ControlError::volumeAboveCap(db, capDb) };
     }
@@ -130,7 +119,7 @@ api::ControlTask<Done> ReceiverControlAdapter::rampVolume(
     VolumeRamps::Send send
         = [this, zone, context](double step) { return sendVolume(zone, step, context, Cancellation()); };
     QCoro::Task<VolumeRamps::Sent> started
-        = m_ramps->start(coreZone(zone), *volumeDb, Volume::ramp(*volumeDb, db, scale, duration, capDb), send);
+        = m_ramps->start(coreZone(zone), volumeDb, Volume::ramp(volumeDb, db, scale, duration, capDb), send);
     co_return co_await std::move(started);
 }
 
