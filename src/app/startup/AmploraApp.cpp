@@ -72,7 +72,7 @@ std::optional<int> AmploraApp::start()
         return 1;
     }
     m_control = std::move(control).value();
-    m_api = APIController::create(*m_store, launch, m_control.control, m_control.scenes);
+    m_api = APIController::create(*m_store, launch, m_control.control, m_control.scenes, m_control.profiles);
 
     m_actions = std::make_unique<ActionService>(
         ReceiverActions::Parts { m_control.control, m_control.scenes }, [this] { return m_api.get(); });
