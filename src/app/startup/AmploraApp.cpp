@@ -5,6 +5,7 @@
 #include "app/dbus/ActionService.h"
 #include "app/dbus/RunningInstance.h"
 #include "app/mpris/MprisService.h"
+#include "app/settings/InputProfilesBackend.h"
 #include "app/startup/StoreParts.h"
 #include "app/startup/UnixSignalWatcher.h"
 #include "app/tray/TrayIcon.h"
@@ -12,6 +13,7 @@
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
+#include "qml/ViewModels.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -43,6 +45,7 @@ AmploraApp::~AmploraApp()
     m_mpris.reset();
     m_actions.reset();
     m_tray.reset();
+    m_inputProfiles.reset();
     m_window.reset();
     m_api.reset();
     m_control = {};
@@ -171,6 +174,8 @@ std::optional<QString> AmploraApp::showWindow()
     // windows share.
     if (!m_window) {
         m_window = std::make_unique<MainWindowHost>(*m_store, *m_settings);
+        m_inputProfiles = std::make_unique<InputProfilesBackend>(
+            *m_store, m_control.control, m_control.profiles, m_window->models().inputProfiles);
         // The settings window belongs to the tray object, which exists even where no tray is shown.
         connect(m_window.get(), &MainWindowHost::settingsRequested, this, [this] {
             if (m_tray) {

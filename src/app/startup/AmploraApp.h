@@ -17,6 +17,7 @@ namespace amplora::app {
 
 class APIController;
 class ActionService;
+class InputProfilesBackend;
 class MprisService;
 class TrayIcon;
 class UnixSignalWatcher;
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<UnixSignalWatcher> m_signals;
     std::unique_ptr<MainWindowHost> m_window;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<InputProfilesBackend> m_inputProfiles; // the windows' input profiles
     bool m_printedURL = false;
 };
 

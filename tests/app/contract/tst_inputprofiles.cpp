@@ -5,6 +5,8 @@
 
 #include "api/scenes/InputProfileService.h"
 #include "app/controller/InputProfileApplier.h"
+#include "app/settings/InputProfilesBackend.h"
+#include "qml/InputProfilesModel.h"
 #include "support/CommandText.h"
 #include "support/MemoryInputProfileStore.h"
 
@@ -162,6 +164,29 @@ private Q_SLOTS:
         QTRY_COMPARE(capped.sent,
             (QStringList {
                 bluRayProfile[0], bluRayProfile[1], u"main/setActualVolume?mode=db&value=-10.0"_s, bluRayProfile[3] }));
+    }
+
+    // The window: "remember" stores what the zone has now for its input, the list marks the inputs with a
+    // profile, and a profile is deleted by a loosely written name.
+    void theWindowRemembersWhatTheZoneHas()
+    {
+        ProfileDoors doors;
+        InputProfilesModel model;
+        app::InputProfilesBackend backend(*doors.store, doors.adapter, doors.profiles, model);
+        QTRY_COMPARE(model.inputs(), QStringList { u"Blu-ray"_s });
+
+        model.rememberCurrent(); // the zone as the window shows it: Spotify, Straight, pure direct off, -20 dB
+        QTRY_COMPARE(model.inputs(), (QStringList { u"Blu-ray"_s, u"Spotify"_s }));
+        QCOMPARE(model.profiles().constLast().toMap(),
+            (QVariantMap { { u"input"_s, u"Spotify"_s }, { u"soundMode"_s, u"Straight"_s }, { u"direct"_s, false },
+                { u"volumeDb"_s, -20.0 }, { u"dialogueLevel"_s, 1 } }));
+        QCOMPARE(model.message(), QString());
+
+        model.remove(u"spotify "_s);
+        QTRY_COMPARE(model.inputs(), QStringList { u"Blu-ray"_s });
+        model.remove(u"Spotify"_s);
+        QTRY_COMPARE(model.message(), u"No input profile for \"Spotify\" in main."_s);
+        QVERIFY(doors.sent.isEmpty()); // remembering sends the receiver nothing
     }
 };
 
