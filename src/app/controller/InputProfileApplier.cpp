@@ -156,7 +156,8 @@ QCoro::Task<> InputProfileApplier::applyOnce(QPointer<InputProfileApplier> self,
     const QString where = QStringLiteral("%1 in %2").arg(input, enumName(zone));
     const Result<std::optional<api::InputProfile>, api::APIError> found = co_await profiles->profile(zone, input);
     if (!found) {
-        qCWarning(lcApp).noquote() << "Couldn't read the input profile for" << where << ":" << found.error().message;
+        qCWarning(lcApp).noquote()
+            << QStringLiteral("Couldn't read the input profile for %1: %2").arg(where, found.error().message);
         co_return;
     }
     if (!found.value()) {
@@ -212,18 +213,19 @@ QCoro::Task<> InputProfileApplier::applyOnce(QPointer<InputProfileApplier> self,
             self->release(zone, step.setting);
         }
         if (!sent) {
-            qCWarning(lcApp).noquote() << "The input profile for" << where << "stopped at" << step.label << "(applied:"
-                                       << (applied.isEmpty() ? QStringLiteral("nothing") : applied.join(u", "))
-                                       << "):" << sent.error().description();
+            qCWarning(lcApp).noquote() << QStringLiteral("The input profile for %1 stopped at %2 (applied: %3): %4")
+                                              .arg(where, step.label,
+                                                  applied.isEmpty() ? QStringLiteral("nothing") : applied.join(u", "),
+                                                  sent.error().description());
             co_return;
         }
         applied.append(step.label);
     }
-    qCInfo(lcApp).noquote() << "Applied the input profile for" << where << ":"
-                            << (applied.isEmpty() ? QStringLiteral("nothing") : applied.join(u", "))
-                            << (leftToUser.isEmpty()
-                                       ? QString()
-                                       : QStringLiteral("(the user's changes kept: %1)").arg(leftToUser.join(u", ")));
+    const QString kept
+        = leftToUser.isEmpty() ? QString() : QStringLiteral(" (the user's own %1 kept)").arg(leftToUser.join(u", "));
+    qCInfo(lcApp).noquote() << QStringLiteral("Applied the input profile for %1: %2%3")
+                                   .arg(where, applied.isEmpty() ? QStringLiteral("nothing") : applied.join(u", "),
+                                       kept);
 }
 
 } // namespace amplora::app

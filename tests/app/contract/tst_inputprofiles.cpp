@@ -73,6 +73,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("switching"); // what the door itself sent
         QTest::newRow("the API") << u"api"_s << QStringList { toBluRay };
         QTest::newRow("the window") << u"window"_s << QStringList { toBluRay };
+        QTest::newRow("a D-Bus action") << u"dbus"_s << QStringList { toBluRay };
+        QTest::newRow("a scene") << u"scene"_s << QStringList { toBluRay };
         QTest::newRow("the receiver's remote") << u"remote"_s << QStringList {};
     }
     void appliedAfterASwitch()
@@ -82,6 +84,11 @@ private Q_SLOTS:
         ProfileDoors doors;
         if (door == u"api"_s) {
             QCOMPARE(doors.http("POST", u"input"_s, R"({"input":"blu-ray"})").status, 200);
+        } else if (door == u"dbus"_s) {
+            QVERIFY(test::waitFor(doors.actions->switchInput(api::Zone::main, u"blu-ray"_s)));
+        } else if (door == u"scene"_s) {
+            doors.sceneStore->scenes.append(api::parseScene(R"({"name":"Film","input":"Blu-ray"})").value());
+            QVERIFY(test::waitFor(doors.scenes->run(u"Film"_s, api::Zone::main)));
         } else if (door == u"window"_s) {
             doors.store->setInput(u"hdmi1"_s);
             QTRY_COMPARE(doors.sent, switching);
