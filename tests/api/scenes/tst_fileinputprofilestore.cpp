@@ -1,4 +1,5 @@
 #include "api/scenes/FileInputProfileStore.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,22 +10,10 @@
 
 using namespace amplora;
 using namespace amplora::api;
+using namespace amplora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 InputProfile profile(Zone zone, const QString &input, std::optional<double> volumeDb,
     std::optional<QString> soundMode = std::nullopt, std::optional<int> dialogue = std::nullopt)
