@@ -111,6 +111,22 @@
     </message>
 </context>
 <context>
+    <name>InputProfilesSettingsSection</name>
+    <message>
+        <source>Input Profiles</source>
+        <translation>Eingangsprofile</translation>
+    </message>
+    <message>
+        <source>No input profiles yet. Choose “Remember for this input” under More in the main window.</source>
+        <translation>Noch keine Eingangsprofile. Wählen Sie im Hauptfenster unter „Mehr“ „Für diesen Eingang merken“.</translation>
+    </message>
+    <message>
+        <source>Delete the profile of %1</source>
+        <comment>an input&apos;s profile</comment>
+        <translation>Profil von %1 löschen</translation>
+    </message>
+</context>
+<context>
     <name>InputRow</name>
     <message>
         <source>Favourites</source>
@@ -123,6 +139,14 @@
     <message>
         <source>More inputs</source>
         <translation>Weitere Eingänge</translation>
+    </message>
+    <message>
+        <source>Has an input profile</source>
+        <translation>Hat ein Eingangsprofil</translation>
+    </message>
+    <message>
+        <source>Remember for this input</source>
+        <translation>Für diesen Eingang merken</translation>
     </message>
 </context>
 <context>
@@ -677,6 +701,11 @@
     <message>
         <source>Sleep timer</source>
         <translation>Sleep-Timer</translation>
+    </message>
+    <message>
+        <source>dialogue %1</source>
+        <comment>the dialogue level</comment>
+        <translation>Dialog %1</translation>
     </message>
 </context>
 <context>

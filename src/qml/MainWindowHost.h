@@ -35,6 +35,8 @@ public:
     bool show();
     // The window, once loaded; for tests and screenshots.
     QQuickWindow *window() const;
+    // The view models every window of the engine binds to.
+    ViewModels &models() const { return *m_models; }
     // Creates another window of the module from its QML file (a name such as "SettingsWindow.qml") with the
     // given initial properties. The caller owns it. None (with the reason logged) when it does not load.
     QQuickWindow *load(const QString &file, const QVariantMap &initialProperties);

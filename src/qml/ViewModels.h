@@ -2,6 +2,7 @@
 
 #include "qml/ConnectionModel.h"
 #include "qml/DesktopModel.h"
+#include "qml/InputProfilesModel.h"
 #include "qml/NowPlayingModel.h"
 #include "qml/SignalModel.h"
 #include "qml/SoundModel.h"
@@ -33,6 +34,7 @@ struct ViewModels {
     NowPlayingModel nowPlaying;
     SignalModel signal;
     DesktopModel desktop;
+    InputProfilesModel inputProfiles;
 };
 
 } // namespace amplora

@@ -21,7 +21,7 @@ const std::vector<Route> &routeTable()
 {
     static const std::vector<Route> table = [] {
         std::vector<Route> all = statusRoutes();
-        for (std::vector<Route> part : { controlRoutes(), sceneRoutes() }) {
+        for (std::vector<Route> part : { controlRoutes(), sceneRoutes(), inputProfileRoutes() }) {
             all.insert(all.end(), part.begin(), part.end());
         }
         return all;
@@ -67,7 +67,8 @@ Checked<Zone> zoneFromQuery(const HTTPRequest &request)
 
 bool offered(const RouterState &state, const Route &route)
 {
-    return route.handler != nullptr && (state.events || route.path != u"events");
+    return route.handler != nullptr && (state.events || route.path != u"events")
+        && (state.profiles || !route.path.startsWith(u"input-profiles"));
 }
 
 // The route the request names, with its free segments; or the 404 or 405 the client gets.
@@ -163,7 +164,7 @@ APIRouter::APIRouter(std::shared_ptr<ReceiverControl> control, std::shared_ptr<S
     ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
     std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events)
     : m_state(std::make_shared<RouterState>(RouterState { std::move(control), std::move(scenes), configuration,
-        std::move(authenticator), std::move(rateLimiter), std::move(events), {} }))
+        std::move(authenticator), std::move(rateLimiter), std::move(events), {}, nullptr }))
 { }
 
 APIRouter::APIRouter(const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<SceneStore> scenes,
@@ -172,6 +173,11 @@ APIRouter::APIRouter(const std::shared_ptr<ReceiverControl> &control, std::share
     : APIRouter(control, std::make_shared<SceneService>(control, std::move(scenes), configuration), configuration,
         std::move(authenticator), std::move(rateLimiter), std::move(events))
 { }
+
+void APIRouter::setInputProfiles(std::shared_ptr<InputProfileService> profiles)
+{
+    m_state->profiles = std::move(profiles);
+}
 
 QCoro::Task<HTTPResponse> APIRouter::handle(HTTPRequest request, Cancellation cancel) const
 {

@@ -13,6 +13,7 @@
 
 namespace amplora::api {
 
+class InputProfileService;
 class ReceiverControl;
 class SceneService;
 class SceneStore;
@@ -37,6 +38,10 @@ public:
     APIRouter(const std::shared_ptr<ReceiverControl> &control, std::shared_ptr<SceneStore> scenes,
         ReceiverAPIConfiguration configuration, std::shared_ptr<TokenAuthenticator> authenticator,
         std::shared_ptr<VolumeRateLimiter> rateLimiter, std::shared_ptr<StatusEvents> events = nullptr);
+
+    // Offers the input-profile endpoints over `profiles` (to this router and its copies); without, they are not
+    // found.
+    void setInputProfiles(std::shared_ptr<InputProfileService> profiles);
 
     // Never fails: every failure becomes an error response. Once `cancel` fires (the client has gone) the request
     // stops at its next step, leaving reads only it waited for; a scene already being applied is applied whole.

@@ -287,6 +287,15 @@ Checked<ReceiverScene> parseScene(QByteArrayView body)
     return reader.finish([&] { return scene; });
 }
 
+Checked<InputProfile> parseInputProfile(QByteArrayView body)
+{
+    BodyReader reader(body, InputProfile::settingKeys());
+    InputProfile profile;
+    profile.readSettings(reader);
+    reader.require(profile.hasSetting(), Errors::emptyInputProfile);
+    return reader.finish([&] { return profile; });
+}
+
 std::optional<APIError> sceneNameCheck(const QString &name)
 {
     if (name.isEmpty()) {

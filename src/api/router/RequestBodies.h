@@ -7,6 +7,7 @@
 #include "api/control/VolumeStepDirection.h"
 #include "api/control/Zone.h"
 #include "api/http/APIError.h"
+#include "api/scenes/InputProfile.h"
 #include "api/scenes/ReceiverScene.h"
 #include "api/server/ReceiverAPIConfiguration.h"
 
@@ -99,6 +100,8 @@ Checked<RepeatRequest> parseRepeat(QByteArrayView body);
 Checked<ShuffleRequest> parseShuffle(QByteArrayView body);
 // The scene as the body describes it, its name checked; the scene rules and the receiver checks come later.
 Checked<ReceiverScene> parseScene(QByteArrayView body);
+// An input profile's settings as the body gives them (at least one); the input comes from the path.
+Checked<InputProfile> parseInputProfile(QByteArrayView body);
 
 // The checks the router also applies to values that do not come from a body (stored scenes, app windows).
 // `name` is already trimmed.

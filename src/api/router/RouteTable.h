@@ -23,6 +23,7 @@
 
 namespace amplora::api {
 
+class InputProfileService;
 class ReceiverControl;
 class SceneService;
 class StatusEvents;
@@ -47,6 +48,8 @@ struct RouterState {
         QByteArray body;
     };
     std::map<Zone, EncodedStatus> encodedStatus;
+
+    std::shared_ptr<InputProfileService> profiles; // none: the input-profile endpoints are not found
 };
 
 // One request matched to its route. Handlers are coroutines and take it, like the state, by value: every part is
@@ -110,6 +113,7 @@ template<auto Parser, auto Handler> QCoro::Task<Response> withBody(std::shared_p
 // Each file's share of the route table, in the order the 405 answer lists methods.
 std::vector<Route> controlRoutes();
 std::vector<Route> sceneRoutes();
+std::vector<Route> inputProfileRoutes();
 std::vector<Route> statusRoutes();
 
 } // namespace amplora::api

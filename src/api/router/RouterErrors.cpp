@@ -203,6 +203,24 @@ APIError sceneStoreFailed(const QString &description)
     return make(500, "scene_store_error", QStringLiteral("Couldn't read or write scenes: ") + description);
 }
 
+APIError emptyInputProfile()
+{
+    return make(
+        400, "missing_field", QStringLiteral("Send at least one of soundMode, direct, volumeDb, dialogueLevel."));
+}
+
+APIError inputProfileNotFound(const QString &input, Zone zone)
+{
+    return make(404, "input_profile_not_found",
+        QStringLiteral("No input profile for %1 in %2.").arg(quoted(input), enumName(zone)));
+}
+
+APIError inputProfileStoreFailed(const QString &description)
+{
+    return make(
+        500, "input_profile_store_error", QStringLiteral("Couldn't read or write input profiles: ") + description);
+}
+
 APIError receiverFailed(const QString &description)
 {
     return make(502, "receiver_error", QStringLiteral("The receiver call failed: ") + description);

@@ -44,6 +44,9 @@ APIError favouriteNotFound(const QString &segment);
 APIError receiverSceneNotFound(Zone zone, const QString &segment);
 APIError sceneNotFound(const QString &name);
 APIError sceneStoreFailed(const QString &description);
+APIError emptyInputProfile();
+APIError inputProfileNotFound(const QString &input, Zone zone);
+APIError inputProfileStoreFailed(const QString &description);
 APIError receiverFailed(const QString &description);
 APIError tooManySubscribers(int limit); // 503
 // What a client sees of a failed ReceiverControl call.

@@ -7,6 +7,9 @@
 
 namespace amplora::api {
 
+class RecordListFile;
+template<class T> struct StoredRecord;
+
 // Keeps every scene in one JSON file (an array of scene objects, pretty-printed with sorted keys). The scenes
 // are cached, but before each operation the store checks whether the file changed on disk since (another
 // file, another size or another modification time, to the nanosecond) and reads it again if so: a scene added
@@ -23,7 +26,7 @@ public:
     // "scenes-mock.json" in mock mode). The "Amplora" folder itself is created on the first write.
     static Result<QString, SceneStoreError> defaultFilePath(const QString &fileName = QStringLiteral("scenes.json"));
 
-    const QString &filePath() const { return m_filePath; }
+    const QString &filePath() const;
 
     SceneTask<QList<ReceiverScene>> all() override;
     SceneTask<std::optional<ReceiverScene>> scene(QString name) override;
@@ -37,14 +40,14 @@ public:
     Result<bool, SceneStoreError> saveNow(const ReceiverScene &scene);
 
 private:
-    struct Record;
+    using Record = StoredRecord<ReceiverScene>;
     struct Cache;
 
     // Both run with m_lock held.
     Result<QList<Record>, SceneStoreError> load();
     Result<Done, SceneStoreError> write(const QList<Record> &records);
 
-    const QString m_filePath;
+    const std::unique_ptr<RecordListFile> m_file;
     std::mutex m_lock;
     std::unique_ptr<Cache> m_cache;
 };

@@ -90,10 +90,12 @@ ReceiverAPIServer::~ReceiverAPIServer()
 
 APIRouter ReceiverAPIServer::makeRouter() const
 {
-    return APIRouter(m_control, m_scenes, m_configuration, m_authenticator,
+    APIRouter router(m_control, m_scenes, m_configuration, m_authenticator,
         std::make_shared<VolumeRateLimiter>(
             m_configuration.volumeChangesPerWindow, m_configuration.volumeRateWindowSeconds, m_clock),
         m_events);
+    router.setInputProfiles(m_profiles);
+    return router;
 }
 
 qsizetype ReceiverAPIServer::openConnectionCount() const

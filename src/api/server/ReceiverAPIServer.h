@@ -24,6 +24,7 @@ namespace amplora::api {
 class APITokenStore;
 class ConnectionRegistry;
 class ReceiverControl;
+class InputProfileService;
 class SceneService;
 class SceneStore;
 class StatusEvents;
@@ -81,6 +82,9 @@ public:
     // The scenes behind the scene endpoints; none for a server built with a handler factory.
     const std::shared_ptr<SceneService> &scenes() const { return m_scenes; }
 
+    // Offers the input-profile endpoints from the next start on; none: they are not found.
+    void setInputProfiles(std::shared_ptr<InputProfileService> profiles) { m_profiles = std::move(profiles); }
+
     // 127.0.0.0/8, ::1 and their IPv4-mapped form.
     static bool isLoopback(const QHostAddress &address);
 
@@ -95,6 +99,7 @@ private:
 
     std::shared_ptr<ReceiverControl> m_control;
     std::shared_ptr<SceneService> m_scenes;
+    std::shared_ptr<InputProfileService> m_profiles;
     ReceiverAPIConfiguration m_configuration;
     HandlerFactory m_handlerFactory;
     std::shared_ptr<TokenAuthenticator> m_authenticator;

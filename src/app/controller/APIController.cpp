@@ -99,6 +99,7 @@ APIController::APIController(QSettings &defaults, Parts parts, QObject *parent)
     , m_keepTokenInSettings(parts.keepTokenInSettings)
     , m_clock(parts.clock ? *parts.clock : Clock::system())
 {
+    m_server->setInputProfiles(std::move(parts.profiles));
     if (parts.store) {
         m_feed = std::make_unique<StatusEventFeed>(*parts.store, m_server->statusEvents());
     }
@@ -114,12 +115,14 @@ APIController::~APIController()
 }
 
 std::unique_ptr<APIController> APIController::create(ReceiverStore &store, const LaunchOptions &launch,
-    std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes)
+    std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes,
+    std::shared_ptr<api::InputProfileService> profiles)
 {
     QSettings &defaults = store.settings().defaults();
     Parts parts;
     parts.control = std::move(control);
     parts.scenes = std::move(scenes);
+    parts.profiles = std::move(profiles);
     parts.store = &store;
     if (launch.mock) {
         const QString seed = defaults.value(mockTokenKey).toString();

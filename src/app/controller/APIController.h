@@ -26,6 +26,7 @@ struct LaunchOptions;
 
 namespace amplora::api {
 class APITokenStore;
+class InputProfileService;
 class ReceiverAPIServer;
 class ReceiverControl;
 class SceneService;
@@ -79,6 +80,7 @@ public:
         std::shared_ptr<api::ReceiverControl> control;
         std::shared_ptr<api::APITokenStore> tokenStore;
         std::shared_ptr<api::SceneService> scenes;
+        std::shared_ptr<api::InputProfileService> profiles; // none: the API offers no input profiles
         // Mock mode: a token made at start is kept under "apiMockToken" so the next mock run takes it again.
         bool keepTokenInSettings = false;
         // When given, its changes reach the event subscribers; it must outlive the controller.
@@ -100,7 +102,8 @@ public:
     // settings file holds the API keys; the Secret Service keeps the token (a private file when no Secret
     // Service answers), or in mock mode the in-memory token seeded from "apiMockToken".
     static std::unique_ptr<APIController> create(ReceiverStore &store, const LaunchOptions &launch,
-        std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes);
+        std::shared_ptr<api::ReceiverControl> control, std::shared_ptr<api::SceneService> scenes,
+        std::shared_ptr<api::InputProfileService> profiles = nullptr);
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);

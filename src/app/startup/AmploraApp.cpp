@@ -6,6 +6,7 @@
 #include "app/dbus/ChangeNotifications.h"
 #include "app/dbus/RunningInstance.h"
 #include "app/mpris/MprisService.h"
+#include "app/settings/InputProfilesBackend.h"
 #include "app/startup/StoreParts.h"
 #include "app/startup/UnixSignalWatcher.h"
 #include "app/tray/TrayIcon.h"
@@ -14,6 +15,7 @@
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
 #include "qml/OnScreenDisplay.h"
+#include "qml/ViewModels.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -46,6 +48,7 @@ AmploraApp::~AmploraApp()
     m_actions.reset();
     m_tray.reset();
     m_changeNotifications.reset();
+    m_inputProfiles.reset();
     m_window.reset();
     m_api.reset();
     m_control = {};
@@ -75,7 +78,7 @@ std::optional<int> AmploraApp::start()
         return 1;
     }
     m_control = std::move(control).value();
-    m_api = APIController::create(*m_store, launch, m_control.control, m_control.scenes);
+    m_api = APIController::create(*m_store, launch, m_control.control, m_control.scenes, m_control.profiles);
 
     m_actions = std::make_unique<ActionService>(
         ReceiverActions::Parts { m_control.control, m_control.scenes }, [this] { return m_api.get(); });
@@ -174,6 +177,8 @@ std::optional<QString> AmploraApp::showWindow()
     // windows share.
     if (!m_window) {
         m_window = std::make_unique<MainWindowHost>(*m_store, *m_settings);
+        m_inputProfiles = std::make_unique<InputProfilesBackend>(
+            *m_store, m_control.control, m_control.profiles, m_window->models().inputProfiles);
         // The settings window belongs to the tray object, which exists even where no tray is shown.
         connect(m_window.get(), &MainWindowHost::settingsRequested, this, [this] {
             if (m_tray) {

@@ -18,6 +18,7 @@ namespace amplora::app {
 class APIController;
 class ActionService;
 class ChangeNotifications;
+class InputProfilesBackend;
 class MprisService;
 class TrayIcon;
 class UnixSignalWatcher;
@@ -64,6 +65,7 @@ private:
     std::unique_ptr<MainWindowHost> m_window;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<ChangeNotifications> m_changeNotifications; // where the overlay cannot be placed
+    std::unique_ptr<InputProfilesBackend> m_inputProfiles; // the windows' input profiles
     bool m_printedURL = false;
 };
 

@@ -1,8 +1,12 @@
 #include "app/startup/StoreParts.h"
 
+#include "api/scenes/FileInputProfileStore.h"
 #include "api/scenes/FileSceneStore.h"
+#include "api/scenes/InputProfileService.h"
 #include "api/scenes/SceneService.h"
+#include "app/controller/InputProfileApplier.h"
 #include "app/controller/ReceiverControlAdapter.h"
+#include "core/capabilities/Switches.h"
 
 #include "core/discovery/MockDiscovery.h"
 #include "core/discovery/ReceiverDiscovery.h"
@@ -30,6 +34,21 @@ ReceiverStoreParts defaultStoreParts(const LaunchOptions &launch, bool emptyMock
     return parts;
 }
 
+api::InputProfileService::DialogueCheck dialogueCheck(ReceiverStore &store)
+{
+    QPointer<ReceiverStore> watched(&store);
+    return [watched](api::Zone zone, int level) -> std::optional<api::ControlError> {
+        const std::optional<Features> *features = watched ? &watched->state().features() : nullptr;
+        const Zone coreZone = ReceiverControlAdapter::coreZone(zone);
+        const ZoneFeatures *zoneFeatures = features && *features ? (*features)->zoneFeatures(coreZone) : nullptr;
+        const Refusable<YXCCommand> command = Dialogue::command(coreZone, zoneFeatures, level);
+        if (!command) {
+            return ReceiverControlAdapter::controlError(command.error());
+        }
+        return std::nullopt;
+    };
+}
+
 Result<ControlParts, api::SceneStoreError> defaultControlParts(ReceiverStore &store, const LaunchOptions &launch)
 {
     auto scenesPath = api::FileSceneStore::defaultFilePath(
@@ -37,11 +56,21 @@ Result<ControlParts, api::SceneStoreError> defaultControlParts(ReceiverStore &st
     if (!scenesPath) {
         return Failure { scenesPath.error() };
     }
+    auto profilesPath = api::FileSceneStore::defaultFilePath(
+        launch.mock ? QStringLiteral("input-profiles-mock.json") : QStringLiteral("input-profiles.json"));
+    if (!profilesPath) {
+        return Failure { profilesPath.error() };
+    }
     ControlParts parts;
-    parts.control = std::make_shared<ReceiverControlAdapter>(store);
+    const auto adapter = std::make_shared<ReceiverControlAdapter>(store);
+    parts.control = adapter;
     // The same default limits the API server checks its control endpoints by.
     parts.scenes = std::make_shared<api::SceneService>(
         parts.control, std::make_shared<api::FileSceneStore>(scenesPath.value()), api::ReceiverAPIConfiguration {});
+    parts.profiles = std::make_shared<api::InputProfileService>(parts.control,
+        std::make_shared<api::FileInputProfileStore>(profilesPath.value()), api::ReceiverAPIConfiguration {},
+        dialogueCheck(store));
+    parts.profileApplier = std::make_shared<InputProfileApplier>(store, adapter, parts.profiles);
     return parts;
 }
 

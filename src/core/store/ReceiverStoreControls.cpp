@@ -100,6 +100,7 @@ QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
     const std::optional<Zone> zone = command.zone();
     m_fresh.changed(zone);
     const YXCCommand accepted = command;
+    Q_EMIT commandSending(accepted);
     Result<Done, YXCError> sent = co_await transport->send(std::move(command));
     // A read sent while the command was on its way may not show it yet.
     if (self && !m_destroying) {

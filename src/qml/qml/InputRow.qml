@@ -10,6 +10,8 @@ Rectangle {
     width: buttons.width + 6
     radius: 8
     color: Qt.rgba(0, 0, 0, 0.55)
+    // The names of the inputs that have a profile.
+    readonly property var profileInputs: InputProfiles.inputs
 
     Row {
         id: buttons
@@ -26,12 +28,26 @@ Rectangle {
                 required property string label
                 required property string symbol
                 required property bool current
+                readonly property bool hasProfile: row.profileInputs.indexOf(name) >= 0
                 width: 104
                 height: buttons.height
                 selected: current
                 text: label
+                Accessible.description: hasProfile ? qsTr("Has an input profile") : ""
                 ToolTipArea { objectName: "inputHelp"; text: favourite.name; hovered: parent.hovered }
                 onClicked: Sources.selectInput(key)
+                // The small mark of an input with a profile.
+                Rectangle {
+                    objectName: "profileMark"
+                    visible: favourite.hasProfile
+                    anchors.top: parent.top
+                    anchors.right: parent.right
+                    anchors.margins: 7
+                    width: 6
+                    height: 6
+                    radius: 3
+                    color: favourite.labelColor
+                }
                 contentItem: Column {
                     spacing: 4
                     topPadding: 8
@@ -69,6 +85,11 @@ Rectangle {
                 return list
             }
             Accessible.name: qsTr("More inputs")
+            // Inputs with a profile carry a mark; the current input's settings can become its profile.
+            markedNames: row.profileInputs
+            markDescription: qsTr("Has an input profile")
+            actionText: InputProfiles.available ? qsTr("Remember for this input") : ""
+            onAction: InputProfiles.rememberCurrent()
             onChosen: (id) => Sources.selectInput(id)
             onSectionChosen: (key, id) => key === "favourites" ? Sources.recallFavourite(Number(id))
                                                                 : Sources.recallReceiverScene(Number(id))

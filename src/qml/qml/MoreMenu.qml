@@ -10,11 +10,17 @@ HardwareButton {
     property var sections: []
     property string label: qsTr("More", "button that lists every entry")
     property bool showSymbol: true
+    // Entries whose name is listed here carry a mark, which `markDescription` explains to a screen reader.
+    property var markedNames: []
+    property string markDescription: ""
+    // An action below the entries, when named.
+    property string actionText: ""
     // The menu exists only while it is open (a receiver lists dozens of inputs and programs), and it is loaded by
     // name, so the controls module it needs is not loaded with the window.
     readonly property var menu: menuLoader.item
     signal chosen(string id)
     signal sectionChosen(string key, string id)
+    signal action()
 
     function openMenu() {
         menuLoader.active = true
@@ -62,7 +68,11 @@ HardwareButton {
             // The sections first: the entries are placed below them.
             item.sections = Qt.binding(() => more.sections)
             item.entries = Qt.binding(() => more.entries)
+            item.markedNames = Qt.binding(() => more.markedNames)
+            item.markDescription = Qt.binding(() => more.markDescription)
+            item.actionText = Qt.binding(() => more.actionText)
             item.chosen.connect(more.chosen)
+            item.action.connect(more.action)
             item.sectionChosen.connect(more.sectionChosen)
             // Dropped once closed; not from inside its own signal. A button that went away with its menu open
             // (the display mode took the window) has nothing left to drop.

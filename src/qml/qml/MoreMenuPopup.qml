@@ -14,7 +14,13 @@ Menu {
     property var sections: []
     // The submenus and the separator under them come first.
     readonly property int lead: sections.length > 0 ? sections.length + 1 : 0
+    // Entries with one of these names carry a mark, explained by `markDescription`.
+    property var markedNames: []
+    property string markDescription: ""
+    // The action below the entries; none while empty.
+    property string actionText: ""
     signal chosen(string id)
+    signal action()
     signal sectionChosen(string key, string id)
 
     // As wide as its widest entry needs, so no name or submenu title is cut.
@@ -67,13 +73,27 @@ Menu {
             required property string name
             required property bool current
             readonly property bool marked: current
-            text: name
+            readonly property bool flagged: root.markedNames.indexOf(name) >= 0
+            text: flagged ? name + " \u2022" : name
             icon.source: marked ? "image://symbol/" + Desktop.symbol("checkmark") + "/ffffffff" : ""
             Accessible.name: name
+            Accessible.description: flagged ? root.markDescription : ""
             Accessible.checked: marked
             onTriggered: root.chosen(key)
         }
         onObjectAdded: (index, object) => root.insertItem(root.lead + index, object)
         onObjectRemoved: (index, object) => root.removeItem(object)
+    }
+    MenuSeparator {
+        visible: root.actionText !== ""
+        height: visible ? implicitHeight : 0
+    }
+    PlainMenuItem {
+        objectName: "menuAction"
+        visible: root.actionText !== ""
+        height: visible ? implicitHeight : 0
+        text: root.actionText
+        Accessible.name: root.actionText
+        onTriggered: root.action()
     }
 }

@@ -61,6 +61,14 @@ function sceneSummary(scene) {
     return parts.join(" \u00b7 ")
 }
 
+// What an input profile sets, in the order it sets it.
+function inputProfileSummary(profile) {
+    const parts = [sceneSummary({ soundMode: profile.soundMode, direct: profile.direct, volumeDb: profile.volumeDb })]
+    if (isSet(profile.dialogueLevel))
+        parts.push(qsTr("dialogue %1", "the dialogue level").arg(profile.dialogueLevel))
+    return parts.filter(part => part !== "").join(" \u00b7 ")
+}
+
 // The rows the save sheet offers for a zone's current status, in order. The status's "subwoofer" becomes the
 // scene's "sub". An optional row starts unticked: a sleep timer that happens to run while the scene is saved is
 // rarely meant to be part of it.

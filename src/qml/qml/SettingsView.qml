@@ -18,6 +18,7 @@ ColumnLayout {
     function appeared() {
         apiSection.appeared()
         scenesSection.appeared()
+        inputProfilesSection.appeared()
         if (loginItem)
             loginItem.reload()
     }
@@ -95,6 +96,11 @@ ColumnLayout {
         id: scenesSection
         Layout.fillWidth: true
         api: view.api
+    }
+
+    InputProfilesSettingsSection {
+        id: inputProfilesSection
+        Layout.fillWidth: true
     }
 
     LoginItemSection {

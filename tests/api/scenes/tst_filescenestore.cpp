@@ -1,5 +1,6 @@
 #include "api/scenes/FileSceneStore.h"
 #include "support/CompletedTask.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,19 +19,6 @@ using namespace amplora::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 ReceiverScene scene(const QString &name, std::optional<double> volumeDb = -35)
 {
