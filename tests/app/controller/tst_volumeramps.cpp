@@ -118,7 +118,12 @@ private Q_SLOTS:
         d->settings.setMaxVolumeDB(-45);
         for (std::size_t i = 3; i < steps.size(); ++i) {
             d->clock.advance(start + steps[i].at - d->clock.now());
-            QTRY_COMPARE(mainVolumesSent(d->receiver).size(), qsizetype(i + 1));
+            // The receiver may have the step before the fade has its answer and sets the next one's timer, which
+            // then falls due at once: the clock is nudged until it is out.
+            QVERIFY(QTest::qWaitFor([&] {
+                d->clock.advance({});
+                return mainVolumesSent(d->receiver).size() == qsizetype(i + 1);
+            }));
         }
         const QList<double> sent = mainVolumesSent(d->receiver);
         QVERIFY2(std::ranges::all_of(sent.mid(3), [](double db) { return db <= -45; }),
