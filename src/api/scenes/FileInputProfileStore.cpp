@@ -6,9 +6,9 @@ namespace amplora::api {
 
 namespace {
 
-bool isFor(const StoredRecord<InputProfile> &record, Zone zone, const QString &input)
+bool isFor(const InputProfile &profile, Zone zone, const QString &input)
 {
-    return record.value.zone == zone && record.value.input == input;
+    return profile.zone == zone && profile.input == input;
 }
 
 } // namespace
@@ -72,21 +72,13 @@ Result<bool, SceneStoreError> FileInputProfileStore::saveNow(const InputProfile 
         return Failure { records.error() };
     }
     QList<Record> updated = records.value();
-    // A replaced profile keeps what a newer version stored beside its settings.
-    Record saved { profile };
-    for (const Record &stored : updated) {
-        if (isFor(stored, profile.zone, profile.input)) {
-            saved.unknownKeys = stored.unknownKeys;
-        }
-    }
-    const qsizetype replaced
-        = updated.removeIf([&](const Record &stored) { return isFor(stored, profile.zone, profile.input); });
-    updated.append(std::move(saved));
+    const bool created = replaceRecord(
+        updated, profile, [&](const InputProfile &stored) { return isFor(stored, profile.zone, profile.input); });
     Result<Done, SceneStoreError> written = write(updated);
     if (!written) {
         return Failure { written.error() };
     }
-    return replaced == 0;
+    return created;
 }
 
 Result<bool, SceneStoreError> FileInputProfileStore::removeNow(Zone zone, const QString &input)
@@ -97,7 +89,7 @@ Result<bool, SceneStoreError> FileInputProfileStore::removeNow(Zone zone, const 
         return Failure { records.error() };
     }
     QList<Record> kept = records.value();
-    if (kept.removeIf([&](const Record &record) { return isFor(record, zone, input); }) == 0) {
+    if (kept.removeIf([&](const Record &record) { return isFor(record.value, zone, input); }) == 0) {
         return false;
     }
     Result<Done, SceneStoreError> written = write(kept);

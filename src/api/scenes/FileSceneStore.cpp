@@ -128,17 +128,8 @@ Result<bool, SceneStoreError> FileSceneStore::saveNow(const ReceiverScene &scene
         return Failure { records.error() };
     }
     QList<Record> updated = records.value();
-    // A replaced scene keeps what a newer version stored beside its settings.
-    Record saved { scene };
-    const auto replaced = std::find_if(updated.cbegin(), updated.cend(),
-        [&](const Record &stored) { return ReceiverScene::sameName(stored.value.name, scene.name); });
-    if (replaced != updated.cend()) {
-        saved.unknownKeys = replaced->unknownKeys;
-    }
-    const qsizetype before = updated.size();
-    updated.removeIf([&](const Record &stored) { return ReceiverScene::sameName(stored.value.name, scene.name); });
-    updated.append(std::move(saved));
-    const bool created = updated.size() > before;
+    const bool created = replaceRecord(
+        updated, scene, [&](const ReceiverScene &stored) { return ReceiverScene::sameName(stored.name, scene.name); });
     Result<Done, SceneStoreError> written = write(updated);
     if (!written) {
         return Failure { written.error() };

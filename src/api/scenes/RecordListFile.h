@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <optional>
 #include <sys/types.h>
 
@@ -45,6 +46,21 @@ template<class T> struct StoredRecord {
     T value;
     nlohmann::json unknownKeys = nlohmann::json::object();
 };
+
+// Puts `value` at the end in place of the records `same` matches; it keeps what a newer version stored beside the
+// first of them. Whether none was there.
+template<class T, class Same> bool replaceRecord(QList<StoredRecord<T>> &records, T value, Same same)
+{
+    StoredRecord<T> saved { std::move(value) };
+    const auto replaced = std::find_if(
+        records.cbegin(), records.cend(), [&](const StoredRecord<T> &stored) { return same(stored.value); });
+    if (replaced != records.cend()) {
+        saved.unknownKeys = replaced->unknownKeys;
+    }
+    const qsizetype removed = records.removeIf([&](const StoredRecord<T> &stored) { return same(stored.value); });
+    records.append(std::move(saved));
+    return removed == 0;
+}
 
 // One JSON file holding a list of flat records (objects of strings, numbers and booleans), pretty-printed with
 // sorted keys, as the user-editable stores keep them. It remembers the file's stamp as last read or written, so a
