@@ -28,8 +28,8 @@ Result<QList<FileInputProfileStore::Record>, SceneStoreError> FileInputProfileSt
         m_cache.reset();
         return Failure { read.error() };
     }
-    if (read.value()) {
-        m_cache = std::make_unique<QList<Record>>(std::move(*read.value()));
+    if (std::optional<QList<Record>> &changed = read.value()) {
+        m_cache = std::make_unique<QList<Record>>(std::move(*changed));
     } else if (!m_cache) {
         m_file->forget();
         return load();

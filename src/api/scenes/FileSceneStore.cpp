@@ -50,8 +50,8 @@ Result<QList<FileSceneStore::Record>, SceneStoreError> FileSceneStore::load()
         m_cache.reset();
         return Failure { read.error() };
     }
-    if (read.value()) {
-        m_cache = std::make_unique<Cache>(Cache { std::move(*read.value()) });
+    if (std::optional<QList<Record>> &changed = read.value()) {
+        m_cache = std::make_unique<Cache>(Cache { std::move(*changed) });
     } else if (!m_cache) {
         m_file->forget();
         return load();

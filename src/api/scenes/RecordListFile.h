@@ -92,10 +92,11 @@ public:
         if (!read) {
             return Failure { read.error() };
         }
-        if (!read.value()) {
+        const std::optional<nlohmann::json> &changed = read.value();
+        if (!changed) {
             return std::optional<Records>();
         }
-        const nlohmann::json &parsed = *read.value();
+        const nlohmann::json &parsed = *changed;
         Records records;
         for (std::size_t i = 0; i < parsed.size(); ++i) {
             const std::optional<JSONValue> value = toJSONValue(parsed[i]);

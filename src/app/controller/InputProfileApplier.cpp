@@ -160,10 +160,11 @@ QCoro::Task<> InputProfileApplier::applyOnce(QPointer<InputProfileApplier> self,
             << QStringLiteral("Couldn't read the input profile for %1: %2").arg(where, found.error().message);
         co_return;
     }
-    if (!found.value()) {
+    const std::optional<api::InputProfile> &stored = found.value();
+    if (!stored) {
         co_return;
     }
-    const api::InputProfile profile = *found.value();
+    const api::InputProfile &profile = *stored;
 
     std::optional<double> volume = profile.volumeDb;
     if (volume) {

@@ -209,7 +209,7 @@ QCoro::Task<Result<ReceiverControlAdapter::FreshVolume, api::ControlError>> Rece
         co_return Failure { storeGone() };
     }
     FreshVolume fresh;
-    fresh.context = std::move(current->context);
+    fresh.context = current->context;
     fresh.scale = fresh.context.volumeScale(zone);
     const std::optional<double> db = Volume::db(current->status, fresh.scale);
     if (!db) {

@@ -62,8 +62,8 @@ void ChangeNotifications::answered(const QDBusMessage &reply)
     } else {
         qCWarning(lcDbus).noquote() << "The notification service refused a change:" << reply.errorMessage();
     }
-    if (m_waiting) {
-        send(*std::exchange(m_waiting, std::nullopt));
+    if (const std::optional<QString> next = std::exchange(m_waiting, std::nullopt)) {
+        send(*next);
     }
 }
 
