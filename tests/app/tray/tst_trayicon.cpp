@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QSettings>
@@ -87,6 +88,37 @@ private Q_SLOTS:
         tray.openMainWindow();
         QCOMPARE(mainWindowOpened, 1);
         QVERIFY(!tray.panelWindow()->isVisible());
+    }
+
+    void closingTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("release");
+        QTest::addRow("nothing keeps the process: hidden") << false;
+        QTest::addRow("the tray keeps the process: released") << true;
+    }
+
+    void closingTheMainWindow()
+    {
+        QFETCH(bool, release);
+        test::ControllerRig fakes;
+        test::PreviewRig rig(std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {},
+            LaunchOptions { .isRunningTests = true });
+        MainWindowHost windows(*rig.store, *rig.settings);
+        windows.setReleaseWhenClosed(release);
+        QVERIFY(windows.show());
+        QPointer<QQuickWindow> first = windows.window();
+        QTRY_VERIFY(first->isExposed());
+
+        first->close();
+        QVERIFY(!first->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(first.isNull(), release);
+        QCOMPARE(windows.window() == nullptr, release);
+
+        // Opened again, it shows the panel.
+        QVERIFY(windows.show());
+        QVERIFY(windows.window()->isVisible());
+        QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
     }
 
     void panelStaysOnTheScreen_data()
