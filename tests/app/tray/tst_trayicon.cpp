@@ -26,6 +26,13 @@ private:
     QProcess m_watcher;
     QString m_registered;
 
+    static LaunchOptions testLaunch()
+    {
+        LaunchOptions launch;
+        launch.isRunningTests = true;
+        return launch;
+    }
+
     // Reads the watcher's lines until one starts with `prefix`; returns the rest of it.
     std::optional<QString> watcherLine(const QString &prefix)
     {
@@ -67,8 +74,8 @@ private Q_SLOTS:
     void activatingTheIconOpensThePanel()
     {
         test::ControllerRig fakes;
-        test::PreviewRig rig(std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {},
-            LaunchOptions { .isRunningTests = true });
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
         const auto controller = fakes.make();
 
         int mainWindowOpened = 0;
@@ -101,8 +108,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, release);
         test::ControllerRig fakes;
-        test::PreviewRig rig(std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {},
-            LaunchOptions { .isRunningTests = true });
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
         MainWindowHost windows(*rig.store, *rig.settings);
         windows.setReleaseWhenClosed(release);
         QVERIFY(windows.show());
