@@ -1,6 +1,5 @@
 #include "qml/BrushedMetal.h"
 
-#include <QLinearGradient>
 #include <QPainter>
 #include <QQuickWindow>
 #include <QSGImageNode>
@@ -8,7 +7,9 @@
 #include <QSGRendererInterface>
 #include <QSGTexture>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace amplora {
 
@@ -20,35 +21,44 @@ QImage render(QSize size)
     if (size.isEmpty() || size.width() > 16384 || size.height() > 16384) {
         return {};
     }
+    // Written byte by byte rather than through QPainter: every stroke is one row of one grey, and a painter
+    // spends most of the window's first frame on the two thousand hairlines of a large window.
     QImage image(size, QImage::Format_Grayscale8);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    const double width = size.width();
-    const double height = size.height();
+    const int width = size.width();
+    const int height = size.height();
 
-    QLinearGradient base(0, 0, 0, height);
-    base.setColorAt(0.0, QColor::fromRgbF(1, 1, 1, 0.105f));
-    base.setColorAt(0.5, QColor::fromRgbF(1, 1, 1, 0.07f));
-    base.setColorAt(1.0, QColor::fromRgbF(1, 1, 1, 0.085f));
-    painter.fillRect(image.rect(), base);
+    // A white veil over black, strongest at the top, weakest in the middle: the grey of a row is its opacity.
+    for (int y = 0; y < height; ++y) {
+        const double at = (y + 0.5) / height;
+        const double opacity
+            = at < 0.5 ? 0.105 + (0.07 - 0.105) * (at / 0.5) : 0.07 + (0.085 - 0.07) * ((at - 0.5) / 0.5);
+        std::memset(image.scanLine(y), static_cast<int>(std::lround(255 * opacity)), static_cast<size_t>(width));
+    }
 
     Generator generator;
     const auto lines = static_cast<int>(std::floor(2.2 * height));
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Lays a faint white over the pixels [from, to) of a row.
+    const auto stroke = [width](uchar *row, double from, double to, int alpha) {
+        const int first = std::clamp(static_cast<int>(std::lround(from)), 0, width);
+        const int last = std::clamp(static_cast<int>(std::lround(to)), 0, width);
+        for (int x = first; x < last; ++x) {
+            row[x] = static_cast<uchar>(row[x] + ((255 - row[x]) * alpha + 127) / 255);
+        }
+    };
     for (int i = 0; i < lines; ++i) {
         const double y = generator.next() * height;
         const double start = generator.next() * width;
         const double length = width * (0.3 + 0.7 * generator.next());
         const double opacity = 0.012 + 0.035 * generator.next();
-        painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, float(opacity)), 1));
+        uchar *row = image.scanLine(std::min(static_cast<int>(y), height - 1));
+        const auto alpha = static_cast<int>(std::lround(255 * opacity));
         // A hairline that runs past the right edge continues from the left, so every line keeps its length.
         const double end = start + length;
-        painter.drawLine(QPointF(start, y), QPointF(std::min(end, width), y));
+        stroke(row, start, std::min(end, double(width)), alpha);
         if (end > width) {
-            painter.drawLine(QPointF(0, y), QPointF(end - width, y));
+            stroke(row, 0, end - width, alpha);
         }
     }
-    painter.end();
     return image;
 }
 

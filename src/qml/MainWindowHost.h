@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QVariantMap>
 
 #include <memory>
@@ -20,8 +21,10 @@ class ReceiverStore;
 // Owns the process's one QML engine and the view models every window binds to: the main window, and the tray
 // panel and the settings window, which the tray loads through load(). The application creates one after the
 // store and the settings and calls show() when the main window should appear (at launch, and again from the
-// tray's "Open Amplora"); closing the window only hides it. The first time the window is shown the store is
-// started, as the window's launch task. While the window is in the background, changes show in a small overlay
+// tray's "Open Amplora"). Closing the window hides it; while something else keeps the process running (the tray,
+// see setReleaseWhenClosed) it deletes the window instead, so that a process waiting in the tray holds no scene
+// graph, and show() builds it again where it was. The first time the window is on screen the store is started,
+// as the window's launch task. While the window is in the background, changes show in a small overlay
 // (OnScreenDisplay), made on first use.
 class MainWindowHost : public QObject {
     Q_OBJECT
@@ -33,8 +36,11 @@ public:
     // Creates the window on first use, then shows and raises it. False (with the reason logged) when the
     // window's QML could not be loaded.
     bool show();
-    // The window, once loaded; for tests and screenshots.
+    // The window, while it exists; for tests and screenshots.
     QQuickWindow *window() const;
+    // Whether closing the window deletes it (and returns the memory it held) rather than hiding it: for a
+    // process that something else keeps running. Off by default.
+    void setReleaseWhenClosed(bool release);
     // The view models every window of the engine binds to.
     ViewModels &models() const { return *m_models; }
     // Creates another window of the module from its QML file (a name such as "SettingsWindow.qml") with the
@@ -50,6 +56,8 @@ public:
 Q_SIGNALS:
     // The user asked for the settings window from the main window (Ctrl+,).
     void settingsRequested();
+    // The window's first frame is on screen: start-up work that would delay it waits for this. Once per process.
+    void firstFrameShown();
 
 public:
     // What every window of the process needs once, before the first one exists: the module's types, the
@@ -63,6 +71,8 @@ public:
 private:
     // Makes the overlay the first time a change is shown and puts it on the main window's screen.
     void placeOverlay();
+    // Deletes the closed window, keeping where it was for the next show().
+    void release();
 
     ReceiverStore &m_store;
     std::unique_ptr<ViewModels> m_models;
@@ -70,6 +80,9 @@ private:
     QPointer<QQuickWindow> m_window;
     QPointer<QQuickWindow> m_overlay;
     std::unique_ptr<OnScreenDisplay> m_onScreenDisplay;
+    QRect m_releasedGeometry; // where the released window was; none before the first release
+    bool m_releaseWhenClosed = false;
+    bool m_firstFrameSeen = false;
 };
 
 } // namespace amplora

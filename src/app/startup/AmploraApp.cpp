@@ -164,7 +164,11 @@ std::optional<int> AmploraApp::startDesktop()
             qCWarning(lcApp).noquote() << *refusal;
         }
     });
-    m_tray->install();
+    // The icon waits for the window's first frame, which its theme lookup would delay. A window closed while the
+    // tray keeps the process running is deleted, and made again when it is opened.
+    connect(
+        m_window.get(), &MainWindowHost::firstFrameShown, this,
+        [this] { m_window->setReleaseWhenClosed(m_tray->install()); }, Qt::SingleShotConnection);
     return std::nullopt;
 }
 

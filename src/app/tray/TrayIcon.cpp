@@ -29,6 +29,20 @@ TrayIcon::TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController 
     , m_loginItem(std::make_unique<LoginItem>())
     , m_icon(std::make_unique<QSystemTrayIcon>())
 {
+    m_icon->setToolTip(tr("Amplora", "tray icon tooltip: the application's name"));
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+}
+
+TrayIcon::~TrayIcon()
+{
+    // The windows' bindings read the models while they are torn down, so they go first.
+    m_icon->hide();
+    delete m_panel;
+    delete m_settings;
+}
+
+bool TrayIcon::install()
+{
     // Installed, the icon is the theme's symbolic one: a StatusNotifierItem host gets its name and draws it in
     // the panel's own colours. Otherwise the receiver symbol in a light grey that reads on dark and on light
     // panels.
@@ -44,20 +58,6 @@ TrayIcon::TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController 
         }
     }
     m_icon->setIcon(icon);
-    m_icon->setToolTip(tr("Amplora", "tray icon tooltip: the application's name"));
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &TrayIcon::activated);
-}
-
-TrayIcon::~TrayIcon()
-{
-    // The windows' bindings read the models while they are torn down, so they go first.
-    m_icon->hide();
-    delete m_panel;
-    delete m_settings;
-}
-
-bool TrayIcon::install()
-{
     m_icon->show();
     const bool available = QSystemTrayIcon::isSystemTrayAvailable();
     QGuiApplication::setQuitOnLastWindowClosed(!available);

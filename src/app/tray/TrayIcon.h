@@ -32,7 +32,8 @@ public:
         std::function<void()> openMainWindow, QObject *parent = nullptr);
     ~TrayIcon() override;
 
-    // Shows the icon. When the desktop offers a tray, the process stops ending with its last window; without
+    // Draws the icon and shows it (the theme lookup is slow enough to wait until the main window is on screen).
+    // When the desktop offers a tray, the process stops ending with its last window; without
     // one it keeps ending there, since nothing would be left to bring the window back. True when the icon is in
     // a tray.
     bool install();

@@ -2,6 +2,7 @@
 # A stand-in StatusNotifierWatcher with a registered host, for tray tests on a private session bus. Prints
 # "ready" once it owns its name and "registered <service>" for every item that registers; like a user clicking
 # the icon in a panel, it then activates the item once and prints "activated" when the item has answered.
+# With --passive it only keeps the tray (for bench/ui_idle): no click.
 import sys
 
 import dbus
@@ -44,7 +45,8 @@ class Watcher(dbus.service.Object):
         self.items.append(name)
         print("registered " + name, flush=True)
         self.StatusNotifierItemRegistered(name)
-        GLib.timeout_add(200, self.activate, name)
+        if "--passive" not in sys.argv:
+            GLib.timeout_add(200, self.activate, name)
 
     def activate(self, name):
         item = self.bus.get_object(name, "/StatusNotifierItem")

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QSettings>
@@ -24,6 +25,13 @@ class TestTrayIcon : public QObject {
 private:
     QProcess m_watcher;
     QString m_registered;
+
+    static LaunchOptions testLaunch()
+    {
+        LaunchOptions launch;
+        launch.isRunningTests = true;
+        return launch;
+    }
 
     // Reads the watcher's lines until one starts with `prefix`; returns the rest of it.
     std::optional<QString> watcherLine(const QString &prefix)
@@ -66,8 +74,8 @@ private Q_SLOTS:
     void activatingTheIconOpensThePanel()
     {
         test::ControllerRig fakes;
-        test::PreviewRig rig(std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {},
-            LaunchOptions { .isRunningTests = true });
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
         const auto controller = fakes.make();
 
         int mainWindowOpened = 0;
@@ -87,6 +95,37 @@ private Q_SLOTS:
         tray.openMainWindow();
         QCOMPARE(mainWindowOpened, 1);
         QVERIFY(!tray.panelWindow()->isVisible());
+    }
+
+    void closingTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("release");
+        QTest::addRow("nothing keeps the process: hidden") << false;
+        QTest::addRow("the tray keeps the process: released") << true;
+    }
+
+    void closingTheMainWindow()
+    {
+        QFETCH(bool, release);
+        test::ControllerRig fakes;
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
+        MainWindowHost windows(*rig.store, *rig.settings);
+        windows.setReleaseWhenClosed(release);
+        QVERIFY(windows.show());
+        QPointer<QQuickWindow> first = windows.window();
+        QTRY_VERIFY(first->isExposed());
+
+        first->close();
+        QVERIFY(!first->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(first.isNull(), release);
+        QCOMPARE(windows.window() == nullptr, release);
+
+        // Opened again, it shows the panel.
+        QVERIFY(windows.show());
+        QVERIFY(windows.window()->isVisible());
+        QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
     }
 
     void panelStaysOnTheScreen_data()

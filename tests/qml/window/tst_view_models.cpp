@@ -15,8 +15,10 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <numeric>
 
 using namespace amplora;
 using test::row;
@@ -533,6 +535,28 @@ private Q_SLOTS:
         QVERIFY(!first.hasAlphaChannel());
         QCOMPARE(BrushedMetal::render(QSize(640, 400)), first);
         QVERIFY(BrushedMetal::render(QSize(640, 401)) != first);
+
+        // Dark grey metal: no pixel darker than the veil's middle (a stroke that wrapped past white would be) or
+        // brighter than a few hairlines laid over each other, a top lighter than the middle, and hairlines
+        // across most rows.
+        int darkest = 255;
+        int brightest = 0;
+        int streakedRows = 0;
+        const auto rowMean = [&first](int y) {
+            const uchar *row = first.constScanLine(y);
+            return std::accumulate(row, row + first.width(), 0) / first.width();
+        };
+        for (int y = 0; y < first.height(); ++y) {
+            const uchar *row = first.constScanLine(y);
+            const auto [low, high] = std::minmax_element(row, row + first.width());
+            darkest = std::min<int>(darkest, *low);
+            brightest = std::max<int>(brightest, *high);
+            streakedRows += *low != *high ? 1 : 0;
+        }
+        QCOMPARE(darkest, 18);
+        QVERIFY2(brightest < 96, qPrintable(QString::number(brightest)));
+        QVERIFY(rowMean(0) > rowMean(200));
+        QVERIFY(streakedRows > first.height() / 2);
     }
 
     void unusableSizesDrawNothing_data()
