@@ -63,6 +63,11 @@ int dispatch(const QStringList &args)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString first = args.value(0);
+    if (first == QLatin1String("diagnostics")) {
+        const int code = runDiagnostics(applyVerbosity(args.mid(1)));
+        releaseSharedNetworkAccess();
+        return code;
+    }
     if (first == QLatin1String("yxc") || first == QLatin1String("discover")) {
         const QStringList rest = applyVerbosity(args.mid(1));
         const int code = first == QLatin1String("yxc") ? runYxc(rest) : runDiscover(rest);
