@@ -4,11 +4,13 @@
 #include "app/cli/DiagnosticsCommand.h"
 
 #include "app/cli/Commands.h"
+#include "app/dbus/RunningInstance.h"
 #include "app/diagnostics/DiagnosticsBundle.h"
 #include "core/store/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <memory>
@@ -60,7 +62,7 @@ QCoro::Task<Outcome> make(diagnostics::BundleRequest request)
 
 } // namespace
 
-int runDiagnostics(const QStringList &args, const QStringList &settingsPaths, QTextStream &out, QTextStream &err)
+int runDiagnostics(const QStringList &args, const DiagnosticsSources &sources, QTextStream &out, QTextStream &err)
 {
     diagnostics::BundleRequest request;
     std::optional<QString> host;
@@ -80,8 +82,22 @@ int runDiagnostics(const QStringList &args, const QStringList &settingsPaths, QT
         }
         (arg == QLatin1String("--output") ? request.output : host.emplace()) = args.at(++i);
     }
+    // A receiver named on the command line may not be the running instance's; otherwise the instance's bundle is
+    // the richer one.
+    if (!host && sources.askRunningInstance) {
+        const QString output = request.output.isEmpty() ? QString() : QFileInfo(request.output).absoluteFilePath();
+        const auto reply = app::RunningInstance::call(QStringLiteral("WriteDiagnostics"), { output });
+        if (reply) {
+            out << reply->toString() << '\n';
+            return exitOk;
+        }
+        if (!reply.error().unreachable()) {
+            err << reply.error().description() << '\n';
+            return exitFailure;
+        }
+    }
     if (!host) {
-        for (const QString &path : settingsPaths) {
+        for (const QString &path : sources.settingsPaths) {
             QSettings settings(path, QSettings::IniFormat);
             const QString configured = settings.value(QStringLiteral("receiverHost")).toString();
             if (!configured.isEmpty()) {
@@ -93,7 +109,7 @@ int runDiagnostics(const QStringList &args, const QStringList &settingsPaths, QT
     request.host = host.value_or(QString());
     request.appItems = { notRunning(QStringLiteral("events.txt")), notRunning(QStringLiteral("log.txt")),
         notRunning(QStringLiteral("health.json")) };
-    request.settingsPaths = settingsPaths;
+    request.settingsPaths = sources.settingsPaths;
     request.when = QDateTime::currentDateTime();
     const Outcome outcome = QCoro::waitFor(make(std::move(request)));
     out << outcome.out;
@@ -105,7 +121,7 @@ int runDiagnostics(const QStringList &args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runDiagnostics(args, { AppSettings::openStore(false)->fileName() }, out, err);
+    return runDiagnostics(args, DiagnosticsSources { { AppSettings::openStore(false)->fileName() }, true }, out, err);
 }
 
 } // namespace amplora::cli

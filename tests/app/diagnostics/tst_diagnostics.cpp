@@ -3,6 +3,7 @@
 
 #include "app/cli/DiagnosticsCommand.h"
 #include "app/diagnostics/DiagnosticsBundle.h"
+#include "app/diagnostics/RecentLines.h"
 #include "app/diagnostics/Redaction.h"
 
 #include "support/FakeReceiver.h"
@@ -197,6 +198,34 @@ private Q_SLOTS:
         QCOMPARE(redacted.summary.text(), summary);
     }
 
+    void recentLines_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QString>("kept");
+
+        row("fewer than it holds, oldest first", QStringList { u"a"_s, u"b"_s },
+            u"2026-12-08T20:15:01.000Z a\n2026-12-08T20:15:02.000Z b\n"_s);
+        row("more than it holds: the newest stay", QStringList { u"a"_s, u"b"_s, u"c"_s, u"d"_s },
+            u"2026-12-08T20:15:02.000Z b\n2026-12-08T20:15:03.000Z c\n2026-12-08T20:15:04.000Z d\n"_s);
+        row("a line break stays inside its line", QStringList { u"x\ny"_s }, u"2026-12-08T20:15:01.000Z x y\n"_s);
+    }
+
+    void recentLines()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QString, kept);
+
+        QDateTime now(QDate(2026, 12, 8), QTime(20, 15, 0), Qt::UTC);
+        amplora::diagnostics::RecentLines lines(3, [&now] {
+            now = now.addSecs(1);
+            return now;
+        });
+        for (const QString &line : added) {
+            lines.add(line);
+        }
+        QCOMPARE(QString::fromUtf8(lines.text()), kept);
+    }
+
     // Every listed answer is in the bundle as it came apart from redaction, and nothing to hide is anywhere in it.
     void bundleForFakeReceiver()
     {
@@ -294,7 +323,7 @@ private Q_SLOTS:
         QTextStream outStream(&out);
         QTextStream errStream(&err);
         const int exit = amplora::cli::runDiagnostics(
-            { u"--output"_s, folder.filePath(output) }, { settings }, outStream, errStream);
+            { u"--output"_s, folder.filePath(output) }, { { settings }, false }, outStream, errStream);
         outStream.flush();
         errStream.flush();
         QCOMPARE(exit, code);
