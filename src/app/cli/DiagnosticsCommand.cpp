@@ -28,9 +28,10 @@ QString usage()
         "Writes one .tar.gz for a bug report: the receiver's answers as they came, Amplora's, Qt's and the\n"
         "system's versions, and the settings. Tokens, secrets, device ids, serial numbers, MAC addresses,\n"
         "SSIDs and every IP address but the receiver's are replaced by placeholders. The receiver is the one\n"
-        "in the settings unless HOST names another. The file goes into the download folder unless FILE is\n"
-        "given. Prints the file's path and what was redacted; a failure prints its reason on stderr and\n"
-        "exits with 1.\n");
+        "in the settings unless HOST names another. Without HOST, a running Amplora writes the bundle and\n"
+        "adds its last push events, the link's health and its log lines. The file goes into the download\n"
+        "folder unless FILE is given. Prints the file's path and what was redacted; a failure prints its\n"
+        "reason on stderr and exits with 1.\n");
 }
 
 diagnostics::BundleItem notRunning(const QString &file)

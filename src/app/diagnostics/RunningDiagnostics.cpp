@@ -38,7 +38,7 @@ QCoro::Task<Result<diagnostics::WrittenBundle, diagnostics::DiagnosticsError>> w
 } // namespace
 
 RunningDiagnostics::RunningDiagnostics(Parts parts, QObject *parent)
-    : QObject(parent)
+    : DiagnosticsInterface(parent)
     , m_parts(std::move(parts))
 {
     if (m_parts.store != nullptr) {
@@ -65,6 +65,30 @@ QCoro::Task<Result<diagnostics::WrittenBundle, diagnostics::DiagnosticsError>> R
         BundleItem::present(QStringLiteral("log.txt"), diagnostics::runLog().text()) };
     // Everything this object holds is read above: the rest runs on copies, whatever happens to it meanwhile.
     return writeWithHealth(std::move(request), m_parts.control);
+}
+
+void RunningDiagnostics::save()
+{
+    if (!m_saving) {
+        saveToDownloads();
+    }
+}
+
+QCoro::Task<> RunningDiagnostics::saveToDownloads()
+{
+    QPointer<RunningDiagnostics> self(this);
+    m_saving = true;
+    m_message.clear();
+    Q_EMIT changed();
+    auto writing = write(QString());
+    const auto written = co_await writing;
+    if (!self) {
+        co_return; // the application is ending
+    }
+    m_saving = false;
+    m_message = written ? tr("Saved to %1\nRedacted: %2").arg(written->path, written->redacted.text())
+                        : written.error().description();
+    Q_EMIT changed();
 }
 
 } // namespace amplora::app

@@ -171,6 +171,7 @@ std::optional<int> AmploraApp::startDesktop()
             qCWarning(lcApp).noquote() << *refusal;
         }
     });
+    m_tray->diagnostics = m_diagnostics.get();
     m_tray->install();
     return std::nullopt;
 }
