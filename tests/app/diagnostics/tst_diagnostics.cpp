@@ -5,6 +5,7 @@
 #include "app/diagnostics/DiagnosticsBundle.h"
 #include "app/diagnostics/RecentLines.h"
 #include "app/diagnostics/Redaction.h"
+#include "core/protocol/YXCClient.h"
 
 #include "support/FakeReceiver.h"
 
@@ -120,6 +121,15 @@ QCoro::Task<std::optional<Written>> make(amplora::diagnostics::BundleRequest req
 {
     auto written = co_await amplora::diagnostics::makeBundle(std::move(request));
     co_return std::optional<Written>(std::move(written));
+}
+
+using RawAnswer = amplora::Result<QByteArray, amplora::YXCError>;
+
+QCoro::Task<std::optional<RawAnswer>> rawRead(QString host, QString path, amplora::YXCCommand::QueryItems query)
+{
+    amplora::YXCClient client(host);
+    auto answer = co_await client.fetchRaw(std::move(path), std::move(query), amplora::Cancellation());
+    co_return std::optional<RawAnswer>(std::move(answer));
 }
 
 } // namespace
@@ -267,6 +277,23 @@ private Q_SLOTS:
         QVERIFY(text.contains(u"127.0.0.1"_s)); // the receiver's own address stays
         QVERIFY(text.contains(u"Kraftwerk"_s));
         QVERIFY(written->redacted.distinctValues.value(u"mac"_s) >= 3);
+    }
+
+    // The raw reads the bundle is gathered with never send a change, whatever path they are given.
+    void rawReadsOnlyRead()
+    {
+        FakeReceiver receiver;
+        receiver.answerOk(u"main/setVolume"_s);
+        receiver.answer(u"tuner/getPresetInfo"_s, R"({"response_code":0, "preset_info":[]})");
+        const auto change = QCoro::waitFor(rawRead(receiver.host(), u"main/setVolume"_s, { { u"volume"_s, u"80"_s } }));
+        QVERIFY(change && !*change);
+        QCOMPARE(change->error().kind(), amplora::YXCError::Kind::readOnlyBlocked);
+        const auto read
+            = QCoro::waitFor(rawRead(receiver.host(), u"tuner/getPresetInfo"_s, { { u"band"_s, u"common"_s } }));
+        QVERIFY(read && *read);
+        QCOMPARE(read->value(), QByteArray(R"({"response_code":0, "preset_info":[]})"));
+        QCOMPARE(receiver.requests().size(), 1);
+        QCOMPARE(receiver.requests().first().target(), u"tuner/getPresetInfo?band=common"_s);
     }
 
     void commandLine_data()
