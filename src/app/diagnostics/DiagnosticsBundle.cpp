@@ -14,6 +14,8 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 
+#include <memory>
+
 namespace amplora::diagnostics {
 
 namespace {
@@ -60,13 +62,13 @@ std::optional<QJsonObject> jsonObject(const std::optional<QByteArray> &bytes)
                                                                           : std::nullopt;
 }
 
-QCoro::Task<BundleItem> readOne(YXCClient &client, Read read, Cancellation cancel)
+QCoro::Task<BundleItem> readOne(std::shared_ptr<YXCClient> client, Read read, Cancellation cancel)
 {
     const QString file = fileFor(read);
     if (cancel.isCancelled()) {
         co_return BundleItem::absent(file, QStringLiteral("Not read: gathering was cancelled."));
     }
-    auto answer = co_await client.fetchRaw(read.path, read.query, cancel);
+    auto answer = co_await client->fetchRaw(read.path, read.query, cancel);
     if (!answer) {
         co_return BundleItem::absent(file, answer.error().description());
     }
@@ -80,7 +82,7 @@ QCoro::Task<QList<BundleItem>> gatherReceiverAnswers(
 {
     YXCClient::Options options;
     options.requestTimeout = timeout;
-    YXCClient client(host, true, options);
+    const auto client = std::make_shared<YXCClient>(host, true, options);
     QList<BundleItem> items;
     // One at a time: receivers answer slowly, or not at all, to requests that overlap.
     for (const YXCCommand &command : { YXCCommand::getDeviceInfo(), YXCCommand::getFeatures(),
