@@ -257,7 +257,9 @@ private Q_SLOTS:
         };
 
         const auto made = QCoro::waitFor(make(request));
-        QVERIFY(made);
+        if (!made) {
+            QFAIL("the bundle was never made");
+        }
         const Written &written = *made;
         QVERIFY2(written, written ? "" : qPrintable(written.error().description()));
         QCOMPARE(written->path, request.output);
@@ -286,11 +288,15 @@ private Q_SLOTS:
         receiver.answerOk(u"main/setVolume"_s);
         receiver.answer(u"tuner/getPresetInfo"_s, R"({"response_code":0, "preset_info":[]})");
         const auto change = QCoro::waitFor(rawRead(receiver.host(), u"main/setVolume"_s, { { u"volume"_s, u"80"_s } }));
-        QVERIFY(change && !*change);
+        if (!change || *change) {
+            QFAIL("a change went through a raw read");
+        }
         QCOMPARE(change->error().kind(), amplora::YXCError::Kind::readOnlyBlocked);
         const auto read
             = QCoro::waitFor(rawRead(receiver.host(), u"tuner/getPresetInfo"_s, { { u"band"_s, u"common"_s } }));
-        QVERIFY(read && *read);
+        if (!read || !*read) {
+            QFAIL("the raw read failed");
+        }
         QCOMPARE(read->value(), QByteArray(R"({"response_code":0, "preset_info":[]})"));
         QCOMPARE(receiver.requests().size(), 1);
         QCOMPARE(receiver.requests().first().target(), u"tuner/getPresetInfo?band=common"_s);
