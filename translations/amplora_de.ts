@@ -547,6 +547,10 @@
         <comment>a found receiver</comment>
         <translation>%1 auswählen</translation>
     </message>
+    <message>
+        <source>Save Diagnostics…</source>
+        <translation>Diagnose speichern…</translation>
+    </message>
 </context>
 <context>
     <name>SaveSceneSheet</name>
@@ -1073,6 +1077,15 @@
     </message>
 </context>
 <context>
+    <name>amplora::app::RunningDiagnostics</name>
+    <message>
+        <source>Saved to %1
+Redacted: %2</source>
+        <translation>Gespeichert unter %1
+Unkenntlich gemacht: %2</translation>
+    </message>
+</context>
+<context>
     <name>amplora::app::TrayIcon</name>
     <message>
         <source>Amplora</source>
@@ -1138,27 +1151,6 @@ Gibt das Bearer-Token der lokalen API aus und legt es an, wenn noch keines gespe
 --regenerate ersetzt es; das alte Token gilt sofort nicht mehr. Fragt das laufende Amplora, wenn es
 eines gibt; sonst liest es den Token-Speicher selbst (--mock: das Token der Demo-Einstellungen).
 --verbose gibt auch Amploras Protokollzeilen auf stderr aus.
-</translation>
-    </message>
-    <message>
-        <source>Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]
-       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions
-       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)
-       amplora api-token [--regenerate] [--mock]    the local API&apos;s bearer token (--mock: a --mock run&apos;s)
-       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)
-       amplora discover                                 the receivers on the network, one a line
-       amplora --help | --version
-With --verbose, action, api-token, yxc and discover also print Amplora&apos;s log lines on stderr.
-</source>
-        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
-        <translation>Aufruf: amplora [--mock] [--read-only] [--mock-discovery-empty]
-        amplora --headless [--mock] [--read-only]    ohne Fenster: Zustand, lokale API und Aktionen
-        amplora action NAME [ARGS]                   eine Aktion über das laufende Amplora (siehe --help)
-        amplora api-token [--regenerate] [--mock]    das Token der lokalen API (--mock: das eines --mock-Laufs)
-        amplora yxc [--read-only] HOST COMMAND [ARGS]   ein Receiver-Befehl (siehe amplora yxc --help)
-        amplora discover                                 die Receiver im Netzwerk, einer pro Zeile
-        amplora --help | --version
-Mit --verbose geben action, api-token, yxc und discover auch Amploras Protokollzeilen auf stderr aus.
 </translation>
     </message>
     <message>
@@ -1243,6 +1235,52 @@ Außerdem:
                            seinem Host und Port); gibt „image WxH“ oder „no image“ aus
 
 Ein Fehler gibt seinen Grund auf stderr aus und endet mit 1; falsche Argumente enden mit 2.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora [--mock] [--read-only] [--mock-discovery-empty]
+       amplora --headless [--mock] [--read-only]    no windows: the store, the local API and the actions
+       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)
+       amplora api-token [--regenerate] [--mock]    the local API&apos;s bearer token (--mock: a --mock run&apos;s)
+       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)
+       amplora discover                                 the receivers on the network, one a line
+       amplora diagnostics [--output FILE]              a redacted .tar.gz for a bug report
+       amplora --help | --version
+With --verbose, action, api-token, yxc and discover also print Amplora&apos;s log lines on stderr.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora [--mock] [--read-only] [--mock-discovery-empty]
+        amplora --headless [--mock] [--read-only]    ohne Fenster: Zustand, lokale API und Aktionen
+        amplora action NAME [ARGS]                   eine Aktion über das laufende Amplora (siehe --help)
+        amplora api-token [--regenerate] [--mock]    das Token der lokalen API (--mock: das eines --mock-Laufs)
+        amplora yxc [--read-only] HOST COMMAND [ARGS]   ein Receiver-Befehl (siehe amplora yxc --help)
+        amplora discover                                 die Receiver im Netzwerk, einer pro Zeile
+        amplora diagnostics [--output FILE]              ein unkenntlich gemachtes .tar.gz für einen Fehlerbericht
+        amplora --help | --version
+Mit --verbose geben action, api-token, yxc und discover auch Amploras Protokollzeilen auf stderr aus.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora diagnostics [--output FILE] [--host HOST]
+
+Writes one .tar.gz for a bug report: the receiver&apos;s answers as they came, Amplora&apos;s, Qt&apos;s and the
+system&apos;s versions, and the settings. Tokens, secrets, device ids, serial numbers, MAC addresses,
+SSIDs and every IP address but the receiver&apos;s are replaced by placeholders. The receiver is the one
+in the settings unless HOST names another. Without HOST, a running Amplora writes the bundle and
+adds its last push events, the link&apos;s health and its log lines. The file goes into the download
+folder unless FILE is given. Prints the file&apos;s path and what was redacted; a failure prints its
+reason on stderr and exits with 1.
+</source>
+        <extracomment>Keep the command and option names and the upper-case placeholders as they are.</extracomment>
+        <translation>Aufruf: amplora diagnostics [--output FILE] [--host HOST]
+
+Schreibt ein .tar.gz für einen Fehlerbericht: die Antworten des Receivers, wie sie kamen, die Versionen
+von Amplora, Qt und dem System sowie die Einstellungen. Tokens, Geheimnisse, Geräte-IDs, Seriennummern,
+MAC-Adressen, SSIDs und jede IP-Adresse außer der des Receivers werden durch Platzhalter ersetzt. Der
+Receiver ist der aus den Einstellungen, außer HOST nennt einen anderen. Ohne HOST schreibt ein laufendes
+Amplora das Paket und fügt seine letzten Push-Ereignisse, den Zustand der Verbindung und seine
+Protokollzeilen hinzu. Die Datei landet im Download-Ordner, außer FILE ist angegeben. Gibt den Pfad der
+Datei aus und was unkenntlich gemacht wurde; ein Fehler gibt seinen Grund auf stderr aus und endet mit 1.
 </translation>
     </message>
 </context>

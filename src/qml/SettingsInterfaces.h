@@ -74,4 +74,27 @@ Q_SIGNALS:
     void changed();
 };
 
+// The "Save diagnostics" button as the settings window sees it; the application implements it
+// (app::RunningDiagnostics). Saving runs in the background; the message then says where the bundle went and what
+// was redacted, or why it could not be written.
+class DiagnosticsInterface : public QObject {
+    Q_OBJECT
+    QML_NAMED_ELEMENT(Diagnostics)
+    QML_UNCREATABLE("The application hands its diagnostics to the settings window.")
+    Q_PROPERTY(bool saving READ saving NOTIFY changed)
+    Q_PROPERTY(QString message READ message NOTIFY changed)
+
+public:
+    using QObject::QObject;
+
+    virtual bool saving() const = 0;
+    virtual QString message() const = 0;
+
+    // Writes the bundle into the download folder; does nothing while one is being written.
+    Q_INVOKABLE virtual void save() = 0;
+
+Q_SIGNALS:
+    void changed();
+};
+
 } // namespace amplora

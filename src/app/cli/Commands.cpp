@@ -24,6 +24,7 @@ QString usage()
         "       amplora api-token [--regenerate] [--mock]    the local API's bearer token (--mock: a --mock run's)\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
         "       amplora discover                                 the receivers on the network, one a line\n"
+        "       amplora diagnostics [--output FILE]              a redacted .tar.gz for a bug report\n"
         "       amplora --help | --version\n"
         "With --verbose, action, api-token, yxc and discover also print Amplora's log lines on stderr.\n");
 }
@@ -63,6 +64,11 @@ int dispatch(const QStringList &args)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString first = args.value(0);
+    if (first == QLatin1String("diagnostics")) {
+        const int code = runDiagnostics(applyVerbosity(args.mid(1)));
+        releaseSharedNetworkAccess();
+        return code;
+    }
     if (first == QLatin1String("yxc") || first == QLatin1String("discover")) {
         const QStringList rest = applyVerbosity(args.mid(1));
         const int code = first == QLatin1String("yxc") ? runYxc(rest) : runDiscover(rest);

@@ -23,4 +23,7 @@ int runYxc(const QStringList &args);
 // `amplora discover [--mock | --mock-discovery-empty] [--include-loopback]` (--verbose as for runYxc)
 int runDiscover(const QStringList &args);
 
+// `amplora diagnostics [--output FILE] [--host HOST]` (--verbose as for runYxc)
+int runDiagnostics(const QStringList &args);
+
 } // namespace amplora::cli

@@ -2,6 +2,7 @@
 
 #include "app/Logging.h"
 #include "app/controller/APIController.h"
+#include "app/diagnostics/RunningDiagnostics.h"
 
 #include <QDBusConnectionInterface>
 #include <QPointer>
@@ -259,6 +260,30 @@ ActionTask<QString> ActionService::token(bool regenerate)
 QString ActionService::APIToken(bool regenerate)
 {
     answerLater(token(regenerate));
+    return {};
+}
+
+namespace {
+
+ActionTask<QString> diagnosticsAnswer(
+    QCoro::Task<Result<diagnostics::WrittenBundle, diagnostics::DiagnosticsError>> writing)
+{
+    const auto written = co_await writing;
+    if (!written) {
+        co_return Failure { ActionError { QStringLiteral("diagnostics_failed"), written.error().description() } };
+    }
+    co_return QStringLiteral("%1\nRedacted: %2").arg(written->path, written->redacted.text());
+}
+
+} // namespace
+
+QString ActionService::WriteDiagnostics(const QString &output)
+{
+    if (diagnostics == nullptr) {
+        sendErrorReply(errorName(QStringLiteral("not_ready")), QStringLiteral("Amplora is still starting."));
+        return {};
+    }
+    answerLater(diagnosticsAnswer(diagnostics->write(output)));
     return {};
 }
 

@@ -15,6 +15,7 @@
 namespace amplora::app {
 
 class APIController;
+class RunningDiagnostics;
 
 // The actions and name queries on the session bus, under the application's own name. Every call answers
 // once its action has finished, with the text to show or an error whose message is the complete English
@@ -37,6 +38,9 @@ public:
 
     // The actions run on `parts` directly, so they work whether the API serves or not.
     ActionService(ReceiverActions::Parts parts, ControllerLookup controller, QObject *parent = nullptr);
+
+    // Writes the diagnostics bundle for WriteDiagnostics; none: the call fails as not ready.
+    RunningDiagnostics *diagnostics = nullptr;
 
     // Shows the main window; answers a text for the caller when there is none to show (a headless run).
     std::function<std::optional<QString>()> showWindow;
@@ -64,6 +68,9 @@ public Q_SLOTS:
     Q_SCRIPTABLE void ShowWindow();
     // The API's bearer token, a fresh one when `regenerate` is set.
     Q_SCRIPTABLE QString APIToken(bool regenerate);
+    // Writes the diagnostics bundle to `output` (an absolute path; empty: the download folder) and answers its path
+    // and what was redacted, as two lines.
+    Q_SCRIPTABLE QString WriteDiagnostics(const QString &output);
 
 private:
     template<class T> void answerLater(ActionTask<T> task);

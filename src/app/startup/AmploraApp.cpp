@@ -5,6 +5,7 @@
 #include "app/dbus/ActionService.h"
 #include "app/dbus/ChangeNotifications.h"
 #include "app/dbus/RunningInstance.h"
+#include "app/diagnostics/RunningDiagnostics.h"
 #include "app/mpris/MprisService.h"
 #include "app/settings/InputProfilesBackend.h"
 #include "app/startup/StoreParts.h"
@@ -46,6 +47,7 @@ AmploraApp::~AmploraApp()
     // The services and the controller refer to the store; they go first.
     m_mpris.reset();
     m_actions.reset();
+    m_diagnostics.reset();
     m_tray.reset();
     m_changeNotifications.reset();
     m_inputProfiles.reset();
@@ -69,6 +71,8 @@ std::optional<int> AmploraApp::start()
     // The order matters: the settings decide the store, the store the control every door shares, and the
     // controller and the actions exist before the bus name is taken, so an early action finds them finished.
     const LaunchOptions &launch = LaunchOptions::current();
+    // The log lines of this run, kept for a diagnostics bundle.
+    diagnostics::installRunLog();
     m_settings = std::make_unique<AppSettings>(AppSettings::openStore(launch.mock));
     m_store = std::make_unique<ReceiverStore>(*m_settings, launch,
         defaultStoreParts(launch, LaunchOptions::processHasFlag(QStringLiteral("--mock-discovery-empty"))));
@@ -83,6 +87,9 @@ std::optional<int> AmploraApp::start()
     m_actions = std::make_unique<ActionService>(
         ReceiverActions::Parts { m_control.control, m_control.scenes }, [this] { return m_api.get(); });
     m_actions->showWindow = [this] { return showWindow(); };
+    m_diagnostics = std::make_unique<RunningDiagnostics>(RunningDiagnostics::Parts {
+        m_store.get(), m_control.control, [this] { return m_api ? m_api->tokenText() : QString(); } });
+    m_actions->diagnostics = m_diagnostics.get();
     switch (m_actions->registerOn(QDBusConnection::sessionBus())) {
     case ActionService::Registration::registered:
         qCInfo(lcDbus).noquote() << "Offering the actions on the session bus as" << ActionService::serviceName();
@@ -164,6 +171,7 @@ std::optional<int> AmploraApp::startDesktop()
             qCWarning(lcApp).noquote() << *refusal;
         }
     });
+    m_tray->diagnostics = m_diagnostics.get();
     // The icon waits for the window's first frame, which its theme lookup would delay. A window closed while the
     // tray keeps the process running is deleted, and made again when it is opened.
     connect(

@@ -20,6 +20,7 @@ class ActionService;
 class ChangeNotifications;
 class InputProfilesBackend;
 class MprisService;
+class RunningDiagnostics;
 class TrayIcon;
 class UnixSignalWatcher;
 
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<ReceiverStore> m_store;
     ControlParts m_control; // over the store; shared by the API, the actions and the windows
+    std::unique_ptr<RunningDiagnostics> m_diagnostics;
     std::unique_ptr<APIController> m_api;
     std::unique_ptr<ActionService> m_actions;
     std::unique_ptr<MprisService> m_mpris;

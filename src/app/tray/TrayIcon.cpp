@@ -87,6 +87,7 @@ QQuickWindow *TrayIcon::load(const QString &file)
     return m_windows.load(file,
         { { QStringLiteral("api"), QVariant::fromValue<QObject *>(m_api.get()) },
             { QStringLiteral("loginItem"), QVariant::fromValue<QObject *>(m_loginItem.get()) },
+            { QStringLiteral("diagnostics"), QVariant::fromValue<QObject *>(diagnostics) },
             { QStringLiteral("shell"), QVariant::fromValue<QObject *>(this) } });
 }
 

@@ -39,6 +39,9 @@ public:
     bool install();
 
     QSystemTrayIcon &icon() const { return *m_icon; }
+
+    // Handed to the settings window for its "Save diagnostics" button; set before the window is first shown.
+    QObject *diagnostics = nullptr;
     // The windows, once opened; for tests and screenshots.
     QQuickWindow *panelWindow() const { return m_panel; }
     QQuickWindow *settingsWindow() const { return m_settings; }

@@ -56,10 +56,22 @@ std::optional<QUrl> baseUrl(const QString &host)
     return url;
 }
 
-QUrl commandUrl(QUrl base, const YXCCommand &command)
+// One GET below the API root: a command's path and query, and whether it changes the receiver.
+struct Request {
+    QString path;
+    YXCCommand::QueryItems query;
+    bool mutating = false;
+
+    static Request of(const YXCCommand &command)
+    {
+        return { command.path(), command.queryItems(), command.isMutating() };
+    }
+};
+
+QUrl commandUrl(QUrl base, const Request &command)
 {
-    base.setPath(apiRoot + command.path());
-    const auto items = command.queryItems();
+    base.setPath(apiRoot + command.path);
+    const auto &items = command.query;
     if (!items.isEmpty()) {
         QByteArray query;
         for (const auto &[name, value] : items) {
@@ -215,14 +227,14 @@ QCoro::Task<Transfer> transfer(
 // Steps shared by every command: address and read-only checks before any traffic, then the GET, the status, the
 // envelope and the response code. Answers the body of an accepted command.
 QCoro::Task<Result<QByteArray, YXCError>> perform(
-    Settings settings, YXCCommand command, std::optional<quint16> eventPort, Cancellation cancel = Cancellation())
+    Settings settings, Request command, std::optional<quint16> eventPort, Cancellation cancel = Cancellation())
 {
-    const QString path = command.path();
+    const QString path = command.path;
     const auto base = baseUrl(settings.host);
     if (!base) {
         co_return Failure { YXCError::invalidHost(settings.host) };
     }
-    if (settings.readOnly && command.isMutating()) {
+    if (settings.readOnly && command.mutating) {
         qCInfo(lcYxc) << "read-only mode blocked" << path;
         co_return Failure { YXCError::readOnlyBlocked(path) };
     }
@@ -263,7 +275,7 @@ QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(
     Settings settings, YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
     const QString path = command.path();
-    auto body = co_await perform(std::move(settings), std::move(command), std::nullopt, std::move(cancel));
+    auto body = co_await perform(std::move(settings), Request::of(command), std::nullopt, std::move(cancel));
     if (!body) {
         co_return Failure { std::move(body).error() };
     }
@@ -284,7 +296,7 @@ QCoro::Task<Result<YXCPayload, YXCError>> fetchWith(
 
 QCoro::Task<Result<Done, YXCError>> sendWith(Settings settings, YXCCommand command, std::optional<quint16> eventPort)
 {
-    auto body = co_await perform(std::move(settings), std::move(command), eventPort);
+    auto body = co_await perform(std::move(settings), Request::of(command), eventPort);
     if (!body) {
         co_return Failure { std::move(body).error() };
     }
@@ -311,6 +323,11 @@ QCoro::Task<std::optional<QImage>> albumArtFrom(
     job.contentType = answer.contentType;
     std::optional<QImage> image = co_await decodeCoverInBackground(std::move(job));
     co_return image;
+}
+
+QCoro::Task<Result<QByteArray, YXCError>> readRefused(QString path)
+{
+    co_return Failure { YXCError::readOnlyBlocked(path) };
 }
 
 QCoro::Task<std::optional<QImage>> noAlbumArt()
@@ -345,6 +362,18 @@ QCoro::Task<Result<YXCPayload, YXCError>> YXCClient::fetchPayload(
     YXCCommand command, YXCPayloadType type, Cancellation cancel)
 {
     return fetchWith(Settings { m_host, m_readOnly, m_options }, std::move(command), type, std::move(cancel));
+}
+
+QCoro::Task<Result<QByteArray, YXCError>> YXCClient::fetchRaw(
+    QString path, YXCCommand::QueryItems query, Cancellation cancel)
+{
+    // Only reads: whatever the path names, a raw request never changes the receiver.
+    const QString last = path.section(u'/', -1);
+    if (!last.startsWith(QLatin1String("get"))) {
+        return readRefused(std::move(path));
+    }
+    return perform(Settings { m_host, m_readOnly, m_options }, Request { std::move(path), std::move(query), false },
+        std::nullopt, std::move(cancel));
 }
 
 QCoro::Task<Result<Done, YXCError>> YXCClient::send(YXCCommand command)

@@ -53,6 +53,9 @@ public:
     QCoro::Task<Result<YXCPayload, YXCError>> fetchPayload(
         YXCCommand command, YXCPayloadType type, Cancellation cancel) override;
     QCoro::Task<Result<Done, YXCError>> send(YXCCommand command) override;
+    // The body of a read exactly as it came, once the status and the response code were checked. Only paths whose
+    // last part starts with "get" are sent; any other is refused as read-only.
+    QCoro::Task<Result<QByteArray, YXCError>> fetchRaw(QString path, YXCCommand::QueryItems query, Cancellation cancel);
     QCoro::Task<Result<Done, YXCError>> registerForEvents(quint16 port) override;
     // Fetched only from the receiver itself (see albumArtUrl), decoded and scaled on a worker thread.
     QCoro::Task<std::optional<QImage>> albumArt(QString path) override;

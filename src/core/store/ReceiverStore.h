@@ -234,6 +234,8 @@ Q_SIGNALS:
     void selectedZoneChanged();
     // A push event of this receiver was accepted (after it was applied).
     void eventAccepted();
+    // A datagram arrived on the push event port, before any check; for the diagnostics bundle.
+    void datagramReceived(const QByteArray &bytes);
     // A change is on its way to the receiver, from any of Amplora's doors (all go through sendChanging).
     void commandSending(const amplora::YXCCommand &command);
     void lastErrorChanged();

@@ -96,6 +96,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
 
 void ReceiverStore::handlePacket(const QByteArray &bytes)
 {
+    Q_EMIT datagramReceived(bytes);
     const std::optional<YXCEvent> event = YXCEvent::parse(bytes);
     if (!event) {
         qCDebug(lcEvents) << "Dropping a datagram that is no event," << bytes.size() << "bytes";

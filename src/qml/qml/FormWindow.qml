@@ -9,6 +9,7 @@ ApplicationWindow {
     // The application's API settings (APISettings), the login entry and the tray (open, settings, quit).
     property APISettings api
     property LoginItem loginItem
+    property Diagnostics diagnostics
     property QtObject shell
 
     Component.onCompleted: SettingsLogic.applyFormPalette(palette)

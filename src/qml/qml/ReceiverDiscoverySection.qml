@@ -9,6 +9,8 @@ import Amplora.Ui
 FormSection {
     id: section
     title: qsTr("Receiver", "settings section")
+    // Writes the diagnostics bundle; none in a window made without the application (tests, previews).
+    property Diagnostics diagnostics
 
     ReceiverSetup {
         id: setup
@@ -101,6 +103,37 @@ FormSection {
         objectName: "eventCheckResult"
         visible: text !== ""
         text: setup.eventCheckResult
+        textFormat: Text.PlainText
+        Layout.fillWidth: true
+        wrapMode: Text.Wrap
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.px(13)
+        color: Theme.secondaryText
+    }
+
+    // A redacted bundle of the receiver's answers and Amplora's state, to attach to a bug report.
+    RowLayout {
+        Layout.fillWidth: true
+        visible: section.diagnostics !== null
+        Button {
+            objectName: "saveDiagnosticsButton"
+            text: qsTr("Save Diagnostics\u2026")
+            enabled: section.diagnostics !== null && !section.diagnostics.saving
+            onClicked: section.diagnostics.save()
+        }
+        BusyIndicator {
+            running: section.diagnostics !== null && section.diagnostics.saving
+            visible: running
+            implicitWidth: 22
+            implicitHeight: 22
+        }
+        Item { Layout.fillWidth: true }
+    }
+
+    Text {
+        objectName: "diagnosticsMessage"
+        visible: text !== ""
+        text: section.diagnostics ? section.diagnostics.message : ""
         textFormat: Text.PlainText
         Layout.fillWidth: true
         wrapMode: Text.Wrap

@@ -10,6 +10,7 @@ ColumnLayout {
     id: view
     property APISettings api
     property LoginItem loginItem
+    property Diagnostics diagnostics
     width: 420
     spacing: 18
 
@@ -27,6 +28,7 @@ ColumnLayout {
 
     ReceiverDiscoverySection {
         Layout.fillWidth: true
+        diagnostics: view.diagnostics
     }
 
     FormSection {

@@ -23,6 +23,7 @@ FormWindow {
             width: Math.round(420 * Theme.textScale)
             api: window.api
             loginItem: window.loginItem
+            diagnostics: window.diagnostics
         }
     }
 }
