@@ -595,6 +595,24 @@ private Q_SLOTS:
         store.reset();
         QTRY_COMPARE(client.use_count(), 1L);
     }
+
+    // A host name typed as the address reaches the receiver through the system resolver ("localhost" is in the
+    // hosts file: nothing leaves the machine), and the connection learns the receiver's id as with an address.
+    void aTypedHostNameReachesTheReceiver()
+    {
+        StoreRig rig { QString() };
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("system/getDeviceInfo"),
+            R"({"response_code":0,"model_name":"RX-A2A","device_id":"AC44F2000001"})");
+        receiver.answer(QStringLiteral("main/getStatus"), R"({"response_code":0,"power":"on","volume":40})");
+        ReceiverStore::Parts parts;
+        parts.eventBindAddress = loopback;
+        ReceiverStore store(*rig.settings, LaunchOptions {}, std::move(parts));
+        store.useAddress(QStringLiteral("localhost:%1").arg(receiver.port()));
+        QTRY_COMPARE(store.connection(), ConnectionState::connected());
+        QCOMPARE(rig.settings->deviceID(), QStringLiteral("AC44F2000001"));
+        QVERIFY(receiver.requests().size() >= 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReceiverStoreBackground)
