@@ -206,7 +206,8 @@ QCoro::Task<bool> ReceiverConnection::probe(QString host)
     setDiscoveryMessage(std::nullopt);
     const QString hostBefore = m_settings.host();
 
-    const QList<ProbeResult> results = co_await m_discovery->probe({ host });
+    const QStringList hosts { host };
+    const QList<ProbeResult> results = co_await m_discovery->probe(hosts);
     if (!self || m_destroying) {
         co_return false;
     }
