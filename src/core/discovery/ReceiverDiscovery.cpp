@@ -266,7 +266,7 @@ QCoro::Task<ReceiverDiscovering::Receivers> probeHost(
     if (!parsed) {
         co_return Failure { parsed.error() };
     }
-    const ReceiverHost host = *parsed;
+    const ReceiverHost &host = *parsed;
     QHostAddress address;
     if (host.isName()) {
         const QHostInfo info = co_await HostLookup(host.machine);
@@ -283,7 +283,7 @@ QCoro::Task<ReceiverDiscovering::Receivers> probeHost(
             [](const QHostAddress &a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
         address = ipv4 == addresses.end() ? addresses.first() : *ipv4;
     } else {
-        address = *literalAddress(host.machine);
+        address = literalAddress(host.machine).value_or(QHostAddress());
     }
 
     const auto cancelled = [run] { return run->isOver(); };

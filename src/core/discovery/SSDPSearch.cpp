@@ -248,7 +248,7 @@ QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options,
 }
 
 QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::probe(
-    QHostAddress target, Options options, std::function<bool()> isCancelled)
+    const QHostAddress &target, Options options, std::function<bool()> isCancelled)
 {
     return runSearch(std::move(options), plainAddress(target), std::move(isCancelled));
 }

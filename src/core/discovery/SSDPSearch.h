@@ -65,7 +65,7 @@ public:
     // Sends the same request by unicast to one host's SSDP port, with the search's timing, for a receiver on
     // another subnet that multicast does not reach. Only answers from that host count.
     static QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> probe(
-        QHostAddress target, Options options, std::function<bool()> isCancelled);
+        const QHostAddress &target, Options options, std::function<bool()> isCancelled);
 };
 
 } // namespace amplora
