@@ -523,10 +523,6 @@
         <translation>Receiver</translation>
     </message>
     <message>
-        <source>IP address</source>
-        <translation>IP-Adresse</translation>
-    </message>
-    <message>
         <source>Connect</source>
         <translation>Verbinden</translation>
     </message>
@@ -550,6 +546,18 @@
     <message>
         <source>Save Diagnostics…</source>
         <translation>Diagnose speichern…</translation>
+    </message>
+    <message>
+        <source>IP address or host name</source>
+        <translation>IP-Adresse oder Hostname</translation>
+    </message>
+    <message>
+        <source>Probe</source>
+        <translation>Abfragen</translation>
+    </message>
+    <message>
+        <source>Ask the typed host directly whether it is a receiver</source>
+        <translation>Den eingegebenen Host direkt fragen, ob er ein Receiver ist</translation>
     </message>
 </context>
 <context>
@@ -1154,31 +1162,6 @@ eines gibt; sonst liest es den Token-Speicher selbst (--mock: das Token der Demo
 </translation>
     </message>
     <message>
-        <source>Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
-
-Searches the local network for receivers (about 3 seconds plus their answers) and prints one line
-per receiver: name · model · host · device id. Finding none is not an error; it says so
-on stderr. --mock and --mock-discovery-empty print the mock mode&apos;s sample list (or none) without
-touching the network. --include-loopback also searches on the loopback interface, for test set-ups.
---verbose also prints Amplora&apos;s log lines on stderr (why a device was left out, for instance).
-
-A failed search prints its reason on stderr and exits with 1; wrong arguments exit with 2.
-</source>
-        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
-        <translation>Aufruf: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
-
-Sucht im lokalen Netzwerk nach Receivern (etwa 3 Sekunden plus deren Antworten) und gibt je Receiver
-eine Zeile aus: Name · Modell · Host · Geräte-ID. Keinen zu finden ist kein Fehler; das steht
-dann auf stderr. --mock und --mock-discovery-empty geben die Beispielliste des Demomodus (oder keine)
-aus, ohne das Netzwerk zu berühren. --include-loopback sucht auch auf der Loopback-Schnittstelle, für
-Testaufbauten. --verbose gibt auch Amploras Protokollzeilen auf stderr aus (etwa, warum ein Gerät
-ausgelassen wurde).
-
-Eine fehlgeschlagene Suche gibt ihren Grund auf stderr aus und endet mit 1; falsche Argumente enden
-mit 2.
-</translation>
-    </message>
-    <message>
         <source>Usage: amplora yxc [--read-only] [--verbose] HOST COMMAND [ARGS]
 
 Sends one command to a receiver through Amplora&apos;s own client and prints the answer as Amplora
@@ -1281,6 +1264,44 @@ Receiver ist der aus den Einstellungen, außer HOST nennt einen anderen. Ohne HO
 Amplora das Paket und fügt seine letzten Push-Ereignisse, den Zustand der Verbindung und seine
 Protokollzeilen hinzu. Die Datei landet im Download-Ordner, außer FILE ist angegeben. Gibt den Pfad der
 Datei aus und was unkenntlich gemacht wurde; ein Fehler gibt seinen Grund auf stderr aus und endet mit 1.
+</translation>
+    </message>
+    <message>
+        <source>Usage: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
+       amplora discover --probe HOST[,HOST...] [--mock] [--verbose]
+
+Searches the local network for receivers (about 3 seconds plus their answers) and prints one line
+per receiver: name · model · host · device id. Finding none is not an error; it says so
+on stderr. --mock and --mock-discovery-empty print the mock mode&apos;s sample list (or none) without
+touching the network. --include-loopback also searches on the loopback interface, for test set-ups.
+--verbose also prints Amplora&apos;s log lines on stderr (why a device was left out, for instance).
+
+--probe asks each HOST (an IP address or host name, optionally with :PORT) directly, for receivers
+on another subnet that the search does not reach: the search request by unicast to HOST:1900, and
+when nothing answers, the receiver&apos;s device information. It prints the receivers found as above and,
+for each host where none was found, the reason on stderr; it exits with 1 when no host had one.
+
+A failed search prints its reason on stderr and exits with 1; wrong arguments exit with 2.
+</source>
+        <extracomment>Keep the command and option names, the upper-case placeholders and the examples as they are.</extracomment>
+        <translation>Aufruf: amplora discover [--mock | --mock-discovery-empty] [--include-loopback] [--verbose]
+       amplora discover --probe HOST[,HOST...] [--mock] [--verbose]
+
+Sucht im lokalen Netzwerk nach Receivern (etwa 3 Sekunden plus deren Antworten) und gibt je Receiver
+eine Zeile aus: Name · Modell · Host · Geräte-ID. Keinen zu finden ist kein Fehler; das steht
+dann auf stderr. --mock und --mock-discovery-empty geben die Beispielliste des Demomodus (oder keine)
+aus, ohne das Netzwerk zu berühren. --include-loopback sucht auch auf der Loopback-Schnittstelle, für
+Testaufbauten. --verbose gibt auch Amploras Protokollzeilen auf stderr aus (etwa, warum ein Gerät
+ausgelassen wurde).
+
+--probe fragt jeden HOST (eine IP-Adresse oder einen Hostnamen, wahlweise mit :PORT) direkt, für
+Receiver in einem anderen Subnetz, das die Suche nicht erreicht: die Suchanfrage per Unicast an
+HOST:1900 und, wenn darauf nichts antwortet, die Geräteinformationen des Receivers. Gibt die gefundenen
+Receiver wie oben aus und für jeden Host ohne Receiver den Grund auf stderr; endet mit 1, wenn kein
+Host einen hatte.
+
+Eine fehlgeschlagene Suche gibt ihren Grund auf stderr aus und endet mit 1; falsche Argumente enden
+mit 2.
 </translation>
     </message>
 </context>

@@ -1,5 +1,6 @@
 #include "qml/ReceiverSetup.h"
 
+#include "core/discovery/HostAddress.h"
 #include "core/store/AppSettings.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/ConnectionModel.h"
@@ -14,6 +15,14 @@ QCoro::Task<> scanThenConnect(QPointer<ReceiverStore> store)
     co_await store->scan();
     // The store may be gone, or the search may have found several receivers and chosen none.
     if (store && !hadAddress && !store->settings().host().trimmed().isEmpty()) {
+        store->reconnect();
+    }
+}
+
+QCoro::Task<> probeThenConnect(QPointer<ReceiverStore> store, QString address)
+{
+    const bool chosen = co_await store->probe(std::move(address));
+    if (store && chosen) {
         store->reconnect();
     }
 }
@@ -63,10 +72,28 @@ QVariantList ReceiverSetup::receivers() const
     return list;
 }
 
+bool ReceiverSetup::acceptAddress(const QString &address)
+{
+    const auto host = ReceiverHost::parse(address);
+    const QString error = host ? QString() : host.error().description();
+    if (error != m_addressError) {
+        m_addressError = error;
+        Q_EMIT addressErrorChanged();
+    }
+    return host.ok();
+}
+
 void ReceiverSetup::connectTo(const QString &address)
 {
-    if (m_store) {
+    if (m_store && acceptAddress(address)) {
         m_store->useAddress(address.trimmed());
+    }
+}
+
+void ReceiverSetup::probe(const QString &address)
+{
+    if (m_store && acceptAddress(address)) {
+        probeThenConnect(m_store, address.trimmed());
     }
 }
 

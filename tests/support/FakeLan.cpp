@@ -65,6 +65,22 @@ bool SSDPResponder::start()
         qWarning("responder: %s", qPrintable(m_socket.errorString()));
         return false;
     }
+    answerSearches();
+    return true;
+}
+
+bool SSDPResponder::startUnicastOnly(const QHostAddress &address)
+{
+    if (!m_socket.bind(address, 1900)) {
+        qWarning("responder: %s", qPrintable(m_socket.errorString()));
+        return false;
+    }
+    answerSearches();
+    return true;
+}
+
+void SSDPResponder::answerSearches()
+{
     connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
         while (m_socket.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = m_socket.receiveDatagram();
@@ -82,7 +98,6 @@ bool SSDPResponder::start()
             }
         }
     });
-    return true;
 }
 
 QUdpSocket *SSDPResponder::socketFor(const QHostAddress &address)

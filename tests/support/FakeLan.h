@@ -78,8 +78,13 @@ public:
     QList<QByteArray> searches;
 
     bool start();
+    // Binds the SSDP port at one address without joining the group, as a receiver behind a router is reached:
+    // it hears only searches sent to it by unicast.
+    bool startUnicastOnly(const QHostAddress &address);
 
 private:
+    void answerSearches();
+
     QUdpSocket *socketFor(const QHostAddress &address);
 
     QUdpSocket m_socket;

@@ -23,4 +23,18 @@ QCoro::Task<ReceiverDiscovering::Receivers> MockDiscovery::discover()
     co_return results;
 }
 
+QCoro::Task<QList<ProbeResult>> MockDiscovery::probe(QStringList hosts)
+{
+    QList<ProbeResult> results;
+    for (const QString &host : hosts) {
+        QList<DiscoveredReceiver> there;
+        std::copy_if(m_results.begin(), m_results.end(), std::back_inserter(there),
+            [&host](const DiscoveredReceiver &receiver) { return receiver.host == host.trimmed(); });
+        results.append({ host,
+            there.isEmpty() ? ReceiverDiscovering::Receivers(Failure { DiscoveryError::noAnswer(host) })
+                            : ReceiverDiscovering::Receivers(there) });
+    }
+    co_return results;
+}
+
 } // namespace amplora

@@ -12,6 +12,8 @@ public:
     static QList<DiscoveredReceiver> sampleReceivers();
 
     QCoro::Task<Receivers> discover() override;
+    // The sample receiver at a host, found without touching the network.
+    QCoro::Task<QList<ProbeResult>> probe(QStringList hosts) override;
 
     const QList<DiscoveredReceiver> &results() const { return m_results; }
 

@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "core/Logging.h"
 #include "core/discovery/DeviceDescription.h"
+#include "core/discovery/HostAddress.h"
 #include "core/discovery/NextSignal.h"
 #include "core/protocol/SharedNetworkAccess.h"
 #include "core/protocol/YXCClient.h"
@@ -27,6 +28,9 @@ public:
     int pending = 0;
     QList<DiscoveredReceiver> found;
     QList<QPointer<QNetworkReply>> replies;
+    // A probe's: one result per host, and one run per host, cancelled with this one.
+    QList<ProbeResult> probed;
+    QList<std::shared_ptr<DiscoveryRun>> hosts;
 
     bool isOver() const { return cancelled || ended; }
 
@@ -37,6 +41,9 @@ public:
         }
         cancelled = true;
         abortTransfers();
+        for (const auto &host : std::as_const(hosts)) {
+            host->cancel();
+        }
         Q_EMIT changed();
     }
 
@@ -44,6 +51,18 @@ public:
     {
         ended = true;
         abortTransfers();
+        for (const auto &host : std::as_const(hosts)) {
+            host->cancel();
+        }
+    }
+
+    void probeArrived(qsizetype index, ProbeResult result)
+    {
+        --pending;
+        if (!isOver()) {
+            probed[index] = std::move(result);
+        }
+        Q_EMIT changed();
     }
 
     void arrived(std::optional<DiscoveredReceiver> receiver)
@@ -160,17 +179,12 @@ QCoro::Task<> describeInto(QUrl location, ReceiverDiscovery::Options options, QN
     run->arrived(std::move(receiver));
 }
 
-QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
-    ReceiverDiscovery::Options options, QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
+// Describes every location found and waits for the devices, up to both time-outs.
+QCoro::Task<ReceiverDiscovering::Receivers> describeAll(QSet<QUrl> locations, ReceiverDiscovery::Options options,
+    QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
 {
-    // Named, not a temporary in the co_await: g++ 12 destroys such a closure twice, and with it the run's reference.
-    const auto cancelled = [run] { return run->cancelled; };
-    const auto locations = co_await SSDPSearch::run(options.search, cancelled);
-    if (!locations) {
-        co_return Failure { locations.error() };
-    }
-    run->pending = int(locations->size());
-    for (const QUrl &location : *locations) {
+    run->pending = int(locations.size());
+    for (const QUrl &location : std::as_const(locations)) {
         describeInto(location, options, network, run);
     }
     // Each device's requests have deadlines of their own, but the run does not depend on them: a device that
@@ -193,8 +207,160 @@ QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
     run->end();
     QList<DiscoveredReceiver> receivers = run->found;
     sortForDisplay(receivers);
-    qCInfo(lcDiscovery) << "Found" << receivers.size() << "receivers at" << locations->size() << "locations";
+    qCInfo(lcDiscovery) << "Found" << receivers.size() << "receivers at" << locations.size() << "locations";
     co_return receivers;
+}
+
+QCoro::Task<ReceiverDiscovering::Receivers> runDiscovery(
+    ReceiverDiscovery::Options options, QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
+{
+    // Named, not a temporary in the co_await: g++ 12 destroys such a closure twice, and with it the run's reference.
+    const auto cancelled = [run] { return run->cancelled; };
+    const auto locations = co_await SSDPSearch::run(options.search, cancelled);
+    if (!locations) {
+        co_return Failure { locations.error() };
+    }
+    auto described = describeAll(*locations, options, network, run);
+    co_return co_await std::move(described);
+}
+
+// A host that did not answer the search may still be a receiver: its device information, read where the user
+// pointed, tells. Named by the receiver's network name.
+QCoro::Task<std::optional<DiscoveredReceiver>> askDirectly(QString host, ReceiverDiscovery::Options options)
+{
+    YXCClient::Options clientOptions;
+    clientOptions.requestTimeout = options.deviceInfoTimeout;
+    YXCClient client(host, true, clientOptions);
+    const auto info = co_await client.fetch<DeviceInfo>(YXCCommand::getDeviceInfo());
+    if (!info) {
+        qCInfo(lcDiscovery).noquote() << "No device information from" << host << ":" << info.error().description();
+        co_return std::nullopt;
+    }
+    const QString model = info->modelName.value_or(QString());
+    const QString deviceID = info->deviceId.value_or(QString());
+    if (model.isEmpty() || deviceID.isEmpty()) {
+        qCInfo(lcDiscovery) << "Device information of" << host << "lacks a model or device id";
+        co_return std::nullopt;
+    }
+    const auto network = co_await client.fetch<NetworkStatus>(YXCCommand::getNetworkStatus());
+    const QString name = network ? network->networkName.value_or(QString()) : QString();
+    co_return DiscoveredReceiver { name.isEmpty() ? model : name, model, host, deviceID };
+}
+
+// A receiver found at a name's address goes by the name, so that the connection follows the name when the
+// address changes.
+DiscoveredReceiver underName(DiscoveredReceiver receiver, const ReceiverHost &host, const QHostAddress &address)
+{
+    const QUrl url(QStringLiteral("http://") + receiver.host);
+    if (host.isName() && namesAddress(url.host(), address)) {
+        const int port = url.port(80);
+        receiver.host = ReceiverHost { host.machine, port == 80 ? std::nullopt : std::optional(quint16(port)) }.text();
+    }
+    return receiver;
+}
+
+QCoro::Task<ReceiverDiscovering::Receivers> probeHost(
+    QString text, ReceiverDiscovery::Options options, QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> run)
+{
+    const auto parsed = ReceiverHost::parse(text);
+    if (!parsed) {
+        co_return Failure { parsed.error() };
+    }
+    const ReceiverHost &host = *parsed;
+    QHostAddress address;
+    if (host.isName()) {
+        const QHostInfo info = co_await HostLookup(host.machine);
+        if (run->isOver()) {
+            co_return Failure { DiscoveryError::cancelled() };
+        }
+        const auto addresses = info.addresses();
+        if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+            co_return Failure { DiscoveryError::unresolved(host.machine,
+                info.error() == QHostInfo::NoError ? QStringLiteral("it has no address") : info.errorString()) };
+        }
+        // Receivers speak IPv4 first.
+        const auto ipv4 = std::find_if(addresses.begin(), addresses.end(),
+            [](const QHostAddress &a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
+        address = ipv4 == addresses.end() ? addresses.first() : *ipv4;
+    } else {
+        address = literalAddress(host.machine).value_or(QHostAddress());
+    }
+
+    const auto cancelled = [run] { return run->isOver(); };
+    const auto locations = co_await SSDPSearch::probe(address, options.search, cancelled);
+    if (!locations) {
+        co_return Failure { locations.error() };
+    }
+    QList<DiscoveredReceiver> receivers;
+    if (!locations->isEmpty()) {
+        auto described = describeAll(*locations, options, network, run);
+        const auto found = co_await std::move(described);
+        if (!found) {
+            co_return Failure { found.error() };
+        }
+        for (const DiscoveredReceiver &receiver : *found) {
+            receivers << underName(receiver, host, address);
+        }
+    } else {
+        qCInfo(lcDiscovery).noquote() << "No answer to the search from" << address.toString()
+                                      << "; asking for its device information";
+        auto asked = askDirectly(host.text(), options);
+        const auto receiver = co_await std::move(asked);
+        if (run->isOver()) {
+            co_return Failure { DiscoveryError::cancelled() };
+        }
+        if (receiver) {
+            receivers << *receiver;
+        }
+    }
+    if (receivers.isEmpty()) {
+        co_return Failure { DiscoveryError::noAnswer(text.trimmed()) };
+    }
+    co_return receivers;
+}
+
+// Detached: reports to the probe whatever happens; both runs outlive it through the shared pointers.
+QCoro::Task<> probeInto(qsizetype index, QString text, ReceiverDiscovery::Options options,
+    QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> host, std::shared_ptr<DiscoveryRun> probe)
+{
+    auto probing = probeHost(text, options, network, host);
+    auto receivers = co_await std::move(probing);
+    probe->probeArrived(index, ProbeResult { text, std::move(receivers) });
+}
+
+QCoro::Task<QList<ProbeResult>> runProbe(QStringList hosts, ReceiverDiscovery::Options options,
+    QNetworkAccessManager *network, std::shared_ptr<DiscoveryRun> probe)
+{
+    probe->pending = int(hosts.size());
+    for (qsizetype i = 0; i < hosts.size(); ++i) {
+        // Until it answers, a host has not answered: what a host still silent at the deadline is left with.
+        probe->probed << ProbeResult { hosts[i], Failure { DiscoveryError::noAnswer(hosts[i].trimmed()) } };
+        probe->hosts << std::make_shared<DiscoveryRun>();
+    }
+    for (qsizetype i = 0; i < hosts.size(); ++i) {
+        probeInto(i, hosts[i], options, network, probe->hosts[i], probe);
+    }
+    using namespace std::chrono;
+    const Clock &clock = Clock::system();
+    const auto deadline = clock.now() + options.resolveTimeout + options.search.timing.duration
+        + options.descriptionTimeout + options.deviceInfoTimeout;
+    while (probe->pending > 0 && !probe->cancelled) {
+        const auto left = duration_cast<milliseconds>(deadline - clock.now());
+        if (left <= 0ms) {
+            qCInfo(lcDiscovery) << probe->pending << "probed hosts did not answer in time";
+            break;
+        }
+        co_await NextSignal(probe.get(), &DiscoveryRun::changed, left);
+    }
+    if (probe->cancelled) {
+        QList<ProbeResult> cancelled;
+        for (const QString &host : std::as_const(hosts)) {
+            cancelled << ProbeResult { host, Failure { DiscoveryError::cancelled() } };
+        }
+        co_return cancelled;
+    }
+    probe->end();
+    co_return probe->probed;
 }
 
 } // namespace
@@ -221,11 +387,25 @@ QCoro::Task<ReceiverDiscovering::Receivers> ReceiverDiscovery::discover()
     return runDiscovery(m_options, network, m_run);
 }
 
+QCoro::Task<QList<ProbeResult>> ReceiverDiscovery::probe(QStringList hosts)
+{
+    if (m_probe) {
+        m_probe->cancel();
+    }
+    m_probe = std::make_shared<DiscoveryRun>();
+    QNetworkAccessManager *network = m_network ? m_network : &sharedNetworkAccess();
+    return runProbe(std::move(hosts), m_options, network, m_probe);
+}
+
 void ReceiverDiscovery::cancel()
 {
     if (m_run) {
         m_run->cancel();
         m_run.reset();
+    }
+    if (m_probe) {
+        m_probe->cancel();
+        m_probe.reset();
     }
 }
 

@@ -23,6 +23,8 @@ public:
         std::chrono::milliseconds descriptionTimeout { 2000 };
         std::chrono::milliseconds deviceInfoTimeout { 4000 };
         qint64 maxDescriptionBytes = qint64 { 1024 } * 1024;
+        // How long a probe waits for the system resolver to name a host's address.
+        std::chrono::milliseconds resolveTimeout { 5000 };
     };
 
     ReceiverDiscovery();
@@ -33,12 +35,18 @@ public:
     // Starting a new run cancels one still running. The object may be destroyed while a run is in flight: the
     // run then ends as cancelled.
     QCoro::Task<Receivers> discover() override;
+    // Per host: a name is resolved, the search request goes to the host's SSDP port by unicast, and its answers
+    // pass the same checks as the search's. When nothing answers the search, the host's device information is
+    // read directly. Each host has its own deadline: the resolve time-out, the search and both time-outs after
+    // it. Starting a probe cancels one still running.
+    QCoro::Task<QList<ProbeResult>> probe(QStringList hosts) override;
     void cancel() override;
 
 private:
     Options m_options;
     QNetworkAccessManager *m_network;
     std::shared_ptr<DiscoveryRun> m_run;
+    std::shared_ptr<DiscoveryRun> m_probe;
 };
 
 } // namespace amplora

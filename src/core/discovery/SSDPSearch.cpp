@@ -95,13 +95,23 @@ namespace {
 // The socket side of one search, kept out of the coroutine so that the coroutine only loops and waits.
 class Search {
 public:
-    explicit Search(const SSDPSearch::Options &options)
+    // With a target the request goes to that host alone, and only its answers count.
+    Search(const SSDPSearch::Options &options, std::optional<QHostAddress> target)
         : m_options(options)
+        , m_target(std::move(target))
         , m_buffer(SSDPSearch::receiveBufferSize, Qt::Uninitialized)
     { }
 
     std::optional<DiscoveryError> open()
     {
+        m_socket.setProxy(QNetworkProxy::NoProxy);
+        if (m_target) {
+            const bool ipv6 = m_target->protocol() == QAbstractSocket::IPv6Protocol;
+            if (!m_socket.bind(QHostAddress(ipv6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4), 0)) {
+                return DiscoveryError::socket(m_socket.errorString());
+            }
+            return std::nullopt;
+        }
         const auto all = QNetworkInterface::allInterfaces();
         for (const auto &interface : all) {
             if (SSDPSearch::isUsable(SSDPSearch::InterfaceFacts::of(interface), m_options.includeLoopback)) {
@@ -112,8 +122,7 @@ public:
             qCWarning(lcDiscovery) << "No interface can carry the search";
             return DiscoveryError::noNetwork();
         }
-        // Multicast never goes through a proxy; asking the system for one only loads its proxy stack.
-        m_socket.setProxy(QNetworkProxy::NoProxy);
+        // SSDP never goes through a proxy (set above); asking the system for one only loads its proxy stack.
         if (!m_socket.bind(QHostAddress(QHostAddress::AnyIPv4), 0)) {
             return DiscoveryError::socket(m_socket.errorString());
         }
@@ -125,6 +134,13 @@ public:
     std::optional<DiscoveryError> send()
     {
         const QByteArray &request = SSDPSearch::request();
+        ++m_sent;
+        if (m_target) {
+            if (m_socket.writeDatagram(request, *m_target, m_options.port) != request.size()) {
+                return DiscoveryError::send(m_socket.errorString());
+            }
+            return std::nullopt;
+        }
         QString lastError;
         int delivered = 0;
         for (const auto &interface : std::as_const(m_interfaces)) {
@@ -137,7 +153,6 @@ public:
                     << QStringLiteral("Could not send the search on %1: %2").arg(interface.name(), lastError);
             }
         }
-        ++m_sent;
         if (delivered == 0) {
             return DiscoveryError::send(lastError);
         }
@@ -150,7 +165,7 @@ public:
         for (int read = 0; read < 64 && m_socket.hasPendingDatagrams(); ++read) {
             QHostAddress sender;
             const qint64 size = m_socket.readDatagram(m_buffer.data(), m_buffer.size(), &sender);
-            if (size <= 0) {
+            if (size <= 0 || (m_target && plainAddress(sender) != plainAddress(*m_target))) {
                 continue;
             }
             const auto url = SSDPSearch::locationURL(QByteArray::fromRawData(m_buffer.constData(), size));
@@ -182,6 +197,7 @@ public:
 
 private:
     SSDPSearch::Options m_options;
+    std::optional<QHostAddress> m_target;
     QList<QNetworkInterface> m_interfaces;
     QUdpSocket m_socket;
     QByteArray m_buffer;
@@ -190,12 +206,11 @@ private:
     int m_sent = 0;
 };
 
-} // namespace
-
-QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options, std::function<bool()> isCancelled)
+QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> runSearch(
+    SSDPSearch::Options options, std::optional<QHostAddress> target, std::function<bool()> isCancelled)
 {
     using namespace std::chrono;
-    const auto search = std::make_unique<Search>(options);
+    const auto search = std::make_unique<Search>(options, std::move(target));
     if (auto error = search->open()) {
         co_return Failure { *error };
     }
@@ -223,6 +238,19 @@ QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options,
     qCDebug(lcDiscovery) << "Search found" << search->locations().size() << "locations after" << search->sent()
                          << "sends";
     co_return search->locations();
+}
+
+} // namespace
+
+QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::run(Options options, std::function<bool()> isCancelled)
+{
+    return runSearch(std::move(options), std::nullopt, std::move(isCancelled));
+}
+
+QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> SSDPSearch::probe(
+    const QHostAddress &target, Options options, std::function<bool()> isCancelled)
+{
+    return runSearch(std::move(options), plainAddress(target), std::move(isCancelled));
 }
 
 } // namespace amplora

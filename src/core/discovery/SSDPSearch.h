@@ -61,6 +61,11 @@ public:
 
     // Runs one search. `isCancelled` is polled at least every readiness wait.
     static QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> run(Options options, std::function<bool()> isCancelled);
+
+    // Sends the same request by unicast to one host's SSDP port, with the search's timing, for a receiver on
+    // another subnet that multicast does not reach. Only answers from that host count.
+    static QCoro::Task<Result<QSet<QUrl>, DiscoveryError>> probe(
+        const QHostAddress &target, Options options, std::function<bool()> isCancelled);
 };
 
 } // namespace amplora

@@ -184,7 +184,11 @@ QCoro::Task<Transfer> finishTransfer(QNetworkReply *reply, std::shared_ptr<Trans
         result.cancelled = true;
         break;
     case TransferState::Cut::none:
-        if (reply->error() != QNetworkReply::NoError) {
+        if (reply->error() == QNetworkReply::HostNotFoundError) {
+            // The address may be a name the system resolver does not know (a typo, or mDNS missing).
+            result.failure = QStringLiteral("Could not find the receiver \"%1\": %2.")
+                                 .arg(reply->url().host(), reply->errorString());
+        } else if (reply->error() != QNetworkReply::NoError) {
             result.failure = reply->errorString();
         } else {
             result.body = std::move(state->body);

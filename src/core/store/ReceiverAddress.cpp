@@ -1,38 +1,13 @@
 #include "core/store/ReceiverAddress.h"
 
 #include "core/Logging.h"
+#include "core/discovery/HostAddress.h"
 
-#include <QHostInfo>
 #include <QUrl>
-
-#include <coroutine>
 
 namespace amplora {
 
 namespace {
-
-// Resolves a name with Qt's background lookup and resumes the waiting coroutine on the thread that asked.
-class HostLookup {
-public:
-    explicit HostLookup(QString name)
-        : m_name(std::move(name))
-    { }
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> waiter)
-    {
-        // Without a context object the answer is delivered in the calling thread, and always delivered, so the
-        // coroutine is never left suspended.
-        QHostInfo::lookupHost(m_name, [this, waiter](const QHostInfo &info) {
-            m_info = info;
-            waiter.resume();
-        });
-    }
-    QHostInfo await_resume() const { return m_info; }
-
-private:
-    QString m_name;
-    QHostInfo m_info;
-};
 
 // The machine part of a receiver address: without port, brackets and surrounding blanks.
 QString machineOf(const QString &host)

@@ -196,6 +196,49 @@ QCoro::Task<> ReceiverConnection::scan()
     assign(m_isScanning, false, &ReceiverConnection::isScanningChanged);
 }
 
+QCoro::Task<bool> ReceiverConnection::probe(QString host)
+{
+    if (m_isScanning) {
+        co_return false;
+    }
+    QPointer<ReceiverConnection> self(this);
+    assign(m_isScanning, true, &ReceiverConnection::isScanningChanged);
+    setDiscoveryMessage(std::nullopt);
+    const QString hostBefore = m_settings.host();
+
+    const QStringList hosts { host };
+    const QList<ProbeResult> results = co_await m_discovery->probe(hosts);
+    if (!self || m_destroying) {
+        co_return false;
+    }
+    bool chosen = false;
+    const ReceiverDiscovering::Receivers found = results.isEmpty()
+        ? ReceiverDiscovering::Receivers(Failure { DiscoveryError::noAnswer(host) })
+        : results.first().receivers;
+    if (found) {
+        QList<DiscoveredReceiver> listed = m_foundReceivers;
+        for (const DiscoveredReceiver &receiver : found.value()) {
+            listed.removeIf(
+                [&receiver](const DiscoveredReceiver &other) { return other.deviceID == receiver.deviceID; });
+            listed.append(receiver);
+        }
+        sortForDisplay(listed);
+        assign(m_foundReceivers, listed, &ReceiverConnection::foundReceiversChanged);
+        // An answer for an address the user has since left behind only joins the list.
+        if (found->size() == 1 && m_settings.host() == hostBefore) {
+            choose(found->first());
+            chosen = true;
+            setDiscoveryMessage(QStringLiteral("Selected ") + found->first().name + u'.');
+        } else {
+            setDiscoveryMessage(QStringLiteral("Choose a receiver below."));
+        }
+    } else {
+        setDiscoveryMessage(found.error().description());
+    }
+    assign(m_isScanning, false, &ReceiverConnection::isScanningChanged);
+    co_return chosen;
+}
+
 void ReceiverConnection::choose(const DiscoveredReceiver &receiver)
 {
     m_settings.setHost(receiver.host);

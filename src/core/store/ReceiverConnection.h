@@ -117,6 +117,10 @@ public:
     // A transport for the settings' host, replacing the current one; answers through the old one are stale.
     void replaceTransport();
     QCoro::Task<> scan();
+    // Asks one host the user typed (an address or a name) directly, for a receiver the search does not reach.
+    // What it finds joins the list as found receivers do, and is chosen when it is one receiver and the user has
+    // not picked another address meanwhile. True when it chose one (the receiver is to be connected to).
+    QCoro::Task<bool> probe(QString host);
     void choose(const DiscoveredReceiver &receiver);
     // After a failure, looks for the saved receiver at another address. It keeps the saved address while that
     // still answers with the saved device id, and moves only to the one host the search found under that id:

@@ -156,6 +156,7 @@ public:
     // task and the polling loop. A newer start() or stopTasks() during the connection makes this one step aside.
     QCoro::Task<> start();
     QCoro::Task<> scan() { return m_link.scan(); }
+    QCoro::Task<bool> probe(QString host) { return m_link.probe(std::move(host)); }
     void choose(const DiscoveredReceiver &receiver) { m_link.choose(receiver); }
     void useAddress(const QString &address);
     void reconnect();

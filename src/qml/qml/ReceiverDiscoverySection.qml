@@ -30,8 +30,8 @@ FormSection {
             id: addressField
             objectName: "addressField"
             Layout.fillWidth: true
-            placeholderText: qsTr("IP address")
-            Accessible.name: qsTr("IP address")
+            placeholderText: qsTr("IP address or host name")
+            Accessible.name: qsTr("IP address or host name")
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             onAccepted: setup.connectTo(text)
         }
@@ -40,6 +40,27 @@ FormSection {
             text: qsTr("Connect")
             onClicked: setup.connectTo(addressField.text)
         }
+        // For a receiver the search does not reach (another subnet): asks the typed host directly.
+        Button {
+            objectName: "probeButton"
+            text: qsTr("Probe")
+            enabled: !Connection.isScanning && addressField.text.trim() !== ""
+            ToolTip.visible: hovered
+            ToolTip.text: qsTr("Ask the typed host directly whether it is a receiver")
+            onClicked: setup.probe(addressField.text)
+        }
+    }
+
+    Text {
+        objectName: "addressError"
+        visible: text !== ""
+        text: setup.addressError
+        textFormat: Text.PlainText
+        Layout.fillWidth: true
+        wrapMode: Text.Wrap
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.px(13)
+        color: Theme.secondaryText
     }
 
     RowLayout {

@@ -168,6 +168,11 @@ private Q_SLOTS:
             QStringList { u"QT_LOGGING_RULES=amplora.yxc.debug=true"_s }, 1, "", refused, true);
         row("no receivers found", words("discover --mock-discovery-empty"), none, 0, "", "No receivers found.\n",
             false);
+        row("probed hosts, one found", words("discover --mock --probe 10.0.0.9,192.168.1.68"), none, 0,
+            "Den \u00B7 RX-A2A \u00B7 192.168.1.68 \u00B7 mock-den\n",
+            "Nothing answered at 10.0.0.9: no receiver there answered the search or its device information.\n", false);
+        row("probed host, none found", words("discover --mock --probe=10.0.0.9"), none, 1, "",
+            "Nothing answered at 10.0.0.9: no receiver there answered the search or its device information.\n", false);
         // The bus address points nowhere: the action says the bus is missing, not that Amplora is.
         row("no session bus", words("action mute"), none, 1, "",
             "No D-Bus session bus: Failed to connect to socket /nonexistent/amplora-test-bus: No such file or "

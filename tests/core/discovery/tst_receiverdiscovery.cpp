@@ -48,6 +48,35 @@ QCoro::Task<> collect(
     out->emplace(co_await std::move(task));
 }
 
+// A receiver behind a router: only searches sent to it by unicast reach it.
+const QHostAddress routedAddress(QStringLiteral("127.0.0.5"));
+
+// What a probe is up against.
+enum class Setup {
+    answersSearch, // a unicast responder naming the receiver's own description
+    answersSearchToName, // the same at 127.0.0.1, probed as "localhost"
+    locationOnAnotherHost, // the responder names a description served by another machine
+    otherMakersDescription,
+    deviceInfoOnly, // no SSDP at all, but the receiver's control interface answers
+    silentDeviceInfo, // no SSDP, and the control interface never answers
+    noRoute,
+    unresolvedName,
+    notAHost,
+};
+
+// One probe with the loopback options, waited for.
+QList<ProbeResult> probe(const QStringList &hosts)
+{
+    QNetworkAccessManager network;
+    ReceiverDiscovery discovery(test::loopbackDiscoveryOptions(), &network);
+    return test::waitFor(discovery.probe(hosts));
+}
+
+QCoro::Task<> collectProbe(QCoro::Task<QList<ProbeResult>> task, std::optional<QList<ProbeResult>> *out)
+{
+    out->emplace(co_await std::move(task));
+}
+
 // One search with the loopback options, waited for.
 ReceiverDiscovering::Receivers discover()
 {
@@ -258,6 +287,147 @@ private Q_SLOTS:
         const auto found = test::waitFor(discovery.discover());
         QVERIFY(!found.ok());
         QCOMPARE(found.error(), DiscoveryError::noNetwork());
+    }
+
+    // A probe reaches a receiver multicast does not, and trusts its answers no more than the search's.
+    void probeFindsAHostByUnicastWithTheSearchsChecks_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<DiscoveryError::Kind>("failure");
+        QTest::addRow("unicast answer with its description") << Setup::answersSearch << true << DiscoveryError::Kind {};
+        QTest::addRow("host name, found under the name")
+            << Setup::answersSearchToName << true << DiscoveryError::Kind {};
+        QTest::addRow("location on another host")
+            << Setup::locationOnAnotherHost << false << DiscoveryError::Kind::noAnswer;
+        QTest::addRow("another maker's description")
+            << Setup::otherMakersDescription << false << DiscoveryError::Kind::noAnswer;
+        QTest::addRow("no SSDP, device information answers")
+            << Setup::deviceInfoOnly << true << DiscoveryError::Kind {};
+        QTest::addRow("no SSDP, device information silent")
+            << Setup::silentDeviceInfo << false << DiscoveryError::Kind::noAnswer;
+        QTest::addRow("no route to the host") << Setup::noRoute << false << DiscoveryError::Kind::send;
+        QTest::addRow("name that does not resolve")
+            << Setup::unresolvedName << false << DiscoveryError::Kind::unresolved;
+        QTest::addRow("not a host") << Setup::notAHost << false << DiscoveryError::Kind::badHost;
+    }
+    void probeFindsAHostByUnicastWithTheSearchsChecks()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        QFETCH(Setup, setup);
+        QFETCH(bool, found);
+        QFETCH(DiscoveryError::Kind, failure);
+        const bool byName = setup == Setup::answersSearchToName;
+        Device den(byName ? QHostAddress(QHostAddress::LocalHost) : routedAddress);
+        Device stranger(QHostAddress(QStringLiteral("127.0.0.6")));
+        Responder responder;
+        QString probed = den.address().toString();
+        QString expectedHost = den.server->host();
+        QString expectedName = QStringLiteral("Den");
+        switch (setup) {
+        case Setup::answersSearch:
+        case Setup::answersSearchToName:
+            den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+            responder.answers = { ssdpAnswer(den.location()) };
+            if (byName) {
+                probed = QStringLiteral("localhost");
+                expectedHost = QStringLiteral("localhost:%1").arg(den.server->port());
+            }
+            break;
+        case Setup::locationOnAnotherHost:
+            stranger.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+            responder.answers = { ssdpAnswer(stranger.location()) };
+            break;
+        case Setup::otherMakersDescription:
+            den.describe(QStringLiteral("Den"), QStringLiteral("STR-DN1080"), QStringLiteral("DDD"),
+                QStringLiteral("Sony Corporation"));
+            responder.answers = { ssdpAnswer(den.location()) };
+            break;
+        case Setup::deviceInfoOnly:
+            den.describe(QStringLiteral("unused"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+            den.server->answer(
+                QStringLiteral("system/getNetworkStatus"), R"({"response_code":0,"network_name":"Den"})");
+            probed = den.server->host();
+            break;
+        case Setup::silentDeviceInfo:
+            den.server->neverAnswer(QStringLiteral("system/getDeviceInfo"));
+            probed = den.server->host();
+            break;
+        case Setup::noRoute:
+            probed = QStringLiteral("10.233.9.9");
+            break;
+        case Setup::unresolvedName:
+            // Nothing but loopback exists here: the system resolver's queries go nowhere.
+            probed = QStringLiteral("no-such-receiver.invalid");
+            break;
+        case Setup::notAHost:
+            probed = QStringLiteral("http://den/");
+            break;
+        }
+        if (!responder.answers.isEmpty()) {
+            QVERIFY(responder.startUnicastOnly(den.address()));
+        }
+
+        const QList<ProbeResult> results = probe({ probed });
+
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().host, probed);
+        const auto &receivers = results.first().receivers;
+        QCOMPARE(receivers.ok(), found);
+        if (found) {
+            const QList<DiscoveredReceiver> expected {
+                { expectedName, QStringLiteral("RX-A2A"), expectedHost, QStringLiteral("AAA") },
+            };
+            QCOMPARE(*receivers, expected);
+        } else {
+            QCOMPARE(receivers.error().kind(), failure);
+        }
+        // The same request as the search, to the host alone.
+        if (!responder.answers.isEmpty()) {
+            QCOMPARE(responder.searches, QList<QByteArray>(3, SSDPSearch::request()));
+        }
+        // Refused answers lead nowhere: the machine they name is never asked.
+        QCOMPARE(stranger.server->requests().size(), 0);
+        QCOMPARE(den.requestsFor(deviceInfoPath) > 0, found || setup == Setup::silentDeviceInfo);
+    }
+
+    // Hosts are probed side by side, each answering for itself in the order given, and the lot can be cancelled.
+    void probesRunSideBySideAndCanBeCancelled()
+    {
+        REQUIRE_PRIVATE_NAMESPACE();
+        Device den(routedAddress), silent(QHostAddress(QStringLiteral("127.0.0.7")));
+        den.describe(QStringLiteral("Den"), QStringLiteral("RX-A2A"), QStringLiteral("AAA"));
+        silent.server->neverAnswer(QStringLiteral("system/getDeviceInfo"));
+        Responder responder;
+        QVERIFY(responder.startUnicastOnly(den.address()));
+        responder.answers = { ssdpAnswer(den.location()) };
+
+        const QStringList hosts { silent.server->host(), den.address().toString() };
+        const QList<ProbeResult> results = probe(hosts);
+        QCOMPARE(results.size(), 2);
+        QCOMPARE(results[0].host, hosts[0]);
+        QCOMPARE(results[0].receivers.error(), DiscoveryError::noAnswer(hosts[0]));
+        QCOMPARE(results[0].receivers.error().description(),
+            QStringLiteral("Nothing answered at %1: no receiver there answered the search or its device "
+                           "information.")
+                .arg(hosts[0]));
+        QCOMPARE(results[1].host, hosts[1]);
+        QVERIFY(results[1].receivers.ok());
+        QCOMPARE(results[1].receivers->first().deviceID, QStringLiteral("AAA"));
+
+        QNetworkAccessManager network;
+        auto options = test::loopbackDiscoveryOptions();
+        options.search.timing = { 1000ms, 3, 100ms, 120s };
+        ReceiverDiscovery discovery(options, &network);
+        std::optional<QList<ProbeResult>> cancelled;
+        auto task = collectProbe(discovery.probe(hosts), &cancelled);
+        QTRY_VERIFY(!responder.searches.isEmpty());
+        discovery.cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(cancelled.has_value(), 10000);
+        QCOMPARE(cancelled->size(), 2);
+        for (const ProbeResult &result : std::as_const(*cancelled)) {
+            QCOMPARE(result.receivers.error(), DiscoveryError::cancelled());
+        }
     }
 
     void nobodyAnsweringIsAnEmptyList()

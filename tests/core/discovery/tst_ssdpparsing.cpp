@@ -1,5 +1,6 @@
 #include "core/discovery/DeviceDescription.h"
 #include "core/discovery/DiscoveredReceiver.h"
+#include "core/discovery/HostAddress.h"
 #include "core/discovery/SSDPSearch.h"
 
 #include "support/Fixtures.h"
@@ -246,6 +247,64 @@ private Q_SLOTS:
             sorted << receiver.name;
         }
         QCOMPARE(sorted, expected);
+    }
+
+    // What the address field and the probe take: accepted texts give the host to connect to, refused ones the
+    // reason (an empty expectation) and nothing else.
+    void receiverHost_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("connectTo"); // empty: refused
+        QTest::addColumn<bool>("isName");
+        const auto accept = [](const char *row, const char *text, const char *host, bool isName) {
+            QTest::addRow("%s", row) << QString::fromUtf8(text) << QString::fromUtf8(host) << isName;
+        };
+        const auto refuse = [](const char *row, const char *text) {
+            QTest::addRow("%s", row) << QString::fromUtf8(text) << QString() << false;
+        };
+        accept("IPv4", "192.168.1.20", "192.168.1.20", false);
+        accept("IPv4 with port and blanks around", " 192.168.1.20:8080 ", "192.168.1.20:8080", false);
+        accept("IPv6", "fe80::1", "fe80::1", false);
+        accept("IPv6 in brackets with port", "[fe80::1]:80", "[fe80::1]:80", false);
+        accept("single label", "receiver", "receiver", true);
+        accept("mDNS name", "av-receiver.local", "av-receiver.local", true);
+        accept("trailing dot", "den.example.com.", "den.example.com", true);
+        accept("digits in labels", "rx-v6a-2.lan:80", "rx-v6a-2.lan:80", true);
+        accept("international name", "wohnzimmer-k\u00FCche.local", "wohnzimmer-k\u00FCche.local", true);
+        refuse("empty", "  ");
+        refuse("blank inside", "den receiver");
+        refuse("control character", "den\x07.local");
+        refuse("scheme", "http://192.168.1.20");
+        refuse("path", "192.168.1.20/YamahaExtendedControl");
+        refuse("user information", "admin@192.168.1.20");
+        refuse("port zero", "192.168.1.20:0");
+        refuse("port out of range", "den.local:65536");
+        refuse("port not a number", "den.local:http");
+        refuse("empty port", "den.local:");
+        refuse("label starting with a hyphen", "-den.local");
+        refuse("empty label", "den..local");
+        refuse("label longer than 63", "a123456789a123456789a123456789a123456789a123456789a123456789abcd.local");
+        refuse("underscore", "den_receiver.local");
+        refuse("incomplete IPv4", "192.168.1");
+        refuse("IPv4 out of range", "192.168.1.300");
+        refuse("IPv6 with a port outside brackets", "fe80::1:80x");
+        refuse("brackets around IPv4", "[192.168.1.20]");
+    }
+    void receiverHost()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, connectTo);
+        const auto host = ReceiverHost::parse(text);
+        if (connectTo.isEmpty()) {
+            QVERIFY(!host.ok());
+            QCOMPARE(host.error().kind(), DiscoveryError::Kind::badHost);
+            QVERIFY2(host.error().description().startsWith(u'"' + text + QStringLiteral("\" is not a receiver")),
+                qPrintable(host.error().description()));
+            return;
+        }
+        QVERIFY2(host.ok(), qPrintable(host.ok() ? QString() : host.error().description()));
+        QCOMPARE(host->text(), connectTo);
+        QTEST(host->isName(), "isName");
     }
 
     void sortKeyUsesModelAndHostAfterTheName()

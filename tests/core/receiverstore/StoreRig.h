@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace amplora::test {
@@ -44,6 +45,20 @@ public:
         const Receivers &answer = *m_answer; // const: QCoro 0.8 moves from a non-const lvalue given to co_return
         co_return answer;
     }
+    // Every probed host answers what `discover()` would; `whileProbing` runs before the answer comes.
+    QCoro::Task<QList<ProbeResult>> probe(QStringList hosts) override
+    {
+        if (whileProbing) {
+            whileProbing();
+        }
+        QList<ProbeResult> results;
+        for (const QString &host : hosts) {
+            results.append({ host, *m_answer });
+        }
+        co_return results;
+    }
+
+    std::function<void()> whileProbing;
 
 private:
     Receivers *m_answer;
@@ -118,6 +133,7 @@ struct StoreRig {
     QStringList factoryHosts;
     ReceiverDiscovering::Receivers discovered = QList<DiscoveredReceiver> {};
     int discoveryRuns = 0;
+    ScriptedDiscovery *discovery = nullptr; // owned by the store
     int spotifyOpened = 0;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<ReceiverStore> store;
@@ -131,7 +147,9 @@ struct StoreRig {
 
         ReceiverStore::Parts parts;
         parts.transport = transport;
-        parts.discovery = std::make_unique<ScriptedDiscovery>(&discovered, &discoveryRuns);
+        auto scripted = std::make_unique<ScriptedDiscovery>(&discovered, &discoveryRuns);
+        discovery = scripted.get();
+        parts.discovery = std::move(scripted);
         parts.transportFactory = [this](const QString &asked) {
             factoryHosts.append(asked);
             auto made = std::make_shared<ScriptedTransport>();

@@ -595,6 +595,31 @@ private Q_SLOTS:
         store.reset();
         QTRY_COMPARE(client.use_count(), 1L);
     }
+
+    // A host name typed as the address reaches the receiver through the system resolver ("localhost" is in the
+    // hosts file: nothing leaves the machine), and the connection learns the receiver's id as with an address.
+    void aTypedHostNameReachesTheReceiver()
+    {
+        StoreRig rig;
+        FakeReceiver receiver;
+        receiver.answer(QStringLiteral("system/getDeviceInfo"),
+            R"({"response_code":0,"model_name":"RX-A2A","device_id":"AC44F2000001"})");
+        receiver.answer(QStringLiteral("main/getStatus"), R"({"response_code":0,"power":"on","volume":40})");
+        const QString typed = QStringLiteral("localhost:%1").arg(receiver.port());
+        rig.settings->setHost(typed);
+        auto client = std::make_shared<YXCClient>(typed);
+        ReceiverStore::Parts parts;
+        parts.transport = client;
+        parts.eventBindAddress = loopback;
+        auto store = std::make_unique<ReceiverStore>(*rig.settings, LaunchOptions {}, std::move(parts));
+        store->start();
+        QTRY_COMPARE(store->connection(), ConnectionState::connected());
+        QCOMPARE(rig.settings->deviceID(), QStringLiteral("AC44F2000001"));
+        // The push events are taken from what the name resolves to.
+        QTRY_COMPARE(store->eventSenders(), QList<QHostAddress> { loopback });
+        store.reset();
+        QTRY_COMPARE(client.use_count(), 1L);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReceiverStoreBackground)

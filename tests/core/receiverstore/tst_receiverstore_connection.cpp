@@ -3,6 +3,7 @@
 #include "StoreRig.h"
 #include "qml/ConnectionModel.h"
 #include "qml/DisplayText.h"
+#include "support/WaitFor.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -191,6 +192,52 @@ private Q_SLOTS:
             QCOMPARE(rig.store->connection(), ConnectionState::idle());
             QCOMPARE(rig.store->runningTasks(), 0);
         }
+    }
+
+    // A probed host's receiver joins the list and is chosen like a found one, unless the user has picked another
+    // address while the probe ran.
+    void probeOffersAndChooses_data()
+    {
+        QTest::addColumn<QList<DiscoveredReceiver>>("found"); // none: nothing answered
+        QTest::addColumn<bool>("addressChangedMeanwhile");
+        QTest::addColumn<QString>("host"); // saved afterwards
+        QTest::addColumn<QString>("message");
+
+        const auto den = receiver(QStringLiteral("Den"), QStringLiteral("den.lan"), QStringLiteral("AC44F2000001"));
+        const auto hall = receiver(QStringLiteral("Hall"), QStringLiteral("den.lan:8080"), QStringLiteral("X2"));
+        QTest::addRow("one receiver is chosen")
+            << QList { den } << false << QStringLiteral("den.lan") << QStringLiteral("Selected Den.");
+        QTest::addRow("two wait for a choice") << QList { den, hall } << false << QStringLiteral("192.168.1.20")
+                                               << QStringLiteral("Choose a receiver below.");
+        QTest::addRow("answer after the user moved on")
+            << QList { den } << true << QStringLiteral("10.0.0.7") << QStringLiteral("Choose a receiver below.");
+        QTest::addRow("nothing answered") << QList<DiscoveredReceiver> {} << false << QStringLiteral("192.168.1.20")
+                                          << DiscoveryError::noAnswer(QStringLiteral("den.lan")).description();
+    }
+    void probeOffersAndChooses()
+    {
+        QFETCH(QList<DiscoveredReceiver>, found);
+        QFETCH(bool, addressChangedMeanwhile);
+        QFETCH(QString, host);
+        QFETCH(QString, message);
+        StoreRig rig;
+        rig.discovered = QList { receiver(QStringLiteral("Attic"), QStringLiteral("10.0.0.9"), QStringLiteral("A9")) };
+        rig.store->scan();
+        rig.discovered = found;
+        if (found.isEmpty()) {
+            rig.discovered = Failure { DiscoveryError::noAnswer(QStringLiteral("den.lan")) };
+        }
+        if (addressChangedMeanwhile) {
+            rig.discovery->whileProbing = [&rig] { rig.settings->setHost(QStringLiteral("10.0.0.7")); };
+        }
+        const bool chosen = test::waitFor(rig.store->probe(QStringLiteral("den.lan")));
+
+        QCOMPARE(chosen, host == QStringLiteral("den.lan"));
+        QCOMPARE(rig.settings->host(), host);
+        QCOMPARE(rig.store->discoveryMessage(), message);
+        QCOMPARE(rig.store->isScanning(), false);
+        // What was found before stays listed beside what the probe found.
+        QCOMPARE(rig.store->foundReceivers().size(), 1 + found.size());
     }
 
     void scanFailureText()

@@ -195,6 +195,30 @@ Item {
             compare(field.text, "10.0.0.77")
         }
 
+        // A refused address says why under the field and leaves the saved one alone; a probed host's receiver is
+        // chosen like a found one.
+        function test_probeChoosesTheReceiverAtATypedHost() {
+            const view = createTemporaryObject(viewComponent, root)
+            const field = findChild(view, "addressField")
+            const probe = findChild(view, "probeButton")
+            const error = findChild(view, "addressError")
+            const saved = Settings.host
+            field.text = "http://10.0.0.9/"
+            mouseClick(probe)
+            compare(Settings.host, saved)
+            verify(error.visible)
+            compare(error.text, "\"http://10.0.0.9/\" is not a receiver address or host name: give the address or name "
+                    + "alone, without \"http://\", a path or a user.")
+            field.text = " 10.0.0.9 "
+            mouseClick(probe)
+            verify(!error.visible)
+            tryCompare(Settings, "deviceID", "AC44F2DEMO01")
+            compare(Settings.host, "10.0.0.9")
+            compare(findChild(view, "discoveryMessage").text, "Selected Den.")
+            field.text = ""
+            verify(!probe.enabled)
+        }
+
         // The preview receiver announces what it is sent once the store listens (an earlier test may have
         // connected it); before that the store has no port, and the test says so instead of waiting.
         function test_pushEventTestShowsItsResultUnderTheButton() {
