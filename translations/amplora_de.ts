@@ -109,24 +109,6 @@
         <source>Return to receiver controls</source>
         <translation>Zurück zur Receiver-Bedienung</translation>
     </message>
-    <message>
-        <source>LINKED %1</source>
-        <comment>the display&apos;s badge of a linked zone; %1 is the group&apos;s name</comment>
-        <translation>VERBUNDEN %1</translation>
-    </message>
-    <message>
-        <source>LINKED</source>
-        <comment>the display&apos;s badge of a linked zone</comment>
-        <translation>VERBUNDEN</translation>
-    </message>
-    <message>
-        <source>Linked with the group %1</source>
-        <translation>Verbunden mit der Gruppe %1</translation>
-    </message>
-    <message>
-        <source>Linked with other receivers</source>
-        <translation>Mit anderen Receivern verbunden</translation>
-    </message>
 </context>
 <context>
     <name>InputProfilesSettingsSection</name>
@@ -508,6 +490,24 @@
         <source>Progress</source>
         <comment>position in the track</comment>
         <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Linked with the group %1</source>
+        <translation>Verbunden mit der Gruppe %1</translation>
+    </message>
+    <message>
+        <source>Linked with other receivers</source>
+        <translation>Mit anderen Receivern verbunden</translation>
+    </message>
+    <message>
+        <source>Linked: %1</source>
+        <comment>a badge beside the input; %1 is the group&apos;s name</comment>
+        <translation>Verbunden: %1</translation>
+    </message>
+    <message>
+        <source>Linked</source>
+        <comment>a badge beside the input</comment>
+        <translation>Verbunden</translation>
     </message>
 </context>
 <context>

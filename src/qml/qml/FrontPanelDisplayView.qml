@@ -132,28 +132,6 @@ Item {
                         Accessible.role: Accessible.StaticText
                         Accessible.name: qsTr("Sleep timer, %n minutes left", "", Connection.sleepMinutes)
                     }
-                    // The zone plays as part of a group of linked receivers; the group's name is the receiver's.
-                    Text {
-                        objectName: "displayLink"
-                        visible: Sources.linked
-                        leftPadding: 10
-                        text: Sources.linkGroup.length > 0
-                              ? qsTr("LINKED %1", "the display's badge of a linked zone; %1 is the group's name")
-                                .arg(Sources.linkGroup)
-                              : qsTr("LINKED", "the display's badge of a linked zone")
-                        textFormat: Text.PlainText
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.px(19)
-                        font.weight: Font.Medium
-                        font.letterSpacing: 1.2
-                        color: display.tint
-                        style: Text.Raised
-                        styleColor: Theme.alpha(display.tint, 0.5)
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: Sources.linkGroup.length > 0
-                                         ? qsTr("Linked with the group %1").arg(Sources.linkGroup)
-                                         : qsTr("Linked with other receivers")
-                    }
                 }
 
                 Item {

@@ -143,6 +143,7 @@ private Q_SLOTS:
         }
         receiver.statuses()[Zone::main].soundProgram = QStringLiteral("straight");
         receiver.presetInfo().presets[0].text = m_favourite;
+        receiver.features().distribution = DistributionFeatures {};
         receiver.distributionInfo().role = QStringLiteral("server");
         receiver.distributionInfo().serverZone = QStringLiteral("main");
         receiver.distributionInfo().groupName = m_group;
@@ -171,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(shownPlain(m_zone), 1);
         // The display's link badge, with the group's name.
         QTRY_COMPARE(shownPlain(m_group), 1);
-        QVERIFY(find("displayLink")->isVisible());
+        QVERIFY(find("linkBadge")->isVisible());
 
         // The menus and the hover help draw through Qt Quick Controls.
         QVERIFY(QMetaObject::invokeMethod(find("morePrograms"), "openMenu"));
