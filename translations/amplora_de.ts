@@ -491,6 +491,24 @@
         <comment>position in the track</comment>
         <translation>Fortschritt</translation>
     </message>
+    <message>
+        <source>Linked with the group %1</source>
+        <translation>Verbunden mit der Gruppe %1</translation>
+    </message>
+    <message>
+        <source>Linked with other receivers</source>
+        <translation>Mit anderen Receivern verbunden</translation>
+    </message>
+    <message>
+        <source>Linked: %1</source>
+        <comment>a badge beside the input; %1 is the group&apos;s name</comment>
+        <translation>Verbunden: %1</translation>
+    </message>
+    <message>
+        <source>Linked</source>
+        <comment>a badge beside the input</comment>
+        <translation>Verbunden</translation>
+    </message>
 </context>
 <context>
     <name>OnScreenDisplayWindow</name>
@@ -870,6 +888,19 @@
     </message>
 </context>
 <context>
+    <name>StoreReadings</name>
+    <message>
+        <source>Linked (%1)</source>
+        <comment>an input playing a linked group&apos;s sound</comment>
+        <translation>Verbunden (%1)</translation>
+    </message>
+    <message>
+        <source>Linked</source>
+        <comment>an input playing a linked group&apos;s sound</comment>
+        <translation>Verbunden</translation>
+    </message>
+</context>
+<context>
     <name>VolumeSection</name>
     <message>
         <source>Volume</source>
@@ -1173,7 +1204,7 @@ Amplora&apos;s log lines on stderr.
 Reads print the decoded answer as JSON with the receiver&apos;s own keys; whatever was not understood
 is left out:
   getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText
-  getPlayInfo | getNetworkStatus
+  getPlayInfo | getNetworkStatus | getDistributionInfo
 
 Changes print OK:
   setPower ZONE on|standby|toggle          setVolume ZONE STEP (raw volume steps)
@@ -1202,7 +1233,7 @@ Protokollzeilen auf stderr aus.
 Abfragen geben die ausgewertete Antwort als JSON mit den Schlüsseln des Receivers aus; was nicht
 verstanden wurde, fehlt:
   getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText
-  getPlayInfo | getNetworkStatus
+  getPlayInfo | getNetworkStatus | getDistributionInfo
 
 Änderungen geben OK aus:
   setPower ZONE on|standby|toggle          setVolume ZONE STEP (rohe Lautstärkestufen)

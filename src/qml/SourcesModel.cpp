@@ -51,6 +51,9 @@ SourcesModel::SourcesModel(ReceiverStore &store, QObject *parent)
     follow(&store, &S::currentStatusChanged);
     follow(&store.state(), &ReceiverState::receiverChanged);
     follow(&store, &S::selectedZoneChanged);
+    follow(&store.state(), &ReceiverState::linkChanged);
+    m_watch.watch(&store.state(), &ReceiverState::linkChanged, { "linked", "linkGroup" });
+    m_watch.watch(&store, &S::selectedZoneChanged, { "linked", "linkGroup" });
     connect(&store.state(), &ReceiverState::playbackChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::supportsFavouritesChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::receiverSceneCountChanged, this, &SourcesModel::updateReceiverScenes);
@@ -68,7 +71,7 @@ SourcesModel *SourcesModel::create(QQmlEngine *engine, QJSEngine *)
 void SourcesModel::updateInputs()
 {
     const QStringList available = zoneInputs(m_store);
-    const auto entries = FriendlyNames::inputs(available, m_store.state().names());
+    const auto entries = inputEntries(m_store);
     const QString current = currentInput(m_store);
     m_inputs.setRows(entriesWithCurrent(entries, current));
 
@@ -133,6 +136,17 @@ void SourcesModel::updateReceiverScenes()
 QString SourcesModel::inputName() const
 {
     return StoreReadings::inputName(m_store);
+}
+
+bool SourcesModel::linked() const
+{
+    return zoneLink(m_store).has_value();
+}
+
+QString SourcesModel::linkGroup() const
+{
+    const auto link = zoneLink(m_store);
+    return link ? link->group.value_or(QString()) : QString();
 }
 
 QString SourcesModel::soundProgramName() const

@@ -24,6 +24,10 @@ class SourcesModel : public QObject {
     Q_PROPERTY(QString soundProgramName READ soundProgramName NOTIFY soundProgramNameChanged)
     // The theme icon of the current input.
     Q_PROPERTY(QString sourceSymbol READ sourceSymbol NOTIFY sourceSymbolChanged)
+    // Whether the selected zone plays as part of a group of linked receivers, and the group's name (empty when
+    // the receiver gave none).
+    Q_PROPERTY(bool linked READ linked NOTIFY linkChanged)
+    Q_PROPERTY(QString linkGroup READ linkGroup NOTIFY linkChanged)
     // Rows: key (the input id), name, current.
     Q_PROPERTY(amplora::ChoiceListModel *inputs READ inputs CONSTANT)
     // Rows: key (the input id), name, label, symbol, current.
@@ -45,6 +49,8 @@ public:
     QString inputName() const;
     QString soundProgramName() const;
     QString sourceSymbol() const;
+    bool linked() const;
+    QString linkGroup() const;
     ChoiceListModel *inputs() { return &m_inputs; }
     ChoiceListModel *favouriteInputs() { return &m_favouriteInputs; }
     ChoiceListModel *soundPrograms() { return &m_soundPrograms; }
@@ -64,6 +70,7 @@ Q_SIGNALS:
     void inputNameChanged();
     void soundProgramNameChanged();
     void sourceSymbolChanged();
+    void linkChanged();
 
 private:
     void updateInputs();

@@ -2,7 +2,22 @@
 
 #include "core/store/ReceiverStore.h"
 
+#include <QCoreApplication>
+
 namespace amplora::StoreReadings {
+
+namespace {
+
+// The window's wording of the linked input's name.
+QString linkedInputName(const std::optional<QString> &group)
+{
+    return group
+        ? QCoreApplication::translate("StoreReadings", "Linked (%1)", "an input playing a linked group's sound")
+              .arg(*group)
+        : QCoreApplication::translate("StoreReadings", "Linked", "an input playing a linked group's sound");
+}
+
+} // namespace
 
 const ZoneFeatures *zoneFeatures(const ReceiverStore &store)
 {
@@ -40,9 +55,20 @@ QString currentProgram(const ReceiverStore &store)
     return status ? status->soundProgram.value_or(QString()) : QString();
 }
 
+QList<FriendlyNames::Entry> inputEntries(const ReceiverStore &store)
+{
+    return FriendlyNames::inputs(
+        zoneInputs(store), store.state().names(), Link::groupName(store.state().distribution()), &linkedInputName);
+}
+
+std::optional<Link::ZoneLink> zoneLink(const ReceiverStore &store)
+{
+    return Link::of(store.state().distribution(), store.selectedZone());
+}
+
 QString inputName(const ReceiverStore &store)
 {
-    return nameIn(FriendlyNames::inputs(zoneInputs(store), store.state().names()), currentInput(store));
+    return nameIn(inputEntries(store), currentInput(store));
 }
 
 QString soundProgramName(const ReceiverStore &store)

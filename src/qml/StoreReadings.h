@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/capabilities/Link.h"
 #include "core/store/FriendlyNames.h"
 
 #include <QString>
@@ -24,6 +25,10 @@ QStringList zonePrograms(const ReceiverStore &store);
 QStringList funcList(const ReceiverStore &store);
 QString currentInput(const ReceiverStore &store);
 QString currentProgram(const ReceiverStore &store);
+// The selected zone's inputs by the names the window gives them.
+QList<FriendlyNames::Entry> inputEntries(const ReceiverStore &store);
+// The selected zone's link with other receivers; none while it is in no group.
+std::optional<Link::ZoneLink> zoneLink(const ReceiverStore &store);
 // The current input and sound program by the names the window gives them.
 QString inputName(const ReceiverStore &store);
 QString soundProgramName(const ReceiverStore &store);

@@ -24,6 +24,13 @@ JSONValue nowPlayingJSON(const NowPlaying &playing)
     return JSONValue(std::move(object));
 }
 
+JSONValue linkJSON(const ZoneLink &link)
+{
+    JSONValue::Object object { { QStringLiteral("role"), JSONValue(enumName(link.role)) } };
+    putIfPresent(object, "group", link.group);
+    return JSONValue(std::move(object));
+}
+
 } // namespace
 
 JSONValue ReceiverStatus::toJSON() const
@@ -51,6 +58,9 @@ JSONValue ReceiverStatus::toJSON() const
     }
     if (shuffle) {
         object.emplace(QStringLiteral("shuffle"), JSONValue(enumName(*shuffle)));
+    }
+    if (link) {
+        object.emplace(QStringLiteral("link"), linkJSON(*link));
     }
     return JSONValue(std::move(object));
 }
@@ -85,6 +95,15 @@ Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue
             return Failure { JSONDecodeError { QStringLiteral("nowPlaying: ") + error->message } };
         }
         status.nowPlaying = playing;
+    }
+    if (const JSONValue *linkValue = reader.object(QStringLiteral("link"))) {
+        JSONObjectReader linkReader(*linkValue);
+        const std::optional<LinkRole> role = linkReader.enumeration<LinkRole>(QStringLiteral("role"), true);
+        const std::optional<QString> group = linkReader.string(QStringLiteral("group"));
+        if (const std::optional<JSONDecodeError> &error = linkReader.error()) {
+            return Failure { JSONDecodeError { QStringLiteral("link: ") + error->message } };
+        }
+        status.link = ZoneLink { role.value_or(LinkRole::server), group };
     }
     if (const std::optional<JSONDecodeError> &error = reader.error()) {
         return Failure { *error };

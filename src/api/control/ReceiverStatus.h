@@ -5,6 +5,7 @@
 #include "api/control/PowerState.h"
 #include "api/control/ReceiverExtras.h"
 #include "api/control/Zone.h"
+#include "api/control/ZoneLink.h"
 #include "api/http/JSONValue.h"
 
 #include "base/Result.h"
@@ -36,6 +37,8 @@ struct ReceiverStatus {
     std::optional<int> dialogueLevel;
     std::optional<RepeatMode> repeat;
     std::optional<ShuffleMode> shuffle;
+    // Only while the zone is linked with other receivers.
+    std::optional<ZoneLink> link;
 
     JSONValue toJSON() const;
     static Result<ReceiverStatus, JSONDecodeError> fromJSON(const JSONValue &value);

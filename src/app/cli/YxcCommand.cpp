@@ -33,7 +33,7 @@ QString usage()
         "Reads print the decoded answer as JSON with the receiver's own keys; whatever was not understood\n"
         "is left out:\n"
         "  getStatus ZONE | getSignalInfo ZONE | getDeviceInfo | getFeatures | getNameText\n"
-        "  getPlayInfo | getNetworkStatus\n"
+        "  getPlayInfo | getNetworkStatus | getDistributionInfo\n"
         "\n"
         "Changes print OK:\n"
         "  setPower ZONE on|standby|toggle          setVolume ZONE STEP (raw volume steps)\n"
@@ -120,6 +120,7 @@ Parsed<Action> parseAction(const QString &name, const QStringList &args)
         { QStringLiteral("getNameText"), YXCCommand::getNameText() },
         { QStringLiteral("getPlayInfo"), YXCCommand::getPlayInfo() },
         { QStringLiteral("getNetworkStatus"), YXCCommand::getNetworkStatus() },
+        { QStringLiteral("getDistributionInfo"), YXCCommand::getDistributionInfo() },
     };
     for (const auto &[candidate, command] : plain) {
         if (name == candidate) {

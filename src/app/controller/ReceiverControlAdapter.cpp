@@ -106,7 +106,7 @@ QCoro::Task<Result<ReceiverControlAdapter::Context, api::ControlError>> Receiver
     if (!features) {
         co_return Failure { api::ControlError::receiverFailure(StoreError::superseded().description()) };
     }
-    co_return Context { transport, *features, store->state().names() };
+    co_return Context { transport, *features, store->state().names(), store->state().distribution() };
 }
 
 QCoro::Task<Result<Done, api::ControlError>> ReceiverControlAdapter::freshRead(

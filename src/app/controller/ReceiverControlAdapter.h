@@ -87,6 +87,7 @@ private:
         std::shared_ptr<ReceiverTransport> transport;
         Features features;
         std::optional<NameText> names;
+        std::optional<DistributionInfo> distribution; // the receiver's link, when it was read
         const ZoneFeatures *zone(api::Zone zone) const;
         std::optional<VolumeScale> volumeScale(api::Zone zone) const;
     };

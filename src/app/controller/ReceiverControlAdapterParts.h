@@ -3,6 +3,7 @@
 // What the control adapter's files share: the names of inputs and sound modes as the API shows them.
 
 #include "api/control/ControlError.h"
+#include "core/capabilities/Link.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
 #include "core/store/FriendlyNames.h"
@@ -28,10 +29,10 @@ inline QStringList namesOf(const QList<FriendlyNames::Entry> &entries)
     return names;
 }
 
-inline QList<FriendlyNames::Entry> inputEntries(
-    FriendlyNames::Memo &memo, const ZoneFeatures *zone, const std::optional<NameText> &names)
+inline QList<FriendlyNames::Entry> inputEntries(FriendlyNames::Memo &memo, const ZoneFeatures *zone,
+    const std::optional<NameText> &names, const std::optional<DistributionInfo> &distribution)
 {
-    return zone ? memo.inputs(zone->inputList, names) : QList<FriendlyNames::Entry> {};
+    return zone ? memo.inputs(zone->inputList, names, Link::groupName(distribution)) : QList<FriendlyNames::Entry> {};
 }
 
 inline QList<FriendlyNames::Entry> programEntries(

@@ -136,8 +136,8 @@ api::ControlTask<Done> ReceiverControlAdapter::setInput(api::Zone zone, QString 
     if (!context) {
         co_return Failure { context.error() };
     }
-    const auto id = idNamed(
-        inputEntries(m_names, context->zone(zone), context->names), name, &api::ControlError::unknownInput, zone);
+    const auto id = idNamed(inputEntries(m_names, context->zone(zone), context->names, context->distribution), name,
+        &api::ControlError::unknownInput, zone);
     if (!id) {
         co_return Failure { id.error() };
     }
@@ -196,7 +196,7 @@ api::ControlTask<QStringList> ReceiverControlAdapter::inputs(api::Zone zone, Can
     if (!context) {
         co_return Failure { context.error() };
     }
-    co_return namesOf(inputEntries(m_names, context->zone(zone), context->names));
+    co_return namesOf(inputEntries(m_names, context->zone(zone), context->names, context->distribution));
 }
 
 api::ControlTask<QStringList> ReceiverControlAdapter::soundModes(api::Zone zone, Cancellation cancel)

@@ -1,6 +1,7 @@
 #include "app/controller/ReceiverControlAdapter.h"
 
 #include "app/controller/ReceiverControlAdapterParts.h"
+#include "core/capabilities/Link.h"
 #include "core/capabilities/Playback.h"
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Switches.h"
@@ -59,7 +60,7 @@ Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
     status.volumeDb = *volumeDb;
     status.mute = zoneStatus.mute.value_or(false);
     const QString inputId = zoneStatus.input.value_or(QString());
-    status.input = nameOfId(inputEntries(m_names, features, context.names), inputId);
+    status.input = nameOfId(inputEntries(m_names, features, context.names, context.distribution), inputId);
     if (zoneStatus.soundProgram) {
         status.soundMode = nameOfId(programEntries(m_names, features, context.names), *zoneStatus.soundProgram);
     }
@@ -88,6 +89,10 @@ Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
         if (shuffle && !PlayerModes::offered(Capability::shuffle, playing).isEmpty()) {
             status.shuffle = api::enumFromName<api::ShuffleMode>(*shuffle);
         }
+    }
+    if (const std::optional<Link::ZoneLink> link = Link::of(context.distribution, coreZone(zone))) {
+        status.link = api::ZoneLink { link->role == Link::Role::server ? api::LinkRole::server : api::LinkRole::client,
+            link->group };
     }
     return status;
 }
@@ -124,7 +129,8 @@ std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zon
     if (found == m_store->state().status().end()) {
         return std::nullopt;
     }
-    const Context context { m_store->transport(), *features, m_store->state().names() };
+    const Context context { m_store->transport(), *features, m_store->state().names(),
+        m_store->state().distribution() };
     auto status = statusOf(zone, context, found->second, m_store->state().playInfo());
     if (!status) {
         return std::nullopt;

@@ -41,6 +41,7 @@ StatusEventFeed::StatusEventFeed(ReceiverStore &store, api::StatusEvents &events
     connect(&store.state(), &ReceiverState::zonesChanged, this, &StatusEventFeed::statusChanged);
     connect(&store.state(), &ReceiverState::playbackChanged, this, &StatusEventFeed::playInfoChanged);
     connect(&store.state(), &ReceiverState::receiverChanged, this, &StatusEventFeed::receiverChanged);
+    connect(&store.state(), &ReceiverState::linkChanged, this, &StatusEventFeed::linkChanged);
 }
 
 void StatusEventFeed::statusChanged()
@@ -80,6 +81,13 @@ void StatusEventFeed::receiverChanged()
     }
     m_seenFeatures = state.features();
     m_seenNames = state.names();
+    for (const auto &[zone, status] : m_store->state().status()) {
+        request(ReceiverControlAdapter::apiZone(zone));
+    }
+}
+
+void StatusEventFeed::linkChanged()
+{
     for (const auto &[zone, status] : m_store->state().status()) {
         request(ReceiverControlAdapter::apiZone(zone));
     }

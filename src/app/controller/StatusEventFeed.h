@@ -46,6 +46,8 @@ private:
     void playInfoChanged();
     // Names and features decorate every zone's status; the device information shows in none.
     void receiverChanged();
+    // A zone's link shows in its status; the stream drops what a subscriber already has.
+    void linkChanged();
     // One read of the zone at a time; a change meanwhile asks for one more after it.
     void request(api::Zone zone);
     QCoro::Task<> read(api::Zone zone);

@@ -149,6 +149,9 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
     if (const auto system = top.object("system")) {
         event.nameTextUpdated = system->flag("name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
     }
+    if (const auto dist = top.object("dist")) {
+        event.distInfoUpdated = dist->flag("dist_info_updated", FlagNumbers::zeroOrOne).value_or(false);
+    }
     return event;
 }
 
@@ -175,6 +178,9 @@ std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
     if (nameTextUpdated) {
         result.insert(Refresh::names());
     }
+    if (distInfoUpdated) {
+        result.insert(Refresh::distribution());
+    }
     return result;
 }
 
@@ -191,6 +197,8 @@ QString toString(const YXCEvent::Refresh &refresh)
         return QStringLiteral("presets");
     case YXCEvent::Refresh::Kind::features:
         return QStringLiteral("features");
+    case YXCEvent::Refresh::Kind::distribution:
+        return QStringLiteral("distribution");
     }
     return {};
 }

@@ -44,7 +44,7 @@ struct YXCEvent {
     // A part of the receiver's state that must be fetched again. Events never ask for the features; the store
     // reads them on demand when it has none.
     struct Refresh {
-        enum class Kind { status, playInfo, names, presets, features };
+        enum class Kind { status, playInfo, names, presets, features, distribution };
         Kind kind;
         Zone zone = Zone::main; // status only
 
@@ -53,6 +53,7 @@ struct YXCEvent {
         static Refresh names() { return { Kind::names }; }
         static Refresh presets() { return { Kind::presets }; }
         static Refresh features() { return { Kind::features }; }
+        static Refresh distribution() { return { Kind::distribution }; }
 
         friend auto operator<=>(const Refresh &, const Refresh &) = default;
     };
@@ -61,6 +62,7 @@ struct YXCEvent {
     std::map<Zone, ZoneChange> zones;
     std::optional<NetUSBChange> netusb;
     bool nameTextUpdated = false;
+    bool distInfoUpdated = false; // the receiver joined, left or renamed a linked group
 
     // Nothing when the bytes are not a JSON object.
     static std::optional<YXCEvent> parse(const QByteArray &bytes);

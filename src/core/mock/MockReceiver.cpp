@@ -252,6 +252,8 @@ std::optional<YXCPayload> MockReceiver::answer(const YXCCommand &command) const
                 return m_signalInfo;
             } else if constexpr (std::is_same_v<C, YXCCommand::GetPresetInfo>) {
                 return m_presetInfo;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetDistributionInfo>) {
+                return m_distributionInfo;
             } else {
                 return std::nullopt;
             }

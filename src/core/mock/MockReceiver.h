@@ -65,6 +65,7 @@ public:
     const SignalInfo &signalInfo() const { return m_signalInfo; }
     const NetworkStatus &networkStatus() const { return m_networkStatus; }
     const PresetInfo &presetInfo() const { return m_presetInfo; }
+    const DistributionInfo &distributionInfo() const { return m_distributionInfo; }
 
     // The models the answers come from, for previews and tests that put the receiver in a given state; the next
     // read answers with what they hold.
@@ -73,6 +74,8 @@ public:
     std::map<Zone, ZoneStatus> &statuses() { return m_status; }
     PlayInfo &playInfo() { return m_playInfo; }
     PresetInfo &presetInfo() { return m_presetInfo; }
+    // Linked with no other receiver unless a test or preview says so.
+    DistributionInfo &distributionInfo() { return m_distributionInfo; }
 
     // The answer to a read command, before it passes the encoder and decoder; none for other commands.
     std::optional<YXCPayload> answer(const YXCCommand &command) const;
@@ -106,6 +109,7 @@ private:
     SignalInfo m_signalInfo;
     NetworkStatus m_networkStatus;
     PresetInfo m_presetInfo;
+    DistributionInfo m_distributionInfo { 0, std::nullopt, std::nullopt, QStringLiteral("none"), std::nullopt, {} };
 };
 
 } // namespace amplora

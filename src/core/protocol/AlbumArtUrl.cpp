@@ -6,6 +6,19 @@ namespace {
 
 constexpr int httpPort = 80;
 
+// Whether the path leads into the receiver's command interface, however it is spelled: the receiver's server
+// takes the name in any case, percent-encoded, and after empty or "." segments.
+bool isControlPath(const QUrl &url)
+{
+    const QString path = url.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyDecoded);
+    for (const QString &segment : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment != QLatin1String(".")) {
+            return segment.compare(QLatin1String("YamahaExtendedControl"), Qt::CaseInsensitive) == 0;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 AlbumArtRefusal::AlbumArtRefusal(Kind kind, QString subject, int port, int receiverPort)
@@ -55,6 +68,11 @@ AlbumArtRefusal AlbumArtRefusal::otherPort(int port, int receiverPort)
     return AlbumArtRefusal(Kind::otherPort, {}, port, receiverPort);
 }
 
+AlbumArtRefusal AlbumArtRefusal::controlPath()
+{
+    return AlbumArtRefusal(Kind::controlPath);
+}
+
 QString AlbumArtRefusal::description() const
 {
     switch (m_kind) {
@@ -76,6 +94,8 @@ QString AlbumArtRefusal::description() const
         return QStringLiteral("The album-art URL names port %1, not the receiver\u2019s port %2.")
             .arg(m_port)
             .arg(m_receiverPort);
+    case Kind::controlPath:
+        return QStringLiteral("The album-art path names a receiver command, not a picture.");
     }
     return {};
 }
@@ -123,6 +143,9 @@ Result<QUrl, AlbumArtRefusal> albumArtUrl(const QUrl &receiver, const QString &p
     }
     if (url.port(httpPort) != receiver.port(httpPort)) {
         return Failure { AlbumArtRefusal::otherPort(url.port(httpPort), receiver.port(httpPort)) };
+    }
+    if (isControlPath(url)) {
+        return Failure { AlbumArtRefusal::controlPath() };
     }
     return url;
 }

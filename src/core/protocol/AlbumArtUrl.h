@@ -19,6 +19,7 @@ public:
         userInfo, // "user:pass@" before the host
         otherHost,
         otherPort,
+        controlPath, // the receiver's command interface: a "cover" there would be a command, sent unchecked
     };
 
     static AlbumArtRefusal empty();
@@ -29,6 +30,7 @@ public:
     static AlbumArtRefusal userInfo();
     static AlbumArtRefusal otherHost(const QString &host);
     static AlbumArtRefusal otherPort(int port, int receiverPort);
+    static AlbumArtRefusal controlPath();
 
     Kind kind() const { return m_kind; }
     QString description() const;
@@ -47,8 +49,9 @@ private:
 // Where the cover at `path` is fetched from, given the receiver's own address (any URL on it: only its host and
 // port count). Play information names a cover by a path on the receiver, which is taken from the receiver's root
 // ("art/cover.jpg" and "/art/cover.jpg" are the same picture), or by a full URL, which is taken only when it is
-// plain http on the receiver's own host and port with no user information. Anything else would have this machine
-// fetch whatever a stream's metadata points at, in a form other parsers may read differently.
+// plain http on the receiver's own host and port with no user information, outside the receiver's command
+// interface (a path there is a command, which would pass no read-only mode or command rule). Anything else would have
+// this machine fetch whatever a stream's metadata points at, in a form other parsers may read differently.
 Result<QUrl, AlbumArtRefusal> albumArtUrl(const QUrl &receiver, const QString &path);
 
 } // namespace amplora

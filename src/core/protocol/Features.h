@@ -68,6 +68,15 @@ struct NetUSBFeatures {
     friend bool operator==(const NetUSBFeatures &, const NetUSBFeatures &) = default;
 };
 
+// That the receiver can link with others of its kind and share one zone's sound with them.
+struct DistributionFeatures {
+    std::optional<double> version;
+    std::optional<int> clientMax;
+    std::optional<QStringList> serverZoneList;
+
+    friend bool operator==(const DistributionFeatures &, const DistributionFeatures &) = default;
+};
+
 // Answer of "system/getFeatures". Decoded leniently: malformed entries are skipped and only the main zone and
 // zone 2 are kept, each once.
 struct Features {
@@ -75,6 +84,7 @@ struct Features {
     SystemFeatures system;
     QList<ZoneFeatures> zone;
     std::optional<NetUSBFeatures> netusb;
+    std::optional<DistributionFeatures> distribution; // present on receivers that can link
 
     const ZoneFeatures *zoneFeatures(Zone zone) const;
     QList<Zone> zones() const;

@@ -112,10 +112,16 @@ template<> struct Fields<NetUSBFeatures> {
     static constexpr std::tuple all { Field { "preset", &NetUSBFeatures::preset } };
 };
 
+template<> struct Fields<DistributionFeatures> {
+    static constexpr std::tuple all { Field { "version", &DistributionFeatures::version },
+        Field { "client_max", &DistributionFeatures::clientMax },
+        Field { "server_zone_list", &DistributionFeatures::serverZoneList } };
+};
+
 template<> struct Fields<Features> {
     static constexpr std::tuple all { Field { "response_code", &Features::responseCode, essential },
-        Field { "system", &Features::system }, Field { "zone", &Features::zone },
-        Field { "netusb", &Features::netusb } };
+        Field { "system", &Features::system }, Field { "zone", &Features::zone }, Field { "netusb", &Features::netusb },
+        Field { "distribution", &Features::distribution } };
 };
 
 template<> struct Fields<Preset> {
@@ -146,6 +152,18 @@ template<> struct Fields<SignalInfo::Audio> {
 template<> struct Fields<SignalInfo> {
     static constexpr std::tuple all { Field { "response_code", &SignalInfo::responseCode },
         Field { "audio", &SignalInfo::audio } };
+};
+
+template<> struct Fields<DistributionClient> {
+    static constexpr std::tuple all { Field { "ip_address", &DistributionClient::ipAddress },
+        Field { "data_type", &DistributionClient::dataType } };
+};
+
+template<> struct Fields<DistributionInfo> {
+    static constexpr std::tuple all { Field { "response_code", &DistributionInfo::responseCode, essential },
+        Field { "group_id", &DistributionInfo::groupId }, Field { "group_name", &DistributionInfo::groupName },
+        Field { "role", &DistributionInfo::role }, Field { "server_zone", &DistributionInfo::serverZone },
+        Field { "client_list", &DistributionInfo::clientList } };
 };
 
 // Calls visit(field) for every field of T, in table order.

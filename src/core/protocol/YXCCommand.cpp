@@ -36,7 +36,7 @@ QString YXCCommand::name() const
         "setMute", "setInput", "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass",
         "setSurroundAI", "setPlayback", "getDeviceInfo", "getFeatures", "getNameText", "getPlayInfo",
         "getNetworkStatus", "setSleep", "setPureDirect", "setDirect", "setEnhancer", "setDialogueLevel", "setRepeat",
-        "setShuffle", "getPresetInfo", "recallPreset", "recallScene" };
+        "setShuffle", "getPresetInfo", "recallPreset", "recallScene", "getDistributionInfo" };
     static_assert(std::size(names) == std::variant_size_v<Case>);
     return QString::fromLatin1(names[m_case.index()]);
 }
@@ -64,6 +64,7 @@ QString YXCCommand::path() const
                           [this](const GetPresetInfo &) { return QStringLiteral("netusb/") + name(); },
                           // The player belongs to no zone; the zone it plays in is a query item.
                           [this](const RecallPreset &) { return QStringLiteral("netusb/") + name(); },
+                          [this](const GetDistributionInfo &) { return QStringLiteral("dist/") + name(); },
                           [this](const auto &c) {
                               if constexpr (requires { c.zone; }) {
                                   return rawValue(c.zone) + u'/' + name();
@@ -181,6 +182,9 @@ std::optional<YXCPayloadType> YXCCommand::answerType() const
             [](const GetPlayInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::playInfo; },
             [](const GetNetworkStatus &) -> std::optional<YXCPayloadType> { return YXCPayloadType::networkStatus; },
             [](const GetPresetInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::presetInfo; },
+            [](const GetDistributionInfo &) -> std::optional<YXCPayloadType> {
+                return YXCPayloadType::distributionInfo;
+            },
             [](const auto &) -> std::optional<YXCPayloadType> { return std::nullopt; },
         },
         m_case);

@@ -147,12 +147,16 @@ public:
         int number; // from 1
         friend bool operator==(const RecallScene &, const RecallScene &) = default;
     };
+    // Reads whether the receiver is linked with others. Only reads: Amplora never builds a link or leaves one.
+    struct GetDistributionInfo {
+        friend bool operator==(const GetDistributionInfo &, const GetDistributionInfo &) = default;
+    };
 
     // The cases in their fixed order.
     using Case = std::variant<GetStatus, GetSignalInfo, SetPower, SetVolume, SetActualVolume, SetMute, SetInput,
         SetSoundProgram, SetToneControl, SetSubwooferVolume, SetExtraBass, SetSurroundAI, SetPlayback, GetDeviceInfo,
         GetFeatures, GetNameText, GetPlayInfo, GetNetworkStatus, SetSleep, SetPureDirect, SetDirect, SetEnhancer,
-        SetDialogueLevel, SetRepeat, SetShuffle, GetPresetInfo, RecallPreset, RecallScene>;
+        SetDialogueLevel, SetRepeat, SetShuffle, GetPresetInfo, RecallPreset, RecallScene, GetDistributionInfo>;
 
     using QueryItems = QList<QPair<QString, QString>>;
 
@@ -195,6 +199,7 @@ public:
     static YXCCommand getPresetInfo() { return Case { GetPresetInfo {} }; }
     static YXCCommand recallPreset(Zone zone, int number) { return Case { RecallPreset { zone, number } }; }
     static YXCCommand recallScene(Zone zone, int number) { return Case { RecallScene { zone, number } }; }
+    static YXCCommand getDistributionInfo() { return Case { GetDistributionInfo {} }; }
 
     const Case &value() const { return m_case; }
     template<class C> const C *as() const { return std::get_if<C>(&m_case); }

@@ -304,6 +304,7 @@ Features decodeFeatures(const json &value, const At &at)
         }
     }
     features.netusb = readOptional<NetUSBFeatures>(value, "netusb", at, IfUnreadable::leaveOut);
+    features.distribution = readOptional<DistributionFeatures>(value, "distribution", at, IfUnreadable::leaveOut);
     const auto zones = lossyList<ZoneFeatures>(memberOf(value, "zone"), at / "zone", decodeZoneFeatures)
                            .value_or(QList<ZoneFeatures> {});
     // Only the two zones this application knows, each once: a third zone or a repeated entry is dropped.
@@ -367,6 +368,27 @@ PresetInfo decodePresetInfo(const json &value, const At &at)
     return info;
 }
 
+DistributionClient decodeDistributionClient(const json &value, const At &at)
+{
+    return decodeModel<DistributionClient>(value, at);
+}
+
+// Only the response code is needed; a client that cannot be read is skipped, the group stands without it.
+DistributionInfo decodeDistributionInfo(const json &value, const At &at)
+{
+    requireObject(value, at);
+    DistributionInfo info;
+    info.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
+    info.groupId = readOptional<QString>(value, "group_id", at, IfUnreadable::leaveOut);
+    info.groupName = readOptional<QString>(value, "group_name", at, IfUnreadable::leaveOut);
+    info.role = readOptional<QString>(value, "role", at, IfUnreadable::leaveOut);
+    info.serverZone = readOptional<QString>(value, "server_zone", at, IfUnreadable::leaveOut);
+    info.clientList
+        = lossyList<DistributionClient>(memberOf(value, "client_list"), at / "client_list", decodeDistributionClient)
+              .value_or(QList<DistributionClient> {});
+    return info;
+}
+
 // The answer's name in log lines.
 template<class T> constexpr const char *answerName()
 {
@@ -386,9 +408,11 @@ template<class T> constexpr const char *answerName()
         return "Network status";
     } else if constexpr (std::is_same_v<T, SignalInfo>) {
         return "Signal info";
-    } else {
-        static_assert(std::is_same_v<T, PresetInfo>);
+    } else if constexpr (std::is_same_v<T, PresetInfo>) {
         return "Preset info";
+    } else {
+        static_assert(std::is_same_v<T, DistributionInfo>);
+        return "Distribution info";
     }
 }
 
@@ -404,6 +428,8 @@ template<class T> T decodeRoot(const json &root)
         return decodeNameText(root, at);
     } else if constexpr (std::is_same_v<T, PresetInfo>) {
         return decodePresetInfo(root, at);
+    } else if constexpr (std::is_same_v<T, DistributionInfo>) {
+        return decodeDistributionInfo(root, at);
     } else {
         return decodeModel<T>(root, at);
     }
@@ -443,6 +469,7 @@ template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArray &byte
 template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
 template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
+template Result<DistributionInfo, DecodingError> decode<DistributionInfo>(const QByteArray &bytes);
 
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes)
 {
@@ -469,6 +496,8 @@ Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByte
         return widen(decodeBytes<SignalInfo>(bytes));
     case YXCPayloadType::presetInfo:
         return widen(decodeBytes<PresetInfo>(bytes));
+    case YXCPayloadType::distributionInfo:
+        return widen(decodeBytes<DistributionInfo>(bytes));
     }
     return Failure { DecodingError { Kind::dataCorrupted, {} } };
 }

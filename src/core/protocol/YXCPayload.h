@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/protocol/DeviceInfo.h"
+#include "core/protocol/DistributionInfo.h"
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
 #include "core/protocol/NetworkStatus.h"
@@ -16,8 +17,8 @@ namespace amplora {
 
 // Every typed answer a read command can produce. A transport that keeps its state as models (the mock receiver)
 // answers with one of these directly; the real client decodes one from the receiver's bytes.
-using YXCPayload
-    = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo, PresetInfo>;
+using YXCPayload = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo,
+    PresetInfo, DistributionInfo>;
 
 // Names the alternative of YXCPayload a caller asks for, in the same order.
 enum class YXCPayloadType {
@@ -28,7 +29,8 @@ enum class YXCPayloadType {
     playInfo,
     networkStatus,
     signalInfo,
-    presetInfo
+    presetInfo,
+    distributionInfo,
 };
 
 namespace detail {
@@ -49,5 +51,6 @@ inline constexpr YXCPayloadType payloadTypeOf = static_cast<YXCPayloadType>(deta
 static_assert(payloadTypeOf<ZoneStatus> == YXCPayloadType::zoneStatus);
 static_assert(payloadTypeOf<SignalInfo> == YXCPayloadType::signalInfo);
 static_assert(payloadTypeOf<PresetInfo> == YXCPayloadType::presetInfo);
+static_assert(payloadTypeOf<DistributionInfo> == YXCPayloadType::distributionInfo);
 
 } // namespace amplora

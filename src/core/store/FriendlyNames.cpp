@@ -119,7 +119,8 @@ QString prettified(const QString &id)
     return result;
 }
 
-QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names)
+QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names,
+    const std::optional<QString> &linkGroup, LinkedWording wording)
 {
     QSet<QString> favouriteIDs;
     for (const FavouriteInput &favourite : FavouriteInput::all()) {
@@ -130,6 +131,11 @@ QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText>
     const QHash<QString, QString> &labels = labelsByKey<FavouriteInput>();
     QList<Candidate> candidates;
     for (const QString &id : zoneInputs) {
+        if (id == Link::inputId) {
+            // The receiver's own name for it ("MusicCast Link") says nothing about which group it plays.
+            candidates.append({ id, wording(linkGroup), false });
+            continue;
+        }
         const QString name = names ? textFor(names->inputList, id).value_or(id) : id;
         candidates.append({ id, withFavouriteLabel(name, labels), favouriteIDs.contains(id) });
     }
@@ -151,27 +157,35 @@ QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<
     return disambiguate(candidates);
 }
 
-QList<Entry> Memo::inputs(const QStringList &zoneInputs, const std::optional<NameText> &names)
+QList<Entry> Memo::inputs(
+    const QStringList &zoneInputs, const std::optional<NameText> &names, const std::optional<QString> &linkGroup)
 {
-    return lookUp(m_inputs, zoneInputs, names, &FriendlyNames::inputs);
+    return lookUp(m_inputs, zoneInputs, names, linkGroup,
+        [](const QStringList &ids, const std::optional<NameText> &known, const std::optional<QString> &group) {
+            return FriendlyNames::inputs(ids, known, group);
+        });
 }
 
 QList<Entry> Memo::soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names)
 {
-    return lookUp(m_soundPrograms, zonePrograms, names, &FriendlyNames::soundPrograms);
+    return lookUp(m_soundPrograms, zonePrograms, names, std::nullopt,
+        [](const QStringList &ids, const std::optional<NameText> &known, const std::optional<QString> &) {
+            return FriendlyNames::soundPrograms(ids, known);
+        });
 }
 
-QList<Entry> Memo::lookUp(QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names, Work work)
+QList<Entry> Memo::lookUp(QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names,
+    const std::optional<QString> &linkGroup, Work work)
 {
     for (const Slot &slot : slots) {
-        if (slot.ids == ids && slot.names == names) {
+        if (slot.ids == ids && slot.names == names && slot.linkGroup == linkGroup) {
             return slot.entries;
         }
     }
     if (slots.size() == slotCount) {
         slots.removeFirst();
     }
-    slots.append({ ids, names, work(ids, names) });
+    slots.append({ ids, names, linkGroup, work(ids, names, linkGroup) });
     return slots.last().entries;
 }
 

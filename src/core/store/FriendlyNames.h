@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/capabilities/Link.h"
 #include "core/protocol/NameText.h"
 
 #include <QList>
@@ -22,9 +23,15 @@ struct Entry {
 // A readable form of a receiver id: "hdmi1" gives "HDMI 1", "net_radio" gives "Net Radio".
 QString prettified(const QString &id);
 
+// What the input a linked receiver plays its group's sound on is called, from the group's name (none while it
+// is unknown). The API's wording is English; the window passes its translation.
+using LinkedWording = QString (*)(const std::optional<QString> &group);
+
 // The zone's inputs in the zone's order, named by the receiver's name list (or the id), favourites under
-// their own labels, and every other name that would collide made unique with its prettified id.
-QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names);
+// their own labels, the linked input after its group, and every other name that would collide made unique with
+// its prettified id.
+QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names,
+    const std::optional<QString> &linkGroup = std::nullopt, LinkedWording wording = &Link::inputName);
 
 // The same for the zone's sound programs.
 QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names);
@@ -34,20 +41,22 @@ QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<
 // the receiver's lists are shared copies, so telling that they are unchanged costs next to nothing.
 class Memo {
 public:
-    QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names);
+    QList<Entry> inputs(const QStringList &zoneInputs, const std::optional<NameText> &names,
+        const std::optional<QString> &linkGroup = std::nullopt);
     QList<Entry> soundPrograms(const QStringList &zonePrograms, const std::optional<NameText> &names);
 
 private:
     struct Slot {
         QStringList ids;
         std::optional<NameText> names;
+        std::optional<QString> linkGroup;
         QList<Entry> entries;
     };
-    using Work = QList<Entry> (*)(const QStringList &, const std::optional<NameText> &);
+    using Work = QList<Entry> (*)(const QStringList &, const std::optional<NameText> &, const std::optional<QString> &);
     // One slot per list seen lately (a receiver has a few zones); the oldest goes first.
     static constexpr qsizetype slotCount = 8;
-    static QList<Entry> lookUp(
-        QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names, Work work);
+    static QList<Entry> lookUp(QList<Slot> &slots, const QStringList &ids, const std::optional<NameText> &names,
+        const std::optional<QString> &linkGroup, Work work);
 
     QList<Slot> m_inputs;
     QList<Slot> m_soundPrograms;

@@ -112,4 +112,13 @@ bool ReceiverState::setSignal(std::optional<SignalInfo> info, std::optional<Zone
     return changed;
 }
 
+bool ReceiverState::setDistribution(std::optional<DistributionInfo> info)
+{
+    const bool changed = replace(m_distribution, std::move(info));
+    if (changed) {
+        Q_EMIT linkChanged();
+    }
+    return changed;
+}
+
 } // namespace amplora

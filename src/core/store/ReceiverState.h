@@ -56,11 +56,17 @@ public:
     const std::optional<Zone> &signalZone() const { return m_signalZone; }
     bool setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone);
 
+    // ---- the receiver's link with others (its distribution info): linkChanged ----
+    // None while it was not read, and on receivers that cannot link.
+    const std::optional<DistributionInfo> &distribution() const { return m_distribution; }
+    bool setDistribution(std::optional<DistributionInfo> info);
+
 Q_SIGNALS:
     void receiverChanged();
     void zonesChanged();
     void playbackChanged();
     void signalChanged();
+    void linkChanged();
 
 private:
     std::optional<DeviceInfo> m_deviceInfo;
@@ -74,6 +80,7 @@ private:
     QColor m_displayTint;
     std::optional<SignalInfo> m_signalInfo;
     std::optional<Zone> m_signalZone;
+    std::optional<DistributionInfo> m_distribution;
 };
 
 } // namespace amplora

@@ -143,6 +143,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     // The favourites only decorate the panel: read on the side, the connection does not wait for them.
     if (features) {
         requestRefresh(YXCEvent::Refresh::presets(), false);
+        // The same for the receiver's link; only one that can link is asked (the read skips the others).
+        requestRefresh(YXCEvent::Refresh::distribution(), false);
     }
 
     Result<NetworkStatus, YXCError> network = co_await transport->fetch<NetworkStatus>(YXCCommand::getNetworkStatus());

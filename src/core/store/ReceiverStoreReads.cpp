@@ -4,6 +4,7 @@
 #include "core/store/ReceiverStore.h"
 
 #include "core/Logging.h"
+#include "core/capabilities/Link.h"
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Volume.h"
@@ -58,6 +59,7 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
     }
     if (!hadFeatures && m_state.features()) {
         requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
+        requestRefresh(YXCEvent::Refresh::distribution(), false);
     }
     co_await reloadNames(now);
 }
@@ -168,7 +170,30 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         m_state.setFeatures(std::move(features).value());
         if (!hadFeatures) {
             requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
+            requestRefresh(YXCEvent::Refresh::distribution(), false);
         }
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::distribution: {
+        if (!Link::announced(m_state.features())) {
+            co_return Done {}; // a receiver that cannot link is in no group
+        }
+        Result<DistributionInfo, YXCError> info
+            = co_await asked.transport->fetch<DistributionInfo>(YXCCommand::getDistributionInfo(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            if (cancel.isCancelled()) {
+                co_return Failure { StoreError::abandoned() };
+            }
+            // The link read last stays: a receiver rarely joins or leaves a group, and it says so when it does.
+            loadFailure(QStringLiteral("dist/getDistributionInfo"), info.error().description());
+            co_return Failure { StoreError(info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        m_link.noteAnswer();
+        m_state.setDistribution(std::move(info).value());
         co_return Done {};
     }
     }

@@ -161,6 +161,34 @@ Item {
                         Accessible.role: Accessible.StaticText
                         Accessible.name: qsTr("Input %1").arg(text)
                     }
+                    // The zone plays as part of a group of linked receivers; the group's name is the receiver's.
+                    Rectangle {
+                        objectName: "linkBadge"
+                        visible: Sources.linked
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: linkWord.implicitWidth + 16
+                        height: linkWord.implicitHeight + 6
+                        radius: height / 2
+                        color: "transparent"
+                        border.color: Theme.alpha(panel.tint, 0.6)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: Sources.linkGroup.length > 0
+                                         ? qsTr("Linked with the group %1").arg(Sources.linkGroup)
+                                         : qsTr("Linked with other receivers")
+                        Text {
+                            id: linkWord
+                            anchors.centerIn: parent
+                            text: Sources.linkGroup.length > 0
+                                  ? qsTr("Linked: %1", "a badge beside the input; %1 is the group's name")
+                                    .arg(Sources.linkGroup)
+                                  : qsTr("Linked", "a badge beside the input")
+                            textFormat: Text.PlainText
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.px(16)
+                            color: Theme.alpha(panel.tint, 0.8)
+                            Accessible.ignored: true
+                        }
+                    }
                 }
             }
 

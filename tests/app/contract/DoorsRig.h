@@ -58,7 +58,8 @@ inline const QByteArray doorsFeatures = R"({"response_code":0,
        {"id":"dialogue_level","min":0,"max":3,"step":1}]},
     {"id":"zone2","func_list":["power","volume","mute"],"input_list":["spotify"],
      "range_step":[{"id":"volume","min":0,"max":194,"step":1},{"id":"actual_volume_db","min":-80.5,"max":16.5,"step":0.5}]}],
-  "netusb":{"func_list":[],"preset":{"num":3}}})";
+  "netusb":{"func_list":[],"preset":{"num":3}},
+  "distribution":{"version":2,"server_zone_list":["main"]}})";
 
 inline const QByteArray doorsNames = R"({"response_code":0,"zone_list":[],
   "input_list":[{"id":"hdmi1","text":"Blu-ray"},{"id":"spotify","text":"Spotify"}],
@@ -87,6 +88,7 @@ inline void serveDoors(FakeReceiver &receiver, const QByteArray &playback = "pla
             + R"(","track":"Song","repeat":"off","repeat_available":["off","all"],"shuffle_available":[]})");
     receiver.answer(u"netusb/getPresetInfo"_s, doorsPresets);
     receiver.answer(u"system/getNetworkStatus"_s, R"({"response_code":0,"network_name":"Den"})");
+    receiver.answer(u"dist/getDistributionInfo"_s, R"({"response_code":0,"role":"none","group_name":""})");
     for (const char *command :
         { "setPower", "setActualVolume", "setVolume", "setMute", "setInput", "prepareInputChange", "setSoundProgram",
             "setToneControl", "setSubwooferVolume", "setExtraBass", "setSurroundAI", "setSleep", "setPureDirect",
@@ -154,9 +156,9 @@ struct Doors {
             std::make_shared<api::VolumeRateLimiter>(5, 1.0, clock));
         actions = std::make_unique<app::ReceiverActions>(app::ReceiverActions::Parts { adapter, scenes });
         mpris = std::make_unique<app::MprisService>(*store, app::MprisService::Hooks {});
-        for (const YXCEvent::Refresh &what :
-            { YXCEvent::Refresh::features(), YXCEvent::Refresh::status(Zone::main),
-                YXCEvent::Refresh::status(Zone::zone2), YXCEvent::Refresh::playInfo(), YXCEvent::Refresh::presets() }) {
+        for (const YXCEvent::Refresh &what : { YXCEvent::Refresh::features(), YXCEvent::Refresh::status(Zone::main),
+                 YXCEvent::Refresh::status(Zone::zone2), YXCEvent::Refresh::playInfo(), YXCEvent::Refresh::presets(),
+                 YXCEvent::Refresh::distribution() }) {
             const auto read = test::waitFor(store->freshRead(what));
             [&] { QVERIFY2(read, qPrintable(read ? QString() : read.error().description())); }();
         }

@@ -11,6 +11,8 @@
 #include "api/control/EnumCases.h"
 #include "api/control/RampSeconds.h"
 #include "api/http/JSONEncoder.h"
+#include "api/server/StatusEvents.h"
+#include "app/controller/StatusEventFeed.h"
 #include "qml/MainWindowHost.h"
 
 #include <QHash>
@@ -497,6 +499,76 @@ private Q_SLOTS:
         QTRY_COMPARE(test::changesSent(doors.receiver), expected);
         QTest::qWait(20); // and nothing after them
         QCOMPARE(test::changesSent(doors.receiver), expected);
+    }
+
+    // A receiver that joins a group says so with a push event; the link then shows in the API's status and its
+    // event stream, for the zones it covers only, and the window's badge shows it for the selected zone. "-" is a
+    // status without the link key.
+    void linkShowsAtEveryDoor_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("main");
+        QTest::addColumn<QString>("zone2");
+
+        QTest::addRow("server") << QByteArray(R"({"response_code":0,"role":"server","group_name":"Living Room",
+            "server_zone":"main","client_list":[{"ip_address":"192.168.1.23","data_type":"base"}]})")
+                                << u"{\"group\":\"Living Room\",\"role\":\"server\"}"_s << u"-"_s;
+        QTest::addRow("client") << QByteArray(R"({"response_code":0,"role":"client","group_name":"<b>Den</b>"})")
+                                << u"{\"group\":\"<b>Den</b>\",\"role\":\"client\"}"_s
+                                << u"{\"group\":\"<b>Den</b>\",\"role\":\"client\"}"_s;
+        QTest::addRow("client of a group without a name") << QByteArray(R"({"response_code":0,"role":"client"})")
+                                                          << u"{\"role\":\"client\"}"_s << u"{\"role\":\"client\"}"_s;
+        QTest::addRow("none") << QByteArray(R"({"response_code":0,"role":"none","group_name":"Old"})") << u"-"_s
+                              << u"-"_s;
+    }
+
+    void linkShowsAtEveryDoor()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, main);
+        QFETCH(QString, zone2);
+        Doors d("play");
+        api::StatusEvents events(d.clock);
+        app::StatusEventFeed feed(*d.store, events);
+        const auto stream = events.subscribe();
+        for (const api::Zone zone : { api::Zone::main, api::Zone::zone2 })
+            events.sendFirst(stream, zone, "{}");
+        stream->consumed(stream->unsent().size());
+        const auto linkIn = [](const QByteArray &json) {
+            const QJsonValue link = QJsonDocument::fromJson(json).object().value(u"link"_s);
+            return link.isObject() ? QString::fromUtf8(QJsonDocument(link.toObject()).toJson(QJsonDocument::Compact))
+                                   : u"-"_s;
+        };
+        QCOMPARE(linkIn(d.http("GET", u"status"_s).body), u"-"_s);
+
+        d.receiver.answer(u"dist/getDistributionInfo"_s, answer);
+        d.store->handlePacket(R"({"dist":{"dist_info_updated":true}})");
+        // One read, for the event; the statuses are made from what the store holds.
+        const auto linkReads = [&] {
+            return std::count_if(d.receiver.requests().cbegin(), d.receiver.requests().cend(),
+                [](const test::RecordedRequest &r) { return r.target() == u"dist/getDistributionInfo"_s; });
+        };
+        QTRY_COMPARE(linkReads(), 1);
+        QTRY_COMPARE(linkIn(d.http("GET", u"status"_s).body), main);
+        QCOMPARE(linkIn(d.http("GET", u"status?zone=zone2"_s).body), zone2);
+        QCOMPARE(linkReads(), 1);
+        QCOMPARE(test::changesSent(d.receiver), QStringList());
+
+        // The stream carries the same, as the last event of each zone.
+        d.clock.advance(std::chrono::seconds(1));
+        const auto lastOf = [&](const char *zone) {
+            QByteArray last;
+            for (const QByteArray &line : stream->unsent().toByteArray().split('\n')) {
+                if (line.startsWith("data: ") && line.contains(QByteArray("\"zone\":\"") + zone + '"'))
+                    last = line.mid(6);
+            }
+            return linkIn(last);
+        };
+        if (main != u"-"_s)
+            QTRY_COMPARE(lastOf("main"), main);
+        if (zone2 != u"-"_s)
+            QTRY_COMPARE(lastOf("zone2"), zone2);
+        QVERIFY(!stream->unsent().contains("\"link\"") || main != u"-"_s || zone2 != u"-"_s);
     }
 
     // Any other change of main's volume, mute, power or input, at any door or on the receiver itself (a push

@@ -84,6 +84,13 @@ private Q_SLOTS:
             "{\n  \"network_name\": \"Wohnzimmer\",\n  \"response_code\": 0\n}\n", "", "system/getNetworkStatus");
         row("album art", words("HOST albumArt /art.png"), 0, "image 3x2\n", "", "/art.png");
         row("no album art", words("HOST albumArt art/none.png"), 0, "no image\n", "", "/art/none.png");
+        // A cover path is no way around the commands: the receiver's command interface is never fetched as one.
+        row("album art cannot send a link change",
+            words("HOST albumArt /YamahaExtendedControl/v1/dist/startDistribution"), 0, "no image\n", "", "");
+        row("link read", words("--read-only HOST getDistributionInfo"), 0,
+            "{\n  \"client_list\": [],\n  \"group_name\": \"Den\",\n  \"response_code\": 0,\n  \"role\": "
+            "\"client\"\n}\n",
+            "", "dist/getDistributionInfo");
     }
 
     void commands()
@@ -99,6 +106,8 @@ private Q_SLOTS:
             receiver.answerOk(QString::fromLatin1(path));
         }
         receiver.answer(u"main/setInput"_s, R"({"response_code":4})");
+        receiver.answer(u"dist/getDistributionInfo"_s, R"({"response_code":0,"role":"client","group_name":"Den"})");
+        receiver.answerOk(u"dist/startDistribution"_s);
         receiver.setRoute(u"/art.png"_s, FakeReceiver::picture(3, 2, Qt::blue));
 
         const Run result = run(withHost(args, receiver.host()));
@@ -121,6 +130,8 @@ private Q_SLOTS:
         row("nothing", QStringList(), "HOST and COMMAND are required");
         row("only the flag", words("--read-only 127.0.0.1"), "HOST and COMMAND are required");
         row("unknown command", words("127.0.0.1 setLoudness main 3"), "unknown command setLoudness");
+        // Amplora shows a link but never changes one: no door names such a command.
+        row("no link change", words("127.0.0.1 setServerInfo"), "unknown command setServerInfo");
         row("zone missing", words("127.0.0.1 setMute"), "wrong arguments for setMute");
         row("unknown zone", words("127.0.0.1 getStatus zone3"), "ZONE must be main or zone2, not \"zone3\"");
         row("step not a number", words("127.0.0.1 setVolume main loud"), "wrong arguments for setVolume");
@@ -190,6 +201,8 @@ private Q_SLOTS:
         FakeReceiver receiver;
         receiver.answerOk(u"main/setVolume"_s);
         receiver.answer(u"main/setInput"_s, R"({"response_code":4})");
+        receiver.answer(u"dist/getDistributionInfo"_s, R"({"response_code":0,"role":"client","group_name":"Den"})");
+        receiver.answerOk(u"dist/startDistribution"_s);
 
         QFETCH(int, code);
         const Run result = runExecutable(withHost(args, receiver.host()), environment);

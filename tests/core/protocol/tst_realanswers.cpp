@@ -95,6 +95,11 @@ private Q_SLOTS:
         const auto speaker = decoded<Features>(receiverAnswer(QStringLiteral("WX-010/system_getFeatures.json")));
         QCOMPARE(speaker.zones(), QList<Zone> { Zone::main });
         QVERIFY(!speaker.zoneFeatures(Zone::main)->range(QStringLiteral("actual_volume_db")));
+        // Receivers announce that they can link in a "distribution" object; the older ones with only its zones.
+        QCOMPARE(features.distribution->serverZoneList, std::optional(QStringList { QStringLiteral("main") }));
+        QCOMPARE(speaker.distribution->clientMax, std::optional(9));
+        const auto player = decoded<Features>(receiverAnswer(QStringLiteral("CD-NT670D/system_getFeatures.json")));
+        QVERIFY(player.distribution);
 
         const auto status = decoded<ZoneStatus>(receiverAnswer(QStringLiteral("RX-V481/main_getStatus.json")));
         QCOMPARE(status.volume, std::optional(1));

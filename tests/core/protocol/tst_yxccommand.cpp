@@ -12,6 +12,21 @@ Q_DECLARE_METATYPE(amplora::YXCCommand)
 
 using test::commandText;
 
+namespace {
+
+// Every case of the command, each built from default arguments: a case added later is among them.
+template<std::size_t... I> QList<YXCCommand> everyCase(std::index_sequence<I...>)
+{
+    return { YXCCommand(YXCCommand::Case(std::in_place_index<I>))... };
+}
+
+QList<YXCCommand> everyCase()
+{
+    return everyCase(std::make_index_sequence<std::variant_size_v<YXCCommand::Case>>());
+}
+
+} // namespace
+
 class TestYXCCommand : public QObject {
     Q_OBJECT
 
@@ -51,6 +66,8 @@ private Q_SLOTS:
         QTest::addRow("recallPreset into zone2")
             << YXCCommand::recallPreset(Zone::zone2, 3) << "netusb/recallPreset?zone=zone2&num=3" << true;
         QTest::addRow("recallScene") << YXCCommand::recallScene(Zone::main, 4) << "main/recallScene?num=4" << true;
+        QTest::addRow("getDistributionInfo")
+            << YXCCommand::getDistributionInfo() << "dist/getDistributionInfo" << false;
     }
 
     void requestTarget()
@@ -84,6 +101,25 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QCOMPARE(commandText(YXCCommand::setActualVolume(Zone::main, dB)),
             QStringLiteral("main/setActualVolume?mode=db&value=") + value);
+    }
+
+    // Amplora shows a receiver's link with others but never builds, joins or leaves one: of every command it can
+    // build, those addressed to the link interface only read, with no arguments. The check does not trust
+    // isMutating(), which knows only "set" and "recall": a "start" or "delete" would slip past it.
+    void noLinkChange()
+    {
+        QStringList reads;
+        QStringList changes;
+        for (const YXCCommand &command : everyCase()) {
+            if (!command.path().startsWith(QStringLiteral("dist/"))) {
+                continue;
+            }
+            const bool read = command.path().section(u'/', -1).startsWith(QStringLiteral("get"))
+                && !command.isMutating() && command.answerType() && command.queryItems().isEmpty();
+            (read ? reads : changes).append(command.name());
+        }
+        QCOMPARE(changes, QStringList());
+        QCOMPARE(reads, QStringList { QStringLiteral("getDistributionInfo") });
     }
 
     // Many tests compare commands and errors for equality; an equality that ignored a field would hide faults.

@@ -7,6 +7,8 @@
 
 #include "AnswerChecks.h"
 
+#include "app/TableRows.h"
+#include "core/capabilities/Link.h"
 #include "support/Fixtures.h"
 
 #include <QLoggingCategory>
@@ -15,6 +17,7 @@
 using namespace amplora;
 using amplora::test::decoded;
 using amplora::test::fixture;
+using amplora::test::row;
 
 namespace {
 
@@ -437,6 +440,8 @@ private Q_SLOTS:
             { QStringLiteral("speaker/system_getFeatures.json"), YXCPayloadType::features },
             { QStringLiteral("speaker/netusb_getPlayInfo.json"), YXCPayloadType::playInfo },
             { QStringLiteral("speaker/main_getSignalInfo.json"), YXCPayloadType::signalInfo },
+            { QStringLiteral("av-receiver/dist_getDistributionInfo.json"), YXCPayloadType::distributionInfo },
+            { QStringLiteral("av-receiver/dist_getDistributionInfo__none.json"), YXCPayloadType::distributionInfo },
         };
         for (const auto &[file, type] : answers) {
             QTest::addRow("%s", qPrintable(file)) << file << type;
@@ -486,6 +491,60 @@ private Q_SLOTS:
         const auto play = decoded<PlayInfo>(fixture(QStringLiteral("speaker/netusb_getPlayInfo.json")));
         QCOMPARE(play.playTime, std::optional(-60000));
         QVERIFY(!play.hasMetadata());
+    }
+
+    // A receiver's link as each zone shows it, from the answer as it comes: "server Living Room" is the zone
+    // sharing its sound with the group of that name, "-" no link. Whatever cannot be read costs only itself.
+    void distribution_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("main");
+        QTest::addColumn<QString>("zone2");
+
+        row("server", fixture(QStringLiteral("av-receiver/dist_getDistributionInfo.json")),
+            QStringLiteral("server Living Room"), QStringLiteral("-"));
+        row("no link", fixture(QStringLiteral("av-receiver/dist_getDistributionInfo__none.json")), QStringLiteral("-"),
+            QStringLiteral("-"));
+        row("server of zone2", QByteArray(R"({"response_code":0,"role":"server","server_zone":"zone2"})"),
+            QStringLiteral("-"), QStringLiteral("server"));
+        row("server naming no zone shares main", QByteArray(R"({"response_code":0,"role":"server"})"),
+            QStringLiteral("server"), QStringLiteral("-"));
+        row("server of a zone unknown here", QByteArray(R"({"response_code":0,"role":"server","server_zone":"zone4"})"),
+            QStringLiteral("-"), QStringLiteral("-"));
+        row("client plays the group everywhere",
+            QByteArray(R"({"response_code":0,"role":"client","group_name":"Kitchen","server_zone":"main"})"),
+            QStringLiteral("client Kitchen"), QStringLiteral("client Kitchen"));
+        row("blank group name is none", QByteArray(R"({"response_code":0,"role":"client","group_name":"  "})"),
+            QStringLiteral("client"), QStringLiteral("client"));
+        row("group name not text", QByteArray(R"({"response_code":0,"role":"client","group_name":7})"),
+            QStringLiteral("client"), QStringLiteral("client"));
+        row("undocumented role", QByteArray(R"({"response_code":0,"role":"master","group_name":"Den"})"),
+            QStringLiteral("-"), QStringLiteral("-"));
+        row("role not text", QByteArray(R"({"response_code":0,"role":["server"],"group_name":"Den"})"),
+            QStringLiteral("-"), QStringLiteral("-"));
+        row("malformed clients skipped",
+            QByteArray(R"({"response_code":0,"role":"server","group_name":"Den","client_list":[1,{"ip_address":2}]})"),
+            QStringLiteral("server Den"), QStringLiteral("-"));
+        // One bad byte in a name the user typed costs that character, as in every other answer.
+        row("name not UTF-8", QByteArray("{\"response_code\":0,\"role\":\"server\",\"group_name\":\"Caf\xe9\"}"),
+            QStringLiteral("server Caf\uFFFD"), QStringLiteral("-"));
+    }
+
+    void distribution()
+    {
+        QFETCH(QByteArray, body);
+        const auto info = YXCDecoder::decode<DistributionInfo>(body);
+        QVERIFY2(info, qPrintable(info ? QString() : info.error().detail()));
+        const auto shown = [&](Zone zone) {
+            const auto link = Link::of(info.value(), zone);
+            if (!link) {
+                return QStringLiteral("-");
+            }
+            const QString role = link->role == Link::Role::server ? QStringLiteral("server") : QStringLiteral("client");
+            return link->group ? role + u' ' + *link->group : role;
+        };
+        QTEST(shown(Zone::main), "main");
+        QTEST(shown(Zone::zone2), "zone2");
     }
 
     // Receivers pass tag bytes through as they come: one Latin-1 byte in a title costs that character, not the

@@ -5,6 +5,8 @@
 
 #include "StoreRig.h"
 
+#include "core/capabilities/Link.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -402,6 +404,60 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), before == after ? 0 : 1);
         QCOMPARE(rig.store->lastError().value_or(QString()), lastError);
         QCOMPARE(rig.transport->count(u"netusb/getPresetInfo"_s), announced ? 2 : 0);
+    }
+
+    // The receiver's link is read with the other first reads where it can link, and again when its push event says
+    // it changed; a failed read keeps the link read before (a line in the log, nothing on screen). Each row
+    // shows the main zone's link ("-": none) after connecting and after the event.
+    void link_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::addColumn<bool>("failsLater");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<qsizetype>("reads");
+        QTest::addRow("read at connect, and again on the event")
+            << true << false << u"server Den"_s << u"client Den"_s << qsizetype(2);
+        QTest::addRow("a failed read keeps the link")
+            << true << true << u"server Den"_s << u"server Den"_s << qsizetype(2);
+        QTest::addRow("not announced: never asked") << false << false << u"-"_s << u"-"_s << qsizetype(0);
+    }
+
+    void link()
+    {
+        QFETCH(bool, announced);
+        QFETCH(bool, failsLater);
+        QFETCH(qsizetype, reads);
+        StoreRig rig;
+        Features features = extrasFeatures({});
+        if (announced) {
+            features.distribution = DistributionFeatures {};
+        }
+        rig.transport->answerOnly(u"system/getFeatures"_s, features);
+        const auto linked = [](const QString &role) {
+            return DistributionInfo { 0, u"g1"_s, u"Den"_s, role, u"main"_s, {} };
+        };
+        rig.transport->answerOnly(u"dist/getDistributionInfo"_s, linked(u"server"_s));
+        const auto shown = [&] {
+            const auto link = Link::of(rig.store->state().distribution(), Zone::main);
+            return !link
+                ? u"-"_s
+                : (link->role == Link::Role::server ? u"server "_s : u"client "_s) + link->group.value_or(QString());
+        };
+        rig.startConnected();
+        QTEST(shown(), "before");
+
+        QSignalSpy changed(&rig.store->state(), &ReceiverState::linkChanged);
+        if (failsLater) {
+            rig.transport->failOnly(u"dist/getDistributionInfo"_s, YXCError::http(500));
+        } else {
+            rig.transport->answerOnly(u"dist/getDistributionInfo"_s, linked(u"client"_s));
+        }
+        rig.store->handlePacket(R"({"dist":{"dist_info_updated":true}})");
+        QTEST(shown(), "after");
+        QCOMPARE(changed.count(), announced && !failsLater ? 1 : 0);
+        QCOMPARE(rig.transport->count(u"dist/getDistributionInfo"_s), reads);
+        QCOMPARE(rig.store->lastError(), std::nullopt);
     }
 
     // A list asked for before the store moved to another receiver is not that receiver's.

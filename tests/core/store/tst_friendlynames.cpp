@@ -140,6 +140,40 @@ private Q_SLOTS:
         QTEST(rendered(FriendlyNames::inputs(zoneInputs, text)), "expected");
     }
 
+    // The input a linked receiver plays its group on is named after the group at every door, whatever the
+    // receiver calls it; the API's lists come through the memo, which must not hand out another group's names.
+    void linkedInput_data()
+    {
+        QTest::addColumn<QStringList>("zoneInputs");
+        QTest::addColumn<Names>("names");
+        QTest::addColumn<QString>("group"); // empty: none known
+        QTest::addColumn<QStringList>("expected");
+
+        const QStringList linked { "mc_link", "hdmi1" };
+        QTest::addRow("group known") << linked << Names { { "mc_link", "MusicCast Link" }, { "hdmi1", "Blu-ray" } }
+                                     << "Living Room"
+                                     << QStringList { "mc_link=Linked (Living Room)", "hdmi1=Blu-ray" };
+        QTest::addRow("no group known") << linked << Names { { "mc_link", "MusicCast Link" } } << ""
+                                        << QStringList { "mc_link=Linked", "hdmi1=hdmi1" };
+        QTest::addRow("no name list") << linked << Names {} << "Den"
+                                      << QStringList { "mc_link=Linked (Den)", "hdmi1=hdmi1" };
+        QTest::addRow("another input named like it")
+            << linked << Names { { "hdmi1", "linked (den)" } } << "Den"
+            << QStringList { "mc_link=Linked (Den)", "hdmi1=linked (den) (HDMI 1)" };
+    }
+    void linkedInput()
+    {
+        QFETCH(QStringList, zoneInputs);
+        QFETCH(Names, names);
+        QFETCH(QString, group);
+        const std::optional<NameText> text = names.isEmpty() ? std::nullopt : std::optional(nameText(names));
+        const std::optional<QString> known = group.isEmpty() ? std::nullopt : std::optional(group);
+        QTEST(rendered(FriendlyNames::inputs(zoneInputs, text, known)), "expected");
+        FriendlyNames::Memo memo;
+        memo.inputs(zoneInputs, text, QStringLiteral("Another Group"));
+        QTEST(rendered(memo.inputs(zoneInputs, text, known)), "expected");
+    }
+
     void soundPrograms_data()
     {
         QTest::addColumn<QStringList>("zonePrograms");

@@ -81,7 +81,7 @@ private:
     std::unique_ptr<Beacon> m_beacon;
     std::unique_ptr<test::PreviewRig> m_rig;
     std::unique_ptr<MainWindowHost> m_host;
-    QString m_track, m_artist, m_album, m_input, m_zone, m_program, m_favourite;
+    QString m_track, m_artist, m_album, m_input, m_zone, m_program, m_favourite, m_group;
 
     QList<QQuickItem *> items() const { return test::sceneItems(m_host->window()); }
     QQuickItem *find(const char *name) const
@@ -125,6 +125,7 @@ private Q_SLOTS:
         m_zone = m_beacon->tagged("zone.png", QStringLiteral("Living Room"));
         m_program = m_beacon->tagged("program.png", QStringLiteral("Straight"));
         m_favourite = m_beacon->tagged("favourite.png", QStringLiteral("Harbour FM"));
+        m_group = m_beacon->tagged("group.png", QStringLiteral("Den"));
         PlayInfo &info = receiver.playInfo();
         info.track = m_track;
         info.artist = m_artist;
@@ -142,6 +143,10 @@ private Q_SLOTS:
         }
         receiver.statuses()[Zone::main].soundProgram = QStringLiteral("straight");
         receiver.presetInfo().presets[0].text = m_favourite;
+        receiver.features().distribution = DistributionFeatures {};
+        receiver.distributionInfo().role = QStringLiteral("server");
+        receiver.distributionInfo().serverZone = QStringLiteral("main");
+        receiver.distributionInfo().groupName = m_group;
 
         m_host = std::make_unique<MainWindowHost>(*m_rig->store, *m_rig->settings);
         QVERIFY(m_host->show());
@@ -165,6 +170,9 @@ private Q_SLOTS:
         QCOMPARE(shownPlain(m_artist), 1);
         QVERIFY(shownPlain(m_input) >= 1);
         QCOMPARE(shownPlain(m_zone), 1);
+        // The display's link badge, with the group's name.
+        QTRY_COMPARE(shownPlain(m_group), 1);
+        QVERIFY(find("linkBadge")->isVisible());
 
         // The menus and the hover help draw through Qt Quick Controls.
         QVERIFY(QMetaObject::invokeMethod(find("morePrograms"), "openMenu"));
