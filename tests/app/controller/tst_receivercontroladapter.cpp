@@ -100,12 +100,12 @@ private Q_SLOTS:
             asked.indexOf(u"system/getNameText"_s) < asked.indexOf(u"main/getStatus"_s), qPrintable(asked.join(u' ')));
         QCOMPARE(*main,
             (api::ReceiverStatus { api::Zone::main, api::PowerState::on, -20.0, true, u"Blu-ray"_s, u"Straight"_s, 2.0,
-                -1.0, 1.5, std::nullopt, 0, false, false, 1, {}, {} }));
+                -1.0, 1.5, std::nullopt, 0, false, false, 1, {}, {}, {} }));
         // No decibel value: the raw steps on the zone's scale. No subwoofer in the zone's functions: none shown. What
         // plays only where the input is a player's.
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation())).value(),
             (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Spotify"_s, {}, {}, {},
-                {}, api::NowPlaying { u"play"_s, {}, {}, u"Song"_s }, {}, {}, {}, {}, api::RepeatMode::off, {} }));
+                {}, api::NowPlaying { u"play"_s, {}, {}, u"Song"_s }, {}, {}, {}, {}, api::RepeatMode::off, {}, {} }));
     }
 
     // A status asked for again within the second comes from the store; after a change through the adapter it
