@@ -36,7 +36,8 @@ QString YXCCommand::name() const
         "setMute", "setInput", "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass",
         "setSurroundAI", "setPlayback", "getDeviceInfo", "getFeatures", "getNameText", "getPlayInfo",
         "getNetworkStatus", "setSleep", "setPureDirect", "setDirect", "setEnhancer", "setDialogueLevel", "setRepeat",
-        "setShuffle", "getPresetInfo", "recallPreset", "recallScene" };
+        "setShuffle", "getPresetInfo", "recallPreset", "recallScene", "getTunerPlayInfo", "getTunerPresetInfo",
+        "recallTunerPreset" };
     static_assert(std::size(names) == std::variant_size_v<Case>);
     return QString::fromLatin1(names[m_case.index()]);
 }
@@ -64,6 +65,10 @@ QString YXCCommand::path() const
                           [this](const GetPresetInfo &) { return QStringLiteral("netusb/") + name(); },
                           // The player belongs to no zone; the zone it plays in is a query item.
                           [this](const RecallPreset &) { return QStringLiteral("netusb/") + name(); },
+                          // The tuner, like the player, belongs to no zone; its paths drop the "Tuner" of the name.
+                          [](const GetTunerPlayInfo &) { return QStringLiteral("tuner/getPlayInfo"); },
+                          [](const GetTunerPresetInfo &) { return QStringLiteral("tuner/getPresetInfo"); },
+                          [](const RecallTunerPreset &) { return QStringLiteral("tuner/recallPreset"); },
                           [this](const auto &c) {
                               if constexpr (requires { c.zone; }) {
                                   return rawValue(c.zone) + u'/' + name();
@@ -155,6 +160,16 @@ YXCCommand::QueryItems YXCCommand::queryItems() const
                           [](const RecallScene &c) {
                               return QueryItems { Item { QStringLiteral("num"), QString::number(c.number) } };
                           },
+                          [](const GetTunerPresetInfo &c) {
+                              return QueryItems { Item { QStringLiteral("band"), c.band } };
+                          },
+                          [](const RecallTunerPreset &c) {
+                              return QueryItems {
+                                  Item { QStringLiteral("zone"), rawValue(c.zone) },
+                                  Item { QStringLiteral("band"), c.band },
+                                  Item { QStringLiteral("num"), QString::number(c.number) },
+                              };
+                          },
                           [](const auto &) { return QueryItems {}; },
                       },
         m_case);
@@ -181,6 +196,8 @@ std::optional<YXCPayloadType> YXCCommand::answerType() const
             [](const GetPlayInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::playInfo; },
             [](const GetNetworkStatus &) -> std::optional<YXCPayloadType> { return YXCPayloadType::networkStatus; },
             [](const GetPresetInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::presetInfo; },
+            [](const GetTunerPlayInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::tunerPlayInfo; },
+            [](const GetTunerPresetInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::tunerPresetInfo; },
             [](const auto &) -> std::optional<YXCPayloadType> { return std::nullopt; },
         },
         m_case);

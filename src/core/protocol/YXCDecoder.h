@@ -34,6 +34,8 @@ extern template Result<PlayInfo, DecodingError> decode<PlayInfo>(const QByteArra
 extern template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteArray &bytes);
 extern template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 extern template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
+extern template Result<TunerPlayInfo, DecodingError> decode<TunerPlayInfo>(const QByteArray &bytes);
+extern template Result<TunerPresetInfo, DecodingError> decode<TunerPresetInfo>(const QByteArray &bytes);
 
 // The same, choosing the model at run time.
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes);

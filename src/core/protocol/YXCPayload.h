@@ -7,6 +7,7 @@
 #include "core/protocol/PlayInfo.h"
 #include "core/protocol/PresetInfo.h"
 #include "core/protocol/SignalInfo.h"
+#include "core/protocol/TunerInfo.h"
 #include "core/protocol/ZoneStatus.h"
 
 #include <cstddef>
@@ -16,8 +17,8 @@ namespace amplora {
 
 // Every typed answer a read command can produce. A transport that keeps its state as models (the mock receiver)
 // answers with one of these directly; the real client decodes one from the receiver's bytes.
-using YXCPayload
-    = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo, PresetInfo>;
+using YXCPayload = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo,
+    PresetInfo, TunerPlayInfo, TunerPresetInfo>;
 
 // Names the alternative of YXCPayload a caller asks for, in the same order.
 enum class YXCPayloadType {
@@ -28,7 +29,9 @@ enum class YXCPayloadType {
     playInfo,
     networkStatus,
     signalInfo,
-    presetInfo
+    presetInfo,
+    tunerPlayInfo,
+    tunerPresetInfo,
 };
 
 namespace detail {

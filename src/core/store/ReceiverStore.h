@@ -141,6 +141,8 @@ public:
     int receiverSceneCount() const;
     // Whether the receiver announces favourites (presets) for its network/USB player.
     bool supportsFavourites() const;
+    // Whether the receiver has a tuner and a zone listens to it.
+    bool tunerPlaying() const;
     // The repeat and shuffle modes what is playing offers, in the receiver's order; empty when it offers none.
     QStringList repeatModes() const;
     QStringList shuffleModes() const;
@@ -222,6 +224,7 @@ public:
     std::optional<Refusal> cycleRepeat();
     std::optional<Refusal> cycleShuffle();
     std::optional<Refusal> recallFavourite(int number);
+    std::optional<Refusal> recallTunerPreset(int number);
     std::optional<Refusal> recallReceiverScene(int number);
 
 Q_SIGNALS:

@@ -143,6 +143,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     // The favourites only decorate the panel: read on the side, the connection does not wait for them.
     if (features) {
         requestRefresh(YXCEvent::Refresh::presets(), false);
+        requestRefresh(YXCEvent::Refresh::tunerPresets(), false);
     }
 
     Result<NetworkStatus, YXCError> network = co_await transport->fetch<NetworkStatus>(YXCCommand::getNetworkStatus());
@@ -154,6 +155,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     // The now-playing information is a bonus: without it the connection still stands.
     const Result<Done, StoreError> played = co_await refresh(YXCEvent::Refresh::playInfo());
     Q_UNUSED(played);
+    if (isCurrent(self, asked) && tunerPlaying()) {
+        const Result<Done, StoreError> tuned = co_await refresh(YXCEvent::Refresh::tunerPlayInfo());
+        Q_UNUSED(tuned);
+    }
     if (!isCurrent(self, asked)) {
         co_return Failure { StoreError::superseded() };
     }

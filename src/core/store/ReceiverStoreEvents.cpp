@@ -76,6 +76,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
                 = features && status && status->input ? features->system.input(*status->input) : nullptr;
             if (input && input->playInfoType == QStringLiteral("netusb")) {
                 outcome = co_await refresh(YXCEvent::Refresh::playInfo());
+            } else if (tunerPlaying()) {
+                outcome = co_await refresh(YXCEvent::Refresh::tunerPlayInfo());
             }
         }
         if (outcome && isCurrent(self, asked)) {
