@@ -128,6 +128,17 @@ bool ReceiverStore::tunerPlaying() const
         statuses.cbegin(), statuses.cend(), [](const auto &entry) { return Tuner::isPlaying(entry.second); });
 }
 
+std::optional<Tuner::Reading> ReceiverStore::tunerReading() const
+{
+    const std::optional<ZoneStatus> status = currentStatus();
+    const std::optional<Features> &features = m_state.features();
+    const std::optional<TunerPlayInfo> &info = m_state.tunerPlayInfo();
+    if (!status || !info || !Tuner::supported(features) || !Tuner::isPlaying(*status)) {
+        return std::nullopt;
+    }
+    return Tuner::reading(*info, features->tuner ? &*features->tuner : nullptr);
+}
+
 bool ReceiverStore::supportsFavourites() const
 {
     return Favourites::supported(m_state.features(), m_selectedZone);
