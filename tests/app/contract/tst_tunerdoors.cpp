@@ -6,6 +6,8 @@
 
 #include "../ControlOutcome.h"
 
+#include "api/server/StatusEvents.h"
+#include "app/controller/StatusEventFeed.h"
 #include "app/mpris/MprisProperties.h"
 #include "qml/NowPlayingModel.h"
 #include "qml/SourcesModel.h"
@@ -217,6 +219,26 @@ private Q_SLOTS:
         QCOMPARE(tunerReads(doors.receiver), reads);
         const auto reading = doors.store->tunerReading();
         QCOMPARE(reading ? reading->frequency : u"none"_s, reads ? u"1611 kHz"_s : u"none"_s);
+    }
+
+    // The event stream carries what the tuner plays once it changes, without a status change of the zone.
+    void eventStreamCarriesTheStation()
+    {
+        TunerDoors doors(true, "tuner");
+        api::StatusEvents events { doors.clock };
+        app::StatusEventFeed feed(*doors.store, events);
+        const auto stream = events.subscribe();
+        events.sendFirst(stream, api::Zone::main, "{}");
+        stream->consumed(stream->unsent().size());
+        doors.receiver.answer(u"tuner/getPlayInfo"_s, test::fixture(u"av-receiver/tuner_getPlayInfo__dab.json"_s));
+
+        doors.store->handlePacket(R"({"tuner":{"play_info_updated":true}})");
+        doors.clock.advance(std::chrono::milliseconds(100));
+        QTRY_VERIFY(stream->unsent().contains(R"("station":"Jazz Digital")"));
+        QVERIFY(stream->unsent().contains(R"("frequency":"225.648 MHz")"));
+        // The feed's own read confirms it; it ends before the receiver goes.
+        QVERIFY(test::waitFor(doors.adapter->status(api::Zone::main, Cancellation())));
+        QTest::qWait(20);
     }
 };
 
