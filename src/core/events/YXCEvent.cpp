@@ -168,8 +168,6 @@ std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
         }
         if (change.input) {
             result.insert(Refresh::playInfo());
-            // The store reads the tuner only while a zone plays it; a switch to it needs a first read.
-            result.insert(Refresh::tunerPlayInfo());
         }
     }
     if (netusb && netusb->playInfoUpdated) {

@@ -250,7 +250,6 @@ private Q_SLOTS:
         row("the tuner's play info", QByteArray(R"({"tuner":{"play_info_updated":true}})"),
             QStringLiteral("tunerPlayInfo"));
         row("its presets", QByteArray(R"({"tuner":{"preset_info_updated":true}})"), QStringLiteral("tunerPresets"));
-        row("an input switch", QByteArray(R"({"main":{"input":"tuner"}})"), QStringLiteral("playInfo tunerPlayInfo"));
         row("a flag of the wrong type", QByteArray(R"({"tuner":{"play_info_updated":"yes"}})"), QString());
     }
 
