@@ -133,10 +133,11 @@ std::optional<Tuner::Reading> ReceiverStore::tunerReading() const
     const std::optional<ZoneStatus> status = currentStatus();
     const std::optional<Features> &features = m_state.features();
     const std::optional<TunerPlayInfo> &info = m_state.tunerPlayInfo();
-    if (!status || !info || !Tuner::supported(features) || !Tuner::isPlaying(*status)) {
+    if (!status || !info || !features || !Tuner::supported(features) || !Tuner::isPlaying(*status)) {
         return std::nullopt;
     }
-    return Tuner::reading(*info, features->tuner ? &*features->tuner : nullptr);
+    const std::optional<TunerFeatures> &tuner = features->tuner;
+    return Tuner::reading(*info, tuner ? &*tuner : nullptr);
 }
 
 bool ReceiverStore::supportsFavourites() const
