@@ -148,6 +148,10 @@
         <source>Remember for this input</source>
         <translation>Für diesen Eingang merken</translation>
     </message>
+    <message>
+        <source>Tuner Presets</source>
+        <translation>Radiospeicher</translation>
+    </message>
 </context>
 <context>
     <name>KeysOverlay</name>

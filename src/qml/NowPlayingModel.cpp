@@ -50,6 +50,11 @@ NowPlayingModel::NowPlayingModel(ReceiverStore &store, QObject *parent)
         }
     });
     m_watch.watch(&store, &S::currentStatusChanged, { "networkSource", "marqueeText" });
+    for (const auto changed : { &ReceiverState::playbackChanged, &ReceiverState::receiverChanged }) {
+        m_watch.watch(&state, changed, { "tuner", "tunerBand", "tunerFrequency", "tunerStation", "tunerText" });
+    }
+    m_watch.watch(
+        &store, &S::currentStatusChanged, { "tuner", "tunerBand", "tunerFrequency", "tunerStation", "tunerText" });
     m_watch.watch(&state, &ReceiverState::receiverChanged, { "networkSource", "marqueeText", "spotifyDeviceName" });
     m_watch.watch(&store, &S::repeatModesChanged, { "supportsRepeat", "repeatMode" });
     m_watch.watch(&store, &S::shuffleModesChanged, { "supportsShuffle", "shuffleMode" });
@@ -60,6 +65,35 @@ NowPlayingModel::NowPlayingModel(ReceiverStore &store, QObject *parent)
 NowPlayingModel *NowPlayingModel::create(QQmlEngine *engine, QJSEngine *)
 {
     return UiContext::model(engine, &ViewModels::nowPlaying);
+}
+
+bool NowPlayingModel::tuner() const
+{
+    return m_store.tunerReading().has_value();
+}
+
+QString NowPlayingModel::tunerBand() const
+{
+    const auto reading = m_store.tunerReading();
+    return reading ? reading->band.toUpper() : QString();
+}
+
+QString NowPlayingModel::tunerFrequency() const
+{
+    const auto reading = m_store.tunerReading();
+    return reading ? reading->frequency : QString();
+}
+
+QString NowPlayingModel::tunerStation() const
+{
+    const auto reading = m_store.tunerReading();
+    return reading ? reading->station.value_or(QString()) : QString();
+}
+
+QString NowPlayingModel::tunerText() const
+{
+    const auto reading = m_store.tunerReading();
+    return reading ? reading->text.value_or(QString()) : QString();
 }
 
 bool NowPlayingModel::networkSource() const

@@ -47,6 +47,13 @@ class NowPlayingModel : public QObject {
     Q_PROPERTY(QString shuffleMode READ shuffleMode NOTIFY shuffleModeChanged)
     Q_PROPERTY(bool needsSpotifyPrompt READ needsSpotifyPrompt NOTIFY needsSpotifyPromptChanged)
     Q_PROPERTY(QString spotifyDeviceName READ spotifyDeviceName NOTIFY spotifyDeviceNameChanged)
+    // While the zone listens to the tuner: its band ("FM", "AM", "DAB"), frequency ("98.10 MHz"), the station's
+    // name and its running text; empty texts when the station sends none.
+    Q_PROPERTY(bool tuner READ tuner NOTIFY tunerChanged)
+    Q_PROPERTY(QString tunerBand READ tunerBand NOTIFY tunerBandChanged)
+    Q_PROPERTY(QString tunerFrequency READ tunerFrequency NOTIFY tunerFrequencyChanged)
+    Q_PROPERTY(QString tunerStation READ tunerStation NOTIFY tunerStationChanged)
+    Q_PROPERTY(QString tunerText READ tunerText NOTIFY tunerTextChanged)
 
 public:
     explicit NowPlayingModel(ReceiverStore &store, QObject *parent = nullptr);
@@ -68,6 +75,11 @@ public:
     QString shuffleMode() const;
     bool needsSpotifyPrompt() const;
     QString spotifyDeviceName() const;
+    bool tuner() const;
+    QString tunerBand() const;
+    QString tunerFrequency() const;
+    QString tunerStation() const;
+    QString tunerText() const;
 
     Q_INVOKABLE void togglePlayback();
     Q_INVOKABLE void previousTrack();
@@ -92,6 +104,11 @@ Q_SIGNALS:
     void shuffleModeChanged();
     void needsSpotifyPromptChanged();
     void spotifyDeviceNameChanged();
+    void tunerChanged();
+    void tunerBandChanged();
+    void tunerFrequencyChanged();
+    void tunerStationChanged();
+    void tunerTextChanged();
 
 private:
     ReceiverStore &m_store;

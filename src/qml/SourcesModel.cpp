@@ -57,10 +57,14 @@ SourcesModel::SourcesModel(ReceiverStore &store, QObject *parent)
     connect(&store.state(), &ReceiverState::playbackChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::supportsFavouritesChanged, this, &SourcesModel::updateFavourites);
     connect(&store, &S::receiverSceneCountChanged, this, &SourcesModel::updateReceiverScenes);
+    connect(&store.state(), &ReceiverState::playbackChanged, this, &SourcesModel::updateTunerPresets);
+    connect(&store, &S::currentStatusChanged, this, &SourcesModel::updateTunerPresets);
+    connect(&store, &S::selectedZoneChanged, this, &SourcesModel::updateTunerPresets);
     updateInputs();
     updatePrograms();
     updateFavourites();
     updateReceiverScenes();
+    updateTunerPresets();
 }
 
 SourcesModel *SourcesModel::create(QQmlEngine *engine, QJSEngine *)
@@ -133,6 +137,18 @@ void SourcesModel::updateReceiverScenes()
     m_receiverScenes.setRows(std::move(rows));
 }
 
+void SourcesModel::updateTunerPresets()
+{
+    QList<Choice> rows;
+    if (m_store.tunerReading()) {
+        for (const Tuner::Preset &preset : Tuner::presets(m_store.state().tunerPresets(), m_store.state().features())) {
+            const QString band = preset.band.toUpper();
+            rows.append(numbered(preset.number, preset.frequency ? band + u' ' + *preset.frequency : band));
+        }
+    }
+    m_tunerPresets.setRows(std::move(rows));
+}
+
 QString SourcesModel::inputName() const
 {
     return StoreReadings::inputName(m_store);
@@ -202,6 +218,11 @@ void SourcesModel::recallFavourite(int number)
 void SourcesModel::recallReceiverScene(int number)
 {
     m_store.recallReceiverScene(number);
+}
+
+void SourcesModel::recallTunerPreset(int number)
+{
+    m_store.recallTunerPreset(number);
 }
 
 } // namespace amplora

@@ -40,6 +40,8 @@ class SourcesModel : public QObject {
     Q_PROPERTY(amplora::ChoiceListModel *favourites READ favourites CONSTANT)
     // Rows: key and number, name ("Scene 1").
     Q_PROPERTY(amplora::ChoiceListModel *receiverScenes READ receiverScenes CONSTANT)
+    // While the zone listens to the tuner, its presets. Rows: key and number (the slot), name ("FM 98.10 MHz").
+    Q_PROPERTY(amplora::ChoiceListModel *tunerPresets READ tunerPresets CONSTANT)
 
 public:
     explicit SourcesModel(ReceiverStore &store, QObject *parent = nullptr);
@@ -57,6 +59,7 @@ public:
     ChoiceListModel *favouritePrograms() { return &m_favouritePrograms; }
     ChoiceListModel *favourites() { return &m_favourites; }
     ChoiceListModel *receiverScenes() { return &m_receiverScenes; }
+    ChoiceListModel *tunerPresets() { return &m_tunerPresets; }
 
     Q_INVOKABLE void selectInput(const QString &id);
     // The keyboard's numbered inputs, in the order the window shows its input buttons: the favourite input buttons,
@@ -65,6 +68,7 @@ public:
     Q_INVOKABLE void setSoundProgram(const QString &id);
     Q_INVOKABLE void recallFavourite(int number);
     Q_INVOKABLE void recallReceiverScene(int number);
+    Q_INVOKABLE void recallTunerPreset(int number);
 
 Q_SIGNALS:
     void inputNameChanged();
@@ -77,6 +81,7 @@ private:
     void updatePrograms();
     void updateFavourites();
     void updateReceiverScenes();
+    void updateTunerPresets();
 
     ReceiverStore &m_store;
     ChoiceListModel m_inputs;
@@ -85,6 +90,7 @@ private:
     ChoiceListModel m_favouritePrograms;
     ChoiceListModel m_favourites;
     ChoiceListModel m_receiverScenes;
+    ChoiceListModel m_tunerPresets;
     PropertyWatch m_watch { *this };
 };
 

@@ -257,4 +257,23 @@ ControlTask<Done> FakeReceiverControl::recallReceiverScene(Zone zone, int number
         [] { return Done {}; });
 }
 
+ControlTask<QList<TunerPreset>> FakeReceiverControl::tunerPresets(Zone zone, Cancellation)
+{
+    return call<QList<TunerPreset>>(
+        QStringLiteral("tunerPresets"), { enumName(zone) }, false, [this] { return tunerPresetList; });
+}
+
+ControlTask<TunerPreset> FakeReceiverControl::recallTunerPreset(Zone zone, int number, Cancellation)
+{
+    const auto found = std::find_if(tunerPresetList.cbegin(), tunerPresetList.cend(),
+        [number](const TunerPreset &preset) { return preset.number == number; });
+    if (found == tunerPresetList.cend())
+        co_return Failure { ControlError::refused(
+            ControlError::Kind::unknownFavourite, QStringLiteral("No tuner preset number %1.").arg(number)) };
+    const TunerPreset preset = *found;
+    const QStringList arguments { enumName(zone), QString::number(number) };
+    const std::function<TunerPreset()> answer = [preset] { return preset; };
+    co_return co_await call<TunerPreset>(QStringLiteral("recallTunerPreset"), arguments, true, answer);
+}
+
 } // namespace amplora::test

@@ -32,6 +32,8 @@ public:
     QList<api::Favourite> favouriteList { { 1, QStringLiteral("Harbour FM"), QStringLiteral("net_radio") },
         { 2, QStringLiteral("Morning Jazz"), QStringLiteral("spotify") },
         { 4, QStringLiteral("Vinyl Rips"), QStringLiteral("server") } };
+    QList<api::TunerPreset> tunerPresetList { { 1, QStringLiteral("fm"), QStringLiteral("98.10 MHz"), std::nullopt },
+        { 3, QStringLiteral("am"), QStringLiteral("531 kHz"), std::nullopt } };
     std::chrono::milliseconds pushEventLatency { 40 }; // what checkPushEvents() measures
     // While set, every call is recorded and then waits until releaseHeld(), so a test can act while requests
     // are in flight (stop a server, drop a connection, send a second request).
@@ -85,6 +87,8 @@ public:
     api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number, Cancellation cancel) override;
     api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number, Cancellation cancel) override;
+    api::ControlTask<QList<api::TunerPreset>> tunerPresets(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<api::TunerPreset> recallTunerPreset(api::Zone zone, int number, Cancellation cancel) override;
 
 private:
     struct Held {

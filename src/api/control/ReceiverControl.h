@@ -96,6 +96,10 @@ public:
     virtual ControlTask<Favourite> recallFavourite(Zone zone, int number, Cancellation cancel) = 0;
     // One of the zone's scene buttons, 1 to the number it announces (else Kind::unknownReceiverScene).
     virtual ControlTask<Done> recallReceiverScene(Zone zone, int number, Cancellation cancel) = 0;
+    // The tuner's filled presets, read from the receiver, in slot order; Kind::notSupported without a tuner.
+    virtual ControlTask<QList<TunerPreset>> tunerPresets(Zone zone, Cancellation cancel) = 0;
+    // Tunes the zone to a preset; Kind::unknownFavourite when no filled slot has the number. Gives the preset.
+    virtual ControlTask<TunerPreset> recallTunerPreset(Zone zone, int number, Cancellation cancel) = 0;
 };
 
 } // namespace amplora::api

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace amplora::api {
 
 // The player's repeat setting, as the receiver words it.
@@ -28,6 +30,17 @@ struct Favourite {
     QString input;
 
     friend bool operator==(const Favourite &, const Favourite &) = default;
+};
+
+// One of the tuner's presets: the slot number (from 1), the band ("fm", "am", "dab"), the frequency as it reads
+// ("98.10 MHz"; none for a DAB station, which a preset holds by an id) and a name where the receiver gives one.
+struct TunerPreset {
+    int number = 0;
+    QString band;
+    std::optional<QString> frequency;
+    std::optional<QString> name;
+
+    friend bool operator==(const TunerPreset &, const TunerPreset &) = default;
 };
 
 } // namespace amplora::api

@@ -21,6 +21,10 @@ JSONValue nowPlayingJSON(const NowPlaying &playing)
     putIfPresent(object, "artist", playing.artist);
     putIfPresent(object, "album", playing.album);
     putIfPresent(object, "track", playing.track);
+    putIfPresent(object, "band", playing.band);
+    putIfPresent(object, "frequency", playing.frequency);
+    putIfPresent(object, "station", playing.station);
+    putIfPresent(object, "text", playing.text);
     return JSONValue(std::move(object));
 }
 
@@ -91,6 +95,10 @@ Result<ReceiverStatus, JSONDecodeError> ReceiverStatus::fromJSON(const JSONValue
         playing.artist = playingReader.string(QStringLiteral("artist"));
         playing.album = playingReader.string(QStringLiteral("album"));
         playing.track = playingReader.string(QStringLiteral("track"));
+        playing.band = playingReader.string(QStringLiteral("band"));
+        playing.frequency = playingReader.string(QStringLiteral("frequency"));
+        playing.station = playingReader.string(QStringLiteral("station"));
+        playing.text = playingReader.string(QStringLiteral("text"));
         if (const std::optional<JSONDecodeError> &error = playingReader.error()) {
             return Failure { JSONDecodeError { QStringLiteral("nowPlaying: ") + error->message } };
         }

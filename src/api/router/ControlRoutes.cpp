@@ -82,6 +82,20 @@ JSONValue favouriteJSON(const Favourite &favourite)
         { QStringLiteral("number"), JSONValue(favourite.number) } });
 }
 
+// A tuner preset: "frequency" as the receiver's display reads it, "name" only where the receiver gives one.
+JSONValue tunerPresetJSON(const TunerPreset &preset)
+{
+    JSONValue::Object object { { QStringLiteral("band"), JSONValue(preset.band) },
+        { QStringLiteral("number"), JSONValue(preset.number) } };
+    if (preset.frequency) {
+        object.emplace(QStringLiteral("frequency"), JSONValue(*preset.frequency));
+    }
+    if (preset.name) {
+        object.emplace(QStringLiteral("name"), JSONValue(*preset.name));
+    }
+    return JSONValue(std::move(object));
+}
+
 QCoro::Task<Response> inputs(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const Result<QStringList, ControlError> names = co_await state->control->inputs(call.zone, call.cancel);
@@ -267,6 +281,37 @@ QCoro::Task<Response> recallFavourite(std::shared_ptr<RouterState> state, RouteC
     co_return acknowledgement(call.zone, field(QStringLiteral("favourite"), favouriteJSON(recalled.value())));
 }
 
+QCoro::Task<Response> tunerPresets(std::shared_ptr<RouterState> state, RouteCall call)
+{
+    const Result<QList<TunerPreset>, ControlError> listed
+        = co_await state->control->tunerPresets(call.zone, call.cancel);
+    if (!listed) {
+        co_return Failure { Errors::fromControl(listed.error()) };
+    }
+    JSONValue::Array list;
+    for (const TunerPreset &preset : listed.value()) {
+        list.push_back(tunerPresetJSON(preset));
+    }
+    JSONValue::Object answer = field(QStringLiteral("presets"), JSONValue(std::move(list)));
+    answer.emplace(QStringLiteral("zone"), JSONValue(enumName(call.zone)));
+    co_return HTTPResponse::json(200, JSONValue(std::move(answer)));
+}
+
+QCoro::Task<Response> recallTunerPreset(std::shared_ptr<RouterState> state, RouteCall call)
+{
+    const QString &segment = call.parameters.at(0);
+    const std::optional<int> number = pathNumber(segment);
+    if (!number) {
+        co_return Failure { Errors::favouriteNotFound(segment) };
+    }
+    const Result<TunerPreset, ControlError> recalled
+        = co_await state->control->recallTunerPreset(call.zone, *number, call.cancel);
+    if (!recalled) {
+        co_return Failure { Errors::fromControl(recalled.error()) };
+    }
+    co_return acknowledgement(call.zone, field(QStringLiteral("preset"), tunerPresetJSON(recalled.value())));
+}
+
 QCoro::Task<Response> recallReceiverScene(std::shared_ptr<RouterState> state, RouteCall call)
 {
     const QString &segment = call.parameters.at(0);
@@ -303,6 +348,8 @@ std::vector<Route> controlRoutes()
         { QStringLiteral("GET"), QStringLiteral("favourites"), Z::read, &favourites },
         { QStringLiteral("POST"), QStringLiteral("favourites/{number}/recall"), Z::read, &recallFavourite },
         { QStringLiteral("POST"), QStringLiteral("receiver-scenes/{number}/recall"), Z::read, &recallReceiverScene },
+        { QStringLiteral("GET"), QStringLiteral("tuner/presets"), Z::read, &tunerPresets },
+        { QStringLiteral("POST"), QStringLiteral("tuner/presets/{number}/recall"), Z::read, &recallTunerPreset },
     };
 }
 

@@ -64,6 +64,8 @@ public:
     api::ControlTask<Done> setShuffle(api::Zone zone, api::ShuffleMode mode, Cancellation cancel) override;
     api::ControlTask<QList<api::Favourite>> favourites(api::Zone zone, Cancellation cancel) override;
     api::ControlTask<api::Favourite> recallFavourite(api::Zone zone, int number, Cancellation cancel) override;
+    api::ControlTask<QList<api::TunerPreset>> tunerPresets(api::Zone zone, Cancellation cancel) override;
+    api::ControlTask<api::TunerPreset> recallTunerPreset(api::Zone zone, int number, Cancellation cancel) override;
     api::ControlTask<Done> recallReceiverScene(api::Zone zone, int number, Cancellation cancel) override;
 
     // The zone's status as the store holds it now, without asking the receiver: for publishing a change the
@@ -129,8 +131,9 @@ private:
     };
     QCoro::Task<Result<FreshVolume, api::ControlError>> freshVolume(api::Zone zone, Cancellation cancel);
     // The API's status from what the store holds; fails as noVolumeRange when the zone gives no volume.
-    Result<api::ReceiverStatus, api::ControlError> statusOf(
-        api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing);
+    Result<api::ReceiverStatus, api::ControlError> statusOf(api::Zone zone, const Context &context,
+        const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing,
+        const std::optional<TunerPlayInfo> &tuned);
 
     QPointer<ReceiverStore> m_store;
     FriendlyNames::Memo m_names;

@@ -6,6 +6,7 @@
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Switches.h"
 #include "core/capabilities/Tone.h"
+#include "core/capabilities/Tuner.h"
 #include "core/capabilities/Volume.h"
 #include "core/protocol/PresetInfo.h"
 #include "core/protocol/VolumeScale.h"
@@ -315,6 +316,58 @@ api::ControlTask<api::Favourite> ReceiverControlAdapter::recallFavourite(
         co_return Failure { sent.error() };
     }
     co_return favourite;
+}
+
+api::ControlTask<QList<api::TunerPreset>> ReceiverControlAdapter::tunerPresets(api::Zone zone, Cancellation cancel)
+{
+    const auto context = co_await prepare(cancel);
+    if (!context) {
+        co_return Failure { context.error() };
+    }
+    if (!Tuner::supported(context->features)) {
+        co_return Failure { controlError(Refusal::notSupported(coreZone(zone), Capability::tuner)) };
+    }
+    // Like the favourites: the receiver's own remote stores presets too, so the list is read under the fresh rule.
+    const auto read = co_await freshRead(YXCEvent::Refresh::tunerPresets(), cancel);
+    if (!read) {
+        co_return Failure { read.error() };
+    }
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    QList<api::TunerPreset> presets;
+    for (const Tuner::Preset &preset : Tuner::presets(m_store->state().tunerPresets(), m_store->state().features())) {
+        presets.append({ preset.number, preset.band, preset.frequency, std::nullopt });
+    }
+    co_return presets;
+}
+
+api::ControlTask<api::TunerPreset> ReceiverControlAdapter::recallTunerPreset(
+    api::Zone zone, int number, Cancellation cancel)
+{
+    m_ramps->cancel(coreZone(zone));
+    const auto listed = co_await tunerPresets(zone, cancel);
+    if (!listed) {
+        co_return Failure { listed.error() };
+    }
+    if (!m_store) {
+        co_return Failure { storeGone() };
+    }
+    const ReceiverState &state = m_store->state();
+    const auto recall
+        = Tuner::recall(coreZone(zone), state.features(), state.tunerPlayInfo(), state.tunerPresets(), number);
+    api::TunerPreset recalled;
+    for (const api::TunerPreset &slot : listed.value()) {
+        if (slot.number == number) {
+            recalled = slot;
+            break;
+        }
+    }
+    const auto sent = co_await sendChecked(recall, nullptr, cancel);
+    if (!sent) {
+        co_return Failure { sent.error() };
+    }
+    co_return recalled;
 }
 
 api::ControlTask<Done> ReceiverControlAdapter::recallReceiverScene(api::Zone zone, int number, Cancellation cancel)

@@ -6,6 +6,7 @@
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Switches.h"
 #include "core/capabilities/Tone.h"
+#include "core/capabilities/Tuner.h"
 #include "core/capabilities/Volume.h"
 #include "core/protocol/VolumeScale.h"
 #include "core/store/ReceiverStore.h"
@@ -33,7 +34,24 @@ std::optional<api::NowPlaying> nowPlayingOf(const std::optional<PlayInfo> &info)
     if (!info) {
         return std::nullopt;
     }
-    return api::NowPlaying { info->playback, info->artist, info->album, info->track };
+    return api::NowPlaying { info->playback, info->artist, info->album, info->track, {}, {}, {}, {} };
+}
+
+std::optional<api::NowPlaying> nowPlayingOf(const std::optional<TunerPlayInfo> &info, const Features &features)
+{
+    const std::optional<Tuner::Reading> reading
+        = info ? Tuner::reading(*info, features.tuner ? &*features.tuner : nullptr) : std::nullopt;
+    if (!reading) {
+        return std::nullopt;
+    }
+    api::NowPlaying playing;
+    playing.band = reading->band;
+    if (!reading->frequency.isEmpty()) {
+        playing.frequency = reading->frequency;
+    }
+    playing.station = reading->station;
+    playing.text = reading->text;
+    return playing;
 }
 
 // Whether the zone listens to the network/USB player, whose play information the status then shows.
@@ -45,8 +63,8 @@ bool playsFromPlayer(const Features &features, const ZoneStatus &status)
 
 } // namespace
 
-Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
-    api::Zone zone, const Context &context, const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing)
+Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(api::Zone zone, const Context &context,
+    const ZoneStatus &zoneStatus, const std::optional<PlayInfo> &playing, const std::optional<TunerPlayInfo> &tuned)
 {
     const ZoneFeatures *features = context.zone(zone);
     const std::optional<double> volumeDb = Volume::db(zoneStatus, context.volumeScale(zone));
@@ -89,6 +107,8 @@ Result<api::ReceiverStatus, api::ControlError> ReceiverControlAdapter::statusOf(
         if (shuffle && !PlayerModes::offered(Capability::shuffle, playing).isEmpty()) {
             status.shuffle = api::enumFromName<api::ShuffleMode>(*shuffle);
         }
+    } else if (Tuner::supported(context.features) && Tuner::isPlaying(zoneStatus)) {
+        status.nowPlaying = nowPlayingOf(tuned, context.features);
     }
     if (const std::optional<Link::ZoneLink> link = Link::of(context.distribution, coreZone(zone))) {
         status.link = api::ZoneLink { link->role == Link::Role::server ? api::LinkRole::server : api::LinkRole::client,
@@ -112,8 +132,17 @@ api::ControlTask<api::ReceiverStatus> ReceiverControlAdapter::status(api::Zone z
         if (!m_store) {
             co_return Failure { storeGone() };
         }
+    } else if (Tuner::supported(fresh->context.features) && Tuner::isPlaying(fresh->status)) {
+        const auto tuned = co_await freshRead(YXCEvent::Refresh::tunerPlayInfo(), cancel);
+        if (!tuned && tuned.error().kind() == api::ControlError::Kind::abandoned) {
+            co_return Failure { tuned.error() };
+        }
+        if (!m_store) {
+            co_return Failure { storeGone() };
+        }
     }
-    co_return statusOf(zone, fresh->context, fresh->status, m_store->state().playInfo());
+    co_return statusOf(
+        zone, fresh->context, fresh->status, m_store->state().playInfo(), m_store->state().tunerPlayInfo());
 }
 
 std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zone zone)
@@ -131,7 +160,7 @@ std::optional<api::ReceiverStatus> ReceiverControlAdapter::storedStatus(api::Zon
     }
     const Context context { m_store->transport(), *features, m_store->state().names(),
         m_store->state().distribution() };
-    auto status = statusOf(zone, context, found->second, m_store->state().playInfo());
+    auto status = statusOf(zone, context, found->second, m_store->state().playInfo(), m_store->state().tunerPlayInfo());
     if (!status) {
         return std::nullopt;
     }

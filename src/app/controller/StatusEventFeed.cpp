@@ -2,6 +2,7 @@
 
 #include "api/server/StatusEvents.h"
 #include "app/controller/ReceiverControlAdapter.h"
+#include "core/capabilities/Tuner.h"
 #include "core/protocol/Features.h"
 #include "core/store/ReceiverStore.h"
 
@@ -58,6 +59,15 @@ void StatusEventFeed::statusChanged()
 
 void StatusEventFeed::playInfoChanged()
 {
+    if (m_store->state().tunerPlayInfo() != m_seenTuner) {
+        m_seenTuner = m_store->state().tunerPlayInfo();
+        // Only a zone listening to the tuner shows it.
+        for (const auto &[zone, status] : m_store->state().status()) {
+            if (Tuner::isPlaying(status)) {
+                request(ReceiverControlAdapter::apiZone(zone));
+            }
+        }
+    }
     std::optional<PlayInfo> shown = shownPart(m_store->state().playInfo());
     if (shown == m_seenPlaying) {
         return;

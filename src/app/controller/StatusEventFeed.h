@@ -5,6 +5,7 @@
 #include "core/protocol/Features.h"
 #include "core/protocol/NameText.h"
 #include "core/protocol/PlayInfo.h"
+#include "core/protocol/TunerInfo.h"
 #include "core/protocol/Zone.h"
 #include "core/protocol/ZoneStatus.h"
 
@@ -57,6 +58,7 @@ private:
     api::StatusEvents &m_events;
     std::map<Zone, ZoneStatus> m_seen;
     std::optional<PlayInfo> m_seenPlaying; // only what the status shows of it
+    std::optional<TunerPlayInfo> m_seenTuner;
     std::optional<Features> m_seenFeatures;
     std::optional<NameText> m_seenNames;
     std::array<SingleFlight, 2> m_reading;

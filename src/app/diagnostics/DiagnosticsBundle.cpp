@@ -1,8 +1,11 @@
 #include "app/diagnostics/DiagnosticsBundle.h"
 
 #include "app/diagnostics/TarGz.h"
+#include "core/capabilities/Link.h"
+#include "core/capabilities/Tuner.h"
 #include "core/protocol/YXCClient.h"
 #include "core/protocol/YXCCommand.h"
+#include "core/protocol/YXCDecoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,23 +30,6 @@ struct Read {
 
     static Read of(const YXCCommand &command) { return { command.path(), command.queryItems() }; }
 };
-
-// Reads the command builder has no value for yet; each is read only where the features announce its unit.
-struct UnitRead {
-    QString unit; // the key of getFeatures that announces it
-    Read read;
-};
-
-const QList<UnitRead> &announcedReads()
-{
-    static const QList<UnitRead> reads {
-        { QStringLiteral("distribution"), { QStringLiteral("dist/getDistributionInfo"), {} } },
-        { QStringLiteral("tuner"), { QStringLiteral("tuner/getPlayInfo"), {} } },
-        { QStringLiteral("tuner"),
-            { QStringLiteral("tuner/getPresetInfo"), { { QStringLiteral("band"), QStringLiteral("common") } } } },
-    };
-    return reads;
-}
 
 // "receiver/main-getStatus.json" for "main/getStatus".
 QString fileFor(const Read &read)
@@ -112,15 +98,29 @@ QCoro::Task<QList<BundleItem>> gatherReceiverAnswers(
         BundleItem item = co_await readOne(client, Read::of(command), cancel);
         items.append(std::move(item));
     }
-    for (const UnitRead &unitRead : announcedReads()) {
-        if (!features) {
-            items.append(BundleItem::absent(fileFor(unitRead.read),
+    // The link and the tuner are read only where the features announce them, as the store does.
+    if (!features) {
+        for (const YXCCommand &command : { YXCCommand::getDistributionInfo(), YXCCommand::getTunerPlayInfo() }) {
+            items.append(BundleItem::absent(fileFor(Read::of(command)),
                 QStringLiteral(
                     "Not read: the receiver's features, which say whether it has this, could not be read.")));
-        } else if (features->contains(unitRead.unit)) {
-            BundleItem item = co_await readOne(client, unitRead.read, cancel);
-            items.append(std::move(item));
         }
+        co_return items;
+    }
+    auto decodedFeatures = decode<Features>(items.at(1).contents.value_or(QByteArray()));
+    const std::optional<Features> decoded
+        = decodedFeatures ? std::optional<Features>(std::move(decodedFeatures).value()) : std::nullopt;
+    QList<YXCCommand> announced;
+    if (Link::announced(decoded)) {
+        announced.append(YXCCommand::getDistributionInfo());
+    }
+    if (Tuner::supported(decoded)) {
+        announced.append(YXCCommand::getTunerPlayInfo());
+        announced.append(YXCCommand::getTunerPresetInfo(Tuner::presetList(decoded, std::nullopt)));
+    }
+    for (const YXCCommand &command : std::as_const(announced)) {
+        BundleItem item = co_await readOne(client, Read::of(command), cancel);
+        items.append(std::move(item));
     }
     co_return items;
 }

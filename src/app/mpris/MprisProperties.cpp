@@ -55,6 +55,9 @@ bool MprisProperties::takesTransport(const ReceiverStore &store)
 QString MprisProperties::playbackStatus(const ReceiverStore &store)
 {
     const auto status = store.currentStatus();
+    if (Power::isOn(status) && store.tunerReading()) {
+        return QStringLiteral("Playing"); // a radio station plays while the zone is on
+    }
     const auto &info = store.state().playInfo();
     if (!Power::isOn(status) || !takesTransport(store) || !info || !info->playback) {
         return QStringLiteral("Stopped");
@@ -79,8 +82,33 @@ QString MprisProperties::trackId(const PlayInfo &info)
     return QStringLiteral("/org/amplora/Amplora/track/t") + QString::fromLatin1(digest);
 }
 
+QVariantMap MprisProperties::tunerMetadata(const Tuner::Reading &reading)
+{
+    // Media widgets show a title and an artist line: the station (or, without a name, its frequency) and its
+    // running text; the band with the frequency goes where an album would, beside them.
+    const QString tuned = (reading.band.toUpper() + u' ' + reading.frequency).trimmed();
+    const QString title = reading.station.value_or(reading.frequency.isEmpty() ? tuned : reading.frequency);
+    QVariantMap map;
+    map.insert(QStringLiteral("mpris:trackid"),
+        QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/amplora/Amplora/track/t")
+            + QString::fromLatin1(
+                QCryptographicHash::hash((tuned + QChar(0x1f) + title).toUtf8(), QCryptographicHash::Sha1)
+                    .toHex()
+                    .left(16)))));
+    map.insert(QStringLiteral("xesam:title"), title);
+    map.insert(QStringLiteral("xesam:album"), tuned);
+    if (reading.text) {
+        map.insert(QStringLiteral("xesam:artist"), QStringList { *reading.text });
+        map.insert(QStringLiteral("xesam:comment"), QStringList { *reading.text });
+    }
+    return map;
+}
+
 QVariantMap MprisProperties::metadata(const ReceiverStore &store, const ArtURL &artUrl)
 {
+    if (const std::optional<Tuner::Reading> reading = store.tunerReading()) {
+        return tunerMetadata(*reading);
+    }
     const auto &info = store.state().playInfo();
     if (!info || !info->hasMetadata() || !takesTransport(store)) {
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Clock.h"
+#include "core/capabilities/Tuner.h"
 #include "core/protocol/VolumeScale.h"
 
 #include <QString>
@@ -43,6 +44,9 @@ struct MprisProperties {
     // The track the zone plays, in the interface's keys; empty when nothing is known. `artUrl` gives the cover's
     // file URL (empty when there is none); it is asked only when there is a track to show.
     static QVariantMap metadata(const ReceiverStore &store, const ArtURL &artUrl);
+    // The same for a zone listening to the tuner: the station (or its frequency) as the title, the band and
+    // frequency as the album, the station's running text as the artist and comment.
+    static QVariantMap tunerMetadata(const Tuner::Reading &reading);
     // A path that stays the same while the same track plays and changes with the track.
     static QString trackId(const PlayInfo &info);
     // None when the zone reports no decibel range.

@@ -63,6 +63,10 @@ bool apply(ZoneStatus &status, Zone zone, const YXCCommand &command, const std::
                 status.enhancer = change.enable;
             } else if constexpr (std::is_same_v<C, YXCCommand::SetDialogueLevel>) {
                 status.dialogueLevel = change.level;
+            } else if constexpr (std::is_same_v<C, YXCCommand::RecallTunerPreset>) {
+                // A tuner preset turns the zone on and switches it to the tuner.
+                status.power = Power::word(true);
+                status.input = QStringLiteral("tuner");
             } else {
                 return false;
             }

@@ -46,6 +46,8 @@ QString capabilityName(Capability capability)
         return QStringLiteral("extra bass");
     case Capability::surroundAi:
         return QStringLiteral("surround AI");
+    case Capability::tuner:
+        return QStringLiteral("tuner");
     }
     return QString();
 }
@@ -84,6 +86,11 @@ Refusal Refusal::levelOutOfRange(Zone zone, const QString &what, double dB, cons
 Refusal Refusal::unknownFavourite(int number)
 {
     return { Reason::unknownFavourite, QStringLiteral("No favourite number %1.").arg(number) };
+}
+
+Refusal Refusal::unknownTunerPreset(int number)
+{
+    return { Reason::unknownFavourite, QStringLiteral("No tuner preset number %1.").arg(number) };
 }
 
 Refusal Refusal::unknownReceiverScene(Zone zone, int number, int count)

@@ -25,6 +25,7 @@ enum class Capability {
     subwoofer,
     extraBass,
     surroundAi,
+    tuner,
 };
 
 // The words that name it in "<zone> has no <name>.".
@@ -53,6 +54,8 @@ public:
     static Refusal levelOutOfRange(Zone zone, const QString &what, double dB, const Levels::DecibelRange &range);
     static Refusal unknownFavourite(int number);
     static Refusal unknownReceiverScene(Zone zone, int number, int count);
+    // Worded for the tuner; the same reason as a favourite, as both are presets the receiver keeps.
+    static Refusal unknownTunerPreset(int number);
 
     Reason reason() const { return m_reason; }
     const QString &description() const { return m_text; }

@@ -146,6 +146,10 @@ std::optional<YXCEvent> YXCEvent::parse(const QByteArray &bytes)
             netusb->flag("play_info_updated", FlagNumbers::zeroOrOne).value_or(false),
             netusb->flag("preset_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
     }
+    if (const auto tuner = top.object("tuner")) {
+        event.tuner = TunerChange { tuner->flag("play_info_updated", FlagNumbers::zeroOrOne).value_or(false),
+            tuner->flag("preset_info_updated", FlagNumbers::zeroOrOne).value_or(false) };
+    }
     if (const auto system = top.object("system")) {
         event.nameTextUpdated = system->flag("name_text_updated", FlagNumbers::zeroOrOne).value_or(false);
     }
@@ -175,6 +179,12 @@ std::set<YXCEvent::Refresh> YXCEvent::refreshes() const
     if (netusb && netusb->presetInfoUpdated) {
         result.insert(Refresh::presets());
     }
+    if (tuner && tuner->playInfoUpdated) {
+        result.insert(Refresh::tunerPlayInfo());
+    }
+    if (tuner && tuner->presetInfoUpdated) {
+        result.insert(Refresh::tunerPresets());
+    }
     if (nameTextUpdated) {
         result.insert(Refresh::names());
     }
@@ -199,6 +209,10 @@ QString toString(const YXCEvent::Refresh &refresh)
         return QStringLiteral("features");
     case YXCEvent::Refresh::Kind::distribution:
         return QStringLiteral("distribution");
+    case YXCEvent::Refresh::Kind::tunerPlayInfo:
+        return QStringLiteral("tunerPlayInfo");
+    case YXCEvent::Refresh::Kind::tunerPresets:
+        return QStringLiteral("tunerPresets");
     }
     return {};
 }

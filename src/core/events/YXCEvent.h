@@ -41,10 +41,17 @@ struct YXCEvent {
         friend bool operator==(const NetUSBChange &, const NetUSBChange &) = default;
     };
 
+    struct TunerChange {
+        bool playInfoUpdated = false;
+        bool presetInfoUpdated = false;
+
+        friend bool operator==(const TunerChange &, const TunerChange &) = default;
+    };
+
     // A part of the receiver's state that must be fetched again. Events never ask for the features; the store
     // reads them on demand when it has none.
     struct Refresh {
-        enum class Kind { status, playInfo, names, presets, features, distribution };
+        enum class Kind { status, playInfo, names, presets, features, distribution, tunerPlayInfo, tunerPresets };
         Kind kind;
         Zone zone = Zone::main; // status only
 
@@ -54,6 +61,8 @@ struct YXCEvent {
         static Refresh presets() { return { Kind::presets }; }
         static Refresh features() { return { Kind::features }; }
         static Refresh distribution() { return { Kind::distribution }; }
+        static Refresh tunerPlayInfo() { return { Kind::tunerPlayInfo }; }
+        static Refresh tunerPresets() { return { Kind::tunerPresets }; }
 
         friend auto operator<=>(const Refresh &, const Refresh &) = default;
     };
@@ -61,6 +70,7 @@ struct YXCEvent {
     std::optional<QString> deviceID;
     std::map<Zone, ZoneChange> zones;
     std::optional<NetUSBChange> netusb;
+    std::optional<TunerChange> tuner;
     bool nameTextUpdated = false;
     bool distInfoUpdated = false; // the receiver joined, left or renamed a linked group
 

@@ -52,6 +52,21 @@ template<class T> bool loadInto(T &target, const QString &directory, const QStri
     return true;
 }
 
+// The same for a fixture a directory may leave out: `target` stays empty without it.
+template<class T>
+bool loadIfPresent(std::optional<T> &target, const QString &directory, const QString &name, MockFixtureError &error)
+{
+    if (!QFile::exists(directory + u'/' + name + QStringLiteral(".json"))) {
+        return true;
+    }
+    T loaded;
+    if (!loadInto(loaded, directory, name, error)) {
+        return false;
+    }
+    target = std::move(loaded);
+    return true;
+}
+
 std::optional<QString> inputText(const NameText &names, const QString &id)
 {
     for (const IDText &entry : names.inputList) {
@@ -156,6 +171,10 @@ Result<Done, MockFixtureError> MockReceiver::loadAll()
     if (QFile::exists(dir + u'/' + presets + QStringLiteral(".json")) && !loadInto(m_presetInfo, dir, presets, error)) {
         return Failure { error };
     }
+    if (!loadIfPresent(m_tunerPlayInfo, dir, QStringLiteral("tuner_getPlayInfo"), error)
+        || !loadIfPresent(m_tunerPresetInfo, dir, QStringLiteral("tuner_getPresetInfo"), error)) {
+        return Failure { error };
+    }
     m_status = { { Zone::main, main }, { Zone::zone2, zone2 } };
     return Done {};
 }
@@ -254,6 +273,10 @@ std::optional<YXCPayload> MockReceiver::answer(const YXCCommand &command) const
                 return m_presetInfo;
             } else if constexpr (std::is_same_v<C, YXCCommand::GetDistributionInfo>) {
                 return m_distributionInfo;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetTunerPlayInfo>) {
+                return m_tunerPlayInfo ? std::optional<YXCPayload>(*m_tunerPlayInfo) : std::nullopt;
+            } else if constexpr (std::is_same_v<C, YXCCommand::GetTunerPresetInfo>) {
+                return m_tunerPresetInfo ? std::optional<YXCPayload>(*m_tunerPresetInfo) : std::nullopt;
             } else {
                 return std::nullopt;
             }
@@ -311,6 +334,22 @@ void MockReceiver::recallScene(Zone zone, int number)
     status->inputText = inputText(m_names, input);
 }
 
+void MockReceiver::recallTunerPreset(int number)
+{
+    if (!m_tunerPlayInfo || !m_tunerPresetInfo || number < 1 || number > m_tunerPresetInfo->presets.size()) {
+        return;
+    }
+    const TunerPreset &preset = m_tunerPresetInfo->presets.at(number - 1);
+    if (preset.isEmpty() || (preset.band != QLatin1String("fm") && preset.band != QLatin1String("am"))) {
+        return;
+    }
+    // The station's own texts come with the station; this receiver has none to tell.
+    m_tunerPlayInfo->band = preset.band;
+    std::optional<TunerBand> &band = preset.band == QLatin1String("fm") ? m_tunerPlayInfo->fm : m_tunerPlayInfo->am;
+    band = TunerBand { number, preset.number, true, std::nullopt };
+    m_tunerPlayInfo->rds = TunerRds {};
+}
+
 void MockReceiver::apply(const YXCCommand &command)
 {
     std::visit(
@@ -342,6 +381,12 @@ void MockReceiver::apply(const YXCCommand &command)
                 recallPreset(c.zone, c.number);
             } else if constexpr (std::is_same_v<C, YXCCommand::RecallScene>) {
                 recallScene(c.zone, c.number);
+            } else if constexpr (std::is_same_v<C, YXCCommand::RecallTunerPreset>) {
+                recallTunerPreset(c.number);
+                if (ZoneStatus *status = zoneStatus(c.zone)) {
+                    Accepted::apply(*status, c.zone, command, std::nullopt);
+                    status->inputText = inputText(m_names, QStringLiteral("tuner"));
+                }
             } else if constexpr (requires { c.zone; }
                 && !std::is_same_v<C, YXCCommand::GetStatus> && !std::is_same_v<C, YXCCommand::GetSignalInfo>) {
                 ZoneStatus *status = zoneStatus(c.zone);
@@ -408,6 +453,9 @@ QByteArray MockReceiver::eventAfter(const YXCCommand &command) const
     // A favourite also changes what is playing.
     if (!zone || command.as<YXCCommand::RecallPreset>()) {
         event.insert(QStringLiteral("netusb"), QJsonObject { { QStringLiteral("play_info_updated"), true } });
+    }
+    if (command.as<YXCCommand::RecallTunerPreset>()) {
+        event.insert(QStringLiteral("tuner"), QJsonObject { { QStringLiteral("play_info_updated"), true } });
     }
     return QJsonDocument(event).toJson(QJsonDocument::Compact);
 }

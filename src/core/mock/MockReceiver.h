@@ -24,7 +24,8 @@ struct MockFixtureError {
 
 // A receiver without a network: answers the read commands from models loaded from the fixtures, applies the
 // changing commands to them and records what it was asked. A fixture directory may add main_getSignalInfo.json
-// (without it the receiver reports a PCM signal) and netusb_getPresetInfo.json (without it, no favourites). It
+// (without it the receiver reports a PCM signal), netusb_getPresetInfo.json (without it, no favourites) and
+// tuner_getPlayInfo.json with tuner_getPresetInfo.json (without them, a tuner that answers nothing). It
 // accepts every command, also in read-only mode. Once a port is registered, each command it takes is announced
 // as a push event through the event sink, as a receiver announces it on the network. Main thread only.
 class MockReceiver final : public ReceiverTransport {
@@ -96,6 +97,7 @@ private:
     QByteArray eventAfter(const YXCCommand &command) const;
     void recallPreset(Zone zone, int number);
     void recallScene(Zone zone, int number);
+    void recallTunerPreset(int number);
 
     QString m_fixtureDirectory;
     QList<YXCCommand> m_performed;
@@ -110,6 +112,8 @@ private:
     NetworkStatus m_networkStatus;
     PresetInfo m_presetInfo;
     DistributionInfo m_distributionInfo { 0, std::nullopt, std::nullopt, QStringLiteral("none"), std::nullopt, {} };
+    std::optional<TunerPlayInfo> m_tunerPlayInfo;
+    std::optional<TunerPresetInfo> m_tunerPresetInfo;
 };
 
 } // namespace amplora

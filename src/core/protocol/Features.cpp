@@ -26,6 +26,11 @@ const RangeStep *ZoneFeatures::range(const QString &id) const
     return firstWhere(rangeStep, [&](const RangeStep &entry) { return entry.id == id; });
 }
 
+const RangeStep *TunerFeatures::range(const QString &band) const
+{
+    return firstWhere(rangeStep, [&](const RangeStep &entry) { return entry.id == band; });
+}
+
 const ZoneFeatures *Features::zoneFeatures(Zone which) const
 {
     const QString id = rawValue(which);

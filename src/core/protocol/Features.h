@@ -77,6 +77,27 @@ struct DistributionFeatures {
     friend bool operator==(const DistributionFeatures &, const DistributionFeatures &) = default;
 };
 
+// How the tuner keeps its presets: "common" (one list across the bands) or "separate" (one list per band), and
+// how many slots a list has.
+struct TunerPresetFeature {
+    std::optional<QString> type;
+    std::optional<int> num;
+
+    friend bool operator==(const TunerPresetFeature &, const TunerPresetFeature &) = default;
+};
+
+// The tuner a receiver announces: its bands and services ("am", "fm", "rds", "dab", ...), each analogue band's
+// range in kHz (the step gives the precision a frequency is shown with) and its presets.
+struct TunerFeatures {
+    QStringList funcList;
+    QList<RangeStep> rangeStep;
+    std::optional<TunerPresetFeature> preset;
+
+    const RangeStep *range(const QString &band) const;
+
+    friend bool operator==(const TunerFeatures &, const TunerFeatures &) = default;
+};
+
 // Answer of "system/getFeatures". Decoded leniently: malformed entries are skipped and only the main zone and
 // zone 2 are kept, each once.
 struct Features {
@@ -85,6 +106,7 @@ struct Features {
     QList<ZoneFeatures> zone;
     std::optional<NetUSBFeatures> netusb;
     std::optional<DistributionFeatures> distribution; // present on receivers that can link
+    std::optional<TunerFeatures> tuner;
 
     const ZoneFeatures *zoneFeatures(Zone zone) const;
     QList<Zone> zones() const;

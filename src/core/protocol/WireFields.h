@@ -118,10 +118,21 @@ template<> struct Fields<DistributionFeatures> {
         Field { "server_zone_list", &DistributionFeatures::serverZoneList } };
 };
 
+template<> struct Fields<TunerPresetFeature> {
+    static constexpr std::tuple all { Field { "type", &TunerPresetFeature::type },
+        Field { "num", &TunerPresetFeature::num } };
+};
+
+template<> struct Fields<TunerFeatures> {
+    static constexpr std::tuple all { Field { "func_list", &TunerFeatures::funcList },
+        Field { "range_step", &TunerFeatures::rangeStep }, Field { "preset", &TunerFeatures::preset } };
+};
+
 template<> struct Fields<Features> {
     static constexpr std::tuple all { Field { "response_code", &Features::responseCode, essential },
         Field { "system", &Features::system }, Field { "zone", &Features::zone }, Field { "netusb", &Features::netusb },
         Field { "distribution", &Features::distribution } };
+        Field { "tuner", &Features::tuner } };
 };
 
 template<> struct Fields<Preset> {
@@ -164,6 +175,39 @@ template<> struct Fields<DistributionInfo> {
         Field { "group_id", &DistributionInfo::groupId }, Field { "group_name", &DistributionInfo::groupName },
         Field { "role", &DistributionInfo::role }, Field { "server_zone", &DistributionInfo::serverZone },
         Field { "client_list", &DistributionInfo::clientList } };
+};
+
+template<> struct Fields<TunerBand> {
+    static constexpr std::tuple all { Field { "preset", &TunerBand::preset }, Field { "freq", &TunerBand::freq },
+        Field { "tuned", &TunerBand::tuned }, Field { "audio_mode", &TunerBand::audioMode } };
+};
+
+template<> struct Fields<TunerRds> {
+    static constexpr std::tuple all { Field { "program_type", &TunerRds::programType },
+        Field { "program_service", &TunerRds::programService }, Field { "radio_text_a", &TunerRds::radioTextA },
+        Field { "radio_text_b", &TunerRds::radioTextB } };
+};
+
+template<> struct Fields<TunerDab> {
+    static constexpr std::tuple all { Field { "preset", &TunerDab::preset }, Field { "status", &TunerDab::status },
+        Field { "freq", &TunerDab::freq }, Field { "service_label", &TunerDab::serviceLabel },
+        Field { "dls", &TunerDab::dls }, Field { "ensemble_label", &TunerDab::ensembleLabel },
+        Field { "ch_label", &TunerDab::chLabel } };
+};
+
+template<> struct Fields<TunerPlayInfo> {
+    static constexpr std::tuple all { Field { "response_code", &TunerPlayInfo::responseCode, essential },
+        Field { "band", &TunerPlayInfo::band }, Field { "am", &TunerPlayInfo::am }, Field { "fm", &TunerPlayInfo::fm },
+        Field { "rds", &TunerPlayInfo::rds }, Field { "dab", &TunerPlayInfo::dab } };
+};
+
+template<> struct Fields<TunerPreset> {
+    static constexpr std::tuple all { Field { "band", &TunerPreset::band }, Field { "number", &TunerPreset::number } };
+};
+
+template<> struct Fields<TunerPresetInfo> {
+    static constexpr std::tuple all { Field { "response_code", &TunerPresetInfo::responseCode, essential },
+        Field { "preset_info", &TunerPresetInfo::presets } };
 };
 
 // Calls visit(field) for every field of T, in table order.

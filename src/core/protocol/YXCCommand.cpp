@@ -36,7 +36,8 @@ QString YXCCommand::name() const
         "setMute", "setInput", "setSoundProgram", "setToneControl", "setSubwooferVolume", "setExtraBass",
         "setSurroundAI", "setPlayback", "getDeviceInfo", "getFeatures", "getNameText", "getPlayInfo",
         "getNetworkStatus", "setSleep", "setPureDirect", "setDirect", "setEnhancer", "setDialogueLevel", "setRepeat",
-        "setShuffle", "getPresetInfo", "recallPreset", "recallScene", "getDistributionInfo" };
+        "setShuffle", "getPresetInfo", "recallPreset", "recallScene", "getDistributionInfo", "getTunerPlayInfo",
+        "getTunerPresetInfo", "recallTunerPreset" };
     static_assert(std::size(names) == std::variant_size_v<Case>);
     return QString::fromLatin1(names[m_case.index()]);
 }
@@ -65,6 +66,10 @@ QString YXCCommand::path() const
                           // The player belongs to no zone; the zone it plays in is a query item.
                           [this](const RecallPreset &) { return QStringLiteral("netusb/") + name(); },
                           [this](const GetDistributionInfo &) { return QStringLiteral("dist/") + name(); },
+                          // The tuner, like the player, belongs to no zone; its paths drop the "Tuner" of the name.
+                          [](const GetTunerPlayInfo &) { return QStringLiteral("tuner/getPlayInfo"); },
+                          [](const GetTunerPresetInfo &) { return QStringLiteral("tuner/getPresetInfo"); },
+                          [](const RecallTunerPreset &) { return QStringLiteral("tuner/recallPreset"); },
                           [this](const auto &c) {
                               if constexpr (requires { c.zone; }) {
                                   return rawValue(c.zone) + u'/' + name();
@@ -156,6 +161,16 @@ YXCCommand::QueryItems YXCCommand::queryItems() const
                           [](const RecallScene &c) {
                               return QueryItems { Item { QStringLiteral("num"), QString::number(c.number) } };
                           },
+                          [](const GetTunerPresetInfo &c) {
+                              return QueryItems { Item { QStringLiteral("band"), c.band } };
+                          },
+                          [](const RecallTunerPreset &c) {
+                              return QueryItems {
+                                  Item { QStringLiteral("zone"), rawValue(c.zone) },
+                                  Item { QStringLiteral("band"), c.band },
+                                  Item { QStringLiteral("num"), QString::number(c.number) },
+                              };
+                          },
                           [](const auto &) { return QueryItems {}; },
                       },
         m_case);
@@ -185,6 +200,8 @@ std::optional<YXCPayloadType> YXCCommand::answerType() const
             [](const GetDistributionInfo &) -> std::optional<YXCPayloadType> {
                 return YXCPayloadType::distributionInfo;
             },
+            [](const GetTunerPlayInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::tunerPlayInfo; },
+            [](const GetTunerPresetInfo &) -> std::optional<YXCPayloadType> { return YXCPayloadType::tunerPresetInfo; },
             [](const auto &) -> std::optional<YXCPayloadType> { return std::nullopt; },
         },
         m_case);

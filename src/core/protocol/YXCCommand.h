@@ -151,12 +151,29 @@ public:
     struct GetDistributionInfo {
         friend bool operator==(const GetDistributionInfo &, const GetDistributionInfo &) = default;
     };
+    // What the tuner plays.
+    struct GetTunerPlayInfo {
+        friend bool operator==(const GetTunerPlayInfo &, const GetTunerPlayInfo &) = default;
+    };
+    // The tuner's presets: "common" for the one list a receiver keeps across bands, else the band's own list.
+    struct GetTunerPresetInfo {
+        QString band;
+        friend bool operator==(const GetTunerPresetInfo &, const GetTunerPresetInfo &) = default;
+    };
+    // Tunes the zone to one of the tuner's presets.
+    struct RecallTunerPreset {
+        Zone zone;
+        QString band; // "common" or the band whose list holds the preset
+        int number; // from 1
+        friend bool operator==(const RecallTunerPreset &, const RecallTunerPreset &) = default;
+    };
 
     // The cases in their fixed order.
     using Case = std::variant<GetStatus, GetSignalInfo, SetPower, SetVolume, SetActualVolume, SetMute, SetInput,
         SetSoundProgram, SetToneControl, SetSubwooferVolume, SetExtraBass, SetSurroundAI, SetPlayback, GetDeviceInfo,
         GetFeatures, GetNameText, GetPlayInfo, GetNetworkStatus, SetSleep, SetPureDirect, SetDirect, SetEnhancer,
-        SetDialogueLevel, SetRepeat, SetShuffle, GetPresetInfo, RecallPreset, RecallScene, GetDistributionInfo>;
+        SetDialogueLevel, SetRepeat, SetShuffle, GetPresetInfo, RecallPreset, RecallScene, GetDistributionInfo,
+        GetTunerPlayInfo, GetTunerPresetInfo, RecallTunerPreset>;
 
     using QueryItems = QList<QPair<QString, QString>>;
 
@@ -200,6 +217,12 @@ public:
     static YXCCommand recallPreset(Zone zone, int number) { return Case { RecallPreset { zone, number } }; }
     static YXCCommand recallScene(Zone zone, int number) { return Case { RecallScene { zone, number } }; }
     static YXCCommand getDistributionInfo() { return Case { GetDistributionInfo {} }; }
+    static YXCCommand getTunerPlayInfo() { return Case { GetTunerPlayInfo {} }; }
+    static YXCCommand getTunerPresetInfo(QString band) { return Case { GetTunerPresetInfo { std::move(band) } }; }
+    static YXCCommand recallTunerPreset(Zone zone, QString band, int number)
+    {
+        return Case { RecallTunerPreset { zone, std::move(band), number } };
+    }
 
     const Case &value() const { return m_case; }
     template<class C> const C *as() const { return std::get_if<C>(&m_case); }

@@ -289,6 +289,18 @@ ZoneFeatures decodeZoneFeatures(const json &value, const At &at)
     return zone;
 }
 
+// The tuner's ranges are all kept: each band's range gives the precision its frequencies are shown with.
+TunerFeatures decodeTunerFeatures(const json &value, const At &at)
+{
+    requireObject(value, at);
+    TunerFeatures tuner;
+    tuner.funcList = lossyStrings(memberOf(value, "func_list"), at / "func_list");
+    tuner.rangeStep = lossyList<RangeStep>(memberOf(value, "range_step"), at / "range_step", decodeRangeStep)
+                          .value_or(QList<RangeStep> {});
+    tuner.preset = readOptional<TunerPresetFeature>(value, "preset", at, IfUnreadable::leaveOut);
+    return tuner;
+}
+
 Features decodeFeatures(const json &value, const At &at)
 {
     requireObject(value, at);
@@ -305,6 +317,13 @@ Features decodeFeatures(const json &value, const At &at)
     }
     features.netusb = readOptional<NetUSBFeatures>(value, "netusb", at, IfUnreadable::leaveOut);
     features.distribution = readOptional<DistributionFeatures>(value, "distribution", at, IfUnreadable::leaveOut);
+    if (const json *tuner = memberOf(value, "tuner"); tuner && !tuner->is_null()) {
+        try {
+            features.tuner = decodeTunerFeatures(*tuner, at / "tuner");
+        } catch (const Abort &abort) {
+            leftOut(at / "tuner", abort.why);
+        }
+    }
     const auto zones = lossyList<ZoneFeatures>(memberOf(value, "zone"), at / "zone", decodeZoneFeatures)
                            .value_or(QList<ZoneFeatures> {});
     // Only the two zones this application knows, each once: a third zone or a repeated entry is dropped.
@@ -389,6 +408,34 @@ DistributionInfo decodeDistributionInfo(const json &value, const At &at)
     return info;
 }
 
+// The same for the tuner's slots, which hold a band and a frequency.
+TunerPresetInfo decodeTunerPresetInfo(const json &value, const At &at)
+{
+    requireObject(value, at);
+    TunerPresetInfo info;
+    info.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
+    const At slotsAt = at / "preset_info";
+    const json *slots = memberOf(value, "preset_info");
+    if (!slots || slots->is_null()) {
+        return info;
+    }
+    if (!slots->is_array()) {
+        leftOut(slotsAt, wrongType(*slots, "a list").why);
+        return info;
+    }
+    for (const json &slot : *slots) {
+        TunerPreset preset;
+        if (slot.is_object()) {
+            preset.band = readOptional<QString>(slot, "band", slotsAt, IfUnreadable::leaveOut).value_or(QString());
+            preset.number = readOptional<int>(slot, "number", slotsAt, IfUnreadable::leaveOut).value_or(0);
+        } else {
+            leftOutElement(slotsAt, wrongType(slot, "an object").why);
+        }
+        info.presets.append(preset);
+    }
+    return info;
+}
+
 // The answer's name in log lines.
 template<class T> constexpr const char *answerName()
 {
@@ -408,6 +455,10 @@ template<class T> constexpr const char *answerName()
         return "Network status";
     } else if constexpr (std::is_same_v<T, SignalInfo>) {
         return "Signal info";
+    } else if constexpr (std::is_same_v<T, TunerPlayInfo>) {
+        return "Tuner play info";
+    } else if constexpr (std::is_same_v<T, TunerPresetInfo>) {
+        return "Tuner preset info";
     } else if constexpr (std::is_same_v<T, PresetInfo>) {
         return "Preset info";
     } else {
@@ -430,6 +481,8 @@ template<class T> T decodeRoot(const json &root)
         return decodePresetInfo(root, at);
     } else if constexpr (std::is_same_v<T, DistributionInfo>) {
         return decodeDistributionInfo(root, at);
+    } else if constexpr (std::is_same_v<T, TunerPresetInfo>) {
+        return decodeTunerPresetInfo(root, at);
     } else {
         return decodeModel<T>(root, at);
     }
@@ -470,6 +523,8 @@ template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const QByteA
 template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
 template Result<DistributionInfo, DecodingError> decode<DistributionInfo>(const QByteArray &bytes);
+template Result<TunerPlayInfo, DecodingError> decode<TunerPlayInfo>(const QByteArray &bytes);
+template Result<TunerPresetInfo, DecodingError> decode<TunerPresetInfo>(const QByteArray &bytes);
 
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes)
 {
@@ -498,6 +553,10 @@ Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByte
         return widen(decodeBytes<PresetInfo>(bytes));
     case YXCPayloadType::distributionInfo:
         return widen(decodeBytes<DistributionInfo>(bytes));
+    case YXCPayloadType::tunerPlayInfo:
+        return widen(decodeBytes<TunerPlayInfo>(bytes));
+    case YXCPayloadType::tunerPresetInfo:
+        return widen(decodeBytes<TunerPresetInfo>(bytes));
     }
     return Failure { DecodingError { Kind::dataCorrupted, {} } };
 }

@@ -35,6 +35,8 @@ extern template Result<NetworkStatus, DecodingError> decode<NetworkStatus>(const
 extern template Result<SignalInfo, DecodingError> decode<SignalInfo>(const QByteArray &bytes);
 extern template Result<PresetInfo, DecodingError> decode<PresetInfo>(const QByteArray &bytes);
 extern template Result<DistributionInfo, DecodingError> decode<DistributionInfo>(const QByteArray &bytes);
+extern template Result<TunerPlayInfo, DecodingError> decode<TunerPlayInfo>(const QByteArray &bytes);
+extern template Result<TunerPresetInfo, DecodingError> decode<TunerPresetInfo>(const QByteArray &bytes);
 
 // The same, choosing the model at run time.
 Result<YXCPayload, DecodingError> decodePayload(YXCPayloadType type, const QByteArray &bytes);

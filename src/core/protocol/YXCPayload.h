@@ -8,6 +8,7 @@
 #include "core/protocol/PlayInfo.h"
 #include "core/protocol/PresetInfo.h"
 #include "core/protocol/SignalInfo.h"
+#include "core/protocol/TunerInfo.h"
 #include "core/protocol/ZoneStatus.h"
 
 #include <cstddef>
@@ -18,7 +19,7 @@ namespace amplora {
 // Every typed answer a read command can produce. A transport that keeps its state as models (the mock receiver)
 // answers with one of these directly; the real client decodes one from the receiver's bytes.
 using YXCPayload = std::variant<DeviceInfo, Features, NameText, ZoneStatus, PlayInfo, NetworkStatus, SignalInfo,
-    PresetInfo, DistributionInfo>;
+    PresetInfo, DistributionInfo, TunerPlayInfo, TunerPresetInfo>;
 
 // Names the alternative of YXCPayload a caller asks for, in the same order.
 enum class YXCPayloadType {
@@ -31,6 +32,8 @@ enum class YXCPayloadType {
     signalInfo,
     presetInfo,
     distributionInfo,
+    tunerPlayInfo,
+    tunerPresetInfo,
 };
 
 namespace detail {

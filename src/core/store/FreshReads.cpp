@@ -126,6 +126,7 @@ void FreshReads::changed(std::optional<Zone> zone)
     // checks its slot against a list read after every command before it.
     for (auto &[what, entry] : m_entries) {
         if (what.kind == YXCEvent::Refresh::Kind::playInfo || what.kind == YXCEvent::Refresh::Kind::presets
+            || what.kind == YXCEvent::Refresh::Kind::tunerPlayInfo || what.kind == YXCEvent::Refresh::Kind::tunerPresets
             || (what.kind == YXCEvent::Refresh::Kind::status && (!zone || what.zone == *zone))) {
             ++entry.changes;
         }

@@ -102,6 +102,24 @@ bool ReceiverState::setAlbumArt(std::optional<QImage> art, QColor tint)
     return changed;
 }
 
+bool ReceiverState::setTunerPlayInfo(std::optional<TunerPlayInfo> info)
+{
+    const bool changed = replace(m_tunerPlayInfo, std::move(info));
+    if (changed) {
+        Q_EMIT playbackChanged();
+    }
+    return changed;
+}
+
+bool ReceiverState::setTunerPresets(QList<ListedTunerPreset> presets)
+{
+    const bool changed = replace(m_tunerPresets, std::move(presets));
+    if (changed) {
+        Q_EMIT playbackChanged();
+    }
+    return changed;
+}
+
 bool ReceiverState::setSignal(std::optional<SignalInfo> info, std::optional<Zone> zone)
 {
     bool changed = replace(m_signalInfo, std::move(info));

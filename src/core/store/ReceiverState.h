@@ -49,6 +49,12 @@ public:
     bool setPlayInfo(std::optional<PlayInfo> info, std::optional<Clock::TimePoint> receivedAt);
     bool setFavourites(QList<ListedPreset> favourites);
     bool setAlbumArt(std::optional<QImage> art, QColor tint);
+    // What the tuner plays; read only while a zone listens to it, none otherwise.
+    const std::optional<TunerPlayInfo> &tunerPlayInfo() const { return m_tunerPlayInfo; }
+    // The tuner's filled preset slots; empty while it announces none or before they were read.
+    const QList<ListedTunerPreset> &tunerPresets() const { return m_tunerPresets; }
+    bool setTunerPlayInfo(std::optional<TunerPlayInfo> info);
+    bool setTunerPresets(QList<ListedTunerPreset> presets);
 
     // ---- the input-signal report: signalChanged ----
     const std::optional<SignalInfo> &signalInfo() const { return m_signalInfo; }
@@ -78,6 +84,8 @@ private:
     QList<ListedPreset> m_favourites;
     std::optional<QImage> m_albumArt;
     QColor m_displayTint;
+    std::optional<TunerPlayInfo> m_tunerPlayInfo;
+    QList<ListedTunerPreset> m_tunerPresets;
     std::optional<SignalInfo> m_signalInfo;
     std::optional<Zone> m_signalZone;
     std::optional<DistributionInfo> m_distribution;

@@ -154,6 +154,8 @@ void ReceiverStore::clearReceiverState()
     m_state.setPlayInfo(std::nullopt, std::nullopt);
     m_state.setFavourites({});
     m_state.setDistribution(std::nullopt);
+    m_state.setTunerPlayInfo(std::nullopt);
+    m_state.setTunerPresets({});
     m_link.setNetworkName(std::nullopt);
     m_artPath.reset();
     ++m_artRequest;

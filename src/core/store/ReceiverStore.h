@@ -4,6 +4,7 @@
 #include "base/Result.h"
 #include "base/SingleFlight.h"
 #include "core/capabilities/Capability.h"
+#include "core/capabilities/Tuner.h"
 #include "core/discovery/DiscoveredReceiver.h"
 #include "core/discovery/ReceiverDiscovering.h"
 #include "core/events/YXCEvent.h"
@@ -141,6 +142,10 @@ public:
     int receiverSceneCount() const;
     // Whether the receiver announces favourites (presets) for its network/USB player.
     bool supportsFavourites() const;
+    // Whether the receiver has a tuner and a zone listens to it.
+    bool tunerPlaying() const;
+    // What the tuner plays when the selected zone listens to it; none otherwise, or before it was read.
+    std::optional<Tuner::Reading> tunerReading() const;
     // The repeat and shuffle modes what is playing offers, in the receiver's order; empty when it offers none.
     QStringList repeatModes() const;
     QStringList shuffleModes() const;
@@ -223,6 +228,7 @@ public:
     std::optional<Refusal> cycleRepeat();
     std::optional<Refusal> cycleShuffle();
     std::optional<Refusal> recallFavourite(int number);
+    std::optional<Refusal> recallTunerPreset(int number);
     std::optional<Refusal> recallReceiverScene(int number);
 
 Q_SIGNALS:

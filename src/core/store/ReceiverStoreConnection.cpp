@@ -145,6 +145,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
         requestRefresh(YXCEvent::Refresh::presets(), false);
         // The same for the receiver's link; only one that can link is asked (the read skips the others).
         requestRefresh(YXCEvent::Refresh::distribution(), false);
+        requestRefresh(YXCEvent::Refresh::tunerPresets(), false);
     }
 
     Result<NetworkStatus, YXCError> network = co_await transport->fetch<NetworkStatus>(YXCCommand::getNetworkStatus());
@@ -156,6 +157,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::connect(Clock::TimePoint no
     // The now-playing information is a bonus: without it the connection still stands.
     const Result<Done, StoreError> played = co_await refresh(YXCEvent::Refresh::playInfo());
     Q_UNUSED(played);
+    if (isCurrent(self, asked) && tunerPlaying()) {
+        const Result<Done, StoreError> tuned = co_await refresh(YXCEvent::Refresh::tunerPlayInfo());
+        Q_UNUSED(tuned);
+    }
     if (!isCurrent(self, asked)) {
         co_return Failure { StoreError::superseded() };
     }

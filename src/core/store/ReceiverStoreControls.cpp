@@ -10,6 +10,7 @@
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Switches.h"
 #include "core/capabilities/Tone.h"
+#include "core/capabilities/Tuner.h"
 #include "core/capabilities/Volume.h"
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/protocol/Features.h"
@@ -108,6 +109,10 @@ QCoro::Task<Result<Done, YXCError>> ReceiverStore::sendChanging(
         if (sent && transport == m_link.transport()) {
             m_link.noteAnswer();
             showAccepted(accepted);
+            if (accepted.as<YXCCommand::RecallTunerPreset>()) {
+                // Another station plays: the window follows at once, whether or not an event comes.
+                requestRefresh(YXCEvent::Refresh::tunerPlayInfo(), false);
+            }
         }
     }
     co_return sent;
@@ -423,6 +428,17 @@ std::optional<Refusal> ReceiverStore::cycleShuffle()
 std::optional<Refusal> ReceiverStore::recallFavourite(int number)
 {
     const auto recalled = Favourites::recall(m_selectedZone, m_state.features(), m_state.favourites(), number);
+    if (!recalled) {
+        return recalled.error();
+    }
+    perform(recalled.value());
+    return std::nullopt;
+}
+
+std::optional<Refusal> ReceiverStore::recallTunerPreset(int number)
+{
+    const auto recalled
+        = Tuner::recall(m_selectedZone, m_state.features(), m_state.tunerPlayInfo(), m_state.tunerPresets(), number);
     if (!recalled) {
         return recalled.error();
     }

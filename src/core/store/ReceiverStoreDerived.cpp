@@ -8,11 +8,13 @@
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Switches.h"
 #include "core/capabilities/Tone.h"
+#include "core/capabilities/Tuner.h"
 #include "core/capabilities/Volume.h"
 #include "core/handoff/SpotifyHandoff.h"
 #include "core/protocol/Features.h"
 #include "core/store/AppSettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace amplora {
@@ -114,6 +116,28 @@ std::optional<RangeStep> ReceiverStore::dialogueRange() const
 int ReceiverStore::receiverSceneCount() const
 {
     return ReceiverScenes::count(selectedZoneFeatures());
+}
+
+bool ReceiverStore::tunerPlaying() const
+{
+    if (!Tuner::supported(m_state.features())) {
+        return false;
+    }
+    const auto &statuses = m_state.status();
+    return std::any_of(
+        statuses.cbegin(), statuses.cend(), [](const auto &entry) { return Tuner::isPlaying(entry.second); });
+}
+
+std::optional<Tuner::Reading> ReceiverStore::tunerReading() const
+{
+    const std::optional<ZoneStatus> status = currentStatus();
+    const std::optional<Features> &features = m_state.features();
+    const std::optional<TunerPlayInfo> &info = m_state.tunerPlayInfo();
+    if (!status || !info || !features || !Tuner::supported(features) || !Tuner::isPlaying(*status)) {
+        return std::nullopt;
+    }
+    const std::optional<TunerFeatures> &tuner = features->tuner;
+    return Tuner::reading(*info, tuner ? &*tuner : nullptr);
 }
 
 bool ReceiverStore::supportsFavourites() const

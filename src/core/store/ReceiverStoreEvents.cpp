@@ -8,6 +8,8 @@
 #include "core/capabilities/Volume.h"
 #include "core/protocol/Features.h"
 
+#include <algorithm>
+
 namespace amplora {
 
 namespace {
@@ -76,6 +78,8 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::poll(Clock::TimePoint now)
                 = features && status && status->input ? features->system.input(*status->input) : nullptr;
             if (input && input->playInfoType == QStringLiteral("netusb")) {
                 outcome = co_await refresh(YXCEvent::Refresh::playInfo());
+            } else if (tunerPlaying()) {
+                outcome = co_await refresh(YXCEvent::Refresh::tunerPlayInfo());
             }
         }
         if (outcome && isCurrent(self, asked)) {
@@ -224,6 +228,13 @@ void ReceiverStore::apply(const YXCEvent &event)
             thenSignal = change != event.zones.end() && change->second.statusUpdated;
         }
         requestRefresh(what, thenSignal);
+    }
+    // The tuner is read only while a zone listens to it: a switch to it needs a first read, a switch away clears
+    // what it played.
+    const bool switched = std::any_of(
+        event.zones.cbegin(), event.zones.cend(), [](const auto &change) { return change.second.input.has_value(); });
+    if (switched) {
+        requestRefresh(YXCEvent::Refresh::tunerPlayInfo(), false);
     }
 }
 

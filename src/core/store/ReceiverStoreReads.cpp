@@ -7,6 +7,7 @@
 #include "core/capabilities/Link.h"
 #include "core/capabilities/Power.h"
 #include "core/capabilities/Presets.h"
+#include "core/capabilities/Tuner.h"
 #include "core/capabilities/Volume.h"
 #include "core/protocol/Features.h"
 #include "core/store/DisplayTint.h"
@@ -60,6 +61,7 @@ QCoro::Task<> ReceiverStore::ensureFeaturesAndNames(Clock::TimePoint now)
     if (!hadFeatures && m_state.features()) {
         requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
         requestRefresh(YXCEvent::Refresh::distribution(), false);
+        requestRefresh(YXCEvent::Refresh::tunerPresets(), false);
     }
     co_await reloadNames(now);
 }
@@ -155,6 +157,55 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         m_state.setFavourites(info->listed(Favourites::slotCount(m_state.features(), m_selectedZone)));
         co_return Done {};
     }
+    case YXCEvent::Refresh::Kind::tunerPlayInfo: {
+        if (!tunerPlaying()) {
+            // Nobody listens: what it played last would only be stale once a zone switches back to it.
+            m_state.setTunerPlayInfo(std::nullopt);
+            co_return Done {};
+        }
+        Result<TunerPlayInfo, YXCError> info
+            = co_await asked.transport->fetch<TunerPlayInfo>(YXCCommand::getTunerPlayInfo(), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            co_return Failure { failure(cancel, info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        m_link.noteAnswer();
+        const QString listBefore = Tuner::presetList(m_state.features(), m_state.tunerPlayInfo());
+        m_state.setTunerPlayInfo(std::move(info).value());
+        // A receiver with a list per band shows the presets of the band it now plays.
+        if (Tuner::presetList(m_state.features(), m_state.tunerPlayInfo()) != listBefore) {
+            requestRefresh(YXCEvent::Refresh::tunerPresets(), false);
+        }
+        co_return Done {};
+    }
+    case YXCEvent::Refresh::Kind::tunerPresets: {
+        if (!Tuner::supported(m_state.features())) {
+            if (m_state.features()) {
+                m_state.setTunerPresets({});
+            }
+            co_return Done {};
+        }
+        const QString list = Tuner::presetList(m_state.features(), m_state.tunerPlayInfo());
+        Result<TunerPresetInfo, YXCError> info
+            = co_await asked.transport->fetch<TunerPresetInfo>(YXCCommand::getTunerPresetInfo(list), cancel);
+        if (!isCurrent(self, asked)) {
+            co_return Failure { StoreError::superseded() };
+        }
+        if (!info) {
+            if (cancel.isCancelled()) {
+                co_return Failure { StoreError::abandoned() };
+            }
+            recordLoadFailure(QStringLiteral("tuner/getPresetInfo"), info.error().description());
+            co_return Failure { StoreError(info.error()) };
+        }
+        m_fresh.succeeded(ticket);
+        m_link.noteAnswer();
+        m_state.setTunerPresets(info->listed(Tuner::presetSlots(m_state.features())));
+        co_return Done {};
+    }
     case YXCEvent::Refresh::Kind::features: {
         Result<Features, YXCError> features
             = co_await asked.transport->fetch<Features>(YXCCommand::getFeatures(), cancel);
@@ -171,6 +222,7 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (!hadFeatures) {
             requestRefresh(YXCEvent::Refresh::presets(), false); // only now known to be announced
             requestRefresh(YXCEvent::Refresh::distribution(), false);
+            requestRefresh(YXCEvent::Refresh::tunerPresets(), false);
         }
         co_return Done {};
     }

@@ -82,6 +82,8 @@ Rectangle {
                     list.push({ key: "favourites", title: qsTr("Favourites"), entries: Sources.favourites })
                 if (Sources.receiverScenes.count > 0)
                     list.push({ key: "receiverScenes", title: qsTr("Receiver Scenes"), entries: Sources.receiverScenes })
+                if (Sources.tunerPresets.count > 0)
+                    list.push({ key: "tunerPresets", title: qsTr("Tuner Presets"), entries: Sources.tunerPresets })
                 return list
             }
             Accessible.name: qsTr("More inputs")
@@ -92,6 +94,7 @@ Rectangle {
             onAction: InputProfiles.rememberCurrent()
             onChosen: (id) => Sources.selectInput(id)
             onSectionChosen: (key, id) => key === "favourites" ? Sources.recallFavourite(Number(id))
+                                        : key === "tunerPresets" ? Sources.recallTunerPreset(Number(id))
                                                                 : Sources.recallReceiverScene(Number(id))
         }
     }

@@ -13,6 +13,10 @@ Item {
     readonly property bool spotifyWaits: NowPlaying.needsSpotifyPrompt
     readonly property bool network: NowPlaying.networkSource
     readonly property bool showsTrack: network && NowPlaying.hasTrackInfo
+    // A zone on the tuner shows the station (or, without a name, where it is tuned) and under it the band with
+    // the frequency and the station's running text.
+    readonly property bool radio: NowPlaying.tuner && Connection.zoneOn
+    readonly property string tuned: (NowPlaying.tunerBand + " " + NowPlaying.tunerFrequency).trim()
     readonly property string deviceName: NowPlaying.spotifyDeviceName
     // Advanced by the progress timeline, which runs only while a network source is shown and playing (a paused
     // position does not move); the elapsed time is read again on every tick and whenever the play information
@@ -123,6 +127,7 @@ Item {
                     objectName: "nowPlayingTitle"
                     width: parent.width
                     text: panel.spotifyWaits ? qsTr("Open Spotify and choose %1").arg(panel.deviceName)
+                                             : panel.radio ? (NowPlaying.tunerStation || panel.tuned || Sources.inputName)
                                              : (panel.showsTrack ? NowPlaying.track : Sources.inputName)
                     textFormat: Text.PlainText
                     font.family: Theme.fontFamily
@@ -138,6 +143,8 @@ Item {
                     id: subtitle
                     width: parent.width
                     text: !Connection.zoneOn ? qsTr("Power is off")
+                                        : panel.radio ? [NowPlaying.tunerStation ? panel.tuned : "", NowPlaying.tunerText]
+                                                        .filter(part => part.length > 0).join(" · ")
                                         : (panel.network ? (NowPlaying.hasTrackInfo ? NowPlaying.artist : qsTr("Nothing playing")) : "")
                     textFormat: Text.PlainText
                     visible: text.length > 0

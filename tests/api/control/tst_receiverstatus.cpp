@@ -51,7 +51,7 @@ private Q_SLOTS:
         full.bass = -1.5;
         full.treble = 0;
         full.subwoofer = 2;
-        full.nowPlaying = NowPlaying { u"play"_s, u"Artist"_s, std::nullopt, u"Track"_s };
+        full.nowPlaying = NowPlaying { u"play"_s, u"Artist"_s, std::nullopt, u"Track"_s, {}, {}, {}, {} };
         full.sleep = 90;
         full.direct = false;
         full.enhancer = true;

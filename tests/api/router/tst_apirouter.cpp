@@ -239,6 +239,7 @@ private Q_SLOTS:
                 u"POST /api/v1/direct"_s, u"POST /api/v1/enhancer"_s, u"POST /api/v1/dialogue"_s,
                 u"POST /api/v1/repeat"_s, u"POST /api/v1/shuffle"_s, u"GET /api/v1/favourites"_s,
                 u"POST /api/v1/favourites/{number}/recall"_s, u"POST /api/v1/receiver-scenes/{number}/recall"_s,
+                u"GET /api/v1/tuner/presets"_s, u"POST /api/v1/tuner/presets/{number}/recall"_s,
                 u"GET /api/v1/scenes"_s, u"POST /api/v1/scenes"_s, u"GET /api/v1/scenes/{name}"_s,
                 u"DELETE /api/v1/scenes/{name}"_s, u"POST /api/v1/scenes/{name}/run"_s }));
         QHash<QString, QStringList> methods;

@@ -105,7 +105,8 @@ private Q_SLOTS:
         // plays only where the input is a player's.
         QCOMPARE(test::waitFor(r->adapter.status(api::Zone::zone2, Cancellation())).value(),
             (api::ReceiverStatus { api::Zone::zone2, api::PowerState::standby, -60.5, false, u"Spotify"_s, {}, {}, {},
-                {}, api::NowPlaying { u"play"_s, {}, {}, u"Song"_s }, {}, {}, {}, {}, api::RepeatMode::off, {}, {} }));
+                {}, api::NowPlaying { u"play"_s, {}, {}, u"Song"_s, {}, {}, {}, {} }, {}, {}, {}, {},
+                api::RepeatMode::off, {}, {} }));
     }
 
     // A status asked for again within the second comes from the store; after a change through the adapter it

@@ -6,6 +6,7 @@
 
 #include "core/capabilities/Presets.h"
 #include "core/capabilities/Switches.h"
+#include "core/capabilities/Tuner.h"
 #include "core/discovery/SSDPSearch.h"
 #include "core/events/YXCEvent.h"
 #include "core/protocol/SignalStripValues.h"
@@ -155,6 +156,43 @@ private Q_SLOTS:
         const auto older = decoded<PlayInfo>(receiverAnswer(QStringLiteral("RX-V479/netusb_getPlayInfo.json")));
         QCOMPARE(older.repeatAvailable, std::nullopt);
         QCOMPARE(older.repeat, QStringLiteral("off"));
+    }
+
+    // What real receivers announce of a tuner: its bands, how an FM frequency then reads, and which preset
+    // list is read.
+    void realTuners_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("expected");
+        const auto add = [](const char *file, const char *expected) {
+            QTest::newRow(file) << QString::fromLatin1(file) << QString::fromUtf8(expected);
+        };
+        add("RX-V481/system_getFeatures.json", "am fm rds | 98.10 MHz | 1611 kHz | common 40");
+        add("RX-V481/system_getFeatures__2018.json", "am fm rds | 98.10 MHz | 1611 kHz | common 40");
+        add("RX-V781/system_getFeatures.json", "am fm rds | 98.10 MHz | 1611 kHz | common 40");
+        add("CD-NT670D/system_getFeatures.json", "fm rds dab | 98.10 MHz | 1611 kHz | fm 30");
+        add("ISX-18D/system_getFeatures.json",
+            "fm dab fm_auto_preset dab_initial_scan dab_tune_aid | 98.10 MHz | 1611 kHz | fm 30");
+        add("WX-010/system_getFeatures.json", "no tuner");
+        add("YAS-306/system_getFeatures.json", "no tuner");
+    }
+
+    void realTuners()
+    {
+        QFETCH(QString, file);
+        const auto features = decoded<Features>(receiverAnswer(file));
+        if (!Tuner::supported(features)) {
+            QTEST(QStringLiteral("no tuner"), "expected");
+            return;
+        }
+        const TunerFeatures &tuner = *features.tuner;
+        const QString shown
+            = QStringList { tuner.funcList.join(u' '), Tuner::frequencyText(QStringLiteral("fm"), 98100, &tuner),
+                  Tuner::frequencyText(QStringLiteral("am"), 1611, &tuner),
+                  Tuner::presetList(features, std::nullopt) + u' '
+                      + QString::number(Tuner::presetSlots(features).value_or(0)) }
+                  .join(QStringLiteral(" | "));
+        QTEST(shown, "expected");
     }
 
     void realSearchAnswer()
