@@ -19,7 +19,7 @@ public:
         m_status.treble = 1.5;
         m_status.subwoofer = -2;
         m_status.nowPlaying = api::NowPlaying { QStringLiteral("play"), QStringLiteral("Artist"),
-            QStringLiteral("Album"), QStringLiteral("Track") };
+            QStringLiteral("Album"), QStringLiteral("Track"), {}, {}, {}, {} };
     }
 
     api::ControlTask<api::ReceiverStatus> status(api::Zone zone, Cancellation) override
@@ -78,6 +78,14 @@ public:
         co_return api::Favourite { number, QStringLiteral("Radio"), QStringLiteral("net_radio") };
     }
     api::ControlTask<Done> recallReceiverScene(api::Zone, int, Cancellation) override { co_return Done {}; }
+    api::ControlTask<QList<api::TunerPreset>> tunerPresets(api::Zone, Cancellation) override
+    {
+        co_return QList<api::TunerPreset> {};
+    }
+    api::ControlTask<api::TunerPreset> recallTunerPreset(api::Zone, int number, Cancellation) override
+    {
+        co_return api::TunerPreset { number, QStringLiteral("fm"), QStringLiteral("98.10 MHz"), {} };
+    }
 
     // What status() answers, apart from the zone.
     api::ReceiverStatus &current() { return m_status; }

@@ -107,7 +107,7 @@ QCoro::Task<QList<BundleItem>> gatherReceiverAnswers(
         }
         co_return items;
     }
-    auto decodedFeatures = decode<Features>(items.at(1).contents.value_or(QByteArray()));
+    auto decodedFeatures = YXCDecoder::decode<Features>(items.at(1).contents.value_or(QByteArray()));
     const std::optional<Features> decoded
         = decodedFeatures ? std::optional<Features>(std::move(decodedFeatures).value()) : std::nullopt;
     QList<YXCCommand> announced;

@@ -131,8 +131,7 @@ template<> struct Fields<TunerFeatures> {
 template<> struct Fields<Features> {
     static constexpr std::tuple all { Field { "response_code", &Features::responseCode, essential },
         Field { "system", &Features::system }, Field { "zone", &Features::zone }, Field { "netusb", &Features::netusb },
-        Field { "distribution", &Features::distribution } };
-        Field { "tuner", &Features::tuner } };
+        Field { "distribution", &Features::distribution }, Field { "tuner", &Features::tuner } };
 };
 
 template<> struct Fields<Preset> {

@@ -143,8 +143,9 @@ Item {
                     id: subtitle
                     width: parent.width
                     text: !Connection.zoneOn ? qsTr("Power is off")
-                                        : panel.radio ? [NowPlaying.tunerStation ? panel.tuned : "", NowPlaying.tunerText]
-                                                        .filter(part => part.length > 0).join(" · ")
+                                        : panel.radio ? (NowPlaying.tunerStation ? panel.tuned : "")
+                                                        + (NowPlaying.tunerStation && NowPlaying.tunerText ? " · " : "")
+                                                        + NowPlaying.tunerText
                                         : (panel.network ? (NowPlaying.hasTrackInfo ? NowPlaying.artist : qsTr("Nothing playing")) : "")
                     textFormat: Text.PlainText
                     visible: text.length > 0
