@@ -1,5 +1,6 @@
 #include "qml/BrushedMetal.h"
 
+#include <QColor>
 #include <QPainter>
 #include <QQuickWindow>
 #include <QSGImageNode>
@@ -62,6 +63,38 @@ QImage render(QSize size)
     return image;
 }
 
+Runs::Runs(const QImage &picture)
+    : m_size(picture.format() == QImage::Format_Grayscale8 ? picture.size() : QSize())
+{
+    if (m_size.isEmpty()) {
+        return;
+    }
+    m_rowStarts.reserve(static_cast<std::size_t>(m_size.height()) + 1);
+    for (int y = 0; y < m_size.height(); ++y) {
+        m_rowStarts.push_back(m_runs.size());
+        const uchar *row = picture.constScanLine(y);
+        int x = 0;
+        while (x < m_size.width()) {
+            const int from = x;
+            while (x < m_size.width() && row[x] == row[from]) {
+                ++x;
+            }
+            m_runs.push_back({ from, x - from, row[from] });
+        }
+    }
+    m_rowStarts.push_back(m_runs.size());
+    m_runs.shrink_to_fit();
+}
+
+std::span<const Runs::Run> Runs::row(int y) const
+{
+    if (y < 0 || y >= m_size.height()) {
+        return {};
+    }
+    const auto at = static_cast<std::size_t>(y);
+    return std::span<const Run>(m_runs).subspan(m_rowStarts[at], m_rowStarts[at + 1] - m_rowStarts[at]);
+}
+
 } // namespace BrushedMetal
 
 namespace {
@@ -73,24 +106,44 @@ public:
         : m_window(window)
     { }
 
-    void setPicture(QImage picture) { m_picture = std::move(picture); }
-    const QImage &picture() const { return m_picture; }
+    void setRuns(BrushedMetal::Runs runs) { m_runs = std::move(runs); }
+    QSize pixels() const { return m_runs.size(); }
     void setSize(QSizeF size) { m_size = size; }
 
     void render(const RenderState *state) override
     {
         auto *painter = static_cast<QPainter *>(
             m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
-        if (!painter || m_picture.isNull()) {
+        if (!painter || m_runs.isEmpty()) {
             return;
         }
+        const QTransform transform = matrix()->toTransform();
+        // Only the rows and runs under the part being repainted: a lamp that changes repaints a small square.
+        QRectF area = rect();
         // The clip first: it is given in window coordinates.
         if (const QRegion *clip = state->clipRegion(); clip && !clip->isEmpty()) {
             painter->setClipRegion(*clip, Qt::ReplaceClip);
+            area &= transform.inverted().mapRect(QRectF(clip->boundingRect()));
         }
-        painter->setTransform(matrix()->toTransform());
+        painter->setTransform(transform);
         painter->setOpacity(inheritedOpacity());
-        painter->drawImage(rect(), m_picture);
+        // One texture pixel is this much of the item.
+        const QSize pixels = m_runs.size();
+        const double across = m_size.width() / pixels.width();
+        const double down = m_size.height() / pixels.height();
+        const int firstRow = std::max(0, static_cast<int>(std::floor(area.top() / down)));
+        const int lastRow = std::min(pixels.height() - 1, static_cast<int>(std::ceil(area.bottom() / down)));
+        const double left = area.left() / across;
+        const double right = area.right() / across;
+        for (int y = firstRow; y <= lastRow; ++y) {
+            for (const BrushedMetal::Runs::Run &run : m_runs.row(y)) {
+                if (run.x + run.width < left || run.x > right) {
+                    continue;
+                }
+                painter->fillRect(
+                    QRectF(run.x * across, y * down, run.width * across, down), QColor(run.grey, run.grey, run.grey));
+            }
+        }
     }
     StateFlags changedStates() const override { return {}; }
     RenderingFlags flags() const override { return BoundedRectRendering | OpaqueRendering; }
@@ -98,7 +151,7 @@ public:
 
 private:
     QQuickWindow *m_window;
-    QImage m_picture;
+    BrushedMetal::Runs m_runs;
     QSizeF m_size;
 };
 
@@ -132,8 +185,8 @@ QSGNode *BrushedMetalSurface::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeD
         if (!node) {
             node = new PaintedMetalNode(window());
         }
-        if (node->picture().size() != pixels) {
-            node->setPicture(BrushedMetal::render(pixels));
+        if (node->pixels() != pixels) {
+            node->setRuns(BrushedMetal::Runs(BrushedMetal::render(pixels)));
         }
         node->setSize(size());
         node->markDirty(QSGNode::DirtyMaterial);

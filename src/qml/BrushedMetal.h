@@ -5,6 +5,8 @@
 #include <QSize>
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace amplora {
 
@@ -36,11 +38,36 @@ private:
 // absurd size.
 QImage render(QSize size);
 
+// A texture kept as runs of one grey along each row. Every row is one grey with a few hairlines over it, so this
+// holds a few tens of kilobytes where the picture holds a byte per pixel, and painting it is a handful of fills
+// per row instead of converting the grey picture to the window's format on every repaint.
+class Runs {
+public:
+    struct Run {
+        int x = 0;
+        int width = 0;
+        uchar grey = 0;
+    };
+
+    Runs() = default;
+    explicit Runs(const QImage &picture);
+
+    QSize size() const { return m_size; }
+    bool isEmpty() const { return m_size.isEmpty(); }
+    // The runs of row y, left to right, covering the whole width.
+    std::span<const Run> row(int y) const;
+
+private:
+    QSize m_size;
+    std::vector<Run> m_runs;
+    std::vector<std::size_t> m_rowStarts;
+};
+
 } // namespace BrushedMetal
 
 // The background item: draws BrushedMetal::render() at its own size, once per size. With the software renderer
-// it keeps the picture in its one-byte grey form (a quarter of the colour one) and paints only the part that
-// needs repainting; with a GPU it hands the picture over as a texture and keeps no copy.
+// it keeps the picture as runs of one grey and paints only the rows and runs that need repainting; with a GPU it hands
+// the picture over as a texture and keeps no copy.
 class BrushedMetalSurface : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT

@@ -16,6 +16,7 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -535,6 +536,24 @@ private Q_SLOTS:
         QVERIFY(!first.hasAlphaChannel());
         QCOMPARE(BrushedMetal::render(QSize(640, 400)), first);
         QVERIFY(BrushedMetal::render(QSize(640, 401)) != first);
+
+        // The software renderer paints the runs: they must give back the picture, every row covered once.
+        const BrushedMetal::Runs runs(first);
+        QImage painted(first.size(), QImage::Format_Grayscale8);
+        painted.fill(0);
+        qsizetype count = 0;
+        for (int y = 0; y < first.height(); ++y) {
+            int x = 0;
+            for (const BrushedMetal::Runs::Run &run : runs.row(y)) {
+                QCOMPARE(run.x, x);
+                std::memset(painted.scanLine(y) + run.x, run.grey, static_cast<size_t>(run.width));
+                x += run.width;
+                ++count;
+            }
+            QCOMPARE(x, first.width());
+        }
+        QCOMPARE(painted, first);
+        QVERIFY2(count < first.width() * first.height() / 50, qPrintable(QString::number(count)));
 
         // Dark grey metal: no pixel darker than the veil's middle (a stroke that wrapped past white would be) or
         // brighter than a few hairlines laid over each other, a top lighter than the middle, and hairlines
