@@ -1261,8 +1261,8 @@ Ein Fehler gibt seinen Grund auf stderr aus und endet mit 1; falsche Argumente e
        amplora action NAME [ARGS]                   one action through the running Amplora (see --help)
        amplora api-token [--regenerate] [--mock]    the local API&apos;s bearer token (--mock: a --mock run&apos;s)
        amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)
-       amplora discover                                 the receivers on the network, one a line
-       amplora diagnostics [--output FILE]              a redacted .tar.gz for a bug report
+       amplora discover [--probe HOST[,HOST...]]        the receivers on the network, one a line
+       amplora diagnostics [--output FILE] [--host HOST]   a redacted .tar.gz for a bug report
        amplora --help | --version
 With --verbose, action, api-token, yxc and discover also print Amplora&apos;s log lines on stderr.
 </source>
@@ -1272,8 +1272,8 @@ With --verbose, action, api-token, yxc and discover also print Amplora&apos;s lo
         amplora action NAME [ARGS]                   eine Aktion über das laufende Amplora (siehe --help)
         amplora api-token [--regenerate] [--mock]    das Token der lokalen API (--mock: das eines --mock-Laufs)
         amplora yxc [--read-only] HOST COMMAND [ARGS]   ein Receiver-Befehl (siehe amplora yxc --help)
-        amplora discover                                 die Receiver im Netzwerk, einer pro Zeile
-        amplora diagnostics [--output FILE]              ein unkenntlich gemachtes .tar.gz für einen Fehlerbericht
+        amplora discover [--probe HOST[,HOST...]]        die Receiver im Netzwerk, einer pro Zeile
+        amplora diagnostics [--output FILE] [--host HOST]   ein unkenntlich gemachtes .tar.gz für einen Fehlerbericht
         amplora --help | --version
 Mit --verbose geben action, api-token, yxc und discover auch Amploras Protokollzeilen auf stderr aus.
 </translation>

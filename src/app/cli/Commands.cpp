@@ -23,8 +23,8 @@ QString usage()
         "       amplora action NAME [ARGS]                   one action through the running Amplora (see --help)\n"
         "       amplora api-token [--regenerate] [--mock]    the local API's bearer token (--mock: a --mock run's)\n"
         "       amplora yxc [--read-only] HOST COMMAND [ARGS]   one receiver command (see amplora yxc --help)\n"
-        "       amplora discover                                 the receivers on the network, one a line\n"
-        "       amplora diagnostics [--output FILE]              a redacted .tar.gz for a bug report\n"
+        "       amplora discover [--probe HOST[,HOST...]]        the receivers on the network, one a line\n"
+        "       amplora diagnostics [--output FILE] [--host HOST]   a redacted .tar.gz for a bug report\n"
         "       amplora --help | --version\n"
         "With --verbose, action, api-token, yxc and discover also print Amplora's log lines on stderr.\n");
 }
