@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 # A stand-in StatusNotifierWatcher with a registered host, for tray tests on a private session bus. Prints
-# "ready" once it owns its name and "registered <service>" for every item that registers; like a user clicking
-# the icon in a panel, it then activates the item once and prints "activated" when the item has answered.
-# With --passive it only keeps the tray (for bench/ui_idle): no click.
+# "ready" once it owns its name and "registered <service>" for every item that registers. Like a host drawing the
+# icon, it then reads the item's properties and prints them in one "item ..." line; like a user clicking the icon
+# in a panel, it activates the item once and prints "activated" when the item has answered. With --passive it
+# only keeps the tray (for bench/ui_idle): no reading, no click. Ending the process is a panel going away; a new
+# one is the panel back.
 import sys
 
 import dbus
@@ -46,7 +48,20 @@ class Watcher(dbus.service.Object):
         print("registered " + name, flush=True)
         self.StatusNotifierItemRegistered(name)
         if "--passive" not in sys.argv:
+            self.describe(name)
             GLib.timeout_add(200, self.activate, name)
+
+    def describe(self, name):
+        def show(props):
+            pixmaps = " ".join("%dx%d:%d" % (w, h, len(data)) for w, h, data in props["IconPixmap"])
+            tip = props["ToolTip"]
+            print("item %s %s %s %s %s %s icon=%s pixmaps=%s tooltip=%s" % (
+                props["Category"], props["Id"], props["Title"], props["Status"], bool(props["ItemIsMenu"]),
+                props["Menu"], props["IconName"], pixmaps, tip[2]), flush=True)
+
+        item = self.bus.get_object(name, "/StatusNotifierItem", introspect=False)
+        item.GetAll("org.kde.StatusNotifierItem", dbus_interface=dbus.PROPERTIES_IFACE, reply_handler=show,
+                    error_handler=lambda error: print("item unreadable " + str(error), flush=True))
 
     def activate(self, name):
         item = self.bus.get_object(name, "/StatusNotifierItem")
