@@ -57,7 +57,7 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, SniPixmap &pixmap
     argument.beginStructure();
     argument >> pixmap.width >> pixmap.height >> pixmap.bytes;
     argument.endStructure();
-    return argument;
+    return argument; // NOLINT(bugprone-return-const-ref-from-parameter): the form qDBusRegisterMetaType requires
 }
 
 QDBusArgument &operator<<(QDBusArgument &argument, const SniToolTip &toolTip)
@@ -73,7 +73,7 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, SniToolTip &toolT
     argument.beginStructure();
     argument >> toolTip.iconName >> toolTip.pixmaps >> toolTip.title >> toolTip.text;
     argument.endStructure();
-    return argument;
+    return argument; // NOLINT(bugprone-return-const-ref-from-parameter): as above
 }
 
 // The bus face of the item: Qt exports its properties, methods and signals under the interface's name.
