@@ -4,7 +4,8 @@
 # icon, it then reads the item's properties and prints them in one "item ..." line; like a user clicking the icon
 # in a panel, it activates the item once and prints "activated" when the item has answered. With --passive it
 # only keeps the tray (for bench/ui_idle): no reading, no click. Ending the process is a panel going away; a new
-# one is the panel back.
+# one is the panel back. With --host-later no host is registered (it prints "asked host" when an item wants to
+# know) until a line "host" arrives on stdin.
 import sys
 
 import dbus
@@ -39,6 +40,7 @@ class Watcher(dbus.service.Object):
         super().__init__(bus, "/StatusNotifierWatcher")
         self.bus = bus
         self.items = []
+        self.host = "--host-later" not in sys.argv
 
     @dbus.service.method(IFACE, in_signature="s", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -78,15 +80,27 @@ class Watcher(dbus.service.Object):
     def StatusNotifierItemRegistered(self, service):
         pass
 
+    @dbus.service.signal(IFACE, signature="")
+    def StatusNotifierHostRegistered(self):
+        pass
+
+    def read_command(self, source, condition):
+        if source.readline().strip() == "host":
+            self.host = True
+            self.StatusNotifierHostRegistered()
+        return True
+
     def properties(self):
         return {
             "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(self.host),
             "ProtocolVersion": dbus.Int32(0),
         }
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, prop):
+        if prop == "IsStatusNotifierHostRegistered" and not self.host:
+            print("asked host", flush=True)
         return self.properties()[prop]
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
@@ -104,6 +118,8 @@ def main():
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
     name = dbus.service.BusName(IFACE, bus)
+    if not watcher.host:
+        GLib.io_add_watch(sys.stdin, GLib.IO_IN, watcher.read_command)
     print("ready", flush=True)
     GLib.MainLoop().run()
     del watcher, name

@@ -163,6 +163,19 @@ private Q_SLOTS:
         QCOMPARE(watcherLine(u"registered"_s), itemService());
         QTRY_COMPARE(availability.count(), 1);
         QCOMPARE(availability.takeFirst().constFirst().toBool(), true);
+
+        // A watcher whose host (the panel drawing the icons) comes up after it: no tray until the host is there.
+        stopWatcher();
+        QTRY_COMPARE(availability.count(), 1);
+        availability.clear();
+        QVERIFY2(startWatcher({ u"--passive"_s, u"--host-later"_s }), "the stand-in watcher did not start");
+        QCOMPARE(watcherLine(u"registered"_s), itemService());
+        QVERIFY2(watcherLine(u"asked host"_s), "the icon did not ask for a host");
+        QCoreApplication::processEvents();
+        QVERIFY(availability.isEmpty());
+        m_watcher.write("host\n");
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), true);
     }
 
     void pixmapsAreInNetworkOrder_data()
