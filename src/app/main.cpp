@@ -3,8 +3,8 @@
 #include "app/cli/Commands.h"
 #include "app/startup/Translations.h"
 
-#include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -16,11 +16,10 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         args.append(QString::fromLocal8Bit(argv[i]));
     }
-    // Only the desktop launch needs a display (and, for the tray icon, the widgets application); the subcommands
-    // and --headless run on servers without one.
+    // Only the desktop launch needs a display; the subcommands and --headless run on servers without one.
     std::unique_ptr<QCoreApplication> app;
     if (amplora::cli::needsWindowSystem(args)) {
-        app = std::make_unique<QApplication>(argc, argv);
+        app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -14,9 +14,9 @@
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoroTask>
+#include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -39,7 +39,7 @@ QCoro::Task<> seed(std::shared_ptr<api::SceneStore> scenes, QList<api::ReceiverS
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Amplora"));
 
     QCommandLineParser parser;

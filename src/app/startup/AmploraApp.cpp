@@ -172,11 +172,9 @@ std::optional<int> AmploraApp::startDesktop()
         }
     });
     m_tray->diagnostics = m_diagnostics.get();
-    // The icon waits for the window's first frame, which its theme lookup would delay. A window closed while the
-    // tray keeps the process running is deleted, and made again when it is opened.
+    // The icon waits for the window's first frame, which its theme lookup would delay.
     connect(
-        m_window.get(), &MainWindowHost::firstFrameShown, this,
-        [this] { m_window->setReleaseWhenClosed(m_tray->install()); }, Qt::SingleShotConnection);
+        m_window.get(), &MainWindowHost::firstFrameShown, m_tray.get(), &TrayIcon::install, Qt::SingleShotConnection);
     return std::nullopt;
 }
 

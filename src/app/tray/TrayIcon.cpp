@@ -4,6 +4,7 @@
 #include "app/controller/APIController.h"
 #include "app/settings/APISettings.h"
 #include "app/settings/LoginItem.h"
+#include "app/tray/StatusNotifierItem.h"
 #include "core/store/LaunchOptions.h"
 #include "core/store/ReceiverStore.h"
 #include "qml/MainWindowHost.h"
@@ -11,9 +12,10 @@
 #include "qml/Symbols.h"
 
 #include <QCursor>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPixmap>
+#include <QImage>
 #include <QQuickWindow>
 #include <QScreen>
 
@@ -27,59 +29,67 @@ TrayIcon::TrayIcon(MainWindowHost &windows, ReceiverStore &store, APIController 
     , m_openMainWindow(std::move(openMainWindow))
     , m_api(std::make_unique<APISettings>(controller, store))
     , m_loginItem(std::make_unique<LoginItem>())
-    , m_icon(std::make_unique<QSystemTrayIcon>())
-{
-    m_icon->setToolTip(tr("Amplora", "tray icon tooltip: the application's name"));
-    connect(m_icon.get(), &QSystemTrayIcon::activated, this, &TrayIcon::activated);
-}
+{ }
 
 TrayIcon::~TrayIcon()
 {
     // The windows' bindings read the models while they are torn down, so they go first.
-    m_icon->hide();
+    m_icon.reset();
     delete m_panel;
     delete m_settings;
 }
 
-bool TrayIcon::install()
+void TrayIcon::install()
 {
-    // Installed, the icon is the theme's symbolic one: a StatusNotifierItem host gets its name and draws it in
-    // the panel's own colours. Otherwise the receiver symbol in a light grey that reads on dark and on light
-    // panels.
+    if (m_icon) {
+        return;
+    }
+    m_icon = std::make_unique<StatusNotifierItem>(
+        QDBusConnection::sessionBus(), tr("Amplora", "tray icon tooltip: the application's name"));
+    // Installed, the icon is the theme's symbolic one: the host gets its name and draws it in the panel's own
+    // colours. Otherwise the receiver symbol in a light grey that reads on dark and on light panels.
     const QString symbolic = QStringLiteral("org.amplora.Amplora-symbolic");
-    QIcon icon;
     if (QIcon::hasThemeIcon(symbolic)) {
-        icon = QIcon::fromTheme(symbolic);
+        m_icon->setIcon(symbolic, {});
     } else {
+        SniPixmaps pixmaps;
         for (const int edge : { 16, 22, 32, 48, 64 }) {
-            icon.addPixmap(QPixmap::fromImage(SymbolProvider().requestImage(
+            pixmaps.append(SniPixmap::from(SymbolProvider().requestImage(
                 Symbols::iconName(QStringLiteral("hifireceiver")) + QStringLiteral("/ffc8c8c8"), nullptr,
                 QSize(edge, edge))));
         }
+        m_icon->setIcon(QString(), pixmaps);
     }
-    m_icon->setIcon(icon);
-    m_icon->show();
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    connect(m_icon.get(), &StatusNotifierItem::activated, this, &TrayIcon::activated);
+    connect(m_icon.get(), &StatusNotifierItem::availableChanged, this, &TrayIcon::trayChanged);
+    m_icon->start();
+}
+
+void TrayIcon::trayChanged(bool available)
+{
+    m_windows.setReleaseWhenClosed(available);
     QGuiApplication::setQuitOnLastWindowClosed(!available);
     if (!available) {
         qCWarning(lcApp) << "No system tray: closing the main window ends Amplora";
+        // The tray went away (its panel quit) while the window was closed into it. The window comes back rather
+        // than leaving a process nobody can reach; ending it instead would lose it to a panel that merely restarts.
+        const QQuickWindow *window = m_windows.window();
+        if (!window || !window->isVisible()) {
+            openMainWindow();
+        }
     }
-    return available;
+    Q_EMIT availableChanged(available);
 }
 
-void TrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
+bool TrayIcon::isAvailable() const
 {
-    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick
-        || reason == QSystemTrayIcon::MiddleClick || reason == QSystemTrayIcon::Context) {
-        togglePanel(iconAnchor());
-    }
+    return m_icon && m_icon->isAvailable();
 }
 
-QPoint TrayIcon::iconAnchor() const
+void TrayIcon::activated(std::optional<QPoint> at)
 {
-    // A StatusNotifierItem host does not tell where the icon is; the click that activated it is near it.
-    const QRect geometry = m_icon->geometry();
-    return geometry.isValid() && !geometry.isEmpty() ? geometry.center() : QCursor::pos();
+    // The host's point is on the icon; a host that gives none leaves the click itself, which is near it.
+    togglePanel(at.value_or(QCursor::pos()));
 }
 
 QQuickWindow *TrayIcon::load(const QString &file)

@@ -1,18 +1,24 @@
-// The tray icon registers with the desktop's StatusNotifierWatcher, and activating it opens the compact panel
-// beside it; "Open Amplora" hands over to the main window. Runs under Xvfb with a private session bus.
+// The tray icon is a StatusNotifierItem: it registers with the desktop's StatusNotifierWatcher, follows the
+// watcher as it comes and goes, and activating it opens the compact panel beside it; "Open Amplora" hands over to
+// the main window. Runs under Xvfb with a private session bus and a stand-in watcher.
 
+#include "app/tray/StatusNotifierItem.h"
 #include "app/tray/TrayIcon.h"
 #include "qml/MainWindowHost.h"
 
 #include "../../qml/PreviewRig.h"
 #include "../ControllerRig.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace amplora;
@@ -24,13 +30,33 @@ class TestTrayIcon : public QObject {
 
 private:
     QProcess m_watcher;
-    QString m_registered;
 
     static LaunchOptions testLaunch()
     {
         LaunchOptions launch;
         launch.isRunningTests = true;
         return launch;
+    }
+
+    static QString itemService()
+    {
+        return u"org.kde.StatusNotifierItem-%1-1"_s.arg(QCoreApplication::applicationPid());
+    }
+
+    // Starts the stand-in watcher (a panel coming up) and waits until it owns its name.
+    bool startWatcher(const QStringList &args)
+    {
+        m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_watcher.start(u"/usr/bin/python3"_s, QStringList { QStringLiteral(FAKE_WATCHER) } + args);
+        return m_watcher.waitForStarted() && watcherLine(u"ready"_s);
+    }
+
+    void stopWatcher()
+    {
+        if (m_watcher.state() != QProcess::NotRunning) {
+            m_watcher.kill();
+            m_watcher.waitForFinished();
+        }
     }
 
     // Reads the watcher's lines until one starts with `prefix`; returns the rest of it.
@@ -56,23 +82,13 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsEmpty("DISPLAY") || !QDBusConnection::sessionBus().isConnected()) {
             QSKIP("needs a display and a session bus (run through ctest: label xvfb)");
         }
-        // The watcher must be there before Qt first asks whether a tray exists.
-        m_watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_watcher.start(u"/usr/bin/python3"_s, { QStringLiteral(FAKE_WATCHER) });
-        QVERIFY(m_watcher.waitForStarted());
-        QVERIFY2(watcherLine(u"ready"_s), "the stand-in watcher did not start");
     }
 
-    void cleanupTestCase()
-    {
-        if (m_watcher.state() != QProcess::NotRunning) {
-            m_watcher.kill();
-            m_watcher.waitForFinished();
-        }
-    }
+    void cleanup() { stopWatcher(); }
 
     void activatingTheIconOpensThePanel()
     {
+        QVERIFY2(startWatcher({}), "the stand-in watcher did not start");
         test::ControllerRig fakes;
         test::PreviewRig rig(
             std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
@@ -81,11 +97,17 @@ private Q_SLOTS:
         int mainWindowOpened = 0;
         MainWindowHost windows(*rig.store, *rig.settings);
         TrayIcon tray(windows, *rig.store, *controller, [&mainWindowOpened] { ++mainWindowOpened; });
-        QVERIFY(tray.install());
-        QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+        tray.install();
+        QCOMPARE(watcherLine(u"registered"_s), itemService());
+        QTRY_VERIFY(tray.isAvailable());
 
-        const auto item = watcherLine(u"registered"_s);
-        QVERIFY2(item, "the icon never registered with the watcher");
+        // What a host reads to draw the icon: the theme's name for it, or else the images at every size.
+        const bool themed = QIcon::hasThemeIcon(u"org.amplora.Amplora-symbolic"_s);
+        QCOMPARE(watcherLine(u"item"_s),
+            u"ApplicationStatus org.amplora.Amplora Amplora Active False /NO_DBUSMENU "_s
+                + (themed ? u"icon=org.amplora.Amplora-symbolic pixmaps= "_s
+                          : u"icon= pixmaps=16x16:1024 22x22:1936 32x32:4096 48x48:9216 64x64:16384 "_s)
+                + u"tooltip=Amplora"_s);
 
         // The stand-in host clicks the icon as soon as it appears.
         QVERIFY2(watcherLine(u"activated"_s), "the host's Activate call did not succeed");
@@ -95,6 +117,85 @@ private Q_SLOTS:
         tray.openMainWindow();
         QCOMPARE(mainWindowOpened, 1);
         QVERIFY(!tray.panelWindow()->isVisible());
+    }
+
+    // A panel started after Amplora, one that quits, and one that restarts: the icon follows, and the process
+    // keeps a way back to its window throughout.
+    void theTrayFollowsTheWatcher()
+    {
+        test::ControllerRig fakes;
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
+        const auto controller = fakes.make();
+        MainWindowHost windows(*rig.store, *rig.settings);
+        QVERIFY(windows.show());
+        QTRY_VERIFY(windows.window()->isExposed());
+        int mainWindowOpened = 0;
+        TrayIcon tray(windows, *rig.store, *controller, [&] {
+            ++mainWindowOpened;
+            windows.show();
+        });
+        QSignalSpy availability(&tray, &TrayIcon::availableChanged);
+
+        tray.install();
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), false);
+        QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+        QCOMPARE(mainWindowOpened, 0); // the window is on screen
+
+        QVERIFY2(startWatcher({ u"--passive"_s }), "the stand-in watcher did not start");
+        QCOMPARE(watcherLine(u"registered"_s), itemService());
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), true);
+        QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+
+        // Closed into the tray, the window is released; when the tray goes, it comes back.
+        windows.window()->close();
+        QTRY_VERIFY(!windows.window());
+        stopWatcher();
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), false);
+        QCOMPARE(mainWindowOpened, 1);
+        QVERIFY(windows.window() && windows.window()->isVisible());
+        QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+
+        QVERIFY2(startWatcher({ u"--passive"_s }), "the stand-in watcher did not start again");
+        QCOMPARE(watcherLine(u"registered"_s), itemService());
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), true);
+
+        // A watcher whose host (the panel drawing the icons) comes up after it: no tray until the host is there.
+        stopWatcher();
+        QTRY_COMPARE(availability.count(), 1);
+        availability.clear();
+        QVERIFY2(startWatcher({ u"--passive"_s, u"--host-later"_s }), "the stand-in watcher did not start");
+        QCOMPARE(watcherLine(u"registered"_s), itemService());
+        QVERIFY2(watcherLine(u"asked host"_s), "the icon did not ask for a host");
+        QCoreApplication::processEvents();
+        QVERIFY(availability.isEmpty());
+        m_watcher.write("host\n");
+        QTRY_COMPARE(availability.count(), 1);
+        QCOMPARE(availability.takeFirst().constFirst().toBool(), true);
+    }
+
+    void pixmapsAreInNetworkOrder_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QByteArray>("bytes");
+        QImage twoByOne(2, 1, QImage::Format_ARGB32);
+        twoByOne.setPixel(0, 0, 0x80ff0010);
+        twoByOne.setPixel(1, 0, 0xff203040);
+        QTest::addRow("2x1, alpha first") << twoByOne << QByteArray("\x80\xff\x00\x10\xff\x20\x30\x40", 8);
+    }
+
+    void pixmapsAreInNetworkOrder()
+    {
+        QFETCH(QImage, image);
+        QFETCH(QByteArray, bytes);
+        const SniPixmap pixmap = SniPixmap::from(image);
+        QCOMPARE(pixmap.width, image.width());
+        QCOMPARE(pixmap.height, image.height());
+        QCOMPARE(pixmap.bytes.toHex(' '), bytes.toHex(' '));
     }
 
     void closingTheMainWindow_data()
