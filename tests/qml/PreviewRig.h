@@ -26,7 +26,9 @@ struct PreviewRig {
         ReceiverStore::Parts parts = {}, LaunchOptions launch = {})
         : settings(std::make_unique<AppSettings>(std::move(file)))
     {
-        settings->setHost(QStringLiteral("demo.invalid"));
+        // An address for documentation, never routed: a name would be looked up for the push events' sender check,
+        // and the lookup would leave the machine.
+        settings->setHost(QStringLiteral("192.0.2.10"));
         parts.transport = receiver;
         parts.transportFactory = [receiver = receiver](const QString &) { return receiver; };
         parts.clock = &clock;

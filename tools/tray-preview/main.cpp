@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     QTemporaryDir scratch;
     AppSettings settings(
         std::make_unique<QSettings>(scratch.filePath(QStringLiteral("preview.conf")), QSettings::IniFormat));
-    settings.setHost(QStringLiteral("demo.invalid"));
+    settings.setHost(QStringLiteral("192.0.2.10")); // never routed, and no name to look up
     ReceiverStore::Parts parts;
     auto preview = MockReceiver::load(false, MockReceiver::previewFixtureDirectory());
     if (!preview) {

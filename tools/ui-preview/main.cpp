@@ -112,7 +112,7 @@ int main(int argc, char *argv[])
             return 1;
         }
         std::shared_ptr<MockReceiver> receiver = std::move(preview).value();
-        settings.setHost(QStringLiteral("demo.invalid"));
+        settings.setHost(QStringLiteral("192.0.2.10")); // never routed, and no name to look up
         parts.transport = receiver;
         parts.transportFactory = [receiver](const QString &) { return receiver; };
     }

@@ -99,7 +99,7 @@ QStringList receiverTexts()
     // saved address, the API token) and the application's name.
     texts << QStringLiteral("Harbour FM") << QStringLiteral("Vinyl Rips") << QStringLiteral("Amplora")
           << QStringLiteral("Living Room") << QStringLiteral("RX-V481") << QStringLiteral("Den")
-          << QStringLiteral("RX-A2080") << QStringLiteral("demo.invalid") << QStringLiteral("a-token-of-any-length");
+          << QStringLiteral("RX-A2080") << QStringLiteral("192.0.2.10") << QStringLiteral("a-token-of-any-length");
     // Names of devices and sound programs on the favourite buttons.
     for (const FavouriteInput &favourite : FavouriteInput::all()) {
         texts << favourite.label;
