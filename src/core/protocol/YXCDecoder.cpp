@@ -359,11 +359,12 @@ NameText decodeNameText(const json &value, const At &at)
     return names;
 }
 
-// A slot that cannot be read is an empty slot, not a missing one: the slots are numbered by position.
-PresetInfo decodePresetInfo(const json &value, const At &at)
+// A list of preset slots in order, each read from its object by `readSlot`. A slot that cannot be read is an
+// empty slot, not a missing one: the slots are numbered by position.
+template<class Info, class ReadSlot> Info decodePresetSlots(const json &value, const At &at, ReadSlot readSlot)
 {
     requireObject(value, at);
-    PresetInfo info;
+    Info info;
     info.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
     const At slotsAt = at / "preset_info";
     const json *slots = memberOf(value, "preset_info");
@@ -375,16 +376,25 @@ PresetInfo decodePresetInfo(const json &value, const At &at)
         return info;
     }
     for (const json &slot : *slots) {
-        Preset preset;
+        typename decltype(Info::presets)::value_type preset;
         if (slot.is_object()) {
-            preset.input = readOptional<QString>(slot, "input", slotsAt, IfUnreadable::leaveOut).value_or(QString());
-            preset.text = readOptional<QString>(slot, "text", slotsAt, IfUnreadable::leaveOut).value_or(QString());
+            preset = readSlot(slot, slotsAt);
         } else {
             leftOutElement(slotsAt, wrongType(slot, "an object").why);
         }
         info.presets.append(preset);
     }
     return info;
+}
+
+PresetInfo decodePresetInfo(const json &value, const At &at)
+{
+    return decodePresetSlots<PresetInfo>(value, at, [](const json &slot, const At &slotsAt) {
+        return Preset {
+            .input = readOptional<QString>(slot, "input", slotsAt, IfUnreadable::leaveOut).value_or(QString()),
+            .text = readOptional<QString>(slot, "text", slotsAt, IfUnreadable::leaveOut).value_or(QString()),
+        };
+    });
 }
 
 DistributionClient decodeDistributionClient(const json &value, const At &at)
@@ -408,32 +418,15 @@ DistributionInfo decodeDistributionInfo(const json &value, const At &at)
     return info;
 }
 
-// The same for the tuner's slots, which hold a band and a frequency.
+// The tuner's slots hold a band and a frequency.
 TunerPresetInfo decodeTunerPresetInfo(const json &value, const At &at)
 {
-    requireObject(value, at);
-    TunerPresetInfo info;
-    info.responseCode = readOptional<int>(value, "response_code", at, IfUnreadable::fail);
-    const At slotsAt = at / "preset_info";
-    const json *slots = memberOf(value, "preset_info");
-    if (!slots || slots->is_null()) {
-        return info;
-    }
-    if (!slots->is_array()) {
-        leftOut(slotsAt, wrongType(*slots, "a list").why);
-        return info;
-    }
-    for (const json &slot : *slots) {
-        TunerPreset preset;
-        if (slot.is_object()) {
-            preset.band = readOptional<QString>(slot, "band", slotsAt, IfUnreadable::leaveOut).value_or(QString());
-            preset.number = readOptional<int>(slot, "number", slotsAt, IfUnreadable::leaveOut).value_or(0);
-        } else {
-            leftOutElement(slotsAt, wrongType(slot, "an object").why);
-        }
-        info.presets.append(preset);
-    }
-    return info;
+    return decodePresetSlots<TunerPresetInfo>(value, at, [](const json &slot, const At &slotsAt) {
+        return TunerPreset {
+            .band = readOptional<QString>(slot, "band", slotsAt, IfUnreadable::leaveOut).value_or(QString()),
+            .number = readOptional<int>(slot, "number", slotsAt, IfUnreadable::leaveOut).value_or(0),
+        };
+    });
 }
 
 // The answer's name in log lines.

@@ -349,6 +349,14 @@ private:
     QCoro::Task<> reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
         bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
         YXCCommand command, QString label, Clock::TimePoint now);
+    // What a failed read of refresh() leaves besides its error: nothing more, a log line under its label, or also
+    // a line in lastError. A read whose caller left leaves nothing.
+    enum class ReadFailure { quiet, logged, recorded };
+    // The answer to one read of refresh(), once it landed for the current transport, counted as fresh and as a
+    // sign of life; else what refresh() answers instead.
+    template<class T>
+    QCoro::Task<Result<T, StoreError>> readAnswer(YXCCommand command, Cancellation cancel, FreshReads::Ticket ticket,
+        ReadFailure onFailure = ReadFailure::quiet, QString label = QString());
     QCoro::Task<> runPolling(quint64 taskGeneration);
     QCoro::Task<> runSend(YXCCommand command);
     QCoro::Task<> runMute(Zone zone);

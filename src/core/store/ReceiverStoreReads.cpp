@@ -14,16 +14,6 @@
 
 namespace amplora {
 
-namespace {
-
-// A failure because the caller left is nobody's business: no error is recorded or shown for it.
-StoreError failure(const Cancellation &cancel, const YXCError &error)
-{
-    return cancel.isCancelled() ? StoreError::abandoned() : StoreError(error);
-}
-
-} // namespace
-
 template<class T>
 QCoro::Task<> ReceiverStore::reloadIfMissing(const std::optional<T> &(ReceiverState::*field)() const,
     bool (ReceiverState::*store)(std::optional<T>), std::optional<Clock::TimePoint> ReceiverStore::*lastAttempt,
@@ -72,24 +62,44 @@ QCoro::Task<> ReceiverStore::reloadNames(Clock::TimePoint now)
         YXCCommand::getNameText(), QStringLiteral("system/getNameText"), now);
 }
 
-QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what, Cancellation cancel)
+template<class T>
+QCoro::Task<Result<T, StoreError>> ReceiverStore::readAnswer(
+    YXCCommand command, Cancellation cancel, FreshReads::Ticket ticket, ReadFailure onFailure, QString label)
 {
     QPointer<ReceiverStore> self(this);
     const Epoch asked = epoch();
+    Result<T, YXCError> answer = co_await asked.transport->template fetch<T>(std::move(command), cancel);
+    if (!isCurrent(self, asked)) {
+        co_return Failure { StoreError::superseded() };
+    }
+    if (!answer) {
+        // A failure because the caller left is nobody's business: no error is recorded or shown for it.
+        if (cancel.isCancelled()) {
+            co_return Failure { StoreError::abandoned() };
+        }
+        if (onFailure == ReadFailure::logged) {
+            loadFailure(label, answer.error().description());
+        } else if (onFailure == ReadFailure::recorded) {
+            recordLoadFailure(label, answer.error().description());
+        }
+        co_return Failure { StoreError(answer.error()) };
+    }
+    m_fresh.succeeded(ticket);
+    m_link.noteAnswer();
+    co_return std::move(answer).value();
+}
+
+QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh what, Cancellation cancel)
+{
     const FreshReads::Ticket ticket = m_fresh.began(what);
     switch (what.kind) {
     case YXCEvent::Refresh::Kind::status: {
         const quint64 acceptedBefore = m_acceptedChanges[what.zone];
-        Result<ZoneStatus, YXCError> status
-            = co_await asked.transport->fetch<ZoneStatus>(YXCCommand::getStatus(what.zone), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<ZoneStatus, StoreError> status
+            = co_await readAnswer<ZoneStatus>(YXCCommand::getStatus(what.zone), cancel, ticket);
         if (!status) {
-            co_return Failure { failure(cancel, status.error()) };
+            co_return Failure { status.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         // A change the receiver accepted while this answer was on its way is already stored, and the answer may
         // predate it: it is dropped rather than shown for a moment. The read after the change tells the truth.
         if (m_acceptedChanges[what.zone] != acceptedBefore) {
@@ -101,15 +111,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::playInfo: {
-        Result<PlayInfo, YXCError> info = co_await asked.transport->fetch<PlayInfo>(YXCCommand::getPlayInfo(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<PlayInfo, StoreError> info = co_await readAnswer<PlayInfo>(YXCCommand::getPlayInfo(), cancel, ticket);
         if (!info) {
-            co_return Failure { failure(cancel, info.error()) };
+            co_return Failure { info.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         if (m_state.playInfo() != info.value()) {
             m_state.setPlayInfo(info.value(), m_clock.now());
         }
@@ -119,15 +124,10 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::names: {
-        Result<NameText, YXCError> names = co_await asked.transport->fetch<NameText>(YXCCommand::getNameText(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<NameText, StoreError> names = co_await readAnswer<NameText>(YXCCommand::getNameText(), cancel, ticket);
         if (!names) {
-            co_return Failure { failure(cancel, names.error()) };
+            co_return Failure { names.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         m_state.setNames(std::move(names).value());
         co_return Done {};
     }
@@ -139,21 +139,12 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             }
             co_return Done {};
         }
-        Result<PresetInfo, YXCError> info
-            = co_await asked.transport->fetch<PresetInfo>(YXCCommand::getPresetInfo(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        // On a failure the last list stays: favourites read a moment ago are still the receiver's.
+        Result<PresetInfo, StoreError> info = co_await readAnswer<PresetInfo>(
+            YXCCommand::getPresetInfo(), cancel, ticket, ReadFailure::recorded, QStringLiteral("netusb/getPresetInfo"));
         if (!info) {
-            if (cancel.isCancelled()) {
-                co_return Failure { StoreError::abandoned() };
-            }
-            // The last list stays: favourites read a moment ago are still the receiver's.
-            recordLoadFailure(QStringLiteral("netusb/getPresetInfo"), info.error().description());
-            co_return Failure { StoreError(info.error()) };
+            co_return Failure { info.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         m_state.setFavourites(info->listed(Favourites::slotCount(m_state.features(), m_selectedZone)));
         co_return Done {};
     }
@@ -163,16 +154,11 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             m_state.setTunerPlayInfo(std::nullopt);
             co_return Done {};
         }
-        Result<TunerPlayInfo, YXCError> info
-            = co_await asked.transport->fetch<TunerPlayInfo>(YXCCommand::getTunerPlayInfo(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<TunerPlayInfo, StoreError> info
+            = co_await readAnswer<TunerPlayInfo>(YXCCommand::getTunerPlayInfo(), cancel, ticket);
         if (!info) {
-            co_return Failure { failure(cancel, info.error()) };
+            co_return Failure { info.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         const QString listBefore = Tuner::presetList(m_state.features(), m_state.tunerPlayInfo());
         m_state.setTunerPlayInfo(std::move(info).value());
         // A receiver with a list per band shows the presets of the band it now plays.
@@ -189,34 +175,21 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
             co_return Done {};
         }
         const QString list = Tuner::presetList(m_state.features(), m_state.tunerPlayInfo());
-        Result<TunerPresetInfo, YXCError> info
-            = co_await asked.transport->fetch<TunerPresetInfo>(YXCCommand::getTunerPresetInfo(list), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<TunerPresetInfo, StoreError> info
+            = co_await readAnswer<TunerPresetInfo>(YXCCommand::getTunerPresetInfo(list), cancel, ticket,
+                ReadFailure::recorded, QStringLiteral("tuner/getPresetInfo"));
         if (!info) {
-            if (cancel.isCancelled()) {
-                co_return Failure { StoreError::abandoned() };
-            }
-            recordLoadFailure(QStringLiteral("tuner/getPresetInfo"), info.error().description());
-            co_return Failure { StoreError(info.error()) };
+            co_return Failure { info.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         m_state.setTunerPresets(info->listed(Tuner::presetSlots(m_state.features())));
         co_return Done {};
     }
     case YXCEvent::Refresh::Kind::features: {
-        Result<Features, YXCError> features
-            = co_await asked.transport->fetch<Features>(YXCCommand::getFeatures(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        Result<Features, StoreError> features
+            = co_await readAnswer<Features>(YXCCommand::getFeatures(), cancel, ticket);
         if (!features) {
-            co_return Failure { failure(cancel, features.error()) };
+            co_return Failure { features.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         const bool hadFeatures = m_state.features().has_value();
         m_state.setFeatures(std::move(features).value());
         if (!hadFeatures) {
@@ -230,21 +203,14 @@ QCoro::Task<Result<Done, StoreError>> ReceiverStore::refresh(YXCEvent::Refresh w
         if (!Link::announced(m_state.features())) {
             co_return Done {}; // a receiver that cannot link is in no group
         }
-        Result<DistributionInfo, YXCError> info
-            = co_await asked.transport->fetch<DistributionInfo>(YXCCommand::getDistributionInfo(), cancel);
-        if (!isCurrent(self, asked)) {
-            co_return Failure { StoreError::superseded() };
-        }
+        // On a failure the link read last stays: a receiver rarely joins or leaves a group, and it says so when
+        // it does.
+        Result<DistributionInfo, StoreError> info
+            = co_await readAnswer<DistributionInfo>(YXCCommand::getDistributionInfo(), cancel, ticket,
+                ReadFailure::logged, QStringLiteral("dist/getDistributionInfo"));
         if (!info) {
-            if (cancel.isCancelled()) {
-                co_return Failure { StoreError::abandoned() };
-            }
-            // The link read last stays: a receiver rarely joins or leaves a group, and it says so when it does.
-            loadFailure(QStringLiteral("dist/getDistributionInfo"), info.error().description());
-            co_return Failure { StoreError(info.error()) };
+            co_return Failure { info.error() };
         }
-        m_fresh.succeeded(ticket);
-        m_link.noteAnswer();
         m_state.setDistribution(std::move(info).value());
         co_return Done {};
     }
