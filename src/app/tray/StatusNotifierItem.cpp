@@ -174,11 +174,17 @@ void StatusNotifierItem::start()
     QDBusMessage request = QDBusMessage::createMethodCall(
         busService, QStringLiteral("/org/freedesktop/DBus"), busService, QStringLiteral("RequestName"));
     request << m_service << doNotQueue;
-    auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(request), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *answered) {
-        answered->deleteLater();
-        nameRequested(answered->reply());
-    });
+    send(request, [this](const QDBusMessage &reply) { nameRequested(reply); });
+}
+
+void StatusNotifierItem::send(const QDBusMessage &call, std::function<void(const QDBusMessage &)> answered)
+{
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+        [answered = std::move(answered)](QDBusPendingCallWatcher *finished) {
+            finished->deleteLater();
+            answered(finished->reply());
+        });
 }
 
 void StatusNotifierItem::setIcon(const QString &iconName, const SniPixmaps &pixmaps)
@@ -209,11 +215,7 @@ void StatusNotifierItem::registerWithWatcher()
     QDBusMessage registration = QDBusMessage::createMethodCall(
         watcherService(), watcherPath, watcherService(), QStringLiteral("RegisterStatusNotifierItem"));
     registration << m_service;
-    auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(registration), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this, attempt](QDBusPendingCallWatcher *answered) {
-        answered->deleteLater();
-        registered(answered->reply(), attempt);
-    });
+    send(registration, [this, attempt](const QDBusMessage &reply) { registered(reply, attempt); });
 }
 
 void StatusNotifierItem::registered(const QDBusMessage &reply, int attempt)
@@ -230,11 +232,7 @@ void StatusNotifierItem::registered(const QDBusMessage &reply, int attempt)
     QDBusMessage get = QDBusMessage::createMethodCall(
         watcherService(), watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcherService() << QStringLiteral("IsStatusNotifierHostRegistered");
-    auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this, attempt](QDBusPendingCallWatcher *answered) {
-        answered->deleteLater();
-        hostAnswered(answered->reply(), attempt);
-    });
+    send(get, [this, attempt](const QDBusMessage &answer) { hostAnswered(answer, attempt); });
 }
 
 void StatusNotifierItem::hostAnswered(const QDBusMessage &reply, int attempt)

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QDBusArgument;
@@ -81,6 +82,8 @@ Q_SIGNALS:
 private:
     friend class StatusNotifierItemAdaptor;
 
+    // Sends `call` without waiting; `answered` gets the reply (or the error) later, while the item exists.
+    void send(const QDBusMessage &call, std::function<void(const QDBusMessage &)> answered);
     void nameRequested(const QDBusMessage &reply);
     void registerWithWatcher();
     void registered(const QDBusMessage &reply, int attempt);
