@@ -21,7 +21,7 @@ namespace {
 const QString busService = QStringLiteral("org.freedesktop.DBus");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 
-// RequestName's flag and answers (the D-Bus specification's numbers).
+// RequestName's flag and its answers, as the bus numbers them.
 constexpr uint doNotQueue = 4;
 constexpr uint primaryOwner = 1;
 constexpr uint alreadyOwner = 4;
