@@ -125,7 +125,7 @@ Item {
                 VerticalPanelDivider { height: 90; anchors.verticalCenter: parent.verticalCenter }
                 ZoneSwitch { objectName: "zoneSwitch"; anchors.verticalCenter: parent.verticalCenter }
                 VerticalPanelDivider { height: 90; visible: Connection.supportsSleep; anchors.verticalCenter: parent.verticalCenter }
-                SleepButton { objectName: "sleep"; visible: Connection.supportsSleep }
+                Deferred { objectName: "sleep"; shown: Connection.supportsSleep; sourceComponent: SleepButton {} }
             }
         }
 
@@ -136,12 +136,16 @@ Item {
             x: 40
             topPadding: 26 - 12 * panel.squeeze
             spacing: 34
-            SoundModeRow {
+            Deferred {
                 objectName: "soundModeRow"
-                // What the sound controls leave at their narrowest.
-                maximumWidth: panel.width - 2 * 40 - 2 * 34 - 1 - soundPanel.compactWidth
                 // Qt 6.4's linter knows no JavaScript methods on a string list.
-                visible: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
+                shown: Connection.funcList.indexOf("sound_program") >= 0 // qmllint disable type
+                // qmllint disable unqualified
+                sourceComponent: SoundModeRow {
+                    // What the sound controls leave at their narrowest.
+                    maximumWidth: panel.width - 2 * 40 - 2 * 34 - 1 - soundPanel.compactWidth
+                }
+                // qmllint enable unqualified
             }
             VerticalPanelDivider {
                 height: 220

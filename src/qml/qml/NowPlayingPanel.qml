@@ -200,94 +200,102 @@ Item {
                 }
             }
 
-            HardwareButton {
-                id: spotifyButton
+            Deferred {
                 objectName: "openSpotify"
-                visible: panel.spotifyWaits
-                height: 72
-                width: spotifyContent.implicitWidth + 56
-                text: qsTr("Open Spotify")
-                onClicked: NowPlaying.openSpotify()
-                ToolTipArea {
-                    text: qsTr("Opens Spotify so you can choose %1 as the device").arg(panel.deviceName)
-                    hovered: spotifyButton.hovered
-                }
-                background: Rectangle {
-                    radius: height / 2
-                    color: Qt.rgba(0, 0, 0, 0.35)
-                    border.width: 1.2
-                    border.color: Theme.alpha(panel.tint, 0.55)
-                }
-                contentItem: Item {
-                    Row {
-                        id: spotifyContent
-                        anchors.centerIn: parent
-                        spacing: 10
-                        Symbol { name: Desktop.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
-                        Text { text: qsTr("Open Spotify"); textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: Theme.px(22); color: panel.tint }
+                shown: panel.spotifyWaits
+                // qmllint disable unqualified
+                sourceComponent: HardwareButton {
+                    id: spotifyButton
+                    height: 72
+                    width: spotifyContent.implicitWidth + 56
+                    text: qsTr("Open Spotify")
+                    onClicked: NowPlaying.openSpotify()
+                    ToolTipArea {
+                        text: qsTr("Opens Spotify so you can choose %1 as the device").arg(panel.deviceName)
+                        hovered: spotifyButton.hovered
+                    }
+                    background: Rectangle {
+                        radius: height / 2
+                        color: Qt.rgba(0, 0, 0, 0.35)
+                        border.width: 1.2
+                        border.color: Theme.alpha(panel.tint, 0.55)
+                    }
+                    contentItem: Item {
+                        Row {
+                            id: spotifyContent
+                            anchors.centerIn: parent
+                            spacing: 10
+                            Symbol { name: Desktop.symbol("arrow.up.forward.app"); size: 22; color: panel.tint; anchors.verticalCenter: parent.verticalCenter }
+                            Text { text: qsTr("Open Spotify"); textFormat: Text.PlainText; font.family: Theme.fontFamily; font.pixelSize: Theme.px(22); color: panel.tint }
+                        }
                     }
                 }
+                // qmllint enable unqualified
             }
 
-            Row {
+            Deferred {
                 objectName: "transport"
-                visible: Logic.showsTransport(panel.network, panel.spotifyWaits)
-                spacing: 18
-                TransportButton {
-                    diameter: 72
-                    symbol: Desktop.symbol("backward.end.fill")
-                    accessibleName: qsTr("Previous track")
-                    tint: panel.tint
-                    anchors.verticalCenter: parent.verticalCenter
-                    onClicked: NowPlaying.previousTrack()
+                shown: Logic.showsTransport(panel.network, panel.spotifyWaits)
+                // qmllint disable unqualified
+                sourceComponent: Row {
+                    spacing: 18
+                    TransportButton {
+                        diameter: 72
+                        symbol: Desktop.symbol("backward.end.fill")
+                        accessibleName: qsTr("Previous track")
+                        tint: panel.tint
+                        anchors.verticalCenter: parent.verticalCenter
+                        onClicked: NowPlaying.previousTrack()
+                    }
+                    TransportButton {
+                        diameter: 92
+                        symbol: Desktop.symbol(NowPlaying.playing ? "pause.fill" : "play.fill")
+                        accessibleName: NowPlaying.playing ? qsTr("Pause", "button") : qsTr("Play", "button")
+                        tint: panel.tint
+                        onClicked: NowPlaying.togglePlayback()
+                    }
+                    TransportButton {
+                        diameter: 72
+                        symbol: Desktop.symbol("forward.end.fill")
+                        accessibleName: qsTr("Next track")
+                        tint: panel.tint
+                        anchors.verticalCenter: parent.verticalCenter
+                        onClicked: NowPlaying.nextTrack()
+                    }
+                    // Repeat and shuffle where what is playing offers them; an unlit symbol is "off".
+                    Item { width: 16; height: 1; visible: NowPlaying.supportsRepeat || NowPlaying.supportsShuffle }
+                    TransportButton {
+                        objectName: "repeatButton"
+                        visible: NowPlaying.supportsRepeat
+                        diameter: 56
+                        symbol: Desktop.symbol(NowPlaying.repeatMode === "one" ? "repeat.1" : "repeat")
+                        caption: NowPlaying.repeatMode === "all" || NowPlaying.repeatMode === "one" || NowPlaying.repeatMode === "off"
+                                 ? "" : Logic.modeWord(NowPlaying.repeatMode).toUpperCase()
+                        accessibleName: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode))
+                        checkable: true
+                        checked: NowPlaying.repeatMode.length > 0 && NowPlaying.repeatMode !== "off"
+                        tint: Theme.alpha(panel.tint, NowPlaying.repeatMode === "off" ? 0.35 : 1)
+                        anchors.verticalCenter: parent.verticalCenter
+                        onClicked: NowPlaying.cycleRepeat()
+                        ToolTipArea { text: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode)); hovered: parent.hovered }
+                    }
+                    TransportButton {
+                        objectName: "shuffleButton"
+                        visible: NowPlaying.supportsShuffle
+                        diameter: 56
+                        symbol: Desktop.symbol("shuffle")
+                        caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? ""
+                                 : Logic.modeWord(NowPlaying.shuffleMode).toUpperCase()
+                        accessibleName: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode))
+                        checkable: true
+                        checked: NowPlaying.shuffleMode.length > 0 && NowPlaying.shuffleMode !== "off"
+                        tint: Theme.alpha(panel.tint, NowPlaying.shuffleMode === "off" ? 0.35 : 1)
+                        anchors.verticalCenter: parent.verticalCenter
+                        onClicked: NowPlaying.cycleShuffle()
+                        ToolTipArea { text: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode)); hovered: parent.hovered }
+                    }
                 }
-                TransportButton {
-                    diameter: 92
-                    symbol: Desktop.symbol(NowPlaying.playing ? "pause.fill" : "play.fill")
-                    accessibleName: NowPlaying.playing ? qsTr("Pause", "button") : qsTr("Play", "button")
-                    tint: panel.tint
-                    onClicked: NowPlaying.togglePlayback()
-                }
-                TransportButton {
-                    diameter: 72
-                    symbol: Desktop.symbol("forward.end.fill")
-                    accessibleName: qsTr("Next track")
-                    tint: panel.tint
-                    anchors.verticalCenter: parent.verticalCenter
-                    onClicked: NowPlaying.nextTrack()
-                }
-                // Repeat and shuffle where what is playing offers them; an unlit symbol is "off".
-                Item { width: 16; height: 1; visible: NowPlaying.supportsRepeat || NowPlaying.supportsShuffle }
-                TransportButton {
-                    objectName: "repeatButton"
-                    visible: NowPlaying.supportsRepeat
-                    diameter: 56
-                    symbol: Desktop.symbol(NowPlaying.repeatMode === "one" ? "repeat.1" : "repeat")
-                    caption: NowPlaying.repeatMode === "all" || NowPlaying.repeatMode === "one" || NowPlaying.repeatMode === "off"
-                             ? "" : Logic.modeWord(NowPlaying.repeatMode).toUpperCase()
-                    accessibleName: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode))
-                    checkable: true
-                    checked: NowPlaying.repeatMode.length > 0 && NowPlaying.repeatMode !== "off"
-                    tint: Theme.alpha(panel.tint, NowPlaying.repeatMode === "off" ? 0.35 : 1)
-                    anchors.verticalCenter: parent.verticalCenter
-                    onClicked: NowPlaying.cycleRepeat()
-                    ToolTipArea { text: qsTr("Repeat: %1").arg(Logic.modeWord(NowPlaying.repeatMode)); hovered: parent.hovered }
-                }
-                TransportButton {
-                    objectName: "shuffleButton"
-                    visible: NowPlaying.supportsShuffle
-                    diameter: 56
-                    symbol: Desktop.symbol("shuffle")
-                    caption: NowPlaying.shuffleMode === "on" || NowPlaying.shuffleMode === "off" ? ""
-                             : Logic.modeWord(NowPlaying.shuffleMode).toUpperCase()
-                    accessibleName: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode))
-                    checkable: true
-                    checked: NowPlaying.shuffleMode.length > 0 && NowPlaying.shuffleMode !== "off"
-                    tint: Theme.alpha(panel.tint, NowPlaying.shuffleMode === "off" ? 0.35 : 1)
-                    anchors.verticalCenter: parent.verticalCenter
-                    onClicked: NowPlaying.cycleShuffle()
-                    ToolTipArea { text: qsTr("Shuffle: %1").arg(Logic.modeWord(NowPlaying.shuffleMode)); hovered: parent.hovered }
-                }
+                // qmllint enable unqualified
             }
 
             Row {

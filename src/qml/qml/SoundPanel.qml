@@ -32,43 +32,55 @@ Column {
     Row {
         id: controls
         spacing: sound.compact ? 20 : sound.wideSpacing
-        KnobColumn {
+        Deferred {
             id: bass
             objectName: "bass"
-            visible: sound.hasTone
-            title: qsTr("Bass")
-            level: Sound.bassDB
-            range: Sound.toneRange
-            onValueRequested: (v) => Sound.setBassDB(v)
+            shown: sound.hasTone
+            sourceComponent: KnobColumn {
+                objectName: "bass"
+                title: qsTr("Bass")
+                level: Sound.bassDB
+                range: Sound.toneRange
+                onValueRequested: (v) => Sound.setBassDB(v)
+            }
         }
-        KnobColumn {
+        Deferred {
             id: treble
             objectName: "treble"
-            visible: sound.hasTone
-            title: qsTr("Treble")
-            level: Sound.trebleDB
-            range: Sound.toneRange
-            onValueRequested: (v) => Sound.setTrebleDB(v)
+            shown: sound.hasTone
+            sourceComponent: KnobColumn {
+                objectName: "treble"
+                title: qsTr("Treble")
+                level: Sound.trebleDB
+                range: Sound.toneRange
+                onValueRequested: (v) => Sound.setTrebleDB(v)
+            }
         }
         VerticalPanelDivider { height: 110; visible: sound.hasTone && sound.hasLevels; anchors.verticalCenter: parent.verticalCenter }
-        KnobColumn {
+        Deferred {
             id: subwoofer
             objectName: "subwoofer"
-            visible: sound.hasSubwoofer
-            title: qsTr("Subwoofer")
-            level: Sound.subwooferDB
-            range: Sound.subwooferRange
-            onValueRequested: (v) => Sound.setSubwooferDB(v)
+            shown: sound.hasSubwoofer
+            sourceComponent: KnobColumn {
+                objectName: "subwoofer"
+                title: qsTr("Subwoofer")
+                level: Sound.subwooferDB
+                range: Sound.subwooferRange
+                onValueRequested: (v) => Sound.setSubwooferDB(v)
+            }
         }
-        KnobColumn {
+        Deferred {
             id: dialogue
             objectName: "dialogue"
-            visible: Sound.supportsDialogue
-            title: qsTr("Dialogue", "the dialogue level")
-            level: Sound.dialogueLevel
-            range: Sound.dialogueRange
-            decibels: false
-            onValueRequested: (v) => Sound.setDialogueLevel(v)
+            shown: Sound.supportsDialogue
+            sourceComponent: KnobColumn {
+                objectName: "dialogue"
+                title: qsTr("Dialogue", "the dialogue level")
+                level: Sound.dialogueLevel
+                range: Sound.dialogueRange
+                decibels: false
+                onValueRequested: (v) => Sound.setDialogueLevel(v)
+            }
         }
         VerticalPanelDivider {
             height: 110
@@ -84,38 +96,38 @@ Column {
             columnSpacing: sound.wideSpacing
             rowSpacing: 8
             y: sound.compact ? (controls.height - height) / 2 : 0
-            LampButton {
+            SoundSwitch {
                 id: extraBass
-            objectName: "extraBass"
-                visible: Sound.supportsExtraBass
+                objectName: "extraBass"
+                shown: Sound.supportsExtraBass
                 compact: sound.compact
                 title: qsTr("Extra Bass")
                 on: Sound.extraBass
                 onToggled: Sound.toggleExtraBass()
             }
-            LampButton {
+            SoundSwitch {
                 id: surroundAI
-            objectName: "surroundAI"
-                visible: Sound.supportsSurroundAI
+                objectName: "surroundAI"
+                shown: Sound.supportsSurroundAI
                 compact: sound.compact
                 title: qsTr("Surround AI")
                 on: Sound.surroundAI
                 onToggled: Sound.setSurroundAI(!Sound.surroundAI)
             }
-            LampButton {
+            SoundSwitch {
                 id: direct
-            objectName: "direct"
-                visible: Sound.supportsDirect
+                objectName: "direct"
+                shown: Sound.supportsDirect
                 compact: sound.compact
                 title: qsTr("Direct", "the sound switch that bypasses processing")
                 help: qsTr("Direct: plays the source with the least processing")
                 on: Sound.direct
                 onToggled: Sound.toggleDirect()
             }
-            LampButton {
+            SoundSwitch {
                 id: enhancer
-            objectName: "enhancer"
-                visible: Sound.supportsEnhancer
+                objectName: "enhancer"
+                shown: Sound.supportsEnhancer
                 compact: sound.compact
                 title: qsTr("Enhancer")
                 help: qsTr("Enhancer: restores the detail of compressed music")
