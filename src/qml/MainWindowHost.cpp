@@ -85,11 +85,10 @@ private:
 MainWindowHost::MainWindowHost(ReceiverStore &store, AppSettings &settings, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_settings(settings)
     , m_models(std::make_unique<ViewModels>(store))
-    , m_engine(std::make_unique<QQmlApplicationEngine>())
 {
     connect(&m_models->desktop, &DesktopModel::settingsRequested, this, &MainWindowHost::settingsRequested);
-    prepare(*m_engine, *m_models, settings);
     // Not while one of Amplora's own windows is active: the main window shows the change itself, and a knob turned
     // in the tray panel would otherwise flash every step at the bottom of the screen. The overlay never is.
     m_onScreenDisplay
@@ -102,9 +101,10 @@ MainWindowHost::MainWindowHost(ReceiverStore &store, AppSettings &settings, QObj
 
 MainWindowHost::~MainWindowHost()
 {
-    // The window and the engine go first: their bindings still read the view models while they are torn down.
+    // The windows and the engine go first: their bindings still read the view models while they are torn down.
     delete m_window;
     delete m_overlay;
+    qDeleteAll(m_loaded);
     m_engine.reset();
 }
 
@@ -135,7 +135,7 @@ void MainWindowHost::prepare(QQmlEngine &engine, ViewModels &models, AppSettings
 bool MainWindowHost::show()
 {
     if (!m_window) {
-        m_window = load(QStringLiteral("Main.qml"), {});
+        m_window = create(QStringLiteral("Main.qml"), {});
         if (!m_window) {
             qCWarning(lcWindow) << "The main window could not be loaded from" << mainWindowUrl;
             return false;
@@ -143,12 +143,7 @@ bool MainWindowHost::show()
         if (m_releasedGeometry.isValid()) {
             m_window->setGeometry(m_releasedGeometry);
         }
-        connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            // Not inside the window's own close event.
-            if (!visible && m_releaseWhenClosed) {
-                QTimer::singleShot(0, this, &MainWindowHost::release);
-            }
-        });
+        releaseWhenHidden(m_window);
         if (!m_firstFrameSeen) {
             // The window's launch task: connect once its content is first on screen.
             connect(
@@ -175,18 +170,61 @@ void MainWindowHost::setReleaseWhenClosed(bool release)
     m_releaseWhenClosed = release;
 }
 
+QQmlApplicationEngine &MainWindowHost::engine()
+{
+    if (!m_engine) {
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        prepare(*m_engine, *m_models, m_settings);
+    }
+    return *m_engine;
+}
+
+void MainWindowHost::releaseWhenHidden(QQuickWindow *window)
+{
+    connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
+        // Not inside the window's own close event; and a window shown again before then stays.
+        if (!visible && m_releaseWhenClosed) {
+            QTimer::singleShot(0, this, &MainWindowHost::release);
+        }
+    });
+}
+
 void MainWindowHost::release()
 {
-    // Shown again before this ran, or already gone.
-    if (!m_window || m_window->isVisible()) {
+    if (!m_releaseWhenClosed) {
         return;
     }
-    m_releasedGeometry = m_window->geometry();
-    delete m_window;
-    // What the window's scripts left behind goes with the next collection; do it now, while nothing else runs.
-    m_engine->collectGarbage();
+    bool released = false;
+    if (m_window && !m_window->isVisible()) {
+        m_releasedGeometry = m_window->geometry();
+        delete m_window;
+        released = true;
+        qCInfo(lcWindow) << "Closed the main window and released what it held";
+    }
+    // The overlay and the tray's windows come back quickly when next needed; while no window shows, the engine
+    // and everything its types and scripts hold go too.
+    if (m_overlay && !m_overlay->isVisible() && !m_window) {
+        delete m_overlay;
+        released = true;
+    }
+    for (QPointer<QQuickWindow> &window : m_loaded) {
+        if (window && !window->isVisible()) {
+            delete window;
+            released = true;
+        }
+    }
+    m_loaded.removeAll(nullptr);
+    if (!released || !m_engine) {
+        return;
+    }
+    if (!m_window && !m_overlay && m_loaded.isEmpty()) {
+        m_engine.reset();
+        qCInfo(lcWindow) << "No window is open: released the QML engine";
+    } else {
+        // What the windows' scripts left behind goes with the next collection; do it now, while nothing else runs.
+        m_engine->collectGarbage();
+    }
     returnFreedMemory();
-    qCInfo(lcWindow) << "Closed the main window and released what it held";
 }
 
 QQuickWindow *MainWindowHost::window() const
@@ -210,11 +248,12 @@ void MainWindowHost::placeOverlay()
         return;
     }
     if (!m_overlay) {
-        m_overlay = load(QStringLiteral("OnScreenDisplayWindow.qml"),
+        m_overlay = create(QStringLiteral("OnScreenDisplayWindow.qml"),
             { { QStringLiteral("display"), QVariant::fromValue(m_onScreenDisplay.get()) } });
         if (!m_overlay) {
             return;
         }
+        releaseWhenHidden(m_overlay);
     }
     // On the screen the window was last on, where the user's attention is; the overlay centres itself there.
     QScreen *screen = m_window && m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
@@ -225,7 +264,17 @@ void MainWindowHost::placeOverlay()
 
 QQuickWindow *MainWindowHost::load(const QString &file, const QVariantMap &initialProperties)
 {
-    QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
+    QQuickWindow *window = create(file, initialProperties);
+    if (window) {
+        m_loaded.append(window);
+        releaseWhenHidden(window);
+    }
+    return window;
+}
+
+QQuickWindow *MainWindowHost::create(const QString &file, const QVariantMap &initialProperties)
+{
+    QQmlComponent component(&engine(), QUrl(QStringLiteral("qrc:/Amplora/Ui/") + file));
     // Qt 6.4 crashes when a component with errors is asked to create with initial properties.
     if (!component.isReady()) {
         qCWarning(lcWindow).noquote() << "Could not load" << file << component.errorString();

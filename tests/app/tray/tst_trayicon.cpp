@@ -229,6 +229,58 @@ private Q_SLOTS:
         QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
     }
 
+    // Closed into the tray, every window goes, and with the last of them the engine; each comes back on demand.
+    void windowsClosedIntoTheTrayAreReleased()
+    {
+        test::ControllerRig fakes;
+        test::PreviewRig rig(
+            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
+        const auto controller = fakes.make();
+        MainWindowHost windows(*rig.store, *rig.settings);
+        windows.setReleaseWhenClosed(true);
+        TrayIcon tray(windows, *rig.store, *controller, [&windows] { windows.show(); });
+        QVERIFY(!windows.hasEngine());
+        QVERIFY(windows.show());
+        QTRY_VERIFY(windows.window()->isExposed());
+
+        // The panel beside the open window: hidden, it goes, but the window keeps the engine.
+        tray.showPanel({ 100, 100 });
+        QVERIFY(tray.panelWindow()->isVisible());
+        tray.togglePanel({ 100, 100 });
+        QTRY_VERIFY(!tray.panelWindow());
+        QVERIFY(windows.hasEngine());
+
+        windows.window()->close();
+        QTRY_VERIFY(!windows.hasEngine());
+        QVERIFY(!windows.window());
+
+        // A new engine serves the panel, bound to the same receiver.
+        tray.showPanel({ 100, 100 });
+        QPointer<QQuickWindow> panel = tray.panelWindow();
+        QVERIFY(panel && panel->isVisible());
+        QTRY_VERIFY(panel->findChild<QObject *>(u"menuBarView"_s));
+        // Hidden and shown again before the release runs, it stays.
+        panel->hide();
+        tray.showPanel({ 100, 100 });
+        QCoreApplication::processEvents();
+        QCOMPARE(tray.panelWindow(), panel.data());
+        QVERIFY(panel->isVisible());
+
+        // The settings window replaces the panel; closing it leaves nothing, and then no engine.
+        tray.openSettings();
+        QVERIFY(tray.settingsWindow() && tray.settingsWindow()->isVisible());
+        QTRY_VERIFY(!panel);
+        QVERIFY(windows.hasEngine());
+        tray.settingsWindow()->close();
+        QTRY_VERIFY(!windows.hasEngine());
+        QVERIFY(!tray.settingsWindow());
+
+        // "Open Amplora" builds the window again on a new engine.
+        tray.openMainWindow();
+        QVERIFY(windows.window() && windows.window()->isVisible());
+        QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
+    }
+
     void panelStaysOnTheScreen_data()
     {
         QTest::addColumn<QPoint>("anchor");
