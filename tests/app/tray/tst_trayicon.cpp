@@ -38,6 +38,14 @@ private:
         return launch;
     }
 
+    // The fakes behind the tray: a store on its own settings file, and the API controller the tray reports on.
+    struct Rig {
+        test::ControllerRig fakes;
+        test::PreviewRig preview { std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat),
+            {}, testLaunch() };
+        std::unique_ptr<APIController> controller = fakes.make();
+    };
+
     static QString itemService()
     {
         return u"org.kde.StatusNotifierItem-%1-1"_s.arg(QCoreApplication::applicationPid());
@@ -89,14 +97,11 @@ private Q_SLOTS:
     void activatingTheIconOpensThePanel()
     {
         QVERIFY2(startWatcher({}), "the stand-in watcher did not start");
-        test::ControllerRig fakes;
-        test::PreviewRig rig(
-            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
-        const auto controller = fakes.make();
+        Rig rig;
 
         int mainWindowOpened = 0;
-        MainWindowHost windows(*rig.store, *rig.settings);
-        TrayIcon tray(windows, *rig.store, *controller, [&mainWindowOpened] { ++mainWindowOpened; });
+        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
+        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&mainWindowOpened] { ++mainWindowOpened; });
         tray.install();
         QCOMPARE(watcherLine(u"registered"_s), itemService());
         QTRY_VERIFY(tray.isAvailable());
@@ -123,15 +128,12 @@ private Q_SLOTS:
     // keeps a way back to its window throughout.
     void theTrayFollowsTheWatcher()
     {
-        test::ControllerRig fakes;
-        test::PreviewRig rig(
-            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
-        const auto controller = fakes.make();
-        MainWindowHost windows(*rig.store, *rig.settings);
+        Rig rig;
+        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
         QVERIFY(windows.show());
         QTRY_VERIFY(windows.window()->isExposed());
         int mainWindowOpened = 0;
-        TrayIcon tray(windows, *rig.store, *controller, [&] {
+        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&] {
             ++mainWindowOpened;
             windows.show();
         });
@@ -208,10 +210,8 @@ private Q_SLOTS:
     void closingTheMainWindow()
     {
         QFETCH(bool, release);
-        test::ControllerRig fakes;
-        test::PreviewRig rig(
-            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
-        MainWindowHost windows(*rig.store, *rig.settings);
+        Rig rig;
+        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
         windows.setReleaseWhenClosed(release);
         QVERIFY(windows.show());
         QPointer<QQuickWindow> first = windows.window();
@@ -232,13 +232,10 @@ private Q_SLOTS:
     // Closed into the tray, every window goes, and with the last of them the engine; each comes back on demand.
     void windowsClosedIntoTheTrayAreReleased()
     {
-        test::ControllerRig fakes;
-        test::PreviewRig rig(
-            std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat), {}, testLaunch());
-        const auto controller = fakes.make();
-        MainWindowHost windows(*rig.store, *rig.settings);
+        Rig rig;
+        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
         windows.setReleaseWhenClosed(true);
-        TrayIcon tray(windows, *rig.store, *controller, [&windows] { windows.show(); });
+        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&windows] { windows.show(); });
         QVERIFY(!windows.hasEngine());
         QVERIFY(windows.show());
         QTRY_VERIFY(windows.window()->isExposed());
