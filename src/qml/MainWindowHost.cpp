@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -219,6 +220,8 @@ void MainWindowHost::release()
     }
     if (!m_window && !m_overlay && m_loaded.isEmpty()) {
         m_engine.reset();
+        // The icon engines keep every symbol they drew in the process-wide pixmap cache; nothing draws them now.
+        QPixmapCache::clear();
         qCInfo(lcWindow) << "No window is open: released the QML engine";
     } else {
         // What the windows' scripts left behind goes with the next collection; do it now, while nothing else runs.

@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QProcess>
 #include <QQuickWindow>
@@ -247,9 +249,14 @@ private Q_SLOTS:
         QTRY_VERIFY(!tray.panelWindow());
         QVERIFY(windows.hasEngine());
 
+        // With the engine go the symbols the icon engines drew for the windows.
+        const QString drawn = u"drawn for the window"_s;
+        QPixmapCache::insert(drawn, QPixmap(8, 8));
         windows.window()->close();
         QTRY_VERIFY(!windows.hasEngine());
         QVERIFY(!windows.window());
+        QPixmap cached;
+        QVERIFY(!QPixmapCache::find(drawn, &cached));
 
         // A new engine serves the panel, bound to the same receiver.
         tray.showPanel({ 100, 100 });
