@@ -114,6 +114,15 @@ private:
     DistributionInfo m_distributionInfo { 0, std::nullopt, std::nullopt, QStringLiteral("none"), std::nullopt, {} };
     std::optional<TunerPlayInfo> m_tunerPlayInfo;
     std::optional<TunerPresetInfo> m_tunerPresetInfo;
+    // The last answer to each read, before and after the encoder and decoder. An idle window reads the same
+    // answers every second and a half; passing them through JSON again each time was a quarter of what it
+    // spent. A model that changed in any way goes through both again.
+    struct Answered {
+        YXCPayloadType type;
+        YXCPayload model;
+        YXCPayload decoded;
+    };
+    std::map<QString, Answered> m_answered;
 };
 
 } // namespace amplora

@@ -139,6 +139,8 @@ private Q_SLOTS:
     {
         QFETCH(YXCCommand, command);
         QFETCH(ZoneStatus, expectedMain);
+        // Read once before, so the answer after the change cannot be the one remembered from the read before.
+        mainStatus(*m_mock);
         const auto sent = test::waitFor(m_mock->send(command));
         QVERIFY(sent.ok());
         QCOMPARE(m_mock->performed(), QList<YXCCommand> { command });
@@ -158,6 +160,24 @@ private Q_SLOTS:
         QCOMPARE(m_mock->playInfo().playback, QStringLiteral("pause"));
         QCOMPARE(m_mock->playInfo().track, QStringLiteral("Midnight Drive"));
         QCOMPARE(m_mock->performed().size(), 3);
+    }
+
+    // The same read answers the same, every time; the models are open to previews and tests, and an edit shows
+    // in the next read.
+    void answersFollowEditedModels()
+    {
+        const auto track = [&] { return fetch<PlayInfo>(*m_mock, YXCCommand::getPlayInfo()).value().track; };
+        const std::optional<QString> before = track();
+        QVERIFY(before && !before->isEmpty());
+        for (int read = 0; read < 3; ++read) {
+            QCOMPARE(track(), before); // an answer handed out again stays whole for the next read
+        }
+        m_mock->playInfo().track = QStringLiteral("Edited");
+        QCOMPARE(track(), std::optional<QString>(QStringLiteral("Edited")));
+        m_mock->statuses()[Zone::main].volume = 7;
+        QCOMPARE(mainStatus(*m_mock).volume, 7);
+        m_mock->statuses()[Zone::main].volume = 8;
+        QCOMPARE(mainStatus(*m_mock).volume, 8);
     }
 
     // Favourites play their source in the zone; scene buttons switch the zone on and pick an input. (The panel's
