@@ -46,6 +46,7 @@ private:
         test::PreviewRig preview { std::make_unique<QSettings>(fakes.dir.filePath(u"app.conf"_s), QSettings::IniFormat),
             {}, testLaunch() };
         std::unique_ptr<APIController> controller = fakes.make();
+        MainWindowHost windows { *preview.store, *preview.settings }; // last: it goes first
     };
 
     static QString itemService()
@@ -102,8 +103,7 @@ private Q_SLOTS:
         Rig rig;
 
         int mainWindowOpened = 0;
-        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
-        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&mainWindowOpened] { ++mainWindowOpened; });
+        TrayIcon tray(rig.windows, *rig.preview.store, *rig.controller, [&mainWindowOpened] { ++mainWindowOpened; });
         tray.install();
         QCOMPARE(watcherLine(u"registered"_s), itemService());
         QTRY_VERIFY(tray.isAvailable());
@@ -131,13 +131,12 @@ private Q_SLOTS:
     void theTrayFollowsTheWatcher()
     {
         Rig rig;
-        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
-        QVERIFY(windows.show());
-        QTRY_VERIFY(windows.window()->isExposed());
+        QVERIFY(rig.windows.show());
+        QTRY_VERIFY(rig.windows.window()->isExposed());
         int mainWindowOpened = 0;
-        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&] {
+        TrayIcon tray(rig.windows, *rig.preview.store, *rig.controller, [&] {
             ++mainWindowOpened;
-            windows.show();
+            rig.windows.show();
         });
         QSignalSpy availability(&tray, &TrayIcon::availableChanged);
 
@@ -154,13 +153,13 @@ private Q_SLOTS:
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
 
         // Closed into the tray, the window is released; when the tray goes, it comes back.
-        windows.window()->close();
-        QTRY_VERIFY(!windows.window());
+        rig.windows.window()->close();
+        QTRY_VERIFY(!rig.windows.window());
         stopWatcher();
         QTRY_COMPARE(availability.count(), 1);
         QCOMPARE(availability.takeFirst().constFirst().toBool(), false);
         QCOMPARE(mainWindowOpened, 1);
-        QVERIFY(windows.window() && windows.window()->isVisible());
+        QVERIFY(rig.windows.window() && rig.windows.window()->isVisible());
         QVERIFY(QGuiApplication::quitOnLastWindowClosed());
 
         QVERIFY2(startWatcher({ u"--passive"_s }), "the stand-in watcher did not start again");
@@ -213,48 +212,46 @@ private Q_SLOTS:
     {
         QFETCH(bool, release);
         Rig rig;
-        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
-        windows.setReleaseWhenClosed(release);
-        QVERIFY(windows.show());
-        QPointer<QQuickWindow> first = windows.window();
+        rig.windows.setReleaseWhenClosed(release);
+        QVERIFY(rig.windows.show());
+        QPointer<QQuickWindow> first = rig.windows.window();
         QTRY_VERIFY(first->isExposed());
 
         first->close();
         QVERIFY(!first->isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(first.isNull(), release);
-        QCOMPARE(windows.window() == nullptr, release);
+        QCOMPARE(rig.windows.window() == nullptr, release);
 
         // Opened again, it shows the panel.
-        QVERIFY(windows.show());
-        QVERIFY(windows.window()->isVisible());
-        QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
+        QVERIFY(rig.windows.show());
+        QVERIFY(rig.windows.window()->isVisible());
+        QTRY_VERIFY(rig.windows.window()->findChild<QObject *>(u"contentView"_s));
     }
 
     // Closed into the tray, every window goes, and with the last of them the engine; each comes back on demand.
     void windowsClosedIntoTheTrayAreReleased()
     {
         Rig rig;
-        MainWindowHost windows(*rig.preview.store, *rig.preview.settings);
-        windows.setReleaseWhenClosed(true);
-        TrayIcon tray(windows, *rig.preview.store, *rig.controller, [&windows] { windows.show(); });
-        QVERIFY(!windows.hasEngine());
-        QVERIFY(windows.show());
-        QTRY_VERIFY(windows.window()->isExposed());
+        rig.windows.setReleaseWhenClosed(true);
+        TrayIcon tray(rig.windows, *rig.preview.store, *rig.controller, [&rig] { rig.windows.show(); });
+        QVERIFY(!rig.windows.hasEngine());
+        QVERIFY(rig.windows.show());
+        QTRY_VERIFY(rig.windows.window()->isExposed());
 
         // The panel beside the open window: hidden, it goes, but the window keeps the engine.
         tray.showPanel({ 100, 100 });
         QVERIFY(tray.panelWindow()->isVisible());
         tray.togglePanel({ 100, 100 });
         QTRY_VERIFY(!tray.panelWindow());
-        QVERIFY(windows.hasEngine());
+        QVERIFY(rig.windows.hasEngine());
 
         // With the engine go the symbols the icon engines drew for the windows.
         const QString drawn = u"drawn for the window"_s;
         QPixmapCache::insert(drawn, QPixmap(8, 8));
-        windows.window()->close();
-        QTRY_VERIFY(!windows.hasEngine());
-        QVERIFY(!windows.window());
+        rig.windows.window()->close();
+        QTRY_VERIFY(!rig.windows.hasEngine());
+        QVERIFY(!rig.windows.window());
         QPixmap cached;
         QVERIFY(!QPixmapCache::find(drawn, &cached));
 
@@ -274,15 +271,15 @@ private Q_SLOTS:
         tray.openSettings();
         QVERIFY(tray.settingsWindow() && tray.settingsWindow()->isVisible());
         QTRY_VERIFY(!panel);
-        QVERIFY(windows.hasEngine());
+        QVERIFY(rig.windows.hasEngine());
         tray.settingsWindow()->close();
-        QTRY_VERIFY(!windows.hasEngine());
+        QTRY_VERIFY(!rig.windows.hasEngine());
         QVERIFY(!tray.settingsWindow());
 
         // "Open Amplora" builds the window again on a new engine.
         tray.openMainWindow();
-        QVERIFY(windows.window() && windows.window()->isVisible());
-        QTRY_VERIFY(windows.window()->findChild<QObject *>(u"contentView"_s));
+        QVERIFY(rig.windows.window() && rig.windows.window()->isVisible());
+        QTRY_VERIFY(rig.windows.window()->findChild<QObject *>(u"contentView"_s));
     }
 
     void panelStaysOnTheScreen_data()
